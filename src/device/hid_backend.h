@@ -1,0 +1,78 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace halvern {
+
+/// Vendor ID, product ID and version number (bcdDevice) of a USB HID device.
+struct HidAttributes {
+    uint16_t vendorId = 0;
+    uint16_t productId = 0;
+    uint16_t versionNumber = 0;
+};
+
+/// One enumerated HID interface as the supported-device table sees it: one top-level collection of one USB
+/// interface. `path` names that collection uniquely and is what HidInterface::Open takes.
+struct HidEnumEntry {
+    std::string path;
+    HidAttributes attributes;
+    uint16_t interfaceNumber = 0;  ///< bInterfaceNumber of the USB interface
+    uint16_t collection = 0;       ///< 1-based top-level collection; 0 when the interface has only one
+    uint16_t usagePage = 0;        ///< of that collection, from the report descriptor
+    uint16_t usage = 0;
+};
+
+/// An opened device node: one USB HID interface with every top-level collection it carries (one hidraw
+/// node on Linux). Reads and writes never block; HidInterface waits on pollFd() with its own time-outs.
+class HidNode {
+public:
+    virtual ~HidNode() = default;
+
+    /// Readable (POLLIN) when an input report waits; POLLHUP/POLLERR once the device is gone.
+    [[nodiscard]] virtual int pollFd() const = 0;
+
+    /// Takes one waiting input report (first byte = report ID when the device numbers its reports).
+    /// Returns its length, 0 when none waits, -1 when the device failed or is gone.
+    [[nodiscard]] virtual ssize_t readReport(std::span<uint8_t> buffer) = 0;
+
+    /// Sends one output report over the interrupt pipe. Returns the bytes taken, 0 when the device cannot
+    /// take it now (try again after POLLOUT), -1 on failure.
+    [[nodiscard]] virtual ssize_t writeReport(std::span<const uint8_t> report) = 0;
+
+    /// Sends one output report through the control pipe (HIDIOCSOUTPUT). Returns true on success.
+    [[nodiscard]] virtual bool setOutputReport(std::span<const uint8_t> report) = 0;
+
+    [[nodiscard]] virtual std::vector<uint8_t> reportDescriptor() const = 0;
+    [[nodiscard]] virtual HidAttributes attributes() const = 0;
+    [[nodiscard]] virtual uint16_t interfaceNumber() const = 0;
+};
+
+/// Where HID interfaces come from: the kernel's hidraw nodes, or the device emulator.
+class HidBackend {
+public:
+    virtual ~HidBackend() = default;
+
+    /// Lists every present HID interface collection. Returns false when the listing itself failed.
+    [[nodiscard]] virtual bool enumerate(std::vector<HidEnumEntry>& out) = 0;
+
+    /// Opens the node behind a path of enumerate() (any collection suffix is ignored). Null on failure.
+    [[nodiscard]] virtual std::unique_ptr<HidNode> openNode(std::string_view path, bool write) = 0;
+};
+
+/// Paths name a collection as "<node>#<collection>"; a node with one collection has no suffix.
+[[nodiscard]] std::string makeCollectionPath(std::string_view node, uint16_t collection);
+/// Splits a collection path into its node part and collection number (0 without suffix).
+struct CollectionPath {
+    std::string_view node;
+    uint16_t collection = 0;
+};
+[[nodiscard]] CollectionPath splitCollectionPath(std::string_view path);
+
+}  // namespace halvern
