@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace halvern::cli {
+
+/// Exit codes of halvernctl.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitDeviceError = 1;
+inline constexpr int kExitUsage = 2;
+
+/// Bytes as lower-case hex pairs separated by single spaces.
+[[nodiscard]] std::string hexBytes(std::span<const uint8_t> bytes);
+
+/// Parses a whole decimal (or 0x-prefixed hex) integer within [min, max]; nothing on any other text.
+[[nodiscard]] std::optional<long> parseInteger(std::string_view text, long min, long max);
+
+}  // namespace halvern::cli
