@@ -31,6 +31,8 @@ struct HidEnumEntry {
 
 /// An opened device node: one USB HID interface with every top-level collection it carries (one hidraw
 /// node on Linux). Reads and writes never block; HidInterface waits on pollFd() with its own time-outs.
+/// As with hidraw, every node opened on the same interface receives its own copy of every input report
+/// (a command channel and a notification reader open the same interface independently).
 class HidNode {
 public:
     virtual ~HidNode() = default;
