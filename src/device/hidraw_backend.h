@@ -1,0 +1,16 @@
+#pragma once
+
+#include "device/hid_backend.h"
+
+namespace halvern {
+
+/// Real devices: the kernel's hidraw nodes, listed through libudev. Identity comes from the node's parents
+/// (HID_ID of the hid device, bInterfaceNumber of the USB interface, bcdDevice of the USB device) and the
+/// collections from the report descriptor.
+class HidrawBackend final : public HidBackend {
+public:
+    [[nodiscard]] bool enumerate(std::vector<HidEnumEntry>& out) override;
+    [[nodiscard]] std::unique_ptr<HidNode> openNode(std::string_view path, bool write) override;
+};
+
+}  // namespace halvern
