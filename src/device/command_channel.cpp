@@ -99,6 +99,10 @@ int CommandChannel::exchange(std::span<const uint8_t> request, std::span<uint8_t
     int outcome = result::kWriteFailed;
     {
         std::lock_guard io(m_ioLock);
+        // A reply that came after its exchange had given up must not pass for the answer to this request.
+        report::Bytes stale{};
+        while (hid.Read(stale, nullptr, 0)) {
+        }
         if (!hid.Write(out, nullptr, timeout)) {
             m_busy.store(false);
             return outcome;
@@ -107,12 +111,14 @@ int CommandChannel::exchange(std::span<const uint8_t> request, std::span<uint8_t
     {
         std::lock_guard io(m_ioLock);
         outcome = result::kNoReply;
+        // Up to two reads; a reply that never carries the request's code is no reply, not a success.
         for (int attempt = 0; attempt < 2; ++attempt) {
             std::fill(reply.begin(), reply.end(), 0);
-            size_t got = 0;
-            outcome = hid.Read(reply, &got, timeout) ? result::kSuccess : result::kNoReply;
-            if (outcome != result::kSuccess) break;
-            if (reply[report::kCommand] == out[report::kCommand]) break;
+            if (!hid.Read(reply, nullptr, timeout)) break;
+            if (reply[report::kCommand] == out[report::kCommand]) {
+                outcome = result::kSuccess;
+                break;
+            }
             if (m_receiverMode && reply[report::kCommand] == command::kQueryLink) {
                 outcome = result::kReceiverUnreachable;
                 break;

@@ -45,9 +45,9 @@ struct Globals {
 };
 
 struct Locals {
-    std::vector<uint32_t> usages;  // page in the high 16 bits when the item gave one
-    std::optional<uint32_t> usageMin;
-    std::optional<uint32_t> usageMax;
+    std::vector<uint64_t> usages;  // page in bits 16-31, or kNoPage when the item gave none
+    std::optional<uint64_t> usageMin;
+    std::optional<uint64_t> usageMax;
     void clear() { *this = Locals{}; }
 };
 
@@ -159,7 +159,7 @@ private:
     }
 
     bool local(uint8_t tag, const uint8_t* data, unsigned size) {
-        const uint32_t value = unsignedData(data, size);
+        const uint64_t value = unsignedData(data, size);
         switch (tag) {
             case kUsage:
                 if (m_locals.usages.size() >= kMaxUsages) return false;
@@ -179,7 +179,7 @@ private:
                 if (m_depth >= kMaxDepth) return false;
                 if (m_depth == 0) {
                     HidCollectionInfo c;
-                    const uint32_t usage = firstUsage();
+                    const uint64_t usage = firstUsage();
                     c.usagePage = pageOf(usage);
                     c.usage = static_cast<uint16_t>(usage & 0xFFFF);
                     m_collections.push_back(std::move(c));
@@ -228,7 +228,7 @@ private:
         base.physicalMin = g.physicalMin;
         base.physicalMax = g.physicalMax;
         const bool hasRange = m_locals.usageMin && m_locals.usageMax;
-        const uint32_t first = hasRange ? *m_locals.usageMin : firstUsage();
+        const uint64_t first = hasRange ? *m_locals.usageMin : firstUsage();
         base.usagePage = pageOf(first);
 
         if (isArray || g.reportSize == 1) {  // one button field: an array, or a bitmap of usages
@@ -247,9 +247,9 @@ private:
         // Variable values: one field per report slot, each with its own usage.
         for (uint32_t i = 0; i < g.reportCount && c.inputFields.size() < kMaxUsages; ++i) {
             HidField f = base;
-            uint32_t usage = first;
+            uint64_t usage = first;
             if (hasRange) {
-                usage = std::min(*m_locals.usageMin + i, *m_locals.usageMax);
+                usage = std::min<uint64_t>(*m_locals.usageMin + i, *m_locals.usageMax);
             } else if (!m_locals.usages.empty()) {
                 usage = m_locals.usages[std::min<size_t>(i, m_locals.usages.size() - 1)];
             }
@@ -262,16 +262,16 @@ private:
     }
 
     // A usage given with one or two bytes takes the current usage page; kNoPage marks that.
-    static constexpr uint32_t kNoPage = 0x8000'0000u;
-    uint16_t pageOf(uint32_t usage) const {
-        return (usage & kNoPage) ? m_globals.usagePage : static_cast<uint16_t>(usage >> 16);
+    static constexpr uint64_t kNoPage = uint64_t{1} << 32;
+    uint16_t pageOf(uint64_t usage) const {
+        return (usage & kNoPage) ? m_globals.usagePage : static_cast<uint16_t>((usage >> 16) & 0xFFFF);
     }
-    uint32_t firstUsage() const {
+    uint64_t firstUsage() const {
         if (!m_locals.usages.empty()) return m_locals.usages.front();
         if (m_locals.usageMin) return *m_locals.usageMin;
         return kNoPage;
     }
-    uint32_t lastUsage() const {
+    uint64_t lastUsage() const {
         if (!m_locals.usages.empty()) return m_locals.usages.back();
         return firstUsage();
     }
