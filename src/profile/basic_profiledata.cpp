@@ -1,0 +1,183 @@
+#include "profile/basic_profiledata.h"
+
+#include <algorithm>
+
+#include "profile/file_names.h"
+#include "profile/json_access.h"
+#include "profile/json_file.h"
+#include "profile/record_fields.h"
+
+namespace halvern {
+namespace {
+
+constexpr std::string_view kDevice = "Device";
+constexpr std::string_view kLightInfo = "LightInfo";
+constexpr std::string_view kAudioLightInfo = "AudioLightInfo";
+constexpr std::string_view kLightList = "LightList";
+constexpr std::string_view kKeyList = "KeyList";
+
+/// Devices per document the program addresses; the index is always 0, anything else is a caller's bug.
+constexpr int kMaxDeviceIndex = 15;
+
+KeyAssignment unpackAssignment(int64_t packed, uint16_t keyIndex) {
+    return {keyIndex, static_cast<uint8_t>((packed >> 16) & 0xFF), static_cast<uint8_t>((packed >> 8) & 0xFF),
+            static_cast<uint8_t>(packed & 0xFF)};
+}
+
+Json::Int64 packAssignment(const KeyAssignment& a) { return a.type * 65536 + a.code1 * 256 + a.code2; }
+
+/// A device record worth keeping: the file's record when it is an object.
+bool usableRecord(const Json::Value& record) { return record.isObject(); }
+
+}  // namespace
+
+void CBasicProfiledata::SetProfilePath(const std::filesystem::path& path) {
+    if (!path.empty()) m_profilePath = path;
+}
+
+void CBasicProfiledata::SetDefaultPath(const std::filesystem::path& path) {
+    if (!path.empty()) m_defaultPath = path;
+}
+
+void CBasicProfiledata::SetDeviceIndex(int index) {
+    m_deviceIndex = static_cast<Json::ArrayIndex>(std::clamp(index, 0, kMaxDeviceIndex));
+}
+
+Json::Value CBasicProfiledata::ReadDocumentObject(const std::filesystem::path& path) {
+    Json::Value document = ReadJsonFile(path);
+    if (!document.isObject()) document = Json::Value(Json::objectValue);
+    return document;
+}
+
+Json::Value CBasicProfiledata::LoadDeviceRecord(const std::filesystem::path& path) {
+    Json::Value document = ReadDocumentObject(path);
+    m_deviceRecord = Element(Member(document, kDevice), m_deviceIndex);
+    if (!usableRecord(m_deviceRecord)) {
+        // The profile has no record of ours: start from the shipped default and store it at once.
+        m_deviceRecord = Element(Member(ReadJsonFile(m_defaultPath), kDevice), m_deviceIndex);
+        ElementRef(MemberRef(document, kDevice), m_deviceIndex) = m_deviceRecord;
+        (void)WriteDocument(document, path);  // a failed write is retried by the next Save
+    }
+    return m_deviceRecord;
+}
+
+bool CBasicProfiledata::Save() {
+    if (m_profilePath.empty()) return false;
+    return WriteDeviceRecord(m_deviceRecord, m_profilePath);
+}
+
+bool CBasicProfiledata::WriteDeviceRecord(const Json::Value& record, const std::filesystem::path& path) {
+    Json::Value document = ReadDocumentObject(path);
+    ElementRef(MemberRef(document, kDevice), m_deviceIndex) = record;
+    return WriteDocument(document, path);
+}
+
+bool CBasicProfiledata::WriteDocument(const Json::Value& document, const std::filesystem::path& path) {
+    return WriteJsonFile(path, document);
+}
+
+const Json::Value* CBasicProfiledata::FindGroup(std::string_view key, Json::ValueType type) {
+    if (!m_deviceRecord.isObject()) return nullptr;
+    const Json::Value& group = MemberRef(m_deviceRecord, key);
+    return group.type() == type ? &group : nullptr;
+}
+
+Json::Value& CBasicProfiledata::GroupRef(std::string_view key, Json::ValueType type) {
+    Json::Value& group = MemberRef(m_deviceRecord, key);
+    if (group.type() != type) group = Json::Value(type);
+    return group;
+}
+
+LightSetting CBasicProfiledata::GetLightInfo() {
+    m_lightInfo = {};
+    if (const Json::Value* group = FindGroup(kLightInfo, Json::objectValue)) {
+        ReadFields(*group, m_lightInfo, kLightInfoFields);
+    }
+    return m_lightInfo;
+}
+
+void CBasicProfiledata::SetLightInfo(const LightSetting& light) {
+    m_lightInfo = light;
+    WriteFields(GroupRef(kLightInfo, Json::objectValue), light, kLightInfoFields);
+}
+
+AudioLightInfo CBasicProfiledata::GetAudioLightInfo() {
+    m_audioLightInfo = {};
+    if (const Json::Value* group = FindGroup(kAudioLightInfo, Json::objectValue)) {
+        ReadFields(*group, m_audioLightInfo, kAudioLightFields);
+        m_audioLightInfo.colorTypeFlag = 1;
+    }
+    return m_audioLightInfo;
+}
+
+void CBasicProfiledata::SetAudioLightInfo(const AudioLightInfo& info) {
+    m_audioLightInfo = info;
+    WriteFields(GroupRef(kAudioLightInfo, Json::objectValue), info, kAudioLightFields);
+}
+
+std::vector<LightSetting> CBasicProfiledata::GetLightList() {
+    m_lightList.clear();
+    if (const Json::Value* group = FindGroup(kLightList, Json::arrayValue)) {
+        const Json::ArrayIndex count = ListLength(*group);
+        for (Json::ArrayIndex i = 0; i < count; ++i) {
+            LightSetting entry;
+            const Json::Value& element = (*group)[i];
+            if (!element.isNull()) {
+                ReadFields(element, entry, kLightListFields);
+                entry.enabled = 1;
+            }
+            m_lightList.push_back(entry);
+        }
+    }
+    return m_lightList;
+}
+
+std::vector<KeyListEntry> CBasicProfiledata::GetKeyList() {
+    m_keyList.clear();
+    if (const Json::Value* group = FindGroup(kKeyList, Json::arrayValue)) {
+        const Json::ArrayIndex count = ListLength(*group);
+        for (Json::ArrayIndex i = 0; i < count; ++i) {
+            const auto key = static_cast<uint16_t>(i);
+            const Json::Value& element = (*group)[i];
+            m_keyList.push_back({unpackAssignment(ToInt(Member(element, "Assignment")), key),
+                                 unpackAssignment(ToInt(Member(element, "DefaultAssignment")), key)});
+        }
+    }
+    return m_keyList;
+}
+
+void CBasicProfiledata::SetKeyList(const std::vector<KeyListEntry>& keys) {
+    m_keyList = keys;
+    Json::Value& group = GroupRef(kKeyList, Json::arrayValue);
+    const size_t count = std::min<size_t>(keys.size(), kMaxJsonListLength);
+    for (size_t i = 0; i < count; ++i) {
+        const auto index = static_cast<Json::ArrayIndex>(i);
+        MemberRef(ElementRef(group, index), "Assignment") = packAssignment(keys[i].current);
+    }
+}
+
+const Json::Value& CBasicProfiledata::LoadLightConfig(const std::filesystem::path& path) {
+    m_lightConfig = ReadJsonFile(path);
+    return m_lightConfig;
+}
+
+std::vector<EffectFrame> CBasicProfiledata::GetLightEffectFrames() {
+    m_effectFrames.clear();
+    if (m_lightConfig.isNull()) return m_effectFrames;
+    const Json::Value& modes = Element(Member(m_lightConfig, "LightInfo"), m_deviceIndex);
+    const std::string effectId = ToText(Member(Element(modes, m_lightInfo.mode), "Guid"));
+    if (!IsSafeFileStem(effectId + ".light")) return m_effectFrames;
+
+    const Json::Value effect = ReadJsonFile(m_lightConfigPath.parent_path() / (effectId + ".light"));
+    const Json::Value& list = Member(effect, "LEDEffectList");
+    const Json::ArrayIndex count = ListLength(list);
+    for (Json::ArrayIndex i = 0; i < count; ++i) {
+        EffectFrame frame;
+        ReadFields(list[i], frame.light, kEffectFrameLightFields);
+        ReadFields(list[i], frame, kEffectFrameTimeFields);
+        m_effectFrames.push_back(frame);
+    }
+    return m_effectFrames;
+}
+
+}  // namespace halvern

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <json/value.h>
+
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+#include "profile/profile_records.h"
+
+namespace halvern {
+
+/// The profile of one device: a JSON document on disk and the working copy of its device record in
+/// memory. Getters read groups of settings from the working record (a missing group gives defaults);
+/// setters change only the working record, and `Save` writes it back into the profile file. The mouse pad
+/// uses this class as it is; the other kinds add their own groups in subclasses.
+///
+/// Expected use: SetDefaultPath, SetDeviceIndex(0); when a profile becomes current SetProfilePath and
+/// SetLightConfigPath, then LoadDeviceRecord, then the getters; after each edit a setter, then Save.
+class CBasicProfiledata {
+public:
+    CBasicProfiledata() = default;
+    virtual ~CBasicProfiledata() = default;
+    CBasicProfiledata(const CBasicProfiledata&) = delete;
+    CBasicProfiledata& operator=(const CBasicProfiledata&) = delete;
+
+    /// The profile file; an empty path is ignored.
+    void SetProfilePath(const std::filesystem::path& path);
+    [[nodiscard]] const std::filesystem::path& GetProfilePath() const { return m_profilePath; }
+
+    /// The shipped default profile of the device kind; an empty path is ignored.
+    void SetDefaultPath(const std::filesystem::path& path);
+    [[nodiscard]] const std::filesystem::path& GetDefaultPath() const { return m_defaultPath; }
+
+    /// Which element of the document's "Device" array is this device's record (always 0 in practice).
+    void SetDeviceIndex(int index);
+
+    /// Reads the device record from the profile file at `path` into the working record and returns a copy.
+    /// When the file has no usable record (missing, unparsable, or without the element) the record of the
+    /// default profile is taken instead and written into the profile file at once.
+    Json::Value LoadDeviceRecord(const std::filesystem::path& path);
+
+    /// Writes the working record into the profile file. False when the write failed; the working record
+    /// is kept, so a later Save can still succeed.
+    [[nodiscard]] virtual bool Save();
+
+    /// Replaces the device record inside the document at `path` (every other key of the document is kept)
+    /// and writes the document back.
+    [[nodiscard]] virtual bool WriteDeviceRecord(const Json::Value& record, const std::filesystem::path& path);
+
+    /// Writes a whole document unchanged.
+    [[nodiscard]] virtual bool WriteDocument(const Json::Value& document, const std::filesystem::path& path);
+
+    /// The working device record, as the getters see it.
+    [[nodiscard]] const Json::Value& GetDeviceRecord() const { return m_deviceRecord; }
+
+    LightSetting GetLightInfo();
+    void SetLightInfo(const LightSetting& light);
+
+    /// The colour-type flag always reads as 1, whatever the file holds.
+    AudioLightInfo GetAudioLightInfo();
+    void SetAudioLightInfo(const AudioLightInfo& info);
+
+    /// One entry per element of "LightList"; a null element gives an all-zero entry with `enabled` 0.
+    std::vector<LightSetting> GetLightList();
+
+    /// The key list, each assignment unpacked from its integer form type × 65536 + code1 × 256 + code2.
+    std::vector<KeyListEntry> GetKeyList();
+    /// Writes the current assignments of the given keys; default assignments and further keys stay.
+    void SetKeyList(const std::vector<KeyListEntry>& keys);
+
+    void SetLightConfigPath(const std::filesystem::path& path) { m_lightConfigPath = path; }
+    [[nodiscard]] const std::filesystem::path& GetLightConfigPath() const { return m_lightConfigPath; }
+
+    /// Reads the light configuration document (mode names and effect ids) into the object.
+    const Json::Value& LoadLightConfig(const std::filesystem::path& path);
+
+    /// The frames of the software effect of the current light mode: the effect id comes from the light
+    /// configuration and names a ".light" file in the configuration's folder. Empty when anything is missing.
+    std::vector<EffectFrame> GetLightEffectFrames();
+
+protected:
+    /// The group `key` of the working record when it is present and of the expected type, else nullptr.
+    /// Looking up a missing group leaves it in the record as a null member, as the JSON library's lookup
+    /// always did; a later Save writes that null member.
+    const Json::Value* FindGroup(std::string_view key, Json::ValueType type);
+
+    /// The group `key` of the working record for writing, made an object or array as `type` says.
+    Json::Value& GroupRef(std::string_view key, Json::ValueType type);
+
+    /// Reads a document, returning an empty object when the file is missing or does not hold an object.
+    [[nodiscard]] static Json::Value ReadDocumentObject(const std::filesystem::path& path);
+
+    Json::Value m_deviceRecord;
+    Json::ArrayIndex m_deviceIndex = 0;
+
+private:
+    std::filesystem::path m_profilePath;
+    std::filesystem::path m_defaultPath;
+    LightSetting m_lightInfo;
+    AudioLightInfo m_audioLightInfo;
+    std::vector<LightSetting> m_lightList;
+    std::filesystem::path m_lightConfigPath;
+    std::vector<EffectFrame> m_effectFrames;
+    Json::Value m_lightConfig;
+    std::vector<KeyListEntry> m_keyList;
+};
+
+}  // namespace halvern

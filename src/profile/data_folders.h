@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace halvern {
+
+/// The user's data folder "$XDG_DATA_HOME/Halvern" (by default "~/.local/share/Halvern"), created when
+/// missing. A relative XDG_DATA_HOME is ignored, as the XDG rules say.
+[[nodiscard]] std::filesystem::path GetAppDataFolder();
+
+/// The folder of one device kind's user files ("mouse", "keyboard", "MousePad", "HD") inside the user's
+/// data folder, created when missing. Empty when the kind name is not a plain folder name.
+[[nodiscard]] std::filesystem::path GetDeviceDataFolder(std::string_view kindName);
+
+/// The program's resource folder: $HALVERN_RESOURCES when set, else the source tree's resources when they
+/// exist (a run from the build tree), else the installed "<prefix>/share/halvern".
+[[nodiscard]] std::filesystem::path GetResourceFolder();
+
+/// The shipped, read-only default data: the resource folder's "DefaultData".
+[[nodiscard]] std::filesystem::path GetDefaultDataFolder();
+
+/// The shipped default profile of a device kind: "<kind name>.Json" in the default data folder.
+[[nodiscard]] std::filesystem::path GetDefaultProfilePath(std::string_view kindName);
+
+}  // namespace halvern

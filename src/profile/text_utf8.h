@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace halvern {
+
+/// Encodes wide text (UTF-32 code points on Linux) as UTF-8. Values that are not Unicode scalar values
+/// (surrogates, above U+10FFFF) become U+FFFD.
+[[nodiscard]] std::string WideToUtf8(std::wstring_view text);
+
+/// Decodes UTF-8 into wide text. Malformed, overlong or truncated sequences become U+FFFD, one per
+/// offending byte, so any byte string decodes without error.
+[[nodiscard]] std::wstring Utf8ToWide(std::string_view text);
+
+/// The local time as "%d_%02d_%02d_%02d_%02d_%02d_%03d" (year, month, day, hour, minute, second,
+/// milliseconds): the id of profiles and macros, for example "2024_05_17_13_45_09_123".
+[[nodiscard]] std::string MakeTimeId();
+
+/// Compares two names ignoring the case of ASCII letters; other bytes compare exactly.
+[[nodiscard]] bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+
+/// True when the text is empty or holds only white space (ASCII blanks and control characters).
+[[nodiscard]] bool IsBlank(std::string_view text);
+
+}  // namespace halvern
