@@ -1,0 +1,28 @@
+#include "cli/backend_factory.h"
+
+#include "device/hidraw_backend.h"
+#include "emulator/emulator.h"
+
+namespace halvern::cli {
+
+std::unique_ptr<HidBackend> makeBackend(const GlobalOptions& options, std::ostream& err) {
+    if (options.emulate.empty()) return std::make_unique<HidrawBackend>();
+    emu::EmulatorOptions emulatorOptions;
+    emulatorOptions.transport = emu::Transport::SocketPair;
+    emulatorOptions.stateDirectory = options.emulatorState;
+    emulatorOptions.captureFile = options.capture;
+    auto emulator = std::make_unique<emu::Emulator>(emulatorOptions);
+    if (!emulator->setupError().empty()) {
+        err << "halvernctl: " << emulator->setupError() << '\n';
+        return nullptr;
+    }
+    for (const std::string& name : options.emulate) {
+        const auto id = emu::parseDeviceName(name);
+        if (id && !emulator->device(id->product, id->attachment)) {
+            (void)emulator->attach(id->product, id->attachment);
+        }
+    }
+    return emulator;
+}
+
+}  // namespace halvern::cli

@@ -1,0 +1,92 @@
+#include "cli/global_options.h"
+
+#include <sstream>
+#include <string_view>
+
+#include "emulator/emulator_types.h"
+
+namespace halvern::cli {
+namespace {
+
+std::vector<std::string> splitList(const std::string& text) {
+    std::vector<std::string> items;
+    std::stringstream in(text);
+    std::string item;
+    while (std::getline(in, item, ',')) {
+        if (!item.empty()) items.push_back(item);
+    }
+    return items;
+}
+
+}  // namespace
+
+const char* usageText() {
+    return "usage: halvernctl [--emulate LIST] [--emulator-state DIR] [--capture FILE] [--json] COMMAND ...\n"
+           "  LIST: comma list of mouse, mouse-receiver, keyboard, keyboard-receiver, mousepad, headset\n"
+           "commands:\n"
+           "  list                          claimed device slots\n"
+           "  info mouse|keyboard|mousepad  the device's information block\n"
+           "  effect DEVICE MODE [...]      compute light effect frames offline (see 'effect --help')\n";
+}
+
+std::optional<GlobalOptions> parseGlobalOptions(const std::vector<std::string>& words, std::ostream& err) {
+    GlobalOptions options;
+    size_t i = 0;
+    // Options with a value take it from the next word or after "=".
+    auto value = [&](std::string_view word, std::string_view name, std::string& into) -> int {
+        if (word == name) {
+            if (i + 1 >= words.size()) {
+                err << "halvernctl: " << name << " needs a value\n";
+                return -1;
+            }
+            into = words[++i];
+            return 1;
+        }
+        if (word.size() > name.size() && word.substr(0, name.size()) == name && word[name.size()] == '=') {
+            into = std::string(word.substr(name.size() + 1));
+            return 1;
+        }
+        return 0;
+    };
+    for (; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (word.empty() || word[0] != '-') break;
+        std::string emulate;
+        int taken = 0;
+        if (word == "--json") {
+            options.json = true;
+        } else if (word == "--help" || word == "-h") {
+            options.help = true;
+        } else if ((taken = value(word, "--emulate", emulate)) != 0) {
+            if (taken < 0) return std::nullopt;
+            for (const std::string& name : splitList(emulate)) {
+                if (!emu::parseDeviceName(name)) {
+                    err << "halvernctl: unknown device to emulate: " << name << '\n';
+                    return std::nullopt;
+                }
+                options.emulate.push_back(name);
+            }
+            if (options.emulate.empty()) {
+                err << "halvernctl: --emulate needs at least one device\n";
+                return std::nullopt;
+            }
+        } else if ((taken = value(word, "--emulator-state", options.emulatorState)) != 0 ||
+                   (taken = value(word, "--capture", options.capture)) != 0) {
+            if (taken < 0) return std::nullopt;
+        } else {
+            err << "halvernctl: unknown option " << word << '\n';
+            return std::nullopt;
+        }
+    }
+    if (i < words.size()) {
+        options.command = words[i];
+        options.args.assign(words.begin() + static_cast<ptrdiff_t>(i) + 1, words.end());
+    }
+    if (options.emulate.empty() && (!options.emulatorState.empty() || !options.capture.empty())) {
+        err << "halvernctl: --emulator-state and --capture work only with --emulate\n";
+        return std::nullopt;
+    }
+    return options;
+}
+
+}  // namespace halvern::cli

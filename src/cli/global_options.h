@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace halvern::cli {
+
+/// Options that come before the command word.
+struct GlobalOptions {
+    std::vector<std::string> emulate;  ///< device names; empty: real devices through udev
+    std::string emulatorState;
+    std::string capture;
+    bool json = false;
+    bool help = false;
+    std::string command;
+    std::vector<std::string> args;  ///< the words after the command
+};
+
+/// Parses the command line (without the program name). Nothing, with one line on `err`, for a bad option.
+[[nodiscard]] std::optional<GlobalOptions> parseGlobalOptions(const std::vector<std::string>& words,
+                                                              std::ostream& err);
+
+[[nodiscard]] const char* usageText();
+
+}  // namespace halvern::cli

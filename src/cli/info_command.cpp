@@ -1,0 +1,95 @@
+#include "cli/info_command.h"
+
+#include <json/json.h>
+
+#include <array>
+#include <cstdio>
+
+#include "cli/cli_support.h"
+#include "cli/device_session.h"
+
+namespace halvern::cli {
+namespace {
+
+uint16_t le16(std::span<const uint8_t> b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
+
+// Information block fields, by byte position.
+struct InfoField {
+    const char* key;
+    const char* label;
+    size_t offset;
+    size_t width;  // 1 or 2 bytes, little-endian
+    bool hex;
+};
+constexpr std::array<InfoField, 7> kInfoFields{{
+    {"keySlots", "key slots", 5, 1, false},
+    {"macroUnits", "macro memory (128-byte units)", 6, 1, false},
+    {"sensorCode", "sensor code", 9, 2, true},
+    {"dpiStep", "DPI step", 11, 1, false},
+    {"highestSliderPosition", "highest DPI slider position", 12, 2, false},
+    {"lowestDpi", "lowest DPI", 14, 2, false},
+    {"tailValue", "value at bytes 32-33", 32, 2, true},
+}};
+
+}  // namespace
+
+int runInfoCommand(const CommandContext& context, const CommandArgs& args) {
+    const KindChoice* kind = args.size() == 1 ? findKindChoice(args[0]) : nullptr;
+    if (!kind || kind->name == "headset") {
+        context.err << "halvernctl: usage: info mouse|keyboard|mousepad\n";
+        return kExitUsage;
+    }
+    auto session = DeviceSession::open(context.backend, *kind, context.err);
+    if (!session) return kExitDeviceError;
+    CommandChannel& channel = session->channel();
+
+    std::array<uint8_t, CommandChannel::kInfoSize> info{};
+    const char* step = "QueryLink";
+    int code = channel.QueryLink();
+    if (code == result::kSuccess) {
+        step = "Begin";
+        code = channel.Begin();
+    }
+    if (code == result::kSuccess) {
+        step = "ReadInfo";
+        code = channel.ReadInfo(info);
+    }
+    if (code == result::kSuccess) {
+        step = "End";
+        code = channel.End();
+    }
+    if (code != result::kSuccess) {
+        const std::string why = std::string(step) == "QueryLink" && code == 0
+                                    ? "the device behind the receiver does not answer (is it switched on?)"
+                                    : describeResult(code);
+        context.err << "halvernctl: " << kind->name << ": " << step << " failed: " << why << '\n';
+        return kExitDeviceError;
+    }
+
+    const uint16_t version = session->command().attributes.versionNumber;
+    if (context.json) {
+        Json::Value root;
+        root["device"] = std::string(kind->name);
+        root["receiver"] = session->viaReceiver();
+        root["path"] = session->command().path;
+        root["version"] = version;
+        Json::Value bytes(Json::arrayValue);
+        for (uint8_t b : info) bytes.append(b);
+        root["info"] = bytes;
+        for (const auto& f : kInfoFields) root[f.key] = f.width == 2 ? le16(info, f.offset) : info[f.offset];
+        context.out << root.toStyledString();
+        return kExitOk;
+    }
+    char line[96];
+    context.out << kind->name << ' ' << session->describe() << '\n';
+    std::snprintf(line, sizeof line, "firmware version: %x.%02x\n", version >> 8, version & 0xFF);
+    context.out << line << "info: " << hexBytes(info) << '\n';
+    for (const auto& f : kInfoFields) {
+        const unsigned value = f.width == 2 ? le16(info, f.offset) : info[f.offset];
+        std::snprintf(line, sizeof line, f.hex ? "%s: 0x%04x\n" : "%s: %u\n", f.label, value);
+        context.out << line;
+    }
+    return kExitOk;
+}
+
+}  // namespace halvern::cli
