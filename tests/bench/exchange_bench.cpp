@@ -1,6 +1,7 @@
 // Command exchanges per second through the emulator: with no latency (the cost of our own code) and with
-// the 1 ms per-report interval of a USB full-speed interrupt pipe, where the link allows at most one
-// report per millisecond each way, so about 1000 exchanges per second is the ceiling.
+// the 1 ms per-report interval of a USB full-speed interrupt pipe. There the link carries one report per
+// millisecond each way; a request waits for its reply before the next goes out, so one exchange takes at
+// least 2 ms and 500 exchanges per second is the ceiling.
 //
 //   build/tests/bench/exchange_bench --benchmark_min_time=2
 
