@@ -1,48 +1,26 @@
-#include <array>
-
-#include "emulator/product_model.h"
+#include "emulator/byte_arrays.h"
+#include "emulator/light_only_model.h"
 #include "emulator/report_descriptors.h"
 
 namespace halvern::emu {
 namespace {
 
-// Onboard record as read (27 bytes at n x 25); the host writes 21 bytes at n x 64.
-constexpr auto kFactoryRecord = std::to_array<uint8_t>({
-    0x00,              // 0: record index
-    0x02,              // 1: light mode device value
-    0x03,              // 2: brightness
-    0x02,              // 3: 4 - speed level
-    0x00,              // 4: direction
-    0x00,              // 5: colourful flag
-    0x00, 0xFF, 0x00,  // 6-8: colour
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 9-26
-});
-static_assert(kFactoryRecord.size() == 27);
+// Onboard record as read (27 bytes); bytes 9-26 hold nothing the host uses.
+constexpr auto kFactoryRecord = join(lightHead({.mode = 0x02, .brightness = 3, .speedLevel = 2, .green = 0xFF}),
+                                     std::array<uint8_t, 18>{});
 
 }  // namespace
 
 const ProductModel& headsetModel() {
-    static const ProductModel model{
-        .product = Product::Headset,
-        .vendorId = 0x0C76,
-        .cableProductId = 0x1630,
-        .receiverProductId = 0,
-        .cableVersion = 0x0100,
-        .receiverVersion = 0,
-        .commandInterface = 3,
-        .commandDescriptor = headsetInterfaceDescriptor(),
-        .bootDescriptor = {},
-        .info = {.deviceClass = 4, .firmwareBuild = 0x0100},
-        .factoryKeys = {},
-        .factoryLeds = {},
-        .settingsSize = 512,
-        .recordStride = 25,
-        .factoryRecord = kFactoryRecord,
-        .recoilSize = 0,
-        .customColourGroups = 0,
-        .batteryLevel = 0,
-        .ledOutputReports = true,
-    };
+    static const ProductModel model = lightOnlyModel({.product = Product::Headset,
+                                                      .vendorId = 0x0C76,
+                                                      .productId = 0x1630,
+                                                      .version = 0x0100,
+                                                      .commandInterface = 3,
+                                                      .descriptor = headsetInterfaceDescriptor(),
+                                                      .deviceClass = 4,
+                                                      .ledOutputReports = true},
+                                                     kFactoryRecord);
     return model;
 }
 

@@ -1,5 +1,6 @@
 #include <array>
 
+#include "emulator/byte_arrays.h"
 #include "emulator/product_model.h"
 #include "emulator/report_descriptors.h"
 
@@ -54,23 +55,18 @@ constexpr auto kFactoryLeds = [] {
     return leds;
 }();
 
-constexpr auto kFactoryRecord = std::to_array<uint8_t>({
-    0x00,              // 0: record index
-    0x01,              // 1: light mode device value
-    0x04,              // 2: brightness
-    0x02,              // 3: 4 - speed level
-    0x00,              // 4: direction
-    0x01,              // 5: colourful flag
-    0x00, 0xFF, 0xFF,  // 6-8: colour
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 9-18
-    0x00,              // 19: LED sub-mode
-    0x00,              // 20: W flag
-    0x00,              // 21: 6-key flag
-    0x00,              // 22: Windows-key lock
-    0x03,              // 23: polling rate
-    0x00, 0x00,        // 24-25
-    0x00,              // 26: custom colour group
-});
+constexpr auto kFactoryRecord = join(
+    lightHead({.mode = 0x01, .brightness = 4, .speedLevel = 2, .colourful = 1, .green = 0xFF, .blue = 0xFF}),
+    std::to_array<uint8_t>({
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 9-18
+        0x00,              // 19: LED sub-mode
+        0x00,              // 20: W flag
+        0x00,              // 21: 6-key flag
+        0x00,              // 22: Windows-key lock
+        0x03,              // 23: polling rate
+        0x00, 0x00,        // 24-25
+        0x00,              // 26: custom colour group
+    }));
 static_assert(kFactoryRecord.size() == 27);
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <array>
 
+#include "emulator/byte_arrays.h"
 #include "emulator/product_model.h"
 #include "emulator/report_descriptors.h"
 
@@ -26,30 +27,25 @@ constexpr auto kFactoryLeds = std::to_array<uint8_t>({0, 1, 2, 3, 4, 0xFF, 5, 5,
 
 // Onboard record as shipped (80 bytes, little-endian values). DPI values are slider positions:
 // DPI = lowest DPI + position x DPI step = 400, 800, 1600, 3200, 6400, 10000.
-constexpr auto kFactoryRecord = std::to_array<uint8_t>({
-    0x00,                    // 0: record index
-    0x01,                    // 1: light mode device value
-    0x04,                    // 2: brightness
-    0x02,                    // 3: 4 - speed level
-    0x00,                    // 4: direction
-    0x00,                    // 5: colourful flag
-    0xFF, 0x00, 0x00,        // 6-8: colour
-    0x00, 0x00,              // 9-10
-    0x03,                    // 11: polling-rate index
-    0x01,                    // 12: active DPI stage
-    0x00,                    // 13
-    1, 0, 6, 0, 6, 0, 0xFF, 0x00, 0x00,        // 14-22: stage 0
-    1, 0, 14, 0, 14, 0, 0x00, 0xFF, 0x00,      // 23-31: stage 1
-    1, 0, 30, 0, 30, 0, 0x00, 0x00, 0xFF,      // 32-40: stage 2
-    1, 0, 62, 0, 62, 0, 0xFF, 0xFF, 0x00,      // 41-49: stage 3
-    1, 0, 126, 0, 126, 0, 0x00, 0xFF, 0xFF,    // 50-58: stage 4
-    1, 0, 198, 0, 198, 0, 0xFF, 0x00, 0xFF,    // 59-67: stage 5
-    0x01,                    // 68
-    0x80, 0x07,              // 69-70: screen width 1920
-    0x38, 0x04,              // 71-72: screen height 1080
-    0x00, 0x00,              // 73-74: angle correction
-    0x00, 0x00, 0x00, 0x00, 0x00,  // 75-79: read-only tail
-});
+constexpr auto kFactoryRecord = join(
+    lightHead({.mode = 0x01, .brightness = 4, .speedLevel = 2, .red = 0xFF}),
+    std::to_array<uint8_t>({
+        0x00, 0x00,              // 9-10
+        0x03,                    // 11: polling-rate index
+        0x01,                    // 12: active DPI stage
+        0x00,                    // 13
+        1, 0, 6, 0, 6, 0, 0xFF, 0x00, 0x00,        // 14-22: stage 0
+        1, 0, 14, 0, 14, 0, 0x00, 0xFF, 0x00,      // 23-31: stage 1
+        1, 0, 30, 0, 30, 0, 0x00, 0x00, 0xFF,      // 32-40: stage 2
+        1, 0, 62, 0, 62, 0, 0xFF, 0xFF, 0x00,      // 41-49: stage 3
+        1, 0, 126, 0, 126, 0, 0x00, 0xFF, 0xFF,    // 50-58: stage 4
+        1, 0, 198, 0, 198, 0, 0xFF, 0x00, 0xFF,    // 59-67: stage 5
+        0x01,                    // 68
+        0x80, 0x07,              // 69-70: screen width 1920
+        0x38, 0x04,              // 71-72: screen height 1080
+        0x00, 0x00,              // 73-74: angle correction
+        0x00, 0x00, 0x00, 0x00, 0x00,  // 75-79: read-only tail
+    }));
 static_assert(kFactoryRecord.size() == 80);
 
 }  // namespace
