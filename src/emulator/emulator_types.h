@@ -17,7 +17,7 @@ enum class Attachment : uint8_t { Cable, Receiver };
 
 /// How opened nodes talk to the virtual firmware.
 enum class Transport : uint8_t {
-    InProcess,   ///< direct calls; pollFd() is an eventfd that is readable while input reports wait
+    InProcess,   ///< direct calls; pollFd() is readable while input reports wait
     SocketPair,  ///< a SOCK_SEQPACKET socket pair with a firmware service thread on the far end
 };
 

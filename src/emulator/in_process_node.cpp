@@ -1,6 +1,6 @@
 #include "emulator/in_process_node.h"
 
-#include <sys/eventfd.h>
+#include <sys/socket.h>
 
 #include <condition_variable>
 #include <mutex>
@@ -14,13 +14,15 @@
 namespace halvern::emu {
 namespace {
 
-/// The node's report buffer. The eventfd counter is 1 exactly while a report is ready or the device is
-/// gone, and 0 otherwise; every change happens under m_mutex.
+/// The node's report buffer and its readiness signal: a socket pair whose near end is the node's pollFd.
+/// One token byte waits in the near end exactly while a report is ready; when the device is gone the far
+/// end is shut down, so the near end reports POLLHUP as a vanished hidraw node does. Nothing but the
+/// token ever travels; every change happens under m_mutex.
 class InProcessPort final : public ReportSink {
 public:
-    explicit InProcessPort(UniqueFd event) : m_event(std::move(event)) {}
+    InProcessPort(UniqueFd nearEnd, UniqueFd farEnd) : m_near(std::move(nearEnd)), m_far(std::move(farEnd)) {}
 
-    [[nodiscard]] int fd() const { return m_event.get(); }
+    [[nodiscard]] int fd() const { return m_near.get(); }
 
     void deliver(std::span<const uint8_t> report, Clock::time_point readyAt) override {
         std::lock_guard lock(m_mutex);
@@ -40,7 +42,7 @@ public:
     void hangUp() override {
         std::lock_guard lock(m_mutex);
         m_gone = true;
-        updateSignalLocked(Clock::now());
+        ::shutdown(m_far.get(), SHUT_RDWR);
         noteChangeLocked();
     }
 
@@ -75,12 +77,12 @@ public:
 
 private:
     void updateSignalLocked(Clock::time_point now) {
-        const bool ready = m_gone || m_queue.hasReady(now);
-        if (ready == m_signalled) return;
-        uint64_t value = 1;
-        const ssize_t done = ready ? ::write(m_event.get(), &value, sizeof value)
-                                   : ::read(m_event.get(), &value, sizeof value);
-        if (done != static_cast<ssize_t>(sizeof value)) debugLog("emulator: eventfd update failed");
+        const bool ready = m_queue.hasReady(now);
+        if (m_gone || ready == m_signalled) return;
+        uint8_t token = 1;
+        const ssize_t done = ready ? ::send(m_far.get(), &token, 1, MSG_DONTWAIT | MSG_NOSIGNAL)
+                                   : ::recv(m_near.get(), &token, 1, MSG_DONTWAIT);
+        if (done != 1) debugLog("emulator: readiness token update failed");
         m_signalled = ready;
     }
 
@@ -89,7 +91,7 @@ private:
         m_wake.notify_one();
     }
 
-    // Sleeps until the first queued report is due (or the queue changes) and raises the eventfd then.
+    // Sleeps until the first queued report is due (or the queue changes) and signals it then.
     void releaseDueReports(std::stop_token stop) {
         std::unique_lock lock(m_mutex);
         while (!stop.stop_requested()) {
@@ -105,7 +107,8 @@ private:
         }
     }
 
-    UniqueFd m_event;
+    UniqueFd m_near;
+    UniqueFd m_far;
     mutable std::mutex m_mutex;
     std::condition_variable_any m_wake;
     bool m_changed = false;
@@ -141,9 +144,9 @@ private:
 
 std::unique_ptr<HidNode> openInProcessNode(std::shared_ptr<VirtualDevice> device, uint16_t interfaceNumber,
                                            bool write) {
-    UniqueFd event(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
-    if (!event.valid()) return nullptr;
-    auto port = std::make_shared<InProcessPort>(std::move(event));
+    int ends[2] = {-1, -1};
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0) return nullptr;
+    auto port = std::make_shared<InProcessPort>(UniqueFd(ends[0]), UniqueFd(ends[1]));
     device->attachSink(interfaceNumber, port);
     return std::make_unique<InProcessNode>(std::move(device), interfaceNumber, write, std::move(port));
 }

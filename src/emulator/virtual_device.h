@@ -65,8 +65,8 @@ public:
     /// The device takes `reports` more output reports and vanishes right after the last of them, without
     /// answering it (0: at once). Pending reads then fail and writes return -1.
     void unplugAfterReports(unsigned reports);
-    /// The device vanishes now: nodes report POLLHUP (socket transport) or a readable fd on which
-    /// reads and writes return -1 (in-process), and enumeration no longer lists it.
+    /// The device vanishes now: its nodes report POLLHUP, their reads and writes return -1, and
+    /// enumeration no longer lists it.
     void unplug();
     [[nodiscard]] bool present() const;
     /// Sends consumer report 3 with a 16-bit code (0x0401 resync, 0x0403 key press, 0x10xx record, 0x11xx
