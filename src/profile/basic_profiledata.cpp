@@ -1,6 +1,7 @@
 #include "profile/basic_profiledata.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "profile/file_names.h"
 #include "profile/json_access.h"
@@ -43,20 +44,36 @@ void CBasicProfiledata::SetDeviceIndex(int index) {
     m_deviceIndex = static_cast<Json::ArrayIndex>(std::clamp(index, 0, kMaxDeviceIndex));
 }
 
-Json::Value CBasicProfiledata::ReadDocumentObject(const std::filesystem::path& path) {
+Json::Value CBasicProfiledata::TakeDocument(const std::filesystem::path& path) {
+    std::optional<CachedDocument> cache = std::exchange(m_cache, std::nullopt);
+    const std::optional<FileIdentity> identity = IdentifyFile(path);
+    if (cache && identity && cache->path == path && cache->identity == *identity) return std::move(cache->document);
     Json::Value document = ReadJsonFile(path);
     if (!document.isObject()) document = Json::Value(Json::objectValue);
     return document;
 }
 
+bool CBasicProfiledata::StoreDocument(Json::Value document, const std::filesystem::path& path) {
+    FileIdentity written;
+    if (!WriteJsonFile(path, document, &written)) return false;
+    m_cache = CachedDocument{path, written, std::move(document)};
+    return true;
+}
+
 Json::Value CBasicProfiledata::LoadDeviceRecord(const std::filesystem::path& path) {
-    Json::Value document = ReadDocumentObject(path);
+    // The identity is taken before the read: should the file change in between, the next save sees a
+    // different identity and reads the file again.
+    const std::optional<FileIdentity> identity = IdentifyFile(path);
+    m_cache.reset();
+    Json::Value document = TakeDocument(path);
     m_deviceRecord = Element(Member(document, kDevice), m_deviceIndex);
     if (!usableRecord(m_deviceRecord)) {
         // The profile has no record of ours: start from the shipped default and store it at once.
         m_deviceRecord = Element(Member(ReadJsonFile(m_defaultPath), kDevice), m_deviceIndex);
         ElementRef(MemberRef(document, kDevice), m_deviceIndex) = m_deviceRecord;
-        (void)WriteDocument(document, path);  // a failed write is retried by the next Save
+        (void)StoreDocument(std::move(document), path);  // a failed write is retried by the next Save
+    } else if (identity) {
+        m_cache = CachedDocument{path, *identity, std::move(document)};
     }
     return m_deviceRecord;
 }
@@ -67,12 +84,13 @@ bool CBasicProfiledata::Save() {
 }
 
 bool CBasicProfiledata::WriteDeviceRecord(const Json::Value& record, const std::filesystem::path& path) {
-    Json::Value document = ReadDocumentObject(path);
+    Json::Value document = TakeDocument(path);
     ElementRef(MemberRef(document, kDevice), m_deviceIndex) = record;
-    return WriteDocument(document, path);
+    return StoreDocument(std::move(document), path);
 }
 
 bool CBasicProfiledata::WriteDocument(const Json::Value& document, const std::filesystem::path& path) {
+    m_cache.reset();
     return WriteJsonFile(path, document);
 }
 

@@ -3,9 +3,11 @@
 #include <json/value.h>
 
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <vector>
 
+#include "profile/json_file.h"
 #include "profile/profile_records.h"
 
 namespace halvern {
@@ -88,13 +90,25 @@ protected:
     /// The group `key` of the working record for writing, made an object or array as `type` says.
     Json::Value& GroupRef(std::string_view key, Json::ValueType type);
 
-    /// Reads a document, returning an empty object when the file is missing or does not hold an object.
-    [[nodiscard]] static Json::Value ReadDocumentObject(const std::filesystem::path& path);
+    /// Reads the document at `path`: an empty object when the file is missing or does not hold an object.
+    /// The document last read or written is kept, and handed out again (once) while the file is still that
+    /// version, so a save does not parse again the file that the load or the previous save just handled.
+    [[nodiscard]] Json::Value TakeDocument(const std::filesystem::path& path);
+
+    /// Writes a document and keeps it as the known content of `path`.
+    [[nodiscard]] bool StoreDocument(Json::Value document, const std::filesystem::path& path);
 
     Json::Value m_deviceRecord;
     Json::ArrayIndex m_deviceIndex = 0;
 
 private:
+    struct CachedDocument {
+        std::filesystem::path path;
+        FileIdentity identity;
+        Json::Value document;
+    };
+
+    std::optional<CachedDocument> m_cache;
     std::filesystem::path m_profilePath;
     std::filesystem::path m_defaultPath;
     LightSetting m_lightInfo;

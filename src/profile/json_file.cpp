@@ -73,13 +73,23 @@ bool readAll(int fd, std::string& out, size_t size) {
     return true;
 }
 
-/// Makes the rename itself durable; a failure here is not worth failing the write for.
-void syncFolder(const std::filesystem::path& folder) {
-    FileDescriptor dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.valid()) (void)::fsync(dir.get());
+}  // namespace
+
+namespace {
+
+FileIdentity identityOf(const struct stat& info) {
+    return FileIdentity{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+                        static_cast<int64_t>(info.st_size),
+                        static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
 }
 
 }  // namespace
+
+std::optional<FileIdentity> IdentifyFile(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    return identityOf(info);
+}
 
 std::string ReadFileText(const std::filesystem::path& path) {
     errno = 0;
@@ -143,9 +153,8 @@ std::string FormatJson(const Json::Value& document) {
     return writer.write(document);
 }
 
-bool WriteJsonFile(const std::filesystem::path& path, const Json::Value& document) {
+bool WriteJsonFile(const std::filesystem::path& path, const Json::Value& document, FileIdentity* written) {
     const std::string text = FormatJson(document);
-    const std::filesystem::path folder = path.parent_path();
     std::string pattern = (path.string() + ".tmp.XXXXXX");
 
     FileDescriptor fd(::mkostemp(pattern.data(), O_CLOEXEC));
@@ -156,13 +165,15 @@ bool WriteJsonFile(const std::filesystem::path& path, const Json::Value& documen
     // Keep the permissions of the file being replaced; a new file gets the usual rw-r--r--.
     struct stat existing {};
     const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
-    const bool written = ::fchmod(fd.get(), mode) == 0 && writeAll(fd.get(), text) && ::fsync(fd.get()) == 0;
-    if (!written || !fd.close() || ::rename(pattern.c_str(), path.c_str()) != 0) {
+    struct stat info {};
+    const bool complete = ::fchmod(fd.get(), mode) == 0 && writeAll(fd.get(), text) && ::fsync(fd.get()) == 0 &&
+                          ::fstat(fd.get(), &info) == 0;
+    if (!complete || !fd.close() || ::rename(pattern.c_str(), path.c_str()) != 0) {
         traceError("writejsonFile: write failed", path);
         ::unlink(pattern.c_str());
         return false;
     }
-    syncFolder(folder);
+    if (written) *written = identityOf(info);  // the rename keeps inode and modification time
     return true;
 }
 

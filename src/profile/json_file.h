@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace halvern {
@@ -14,6 +15,19 @@ inline constexpr std::uintmax_t kMaxJsonFileBytes = 16u * 1024u * 1024u;
 
 /// Deepest nesting of arrays and objects the reader accepts; deeper text is rejected as malformed.
 inline constexpr unsigned kMaxJsonDepth = 64;
+
+/// What identifies one version of a file: a file replaced by WriteJsonFile gets a new inode, and a file
+/// edited in place a new modification time.
+struct FileIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t size = 0;
+    int64_t modifiedNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+/// The identity of the file now at `path`; nothing when there is no such regular file.
+[[nodiscard]] std::optional<FileIdentity> IdentifyFile(const std::filesystem::path& path);
 
 /// Reads a whole file as bytes. Returns an empty string when the file cannot be opened or read, is not a
 /// regular file, or is larger than kMaxJsonFileBytes.
@@ -32,8 +46,11 @@ inline constexpr unsigned kMaxJsonDepth = 64;
 [[nodiscard]] std::string FormatJson(const Json::Value& document);
 
 /// Replaces the file with the styled text of the document, atomically: the text goes to a temporary file
-/// in the same folder, is flushed to disk and then renamed over the target. Returns false (and leaves any
+/// in the same folder, is flushed to disk (fsync) and then renamed over the target, so a crash leaves either
+/// the old or the new file, never a mix. Returns false (and leaves any
 /// existing file untouched) when any step fails.
-[[nodiscard]] bool WriteJsonFile(const std::filesystem::path& path, const Json::Value& document);
+/// When `written` is given it receives the identity of the new file.
+[[nodiscard]] bool WriteJsonFile(const std::filesystem::path& path, const Json::Value& document,
+                                 FileIdentity* written = nullptr);
 
 }  // namespace halvern

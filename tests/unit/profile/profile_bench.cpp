@@ -18,10 +18,10 @@ void KeyboardLoadSetSave(benchmark::State& state) {
     const std::filesystem::path path = folder / "p.Json";
     std::filesystem::copy_file(std::filesystem::path(HALVERN_SOURCE_RESOURCES) / "DefaultData" / "keyboard.Json", path);
 
-    halvern::CKeyboardProfiledata profile;
-    profile.SetProfilePath(path);
     uint16_t repeat = 0;
     for (auto _ : state) {
+        halvern::CKeyboardProfiledata profile;  // a fresh object: the load parses the file
+        profile.SetProfilePath(path);
         profile.LoadDeviceRecord(path);
         halvern::KeyboardSystem system = profile.GetKeyboardSystem();
         system.repeat = ++repeat;

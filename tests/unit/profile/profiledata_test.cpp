@@ -262,6 +262,25 @@ TEST(ProfileData, LoadFallsBackToTheDefaultAndWritesItBack) {
     EXPECT_TRUE(bare.GetDpiStages().empty());
 }
 
+TEST(ProfileData, SaveKeepsWhatAnotherWriterChangedSinceTheLoad) {
+    Loaded<CBasicProfiledata> p(R"({"LightInfo": {"Red": 1}})");
+    // The profile list renames the profile behind the profile object's back, once by replacing the file
+    // and once by editing it in place.
+    Json::Value doc = ReadJsonFile(p.path());
+    doc["profilename"] = "renamed";
+    ASSERT_TRUE(WriteJsonFile(p.path(), doc));
+    ASSERT_TRUE(p.profile.Save());
+    EXPECT_EQ(ReadJsonFile(p.path())["profilename"], "renamed");
+
+    doc["profilename"] = "edited";
+    {
+        std::ofstream inPlace(p.path(), std::ios::binary | std::ios::trunc);
+        inPlace << FormatJson(doc);
+    }
+    ASSERT_TRUE(p.profile.Save());
+    EXPECT_EQ(ReadJsonFile(p.path())["profilename"], "edited");
+}
+
 TEST(ProfileData, FailedSaveKeepsTheWorkingRecord) {
     Loaded<CBasicProfiledata> p(R"({"LightInfo": {"Red": 1}})");
     LightSetting light = p.profile.GetLightInfo();
