@@ -1,0 +1,52 @@
+#include "lighting/lighting_thread.h"
+
+#include <chrono>
+
+namespace halvern {
+
+Millis steadyMillis() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+LightingThread::LightingThread(LightingEngine& engine)
+    : m_engine(engine), m_published(engine.frame()), m_thread([this](std::stop_token stop) { run(stop); }) {}
+
+LightingThread::~LightingThread() { stop(); }
+
+void LightingThread::stop() {
+    if (!m_thread.joinable()) return;
+    m_thread.request_stop();
+    m_thread.join();
+}
+
+void LightingThread::snapshot(LedFrame& out) const {
+    std::scoped_lock lock(m_frameMutex);
+    out = m_published;
+}
+
+void LightingThread::publish() {
+    std::scoped_lock lock(m_frameMutex);
+    m_published = m_engine.frame();
+}
+
+void LightingThread::run(const std::stop_token& stop) {
+    std::unique_lock lock(m_mutex);
+    m_engine.start(steadyMillis());
+    while (!stop.stop_requested()) {
+        m_wakes.fetch_add(1, std::memory_order_relaxed);
+        if (m_engine.runDue(steadyMillis())) publish();
+        const Millis due = m_engine.nextDue();
+        m_changed = false;
+        const auto ready = [this] { return m_changed; };
+        if (due == LightingEngine::kNever) {
+            m_wake.wait(lock, stop, ready);
+        } else {
+            // Waking at the start of the due millisecond: the clock then reads `due`.
+            const std::chrono::steady_clock::time_point deadline{std::chrono::milliseconds(due)};
+            m_wake.wait_until(lock, stop, deadline, ready);
+        }
+    }
+}
+
+}  // namespace halvern
