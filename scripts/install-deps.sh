@@ -8,6 +8,7 @@ packages=(
   libjsoncpp-dev libudev-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  qt6-base-dev qt6-tools-dev libqt6opengl6-dev qt6-svg-dev
 )
 
 missing=()

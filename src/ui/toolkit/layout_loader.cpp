@@ -1,0 +1,54 @@
+#include "ui/toolkit/layout_loader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QUiLoader>
+
+#include "device/debug_sink.h"
+#include "profile/data_folders.h"
+
+namespace halvern::ui {
+namespace {
+
+class FactoryLoader final : public QUiLoader {
+public:
+    explicit FactoryLoader(const std::map<QString, ControlCreator>& creators) : m_creators(creators) {}
+
+    QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override {
+        auto it = m_creators.find(className.toLower());
+        if (it == m_creators.end()) return QUiLoader::createWidget(className, parent, name);
+        QWidget* w = it->second(parent);
+        if (w) w->setObjectName(name);
+        return w;
+    }
+
+private:
+    const std::map<QString, ControlCreator>& m_creators;
+};
+
+}  // namespace
+
+LayoutLoader::LayoutLoader()
+    : m_skinFolder(QString::fromStdString((GetResourceFolder() / "skin").string())) {}
+
+void LayoutLoader::registerControl(const QString& className, ControlCreator creator) {
+    m_creators[className.toLower()] = std::move(creator);
+}
+
+bool LayoutLoader::knows(const QString& className) const { return m_creators.count(className.toLower()) != 0; }
+
+QWidget* LayoutLoader::load(const QString& layout, QWidget* parent) const {
+    const QString path = QDir::isAbsolutePath(layout) ? layout : QDir(m_skinFolder).filePath(layout);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        debugLog("layout missing: " + path.toStdString());
+        return nullptr;
+    }
+    FactoryLoader loader(m_creators);
+    loader.setWorkingDirectory(QFileInfo(path).absoluteDir());
+    QWidget* w = loader.load(&file, parent);
+    if (!w) debugLog("layout unreadable: " + path.toStdString() + ": " + loader.errorString().toStdString());
+    return w;
+}
+
+}  // namespace halvern::ui

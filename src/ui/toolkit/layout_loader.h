@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <map>
+
+namespace halvern::ui {
+
+/// Makes a control of one of our own classes; the layout's parent is passed in.
+using ControlCreator = std::function<QWidget*(QWidget* parent)>;
+
+/// Builds windows and pages at run time from Qt Designer layouts in the skin folder, creating the
+/// controls of our own classes by class name (compared without regard to case) through registered
+/// creators. A class no creator knows is made by Qt's own loader.
+class LayoutLoader {
+public:
+    LayoutLoader();
+
+    /// Registers (or replaces) the creator of one class name.
+    void registerControl(const QString& className, ControlCreator creator);
+    [[nodiscard]] bool knows(const QString& className) const;
+
+    /// Loads `layout` (a file name in the skin folder, or an absolute path) under `parent`. Null, with a
+    /// debug line, when the file is missing or not a layout. The result is owned by `parent` when given.
+    [[nodiscard]] QWidget* load(const QString& layout, QWidget* parent = nullptr) const;
+
+    /// The folder the layouts come from: the resource folder's "skin".
+    [[nodiscard]] QString skinFolder() const { return m_skinFolder; }
+    void setSkinFolder(const QString& folder) { m_skinFolder = folder; }
+
+private:
+    std::map<QString, ControlCreator> m_creators;  // keyed by lower-case class name
+    QString m_skinFolder;
+};
+
+}  // namespace halvern::ui
