@@ -106,31 +106,24 @@ Json::Value& CBasicProfiledata::GroupRef(std::string_view key, Json::ValueType t
     return group;
 }
 
-LightSetting CBasicProfiledata::GetLightInfo() {
-    m_lightInfo = {};
-    if (const Json::Value* group = FindGroup(kLightInfo, Json::objectValue)) {
-        ReadFields(*group, m_lightInfo, kLightInfoFields);
-    }
-    return m_lightInfo;
-}
+LightSetting CBasicProfiledata::GetLightInfo() { return m_lightInfo = ReadGroup(kLightInfo, kLightInfoFields); }
 
 void CBasicProfiledata::SetLightInfo(const LightSetting& light) {
     m_lightInfo = light;
-    WriteFields(GroupRef(kLightInfo, Json::objectValue), light, kLightInfoFields);
+    WriteGroup(kLightInfo, light, kLightInfoFields);
 }
 
 AudioLightInfo CBasicProfiledata::GetAudioLightInfo() {
-    m_audioLightInfo = {};
-    if (const Json::Value* group = FindGroup(kAudioLightInfo, Json::objectValue)) {
-        ReadFields(*group, m_audioLightInfo, kAudioLightFields);
-        m_audioLightInfo.colorTypeFlag = 1;
+    m_audioLightInfo = ReadGroup(kAudioLightInfo, kAudioLightFields);
+    if (FindGroup(kAudioLightInfo, Json::objectValue)) {
+        m_audioLightInfo.colorTypeFlag = 1;  // whatever the file holds
     }
     return m_audioLightInfo;
 }
 
 void CBasicProfiledata::SetAudioLightInfo(const AudioLightInfo& info) {
     m_audioLightInfo = info;
-    WriteFields(GroupRef(kAudioLightInfo, Json::objectValue), info, kAudioLightFields);
+    WriteGroup(kAudioLightInfo, info, kAudioLightFields);
 }
 
 std::vector<LightSetting> CBasicProfiledata::GetLightList() {

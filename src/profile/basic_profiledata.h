@@ -2,6 +2,7 @@
 
 #include <json/value.h>
 
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -9,6 +10,7 @@
 
 #include "profile/json_file.h"
 #include "profile/profile_records.h"
+#include "profile/record_fields.h"
 
 namespace halvern {
 
@@ -89,6 +91,20 @@ protected:
 
     /// The group `key` of the working record for writing, made an object or array as `type` says.
     Json::Value& GroupRef(std::string_view key, Json::ValueType type);
+
+    /// A record read from the object group `key`; all zeros when the group is missing.
+    template <class Record, class T, size_t N>
+    Record ReadGroup(std::string_view key, const std::array<FieldKey<Record, T>, N>& fields) {
+        Record record{};
+        if (const Json::Value* group = FindGroup(key, Json::objectValue)) ReadFields(*group, record, fields);
+        return record;
+    }
+
+    /// Writes a record's members into the object group `key`.
+    template <class Record, class T, size_t N>
+    void WriteGroup(std::string_view key, const Record& record, const std::array<FieldKey<Record, T>, N>& fields) {
+        WriteFields(GroupRef(key, Json::objectValue), record, fields);
+    }
 
     /// Reads the document at `path`: an empty object when the file is missing or does not hold an object.
     /// The document last read or written is kept, and handed out again (once) while the file is still that

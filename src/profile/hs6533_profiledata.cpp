@@ -21,16 +21,12 @@ Json::ArrayIndex CHs6533Profiledata::EqRow(int type) {
 }
 
 HeadsetSystem CHs6533Profiledata::GetHeadsetSystem() {
-    m_headsetSystem = {};
-    if (const Json::Value* group = FindGroup(kSystemSetStages, Json::objectValue)) {
-        ReadFields(*group, m_headsetSystem, kHeadsetSystemFields);
-    }
-    return m_headsetSystem;
+    return m_headsetSystem = ReadGroup(kSystemSetStages, kHeadsetSystemFields);
 }
 
 void CHs6533Profiledata::SetHeadsetSystem(const HeadsetSystem& system) {
     m_headsetSystem = system;
-    WriteFields(GroupRef(kSystemSetStages, Json::objectValue), system, kHeadsetSystemFields);
+    WriteGroup(kSystemSetStages, system, kHeadsetSystemFields);
 }
 
 std::vector<int32_t> CHs6533Profiledata::readBands(std::string_view groupKey, Json::ArrayIndex row) {

@@ -22,16 +22,12 @@ Json::Value colorObject(const LightColor& color) {
 }  // namespace
 
 KeyboardSystem CKeyboardProfiledata::GetKeyboardSystem() {
-    m_keyboardSystem = {};
-    if (const Json::Value* group = FindGroup(kSystemStages, Json::objectValue)) {
-        ReadFields(*group, m_keyboardSystem, kKeyboardSystemFields);
-    }
-    return m_keyboardSystem;
+    return m_keyboardSystem = ReadGroup(kSystemStages, kKeyboardSystemFields);
 }
 
 void CKeyboardProfiledata::SetKeyboardSystem(const KeyboardSystem& system) {
     m_keyboardSystem = system;
-    WriteFields(GroupRef(kSystemStages, Json::objectValue), system, kKeyboardSystemFields);
+    WriteGroup(kSystemStages, system, kKeyboardSystemFields);
 }
 
 std::vector<LightColor> CKeyboardProfiledata::GetCustomLightColors(int group, int keyCount) {

@@ -53,19 +53,17 @@ void CMouseProfiledata::SetActiveStage(int index) {
 
 MouseSystem CMouseProfiledata::GetMouseSystem() {
     m_mouseSystem = {};
-    if (const Json::Value* group = FindGroup(kSystemStages, Json::objectValue)) {
-        ReadFields(*group, m_mouseSystem, kMouseSystemFields);
-        if (const Json::Value* report = FindGroup(kReportStages, Json::objectValue)) {
-            ReadFields(*report, m_mouseSystem, kMouseReportFields);
-        }
+    if (FindGroup(kSystemStages, Json::objectValue)) {
+        m_mouseSystem = ReadGroup(kSystemStages, kMouseSystemFields);
+        m_mouseSystem.reportRate = ReadGroup(kReportStages, kMouseReportFields).reportRate;
     }
     return m_mouseSystem;
 }
 
 void CMouseProfiledata::SetMouseSystem(const MouseSystem& system) {
     m_mouseSystem = system;
-    WriteFields(GroupRef(kSystemStages, Json::objectValue), system, kMouseSystemFields);
-    WriteFields(GroupRef(kReportStages, Json::objectValue), system, kMouseReportFields);
+    WriteGroup(kSystemStages, system, kMouseSystemFields);
+    WriteGroup(kReportStages, system, kMouseReportFields);
 }
 
 std::vector<CorrectEntry> CMouseProfiledata::GetCorrectInfo() {

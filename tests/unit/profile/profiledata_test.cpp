@@ -324,3 +324,65 @@ TEST(ProfileData, EffectFramesComeFromTheLightConfiguration) {
 
 }  // namespace
 }  // namespace halvern
+
+namespace halvern {
+namespace {
+
+/// Every getter and setter of every kind on a record whose groups have the wrong JSON types: nothing may
+/// throw, and the setters leave a record that reads back what they wrote.
+TEST(ProfileData, WrongTypesInEveryGroupNeverThrow) {
+    const char* groups[] = {"LightInfo", "AudioLightInfo", "LightList", "KeyList", "DPIStages", "SystemStages",
+                            "ReportStages", "CorrectInfo", "CustomLightMode", "SystemSetStages", "EQHzValueInfo",
+                            "CustomEQNameInfo", "CustomEQHzValueInfo"};
+    const char* badValues[] = {R"("text")", "[1, [2], {}]", "-1e300", "true", "null",
+                               R"({"StageDPIs": "x", "LightColorInfo": {"a": 1}, "StageActive": [1],
+                                   "Red": {}, "Assignment": "7", "value": [], "Name": 5})",
+                               R"([{"Assignment": 1e40, "value": "x"}, [[{"value": {}}]], "s"])"};
+    for (const char* bad : badValues) {
+        std::string record = "{";
+        for (const char* group : groups) record += std::string(record.size() > 1 ? "," : "") + "\"" + group + "\":" + bad;
+        record += "}";
+        Loaded<CHs6533Profiledata> headset(record);
+        Loaded<CKeyboardProfiledata> keyboard(record);
+        Loaded<CMouseProfiledata> mouse(record);
+        EXPECT_NO_THROW({
+            headset.profile.GetLightInfo();
+            headset.profile.GetAudioLightInfo();
+            headset.profile.GetLightList();
+            headset.profile.GetKeyList();
+            headset.profile.GetHeadsetSystem();
+            for (int type = -1; type <= 14; ++type) headset.profile.GetEqValues(type);
+            headset.profile.GetCustomEqNames();
+            headset.profile.GetCustomEqValues(3);
+            keyboard.profile.GetKeyboardSystem();
+            keyboard.profile.GetCustomGroupIndex();
+            keyboard.profile.GetCustomLightColors(2, 170);
+            mouse.profile.GetDpiStages();
+            mouse.profile.GetMouseSystem();
+            mouse.profile.GetCorrectInfo();
+        }) << bad;
+        EXPECT_NO_THROW({
+            headset.profile.SetLightInfo({1, 2, 3, 1, 1, 4, 5, 6});
+            headset.profile.SetKeyList({KeyListEntry{{0, 1, 2, 3}, {}}});
+            headset.profile.SetEqValues(2, std::vector<int32_t>(10, 3));
+            headset.profile.SetCustomEqValues(1, std::vector<int32_t>(10, 4));
+            headset.profile.SetCustomEqNames({"n"});
+            keyboard.profile.SetCustomLightColors({{1, 2, 3, 4}}, 1);
+            keyboard.profile.SetCustomGroupIndex(1);
+            mouse.profile.SetDpiStages({DpiStage{1, 0, 9, 9, 1, 2, 3}});
+            mouse.profile.SetActiveStage(0);
+            mouse.profile.SetMouseSystem({1, 2, 3, 4, 5, 6});
+        }) << bad;
+        EXPECT_EQ(headset.profile.GetLightInfo().red, 4) << bad;
+        EXPECT_EQ(headset.profile.GetKeyList()[0].current, (KeyAssignment{0, 1, 2, 3})) << bad;
+        EXPECT_EQ(headset.profile.GetEqValues(2), std::vector<int32_t>(10, 3)) << bad;
+        EXPECT_EQ(headset.profile.GetCustomEqValues(1), std::vector<int32_t>(10, 4)) << bad;
+        EXPECT_EQ(keyboard.profile.GetCustomLightColors(1, 1)[0], (LightColor{1, 2, 3, 4})) << bad;
+        EXPECT_EQ(mouse.profile.GetDpiStages()[0].dpiX, 9) << bad;
+        EXPECT_EQ(mouse.profile.GetMouseSystem(), (MouseSystem{1, 2, 3, 4, 5, 6})) << bad;
+        EXPECT_TRUE(mouse.profile.Save()) << bad;
+    }
+}
+
+}  // namespace
+}  // namespace halvern

@@ -11,6 +11,17 @@
 namespace halvern {
 namespace {
 
+/// A profile object loaded from a fresh, empty profile file: it holds the shipped default of its kind.
+template <class Profile>
+struct Defaults {
+    test::TempDir dir;
+    Profile profile;
+    explicit Defaults(const std::string& kind) {
+        profile.SetDefaultPath(test::shippedData() / (kind + ".Json"));
+        profile.LoadDeviceRecord(dir / "p.Json");
+    }
+};
+
 Json::Value shipped(const std::string& name) {
     const Json::Value doc = ReadJsonFile(test::shippedData() / name);
     EXPECT_FALSE(doc.isNull()) << name;
@@ -18,10 +29,8 @@ Json::Value shipped(const std::string& name) {
 }
 
 TEST(ShippedData, MouseDefaultsHoldFactoryKeysAndSixStages) {
-    CMouseProfiledata mouse;
-    mouse.SetDefaultPath(test::shippedData() / "mouse.Json");
-    test::TempDir dir;
-    mouse.LoadDeviceRecord(dir / "p.Json");
+    Defaults<CMouseProfiledata> defaults("mouse");
+    CMouseProfiledata& mouse = defaults.profile;
     const auto keys = mouse.GetKeyList();
     ASSERT_EQ(keys.size(), 11u);
     EXPECT_EQ(keys[0].defaults, (KeyAssignment{0, 0x10, 0x01, 0x00}));
@@ -34,10 +43,8 @@ TEST(ShippedData, MouseDefaultsHoldFactoryKeysAndSixStages) {
 }
 
 TEST(ShippedData, KeyboardDefaultsHold170Keys) {
-    CKeyboardProfiledata keyboard;
-    keyboard.SetDefaultPath(test::shippedData() / "keyboard.Json");
-    test::TempDir dir;
-    keyboard.LoadDeviceRecord(dir / "p.Json");
+    Defaults<CKeyboardProfiledata> defaults("keyboard");
+    CKeyboardProfiledata& keyboard = defaults.profile;
     const auto keys = keyboard.GetKeyList();
     ASSERT_EQ(keys.size(), 170u);
     EXPECT_EQ(keys[0].defaults, (KeyAssignment{0, 0x20, 0x00, 0x29}));      // Escape
@@ -48,10 +55,8 @@ TEST(ShippedData, KeyboardDefaultsHold170Keys) {
 }
 
 TEST(ShippedData, HeadsetDefaultsHoldThePresets) {
-    CHs6533Profiledata headset;
-    headset.SetDefaultPath(test::shippedData() / "HD.Json");
-    test::TempDir dir;
-    headset.LoadDeviceRecord(dir / "p.Json");
+    Defaults<CHs6533Profiledata> defaults("HD");
+    CHs6533Profiledata& headset = defaults.profile;
     EXPECT_EQ(headset.GetEqValues(1), (std::vector<int32_t>{7, 11, 2, -3, -1, 4, 9, 12, 9, 5}));
     EXPECT_EQ(headset.GetEqValues(12), (std::vector<int32_t>{2, 1, -2, -4, -8, 4, 12, 16, 18, 15}));
     EXPECT_EQ(headset.GetHeadsetSystem().eqType, 1);
