@@ -31,9 +31,23 @@ struct EmulatorOptions {
 ///
 /// Each attached product lists its interfaces (interface 0, a boot mouse or keyboard, where the product has
 /// one; the command interface 1, or 3 for the headset) with node paths "emu:<device>/<interface>" plus the
-/// "#<collection>" suffix of makeCollectionPath. The cable and receiver forms of a product share one
-/// Firmware, so a product attached both ways at once sees one memory, as the real device would. All
-/// members are thread-safe.
+/// "#<collection>" suffix of makeCollectionPath. Interface 1 carries four collections: 1 keyboard, 2 system
+/// control, 3 consumer notifications (report ID 3), 4 commands (report ID 4, 64 bytes each way). Like a
+/// hidraw node, every node opened on an interface receives every input report of that interface.
+///
+/// The cable and receiver forms of a product share one Firmware, so a product attached both ways at once
+/// sees one memory, as the real device would. All members are thread-safe.
+///
+/// Typical test use:
+/// @code
+///   Emulator emulator({.transport = Transport::SocketPair});
+///   auto mouse = emulator.attach(Product::Mouse, Attachment::Receiver);
+///   mouse->setFaults({.latency = std::chrono::milliseconds(1)});
+///   CommandChannel channel(emulator);            // opens "emu:mouse-receiver/1#4"
+///   ...
+///   mouse->emitNotification(0x1123);
+///   auto record = mouse->firmware().region(Region::Settings);
+/// @endcode
 class Emulator final : public HidBackend {
 public:
     explicit Emulator(EmulatorOptions options = {});

@@ -68,18 +68,26 @@ ssize_t VirtualDevice::takeOutputReport(uint16_t interfaceNumber, std::span<cons
     } else if (report[0] == kCommandReportId) {
         Report request{};
         std::copy(report.begin(), report.end(), request.begin());
-        const Clock::time_point arrival = std::max(Clock::now(), m_outPipeFree) + m_faults.latency;
-        m_outPipeFree = arrival;
-        const Report reply = answer(request);
-        const bool vanishing = m_reportsUntilUnplug == 1u;
-        const bool lost = vanishing || m_faults.dropAllReplies || m_faults.dropReplies > 0;
-        if (m_faults.dropReplies > 0 && !vanishing) --m_faults.dropReplies;
-        if (!lost) deliverLocked(reply, inputReadyTime(arrival));
+        takeCommandLocked(request);
     } else {
         debugLog("emulator: " + m_name + " ignores output report " + std::to_string(report[0]));
     }
     countOutputLocked();
     return static_cast<ssize_t>(report.size());
+}
+
+void VirtualDevice::takeCommandLocked(const Report& request) {
+    const Clock::time_point arrival = std::max(Clock::now(), m_outPipeFree) + m_faults.latency;
+    m_outPipeFree = arrival;
+    const Report reply = answer(request);
+    const bool vanishing = m_reportsUntilUnplug == 1u;  // this report is the last one taken
+    if (vanishing) return;
+    if (m_faults.dropAllReplies) return;
+    if (m_faults.dropReplies > 0) {
+        --m_faults.dropReplies;
+        return;
+    }
+    deliverLocked(reply, inputReadyTime(arrival));
 }
 
 bool VirtualDevice::takeControlReport(uint16_t interfaceNumber, std::span<const uint8_t> report) {

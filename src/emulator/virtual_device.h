@@ -82,6 +82,7 @@ private:
         std::weak_ptr<ReportSink> sink;
     };
 
+    void takeCommandLocked(const Report& request);
     Report answer(const Report& request);
     Report linkDownAnswer(const Report& request) const;
     Clock::time_point inputReadyTime(Clock::time_point sent);
