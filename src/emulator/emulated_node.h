@@ -27,7 +27,8 @@ protected:
     /// Whether an output report may be written on this node at all (opened for writing, and an interface
     /// that has output reports).
     [[nodiscard]] bool mayWrite(std::span<const uint8_t> report) const {
-        return m_write && m_device->takesOutput(m_interface) && !report.empty() && report.size() <= kReportSize;
+        return m_write && m_device->takesOutput(m_interface) && !report.empty() &&
+               report.size() <= kReportSize;
     }
 
     const std::shared_ptr<VirtualDevice> m_device;

@@ -27,7 +27,8 @@ std::optional<NodeAddress> parseNodePath(std::string_view path) {
     if (slash == std::string_view::npos) return {};
     const std::string_view number = node.substr(slash + 1);
     NodeAddress address{node.substr(0, slash), 0};
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), address.interfaceNumber);
+    const auto [end, error] =
+        std::from_chars(number.data(), number.data() + number.size(), address.interfaceNumber);
     if (number.empty() || error != std::errc{} || end != number.data() + number.size()) return {};
     return address;
 }

@@ -37,13 +37,13 @@ inline constexpr size_t kRegionCount = 9;
 
 /// Information-block values a test may choose; unset fields keep the product's defaults.
 struct DeviceConfig {
-    std::optional<uint8_t> keySlots{};           ///< info byte 5; also sizes the key and LED tables
-    std::optional<uint8_t> macroUnits{};         ///< info byte 6: macro memory in 128-byte units
-    std::optional<uint16_t> sensorCode{};        ///< info bytes 9-10 (0x3325 selects the two-range DPI scale)
-    std::optional<uint8_t> dpiStep{};            ///< info byte 11
+    std::optional<uint8_t> keySlots{};     ///< info byte 5; also sizes the key and LED tables
+    std::optional<uint8_t> macroUnits{};   ///< info byte 6: macro memory in 128-byte units
+    std::optional<uint16_t> sensorCode{};  ///< info bytes 9-10 (0x3325 selects the two-range DPI scale)
+    std::optional<uint8_t> dpiStep{};      ///< info byte 11
     std::optional<uint16_t> highestSliderPosition{};  ///< info bytes 12-13
-    std::optional<uint16_t> lowestDpi{};         ///< info bytes 14-15
-    std::optional<uint8_t> batteryLevel{};       ///< power status byte 4
+    std::optional<uint16_t> lowestDpi{};              ///< info bytes 14-15
+    std::optional<uint8_t> batteryLevel{};            ///< power status byte 4
 };
 
 /// Faults that a virtual device applies to its traffic; settable at any time from any thread.
@@ -51,9 +51,9 @@ struct Faults {
     /// Time one report takes each way (1 ms = the USB full-speed interval). Reports queue behind each
     /// other, so at most one report per interval travels in each direction.
     std::chrono::microseconds latency{0};
-    unsigned dropReplies = 0;       ///< the next n command replies are lost
-    bool dropAllReplies = false;    ///< every command reply is lost
-    std::optional<uint8_t> replyCode{};    ///< replies carry this command code instead of the request's
+    unsigned dropReplies = 0;            ///< the next n command replies are lost
+    bool dropAllReplies = false;         ///< every command reply is lost
+    std::optional<uint8_t> replyCode{};  ///< replies carry this command code instead of the request's
     /// Replies carry this status byte. 0xFF and 0xFE mean the device refused: the command is not carried
     /// out. Other values are success codes and the command runs.
     std::optional<uint8_t> replyStatus{};

@@ -23,6 +23,7 @@ struct CommandSpec {
     Region region;
 };
 
+// clang-format off
 constexpr auto kCommands = std::to_array<CommandSpec>({
     {0x01, Access::Control, Region::Info},          // Begin
     {0x02, Access::Control, Region::Info},          // End: the settings are committed
@@ -40,6 +41,7 @@ constexpr auto kCommands = std::to_array<CommandSpec>({
     {0x12, Access::Frame, Region::Frame},           // StreamLightFrame
     {kQueryLink, Access::Link, Region::Info},       // QueryLink
 });
+// clang-format on
 
 constexpr uint8_t kEndCode = 0x02;
 
@@ -111,7 +113,8 @@ uint8_t Firmware::transfer(const Report& request, Report& reply) {
             return kStatusOk;
         case Access::Read:
         case Access::Write:
-        case Access::Frame: break;
+        case Access::Frame:
+            break;
     }
 
     std::vector<uint8_t>& memory = m_memory[command->region];

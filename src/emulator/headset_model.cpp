@@ -6,8 +6,8 @@ namespace halvern::emu {
 namespace {
 
 // Onboard record as read (27 bytes); bytes 9-26 hold nothing the host uses.
-constexpr auto kFactoryRecord = join(lightHead({.mode = 0x02, .brightness = 3, .speedLevel = 2, .green = 0xFF}),
-                                     std::array<uint8_t, 18>{});
+constexpr auto kFactoryRecord = join(
+    lightHead({.mode = 0x02, .brightness = 3, .speedLevel = 2, .green = 0xFF}), std::array<uint8_t, 18>{});
 
 }  // namespace
 

@@ -7,12 +7,19 @@
 namespace halvern::emu {
 namespace {
 
-constexpr KeyCode key(uint8_t usage) { return {0x20, 0x00, usage}; }
-constexpr KeyCode mod(uint8_t mask) { return {0x20, mask, 0x00}; }
-constexpr KeyCode none() { return {0x20, 0x00, 0x00}; }
+constexpr KeyCode key(uint8_t usage) {
+    return {0x20, 0x00, usage};
+}
+constexpr KeyCode mod(uint8_t mask) {
+    return {0x20, mask, 0x00};
+}
+constexpr KeyCode none() {
+    return {0x20, 0x00, 0x00};
+}
 
 // Default code of each of the 170 logical keys, in logical order: type 0x20 (keyboard key), modifier
 // mask, HID keyboard usage; 0xA0 and 0xD0 are the keyboard's own functions.
+// clang-format off
 constexpr auto kLogicalDefaults = std::to_array<KeyCode>({
     key(0x29), key(0x3A), key(0x3B), key(0x3C), key(0x3D), key(0x3E), key(0x3F), key(0x40),      // 0-7
     key(0x41), key(0x42), key(0x43), key(0x44), key(0x45), key(0x46), key(0x47), key(0x48),      // 8-15
@@ -36,11 +43,14 @@ constexpr auto kLogicalDefaults = std::to_array<KeyCode>({
     none(), none(), none(), none(), none(), none(), none(), none(), none(), none(), none(),      // 148-158
     none(), none(), none(), none(), none(), none(), none(), none(), none(), none(), none(),      // 159-169
 });
+// clang-format on
 static_assert(kLogicalDefaults.size() == 170);
 
 // Keys 0-125 each own a slot (four of them hold the empty code); the factory order scatters them.
 constexpr size_t kSlots = 126;
-constexpr size_t logicalKeyAtSlot(size_t slot) { return (slot * 47 + 11) % kSlots; }
+constexpr size_t logicalKeyAtSlot(size_t slot) {
+    return (slot * 47 + 11) % kSlots;
+}
 
 constexpr auto kFactoryKeys = [] {
     std::array<KeyCode, kSlots> table{};
@@ -55,6 +65,7 @@ constexpr auto kFactoryLeds = [] {
     return leds;
 }();
 
+// clang-format off
 constexpr auto kFactoryRecord = join(
     lightHead({.mode = 0x01, .brightness = 4, .speedLevel = 2, .colourful = 1, .green = 0xFF, .blue = 0xFF}),
     std::to_array<uint8_t>({
@@ -67,6 +78,7 @@ constexpr auto kFactoryRecord = join(
         0x00, 0x00,        // 24-25
         0x00,              // 26: custom colour group
     }));
+// clang-format on
 static_assert(kFactoryRecord.size() == 27);
 
 }  // namespace

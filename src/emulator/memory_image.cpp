@@ -12,11 +12,11 @@ void putLe16(std::vector<uint8_t>& bytes, size_t offset, uint16_t value) {
 
 std::vector<uint8_t> buildInfo(const ProductModel& model, const DeviceConfig& config, uint8_t keySlots) {
     std::vector<uint8_t> info(kInfoSize, 0);
-    info[0] = model.info.deviceClass;                               // device class
-    putLe16(info, 1, model.cableProductId);                         // 1-2: product
-    putLe16(info, 3, model.cableVersion);                           // 3-4: firmware version
-    info[5] = keySlots;                                             // key slots
-    info[6] = config.macroUnits.value_or(model.info.macroUnits);    // macro memory, 128-byte units
+    info[0] = model.info.deviceClass;                             // device class
+    putLe16(info, 1, model.cableProductId);                       // 1-2: product
+    putLe16(info, 3, model.cableVersion);                         // 3-4: firmware version
+    info[5] = keySlots;                                           // key slots
+    info[6] = config.macroUnits.value_or(model.info.macroUnits);  // macro memory, 128-byte units
     putLe16(info, 9, config.sensorCode.value_or(model.info.sensorCode));
     info[11] = config.dpiStep.value_or(model.info.dpiStep);
     putLe16(info, 12, config.highestSliderPosition.value_or(model.info.highestSliderPosition));

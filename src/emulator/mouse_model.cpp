@@ -8,6 +8,7 @@ namespace halvern::emu {
 namespace {
 
 // The mouse's 11 buttons are spread over 12 slots in a factory order of its own; slot 5 is unused.
+// clang-format off
 constexpr auto kFactoryKeys = std::to_array<KeyCode>({
     {0x10, 0x02, 0x00},  // slot 0: right button
     {0x10, 0x01, 0x00},  // slot 1: left button
@@ -46,6 +47,7 @@ constexpr auto kFactoryRecord = join(
         0x00, 0x00,              // 73-74: angle correction
         0x00, 0x00, 0x00, 0x00, 0x00,  // 75-79: read-only tail
     }));
+// clang-format on
 static_assert(kFactoryRecord.size() == 80);
 
 }  // namespace

@@ -6,9 +6,9 @@ namespace halvern::emu {
 namespace {
 
 // Onboard record as read (27 bytes); bytes 9-26 hold nothing the host uses.
-constexpr auto kFactoryRecord = join(lightHead({.mode = 0x01, .brightness = 4, .speedLevel = 2, .colourful = 1,
-                                                .blue = 0xFF}),
-                                     std::array<uint8_t, 18>{});
+constexpr auto kFactoryRecord =
+    join(lightHead({.mode = 0x01, .brightness = 4, .speedLevel = 2, .colourful = 1, .blue = 0xFF}),
+         std::array<uint8_t, 18>{});
 
 }  // namespace
 

@@ -36,19 +36,19 @@ struct ProductModel {
     uint16_t receiverProductId = 0;  ///< 0: no receiver form
     uint16_t cableVersion = 0;       ///< bcdDevice
     uint16_t receiverVersion = 0;
-    uint16_t commandInterface = 1;   ///< USB interface that carries the command and consumer reports
+    uint16_t commandInterface = 1;  ///< USB interface that carries the command and consumer reports
     std::span<const uint8_t> commandDescriptor;
     std::span<const uint8_t> bootDescriptor;  ///< interface 0; empty when the product has none
     InfoDefaults info;
-    std::span<const KeyCode> factoryKeys;     ///< key table in slot order; its size is the default slot count
-    std::span<const uint8_t> factoryLeds;     ///< LED position per slot; slots beyond it have 0xFF
-    uint16_t settingsSize = 0;                ///< bytes of settings memory
-    uint16_t recordStride = 0;                ///< onboard record n is read at n x stride
-    std::span<const uint8_t> factoryRecord;   ///< contents of every onboard record (byte 0 is set per record)
+    std::span<const KeyCode> factoryKeys;    ///< key table in slot order; its size is the default slot count
+    std::span<const uint8_t> factoryLeds;    ///< LED position per slot; slots beyond it have 0xFF
+    uint16_t settingsSize = 0;               ///< bytes of settings memory
+    uint16_t recordStride = 0;               ///< onboard record n is read at n x stride
+    std::span<const uint8_t> factoryRecord;  ///< contents of every onboard record (byte 0 is set per record)
     uint16_t recoilSize = 0;
-    uint8_t customColourGroups = 0;           ///< 512-byte blocks of custom colour memory
-    uint8_t batteryLevel = 0;                 ///< power status byte 4
-    bool ledOutputReports = false;            ///< takes 17-byte LED reports (ID 0xFF)
+    uint8_t customColourGroups = 0;  ///< 512-byte blocks of custom colour memory
+    uint8_t batteryLevel = 0;        ///< power status byte 4
+    bool ledOutputReports = false;   ///< takes 17-byte LED reports (ID 0xFF)
 };
 
 inline constexpr size_t kCustomGroupSize = 512;

@@ -50,10 +50,14 @@ std::optional<DeviceId> parseDeviceName(std::string_view name) {
 
 const ProductModel& modelFor(Product product) {
     switch (product) {
-        case Product::Mouse: return mouseModel();
-        case Product::Keyboard: return keyboardModel();
-        case Product::MousePad: return mousePadModel();
-        case Product::Headset: return headsetModel();
+        case Product::Mouse:
+            return mouseModel();
+        case Product::Keyboard:
+            return keyboardModel();
+        case Product::MousePad:
+            return mousePadModel();
+        case Product::Headset:
+            return headsetModel();
     }
     return mouseModel();
 }

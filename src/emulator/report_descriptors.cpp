@@ -8,6 +8,7 @@ namespace {
 // Item bytes as a USB analyser shows them: prefix byte, then data (little-endian). Parts that appear in
 // more than one descriptor are named once and joined.
 
+// clang-format off
 constexpr auto kEndCollection = std::to_array<uint8_t>({0xC0});
 
 // Modifier bits, a reserved byte and six key slots: the boot keyboard report.
@@ -139,12 +140,21 @@ constexpr auto kBootMouse = std::to_array<uint8_t>({
 });
 
 constexpr auto kBootKeyboard = join(kKeyboardCollection, kKeyboardItems, kEndCollection);
+// clang-format on
 
 }  // namespace
 
-std::span<const uint8_t> vendorInterfaceDescriptor() { return kVendorInterface; }
-std::span<const uint8_t> headsetInterfaceDescriptor() { return kHeadsetInterface; }
-std::span<const uint8_t> bootMouseDescriptor() { return kBootMouse; }
-std::span<const uint8_t> bootKeyboardDescriptor() { return kBootKeyboard; }
+std::span<const uint8_t> vendorInterfaceDescriptor() {
+    return kVendorInterface;
+}
+std::span<const uint8_t> headsetInterfaceDescriptor() {
+    return kHeadsetInterface;
+}
+std::span<const uint8_t> bootMouseDescriptor() {
+    return kBootMouse;
+}
+std::span<const uint8_t> bootKeyboardDescriptor() {
+    return kBootKeyboard;
+}
 
 }  // namespace halvern::emu

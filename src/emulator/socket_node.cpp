@@ -22,7 +22,8 @@ constexpr size_t kLargestOutputReport = 128;  // room to notice reports longer t
 /// The firmware end of the socket pair and the thread that serves it.
 class SocketPort final : public ReportSink {
 public:
-    SocketPort(std::shared_ptr<VirtualDevice> device, uint16_t interfaceNumber, UniqueFd farEnd, UniqueFd wake)
+    SocketPort(std::shared_ptr<VirtualDevice> device, uint16_t interfaceNumber, UniqueFd farEnd,
+               UniqueFd wake)
         : m_device(std::move(device)),
           m_interface(interfaceNumber),
           m_socket(std::move(farEnd)),
@@ -83,7 +84,8 @@ private:
                     if (*due <= now) {
                         events |= POLLOUT;
                     } else {
-                        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(*due - now).count();
+                        const auto ns =
+                            std::chrono::duration_cast<std::chrono::nanoseconds>(*due - now).count();
                         wait.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
                         wait.tv_nsec = static_cast<long>(ns % 1'000'000'000);
                         timeout = &wait;

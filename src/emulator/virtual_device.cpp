@@ -14,7 +14,9 @@ HidAttributes attributesOf(const ProductModel& model, Attachment attachment) {
     return {model.vendorId, model.cableProductId, model.cableVersion};
 }
 
-bool isRefusal(uint8_t status) { return status == kStatusRefused || status == kStatusUnsupported; }
+bool isRefusal(uint8_t status) {
+    return status == kStatusRefused || status == kStatusUnsupported;
+}
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 #include "test_reports.h"
@@ -12,7 +13,9 @@ namespace {
 
 using test::request;
 
-Report run(Firmware& firmware, const test::Bytes64& bytes) { return firmware.execute(bytes); }
+Report run(Firmware& firmware, const test::Bytes64& bytes) {
+    return firmware.execute(bytes);
+}
 
 std::vector<uint8_t> data(const Report& reply, size_t length) {
     return {reply.begin() + 8, reply.begin() + 8 + static_cast<std::ptrdiff_t>(length)};
@@ -40,8 +43,8 @@ TEST(FirmwareProtocol, ReadInfoInReceiverSizedChunksAssemblesTheInfoBlock) {
     const auto rest = data(second, 10);
     info.insert(info.end(), rest.begin(), rest.end());
     ASSERT_EQ(info.size(), 34u);
-    EXPECT_EQ(info[5], 12);                      // key slots
-    EXPECT_EQ(info[6], 32);                      // macro units
+    EXPECT_EQ(info[5], 12);  // key slots
+    EXPECT_EQ(info[6], 32);  // macro units
     EXPECT_EQ(info[9] | (info[10] << 8), 0x3325);
     EXPECT_EQ(info[11], 50);                     // DPI step
     EXPECT_EQ(info[12] | (info[13] << 8), 198);  // highest slider position
@@ -163,6 +166,36 @@ TEST(FirmwareHeadset, KeepsABoundedHistoryOfLedReports) {
     ASSERT_EQ(reports.size(), Firmware::kLedHistory);
     EXPECT_EQ(reports.back()[1], 0x44);
     EXPECT_EQ(reports.front()[4], 4);  // the oldest ones made room
+}
+
+TEST(FirmwareRobustness, ArbitraryWellSealedReportsNeverReachOutsideMemory) {
+    // Every code the firmware knows, plus one it does not; lengths and offsets anywhere, mostly near the
+    // region ends. Under the sanitizers an overrun fails the test; here the region sizes must hold.
+    const uint8_t codes[] = {0x01, 0x02, 0x03, 0x05, 0x06, 0x07, 0x09, 0x0B,
+                             0x12, 0x15, 0x17, 0x1A, 0x1B, 0x1C, 0xAA, 0x42};
+    std::mt19937 random(7);
+    for (Product product : {Product::Mouse, Product::Keyboard, Product::MousePad, Product::Headset}) {
+        Firmware firmware(modelFor(product), {.keySlots = 5, .macroUnits = 1});
+        std::vector<size_t> sizes;
+        for (size_t r = 0; r < kRegionCount; ++r)
+            sizes.push_back(firmware.region(static_cast<Region>(r)).size());
+        for (int i = 0; i < 5000; ++i) {
+            test::Bytes64 report{};
+            for (auto& byte : report) byte = static_cast<uint8_t>(random());
+            const uint8_t code = codes[random() % std::size(codes)];
+            const uint16_t offset = static_cast<uint16_t>(i % 2 ? random() % 0x10000 : random() % 4200);
+            report = request(code, static_cast<uint8_t>(random() % 64), offset,
+                             std::span<const uint8_t>(report).subspan(8));
+            const Report reply = firmware.execute(report);
+            ASSERT_EQ(reply[3], code);
+            const uint8_t status = reply[7];
+            ASSERT_TRUE(status == kStatusOk || status == kStatusRefused || status == kStatusUnsupported);
+        }
+        for (size_t r = 0; r < kRegionCount; ++r) {
+            EXPECT_EQ(firmware.region(static_cast<Region>(r)).size(), sizes[r])
+                << productName(product) << " " << r;
+        }
+    }
 }
 
 }  // namespace

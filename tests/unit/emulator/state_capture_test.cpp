@@ -14,8 +14,8 @@
 namespace halvern::emu {
 namespace {
 
-using test::transact;
 using test::request;
+using test::transact;
 
 class TemporaryFolder {
 public:

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 #include <array>
-#include <span>
 #include <chrono>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <span>
 
 #include "device/hid_backend.h"
 

@@ -11,9 +11,9 @@ namespace halvern::emu {
 namespace {
 
 using namespace std::chrono_literals;
-using test::transact;
 using test::readNext;
 using test::request;
+using test::transact;
 
 class TransportTest : public ::testing::TestWithParam<Transport> {
 protected:
