@@ -1,0 +1,99 @@
+#include "devices/usb_device.h"
+
+#include <algorithm>
+
+#include "profile/data_folders.h"
+
+namespace halvern {
+
+CMerivexUSBDevice::CMerivexUSBDevice(HidBackend& backend) : m_command(backend), m_notification(backend) {}
+
+CMerivexUSBDevice::~CMerivexUSBDevice() = default;
+
+void CMerivexUSBDevice::SetKeyCount(int count) { m_keyCount = std::max(count, 0); }
+
+void CMerivexUSBDevice::SetLedCount(int count) {
+    std::lock_guard lock(m_frameMutex);
+    // No device has more LEDs than the frame buffer holds (3 bytes each).
+    m_ledCount = std::clamp(count, 0, static_cast<int>(kFrameBufferSize / 3));
+    m_frame.assign(static_cast<size_t>(m_ledCount), 0);
+}
+
+void CMerivexUSBDevice::SetIdentity(const InterfaceRow& row) { m_identity = row; }
+
+void CMerivexUSBDevice::SetLightControl(bool on) {
+    m_lightControl = on;
+    if (on && m_identity.typeCode == type_code::kKeyboard && m_command.connected()) {
+        (void)m_command.AnnounceLightControl();
+    }
+}
+
+void CMerivexUSBDevice::SetWindowHidden(bool hidden) {
+    if (m_powerFlag) m_windowHidden = hidden;
+}
+
+void CMerivexUSBDevice::SetLedColour(int index, uint32_t value) {
+    std::lock_guard lock(m_frameMutex);
+    if (index >= 0 && index < m_ledCount) m_frame[static_cast<size_t>(index)] = value;
+}
+
+uint32_t CMerivexUSBDevice::GetLedColour(int index) const {
+    std::lock_guard lock(m_frameMutex);
+    return (index >= 0 && index < m_ledCount) ? m_frame[static_cast<size_t>(index)] : 0;
+}
+
+std::vector<uint32_t> CMerivexUSBDevice::frame() const {
+    std::lock_guard lock(m_frameMutex);
+    return m_frame;
+}
+
+BaseLightSettings CMerivexUSBDevice::lightSettings() const {
+    std::lock_guard lock(m_frameMutex);
+    return m_light;
+}
+
+void CMerivexUSBDevice::SetLightSettings(const BaseLightSettings& settings) {
+    std::lock_guard lock(m_frameMutex);
+    m_light = settings;
+}
+
+void CMerivexUSBDevice::SetColours(uint32_t a, uint32_t b, uint32_t c) { m_colours = {a, b, c & 0xFF}; }
+
+int CMerivexUSBDevice::WriteSettings(int, int, int, int, int) { return 0; }
+
+std::array<uint8_t, CMerivexUSBDevice::kFrameBufferSize> CMerivexUSBDevice::frameBuffer() const {
+    std::array<uint8_t, kFrameBufferSize> buffer{};
+    std::lock_guard lock(m_frameMutex);
+    for (size_t i = 0; i < m_frame.size(); ++i) {
+        const uint32_t v = m_frame[i];
+        const uint32_t alpha = (v >> 24) & 0xFF;
+        for (size_t channel = 0; channel < 3; ++channel) {
+            const uint32_t value = (v >> (8 * channel)) & 0xFF;
+            buffer[3 * i + channel] = static_cast<uint8_t>((value * alpha) >> 8);
+        }
+    }
+    return buffer;
+}
+
+// Only while the application drives the lights, and only in the software-driven mode, does the frame go
+// to the device. A failed send pauses streaming for 200 ms so an unplugged device is not flooded; the
+// caller is never made to sleep.
+void CMerivexUSBDevice::SendLightFrame() {
+    if (!m_lightControl) return;
+    if (lightSettings().mode != kSoftwareLightMode) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < m_streamPausedUntil) return;
+    const auto buffer = frameBuffer();
+    const size_t length = 3 * static_cast<size_t>(m_ledCount);
+    if (m_command.StreamLightFrame(std::span(buffer).first(length)) != result::kSuccess) {
+        m_streamPausedUntil = now + std::chrono::milliseconds(200);
+    }
+}
+
+std::filesystem::path CMerivexUSBDevice::DefaultDataFile() const {
+    return GetDefaultDataFolder() / (m_kindName + ".Json");
+}
+
+std::filesystem::path CMerivexUSBDevice::UserFolder() const { return GetDeviceDataFolder(m_kindName); }
+
+}  // namespace halvern

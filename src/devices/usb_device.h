@@ -1,0 +1,173 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "device/command_channel.h"
+#include "device/supported_devices.h"
+
+namespace halvern {
+
+/// What a device object asks of the window that shows it. The window fills these in; each may be empty.
+/// They are called from the device's own threads too, so the window must hand the work to its thread.
+struct DeviceEvents {
+    /// Run the list entry's timer `id` after `delayMs` (1002: refresh the page).
+    std::function<void(int id, int delayMs)> entryTimer;
+    /// A message to the main window (0x0D00, 0x0D01, ...).
+    std::function<void(unsigned message, intptr_t wParam, intptr_t lParam)> postMessage;
+    /// Status bytes for the page's power widget.
+    std::function<void(std::span<const uint8_t> report)> showPower;
+};
+
+/// The light settings record the base keeps: mode, brightness, speed, direction, colourful flag, colour,
+/// then two words that the device classes use.
+struct BaseLightSettings {
+    uint8_t mode = 0, brightness = 0, speed = 0, direction = 0, colourful = 0, red = 0, green = 0, blue = 0;
+    uint32_t extra1 = 0, extra2 = 0;
+};
+
+/// The common base of the device objects (mouse, keyboard, mouse pad, headset): the device's command
+/// channels, its identity and counts, the LED colour frame and light settings, the flags the main window
+/// sets, its file locations, and the hooks through which the main window drives every device. The page
+/// that shows a device is a widget of its own that refers to this object (the core knows no widgets).
+///
+/// Hooks return 1 for success and 0 for failure where they return anything; the base versions do
+/// nothing and succeed or fail as noted.
+class CMerivexUSBDevice {
+public:
+    static constexpr size_t kFrameBufferSize = 512;
+    static constexpr uint8_t kSoftwareLightMode = 11;
+
+    explicit CMerivexUSBDevice(HidBackend& backend);
+    virtual ~CMerivexUSBDevice();
+    CMerivexUSBDevice(const CMerivexUSBDevice&) = delete;
+    CMerivexUSBDevice& operator=(const CMerivexUSBDevice&) = delete;
+
+    // ---- Setters, in the order the main window calls them when it creates the page. ----
+    void SetPageLayout(std::string layout) { m_pageLayout = std::move(layout); }
+    void SetEvents(DeviceEvents events) { m_events = std::move(events); }
+    void SetKeyCount(int count);
+    void SetLedCount(int count);
+    void SetKindIndex(int index) { m_kindIndex = index; }
+    void SetPowerFlag(bool show) { m_powerFlag = show; }
+    void SetReservedValue(int value) { m_reserved = value; }
+    void SetProfileName(std::string name) { m_profileName = std::move(name); }
+    void SetKindName(std::string name) { m_kindName = std::move(name); }
+    void SetIdentity(const InterfaceRow& row);
+    virtual void SetKindId(int id) { m_kindId = id; }
+    void SetLightConfigName(std::string name) { m_lightConfigName = std::move(name); }
+
+    // ---- Flags set by the main window (read by the device's threads on every pass). ----
+    /// Stores the flag; a cable keyboard is told when the application takes the lights.
+    void SetLightControl(bool on);
+    void SetWindowActive(bool active) { m_windowActive = active; }
+    /// Stored only for pages that show power: they skip their status poll while the window is hidden.
+    void SetWindowHidden(bool hidden);
+
+    // ---- Hooks the main window and the list entry call. ----
+    virtual int LoadLightSettings() { return 0; }
+    /// Streams the frame in the software-driven light mode; see the .cpp.
+    virtual void SendLightFrame();
+    virtual void SetLedColour(int index, uint32_t value);
+    [[nodiscard]] virtual uint32_t GetLedColour(int index) const;
+    virtual void ActivatePage() {}
+    virtual void RefreshPage() {}
+    virtual void EntryHook1003() {}
+    virtual void EntryHook1004() {}
+    virtual void SyncWithDevice() {}
+    [[nodiscard]] virtual bool IsReady() { return true; }
+    virtual int LoadProfile() { return 0; }
+    virtual void ShowSettings() {}
+    virtual void ProfileSwitched() {}
+    virtual void RestoreDefaults() {}
+    virtual int WriteSettings(int slot, int firstByte, int byte68, int width, int height);
+    virtual void LoadDefaultLists() {}
+    void SetNameMap(std::map<std::string, std::string> map) { m_nameMaps[2] = std::move(map); }
+    virtual void SetFunctionMode(int mode) { m_functionMode = mode; }
+    [[nodiscard]] int GetFunctionMode() const { return m_functionMode; }
+    virtual void OpenProfileFile() {}
+    [[nodiscard]] virtual std::string GetProfileName() const { return {}; }
+    virtual void SaveProfile() {}
+    [[nodiscard]] int GetKindId() const { return m_kindId; }
+    virtual void SetLightSettings(const BaseLightSettings& settings);
+    virtual void SetColours(uint32_t a, uint32_t b, uint32_t c);
+    [[nodiscard]] virtual std::array<uint32_t, 3> GetColours() const { return m_colours; }
+    virtual void SetListTag(int tag) { m_listTag = tag; }
+    virtual void AudioLevels(std::span<const int32_t> levels) { (void)levels; }
+    virtual void AudioColour(std::span<const int32_t> values) { (void)values; }
+
+    // ---- Getters. ----
+    [[nodiscard]] CommandChannel& commandChannel() { return m_command; }
+    [[nodiscard]] CommandChannel& notificationChannel() { return m_notification; }
+    [[nodiscard]] std::array<uint8_t, CommandChannel::kInfoSize>& info() { return m_info; }
+    [[nodiscard]] const std::string& pageLayout() const { return m_pageLayout; }
+    [[nodiscard]] const std::string& profileName() const { return m_profileName; }
+    [[nodiscard]] const std::string& kindName() const { return m_kindName; }
+    [[nodiscard]] const std::string& lightConfigName() const { return m_lightConfigName; }
+    [[nodiscard]] uint16_t typeCode() const { return m_identity.typeCode; }
+    [[nodiscard]] uint16_t role() const { return m_identity.role; }
+    [[nodiscard]] const InterfaceRow& identity() const { return m_identity; }
+    [[nodiscard]] int keyCount() const { return m_keyCount; }
+    [[nodiscard]] int ledCount() const { return m_ledCount; }
+    [[nodiscard]] int kindIndex() const { return m_kindIndex; }
+    [[nodiscard]] int listTag() const { return m_listTag; }
+    [[nodiscard]] int reservedValue() const { return m_reserved; }
+    [[nodiscard]] const std::map<std::string, std::string>& nameMap(size_t which) const { return m_nameMaps.at(which); }
+    [[nodiscard]] bool powerFlag() const { return m_powerFlag; }
+    [[nodiscard]] bool lightControl() const { return m_lightControl; }
+    [[nodiscard]] bool windowActive() const { return m_windowActive; }
+    [[nodiscard]] bool windowHidden() const { return m_windowHidden; }
+    [[nodiscard]] BaseLightSettings lightSettings() const;
+    /// A copy of the LED colour frame (red, green, blue, alpha bytes per LED).
+    [[nodiscard]] std::vector<uint32_t> frame() const;
+
+    /// The shipped default data of this kind: <resource folder>/DefaultData/<kind name>.Json.
+    [[nodiscard]] std::filesystem::path DefaultDataFile() const;
+    /// The user's folder of this kind (created when missing): <data folder>/Halvern/<kind name>/.
+    [[nodiscard]] std::filesystem::path UserFolder() const;
+
+    /// The frame as the device takes it: 3 bytes per LED, each channel × alpha ÷ 256.
+    [[nodiscard]] std::array<uint8_t, kFrameBufferSize> frameBuffer() const;
+
+protected:
+    [[nodiscard]] const DeviceEvents& events() const { return m_events; }
+
+private:
+    CommandChannel m_command;
+    CommandChannel m_notification;
+    std::array<uint8_t, CommandChannel::kInfoSize> m_info{};
+    std::string m_pageLayout;
+    DeviceEvents m_events;
+    std::string m_profileName;
+    std::string m_lightConfigName;
+    std::string m_kindName;
+    InterfaceRow m_identity{};
+    int m_keyCount = 0;
+    int m_ledCount = 0;
+    int m_kindIndex = -1;
+    int m_listTag = -1;
+    int m_functionMode = 1;
+    int m_reserved = -1;
+    int m_kindId = 0;
+    std::array<std::map<std::string, std::string>, 3> m_nameMaps;
+    mutable std::mutex m_frameMutex;  ///< the frame and light settings are shared with the light thread
+    std::vector<uint32_t> m_frame;
+    BaseLightSettings m_light;
+    std::atomic<bool> m_lightControl{true};
+    std::atomic<bool> m_windowActive{true};
+    std::atomic<bool> m_windowHidden{false};
+    std::atomic<bool> m_powerFlag{false};
+    std::array<uint32_t, 3> m_colours{};
+    std::chrono::steady_clock::time_point m_streamPausedUntil{};
+};
+
+}  // namespace halvern
