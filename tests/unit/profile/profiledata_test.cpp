@@ -190,16 +190,6 @@ TEST(ProfileData, KeyboardCustomColoursFillMissingGroupsWithZeros) {
     EXPECT_EQ(reread.GetCustomGroupIndex(), 1);
 }
 
-TEST(ProfileData, KeyboardSystemRoundTrip) {
-    Loaded<CKeyboardProfiledata> p(R"({})");
-    EXPECT_EQ(p.profile.GetKeyboardSystem(), KeyboardSystem{});
-    p.profile.SetKeyboardSystem({20, 1, 1, 2, 0, 1});
-    ASSERT_TRUE(p.profile.Save());
-    CKeyboardProfiledata reread;
-    reread.LoadDeviceRecord(p.path());
-    EXPECT_EQ(reread.GetKeyboardSystem(), (KeyboardSystem{20, 1, 1, 2, 0, 1}));
-}
-
 TEST(ProfileData, HeadsetEqualiserRows) {
     EXPECT_EQ(CHs6533Profiledata::EqRow(0), 1u);
     EXPECT_EQ(CHs6533Profiledata::EqRow(7), 7u);

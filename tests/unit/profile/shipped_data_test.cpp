@@ -62,14 +62,6 @@ TEST(ShippedData, HeadsetDefaultsHoldThePresets) {
     EXPECT_EQ(headset.GetHeadsetSystem().eqType, 1);
 }
 
-TEST(ShippedData, EveryKindHasAProfileWithLight) {
-    for (const char* name : {"mouse.Json", "keyboard.Json", "MousePad.Json", "HD.Json"}) {
-        const Json::Value record = shipped(name)["Device"][0];
-        EXPECT_TRUE(record["LightInfo"].isObject()) << name;
-        EXPECT_TRUE(record["LightList"].isArray()) << name;
-    }
-}
-
 TEST(ShippedData, LightModesPerKindUseTheModeIndexAsDeviceValue) {
     const Json::Value doc = shipped("default_light.json");
     const size_t counts[] = {31, 12, 9, 9};  // keyboard, mouse, mouse pad, headset

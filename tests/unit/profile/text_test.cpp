@@ -3,7 +3,6 @@
 #include <regex>
 
 #include "profile/color_options.h"
-#include "profile/file_names.h"
 #include "profile/text_utf8.h"
 
 namespace halvern {
@@ -26,20 +25,6 @@ TEST(Text, Utf8RoundTripAndMalformedInput) {
 TEST(Text, TimeIdFormat) {
     const std::string id = MakeTimeId();
     EXPECT_TRUE(std::regex_match(id, std::regex(R"(\d{4}_\d{2}_\d{2}_\d{2}_\d{2}_\d{2}_\d{3})"))) << id;
-}
-
-TEST(Text, NamesAndBlanks) {
-    EXPECT_TRUE(EqualsIgnoreCase("Profile3", "profile3"));
-    EXPECT_FALSE(EqualsIgnoreCase("profile3", "profile33"));
-    EXPECT_TRUE(IsBlank(""));
-    EXPECT_TRUE(IsBlank(" \t\r\n"));
-    EXPECT_FALSE(IsBlank(" a "));
-}
-
-TEST(Text, SafeFileStems) {
-    EXPECT_TRUE(IsSafeFileStem("2024_05_17_13_45_09_123"));
-    for (const char* bad : {"", ".", "..", "../x", "a/b", "a\\b", "x\ny"}) EXPECT_FALSE(IsSafeFileStem(bad)) << bad;
-    EXPECT_FALSE(IsSafeFileStem(std::string(201, 'a')));
 }
 
 TEST(Text, HexColours) {
