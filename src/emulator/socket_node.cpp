@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -72,6 +73,7 @@ private:
     }
 
     void serve(std::stop_token stop) {
+        ::prctl(PR_SET_TIMERSLACK, 1UL);  // wake on the due time, not up to 50 us after it
         while (!stop.stop_requested()) {
             timespec wait{};
             timespec* timeout = nullptr;
