@@ -66,6 +66,12 @@ public:
 
     /// Opens the node behind a path of enumerate() (any collection suffix is ignored). Null on failure.
     [[nodiscard]] virtual std::unique_ptr<HidNode> openNode(std::string_view path, bool write) = 0;
+
+    /// A descriptor that becomes readable when devices come or go, so discovery can sleep until then;
+    /// -1 when the backend has none (discovery then looks every 100 ms).
+    [[nodiscard]] virtual int hotplugFd() { return -1; }
+    /// Takes the pending hot-plug events after hotplugFd() became readable.
+    virtual void drainHotplug() {}
 };
 
 /// Paths name a collection as "<node>#<collection>"; a node with one collection has no suffix.

@@ -108,6 +108,39 @@ private:
 
 }  // namespace
 
+struct HidrawBackend::Monitor {
+    UdevPtr<udev> context{udev_new()};
+    udev_monitor* monitor = nullptr;
+    ~Monitor() {
+        if (monitor) udev_monitor_unref(monitor);
+    }
+};
+
+HidrawBackend::HidrawBackend() = default;
+HidrawBackend::~HidrawBackend() = default;
+
+int HidrawBackend::hotplugFd() {
+    if (!m_monitor) {
+        m_monitor = std::make_unique<Monitor>();
+        if (m_monitor->context) {
+            udev_monitor* m = udev_monitor_new_from_netlink(m_monitor->context.get(), "udev");
+            if (m && udev_monitor_filter_add_match_subsystem_devtype(m, "hidraw", nullptr) >= 0 &&
+                udev_monitor_enable_receiving(m) >= 0) {
+                m_monitor->monitor = m;
+            } else if (m) {
+                udev_monitor_unref(m);
+            }
+        }
+    }
+    return m_monitor->monitor ? udev_monitor_get_fd(m_monitor->monitor) : -1;
+}
+
+void HidrawBackend::drainHotplug() {
+    if (!m_monitor || !m_monitor->monitor) return;
+    // The socket is non-blocking: take every queued event, the scan that follows looks at all devices.
+    while (udev_device* event = udev_monitor_receive_device(m_monitor->monitor)) udev_device_unref(event);
+}
+
 bool HidrawBackend::enumerate(std::vector<HidEnumEntry>& out) {
     UdevPtr<udev> context(udev_new());
     if (!context) return false;

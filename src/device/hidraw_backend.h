@@ -9,8 +9,20 @@ namespace halvern {
 /// collections from the report descriptor.
 class HidrawBackend final : public HidBackend {
 public:
+    HidrawBackend();
+    ~HidrawBackend() override;
+    HidrawBackend(const HidrawBackend&) = delete;
+    HidrawBackend& operator=(const HidrawBackend&) = delete;
+
     [[nodiscard]] bool enumerate(std::vector<HidEnumEntry>& out) override;
     [[nodiscard]] std::unique_ptr<HidNode> openNode(std::string_view path, bool write) override;
+    /// A udev monitor of the hidraw subsystem, made on first use.
+    [[nodiscard]] int hotplugFd() override;
+    void drainHotplug() override;
+
+private:
+    struct Monitor;
+    std::unique_ptr<Monitor> m_monitor;
 };
 
 }  // namespace halvern

@@ -2,14 +2,19 @@
 
 namespace halvern {
 
-std::optional<std::vector<ClaimedInterface>> claimNewInterfaces(HidInterface& probe, DeviceSlotList& slots) {
+std::optional<std::vector<ClaimedInterface>> claimNewInterfaces(HidInterface& probe, DeviceSlotList& slots,
+                                                               int* unopened) {
+    if (unopened) *unopened = 0;
     if (!probe.Enumerate()) return std::nullopt;
     std::vector<ClaimedInterface> claimed;
     while (const HidEnumEntry* entry = probe.NextPath()) {
         const InterfaceIdentity listed{entry->attributes.vendorId, entry->attributes.productId,
                                        entry->interfaceNumber, entry->collection};
         if (!preOpenMatch(slots, listed)) continue;
-        if (!probe.Open(entry->path, true, false, true, false)) continue;
+        if (!probe.Open(entry->path, true, false, true, false)) {
+            if (unopened) ++*unopened;
+            continue;
+        }
         // The opened device's own attributes and capabilities decide, not what the listing said.
         const InterfaceIdentity opened{probe.attributes().vendorId, probe.attributes().productId,
                                        entry->interfaceNumber, entry->collection};
