@@ -1,0 +1,98 @@
+#include "ui/controls/device_key_button.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSvgRenderer>
+
+#include "ui/controls/image_cache.h"
+
+namespace halvern::ui {
+
+DeviceKeyButton::DeviceKeyButton(QWidget* parent) : QPushButton(parent) {
+    setFlat(true);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void DeviceKeyButton::requestRepaint() {
+    ++m_repaints;
+    update();
+}
+
+void DeviceKeyButton::setLightImage(const QString& image) {
+    m_lightImage = image;
+    requestRepaint();
+}
+
+void DeviceKeyButton::setKeysetImage(const QString& image) {
+    m_keysetImage = image;
+    requestRepaint();
+}
+
+void DeviceKeyButton::setLightColour(uint32_t colour, int alpha, bool lit) {
+    m_lightColour = colour;
+    m_alpha = std::clamp(alpha, 0, 255);
+    m_lit = lit;
+}
+
+void DeviceKeyButton::setKeysetImageHidden(bool hidden) {
+    if (hidden == m_keysetHidden) return;
+    m_keysetHidden = hidden;
+    requestRepaint();
+}
+
+void DeviceKeyButton::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!isEnabled() || !rect().contains(event->position().toPoint())) return;
+    setDown(true);
+    emit notify(QStringLiteral("dbclick"), 0, 0);
+    setDown(false);
+    requestRepaint();
+}
+
+void DeviceKeyButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r = QRectF(rect()).adjusted(1, 1, -1, -1);
+    const qreal radius = std::min(r.width(), r.height()) * 0.18;
+
+    // Status: a key cap that shows hover, press and selection.
+    QColor cap(0x2A, 0x2E, 0x36);
+    if (isDown()) cap = cap.lighter(130);
+    else if (underMouse()) cap = cap.lighter(115);
+    QColor edge = m_selected ? QColor(0x3D, 0xA9, 0xFC) : QColor(0x44, 0x4A, 0x55);
+    p.setPen(QPen(edge, m_selected ? 2.0 : 1.0));
+    p.setBrush(cap);
+    p.drawRoundedRect(r, radius, radius);
+
+    if (m_lit) {
+        const QColor light(m_lightColour & 0xFF, (m_lightColour >> 8) & 0xFF, (m_lightColour >> 16) & 0xFF, m_alpha);
+        const QPixmap image = m_lightImage.isEmpty() ? QPixmap() : cachedImage(m_lightImage, size());
+        if (!image.isNull()) {
+            // Tint the light image: its alpha shape filled with the light colour.
+            QPixmap tinted(image.size());
+            tinted.fill(Qt::transparent);
+            QPainter t(&tinted);
+            t.drawPixmap(0, 0, image);
+            t.setCompositionMode(QPainter::CompositionMode_SourceIn);
+            t.fillRect(tinted.rect(), light);
+            t.end();
+            p.drawPixmap(rect(), tinted);
+        } else {
+            // No image: a glow inside the cap.
+            QPainterPath glow;
+            glow.addRoundedRect(r.adjusted(3, 3, -3, -3), radius * 0.7, radius * 0.7);
+            p.fillPath(glow, light);
+        }
+    }
+    if (!text().isEmpty()) {
+        p.setPen(QColor(0xE6, 0xE8, 0xEC));
+        p.drawText(r, Qt::AlignCenter, text());
+    }
+    if (!m_keysetHidden && !m_keysetImage.isEmpty()) {
+        const QPixmap mark = cachedImage(m_keysetImage, size());
+        if (!mark.isNull()) p.drawPixmap(rect(), mark);
+    }
+}
+
+}  // namespace halvern::ui

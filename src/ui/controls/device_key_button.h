@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QPushButton>
+#include <QString>
+
+namespace halvern::ui {
+
+/// One key or LED on a device picture. Draws its own status (hover, pressed), then, when lit, its light
+/// image tinted in its light colour at its alpha, then the keyset image (marking a remapped key) unless
+/// hidden. The selection panel sets its selected flag; a double click sends "dbclick".
+class DeviceKeyButton final : public QPushButton {
+    Q_OBJECT
+    Q_PROPERTY(QString lightimage READ lightImage WRITE setLightImage)
+    Q_PROPERTY(QString keysetimage READ keysetImage WRITE setKeysetImage)
+    Q_PROPERTY(QString gmnametextcolor READ nameTextColour WRITE setNameTextColour)
+public:
+    explicit DeviceKeyButton(QWidget* parent = nullptr);
+
+    static constexpr const char* kClassName = "DeviceKeyButton";
+
+    [[nodiscard]] QString lightImage() const { return m_lightImage; }
+    void setLightImage(const QString& image);
+    [[nodiscard]] QString keysetImage() const { return m_keysetImage; }
+    void setKeysetImage(const QString& image);
+    /// Accepted for layouts that set it; it changes nothing.
+    [[nodiscard]] QString nameTextColour() const { return m_nameTextColour; }
+    void setNameTextColour(const QString& colour) { m_nameTextColour = colour; }
+
+    /// Colour as 0x00BBGGRR like the device frame's bytes (red lowest), alpha 0-255, lit flag. Does not
+    /// repaint by itself: the light tick repaints the picture once for all its keys.
+    void setLightColour(uint32_t colour, int alpha, bool lit);
+    [[nodiscard]] uint32_t lightColour() const { return m_lightColour; }
+    [[nodiscard]] int lightAlpha() const { return m_alpha; }
+    [[nodiscard]] bool isLit() const { return m_lit; }
+
+    /// Repaints only when the flag changes.
+    void setKeysetImageHidden(bool hidden);
+    [[nodiscard]] bool keysetImageHidden() const { return m_keysetHidden; }
+
+    void setSelectedKey(bool selected) { m_selected = selected; }
+    [[nodiscard]] bool isSelectedKey() const { return m_selected; }
+
+    /// How many times the button asked to be repainted (lets tests check that a no-op repaints nothing).
+    [[nodiscard]] int repaintRequests() const { return m_repaints; }
+
+signals:
+    void notify(const QString& type, qintptr wParam, qintptr lParam);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void requestRepaint();
+
+    QString m_lightImage;
+    QString m_keysetImage;
+    QString m_nameTextColour;
+    uint32_t m_lightColour = 255;
+    int m_alpha = 200;
+    bool m_lit = false;
+    bool m_keysetHidden = true;
+    bool m_selected = false;
+    int m_repaints = 0;
+};
+
+}  // namespace halvern::ui

@@ -1,0 +1,105 @@
+#include "ui/controls/select_panel.h"
+
+#include <QChildEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRubberBand>
+#include <QStyleOption>
+
+#include "ui/controls/device_key_button.h"
+
+namespace halvern::ui {
+namespace {
+
+// Overlap of at least one pixel; rectangles that only touch do not overlap. Right and bottom exclusive.
+bool overlaps(const QRect& selection, const QRect& key) {
+    const int keyRight = key.x() + key.width();
+    const int keyBottom = key.y() + key.height();
+    const int selRight = selection.x() + selection.width();
+    const int selBottom = selection.y() + selection.height();
+    return selection.x() < keyRight && key.x() < selRight && selection.y() < keyBottom && key.y() < selBottom;
+}
+
+}  // namespace
+
+SelectPanel::SelectPanel(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_StyledBackground); }
+
+void SelectPanel::childEvent(QChildEvent* event) {
+    // Presses on a key start a drag too, so watch the keys' mouse events.
+    if (event->added() && event->child()->isWidgetType()) event->child()->installEventFilter(this);
+    QWidget::childEvent(event);
+}
+
+void SelectPanel::press(QPoint at) {
+    if (!isEnabled()) return;
+    m_pressed = true;
+    m_start = m_current = at;
+}
+
+void SelectPanel::move(QPoint at) {
+    if (m_pressed) m_dragging = true;
+    if (!m_dragging) return;
+    m_current = at;
+    m_selection = QRect(QPoint(std::min(m_start.x(), at.x()), std::min(m_start.y(), at.y())),
+                        QSize(std::abs(at.x() - m_start.x()), std::abs(at.y() - m_start.y())));
+    if (!m_band) m_band = new QRubberBand(QRubberBand::Rectangle, this);  // owned by the panel
+    m_band->setGeometry(m_selection);
+    m_band->show();
+}
+
+bool SelectPanel::release() {
+    m_pressed = false;
+    if (!m_dragging) return false;
+    m_dragging = false;
+    m_start = m_current;
+    if (m_band) m_band->hide();
+    for (QObject* child : children()) {
+        auto* key = qobject_cast<DeviceKeyButton*>(child);
+        if (key) key->setSelectedKey(overlaps(m_selection, key->geometry()));
+    }
+    update();
+    emit notify(QStringLiteral("click_select_end"), 0, 0);
+    return true;
+}
+
+void SelectPanel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) press(event->position().toPoint());
+}
+
+void SelectPanel::mouseMoveEvent(QMouseEvent* event) { move(event->position().toPoint()); }
+
+void SelectPanel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) release();
+}
+
+bool SelectPanel::eventFilter(QObject* watched, QEvent* event) {
+    auto* child = qobject_cast<QWidget*>(watched);
+    if (!child || child->parentWidget() != this) return false;
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (mouse->button() == Qt::LeftButton) press(child->mapToParent(mouse->position().toPoint()));
+            return false;  // the key still sees its press
+        case QEvent::MouseMove:
+            move(child->mapToParent(mouse->position().toPoint()));
+            return m_dragging;
+        case QEvent::MouseButtonRelease:
+            if (mouse->button() != Qt::LeftButton) return false;
+            if (release()) {
+                if (auto* button = qobject_cast<QAbstractButton*>(child)) button->setDown(false);
+                return true;  // a drag that ended on a key is not a click on it
+            }
+            return false;
+        default:
+            return false;
+    }
+}
+
+void SelectPanel::paintEvent(QPaintEvent*) {
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter p(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &p, this);
+}
+
+}  // namespace halvern::ui

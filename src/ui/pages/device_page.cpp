@@ -1,0 +1,120 @@
+#include "ui/pages/device_page.h"
+
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <array>
+
+#include "ui/controls/device_key_button.h"
+#include "ui/controls/select_panel.h"
+#include "ui/toolkit/control_lookup.h"
+#include "ui/toolkit/layout_loader.h"
+#include "ui/toolkit/name_split.h"
+
+namespace halvern::ui {
+namespace {
+
+// Function switch and key function switch pages per function mode; -1 leaves a switch as it is.
+struct FunctionPages {
+    int function;
+    int keyFunction;
+};
+
+FunctionPages functionPages(int mode, uint16_t typeCode) {
+    switch (mode) {
+        case 3:
+        case 8: return {1, -1};
+        case 5: return {2, -1};
+        case 4:
+            if (typeCode == type_code::kKeyboard || typeCode == type_code::kMouse) return {3, -1};
+            return {0, 2};
+        case 7: return {0, 2};
+        case 2:
+        case 6: return {0, 1};
+        default: return {0, 0};
+    }
+}
+
+void selectPage(QWidget* switcher, int page) {
+    if (page < 0 || !switcher) return;
+    if (auto* stack = qobject_cast<QStackedWidget*>(switcher)) {
+        if (page < stack->count()) stack->setCurrentIndex(page);
+    } else if (auto* tabs = qobject_cast<QTabWidget*>(switcher)) {
+        if (page < tabs->count()) tabs->setCurrentIndex(page);
+    }
+}
+
+}  // namespace
+
+DevicePage::DevicePage(CMerivexUSBDevice& device, const LayoutLoader& loader, QWidget* parent)
+    : QWidget(parent), m_device(device) {
+    auto* layout = new QVBoxLayout(this);  // owned by the page
+    layout->setContentsMargins(0, 0, 0, 0);
+    if (!device.pageLayout().empty()) {
+        m_content = loader.load(QString::fromStdString(device.pageLayout()), this);
+        if (m_content) layout->addWidget(m_content);
+    }
+}
+
+DevicePage::~DevicePage() = default;
+
+DeviceKeyButton* DevicePage::keyButton(int index) const {
+    return (index >= 0 && index < m_keys.size()) ? m_keys[index].data() : nullptr;
+}
+
+DeviceKeyButton* DevicePage::lightButton(int index) const {
+    return (index >= 0 && index < m_lights.size()) ? m_lights[index].data() : nullptr;
+}
+
+void DevicePage::BindPageControls() {
+    m_keys.fill(nullptr, m_content ? m_device.keyCount() : 0);
+    m_lights.fill(nullptr, m_content ? m_device.ledCount() : 0);
+    m_panel = m_content ? m_content->findChild<SelectPanel*>() : nullptr;
+    if (!m_panel) return;
+    for (QObject* child : m_panel->children()) {
+        auto* button = qobject_cast<DeviceKeyButton*>(child);
+        if (!button) continue;
+        const auto name = splitName(button->objectName());
+        if (name && name->prefix.compare(QLatin1String("key_"), Qt::CaseInsensitive) == 0 &&
+            name->index < m_keys.size()) {
+            m_keys[name->index] = button;
+        }
+        const auto userData = splitName(button->property("userData").toString());
+        if (userData && userData->prefix == QLatin1String("light_") && userData->index < m_lights.size()) {
+            m_lights[userData->index] = button;
+            button->setLightColour(0xFFFFFF, 255, true);
+        }
+    }
+}
+
+bool DevicePage::ownsSender(const Notification& notification) const {
+    QWidget* control = notification.control.data();
+    if (!control || !m_content) return false;
+    return control == m_content || m_content->isAncestorOf(control);
+}
+
+void DevicePage::SetFunctionMode(int mode) {
+    m_device.SetFunctionMode(mode);
+    if (!m_functionSwitch) m_functionSwitch = findControl<QStackedWidget>(m_content, "device_function_switch");
+    if (!m_keyFunctionSwitch) {
+        m_keyFunctionSwitch = findControl<QStackedWidget>(m_content, "device_key_function_switch");
+    }
+    if (!m_functionSwitch || !m_keyFunctionSwitch) return;
+    const FunctionPages pages = functionPages(mode, m_device.typeCode());
+    selectPage(m_functionSwitch, pages.function);
+    selectPage(m_keyFunctionSwitch, pages.keyFunction);
+}
+
+void DevicePage::showFrame(bool repaint) {
+    if (!m_device.lightControl()) return;
+    const std::vector<uint32_t> frame = m_device.frame();
+    for (int i = 0; i < m_lights.size() && i < static_cast<int>(frame.size()); ++i) {
+        DeviceKeyButton* button = m_lights[i];
+        if (!button || !button->isVisible()) continue;
+        const uint32_t v = frame[static_cast<size_t>(i)];
+        button->setLightColour(v & 0xFFFFFF, static_cast<int>(v >> 24), true);
+    }
+    if (repaint && m_panel) m_panel->update();
+}
+
+}  // namespace halvern::ui

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QPointer>
+#include <QVector>
+#include <QWidget>
+
+#include "devices/usb_device.h"
+#include "ui/toolkit/notification.h"
+
+class QStackedWidget;
+
+namespace halvern::ui {
+
+class DeviceKeyButton;
+class SelectPanel;
+class LayoutLoader;
+
+/// The page that shows one device: its layout with the device picture, the key and light buttons bound
+/// to the device's keys and LEDs, and the routing of its own controls' notifications. The device object
+/// (core) does the work; the page shows it.
+class DevicePage : public QWidget {
+    Q_OBJECT
+public:
+    /// Builds the page from the device's page layout. A missing layout gives an empty page.
+    DevicePage(CMerivexUSBDevice& device, const LayoutLoader& loader, QWidget* parent = nullptr);
+    ~DevicePage() override;
+
+    [[nodiscard]] CMerivexUSBDevice& device() { return m_device; }
+    [[nodiscard]] SelectPanel* selectionPanel() const { return m_panel; }
+    [[nodiscard]] DeviceKeyButton* keyButton(int index) const;
+    [[nodiscard]] DeviceKeyButton* lightButton(int index) const;
+
+    /// Finds the selection panel and binds key buttons by name ("key_" n) and light buttons by user data
+    /// ("light_" n, in the dynamic property "userData"); lit white. Entries without a control stay null.
+    virtual void BindPageControls();
+
+    /// Accepts a notification only when its sender is one of this page's own controls.
+    [[nodiscard]] bool ownsSender(const Notification& notification) const;
+
+    /// Selects the pages of the function switches for a function mode.
+    void SetFunctionMode(int mode);
+
+    /// Shows the device's LED frame on the light buttons (the preview); repaints the picture when asked.
+    void showFrame(bool repaint);
+
+private:
+    CMerivexUSBDevice& m_device;
+    QWidget* m_content = nullptr;
+    SelectPanel* m_panel = nullptr;
+    QVector<QPointer<DeviceKeyButton>> m_keys;
+    QVector<QPointer<DeviceKeyButton>> m_lights;
+    QPointer<QStackedWidget> m_functionSwitch;
+    QPointer<QStackedWidget> m_keyFunctionSwitch;
+};
+
+}  // namespace halvern::ui
