@@ -37,6 +37,18 @@ Rgb flowColour(EffectContext& ctx, std::size_t presentLed, bool headLit) {
     return headLit ? ctx.frame.colour(presentLed) : tables::wheel(ctx.state.step % 192);
 }
 
+void stepReactive(EngineState& state, std::size_t led, uint8_t fallBy) {
+    if (led >= kMaxLeds) return;
+    uint8_t& level = state.level[led];
+    if (state.reactive[led] == 1) {
+        level = level >= 240 ? uint8_t{255} : static_cast<uint8_t>(level + 15);
+        if (level == 255) state.reactive[led] = 2;
+    } else if (state.reactive[led] == 2) {
+        level = level <= fallBy ? uint8_t{0} : static_cast<uint8_t>(level - fallBy);
+        if (level == 0) state.reactive[led] = 0;
+    }
+}
+
 void colourBreathing(EffectContext& ctx) {
     EngineState& s = ctx.state;
     s.step = stepPhase(ctx.settings.forward(), 128, s.step, 1);

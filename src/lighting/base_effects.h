@@ -18,6 +18,10 @@ void allOff(EffectContext& ctx);
 /// the colour it shows, so one press carries one colour along).
 [[nodiscard]] Rgb flowColour(EffectContext& ctx, std::size_t presentLed, bool headLit);
 
+/// One frame of a reactive light: a rising LED gains 15 up to 255 and then falls by `fallBy` per frame
+/// down to 0, where it rests.
+void stepReactive(EngineState& state, std::size_t led, uint8_t fallBy);
+
 /// The single colour, or wheel[index] when the colourful flag is set.
 [[nodiscard]] Rgb chooseColour(const LightSettings& settings, uint8_t index);
 

@@ -59,7 +59,7 @@ constexpr std::array<ModeEntry, 31> kKeyboardModes{
     ticked(fixedColour),                                               // 17
     ticked(diagonalWave),                                              // 18
     kSequence,                                                         // 19
-    ticked(customColours, nullptr),                                    // 20
+    ticked(customColours),                                             // 20
     ticked(snakeFill),                                                 // 21
     ticked(sweepField, startSweepField),                               // 22
     ticked(effects::blink),                                            // 23

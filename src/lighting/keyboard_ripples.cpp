@@ -37,6 +37,15 @@ void lightKey(EffectContext& ctx, uint8_t key, uint8_t colourIndex) {
     ctx.state.colourIndex[key] = colourIndex;
 }
 
+/// One frame of the travelling presses: light and spread them (when `move`), then every key fades.
+void rippleFrame(EffectContext& ctx, bool move) {
+    if (move) {
+        lightPresses(ctx, kPressGrid);
+        spreadPresses(ctx.state.music.bitmaps, kColumns);
+    }
+    fadeAndShowAll(ctx);
+}
+
 }  // namespace
 
 void keyPressed(EffectContext& ctx, int key) {
@@ -60,13 +69,7 @@ void keyPressed(EffectContext& ctx, int key) {
 void reactiveKeys(EffectContext& ctx) {
     EngineState& s = ctx.state;
     for (std::size_t key = 0; key < kKeyCount; ++key) {
-        if (s.reactive[key] == 1) {
-            s.level[key] = s.level[key] >= 240 ? uint8_t{255} : static_cast<uint8_t>(s.level[key] + 15);
-            if (s.level[key] == 255) s.reactive[key] = 2;
-        } else if (s.reactive[key] == 2) {
-            s.level[key] = s.level[key] <= 5 ? uint8_t{0} : static_cast<uint8_t>(s.level[key] - 5);
-            if (s.level[key] == 0) s.reactive[key] = 0;
-        }
+        effects::stepReactive(s, key, 5);
         showKey(ctx, static_cast<uint8_t>(key));
     }
 }
@@ -96,11 +99,7 @@ void risingRipples(EffectContext& ctx) {
         pressAt(bm, kRisingColumn, kBottomBit);
     }
     ctx.state.frameCounter ^= 1;
-    if (ctx.state.frameCounter) {
-        lightPresses(ctx, kPressGrid);
-        spreadPresses(bm, kColumns);
-    }
-    fadeAndShowAll(ctx);
+    rippleFrame(ctx, ctx.state.frameCounter != 0);
 }
 
 void startSweepingRipples(EffectContext& ctx) { pressAt(ctx.state.music.bitmaps, kSweepColumn, kTopBit); }
@@ -110,9 +109,7 @@ void sweepingRipples(EffectContext& ctx) {
     if (anyColumnHas(bm, kSweepColumn, kTopBit) || anyColumnHas(bm, kLastColumn, kBottomBit)) {
         pressAt(bm, kSweepColumn, kTopBit);
     }
-    lightPresses(ctx, kPressGrid);
-    spreadPresses(bm, kColumns);
-    fadeAndShowAll(ctx);
+    rippleFrame(ctx, true);
 }
 
 void demo(EffectContext& ctx) {

@@ -39,6 +39,17 @@ Rgb LedFrame::colour(std::size_t index) const {
     return {e.red, e.green, e.blue};
 }
 
+std::size_t LedFrame::writeShownBytes(std::span<uint8_t> out) const {
+    const std::size_t leds = std::min(m_count, out.size() / 3);
+    for (std::size_t i = 0; i < leds; ++i) {
+        const Rgb c = shown(i);
+        out[3 * i] = c.red;
+        out[3 * i + 1] = c.green;
+        out[3 * i + 2] = c.blue;
+    }
+    return leds * 3;
+}
+
 bool operator==(const LedFrame& a, const LedFrame& b) {
     return std::ranges::equal(a.entries(), b.entries());
 }

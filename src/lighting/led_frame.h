@@ -38,6 +38,10 @@ public:
     /// The stored colour without the level.
     [[nodiscard]] Rgb colour(std::size_t index) const;
 
+    /// Writes the shown colour of each LED as red, green, blue bytes, LED 0 first, as far as `out`
+    /// reaches; returns the number of bytes written (3 per LED).
+    std::size_t writeShownBytes(std::span<uint8_t> out) const;
+
     [[nodiscard]] std::span<const LedEntry> entries() const { return {m_entries.data(), m_count}; }
     friend bool operator==(const LedFrame& a, const LedFrame& b);
 

@@ -62,13 +62,7 @@ void triggerReactive(EngineState& state) {
 void reactiveFade(EffectContext& ctx) {
     EngineState& s = ctx.state;
     for (std::size_t i = 0; i < ctx.frame.size(); ++i) {
-        if (s.reactive[i] == 1) {
-            s.level[i] = s.level[i] >= 240 ? uint8_t{255} : static_cast<uint8_t>(s.level[i] + 15);
-            if (s.level[i] == 255) s.reactive[i] = 2;
-        } else if (s.reactive[i] == 2) {
-            s.level[i] = s.level[i] <= 15 ? uint8_t{0} : static_cast<uint8_t>(s.level[i] - 15);
-            if (s.level[i] == 0) s.reactive[i] = 0;
-        }
+        effects::stepReactive(s, i, 15);
         ctx.frame.set(i, effects::chooseColour(ctx.settings, s.colourIndex[i]),
                       scaleLevel(s.level[i], ctx.settings.brightness()));
     }

@@ -1,6 +1,7 @@
 // The building blocks every effect uses: the step function, the frame, fading and press flags.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 #include "lighting/engine_state.h"
@@ -32,6 +33,18 @@ TEST(LedFrame, PackedWordsAndOutOfRangeIndices) {
     EXPECT_EQ(frame.word(SIZE_MAX), 0u);
     EXPECT_EQ(frame.size(), 6u);
     EXPECT_EQ(LedFrame(100000).size(), kMaxLeds);
+}
+
+TEST(LedFrame, ShownBytesForStreaming) {
+    LedFrame frame(6);
+    frame.fill({200, 100, 50}, 128);
+    std::array<uint8_t, 512> buffer{};
+    EXPECT_EQ(frame.writeShownBytes(buffer), 18u);
+    EXPECT_EQ(buffer[0], 100);
+    EXPECT_EQ(buffer[17], 25);
+    EXPECT_EQ(buffer[18], 0);
+    std::array<uint8_t, 7> small{};
+    EXPECT_EQ(frame.writeShownBytes(small), 6u);  // whole LEDs only
 }
 
 std::vector<int> fadeSequence(uint8_t mode, uint8_t from) {

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <array>
 #include <string>
 #include <vector>
 
+#include "lighting/lighting_thread.h"
 #include "test_support.h"
 
 namespace halvern {
@@ -248,6 +251,23 @@ TEST(Scheduling, ALongStallResumesInsteadOfReplayingEverything) {
     engine.runDue(10 + 3'600'000);  // an hour asleep: at most a second is replayed
     EXPECT_GT(engine.nextDue(), 10 + 3'600'000);
     EXPECT_LE(engine.nextDue(), 10 + 3'600'000 + 4);
+}
+
+TEST(LightingThread, SleepsBetweenStepsAndWakesForChanges) {
+    LightingEngine engine(DeviceKind::Keyboard);
+    LedFrame seen(170);
+    {
+        LightingThread thread(engine);
+        thread.update([](LightingEngine& e) { e.applySettings(test::settingsFor(28, 4)); });  // all off
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const uint64_t idleWakes = thread.wakeCount();
+        EXPECT_LT(idleWakes, 60u);  // one step every 4 ms, not a wake every millisecond
+        thread.update([](LightingEngine& e) { e.applySettings(test::settingsFor(6, 4)); });  // static
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        thread.snapshot(seen);
+        thread.stop();
+    }
+    EXPECT_EQ(seen.entry(0), (LedEntry{10, 20, 30, 255}));
 }
 
 }  // namespace
