@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -88,6 +89,8 @@ TEST(JsonFile, MissingUnreadableAndHugeFilesReadAsNothing) {
     EXPECT_EQ(ReadFileText(dir / "missing"), "");
     EXPECT_TRUE(ReadJsonFile(dir / "missing").isNull());
     EXPECT_TRUE(ReadJsonFile(dir.path()).isNull());  // a folder
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    EXPECT_TRUE(ReadJsonFile(dir / "fifo").isNull());  // neither blocks nor reads
 
     const auto huge = dir / "huge.Json";
     {
