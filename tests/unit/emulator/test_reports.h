@@ -24,7 +24,8 @@ inline Bytes64 request(uint8_t code, uint8_t length, uint16_t offset, std::span<
     report[4] = length;
     report[5] = static_cast<uint8_t>(offset & 0xFF);
     report[6] = static_cast<uint8_t>(offset >> 8);
-    std::copy_n(payload.begin(), std::min<size_t>(payload.size(), 56), report.begin() + 8);
+    if (!payload.empty())
+        std::copy_n(payload.begin(), std::min<size_t>(payload.size(), 56), report.begin() + 8);
     unsigned sum = 0;
     for (size_t i = 3; i < 64; ++i) sum += report[i];
     report[1] = static_cast<uint8_t>(sum & 0xFF);

@@ -21,8 +21,9 @@ protected:
 
     std::unique_ptr<HidNode> open(std::string_view device, int collection = 4, bool write = true) {
         const uint16_t interfaceNumber = device == "headset" ? 3 : 1;
-        std::string path = "emu:" + std::string(device) + "/" + std::to_string(interfaceNumber);
-        if (collection) path += "#" + std::to_string(collection);
+        std::string path("emu:");
+        path.append(device).append("/").append(std::to_string(interfaceNumber));
+        if (collection) path.append("#").append(std::to_string(collection));
         return m_emulator.openNode(path, write);
     }
 };
