@@ -189,6 +189,7 @@ bool VirtualDevice::present() const {
 bool VirtualDevice::emitNotification(uint16_t code) {
     std::lock_guard lock(m_mutex);
     if (!m_present) return false;
+    if (m_id.attachment == Attachment::Receiver && !m_linkUp) return false;  // nothing to relay
     const std::array<uint8_t, 3> report = {kConsumerReportId, static_cast<uint8_t>(code & 0xFF),
                                            static_cast<uint8_t>(code >> 8)};
     deliverLocked(report, inputReadyTime(Clock::now()));

@@ -70,7 +70,8 @@ public:
     void unplug();
     [[nodiscard]] bool present() const;
     /// Sends consumer report 3 with a 16-bit code (0x0401 resync, 0x0403 key press, 0x10xx record, 0x11xx
-    /// record and DPI stage) to every node of the interface. False when the device is gone.
+    /// record and DPI stage) to every node of the interface. False when the device is gone, or sits behind
+    /// a receiver whose link is down.
     bool emitNotification(uint16_t code);
 
     [[nodiscard]] Firmware& firmware() { return *m_firmware; }

@@ -191,6 +191,7 @@ TEST_P(TransportTest, ReceiverAnswersForAnUnreachableDevice) {
     const auto query = transact(*node, request(0xAA));
     EXPECT_NE((*query)[8], 0xFF);
     EXPECT_EQ(device->firmware().commandCount(0x03), 0u);
+    EXPECT_FALSE(device->emitNotification(0x0401));
 
     device->setLinkUp(true);
     EXPECT_EQ((*transact(*node, request(0xAA)))[8], 0xFF);
