@@ -27,11 +27,7 @@ public:
 
     void deliver(std::span<const uint8_t> report, Clock::time_point readyAt) override {
         std::lock_guard lock(m_mutex);
-        if (m_gone) return;
-        if (!m_queue.push(report, readyAt)) {
-            debugLog("emulator: input buffer full, report dropped");
-            return;
-        }
+        if (m_gone || !m_queue.push(report, readyAt)) return;
         const Clock::time_point now = Clock::now();
         updateSignalLocked(now);
         if (readyAt > now && !m_waker.joinable()) {

@@ -2,10 +2,15 @@
 
 #include <algorithm>
 
+#include "device/debug_sink.h"
+
 namespace halvern::emu {
 
 bool InputQueue::push(std::span<const uint8_t> report, Clock::time_point readyAt) {
-    if (m_reports.size() >= kCapacity) return false;
+    if (m_reports.size() >= kCapacity) {
+        debugLog("emulator: input buffer full, report dropped");
+        return false;
+    }
     m_reports.push_back({{report.begin(), report.end()}, readyAt});
     return true;
 }

@@ -28,7 +28,7 @@ class InputQueue {
 public:
     static constexpr size_t kCapacity = 64;
 
-    /// False when the queue is full and the report was dropped.
+    /// False (with a debug line) when the queue is full and the report was dropped.
     bool push(std::span<const uint8_t> report, Clock::time_point readyAt);
     [[nodiscard]] bool hasReady(Clock::time_point now) const;
     /// The time the first report becomes readable; nothing when the queue is empty.
