@@ -14,8 +14,8 @@ DeviceSlot SlotTable::slot(int index) const {
     return m_slots[static_cast<size_t>(index)];
 }
 
-Discovery::Discovery(HidBackend& backend, SlotTable& slots, DiscoveryEvents events)
-    : m_backend(backend), m_slots(slots), m_events(std::move(events)), m_probe(backend),
+Discovery::Discovery(HidBackend& backend, SlotTable& slotTable, DiscoveryEvents events)
+    : m_backend(backend), m_slots(slotTable), m_events(std::move(events)), m_probe(backend),
       m_stopFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 Discovery::~Discovery() {

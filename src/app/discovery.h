@@ -43,7 +43,7 @@ struct DiscoveryEvents {
 /// (or while an interface could not be opened and must be tried again) it looks every 100 ms.
 class Discovery {
 public:
-    Discovery(HidBackend& backend, SlotTable& slots, DiscoveryEvents events);
+    Discovery(HidBackend& backend, SlotTable& slotTable, DiscoveryEvents events);
     ~Discovery();
     Discovery(const Discovery&) = delete;
     Discovery& operator=(const Discovery&) = delete;

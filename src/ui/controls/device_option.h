@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QAbstractButton>
 #include <QWidget>
 
 #include "ui/controls/select_panel.h"

@@ -1,0 +1,480 @@
+#include "app/device_list.h"
+
+#include <QLayout>
+#include <QStackedWidget>
+
+#include "device/debug_sink.h"
+#include "ui/toolkit/layout_loader.h"
+
+namespace halvern::app {
+namespace {
+
+using namespace entry_timer;
+
+bool isReceiverType(uint16_t typeCode) {
+    return typeCode == type_code::kMouseReceiver || typeCode == type_code::kKeyboardReceiver;
+}
+
+// The interface row of the slot's partner when the partner points back to it.
+const InterfaceRow* partnerRow(int slot) {
+    const InterfaceRow& row = kInterfaceTable[static_cast<size_t>(slot)];
+    if (!row.partnerFlag || row.partnerSlot >= kInterfaceTable.size()) return nullptr;
+    const InterfaceRow& partner = kInterfaceTable[row.partnerSlot];
+    return partner.partnerSlot == slot ? &partner : nullptr;
+}
+
+const char* arrivalText(uint16_t typeCode) {
+    switch (cableTwin(typeCode)) {
+        case type_code::kKeyboard: return "添加一个键盘设备";
+        case type_code::kMouse: return "添加一个鼠标设备";
+        case type_code::kMousePad: return "添加一个鼠标垫设备";
+        default: return "添加一个设备";
+    }
+}
+
+int kindIndexFor(uint16_t typeCode, const InterfaceRow& row) {
+    // A receiver product takes the kind row of its cable twin, found by the twin's VID and PID.
+    uint16_t vid = row.vid, pid = row.pid;
+    if (isReceiverType(typeCode) && row.partnerFlag && row.partnerSlot < kInterfaceTable.size()) {
+        vid = kInterfaceTable[row.partnerSlot].vid;
+        pid = kInterfaceTable[row.partnerSlot].pid;
+    }
+    return findKind(vid, pid, cableTwin(typeCode), interface_role::kCommand);
+}
+
+}  // namespace
+
+DeviceList::DeviceList(HidBackend& backend, SlotTable& slotTable, const ui::LayoutLoader& loader, ui::NotifyHub& hub,
+                       DeviceListControls controls, QObject* parent)
+    : QObject(parent), m_backend(backend), m_slots(slotTable), m_loader(loader), m_hub(hub), m_controls(controls) {}
+
+DeviceList::~DeviceList() {
+    // Pages' widgets belong to the window; the device objects go first, closing their channels.
+    for (auto& p : m_pages) p->device.reset();
+}
+
+void DeviceList::createInitialPages() {
+    for (int kind : {0, 1}) {
+        const DeviceKindRow& k = kDeviceKindTable[static_cast<size_t>(kind)];
+        const int row = findInterfaceRow(k.vid, k.pid, k.typeCode, interface_role::kCommand);
+        if (row >= 0) CreatePage(kind, kInterfaceTable[static_cast<size_t>(row)]);
+    }
+    updateNoDeviceNotice();
+}
+
+DeviceSlotPage* DeviceList::pageForKind(int kindIndex) {
+    for (auto& p : m_pages) {
+        if (p->kindIndex == kindIndex) return p.get();
+    }
+    return nullptr;
+}
+
+DeviceSlotPage* DeviceList::pageWithIdentity(const InterfaceRow& row) {
+    for (auto& p : m_pages) {
+        if (p->device && rowsEqual(p->device->identity(), row)) return p.get();
+    }
+    return nullptr;
+}
+
+// The row that names a slot's page: the command row of its product, or of the cable twin for a receiver.
+InterfaceRow DeviceList::pageRowFor(int slot, const DeviceSlot& s) const {
+    InterfaceRow row = s.row;
+    if (row.role == interface_role::kNotification) {
+        const int command = findInterfaceRow(row.vid, row.pid, row.typeCode, interface_role::kCommand);
+        if (command >= 0) row = kInterfaceTable[static_cast<size_t>(command)];
+        slot = command;
+    }
+    if (isReceiverType(row.typeCode) && slot >= 0) {
+        if (const InterfaceRow* partner = partnerRow(slot)) row = *partner;
+    }
+    return row;
+}
+
+int DeviceList::entryIndex(const DeviceSlotPage& page) const {
+    for (size_t i = 0; i < m_pages.size(); ++i) {
+        if (m_pages[i].get() == &page) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+DeviceSlotPage* DeviceList::pageOfEntry(QWidget* entry) {
+    for (auto& p : m_pages) {
+        if (p->entry && (p->entry == entry || p->entry->isAncestorOf(entry))) return p.get();
+    }
+    return nullptr;
+}
+
+DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
+    if (kindIndex < 0 || kindIndex >= static_cast<int>(kDeviceKindCount)) return nullptr;
+    const DeviceKindRow& kind = kDeviceKindTable[static_cast<size_t>(kindIndex)];
+    const DevicePageRow& pageRow = kDevicePageTable[static_cast<size_t>(kindIndex)];
+
+    auto slotPage = std::make_unique<DeviceSlotPage>();
+    slotPage->kindIndex = kindIndex;
+    slotPage->device = std::make_unique<CMerivexUSBDevice>(m_backend);
+    CMerivexUSBDevice& device = *slotPage->device;
+    device.SetPageLayout(std::string(pageRow.pageLayout));
+    device.SetKeyCount(pageRow.keyCount);
+    device.SetLedCount(pageRow.ledCount);
+    device.SetKindIndex(kindIndex);
+    device.SetPowerFlag(pageRow.powerDisplay != 0);
+    device.SetReservedValue(pageRow.reserved);
+    device.SetKindName(std::string(kind.kindName));
+    device.SetIdentity(row);
+    device.SetKindId(kind.kindId);
+    device.SetLightConfigName(std::string(pageRow.lightConfigName));
+
+    slotPage->power = new ui::DevicePower(m_loader);  // owned by the power switch once added
+    slotPage->page = new ui::DevicePage(device, m_loader);
+    slotPage->entry = new ui::DeviceOption(m_loader);
+    slotPage->page->BindPageControls();
+
+    DeviceSlotPage* raw = slotPage.get();
+    device.SetEvents(DeviceEvents{
+        [this, raw](int id, int delayMs) {
+            QMetaObject::invokeMethod(this, [this, raw, id, delayMs] {
+                if (raw->entry) m_hub.setTimer(raw->entry, id, delayMs);
+            });
+        },
+        {},
+        [this, raw](std::span<const uint8_t> report) {
+            std::vector<uint8_t> copy(report.begin(), report.end());
+            QMetaObject::invokeMethod(this, [raw, copy] {
+                if (raw->power) raw->power->ShowStatus(copy);
+            });
+        },
+    });
+
+    const uint16_t shownType = cableTwin(kind.typeCode);
+    if (m_controls.powers) m_controls.powers->addWidget(slotPage->power);
+    slotPage->power->SetType(shownType, 0);
+    slotPage->power->ShowPowerLayout(device.powerFlag());
+    if (m_controls.pages) m_controls.pages->addWidget(slotPage->page);
+
+    ui::DeviceOption& entry = *slotPage->entry;
+    entry.setObjectName(QStringLiteral("device_option_%1").arg(m_pages.size()));
+    if (m_controls.entries) m_controls.entries->addWidget(&entry);
+    entry.SetSynchro(false);
+    entry.BindTab(QStringLiteral("device_switch"), m_controls.pages ? m_controls.pages->indexOf(slotPage->page) : -1);
+    entry.SetPowerSwitch(QStringLiteral("device_power_switch"),
+                         m_controls.powers ? m_controls.powers->indexOf(slotPage->power) : -1);
+    entry.SetKind(shownType, 0);
+    entry.SetEntryVisible(false);
+    entry.SetName(QString::fromUtf8(kind.kindName.data(), static_cast<qsizetype>(kind.kindName.size())));
+    entry.SetPage(slotPage->page);
+    entry.SetPicture(slotPage->page->selectionPanel());
+    m_hub.attachTree(&entry);
+    m_hub.attachTree(slotPage->page);
+
+    m_pages.push_back(std::move(slotPage));
+    return raw;
+}
+
+void DeviceList::Arrival(int slot) {
+    const DeviceSlot s = m_slots.slot(slot);
+    if (s.row.inUse == 0) return;
+    debugLog(arrivalText(s.row.typeCode));
+    const InterfaceRow pageRow = pageRowFor(slot, s);
+    if (!pageWithIdentity(pageRow)) {
+        const int command = findInterfaceRow(s.row.vid, s.row.pid, s.row.typeCode, interface_role::kCommand);
+        if (command >= 0) {
+            const InterfaceRow& commandRow = kInterfaceTable[static_cast<size_t>(command)];
+            CreatePage(kindIndexFor(s.row.typeCode, commandRow), pageRow);
+        }
+    }
+    Attach(slot, s);
+    updateNoDeviceNotice();
+}
+
+void DeviceList::Attach(int slot, const DeviceSlot& s) {
+    const InterfaceRow pageRow = pageRowFor(slot, s);
+    if (s.row.role == interface_role::kNotification) {
+        DeviceSlotPage* page = pageWithIdentity(pageRow);
+        if (!page) return;
+        CommandChannel& notify = page->device->notificationChannel();
+        HidInterface& hid = isReceiverType(s.row.typeCode) ? notify.receiverInterface() : notify.cableInterface();
+        if (hid.Open(s.path, true, false, true, false)) notify.setConnected(true);
+        return;
+    }
+    if (const InterfaceRow* partner = partnerRow(slot)) {
+        const DeviceSlot other = m_slots.slot(static_cast<int>(s.row.partnerSlot));
+        if (other.row.inUse && partner) {
+            if (!isReceiverType(s.row.typeCode)) SwitchAttachment(slot);
+            return;
+        }
+    }
+    DeviceSlotPage* page = pageWithIdentity(pageRow);
+    if (!page) return;
+    CommandChannel& channel = page->device->commandChannel();
+    if (channel.connected()) return;
+    const bool receiver = isReceiverType(s.row.typeCode);
+    HidInterface& hid = receiver ? channel.receiverInterface() : channel.cableInterface();
+    if (!hid.Open(s.path, true, true, true, false)) return;
+    channel.setConnected(true);
+    channel.SetMode(receiver ? 2 : 1);
+    page->device->SetIdentity(pageRow);
+    if (!receiver) {
+        ShowDeviceEntry(entryIndex(*page), true, CountVisibleEntries().count == 0);
+    }
+    startActivation(*page);
+}
+
+void DeviceList::Removal(int slot) {
+    const DeviceSlot& row = DeviceSlot{kInterfaceTable[static_cast<size_t>(slot)], {}};
+    const InterfaceRow pageRow = pageRowFor(slot, row);
+    DeviceSlotPage* page = pageWithIdentity(pageRow);
+    if (row.row.role == interface_role::kNotification) {
+        if (!page) return;
+        CommandChannel& notify = page->device->notificationChannel();
+        HidInterface& hid =
+            isReceiverType(row.row.typeCode) ? notify.receiverInterface() : notify.cableInterface();
+        hid.Close();
+        notify.setConnected(notify.cableInterface().isOpen() || notify.receiverInterface().isOpen());
+        return;
+    }
+    if (partnerRow(slot) && m_slots.slot(static_cast<int>(row.row.partnerSlot)).row.inUse) {
+        if (!isReceiverType(row.row.typeCode)) SwitchAttachment(slot);
+        return;
+    }
+    if (!page) return;
+    if (isReceiverType(row.row.typeCode)) debugLog("鼠标设备丢失");
+    CommandChannel& channel = page->device->commandChannel();
+    channel.setConnected(false);
+    channel.cableInterface().Close();
+    channel.receiverInterface().Close();
+    if (page->entry) {
+        for (int id : {kLightTick, kActivate, kSync, kLinkWatch}) m_hub.killTimer(page->entry, id);
+    }
+    HideDeviceEntry(entryIndex(*page));
+    updateNoDeviceNotice();
+}
+
+void DeviceList::SwitchAttachment(int slot) {
+    const DeviceSlot s{kInterfaceTable[static_cast<size_t>(slot)], {}};
+    DeviceSlotPage* page = pageWithIdentity(pageRowFor(slot, s));
+    if (!page) return;
+    CommandChannel& channel = page->device->commandChannel();
+    const bool toCable = channel.receiverMode();
+    // The cable slot's path when moving to the cable, else the receiver (partner) slot's.
+    const int cableSlot = isReceiverType(s.row.typeCode) ? static_cast<int>(s.row.partnerSlot) : slot;
+    const int receiverSlot = isReceiverType(s.row.typeCode) ? slot : static_cast<int>(s.row.partnerSlot);
+    const std::string path = m_slots.slot(toCable ? cableSlot : receiverSlot).path;
+
+    channel.setConnected(false);
+    (toCable ? channel.receiverInterface() : channel.cableInterface()).Close();
+    HidInterface& next = toCable ? channel.cableInterface() : channel.receiverInterface();
+    if (!next.Open(path, true, true, true, false)) return;
+    channel.setConnected(true);
+    if (toCable) {
+        channel.SetMode(1);
+        startActivation(*page);
+        LinkReport(entryIndex(*page), true);
+        if (page->device->powerFlag()) page->device->SyncWithDevice();
+    } else {
+        channel.SetMode(2);
+        page->linkTries = kLinkTries;
+        if (page->entry) m_hub.setTimer(page->entry, kLinkProbe, 0);
+    }
+}
+
+void DeviceList::startActivation(DeviceSlotPage& page) {
+    if (page.entry) m_hub.setTimer(page.entry, kActivate, 500);
+}
+
+void DeviceList::startLinkWatch(DeviceSlotPage& page, int ms) {
+    if (page.entry && page.device->commandChannel().connected()) m_hub.setTimer(page.entry, kLinkWatch, ms);
+}
+
+bool DeviceList::entryTimer(QWidget* entry, int id) {
+    DeviceSlotPage* page = pageOfEntry(entry);
+    if (!page || !page->entry || !page->device) return false;
+    m_hub.killTimer(page->entry, id);
+    switch (id) {
+        case kLightTick: onLightTick(*page); break;
+        case kActivate: onActivate(*page); break;
+        case kRefresh: page->device->RefreshPage(); break;
+        case kHook1003: page->device->EntryHook1003(); break;
+        case kHook1004: page->device->EntryHook1004(); break;
+        case kSync: onSync(*page); break;
+        case kLinkWatch: onLinkWatch(*page); break;
+        case kLinkProbe: onLinkProbe(*page); break;
+        default: return false;
+    }
+    return true;
+}
+
+void DeviceList::onLightTick(DeviceSlotPage& page) {
+    page.device->SendLightFrame();
+    const bool selected = page.entry->IsSelected();
+    if (page.page) page.page->showFrame(selected && m_windowActive && !m_windowHidden);
+    CommandChannel& channel = page.device->commandChannel();
+    if (!channel.connected()) return;
+    // Frames go out at the link's pace while streamed; a hidden window with a device that shows its own
+    // effect needs no preview, so the tick then only looks in now and then.
+    const bool streaming = page.device->lightSettings().mode == CMerivexUSBDevice::kSoftwareLightMode;
+    int period = channel.receiverMode() ? 100 : 5;
+    if (m_windowHidden && !streaming) period = 500;
+    m_hub.setTimer(page.entry, kLightTick, period);
+}
+
+void DeviceList::onActivate(DeviceSlotPage& page) {
+    CommandChannel& channel = page.device->commandChannel();
+    const int index = entryIndex(page);
+    if (channel.receiverMode() && channel.connected()) {
+        if (!page.device->IsReady()) {
+            if (page.entry->IsEntryVisible()) LinkReport(index, false);
+            m_hub.setTimer(page.entry, kActivate, 3000);
+            return;
+        }
+        LinkReport(index, true);
+    }
+    page.device->ActivatePage();
+    m_hub.setTimer(page.entry, kLightTick, 5);
+    if (page.device->powerFlag() && channel.connected()) m_hub.setTimer(page.entry, kSync, 50);
+    if (channel.receiverMode()) startLinkWatch(page, 2000);
+}
+
+void DeviceList::onSync(DeviceSlotPage& page) {
+    page.device->SyncWithDevice();
+    if (page.device->powerFlag()) m_hub.setTimer(page.entry, kSync, 5000);
+}
+
+void DeviceList::onLinkWatch(DeviceSlotPage& page) {
+    CommandChannel& channel = page.device->commandChannel();
+    if (!channel.receiverMode() || !channel.connected()) return;
+    const bool ready = page.device->IsReady();
+    if (ready && !page.entry->IsEntryVisible()) {
+        LinkReport(entryIndex(page), true);
+        if (page.device->powerFlag()) page.device->SyncWithDevice();
+    } else if (!ready && page.entry->IsEntryVisible()) {
+        LinkReport(entryIndex(page), false);
+    }
+    startLinkWatch(page, 3000);
+}
+
+// After a move to the receiver: ask whether the device behind it answers, a few times apart, without
+// holding up the window; then sync and watch the link.
+void DeviceList::onLinkProbe(DeviceSlotPage& page) {
+    CommandChannel& channel = page.device->commandChannel();
+    if (!channel.connected() || !channel.receiverMode()) return;
+    const bool showsPower = page.device->powerFlag();
+    if (showsPower && channel.QueryLink() != result::kSuccess && --page.linkTries > 0) {
+        debugLog("获取2.4G模式失败");
+        m_hub.setTimer(page.entry, kLinkProbe, kLinkRetryMs);
+        return;
+    }
+    page.device->SyncWithDevice();
+    startLinkWatch(page, 2000);
+}
+
+void DeviceList::LinkReport(int index, bool answering) {
+    if (index < 0 || index >= static_cast<int>(m_pages.size())) return;
+    if (!answering) {
+        HideDeviceEntry(index);
+    } else if (!m_pages[static_cast<size_t>(index)]->entry->IsEntryVisible()) {
+        ShowDeviceEntry(index, true, CountVisibleEntries().count == 0);
+    }
+    updateNoDeviceNotice();
+}
+
+DeviceList::VisibleCount DeviceList::CountVisibleEntries() const {
+    VisibleCount c;
+    for (size_t i = 0; i < m_pages.size(); ++i) {
+        if (m_pages[i]->entry && m_pages[i]->entry->IsEntryVisible()) {
+            if (c.first < 0) c.first = static_cast<int>(i);
+            ++c.count;
+        }
+    }
+    return c;
+}
+
+void DeviceList::updateNoDeviceNotice() {
+    if (m_controls.noDeviceNotice) m_controls.noDeviceNotice->setVisible(CountVisibleEntries().count == 0);
+}
+
+void DeviceList::ShowDeviceEntry(int index, bool visible, bool select) {
+    if (index < 0 || index >= static_cast<int>(m_pages.size())) return;
+    DeviceSlotPage& page = *m_pages[static_cast<size_t>(index)];
+    page.entry->SetEntryVisible(visible);
+    if (select) {
+        if (m_controls.pages && page.page) m_controls.pages->setCurrentWidget(page.page);
+        if (m_controls.powers) {
+            m_controls.powers->setVisible(page.power != nullptr);
+            if (page.power) m_controls.powers->setCurrentWidget(page.power);
+        }
+        for (auto& other : m_pages) other->entry->Select(other.get() == &page);
+    }
+    const VisibleCount visibleCount = CountVisibleEntries();
+    int synchro = 0;
+    for (auto& p : m_pages) synchro += p->entry->IsEntryVisible() && p->entry->IsSynchro();
+    updateNoDeviceNotice();
+    if (visibleCount.count == 0) {
+        if (m_controls.pages && m_controls.pages->count() > 0) m_controls.pages->setCurrentIndex(0);
+        if (m_controls.powers && m_controls.powers->count() > 0) m_controls.powers->setCurrentIndex(0);
+    }
+    if (enableSync) enableSync(visibleCount.count >= 2);
+    if (synchro < 2) {
+        for (auto& p : m_pages) p->entry->SetSynchro(false);
+    }
+}
+
+void DeviceList::HideDeviceEntry(int index) {
+    if (index < 0 || index >= static_cast<int>(m_pages.size())) return;
+    ui::DeviceOption& entry = *m_pages[static_cast<size_t>(index)]->entry;
+    int other = -1;
+    if (entry.IsEntryVisible() && entry.IsSelected()) {
+        for (size_t i = 0; i < m_pages.size() && other < 0; ++i) {
+            if (static_cast<int>(i) != index && m_pages[i]->entry->IsEntryVisible()) other = static_cast<int>(i);
+        }
+    }
+    ShowDeviceEntry(index, false, false);
+    if (other >= 0) ShowDeviceEntry(other, true, true);
+}
+
+void DeviceList::SelectPrevious() {
+    int last = -1;
+    for (size_t i = 0; i < m_pages.size(); ++i) {
+        ui::DeviceOption& entry = *m_pages[i]->entry;
+        if (entry.IsEntryVisible() && entry.IsSelected()) {
+            if (last >= 0) ShowDeviceEntry(last, true, true);
+            return;
+        }
+        if (entry.IsEntryVisible()) last = static_cast<int>(i);
+    }
+}
+
+void DeviceList::SelectNext() {
+    bool afterSelected = false;
+    for (size_t i = 0; i < m_pages.size(); ++i) {
+        ui::DeviceOption& entry = *m_pages[i]->entry;
+        if (afterSelected && entry.IsEntryVisible()) {
+            ShowDeviceEntry(static_cast<int>(i), true, true);
+            return;
+        }
+        if (entry.IsEntryVisible() && entry.IsSelected()) afterSelected = true;
+    }
+}
+
+DeviceSlotPage* DeviceList::FindSelectedPage() {
+    for (auto& p : m_pages) {
+        if (p->entry->IsEntryVisible() && p->entry->IsSelected()) return p.get();
+    }
+    return nullptr;
+}
+
+void DeviceList::setLightControl(bool on) {
+    m_lightControl = on;
+    for (auto& p : m_pages) p->device->SetLightControl(on);
+}
+
+void DeviceList::setWindowActive(bool active) {
+    m_windowActive = active;
+    for (auto& p : m_pages) p->device->SetWindowActive(active);
+}
+
+void DeviceList::setWindowHidden(bool hidden) {
+    m_windowHidden = hidden;
+    for (auto& p : m_pages) p->device->SetWindowHidden(hidden);
+}
+
+}  // namespace halvern::app

@@ -1,0 +1,137 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "app/discovery.h"
+#include "devices/usb_device.h"
+#include "ui/controls/device_option.h"
+#include "ui/controls/device_power.h"
+#include "ui/pages/device_page.h"
+#include "ui/toolkit/notify_hub.h"
+
+class QStackedWidget;
+class QLayout;
+
+namespace halvern::ui {
+class LayoutLoader;
+}
+
+namespace halvern::app {
+
+/// Entry timer ids.
+namespace entry_timer {
+inline constexpr int kLightTick = 1000;
+inline constexpr int kActivate = 1001;
+inline constexpr int kRefresh = 1002;
+inline constexpr int kHook1003 = 1003;
+inline constexpr int kHook1004 = 1004;
+inline constexpr int kSync = 1005;
+inline constexpr int kLinkWatch = 1007;
+inline constexpr int kLinkProbe = 1008;  ///< QueryLink tries after a move to the receiver
+}  // namespace entry_timer
+
+/// The controls of the main window that the device list works with.
+struct DeviceListControls {
+    QLayout* entries = nullptr;          ///< "device_select_layout"
+    QStackedWidget* pages = nullptr;     ///< "device_switch"
+    QStackedWidget* powers = nullptr;    ///< "device_power_switch"
+    QWidget* noDeviceNotice = nullptr;   ///< "No_device_Link"
+};
+
+/// One device page with its list entry and power widget.
+struct DeviceSlotPage {
+    std::unique_ptr<CMerivexUSBDevice> device;
+    QPointer<ui::DevicePage> page;
+    QPointer<ui::DeviceOption> entry;
+    QPointer<ui::DevicePower> power;
+    int kindIndex = -1;
+    int linkTries = 0;
+};
+
+/// Device presence and the device list: binds arriving interfaces to device pages (made on first need),
+/// moves a mouse or keyboard between cable and receiver, shows and hides list entries, and runs the
+/// entries' timers (activation, light ticks, refresh, status, link watch). Runs on the UI thread.
+class DeviceList final : public QObject {
+    Q_OBJECT
+public:
+    DeviceList(HidBackend& backend, SlotTable& slotTable, const ui::LayoutLoader& loader, ui::NotifyHub& hub,
+               DeviceListControls controls, QObject* parent = nullptr);
+    ~DeviceList() override;
+
+    /// Creates the mouse and keyboard pages, which exist even without a device.
+    void createInitialPages();
+
+    void Arrival(int slot);
+    void Removal(int slot);
+
+    void ShowDeviceEntry(int index, bool visible, bool select);
+    void HideDeviceEntry(int index);
+    void SelectPrevious();
+    void SelectNext();
+    /// The page of the first visible, selected entry, or null.
+    [[nodiscard]] DeviceSlotPage* FindSelectedPage();
+    struct VisibleCount {
+        int first = -1;
+        int count = 0;
+    };
+    [[nodiscard]] VisibleCount CountVisibleEntries() const;
+    /// "No_device_Link" shown exactly when no entry is visible.
+    void updateNoDeviceNotice();
+
+    /// A link report of a list entry: the device behind the receiver answers (1) or stopped (0).
+    void LinkReport(int kindIndex, bool answering);
+
+    /// Routes a "timer" notification of an entry; false when the sender is no entry.
+    bool entryTimer(QWidget* entry, int id);
+
+    /// Flags the main window hands to every page.
+    void setLightControl(bool on);
+    void setWindowActive(bool active);
+    void setWindowHidden(bool hidden);
+    /// Called when synchronised lighting is possible (two or more visible entries) or not.
+    std::function<void(bool)> enableSync;
+
+    [[nodiscard]] const std::vector<std::unique_ptr<DeviceSlotPage>>& pages() const { return m_pages; }
+    [[nodiscard]] DeviceSlotPage* pageForKind(int kindIndex);
+
+    /// Screen size for WriteSettings.
+    void setScreenSize(int width, int height) { m_screenWidth = width, m_screenHeight = height; }
+
+    /// The number of QueryLink tries after a switch to the receiver and the wait between them.
+    static constexpr int kLinkTries = 26;
+    static constexpr int kLinkRetryMs = 50;
+
+private:
+    DeviceSlotPage* CreatePage(int kindIndex, const InterfaceRow& row);
+    void Attach(int slot, const DeviceSlot& s);
+    void SwitchAttachment(int slot);
+    [[nodiscard]] DeviceSlotPage* pageWithIdentity(const InterfaceRow& row);
+    [[nodiscard]] InterfaceRow pageRowFor(int slot, const DeviceSlot& s) const;
+    [[nodiscard]] int entryIndex(const DeviceSlotPage& page) const;
+    [[nodiscard]] DeviceSlotPage* pageOfEntry(QWidget* entry);
+    void startActivation(DeviceSlotPage& page);
+    void startLinkWatch(DeviceSlotPage& page, int ms);
+    void onLightTick(DeviceSlotPage& page);
+    void onActivate(DeviceSlotPage& page);
+    void onLinkWatch(DeviceSlotPage& page);
+    void onSync(DeviceSlotPage& page);
+    void onLinkProbe(DeviceSlotPage& page);
+
+    HidBackend& m_backend;
+    SlotTable& m_slots;
+    const ui::LayoutLoader& m_loader;
+    ui::NotifyHub& m_hub;
+    DeviceListControls m_controls;
+    std::vector<std::unique_ptr<DeviceSlotPage>> m_pages;  ///< in list order
+    bool m_lightControl = true;
+    bool m_windowActive = true;
+    bool m_windowHidden = false;
+    int m_screenWidth = 1920;
+    int m_screenHeight = 1080;
+};
+
+}  // namespace halvern::app
