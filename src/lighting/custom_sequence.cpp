@@ -138,6 +138,34 @@ void CustomSequence::pass(LedFrame& frame, Millis now, uint8_t deviceSpeed, bool
     }
 }
 
+void CustomSequence::skipPasses(Millis passes) {
+    std::scoped_lock lock(m_mutex);
+    if (passes <= 0 || m_steps.empty() || !m_started) return;
+    const SequenceStep& step = m_steps[std::min(m_index, m_steps.size() - 1)];
+    const Millis limit = tables::threshold(rowOf(step.type), step.speedLevel);
+    if (step.type != kStatic && step.type != kBlink && !countsTowardsPhase(step.type)) {
+        m_passCounter = static_cast<uint8_t>((m_passCounter + passes) % 255);  // it restarts on reaching 255
+        return;
+    }
+    // The counter restarts each time it reaches the limit: first after `first` passes, then every `limit`.
+    const Millis first = m_passCounter >= limit ? 1 : limit - m_passCounter;
+    Millis restarts = 0;
+    if (passes < first) {
+        m_passCounter = static_cast<uint8_t>(m_passCounter + passes);
+    } else {
+        restarts = 1 + (passes - first) / limit;
+        m_passCounter = static_cast<uint8_t>((passes - first) % limit);
+    }
+    if (step.type == kBlink) {
+        m_phase = static_cast<uint8_t>((m_phase + passes) % 128);
+    } else if (step.type == kStatic && restarts > 0) {
+        m_phase = m_phase >= 8 ? 0 : static_cast<uint8_t>(m_phase + 1);
+        m_phase = static_cast<uint8_t>((m_phase + restarts - 1) % 9);
+    }
+    // Breathing, wave and spectrum change the picture at every restart, so nextChange() never lets a
+    // restart fall inside skipped passes.
+}
+
 Millis CustomSequence::nextChange(Millis lastPass, uint8_t deviceSpeed) const {
     std::scoped_lock lock(m_mutex);
     const Millis next = lastPass + 1;

@@ -34,6 +34,10 @@ public:
     /// leave the same frame). `deviceSpeed` is the device's own speed level (it times the blink).
     void pass(LedFrame& frame, Millis now, uint8_t deviceSpeed, bool alwaysDraw);
 
+    /// Takes `passes` passes at once. Only for passes before nextChange(): they move counters, never
+    /// the picture or the step.
+    void skipPasses(Millis passes);
+
     /// The earliest pass after `lastPass` at which the sequence can show something new; kNever when it
     /// will not change.
     [[nodiscard]] Millis nextChange(Millis lastPass, uint8_t deviceSpeed) const;

@@ -26,7 +26,14 @@ struct ModeEntry {
     Cadence cadence = Cadence::Sequence;
     const tables::ThresholdRow* row = nullptr;
     StartFn start = nullptr;  // runs when the device switches to this mode
+    bool steady = false;      // the picture depends on the settings and inputs only: drawn once it stays
 };
+
+/// The same mode, marked steady.
+constexpr ModeEntry steady(ModeEntry entry) {
+    entry.steady = true;
+    return entry;
+}
 
 /// A device's lighting: its LEDs, its timing, its mode table and the hooks of its inputs.
 struct DeviceModel {

@@ -45,7 +45,7 @@ constexpr std::array<ModeEntry, 31> kKeyboardModes{
     ticked(snakeWave),                                                 // 3
     ticked(effects::spectrumCycle),                                    // 4
     ticked(columnBreathing),                                           // 5
-    ticked(staticOrDiagonals),                                         // 6
+    steady(ticked(staticOrDiagonals)),                                 // 6
     ticked(reactiveKeys),                                              // 7
     ticked(ripples),                                                   // 8
     ticked(clearingRipples),                                           // 9
@@ -56,10 +56,10 @@ constexpr std::array<ModeEntry, 31> kKeyboardModes{
     ticked(demo),                                                      // 14
     ticked(sparkField, startSparkField),                               // 15
     ticked(sweepingRipples, startSweepingRipples),                     // 16
-    ticked(fixedColour),                                               // 17
+    steady(ticked(fixedColour)),                                       // 17
     ticked(diagonalWave),                                              // 18
     kSequence,                                                         // 19
-    ticked(customColours),                                             // 20
+    steady(ticked(customColours)),                                     // 20
     ticked(snakeFill),                                                 // 21
     ticked(sweepField, startSweepField),                               // 22
     ticked(effects::blink),                                            // 23
@@ -67,9 +67,9 @@ constexpr std::array<ModeEntry, 31> kKeyboardModes{
     ticked(reactiveKeys),                                              // 25
     ticked(effects::fourColourBreathing),                              // 26
     ticked(effects::fourColourBlink),                                  // 27
-    ticked(effects::allOff),                                           // 28
+    steady(ticked(effects::allOff)),                                   // 28
     ticked(keyboard::music, startMusic, tables::kEveryTwoTicks),       // 29
-    ticked(externalColour, setFirstPressFlag, tables::kKeyboardExternalRow),  // 30
+    steady(ticked(externalColour, setFirstPressFlag, tables::kKeyboardExternalRow)),  // 30
 };
 
 }  // namespace

@@ -107,6 +107,15 @@ void LedLightList::drawLocked(LedFrame& frame) {
     }
 }
 
+void LedLightList::skipPasses(Millis passes) {
+    std::scoped_lock lock(m_mutex);
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].present && m_entries[i].mode == kSpectrum) {
+            m_state[i].counter = static_cast<uint8_t>(m_state[i].counter + passes);
+        }
+    }
+}
+
 Millis LedLightList::nextChange(Millis lastPass) const {
     std::scoped_lock lock(m_mutex);
     const Millis next = lastPass + 1;

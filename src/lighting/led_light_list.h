@@ -35,6 +35,10 @@ public:
     void advance(Millis now);
     void draw(LedFrame& frame);
 
+    /// Takes `passes` passes at once. Only for passes before nextChange(): in them only the spectrum
+    /// counters move.
+    void skipPasses(Millis passes);
+
     /// The earliest pass after `lastPass` at which the drawn LEDs can differ from the last drawing;
     /// kNever when nothing will change.
     [[nodiscard]] Millis nextChange(Millis lastPass) const;

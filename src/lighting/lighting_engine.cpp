@@ -17,6 +17,7 @@ EffectContext LightingEngine::context(Millis now) { return {m_settings, m_state,
 void LightingEngine::applySettings(const LightSettings& settings) {
     const bool modeChanged = settings.mode != m_settings.mode;
     m_settings = settings;
+    m_steadyShown = false;
     if (modeChanged) restartMode();
 }
 
@@ -24,15 +25,22 @@ void LightingEngine::restartMode() {
     EffectContext ctx = context(m_lastPass);
     if (m_model->modeChanged) m_model->modeChanged(ctx);
     if (const StartFn modeStart = currentMode().start) modeStart(ctx);
+    invalidate();
+}
+
+void LightingEngine::invalidate() {
+    m_steadyShown = false;
     m_sequence.invalidate();
 }
 
 void LightingEngine::loadLightList(std::vector<LedLightEntry> entries, Millis now) {
+    m_steadyShown = false;
     m_lightList.replace(std::move(entries));
     if (!m_model->lightListEveryPass) m_lightList.applyPass(m_frame, now);
 }
 
 void LightingEngine::deliverAudioLevels(std::span<const int32_t> levels) {
+    m_steadyShown = false;
     music::storeLevels(m_state.music, levels, m_model->bandCount);
     if (m_model->levelsDelivered) {
         EffectContext ctx = context(m_lastPass);
@@ -41,17 +49,20 @@ void LightingEngine::deliverAudioLevels(std::span<const int32_t> levels) {
 }
 
 void LightingEngine::deliverExternalColour(std::span<const int32_t> values) {
+    m_steadyShown = false;
     m_state.externalColour = {};
     std::copy_n(values.begin(), std::min(values.size(), kExternalValues), m_state.externalColour.begin());
 }
 
 void LightingEngine::press(int key) {
     if (!m_model->press) return;
+    m_steadyShown = false;
     EffectContext ctx = context(m_lastPass);
     m_model->press(ctx, key);
 }
 
 void LightingEngine::setCustomColours(std::span<const Rgb> colours) {
+    m_steadyShown = false;
     m_state.customColours = {};
     std::copy_n(colours.begin(), std::min(colours.size(), kMaxLeds), m_state.customColours.begin());
 }
@@ -74,21 +85,16 @@ void LightingEngine::start(Millis now) {
 
 Millis LightingEngine::effectDue() const {
     const ModeEntry& mode = currentMode();
-    if (mode.cadence != Cadence::Threshold) return kNever;
+    if (mode.cadence != Cadence::Threshold || steadyShown()) return kNever;
     const uint8_t limit = tables::threshold(*mode.row, m_settings.speed());
     // The count is compared when a tick is counted: a threshold of 0 or 1 runs at every tick.
     const unsigned ticks = m_ticks.count() >= limit ? 1u : static_cast<unsigned>(limit - m_ticks.count());
     return m_ticks.tickAt(m_lastPass, ticks);
 }
 
-bool LightingEngine::passByPass() const {
-    return currentMode().cadence == Cadence::Sequence || (m_model->lightListEveryPass && !m_lightList.empty());
-}
-
 void LightingEngine::runPass(Millis now) {
     const ModeEntry& mode = currentMode();
     const bool ticked = m_ticks.pass(now);
-    const bool listEveryPass = m_model->lightListEveryPass;
     if (mode.cadence == Cadence::Threshold) {
         if (ticked && m_ticks.count() >= tables::threshold(*mode.row, m_settings.speed())) {
             m_ticks.resetCount();
@@ -97,33 +103,48 @@ void LightingEngine::runPass(Millis now) {
             if (m_overlayPending) m_lightList.draw(m_frame);
             EffectContext ctx = context(now);
             mode.effect(ctx);
+            m_steadyShown = mode.steady;
         }
     } else {
         m_sequence.pass(m_frame, now, m_settings.speed(), false);
     }
-    if (listEveryPass) {
+    if (m_model->lightListEveryPass) {
         m_lightList.advance(now);
         m_overlayPending = true;
     }
     m_lastPass = now;
 }
 
+void LightingEngine::skipPasses(Millis until) {
+    const Millis passes = until - m_lastPass;
+    const ModeEntry& mode = currentMode();
+    if (steadyShown()) {
+        // The effect would run again and draw the same picture: only its count matters.
+        m_ticks.skipCycling(m_lastPass, until, tables::threshold(*mode.row, m_settings.speed()));
+    } else {
+        m_ticks.skip(m_lastPass, until);
+    }
+    if (mode.cadence == Cadence::Sequence) m_sequence.skipPasses(passes);
+    if (m_model->lightListEveryPass) m_lightList.skipPasses(passes);
+    m_lastPass = until;
+}
+
 bool LightingEngine::runDue(Millis now) {
     if (!m_started) start(now);
     if (now <= m_lastPass) return false;
-    if (now - m_lastPass > kMaxCatchUp) {
-        m_lastPass = now - kMaxCatchUp;
-        m_ticks.restart(m_lastPass);
-    }
     bool changed = false;
     while (m_lastPass < now) {
-        if (!passByPass()) {
-            // Passes before the effect's next run only count ticks: take them all at once.
-            const Millis due = effectDue();
-            const Millis until = std::min(now, due - 1);
-            m_ticks.skip(m_lastPass, until);
-            m_lastPass = until;
-            if (due > now) break;
+        const Millis due = nextDue();
+        if (due <= now - kMaxCatchUp) {
+            // Held up for long (a suspended machine): resume a second ago instead of replaying it all.
+            m_lastPass = now - kMaxCatchUp;
+            m_ticks.restart(m_lastPass);
+            continue;
+        }
+        if (due > m_lastPass + 1) {
+            // Passes before the next change only move counters: take them at once.
+            skipPasses(std::min(now, due - 1));
+            continue;
         }
         runPass(m_lastPass + 1);
         changed = true;

@@ -42,6 +42,8 @@ public:
     void applySettings(const LightSettings& settings);
     /// Runs the current mode's start action as if the mode had just been chosen.
     void restartMode();
+    /// Call after changing state() or frame() directly: the next due step draws again.
+    void invalidate();
 
     /// Replaces the per-LED light list. The mouse draws it once, now; the others on every pass.
     void loadLightList(std::vector<LedLightEntry> entries, Millis now);
@@ -74,8 +76,9 @@ private:
     [[nodiscard]] EffectContext context(Millis now);
     [[nodiscard]] const ModeEntry& currentMode() const { return m_model->mode(m_settings.mode); }
     [[nodiscard]] Millis effectDue() const;
-    [[nodiscard]] bool passByPass() const;
+    [[nodiscard]] bool steadyShown() const { return m_steadyShown && currentMode().steady; }
     void runPass(Millis now);
+    void skipPasses(Millis until);
 
     const DeviceModel* m_model;
     LightSettings m_settings;
@@ -87,6 +90,7 @@ private:
     Millis m_lastPass = 0;
     bool m_started = false;
     bool m_overlayPending = false;  // the light list moved since it was last drawn
+    bool m_steadyShown = false;     // a steady mode's picture is in the frame
 };
 
 }  // namespace halvern

@@ -10,13 +10,17 @@ Millis steadyMillis() {
 }
 
 LightingThread::LightingThread(LightingEngine& engine)
-    : m_engine(engine), m_published(engine.frame()), m_thread([this](std::stop_token stop) { run(stop); }) {}
+    : m_engine(engine), m_published(engine.frame()), m_thread([this] { run(); }) {}
 
 LightingThread::~LightingThread() { stop(); }
 
 void LightingThread::stop() {
     if (!m_thread.joinable()) return;
-    m_thread.request_stop();
+    {
+        std::scoped_lock lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_one();
     m_thread.join();
 }
 
@@ -30,21 +34,21 @@ void LightingThread::publish() {
     m_published = m_engine.frame();
 }
 
-void LightingThread::run(const std::stop_token& stop) {
+void LightingThread::run() {
     std::unique_lock lock(m_mutex);
     m_engine.start(steadyMillis());
-    while (!stop.stop_requested()) {
+    const auto woken = [this] { return m_changed || m_stopping; };
+    while (!m_stopping) {
         m_wakes.fetch_add(1, std::memory_order_relaxed);
         if (m_engine.runDue(steadyMillis())) publish();
         const Millis due = m_engine.nextDue();
         m_changed = false;
-        const auto ready = [this] { return m_changed; };
         if (due == LightingEngine::kNever) {
-            m_wake.wait(lock, stop, ready);
+            m_wake.wait(lock, woken);
         } else {
             // Waking at the start of the due millisecond: the clock then reads `due`.
             const std::chrono::steady_clock::time_point deadline{std::chrono::milliseconds(due)};
-            m_wake.wait_until(lock, stop, deadline, ready);
+            m_wake.wait_until(lock, deadline, woken);
         }
     }
 }

@@ -4,7 +4,6 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
-#include <stop_token>
 #include <thread>
 
 #include "lighting/lighting_engine.h"
@@ -32,6 +31,7 @@ public:
             std::scoped_lock lock(m_mutex);
             m_engine.runDue(steadyMillis());
             fn(m_engine);
+            m_engine.invalidate();  // whatever fn touched is drawn at the next step
             m_changed = true;
         }
         m_wake.notify_one();
@@ -47,17 +47,18 @@ public:
     void stop();
 
 private:
-    void run(const std::stop_token& stop);
+    void run();
     void publish();
 
     LightingEngine& m_engine;
     std::mutex m_mutex;
-    std::condition_variable_any m_wake;
+    std::condition_variable m_wake;
     bool m_changed = false;
+    bool m_stopping = false;
     mutable std::mutex m_frameMutex;
     LedFrame m_published;
     std::atomic<uint64_t> m_wakes{0};
-    std::jthread m_thread;  // last: starts after everything it uses exists
+    std::thread m_thread;  // last: starts after everything it uses exists
 };
 
 }  // namespace halvern

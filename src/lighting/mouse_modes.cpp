@@ -30,14 +30,14 @@ constexpr std::array<ModeEntry, 12> kMouseModes{
     ticked(mouse::wave),                                              // 0
     ticked(effects::spectrumCycle),                                   // 1
     ticked(effects::colourBreathing),                                 // 2
-    ticked(effects::staticColour),                                    // 3
+    steady(ticked(effects::staticColour)),                            // 3
     ticked(effects::blink),                                           // 4
     ticked(mouse::flow, tables::kMouseFlowRow),                       // 5
     ticked(mouse::reactiveFade),                                      // 6
     ticked(effects::fourColourBreathing),                             // 7
     ticked(effects::fourColourBlink),                                 // 8
     ticked(mouse::flow),                                              // 9
-    ticked(effects::allOff),                                          // 10
+    steady(ticked(effects::allOff)),                                  // 10
     ticked(mouse::music, tables::kEveryTwoTicks, startMusic),         // 11
 };
 

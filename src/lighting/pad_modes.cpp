@@ -21,12 +21,12 @@ constexpr std::array<ModeEntry, 9> padModes(EffectFn wave) {
     return {ticked(wave),                     // 0
             ticked(effects::spectrumCycle),   // 1
             ticked(effects::colourBreathing), // 2
-            ticked(effects::staticColour),    // 3
+            steady(ticked(effects::staticColour)),  // 3
             ticked(effects::blink),           // 4
             ModeEntry{},                      // 5: the custom sequence
             ticked(pad::flow),                // 6
             ticked(pad::pairFlow),            // 7
-            ticked(effects::allOff)};         // 8
+            steady(ticked(effects::allOff))};       // 8
 }
 
 constexpr std::array<ModeEntry, 9> kMousePadModes = padModes(pad::mousePadWave);

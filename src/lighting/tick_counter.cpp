@@ -25,18 +25,30 @@ Millis TickCounter::tickAt(Millis lastPass, unsigned k) const {
     return first + 2 * Millis{k - 1};
 }
 
-void TickCounter::skip(Millis lastPass, Millis until) {
-    if (until <= lastPass) return;
+Millis TickCounter::takeTicks(Millis lastPass, Millis until) {
+    if (until <= lastPass) return 0;
     if (m_rule == TickRule::EveryPass) {
-        addTicks(until - lastPass);
         m_lastTick = until;
-        return;
+        return until - lastPass;
     }
     const Millis first = tickAt(lastPass, 1);
-    if (until < first) return;
+    if (until < first) return 0;
     const Millis ticks = (until - first) / 2 + 1;
-    addTicks(ticks);
     m_lastTick = first + 2 * (ticks - 1);
+    return ticks;
+}
+
+void TickCounter::skip(Millis lastPass, Millis until) { addTicks(takeTicks(lastPass, until)); }
+
+void TickCounter::skipCycling(Millis lastPass, Millis until, uint8_t threshold) {
+    const Millis ticks = takeTicks(lastPass, until);
+    // The first run comes when the count reaches the threshold, then one every `threshold` ticks.
+    const Millis first = m_count >= threshold ? 1 : threshold - m_count;
+    if (ticks < first) {
+        addTicks(ticks);
+    } else {
+        m_count = threshold == 0 ? 0 : static_cast<uint8_t>((ticks - first) % threshold);
+    }
 }
 
 }  // namespace halvern

@@ -23,14 +23,20 @@ public:
     /// The pass at which the k-th tick after pass `lastPass` is counted (k >= 1).
     [[nodiscard]] Millis tickAt(Millis lastPass, unsigned k) const;
 
-    /// Counts the ticks of every pass in (lastPass, until] at once.
+    /// Counts the ticks of every pass in (lastPass, until] at once, when no effect runs in between.
     void skip(Millis lastPass, Millis until);
+
+    /// The same while an effect of `threshold` runs whenever the count reaches it (an effect whose runs
+    /// change nothing): the count goes round as it would.
+    void skipCycling(Millis lastPass, Millis until, uint8_t threshold);
 
     [[nodiscard]] uint8_t count() const { return m_count; }
     void resetCount() { m_count = 0; }
 
 private:
     void addTicks(Millis ticks);
+    /// The number of ticks in (lastPass, until]; moves the last tick to the last of them.
+    Millis takeTicks(Millis lastPass, Millis until);
 
     TickRule m_rule;
     Millis m_lastTick = 0;

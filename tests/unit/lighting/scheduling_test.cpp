@@ -218,16 +218,38 @@ TEST(Scheduling, ALateWakeCatchesUpToTheSameFrame) {
 }
 
 TEST(Scheduling, ModeThirtyRunsAtEveryTickAboveSpeedZero) {
+    const std::array<int32_t, 6> colour{1, 2, 3};
     for (uint8_t speed : {1, 4}) {
         test::ModeEngine engine(DeviceKind::Keyboard, test::settingsFor(30, speed));
         engine.start(0);
         EXPECT_EQ(engine.nextDue(), 2);  // the first tick
         engine.runDue(2);
-        EXPECT_EQ(engine.nextDue(), 4);
+        EXPECT_EQ(engine.nextDue(), LightingEngine::kNever);  // nothing new to show
+        engine.deliverExternalColour(colour);
+        EXPECT_EQ(engine.nextDue(), 4);  // the next tick shows it
     }
     test::ModeEngine slow(DeviceKind::Keyboard, test::settingsFor(30, 0));
     slow.start(0);
     EXPECT_EQ(slow.nextDue(), 4);  // two ticks
+}
+
+TEST(Scheduling, IdleModesSleepThroughLongStretchesExactly) {
+    // A static keyboard wakes once, then not until it is changed; its tick count stays exact, so the
+    // mode switched to after 7 s steps when the millisecond thread would.
+    Scenario idle{DeviceKind::Keyboard, test::settingsFor(6, 2), {{7001, [](LightingEngine& e) { switchToMode(e, 1); }}}, 9000};
+    const Outcome o = compare(idle);
+    EXPECT_EQ(o.mismatches, 0) << "first at " << o.firstMismatch;
+    EXPECT_LE(o.wakes, 2 + 2000 / 16 + 1);
+    // A long static sequence step, then a breathing one: the counters carried across the step agree.
+    Scenario longStep{DeviceKind::MousePad, test::settingsFor(5), {}, 9000};
+    longStep.events.push_back({1, [](LightingEngine& e) {
+                                   e.loadSequence({SequenceStep{1, 4, 3, 0, 0, {1, 2, 3}, 5003},
+                                                   SequenceStep{2, 4, 1, 0, 1, {}, 2999},
+                                                   SequenceStep{0, 4, 2, 0, 0, {4, 5, 6}, 3000}});
+                               }});
+    const Outcome seq = compare(longStep);
+    EXPECT_EQ(seq.mismatches, 0) << "first at " << seq.firstMismatch;
+    EXPECT_LT(seq.wakes, 1000);
 }
 
 TEST(Scheduling, TimingOfEachTickRule) {
