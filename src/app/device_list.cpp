@@ -124,9 +124,12 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
     device.SetKindId(kind.kindId);
     device.SetLightConfigName(std::string(pageRow.lightConfigName));
 
-    slotPage->power = new ui::DevicePower(m_loader);  // owned by the power switch once added
-    slotPage->page = new ui::DevicePage(device, m_loader);
-    slotPage->entry = new ui::DeviceOption(m_loader);
+    // Owned by their containers once added, by the owner until then (and for good when one is missing).
+    slotPage->power = new ui::DevicePower(m_loader, m_controls.owner);
+    slotPage->page = new ui::DevicePage(device, m_loader, m_controls.owner);
+    slotPage->entry = new ui::DeviceOption(m_loader, m_controls.owner);
+    slotPage->power->hide();
+    slotPage->page->hide();
     slotPage->page->BindPageControls();
 
     DeviceSlotPage* raw = slotPage.get();

@@ -40,6 +40,7 @@ struct DeviceListControls {
     QStackedWidget* pages = nullptr;     ///< "device_switch"
     QStackedWidget* powers = nullptr;    ///< "device_power_switch"
     QWidget* noDeviceNotice = nullptr;   ///< "No_device_Link"
+    QWidget* owner = nullptr;            ///< parent of what has no container (a layout that lacks one)
 };
 
 /// One device page with its list entry and power widget.

@@ -1,0 +1,84 @@
+// halvern: the application. With HALVERN_EMULATE=<list> (as halvernctl --emulate) it runs on emulated
+// devices, found through the same discovery as real ones.
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/single_instance.h"
+#include "device/hidraw_backend.h"
+#include "emulator/emulator.h"
+#include "profile/data_folders.h"
+#include "ui/controls/device_key_button.h"
+#include "ui/controls/select_panel.h"
+
+namespace {
+
+using namespace halvern;
+
+std::unique_ptr<HidBackend> makeBackend() {
+    const QByteArray list = qgetenv("HALVERN_EMULATE");
+    if (list.isEmpty()) return std::make_unique<HidrawBackend>();
+    emu::EmulatorOptions options;
+    options.transport = emu::Transport::SocketPair;
+    options.stateDirectory = qEnvironmentVariable("HALVERN_EMULATOR_STATE").toStdString();
+    auto emulator = std::make_unique<emu::Emulator>(options);
+    for (const QByteArray& name : list.split(',')) {
+        const auto id = emu::parseDeviceName(name.trimmed().toStdString());
+        if (id && !emulator->device(id->product, id->attachment)) (void)emulator->attach(id->product, id->attachment);
+    }
+    return emulator;
+}
+
+void registerControls(ui::LayoutLoader& loader) {
+    loader.registerControl(QString::fromLatin1(ui::DeviceKeyButton::kClassName),
+                           [](QWidget* parent) { return new ui::DeviceKeyButton(parent); });
+    loader.registerControl(QString::fromLatin1(ui::SelectPanel::kClassName),
+                           [](QWidget* parent) { return new ui::SelectPanel(parent); });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Halvern"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    app::SingleInstance instance;
+    if (!instance.acquire()) return 0;  // the running copy has been brought forward
+
+    const QDir resources(QString::fromStdString(GetResourceFolder().string()));
+    for (const QString& font : QDir(resources.filePath(QStringLiteral("fonts"))).entryList({"*.ttf", "*.otf"})) {
+        QFontDatabase::addApplicationFont(resources.filePath(QStringLiteral("fonts/") + font));
+    }
+    QFile style(resources.filePath(QStringLiteral("skin/halvern.qss")));
+    if (style.open(QIODevice::ReadOnly)) app.setStyleSheet(QString::fromUtf8(style.readAll()));
+
+    ui::LayoutLoader loader;
+    registerControls(loader);
+    ui::LanguageTexts texts;
+    const QString language = qEnvironmentVariable("HALVERN_LANGUAGE", QStringLiteral("en"));
+    if (!texts.load(resources.filePath(QStringLiteral("lang/%1.json").arg(language)))) {
+        (void)texts.load(resources.filePath(QStringLiteral("lang/en.json")));
+    }
+
+    const std::unique_ptr<HidBackend> backend = makeBackend();
+    app::MainWindow window(*backend, loader, texts);
+    QObject::connect(&instance, &app::SingleInstance::messageReceived, &window,
+                     [&window](const QString& name, qintptr wParam, qintptr lParam) {
+                         if (name == QLatin1String(app::SingleInstance::kInstanceMessage)) {
+                             window.instanceMessage(wParam, lParam);
+                         }
+                     });
+    QObject::connect(&window, &app::MainWindow::exitRequested, &app, [&] {
+        window.shutdown();
+        QApplication::quit();
+    });
+    window.start();
+    const int code = QApplication::exec();
+    window.shutdown();
+    return code;
+}

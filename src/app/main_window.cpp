@@ -1,0 +1,229 @@
+#include "app/main_window.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QMenu>
+#include <QProcess>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "device/debug_sink.h"
+#include "ui/toolkit/control_lookup.h"
+
+namespace halvern::app {
+namespace {
+
+constexpr const char* kWebSite = "https://halvern.example/";
+
+template <typename T>
+T* required(QWidget* root, const char* name) {
+    T* control = ui::findControl<T>(root, QString::fromLatin1(name));
+    if (!control) debugLog(std::string("main window layout lacks ") + name);
+    return control;
+}
+
+}  // namespace
+
+const std::array<MainWindow::Handler, kOperationCount>& MainWindow::handlers() {
+    static const std::array<Handler, kOperationCount> table = [] {
+        std::array<Handler, kOperationCount> t{};
+        t.fill(&MainWindow::noOperation);
+        auto set = [&t](Operation op, Handler h) { t[static_cast<size_t>(op)] = h; };
+        set(Operation::CloseWindow, &MainWindow::onCloseWindow);
+        set(Operation::HideWindow, &MainWindow::onHideWindow);
+        set(Operation::ToggleLightControl, &MainWindow::onToggleLightControl);
+        set(Operation::Minimise, &MainWindow::onMinimise);
+        set(Operation::Maximise, &MainWindow::onMaximise);
+        set(Operation::Restore, &MainWindow::onRestore);
+        set(Operation::SelectPreviousDevice, &MainWindow::onSelectPrevious);
+        set(Operation::SelectNextDevice, &MainWindow::onSelectNext);
+        set(Operation::DeviceSelected, &MainWindow::onDeviceSelected);
+        set(Operation::RestoreDefaults, &MainWindow::onRestoreDefaults);
+        set(Operation::OpenWebSite, &MainWindow::onOpenWebSite);
+        set(Operation::OpenSystemDeviceSettings, &MainWindow::onOpenSystemDeviceSettings);
+        return t;
+    }();
+    return table;
+}
+
+MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::LanguageTexts& texts, QWidget* parent)
+    : QWidget(parent), m_backend(backend), m_loader(loader), m_texts(texts) {
+    setObjectName(QStringLiteral("MainWnd"));
+    setWindowTitle(QStringLiteral("Halvern"));
+    setWindowIcon(QIcon(QDir(m_loader.skinFolder()).filePath(QStringLiteral("halvern.svg"))));
+    auto* layout = new QVBoxLayout(this);  // owned by the window
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_root = m_loader.load(QStringLiteral("main_window.ui"), this);
+    if (!m_root) m_root = new QWidget(this);  // a window without its layout still runs, empty
+    layout->addWidget(m_root);
+    resize(1000, 640);
+
+    DeviceListControls controls;
+    if (QWidget* strip = required<QWidget>(m_root, "device_select_layout")) {
+        if (!strip->layout()) new QHBoxLayout(strip);
+        controls.entries = strip->layout();
+    }
+    controls.pages = required<QStackedWidget>(m_root, "device_switch");
+    controls.powers = required<QStackedWidget>(m_root, "device_power_switch");
+    controls.noDeviceNotice = required<QWidget>(m_root, "No_device_Link");
+    controls.owner = m_root;
+    m_list = std::make_unique<DeviceList>(m_backend, m_slots, m_loader, m_hub, controls);
+
+    m_hub.attachTree(m_root);
+    connect(&m_hub, &ui::NotifyHub::notified, this, &MainWindow::onNotification);
+    m_list->createInitialPages();
+    m_texts.apply(this);
+    buildTray();
+}
+
+MainWindow::~MainWindow() { shutdown(); }
+
+void MainWindow::buildTray() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    m_trayMenu = std::make_unique<QMenu>();
+    m_trayMenu->setObjectName(QStringLiteral("tray_menu"));
+    m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_show")), this, [this] { bringToFront(); });
+    QAction* exitAction = m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_exit")));
+    exitAction->setObjectName(QStringLiteral("exit"));
+    connect(exitAction, &QAction::triggered, this, &MainWindow::exitRequested);
+    m_tray = new QSystemTrayIcon(windowIcon(), this);
+    m_tray->setToolTip(QStringLiteral("Halvern"));
+    m_tray->setContextMenu(m_trayMenu.get());
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger) toggleFromTray();
+    });
+    m_tray->show();
+}
+
+void MainWindow::start() {
+    DiscoveryEvents events{
+        [this](int slot) { m_uiCall.run([this, slot] { m_list->Arrival(slot); bringToFront(); }); },
+        [this](int slot) { m_uiCall.run([this, slot] { m_list->Removal(slot); }); },
+        [this] {
+            QMetaObject::invokeMethod(this, [this] { instanceMessage(0, 0); }, Qt::QueuedConnection);
+        },
+    };
+    m_discovery = std::make_unique<Discovery>(m_backend, m_slots, std::move(events));
+    m_discovery->start();
+}
+
+void MainWindow::shutdown() {
+    if (m_stopped) return;
+    m_stopped = true;
+    hide();
+    m_uiCall.close();
+    if (m_discovery) m_discovery->stop(std::chrono::milliseconds(1000));
+    m_discovery.reset();
+    m_list.reset();  // device objects stop their threads and close their channels
+    if (m_tray) m_tray->hide();
+}
+
+void MainWindow::onNotification(const ui::Notification& n) {
+    if (n.type != QLatin1String("timer")) {
+        debugLog((n.type + QLatin1Char(' ') + n.sender).toStdString());
+    } else if (m_list && n.control && m_list->entryTimer(n.control, static_cast<int>(n.wParam))) {
+        return;
+    }
+    const QByteArray type = n.type.toUtf8();
+    const QByteArray sender = n.sender.toUtf8();
+    const auto route = routeNotification(std::string_view(type.constData(), static_cast<size_t>(type.size())),
+                                         std::string_view(sender.constData(), static_cast<size_t>(sender.size())));
+    if (!route) return;
+    (this->*handlers()[static_cast<size_t>(route->operation)])(*route, n);
+}
+
+void MainWindow::instanceMessage(qintptr wParam, qintptr lParam) {
+    debugLog("软件标示 " + std::to_string(static_cast<long long>(wParam)) + "，" +
+             std::to_string(static_cast<long long>(lParam)));
+    bringToFront();
+}
+
+void MainWindow::bringToFront() {
+    if (m_stopped) return;
+    m_list->updateNoDeviceNotice();
+    m_list->setWindowHidden(false);
+    if (!m_shownOnce && screen()) {
+        move(screen()->availableGeometry().center() - rect().center());
+    }
+    m_shownOnce = true;
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::hideToTray() {
+    hide();
+    m_list->setWindowHidden(true);
+}
+
+void MainWindow::toggleFromTray() {
+    m_list->updateNoDeviceNotice();
+    if (isVisible() && !isMinimized()) {
+        hideToTray();
+    } else {
+        bringToFront();
+    }
+}
+
+void MainWindow::setLightControl(bool on, bool announce) {
+    m_lightControl = on;
+    if (auto* button = ui::findControl<QAbstractButton>(m_root, QStringLiteral("control_light_status"))) {
+        button->setChecked(on);
+        if (!announce) button->setText(on ? QStringLiteral("控制灯光") : QStringLiteral("不控制灯光"));
+    }
+    m_list->setLightControl(on);
+}
+
+void MainWindow::lightControlRequest(qintptr wParam, qintptr lParam) {
+    if (wParam != 1) return;
+    setLightControl(lParam != 0, false);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Without a tray there would be no way back to a hidden window: then closing ends the program.
+    if (!m_tray || m_stopped) {
+        event->accept();
+        emit exitRequested();
+        return;
+    }
+    event->ignore();
+    hideToTray();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && m_list) m_list->setWindowActive(isActiveWindow());
+    QWidget::changeEvent(event);
+}
+
+void MainWindow::onDeviceSelected(const Route&, const ui::Notification& n) {
+    // "device_select" of some entry: show that entry's page.
+    const auto& pages = m_list->pages();
+    for (size_t i = 0; i < pages.size(); ++i) {
+        if (pages[i]->entry && n.control && pages[i]->entry->isAncestorOf(n.control)) {
+            m_list->ShowDeviceEntry(static_cast<int>(i), true, true);
+            return;
+        }
+    }
+}
+
+void MainWindow::onRestoreDefaults(const Route&, const ui::Notification&) {
+    if (DeviceSlotPage* page = m_list->FindSelectedPage()) page->device->RestoreDefaults();
+}
+
+void MainWindow::onOpenWebSite(const Route&, const ui::Notification&) {
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebSite)));
+}
+
+void MainWindow::onOpenSystemDeviceSettings(const Route& route, const ui::Notification&) {
+    // The desktop's own keyboard (0) or mouse (1) settings, started without a shell.
+    static constexpr std::array<const char*, 2> kPanels{"keyboard", "mouse"};
+    if (route.index < 0 || route.index > 1) return;
+    QProcess::startDetached(QStringLiteral("gnome-control-center"), {QString::fromLatin1(kPanels[static_cast<size_t>(route.index)])});
+}
+
+}  // namespace halvern::app

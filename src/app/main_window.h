@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "app/device_list.h"
+#include "app/discovery.h"
+#include "app/routing.h"
+#include "app/ui_thread_call.h"
+#include "ui/toolkit/language_texts.h"
+#include "ui/toolkit/layout_loader.h"
+#include "ui/toolkit/notify_hub.h"
+
+class QMenu;
+
+namespace halvern::app {
+
+/// The application's window: the device strip, the pages, the tray icon. Every notification of every
+/// control arrives here and is routed by the sender's name to the operation it asks for (on the selected
+/// page where it concerns a device). Closing the window hides it to the tray; the tray's "exit" ends the
+/// program.
+class MainWindow final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MainWindow)
+public:
+    MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::LanguageTexts& texts, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    /// Starts discovery; the window shows itself after the first scan.
+    void start();
+    /// Stops every thread within its bound; the window can then be destroyed.
+    void shutdown();
+
+    /// The instance message: from a second start (lParam 1) or from discovery's first scan (lParam 0).
+    void instanceMessage(qintptr wParam, qintptr lParam);
+    /// Light control from a cooperating program (wParam must be 1): lParam 0 releases, 1 takes the lights.
+    void lightControlRequest(qintptr wParam, qintptr lParam);
+
+    [[nodiscard]] DeviceList& deviceList() { return *m_list; }
+    [[nodiscard]] ui::NotifyHub& hub() { return m_hub; }
+    [[nodiscard]] bool lightControl() const { return m_lightControl; }
+    [[nodiscard]] QSystemTrayIcon* trayIcon() const { return m_tray; }
+
+    /// Routes one notification (what the hub delivers; tests call it directly).
+    void onNotification(const ui::Notification& notification);
+
+signals:
+    /// The tray's "exit" was chosen: the program should end.
+    void exitRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    using Handler = void (MainWindow::*)(const Route&, const ui::Notification&);
+    static const std::array<Handler, kOperationCount>& handlers();
+
+    void bringToFront();
+    void hideToTray();
+    void toggleFromTray();
+    void setLightControl(bool on, bool announce);
+    void buildTray();
+
+    // Operations of the window itself; device operations of later features are routed to noOperation.
+    void noOperation(const Route&, const ui::Notification&) {}
+    void onCloseWindow(const Route&, const ui::Notification&) { hideToTray(); }
+    void onHideWindow(const Route&, const ui::Notification&) { hide(); }
+    void onToggleLightControl(const Route&, const ui::Notification&) { setLightControl(!m_lightControl, true); }
+    void onMinimise(const Route&, const ui::Notification&) { showMinimized(); }
+    void onMaximise(const Route&, const ui::Notification&) { showMaximized(); }
+    void onRestore(const Route&, const ui::Notification&) { showNormal(); }
+    void onSelectPrevious(const Route&, const ui::Notification&) { m_list->SelectPrevious(); }
+    void onSelectNext(const Route&, const ui::Notification&) { m_list->SelectNext(); }
+    void onDeviceSelected(const Route&, const ui::Notification& n);
+    void onRestoreDefaults(const Route&, const ui::Notification&);
+    void onOpenWebSite(const Route&, const ui::Notification&);
+    void onOpenSystemDeviceSettings(const Route& route, const ui::Notification&);
+
+    HidBackend& m_backend;
+    ui::LayoutLoader& m_loader;
+    ui::LanguageTexts& m_texts;
+    ui::NotifyHub m_hub;
+    SlotTable m_slots;
+    std::unique_ptr<DeviceList> m_list;
+    UiThreadCall m_uiCall{this};
+    std::unique_ptr<Discovery> m_discovery;
+    QPointer<QWidget> m_root;
+    QPointer<QSystemTrayIcon> m_tray;
+    std::unique_ptr<QMenu> m_trayMenu;
+    bool m_lightControl = true;
+    bool m_shownOnce = false;
+    bool m_stopped = false;
+};
+
+}  // namespace halvern::app

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QLocalServer>
+#include <QLockFile>
+#include <QObject>
+#include <memory>
+
+namespace halvern::app {
+
+/// One running copy per user. The first copy holds a lock file in the runtime folder and listens on a
+/// local socket; a later copy finds the lock taken, sends the instance message "Halvern" (wParam 0,
+/// lParam 1) to the first one and exits.
+class SingleInstance final : public QObject {
+    Q_OBJECT
+public:
+    /// `name` distinguishes test instances from the real one ("Halvern" in the program).
+    explicit SingleInstance(const QString& name = QStringLiteral("Halvern"), QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    /// True when this process is the first copy (and now owns the instance). Otherwise the running copy
+    /// has been signalled.
+    bool acquire();
+
+    static constexpr const char* kInstanceMessage = "Halvern";
+
+signals:
+    /// A message reached the first copy: the instance message with its wParam and lParam.
+    void messageReceived(const QString& name, qintptr wParam, qintptr lParam);
+
+private:
+    [[nodiscard]] QString socketName() const;
+    void signalRunningCopy() const;
+
+    QString m_name;
+    std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<QLocalServer> m_server;
+};
+
+}  // namespace halvern::app
