@@ -26,7 +26,8 @@ const char* usageText() {
            "commands:\n"
            "  list                          claimed device slots\n"
            "  info mouse|keyboard|mousepad  the device's information block\n"
-           "  effect DEVICE MODE [...]      compute light effect frames offline (see 'effect --help')\n";
+           "  effect DEVICE MODE [...]      compute light effect frames offline (see 'effect --help')\n"
+           "  profile KIND VERB [ARG]       profiles of a kind: list, add, copy, delete, rename, select, reset, export, import\n";
 }
 
 std::optional<GlobalOptions> parseGlobalOptions(const std::vector<std::string>& words, std::ostream& err) {

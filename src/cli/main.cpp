@@ -10,6 +10,7 @@
 #include "cli/global_options.h"
 #include "cli/info_command.h"
 #include "cli/list_command.h"
+#include "profile/profile_cli.h"
 #include "cli/backend_factory.h"
 
 #if __has_include("cli/effect_command.h")
@@ -35,9 +36,14 @@ int effectCommand(const CommandContext& context, const CommandArgs& args) {
 }
 #endif
 
+int profileCommand(const CommandContext& context, const CommandArgs& args) {
+    return RunProfileCommand(args, context.out, context.err);
+}
+
 constexpr CommandEntry kCommands[] = {
     {"list", runListCommand},
     {"info", runInfoCommand},
+    {"profile", profileCommand},
 #ifdef HALVERN_HAVE_EFFECT_COMMAND
     {"effect", effectCommand},
 #endif
