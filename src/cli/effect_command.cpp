@@ -37,7 +37,8 @@ struct IntegerOption {
 };
 
 constexpr std::array<IntegerOption, 7> kIntegerOptions{{
-    {"--brightness", 0, 4, [](EffectRequest& r, long v) { r.settings.brightnessLevel = static_cast<uint8_t>(v); }},
+    {"--brightness", 0, 4,
+     [](EffectRequest& r, long v) { r.settings.brightnessLevel = static_cast<uint8_t>(v); }},
     {"--speed", 0, 4, [](EffectRequest& r, long v) { r.settings.speedLevel = static_cast<uint8_t>(v); }},
     {"--direction", 0, 1, [](EffectRequest& r, long v) { r.settings.direction = static_cast<uint8_t>(v); }},
     {"--multicolor", 0, 1, [](EffectRequest& r, long v) { r.settings.colourful = static_cast<uint8_t>(v); }},
@@ -50,7 +51,8 @@ std::optional<Rgb> parseColour(std::string_view text) {
     if (text.size() != 6) return std::nullopt;
     const auto value = parseInteger("0x" + std::string(text), 0, 0xFFFFFF);
     if (!value) return std::nullopt;
-    return Rgb{static_cast<uint8_t>(*value >> 16), static_cast<uint8_t>(*value >> 8), static_cast<uint8_t>(*value)};
+    return Rgb{static_cast<uint8_t>(*value >> 16), static_cast<uint8_t>(*value >> 8),
+               static_cast<uint8_t>(*value)};
 }
 
 /// Parses the words after "effect"; on failure returns the reason.
@@ -81,8 +83,8 @@ std::optional<std::string> parse(const std::vector<std::string>& args, EffectReq
         if (!option) return "unknown option " + std::string(word);
         const auto number = parseInteger(value, option->min, option->max);
         if (!number) {
-            return std::string(word) + " takes " + std::to_string(option->min) + "-" + std::to_string(option->max) +
-                   ", not '" + std::string(value) + "'";
+            return std::string(word) + " takes " + std::to_string(option->min) + "-" +
+                   std::to_string(option->max) + ", not '" + std::string(value) + "'";
         }
         option->store(request, *number);
     }

@@ -10,7 +10,9 @@ namespace {
 // The colour step and the step are shared by all of a device's effects, so a counter may arrive here
 // with a value another effect left behind: the four-colour effects wrap with ">=" so that such a value
 // can never index past their 4-entry table.
-uint8_t nextFourColourIndex(uint8_t index) { return index + 1 >= 4 ? uint8_t{0} : static_cast<uint8_t>(index + 1); }
+uint8_t nextFourColourIndex(uint8_t index) {
+    return index + 1 >= 4 ? uint8_t{0} : static_cast<uint8_t>(index + 1);
+}
 
 void breathe(EffectContext& ctx, Rgb colour) {
     const uint8_t level = scaleLevel(tables::kBreathing[ctx.state.step & 0x7F], ctx.settings.brightness());
@@ -66,7 +68,9 @@ void fourColourBreathing(EffectContext& ctx) {
     breathe(ctx, tables::kFourColours[s.colourStep % 4]);
 }
 
-void staticColour(EffectContext& ctx) { ctx.frame.fill(ctx.settings.colour, ctx.settings.brightness()); }
+void staticColour(EffectContext& ctx) {
+    ctx.frame.fill(ctx.settings.colour, ctx.settings.brightness());
+}
 
 void spectrumCycle(EffectContext& ctx) {
     ctx.state.step = stepPhase(ctx.settings.forward(), 192, ctx.state.step, 1);
@@ -96,6 +100,8 @@ void fourColourBlink(EffectContext& ctx) {
     }
 }
 
-void allOff(EffectContext& ctx) { ctx.frame.fill({}, 0); }
+void allOff(EffectContext& ctx) {
+    ctx.frame.fill({}, 0);
+}
 
 }  // namespace halvern::effects

@@ -29,8 +29,8 @@ struct PressBitmaps {
 struct MusicState {
     std::array<int32_t, kMaxBands> levels{};  // the last delivered band levels, already made safe
     PressBitmaps bitmaps;
-    int32_t pulseTotal = 0;                       // running total of the pulse styles
-    std::array<bool, kMaxColumns> dropFlags{};    // keyboard style 4: a drop is falling in the column
+    int32_t pulseTotal = 0;                     // running total of the pulse styles
+    std::array<bool, kMaxColumns> dropFlags{};  // keyboard style 4: a drop is falling in the column
 
     void reset() {
         levels = {};

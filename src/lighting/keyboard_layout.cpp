@@ -53,7 +53,9 @@ constexpr std::array<bool, kKeyCount> kSnakeMembers = makeSnakeMembers();
 
 }  // namespace
 
-const std::array<KeyGroup, kRingFrames>& ringFrames() { return kRings; }
+const std::array<KeyGroup, kRingFrames>& ringFrames() {
+    return kRings;
+}
 
 uint8_t sparkStartPhase(std::size_t column, std::size_t row) {
     // A multiplicative hash of the place keeps neighbours far apart in phase.
@@ -77,7 +79,9 @@ uint8_t randomPick(std::size_t index) {
     return static_cast<uint8_t>((std::min(index, kRandomPicks - 1) * 37) % kSnakeOrder.size());
 }
 
-Column demoGroup(std::size_t index) { return kColumnMatrix[1 + std::min(index, kDemoGroups - 1)]; }
+Column demoGroup(std::size_t index) {
+    return kColumnMatrix[1 + std::min(index, kDemoGroups - 1)];
+}
 
 std::array<uint8_t, 2> demoPair(std::size_t index) {
     const Column& column = kColumnMatrix[3 + std::min(index, kDemoPairs - 1)];

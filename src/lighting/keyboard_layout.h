@@ -17,13 +17,13 @@ inline constexpr uint8_t kNoKey = 0xFF;
 /// Logical keys by column (left to right) and row (top row first).
 using Column = std::array<uint8_t, kRows>;
 inline constexpr std::array<Column, kColumns> kColumnMatrix{{
-    {kNoKey, 120, 121, 122, 123, 124}, {kNoKey, 21, 42, 63, 84, 105}, {0, 22, 43, 64, 102, 106},
-    {1, 23, 44, 65, 85, 20},           {2, 24, 45, 66, 86, 107},      {3, 25, 46, 67, 87, 126},
-    {4, 26, 47, 68, 88, 127},          {18, 27, 48, 69, 89, 108},     {5, 28, 49, 70, 90, 128},
-    {6, 29, 50, 71, 91, 129},          {7, 30, 51, 72, 92, 109},      {8, 31, 52, 73, 93, 125},
-    {9, 32, 53, 74, 94, 110},          {10, 33, 54, 62, 100, 111},    {11, 34, 55, 75, 19, 130},
-    {12, 101, 103, 79, 95, 112},       {13, 35, 56, 82, 80, 113},     {14, 36, 57, 83, 96, 114},
-    {15, 37, 58, 17, 81, 115},         {kNoKey, 38, 59, 76, 97, 116}, {kNoKey, 39, 60, 77, 98, 104},
+    {kNoKey, 120, 121, 122, 123, 124}, {kNoKey, 21, 42, 63, 84, 105},   {0, 22, 43, 64, 102, 106},
+    {1, 23, 44, 65, 85, 20},           {2, 24, 45, 66, 86, 107},        {3, 25, 46, 67, 87, 126},
+    {4, 26, 47, 68, 88, 127},          {18, 27, 48, 69, 89, 108},       {5, 28, 49, 70, 90, 128},
+    {6, 29, 50, 71, 91, 129},          {7, 30, 51, 72, 92, 109},        {8, 31, 52, 73, 93, 125},
+    {9, 32, 53, 74, 94, 110},          {10, 33, 54, 62, 100, 111},      {11, 34, 55, 75, 19, 130},
+    {12, 101, 103, 79, 95, 112},       {13, 35, 56, 82, 80, 113},       {14, 36, 57, 83, 96, 114},
+    {15, 37, 58, 17, 81, 115},         {kNoKey, 38, 59, 76, 97, 116},   {kNoKey, 39, 60, 77, 98, 104},
     {kNoKey, 40, 61, 78, 99, 117},     {kNoKey, 41, 16, 119, 118, 131},
 }};
 
@@ -34,26 +34,27 @@ constexpr std::array<uint8_t, kColumns * kRows> flattenMatrix() {
     }
     return cells;
 }
-inline constexpr std::array<uint8_t, kColumns * kRows> kPressCells = flattenMatrix();
+inline constexpr std::array<uint8_t, kColumns* kRows> kPressCells = flattenMatrix();
 
 /// The column matrix as the press table of the ripple effects (bit r of a column is row r).
 inline constexpr PressGrid kPressGrid{kPressCells, kColumns, kRows, kKeyCount};
 
 /// A path through 107 keys of the board, row by row like a snake.
 inline constexpr std::array<uint8_t, 107> kSnakeOrder{
-    15,  14,  13,  12,  11,  10,  9,   8,   7,   6,   5,   4,  3,  2,  1,  0,  21, 42, 63, 84, 105, 106,
-    107, 108, 109, 125, 110, 111, 112, 113, 114, 115, 116, 117, 118, 119, 41, 40, 39, 38, 37, 36, 35, 34,
-    33,  32,  31,  30,  29,  28,  27,  26,  25,  24,  23,  22, 43, 64, 102, 85, 86, 87, 88, 89, 90, 91,
-    92,  93,  94,  95,  96,  97,  98,  99,  78,  61,  60,  59, 58, 57, 56, 55, 54, 53, 52, 51, 50, 49,
-    48,  47,  46,  45,  44,  65,  66,  67,  68,  69,  70,  71, 72, 73, 74, 62, 75, 76, 77};
+    15,  14,  13,  12,  11,  10,  9,   8,   7,   6,   5,   4,   3,   2,   1,   0,  21, 42, 63, 84, 105, 106,
+    107, 108, 109, 125, 110, 111, 112, 113, 114, 115, 116, 117, 118, 119, 41,  40, 39, 38, 37, 36, 35,  34,
+    33,  32,  31,  30,  29,  28,  27,  26,  25,  24,  23,  22,  43,  64,  102, 85, 86, 87, 88, 89, 90,  91,
+    92,  93,  94,  95,  96,  97,  98,  99,  78,  61,  60,  59,  58,  57,  56,  55, 54, 53, 52, 51, 50,  49,
+    48,  47,  46,  45,  44,  65,  66,  67,  68,  69,  70,  71,  72,  73,  74,  62, 75, 76, 77};
 
 /// The order the snake fill lights keys in; positions without a key (and all from 104 on) are empty.
 inline constexpr std::size_t kFillLength = 170;
 inline constexpr std::array<uint8_t, 104> kFillSequence{
-    0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,     12, 13, 14, 15, 17,  18,  19,  20,  41,  40,  39,  38,  37, 36,
-    35, 34, 33, 32, 31, 30, 29, 28, 27, 26, 25, 24,     23, 22, 21, 42, 43,  44,  45,  46,  47,  48,  49,  50,  51, 52,
-    53, 54, 55, 56, 57, 58, 59, 60, 61, 119, 78, 77,    76, 75, kNoKey, 74, 73, 72, 71, 70, 69, 68, 67, 66, 65, 64,
-    63, 84, kNoKey, 85, 86, 87, 88, 89, 90, 91, 92, 93, 94, 95, 96, 97, 98, 99, 118, 117, 116, 115, 114, 113, 112, 111};
+    0,  1,  2,  3,      4,  5,  6,  7,  8,  9,  10, 11, 12,  13,  14,  15,  17,  18,     19,  20,  41,
+    40, 39, 38, 37,     36, 35, 34, 33, 32, 31, 30, 29, 28,  27,  26,  25,  24,  23,     22,  21,  42,
+    43, 44, 45, 46,     47, 48, 49, 50, 51, 52, 53, 54, 55,  56,  57,  58,  59,  60,     61,  119, 78,
+    77, 76, 75, kNoKey, 74, 73, 72, 71, 70, 69, 68, 67, 66,  65,  64,  63,  84,  kNoKey, 85,  86,  87,
+    88, 89, 90, 91,     92, 93, 94, 95, 96, 97, 98, 99, 118, 117, 116, 115, 114, 113,    112, 111};
 
 /// Twelve diagonals across the board (diagonal d is kDiagonals[d - 1]).
 inline constexpr std::size_t kDiagonalCount = 12;
@@ -113,7 +114,8 @@ struct KeyPlace {
 
 /// The key at column and row, kNoKey outside the matrix or on an empty place.
 [[nodiscard]] constexpr uint8_t keyAt(int column, int row) {
-    if (column < 0 || row < 0 || column >= static_cast<int>(kColumns) || row >= static_cast<int>(kRows)) return kNoKey;
+    if (column < 0 || row < 0 || column >= static_cast<int>(kColumns) || row >= static_cast<int>(kRows))
+        return kNoKey;
     return kColumnMatrix[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)];
 }
 

@@ -17,7 +17,9 @@ constexpr int32_t kPulseThreshold = 71;
 
 using Levels = std::array<int32_t, kMaxBands>;
 
-int64_t q(int64_t level) { return music::quietness(level); }
+int64_t q(int64_t level) {
+    return music::quietness(level);
+}
 
 /// The bar rule: K fades unless its neighbour N is lit (level 10 or more); a key in the lit part goes to
 /// full level. The key then shows the foreground when its level is 10 or more, else the background.
@@ -56,7 +58,8 @@ void columns(EffectContext& ctx, const Levels& levels) {
         for (std::size_t r = 0; r < kRows; ++r) {
             const uint8_t key = kColumnMatrix[c][r];
             if (key == kNoKey) continue;
-            barRule(ctx, key, keyAt(static_cast<int>(c), static_cast<int>(r) - 1), static_cast<int64_t>(r) >= n, fore);
+            barRule(ctx, key, keyAt(static_cast<int>(c), static_cast<int>(r) - 1),
+                    static_cast<int64_t>(r) >= n, fore);
         }
     }
 }
@@ -100,7 +103,8 @@ void pulse(EffectContext& ctx, const Levels&) {
 void diagonals(EffectContext& ctx, const Levels& levels) {
     EngineState& s = ctx.state;
     const int64_t n = music::meanQuietness(std::span<const int32_t>(levels.data(), kBands)) * 20 / 600;
-    s.step = stepPhase(ctx.settings.forward(), 192, s.step, static_cast<uint8_t>(std::clamp<int64_t>(n, 0, 255)));
+    s.step =
+        stepPhase(ctx.settings.forward(), 192, s.step, static_cast<uint8_t>(std::clamp<int64_t>(n, 0, 255)));
     unsigned index = s.step;
     for (std::size_t d = 0; d < kDiagonalCount; ++d) {
         index = (index + 9) % 192;
@@ -109,10 +113,12 @@ void diagonals(EffectContext& ctx, const Levels& levels) {
             if (!key) continue;
             if (static_cast<int64_t>(d) < 20 - n) {
                 s.level[*key] = 255;
-                ctx.frame.set(*key, tables::wheel(static_cast<uint8_t>(index)), scaleLevel(255, ctx.settings.brightness()));
+                ctx.frame.set(*key, tables::wheel(static_cast<uint8_t>(index)),
+                              scaleLevel(255, ctx.settings.brightness()));
             } else {
                 s.level[*key] = fadeLevel(0, s.level[*key]);
-                ctx.frame.set(*key, ctx.frame.colour(*key), scaleLevel(s.level[*key], ctx.settings.brightness()));
+                ctx.frame.set(*key, ctx.frame.colour(*key),
+                              scaleLevel(s.level[*key], ctx.settings.brightness()));
             }
         }
     }
@@ -137,7 +143,8 @@ void drops(EffectContext& ctx, const Levels& levels) {
             if (key == kNoKey) continue;
             const uint8_t up = keyAt(static_cast<int>(c), static_cast<int>(r) - 1);
             if (up == kNoKey || s.level[up] < 5) s.level[key] = fadeLevel(kMusicMode, s.level[key]);
-            const Rgb fore = ctx.settings.music.rainbow() ? tables::wheel(s.colourIndex[key]) : ctx.settings.music.foreground();
+            const Rgb fore = ctx.settings.music.rainbow() ? tables::wheel(s.colourIndex[key])
+                                                          : ctx.settings.music.foreground();
             music::showByLevel(ctx, key, fore);
             if (static_cast<int64_t>(r) >= n && !dropping) {
                 s.level[key] = 255;  // shown from the next frame
@@ -187,7 +194,8 @@ void alternatingRows(EffectContext& ctx, const Levels& levels) {
 }
 
 using StyleFn = void (*)(EffectContext&, const Levels&);
-constexpr std::array<StyleFn, 7> kStyles{columns, splitRows, pulse, diagonals, drops, rowsFromLeft, alternatingRows};
+constexpr std::array<StyleFn, 7> kStyles{columns, splitRows,    pulse,          diagonals,
+                                         drops,   rowsFromLeft, alternatingRows};
 
 }  // namespace
 

@@ -90,7 +90,9 @@ void clearingRipples(EffectContext& ctx) {
     fadeAndShowAll(ctx);
 }
 
-void startRisingRipples(EffectContext& ctx) { pressAt(ctx.state.music.bitmaps, kRisingColumn, kBottomBit); }
+void startRisingRipples(EffectContext& ctx) {
+    pressAt(ctx.state.music.bitmaps, kRisingColumn, kBottomBit);
+}
 
 void risingRipples(EffectContext& ctx) {
     PressBitmaps& bm = ctx.state.music.bitmaps;
@@ -102,7 +104,9 @@ void risingRipples(EffectContext& ctx) {
     rippleFrame(ctx, ctx.state.frameCounter != 0);
 }
 
-void startSweepingRipples(EffectContext& ctx) { pressAt(ctx.state.music.bitmaps, kSweepColumn, kTopBit); }
+void startSweepingRipples(EffectContext& ctx) {
+    pressAt(ctx.state.music.bitmaps, kSweepColumn, kTopBit);
+}
 
 void sweepingRipples(EffectContext& ctx) {
     PressBitmaps& bm = ctx.state.music.bitmaps;
@@ -150,8 +154,10 @@ void rings(EffectContext& ctx) {
     EngineState& s = ctx.state;
     s.step = stepPhase(ctx.settings.forward(), kRingFrames, s.step, 1);
     for (std::size_t key = 0; key < kKeyCount; ++key) {
-        if (s.level[key] != 0) s.level[key] = s.level[key] <= 5 ? uint8_t{0} : static_cast<uint8_t>(s.level[key] - 5);
-        s.colourIndex[key] = s.colourIndex[key] >= 252 ? uint8_t{255} : static_cast<uint8_t>(s.colourIndex[key] + 3);
+        if (s.level[key] != 0)
+            s.level[key] = s.level[key] <= 5 ? uint8_t{0} : static_cast<uint8_t>(s.level[key] - 5);
+        s.colourIndex[key] =
+            s.colourIndex[key] >= 252 ? uint8_t{255} : static_cast<uint8_t>(s.colourIndex[key] + 3);
     }
     for (uint8_t key : ringFrames()[s.step % kRingFrames]) lightKey(ctx, key, 0);
     for (std::size_t key = 0; key < kKeyCount; ++key) {

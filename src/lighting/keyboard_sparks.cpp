@@ -50,9 +50,17 @@ void sparkle(EffectContext& ctx) {
     }
 }
 
-void startSparkField(EffectContext& ctx) { startField(ctx, sparkStartPhase); }
-void startSweepField(EffectContext& ctx) { startField(ctx, sweepStartPhase); }
-void sparkField(EffectContext& ctx) { runField(ctx, 2); }
-void sweepField(EffectContext& ctx) { runField(ctx, 1); }
+void startSparkField(EffectContext& ctx) {
+    startField(ctx, sparkStartPhase);
+}
+void startSweepField(EffectContext& ctx) {
+    startField(ctx, sweepStartPhase);
+}
+void sparkField(EffectContext& ctx) {
+    runField(ctx, 2);
+}
+void sweepField(EffectContext& ctx) {
+    runField(ctx, 1);
+}
 
 }  // namespace halvern::keyboard

@@ -13,9 +13,9 @@ enum class Axis : uint8_t { Column, Row, Snake };
 /// A wave across the board: keys on the same line of `axis` share a phase, lines `spacing` places apart.
 struct WaveSpec {
     Axis axis;
-    uint8_t offset;             // phase of line 0 ahead of the step
-    uint8_t colourfulSpacing;   // wheel places between lines
-    uint8_t plainSpacing;       // curve places between lines
+    uint8_t offset;                        // phase of line 0 ahead of the step
+    uint8_t colourfulSpacing;              // wheel places between lines
+    uint8_t plainSpacing;                  // curve places between lines
     const std::array<uint8_t, 96>* curve;  // level curve of the single-colour wave
 };
 
@@ -45,7 +45,8 @@ void drawKey(EffectContext& ctx, const WaveSpec& spec, uint8_t key, unsigned lin
 void drawWave(EffectContext& ctx, const WaveSpec& spec) {
     advanceWaveStep(ctx, ctx.settings.isColourful() ? 192 : 96);
     if (spec.axis == Axis::Snake) {
-        for (std::size_t n = 0; n < kSnakeOrder.size(); ++n) drawKey(ctx, spec, kSnakeOrder[n], static_cast<unsigned>(n));
+        for (std::size_t n = 0; n < kSnakeOrder.size(); ++n)
+            drawKey(ctx, spec, kSnakeOrder[n], static_cast<unsigned>(n));
         return;
     }
     forEachMatrixKey([&](uint8_t key, std::size_t c, std::size_t r) {
@@ -72,10 +73,18 @@ constexpr uint8_t kZzccDefault = 174;
 
 }  // namespace
 
-void columnWave(EffectContext& ctx) { drawWave(ctx, kColumnWave); }
-void columnSparkWave(EffectContext& ctx) { drawWave(ctx, kColumnSparkWave); }
-void snakeWave(EffectContext& ctx) { drawWave(ctx, kSnakeWave); }
-void rowWave(EffectContext& ctx) { drawWave(ctx, kRowWave); }
+void columnWave(EffectContext& ctx) {
+    drawWave(ctx, kColumnWave);
+}
+void columnSparkWave(EffectContext& ctx) {
+    drawWave(ctx, kColumnSparkWave);
+}
+void snakeWave(EffectContext& ctx) {
+    drawWave(ctx, kSnakeWave);
+}
+void rowWave(EffectContext& ctx) {
+    drawWave(ctx, kRowWave);
+}
 
 void columnBreathing(EffectContext& ctx) {
     EngineState& s = ctx.state;
@@ -110,7 +119,8 @@ void colourDrift(EffectContext& ctx) {
 void diagonalWave(EffectContext& ctx) {
     const uint8_t step = advanceWaveStep(ctx, 192);
     forEachDiagonalKey([&](uint8_t key, unsigned d) {
-        ctx.frame.set(key, tables::wheel(static_cast<uint8_t>((step + 7 * d) % 192)), ctx.settings.brightness());
+        ctx.frame.set(key, tables::wheel(static_cast<uint8_t>((step + 7 * d) % 192)),
+                      ctx.settings.brightness());
     });
 }
 

@@ -8,7 +8,9 @@ namespace halvern {
 
 LedFrame::LedFrame(std::size_t ledCount) : m_count(std::min(ledCount, kMaxLeds)) {}
 
-LedEntry LedFrame::entry(std::size_t index) const { return index < m_count ? m_entries[index] : LedEntry{}; }
+LedEntry LedFrame::entry(std::size_t index) const {
+    return index < m_count ? m_entries[index] : LedEntry{};
+}
 
 void LedFrame::set(std::size_t index, Rgb colour, uint8_t level) {
     if (index < m_count) m_entries[index] = {colour.red, colour.green, colour.blue, level};

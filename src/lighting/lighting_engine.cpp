@@ -12,7 +12,9 @@ LightingEngine::LightingEngine(DeviceKind kind, uint32_t seed)
     m_state.music.reset();
 }
 
-EffectContext LightingEngine::context(Millis now) { return {m_settings, m_state, m_frame, now}; }
+EffectContext LightingEngine::context(Millis now) {
+    return {m_settings, m_state, m_frame, now};
+}
 
 void LightingEngine::applySettings(const LightSettings& settings) {
     const bool modeChanged = settings.mode != m_settings.mode;

@@ -12,7 +12,9 @@ Millis steadyMillis() {
 LightingThread::LightingThread(LightingEngine& engine)
     : m_engine(engine), m_published(engine.frame()), m_thread([this] { run(); }) {}
 
-LightingThread::~LightingThread() { stop(); }
+LightingThread::~LightingThread() {
+    stop();
+}
 
 void LightingThread::stop() {
     if (!m_thread.joinable()) return;

@@ -12,8 +12,12 @@ namespace {
 
 // Wave and flow address the mouse by LED groups: groups 0-5 hold one LED each, group 6 none.
 constexpr std::size_t kGroupCount = 7;
-constexpr std::size_t groupLed(std::size_t group) { return group; }
-constexpr bool groupHasLed(std::size_t group) { return group < kLedCount; }
+constexpr std::size_t groupLed(std::size_t group) {
+    return group;
+}
+constexpr bool groupHasLed(std::size_t group) {
+    return group < kLedCount;
+}
 
 }  // namespace
 
@@ -26,7 +30,8 @@ void wave(EffectContext& ctx) {
     for (std::size_t g = 0; g < kGroupCount; ++g) {
         if (groupHasLed(g)) {
             if (colourful) {
-                ctx.frame.set(groupLed(g), tables::wheel(static_cast<uint8_t>(index)), ctx.settings.brightness());
+                ctx.frame.set(groupLed(g), tables::wheel(static_cast<uint8_t>(index)),
+                              ctx.settings.brightness());
             } else {
                 ctx.frame.set(groupLed(g), ctx.settings.colour,
                               scaleLevel(tables::kWave[index], ctx.settings.brightness()));
@@ -47,7 +52,8 @@ void flow(EffectContext& ctx) {
     for (std::size_t g = 0; g < kGroupCount; ++g) {
         s.level[g] = fadeLevel(ctx.settings.mode, s.level[g]);
         const Rgb colour = effects::flowColour(ctx, groupLed(g), s.level[head] != 0);
-        if (groupHasLed(g)) ctx.frame.set(groupLed(g), colour, scaleLevel(s.level[g], ctx.settings.brightness()));
+        if (groupHasLed(g))
+            ctx.frame.set(groupLed(g), colour, scaleLevel(s.level[g], ctx.settings.brightness()));
     }
 }
 

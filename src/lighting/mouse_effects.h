@@ -9,7 +9,7 @@ inline constexpr std::size_t kLedCount = 6;
 
 /// The mouse's press table: 7 columns of 3 places; place 0 of columns 1-6 holds LEDs 5 to 0, the other
 /// values name places without an LED (they still answer button presses).
-inline constexpr std::array<uint8_t, 21> kPressCells{6, 7, 15, 5, 8, 6, 4, 9, 6, 3, 10,
+inline constexpr std::array<uint8_t, 21> kPressCells{6, 7, 15, 5, 8, 6,  4, 9, 6,  3, 10,
                                                      6, 2, 11, 6, 1, 12, 6, 0, 13, 14};
 inline constexpr PressGrid kPressGrid{kPressCells, 7, 3, kLedCount};
 

@@ -22,10 +22,12 @@ constexpr std::array<std::array<uint8_t, 5>, 5> kBarGrid{{{kNoLed, kNoLed, kNoLe
                                                           {kNoLed, kNoLed, kNoLed, kNoLed, kNoLed}}};
 
 // The scatter style's two rows of 8 places; only LEDs 0-5 exist.
-constexpr std::array<std::array<uint8_t, 8>, 2> kScatterRows{{{6, 5, 4, 3, 2, 1, 0, 14},
-                                                              {13, 12, 11, 10, 9, 8, 7, 15}}};
+constexpr std::array<std::array<uint8_t, 8>, 2> kScatterRows{
+    {{6, 5, 4, 3, 2, 1, 0, 14}, {13, 12, 11, 10, 9, 8, 7, 15}}};
 
-constexpr bool isLed(uint8_t led) { return led < kLedCount; }
+constexpr bool isLed(uint8_t led) {
+    return led < kLedCount;
+}
 
 struct StyleEntry {
     uint8_t style;
@@ -38,7 +40,9 @@ int64_t meanOfFrame(const std::array<int32_t, kMaxBands>& levels) {
     return music::meanQuietness(std::span<const int32_t>(levels.data(), kBands));
 }
 
-uint8_t asDelta(int64_t n) { return static_cast<uint8_t>(std::clamp<int64_t>(n, 0, 255)); }
+uint8_t asDelta(int64_t n) {
+    return static_cast<uint8_t>(std::clamp<int64_t>(n, 0, 255));
+}
 
 }  // namespace
 
@@ -63,10 +67,12 @@ void musicColumn(EffectContext& ctx) {
             const uint8_t led = kPressGrid.at(column, place);
             if (static_cast<int64_t>(column) < 8 - n) {
                 s.level[led] = 255;
-                ctx.frame.set(led, tables::wheel(static_cast<uint8_t>(index)), scaleLevel(255, ctx.settings.brightness()));
+                ctx.frame.set(led, tables::wheel(static_cast<uint8_t>(index)),
+                              scaleLevel(255, ctx.settings.brightness()));
             } else {
                 s.level[led] = fadeLevel(0, s.level[led]);
-                ctx.frame.set(led, ctx.frame.colour(led), scaleLevel(s.level[led], ctx.settings.brightness()));
+                ctx.frame.set(led, ctx.frame.colour(led),
+                              scaleLevel(s.level[led], ctx.settings.brightness()));
             }
         }
     }
@@ -110,7 +116,8 @@ void musicScatter(EffectContext& ctx) {
             const uint8_t led = kScatterRows[row][j];
             if (!isLed(led)) continue;
             const uint8_t before = j > 0 ? kScatterRows[row][j - 1] : kNoLed;
-            if (j < 3 || !isLed(before) || s.level[before] < 10) s.level[led] = fadeLevel(kMusicMode, s.level[led]);
+            if (j < 3 || !isLed(before) || s.level[before] < 10)
+                s.level[led] = fadeLevel(kMusicMode, s.level[led]);
             const Rgb fore = music::foreground(ctx.settings, static_cast<uint8_t>(index));
             if (static_cast<int64_t>(j) >= n + 1) s.level[led] = 255;
             music::showByLevel(ctx, led, fore);

@@ -7,7 +7,9 @@
 
 namespace halvern::music {
 
-int64_t rawQuietness(int64_t level) { return 600 - level * 600 / 2000; }
+int64_t rawQuietness(int64_t level) {
+    return 600 - level * 600 / 2000;
+}
 
 int64_t quietness(int64_t level) {
     const int64_t v = rawQuietness(level);

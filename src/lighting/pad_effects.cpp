@@ -44,7 +44,8 @@ void drawWave(EffectContext& ctx, const WaveShape& shape) {
 }
 
 // Pairs of LEDs that light together in the pair flow, outermost first.
-constexpr std::array<std::array<uint8_t, 2>, 7> kPairs{{{1, 14}, {2, 13}, {3, 12}, {4, 11}, {5, 10}, {6, 9}, {7, 8}}};
+constexpr std::array<std::array<uint8_t, 2>, 7> kPairs{
+    {{1, 14}, {2, 13}, {3, 12}, {4, 11}, {5, 10}, {6, 9}, {7, 8}}};
 
 /// Advances the step; on every second frame feeds new presses in and moves them one place.
 void advanceFlow(EffectContext& ctx, std::size_t flagCount, bool towardsHigher) {
@@ -64,8 +65,12 @@ bool headLit(const EffectContext& ctx) {
 
 }  // namespace
 
-void mousePadWave(EffectContext& ctx) { drawWave(ctx, kMousePadWave); }
-void headsetWave(EffectContext& ctx) { drawWave(ctx, kHeadsetWave); }
+void mousePadWave(EffectContext& ctx) {
+    drawWave(ctx, kMousePadWave);
+}
+void headsetWave(EffectContext& ctx) {
+    drawWave(ctx, kHeadsetWave);
+}
 
 void pairFlow(EffectContext& ctx) {
     advanceFlow(ctx, 8, ctx.settings.direction == 0);

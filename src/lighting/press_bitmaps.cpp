@@ -12,8 +12,9 @@ using Columns = std::array<uint8_t, kMaxColumns>;
 
 // A column outside the bitmap counts as 0.
 uint8_t columnOf(const Columns& bitmap, std::ptrdiff_t column, std::size_t columns) {
-    return column >= 0 && static_cast<std::size_t>(column) < columns ? bitmap[static_cast<std::size_t>(column)]
-                                                                      : uint8_t{0};
+    return column >= 0 && static_cast<std::size_t>(column) < columns
+               ? bitmap[static_cast<std::size_t>(column)]
+               : uint8_t{0};
 }
 
 }  // namespace

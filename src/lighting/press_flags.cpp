@@ -16,12 +16,15 @@ void shiftPresses(EngineState& state, std::size_t count, bool towardsHigher) {
     if (count < 2) return;
     auto first = state.pressFlags.begin();
     if (towardsHigher) {
-        std::rotate(first, first + static_cast<std::ptrdiff_t>(count - 1), first + static_cast<std::ptrdiff_t>(count));
+        std::rotate(first, first + static_cast<std::ptrdiff_t>(count - 1),
+                    first + static_cast<std::ptrdiff_t>(count));
     } else {
         std::rotate(first, first + 1, first + static_cast<std::ptrdiff_t>(count));
     }
 }
 
-void clearPresses(EngineState& state) { state.pressFlags.fill(0); }
+void clearPresses(EngineState& state) {
+    state.pressFlags.fill(0);
+}
 
 }  // namespace halvern

@@ -38,9 +38,10 @@ constexpr std::array<Rgb, 256> makeColourWheel() {
 inline constexpr std::array<Rgb, 256> kColourWheel = makeColourWheel();
 
 inline constexpr std::array<uint8_t, 64> kBreathingRise{
-    0,   1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  12,  14,  16,  18,  20,  22,  24,  27,  30,  33,  36,
-    39,  42,  45,  49,  53,  57,  61,  65,  69,  73,  77,  81,  85,  89,  94,  99,  104, 109, 114, 119, 124, 129,
-    134, 140, 146, 152, 158, 164, 170, 176, 182, 188, 194, 200, 206, 213, 220, 227, 234, 241, 248, 255};
+    0,   1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  12,  14,  16,  18,  20,
+    22,  24,  27,  30,  33,  36,  39,  42,  45,  49,  53,  57,  61,  65,  69,  73,
+    77,  81,  85,  89,  94,  99,  104, 109, 114, 119, 124, 129, 134, 140, 146, 152,
+    158, 164, 170, 176, 182, 188, 194, 200, 206, 213, 220, 227, 234, 241, 248, 255};
 
 /// The first half of `rise` followed by the same values in reverse order.
 template <std::size_t N>
@@ -107,11 +108,17 @@ constexpr uint8_t threshold(const ThresholdRow& row, uint8_t speed) {
 }
 
 /// Brightness value of a level; a level out of range counts as the brightest.
-constexpr uint8_t brightness(uint8_t level) { return kBrightness[std::min(level, kMaxBrightnessLevel)]; }
+constexpr uint8_t brightness(uint8_t level) {
+    return kBrightness[std::min(level, kMaxBrightnessLevel)];
+}
 
-constexpr Rgb wheel(uint8_t index) { return kColourWheel[index]; }
+constexpr Rgb wheel(uint8_t index) {
+    return kColourWheel[index];
+}
 
 /// Blink period: the base row's threshold at the speed level, times 200 ms.
-constexpr Millis blinkPeriod(uint8_t speed) { return Millis{threshold(kBaseRow, speed)} * 200; }
+constexpr Millis blinkPeriod(uint8_t speed) {
+    return Millis{threshold(kBaseRow, speed)} * 200;
+}
 
 }  // namespace halvern::tables

@@ -9,7 +9,9 @@ void TickCounter::restart(Millis now) {
     m_count = 0;
 }
 
-void TickCounter::addTicks(Millis ticks) { m_count = static_cast<uint8_t>(std::min<Millis>(255, m_count + ticks)); }
+void TickCounter::addTicks(Millis ticks) {
+    m_count = static_cast<uint8_t>(std::min<Millis>(255, m_count + ticks));
+}
 
 bool TickCounter::pass(Millis now) {
     if (m_rule == TickRule::CountedMillis && now - m_lastTick <= 1) return false;
@@ -38,7 +40,9 @@ Millis TickCounter::takeTicks(Millis lastPass, Millis until) {
     return ticks;
 }
 
-void TickCounter::skip(Millis lastPass, Millis until) { addTicks(takeTicks(lastPass, until)); }
+void TickCounter::skip(Millis lastPass, Millis until) {
+    addTicks(takeTicks(lastPass, until));
+}
 
 void TickCounter::skipCycling(Millis lastPass, Millis until, uint8_t threshold) {
     const Millis ticks = takeTicks(lastPass, until);

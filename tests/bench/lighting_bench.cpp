@@ -27,7 +27,8 @@ void prepare(LightingEngine& engine, uint8_t mode, uint8_t speed) {
 
 void feed(LightingEngine& engine, int frame) {
     std::array<int32_t, 25> levels{};
-    for (std::size_t i = 0; i < levels.size(); ++i) levels[i] = static_cast<int32_t>((i * 397 + frame * 131) % 2300);
+    for (std::size_t i = 0; i < levels.size(); ++i)
+        levels[i] = static_cast<int32_t>((i * 397 + frame * 131) % 2300);
     engine.deliverAudioLevels(levels);
     if (frame % 8 == 0) engine.press(52);
 }
@@ -46,8 +47,12 @@ void frameOfMode(benchmark::State& state, DeviceKind kind) {
     }
 }
 
-void BM_KeyboardFrame(benchmark::State& state) { frameOfMode(state, DeviceKind::Keyboard); }
-void BM_MouseFrame(benchmark::State& state) { frameOfMode(state, DeviceKind::Mouse); }
+void BM_KeyboardFrame(benchmark::State& state) {
+    frameOfMode(state, DeviceKind::Keyboard);
+}
+void BM_MouseFrame(benchmark::State& state) {
+    frameOfMode(state, DeviceKind::Mouse);
+}
 BENCHMARK(BM_KeyboardFrame)->DenseRange(0, 31);
 BENCHMARK(BM_MouseFrame)->DenseRange(0, 12);
 

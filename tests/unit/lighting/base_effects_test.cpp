@@ -1,9 +1,10 @@
 // The effects every device shares, the per-LED light list and the custom sequence.
+#include "lighting/base_effects.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "lighting/base_effects.h"
 #include "lighting/tables.h"
 #include "test_support.h"
 
@@ -127,7 +128,8 @@ TEST(CustomSequence, EmptyListTurnsEveryLedOff) {
 
 TEST(CustomSequence, StepsPlayForTheirDurationInTurn) {
     CustomSequence sequence;
-    sequence.replace({SequenceStep{1, 4, 2, 0, 0, {255, 0, 0}, 100}, SequenceStep{1, 4, 2, 0, 0, {0, 255, 0}, 50}});
+    sequence.replace(
+        {SequenceStep{1, 4, 2, 0, 0, {255, 0, 0}, 100}, SequenceStep{1, 4, 2, 0, 0, {0, 255, 0}, 50}});
     LedFrame frame(6);
     sequence.pass(frame, 1000, 2, true);
     EXPECT_EQ(frame.colour(0), (Rgb{255, 0, 0}));

@@ -1,4 +1,6 @@
 // `halvernctl effect`: argument checking and output forms.
+#include "cli/effect_command.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "cli/cli_support.h"
-#include "cli/effect_command.h"
 
 namespace halvern {
 namespace {
@@ -28,8 +29,9 @@ CommandResult run(const std::vector<std::string>& args, bool json = false) {
 TEST(EffectCommand, PrintsOneLinePerStepWithEveryLed) {
     const CommandResult r = run({"mouse", "3", "--color", "102030", "--brightness", "1", "--frames", "2"});
     ASSERT_EQ(r.code, cli::kExitOk);
-    EXPECT_EQ(r.out, "10203050 10203050 10203050 10203050 10203050 10203050\n"
-                     "10203050 10203050 10203050 10203050 10203050 10203050\n");
+    EXPECT_EQ(r.out,
+              "10203050 10203050 10203050 10203050 10203050 10203050\n"
+              "10203050 10203050 10203050 10203050 10203050 10203050\n");
     EXPECT_TRUE(r.err.empty());
 }
 
@@ -37,7 +39,8 @@ TEST(EffectCommand, JsonFromTheGlobalFlagOrTheArguments) {
     const CommandResult global = run({"headset", "8"}, true);
     const CommandResult inside = run({"headset", "8", "--json"});
     EXPECT_EQ(global.out, inside.out);
-    EXPECT_EQ(global.out.rfind("{\"device\":\"headset\",\"mode\":8,\"frames\":[[\"00000000\",", 0), 0u) << global.out;
+    EXPECT_EQ(global.out.rfind("{\"device\":\"headset\",\"mode\":8,\"frames\":[[\"00000000\",", 0), 0u)
+        << global.out;
     EXPECT_EQ(global.out.substr(global.out.size() - 4), "]]}\n");
 }
 
@@ -51,13 +54,13 @@ TEST(EffectCommand, SeedChoosesTheRandomSparkle) {
 
 TEST(EffectCommand, UsageErrorsGiveOneLineAndCode2) {
     for (const auto& args : std::vector<std::vector<std::string>>{{"toaster", "1"},
-                                                                   {"mouse"},
-                                                                   {"mouse", "256"},
-                                                                   {"mouse", "1", "--speed", "5"},
-                                                                   {"mouse", "1", "--color", "12345"},
-                                                                   {"mouse", "1", "--frames"},
-                                                                   {"mouse", "1", "--frames", "0"},
-                                                                   {"mouse", "1", "--loud", "1"}}) {
+                                                                  {"mouse"},
+                                                                  {"mouse", "256"},
+                                                                  {"mouse", "1", "--speed", "5"},
+                                                                  {"mouse", "1", "--color", "12345"},
+                                                                  {"mouse", "1", "--frames"},
+                                                                  {"mouse", "1", "--frames", "0"},
+                                                                  {"mouse", "1", "--loud", "1"}}) {
         const CommandResult r = run(args);
         EXPECT_EQ(r.code, cli::kExitUsage) << args.size();
         EXPECT_TRUE(r.out.empty());

@@ -62,7 +62,8 @@ TEST(Fade, MusicRuleSequenceFromFullLevel) {
 }
 
 TEST(Fade, ModeZeroAndOtherRules) {
-    EXPECT_EQ(fadeSequence(0, 255), (std::vector<int>{215, 175, 135, 95, 65, 35, 20, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}));
+    EXPECT_EQ(fadeSequence(0, 255),
+              (std::vector<int>{215, 175, 135, 95, 65, 35, 20, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}));
     EXPECT_EQ(fadeLevel(5, 40), 30);  // 0x20 takes 10 outside mode 0
     EXPECT_EQ(fadeLevel(0, 40), 25);
 }

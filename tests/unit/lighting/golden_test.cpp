@@ -15,10 +15,10 @@
 namespace halvern {
 namespace {
 
-const std::vector<std::string> kSettingsA{"--brightness", "4", "--speed", "2", "--direction", "0",
+const std::vector<std::string> kSettingsA{"--brightness", "4", "--speed", "2",     "--direction", "0",
                                           "--multicolor", "0", "--color", "ff8000"};
 const std::vector<std::string> kSettingsB{"--brightness", "2", "--speed", "4", "--direction", "1",
-                                          "--multicolor", "1", "--zzcc", "2", "--seed", "7"};
+                                          "--multicolor", "1", "--zzcc",  "2", "--seed",      "7"};
 
 std::string join(const std::vector<std::string>& words) {
     std::string text;
@@ -45,7 +45,8 @@ std::string record(const DeviceModel& model, int frames) {
 
 void checkGolden(DeviceKind kind, int frames) {
     const DeviceModel& model = deviceModel(kind);
-    const std::string path = std::string(HALVERN_LIGHTING_GOLDEN_DIR) + "/" + std::string(model.name) + ".txt";
+    const std::string path =
+        std::string(HALVERN_LIGHTING_GOLDEN_DIR) + "/" + std::string(model.name) + ".txt";
     const std::string actual = record(model, frames);
     if (const char* update = std::getenv("HALVERN_UPDATE_GOLDEN"); update && std::string(update) == "1") {
         std::ofstream(path) << actual;
@@ -71,10 +72,18 @@ void checkGolden(DeviceKind kind, int frames) {
     EXPECT_FALSE(std::getline(a, lineA)) << "computed more lines than " << path;
 }
 
-TEST(Golden, Mouse) { checkGolden(DeviceKind::Mouse, 6); }
-TEST(Golden, MousePad) { checkGolden(DeviceKind::MousePad, 6); }
-TEST(Golden, Headset) { checkGolden(DeviceKind::Headset, 6); }
-TEST(Golden, Keyboard) { checkGolden(DeviceKind::Keyboard, 3); }
+TEST(Golden, Mouse) {
+    checkGolden(DeviceKind::Mouse, 6);
+}
+TEST(Golden, MousePad) {
+    checkGolden(DeviceKind::MousePad, 6);
+}
+TEST(Golden, Headset) {
+    checkGolden(DeviceKind::Headset, 6);
+}
+TEST(Golden, Keyboard) {
+    checkGolden(DeviceKind::Keyboard, 3);
+}
 
 }  // namespace
 }  // namespace halvern

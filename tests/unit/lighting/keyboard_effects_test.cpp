@@ -22,12 +22,14 @@ std::set<std::size_t> changedKeys(const LedFrame& before, const LedFrame& after)
     return keys;
 }
 
-bool onSnake(std::size_t key) { return keyboard::lookupSnakeKey(static_cast<uint8_t>(key)).has_value(); }
+bool onSnake(std::size_t key) {
+    return keyboard::lookupSnakeKey(static_cast<uint8_t>(key)).has_value();
+}
 
 TEST(KeyboardWaves, ColumnWaveGivesEachColumnItsPhase) {
     ModeEngine engine(DeviceKind::Keyboard, settingsFor(1, 2, true, 1));
     engine.runEffect(0);
-    EXPECT_EQ(engine.frame().colour(21), tables::wheel(2 + 7));   // column 1
+    EXPECT_EQ(engine.frame().colour(21), tables::wheel(2 + 7));     // column 1
     EXPECT_EQ(engine.frame().colour(131), tables::wheel(2 + 154));  // column 22
     engine.runEffect(0);
     EXPECT_EQ(engine.frame().colour(21), tables::wheel(3 + 7));
@@ -84,7 +86,7 @@ TEST(KeyboardWaves, ExternalColourAndCustomColours) {
 
 TEST(KeyboardRipples, KeyPressRippleSpreadsAcrossColumns) {
     ModeEngine engine(DeviceKind::Keyboard, settingsFor(8));
-    engine.press(52);  // column 11, row 2
+    engine.press(52);   // column 11, row 2
     engine.press(500);  // not a key: ignored
     engine.runEffect(0);
     EXPECT_GT(engine.state().level[52], 200);
@@ -136,7 +138,8 @@ TEST(KeyboardRipples, RingsTravelAcrossTheBoard) {
     for (int i = 0; i < 10; ++i) engine.runEffect(0);
     const auto left = keyboard::placeOf(static_cast<uint8_t>(keyboard::ringFrames()[engine.state().step][0]));
     for (int i = 0; i < 25; ++i) engine.runEffect(0);
-    const auto right = keyboard::placeOf(static_cast<uint8_t>(keyboard::ringFrames()[engine.state().step][0]));
+    const auto right =
+        keyboard::placeOf(static_cast<uint8_t>(keyboard::ringFrames()[engine.state().step][0]));
     ASSERT_TRUE(left && right);
     EXPECT_GT(right->column, left->column);
 }
@@ -145,7 +148,8 @@ TEST(KeyboardRipples, SnakeFillWalksTheFillSequence) {
     ModeEngine engine(DeviceKind::Keyboard, settingsFor(21, 2, false, 1));
     for (int i = 0; i < 3; ++i) engine.runEffect(0);
     EXPECT_GT(engine.state().level[keyboard::kFillSequence[1]], 0);
-    EXPECT_GT(engine.state().level[keyboard::kFillSequence[3]], engine.state().level[keyboard::kFillSequence[1]]);
+    EXPECT_GT(engine.state().level[keyboard::kFillSequence[3]],
+              engine.state().level[keyboard::kFillSequence[1]]);
     for (int i = 0; i < 200; ++i) engine.runEffect(0);  // past the empty positions and round again
     EXPECT_LT(engine.state().step, 170);
 }

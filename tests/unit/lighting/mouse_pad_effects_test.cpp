@@ -137,8 +137,10 @@ TEST(MouseMusic, SilenceShowsOnlyTheBackground) {
         engine.runEffect(0);
         for (std::size_t led = 0; led < 6; ++led) {
             const LedEntry e = engine.frame().entry(led);
-            if (style == 1) EXPECT_EQ(e, (LedEntry{0, 0, 40, 255})) << int{style};
-            else EXPECT_EQ(e.level, 0) << "column style lit led " << led;
+            if (style == 1)
+                EXPECT_EQ(e, (LedEntry{0, 0, 40, 255})) << int{style};
+            else
+                EXPECT_EQ(e.level, 0) << "column style lit led " << led;
         }
     }
 }
@@ -148,7 +150,8 @@ TEST(MouseMusic, LoudBandsLightTheBar) {
     const std::array<int32_t, 9> loud{2000, 2000, 2000, 2000, 2000, 2000, 2000, 2000, 2000};
     engine.deliverAudioLevels(loud);
     engine.runEffect(0);
-    for (std::size_t led = 0; led < 6; ++led) EXPECT_EQ(engine.frame().entry(led), (LedEntry{200, 0, 0, 254}));
+    for (std::size_t led = 0; led < 6; ++led)
+        EXPECT_EQ(engine.frame().entry(led), (LedEntry{200, 0, 0, 254}));
     // The levels are taken by one frame: the next, without a delivery, is silence again.
     engine.runEffect(0);
     EXPECT_EQ(engine.frame().entry(0), (LedEntry{0, 0, 40, 255}));
@@ -182,7 +185,8 @@ TEST(MouseMusic, PulseInputPressesAfterEnoughLoudDeliveries) {
 
 TEST(MouseMusic, NegativeOrHugeLevelsAreSafe) {
     ModeEngine engine(DeviceKind::Mouse, musicSettings(0));
-    const std::array<int32_t, 12> hostile{INT32_MIN, INT32_MAX, -1, INT32_MAX, 0, 5, INT32_MIN, 7, 8, 9, 10, 11};
+    const std::array<int32_t, 12> hostile{INT32_MIN, INT32_MAX, -1, INT32_MAX, 0,  5,
+                                          INT32_MIN, 7,         8,  9,         10, 11};
     engine.deliverAudioLevels(hostile);  // more values than bands, extremes
     EXPECT_EQ(engine.state().music.levels[0], 0);
     EXPECT_EQ(engine.state().music.levels[9], 0);

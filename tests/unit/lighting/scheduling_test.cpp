@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 #include <array>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "lighting/lighting_thread.h"
@@ -114,9 +114,9 @@ void switchToMode(LightingEngine& e, uint8_t mode) {
 
 void loadBusyLightList(LightingEngine& e) {
     std::vector<LedLightEntry> list(6);
-    list[1] = {2, 3, 3, 0, 1, {}, true};          // blink
-    list[3] = {3, 4, 0, 0, 1, {}, true};          // spectrum
-    list[4] = {1, 2, 0, 0, 0, {5, 6, 7}, true};   // static
+    list[1] = {2, 3, 3, 0, 1, {}, true};         // blink
+    list[3] = {3, 4, 0, 0, 1, {}, true};         // spectrum
+    list[4] = {1, 2, 0, 0, 0, {5, 6, 7}, true};  // static
     e.loadLightList(list, 0);
 }
 
@@ -155,12 +155,15 @@ std::string describe(const Scenario& s) {
 }
 
 TEST(Scheduling, EveryModeOfEveryDeviceMatchesTheMillisecondThread) {
-    for (DeviceKind kind : {DeviceKind::Mouse, DeviceKind::Keyboard, DeviceKind::MousePad, DeviceKind::Headset}) {
+    for (DeviceKind kind :
+         {DeviceKind::Mouse, DeviceKind::Keyboard, DeviceKind::MousePad, DeviceKind::Headset}) {
         const DeviceModel& model = deviceModel(kind);
         for (std::size_t mode = 0; mode <= model.modes.size(); ++mode) {
             for (uint8_t speed : {0, 2, 4}) {
-                Scenario s{kind, test::settingsFor(static_cast<uint8_t>(mode), speed, mode % 2 == 0, speed == 2),
-                           {{700, pressKeys}, {1500, pressKeys}}, 2500};
+                Scenario s{kind,
+                           test::settingsFor(static_cast<uint8_t>(mode), speed, mode % 2 == 0, speed == 2),
+                           {{700, pressKeys}, {1500, pressKeys}},
+                           2500};
                 const Outcome o = compare(s);
                 EXPECT_EQ(o.mismatches, 0) << describe(s) << " first at " << o.firstMismatch;
             }
@@ -177,7 +180,9 @@ TEST(Scheduling, SleepsThroughPassesThatOnlyCount) {
     EXPECT_LE(fast.wakes, 4000 / 4 + 1);
     // A static sequence step asks for nothing until the step ends.
     Scenario still{DeviceKind::MousePad, test::settingsFor(5), {}, 4000};
-    still.events.push_back({1, [](LightingEngine& e) { e.loadSequence({SequenceStep{1, 4, 2, 0, 0, {1, 2, 3}, 60000}}); }});
+    still.events.push_back({1, [](LightingEngine& e) {
+                                e.loadSequence({SequenceStep{1, 4, 2, 0, 0, {1, 2, 3}, 60000}});
+                            }});
     const Outcome quiet = compare(still);
     EXPECT_EQ(quiet.mismatches, 0);
     EXPECT_LE(quiet.wakes, 3);
@@ -185,17 +190,49 @@ TEST(Scheduling, SleepsThroughPassesThatOnlyCount) {
 
 TEST(Scheduling, SettingChangesLightListsSequencesAndMusicStayInStep) {
     const std::vector<Scenario> scenarios{
-        {DeviceKind::Keyboard, test::settingsFor(1, 0), {{1234, setSpeed4}, {2500, [](LightingEngine& e) { switchToMode(e, 23); }}}},
-        {DeviceKind::Keyboard, test::settingsFor(12, 1, true), {{3, loadBusyLightList}, {2000, loadBreathingLightList}}},
+        {DeviceKind::Keyboard,
+         test::settingsFor(1, 0),
+         {{1234, setSpeed4}, {2500, [](LightingEngine& e) { switchToMode(e, 23); }}}},
+        {DeviceKind::Keyboard,
+         test::settingsFor(12, 1, true),
+         {{3, loadBusyLightList}, {2000, loadBreathingLightList}}},
         {DeviceKind::MousePad, test::settingsFor(6, 0, true), {{10, loadBusyLightList}, {1000, setSpeed4}}},
         {DeviceKind::Headset, test::settingsFor(9, 3), {{5, loadSequence}, {3001, loadBusyLightList}}},
         {DeviceKind::Keyboard, test::settingsFor(19, 2), {{1, loadSequence}}},
-        {DeviceKind::Mouse, test::settingsFor(12, 0), {{1, loadSequence}, {2100, [](LightingEngine& e) { switchToMode(e, 4); }}}},
-        {DeviceKind::Mouse, test::settingsFor(4, 1), {{900, [](LightingEngine& e) { switchToMode(e, 12); }}, {901, loadSequence}}},
-        {DeviceKind::Mouse, [] { auto s = test::settingsFor(11); s.music = MusicSettings::make(5, {}, {9, 9, 9}, true); return s; }(), musicEvery50ms()},
-        {DeviceKind::Keyboard, [] { auto s = test::settingsFor(29); s.music = MusicSettings::make(4, {1, 1, 1}, {9, 9, 9}, true); return s; }(), musicEvery50ms()},
-        {DeviceKind::Keyboard, [] { auto s = test::settingsFor(29); s.music = MusicSettings::make(2, {1, 1, 1}, {9, 9, 9}, false); return s; }(), musicEvery50ms()},
-        {DeviceKind::Keyboard, test::settingsFor(30, 1), {{100, [](LightingEngine& e) { const std::array<int32_t, 6> v{1, 2, 3}; e.deliverExternalColour(v); }}}},
+        {DeviceKind::Mouse,
+         test::settingsFor(12, 0),
+         {{1, loadSequence}, {2100, [](LightingEngine& e) { switchToMode(e, 4); }}}},
+        {DeviceKind::Mouse,
+         test::settingsFor(4, 1),
+         {{900, [](LightingEngine& e) { switchToMode(e, 12); }}, {901, loadSequence}}},
+        {DeviceKind::Mouse,
+         [] {
+             auto s = test::settingsFor(11);
+             s.music = MusicSettings::make(5, {}, {9, 9, 9}, true);
+             return s;
+         }(),
+         musicEvery50ms()},
+        {DeviceKind::Keyboard,
+         [] {
+             auto s = test::settingsFor(29);
+             s.music = MusicSettings::make(4, {1, 1, 1}, {9, 9, 9}, true);
+             return s;
+         }(),
+         musicEvery50ms()},
+        {DeviceKind::Keyboard,
+         [] {
+             auto s = test::settingsFor(29);
+             s.music = MusicSettings::make(2, {1, 1, 1}, {9, 9, 9}, false);
+             return s;
+         }(),
+         musicEvery50ms()},
+        {DeviceKind::Keyboard,
+         test::settingsFor(30, 1),
+         {{100,
+           [](LightingEngine& e) {
+               const std::array<int32_t, 6> v{1, 2, 3};
+               e.deliverExternalColour(v);
+           }}}},
     };
     for (const Scenario& s : scenarios) {
         const Outcome o = compare(s);
@@ -212,7 +249,8 @@ TEST(Scheduling, ALateWakeCatchesUpToTheSameFrame) {
     for (const Scenario& s : scenarios) {
         for (Millis late : {1, 3, 17}) {
             const Outcome o = compare(s, late);
-            EXPECT_EQ(o.mismatches, 0) << describe(s) << " late by " << late << " first at " << o.firstMismatch;
+            EXPECT_EQ(o.mismatches, 0)
+                << describe(s) << " late by " << late << " first at " << o.firstMismatch;
         }
     }
 }
@@ -236,7 +274,10 @@ TEST(Scheduling, ModeThirtyRunsAtEveryTickAboveSpeedZero) {
 TEST(Scheduling, IdleModesSleepThroughLongStretchesExactly) {
     // A static keyboard wakes once, then not until it is changed; its tick count stays exact, so the
     // mode switched to after 7 s steps when the millisecond thread would.
-    Scenario idle{DeviceKind::Keyboard, test::settingsFor(6, 2), {{7001, [](LightingEngine& e) { switchToMode(e, 1); }}}, 9000};
+    Scenario idle{DeviceKind::Keyboard,
+                  test::settingsFor(6, 2),
+                  {{7001, [](LightingEngine& e) { switchToMode(e, 1); }}},
+                  9000};
     const Outcome o = compare(idle);
     EXPECT_EQ(o.mismatches, 0) << "first at " << o.firstMismatch;
     EXPECT_LE(o.wakes, 2 + 2000 / 16 + 1);

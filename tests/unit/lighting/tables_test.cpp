@@ -1,4 +1,6 @@
 // Invariants of the constant tables and of every device's mode table.
+#include "lighting/tables.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,7 +8,6 @@
 
 #include "lighting/device_model.h"
 #include "lighting/keyboard_layout.h"
-#include "lighting/tables.h"
 
 namespace halvern {
 namespace {
@@ -35,7 +36,8 @@ TEST(Tables, CurvesRiseAndFallSymmetrically) {
     EXPECT_EQ(tables::kSpark[23], 234);
     EXPECT_EQ(tables::kSpark[24], 255);
     EXPECT_EQ(tables::kSpark[87], 1);
-    EXPECT_TRUE(std::all_of(tables::kSpark.begin() + 88, tables::kSpark.end(), [](uint8_t v) { return v == 0; }));
+    EXPECT_TRUE(
+        std::all_of(tables::kSpark.begin() + 88, tables::kSpark.end(), [](uint8_t v) { return v == 0; }));
 }
 
 TEST(Tables, ThresholdRowsAndClamping) {

@@ -5,7 +5,8 @@
 namespace halvern::test {
 
 /// Settings with the fields a test cares about.
-inline LightSettings settingsFor(uint8_t mode, uint8_t speed = 2, bool colourful = false, uint8_t direction = 0) {
+inline LightSettings settingsFor(uint8_t mode, uint8_t speed = 2, bool colourful = false,
+                                 uint8_t direction = 0) {
     LightSettings s;
     s.mode = mode;
     s.speedLevel = speed;
@@ -18,7 +19,8 @@ inline LightSettings settingsFor(uint8_t mode, uint8_t speed = 2, bool colourful
 /// An engine of `kind` that has just switched to the mode of `settings` (its start action done).
 class ModeEngine : public LightingEngine {
 public:
-    ModeEngine(DeviceKind kind, const LightSettings& settings, uint32_t seed = 1) : LightingEngine(kind, seed) {
+    ModeEngine(DeviceKind kind, const LightSettings& settings, uint32_t seed = 1)
+        : LightingEngine(kind, seed) {
         applySettings(settings);
         if (settings.mode == 0) restartMode();
     }
