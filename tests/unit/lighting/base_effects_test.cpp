@@ -143,6 +143,17 @@ TEST(CustomSequence, StepsPlayForTheirDurationInTurn) {
     EXPECT_EQ(frame.colour(0), (Rgb{255, 0, 0}));  // back to the first step
 }
 
+TEST(CustomSequence, ACounterCarriedOverFromAnotherStepAdvancesAtOnce) {
+    CustomSequence sequence;
+    // A step that only counts (type 3) leaves the shared pass counter at 100; the spectrum step after it
+    // (threshold 2) moves on its first pass instead of waiting for the counter to wrap.
+    sequence.replace({SequenceStep{3, 4, 2, 0, 0, {}, 99}, SequenceStep{5, 4, 4, 0, 0, {}, 60000}});
+    LedFrame frame(6);
+    for (Millis t = 1; t <= 101; ++t) sequence.pass(frame, t, 2, true);
+    sequence.pass(frame, 102, 2, true);
+    EXPECT_EQ(frame.colour(0), tables::wheel(1));
+}
+
 TEST(CustomSequence, WaveAndSpectrumAdvanceAtTheirThresholds) {
     CustomSequence sequence;
     // Spectrum at speed 4: row 20, 12, 8, 5, 2 → one wheel place every 2 passes.

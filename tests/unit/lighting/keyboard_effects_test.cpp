@@ -46,6 +46,18 @@ TEST(KeyboardWaves, OnlySnakeKeysTakePartInSnakeWaveSparksAndSparkle) {
     }
 }
 
+TEST(KeyboardSparks, PhasesStayOnTheSparkCurve) {
+    // Mode 15 steps by 2 from scattered (odd) start phases: a phase must restart instead of running
+    // past the 192-entry curve.
+    for (uint8_t mode : {15, 22}) {
+        ModeEngine engine(DeviceKind::Keyboard, settingsFor(mode));
+        for (int i = 0; i < 400; ++i) {
+            engine.runEffect(0);
+            for (uint8_t key : keyboard::kSnakeOrder) ASSERT_LT(engine.state().phase[key], 192) << int{mode};
+        }
+    }
+}
+
 TEST(KeyboardWaves, FixedColourFollowsZzccChoice) {
     LightSettings s = settingsFor(17);
     s.zzccLedMode = 2;
