@@ -90,30 +90,61 @@ void clearingRipples(EffectContext& ctx) {
     fadeAndShowAll(ctx);
 }
 
+namespace {
+
+/// A ripple that starts itself again: placed at a column and row bit, renewed there when `renew` says so.
+struct RenewingRipple {
+    std::size_t column;
+    uint8_t bit;
+    bool (*renew)(const PressBitmaps&);
+    bool everySecondFrame;  // moves only on every second frame
+};
+
+// Rising: a ripple from below the board's middle, launched again once the last one reached the top row
+// (or while it has just been placed).
+constexpr RenewingRipple kRising{kRisingColumn, kBottomBit,
+                                 [](const PressBitmaps& bm) {
+                                     return anyColumnEquals(bm, kRisingColumn, kTopBit) ||
+                                            anyColumnEquals(bm, kRisingColumn, kBottomBit);
+                                 },
+                                 true};
+
+// Sweeping: from the top left, launched again when a press is back there or the trail has left the last
+// column at the bottom.
+constexpr RenewingRipple kSweeping{kSweepColumn, kTopBit,
+                                   [](const PressBitmaps& bm) {
+                                       return anyColumnHas(bm, kSweepColumn, kTopBit) ||
+                                              anyColumnHas(bm, kLastColumn, kBottomBit);
+                                   },
+                                   false};
+
+void runRenewing(EffectContext& ctx, const RenewingRipple& ripple) {
+    PressBitmaps& bm = ctx.state.music.bitmaps;
+    if (ripple.renew(bm)) pressAt(bm, ripple.column, ripple.bit);
+    bool move = true;
+    if (ripple.everySecondFrame) {
+        ctx.state.frameCounter ^= 1;
+        move = ctx.state.frameCounter != 0;
+    }
+    rippleFrame(ctx, move);
+}
+
+}  // namespace
+
 void startRisingRipples(EffectContext& ctx) {
-    pressAt(ctx.state.music.bitmaps, kRisingColumn, kBottomBit);
+    pressAt(ctx.state.music.bitmaps, kRising.column, kRising.bit);
 }
 
 void risingRipples(EffectContext& ctx) {
-    PressBitmaps& bm = ctx.state.music.bitmaps;
-    // A ripple that has reached the top row (or has just been placed) launches the next from below.
-    if (anyColumnEquals(bm, kRisingColumn, kTopBit) || anyColumnEquals(bm, kRisingColumn, kBottomBit)) {
-        pressAt(bm, kRisingColumn, kBottomBit);
-    }
-    ctx.state.frameCounter ^= 1;
-    rippleFrame(ctx, ctx.state.frameCounter != 0);
+    runRenewing(ctx, kRising);
 }
 
 void startSweepingRipples(EffectContext& ctx) {
-    pressAt(ctx.state.music.bitmaps, kSweepColumn, kTopBit);
+    pressAt(ctx.state.music.bitmaps, kSweeping.column, kSweeping.bit);
 }
 
 void sweepingRipples(EffectContext& ctx) {
-    PressBitmaps& bm = ctx.state.music.bitmaps;
-    if (anyColumnHas(bm, kSweepColumn, kTopBit) || anyColumnHas(bm, kLastColumn, kBottomBit)) {
-        pressAt(bm, kSweepColumn, kTopBit);
-    }
-    rippleFrame(ctx, true);
+    runRenewing(ctx, kSweeping);
 }
 
 void demo(EffectContext& ctx) {
