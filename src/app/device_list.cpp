@@ -4,6 +4,7 @@
 #include <QStackedWidget>
 
 #include "device/debug_sink.h"
+#include "devices/receiver_aware_device.h"
 #include "ui/toolkit/layout_loader.h"
 
 namespace halvern::app {
@@ -104,6 +105,12 @@ DeviceSlotPage* DeviceList::pageOfEntry(QWidget* entry) {
     return nullptr;
 }
 
+std::unique_ptr<CMerivexUSBDevice> DeviceList::makeDevice(int kindIndex) {
+    // The mouse and keyboard (kinds 0 and 1) can be reached through a receiver.
+    if (kindIndex == 0 || kindIndex == 1) return std::make_unique<ReceiverAwareDevice>(m_backend);
+    return std::make_unique<CMerivexUSBDevice>(m_backend);
+}
+
 DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
     if (kindIndex < 0 || kindIndex >= static_cast<int>(kDeviceKindCount)) return nullptr;
     const DeviceKindRow& kind = kDeviceKindTable[static_cast<size_t>(kindIndex)];
@@ -111,7 +118,7 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
 
     auto slotPage = std::make_unique<DeviceSlotPage>();
     slotPage->kindIndex = kindIndex;
-    slotPage->device = std::make_unique<CMerivexUSBDevice>(m_backend);
+    slotPage->device = makeDevice(kindIndex);
     CMerivexUSBDevice& device = *slotPage->device;
     device.SetPageLayout(std::string(pageRow.pageLayout));
     device.SetKeyCount(pageRow.keyCount);

@@ -107,6 +107,8 @@ public:
     static constexpr int kLinkRetryMs = 50;
 
 private:
+    /// The device object of a kind (the one place that knows the device classes).
+    [[nodiscard]] std::unique_ptr<CMerivexUSBDevice> makeDevice(int kindIndex);
     DeviceSlotPage* CreatePage(int kindIndex, const InterfaceRow& row);
     void Attach(int slot, const DeviceSlot& s);
     void SwitchAttachment(int slot);

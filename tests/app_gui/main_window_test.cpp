@@ -1,0 +1,128 @@
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QStackedWidget>
+#include <chrono>
+
+#include "emulator/emulator.h"
+#include "gui_wait.h"
+#include "ui/controls/device_key_button.h"
+#include "ui/controls/select_panel.h"
+#include "ui/toolkit/control_lookup.h"
+
+namespace halvern::app {
+namespace {
+
+using emu::Attachment;
+using emu::Product;
+using test::waitUntil;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        loader.registerControl("DeviceKeyButton", [](QWidget* p) { return new ui::DeviceKeyButton(p); });
+        loader.registerControl("SelectPanel", [](QWidget* p) { return new ui::SelectPanel(p); });
+        window = std::make_unique<MainWindow>(emulator, loader, texts);
+        window->start();
+        ASSERT_TRUE(waitUntil([&] { return window->isVisible(); })) << "shown after the first scan";
+    }
+    void TearDown() override { window.reset(); }
+
+    DeviceSlotPage* page(int kind) { return window->deviceList().pageForKind(kind); }
+    bool entryVisible(int kind) { return page(kind) && page(kind)->entry->IsEntryVisible(); }
+    QWidget* notice() { return ui::findControl(window.get(), "No_device_Link"); }
+
+    emu::Emulator emulator;
+    ui::LayoutLoader loader;
+    ui::LanguageTexts texts;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(MainWindowTest, PluggedMouseShowsItsEntryAndPageAndUnpluggingShowsTheNotice) {
+    ASSERT_TRUE(page(0));
+    EXPECT_FALSE(entryVisible(0));
+    (void)emulator.attach(Product::Mouse, Attachment::Cable);
+    ASSERT_TRUE(waitUntil([&] { return entryVisible(0); }));
+    EXPECT_TRUE(page(0)->device->commandChannel().connected());
+    auto* pages = ui::findControl<QStackedWidget>(window.get(), "device_switch");
+    ASSERT_TRUE(pages);
+    EXPECT_EQ(pages->currentWidget(), page(0)->page.data());
+    EXPECT_EQ(window->deviceList().FindSelectedPage(), page(0));
+    ASSERT_TRUE(notice());
+    EXPECT_FALSE(notice()->isVisibleTo(window.get()));
+
+    ASSERT_TRUE(emulator.detach(Product::Mouse, Attachment::Cable));
+    ASSERT_TRUE(waitUntil([&] { return !entryVisible(0); }));
+    EXPECT_FALSE(page(0)->device->commandChannel().connected());
+    EXPECT_TRUE(notice()->isVisibleTo(window.get()));
+    EXPECT_EQ(pages->currentIndex(), 0);
+}
+
+TEST_F(MainWindowTest, CableAndReceiverShareOnePageAndTheChannelFollowsTheCable) {
+    (void)emulator.attach(Product::Mouse, Attachment::Receiver);
+    ASSERT_TRUE(waitUntil([&] { return entryVisible(0); }));
+    CommandChannel& channel = page(0)->device->commandChannel();
+    EXPECT_TRUE(channel.receiverMode());
+
+    (void)emulator.attach(Product::Mouse, Attachment::Cable);
+    ASSERT_TRUE(waitUntil([&] { return !channel.receiverMode() && channel.connected(); }));
+    EXPECT_EQ(window->deviceList().pages().size(), 2u);  // still the mouse and keyboard pages only
+
+    ASSERT_TRUE(emulator.detach(Product::Mouse, Attachment::Cable));
+    ASSERT_TRUE(waitUntil([&] { return channel.receiverMode() && channel.connected(); }));
+    EXPECT_TRUE(entryVisible(0));
+    EXPECT_EQ(channel.Begin(), result::kSuccess);
+}
+
+TEST_F(MainWindowTest, ReceiverWhoseMouseIsOffKeepsTheEntryHiddenUntilTheLinkAnswers) {
+    auto receiver = emulator.attach(Product::Mouse, Attachment::Receiver);
+    receiver->setLinkUp(false);
+    ASSERT_TRUE(waitUntil([&] { return page(0)->device->commandChannel().connected(); }));
+    EXPECT_FALSE(waitUntil([&] { return entryVisible(0); }, 800));
+    receiver->setLinkUp(true);
+    EXPECT_TRUE(waitUntil([&] { return entryVisible(0); }, 4000));  // the next try, within about 3 s
+}
+
+TEST_F(MainWindowTest, MousePadPageIsMadeOnItsFirstArrival) {
+    EXPECT_FALSE(page(2));
+    (void)emulator.attach(Product::MousePad, Attachment::Cable);
+    ASSERT_TRUE(waitUntil([&] { return entryVisible(2); }));
+    EXPECT_EQ(page(2)->device->ledCount(), 15);
+    ASSERT_TRUE(emulator.detach(Product::MousePad, Attachment::Cable));
+    ASSERT_TRUE(waitUntil([&] { return !entryVisible(2); }));
+    EXPECT_TRUE(page(2));  // the page stays for the next arrival
+}
+
+TEST_F(MainWindowTest, RoutingActsOnTheWindowByExactNameAndPrefix) {
+    window->onNotification({QStringLiteral("click"), QStringLiteral("CloseBtn"), nullptr, 0, 0});
+    EXPECT_FALSE(window->isVisible());
+    window->instanceMessage(0, 1);  // a second start brings it back
+    EXPECT_TRUE(window->isVisible());
+
+    EXPECT_TRUE(window->lightControl());
+    window->onNotification({QStringLiteral("click"), QStringLiteral("control_light_status"), nullptr, 0, 0});
+    EXPECT_FALSE(window->lightControl());
+    window->lightControlRequest(2, 1);  // only wParam 1 is a request
+    EXPECT_FALSE(window->lightControl());
+    window->lightControlRequest(1, 1);
+    EXPECT_TRUE(window->lightControl());
+    for (const auto& p : window->deviceList().pages()) EXPECT_TRUE(p->device->lightControl());
+
+    // Unknown names and types are ignored.
+    window->onNotification({QStringLiteral("click"), QStringLiteral("no_such_button_7"), nullptr, 0, 0});
+    window->onNotification({QStringLiteral("bogus"), QStringLiteral("closebtn"), nullptr, 0, 0});
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, ShutdownStopsEveryThreadWithinItsBound) {
+    (void)emulator.attach(Product::Keyboard, Attachment::Cable);
+    ASSERT_TRUE(waitUntil([&] { return entryVisible(1); }));
+    const auto start = std::chrono::steady_clock::now();
+    window->shutdown();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    EXPECT_FALSE(window->isVisible());
+}
+
+}  // namespace
+}  // namespace halvern::app
