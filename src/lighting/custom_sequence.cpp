@@ -15,8 +15,14 @@ const tables::ThresholdRow& rowOf(uint8_t type) {
     return type == kSpectrum ? tables::kSequenceSpectrumRow : tables::kBaseRow;
 }
 
-bool countsTowardsPhase(uint8_t type) {
-    return type == kBreathing || type == kStatic || type == kWave || type == kSpectrum;
+/// Steps whose pass counter restarts at a threshold (the others let it run up to 255).
+bool restartsCounter(uint8_t type) {
+    return type == kBreathing || type == kStatic || type == kBlink || type == kWave || type == kSpectrum;
+}
+
+/// Steps whose picture moves each time the counter restarts.
+bool movesOnRestart(uint8_t type) {
+    return type == kBreathing || type == kWave || type == kSpectrum;
 }
 
 }  // namespace
@@ -143,7 +149,7 @@ void CustomSequence::skipPasses(Millis passes) {
     if (passes <= 0 || m_steps.empty() || !m_started) return;
     const SequenceStep& step = m_steps[std::min(m_index, m_steps.size() - 1)];
     const Millis limit = tables::threshold(rowOf(step.type), step.speedLevel);
-    if (step.type != kStatic && step.type != kBlink && !countsTowardsPhase(step.type)) {
+    if (!restartsCounter(step.type)) {
         m_passCounter = static_cast<uint8_t>((m_passCounter + passes) % 255);  // it restarts on reaching 255
         return;
     }
@@ -175,7 +181,7 @@ Millis CustomSequence::nextChange(Millis lastPass, uint8_t deviceSpeed) const {
     Millis soonest = std::max(next, m_stepStart + Millis{step.durationMs} + 1);
     if (step.type == kBlink) {
         soonest = std::min(soonest, std::max(next, m_blinkTime + tables::blinkPeriod(deviceSpeed)));
-    } else if (countsTowardsPhase(step.type) && step.type != kStatic) {
+    } else if (movesOnRestart(step.type)) {
         const uint8_t limit = tables::threshold(rowOf(step.type), step.speedLevel);
         soonest = std::min(soonest, lastPass + std::max<Millis>(1, Millis{limit} - m_passCounter));
     }
