@@ -9,8 +9,7 @@ Millis steadyMillis() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-LightingThread::LightingThread(LightingEngine& engine)
-    : m_engine(engine), m_published(engine.frame()), m_thread([this] { run(); }) {}
+LightingThread::LightingThread(LightingEngine& engine) : m_engine(engine), m_thread([this] { run(); }) {}
 
 LightingThread::~LightingThread() {
     stop();
@@ -26,23 +25,19 @@ void LightingThread::stop() {
     m_thread.join();
 }
 
-void LightingThread::snapshot(LedFrame& out) const {
-    std::scoped_lock lock(m_frameMutex);
-    out = m_published;
-}
-
-void LightingThread::publish() {
-    std::scoped_lock lock(m_frameMutex);
-    m_published = m_engine.frame();
+void LightingThread::snapshot(LedFrame& out) {
+    std::scoped_lock lock(m_mutex);
+    m_engine.runDue(steadyMillis());
+    out = m_engine.frame();
 }
 
 void LightingThread::run() {
     std::unique_lock lock(m_mutex);
-    m_engine.start(steadyMillis());
+    // runDue() starts an engine that has not run yet at its first call.
     const auto woken = [this] { return m_changed || m_stopping; };
     while (!m_stopping) {
         m_wakes.fetch_add(1, std::memory_order_relaxed);
-        if (m_engine.runDue(steadyMillis())) publish();
+        m_engine.runDue(steadyMillis());
         const Millis due = m_engine.nextDue();
         m_changed = false;
         if (due == LightingEngine::kNever) {

@@ -14,8 +14,8 @@ namespace halvern {
 [[nodiscard]] Millis steadyMillis();
 
 /// A device's lighting thread. It sleeps until the engine's next pass is due (or until somebody changes
-/// the engine through update()), runs the passes due, and publishes the frame for readers. An idle
-/// device costs nothing; the frames are those of a thread that wakes every millisecond.
+/// the engine through update()) and runs the passes due. An idle device costs nothing; the frames are
+/// those of a thread that wakes every millisecond. Readers take the frame through snapshot().
 class LightingThread {
 public:
     explicit LightingThread(LightingEngine& engine);
@@ -37,8 +37,9 @@ public:
         m_wake.notify_one();
     }
 
-    /// Copies the last published frame.
-    void snapshot(LedFrame& out) const;
+    /// Copies the frame as of now: a step that is due but not yet run (the thread is late to wake) is run
+    /// first. A reader that polls (a preview or streaming timer) can thus also drive the engine alone.
+    void snapshot(LedFrame& out);
 
     /// How many times the thread has woken (for measurements).
     [[nodiscard]] uint64_t wakeCount() const { return m_wakes.load(std::memory_order_relaxed); }
@@ -48,15 +49,12 @@ public:
 
 private:
     void run();
-    void publish();
 
     LightingEngine& m_engine;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_changed = false;
     bool m_stopping = false;
-    mutable std::mutex m_frameMutex;
-    LedFrame m_published;
     std::atomic<uint64_t> m_wakes{0};
     std::thread m_thread;  // last: starts after everything it uses exists
 };
