@@ -1,0 +1,44 @@
+#include "ui/controls/control_registry.h"
+
+#include "ui/controls/audio_record.h"
+#include "ui/controls/chart_view.h"
+#include "ui/controls/circle_progress.h"
+#include "ui/controls/cloud_share_list_item.h"
+#include "ui/controls/combo_edit_container_element.h"
+#include "ui/controls/device_key_button.h"
+#include "ui/controls/hand_img_button.h"
+#include "ui/controls/hand_img_select_button.h"
+#include "ui/controls/redio_macro_button.h"
+#include "ui/controls/select_panel.h"
+#include "ui/controls/wnd_host.h"
+#include "ui/toolkit/layout_loader.h"
+
+namespace halvern::ui {
+namespace {
+
+template <typename Control>
+void add(LayoutLoader& loader) {
+    static_assert(std::string_view(Control::kClassName).size() > 0);
+    loader.registerControl(QString::fromLatin1(Control::kClassName),
+                           [](QWidget* parent) -> QWidget* { return new Control(parent); });
+}
+
+}  // namespace
+
+void registerCustomControls(LayoutLoader& loader) {
+    add<DeviceKeyButton>(loader);
+    add<SelectPanel>(loader);
+    add<CircleProgress>(loader);
+    add<HandImgButton>(loader);
+    add<HandImgSelectButton>(loader);
+    add<RedioMacroButton>(loader);
+    add<AudioRecord>(loader);
+    add<ChartView>(loader);
+    add<WndHost>(loader);
+    add<CloudShareListItem>(loader);
+    const LayoutLoader* rows = &loader;
+    loader.registerControl(QString::fromLatin1(ComboEditContainerElement::kClassName),
+                           [rows](QWidget* parent) -> QWidget* { return new ComboEditContainerElement(rows, parent); });
+}
+
+}  // namespace halvern::ui

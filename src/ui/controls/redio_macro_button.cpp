@@ -1,0 +1,1 @@
+#include "ui/controls/redio_macro_button.h"
