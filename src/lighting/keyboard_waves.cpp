@@ -11,7 +11,7 @@ namespace {
 enum class Axis : uint8_t { Column, Row, Snake };
 
 /// A wave across the board: keys on the same line of `axis` share a phase, lines `spacing` places apart.
-struct WaveSpec {
+struct WaveLayout {
     Axis axis;
     uint8_t offset;                        // phase of line 0 ahead of the step
     uint8_t colourfulSpacing;              // wheel places between lines
@@ -26,31 +26,32 @@ constexpr std::array<uint8_t, 96> firstHalfOfSpark() {
 }
 constexpr std::array<uint8_t, 96> kSparkWave = firstHalfOfSpark();
 
-constexpr WaveSpec kColumnWave{Axis::Column, 1, 7, 7, &tables::kWave};
-constexpr WaveSpec kColumnSparkWave{Axis::Column, 0, 2, 1, &kSparkWave};
-constexpr WaveSpec kSnakeWave{Axis::Snake, 0, 5, 5, &tables::kWave};
-constexpr WaveSpec kRowWave{Axis::Row, 1, 24, 11, &tables::kWave};
+constexpr WaveLayout kColumnWave{Axis::Column, 1, 7, 7, &tables::kWave};
+constexpr WaveLayout kColumnSparkWave{Axis::Column, 0, 2, 1, &kSparkWave};
+constexpr WaveLayout kSnakeWave{Axis::Snake, 0, 5, 5, &tables::kWave};
+constexpr WaveLayout kRowWave{Axis::Row, 1, 24, 11, &tables::kWave};
 
-void drawKey(EffectContext& ctx, const WaveSpec& spec, uint8_t key, unsigned line) {
+void drawKey(EffectContext& ctx, const WaveLayout& layout, uint8_t key, unsigned line) {
     const unsigned step = ctx.state.step;
     if (ctx.settings.isColourful()) {
-        const auto index = static_cast<uint8_t>((step + spec.offset + spec.colourfulSpacing * line) % 192);
+        const auto index =
+            static_cast<uint8_t>((step + layout.offset + layout.colourfulSpacing * line) % 192);
         ctx.frame.set(key, tables::wheel(index), ctx.settings.brightness());
     } else {
-        const uint8_t level = (*spec.curve)[(step + spec.offset + spec.plainSpacing * line) % 96];
+        const uint8_t level = (*layout.curve)[(step + layout.offset + layout.plainSpacing * line) % 96];
         ctx.frame.set(key, ctx.settings.colour, scaleLevel(level, ctx.settings.brightness()));
     }
 }
 
-void drawWave(EffectContext& ctx, const WaveSpec& spec) {
+void drawWave(EffectContext& ctx, const WaveLayout& layout) {
     advanceWaveStep(ctx, ctx.settings.isColourful() ? 192 : 96);
-    if (spec.axis == Axis::Snake) {
+    if (layout.axis == Axis::Snake) {
         for (std::size_t n = 0; n < kSnakeOrder.size(); ++n)
-            drawKey(ctx, spec, kSnakeOrder[n], static_cast<unsigned>(n));
+            drawKey(ctx, layout, kSnakeOrder[n], static_cast<unsigned>(n));
         return;
     }
     forEachMatrixKey([&](uint8_t key, std::size_t c, std::size_t r) {
-        drawKey(ctx, spec, key, static_cast<unsigned>(spec.axis == Axis::Column ? c : r));
+        drawKey(ctx, layout, key, static_cast<unsigned>(layout.axis == Axis::Column ? c : r));
     });
 }
 
