@@ -1,0 +1,406 @@
+#!/usr/bin/env python3
+"""Writes the layouts of the skin folder (resources/skin/*.ui).
+
+The layouts are generated because the device pictures hold many exactly placed spots (170 on the
+keyboard); run this script again after changing a picture or a layout:  python3 make_layouts.py
+"""
+
+import math
+import os
+
+import keyboard_keys as kb
+from uixml import W, L, Spacer, Aligned, hbox, vbox, document, pretty
+
+SKIN = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+# Key units of the keyboard picture in pixels, the gap between caps and the board's margin.
+KB_UNIT = 35
+KB_GAP = 4
+KB_MARGIN = 22
+KB_SIZE = (math.ceil(kb.WIDTH_UNITS * KB_UNIT + 2 * KB_MARGIN), math.ceil(kb.HEIGHT_UNITS * KB_UNIT + 2 * KB_MARGIN))
+
+
+def write(name, root, custom=False):
+    with open(os.path.join(SKIN, name), "w", encoding="utf-8") as f:
+        f.write(pretty(document(root, custom)))
+
+
+def picture_label(name, image, size):
+    """The drawn device picture behind the spots; a style sheet image is drawn from the SVG at the
+    screen's resolution, so it stays crisp at every scale."""
+    return W("QLabel", name, geometry=("rect", 0, 0, *size),
+             styleSheet=f"image: url(skin:{image}); background: transparent;")
+
+
+def spot(name, x, y, w, h, light=None, text=None, visible=True):
+    p = {"geometry": ("rect", x, y, w, h)}
+    if light is not None:
+        p["userData"] = f"light_{light}"
+    if text:
+        p["text"] = text
+    if not visible:
+        p["visible"] = False
+    return W("DeviceKeyButton", name, **p)
+
+
+def panel(name, size, picture, spots):
+    return W("SelectPanel", name, children=[picture_label(name.replace("_key_light", "_picture"), picture, size)] + spots,
+             minimumSize=("size", *size), maximumSize=("size", *size))
+
+
+def tab(name, text_id, checked=False, visible=True):
+    p = {"checkable": True, "autoExclusive": True, "textId": text_id, "checked": checked,
+         "cursor": ("enum", "Qt::PointingHandCursor"), "role": "tab"}
+    if not visible:
+        p["visible"] = False
+    return W("QPushButton", name, **p)
+
+
+def placeholder_page(name, title_id, note_id):
+    return W("QWidget", name, layout=vbox(f"{name}_box", [
+        W("QLabel", f"{name}_title", textId=title_id, role="section"),
+        W("QLabel", f"{name}_note", textId=note_id, wordWrap=True, role="muted"),
+        Spacer(horizontal=False, w=20, h=40),
+    ], margins=(20, 18, 20, 18), spacing=6))
+
+
+def function_switch(prefix, pages):
+    return W("QStackedWidget", "device_function_switch", currentIndex=0, children=[
+        placeholder_page(f"{prefix}_{page}_page", title, "page_pending_note") for page, title in pages])
+
+
+def key_function_switch(prefix):
+    titles = ["key_function_assign_title", "key_function_options_title", "key_function_macro_title"]
+    return W("QStackedWidget", "device_key_function_switch", currentIndex=0, children=[
+        placeholder_page(f"{prefix}_key_function_{i}", titles[i], "page_pending_note") for i in range(3)])
+
+
+FULL_PAGES = [("light", "light_tab_text"), ("key", "key_tab_text"), ("macro", "macro_tab_text"),
+              ("system", "system_tab_text")]
+
+
+def tab_row(prefix, with_keys=True):
+    return W("QWidget", f"{prefix}_tab_row", layout=hbox(f"{prefix}_tab_box", [
+        tab("deng_Op_tab", "light_tab_text", checked=True),
+        tab("key_Op_tab", "key_tab_text", visible=with_keys),
+        tab("macro_Op_tab", "macro_tab_text", visible=with_keys),
+        tab("system_Op_tab", "system_tab_text"),
+        Spacer(),
+        W("QPushButton", "default_btn", textId="default_btn_text", toolTipId="default_btn_tip",
+          cursor=("enum", "Qt::PointingHandCursor"), role="secondary"),
+    ], spacing=6))
+
+
+def card(name, child_layout):
+    return W("QFrame", name, layout=child_layout, role="card")
+
+
+def side_by_side_page(prefix, picture_panel, with_keys):
+    """Picture on the left, the tabs and function panels on the right (mouse, headset)."""
+    right_items = [tab_row(prefix, with_keys), card(f"{prefix}_function_card", vbox(
+        f"{prefix}_function_box", [function_switch(prefix, FULL_PAGES)]))]
+    stretch = [0, 1]
+    if with_keys:
+        right_items.append(card(f"{prefix}_key_function_card", vbox(
+            f"{prefix}_key_function_box", [key_function_switch(prefix)])))
+        stretch = [0, 3, 2]
+    return W("QWidget", f"{prefix}_device", geometry=("rect", 0, 0, 968, 500), layout=hbox(f"{prefix}_page_box", [
+        card(f"{prefix}_picture_card", vbox(f"{prefix}_picture_box", [Aligned(picture_panel, "Qt::AlignHCenter|Qt::AlignVCenter")],
+                                            margins=(16, 16, 16, 16))),
+        vbox(f"{prefix}_side_box", right_items, spacing=10, stretch=stretch),
+    ], spacing=14, stretch=[0, 1]))
+
+
+def stacked_page(prefix, picture_panel, with_keys):
+    """Tabs on top, the picture across the page, the function panels below (keyboard, mouse pad)."""
+    bottom = [card(f"{prefix}_function_card", vbox(f"{prefix}_function_box", [function_switch(prefix, FULL_PAGES)]))]
+    if with_keys:
+        bottom.append(card(f"{prefix}_key_function_card", vbox(
+            f"{prefix}_key_function_box", [key_function_switch(prefix)])))
+    return W("QWidget", f"{prefix}_device", geometry=("rect", 0, 0, 968, 500), layout=vbox(f"{prefix}_page_box", [
+        tab_row(prefix, with_keys),
+        card(f"{prefix}_picture_card", vbox(f"{prefix}_picture_box", [Aligned(picture_panel, "Qt::AlignHCenter|Qt::AlignVCenter")],
+                                            margins=(10, 10, 10, 10))),
+        hbox(f"{prefix}_bottom_box", bottom, spacing=10, stretch=[3, 2] if with_keys else None),
+    ], spacing=10, stretch=[0, 0, 1]))
+
+
+# ----------------------------------------------------------------------------------------------------------
+# Keyboard
+
+def keyboard_spots():
+    spots = []
+    placed = set()
+    for key, legend, x, y, w, h in kb.places():
+        px = round(KB_MARGIN + x * KB_UNIT + KB_GAP / 2)
+        py = round(KB_MARGIN + y * KB_UNIT + KB_GAP / 2)
+        spots.append(spot(f"key_{key}", px, py, round(w * KB_UNIT - KB_GAP), round(h * KB_UNIT - KB_GAP),
+                          light=key, text=legend))
+        placed.add(key)
+    # Numbers without a key on this board: hidden, parked below the picture where no drag reaches them.
+    parked = [k for k in range(170) if k not in placed]
+    for i, key in enumerate(parked):
+        spots.append(spot(f"key_{key}", (i % 40) * 12, KB_SIZE[1] + 40 + (i // 40) * 12, 10, 10, light=key,
+                          visible=False))
+    return sorted(spots, key=lambda s: int(s.name.split("_")[1]))
+
+
+def keyboard_page():
+    picture = panel("keyboard_device_key_light", KB_SIZE, "devices/keyboard.svg", keyboard_spots())
+    return stacked_page("keyboard", picture, with_keys=True)
+
+
+# ----------------------------------------------------------------------------------------------------------
+# Mouse: top view, front up.
+
+MOUSE_SIZE = (300, 460)
+
+
+def mouse_spots():
+    return [
+        spot("key_0", 50, 34, 86, 150, text="L"),
+        spot("key_1", 164, 34, 86, 150, text="R"),
+        spot("key_2", 140, 62, 20, 58, light=1),
+        spot("key_5", 140, 128, 20, 22, text="+"),
+        spot("key_6", 140, 156, 20, 22, text="\u2212"),
+        spot("key_7", 128, 196, 44, 22, text="DPI"),
+        spot("key_8", 30, 150, 16, 40),
+        spot("key_3", 24, 206, 18, 50),
+        spot("key_4", 24, 262, 18, 50),
+        spot("key_9", 258, 214, 18, 46),
+        spot("key_10", 258, 266, 18, 46),
+        spot("logo_led", 126, 300, 48, 48, light=0),
+        spot("left_strip_led", 56, 226, 10, 110, light=2),
+        spot("right_strip_led", 234, 226, 10, 110, light=3),
+        spot("rear_left_led", 96, 404, 50, 10, light=4),
+        spot("rear_right_led", 154, 404, 50, 10, light=5),
+    ]
+
+
+def mouse_page():
+    picture = panel("mouse_device_key_light", MOUSE_SIZE, "devices/mouse.svg", mouse_spots())
+    return side_by_side_page("mouse", picture, with_keys=True)
+
+
+# ----------------------------------------------------------------------------------------------------------
+# Mouse pad: LEDs along the edge, clockwise from the top left, and the corner hub.
+
+PAD_SIZE = (660, 270)
+PAD_RECT = (30, 24, 600, 222)  # x, y, width, height of the pad surface
+
+
+def pad_spots():
+    x0, y0, w, h = PAD_RECT
+    spots = []
+    for i in range(6):  # top, left to right
+        cx = x0 + w * (i + 0.5) / 6
+        spots.append(spot(f"led_{i}", round(cx - 30), y0 - 7, 60, 14, light=i))
+    spots.append(spot("led_6", x0 + w - 7, round(y0 + h / 2 - 30), 14, 60, light=6))
+    for i in range(6):  # bottom, right to left
+        cx = x0 + w * (5 - i + 0.5) / 6
+        spots.append(spot(f"led_{7 + i}", round(cx - 30), y0 + h - 7, 60, 14, light=7 + i))
+    spots.append(spot("led_13", x0 - 7, round(y0 + h / 2 - 30), 14, 60, light=13))
+    spots.append(spot("led_14", x0 + w - 2, 2, 26, 26, light=14))  # the hub at the top right corner
+    return spots
+
+
+def mousepad_page():
+    picture = panel("mousepad_device_key_light", PAD_SIZE, "devices/mousepad.svg", pad_spots())
+    return stacked_page("mousepad", picture, with_keys=False)
+
+
+# ----------------------------------------------------------------------------------------------------------
+# Headset: front view; six LEDs round each ear cup and one at the microphone's tip.
+
+HS_SIZE = (360, 420)
+HS_CUPS = ((92, 262), (268, 262))
+HS_RING = 46
+
+
+def headset_spots():
+    spots = []
+    for cup, (cx, cy) in enumerate(HS_CUPS):
+        for i in range(6):
+            a = math.radians(-90 + 60 * i)
+            x, y = cx + HS_RING * math.cos(a), cy + HS_RING * math.sin(a)
+            n = cup * 6 + i
+            spots.append(spot(f"led_{n}", round(x - 9), round(y - 9), 18, 18, light=n))
+    spots.append(spot("led_12", 150, 378, 24, 16, light=12))
+    return spots
+
+
+def headset_page():
+    picture = panel("hs6533_device_key_light", HS_SIZE, "devices/headset.svg", headset_spots())
+    return side_by_side_page("hs6533", picture, with_keys=False)
+
+
+# ----------------------------------------------------------------------------------------------------------
+# Main window
+
+def window_button(name, icon, tip_id, visible=True):
+    p = {"icon": ("icon", icon), "iconSize": ("size", 16, 16), "toolTipId": tip_id, "role": "window",
+         "minimumSize": ("size", 36, 30), "maximumSize": ("size", 36, 30), "cursor": ("enum", "Qt::PointingHandCursor")}
+    if not visible:
+        p["visible"] = False
+    return W("QPushButton", name, **p)
+
+
+def main_window():
+    title_bar = W("QWidget", "title_bar", minimumSize=("size", 0, 52), maximumSize=("size", 16777215, 52),
+                  layout=hbox("title_box", [
+                      W("QPushButton", "logo_btn", text="HALVERN", icon=("icon", "halvern.svg"),
+                        iconSize=("size", 26, 26), flat=True, toolTipId="logo_tip"),
+                      Spacer(),
+                      W("QPushButton", "control_light_status", checkable=True, checked=True,
+                        textId="control_light_text", toolTipId="control_light_tip",
+                        icon=("icon", "window/light_control.svg"), iconSize=("size", 16, 16),
+                        cursor=("enum", "Qt::PointingHandCursor")),
+                      Spacer(w=12, h=10, expanding=False),
+                      window_button("skinbtn", "window/skin.svg", "skin_tip"),
+                      window_button("setbtn", "window/settings.svg", "settings_tip"),
+                      W("QFrame", "title_separator", frameShape=("enum", "QFrame::VLine"),
+                        minimumSize=("size", 1, 18), maximumSize=("size", 1, 18)),
+                      window_button("minbtn", "window/minimize.svg", "min_tip"),
+                      window_button("maxbtn", "window/maximize.svg", "max_tip"),
+                      window_button("restorebtn", "window/restore.svg", "restore_tip", visible=False),
+                      window_button("closebtn", "window/close.svg", "close_tip"),
+                  ], margins=(14, 0, 10, 0), spacing=4))
+
+    arrow = lambda name, icon, tip: W("QPushButton", name, icon=("icon", icon), iconSize=("size", 16, 16),
+                                      toolTipId=tip, role="arrow", minimumSize=("size", 28, 64),
+                                      maximumSize=("size", 28, 64), cursor=("enum", "Qt::PointingHandCursor"))
+    strip = W("QWidget", "device_strip", minimumSize=("size", 0, 88), maximumSize=("size", 16777215, 88),
+              layout=hbox("device_strip_box", [
+                  arrow("device_select_prev", "window/arrow_left.svg", "prev_device_tip"),
+                  W("QWidget", "device_select_layout", layout=hbox("device_select_box", [], spacing=10)),
+                  arrow("device_select_next", "window/arrow_right.svg", "next_device_tip"),
+                  Spacer(),
+                  W("QStackedWidget", "device_power_switch", minimumSize=("size", 220, 60),
+                    maximumSize=("size", 260, 60)),
+              ], margins=(14, 6, 18, 4), spacing=8))
+
+    notice = W("QWidget", "No_device_Link", layout=vbox("no_device_box", [
+        Spacer(horizontal=False, w=20, h=20),
+        Aligned(W("QLabel", "nodevice_image", minimumSize=("size", 280, 180), maximumSize=("size", 280, 180),
+                  styleSheet="image: url(skin:common/no_device.svg); background: transparent;"), "Qt::AlignHCenter"),
+        Aligned(W("QLabel", "nodevice_title", textId="no_device_title", role="headline",
+                  alignment=("set", "Qt::AlignCenter")), "Qt::AlignHCenter"),
+        W("QLabel", "nodevice_text", textId="no_device_text", wordWrap=True, role="muted",
+          alignment=("set", "Qt::AlignCenter")),
+        Spacer(horizontal=False, w=20, h=8, expanding=False),
+        Aligned(W("QPushButton", "nodevice_ok_btn", textId="ok_text", role="primary",
+                  minimumSize=("size", 140, 36), cursor=("enum", "Qt::PointingHandCursor")), "Qt::AlignHCenter"),
+        Spacer(horizontal=False, w=20, h=20),
+    ], spacing=10))
+
+    page_area = W("QWidget", "page_area", layout=L("QGridLayout", "page_grid", [
+        (W("QStackedWidget", "device_switch"), 0, 0),
+        (notice, 0, 0),
+    ], margins=(16, 4, 16, 16)))
+
+    root = W("QWidget", "root", geometry=("rect", 0, 0, 1000, 640), minimumSize=("size", 1000, 640),
+             textId="app_title", layout=vbox("root_box", [title_bar, strip, page_area], spacing=0,
+                                               stretch=[0, 0, 1]))
+    return root
+
+
+# ----------------------------------------------------------------------------------------------------------
+# Device list entry and power widget
+
+def device_option():
+    return W("QWidget", "device_option", geometry=("rect", 0, 0, 92, 80), layout=vbox("device_option_box", [
+        Aligned(W("QToolButton", "device_select", checkable=True, autoRaise=True, iconSize=("size", 48, 48),
+                  minimumSize=("size", 60, 56), maximumSize=("size", 60, 56),
+                  cursor=("enum", "Qt::PointingHandCursor")), "Qt::AlignHCenter"),
+        hbox("device_option_name_box", [
+            W("QCheckBox", "synchro_device_select", toolTipId="synchro_tip", maximumSize=("size", 18, 18)),
+            W("QLabel", "device_select_name", role="caption", alignment=("set", "Qt::AlignCenter")),
+        ], spacing=4),
+    ], margins=(2, 0, 2, 0), spacing=2))
+
+
+def device_power():
+    return W("QWidget", "device_power", geometry=("rect", 0, 0, 240, 60), layout=hbox("device_power_box", [
+        W("QLabel", "device_phone_type", minimumSize=("size", 24, 24), maximumSize=("size", 24, 24),
+          toolTipId="Phone_type_no_device"),
+        W("QWidget", "device_power_Layout", layout=hbox("device_power_layout_box", [
+            W("QLabel", "device_wuxian_logo", minimumSize=("size", 20, 20), maximumSize=("size", 20, 20),
+              toolTipId="wireless_tip", styleSheet="image: url(skin:power/wireless.svg); background: transparent;"),
+            W("QLabel", "device_power_status", minimumSize=("size", 24, 24), maximumSize=("size", 24, 24)),
+            W("QProgressBar", "device_Power_progress", value=20, textVisible=False, invertedAppearance=True,
+              minimumSize=("size", 64, 8), maximumSize=("size", 64, 8)),
+            W("QLabel", "device_power_value", text="80%", role="caption",
+              minimumSize=("size", 40, 0)),
+        ], spacing=8)),
+    ], spacing=10))
+
+
+# ----------------------------------------------------------------------------------------------------------
+# Message box and about window
+
+def message_box():
+    close = window_button("closebtn", "window/close.svg", "close_tip")
+    return W("QWidget", "message_box", geometry=("rect", 0, 0, 440, 220), minimumSize=("size", 440, 220),
+             role="dialog", textId="message_title",
+             layout=vbox("message_box_box", [
+                 W("QWidget", "title_bar", layout=hbox("message_title_box", [
+                     W("QLabel", "MessageTitle", textId="message_title", role="section"),
+                     Spacer(),
+                     close,
+                 ], margins=(18, 6, 8, 0))),
+                 W("QLabel", "MessageText", wordWrap=True, alignment=("set", "Qt::AlignCenter"),
+                   minimumSize=("size", 0, 80), textInteractionFlags=("set", "Qt::TextSelectableByMouse")),
+                 hbox("message_buttons_box", [
+                     Spacer(),
+                     W("QPushButton", "cancel_btn", textId="cancel_text", role="secondary",
+                       minimumSize=("size", 110, 36), cursor=("enum", "Qt::PointingHandCursor")),
+                     W("QPushButton", "confirm_btn", textId="confirm_text", role="primary", default=True,
+                       minimumSize=("size", 110, 36), cursor=("enum", "Qt::PointingHandCursor")),
+                 ], margins=(18, 0, 18, 18), spacing=10),
+             ], spacing=8, stretch=[0, 1, 0]))
+
+
+def about():
+    title_bar = W("QWidget", "title_bar", minimumSize=("size", 0, 48), maximumSize=("size", 16777215, 48),
+                  layout=hbox("about_title_box", [
+                      W("QLabel", "about_title", textId="about_title", role="section"),
+                      Spacer(),
+                      window_button("menubtn", "window/menu.svg", "menu_tip"),
+                      window_button("minbtn", "window/minimize.svg", "min_tip"),
+                      window_button("maxbtn", "window/maximize.svg", "max_tip"),
+                      window_button("restorebtn", "window/restore.svg", "restore_tip", visible=False),
+                      window_button("closebtn", "window/close.svg", "close_tip"),
+                  ], margins=(20, 0, 10, 0), spacing=4))
+    body = vbox("about_body_box", [
+        Spacer(horizontal=False, w=20, h=30),
+        Aligned(W("QLabel", "about_logo", minimumSize=("size", 128, 128), maximumSize=("size", 128, 128),
+                  styleSheet="image: url(skin:halvern.svg); background: transparent;"), "Qt::AlignHCenter"),
+        Aligned(W("QLabel", "about_product_name", text="HALVERN", role="brand"), "Qt::AlignHCenter"),
+        W("QLabel", "about_product_text", textId="about_product_text", role="muted",
+          alignment=("set", "Qt::AlignCenter"), wordWrap=True),
+        Spacer(horizontal=False, w=20, h=12, expanding=False),
+        Aligned(W("QLabel", "software_ver_label", role="version"), "Qt::AlignHCenter"),
+        Aligned(W("QPushButton", "homepage_btn", textId="homepage_text", flat=True, role="link",
+                  cursor=("enum", "Qt::PointingHandCursor")), "Qt::AlignHCenter"),
+        Spacer(horizontal=False, w=20, h=30),
+        Aligned(W("QLabel", "copyright_label", textId="copyright_text", role="caption"), "Qt::AlignHCenter"),
+        W("QLabel", "text_test", visible=False),
+    ], margins=(40, 0, 40, 24), spacing=8)
+    return W("QWidget", "about", geometry=("rect", 0, 0, 800, 572), role="dialog", textId="about_title",
+             layout=vbox("about_box", [title_bar, body], spacing=0, stretch=[0, 1]))
+
+
+def main():
+    write("main_window.ui", main_window())
+    write("keyboard_device.ui", keyboard_page(), custom=True)
+    write("mouse_device.ui", mouse_page(), custom=True)
+    write("mousepad_device.ui", mousepad_page(), custom=True)
+    write("hs6533_device.ui", headset_page(), custom=True)
+    write("device_option.ui", device_option())
+    write("device_power.ui", device_power())
+    write("message_box.ui", message_box())
+    write("about.ui", about())
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDir>
+#include <QString>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "ui/controls/device_key_button.h"
+#include "ui/controls/select_panel.h"
+#include "ui/toolkit/layout_loader.h"
+
+namespace halvern::ui::test {
+
+inline QString resourceFolder() { return QStringLiteral(HALVERN_SOURCE_RESOURCES); }
+inline QString skinFolder() { return resourceFolder() + QStringLiteral("/skin"); }
+inline QString languageFile(const QString& name) { return resourceFolder() + QStringLiteral("/lang/") + name; }
+
+/// A loader for the real skin folder that knows our own control classes, as the program sets it up.
+inline LayoutLoader makeLoader() {
+    QDir::setSearchPaths(QStringLiteral("skin"), {skinFolder()});
+    LayoutLoader loader;
+    loader.setSkinFolder(skinFolder());
+    loader.registerControl(QString::fromLatin1(DeviceKeyButton::kClassName),
+                           [](QWidget* parent) { return new DeviceKeyButton(parent); });
+    loader.registerControl(QString::fromLatin1(SelectPanel::kClassName),
+                           [](QWidget* parent) { return new SelectPanel(parent); });
+    return loader;
+}
+
+inline std::unique_ptr<QWidget> loadLayout(const QString& name) {
+    return std::unique_ptr<QWidget>(makeLoader().load(name));
+}
+
+/// The key buttons that are direct children of a picture panel.
+inline std::vector<DeviceKeyButton*> spotsOf(const SelectPanel& panel) {
+    std::vector<DeviceKeyButton*> spots;
+    for (QObject* child : panel.children()) {
+        if (auto* spot = qobject_cast<DeviceKeyButton*>(child)) spots.push_back(spot);
+    }
+    return spots;
+}
+
+}  // namespace halvern::ui::test

@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QDirIterator>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStackedWidget>
+#include <QSvgRenderer>
+#include <QToolButton>
+#include <array>
+
+#include "gui_support.h"
+#include "ui/controls/device_option.h"
+#include "ui/controls/device_power.h"
+#include "ui/controls/image_cache.h"
+#include "ui/toolkit/language_texts.h"
+
+namespace halvern::ui::test {
+namespace {
+
+struct Required {
+    const char* layout;
+    std::vector<std::pair<const char*, const char*>> controls;  // object name, class it must be
+};
+
+const std::vector<Required>& requiredControls() {
+    static const std::vector<Required> table{
+        {"main_window.ui",
+         {{"root", "QWidget"}, {"logo_btn", "QAbstractButton"}, {"control_light_status", "QAbstractButton"},
+          {"skinbtn", "QAbstractButton"}, {"setbtn", "QAbstractButton"}, {"minbtn", "QAbstractButton"},
+          {"maxbtn", "QAbstractButton"}, {"restorebtn", "QAbstractButton"}, {"closebtn", "QAbstractButton"},
+          {"device_select_prev", "QAbstractButton"}, {"device_select_layout", "QWidget"},
+          {"device_select_next", "QAbstractButton"}, {"device_power_switch", "QStackedWidget"},
+          {"device_switch", "QStackedWidget"}, {"No_device_Link", "QWidget"},
+          {"nodevice_ok_btn", "QAbstractButton"}}},
+        {"device_option.ui",
+         {{"device_select", "QToolButton"}, {"synchro_device_select", "QAbstractButton"},
+          {"device_select_name", "QLabel"}}},
+        {"device_power.ui",
+         {{"device_power_Layout", "QWidget"}, {"device_power_value", "QLabel"}, {"device_wuxian_logo", "QLabel"},
+          {"device_Power_progress", "QProgressBar"}, {"device_power_status", "QLabel"},
+          {"device_phone_type", "QLabel"}}},
+        {"message_box.ui",
+         {{"MessageTitle", "QLabel"}, {"MessageText", "QLabel"}, {"confirm_btn", "QAbstractButton"},
+          {"cancel_btn", "QAbstractButton"}, {"closebtn", "QAbstractButton"}}},
+        {"about.ui",
+         {{"closebtn", "QAbstractButton"}, {"maxbtn", "QAbstractButton"}, {"restorebtn", "QAbstractButton"},
+          {"minbtn", "QAbstractButton"}, {"menubtn", "QAbstractButton"}, {"software_ver_label", "QLabel"},
+          {"text_test", "QLabel"}, {"homepage_btn", "QAbstractButton"}}},
+    };
+    return table;
+}
+
+struct PageSpec {
+    const char* layout;
+    const char* panel;
+    int keys;    // key_0 … key_(keys-1)
+    int lights;  // userData light_0 … light_(lights-1)
+    bool keyFunctions;
+};
+
+constexpr std::array<PageSpec, 4> kPages{{
+    {"mouse_device.ui", "mouse_device_key_light", 11, 6, true},
+    {"keyboard_device.ui", "keyboard_device_key_light", 170, 170, true},
+    {"mousepad_device.ui", "mousepad_device_key_light", 0, 15, false},
+    {"hs6533_device.ui", "hs6533_device_key_light", 0, 13, false},
+}};
+
+QStringList allLayouts() {
+    return QDir(skinFolder()).entryList({QStringLiteral("*.ui")}, QDir::Files, QDir::Name);
+}
+
+/// Every text id a layout names, with the layout for the failure message.
+QList<QPair<QString, QString>> textIdsOf(const QString& layout) {
+    QList<QPair<QString, QString>> ids;
+    auto root = loadLayout(layout);
+    if (!root) return ids;
+    QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    widgets.prepend(root.get());
+    for (QWidget* w : widgets) {
+        for (const char* property : {"textId", "toolTipId"}) {
+            const QString id = w->property(property).toString();
+            if (!id.isEmpty()) ids.append({id, layout + QLatin1Char('/') + w->objectName()});
+        }
+    }
+    return ids;
+}
+
+TEST(Layouts, EveryLayoutLoadsWithItsRequiredControls) {
+    ASSERT_GE(allLayouts().size(), 9);
+    for (const QString& layout : allLayouts()) {
+        EXPECT_NE(loadLayout(layout), nullptr) << layout.toStdString();
+    }
+    for (const Required& r : requiredControls()) {
+        auto root = loadLayout(QString::fromLatin1(r.layout));
+        ASSERT_NE(root, nullptr) << r.layout;
+        for (const auto& [name, cls] : r.controls) {
+            const QString wanted = QString::fromLatin1(name);
+            QWidget* w = root->objectName() == wanted ? root.get() : root->findChild<QWidget*>(wanted);
+            ASSERT_NE(w, nullptr) << r.layout << ": " << name;
+            EXPECT_TRUE(w->inherits(cls)) << r.layout << ": " << name << " is " << w->metaObject()->className();
+        }
+    }
+}
+
+TEST(Layouts, MainWindowLeavesTheListEmptyAndLaysTheNoticeOverThePages) {
+    auto root = loadLayout(QStringLiteral("main_window.ui"));
+    ASSERT_NE(root, nullptr);
+    auto* list = root->findChild<QWidget*>(QStringLiteral("device_select_layout"));
+    ASSERT_NE(list, nullptr);
+    auto* box = qobject_cast<QHBoxLayout*>(list->layout());
+    ASSERT_NE(box, nullptr) << "the lead adds one entry per device to this box";
+    EXPECT_EQ(box->count(), 0);
+    for (const char* empty : {"device_switch", "device_power_switch"}) {
+        EXPECT_EQ(root->findChild<QStackedWidget*>(QLatin1String(empty))->count(), 0) << empty;
+    }
+    EXPECT_TRUE(root->findChild<QWidget*>(QStringLiteral("restorebtn"))->isHidden());
+    EXPECT_TRUE(root->findChild<QAbstractButton*>(QStringLiteral("control_light_status"))->isCheckable());
+
+    // The notice covers exactly the page area and is drawn above the pages.
+    root->resize(1000, 640);
+    root->show();
+    auto* pages = root->findChild<QWidget*>(QStringLiteral("device_switch"));
+    auto* notice = root->findChild<QWidget*>(QStringLiteral("No_device_Link"));
+    EXPECT_EQ(notice->parentWidget(), pages->parentWidget());
+    EXPECT_EQ(notice->geometry(), pages->geometry());
+    const QObjectList siblings = pages->parentWidget()->children();
+    EXPECT_GT(siblings.indexOf(notice), siblings.indexOf(pages));
+}
+
+TEST(Layouts, DevicePagesHoldTheirSpotsSwitchesAndTabs) {
+    for (const PageSpec& page : kPages) {
+        SCOPED_TRACE(page.layout);
+        auto root = loadLayout(QString::fromLatin1(page.layout));
+        ASSERT_NE(root, nullptr);
+        auto* panel = root->findChild<SelectPanel*>(QString::fromLatin1(page.panel));
+        ASSERT_NE(panel, nullptr);
+        EXPECT_EQ(root->findChildren<SelectPanel*>().size(), 1);
+
+        // Keys by name and lights by user data, each exactly once, all directly on the panel.
+        QMap<int, int> keys;
+        QMap<int, int> lights;
+        static const QRegularExpression keyName(QStringLiteral("^key_(\\d+)$"));
+        static const QRegularExpression lightName(QStringLiteral("^light_(\\d+)$"));
+        for (DeviceKeyButton* spot : spotsOf(*panel)) {
+            if (const auto m = keyName.match(spot->objectName()); m.hasMatch()) ++keys[m.captured(1).toInt()];
+            const QString userData = spot->property("userData").toString();
+            if (const auto m = lightName.match(userData); m.hasMatch()) ++lights[m.captured(1).toInt()];
+        }
+        EXPECT_EQ(root->findChildren<DeviceKeyButton*>().size(), spotsOf(*panel).size()) << "spots off the panel";
+        EXPECT_EQ(keys.size(), page.keys);
+        EXPECT_EQ(lights.size(), page.lights);
+        for (auto it = keys.begin(); it != keys.end(); ++it) {
+            EXPECT_LT(it.key(), page.keys);
+            EXPECT_EQ(it.value(), 1) << "key_" << it.key();
+        }
+        for (auto it = lights.begin(); it != lights.end(); ++it) {
+            EXPECT_LT(it.key(), page.lights);
+            EXPECT_EQ(it.value(), 1) << "light_" << it.key();
+        }
+
+        // Shown spots lie inside the picture and never overlap (a drag would select the wrong ones).
+        std::vector<DeviceKeyButton*> shown;
+        for (DeviceKeyButton* spot : spotsOf(*panel)) {
+            if (!spot->isHidden()) shown.push_back(spot);
+        }
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            EXPECT_TRUE(QRect(QPoint(0, 0), panel->minimumSize()).contains(shown[i]->geometry()))
+                << shown[i]->objectName().toStdString();
+            for (std::size_t j = i + 1; j < shown.size(); ++j) {
+                EXPECT_FALSE(shown[i]->geometry().intersects(shown[j]->geometry()))
+                    << shown[i]->objectName().toStdString() << " overlaps " << shown[j]->objectName().toStdString();
+            }
+        }
+
+        auto* functions = root->findChild<QStackedWidget*>(QStringLiteral("device_function_switch"));
+        ASSERT_NE(functions, nullptr);
+        EXPECT_GE(functions->count(), 4);
+        auto* keyFunctions = root->findChild<QStackedWidget*>(QStringLiteral("device_key_function_switch"));
+        EXPECT_EQ(keyFunctions != nullptr, page.keyFunctions);
+        if (keyFunctions) {
+            EXPECT_EQ(keyFunctions->count(), 3);
+        }
+        EXPECT_NE(root->findChild<QAbstractButton*>(QStringLiteral("default_btn")), nullptr);
+
+        int checked = 0;
+        for (const char* name : {"deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab"}) {
+            auto* tab = root->findChild<QPushButton*>(QLatin1String(name));
+            ASSERT_NE(tab, nullptr) << name;
+            EXPECT_TRUE(tab->isCheckable() && tab->autoExclusive()) << name;
+            checked += tab->isChecked() ? 1 : 0;
+        }
+        EXPECT_EQ(checked, 1);
+    }
+}
+
+TEST(Layouts, BothLanguagesHaveEveryTextTheLayoutsAndTheProgramName) {
+    LanguageTexts english;
+    LanguageTexts chinese;
+    ASSERT_TRUE(english.load(languageFile(QStringLiteral("en.json"))));
+    ASSERT_TRUE(chinese.load(languageFile(QStringLiteral("zh_CN.json"))));
+    EXPECT_EQ(english.size(), chinese.size()) << "the two files name different ids";
+
+    QList<QPair<QString, QString>> used;
+    for (const QString& layout : allLayouts()) used += textIdsOf(layout);
+    EXPECT_GT(used.size(), 30);
+    // Texts the program names in code: list entries, phone types, tray menu, message box, about window.
+    for (const char* id :
+         {"kb_device_name_text", "ms_device_name_text", "hard_mp_device_name_text", "hd_device_name_text",
+          "unknow_device_name_text", "Phone_type_iphone", "Phone_type_samsung", "Phone_type_other",
+          "Phone_type_no_device", "tray_exit", "tray_about", "tray_settings", "tray_show", "message_text_2",
+          "message_text_4", "message_text_5", "message_text_6", "message_text_7", "message_text_16",
+          "message_text_22", "message_text_25", "software_rev_text"}) {
+        used.append({QString::fromLatin1(id), QStringLiteral("program")});
+    }
+    for (const auto& [id, where] : used) {
+        EXPECT_TRUE(english.contains(id)) << id.toStdString() << " (" << where.toStdString() << ") en";
+        EXPECT_TRUE(chinese.contains(id)) << id.toStdString() << " (" << where.toStdString() << ") zh_CN";
+    }
+    // The number is filled into this one with a printf-style conversion.
+    EXPECT_EQ(english.text(QStringLiteral("message_text_16")).count(QStringLiteral("%d")), 1);
+    EXPECT_EQ(chinese.text(QStringLiteral("message_text_16")).count(QStringLiteral("%d")), 1);
+}
+
+TEST(Layouts, EveryImageNamedByTheSkinExistsAndRenders) {
+    QStringList named;
+    // Style-sheet images ("skin:…") in the layouts and the style sheet, icon files in the layouts.
+    static const QRegularExpression styleImage(QStringLiteral("skin:([A-Za-z0-9_/.]+\\.svg)"));
+    static const QRegularExpression iconFile(QStringLiteral("<normal(?:off|on)>([^<]+)</normal(?:off|on)>"));
+    QStringList sources = allLayouts();
+    sources << QStringLiteral("halvern.qss");
+    for (const QString& source : sources) {
+        QFile file(QDir(skinFolder()).filePath(source));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << source.toStdString();
+        const QString text = QString::fromUtf8(file.readAll());
+        for (const auto* pattern : {&styleImage, &iconFile}) {
+            for (auto it = pattern->globalMatch(text); it.hasNext();) named << it.next().captured(1);
+        }
+    }
+    // Images the controls choose in code.
+    for (uint16_t type : {0, 1, 2, 3, 7}) {
+        const DeviceOption::Icons icons = DeviceOption::iconsFor(type);
+        named << icons.normal << icons.selected << icons.synchroNormal << icons.synchroSelected;
+    }
+    for (const char* image : {"power/powered.svg", "power/powering.svg", "power/wuxian_powering.svg",
+                              "power/power.svg", "power/Phone_type_iphone.svg", "power/Phone_type_samsung.svg",
+                              "power/Phone_type_other.svg", "power/Phone_type_no_device.svg", "halvern.svg"}) {
+        named << QString::fromLatin1(image);
+    }
+    named.removeDuplicates();
+    EXPECT_GT(named.size(), 40);
+    for (const QString& image : named) {
+        QSvgRenderer renderer(QDir(skinFolder()).filePath(image));
+        EXPECT_TRUE(renderer.isValid()) << image.toStdString();
+    }
+    // And no SVG in the folder is broken, named or not.
+    for (QDirIterator it(skinFolder(), {QStringLiteral("*.svg")}, QDir::Files, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const QString path = it.next();
+        EXPECT_TRUE(QSvgRenderer(path).isValid()) << path.toStdString();
+    }
+}
+
+TEST(Layouts, ListEntryAndPowerWidgetShowTheirImages) {
+    setImageFolder(skinFolder());
+    const LayoutLoader loader = makeLoader();
+    DeviceOption entry(loader);
+    for (uint16_t type : {1, 2, 3, 7, 0}) {
+        entry.SetKind(type, 0);
+        for (bool synchro : {false, true}) {
+            entry.SetSynchro(synchro);
+            const QIcon icon = entry.selectButton()->icon();
+            EXPECT_FALSE(icon.pixmap(QSize(48, 48), QIcon::Normal, QIcon::Off).isNull()) << type;
+            EXPECT_FALSE(icon.pixmap(QSize(48, 48), QIcon::Normal, QIcon::On).isNull()) << type;
+        }
+    }
+    DevicePower power(loader);
+    power.SetType(3, 0);
+    const std::array<uint8_t, 6> charging{80, 1, 0, 0, 0, 2};
+    power.ShowStatus(charging);
+    auto* status = power.findChild<QLabel*>(QStringLiteral("device_power_status"));
+    auto* phone = power.findChild<QLabel*>(QStringLiteral("device_phone_type"));
+    ASSERT_TRUE(status && phone);
+    EXPECT_FALSE(status->pixmap().isNull()) << power.statusImage().toStdString();
+    EXPECT_FALSE(phone->pixmap().isNull()) << power.phoneImage().toStdString();
+    EXPECT_EQ(power.findChild<QLabel*>(QStringLiteral("device_power_value"))->text(), QStringLiteral("80%"));
+}
+
+}  // namespace
+}  // namespace halvern::ui::test
