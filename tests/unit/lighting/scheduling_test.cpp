@@ -197,6 +197,7 @@ TEST(Scheduling, SettingChangesLightListsSequencesAndMusicStayInStep) {
          test::settingsFor(12, 1, true),
          {{3, loadBusyLightList}, {2000, loadBreathingLightList}}},
         {DeviceKind::MousePad, test::settingsFor(6, 0, true), {{10, loadBusyLightList}, {1000, setSpeed4}}},
+        {DeviceKind::Mouse, test::settingsFor(3, 0), {{10, loadBusyLightList}, {300, loadBusyLightList}}},
         {DeviceKind::Headset, test::settingsFor(9, 3), {{5, loadSequence}, {3001, loadBusyLightList}}},
         {DeviceKind::Keyboard, test::settingsFor(19, 2), {{1, loadSequence}}},
         {DeviceKind::Mouse,
