@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "ui/controls/control_registry.h"
 #include "ui/controls/device_key_button.h"
 #include "ui/controls/select_panel.h"
 #include "ui/toolkit/layout_loader.h"
@@ -16,15 +17,13 @@ inline QString resourceFolder() { return QStringLiteral(HALVERN_SOURCE_RESOURCES
 inline QString skinFolder() { return resourceFolder() + QStringLiteral("/skin"); }
 inline QString languageFile(const QString& name) { return resourceFolder() + QStringLiteral("/lang/") + name; }
 
-/// A loader for the real skin folder that knows our own control classes, as the program sets it up.
+/// A loader for the real skin folder that knows our own control classes, as the program sets it up;
+/// style sheets name the skin's images "skin:<path>".
 inline LayoutLoader makeLoader() {
     QDir::setSearchPaths(QStringLiteral("skin"), {skinFolder()});
     LayoutLoader loader;
     loader.setSkinFolder(skinFolder());
-    loader.registerControl(QString::fromLatin1(DeviceKeyButton::kClassName),
-                           [](QWidget* parent) { return new DeviceKeyButton(parent); });
-    loader.registerControl(QString::fromLatin1(SelectPanel::kClassName),
-                           [](QWidget* parent) { return new SelectPanel(parent); });
+    registerCustomControls(loader);
     return loader;
 }
 

@@ -117,9 +117,8 @@ def mousepad():
         body.append(f'<line x1="{x + 14}" y1="{yy:.1f}" x2="{x + pw - 14}" y2="{yy:.1f}" stroke="#1E232C" stroke-width="1"/>')
     body.append(f'<text x="{x + pw - 150}" y="{y + ph - 26}" fill="#3A4250" font-family="DejaVu Sans, sans-serif" '
                 'font-size="16" font-weight="bold" letter-spacing="5">HALVERN</text>')
-    # Hub with its cable at the top right corner.
-    body.append(f'<path d="M{x + pw + 22},{14} C{w - 4},14 {w - 4},40 {w - 2},60" stroke="#2A303B" stroke-width="5" fill="none"/>')
-    body.append(f'<rect x="{x + pw - 6}" y="-2" width="34" height="34" rx="9" fill="#232833" stroke="#3A4250"/>')
+    # The hub at the top right corner.
+    body.append(f'<rect x="{x + pw - 24}" y="{y - 16}" width="34" height="34" rx="9" fill="#232833" stroke="#3A4250"/>')
     save("devices/mousepad.svg", svg(w, h, "".join(body), defs))
 
 

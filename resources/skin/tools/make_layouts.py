@@ -185,8 +185,8 @@ def mouse_page():
 # ----------------------------------------------------------------------------------------------------------
 # Mouse pad: LEDs along the edge, clockwise from the top left, and the corner hub.
 
-PAD_SIZE = (660, 270)
-PAD_RECT = (30, 24, 600, 222)  # x, y, width, height of the pad surface
+PAD_SIZE = (660, 284)
+PAD_RECT = (30, 38, 600, 222)  # x, y, width, height of the pad surface
 
 
 def pad_spots():
@@ -200,7 +200,7 @@ def pad_spots():
         cx = x0 + w * (5 - i + 0.5) / 6
         spots.append(spot(f"led_{7 + i}", round(cx - 30), y0 + h - 7, 60, 14, light=7 + i))
     spots.append(spot("led_13", x0 - 7, round(y0 + h / 2 - 30), 14, 60, light=13))
-    spots.append(spot("led_14", x0 + w - 2, 2, 26, 26, light=14))  # the hub at the top right corner
+    spots.append(spot("led_14", x0 + w - 19, y0 - 11, 24, 24, light=14))  # the hub at the top right corner
     return spots
 
 
