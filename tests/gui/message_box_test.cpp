@@ -102,10 +102,15 @@ TEST_F(MessageBoxTest, ShowMessageRunsModallyOverItsOwnerOrAlone) {
     QWidget owner;
     owner.resize(800, 600);
     owner.show();
+    owner.move(100, 80);
     for (QWidget* parent : {&owner, static_cast<QWidget*>(nullptr)}) {
-        whenShown([] {
+        whenShown([parent, &owner] {
             auto* box = qobject_cast<MessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
+            if (parent) {
+                const QPoint offset = box->frameGeometry().center() - owner.frameGeometry().center();
+                EXPECT_LE(offset.manhattanLength(), 4) << "centred over its owner";
+            }
             box->confirmButton()->click();
         });
         EXPECT_EQ(MessageBox::ShowMessage(m_loader, m_english, parent, QStringLiteral("message_text_22"), 144, true,

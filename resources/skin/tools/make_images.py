@@ -302,7 +302,16 @@ def app_icon():
     save("halvern.svg", svg(256, 256, body, defs))
 
 
+def light_shapes():
+    """Shapes the lit colour takes on a spot (white; the spot tints them)."""
+    pts = " ".join(f"{24 + 21 * math.cos(math.radians(60 * i - 90)):.1f},"
+                   f"{24 + 21 * math.sin(math.radians(60 * i - 90)):.1f}" for i in range(6))
+    save("devices/logo_light.svg", svg(48, 48, f'<polygon points="{pts}" fill="#FFFFFF"/>'))
+    save("devices/dot_light.svg", svg(18, 18, '<circle cx="9" cy="9" r="6" fill="#FFFFFF"/>'))
+
+
 def main():
+    light_shapes()
     keyboard()
     mouse()
     mousepad()

@@ -32,8 +32,10 @@ def picture_label(name, image, size):
              styleSheet=f"image: url(skin:{image}); background: transparent;")
 
 
-def spot(name, x, y, w, h, light=None, text=None, visible=True):
+def spot(name, x, y, w, h, light=None, text=None, visible=True, light_image=None):
     p = {"geometry": ("rect", x, y, w, h)}
+    if light_image:
+        p["lightimage"] = light_image
     if light is not None:
         p["userData"] = f"light_{light}"
     if text:
@@ -169,7 +171,7 @@ def mouse_spots():
         spot("key_4", 24, 262, 18, 50),
         spot("key_9", 258, 214, 18, 46),
         spot("key_10", 258, 266, 18, 46),
-        spot("logo_led", 126, 300, 48, 48, light=0),
+        spot("logo_led", 126, 300, 48, 48, light=0, light_image="devices/logo_light.svg"),
         spot("left_strip_led", 56, 226, 10, 110, light=2),
         spot("right_strip_led", 234, 226, 10, 110, light=3),
         spot("rear_left_led", 96, 404, 50, 10, light=4),
@@ -224,7 +226,8 @@ def headset_spots():
             a = math.radians(-90 + 60 * i)
             x, y = cx + HS_RING * math.cos(a), cy + HS_RING * math.sin(a)
             n = cup * 6 + i
-            spots.append(spot(f"led_{n}", round(x - 9), round(y - 9), 18, 18, light=n))
+            spots.append(spot(f"led_{n}", round(x - 9), round(y - 9), 18, 18, light=n,
+                              light_image="devices/dot_light.svg"))
     spots.append(spot("led_12", 150, 378, 24, 16, light=12))
     return spots
 
