@@ -1,6 +1,7 @@
 #include "ui/controls/combo_edit_container_element.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -56,8 +57,11 @@ void ComboEditContainerElement::paintEvent(QPaintEvent* event) {
 }
 
 void ComboEditContainerElement::keyPressEvent(QKeyEvent* event) {
+    // Enter in a sub-control reaches the row too once the sub-control has let it go; it is not the row's.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool fromSubControl = focus && focus != this && isAncestorOf(focus);
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && isEnabled()) {
+    if (enter && isEnabled() && !fromSubControl) {
         activate();
         emit notify(QStringLiteral("return"), 0, 0);
         return;
