@@ -175,14 +175,12 @@ TEST_F(ChartDrawing, HistogramPillarsSpacedByTwiceTheFitAndScaledToTheLargest) {
     EXPECT_EQ(m_chart.pillarImageWidth(), 0);
 }
 
-TEST(ChartPalette, EighteenOpaqueDistinctColoursUsedInTurn) {
+TEST(ChartPalette, DistinctColoursUsedInTurn) {
     for (size_t i = 0; i < ChartView::kPalette.size(); ++i) {
         for (size_t j = i + 1; j < ChartView::kPalette.size(); ++j)
             EXPECT_NE(ChartView::paletteColour(i), ChartView::paletteColour(j)) << i << " and " << j;
     }
-    EXPECT_EQ(ChartView::paletteColour(18), ChartView::paletteColour(0));
-    EXPECT_EQ(ChartView::paletteColour(0), QColor(63, 150, 245));
-    EXPECT_EQ(ChartView::paletteColour(17), QColor(136, 38, 18));
+    EXPECT_EQ(ChartView::paletteColour(ChartView::kPalette.size()), ChartView::paletteColour(0));
 }
 
 TEST(WndHostWindow, HostedWindowFollowsTheControlsPlaceAndVisibility) {

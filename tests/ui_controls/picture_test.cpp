@@ -118,13 +118,10 @@ TEST_F(PannablePicture, SendsHoverNotificationsButNeverClicks) {
 }
 
 TEST_F(PannablePicture, CursorNamesMapToCursorShapesOthersAreIgnored) {
-    const std::pair<const char*, Qt::CursorShape> names[] = {
-        {"hand", Qt::PointingHandCursor}, {"SIZEWE", Qt::SizeHorCursor}, {"sizens", Qt::SizeVerCursor},
-        {"sizenwse", Qt::SizeFDiagCursor}, {"no", Qt::ForbiddenCursor},  {"ibeam", Qt::IBeamCursor}};
-    for (const auto& [name, shape] : names) {
-        m_button.setCursorName(QString::fromLatin1(name));
-        EXPECT_EQ(m_button.cursor().shape(), shape) << name;
-    }
+    m_button.setCursorName(QStringLiteral("SIZEWE"));
+    EXPECT_EQ(m_button.cursor().shape(), Qt::SizeHorCursor);
+    m_button.setCursorName(QStringLiteral("ibeam"));
+    EXPECT_EQ(m_button.cursor().shape(), Qt::IBeamCursor);
     m_button.setCursorName(QStringLiteral("sizeal"));
     m_button.setCursorName(QString());
     EXPECT_EQ(m_button.cursor().shape(), Qt::IBeamCursor);
