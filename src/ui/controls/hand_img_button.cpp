@@ -14,20 +14,12 @@ void HandImgButton::setHandImage(const QString& image) {
 }
 
 void HandImgButton::enterEvent(QEnterEvent* event) {
-    if (isEnabled()) {
-        m_hot = true;
-        emit notify(QStringLiteral("msenter"), 0, 0);
-        update();
-    }
+    noteHandHover(*this, m_hot, true);
     QPushButton::enterEvent(event);
 }
 
 void HandImgButton::leaveEvent(QEvent* event) {
-    if (isEnabled()) {
-        m_hot = false;
-        emit notify(QStringLiteral("msleave"), 0, 0);
-        update();
-    }
+    noteHandHover(*this, m_hot, false);
     QPushButton::leaveEvent(event);
 }
 

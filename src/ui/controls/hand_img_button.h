@@ -42,4 +42,14 @@ private:
     bool m_hot = false;
 };
 
+/// Enter and leave of the hand-image controls: while enabled the control becomes hot (or not), sends
+/// "msenter" (or "msleave") and repaints; a disabled control keeps its state and sends nothing.
+template <typename Control>
+void noteHandHover(Control& control, bool& hot, bool entered) {
+    if (!control.isEnabled()) return;
+    hot = entered;
+    emit control.notify(entered ? QStringLiteral("msenter") : QStringLiteral("msleave"), 0, 0);
+    control.update();
+}
+
 }  // namespace halvern::ui

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "profile/data_folders.h"
+#include "ui/controls/hand_img_button.h"
 #include "ui/controls/image_cache.h"
 
 namespace halvern::ui {
@@ -147,18 +148,12 @@ void HandImgSelectButton::pan(QPoint at) {
 }
 
 void HandImgSelectButton::enterEvent(QEnterEvent* event) {
-    if (isEnabled()) {
-        m_hot = true;
-        emit notify(QStringLiteral("msenter"), 0, 0);
-    }
+    noteHandHover(*this, m_hot, true);
     QPushButton::enterEvent(event);
 }
 
 void HandImgSelectButton::leaveEvent(QEvent* event) {
-    if (isEnabled()) {
-        m_hot = false;
-        emit notify(QStringLiteral("msleave"), 0, 0);
-    }
+    noteHandHover(*this, m_hot, false);
     QPushButton::leaveEvent(event);
 }
 
