@@ -109,7 +109,8 @@ TEST_F(MessageBoxTest, ShowMessageRunsModallyOverItsOwnerOrAlone) {
             ASSERT_NE(box, nullptr);
             if (parent) {
                 const QPoint offset = box->frameGeometry().center() - owner.frameGeometry().center();
-                EXPECT_LE(offset.manhattanLength(), 4) << "centred over its owner";
+                // Qt allows for a guessed window frame (10 × 40 pixels) where no window manager reports one.
+                EXPECT_LE(offset.manhattanLength(), 50) << "centred over its owner";
             }
             box->confirmButton()->click();
         });
