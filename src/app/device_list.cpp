@@ -313,17 +313,19 @@ bool DeviceList::entryTimer(QWidget* entry, int id) {
     return true;
 }
 
+// The tick paces itself: at the link's pace while frames are streamed to the device, at display pace
+// while the preview is changing on screen, and only now and then when nothing changes or nobody looks.
 void DeviceList::onLightTick(DeviceSlotPage& page) {
     page.device->SendLightFrame();
-    const bool selected = page.entry->IsSelected();
-    if (page.page) page.page->showFrame(selected && m_windowActive && !m_windowHidden);
+    const bool onScreen = page.entry->IsSelected() && !m_windowHidden;
+    const bool changed = page.page && page.page->showFrame(onScreen && m_windowActive);
     CommandChannel& channel = page.device->commandChannel();
     if (!channel.connected()) return;
-    // Frames go out at the link's pace while streamed; a hidden window with a device that shows its own
-    // effect needs no preview, so the tick then only looks in now and then.
-    const bool streaming = page.device->lightSettings().mode == CMerivexUSBDevice::kSoftwareLightMode;
-    int period = channel.receiverMode() ? 100 : 5;
-    if (m_windowHidden && !streaming) period = 500;
+    const bool streaming = page.device->lightControl() &&
+                           page.device->lightSettings().mode == CMerivexUSBDevice::kSoftwareLightMode;
+    int period = kIdleTickMs;
+    if (streaming) period = channel.receiverMode() ? 100 : 5;
+    else if (onScreen) period = changed ? kPreviewTickMs : kQuietTickMs;
     m_hub.setTimer(page.entry, kLightTick, period);
 }
 

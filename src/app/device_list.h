@@ -105,6 +105,10 @@ public:
     /// The number of QueryLink tries after a switch to the receiver and the wait between them.
     static constexpr int kLinkTries = 26;
     static constexpr int kLinkRetryMs = 50;
+    /// Light tick periods when no frame is streamed: preview changing, preview still, not on screen.
+    static constexpr int kPreviewTickMs = 16;
+    static constexpr int kQuietTickMs = 100;
+    static constexpr int kIdleTickMs = 500;
 
 private:
     /// The device object of a kind (the one place that knows the device classes).

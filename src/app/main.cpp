@@ -12,8 +12,7 @@
 #include "device/hidraw_backend.h"
 #include "emulator/emulator.h"
 #include "profile/data_folders.h"
-#include "ui/controls/device_key_button.h"
-#include "ui/controls/select_panel.h"
+#include "ui/controls/control_registry.h"
 
 namespace {
 
@@ -31,13 +30,6 @@ std::unique_ptr<HidBackend> makeBackend() {
         if (id && !emulator->device(id->product, id->attachment)) (void)emulator->attach(id->product, id->attachment);
     }
     return emulator;
-}
-
-void registerControls(ui::LayoutLoader& loader) {
-    loader.registerControl(QString::fromLatin1(ui::DeviceKeyButton::kClassName),
-                           [](QWidget* parent) { return new ui::DeviceKeyButton(parent); });
-    loader.registerControl(QString::fromLatin1(ui::SelectPanel::kClassName),
-                           [](QWidget* parent) { return new ui::SelectPanel(parent); });
 }
 
 }  // namespace
@@ -58,7 +50,7 @@ int main(int argc, char** argv) {
     if (style.open(QIODevice::ReadOnly)) app.setStyleSheet(QString::fromUtf8(style.readAll()));
 
     ui::LayoutLoader loader;
-    registerControls(loader);
+    ui::registerCustomControls(loader);
     ui::LanguageTexts texts;
     const QString language = qEnvironmentVariable("HALVERN_LANGUAGE", QStringLiteral("en"));
     if (!texts.load(resources.filePath(QStringLiteral("lang/%1.json").arg(language)))) {

@@ -150,6 +150,7 @@ void MainWindow::bringToFront() {
     if (!m_shownOnce && screen()) {
         move(screen()->availableGeometry().center() - rect().center());
     }
+    if (!m_shownOnce) debugLog("window shown");
     m_shownOnce = true;
     showNormal();
     raise();

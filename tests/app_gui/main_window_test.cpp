@@ -7,8 +7,7 @@
 
 #include "emulator/emulator.h"
 #include "gui_wait.h"
-#include "ui/controls/device_key_button.h"
-#include "ui/controls/select_panel.h"
+#include "ui/controls/control_registry.h"
 #include "ui/toolkit/control_lookup.h"
 
 namespace halvern::app {
@@ -21,8 +20,7 @@ using test::waitUntil;
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        loader.registerControl("DeviceKeyButton", [](QWidget* p) { return new ui::DeviceKeyButton(p); });
-        loader.registerControl("SelectPanel", [](QWidget* p) { return new ui::SelectPanel(p); });
+        ui::registerCustomControls(loader);
         window = std::make_unique<MainWindow>(emulator, loader, texts);
         window->start();
         ASSERT_TRUE(waitUntil([&] { return window->isVisible(); })) << "shown after the first scan";

@@ -75,18 +75,21 @@ void SelectPanel::mouseReleaseEvent(QMouseEvent* event) {
 bool SelectPanel::eventFilter(QObject* watched, QEvent* event) {
     auto* child = qobject_cast<QWidget*>(watched);
     if (!child || child->parentWidget() != this) return false;
-    auto* mouse = static_cast<QMouseEvent*>(event);
+    const auto at = [child, event] {
+        return child->mapToParent(static_cast<QMouseEvent*>(event)->position().toPoint());
+    };
+    const auto button = [event] { return static_cast<QMouseEvent*>(event)->button(); };
     switch (event->type()) {
         case QEvent::MouseButtonPress:
-            if (mouse->button() == Qt::LeftButton) press(child->mapToParent(mouse->position().toPoint()));
+            if (button() == Qt::LeftButton) press(at());
             return false;  // the key still sees its press
         case QEvent::MouseMove:
-            move(child->mapToParent(mouse->position().toPoint()));
+            move(at());
             return m_dragging;
         case QEvent::MouseButtonRelease:
-            if (mouse->button() != Qt::LeftButton) return false;
+            if (button() != Qt::LeftButton) return false;
             if (release()) {
-                if (auto* button = qobject_cast<QAbstractButton*>(child)) button->setDown(false);
+                if (auto* key = qobject_cast<QAbstractButton*>(child)) key->setDown(false);
                 return true;  // a drag that ended on a key is not a click on it
             }
             return false;

@@ -105,16 +105,19 @@ void DevicePage::SetFunctionMode(int mode) {
     selectPage(m_keyFunctionSwitch, pages.keyFunction);
 }
 
-void DevicePage::showFrame(bool repaint) {
-    if (!m_device.lightControl()) return;
-    const std::vector<uint32_t> frame = m_device.frame();
+bool DevicePage::showFrame(bool repaint) {
+    if (!m_device.lightControl()) return false;
+    std::vector<uint32_t> frame = m_device.frame();
+    if (frame == m_shownFrame) return false;  // nothing new to show
     for (int i = 0; i < m_lights.size() && i < static_cast<int>(frame.size()); ++i) {
         DeviceKeyButton* button = m_lights[i];
         if (!button || !button->isVisible()) continue;
         const uint32_t v = frame[static_cast<size_t>(i)];
         button->setLightColour(v & 0xFFFFFF, static_cast<int>(v >> 24), true);
     }
+    m_shownFrame = std::move(frame);
     if (repaint && m_panel) m_panel->update();
+    return true;
 }
 
 }  // namespace halvern::ui

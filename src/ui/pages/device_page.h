@@ -41,7 +41,8 @@ public:
     void SetFunctionMode(int mode);
 
     /// Shows the device's LED frame on the light buttons (the preview); repaints the picture when asked.
-    void showFrame(bool repaint);
+    /// False when the frame is the one shown last (nothing was done).
+    bool showFrame(bool repaint);
 
 private:
     CMerivexUSBDevice& m_device;
@@ -51,6 +52,7 @@ private:
     QVector<QPointer<DeviceKeyButton>> m_lights;
     QPointer<QStackedWidget> m_functionSwitch;
     QPointer<QStackedWidget> m_keyFunctionSwitch;
+    std::vector<uint32_t> m_shownFrame;
 };
 
 }  // namespace halvern::ui
