@@ -71,6 +71,7 @@ void DeviceKeyButton::paintEvent(QPaintEvent*) {
         if (!image.isNull()) {
             // Tint the light image: its alpha shape filled with the light colour.
             QPixmap tinted(image.size());
+            tinted.setDevicePixelRatio(image.devicePixelRatio());
             tinted.fill(Qt::transparent);
             QPainter t(&tinted);
             t.drawPixmap(0, 0, image);

@@ -1,6 +1,7 @@
 #include "ui/controls/image_cache.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPixmapCache>
 #include <QSvgRenderer>
@@ -19,9 +20,12 @@ QString& imageFolder() {
 
 void setImageFolder(const QString& folder) { imageFolder() = folder; }
 
-QPixmap cachedImage(const QString& name, QSize size) {
-    if (name.isEmpty() || size.isEmpty()) return {};
-    const QString key = QStringLiteral("halvern:%1:%2x%3").arg(name).arg(size.width()).arg(size.height());
+QPixmap cachedImage(const QString& name, QSize logicalSize, qreal devicePixelRatio) {
+    if (name.isEmpty() || logicalSize.isEmpty()) return {};
+    const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : qGuiApp->devicePixelRatio();
+    const QSize size = (QSizeF(logicalSize) * ratio).toSize();
+    const QString key =
+        QStringLiteral("halvern:%1:%2x%3").arg(name).arg(size.width()).arg(size.height());
     QPixmap pixmap;
     if (QPixmapCache::find(key, &pixmap)) return pixmap;
     const QString path = QDir::isAbsolutePath(name) ? name : QDir(imageFolder()).filePath(name);
@@ -37,6 +41,7 @@ QPixmap cachedImage(const QString& name, QSize size) {
         if (loaded.isNull()) return {};
         pixmap = loaded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
+    pixmap.setDevicePixelRatio(ratio);
     QPixmapCache::insert(key, pixmap);
     return pixmap;
 }

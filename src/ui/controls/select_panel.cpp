@@ -55,7 +55,8 @@ bool SelectPanel::release() {
     if (m_band) m_band->hide();
     for (QObject* child : children()) {
         auto* key = qobject_cast<DeviceKeyButton*>(child);
-        if (key) key->setSelectedKey(overlaps(m_selection, key->geometry()));
+        // A hidden key is no part of the picture: it never becomes selected.
+        if (key) key->setSelectedKey(key->isVisibleTo(this) && overlaps(m_selection, key->geometry()));
     }
     update();
     emit notify(QStringLiteral("click_select_end"), 0, 0);

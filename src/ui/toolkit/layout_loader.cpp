@@ -28,8 +28,15 @@ private:
 
 }  // namespace
 
-LayoutLoader::LayoutLoader()
-    : m_skinFolder(QString::fromStdString((GetResourceFolder() / "skin").string())) {}
+LayoutLoader::LayoutLoader() : m_skinFolder(QString::fromStdString((GetResourceFolder() / "skin").string())) {
+    setSkinFolder(m_skinFolder);
+}
+
+void LayoutLoader::setSkinFolder(const QString& folder) {
+    m_skinFolder = folder;
+    // Layouts and the style sheet name their images "skin:<path>".
+    QDir::setSearchPaths(QStringLiteral("skin"), {folder});
+}
 
 void LayoutLoader::registerControl(const QString& className, ControlCreator creator) {
     m_creators[className.toLower()] = std::move(creator);

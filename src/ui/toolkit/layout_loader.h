@@ -27,7 +27,7 @@ public:
 
     /// The folder the layouts come from: the resource folder's "skin".
     [[nodiscard]] QString skinFolder() const { return m_skinFolder; }
-    void setSkinFolder(const QString& folder) { m_skinFolder = folder; }
+    void setSkinFolder(const QString& folder);
 
 private:
     std::map<QString, ControlCreator> m_creators;  // keyed by lower-case class name
