@@ -1,5 +1,8 @@
 #include "emulator/emulator.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
 #include <system_error>
@@ -83,8 +86,28 @@ std::shared_ptr<VirtualDevice> Emulator::attach(Product product, Attachment atta
         m_devices.erase(existing);  // unplugged by a fault: plug it in again
     }
     auto device = std::make_shared<VirtualDevice>(id, firmwareFor(product, config), m_capture);
+    device->setUnplugHandler([signal = m_hotplug] { signal->raise(); });
     m_devices.push_back(device);
+    m_hotplug->raise();
     return device;
+}
+
+Emulator::HotplugSignal::HotplugSignal() : fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+Emulator::HotplugSignal::~HotplugSignal() {
+    if (fd >= 0) ::close(fd);
+}
+
+void Emulator::HotplugSignal::raise() const {
+    const uint64_t one = 1;
+    if (fd >= 0) (void)!::write(fd, &one, sizeof one);
+}
+
+int Emulator::hotplugFd() { return m_hotplug->fd; }
+
+void Emulator::drainHotplug() {
+    uint64_t count = 0;
+    if (m_hotplug->fd >= 0) (void)!::read(m_hotplug->fd, &count, sizeof count);
 }
 
 bool Emulator::detach(Product product, Attachment attachment) {

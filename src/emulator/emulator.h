@@ -83,8 +83,22 @@ public:
     /// Opens an interface of a present device with the transport of the options. Null for an unknown path
     /// or a device that is gone.
     [[nodiscard]] std::unique_ptr<HidNode> openNode(std::string_view path, bool write) override;
+    /// Readable after a device was attached, detached or unplugged by a fault.
+    [[nodiscard]] int hotplugFd() override;
+    void drainHotplug() override;
 
 private:
+    /// An eventfd shared with the devices' unplug handlers, which may outlive the emulator.
+    struct HotplugSignal {
+        int fd;
+        HotplugSignal();
+        ~HotplugSignal();
+        HotplugSignal(const HotplugSignal&) = delete;
+        HotplugSignal& operator=(const HotplugSignal&) = delete;
+        void raise() const;
+    };
+    std::shared_ptr<HotplugSignal> m_hotplug = std::make_shared<HotplugSignal>();
+
     std::shared_ptr<Firmware> firmwareFor(Product product, const DeviceConfig& config);
 
     const EmulatorOptions m_options;

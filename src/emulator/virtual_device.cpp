@@ -145,6 +145,12 @@ void VirtualDevice::unplugLocked() {
     }
     m_sinks.clear();
     debugLog("emulator: " + m_name + " unplugged");
+    if (m_onUnplug) m_onUnplug();
+}
+
+void VirtualDevice::setUnplugHandler(std::function<void()> handler) {
+    std::lock_guard lock(m_mutex);
+    m_onUnplug = std::move(handler);
 }
 
 void VirtualDevice::setFaults(const Faults& faults) {

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -68,6 +69,8 @@ public:
     /// The device vanishes now: its nodes report POLLHUP, their reads and writes return -1, and
     /// enumeration no longer lists it.
     void unplug();
+    /// Called (once, from the unplugging thread) when the device vanishes, whatever made it vanish.
+    void setUnplugHandler(std::function<void()> handler);
     [[nodiscard]] bool present() const;
     /// Sends consumer report 3 with a 16-bit code (0x0401 resync, 0x0403 key press, 0x10xx record, 0x11xx
     /// record and DPI stage) to every node of the interface. False when the device is gone, or sits behind
@@ -102,6 +105,7 @@ private:
     bool m_linkUp = true;
     bool m_present = true;
     std::optional<unsigned> m_reportsUntilUnplug;
+    std::function<void()> m_onUnplug;
     Clock::time_point m_outPipeFree{};  ///< latency model: when each direction's pipe is next free
     Clock::time_point m_inPipeFree{};
     std::vector<SinkEntry> m_sinks;

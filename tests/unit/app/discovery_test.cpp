@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
 #include <condition_variable>
 #include <set>
 
@@ -73,6 +75,30 @@ TEST(Discovery, ThreadNoticesAPlugWithinItsCycleAndStopsPromptly) {
     const auto start = steady_clock::now();
     discovery.stop();
     EXPECT_LT(steady_clock::now() - start, milliseconds(150));
+}
+
+}  // namespace
+}  // namespace halvern::app
+
+namespace halvern::app {
+namespace {
+
+bool readable(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) == 1;
+}
+
+TEST(Discovery, EmulatorWakesDiscoveryOnEveryKindOfPlugAndUnplug) {
+    emu::Emulator emulator;
+    const int fd = emulator.hotplugFd();
+    ASSERT_GE(fd, 0);
+    EXPECT_FALSE(readable(fd));
+    auto mouse = emulator.attach(emu::Product::Mouse, emu::Attachment::Cable);
+    EXPECT_TRUE(readable(fd));
+    emulator.drainHotplug();
+    EXPECT_FALSE(readable(fd));
+    mouse->unplugAfterReports(0);  // gone through a fault, not through detach
+    EXPECT_TRUE(readable(fd));
 }
 
 }  // namespace
