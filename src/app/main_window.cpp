@@ -79,6 +79,12 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
     m_list->createInitialPages();
     m_texts.apply(this);
     buildTray();
+
+    connect(&m_cooperation, &Cooperation::messageReceived, this,
+            [this](const QString& name, qlonglong wParam, qlonglong lParam) {
+                if (name == QLatin1String(message_name::kLightControlRequest)) lightControlRequest(wParam, lParam);
+            });
+    connect(&m_cooperation, &Cooperation::sleeping, this, &MainWindow::systemSleep);
 }
 
 MainWindow::~MainWindow() { shutdown(); }
@@ -110,6 +116,8 @@ void MainWindow::start() {
     };
     m_discovery = std::make_unique<Discovery>(m_backend, m_slots, std::move(events));
     m_discovery->start();
+    // Tell cooperating programs that this application drives the lights.
+    m_cooperation.broadcast(QString::fromLatin1(message_name::kLightControlAnnouncement), 1, 1);
 }
 
 void MainWindow::shutdown() {
@@ -173,11 +181,19 @@ void MainWindow::toggleFromTray() {
 
 void MainWindow::setLightControl(bool on, bool announce) {
     m_lightControl = on;
+    if (announce) {
+        m_cooperation.broadcast(QString::fromLatin1(message_name::kLightControlAnnouncement), 1, on ? 1 : 0);
+    }
     if (auto* button = ui::findControl<QAbstractButton>(m_root, QStringLiteral("control_light_status"))) {
         button->setChecked(on);
         if (!announce) button->setText(on ? QStringLiteral("控制灯光") : QStringLiteral("不控制灯光"));
     }
-    m_list->setLightControl(on);
+    if (m_systemAwake) m_list->setLightControl(on);
+}
+
+void MainWindow::systemSleep(bool before) {
+    m_systemAwake = !before;
+    m_list->setLightControl(m_systemAwake && m_lightControl);
 }
 
 void MainWindow::lightControlRequest(qintptr wParam, qintptr lParam) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 
+#include "app/cooperation.h"
 #include "app/device_list.h"
 #include "app/discovery.h"
 #include "app/routing.h"
@@ -38,6 +39,9 @@ public:
     void instanceMessage(qintptr wParam, qintptr lParam);
     /// Light control from a cooperating program (wParam must be 1): lParam 0 releases, 1 takes the lights.
     void lightControlRequest(qintptr wParam, qintptr lParam);
+    /// The system goes to sleep (true) or has resumed (false): pages run without light control meanwhile.
+    void systemSleep(bool before);
+    [[nodiscard]] bool systemAwake() const { return m_systemAwake; }
 
     [[nodiscard]] DeviceList& deviceList() { return *m_list; }
     [[nodiscard]] ui::NotifyHub& hub() { return m_hub; }
@@ -92,6 +96,8 @@ private:
     QPointer<QSystemTrayIcon> m_tray;
     std::unique_ptr<QMenu> m_trayMenu;
     bool m_lightControl = true;
+    bool m_systemAwake = true;
+    Cooperation m_cooperation;
     bool m_shownOnce = false;
     bool m_stopped = false;
 };

@@ -113,6 +113,25 @@ TEST_F(MainWindowTest, RoutingActsOnTheWindowByExactNameAndPrefix) {
     EXPECT_TRUE(window->isVisible());
 }
 
+TEST_F(MainWindowTest, PagesRunWithoutLightControlWhileTheSystemSleeps) {
+    auto allPages = [&](bool on) {
+        for (const auto& p : window->deviceList().pages()) {
+            if (p->device->lightControl() != on) return false;
+        }
+        return true;
+    };
+    window->systemSleep(true);
+    EXPECT_FALSE(window->systemAwake());
+    EXPECT_TRUE(allPages(false));
+    window->systemSleep(false);
+    EXPECT_TRUE(allPages(true));  // as it was before
+
+    window->lightControlRequest(1, 0);
+    window->systemSleep(true);
+    window->systemSleep(false);
+    EXPECT_TRUE(allPages(false));  // still released after the resume
+}
+
 TEST_F(MainWindowTest, ShutdownStopsEveryThreadWithinItsBound) {
     (void)emulator.attach(Product::Keyboard, Attachment::Cable);
     ASSERT_TRUE(waitUntil([&] { return entryVisible(1); }));
