@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev qt6-svg-dev
+  xvfb xauth trayer
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QMenu>
 #include <QStackedWidget>
 #include <chrono>
 
@@ -139,6 +140,44 @@ TEST_F(MainWindowTest, ShutdownStopsEveryThreadWithinItsBound) {
     window->shutdown();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
     EXPECT_FALSE(window->isVisible());
+}
+
+}  // namespace
+}  // namespace halvern::app
+
+namespace halvern::app {
+namespace {
+
+// Runs only where a system tray is there (the X11 run under Xvfb with a tray host).
+TEST(Tray, IconWithExitMenuAndClosingOnlyHides) {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) GTEST_SKIP() << "no system tray here";
+    emu::Emulator emulator;
+    ui::LayoutLoader loader;
+    ui::registerCustomControls(loader);
+    ui::LanguageTexts texts;
+    MainWindow window(emulator, loader, texts);
+    bool exitAsked = false;
+    QObject::connect(&window, &MainWindow::exitRequested, [&] { exitAsked = true; });
+    window.start();
+    ASSERT_TRUE(waitUntil([&] { return window.isVisible(); }));
+    ASSERT_TRUE(window.trayIcon());
+    EXPECT_TRUE(window.trayIcon()->isVisible());
+    QMenu* menu = window.trayIcon()->contextMenu();
+    ASSERT_TRUE(menu);
+    QAction* exitAction = nullptr;
+    for (QAction* a : menu->actions()) {
+        if (a->objectName() == QLatin1String("exit")) exitAction = a;
+    }
+    ASSERT_TRUE(exitAction);
+
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(exitAsked);  // closing hides to the tray
+    exitAction->trigger();
+    EXPECT_TRUE(exitAsked);
+    const auto start = std::chrono::steady_clock::now();
+    window.shutdown();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
 }
 
 }  // namespace
