@@ -1,5 +1,6 @@
-// Test main for widget tests: a QApplication on the offscreen platform unless a display is set, and
-// private runtime and data folders so tests never meet a running copy or the user's files.
+// Test main of every widget test: a QApplication on the offscreen platform unless a platform or a
+// display is given (test discovery runs the binary without the test's environment), and private runtime
+// and data folders so tests never meet a running copy or the user's files.
 #include <gtest/gtest.h>
 
 #include <QApplication>
