@@ -18,6 +18,14 @@ namespace {
 
 using namespace halvern;
 
+// Plugs or unplugs an emulated device on a command from the local socket.
+void emulatorCommand(emu::Emulator& emulator, const QString& verb, const QString& device) {
+    const auto id = emu::parseDeviceName(device.toStdString());
+    if (!id) return;
+    if (verb == QLatin1String("plug")) (void)emulator.attach(id->product, id->attachment);
+    if (verb == QLatin1String("unplug")) (void)emulator.detach(id->product, id->attachment);
+}
+
 std::unique_ptr<HidBackend> makeBackend() {
     const QByteArray list = qgetenv("HALVERN_EMULATE");
     if (list.isEmpty()) return std::make_unique<HidrawBackend>();
@@ -69,6 +77,12 @@ int main(int argc, char** argv) {
         window.shutdown();
         QApplication::quit();
     });
+    if (auto* emulator = dynamic_cast<emu::Emulator*>(backend.get())) {
+        QObject::connect(&instance, &app::SingleInstance::commandReceived, &window,
+                         [emulator](const QString& verb, const QString& device) {
+                             emulatorCommand(*emulator, verb, device);
+                         });
+    }
     window.start();
     const int code = QApplication::exec();
     window.shutdown();

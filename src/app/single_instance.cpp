@@ -20,9 +20,7 @@ SingleInstance::SingleInstance(const QString& name, QObject* parent) : QObject(p
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::socketName() const {
-    return QDir(runtimeFolder()).filePath(QStringLiteral("%1-%2.sock").arg(m_name).arg(::getuid()));
-}
+QString SingleInstance::socketName() const { return socketPath(m_name); }
 
 bool SingleInstance::acquire() {
     m_lock = std::make_unique<QLockFile>(QDir(runtimeFolder()).filePath(m_name + QStringLiteral(".lock")));
@@ -43,6 +41,10 @@ bool SingleInstance::acquire() {
                 // One line per message: "<name> <wParam> <lParam>"; anything else is ignored.
                 while (socket->canReadLine()) {
                     const QList<QByteArray> parts = socket->readLine(256).trimmed().split(' ');
+                    if (parts.size() == 2) {  // "<verb> <argument>", e.g. "plug mouse" to the emulator
+                        emit commandReceived(QString::fromUtf8(parts[0]), QString::fromUtf8(parts[1]));
+                        continue;
+                    }
                     if (parts.size() != 3) continue;
                     bool okW = false, okL = false;
                     const qlonglong w = parts[1].toLongLong(&okW);
@@ -53,6 +55,10 @@ bool SingleInstance::acquire() {
         }
     });
     return true;
+}
+
+QString SingleInstance::socketPath(const QString& name) {
+    return QDir(runtimeFolder()).filePath(QStringLiteral("%1-%2.sock").arg(name).arg(::getuid()));
 }
 
 void SingleInstance::signalRunningCopy() const {

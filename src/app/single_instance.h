@@ -22,10 +22,15 @@ public:
     bool acquire();
 
     static constexpr const char* kInstanceMessage = "Halvern";
+    /// The local socket of the running copy named `name`: one line per message, "<name> <wParam> <lParam>",
+    /// or a command "<verb> <argument>".
+    [[nodiscard]] static QString socketPath(const QString& name = QStringLiteral("Halvern"));
 
 signals:
     /// A message reached the first copy: the instance message with its wParam and lParam.
     void messageReceived(const QString& name, qintptr wParam, qintptr lParam);
+    /// A command line ("plug mouse", "unplug keyboard-receiver"): used to drive the emulator from outside.
+    void commandReceived(const QString& verb, const QString& argument);
 
 private:
     [[nodiscard]] QString socketName() const;

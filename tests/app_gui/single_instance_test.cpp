@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLocalSocket>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -26,6 +27,24 @@ TEST(SingleInstance, SecondCopySignalsTheFirstWithLParamOne) {
     EXPECT_EQ(name, QStringLiteral("Halvern"));
     EXPECT_EQ(wParam, 0);
     EXPECT_EQ(lParam, 1);
+}
+
+TEST(SingleInstance, CommandLinesReachTheRunningCopyAndJunkIsIgnored) {
+    SingleInstance first(QStringLiteral("HalvernCommands"));
+    ASSERT_TRUE(first.acquire());
+    QStringList commands;
+    int messages = 0;
+    QObject::connect(&first, &SingleInstance::commandReceived,
+                     [&](const QString& verb, const QString& arg) { commands << verb + ':' + arg; });
+    QObject::connect(&first, &SingleInstance::messageReceived, [&](const QString&, qintptr, qintptr) { ++messages; });
+    QLocalSocket socket;
+    socket.connectToServer(SingleInstance::socketPath(QStringLiteral("HalvernCommands")));
+    ASSERT_TRUE(socket.waitForConnected(1000));
+    socket.write("plug mouse\nHalvern x 1\n\n" + QByteArray(1000, 'z') + "\nunplug keyboard\n");
+    ASSERT_TRUE(socket.waitForBytesWritten(1000));
+    ASSERT_TRUE(test::waitUntil([&] { return commands.size() == 2; }));
+    EXPECT_EQ(commands, (QStringList{"plug:mouse", "unplug:keyboard"}));
+    EXPECT_EQ(messages, 0);  // "x" is no number
 }
 
 TEST(SingleInstance, SecondStartOfTheProgramExitsAtOnceWithZero) {
