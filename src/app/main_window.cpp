@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QProcess>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
 #include <QStackedWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -85,6 +87,22 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
                 if (name == QLatin1String(message_name::kLightControlRequest)) lightControlRequest(wParam, lParam);
             });
     connect(&m_cooperation, &Cooperation::sleeping, this, &MainWindow::systemSleep);
+    // A monitor that changes size, or a move to another one, re-fits the window.
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] { QTimer::singleShot(0, this, &MainWindow::refitToScreen); });
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (QWindow* handle = windowHandle(); handle && !m_screenWatched) {
+        m_screenWatched = true;
+        connect(handle, &QWindow::screenChanged, this, [this](QScreen* s) {
+            if (s) connect(s, &QScreen::availableGeometryChanged, this, &MainWindow::refitToScreen, Qt::UniqueConnection);
+            refitToScreen();
+        });
+        if (QScreen* s = handle->screen()) {
+            connect(s, &QScreen::availableGeometryChanged, this, &MainWindow::refitToScreen, Qt::UniqueConnection);
+        }
+    }
 }
 
 MainWindow::~MainWindow() { shutdown(); }
@@ -155,14 +173,22 @@ void MainWindow::bringToFront() {
     if (m_stopped) return;
     m_list->updateNoDeviceNotice();
     m_list->setWindowHidden(false);
-    if (!m_shownOnce && screen()) {
-        move(screen()->availableGeometry().center() - rect().center());
-    }
+    if (!m_shownOnce) refitToScreen();
     if (!m_shownOnce) debugLog("window shown");
     m_shownOnce = true;
     showNormal();
     raise();
     activateWindow();
+}
+
+// Keeps the window on its monitor: at most the monitor's free area, centred on it. Qt scales the window for
+// each screen's pixel density itself.
+void MainWindow::refitToScreen() {
+    QScreen* current = screen();
+    if (!current) return;
+    const QRect area = current->availableGeometry();
+    resize(size().boundedTo(area.size()));
+    move(area.center() - rect().center());
 }
 
 void MainWindow::hideToTray() {

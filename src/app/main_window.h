@@ -58,12 +58,14 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     using Handler = void (MainWindow::*)(const Route&, const ui::Notification&);
     static const std::array<Handler, kOperationCount>& handlers();
 
     void bringToFront();
+    void refitToScreen();
     void hideToTray();
     void toggleFromTray();
     void setLightControl(bool on, bool announce);
@@ -99,6 +101,7 @@ private:
     bool m_systemAwake = true;
     Cooperation m_cooperation;
     bool m_shownOnce = false;
+    bool m_screenWatched = false;
     bool m_stopped = false;
 };
 
