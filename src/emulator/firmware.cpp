@@ -17,14 +17,14 @@ enum class Access : uint8_t {
     Link,     ///< QueryLink: byte 8 = 0xFF while the device answers
 };
 
-struct CommandSpec {
+struct CommandRule {
     uint8_t code;
     Access access;
     Region region;
 };
 
 // clang-format off
-constexpr auto kCommands = std::to_array<CommandSpec>({
+constexpr auto kCommands = std::to_array<CommandRule>({
     {0x01, Access::Control, Region::Info},          // Begin
     {0x02, Access::Control, Region::Info},          // End: the settings are committed
     {0x1C, Access::Control, Region::Info},          // AnnounceLightControl
@@ -45,9 +45,9 @@ constexpr auto kCommands = std::to_array<CommandSpec>({
 
 constexpr uint8_t kEndCode = 0x02;
 
-const CommandSpec* findCommand(uint8_t code) {
+const CommandRule* findCommand(uint8_t code) {
     const auto* it = std::find_if(kCommands.begin(), kCommands.end(),
-                                  [code](const CommandSpec& spec) { return spec.code == code; });
+                                  [code](const CommandRule& rule) { return rule.code == code; });
     return it == kCommands.end() ? nullptr : it;
 }
 
@@ -99,7 +99,7 @@ Report Firmware::execute(const Report& request, std::optional<uint8_t> refuseWit
 }
 
 uint8_t Firmware::transfer(const Report& request, Report& reply) {
-    const CommandSpec* command = findCommand(request[3]);
+    const CommandRule* command = findCommand(request[3]);
     if (!command) return kStatusUnsupported;
     const size_t length = request[4];
     const size_t offset = static_cast<size_t>(request[5] | (request[6] << 8));
