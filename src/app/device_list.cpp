@@ -24,6 +24,11 @@ const InterfaceRow* partnerRow(int slot) {
     return partner.partnerSlot == slot ? &partner : nullptr;
 }
 
+// A channel's interface for one way of attachment.
+HidInterface& interfaceFor(CommandChannel& channel, bool receiver) {
+    return receiver ? channel.receiverInterface() : channel.cableInterface();
+}
+
 const char* arrivalText(uint16_t typeCode) {
     switch (cableTwin(typeCode)) {
         case type_code::kKeyboard: return "添加一个键盘设备";
@@ -202,24 +207,22 @@ void DeviceList::Attach(int slot, const DeviceSlot& s) {
         DeviceSlotPage* page = pageWithIdentity(pageRow);
         if (!page) return;
         CommandChannel& notify = page->device->notificationChannel();
-        HidInterface& hid = isReceiverType(s.row.typeCode) ? notify.receiverInterface() : notify.cableInterface();
-        if (hid.Open(s.path, true, false, true, false)) notify.setConnected(true);
+        if (interfaceFor(notify, isReceiverType(s.row.typeCode)).Open(s.path, true, false, true, false)) {
+            notify.setConnected(true);
+        }
         return;
     }
-    if (const InterfaceRow* partner = partnerRow(slot)) {
-        const DeviceSlot other = m_slots.slot(static_cast<int>(s.row.partnerSlot));
-        if (other.row.inUse && partner) {
-            if (!isReceiverType(s.row.typeCode)) SwitchAttachment(slot);
-            return;
-        }
+    // Already attached the other way: a cable takes over from the receiver; a receiver waits.
+    if (partnerRow(slot) && m_slots.slot(static_cast<int>(s.row.partnerSlot)).row.inUse) {
+        if (!isReceiverType(s.row.typeCode)) SwitchAttachment(slot);
+        return;
     }
     DeviceSlotPage* page = pageWithIdentity(pageRow);
     if (!page) return;
     CommandChannel& channel = page->device->commandChannel();
     if (channel.connected()) return;
     const bool receiver = isReceiverType(s.row.typeCode);
-    HidInterface& hid = receiver ? channel.receiverInterface() : channel.cableInterface();
-    if (!hid.Open(s.path, true, true, true, false)) return;
+    if (!interfaceFor(channel, receiver).Open(s.path, true, true, true, false)) return;
     channel.setConnected(true);
     channel.SetMode(receiver ? 2 : 1);
     page->device->SetIdentity(pageRow);
@@ -230,15 +233,14 @@ void DeviceList::Attach(int slot, const DeviceSlot& s) {
 }
 
 void DeviceList::Removal(int slot) {
-    const DeviceSlot& row = DeviceSlot{kInterfaceTable[static_cast<size_t>(slot)], {}};
+    // The slot is free again by now: its table row tells what it was.
+    const DeviceSlot row{kInterfaceTable[static_cast<size_t>(slot)], {}};
     const InterfaceRow pageRow = pageRowFor(slot, row);
     DeviceSlotPage* page = pageWithIdentity(pageRow);
     if (row.row.role == interface_role::kNotification) {
         if (!page) return;
         CommandChannel& notify = page->device->notificationChannel();
-        HidInterface& hid =
-            isReceiverType(row.row.typeCode) ? notify.receiverInterface() : notify.cableInterface();
-        hid.Close();
+        interfaceFor(notify, isReceiverType(row.row.typeCode)).Close();
         notify.setConnected(notify.cableInterface().isOpen() || notify.receiverInterface().isOpen());
         return;
     }
@@ -271,9 +273,8 @@ void DeviceList::SwitchAttachment(int slot) {
     const std::string path = m_slots.slot(toCable ? cableSlot : receiverSlot).path;
 
     channel.setConnected(false);
-    (toCable ? channel.receiverInterface() : channel.cableInterface()).Close();
-    HidInterface& next = toCable ? channel.cableInterface() : channel.receiverInterface();
-    if (!next.Open(path, true, true, true, false)) return;
+    interfaceFor(channel, toCable).Close();
+    if (!interfaceFor(channel, !toCable).Open(path, true, true, true, false)) return;
     channel.setConnected(true);
     if (toCable) {
         channel.SetMode(1);

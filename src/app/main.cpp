@@ -33,9 +33,11 @@ std::unique_ptr<HidBackend> makeBackend() {
     options.transport = emu::Transport::SocketPair;
     options.stateDirectory = qEnvironmentVariable("HALVERN_EMULATOR_STATE").toStdString();
     auto emulator = std::make_unique<emu::Emulator>(options);
-    for (const QByteArray& name : list.split(',')) {
-        const auto id = emu::parseDeviceName(name.trimmed().toStdString());
-        if (id && !emulator->device(id->product, id->attachment)) (void)emulator->attach(id->product, id->attachment);
+    if (!emulator->setupError().empty()) qWarning("%s", emulator->setupError().c_str());
+    std::vector<std::string> names;
+    for (const QByteArray& name : list.split(',')) names.push_back(name.trimmed().toStdString());
+    for (const std::string& unknown : emu::attachNamed(*emulator, names)) {
+        qWarning("HALVERN_EMULATE: unknown device %s", unknown.c_str());
     }
     return emulator;
 }

@@ -8,6 +8,8 @@
 namespace halvern::app {
 namespace {
 
+constexpr qint64 kMaxPending = 4096;  // bytes a client may have waiting
+
 QString runtimeFolder() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty()) folder = QDir::tempPath();
@@ -37,7 +39,13 @@ bool SingleInstance::acquire() {
     connect(m_server.get(), &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            socket->setReadBufferSize(kMaxPending);
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                // A client that sends more than a few lines' worth without a line end is cut off.
+                if (!socket->canReadLine() && socket->bytesAvailable() >= kMaxPending) {
+                    socket->abort();
+                    return;
+                }
                 // One line per message: "<name> <wParam> <lParam>"; anything else is ignored.
                 while (socket->canReadLine()) {
                     const QList<QByteArray> parts = socket->readLine(256).trimmed().split(' ');

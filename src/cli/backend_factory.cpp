@@ -16,12 +16,7 @@ std::unique_ptr<HidBackend> makeBackend(const GlobalOptions& options, std::ostre
         err << "halvernctl: " << emulator->setupError() << '\n';
         return nullptr;
     }
-    for (const std::string& name : options.emulate) {
-        const auto id = emu::parseDeviceName(name);
-        if (id && !emulator->device(id->product, id->attachment)) {
-            (void)emulator->attach(id->product, id->attachment);
-        }
-    }
+    (void)emu::attachNamed(*emulator, options.emulate);  // the names were checked with the options
     return emulator;
 }
 

@@ -174,4 +174,17 @@ std::unique_ptr<HidNode> Emulator::openNode(std::string_view path, bool write) {
     return openInProcessNode(std::move(device), address->interfaceNumber, write);
 }
 
+std::vector<std::string> attachNamed(Emulator& emulator, const std::vector<std::string>& names) {
+    std::vector<std::string> unknown;
+    for (const std::string& name : names) {
+        const auto id = parseDeviceName(name);
+        if (!id) {
+            unknown.push_back(name);
+        } else if (!emulator.device(id->product, id->attachment)) {
+            (void)emulator.attach(id->product, id->attachment);
+        }
+    }
+    return unknown;
+}
+
 }  // namespace halvern::emu

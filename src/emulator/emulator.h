@@ -110,4 +110,8 @@ private:
     std::vector<std::shared_ptr<VirtualDevice>> m_devices;
 };
 
+/// Attaches every device named in `names` ("mouse", "mouse-receiver", ...) that is not attached yet.
+/// Returns the names it did not know (nothing was attached for those).
+std::vector<std::string> attachNamed(Emulator& emulator, const std::vector<std::string>& names);
+
 }  // namespace halvern::emu
