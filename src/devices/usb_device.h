@@ -26,6 +26,9 @@ struct DeviceEvents {
     std::function<void(unsigned message, intptr_t wParam, intptr_t lParam)> postMessage;
     /// Status bytes for the page's power widget.
     std::function<void(std::span<const uint8_t> report)> showPower;
+    /// The device's settings changed (ShowSettings): the page shows them again. Called on the interface
+    /// thread.
+    std::function<void()> settingsShown;
 };
 
 /// The light settings record the base keeps: mode, brightness, speed, direction, colourful flag, colour,
@@ -109,6 +112,7 @@ public:
     [[nodiscard]] CommandChannel& commandChannel() { return m_command; }
     [[nodiscard]] CommandChannel& notificationChannel() { return m_notification; }
     [[nodiscard]] std::array<uint8_t, CommandChannel::kInfoSize>& info() { return m_info; }
+    [[nodiscard]] const std::array<uint8_t, CommandChannel::kInfoSize>& info() const { return m_info; }
     [[nodiscard]] const std::string& pageLayout() const { return m_pageLayout; }
     [[nodiscard]] const std::string& profileName() const { return m_profileName; }
     [[nodiscard]] const std::string& kindName() const { return m_kindName; }

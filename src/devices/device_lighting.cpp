@@ -1,0 +1,37 @@
+#include "devices/device_lighting.h"
+
+#include "devices/usb_device.h"
+
+namespace halvern {
+
+DeviceLighting::DeviceLighting(DeviceKind kind) : m_engine(kind), m_snapshot(m_engine.frame().size()) {}
+
+DeviceLighting::~DeviceLighting() { stop(); }
+
+void DeviceLighting::start() {
+    std::scoped_lock lock(m_mutex);
+    m_thread.reset();
+    m_engine.start(steadyMillis());
+    m_thread = std::make_unique<LightingThread>(m_engine);
+}
+
+void DeviceLighting::stop() {
+    std::scoped_lock lock(m_mutex);
+    m_thread.reset();
+}
+
+void DeviceLighting::copyFrameTo(CMerivexUSBDevice& device) {
+    {
+        std::scoped_lock lock(m_mutex);
+        if (m_thread) {
+            m_thread->snapshot(m_snapshot);
+        } else {
+            m_engine.runDue(steadyMillis());
+            m_snapshot = m_engine.frame();
+        }
+    }
+    const int count = std::min(device.ledCount(), static_cast<int>(m_snapshot.size()));
+    for (int i = 0; i < count; ++i) device.SetLedColour(i, m_snapshot.word(static_cast<size_t>(i)));
+}
+
+}  // namespace halvern

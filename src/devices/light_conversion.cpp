@@ -1,0 +1,41 @@
+#include "devices/light_conversion.h"
+
+#include <algorithm>
+
+namespace halvern {
+
+LightSettings ToEngineSettings(const LightSetting& light, const AudioLightInfo& audio) {
+    LightSettings s;
+    s.mode = light.mode;
+    s.brightnessLevel = light.brightness;
+    s.speedLevel = light.speed;
+    s.direction = light.direction;
+    s.colourful = light.multiColor;
+    s.colour = {light.red, light.green, light.blue};
+    s.music = MusicSettings::make(audio.audioMode, {audio.bkColorR, audio.bkColorG, audio.bkColorB},
+                                  {audio.fgColorR, audio.fgColorG, audio.fgColorB}, audio.sevenColorFlag != 0);
+    return s;
+}
+
+std::vector<LedLightEntry> ToLedLightList(const std::vector<LightSetting>& list) {
+    std::vector<LedLightEntry> entries;
+    entries.reserve(list.size());
+    for (const LightSetting& l : list) {
+        entries.push_back({l.mode, l.brightness, l.speed, l.direction, l.multiColor, {l.red, l.green, l.blue},
+                           l.enabled != 0});
+    }
+    return entries;
+}
+
+std::vector<SequenceStep> ToSequence(const std::vector<EffectFrame>& frames) {
+    std::vector<SequenceStep> steps;
+    steps.reserve(frames.size());
+    for (const EffectFrame& f : frames) {
+        const LightSetting& l = f.light;
+        steps.push_back({l.mode, l.brightness, l.speed, l.direction, l.multiColor, {l.red, l.green, l.blue},
+                         static_cast<uint32_t>(std::max(f.time, 0))});
+    }
+    return steps;
+}
+
+}  // namespace halvern

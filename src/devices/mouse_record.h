@@ -1,0 +1,60 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "profile/profile_records.h"
+
+namespace halvern::mouse_record {
+
+/// The mouse's onboard settings record: 80 bytes are read, the first 75 are written. Record n lives at
+/// offset n × 128 of the settings memory; offset 0 holds the index of the active record.
+inline constexpr size_t kReadSize = 80;
+inline constexpr size_t kWriteSize = 75;
+inline constexpr uint16_t kStride = 128;
+inline constexpr size_t kStageCount = 6;
+inline constexpr size_t kStageOffset = 14;
+inline constexpr size_t kStageSize = 9;
+inline constexpr uint8_t kMaxSpeedLevel = 4;
+inline constexpr size_t kLightModeCount = 12;  ///< mode indices 0-11; higher ones are the user's effects
+
+using Record = std::array<uint8_t, kReadSize>;
+
+/// Everything the record is built from.
+struct Contents {
+    uint8_t firstByte = 0;  ///< the record index the device is told (always 0)
+    uint8_t byte68 = 1;
+    uint16_t screenWidth = 0;
+    uint16_t screenHeight = 0;
+    LightSetting light;                ///< mode index, brightness, speed level, direction, colourful, colour
+    std::span<const int> modeValues;   ///< the device value of each light mode index
+    uint8_t pollingIndex = 0;
+    uint8_t activeStage = 0;
+    std::span<const DpiStage> stages;  ///< up to six; missing stages stay all zero
+    std::span<const CorrectEntry> corrections;
+};
+
+/// The device value of a light mode index: index 12 and above (and any index the list lacks) take the
+/// value of index 0; an empty list writes the index itself.
+[[nodiscard]] uint8_t ModeValue(uint8_t modeIndex, std::span<const int> modeValues);
+/// The mode index of a device value, or nothing when the list does not hold it.
+[[nodiscard]] std::optional<uint8_t> ModeIndex(uint8_t value, std::span<const int> modeValues);
+
+/// Builds the 80-byte record (the device takes its first 75 bytes).
+[[nodiscard]] Record Build(const Contents& contents);
+
+/// What a record read from the device says about the lights and stages.
+struct Reading {
+    LightSetting light;  ///< mode index (or the byte as read when unknown), brightness, speed, colourful, colour
+    uint8_t activeStage = 0;
+    uint8_t pollingIndex = 0;
+};
+
+/// Decodes a record read from the device. The speed is stored inverted (4 − level); the direction is not
+/// taken from the device.
+[[nodiscard]] Reading Read(const Record& record, std::span<const int> modeValues);
+
+}  // namespace halvern::mouse_record

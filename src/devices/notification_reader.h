@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "device/hid_interface.h"
+#include "devices/worker_thread.h"
+
+namespace halvern {
+
+/// Reads a device's own change reports (profile or DPI buttons, key presses) from one notification
+/// interface on a thread of its own and hands each report's notification code to a handler, on that
+/// thread. The handler must only record the change and ask the interface thread to act.
+///
+/// The thread sleeps in the interface's read (woken by a report, by the interface being closed, or every
+/// 100 ms to look at its stop request) and, while the interface is closed, on its stop request.
+class NotificationReader {
+public:
+    using Handler = std::function<void(uint16_t code)>;
+
+    /// `exitText` is written to the debug output when the thread ends.
+    NotificationReader(HidInterface& hid, Handler handler, std::string exitText);
+    ~NotificationReader() { stop(); }
+    NotificationReader(const NotificationReader&) = delete;
+    NotificationReader& operator=(const NotificationReader&) = delete;
+
+    void start();
+    /// Stops the thread within 500 ms.
+    void stop();
+    [[nodiscard]] bool running() const { return m_thread.running(); }
+
+private:
+    void run(const std::stop_token& token);
+
+    HidInterface& m_hid;
+    Handler m_handler;
+    std::string m_exitText;
+    WorkerThread m_thread;
+};
+
+}  // namespace halvern

@@ -1,0 +1,369 @@
+// The mouse device object against the emulated mouse: cable and receiver, in-process and over a socket pair.
+
+#include "devices/mouse_device.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "device/interface_scan.h"
+#include "emulator/emulator.h"
+#include "input/macro_store.h"
+#include "temp_env.h"
+
+namespace halvern {
+namespace {
+
+using namespace std::chrono_literals;
+using emu::Attachment;
+using emu::Product;
+using emu::Region;
+
+struct Setup {
+    emu::Transport transport;
+    Attachment attachment;
+};
+
+std::string setupName(const ::testing::TestParamInfo<Setup>& info) {
+    return std::string(info.param.transport == emu::Transport::InProcess ? "InProcess" : "SocketPair") +
+           (info.param.attachment == Attachment::Cable ? "Cable" : "Receiver");
+}
+
+// One parsed capture line: direction and bytes.
+struct CapturedReport {
+    std::string direction;
+    std::vector<uint8_t> bytes;
+};
+
+class MouseDeviceTest : public ::testing::TestWithParam<Setup> {
+protected:
+    MouseDeviceTest()
+        : xdg("XDG_DATA_HOME", data.path().string()),
+          emulator(emu::EmulatorOptions{GetParam().transport, {}, data.path() / "capture.txt"}) {}
+
+    void SetUp() override {
+        mouse = emulator.attach(Product::Mouse, GetParam().attachment);
+        ASSERT_TRUE(mouse);
+    }
+
+    // Opens the mouse the way the device list does and activates the page.
+    void connect(bool activate = true) {
+        DeviceSlotList slots = makeDeviceSlotList();
+        HidInterface probe(emulator);
+        const auto claimed = claimNewInterfaces(probe, slots);
+        ASSERT_TRUE(claimed);
+        const bool viaReceiver = GetParam().attachment == Attachment::Receiver;
+        for (const auto& c : *claimed) {
+            CommandChannel& channel =
+                c.role == interface_role::kCommand ? device.commandChannel() : device.notificationChannel();
+            HidInterface& hid = viaReceiver ? channel.receiverInterface() : channel.cableInterface();
+            ASSERT_TRUE(hid.Open(c.path, true, true, true, false));
+            channel.setConnected(true);
+            channel.SetMode(viaReceiver ? 2 : 1);
+            if (c.role == interface_role::kCommand) device.SetIdentity(kInterfaceTable[c.slot]);
+        }
+        device.commandChannel().setTimeouts(300, 300);
+        device.SetKindName("mouse");
+        device.SetKindId(1);
+        device.SetLedCount(6);
+        if (activate) device.ActivatePage();
+    }
+
+    // Reports recorded since `mark` lines, without the link queries of the receiver.
+    std::vector<CapturedReport> capturedSince(size_t mark) const {
+        std::ifstream in(data.path() / "capture.txt");
+        std::vector<CapturedReport> reports;
+        std::string line;
+        for (size_t n = 0; std::getline(in, line); ++n) {
+            if (n < mark) continue;
+            std::istringstream words(line);
+            CapturedReport r;
+            std::string name, hex;
+            words >> r.direction >> name;
+            while (words >> hex) r.bytes.push_back(static_cast<uint8_t>(std::stoul(hex, nullptr, 16)));
+            if (r.bytes.size() > 3 && r.bytes[3] == 0xAA) continue;
+            reports.push_back(std::move(r));
+        }
+        return reports;
+    }
+
+    size_t lineCount() const {
+        std::ifstream in(data.path() / "capture.txt");
+        size_t n = 0;
+        std::string line;
+        while (std::getline(in, line)) ++n;
+        return n;
+    }
+
+    std::vector<uint8_t> settings(size_t from, size_t count) const {
+        const auto region = mouse->firmware().region(Region::Settings);
+        return {region.begin() + static_cast<long>(from), region.begin() + static_cast<long>(from + count)};
+    }
+
+    bool viaReceiver() const { return GetParam().attachment == Attachment::Receiver; }
+
+    test::TempDir data;
+    test::ScopedEnv xdg;
+    emu::Emulator emulator;
+    std::shared_ptr<emu::VirtualDevice> mouse;
+    CMerivexMouseDevice device{emulator};
+};
+
+TEST_P(MouseDeviceTest, ActivationReadsTheMouseAndMapsItsButtons) {
+    connect();
+    EXPECT_EQ(device.factoryTable().size(), 12u * 3);
+    // The emulated mouse keeps its buttons in an order of its own (slot 5 unused).
+    const std::array<uint8_t, 11> slots{1, 0, 2, 4, 3, 7, 6, 11, 10, 8, 9};
+    EXPECT_EQ(device.buttonSlots(), slots);
+    EXPECT_EQ(device.settings().activeStage, 1);  // from the mouse's record
+    EXPECT_EQ(device.settings().stages.size(), 6u);
+    EXPECT_EQ(device.keyList().size(), 11u);
+    EXPECT_EQ(device.dpiScale().sensor, 0x3325);
+    EXPECT_EQ(device.dpiScale().highest, 198);
+    // The profile list and the profile file exist now.
+    EXPECT_TRUE(std::filesystem::exists(data.path() / "Halvern/mouse/ProfileList.ini"));
+    EXPECT_TRUE(std::filesystem::exists(device.profile().GetProfilePath()));
+}
+
+TEST_P(MouseDeviceTest, DraggingAStageWritesOneRecordBetweenBeginAndEnd) {
+    connect();
+    const size_t mark = lineCount();
+    const int result = device.ChangeSettings([](MouseSettings& s) { s.stages[2].dpiX = s.stages[2].dpiY = 40; }, 2560,
+                                             1440);
+    ASSERT_EQ(result, 1);
+
+    const auto reports = capturedSince(mark);
+    std::vector<CapturedReport> out;
+    for (const auto& r : reports) {
+        if (r.direction == "OUT") out.push_back(r);
+    }
+    const size_t chunks = viaReceiver() ? 4 : 2;
+    ASSERT_EQ(out.size(), chunks + 2);
+    EXPECT_EQ(out.front().bytes[3], 0x01);
+    EXPECT_EQ(out.back().bytes[3], 0x02);
+    size_t total = 0;
+    for (size_t i = 1; i <= chunks; ++i) {
+        const auto& bytes = out[i].bytes;
+        EXPECT_EQ(bytes[0], 0x04);
+        EXPECT_EQ(bytes[3], 0x06);
+        EXPECT_EQ(bytes[5] | bytes[6] << 8, total);  // offsets follow each other from 0
+        total += bytes[4];
+    }
+    EXPECT_EQ(total, 75u);
+
+    const auto record = settings(0, 80);
+    EXPECT_EQ(record[0], 0);
+    EXPECT_EQ(record[14 + 9 * 2 + 2], 40);  // stage 2 X
+    EXPECT_EQ(record[14 + 9 * 2 + 4], 40);  // stage 2 Y
+    EXPECT_EQ(record[68], 1);
+    EXPECT_EQ(record[69] | record[70] << 8, 2560);
+    EXPECT_EQ(record[71] | record[72] << 8, 1440);
+
+    // The profile file holds the stage too.
+    CMouseProfiledata reread;
+    reread.SetDefaultPath(device.DefaultDataFile());
+    (void)reread.LoadDeviceRecord(device.profile().GetProfilePath());
+    EXPECT_EQ(reread.GetDpiStages().at(2).dpiX, 40);
+}
+
+TEST_P(MouseDeviceTest, RecordBytesFollowTheSettings) {
+    connect();
+    ASSERT_EQ(device.ChangeSettings(
+                  [](MouseSettings& s) {
+                      s.light.speed = 0;
+                      s.light.mode = 3;
+                      s.light.brightness = 2;
+                      s.system.reportRate = 4;
+                      s.activeStage = 5;
+                  },
+                  1920, 1080),
+              1);
+    const auto record = settings(0, 13);
+    EXPECT_EQ(record[3], 4);  // speed level 0 is stored as 4
+    EXPECT_EQ(record[1], device.lightLists().values.at(3));
+    EXPECT_EQ(record[2], 2);
+    EXPECT_EQ(record[11], 4);
+    EXPECT_EQ(record[12], 5);
+
+    // A mode above the mouse's own is written as mode 0's device value.
+    ASSERT_EQ(device.ChangeSettings([](MouseSettings& s) { s.light.mode = 14; }, 1920, 1080), 1);
+    EXPECT_EQ(settings(1, 1)[0], device.lightLists().values.at(0));
+}
+
+TEST_P(MouseDeviceTest, ReadingTheStateTakesLightAndStageFromTheMouse) {
+    const std::array<uint8_t, 4> light{0x05, 3, 1, 0};  // mode value 5, brightness 3, stored speed 1, direction
+    ASSERT_TRUE(mouse->firmware().poke(Region::Settings, 1, light));
+    const std::array<uint8_t, 1> stage{4};
+    ASSERT_TRUE(mouse->firmware().poke(Region::Settings, 12, stage));
+    connect();
+    EXPECT_EQ(device.settings().light.speed, 3);  // 4 − 1
+    EXPECT_EQ(device.settings().light.brightness, 3);
+    EXPECT_EQ(device.settings().light.mode, 5);  // the index whose device value is 5
+    EXPECT_EQ(device.settings().activeStage, 4);
+    EXPECT_EQ(device.profile().GetActiveStage(), 4);
+}
+
+TEST_P(MouseDeviceTest, AButtonMissingFromTheFactoryTableIsNeverWritten) {
+    // Slot 8 held button 9's code; the mouse now has something else there.
+    const std::array<uint8_t, 3> other{0x55, 0x66, 0x77};
+    ASSERT_TRUE(mouse->firmware().poke(Region::KeyTable, 8 * 3, other));
+    connect();
+    EXPECT_FALSE(device.buttonPresent(9));
+    EXPECT_EQ(device.buttonSlots()[9], CMerivexMouseDevice::kAbsentMarker);
+
+    KeyListEntry entry = device.keyList().at(9);
+    entry.current = {9, 0x20, 0x00, 0x04};
+    device.SetKeyAssignment(9, entry);
+    KeyListEntry left = device.keyList().at(0);
+    left.current = {0, 0x20, 0x01, 0x04};
+    ASSERT_EQ(device.SetKeyAssignment(0, left), 1);
+
+    const auto table = mouse->firmware().region(Region::KeyTable);
+    EXPECT_EQ(table[8 * 3], 0x55);
+    EXPECT_EQ(table[8 * 3 + 2], 0x77);
+    EXPECT_EQ(table[1 * 3], 0x20);  // the left button's slot took Ctrl+A
+    EXPECT_EQ(table[1 * 3 + 1], 0x01);
+    EXPECT_EQ(table[1 * 3 + 2], 0x04);
+}
+
+TEST_P(MouseDeviceTest, MacrosAreWrittenInFirstUseOrderAndTooLargeImagesAreRefused) {
+    connect();
+    MacroStore store(device.UserFolder());
+    (void)store.AddMacro();
+    ASSERT_FALSE(store.AddMacro().empty());
+    const MacroEvent press{true, 0x04, 10, 20};
+    ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>{press, press}));
+    ASSERT_TRUE(store.SaveMacro(1, std::vector<MacroEvent>{press}));
+    device.ShowSettings();  // reads the macro list
+
+    // Button 3 plays macro 1, button 4 macro 0: macro 1 is packed first and becomes number 0.
+    KeyListEntry e3 = device.keyList().at(3);
+    e3.current = {3, 0x70, 1, 0};
+    ASSERT_EQ(device.SetKeyAssignment(3, e3), 1);
+    KeyListEntry e4 = device.keyList().at(4);
+    e4.current = {4, 0x71, 0, 3};
+    ASSERT_EQ(device.SetKeyAssignment(4, e4), 1);
+    EXPECT_EQ(device.ListUsedMacros(), (std::vector<uint8_t>{1, 0}));
+    const auto table = mouse->firmware().region(Region::KeyTable);
+    EXPECT_EQ(table[4 * 3 + 0], 0x70);  // button 3 (slot 4)
+    EXPECT_EQ(table[4 * 3 + 1], 0);
+    EXPECT_EQ(table[3 * 3 + 0], 0x71);  // button 4 (slot 3)
+    EXPECT_EQ(table[3 * 3 + 1], 1);
+    EXPECT_EQ(table[3 * 3 + 2], 3);
+    const auto image = mouse->firmware().region(Region::Macro);
+    const std::vector<uint8_t> head(image.begin(), image.begin() + 6);
+    EXPECT_EQ(head, (std::vector<uint8_t>{0xAA, 0x55, 16 + 12 + 12, 0, 2, 0}));
+    EXPECT_EQ(image[16], 20);  // block of macro 1 first: right after the two offsets
+    EXPECT_EQ(image[20], 1);   // one event
+
+    // The mouse holds 32 × 128 = 4096 bytes. Two macros need 28 bytes plus 4 per event.
+    const unsigned writesBefore = mouse->firmware().commandCount(0x15);
+    ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>(1018 - 1, press)));  // 28 + 4 × 1018 = 4100: 4 bytes over
+    EXPECT_EQ(device.WriteMacros(device.ListUsedMacros()), 2);
+    ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>(1016, press)));  // 28 + 4 × 1017 = 4096: fits exactly
+    EXPECT_EQ(device.WriteMacros({1, 0}), 0);
+    EXPECT_EQ(mouse->firmware().commandCount(0x15), writesBefore + (viaReceiver() ? 171u : 74u));
+    ASSERT_TRUE(store.SaveMacro(1, std::vector<MacroEvent>{}));
+    ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>(1019, press)));  // one macro: 22 + 4 × 1019 = 4098, 2 over
+    EXPECT_EQ(device.WriteMacros({0}), 1);
+}
+
+TEST_P(MouseDeviceTest, AssignmentsOfRemovedMacrosAreReset) {
+    connect();
+    MacroStore store(device.UserFolder());
+    (void)store.AddMacro();
+    (void)store.AddMacro();
+    device.ShowSettings();
+    KeyListEntry e2 = device.keyList().at(2);
+    e2.current = {2, 0x70, 1, 0};
+    device.SetKeyAssignment(2, e2);
+    ASSERT_EQ(device.keyList().at(2).current.type, 0x70);
+
+    ASSERT_EQ(store.DeleteMacro(1), 1);
+    device.CheckMacroAssignments();
+    EXPECT_EQ(device.keyList().at(2).current, device.keyList().at(2).defaults);
+    CMouseProfiledata reread;
+    reread.SetDefaultPath(device.DefaultDataFile());
+    (void)reread.LoadDeviceRecord(device.profile().GetProfilePath());
+    EXPECT_EQ(reread.GetKeyList().at(2).current.type, 0x10);
+
+    // With no macros left, a macro assignment is written as the button's default.
+    e2.current = {2, 0x70, 0, 0};
+    ASSERT_EQ(store.DeleteMacro(0), 0);
+    device.SetKeyAssignment(2, e2);
+    const auto table = mouse->firmware().region(Region::KeyTable);
+    EXPECT_EQ(table[2 * 3], 0x10);
+    EXPECT_EQ(table[2 * 3 + 1], 0x04);
+}
+
+TEST_P(MouseDeviceTest, NotificationsSetRecordAndStageAndAskForARefresh) {
+    std::vector<std::pair<int, int>> timers;
+    std::mutex timersMutex;
+    device.SetEvents({[&](int id, int delay) {
+                          std::scoped_lock lock(timersMutex);
+                          timers.emplace_back(id, delay);
+                      },
+                      {}, {}, {}});
+    connect();
+    ASSERT_TRUE(mouse->emitNotification(0x1123));
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (device.activeRecord() != 3 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(2ms);
+    }
+    EXPECT_EQ(device.activeRecord(), 3);
+    EXPECT_EQ(device.reportedStage(), 2);
+    ASSERT_TRUE(mouse->emitNotification(0x0401));
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::scoped_lock lock(timersMutex);
+        if (timers.size() >= 2) break;
+    }
+    std::scoped_lock lock(timersMutex);
+    ASSERT_GE(timers.size(), 2u);
+    EXPECT_EQ(timers[0], std::make_pair(1002, 0));
+    EXPECT_EQ(timers[1], std::make_pair(1002, 50));
+}
+
+TEST_P(MouseDeviceTest, AMouseThatDoesNotAnswerKeepsThePageAsItWas) {
+    connect();
+    const MouseSettings before = device.settings();
+    const unsigned writes = mouse->firmware().commandCount(0x06);
+    if (viaReceiver()) {
+        mouse->setLinkUp(false);
+    } else {
+        mouse->setFaults({.replyStatus = 0xFF});
+    }
+    EXPECT_EQ(device.ChangeSettings([](MouseSettings& s) { s.stages[2].dpiX = 77; }, 1920, 1080), 0);
+    EXPECT_EQ(device.settings(), before);
+    CMouseProfiledata reread;
+    reread.SetDefaultPath(device.DefaultDataFile());
+    (void)reread.LoadDeviceRecord(device.profile().GetProfilePath());
+    EXPECT_EQ(reread.GetDpiStages().at(2), before.stages.at(2));
+    if (viaReceiver()) {
+        EXPECT_EQ(mouse->firmware().commandCount(0x06), writes);  // left alone: nothing was sent
+        EXPECT_EQ(device.ReadDeviceState(), 0);
+        EXPECT_EQ(device.WriteMacros({}), -1);
+    }
+}
+
+TEST_P(MouseDeviceTest, PowerStatusReachesThePage) {
+    std::vector<uint8_t> shown;
+    device.SetEvents({{}, {}, [&](std::span<const uint8_t> status) { shown.assign(status.begin(), status.end()); }, {}});
+    device.SetPowerFlag(true);
+    connect(false);
+    device.SyncWithDevice();
+    ASSERT_EQ(shown.size(), 6u);
+    EXPECT_EQ(shown[3], viaReceiver() ? 1 : 0);
+    EXPECT_EQ(shown[4], 85);  // the emulated battery level
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, MouseDeviceTest,
+                         ::testing::Values(Setup{emu::Transport::InProcess, Attachment::Cable},
+                                           Setup{emu::Transport::InProcess, Attachment::Receiver},
+                                           Setup{emu::Transport::SocketPair, Attachment::Cable},
+                                           Setup{emu::Transport::SocketPair, Attachment::Receiver}),
+                         setupName);
+
+}  // namespace
+}  // namespace halvern
