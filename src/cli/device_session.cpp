@@ -1,5 +1,6 @@
 #include "cli/device_session.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -13,6 +14,16 @@ constexpr std::array<KindChoice, 4> kKinds{{
     {"headset", type_code::kHeadset, 0},
 }};
 
+/// The kind's command interface among the claimed ones: cable form first. Null when there is none.
+const ClaimedInterface* chooseCommand(const std::vector<ClaimedInterface>& claimed, const KindChoice& kind) {
+    for (uint16_t type : {kind.cableType, kind.receiverType}) {
+        for (const auto& c : claimed) {
+            if (type != 0 && c.typeCode == type && c.role == interface_role::kCommand) return &c;
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 const KindChoice* findKindChoice(std::string_view name) {
@@ -22,45 +33,52 @@ const KindChoice* findKindChoice(std::string_view name) {
     return nullptr;
 }
 
-std::unique_ptr<DeviceSession> DeviceSession::open(HidBackend& backend, const KindChoice& kind,
-                                                   std::ostream& err) {
+std::string FoundDevice::describe() const {
+    char ids[16];
+    std::snprintf(ids, sizeof ids, "%04x:%04x", command.attributes.vendorId, command.attributes.productId);
+    return std::string(ids) + (viaReceiver ? " through its receiver" : " on its cable") + " (" + command.path +
+           ")";
+}
+
+const InterfaceRow& FoundDevice::row() const {
+    // The scan only hands out slots of the table; an index outside it would be a fault of the scan.
+    const size_t slot = command.slot >= 0 ? static_cast<size_t>(command.slot) : 0;
+    return kInterfaceTable[std::min(slot, kInterfaceTable.size() - 1)];
+}
+
+std::optional<FoundDevice> openKindInto(HidBackend& backend, const KindChoice& kind, CommandChannel& channel,
+                                        std::ostream& err) {
     DeviceSlotList slots = makeDeviceSlotList();
     HidInterface probe(backend);
     const auto claimed = claimNewInterfaces(probe, slots);
     if (!claimed) {
         err << "halvernctl: cannot list the HID devices (is udev available?)\n";
-        return nullptr;
+        return std::nullopt;
     }
-    const ClaimedInterface* found = nullptr;
-    for (uint16_t type : {kind.cableType, kind.receiverType}) {
-        for (const auto& c : *claimed) {
-            if (!found && type != 0 && c.typeCode == type && c.role == interface_role::kCommand) found = &c;
-        }
-    }
-    if (!found) {
+    const ClaimedInterface* command = chooseCommand(*claimed, kind);
+    if (!command || command->slot < 0 || static_cast<size_t>(command->slot) >= kInterfaceTable.size()) {
         err << "halvernctl: no " << kind.name << " is attached\n";
-        return nullptr;
+        return std::nullopt;
     }
-    auto session = std::make_unique<DeviceSession>(backend);
-    session->m_command = *found;
-    session->m_viaReceiver = found->typeCode == kind.receiverType;
-    CommandChannel& channel = session->m_channel;
-    HidInterface& hid = session->m_viaReceiver ? channel.receiverInterface() : channel.cableInterface();
-    if (!hid.Open(found->path, true, true, true, false)) {
-        err << "halvernctl: cannot open " << found->path
+    FoundDevice found{*command, command->typeCode == kind.receiverType};
+    HidInterface& hid = found.viaReceiver ? channel.receiverInterface() : channel.cableInterface();
+    if (!hid.Open(found.command.path, true, true, true, false)) {
+        err << "halvernctl: cannot open " << found.command.path
             << " (check the permissions of the device node; see docs/ARCHITECTURE.md on udev rules)\n";
-        return nullptr;
+        return std::nullopt;
     }
-    channel.SetMode(session->m_viaReceiver ? 2 : 1);
+    channel.SetMode(found.viaReceiver ? 2 : 1);
     channel.setConnected(true);
-    return session;
+    return found;
 }
 
-std::string DeviceSession::describe() const {
-    char ids[16];
-    std::snprintf(ids, sizeof ids, "%04x:%04x", m_command.attributes.vendorId, m_command.attributes.productId);
-    return std::string(ids) + (m_viaReceiver ? " through its receiver" : " on its cable") + " (" +
-           m_command.path + ")";
+std::unique_ptr<DeviceSession> DeviceSession::open(HidBackend& backend, const KindChoice& kind,
+                                                   std::ostream& err) {
+    auto session = std::make_unique<DeviceSession>(backend);
+    auto found = openKindInto(backend, kind, session->m_channel, err);
+    if (!found) return nullptr;
+    session->m_found = std::move(*found);
+    return session;
 }
 
 std::string describeResult(int resultCode) {

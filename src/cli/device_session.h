@@ -19,8 +19,27 @@ struct KindChoice {
 };
 [[nodiscard]] const KindChoice* findKindChoice(std::string_view name);
 
-/// A device's command interface opened into a command channel the way a page opens it: cable form when
-/// present, else the receiver form (mode 2).
+/// A kind's command interface as one scan found it: the cable form when present, else the receiver form.
+struct FoundDevice {
+    ClaimedInterface command;
+    bool viaReceiver = false;
+
+    /// "vvvv:pppp on its cable (path)" or "... through its receiver (path)".
+    [[nodiscard]] std::string describe() const;
+    /// The row of the supported-device table the command interface was claimed for.
+    [[nodiscard]] const InterfaceRow& row() const;
+};
+
+/// Opens the kind's command interface into `channel` the way a device page does: a scan claims the
+/// interfaces, the cable form is preferred, and the interface is opened as the channel's cable interface
+/// (mode 1) or receiver interface (mode 2), and the channel marked connected. Serves a bare channel and a
+/// device object's command channel alike. Nothing, with one line on `err`, when no such device is
+/// attached or it cannot be opened.
+[[nodiscard]] std::optional<FoundDevice> openKindInto(HidBackend& backend, const KindChoice& kind,
+                                                      CommandChannel& channel, std::ostream& err);
+
+/// A device's command interface opened into a command channel of its own (for the commands that speak
+/// the protocol directly).
 class DeviceSession {
 public:
     /// Scans the backend and opens the kind's command interface. Nothing, with one line on `err`, when
@@ -29,16 +48,15 @@ public:
                                                              std::ostream& err);
 
     [[nodiscard]] CommandChannel& channel() { return m_channel; }
-    [[nodiscard]] const ClaimedInterface& command() const { return m_command; }
-    [[nodiscard]] bool viaReceiver() const { return m_viaReceiver; }
-    [[nodiscard]] std::string describe() const;
+    [[nodiscard]] const ClaimedInterface& command() const { return m_found.command; }
+    [[nodiscard]] bool viaReceiver() const { return m_found.viaReceiver; }
+    [[nodiscard]] std::string describe() const { return m_found.describe(); }
 
     explicit DeviceSession(HidBackend& backend) : m_channel(backend) {}
 
 private:
     CommandChannel m_channel;
-    ClaimedInterface m_command;
-    bool m_viaReceiver = false;
+    FoundDevice m_found;
 };
 
 /// One sentence for a failed command's result code.

@@ -27,7 +27,17 @@ const char* usageText() {
            "  list                          claimed device slots\n"
            "  info mouse|keyboard|mousepad  the device's information block\n"
            "  effect DEVICE MODE [...]      compute light effect frames offline (see 'effect --help')\n"
-           "  profile KIND VERB [ARG]       profiles of a kind: list, add, copy, delete, rename, select, reset, export, import\n";
+           "  profile KIND VERB [ARG]       profiles of a kind: list, add, copy, delete, rename, select, reset, export, import\n"
+           "  show mouse                    the mouse's light, DPI stages, polling rate, active stage, buttons\n"
+           "  dpi STAGE (--slider P | --dpi D) [--y-slider P | --y-dpi D] [--enable 0|1] [--color RRGGBB]\n"
+           "  dpi-active STAGE              the active DPI stage (0-5)\n"
+           "  polling INDEX                 the polling-rate index (0-4)\n"
+           "  light --mode M [--brightness B] [--speed S] [--direction D] [--multicolor 0|1] [--color RRGGBB]\n"
+           "    (dpi, dpi-active, polling and light take --screen WxH, the screen size written with the\n"
+           "     settings; default 1920x1080)\n"
+           "  key BUTTON TTAABB             a mouse button's assignment (0-10), code as six hex digits\n"
+           "  macro list|add|rename POS NAME|delete POS|import FILE|export POS FILE   the mouse's macros\n"
+           "  write-macros                  the macros the mouse's buttons use, into its memory\n";
 }
 
 std::optional<GlobalOptions> parseGlobalOptions(const std::vector<std::string>& words, std::ostream& err) {

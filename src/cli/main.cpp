@@ -10,6 +10,9 @@
 #include "cli/global_options.h"
 #include "cli/info_command.h"
 #include "cli/list_command.h"
+#include "cli/macro_command.h"
+#include "cli/mouse_command.h"
+#include "cli/show_command.h"
 #include "profile/profile_cli.h"
 #include "cli/backend_factory.h"
 
@@ -44,6 +47,14 @@ constexpr CommandEntry kCommands[] = {
     {"list", runListCommand},
     {"info", runInfoCommand},
     {"profile", profileCommand},
+    {"show", runShowCommand},
+    {"dpi", runDpiCommand},
+    {"dpi-active", runDpiActiveCommand},
+    {"polling", runPollingCommand},
+    {"light", runLightCommand},
+    {"key", runKeyCommand},
+    {"macro", runMacroCommand},
+    {"write-macros", runWriteMacrosCommand},
 #ifdef HALVERN_HAVE_EFFECT_COMMAND
     {"effect", effectCommand},
 #endif

@@ -1,0 +1,196 @@
+#include "cli/macro_command.h"
+
+#include <json/json.h>
+
+#include <array>
+#include <string_view>
+
+#include "cli/cli_support.h"
+#include "cli/mouse_session.h"
+#include "input/macro_store.h"
+#include "profile/data_folders.h"
+
+namespace halvern::cli {
+namespace {
+
+constexpr std::string_view kUsage =
+    "halvernctl macro list | add | rename POSITION NAME | delete POSITION | import FILE | export POSITION FILE";
+
+MacroStore mouseMacros() { return MacroStore(GetDeviceDataFolder("mouse")); }
+
+/// A macro position of the list; nothing, with one usage line, when there is no macro there.
+std::optional<int> position(const CommandContext& context, const MacroStore& store, const std::string& text) {
+    const size_t count = store.LoadMacroList().size();
+    const auto value = parseInteger(text, 0, static_cast<long>(MacroStore::kMaxMacros) - 1);
+    if (value && static_cast<size_t>(*value) < count) return static_cast<int>(*value);
+    (void)usageError(context, "macro",
+                     "no macro at position '" + text + "' (the list holds " + std::to_string(count) + ")", kUsage);
+    return std::nullopt;
+}
+
+int listMacros(const CommandContext& context, MacroStore& store, const CommandArgs&) {
+    const std::vector<MacroEntry> list = store.LoadMacroList();
+    Json::Value rows(Json::arrayValue);
+    for (size_t i = 0; i < list.size(); ++i) {
+        const size_t events = store.LoadMacro(list[i].guid).size();
+        if (context.json) {
+            Json::Value row;
+            row["position"] = static_cast<int>(i);
+            row["name"] = list[i].name;
+            row["guid"] = list[i].guid;
+            row["events"] = static_cast<Json::UInt64>(events);
+            rows.append(row);
+        } else {
+            context.out << i << "  " << list[i].name << "  (" << events << (events == 1 ? " event)\n" : " events)\n");
+        }
+    }
+    if (context.json) context.out << rows.toStyledString();
+    return kExitOk;
+}
+
+int addMacro(const CommandContext& context, MacroStore& store, const CommandArgs&) {
+    const std::string name = store.AddMacro();
+    if (name.empty()) {
+        context.err << "halvernctl: no macro added: the list is full (" << MacroStore::kMaxMacros
+                    << " macros) or cannot be written\n";
+        return kExitDeviceError;
+    }
+    context.out << name << '\n';
+    return kExitOk;
+}
+
+int renameMacro(const CommandContext& context, MacroStore& store, const CommandArgs& words) {
+    const auto at = position(context, store, words[0]);
+    if (!at) return kExitUsage;
+    switch (store.RenameMacro(*at, words[1])) {
+        case RenameResult::kDone: return kExitOk;
+        case RenameResult::kBlank: return usageError(context, "macro", "the new name is blank", kUsage);
+        case RenameResult::kDuplicate:
+            return usageError(context, "macro", "a macro named '" + words[1] + "' exists (letter case aside)", kUsage);
+        case RenameResult::kFailed: break;
+    }
+    context.err << "halvernctl: the macro list cannot be written\n";
+    return kExitDeviceError;
+}
+
+/// Assignments of macro `k` go back to the button's default; those of later macros move up one number.
+/// True when any assignment changed.
+bool dropMacroFromAssignments(std::vector<KeyListEntry>& keys, uint8_t k) {
+    bool changed = false;
+    for (KeyListEntry& entry : keys) {
+        if (!key_table::IsMacroType(entry.current.type) || entry.current.code1 < k) continue;
+        if (entry.current.code1 == k) {
+            const uint16_t keyIndex = entry.current.keyIndex;
+            entry.current = entry.defaults;
+            entry.current.keyIndex = keyIndex;
+        } else {
+            --entry.current.code1;
+        }
+        changed = true;
+    }
+    return changed;
+}
+
+int deleteMacro(const CommandContext& context, MacroStore& store, const CommandArgs& words) {
+    const auto at = position(context, store, words[0]);
+    if (!at) return kExitUsage;
+    auto session = openMouse(context);
+    if (!session) return kExitDeviceError;
+    CMerivexMouseDevice& device = *session->device;
+
+    const std::vector<KeyListEntry> before = device.keyList();
+    std::vector<KeyListEntry> keys = before;
+    const bool changed = dropMacroFromAssignments(keys, static_cast<uint8_t>(*at));
+    if (changed) {
+        device.profile().SetKeyList(keys);
+        device.SaveProfile();
+    }
+    if (store.DeleteMacro(*at) != *at) {
+        if (changed) {
+            device.profile().SetKeyList(before);
+            device.SaveProfile();
+        }
+        context.err << "halvernctl: the macro list cannot be written\n";
+        return kExitDeviceError;
+    }
+    device.ProfileSwitched();  // the page takes the changed assignments and macro names
+    if (!changed) return kExitOk;
+    const int written = device.WriteKeysAndMacros();
+    if (written == -1) {
+        context.err << "halvernctl: the macro is deleted, but the mouse did not take the changed key table and "
+                       "macros (result -1); run 'halvernctl write-macros' when it answers\n";
+        return kExitDeviceError;
+    }
+    return reportMacroWrite(context, written);
+}
+
+int importMacro(const CommandContext& context, MacroStore& store, const CommandArgs& words) {
+    const std::string& file = words[0];
+    const std::string name = store.ImportMacro(file);
+    if (name.empty()) {
+        context.err << "halvernctl: cannot import " << file << " (unreadable, or the list is full)\n";
+        return kExitDeviceError;
+    }
+    context.out << name << '\n';
+    return kExitOk;
+}
+
+int exportMacro(const CommandContext& context, MacroStore& store, const CommandArgs& words) {
+    const auto at = position(context, store, words[0]);
+    if (!at) return kExitUsage;
+    if (store.ExportMacro(*at, words[1])) return kExitOk;
+    context.err << "halvernctl: cannot export macro " << *at << " to " << words[1]
+                << " (a macro has a file only once it holds events, or the target cannot be written)\n";
+    return kExitDeviceError;
+}
+
+struct MacroVerb {
+    std::string_view name;
+    size_t words;  ///< words after the verb
+    int (*run)(const CommandContext&, MacroStore&, const CommandArgs&);
+};
+constexpr std::array<MacroVerb, 6> kVerbs{{
+    {"list", 0, listMacros},
+    {"add", 0, addMacro},
+    {"rename", 2, renameMacro},
+    {"delete", 1, deleteMacro},
+    {"import", 1, importMacro},
+    {"export", 2, exportMacro},
+}};
+
+}  // namespace
+
+int runMacroCommand(const CommandContext& context, const CommandArgs& args) {
+    const MacroVerb* verb = nullptr;
+    for (const MacroVerb& v : kVerbs) {
+        if (!args.empty() && v.name == args[0]) verb = &v;
+    }
+    if (!verb) {
+        return usageError(context, "macro", args.empty() ? "a verb is needed" : "unknown verb '" + args[0] + "'",
+                          kUsage);
+    }
+    const CommandArgs words(args.begin() + 1, args.end());
+    if (words.size() != verb->words) {
+        return usageError(context, "macro",
+                          std::string(verb->name) + " takes " + std::to_string(verb->words) + " argument(s)", kUsage);
+    }
+    MacroStore store = mouseMacros();
+    return verb->run(context, store, words);
+}
+
+int runWriteMacrosCommand(const CommandContext& context, const CommandArgs& args) {
+    if (!args.empty()) return usageError(context, "write-macros", "takes no arguments", "halvernctl write-macros");
+    auto session = openMouse(context);
+    if (!session) return kExitDeviceError;
+    CMerivexMouseDevice& device = *session->device;
+    const std::vector<uint8_t> used = device.ListUsedMacros();
+    const int code = reportMacroWrite(context, device.WriteMacros(used));
+    if (code == kExitOk && device.macroNames().empty()) {
+        context.out << "the macro list is empty: nothing to write\n";
+    } else if (code == kExitOk) {
+        context.out << "wrote " << used.size() << (used.size() == 1 ? " macro" : " macros") << " to the mouse\n";
+    }
+    return code;
+}
+
+}  // namespace halvern::cli

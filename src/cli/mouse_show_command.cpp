@@ -1,0 +1,113 @@
+// `show mouse`: the mouse's state as its page shows it after a refresh.
+
+#include <json/json.h>
+
+#include "cli/cli_support.h"
+#include "cli/mouse_command.h"
+#include "cli/mouse_session.h"
+
+namespace halvern::cli {
+namespace {
+
+constexpr long kFirstUserEffect = 12;
+
+
+std::string modeName(const CMerivexMouseDevice& device, uint8_t mode) {
+    const LightModeLists& lists = device.lightLists();
+    if (mode < kFirstUserEffect) return mode < lists.names.size() ? lists.names[mode] : std::string();
+    const size_t user = mode - kFirstUserEffect;
+    return user < lists.lightNames.size() ? lists.lightNames[user] : std::string();
+}
+
+Json::Value stageJson(const DpiStage& stage, size_t index, const DpiScale& scale) {
+    Json::Value row;
+    row["stage"] = static_cast<int>(index);
+    row["enabled"] = stage.active != 0;
+    row["separateXY"] = stage.xy != 0;
+    row["sliderX"] = stage.dpiX;
+    row["dpiX"] = scale.dpi(stage.dpiX);
+    row["sliderY"] = stage.dpiY;
+    row["dpiY"] = scale.dpi(stage.dpiY);
+    row["color"] = hexTriple(stage.red, stage.green, stage.blue);
+    return row;
+}
+
+std::string buttonCode(const KeyAssignment& a) { return hexTriple(a.type, a.code1, a.code2); }
+
+void printMouseJson(const CommandContext& context, const MouseSession& session) {
+    const CMerivexMouseDevice& device = *session.device;
+    const MouseSettings& s = device.settings();
+    const DpiScale scale = device.dpiScale();
+    Json::Value root;
+    root["device"] = "mouse";
+    root["receiver"] = session.found.viaReceiver;
+    root["path"] = session.found.command.path;
+    Json::Value light;
+    light["mode"] = s.light.mode;
+    light["modeName"] = modeName(device, s.light.mode);
+    light["brightness"] = s.light.brightness;
+    light["speed"] = s.light.speed;
+    light["direction"] = s.light.direction;
+    light["multicolor"] = s.light.multiColor;
+    light["color"] = hexTriple(s.light.red, s.light.green, s.light.blue);
+    root["light"] = light;
+    root["pollingRate"] = s.system.reportRate;
+    root["activeStage"] = s.activeStage;
+    Json::Value stages(Json::arrayValue);
+    for (size_t i = 0; i < s.stages.size(); ++i) stages.append(stageJson(s.stages[i], i, scale));
+    root["stages"] = stages;
+    Json::Value buttons(Json::arrayValue);
+    for (size_t j = 0; j < device.keyList().size(); ++j) {
+        Json::Value row;
+        row["button"] = static_cast<int>(j);
+        row["present"] = device.buttonPresent(j);
+        row["code"] = buttonCode(device.keyList()[j].current);
+        buttons.append(row);
+    }
+    root["buttons"] = buttons;
+    context.out << root.toStyledString();
+}
+
+void printMouseText(const CommandContext& context, const MouseSession& session) {
+    const CMerivexMouseDevice& device = *session.device;
+    const MouseSettings& s = device.settings();
+    const DpiScale scale = device.dpiScale();
+    std::ostream& out = context.out;
+    out << "mouse " << session.found.describe() << '\n';
+    const std::string name = modeName(device, s.light.mode);
+    out << "light: mode " << int{s.light.mode} << (name.empty() ? "" : " " + name) << ", brightness "
+        << int{s.light.brightness} << ", speed " << int{s.light.speed} << ", direction " << int{s.light.direction}
+        << ", multicolor " << int{s.light.multiColor} << ", colour "
+        << hexTriple(s.light.red, s.light.green, s.light.blue) << '\n';
+    out << "polling rate: index " << s.system.reportRate << '\n';
+    out << "active stage: " << s.activeStage << '\n';
+    for (size_t i = 0; i < s.stages.size(); ++i) out << stageLine(s.stages[i], i, s.activeStage, scale) << '\n';
+    for (size_t j = 0; j < device.keyList().size(); ++j) {
+        out << "button " << j << ": " << buttonCode(device.keyList()[j].current)
+            << (device.buttonPresent(j) ? "" : " (not on this mouse)") << '\n';
+    }
+}
+
+}  // namespace
+
+int runShowMouse(const CommandContext& context, const CommandArgs& args) {
+    if (!args.empty()) return usageError(context, "show", "show mouse takes no more words", "halvernctl show mouse");
+    auto session = openMouse(context);
+    if (!session) return kExitDeviceError;
+    CMerivexMouseDevice& device = *session->device;
+    // As a page refresh: the mouse's state, then the lists shown with it.
+    const int read = device.ReadDeviceState();
+    device.ShowSettings();
+    if (read != 1) {
+        context.err << "halvernctl: the mouse did not report its settings (" << describeResult(read) << ")\n";
+        return kExitDeviceError;
+    }
+    if (context.json) {
+        printMouseJson(context, *session);
+    } else {
+        printMouseText(context, *session);
+    }
+    return kExitOk;
+}
+
+}  // namespace halvern::cli

@@ -1,0 +1,39 @@
+#include "cli/show_command.h"
+
+#include <array>
+#include <string_view>
+
+#include "cli/cli_support.h"
+#include "cli/mouse_command.h"
+
+namespace halvern::cli {
+namespace {
+
+struct ShowKind {
+    std::string_view name;
+    int (*show)(const CommandContext&, const CommandArgs&);  ///< gets the words after the kind
+};
+
+constexpr std::array<ShowKind, 1> kShowKinds{{
+    {"mouse", runShowMouse},
+}};
+
+}  // namespace
+
+int runShowCommand(const CommandContext& context, const CommandArgs& args) {
+    const ShowKind* kind = nullptr;
+    for (const ShowKind& k : kShowKinds) {
+        if (!args.empty() && k.name == args[0]) kind = &k;
+    }
+    if (!kind) {
+        std::string kinds;
+        for (const ShowKind& k : kShowKinds) kinds += (kinds.empty() ? "" : "|") + std::string(k.name);
+        context.err << "halvernctl show: "
+                    << (args.empty() ? std::string("a device kind is needed") : "cannot show '" + args[0] + "'")
+                    << "; usage: halvernctl show " << kinds << '\n';
+        return kExitUsage;
+    }
+    return kind->show(context, CommandArgs(args.begin() + 1, args.end()));
+}
+
+}  // namespace halvern::cli
