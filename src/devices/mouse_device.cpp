@@ -305,21 +305,22 @@ int CMerivexMouseDevice::WriteSettings(int slot, int firstByte, int byte68, int 
     return 1;
 }
 
+// The record goes to the mouse before the profile file is written: a refused change then needs no second
+// write to take it back, and the file never holds what the mouse does not.
 int CMerivexMouseDevice::ChangeSettings(const std::function<void(MouseSettings&)>& change, int screenWidth,
                                         int screenHeight) {
     const MouseSettings before = m_settings;
     change(m_settings);
     m_settings.stages.resize(std::min(m_settings.stages.size(), kStageCount));
     storeSettingsInProfile();
-    SaveProfile();
-    if (WriteSettings(0, 0, 1, screenWidth, screenHeight) == 1) {
-        if (m_settings.light != before.light) applyLight(m_settings.light, false);
-        return 1;
+    if (WriteSettings(0, 0, 1, screenWidth, screenHeight) != 1) {
+        m_settings = before;
+        storeSettingsInProfile();
+        return 0;
     }
-    m_settings = before;
-    storeSettingsInProfile();
     SaveProfile();
-    return 0;
+    if (m_settings.light != before.light) applyLight(m_settings.light, false);
+    return 1;
 }
 
 // ---- Power and notifications ----

@@ -88,9 +88,9 @@ public:
 
     // ---- What the page and the command line show and change (interface thread). ----
     [[nodiscard]] const MouseSettings& settings() const { return m_settings; }
-    /// Changes the settings, stores them in the profile, saves it and writes the onboard record with the
-    /// given screen size. When the mouse refuses the record, the previous settings come back (also in the
-    /// profile file) and the result is 0.
+    /// Changes the settings, stores them in the profile, writes the onboard record with the given screen
+    /// size and saves the profile file. When the mouse refuses the record, the previous settings come back,
+    /// the file is left as it was and the result is 0.
     int ChangeSettings(const std::function<void(MouseSettings&)>& change, int screenWidth, int screenHeight);
     /// Stores one button's assignment in the profile and writes the key table (and the macros, when the
     /// button now plays one). The key-table result; the entry is kept in the profile either way.
