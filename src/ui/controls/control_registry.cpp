@@ -8,6 +8,7 @@
 #include "ui/controls/device_key_button.h"
 #include "ui/controls/hand_img_button.h"
 #include "ui/controls/hand_img_select_button.h"
+#include "ui/controls/key_set_control.h"
 #include "ui/controls/redio_macro_button.h"
 #include "ui/controls/select_panel.h"
 #include "ui/controls/wnd_host.h"
@@ -39,6 +40,8 @@ void registerCustomControls(LayoutLoader& loader) {
     const LayoutLoader* rows = &loader;
     loader.registerControl(QString::fromLatin1(ComboEditContainerElement::kClassName),
                            [rows](QWidget* parent) -> QWidget* { return new ComboEditContainerElement(rows, parent); });
+    loader.registerControl(QString::fromLatin1(CKeySetControlUI::kClassName),
+                           [rows](QWidget* parent) -> QWidget* { return new CKeySetControlUI(rows, parent); });
 }
 
 }  // namespace halvern::ui
