@@ -4,8 +4,10 @@
 #include "ui/controls/chart_view.h"
 #include "ui/controls/circle_progress.h"
 #include "ui/controls/cloud_share_list_item.h"
+#include "ui/controls/colour_palette.h"
 #include "ui/controls/combo_edit_container_element.h"
 #include "ui/controls/device_key_button.h"
+#include "ui/controls/device_profile_control.h"
 #include "ui/controls/hand_img_button.h"
 #include "ui/controls/hand_img_select_button.h"
 #include "ui/controls/key_set_control.h"
@@ -37,9 +39,12 @@ void registerCustomControls(LayoutLoader& loader) {
     add<ChartView>(loader);
     add<WndHost>(loader);
     add<CloudShareListItem>(loader);
+    add<ColourPalette>(loader);
     const LayoutLoader* rows = &loader;
     loader.registerControl(QString::fromLatin1(ComboEditContainerElement::kClassName),
                            [rows](QWidget* parent) -> QWidget* { return new ComboEditContainerElement(rows, parent); });
+    loader.registerControl(QString::fromLatin1(CDeviceProfileUI::kClassName),
+                           [rows](QWidget* parent) -> QWidget* { return new CDeviceProfileUI(rows, parent); });
     loader.registerControl(QString::fromLatin1(CKeySetControlUI::kClassName),
                            [rows](QWidget* parent) -> QWidget* { return new CKeySetControlUI(rows, parent); });
 }

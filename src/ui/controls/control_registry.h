@@ -8,10 +8,10 @@ namespace halvern::ui {
 class LayoutLoader;
 
 /// The class names (layout tags) of all our own controls.
-inline constexpr std::array<std::string_view, 12> kCustomControlClasses{
+inline constexpr std::array<std::string_view, 14> kCustomControlClasses{
     "DeviceKeyButton", "SelectPanel", "CircleProgress", "HandImgButton", "HandImgSelectButton", "RedioMacroButton",
     "AudioRecord",     "ChartView",   "Wnd",            "ComboEditContainerElement", "CloudShareListItemUI",
-    "KeySetControl",
+    "DeviceProfile",   "ColourPalette", "KeySetControl",
 };
 
 /// Registers a creator for every class of kCustomControlClasses with `loader`. The loader must outlive the

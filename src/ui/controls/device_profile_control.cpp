@@ -1,0 +1,184 @@
+#include "ui/controls/device_profile_control.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+
+#include "ui/toolkit/control_lookup.h"
+#include "ui/toolkit/layout_loader.h"
+
+namespace halvern::ui {
+namespace {
+
+constexpr uint8_t bit(int tab) { return static_cast<uint8_t>(1u << tab); }
+
+// Tab indices in the order of kTabNames.
+constexpr int kKeyTab = 1, kMacroTab = 2, kSystemTab = 3, kCursorTab = 4, kVoiceTab = 5, kMagicTab = 6,
+              kVirtualTab = 7;
+
+/// The option tabs a device type hides and shows; tabs in neither set keep the layout's visibility.
+struct TabVisibility {
+    int typeCode;
+    uint8_t hidden;
+    uint8_t shown;
+};
+
+constexpr uint8_t kNoKeysOrSystem = bit(kCursorTab) | bit(kMacroTab) | bit(kSystemTab) | bit(kKeyTab);
+
+constexpr std::array<TabVisibility, 5> kTabVisibility{{
+    {1, bit(kCursorTab), 0},                                                     // keyboard
+    {3, kNoKeysOrSystem, 0},                                                     // mouse pad
+    {4, bit(kCursorTab) | bit(kMacroTab) | bit(kKeyTab), 0},
+    {5, kNoKeysOrSystem, 0},
+    {7, kNoKeysOrSystem, static_cast<uint8_t>(bit(kVoiceTab) | bit(kMagicTab) | bit(kVirtualTab))},  // headset
+}};
+
+QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
+
+}  // namespace
+
+CDeviceProfileUI::CDeviceProfileUI(const LayoutLoader* loader, QWidget* parent) : QWidget(parent) {
+    auto* box = new QHBoxLayout(this);  // owned by the control
+    box->setContentsMargins(0, 0, 0, 0);
+    QWidget* content = loader ? loader->load(QString::fromLatin1(kLayout), this) : nullptr;
+    if (!content) return;
+    box->addWidget(content);
+    m_combo = findControl<QComboBox>(content, QStringLiteral("device_profile_combo"));
+    m_nameEdit = findControl<QLineEdit>(content, QStringLiteral("device_profile_name_edit"));
+    m_menu = findControl(content, QStringLiteral("profile_menu_layout"));
+}
+
+CDeviceProfileUI::~CDeviceProfileUI() = default;
+
+void CDeviceProfileUI::SetDeviceType(int typeCode) {
+    m_typeCode = typeCode;
+    m_list.SetDeviceType(typeCode);
+}
+
+void CDeviceProfileUI::SetPaths(const std::filesystem::path& folder, const std::filesystem::path& defaultProfile) {
+    m_list.SetPaths(folder, defaultProfile);
+}
+
+void CDeviceProfileUI::SetTabRoot(QWidget* page) {
+    m_tabRoot = page;
+    m_tabs = {};
+}
+
+QAbstractButton* CDeviceProfileUI::tab(int index) {
+    if (index < 0 || index >= kTabCount) return nullptr;
+    auto& cached = m_tabs[static_cast<size_t>(index)];
+    if (!cached) cached = findControl<QAbstractButton>(m_tabRoot, QLatin1String(kTabNames[static_cast<size_t>(index)]));
+    return cached;
+}
+
+void CDeviceProfileUI::Init() {
+    if (!m_combo) return;
+    m_list.Init();
+    m_combo->clear();
+    for (const ProfileEntry& entry : m_list.GetEntries()) appendEntry(entry);
+    if (m_list.GetSelectedIndex() >= 0) SelectProfile(m_list.GetSelectedIndex(), false);
+    hideTabsOfType();
+}
+
+void CDeviceProfileUI::appendEntry(const ProfileEntry& entry) {
+    const QString name = fromUtf8(entry.name);
+    m_combo->addItem(name, name);
+    m_combo->setItemData(m_combo->count() - 1, QSize(0, kEntryHeight), Qt::SizeHintRole);
+}
+
+void CDeviceProfileUI::hideTabsOfType() {
+    for (const TabVisibility& row : kTabVisibility) {
+        if (row.typeCode != m_typeCode) continue;
+        for (int i = 0; i < kTabCount; ++i) {
+            QAbstractButton* button = tab(i);
+            if (!button) continue;
+            if (row.hidden & bit(i)) button->setVisible(false);
+            if (row.shown & bit(i)) button->setVisible(true);
+        }
+    }
+}
+
+void CDeviceProfileUI::SelectTab(int index) {
+    if (index < 0 || index >= kTabCount) return;
+    // Exclusive tabs uncheck each other; checking by program sends no click, so nothing is notified.
+    for (int i = 0; i < kTabCount; ++i) {
+        if (QAbstractButton* button = tab(i)) button->setChecked(i == index);
+    }
+}
+
+QString CDeviceProfileUI::GetCurrentProfileId() const { return fromUtf8(m_list.GetCurrentProfileId()); }
+
+int CDeviceProfileUI::GetSelectedIndex() const { return m_combo ? m_combo->currentIndex() : -1; }
+
+bool CDeviceProfileUI::SelectProfile(int index, bool notify) {
+    if (!m_combo || index < 0 || index >= m_combo->count()) return false;
+    m_combo->setCurrentIndex(index);
+    m_combo->setFocus();
+    SetNameText(m_combo->itemText(index));
+    const bool stored = m_list.SelectProfile(index);
+    if (notify) emit m_combo->activated(index);  // the hub turns it into "itemselect"
+    return stored;
+}
+
+QString CDeviceProfileUI::GetNameText() const { return m_nameEdit ? m_nameEdit->text() : QString(); }
+
+void CDeviceProfileUI::SetNameText(const QString& text) {
+    if (m_nameEdit) m_nameEdit->setText(text);
+}
+
+void CDeviceProfileUI::ShowMenu(bool visible) {
+    if (m_menu) m_menu->setVisible(visible);
+}
+
+bool CDeviceProfileUI::IsMenuVisible() const { return m_menu && !m_menu->isHidden(); }
+
+bool CDeviceProfileUI::AddProfile() {
+    if (!m_combo || !m_list.AddProfile()) return false;
+    appendEntry(m_list.GetEntries().back());
+    return true;
+}
+
+bool CDeviceProfileUI::CopyProfile() {
+    if (!m_combo || !m_list.CopyProfile()) return false;
+    appendEntry(m_list.GetEntries().back());
+    return true;
+}
+
+bool CDeviceProfileUI::ImportProfile(const QString& path) {
+    if (!m_combo || path.isEmpty() || !m_list.ImportProfile(toPath(path))) return false;
+    appendEntry(m_list.GetEntries().back());
+    return true;
+}
+
+bool CDeviceProfileUI::DeleteProfile() {
+    const int removed = m_list.GetSelectedIndex();  // the profile in use, whatever the list shows meanwhile
+    if (!m_combo || removed < 0 || !m_list.DeleteProfile()) return false;
+    m_combo->removeItem(removed);
+    const int next = m_list.GetSelectedIndex();
+    m_combo->setCurrentIndex(next);
+    // As if the user had chosen the entry that took the removed one's place: the main window switches.
+    if (next >= 0) emit m_combo->activated(next);
+    return true;
+}
+
+bool CDeviceProfileUI::ResetProfile() { return m_combo && m_list.ResetProfile(); }
+
+bool CDeviceProfileUI::ExportProfile(const QString& path) {
+    return m_combo && !path.isEmpty() && m_list.ExportProfile(toPath(path));
+}
+
+int CDeviceProfileUI::RenameProfile(const QString& name) {
+    if (!m_combo) return 0;
+    const int result = m_list.RenameProfile(name.toStdString());
+    if (result != 1) return result;
+    const int selected = m_list.GetSelectedIndex();
+    m_combo->setItemText(selected, name);
+    m_combo->setItemData(selected, name);
+    SetNameText(name);
+    return result;
+}
+
+}  // namespace halvern::ui

@@ -1,0 +1,36 @@
+#include "ui/controls/profile_actions.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <array>
+
+namespace halvern::ui {
+namespace {
+
+struct RenameRefusal {
+    int result;
+    const char* textId;
+};
+
+constexpr std::array<RenameRefusal, 2> kRenameRefusals{{{0, "message_text_5"}, {2, "message_text_25"}}};
+
+}  // namespace
+
+QString ChooseExportPath(QWidget* owner) {
+    QString path = QFileDialog::getSaveFileName(owner, QString(), QString(), QLatin1String(kProfileFileFilter));
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".json");
+    return path;
+}
+
+QString ChooseImportPath(QWidget* owner) {
+    return QFileDialog::getOpenFileName(owner, QString(), QString(), QLatin1String(kProfileFileFilter));
+}
+
+QString RenameRefusalTextId(int renameResult) {
+    for (const RenameRefusal& refusal : kRenameRefusals) {
+        if (refusal.result == renameResult) return QLatin1String(refusal.textId);
+    }
+    return {};
+}
+
+}  // namespace halvern::ui
