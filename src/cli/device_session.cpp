@@ -36,8 +36,8 @@ const KindChoice* findKindChoice(std::string_view name) {
 std::string FoundDevice::describe() const {
     char ids[16];
     std::snprintf(ids, sizeof ids, "%04x:%04x", command.attributes.vendorId, command.attributes.productId);
-    return std::string(ids) + (viaReceiver ? " through its receiver" : " on its cable") + " (" + command.path +
-           ")";
+    return std::string(ids) + (viaReceiver ? " through its receiver" : " on its cable") + " (" +
+           command.path + ")";
 }
 
 const InterfaceRow& FoundDevice::row() const {
@@ -83,14 +83,20 @@ std::unique_ptr<DeviceSession> DeviceSession::open(HidBackend& backend, const Ki
 
 std::string describeResult(int resultCode) {
     switch (resultCode) {
-        case result::kNoReply: return "result 0: the device did not answer";
-        case result::kWriteFailed: return "result -1: the request could not be sent";
+        case result::kNoReply:
+            return "result 0: the device did not answer";
+        case result::kWriteFailed:
+            return "result -1: the request could not be sent";
         case result::kReceiverUnreachable:
             return "result -101: the receiver cannot reach the device (is it switched on?)";
-        case result::kStatusFF: return "result -102: the device refused the command (status 0xFF)";
-        case result::kStatusFE: return "result -103: the device refused the command (status 0xFE)";
-        case result::kBadBank: return "result -201: bad bank";
-        default: return "result " + std::to_string(resultCode);
+        case result::kStatusFF:
+            return "result -102: the device refused the command (status 0xFF)";
+        case result::kStatusFE:
+            return "result -103: the device refused the command (status 0xFE)";
+        case result::kBadBank:
+            return "result -201: bad bank";
+        default:
+            return "result " + std::to_string(resultCode);
     }
 }
 

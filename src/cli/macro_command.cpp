@@ -14,9 +14,12 @@ namespace halvern::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "halvernctl macro list | add | rename POSITION NAME | delete POSITION | import FILE | export POSITION FILE";
+    "halvernctl macro list | add | rename POSITION NAME | delete POSITION | import FILE | export POSITION "
+    "FILE";
 
-MacroStore mouseMacros() { return MacroStore(GetDeviceDataFolder("mouse")); }
+MacroStore mouseMacros() {
+    return MacroStore(GetDeviceDataFolder("mouse"));
+}
 
 /// A macro position of the list; nothing, with one usage line, when there is no macro there.
 std::optional<int> position(const CommandContext& context, const MacroStore& store, const std::string& text) {
@@ -24,7 +27,8 @@ std::optional<int> position(const CommandContext& context, const MacroStore& sto
     const auto value = parseInteger(text, 0, static_cast<long>(MacroStore::kMaxMacros) - 1);
     if (value && static_cast<size_t>(*value) < count) return static_cast<int>(*value);
     (void)usageError(context, "macro",
-                     "no macro at position '" + text + "' (the list holds " + std::to_string(count) + ")", kUsage);
+                     "no macro at position '" + text + "' (the list holds " + std::to_string(count) + ")",
+                     kUsage);
     return std::nullopt;
 }
 
@@ -41,7 +45,8 @@ int listMacros(const CommandContext& context, MacroStore& store, const CommandAr
             row["events"] = static_cast<Json::UInt64>(events);
             rows.append(row);
         } else {
-            context.out << i << "  " << list[i].name << "  (" << events << (events == 1 ? " event)\n" : " events)\n");
+            context.out << i << "  " << list[i].name << "  (" << events
+                        << (events == 1 ? " event)\n" : " events)\n");
         }
     }
     if (context.json) context.out << rows.toStyledString();
@@ -63,11 +68,15 @@ int renameMacro(const CommandContext& context, MacroStore& store, const CommandA
     const auto at = position(context, store, words[0]);
     if (!at) return kExitUsage;
     switch (store.RenameMacro(*at, words[1])) {
-        case RenameResult::kDone: return kExitOk;
-        case RenameResult::kBlank: return usageError(context, "macro", "the new name is blank", kUsage);
+        case RenameResult::kDone:
+            return kExitOk;
+        case RenameResult::kBlank:
+            return usageError(context, "macro", "the new name is blank", kUsage);
         case RenameResult::kDuplicate:
-            return usageError(context, "macro", "a macro named '" + words[1] + "' exists (letter case aside)", kUsage);
-        case RenameResult::kFailed: break;
+            return usageError(context, "macro", "a macro named '" + words[1] + "' exists (letter case aside)",
+                              kUsage);
+        case RenameResult::kFailed:
+            break;
     }
     context.err << "halvernctl: the macro list cannot be written\n";
     return kExitDeviceError;
@@ -117,8 +126,9 @@ int deleteMacro(const CommandContext& context, MacroStore& store, const CommandA
     if (!changed) return kExitOk;
     const int written = device.WriteKeysAndMacros();
     if (written == -1) {
-        context.err << "halvernctl: the macro is deleted, but the mouse did not take the changed key table and "
-                       "macros (result -1); run 'halvernctl write-macros' when it answers\n";
+        context.err
+            << "halvernctl: the macro is deleted, but the mouse did not take the changed key table and "
+               "macros (result -1); run 'halvernctl write-macros' when it answers\n";
         return kExitDeviceError;
     }
     return reportMacroWrite(context, written);
@@ -166,20 +176,22 @@ int runMacroCommand(const CommandContext& context, const CommandArgs& args) {
         if (!args.empty() && v.name == args[0]) verb = &v;
     }
     if (!verb) {
-        return usageError(context, "macro", args.empty() ? "a verb is needed" : "unknown verb '" + args[0] + "'",
-                          kUsage);
+        return usageError(context, "macro",
+                          args.empty() ? "a verb is needed" : "unknown verb '" + args[0] + "'", kUsage);
     }
     const CommandArgs words(args.begin() + 1, args.end());
     if (words.size() != verb->words) {
         return usageError(context, "macro",
-                          std::string(verb->name) + " takes " + std::to_string(verb->words) + " argument(s)", kUsage);
+                          std::string(verb->name) + " takes " + std::to_string(verb->words) + " argument(s)",
+                          kUsage);
     }
     MacroStore store = mouseMacros();
     return verb->run(context, store, words);
 }
 
 int runWriteMacrosCommand(const CommandContext& context, const CommandArgs& args) {
-    if (!args.empty()) return usageError(context, "write-macros", "takes no arguments", "halvernctl write-macros");
+    if (!args.empty())
+        return usageError(context, "write-macros", "takes no arguments", "halvernctl write-macros");
     auto session = openMouse(context);
     if (!session) return kExitDeviceError;
     CMerivexMouseDevice& device = *session->device;
@@ -188,7 +200,8 @@ int runWriteMacrosCommand(const CommandContext& context, const CommandArgs& args
     if (code == kExitOk && device.macroNames().empty()) {
         context.out << "the macro list is empty: nothing to write\n";
     } else if (code == kExitOk) {
-        context.out << "wrote " << used.size() << (used.size() == 1 ? " macro" : " macros") << " to the mouse\n";
+        context.out << "wrote " << used.size() << (used.size() == 1 ? " macro" : " macros")
+                    << " to the mouse\n";
     }
     return code;
 }

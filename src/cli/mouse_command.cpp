@@ -1,7 +1,5 @@
 #include "cli/mouse_command.h"
 
-#include <json/json.h>
-
 #include <algorithm>
 #include <array>
 
@@ -41,7 +39,8 @@ struct SettingsWords {
     ScreenSize screen;
 };
 
-std::optional<SettingsWords> splitSettingsWords(const CommandArgs& args, std::span<const std::string_view> known,
+std::optional<SettingsWords> splitSettingsWords(const CommandArgs& args,
+                                                std::span<const std::string_view> known,
                                                 size_t positionalCount, std::string& problem) {
     auto words = splitOptionWords(args, known, problem);
     if (!words) return std::nullopt;
@@ -88,8 +87,8 @@ struct AxisValue {
     long value = 0;
 };
 
-std::optional<AxisValue> axisOption(const OptionWords& words, std::string_view sliderName, std::string_view dpiName,
-                                    std::string& problem) {
+std::optional<AxisValue> axisOption(const OptionWords& words, std::string_view sliderName,
+                                    std::string_view dpiName, std::string& problem) {
     const auto slider = integerOption(words, sliderName, 0, 0xFFFF, problem);
     const auto dpi = integerOption(words, dpiName, 0, DpiScale::kMaxEditDpi, problem);
     if (!problem.empty()) return std::nullopt;
@@ -128,7 +127,8 @@ std::optional<std::string> disableProblem(const MouseSettings& s, size_t index) 
     if (static_cast<int>(index) == s.activeStage) {
         return "stage " + std::to_string(index) + " is the active stage and cannot be switched off";
     }
-    const auto enabled = std::count_if(s.stages.begin(), s.stages.end(), [](const DpiStage& d) { return d.active; });
+    const auto enabled =
+        std::count_if(s.stages.begin(), s.stages.end(), [](const DpiStage& d) { return d.active; });
     const bool isOn = index < s.stages.size() && s.stages[index].active;
     if (isOn && enabled <= 1) return std::string("the last enabled stage cannot be switched off");
     return std::nullopt;
@@ -182,7 +182,8 @@ int runDpiCommand(const CommandContext& context, const CommandArgs& args) {
     bool deviceProblem = false;
     const auto xPosition = axisPosition(*session, *x, problem, deviceProblem);
     const auto yPosition = xPosition && y ? axisPosition(*session, *y, problem, deviceProblem) : xPosition;
-    if (problem.empty() && enable == 0) problem = disableProblem(session->device->settings(), index).value_or("");
+    if (problem.empty() && enable == 0)
+        problem = disableProblem(session->device->settings(), index).value_or("");
     if (!problem.empty()) {
         if (!deviceProblem) return usageError(context, "dpi", problem, kDpiUsage);
         context.err << "halvernctl: " << problem << '\n';
@@ -239,13 +240,13 @@ int runPollingCommand(const CommandContext& context, const CommandArgs& args) {
     auto session = openMouse(context);
     if (!session) return kExitDeviceError;
     return changeMouseSettings(
-        context, *session->device, [&](MouseSettings& s) { s.system.reportRate = static_cast<uint16_t>(*index); },
-        words->screen);
+        context, *session->device,
+        [&](MouseSettings& s) { s.system.reportRate = static_cast<uint16_t>(*index); }, words->screen);
 }
 
 int runLightCommand(const CommandContext& context, const CommandArgs& args) {
-    static constexpr std::array<std::string_view, 7> kKnown{"--mode",       "--brightness", "--speed", "--direction",
-                                                            "--multicolor", "--color",      "--screen"};
+    static constexpr std::array<std::string_view, 7> kKnown{
+        "--mode", "--brightness", "--speed", "--direction", "--multicolor", "--color", "--screen"};
     std::string problem;
     const auto words = splitSettingsWords(args, kKnown, 0, problem);
     std::optional<long> mode, brightness, speed, direction, multicolor;
@@ -272,10 +273,12 @@ int runLightCommand(const CommandContext& context, const CommandArgs& args) {
     if (!offered) {
         const size_t saved = lists.lightNames.size();
         const std::string effects =
-            saved == 0 ? "no effect is saved" : "12-" + std::to_string(kFirstUserEffect + saved - 1) + " the saved effects";
-        return usageError(context, "light",
-                          "mode " + std::to_string(m) + " is not offered: 0-11 are the mouse's own, " + effects,
-                          kLightUsage);
+            saved == 0 ? "no effect is saved"
+                       : "12-" + std::to_string(kFirstUserEffect + saved - 1) + " the saved effects";
+        return usageError(
+            context, "light",
+            "mode " + std::to_string(m) + " is not offered: 0-11 are the mouse's own, " + effects,
+            kLightUsage);
     }
     return changeMouseSettings(
         context, *session->device,
@@ -295,10 +298,12 @@ int runKeyCommand(const CommandContext& context, const CommandArgs& args) {
     static constexpr long kLastButton = static_cast<long>(CMerivexMouseDevice::kButtonCount) - 1;
     if (args.size() != 2) return usageError(context, "key", "expects a button and a code", kKeyUsage);
     const auto button = parseInteger(args[0], 0, kLastButton);
-    if (!button) return usageError(context, "key", rangeProblem("BUTTON", 0, kLastButton, args[0]), kKeyUsage);
+    if (!button)
+        return usageError(context, "key", rangeProblem("BUTTON", 0, kLastButton, args[0]), kKeyUsage);
     const auto code = parseHexTriple(args[1]);
     if (!code) {
-        return usageError(context, "key", "the code takes six hex digits TTAABB, not '" + args[1] + "'", kKeyUsage);
+        return usageError(context, "key", "the code takes six hex digits TTAABB, not '" + args[1] + "'",
+                          kKeyUsage);
     }
 
     auto session = openMouse(context);

@@ -29,14 +29,16 @@ struct MouseSession {
 /// size). kExitOk, or kExitDeviceError with one line naming the result when the mouse refused them (the
 /// settings then stay as they were, also in the profile).
 [[nodiscard]] int changeMouseSettings(const CommandContext& context, CMerivexMouseDevice& device,
-                                      const std::function<void(MouseSettings&)>& change, const ScreenSize& screen);
+                                      const std::function<void(MouseSettings&)>& change,
+                                      const ScreenSize& screen);
 
 /// Reports a WriteMacros result: 0 nothing; a positive number is the count of events to remove; -1 the
 /// write failed. The exit code.
 [[nodiscard]] int reportMacroWrite(const CommandContext& context, int result);
 
 /// One line of a DPI stage: "stage N: on|off[, active], D DPI (slider P)[ or X ... Y ...], colour RRGGBB".
-[[nodiscard]] std::string stageLine(const DpiStage& stage, size_t index, int activeStage, const DpiScale& scale);
+[[nodiscard]] std::string stageLine(const DpiStage& stage, size_t index, int activeStage,
+                                    const DpiScale& scale);
 
 /// One usage line "halvernctl COMMAND: PROBLEM; usage: USAGE" on `err`; returns kExitUsage.
 int usageError(const CommandContext& context, std::string_view command, std::string_view problem,

@@ -11,7 +11,6 @@ namespace {
 
 constexpr long kFirstUserEffect = 12;
 
-
 std::string modeName(const CMerivexMouseDevice& device, uint8_t mode) {
     const LightModeLists& lists = device.lightLists();
     if (mode < kFirstUserEffect) return mode < lists.names.size() ? lists.names[mode] : std::string();
@@ -32,7 +31,9 @@ Json::Value stageJson(const DpiStage& stage, size_t index, const DpiScale& scale
     return row;
 }
 
-std::string buttonCode(const KeyAssignment& a) { return hexTriple(a.type, a.code1, a.code2); }
+std::string buttonCode(const KeyAssignment& a) {
+    return hexTriple(a.type, a.code1, a.code2);
+}
 
 void printMouseJson(const CommandContext& context, const MouseSession& session) {
     const CMerivexMouseDevice& device = *session.device;
@@ -76,12 +77,13 @@ void printMouseText(const CommandContext& context, const MouseSession& session) 
     out << "mouse " << session.found.describe() << '\n';
     const std::string name = modeName(device, s.light.mode);
     out << "light: mode " << int{s.light.mode} << (name.empty() ? "" : " " + name) << ", brightness "
-        << int{s.light.brightness} << ", speed " << int{s.light.speed} << ", direction " << int{s.light.direction}
-        << ", multicolor " << int{s.light.multiColor} << ", colour "
+        << int{s.light.brightness} << ", speed " << int{s.light.speed} << ", direction "
+        << int{s.light.direction} << ", multicolor " << int{s.light.multiColor} << ", colour "
         << hexTriple(s.light.red, s.light.green, s.light.blue) << '\n';
     out << "polling rate: index " << s.system.reportRate << '\n';
     out << "active stage: " << s.activeStage << '\n';
-    for (size_t i = 0; i < s.stages.size(); ++i) out << stageLine(s.stages[i], i, s.activeStage, scale) << '\n';
+    for (size_t i = 0; i < s.stages.size(); ++i)
+        out << stageLine(s.stages[i], i, s.activeStage, scale) << '\n';
     for (size_t j = 0; j < device.keyList().size(); ++j) {
         out << "button " << j << ": " << buttonCode(device.keyList()[j].current)
             << (device.buttonPresent(j) ? "" : " (not on this mouse)") << '\n';
@@ -91,7 +93,8 @@ void printMouseText(const CommandContext& context, const MouseSession& session) 
 }  // namespace
 
 int runShowMouse(const CommandContext& context, const CommandArgs& args) {
-    if (!args.empty()) return usageError(context, "show", "show mouse takes no more words", "halvernctl show mouse");
+    if (!args.empty())
+        return usageError(context, "show", "show mouse takes no more words", "halvernctl show mouse");
     auto session = openMouse(context);
     if (!session) return kExitDeviceError;
     CMerivexMouseDevice& device = *session->device;

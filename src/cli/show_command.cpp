@@ -29,7 +29,8 @@ int runShowCommand(const CommandContext& context, const CommandArgs& args) {
         std::string kinds;
         for (const ShowKind& k : kShowKinds) kinds += (kinds.empty() ? "" : "|") + std::string(k.name);
         context.err << "halvernctl show: "
-                    << (args.empty() ? std::string("a device kind is needed") : "cannot show '" + args[0] + "'")
+                    << (args.empty() ? std::string("a device kind is needed")
+                                     : "cannot show '" + args[0] + "'")
                     << "; usage: halvernctl show " << kinds << '\n';
         return kExitUsage;
     }

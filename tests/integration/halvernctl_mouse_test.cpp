@@ -1,0 +1,321 @@
+// halvernctl's mouse commands, run in-process against an emulated mouse the test can look into.
+
+#include <gtest/gtest.h>
+#include <json/json.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "cli/cli_support.h"
+#include "cli/global_options.h"
+#include "cli/macro_command.h"
+#include "cli/mouse_command.h"
+#include "cli/show_command.h"
+#include "emulator/emulator.h"
+#include "input/macro_store.h"
+#include "profile/data_folders.h"
+#include "temp_env.h"
+
+namespace halvern::cli {
+namespace {
+
+using emu::Region;
+
+struct CtlRun {
+    int code = -1;
+    std::string out, err;
+};
+
+using Handler = int (*)(const CommandContext&, const CommandArgs&);
+const std::map<std::string, Handler, std::less<>> kMouseCommands{
+    {"show", runShowCommand},
+    {"dpi", runDpiCommand},
+    {"dpi-active", runDpiActiveCommand},
+    {"polling", runPollingCommand},
+    {"light", runLightCommand},
+    {"key", runKeyCommand},
+    {"macro", runMacroCommand},
+    {"write-macros", runWriteMacrosCommand},
+};
+
+size_t lineCount(const std::string& text) {
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// Offsets in the onboard record.
+constexpr size_t kStageBase = 14;
+constexpr size_t kStageSize = 9;
+
+class HalvernctlMouseTest : public ::testing::Test {
+protected:
+    HalvernctlMouseTest()
+        : xdg("XDG_DATA_HOME", data.path().string()), emulator({.transport = emu::Transport::SocketPair}) {}
+
+    void SetUp() override {
+        mouse = emulator.attach(emu::Product::Mouse, emu::Attachment::Cable);
+        ASSERT_TRUE(mouse);
+    }
+
+    // Runs one command line (global options, command, arguments) as halvernctl's main does.
+    CtlRun run(const std::vector<std::string>& words) {
+        CtlRun r;
+        std::ostringstream out, err;
+        const auto options = parseGlobalOptions(words, err);
+        const auto command = options ? kMouseCommands.find(options->command) : kMouseCommands.end();
+        if (command == kMouseCommands.end()) {
+            ADD_FAILURE() << "not a mouse command line";
+            return r;
+        }
+        const CommandContext context{emulator, options->json, out, err};
+        r.code = command->second(context, options->args);
+        r.out = out.str();
+        r.err = err.str();
+        return r;
+    }
+
+    Json::Value runJson(const std::vector<std::string>& words) {
+        std::vector<std::string> all{"--json"};
+        all.insert(all.end(), words.begin(), words.end());
+        const CtlRun r = run(all);
+        EXPECT_EQ(r.code, kExitOk) << r.err;
+        Json::Value value;
+        EXPECT_TRUE(Json::Reader().parse(r.out, value)) << r.out;
+        return value;
+    }
+
+    std::vector<uint8_t> record(size_t from, size_t count) const {
+        const auto region = mouse->firmware().region(Region::Settings);
+        return {region.begin() + static_cast<long>(from), region.begin() + static_cast<long>(from + count)};
+    }
+    std::vector<uint8_t> keySlot(size_t slot) const {
+        const auto table = mouse->firmware().region(Region::KeyTable);
+        return {table.begin() + static_cast<long>(slot * 3), table.begin() + static_cast<long>(slot * 3 + 3)};
+    }
+
+    test::TempDir data;
+    test::ScopedEnv xdg;
+    emu::Emulator emulator;
+    std::shared_ptr<emu::VirtualDevice> mouse;
+};
+
+TEST_F(HalvernctlMouseTest, ShowMouseReadsTheMouseAndPrintsStagesWithDpiValues) {
+    // The mouse reports light mode value 5 and stage 4 as active.
+    ASSERT_TRUE(mouse->firmware().poke(Region::Settings, 1, std::array<uint8_t, 1>{5}));
+    ASSERT_TRUE(mouse->firmware().poke(Region::Settings, 12, std::array<uint8_t, 1>{4}));
+
+    const CtlRun text = run({"show", "mouse"});
+    ASSERT_EQ(text.code, kExitOk) << text.err;
+    EXPECT_EQ(text.out.rfind("mouse 320f:221c on its cable (emu:mouse/1#4)\n", 0), 0u) << text.out;
+    // The emulated mouse: lowest 100 DPI, 50 DPI per slider step.
+    EXPECT_NE(text.out.find("stage 1: on, 400 DPI (slider 6), colour 00ff00\n"), std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find("stage 4: on, active, 1600 DPI (slider 30), colour 00ffff\n"), std::string::npos);
+    EXPECT_NE(text.out.find("light: mode 5 light_mode_flow, brightness 4"), std::string::npos);
+    EXPECT_NE(text.out.find("active stage: 4\n"), std::string::npos);
+    EXPECT_NE(text.out.find("button 10: 147802\n"), std::string::npos);
+
+    const Json::Value json = runJson({"show", "mouse"});
+    ASSERT_EQ(json["stages"].size(), 6u);
+    EXPECT_EQ(json["stages"][5]["sliderX"].asInt(), 46);
+    EXPECT_EQ(json["stages"][5]["dpiX"].asInt(), 2400);
+    EXPECT_EQ(json["activeStage"].asInt(), 4);
+    EXPECT_EQ(json["light"]["mode"].asInt(), 5);
+    EXPECT_EQ(json["buttons"].size(), 11u);
+    EXPECT_EQ(json["buttons"][0]["code"].asString(), "100100");
+}
+
+TEST_F(HalvernctlMouseTest, SettingsCommandsWriteTheRecordWithTheScreenSize) {
+    CtlRun r = run({"dpi", "2", "--dpi", "1600", "--screen", "2560x1440"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(r.out, "stage 2: on, 1600 DPI (slider 30), colour 0000ff\n");
+    const size_t stage2 = kStageBase + 2 * kStageSize;
+    EXPECT_EQ(record(stage2, 5), (std::vector<uint8_t>{1, 0, 30, 0, 30}));
+    EXPECT_EQ(record(69, 4), (std::vector<uint8_t>{0x00, 0x0A, 0xA0, 0x05}));
+
+    // Below the lowest DPI counts as the lowest; a separate Y value sets the X/Y flag; integer division.
+    r = run({"dpi", "3", "--dpi", "50", "--y-dpi=1625", "--color", "12aB56", "--enable", "0"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(r.out, "stage 3: off, X 100 DPI (slider 0) Y 1600 DPI (slider 30), colour 12ab56\n");
+    EXPECT_EQ(record(kStageBase + 3 * kStageSize, 9),
+              (std::vector<uint8_t>{0, 1, 0, 0, 30, 0, 0x12, 0xAB, 0x56}));
+    EXPECT_EQ(record(69, 4), (std::vector<uint8_t>{0x80, 0x07, 0x38, 0x04}));  // 1920x1080 unless told
+
+    ASSERT_EQ(run({"dpi-active", "5"}).code, kExitOk);
+    ASSERT_EQ(run({"polling", "2"}).code, kExitOk);
+    r = run({"light", "--mode", "3", "--brightness", "1", "--speed", "0", "--color", "00ff80"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(record(1, 8),
+              (std::vector<uint8_t>{3, 1, 4, 0, 0, 0x00, 0xFF, 0x80}));  // speed 0 is stored as 4
+    EXPECT_EQ(record(11, 2), (std::vector<uint8_t>{2, 5}));
+
+    // The profile keeps what was written: a later page shows it.
+    const Json::Value json = runJson({"show", "mouse"});
+    EXPECT_EQ(json["pollingRate"].asInt(), 2);
+    EXPECT_EQ(json["stages"][3]["dpiY"].asInt(), 1600);
+    EXPECT_FALSE(json["stages"][3]["enabled"].asBool());
+}
+
+TEST_F(HalvernctlMouseTest, ARefusedWriteExitsOneNamesTheResultAndKeepsTheProfile) {
+    const int polling = runJson({"show", "mouse"})["pollingRate"].asInt();
+    ASSERT_NE(polling, 0);
+    mouse->setFaults({.replyStatus = 0xFF});
+
+    CtlRun r = run({"polling", "0"});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(r.err, "halvernctl: the mouse refused the settings (result 0: the device did not answer)\n");
+    EXPECT_EQ(record(11, 1)[0], 3);  // the factory record's index, untouched
+    r = run({"dpi", "1", "--dpi", "800"});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(r.err, "halvernctl: the mouse did not report its DPI range (is it switched on?)\n");
+    r = run({"show", "mouse"});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(lineCount(r.err), 1u);
+    r = run({"write-macros"});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_NE(r.err.find("result -1"), std::string::npos) << r.err;
+
+    mouse->setFaults({});
+    EXPECT_EQ(runJson({"show", "mouse"})["pollingRate"].asInt(), polling);
+}
+
+TEST_F(HalvernctlMouseTest, KeyWritesTheKeyTableOnlyForButtonsTheMouseHas) {
+    // Slot 8 held button 9's code; this mouse has something else there.
+    ASSERT_TRUE(mouse->firmware().poke(Region::KeyTable, 8 * 3, std::array<uint8_t, 3>{0x55, 0x66, 0x77}));
+    CtlRun r = run({"key", "9", "100100"});
+    EXPECT_EQ(r.code, kExitUsage);
+    EXPECT_EQ(r.err.rfind("halvernctl key: button 9 is not on this mouse;", 0), 0u) << r.err;
+    r = run({"key", "3", "700000"});
+    EXPECT_EQ(r.code, kExitUsage);
+    EXPECT_NE(r.err.find("there is no macro 0 (the list holds 0)"), std::string::npos) << r.err;
+    EXPECT_EQ(mouse->firmware().commandCount(0x09), 0u);
+
+    r = run({"key", "0", "200104"});  // Ctrl+A on the left button, which sits in slot 1
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(keySlot(1), (std::vector<uint8_t>{0x20, 0x01, 0x04}));
+    EXPECT_EQ(keySlot(8), (std::vector<uint8_t>{0x55, 0x66, 0x77}));
+    EXPECT_EQ(keySlot(0), (std::vector<uint8_t>{0x10, 0x02, 0x00}));
+}
+
+TEST_F(HalvernctlMouseTest, MacroCommandsKeepTheListAndTheAssignmentsInStep) {
+    EXPECT_EQ(run({"macro", "add"}).out, "macro_1\n");
+    EXPECT_EQ(run({"macro", "add"}).out, "macro_2\n");
+    EXPECT_EQ(run({"macro", "rename", "0", "Jump"}).code, kExitOk);
+    EXPECT_EQ(run({"macro", "rename", "1", "JUMP"}).code, kExitUsage);
+    EXPECT_EQ(run({"macro", "rename", "1", "  "}).code, kExitUsage);
+    MacroStore store(GetDeviceDataFolder("mouse"));
+    const MacroEvent press{true, 0x04, 10, 20};
+    ASSERT_TRUE(store.SaveMacro(1, std::vector<MacroEvent>(3, press)));
+
+    const std::string exported = (data.path() / "out.mac").string();
+    ASSERT_EQ(run({"macro", "export", "1", exported}).code, kExitOk);
+    EXPECT_EQ(run({"macro", "import", exported}).out, "macro_1\n");
+    EXPECT_EQ(run({"macro", "list"}).out,
+              "0  Jump  (0 events)\n1  macro_2  (3 events)\n2  macro_1  (3 events)\n");
+    const Json::Value list = runJson({"macro", "list"});
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[2]["name"].asString(), "macro_1");
+    EXPECT_EQ(list[2]["events"].asInt(), 3);
+
+    // Button 3 plays macro 2, button 4 macro 1. Deleting macro 0 moves both up one number; deleting the
+    // macro button 4 plays gives button 4 its own function back.
+    ASSERT_EQ(run({"key", "3", "710205"}).code, kExitOk);
+    ASSERT_EQ(run({"key", "4", "700100"}).code, kExitOk);
+    ASSERT_EQ(run({"macro", "delete", "0"}).code, kExitOk);
+    Json::Value buttons = runJson({"show", "mouse"})["buttons"];
+    EXPECT_EQ(buttons[3]["code"].asString(), "710105");
+    EXPECT_EQ(buttons[4]["code"].asString(), "700000");
+    ASSERT_EQ(run({"macro", "delete", "0"}).code, kExitOk);
+    buttons = runJson({"show", "mouse"})["buttons"];
+    EXPECT_EQ(buttons[3]["code"].asString(), "710005");
+    EXPECT_EQ(buttons[4]["code"].asString(), "100800");
+    EXPECT_EQ(run({"macro", "list"}).out, "0  macro_1  (3 events)\n");
+    EXPECT_EQ(run({"macro", "delete", "1"}).code, kExitUsage);
+}
+
+TEST_F(HalvernctlMouseTest, MacrosThatDoNotFitNameTheEventsToRemove) {
+    MacroStore store(GetDeviceDataFolder("mouse"));
+    ASSERT_FALSE(store.AddMacro().empty());
+    const MacroEvent press{true, 0x04, 10, 20};
+    // 32 × 128 = 4096 bytes of macro memory; one macro takes 22 bytes plus 4 per event.
+    ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>(1020, press)));  // 4102 bytes: 6 over
+    CtlRun r = run({"key", "3", "700000"});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(r.err, "halvernctl: the macros do not fit the mouse's memory: remove 2 events\n");
+    EXPECT_EQ(keySlot(4), (std::vector<uint8_t>{0x10, 0x10, 0x00}));  // no key table names a missing macro
+
+    ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>(2, press)));
+    ASSERT_EQ(run({"key", "3", "700000"}).code, kExitOk);
+    EXPECT_EQ(keySlot(4), (std::vector<uint8_t>{0x70, 0x00, 0x00}));
+    EXPECT_EQ(mouse->firmware().region(Region::Macro)[4], 1);  // one macro in the image
+    // The emulated mouse answers a table read with the table last written; give it its factory layout
+    // back so that the next page finds button 3 again.
+    ASSERT_TRUE(mouse->firmware().poke(Region::KeyTable, 4 * 3, std::array<uint8_t, 3>{0x10, 0x10, 0x00}));
+
+    ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>(1019, press)));  // 4098 bytes: 2 over
+    r = run({"write-macros"});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(r.err, "halvernctl: the macros do not fit the mouse's memory: remove 1 event\n");
+    ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>(1018, press)));  // 4094 bytes: fits
+    r = run({"write-macros"});
+    EXPECT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(r.out, "wrote 1 macro to the mouse\n");
+}
+
+TEST_F(HalvernctlMouseTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
+    const std::vector<std::vector<std::string>> lines{
+        {"show"},
+        {"show", "toaster"},
+        {"show", "mouse", "extra"},
+        {"dpi", "6", "--slider", "1"},
+        {"dpi", "1"},
+        {"dpi", "1", "--slider", "3", "--dpi", "400"},
+        {"dpi", "1", "--slider", "199"},  // above the emulated mouse's highest position, 198
+        {"dpi", "1", "--dpi", "10001"},
+        {"dpi", "1", "--slider", "3", "--enable", "2"},
+        {"dpi", "1", "--slider", "3", "--enable", "0"},  // the active stage stays on
+        {"dpi", "1", "--slider", "3", "--color", "12345"},
+        {"dpi", "1", "--slider", "3", "--color", "12345g"},
+        {"dpi", "1", "--slider", "3", "--screen", "0x1080"},
+        {"dpi", "1", "--slider", "3", "--screen", "1920"},
+        {"dpi", "1", "--slider", "3", "--slider", "4"},
+        {"dpi", "1", "--speed", "3"},
+        {"dpi-active", "9"},
+        {"polling", "5"},
+        {"polling"},
+        {"light", "--brightness", "2"},
+        {"light", "--mode", "3", "--brightness", "5"},
+        {"light", "--mode", "3", "--speed", "-1"},
+        {"light", "--mode", "12"},  // no saved effect
+        {"key", "11", "100100"},
+        {"key", "0", "10010"},
+        {"key", "0", "0x1001"},
+        {"key", "0"},
+        {"macro"},
+        {"macro", "frob"},
+        {"macro", "rename", "0"},
+        {"macro", "rename", "0", "name"},  // no macro yet
+        {"write-macros", "now"},
+    };
+    for (const auto& words : lines) {
+        const CtlRun r = run(words);
+        EXPECT_EQ(r.code, kExitUsage) << words[0] << ' ' << (words.size() > 1 ? words[1] : "");
+        EXPECT_EQ(lineCount(r.err), 1u) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+    EXPECT_EQ(mouse->firmware().commandCount(0x06), 0u);
+    EXPECT_EQ(mouse->firmware().commandCount(0x09), 0u);
+    EXPECT_EQ(mouse->firmware().commandCount(0x15), 0u);
+
+    // A switched-off stage cannot become the active one; the last enabled stage stays on.
+    for (const char* stage : {"0", "2", "3", "4"})
+        ASSERT_EQ(run({"dpi", stage, "--slider", "3", "--enable", "0"}).code, kExitOk);
+    EXPECT_EQ(run({"dpi-active", "3"}).code, kExitUsage);
+    ASSERT_EQ(run({"dpi-active", "5"}).code, kExitOk);
+    EXPECT_EQ(run({"dpi", "1", "--slider", "3", "--enable", "0"}).code, kExitOk);
+    EXPECT_EQ(run({"dpi", "5", "--slider", "3", "--enable", "0"}).code, kExitUsage);
+}
+
+}  // namespace
+}  // namespace halvern::cli
