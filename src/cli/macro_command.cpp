@@ -126,9 +126,8 @@ int deleteMacro(const CommandContext& context, MacroStore& store, const CommandA
     if (!changed) return kExitOk;
     const int written = device.WriteKeysAndMacros();
     if (written == -1) {
-        context.err
-            << "halvernctl: the macro is deleted, but the mouse did not take the changed key table and "
-               "macros (result -1); run 'halvernctl write-macros' when it answers\n";
+        context.err << "halvernctl: the macro is deleted, but the mouse did not take the changed key table "
+                       "and macros (result -1); the profile holds them for the next write\n";
         return kExitDeviceError;
     }
     return reportMacroWrite(context, written);
