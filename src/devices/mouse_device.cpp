@@ -1,7 +1,9 @@
 #include "devices/mouse_device.h"
 
 #include <algorithm>
+#include <cstdio>
 
+#include "devices/factory_table_store.h"
 #include "devices/light_conversion.h"
 #include "input/macro_store.h"
 #include "profile/data_folders.h"
@@ -57,9 +59,15 @@ bool CMerivexMouseDevice::readInfoAndKeyTable() {
     std::vector<uint8_t> table(tableSize);
     if (channel.ReadBlock(table) != result::kSuccess) return false;
     if (channel.End() != result::kSuccess) return false;
-    m_factoryTable = std::move(table);
+    m_factoryTable = RememberFactoryTable(factoryTableFile(), std::move(table));
     m_keyMap = key_table::BuildKeyMap(m_factoryTable, kButtonCodes);
     return true;
+}
+
+std::filesystem::path CMerivexMouseDevice::factoryTableFile() const {
+    char name[40];
+    std::snprintf(name, sizeof name, "factory_keys_%04x_%04x.json", identity().vid, identity().pid);
+    return UserFolder() / name;
 }
 
 bool CMerivexMouseDevice::buttonPresent(size_t button) const {

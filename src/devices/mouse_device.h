@@ -123,6 +123,7 @@ private:
     void applyLight(const LightSetting& light, bool fromProfile);
     void startReaders();
     [[nodiscard]] std::filesystem::path lightConfigPath() const;
+    [[nodiscard]] std::filesystem::path factoryTableFile() const;
     [[nodiscard]] size_t macroCount();
 
     CMouseProfiledata m_profile;

@@ -27,7 +27,8 @@ constexpr auto kFactoryKeys = std::to_array<KeyCode>({
 constexpr auto kFactoryLeds = std::to_array<uint8_t>({0, 1, 2, 3, 4, 0xFF, 5, 5, 0xFF, 0xFF, 0xFF, 5});
 
 // Onboard record as shipped (80 bytes, little-endian values). DPI values are slider positions:
-// DPI = lowest DPI + position x DPI step = 400, 800, 1600, 3200, 6400, 10000.
+// DPI = lowest DPI + position x DPI step up to position 48 (5000 DPI), 200 DPI per position above:
+// 400, 800, 1600, 3200, 6400, 16000.
 constexpr auto kFactoryRecord = join(
     lightHead({.mode = 0x01, .brightness = 4, .speedLevel = 2, .red = 0xFF}),
     std::to_array<uint8_t>({
@@ -35,12 +36,12 @@ constexpr auto kFactoryRecord = join(
         0x03,                    // 11: polling-rate index
         0x01,                    // 12: active DPI stage
         0x00,                    // 13
-        1, 0, 6, 0, 6, 0, 0xFF, 0x00, 0x00,        // 14-22: stage 0
-        1, 0, 14, 0, 14, 0, 0x00, 0xFF, 0x00,      // 23-31: stage 1
-        1, 0, 30, 0, 30, 0, 0x00, 0x00, 0xFF,      // 32-40: stage 2
-        1, 0, 62, 0, 62, 0, 0xFF, 0xFF, 0x00,      // 41-49: stage 3
-        1, 0, 126, 0, 126, 0, 0x00, 0xFF, 0xFF,    // 50-58: stage 4
-        1, 0, 198, 0, 198, 0, 0xFF, 0x00, 0xFF,    // 59-67: stage 5
+        1, 0, 2, 0, 2, 0, 0xFF, 0x00, 0x00,        // 14-22: stage 0
+        1, 0, 6, 0, 6, 0, 0x00, 0xFF, 0x00,        // 23-31: stage 1
+        1, 0, 14, 0, 14, 0, 0x00, 0x00, 0xFF,      // 32-40: stage 2
+        1, 0, 30, 0, 30, 0, 0xFF, 0xFF, 0x00,      // 41-49: stage 3
+        1, 0, 55, 0, 55, 0, 0x00, 0xFF, 0xFF,      // 50-58: stage 4
+        1, 0, 103, 0, 103, 0, 0xFF, 0x00, 0xFF,    // 59-67: stage 5
         0x01,                    // 68
         0x80, 0x07,              // 69-70: screen width 1920
         0x38, 0x04,              // 71-72: screen height 1080
@@ -66,9 +67,9 @@ const ProductModel& mouseModel() {
         .info = {.deviceClass = 1,
                  .macroUnits = 32,
                  .sensorCode = 0x3325,
-                 .dpiStep = 50,
-                 .highestSliderPosition = 198,
-                 .lowestDpi = 100,
+                 .dpiStep = 100,
+                 .highestSliderPosition = 148,  // 25000 DPI
+                 .lowestDpi = 200,
                  .firmwareBuild = 0x0105},
         .factoryKeys = kFactoryKeys,
         .factoryLeds = kFactoryLeds,

@@ -108,10 +108,10 @@ TEST_F(HalvernctlMouseTest, ShowMouseReadsTheMouseAndPrintsStagesWithDpiValues) 
     const CtlRun text = run({"show", "mouse"});
     ASSERT_EQ(text.code, kExitOk) << text.err;
     EXPECT_EQ(text.out.rfind("mouse 320f:221c on its cable (emu:mouse/1#4)\n", 0), 0u) << text.out;
-    // The emulated mouse: lowest 100 DPI, 50 DPI per slider step.
-    EXPECT_NE(text.out.find("stage 1: on, 400 DPI (slider 6), colour 00ff00\n"), std::string::npos)
+    // The emulated mouse: lowest 200 DPI, 100 DPI per slider step (200 above position 48).
+    EXPECT_NE(text.out.find("stage 1: on, 800 DPI (slider 6), colour 00ff00\n"), std::string::npos)
         << text.out;
-    EXPECT_NE(text.out.find("stage 4: on, active, 1600 DPI (slider 30), colour 00ffff\n"), std::string::npos);
+    EXPECT_NE(text.out.find("stage 4: on, active, 3200 DPI (slider 30), colour 00ffff\n"), std::string::npos);
     EXPECT_NE(text.out.find("light: mode 5 light_mode_flow, brightness 4"), std::string::npos);
     EXPECT_NE(text.out.find("active stage: 4\n"), std::string::npos);
     EXPECT_NE(text.out.find("button 10: 147802\n"), std::string::npos);
@@ -119,7 +119,7 @@ TEST_F(HalvernctlMouseTest, ShowMouseReadsTheMouseAndPrintsStagesWithDpiValues) 
     const Json::Value json = runJson({"show", "mouse"});
     ASSERT_EQ(json["stages"].size(), 6u);
     EXPECT_EQ(json["stages"][5]["sliderX"].asInt(), 46);
-    EXPECT_EQ(json["stages"][5]["dpiX"].asInt(), 2400);
+    EXPECT_EQ(json["stages"][5]["dpiX"].asInt(), 4800);
     EXPECT_EQ(json["activeStage"].asInt(), 4);
     EXPECT_EQ(json["light"]["mode"].asInt(), 5);
     EXPECT_EQ(json["buttons"].size(), 11u);
@@ -129,17 +129,17 @@ TEST_F(HalvernctlMouseTest, ShowMouseReadsTheMouseAndPrintsStagesWithDpiValues) 
 TEST_F(HalvernctlMouseTest, SettingsCommandsWriteTheRecordWithTheScreenSize) {
     CtlRun r = run({"dpi", "2", "--dpi", "1600", "--screen", "2560x1440"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_EQ(r.out, "stage 2: on, 1600 DPI (slider 30), colour 0000ff\n");
+    EXPECT_EQ(r.out, "stage 2: on, 1600 DPI (slider 14), colour 0000ff\n");
     const size_t stage2 = kStageBase + 2 * kStageSize;
-    EXPECT_EQ(record(stage2, 5), (std::vector<uint8_t>{1, 0, 30, 0, 30}));
+    EXPECT_EQ(record(stage2, 5), (std::vector<uint8_t>{1, 0, 14, 0, 14}));
     EXPECT_EQ(record(69, 4), (std::vector<uint8_t>{0x00, 0x0A, 0xA0, 0x05}));
 
     // Below the lowest DPI counts as the lowest; a separate Y value sets the X/Y flag; integer division.
     r = run({"dpi", "3", "--dpi", "50", "--y-dpi=1625", "--color", "12aB56", "--enable", "0"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_EQ(r.out, "stage 3: off, X 100 DPI (slider 0) Y 1600 DPI (slider 30), colour 12ab56\n");
+    EXPECT_EQ(r.out, "stage 3: off, X 200 DPI (slider 0) Y 1600 DPI (slider 14), colour 12ab56\n");
     EXPECT_EQ(record(kStageBase + 3 * kStageSize, 9),
-              (std::vector<uint8_t>{0, 1, 0, 0, 30, 0, 0x12, 0xAB, 0x56}));
+              (std::vector<uint8_t>{0, 1, 0, 0, 14, 0, 0x12, 0xAB, 0x56}));
     EXPECT_EQ(record(69, 4), (std::vector<uint8_t>{0x80, 0x07, 0x38, 0x04}));  // 1920x1080 unless told
 
     ASSERT_EQ(run({"dpi-active", "5"}).code, kExitOk);
@@ -271,7 +271,7 @@ TEST_F(HalvernctlMouseTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
         {"dpi", "6", "--slider", "1"},
         {"dpi", "1"},
         {"dpi", "1", "--slider", "3", "--dpi", "400"},
-        {"dpi", "1", "--slider", "199"},  // above the emulated mouse's highest position, 198
+        {"dpi", "1", "--slider", "149"},  // above the emulated mouse's highest position, 148
         {"dpi", "1", "--dpi", "10001"},
         {"dpi", "1", "--slider", "3", "--enable", "2"},
         {"dpi", "1", "--slider", "3", "--enable", "0"},  // the active stage stays on

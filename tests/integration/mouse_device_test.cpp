@@ -121,7 +121,7 @@ TEST_P(MouseDeviceTest, ActivationReadsTheMouseAndMapsItsButtons) {
     EXPECT_EQ(device.settings().stages.size(), 6u);
     EXPECT_EQ(device.keyList().size(), 11u);
     EXPECT_EQ(device.dpiScale().sensor, 0x3325);
-    EXPECT_EQ(device.dpiScale().highest, 198);
+    EXPECT_EQ(device.dpiScale().highest, 148);
     // The profile list and the profile file exist now.
     EXPECT_TRUE(std::filesystem::exists(data.path() / "Halvern/mouse/ProfileList.ini"));
     EXPECT_TRUE(std::filesystem::exists(device.profile().GetProfilePath()));
@@ -226,6 +226,28 @@ TEST_P(MouseDeviceTest, AButtonMissingFromTheFactoryTableIsNeverWritten) {
     EXPECT_EQ(table[1 * 3], 0x20);  // the left button's slot took Ctrl+A
     EXPECT_EQ(table[1 * 3 + 1], 0x01);
     EXPECT_EQ(table[1 * 3 + 2], 0x04);
+}
+
+TEST_P(MouseDeviceTest, ARemappedButtonIsStillFoundAtTheNextStart) {
+    connect();
+    KeyListEntry left = device.keyList().at(0);
+    left.current = {0, 0x20, 0x01, 0x04};
+    ASSERT_EQ(device.SetKeyAssignment(0, left), 1);
+    // The mouse now answers a table read with Ctrl+A where the left button's code was.
+    CMerivexMouseDevice next(emulator);
+    next.SetIdentity(device.identity());
+    next.SetKindName("mouse");
+    CommandChannel& channel = next.commandChannel();
+    HidInterface& hid = viaReceiver() ? channel.receiverInterface() : channel.cableInterface();
+    const HidInterface& old = viaReceiver() ? device.commandChannel().receiverInterface()
+                                            : device.commandChannel().cableInterface();
+    ASSERT_TRUE(hid.Open(old.path(), true, true, true, false));
+    channel.SetMode(viaReceiver() ? 2 : 1);
+    channel.setConnected(true);
+    next.ActivatePage();
+    EXPECT_TRUE(next.buttonPresent(0));
+    EXPECT_EQ(next.buttonSlots()[0], 1);
+    EXPECT_EQ(next.keyList().at(0).current.type, 0x20);  // the profile still says Ctrl+A
 }
 
 TEST_P(MouseDeviceTest, MacrosAreWrittenInFirstUseOrderAndTooLargeImagesAreRefused) {

@@ -46,9 +46,9 @@ TEST(FirmwareProtocol, ReadInfoInReceiverSizedChunksAssemblesTheInfoBlock) {
     EXPECT_EQ(info[5], 12);  // key slots
     EXPECT_EQ(info[6], 32);  // macro units
     EXPECT_EQ(info[9] | (info[10] << 8), 0x3325);
-    EXPECT_EQ(info[11], 50);                     // DPI step
-    EXPECT_EQ(info[12] | (info[13] << 8), 198);  // highest slider position
-    EXPECT_EQ(info[14] | (info[15] << 8), 100);  // lowest DPI
+    EXPECT_EQ(info[11], 100);                    // DPI step
+    EXPECT_EQ(info[12] | (info[13] << 8), 148);  // highest slider position
+    EXPECT_EQ(info[14] | (info[15] << 8), 200);  // lowest DPI
     EXPECT_EQ(second[8 + 10], 0x00);             // nothing beyond the 34 bytes is sent
 }
 
