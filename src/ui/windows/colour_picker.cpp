@@ -74,33 +74,7 @@ CColorSelectWnd::CColorSelectWnd(const LayoutLoader& loader, const LanguageTexts
         layout->addWidget(m_content);
         texts.apply(m_content);
         setWindowTitle(m_content->windowTitle());
-        m_palette = findControl<ColourPalette>(m_content, QStringLiteral("Pallet"));
-        m_previewButton = findControl<QAbstractButton>(m_content, QStringLiteral("color_show_btn"));
-        for (size_t i = 0; i < m_edits.size(); ++i) {
-            m_edits[i] = findControl<QLineEdit>(m_content, QLatin1String(kEditNames[i]));
-            if (!m_edits[i]) continue;
-            m_edits[i]->setValidator(
-                new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,3}")), m_edits[i]));
-        }
-        for (int i = 0; i < kSwatches; ++i) {
-            m_presets[static_cast<size_t>(i)] =
-                findControl<QAbstractButton>(m_content, QStringLiteral("color_option_"), i);
-            m_collected[static_cast<size_t>(i)] =
-                findControl<QAbstractButton>(m_content, QStringLiteral("collect_color_option_"), i);
-        }
-        // Each row of swatches is a set of option boxes: one of them is selected.
-        for (const auto* row : {&m_presets, &m_collected}) {
-            for (QAbstractButton* swatch : *row) {
-                if (!swatch) continue;
-                swatch->setCheckable(true);
-                swatch->setAutoExclusive(true);
-            }
-        }
-        m_sevenColourOption = findControl<QAbstractButton>(m_content, QStringLiteral("7color"));
-        m_sevenColourCollect = findControl<QAbstractButton>(m_content, QStringLiteral("7color_collect"));
-        m_sevenColourLayout = findControl(m_content, QStringLiteral("7color_layout"));
-        m_max = findControl<QAbstractButton>(m_content, QStringLiteral("maxbtn"));
-        m_restore = findControl<QAbstractButton>(m_content, QStringLiteral("restorebtn"));
+        findControls();
         if (QWidget* titleBar = findControl(m_content, QStringLiteral("title_bar"))) new WindowDrag(titleBar);
         m_hub->attachTree(m_content);
     }
@@ -113,19 +87,51 @@ CColorSelectWnd::CColorSelectWnd(const LayoutLoader& loader, const LanguageTexts
             showInEdits(argb);
         });
     }
+    showStoredOptions();
+    showMaximisedState();
+}
 
-    // The swatches and collected colours of the option file, and the selected preset's colour.
+void CColorSelectWnd::findControls() {
+    m_palette = findControl<ColourPalette>(m_content, QStringLiteral("Pallet"));
+    m_previewButton = findControl<QAbstractButton>(m_content, QStringLiteral("color_show_btn"));
+    for (size_t i = 0; i < m_edits.size(); ++i) {
+        m_edits[i] = findControl<QLineEdit>(m_content, QLatin1String(kEditNames[i]));
+        if (!m_edits[i]) continue;
+        m_edits[i]->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,3}")), m_edits[i]));
+    }
+    for (int i = 0; i < kSwatches; ++i) {
+        m_presets[static_cast<size_t>(i)] = findControl<QAbstractButton>(m_content, QStringLiteral("color_option_"), i);
+        m_collected[static_cast<size_t>(i)] =
+            findControl<QAbstractButton>(m_content, QStringLiteral("collect_color_option_"), i);
+    }
+    // Each row of swatches is a set of option boxes: one of them is selected.
+    for (const auto* row : {&m_presets, &m_collected}) {
+        for (QAbstractButton* swatch : *row) {
+            if (!swatch) continue;
+            swatch->setCheckable(true);
+            swatch->setAutoExclusive(true);
+        }
+    }
+    m_sevenColourOption = findControl<QAbstractButton>(m_content, QStringLiteral("7color"));
+    m_sevenColourCollect = findControl<QAbstractButton>(m_content, QStringLiteral("7color_collect"));
+    m_sevenColourLayout = findControl(m_content, QStringLiteral("7color_layout"));
+    m_max = findControl<QAbstractButton>(m_content, QStringLiteral("maxbtn"));
+    m_restore = findControl<QAbstractButton>(m_content, QStringLiteral("restorebtn"));
+}
+
+void CColorSelectWnd::showStoredOptions() {
     m_options = m_file.Load();
     for (int i = 0; i < kSwatches; ++i) {
         const auto at = static_cast<size_t>(i);
         paintSwatch(m_presets[at], m_options.presets[at], true);
         paintSwatch(m_collected[at], m_options.collected[at], m_options.collectedUsed[at]);
     }
+    // Load() keeps both selections inside 0..19.
     if (auto& preset = m_presets[static_cast<size_t>(m_options.presetSelected)]) preset->setChecked(true);
     if (auto& slot = m_collected[static_cast<size_t>(m_options.collectedSelected)]) slot->setChecked(true);
     SetColour(m_options.presets[static_cast<size_t>(m_options.presetSelected)]);
     SetSevenColour(m_sevenColour);
-    showMaximisedState();
 }
 
 CColorSelectWnd::~CColorSelectWnd() = default;

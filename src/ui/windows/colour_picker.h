@@ -76,6 +76,9 @@ private:
     struct Route;
     static const std::array<Route, 14> kRoutes;
 
+    void findControls();
+    /// Fills the swatches and slots from the option file and shows the selected preset's colour.
+    void showStoredOptions();
     void route(const Notification& notification);
     void onPresetClicked(int index);
     void onCollectedClicked(int index);
