@@ -4,7 +4,9 @@
 #include <QStackedWidget>
 
 #include "device/debug_sink.h"
+#include "devices/mouse_device.h"
 #include "devices/receiver_aware_device.h"
+#include "ui/pages/mouse_page.h"
 #include "ui/toolkit/layout_loader.h"
 
 namespace halvern::app {
@@ -111,8 +113,9 @@ DeviceSlotPage* DeviceList::pageOfEntry(QWidget* entry) {
 }
 
 std::unique_ptr<CMerivexUSBDevice> DeviceList::makeDevice(int kindIndex) {
-    // The mouse and keyboard (kinds 0 and 1) can be reached through a receiver.
-    if (kindIndex == 0 || kindIndex == 1) return std::make_unique<ReceiverAwareDevice>(m_backend);
+    if (kindIndex == 0) return std::make_unique<CMerivexMouseDevice>(m_backend);
+    // The keyboard can be reached through a receiver too.
+    if (kindIndex == 1) return std::make_unique<ReceiverAwareDevice>(m_backend);
     return std::make_unique<CMerivexUSBDevice>(m_backend);
 }
 
@@ -138,7 +141,11 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
 
     // Owned by their containers once added, by the owner until then (and for good when one is missing).
     slotPage->power = new ui::DevicePower(m_loader, m_controls.owner);
-    slotPage->page = new ui::DevicePage(device, m_loader, m_controls.owner);
+    if (auto* mouse = dynamic_cast<CMerivexMouseDevice*>(&device)) {
+        slotPage->page = new ui::MousePage(*mouse, m_loader, m_controls.texts, m_controls.owner);
+    } else {
+        slotPage->page = new ui::DevicePage(device, m_loader, m_controls.owner);
+    }
     slotPage->entry = new ui::DeviceOption(m_loader, m_controls.owner);
     slotPage->power->hide();
     slotPage->page->hide();
@@ -157,6 +164,9 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
             QMetaObject::invokeMethod(this, [raw, copy] {
                 if (raw->power) raw->power->ShowStatus(copy);
             });
+        },
+        [raw] {
+            if (auto* mouse = qobject_cast<ui::MousePage*>(raw->page.data())) mouse->ShowSettings();
         },
     });
 

@@ -18,6 +18,7 @@ class QLayout;
 
 namespace halvern::ui {
 class LayoutLoader;
+class LanguageTexts;
 }
 
 namespace halvern::app {
@@ -41,6 +42,7 @@ struct DeviceListControls {
     QStackedWidget* powers = nullptr;    ///< "device_power_switch"
     QWidget* noDeviceNotice = nullptr;   ///< "No_device_Link"
     QWidget* owner = nullptr;            ///< parent of what has no container (a layout that lacks one)
+    const ui::LanguageTexts* texts = nullptr;  ///< the interface language, for texts the pages make
 };
 
 /// One device page with its list entry and power widget.

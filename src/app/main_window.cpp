@@ -48,6 +48,29 @@ const std::array<MainWindow::Handler, kOperationCount>& MainWindow::handlers() {
         set(Operation::RestoreDefaults, &MainWindow::onRestoreDefaults);
         set(Operation::OpenWebSite, &MainWindow::onOpenWebSite);
         set(Operation::OpenSystemDeviceSettings, &MainWindow::onOpenSystemDeviceSettings);
+        set(Operation::FunctionTab, &MainWindow::onFunctionTab);
+        set(Operation::DpiSlider, &MainWindow::onDpiSlider);
+        set(Operation::DpiSliderMoving, &MainWindow::onDpiSliderMoving);
+        set(Operation::DpiEdit, &MainWindow::onDpiEdit);
+        set(Operation::DpiEnable, &MainWindow::onDpiEnable);
+        set(Operation::DpiSelect, &MainWindow::onDpiSelect);
+        set(Operation::DpiColourOption, &MainWindow::onDpiColourOption);
+        set(Operation::PollingRate, &MainWindow::onPollingRate);
+        set(Operation::PointerSlider, &MainWindow::onPointerSlider);
+        set(Operation::PointerOption, &MainWindow::onPointerOption);
+        set(Operation::MouseSettingsOption, &MainWindow::onMouseSettingsOption);
+        set(Operation::KeyButton, &MainWindow::onKeyButton);
+        set(Operation::KeyAssignmentButton, &MainWindow::onKeyAssignmentButton);
+        set(Operation::KeyAssignmentChoice, &MainWindow::onKeyAssignmentChoice);
+        set(Operation::ProfileAdd, &MainWindow::onProfileAdd);
+        set(Operation::ProfileDelete, &MainWindow::onProfileDelete);
+        set(Operation::ProfileCopy, &MainWindow::onProfileCopy);
+        set(Operation::ProfileImport, &MainWindow::onProfileImport);
+        set(Operation::ProfileExport, &MainWindow::onProfileExport);
+        set(Operation::ProfileReset, &MainWindow::onProfileReset);
+        set(Operation::ProfileRename, &MainWindow::onProfileRename);
+        set(Operation::ProfileSelected, &MainWindow::onProfileSelected);
+        set(Operation::ProfilePanelToggle, &MainWindow::onProfilePanelToggle);
         return t;
     }();
     return table;
@@ -74,6 +97,7 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
     controls.powers = required<QStackedWidget>(m_root, "device_power_switch");
     controls.noDeviceNotice = required<QWidget>(m_root, "No_device_Link");
     controls.owner = m_root;
+    controls.texts = &m_texts;
     m_list = std::make_unique<DeviceList>(m_backend, m_slots, m_loader, m_hub, controls);
 
     m_hub.attachTree(m_root);
@@ -252,6 +276,11 @@ void MainWindow::onDeviceSelected(const Route&, const ui::Notification& n) {
             return;
         }
     }
+}
+
+void MainWindow::onFunctionTab(const Route& route, const ui::Notification& n) {
+    if (n.wParam == 0) return;  // the tab that was left
+    if (DeviceSlotPage* page = slotPageOf(n); page && page->page) page->page->ShowFunctionTab(route.variant);
 }
 
 void MainWindow::onRestoreDefaults(const Route&, const ui::Notification&) {

@@ -14,8 +14,14 @@
 #include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/layout_loader.h"
 #include "ui/toolkit/notify_hub.h"
+#include "ui/windows/colour_picker.h"
 
 class QMenu;
+class QTimer;
+
+namespace halvern::ui {
+class MousePage;
+}
 
 namespace halvern::app {
 
@@ -85,6 +91,39 @@ private:
     void onRestoreDefaults(const Route&, const ui::Notification&);
     void onOpenWebSite(const Route&, const ui::Notification&);
     void onOpenSystemDeviceSettings(const Route& route, const ui::Notification&);
+    void onFunctionTab(const Route& route, const ui::Notification& n);
+
+    // The mouse page (main_window_mouse.cpp).
+    [[nodiscard]] ui::MousePage* mousePageOf(const ui::Notification& n) const;
+    void onDpiSlider(const Route& route, const ui::Notification& n);
+    void onDpiSliderMoving(const Route& route, const ui::Notification& n);
+    void onDpiEdit(const Route& route, const ui::Notification& n);
+    void onDpiEnable(const Route& route, const ui::Notification& n);
+    void onDpiSelect(const Route& route, const ui::Notification& n);
+    void onDpiColourOption(const Route& route, const ui::Notification& n);
+    void onPollingRate(const Route& route, const ui::Notification& n);
+    void onPointerSlider(const Route& route, const ui::Notification& n);
+    void onPointerOption(const Route& route, const ui::Notification& n);
+    void onMouseSettingsOption(const Route& route, const ui::Notification& n);
+    void onKeyButton(const Route& route, const ui::Notification& n);
+    void onKeyAssignmentButton(const Route& route, const ui::Notification& n);
+    void onKeyAssignmentChoice(const Route& route, const ui::Notification& n);
+
+    // Profiles of the page that sent the notification (main_window_profiles.cpp).
+    [[nodiscard]] DeviceSlotPage* slotPageOf(const ui::Notification& n) const;
+    void onProfileAdd(const Route&, const ui::Notification& n);
+    void onProfileDelete(const Route&, const ui::Notification& n);
+    void onProfileCopy(const Route&, const ui::Notification& n);
+    void onProfileImport(const Route&, const ui::Notification& n);
+    void onProfileExport(const Route&, const ui::Notification& n);
+    void onProfileReset(const Route&, const ui::Notification& n);
+    void onProfileRename(const Route&, const ui::Notification& n);
+    void onProfileSelected(const Route&, const ui::Notification& n);
+    void onProfilePanelToggle(const Route&, const ui::Notification& n);
+    /// Makes the page's selected profile current: the device reloads it, shows it and writes it.
+    void switchProfile(DeviceSlotPage& page);
+    /// Shows a message box (a language text id, or a text as it is); 1 when the user confirmed.
+    int showMessage(const QString& text, bool isTextId = true, int mode = 0);
 
     HidBackend& m_backend;
     ui::LayoutLoader& m_loader;
@@ -103,6 +142,9 @@ private:
     bool m_shownOnce = false;
     bool m_screenWatched = false;
     bool m_stopped = false;
+    QTimer* m_profileSwitch = nullptr;  ///< 400 ms debounce of profile choices (owned by the window)
+    QPointer<ui::DevicePage> m_profileSwitchPage;
+    ui::ColourPickerOpener m_colourPicker;  ///< at most one colour picker at a time
 };
 
 }  // namespace halvern::app

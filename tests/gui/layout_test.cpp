@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
+
+#include "input/key_tables.h"
 #include <QStackedWidget>
 #include <QSvgRenderer>
 #include <QToolButton>
@@ -45,6 +47,15 @@ const std::vector<Required>& requiredControls() {
          {{"device_power_Layout", "QWidget"}, {"device_power_value", "QLabel"}, {"device_wuxian_logo", "QLabel"},
           {"device_Power_progress", "QProgressBar"}, {"device_power_status", "QLabel"},
           {"device_phone_type", "QLabel"}}},
+        {"mouse_device.ui",
+         {{"mouse_device_seting_layout", "QWidget"}, {"device_setkeyinfo_list", "QWidget"},
+          {"device_tishi_info", "QLabel"}, {"DPI_layout_5", "QWidget"}, {"DPI_enable_check_5", "QAbstractButton"},
+          {"DPI_select_check_5", "QAbstractButton"}, {"DPI_slider_5", "QSlider"}, {"DPI_edit_5", "QLineEdit"},
+          {"DPI_color_option_5", "QAbstractButton"}, {"polling_rate_option_4", "QAbstractButton"},
+          {"mouse_option_layout", "QWidget"}, {"mouse_device_seting_option_2", "QAbstractButton"},
+          {"pointer_speed_slider", "QSlider"}, {"pointer_precision_check", "QAbstractButton"},
+          {"scrolls_page_check", "QAbstractButton"}, {"scroll_speed_slider", "QSlider"},
+          {"double_click_slider", "QSlider"}, {"logo", "QAbstractButton"}}},
         {"message_box.ui",
          {{"MessageTitle", "QLabel"}, {"MessageText", "QLabel"}, {"confirm_btn", "QAbstractButton"},
           {"cancel_btn", "QAbstractButton"}, {"closebtn", "QAbstractButton"}}},
@@ -65,7 +76,7 @@ struct PageSpec {
 };
 
 constexpr std::array<PageSpec, 4> kPages{{
-    {"mouse_device.ui", "mouse_device_key_light", 11, 6, true},
+    {"mouse_device.ui", "mouse_device_key_light", 11, 6, false},
     {"keyboard_device.ui", "keyboard_device_key_light", 170, 170, true},
     {"mousepad_device.ui", "mousepad_device_key_light", 0, 15, false},
     {"hs6533_device.ui", "hs6533_device_key_light", 0, 13, false},
@@ -225,6 +236,36 @@ TEST(Layouts, BothLanguagesHaveEveryTextTheLayoutsAndTheProgramName) {
     // The number is filled into this one with a printf-style conversion.
     EXPECT_EQ(english.text(QStringLiteral("message_text_16")).count(QStringLiteral("%d")), 1);
     EXPECT_EQ(chinese.text(QStringLiteral("message_text_16")).count(QStringLiteral("%d")), 1);
+}
+
+// Button lists and the key editor show these names; a missing one would show as its id.
+TEST(Layouts, EveryAssignableFunctionHasATextInBothLanguages) {
+    LanguageTexts english;
+    LanguageTexts chinese;
+    ASSERT_TRUE(english.load(languageFile(QStringLiteral("en.json"))));
+    ASSERT_TRUE(chinese.load(languageFile(QStringLiteral("zh_CN.json"))));
+    std::vector<std::string_view> ids;
+    for (const auto& row : KeyCodeTable) ids.push_back(row.name);
+    const auto addChoices = [&ids](const auto& table) {
+        for (const auto& row : table) ids.push_back(row.name);
+    };
+    addChoices(kMouseButtonChoices);
+    addChoices(kDpiChoices);
+    addChoices(kSystemChoices);
+    addChoices(kMediaChoices);
+    for (const auto& row : kMouseActionTable) ids.push_back(row.name);
+    ids.insert(ids.end(), kDeviceShortcutNames.begin(), kDeviceShortcutNames.end());
+    ids.insert(ids.end(), kRecoilNames.begin(), kRecoilNames.end());
+    ids.insert(ids.end(), kSwingNames.begin(), kSwingNames.end());
+    for (std::string_view id : {"close_text", "show_window", "mouse_key_DPI_shift", "mouse_key_fire_key",
+                                "mouse_key_smart_key", "mouse_key_M8_key", "Light_Set", "Overall_Light_Set"}) {
+        ids.push_back(id);
+    }
+    for (std::string_view id : ids) {
+        const QString text = QString::fromUtf8(id.data(), static_cast<qsizetype>(id.size()));
+        EXPECT_TRUE(english.contains(text)) << id << " en";
+        EXPECT_TRUE(chinese.contains(text)) << id << " zh_CN";
+    }
 }
 
 TEST(Layouts, EveryImageNamedByTheSkinExistsAndRenders) {

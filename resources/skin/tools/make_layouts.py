@@ -8,6 +8,9 @@ keyboard); run this script again after changing a picture or a layout:  python3 
 import math
 import os
 
+import colour_picker_layout
+import device_profile_layout
+import key_set_layout
 import keyboard_keys as kb
 from uixml import W, L, Spacer, Aligned, hbox, vbox, document, pretty
 
@@ -171,7 +174,7 @@ def mouse_spots():
         spot("key_4", 24, 262, 18, 50),
         spot("key_9", 258, 214, 18, 46),
         spot("key_10", 258, 266, 18, 46),
-        spot("logo_led", 126, 300, 48, 48, light=0, light_image="devices/logo_light.svg"),
+        spot("logo", 126, 300, 48, 48, light=0, light_image="devices/logo_light.svg"),
         spot("left_strip_led", 56, 226, 10, 110, light=2),
         spot("right_strip_led", 234, 226, 10, 110, light=3),
         spot("rear_left_led", 96, 404, 50, 10, light=4),
@@ -179,9 +182,108 @@ def mouse_spots():
     ]
 
 
+def dpi_row(n):
+    """One DPI stage: its enable check stays outside the row, so a disabled stage can be enabled again."""
+    row = W("QWidget", f"DPI_layout_{n}", layout=hbox(f"DPI_row_box_{n}", [
+        W("QRadioButton", f"DPI_select_check_{n}", toolTipId="dpi_select_tip", autoExclusive=True,
+          maximumSize=("size", 22, 22), cursor=("enum", "Qt::PointingHandCursor")),
+        W("QLabel", f"DPI_stage_label_{n}", text=f"{n + 1}", role="caption", minimumSize=("size", 14, 0)),
+        W("QSlider", f"DPI_slider_{n}", orientation=("enum", "Qt::Horizontal"), role="dpi",
+          cursor=("enum", "Qt::PointingHandCursor")),
+        W("QLineEdit", f"DPI_edit_{n}", minimumSize=("size", 64, 26), maximumSize=("size", 64, 26),
+          alignment=("set", "Qt::AlignRight|Qt::AlignVCenter")),
+        W("QPushButton", f"DPI_color_option_{n}", toolTipId="dpi_colour_tip", role="swatch",
+          minimumSize=("size", 26, 26), maximumSize=("size", 26, 26), cursor=("enum", "Qt::PointingHandCursor")),
+    ], spacing=8))
+    return hbox(f"DPI_stage_box_{n}", [
+        W("QCheckBox", f"DPI_enable_check_{n}", toolTipId="dpi_enable_tip", maximumSize=("size", 22, 22),
+          cursor=("enum", "Qt::PointingHandCursor")),
+        row,
+    ], spacing=6, stretch=[0, 1])
+
+
+POLLING_RATES = ["polling_rate_125", "polling_rate_250", "polling_rate_500", "polling_rate_1000",
+                 "polling_rate_2000"]
+
+
+def mouse_settings_tab(n, text_id, checked=False):
+    return W("QPushButton", f"mouse_device_seting_option_{n}", checkable=True, autoExclusive=True,
+             textId=text_id, checked=checked, role="subtab", cursor=("enum", "Qt::PointingHandCursor"))
+
+
+def labelled_slider(name, text_id, maximum):
+    return hbox(f"{name}_box", [
+        W("QLabel", f"{name}_label", textId=text_id, minimumSize=("size", 150, 0)),
+        W("QSlider", name, orientation=("enum", "Qt::Horizontal"), maximum=maximum, role="dpi",
+          cursor=("enum", "Qt::PointingHandCursor")),
+    ], spacing=10, stretch=[0, 1])
+
+
+def mouse_system_page():
+    dpi_page = W("QWidget", "mouse_dpi_page", layout=vbox("mouse_dpi_box", [
+        W("QLabel", "mouse_dpi_title", textId="dpi_title", role="section"),
+        W("QLabel", "mouse_dpi_note", textId="dpi_note", role="muted", wordWrap=True),
+    ] + [dpi_row(n) for n in range(6)] + [Spacer(horizontal=False, w=10, h=10)], margins=(16, 12, 16, 8), spacing=8))
+    polling_page = W("QWidget", "mouse_polling_page", layout=vbox("mouse_polling_box", [
+        W("QLabel", "mouse_polling_title", textId="polling_rate_title", role="section"),
+        W("QLabel", "mouse_polling_note", textId="polling_rate_note", role="muted", wordWrap=True),
+        hbox("polling_rate_options", [
+            W("QRadioButton", f"polling_rate_option_{i}", textId=POLLING_RATES[i], autoExclusive=True,
+              cursor=("enum", "Qt::PointingHandCursor")) for i in range(5)] + [Spacer()], spacing=14),
+        Spacer(horizontal=False, w=10, h=10),
+    ], margins=(16, 12, 16, 8), spacing=10))
+    pointer_page = W("QWidget", "mouse_pointer_page", layout=vbox("mouse_pointer_box", [
+        W("QLabel", "mouse_pointer_title", textId="pointer_title", role="section"),
+        W("QLabel", "mouse_pointer_note", textId="pointer_note", role="muted", wordWrap=True),
+        labelled_slider("pointer_speed_slider", "pointer_speed_text", 20),
+        W("QCheckBox", "pointer_precision_check", textId="pointer_precision_text"),
+        labelled_slider("scroll_speed_slider", "scroll_speed_text", 100),
+        W("QCheckBox", "scrolls_page_check", textId="scrolls_page_text"),
+        labelled_slider("double_click_slider", "double_click_text", 900),
+        Spacer(horizontal=False, w=10, h=10),
+    ], margins=(16, 12, 16, 8), spacing=10))
+    return W("QWidget", "mouse_system_page", layout=vbox("mouse_system_page_box", [
+        W("QWidget", "mouse_option_layout", layout=hbox("mouse_option_box", [
+            mouse_settings_tab(0, "dpi_tab_text", checked=True),
+            mouse_settings_tab(1, "polling_rate_tab_text"),
+            mouse_settings_tab(2, "pointer_tab_text"),
+            Spacer(),
+        ], margins=(12, 8, 12, 0), spacing=6)),
+        W("QStackedWidget", "mouse_seting_switch", currentIndex=0, children=[dpi_page, polling_page, pointer_page]),
+    ], spacing=0, stretch=[0, 1]))
+
+
+def mouse_key_page():
+    """The buttons with what each one does, and the editor of the button picked on the picture."""
+    key_list = W("QWidget", "device_setkeyinfo_list", layout=vbox("device_setkeyinfo_list_box", [],
+                                                                    spacing=0))
+    return W("QWidget", "mouse_key_page", layout=vbox("mouse_key_page_box", [
+        W("QLabel", "device_tishi_info", textId="key_pick_hint", role="muted", wordWrap=True),
+        hbox("mouse_key_columns", [
+            vbox("mouse_key_list_column", [key_list, Spacer(horizontal=False, w=10, h=10)]),
+            W("KeySetControl", "KeySetControlItem", visible=False),
+        ], spacing=12, stretch=[1, 1]),
+    ], margins=(16, 12, 16, 8), spacing=8, stretch=[0, 1]))
+
+
 def mouse_page():
     picture = panel("mouse_device_key_light", MOUSE_SIZE, "devices/mouse.svg", mouse_spots())
-    return side_by_side_page("mouse", picture, with_keys=True)
+    pages = W("QStackedWidget", "device_function_switch", currentIndex=0, children=[
+        placeholder_page("mouse_light_page", "light_tab_text", "page_pending_note"),
+        mouse_key_page(),
+        placeholder_page("mouse_macro_page", "macro_tab_text", "page_pending_note"),
+        mouse_system_page(),
+    ])
+    settings = W("QWidget", "mouse_device_seting_layout", layout=vbox("mouse_side_box", [
+        W("DeviceProfile", "DeviceProfileItem"),
+        tab_row("mouse", True),
+        card("mouse_function_card", vbox("mouse_function_box", [pages])),
+    ], spacing=10, stretch=[0, 0, 1]))
+    return W("QWidget", "mouse_device", geometry=("rect", 0, 0, 968, 500), layout=hbox("mouse_page_box", [
+        card("mouse_picture_card", vbox("mouse_picture_box", [Aligned(picture, "Qt::AlignHCenter|Qt::AlignVCenter")],
+                                        margins=(16, 16, 16, 16))),
+        settings,
+    ], spacing=14, stretch=[0, 1]))
 
 
 # ----------------------------------------------------------------------------------------------------------
@@ -403,6 +505,10 @@ def main():
     write("device_power.ui", device_power())
     write("message_box.ui", message_box())
     write("about.ui", about())
+    # Controls and windows with layouts of their own.
+    key_set_layout.main()
+    colour_picker_layout.main()
+    device_profile_layout.main()
 
 
 if __name__ == "__main__":

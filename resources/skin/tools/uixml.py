@@ -9,6 +9,16 @@ CUSTOM_WIDGETS = """ <customwidgets>
    <header>ui/controls/device_key_button.h</header>
   </customwidget>
   <customwidget>
+   <class>KeySetControl</class>
+   <extends>QWidget</extends>
+   <header>ui/controls/key_set_control.h</header>
+  </customwidget>
+  <customwidget>
+   <class>DeviceProfile</class>
+   <extends>QWidget</extends>
+   <header>ui/controls/device_profile_control.h</header>
+  </customwidget>
+  <customwidget>
    <class>SelectPanel</class>
    <extends>QWidget</extends>
    <header>ui/controls/select_panel.h</header>

@@ -105,6 +105,12 @@ void DevicePage::SetFunctionMode(int mode) {
     selectPage(m_keyFunctionSwitch, pages.keyFunction);
 }
 
+void DevicePage::ShowFunctionTab(int tab) {
+    if (!m_functionSwitch) m_functionSwitch = findControl<QStackedWidget>(m_content, "device_function_switch");
+    selectPage(m_functionSwitch, tab);
+    if (QWidget* hint = findControl(m_content, QStringLiteral("device_tishi_info"))) hint->hide();
+}
+
 bool DevicePage::showFrame(bool repaint) {
     if (!m_device.lightControl()) return false;
     std::vector<uint32_t> frame = m_device.frame();

@@ -39,6 +39,9 @@ public:
 
     /// Selects the pages of the function switches for a function mode.
     void SetFunctionMode(int mode);
+    /// Shows page `tab` of the function switch (the page's option tabs: light, keys, macros, system, ...)
+    /// and hides the hint of the key page.
+    void ShowFunctionTab(int tab);
 
     /// Shows the device's LED frame on the light buttons (the preview); repaints the picture when asked.
     /// False when the frame is the one shown last (nothing was done).

@@ -1,0 +1,390 @@
+#include "ui/pages/mouse_page.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "input/assignment_text.h"
+#include "ui/controls/device_key_button.h"
+#include "ui/controls/device_profile_control.h"
+#include "ui/controls/key_set_control.h"
+#include "ui/toolkit/control_lookup.h"
+#include "ui/toolkit/language_texts.h"
+
+namespace halvern::ui {
+namespace {
+
+// The language keys of the eleven logical buttons.
+constexpr std::array<const char*, CMerivexMouseDevice::kButtonCount> kButtonNames{
+    "mouse_key_left",     "mouse_key_right",   "mouse_key_middle",   "mouse_key_forward",
+    "mouse_key_back",     "mouse_key_DPI_add", "mouse_key_DPI_sub",  "mouse_key_DPI_loop",
+    "keyboard_key_GM",    "mouse_key_M8_key",  "mouse_key_fire_key",
+};
+
+constexpr int kListRowHeight = 25;
+constexpr int kListNameWidth = 200;
+constexpr int kListTextWidth = 180;
+
+QString colourStyle(uint8_t r, uint8_t g, uint8_t b) {
+    return QStringLiteral("background: rgb(%1, %2, %3);").arg(r).arg(g).arg(b);
+}
+
+void restyle(QWidget* w) {
+    w->style()->unpolish(w);
+    w->style()->polish(w);
+}
+
+}  // namespace
+
+MousePage::MousePage(CMerivexMouseDevice& device, const LayoutLoader& loader, const LanguageTexts* texts,
+                     QWidget* parent)
+    : DevicePage(device, loader, parent), m_mouse(device), m_texts(texts) {}
+
+QSize MousePage::screenPixels() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return {1920, 1080};
+    return screen->geometry().size() * screen->devicePixelRatio();
+}
+
+QString MousePage::text(const QString& id) const { return m_texts ? m_texts->text(id) : id; }
+
+void MousePage::BindPageControls() {
+    DevicePage::BindPageControls();
+    QWidget* root = findControl(this, QStringLiteral("mouse_device_seting_layout"));
+    if (!root) return;
+    for (int n = 0; n < static_cast<int>(m_stages.size()); ++n) {
+        StageRow& s = m_stages[static_cast<size_t>(n)];
+        s.row = findControl(root, QStringLiteral("DPI_layout_"), n);
+        s.enable = findControl<QCheckBox>(root, QStringLiteral("DPI_enable_check_"), n);
+        s.select = findControl<QAbstractButton>(root, QStringLiteral("DPI_select_check_"), n);
+        s.slider = findControl<QSlider>(root, QStringLiteral("DPI_slider_"), n);
+        s.edit = findControl<QLineEdit>(root, QStringLiteral("DPI_edit_"), n);
+        s.colour = findControl<QAbstractButton>(root, QStringLiteral("DPI_color_option_"), n);
+        if (s.edit) s.edit->setValidator(new QIntValidator(0, DpiScale::kMaxEditDpi, s.edit));
+    }
+    for (int i = 0; i < static_cast<int>(m_polling.size()); ++i) {
+        m_polling[static_cast<size_t>(i)] = findControl<QAbstractButton>(root, QStringLiteral("polling_rate_option_"), i);
+    }
+    m_buttonList = findControl(root, QStringLiteral("device_setkeyinfo_list"));
+    m_hint = findControl(root, QStringLiteral("device_tishi_info"));
+    m_keyEditor = findControl<CKeySetControlUI>(root, QStringLiteral("KeySetControlItem"));
+    if (m_keyEditor) m_keyEditor->SetTexts(m_texts);
+    m_profileControl = findControl<CDeviceProfileUI>(root, QStringLiteral("DeviceProfileItem"));
+    if (m_profileControl) {
+        m_profileControl->SetDeviceType(m_mouse.typeCode());
+        m_profileControl->SetPaths(m_mouse.UserFolder(), m_mouse.DefaultDataFile());
+        m_profileControl->SetTabRoot(this);
+        m_profileControl->Init();
+        m_profileControl->SelectTab(0);
+        m_mouse.SetProfileName(m_profileControl->GetCurrentProfileId().toStdString());
+    }
+}
+
+// ---- Showing the settings ----
+
+void MousePage::ShowSettings() {
+    showStages();
+    showPolling();
+    showPointer();
+    rebuildButtonList();
+    showLogoTooltip();
+    if (m_keyEditor) m_keyEditor->SetMacroNames(m_mouse.macroNames());
+}
+
+void MousePage::showStages() {
+    const DpiScale scale = m_mouse.dpiScale();
+    const MouseSettings& settings = m_mouse.settings();
+    for (size_t n = 0; n < m_stages.size(); ++n) {
+        StageRow& s = m_stages[n];
+        const DpiStage stage = n < settings.stages.size() ? settings.stages[n] : DpiStage{};
+        if (s.slider) {
+            if (scale.highest > 0) s.slider->setRange(0, scale.highest);
+            s.slider->setValue(stage.dpiX);
+        }
+        if (s.edit) s.edit->setText(QString::number(scale.dpi(stage.dpiX)));
+        if (s.colour) s.colour->setStyleSheet(colourStyle(stage.red, stage.green, stage.blue));
+        if (s.enable) s.enable->setChecked(stage.active != 0);
+        if (s.row) s.row->setEnabled(stage.active != 0);
+    }
+    showStageActive(settings.activeStage);
+}
+
+// The active stage shows the first thumb, cannot be switched off and is the selected one.
+void MousePage::showStageActive(int active) {
+    for (int n = 0; n < static_cast<int>(m_stages.size()); ++n) {
+        StageRow& s = m_stages[static_cast<size_t>(n)];
+        const bool isActive = n == active;
+        if (s.slider) {
+            s.slider->setProperty("activeStage", isActive);
+            restyle(s.slider);
+        }
+        if (s.enable) s.enable->setEnabled(!isActive);
+        if (s.select) s.select->setChecked(isActive);
+    }
+    applyEnableRule();
+}
+
+// The last enabled stage cannot be switched off.
+void MousePage::applyEnableRule() {
+    int enabled = 0;
+    for (const StageRow& s : m_stages) enabled += s.enable && s.enable->isChecked();
+    if (enabled != 1) return;
+    for (const StageRow& s : m_stages) {
+        if (s.enable && s.enable->isChecked()) s.enable->setEnabled(false);
+    }
+}
+
+void MousePage::showPolling() {
+    int index = m_mouse.settings().system.reportRate;
+    if (index < 0 || index >= static_cast<int>(m_polling.size())) index = 0;
+    if (QAbstractButton* option = m_polling[static_cast<size_t>(index)]) option->setChecked(true);
+}
+
+void MousePage::showPointer() {
+    const MouseSystem& system = m_mouse.settings().system;
+    const auto setSlider = [this](const char* name, int value) {
+        if (auto* slider = findControl<QSlider>(this, QString::fromLatin1(name))) slider->setValue(value);
+    };
+    const auto setCheck = [this](const char* name, bool on) {
+        if (auto* check = findControl<QAbstractButton>(this, QString::fromLatin1(name))) check->setChecked(on);
+    };
+    setSlider("pointer_speed_slider", system.mouseSpeed);
+    setSlider("scroll_speed_slider", system.wheelLines);
+    setSlider("double_click_slider", system.doubleClickTime);
+    setCheck("pointer_precision_check", system.pointerPrecision != 0);
+    setCheck("scrolls_page_check", system.scrollPage != 0);
+}
+
+std::optional<QString> MousePage::assignmentText(const KeyAssignment& a) const {
+    const auto found = AssignmentTextFor(a.type, a.code1, a.code2, m_mouse.macroNames());
+    if (!found) return std::nullopt;
+    if (found->textIds.empty()) return QString::fromStdString(found->literal);
+    QStringList parts;
+    for (std::string_view id : found->textIds) {
+        parts << text(QString::fromUtf8(id.data(), static_cast<qsizetype>(id.size())));
+    }
+    return parts.join(QLatin1Char('+'));
+}
+
+// One row per button with a text, at the button's own position; rows of buttons without a picture on the
+// page stay hidden.
+void MousePage::rebuildButtonList() {
+    if (!m_buttonList) return;
+    QLayout* rows = m_buttonList->layout();
+    if (!rows) rows = new QVBoxLayout(m_buttonList);  // owned by the list
+    while (QLayoutItem* item = rows->takeAt(0)) {
+        if (QWidget* w = item->widget()) w->deleteLater();
+        delete item;
+    }
+    const auto& keys = m_mouse.keyList();
+    int rowCount = 0;
+    for (int j = 0; j < static_cast<int>(kButtonNames.size()) && j < static_cast<int>(keys.size()); ++j) {
+        const std::optional<QString> assignment = assignmentText(keys[static_cast<size_t>(j)].current);
+        DeviceKeyButton* picture = keyButton(j);
+        if (!assignment || !picture) continue;
+        const QString name = text(QString::fromLatin1(kButtonNames[static_cast<size_t>(j)]));
+        picture->setToolTip(QStringLiteral("<b>%1</b><br>%2").arg(name.toHtmlEscaped(), assignment->toHtmlEscaped()));
+        QWidget* row = nullptr;
+        while (rowCount <= j) {
+            row = new QWidget(m_buttonList);
+            row->setObjectName(QStringLiteral("device_setkeyinfo_row_%1").arg(rowCount));
+            row->setFixedHeight(kListRowHeight);
+            auto* box = new QHBoxLayout(row);
+            box->setContentsMargins(0, 0, 0, 0);
+            auto* nameLabel = new QLabel(row);
+            nameLabel->setObjectName(QStringLiteral("name"));
+            nameLabel->setFixedWidth(kListNameWidth);
+            nameLabel->setStyleSheet(QStringLiteral("color: #FFFFFF;"));
+            auto* textLabel = new QLabel(row);
+            textLabel->setObjectName(QStringLiteral("assignment"));
+            textLabel->setFixedWidth(kListTextWidth);
+            textLabel->setStyleSheet(QStringLiteral("color: #0099FF;"));
+            box->addWidget(nameLabel);
+            box->addWidget(textLabel);
+            box->addStretch();
+            row->hide();
+            row->setEnabled(false);
+            rows->addWidget(row);
+            ++rowCount;
+        }
+        row = rows->itemAt(j)->widget();
+        row->findChild<QLabel*>(QStringLiteral("name"))->setText(name);
+        auto* textLabel = row->findChild<QLabel*>(QStringLiteral("assignment"));
+        textLabel->setText(textLabel->fontMetrics().elidedText(*assignment, Qt::ElideRight, kListTextWidth));
+        textLabel->setToolTip(*assignment);
+        row->setEnabled(true);
+        row->setVisible(!picture->isHidden());
+    }
+    m_buttonList->setVisible(true);
+    m_buttonList->update();
+}
+
+void MousePage::showLogoTooltip() {
+    auto* logo = findControl<QWidget>(this, QStringLiteral("logo"));
+    if (!logo) return;
+    const uint8_t mode = m_mouse.settings().light.mode;
+    const LightModeLists& lists = m_mouse.lightLists();
+    QString modeName;
+    if (mode < 12 && mode < lists.names.size()) {
+        modeName = text(QString::fromStdString(lists.names[mode]));
+    } else if (mode >= 12 && static_cast<size_t>(mode - 12) < lists.lightNames.size()) {
+        modeName = QString::fromStdString(lists.lightNames[mode - 12u]);
+    }
+    logo->setToolTip(QStringLiteral("<b>Logo</b><br>%1<br>%2 %3")
+                         .arg(text(QStringLiteral("Light_Set")).toHtmlEscaped(),
+                              text(QStringLiteral("Overall_Light_Set")).toHtmlEscaped(), modeName.toHtmlEscaped()));
+}
+
+// ---- Changes ----
+
+bool MousePage::change(const std::function<void(MouseSettings&)>& edit) {
+    const QSize screen = screenPixels();
+    const bool done = m_mouse.ChangeSettings(edit, screen.width(), screen.height()) == 1;
+    if (!done) ShowSettings();  // the mouse refused: show what it still holds
+    return done;
+}
+
+void MousePage::DpiSliderMoving(int stage, int position) {
+    if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return;
+    if (QLineEdit* edit = m_stages[static_cast<size_t>(stage)].edit) {
+        edit->setText(QString::number(m_mouse.dpiScale().dpi(position)));
+    }
+}
+
+bool MousePage::DpiSliderChanged(int stage, int position) {
+    if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return false;
+    DpiSliderMoving(stage, position);
+    return change([stage, position](MouseSettings& s) {
+        if (s.stages.size() <= static_cast<size_t>(stage)) s.stages.resize(static_cast<size_t>(stage) + 1);
+        DpiStage& d = s.stages[static_cast<size_t>(stage)];
+        d.dpiX = static_cast<uint16_t>(position);
+        if (d.xy == 0) d.dpiY = d.dpiX;
+    });
+}
+
+bool MousePage::DpiEdited(int stage) {
+    if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return false;
+    StageRow& s = m_stages[static_cast<size_t>(stage)];
+    if (!s.edit) return false;
+    const int position = m_mouse.dpiScale().position(s.edit->text().toInt());  // empty counts as 0
+    if (s.slider) s.slider->setValue(position);
+    return DpiSliderChanged(stage, position);
+}
+
+bool MousePage::DpiEnabled(int stage, bool enabled) {
+    if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return false;
+    StageRow& s = m_stages[static_cast<size_t>(stage)];
+    if (s.row) s.row->setEnabled(enabled);
+    if (s.enable) s.enable->setChecked(enabled);
+    if (enabled) {
+        for (size_t n = 0; n < m_stages.size(); ++n) {
+            if (m_stages[n].enable) m_stages[n].enable->setEnabled(static_cast<int>(n) != m_mouse.settings().activeStage);
+        }
+    } else {
+        applyEnableRule();
+    }
+    return change([stage, enabled](MouseSettings& m) {
+        if (m.stages.size() <= static_cast<size_t>(stage)) m.stages.resize(static_cast<size_t>(stage) + 1);
+        m.stages[static_cast<size_t>(stage)].active = enabled ? 1 : 0;
+    });
+}
+
+bool MousePage::DpiSelected(int stage) {
+    if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return false;
+    showStageActive(stage);
+    return change([stage](MouseSettings& m) { m.activeStage = stage; });
+}
+
+uint32_t MousePage::DpiColour(int stage) const {
+    const auto& stages = m_mouse.settings().stages;
+    if (stage < 0 || static_cast<size_t>(stage) >= stages.size()) return 0xFF000000;
+    const DpiStage& d = stages[static_cast<size_t>(stage)];
+    return 0xFF000000u | uint32_t{d.red} << 16 | uint32_t{d.green} << 8 | d.blue;
+}
+
+bool MousePage::DpiColourPicked(int stage, uint32_t argb) {
+    if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return false;
+    const bool done = change([stage, argb](MouseSettings& m) {
+        if (m.stages.size() <= static_cast<size_t>(stage)) m.stages.resize(static_cast<size_t>(stage) + 1);
+        DpiStage& d = m.stages[static_cast<size_t>(stage)];
+        d.red = static_cast<uint8_t>(argb >> 16);
+        d.green = static_cast<uint8_t>(argb >> 8);
+        d.blue = static_cast<uint8_t>(argb);
+    });
+    if (done) showStages();
+    return done;
+}
+
+bool MousePage::PollingSelected(int index) {
+    if (index < 0 || index >= static_cast<int>(m_polling.size())) return false;
+    return change([index](MouseSettings& m) { m.system.reportRate = static_cast<uint16_t>(index); });
+}
+
+bool MousePage::PointerSliderChanged(int which, int value) {
+    const auto v = static_cast<uint16_t>(std::clamp(value, 0, 0xFFFF));
+    return change([which, v](MouseSettings& m) {
+        if (which == 0) m.system.mouseSpeed = v;
+        if (which == 1) m.system.wheelLines = v;
+        if (which == 2) m.system.doubleClickTime = v;
+    });
+}
+
+bool MousePage::PointerOptionChanged(int which, bool on) {
+    return change([which, on](MouseSettings& m) {
+        if (which == 0) m.system.pointerPrecision = on ? 1 : 0;
+        if (which == 1) m.system.scrollPage = on ? 1 : 0;
+    });
+}
+
+void MousePage::SettingsTabSelected(int tab) {
+    if (auto* pages = findControl<QStackedWidget>(this, QStringLiteral("mouse_seting_switch"))) {
+        if (tab >= 0 && tab < pages->count()) pages->setCurrentIndex(tab);
+    }
+}
+
+// ---- Button editor ----
+
+void MousePage::KeyPicked(int button) {
+    if (button < 0 || static_cast<size_t>(button) >= m_mouse.keyList().size()) return;
+    m_pickedButton = button;
+    m_mouse.SetListTag(button);
+    if (m_hint) m_hint->hide();
+    if (!m_keyEditor) return;
+    m_keyEditor->LoadEntry(m_mouse.keyList()[static_cast<size_t>(button)]);
+    m_keyEditor->show();
+}
+
+int MousePage::KeyEditorButton(int which) {
+    if (!m_keyEditor) return 0;
+    switch (which) {
+        case 0:
+            if (m_pickedButton >= 0) {
+                (void)m_mouse.SetKeyAssignment(static_cast<size_t>(m_pickedButton), m_keyEditor->ReadAssignment());
+                rebuildButtonList();
+            }
+            m_keyEditor->hide();
+            return 0;
+        case 1: m_keyEditor->ShowDefault(); m_keyEditor->hide(); return 0;
+        case 2: m_keyEditor->ShowCurrent(); m_keyEditor->hide(); return 0;
+        case 3: return m_mouse.WriteKeysAndMacros();
+        default: return 0;
+    }
+}
+
+void MousePage::KeyEditorChoice(int which) {
+    if (!m_keyEditor) return;
+    if (which == 0) m_keyEditor->OnFunctionSelected();
+    if (which == 1) m_keyEditor->OnMacroOverSelected();
+}
+
+}  // namespace halvern::ui

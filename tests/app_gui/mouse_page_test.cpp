@@ -1,0 +1,151 @@
+// The mouse page in the running main window, against the emulated mouse.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+#include <QStyleOptionSlider>
+#include <QTest>
+#include <fstream>
+#include <sstream>
+
+#include "app/main_window.h"
+#include "emulator/emulator.h"
+#include "gui_wait.h"
+#include "temp_env.h"
+#include "ui/controls/control_registry.h"
+#include "ui/pages/mouse_page.h"
+#include "ui/toolkit/control_lookup.h"
+
+namespace halvern::app {
+namespace {
+
+using emu::Attachment;
+using emu::Product;
+using test::waitUntil;
+
+// The command codes of the output reports captured since line `mark`, without link queries.
+std::vector<uint8_t> commandsSince(const std::filesystem::path& capture, size_t mark) {
+    std::ifstream in(capture);
+    std::vector<uint8_t> codes;
+    std::string line;
+    for (size_t n = 0; std::getline(in, line); ++n) {
+        if (n < mark || line.rfind("OUT ", 0) != 0) continue;
+        std::istringstream words(line);
+        std::string direction, name, hex;
+        words >> direction >> name;
+        std::vector<uint8_t> bytes;
+        while (words >> hex) bytes.push_back(static_cast<uint8_t>(std::stoul(hex, nullptr, 16)));
+        if (bytes.size() > 3 && bytes[3] != 0xAA) codes.push_back(bytes[3]);
+    }
+    return codes;
+}
+
+size_t lineCount(const std::filesystem::path& capture) {
+    std::ifstream in(capture);
+    size_t n = 0;
+    for (std::string line; std::getline(in, line);) ++n;
+    return n;
+}
+
+class MousePageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ui::registerCustomControls(loader);
+        (void)texts.load(QString::fromLatin1(HALVERN_SOURCE_RESOURCES "/lang/en.json"));
+        window = std::make_unique<MainWindow>(emulator, loader, texts);
+        window->start();
+        ASSERT_TRUE(waitUntil([&] { return window->isVisible(); }));
+        mouse = emulator.attach(Product::Mouse, Attachment::Cable);
+        ASSERT_TRUE(waitUntil([&] { return page() && !page()->mouse().factoryTable().empty(); }, 5000));
+    }
+    void TearDown() override { window.reset(); }
+
+    ui::MousePage* page() {
+        DeviceSlotPage* p = window->deviceList().pageForKind(0);
+        return p ? qobject_cast<ui::MousePage*>(p->page.data()) : nullptr;
+    }
+
+    test::TempDir folder;
+    std::filesystem::path capture = folder.path() / "capture.txt";
+    emu::Emulator emulator{emu::EmulatorOptions{emu::Transport::InProcess, {}, capture}};
+    ui::LayoutLoader loader;
+    ui::LanguageTexts texts;
+    std::unique_ptr<MainWindow> window;
+    std::shared_ptr<emu::VirtualDevice> mouse;
+};
+
+TEST_F(MousePageTest, DraggingAStageSliderWritesTheRecordAndShowsTheDpi) {
+    auto* slider = ui::findControl<QSlider>(page(), QStringLiteral("DPI_slider_2"));
+    auto* edit = ui::findControl<QLineEdit>(page(), QStringLiteral("DPI_edit_2"));
+    ASSERT_TRUE(slider && edit);
+    EXPECT_EQ(slider->maximum(), 148);  // from the mouse's information block
+    // Show the system tab so the slider has its real size on screen.
+    page()->ShowFunctionTab(3);
+    ASSERT_TRUE(waitUntil([&] { return slider->isVisible() && slider->width() > 50; }));
+
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.minimum = slider->minimum();
+    option.maximum = slider->maximum();
+    option.sliderPosition = slider->value();
+    option.orientation = Qt::Horizontal;
+    const QRect handle = slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
+    const int before = slider->value();
+    const size_t mark = lineCount(capture);
+    QTest::mousePress(slider, Qt::LeftButton, {}, handle.center());
+    QTest::mouseMove(slider, handle.center() + QPoint(slider->width() / 3, 0));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, handle.center() + QPoint(slider->width() / 3, 0));
+    ASSERT_TRUE(waitUntil([&] { return commandsSince(capture, mark).size() >= 4; }));
+
+    const int position = slider->value();
+    EXPECT_GT(position, before);
+    EXPECT_EQ(commandsSince(capture, mark), (std::vector<uint8_t>{0x01, 0x06, 0x06, 0x02}));
+    const auto record = mouse->firmware().region(emu::Region::Settings);
+    EXPECT_EQ(record[14 + 9 * 2 + 2] | record[14 + 9 * 2 + 3] << 8, position);
+    EXPECT_EQ(edit->text().toInt(), page()->mouse().dpiScale().dpi(position));
+    EXPECT_EQ(page()->mouse().settings().stages.at(2).dpiX, position);
+
+    if (const char* shots = std::getenv("HALVERN_SHOTS_DIR")) {
+        EXPECT_TRUE(window->grab().save(QDir(QString::fromLocal8Bit(shots)).filePath("mouse_page.png")));
+    }
+}
+
+TEST_F(MousePageTest, ButtonListShowsEachAssignmentAndARefusedChangeIsTakenBack) {
+    auto* list = ui::findControl(page(), QStringLiteral("device_setkeyinfo_list"));
+    ASSERT_TRUE(list);
+    auto* row0 = ui::findControl(list, QStringLiteral("device_setkeyinfo_row_0"));
+    ASSERT_TRUE(row0);
+    EXPECT_EQ(row0->findChild<QLabel*>(QStringLiteral("name"))->text(), texts.text(QStringLiteral("mouse_key_left")));
+    EXPECT_EQ(row0->findChild<QLabel*>(QStringLiteral("assignment"))->text(),
+              texts.text(QStringLiteral("mouse_key_left")));
+
+    // The mouse refuses: the stage keeps its value on the page and in the profile.
+    const uint16_t before = page()->mouse().settings().stages.at(1).dpiX;
+    mouse->setFaults({.replyStatus = 0xFF});
+    EXPECT_FALSE(page()->DpiSliderChanged(1, before + 5));
+    auto* slider = ui::findControl<QSlider>(page(), QStringLiteral("DPI_slider_1"));
+    EXPECT_EQ(slider->value(), before);
+    EXPECT_EQ(page()->mouse().settings().stages.at(1).dpiX, before);
+}
+
+TEST_F(MousePageTest, StageEnableRuleKeepsOneStageOn) {
+    for (int n = 0; n < 6; ++n) ASSERT_TRUE(page()->DpiEnabled(n, true));
+    ASSERT_TRUE(page()->DpiSelected(0));
+    for (int n = 1; n < 5; ++n) ASSERT_TRUE(page()->DpiEnabled(n, false));
+    auto check = [&](int n) { return ui::findControl<QAbstractButton>(page(), QStringLiteral("DPI_enable_check_"), n); };
+    auto row = [&](int n) { return ui::findControl(page(), QStringLiteral("DPI_layout_"), n); };
+    EXPECT_FALSE(row(3)->isEnabled());
+    EXPECT_TRUE(check(5)->isEnabled());  // two stages on: either may go
+    ASSERT_TRUE(page()->DpiEnabled(5, false));
+    EXPECT_FALSE(check(0)->isEnabled());  // the last one cannot be switched off
+    ASSERT_TRUE(page()->DpiEnabled(3, true));
+    EXPECT_TRUE(check(3)->isEnabled());
+    EXPECT_TRUE(check(5)->isEnabled());
+    EXPECT_FALSE(check(0)->isEnabled());  // the active stage stays on
+}
+
+}  // namespace
+}  // namespace halvern::app
