@@ -30,7 +30,7 @@ enum class Region : uint8_t {
     Macro,         ///< macro image, info byte 6 x 128 bytes (0x15)
     Recoil,        ///< recoil image (0x17)
     CustomColour,  ///< per custom group a 512-byte block (0x0B)
-    Power,         ///< 6-byte power status (0x1A); byte 4 = battery level
+    Power,         ///< 6-byte power status (0x1A); byte 0 = battery level, byte 1 = charge state
     Frame,         ///< the streamed frame being assembled (0x12)
 };
 inline constexpr size_t kRegionCount = 9;
@@ -43,7 +43,7 @@ struct DeviceConfig {
     std::optional<uint8_t> dpiStep{};      ///< info byte 11
     std::optional<uint16_t> highestSliderPosition{};  ///< info bytes 12-13
     std::optional<uint16_t> lowestDpi{};              ///< info bytes 14-15
-    std::optional<uint8_t> batteryLevel{};            ///< power status byte 4
+    std::optional<uint8_t> batteryLevel{};            ///< power status byte 0
 };
 
 /// Faults that a virtual device applies to its traffic; settable at any time from any thread.

@@ -64,7 +64,7 @@ MemoryImage MemoryImage::factory(const ProductModel& model, const DeviceConfig& 
     image[Region::Macro].assign(size_t{image[Region::Info][6]} * kMacroUnit, 0);
     image[Region::Recoil].assign(model.recoilSize, 0);
     image[Region::CustomColour].assign(size_t{model.customColourGroups} * kCustomGroupSize, 0);
-    image[Region::Power] = {0x01, 0x00, 0x00, 0x00, config.batteryLevel.value_or(model.batteryLevel), 0x00};
+    image[Region::Power] = {config.batteryLevel.value_or(model.batteryLevel), 0x00, 0x00, 0x00, 0x00, 0x00};
     image[Region::Frame].assign(kFrameSize, 0);
     return image;
 }

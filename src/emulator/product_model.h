@@ -47,7 +47,7 @@ struct ProductModel {
     std::span<const uint8_t> factoryRecord;  ///< contents of every onboard record (byte 0 is set per record)
     uint16_t recoilSize = 0;
     uint8_t customColourGroups = 0;  ///< 512-byte blocks of custom colour memory
-    uint8_t batteryLevel = 0;        ///< power status byte 4
+    uint8_t batteryLevel = 0;        ///< power status byte 0
     bool ledOutputReports = false;   ///< takes 17-byte LED reports (ID 0xFF)
 };
 

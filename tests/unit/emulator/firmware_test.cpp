@@ -150,7 +150,7 @@ TEST(FirmwarePower, ReadOnceReportsTheBatteryLevel) {
     Firmware firmware(mouseModel(), {.batteryLevel = 42});
     const Report reply = run(firmware, request(0x1A, 6, 0));
     EXPECT_EQ(reply[7], kStatusOk);
-    EXPECT_EQ(reply[8 + 4], 42);
+    EXPECT_EQ(reply[8], 42);
     EXPECT_EQ(run(firmware, request(0xAA))[8], 0xFF);  // the device itself always answers QueryLink
 }
 
