@@ -155,7 +155,11 @@ def key_set_control():
             Spacer(),
             button("key_butt_keycancel", "keyset_cancel_btn_text", "secondary"),
             button("key_butt_keysave", "keyset_save_btn_text", "primary"),
-            button("key_butt_prosave", "keyset_write_btn_text", "primary"),
+        ], spacing=8),
+        # Writing every key and macro to the device is a page-wide action: a row of its own.
+        hbox("keyset_device_buttons", [
+            Spacer(),
+            button("key_butt_prosave", "keyset_write_btn_text", "secondary"),
         ], spacing=8),
     ], margins=(12, 10, 12, 10), spacing=8))
     return W("QWidget", "key_set_control", geometry=("rect", 0, 0, 560, 260),

@@ -310,8 +310,16 @@ def light_shapes():
     save("devices/dot_light.svg", svg(18, 18, '<circle cx="9" cy="9" r="6" fill="#FFFFFF"/>'))
 
 
+def keyset_mark():
+    """The corner mark of a remapped key; stretched over the key's spot, so it keeps to the top right."""
+    save("devices/keyset_mark.svg",
+         '<svg xmlns="http://www.w3.org/2000/svg" version="1.2" baseProfile="tiny" width="100" height="100" '
+         f'viewBox="0 0 100 100" preserveAspectRatio="none"><polygon points="70,6 94,6 94,30" fill="{WARN}"/></svg>\n')
+
+
 def main():
     light_shapes()
+    keyset_mark()
     keyboard()
     mouse()
     mousepad()

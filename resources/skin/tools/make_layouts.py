@@ -139,8 +139,10 @@ def keyboard_spots():
     for key, legend, x, y, w, h in kb.places():
         px = round(KB_MARGIN + x * KB_UNIT + KB_GAP / 2)
         py = round(KB_MARGIN + y * KB_UNIT + KB_GAP / 2)
-        spots.append(spot(f"key_{key}", px, py, round(w * KB_UNIT - KB_GAP), round(h * KB_UNIT - KB_GAP),
-                          light=key, text=legend))
+        key_spot = spot(f"key_{key}", px, py, round(w * KB_UNIT - KB_GAP), round(h * KB_UNIT - KB_GAP),
+                        light=key, text=legend)
+        key_spot.p["keysetimage"] = "devices/keyset_mark.svg"
+        spots.append(key_spot)
         placed.add(key)
     # Numbers without a key on this board: hidden, parked below the picture where no drag reaches them.
     parked = [k for k in range(170) if k not in placed]
@@ -150,9 +152,90 @@ def keyboard_spots():
     return sorted(spots, key=lambda s: int(s.name.split("_")[1]))
 
 
+def keyboard_light_page():
+    """The custom-colour strip: one colour for the keys dragged over on the picture, or for every key."""
+    def button(name, text_id, role="secondary"):
+        return W("QPushButton", name, textId=text_id, role=role, cursor=("enum", "Qt::PointingHandCursor"))
+    return W("QWidget", "keyboard_light_page", layout=vbox("keyboard_light_box", [
+        W("QLabel", "custom_colour_title", textId="custom_colour_title", role="section"),
+        W("QLabel", "custom_colour_note", textId="custom_colour_note", role="muted", wordWrap=True),
+        hbox("custom_colour_row", [
+            W("QPushButton", "custom_colour_swatch", toolTipId="custom_colour_swatch_tip", role="swatch",
+              minimumSize=("size", 30, 30), maximumSize=("size", 30, 30), cursor=("enum", "Qt::PointingHandCursor")),
+            button("custom_colour_keys_btn", "custom_colour_keys_text", role="primary"),
+            button("custom_colour_all_btn", "custom_colour_all_text"),
+            button("custom_colour_off_btn", "custom_colour_off_text"),
+            W("QLabel", "custom_colour_selection_label", role="muted"),
+            Spacer(),
+        ], spacing=10),
+        Spacer(horizontal=False, w=10, h=10),
+    ], margins=(16, 12, 16, 8), spacing=8))
+
+
+def keyboard_key_page():
+    """The key editor for the key clicked on the picture; the other key functions come later."""
+    assign = W("QWidget", "keyboard_key_function_0", layout=hbox("keyboard_key_function_0_box", [
+        vbox("keyboard_key_hint_column", [
+            W("QLabel", "device_tishi_info", textId="keyboard_key_pick_hint", role="muted", wordWrap=True),
+            Spacer(horizontal=False, w=10, h=10),
+        ]),
+        W("KeySetControl", "KeySetControlItem", visible=False),
+    ], margins=(16, 8, 16, 8), spacing=12, stretch=[1, 2]))
+    return W("QStackedWidget", "device_key_function_switch", currentIndex=0, children=[
+        assign,
+        placeholder_page("keyboard_key_function_1", "key_function_options_title", "page_pending_note"),
+        placeholder_page("keyboard_key_function_2", "key_function_macro_title", "page_pending_note"),
+    ])
+
+
+REPEAT_DELAYS = ["250 ms", "500 ms", "750 ms", "1000 ms"]
+
+
+def keyboard_system_page():
+    """Polling rate, the lock and rollover flags, and key repeat with a box to try it in."""
+    def column(name, title_id, items):
+        return vbox(f"{name}_box", [W("QLabel", f"{name}_title", textId=title_id, role="section")] + items +
+                    [Spacer(horizontal=False, w=10, h=4)], spacing=6)
+    polling = column("keyboard_polling", "polling_rate_title", [
+        W("QRadioButton", f"polling_rate_option_{i}", textId=POLLING_RATES[i], autoExclusive=True,
+          cursor=("enum", "Qt::PointingHandCursor")) for i in range(4)])
+    flags = column("keyboard_flags", "keyboard_flags_title", [
+        W("QCheckBox", name, textId=f"{name}_text", cursor=("enum", "Qt::PointingHandCursor"))
+        for name in ("winlockflag_option", "wflag_option", "6flag_option")])
+    repeat = column("keyboard_repeat", "repeat_title", [
+        hbox("repeat_rate_box", [
+            W("QLabel", "repeat_rate_label", textId="repeat_rate_text", minimumSize=("size", 110, 0)),
+            W("QSlider", "repeat_rate_slider", orientation=("enum", "Qt::Horizontal"), maximum=31, role="dpi",
+              cursor=("enum", "Qt::PointingHandCursor")),
+        ], spacing=10, stretch=[0, 1]),
+        hbox("repeat_delay_box", [W("QLabel", "repeat_delay_label", textId="repeat_delay_text",
+                                    minimumSize=("size", 110, 0))] + [
+            W("QRadioButton", f"repeat_delay_check_{i}", text=REPEAT_DELAYS[i], autoExclusive=True,
+              cursor=("enum", "Qt::PointingHandCursor")) for i in range(4)] + [Spacer()], spacing=10),
+        W("QLabel", "repeat_delay_time_label1", role="muted"),
+        W("QLineEdit", "repeat_input_richedit", minimumSize=("size", 0, 28)),
+    ])
+    return W("QWidget", "keyboard_system_page", layout=hbox("keyboard_system_box", [polling, flags, repeat],
+                                                             margins=(16, 10, 16, 8), spacing=28, stretch=[0, 0, 1]))
+
+
 def keyboard_page():
     picture = panel("keyboard_device_key_light", KB_SIZE, "devices/keyboard.svg", keyboard_spots())
-    return stacked_page("keyboard", picture, with_keys=True)
+    pages = W("QStackedWidget", "device_function_switch", currentIndex=0, children=[
+        keyboard_light_page(),
+        keyboard_key_page(),
+        placeholder_page("keyboard_macro_page", "macro_tab_text", "page_pending_note"),
+        keyboard_system_page(),
+    ])
+    header = hbox("keyboard_header_box", [W("DeviceProfile", "DeviceProfileItem"), tab_row("keyboard", True)],
+                  spacing=14, stretch=[1, 1])
+    return W("QWidget", "keyboard_device", geometry=("rect", 0, 0, 968, 560), layout=vbox("keyboard_page_box", [
+        header,
+        card("keyboard_picture_card", vbox("keyboard_picture_box",
+                                           [Aligned(picture, "Qt::AlignHCenter|Qt::AlignVCenter")],
+                                           margins=(8, 8, 8, 8))),
+        card("keyboard_function_card", vbox("keyboard_function_box", [pages])),
+    ], spacing=8, stretch=[0, 0, 1]))
 
 
 # ----------------------------------------------------------------------------------------------------------

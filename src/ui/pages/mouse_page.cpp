@@ -14,11 +14,11 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "input/assignment_text.h"
 #include "ui/controls/device_key_button.h"
 #include "ui/controls/device_profile_control.h"
 #include "ui/controls/key_set_control.h"
 #include "ui/toolkit/control_lookup.h"
+#include "ui/pages/assignment_label.h"
 #include "ui/toolkit/language_texts.h"
 
 namespace halvern::ui {
@@ -32,8 +32,8 @@ constexpr std::array<const char*, CMerivexMouseDevice::kButtonCount> kButtonName
 };
 
 constexpr int kListRowHeight = 25;
-constexpr int kListNameWidth = 200;
-constexpr int kListTextWidth = 180;
+constexpr int kListNameWidth = 120;
+constexpr int kListTextWidth = 140;
 
 QString colourStyle(uint8_t r, uint8_t g, uint8_t b) {
     return QStringLiteral("background: rgb(%1, %2, %3);").arg(r).arg(g).arg(b);
@@ -166,14 +166,7 @@ void MousePage::showPointer() {
 }
 
 std::optional<QString> MousePage::assignmentText(const KeyAssignment& a) const {
-    const auto found = AssignmentTextFor(a.type, a.code1, a.code2, m_mouse.macroNames());
-    if (!found) return std::nullopt;
-    if (found->textIds.empty()) return QString::fromStdString(found->literal);
-    QStringList parts;
-    for (std::string_view id : found->textIds) {
-        parts << text(QString::fromUtf8(id.data(), static_cast<qsizetype>(id.size())));
-    }
-    return parts.join(QLatin1Char('+'));
+    return assignmentLabel(a, m_mouse.macroNames(), m_texts);
 }
 
 // One row per button with a text, at the button's own position; rows of buttons without a picture on the
