@@ -1,8 +1,5 @@
 #include "input/macro_store.h"
 
-#include <chrono>
-#include <thread>
-
 #include "input/file_copy.h"
 #include "profile/file_names.h"
 #include "profile/json_access.h"
@@ -72,8 +69,7 @@ bool MacroStore::writeList(const std::vector<MacroEntry>& entries) const {
 }
 
 std::string MacroStore::newGuid(const std::vector<MacroEntry>& entries) const {
-    // Ids are local times in milliseconds; two macros made within one millisecond would share a file, so
-    // wait for the next millisecond while the id is taken, and as a last resort add a number.
+    // A macro's id names its file: never one in use.
     auto taken = [&](const std::string& id) {
         for (const MacroEntry& entry : entries) {
             if (entry.guid == id) return true;
@@ -81,14 +77,7 @@ std::string MacroStore::newGuid(const std::vector<MacroEntry>& entries) const {
         std::error_code error;
         return std::filesystem::exists(MacroPath(id), error);
     };
-    std::string id = MakeTimeId();
-    for (int attempt = 0; taken(id) && attempt < 100; ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        id = MakeTimeId();
-    }
-    const std::string base = id;
-    for (int n = 1; taken(id); ++n) id = base + "_" + std::to_string(n);
-    return id;
+    return MakeUniqueTimeId(taken);
 }
 
 int MacroStore::appendEntry(std::vector<MacroEntry>& entries) const {

@@ -153,8 +153,7 @@ std::string FormatJson(const Json::Value& document) {
     return writer.write(document);
 }
 
-bool WriteJsonFile(const std::filesystem::path& path, const Json::Value& document, FileIdentity* written) {
-    const std::string text = FormatJson(document);
+bool WriteFileAtomic(const std::filesystem::path& path, std::string_view text, FileIdentity* written) {
     std::string pattern = (path.string() + ".tmp.XXXXXX");
 
     FileDescriptor fd(::mkostemp(pattern.data(), O_CLOEXEC));
@@ -175,6 +174,10 @@ bool WriteJsonFile(const std::filesystem::path& path, const Json::Value& documen
     }
     if (written) *written = identityOf(info);  // the rename keeps inode and modification time
     return true;
+}
+
+bool WriteJsonFile(const std::filesystem::path& path, const Json::Value& document, FileIdentity* written) {
+    return WriteFileAtomic(path, FormatJson(document), written);
 }
 
 }  // namespace halvern

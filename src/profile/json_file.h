@@ -45,11 +45,14 @@ struct FileIdentity {
 /// UTF-8, ending in exactly one newline.
 [[nodiscard]] std::string FormatJson(const Json::Value& document);
 
-/// Replaces the file with the styled text of the document, atomically: the text goes to a temporary file
-/// in the same folder, is flushed to disk (fsync) and then renamed over the target, so a crash leaves either
-/// the old or the new file, never a mix. Returns false (and leaves any
-/// existing file untouched) when any step fails.
-/// When `written` is given it receives the identity of the new file.
+/// Replaces the file with `text`, atomically: the text goes to a temporary file in the same folder, is
+/// flushed to disk (fsync) and then renamed over the target, so a crash leaves either the old or the new
+/// file, never a mix. Returns false (and leaves any existing file untouched) when any step fails. When
+/// `written` is given it receives the identity of the new file.
+[[nodiscard]] bool WriteFileAtomic(const std::filesystem::path& path, std::string_view text,
+                                   FileIdentity* written = nullptr);
+
+/// WriteFileAtomic with the styled text of the document.
 [[nodiscard]] bool WriteJsonFile(const std::filesystem::path& path, const Json::Value& document,
                                  FileIdentity* written = nullptr);
 

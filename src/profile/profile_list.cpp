@@ -1,8 +1,6 @@
 #include "profile/profile_list.h"
 
-#include <chrono>
 #include <system_error>
-#include <thread>
 
 #include "device/debug_sink.h"
 #include "profile/file_names.h"
@@ -79,8 +77,7 @@ bool ProfileList::writeProfileFile(Json::Value document, const std::string& name
 }
 
 std::string ProfileList::newProfileId() const {
-    // Ids are times in milliseconds; two profiles made within one millisecond would share a file, so wait
-    // for the next millisecond until the id is free.
+    // A profile's id names its file: never one in use.
     auto taken = [this](const std::string& id) {
         for (const ProfileEntry& entry : m_entries) {
             if (entry.id == id) return true;
@@ -88,14 +85,7 @@ std::string ProfileList::newProfileId() const {
         std::error_code error;
         return std::filesystem::exists(ProfilePath(id), error);
     };
-    std::string id = MakeTimeId();
-    for (int attempt = 0; taken(id) && attempt < 100; ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        id = MakeTimeId();
-    }
-    const std::string base = id;
-    for (int n = 1; taken(id); ++n) id = base + "_" + std::to_string(n);
-    return id;
+    return MakeUniqueTimeId(taken);
 }
 
 void ProfileList::Init() {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <thread>
 
 namespace halvern {
 namespace {
@@ -95,6 +96,17 @@ std::string MakeTimeId() {
     std::snprintf(text, sizeof text, "%d_%02d_%02d_%02d_%02d_%02d_%03d", local.tm_year + 1900, local.tm_mon + 1,
                   local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(millis));
     return text;
+}
+
+std::string MakeUniqueTimeId(const std::function<bool(const std::string&)>& taken) {
+    std::string id = MakeTimeId();
+    for (int attempt = 0; taken(id) && attempt < 100; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        id = MakeTimeId();
+    }
+    const std::string base = id;
+    for (int n = 1; taken(id); ++n) id = base + "_" + std::to_string(n);
+    return id;
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {

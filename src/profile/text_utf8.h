@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,10 @@ namespace halvern {
 /// The local time as "%d_%02d_%02d_%02d_%02d_%02d_%03d" (year, month, day, hour, minute, second,
 /// milliseconds): the id of profiles and macros, for example "2024_05_17_13_45_09_123".
 [[nodiscard]] std::string MakeTimeId();
+
+/// A time id that `taken` refuses: two things made within one millisecond would share a file, so this
+/// waits for the next millisecond while the id is taken (up to 100 times), then appends "_1", "_2", ...
+[[nodiscard]] std::string MakeUniqueTimeId(const std::function<bool(const std::string&)>& taken);
 
 /// Compares two names ignoring the case of ASCII letters; other bytes compare exactly.
 [[nodiscard]] bool EqualsIgnoreCase(std::string_view a, std::string_view b);

@@ -6,13 +6,13 @@
 
 #include "profile/json_access.h"
 #include "profile/json_file.h"
-#include "temp_folder.h"
+#include "temp_env.h"
 
 namespace halvern {
 namespace {
 
 using test::readBytes;
-using test::TempFolder;
+using test::TempDir;
 using test::writeBytes;
 
 std::vector<std::string> namesOf(const MacroStore& store) {
@@ -21,12 +21,12 @@ std::vector<std::string> namesOf(const MacroStore& store) {
     return names;
 }
 
-void writeList(const TempFolder& dir, const std::string& entries) {
+void writeList(const TempDir& dir, const std::string& entries) {
     writeBytes(dir / "macro.config", R"({"MacroInfo": [)" + entries + "]}");
 }
 
 TEST(MacroStore, NamingAddingAndTheLimit) {
-    TempFolder dir;
+    TempDir dir;
     MacroStore store(dir.path());
     EXPECT_TRUE(store.LoadMacroList().empty());  // no file: empty list
     writeList(dir, R"({"Guid": "g1", "MacroName": "macro_1"}, {"Guid": "g3", "MacroName": "MACRO_3"})");
@@ -51,7 +51,7 @@ TEST(MacroStore, NamingAddingAndTheLimit) {
 }
 
 TEST(MacroStore, RenameRules) {
-    TempFolder dir;
+    TempDir dir;
     MacroStore store(dir.path());
     ASSERT_EQ(store.AddMacro(), "macro_1");
     ASSERT_EQ(store.AddMacro(), "macro_2");
@@ -65,7 +65,7 @@ TEST(MacroStore, RenameRules) {
 }
 
 TEST(MacroStore, SaveLoadAndDelayForms) {
-    TempFolder dir;
+    TempDir dir;
     MacroStore store(dir.path());
     ASSERT_EQ(store.AddMacro(), "macro_1");
     const std::string guid = store.LoadMacroList()[0].guid;
@@ -103,7 +103,7 @@ TEST(MacroStore, SaveLoadAndDelayForms) {
 }
 
 TEST(MacroStore, BadFilesNeverThrow) {
-    TempFolder dir;
+    TempDir dir;
     MacroStore store(dir.path());
     writeBytes(dir / "macro.config", R"({"MacroInfo": {"Guid": 1}})");
     EXPECT_TRUE(store.LoadMacroList().empty());
@@ -137,7 +137,7 @@ TEST(MacroStore, BadFilesNeverThrow) {
 }
 
 TEST(MacroStore, UnsafeGuidsNeverBecomePaths) {
-    TempFolder dir;
+    TempDir dir;
     const std::filesystem::path inner = dir / "device";
     std::filesystem::create_directory(inner);
     MacroStore store(inner);
@@ -158,7 +158,7 @@ TEST(MacroStore, UnsafeGuidsNeverBecomePaths) {
 }
 
 TEST(MacroStore, DeleteExportAndImport) {
-    TempFolder dir;
+    TempDir dir;
     MacroStore store(dir.path());
     EXPECT_EQ(store.DeleteMacro(0), -1);  // empty list
     ASSERT_EQ(store.AddMacro(), "macro_1");
