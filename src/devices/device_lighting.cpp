@@ -20,16 +20,16 @@ void DeviceLighting::stop() {
     m_thread.reset();
 }
 
+Millis DeviceLighting::snapshot(LedFrame& out) {
+    std::scoped_lock lock(m_mutex);
+    if (m_thread) return m_thread->snapshot(out);
+    m_engine.runDue(steadyMillis());
+    out = m_engine.frame();
+    return m_engine.nextDue();
+}
+
 void DeviceLighting::copyFrameTo(CMerivexUSBDevice& device) {
-    {
-        std::scoped_lock lock(m_mutex);
-        if (m_thread) {
-            m_thread->snapshot(m_snapshot);
-        } else {
-            m_engine.runDue(steadyMillis());
-            m_snapshot = m_engine.frame();
-        }
-    }
+    (void)snapshot(m_snapshot);
     const int count = std::min(device.ledCount(), static_cast<int>(m_snapshot.size()));
     for (int i = 0; i < count; ++i) device.SetLedColour(i, m_snapshot.word(static_cast<size_t>(i)));
 }

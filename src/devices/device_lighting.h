@@ -37,8 +37,11 @@ public:
         }
     }
 
-    /// Copies the current frame into the device's LED colours (what the preview and the stream show).
+    /// Copies the current frame into the device's LED colours (what the preview shows).
     void copyFrameTo(CMerivexUSBDevice& device);
+    /// Copies the current frame into `out` (sized for the engine's LEDs) and returns when the effect's
+    /// next step is due (LightingEngine::kNever: not on its own). Safe from any thread.
+    Millis snapshot(LedFrame& out);
 
 private:
     std::mutex m_mutex;  ///< guards starting and stopping against updates

@@ -1,62 +1,165 @@
 #include "devices/keyboard_device.h"
 
+#include <algorithm>
+
+#include "devices/keyboard_record.h"
+#include "profile/json_access.h"
+
 namespace halvern {
+namespace {
 
-const std::array<key_table::Code, CMerivexKeyboardDevice::kKeyCount> CMerivexKeyboardDevice::kKeyCodes{};
+constexpr int kKeyboardKindId = 0;
 
-CMerivexKeyboardDevice::CMerivexKeyboardDevice(HidBackend& backend) : CMerivexUSBDevice(backend) {}
-CMerivexKeyboardDevice::~CMerivexKeyboardDevice() = default;
+CMerivexKeyedDevice::Kind keyboardKind() {
+    return {DeviceKind::Keyboard, kKeyboardKindId, CMerivexKeyboardDevice::kKeyCodes, "KB 设备同步线程设定退出",
+            "factory_keys"};
+}
 
-int CMerivexKeyboardDevice::LoadLightSettings() { return 0; }
-void CMerivexKeyboardDevice::SendLightFrame() {}
-void CMerivexKeyboardDevice::ActivatePage() {}
-void CMerivexKeyboardDevice::RefreshPage() {}
-void CMerivexKeyboardDevice::SyncWithDevice() {}
-bool CMerivexKeyboardDevice::IsReady() { return false; }
-int CMerivexKeyboardDevice::LoadProfile() { return 0; }
-void CMerivexKeyboardDevice::ShowSettings() {}
-void CMerivexKeyboardDevice::RestoreDefaults() {}
-int CMerivexKeyboardDevice::WriteSettings(int, int, int, int, int) { return 0; }
-void CMerivexKeyboardDevice::LoadDefaultLists() {}
-void CMerivexKeyboardDevice::OpenProfileFile() {}
-std::string CMerivexKeyboardDevice::GetProfileName() const { return {}; }
-void CMerivexKeyboardDevice::SaveProfile() {}
-void CMerivexKeyboardDevice::SetLightSettings(const BaseLightSettings& settings) { CMerivexUSBDevice::SetLightSettings(settings); }
-void CMerivexKeyboardDevice::SetColours(uint32_t a, uint32_t b, uint32_t c) { CMerivexUSBDevice::SetColours(a, b, c); }
-void CMerivexKeyboardDevice::AudioLevels(std::span<const int32_t>) {}
-void CMerivexKeyboardDevice::AudioColour(std::span<const int32_t>) {}
-void CMerivexKeyboardDevice::ProfileSwitched() {}
-int CMerivexKeyboardDevice::ReadDeviceState() { return 0; }
-void CMerivexKeyboardDevice::CheckMacroAssignments() {}
-std::vector<uint8_t> CMerivexKeyboardDevice::ListUsedMacros() const { return {}; }
-int CMerivexKeyboardDevice::WriteKeyTable(int, const std::vector<KeyListEntry>&) { return 0; }
-int CMerivexKeyboardDevice::WriteKeysFromPage() { return 0; }
-int CMerivexKeyboardDevice::WriteMacros(const std::vector<uint8_t>&) { return -1; }
-int CMerivexKeyboardDevice::WriteKeysAndMacros() { return 0; }
-int CMerivexKeyboardDevice::SetKeyAssignment(size_t, const KeyListEntry&) { return 0; }
-const KeyboardSettings& CMerivexKeyboardDevice::settings() const { return m_settings; }
-int CMerivexKeyboardDevice::ChangeSettings(const std::function<void(KeyboardSettings&)>&) { return 0; }
-void CMerivexKeyboardDevice::SetCustomGroup(int) {}
-int CMerivexKeyboardDevice::LoadCustomColours() { return 0; }
-int CMerivexKeyboardDevice::SetAllKeys(bool) { return 0; }
-int CMerivexKeyboardDevice::SetKeyColour(int) { return 0; }
-int CMerivexKeyboardDevice::SetKeysColour(std::span<const int>, Rgb) { return 0; }
-std::vector<LightColor> CMerivexKeyboardDevice::customColours() const { return {}; }
-const std::vector<KeyListEntry>& CMerivexKeyboardDevice::keyList() const { return m_keys; }
-bool CMerivexKeyboardDevice::keyPresent(size_t) const { return false; }
-uint8_t CMerivexKeyboardDevice::keyLed(size_t) const { return kAbsentMarker; }
+}  // namespace
+
+CMerivexKeyboardDevice::CMerivexKeyboardDevice(HidBackend& backend) : CMerivexKeyedDevice(backend, keyboardKind()) {
+    m_profile.SetDeviceIndex(0);
+    m_keyLeds.fill(kAbsentMarker);
+}
+
+CMerivexKeyboardDevice::~CMerivexKeyboardDevice() { stopThreads(); }
+
+// ---- Keys and LEDs ----
+
+uint8_t CMerivexKeyboardDevice::keyLed(size_t key) const {
+    std::scoped_lock lock(m_ledMutex);
+    return key < kKeyCount ? m_keyLeds[key] : kAbsentMarker;
+}
+
 std::array<uint8_t, CMerivexKeyboardDevice::kKeyCount> CMerivexKeyboardDevice::keySlots() const {
     std::array<uint8_t, kKeyCount> slots{};
-    slots.fill(kAbsentMarker);
+    for (size_t j = 0; j < kKeyCount; ++j) {
+        // A slot past 254 could not be told from the marker; no keyboard has that many.
+        slots[j] = keyPresent(j) ? static_cast<uint8_t>(std::min(keyMap()[j], 254)) : kAbsentMarker;
+    }
     return slots;
 }
-const std::vector<uint8_t>& CMerivexKeyboardDevice::factoryTable() const { return m_factoryTable; }
-const std::vector<uint8_t>& CMerivexKeyboardDevice::ledTable() const { return m_ledTable; }
-const LightModeLists& CMerivexKeyboardDevice::lightLists() const { return m_lists; }
-const std::vector<std::string>& CMerivexKeyboardDevice::macroNames() const { return m_macroNames; }
-int CMerivexKeyboardDevice::activeRecord() const { return m_activeRecord.load(); }
-CKeyboardProfiledata& CMerivexKeyboardDevice::profile() { return m_profile; }
-void CMerivexKeyboardDevice::HandleNotification(uint16_t, bool) {}
-CMerivexKeyboardDevice::StreamStats CMerivexKeyboardDevice::streamStats() const { return {}; }
+
+// ---- Page life ----
+
+void CMerivexKeyboardDevice::ActivatePage() {
+    std::vector<uint8_t> leds;
+    if (readInfoAndTables(&leds)) {  // a keyboard that does not answer still gets its page from the profile
+        m_ledTable = std::move(leds);
+        std::scoped_lock lock(m_ledMutex);
+        m_keyLeds.fill(kAbsentMarker);
+        for (size_t j = 0; j < kKeyCount; ++j) {
+            if (!keyPresent(j)) continue;
+            const auto slot = static_cast<size_t>(keyMap()[j]);
+            if (slot < m_ledTable.size()) m_keyLeds[j] = m_ledTable[slot];
+        }
+        m_slotCount = m_ledTable.size();
+    }
+    LoadProfile();
+    ShowSettings();
+    startThreads();
+}
+
+void CMerivexKeyboardDevice::takeSettingsFromProfile() {
+    m_settings.system = m_profile.GetKeyboardSystem();
+    m_settings.light = m_profile.GetLightInfo();
+    m_customColours = m_profile.GetCustomLightColors(customSet(), static_cast<int>(kKeyCount));
+    pushCustomColoursToEngine();
+}
+
+void CMerivexKeyboardDevice::storeSettingsInProfile() {
+    m_profile.SetKeyboardSystem(m_settings.system);
+    m_profile.SetLightInfo(m_settings.light);
+}
+
+int CMerivexKeyboardDevice::customSet() {
+    const int set = m_profile.GetCustomGroupIndex();
+    return IsListIndex(set) ? set : 0;
+}
+
+void CMerivexKeyboardDevice::modeChanged(uint8_t previousMode) {
+    if (m_settings.light.mode == kCustomColourMode && previousMode != kCustomColourMode) (void)LoadCustomColours();
+    wakeStreamer();
+}
+
+// ---- Light settings ----
+
+void CMerivexKeyboardDevice::SetLightSettings(const BaseLightSettings& settings) {
+    const uint8_t previousMode = m_settings.light.mode;
+    CMerivexKeyedDevice::SetLightSettings(settings);
+    modeChanged(previousMode);
+}
+
+void CMerivexKeyboardDevice::AudioColour(std::span<const int32_t> values) {
+    lighting().update([values](LightingEngine& e) { e.deliverExternalColour(values); });
+    wakeStreamer();
+}
+
+// ---- Onboard record ----
+
+int CMerivexKeyboardDevice::ReadDeviceState() {
+    CommandChannel& channel = commandChannel();
+    if (!linkAnswers()) return 0;
+    uint8_t active = 0;
+    if (channel.ReadAt(std::span(&active, 1), 0) != result::kSuccess) return 0;
+    keyboard_record::Record record{};
+    if (channel.ReadAt(record, static_cast<uint16_t>(active * keyboard_record::kStride)) != result::kSuccess) {
+        return 0;
+    }
+    record[0] = active;
+    record[16] = 0;
+    setActiveRecord(active);
+
+    const keyboard_record::Reading reading = keyboard_record::Read(record, lightLists().values);
+    const uint8_t previousMode = m_settings.light.mode;
+    LightSetting light = m_settings.light;  // the custom group and the rest stay the page's
+    light.mode = reading.light.mode;
+    light.brightness = reading.light.brightness;
+    light.speed = reading.light.speed;
+    light.direction = reading.light.direction;
+    light.multiColor = reading.light.multiColor;
+    light.red = reading.light.red;
+    light.green = reading.light.green;
+    light.blue = reading.light.blue;
+    light.audioLightMode = reading.light.audioLightMode;
+    applyLight(light, false);
+    modeChanged(previousMode);
+    // The polling rate is the page's: the keyboard's byte is not taken back.
+    m_settings.system.key6Flag = reading.key6Flag;
+    m_settings.system.wFlag = reading.wFlag;
+    m_settings.system.winFlag = reading.winFlag;
+    storeSettingsInProfile();
+    SaveProfile();
+    return 1;
+}
+
+int CMerivexKeyboardDevice::WriteSettings(int slot, int firstByte, int, int, int) {
+    keyboard_record::Contents contents;
+    contents.firstByte = static_cast<uint8_t>(firstByte);
+    contents.light = m_profile.GetLightInfo();
+    contents.modeValues = lightLists().values;
+    contents.system = m_profile.GetKeyboardSystem();
+    const keyboard_record::Record record = keyboard_record::Build(contents);
+    if (!commandChannel().connected()) return 1;  // nothing to write to: the profile holds the change
+    if (slot < 0 || slot * keyboard_record::kStride + keyboard_record::kSize > 0xFFFF) return 0;
+    return writeRecord(record, static_cast<uint16_t>(slot * keyboard_record::kStride));
+}
+
+// The record goes to the keyboard before the profile file is written, as on the mouse.
+int CMerivexKeyboardDevice::ChangeSettings(const std::function<void(KeyboardSettings&)>& change) {
+    const KeyboardSettings before = m_settings;
+    change(m_settings);
+    storeSettingsInProfile();
+    const int result = commitChange([this] { return WriteSettings(0, 0, 0, 0, 0); },
+                                    [&] {
+                                        m_settings = before;
+                                        storeSettingsInProfile();
+                                    });
+    if (result == 1 && m_settings.light != before.light) {
+        applyLight(m_settings.light, false);
+        modeChanged(before.light.mode);
+    }
+    return result;
+}
 
 }  // namespace halvern

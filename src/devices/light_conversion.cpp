@@ -12,6 +12,7 @@ LightSettings ToEngineSettings(const LightSetting& light, const AudioLightInfo& 
     s.direction = light.direction;
     s.colourful = light.multiColor;
     s.colour = {light.red, light.green, light.blue};
+    s.zzccLedMode = light.audioLightMode;  // the profile's "ZZCCLedMode" (the keyboard's game-colour choice)
     s.music = MusicSettings::make(audio.audioMode, {audio.bkColorR, audio.bkColorG, audio.bkColorB},
                                   {audio.fgColorR, audio.fgColorG, audio.fgColorB}, audio.sevenColorFlag != 0);
     return s;

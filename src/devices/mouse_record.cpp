@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "devices/light_head.h"
+
 namespace halvern::mouse_record {
 namespace {
 
@@ -20,30 +22,10 @@ std::pair<uint8_t, uint8_t> selectedCorrection(std::span<const CorrectEntry> ent
 
 }  // namespace
 
-uint8_t ModeValue(uint8_t modeIndex, std::span<const int> modeValues) {
-    if (modeValues.empty()) return modeIndex < kLightModeCount ? modeIndex : 0;
-    size_t index = modeIndex < kLightModeCount ? modeIndex : 0;
-    if (index >= modeValues.size()) index = 0;
-    return static_cast<uint8_t>(modeValues[index]);
-}
-
-std::optional<uint8_t> ModeIndex(uint8_t value, std::span<const int> modeValues) {
-    const auto it = std::find(modeValues.begin(), modeValues.end(), static_cast<int>(value));
-    if (it == modeValues.end()) return std::nullopt;
-    return static_cast<uint8_t>(it - modeValues.begin());
-}
-
 Record Build(const Contents& c) {
     Record record{};
     record[0] = c.firstByte;                                          // record index
-    record[1] = ModeValue(c.light.mode, c.modeValues);                // light mode (device value)
-    record[2] = c.light.brightness;                                   // brightness level
-    record[3] = static_cast<uint8_t>(kMaxSpeedLevel - std::min(c.light.speed, kMaxSpeedLevel));  // inverted
-    record[4] = c.light.direction;
-    record[5] = c.light.multiColor;                                   // colourful flag
-    record[6] = c.light.red;
-    record[7] = c.light.green;
-    record[8] = c.light.blue;
+    light_head::Write(record, c.light, c.modeValues, kLightModeCount);  // bytes 1-8
     record[11] = c.pollingIndex;                                      // polling-rate index
     record[12] = c.activeStage;                                       // active DPI stage
     const size_t stages = std::min(c.stages.size(), kStageCount);
@@ -69,13 +51,8 @@ Record Build(const Contents& c) {
 
 Reading Read(const Record& record, std::span<const int> modeValues) {
     Reading r;
-    r.light.mode = ModeIndex(record[1], modeValues).value_or(record[1]);
-    r.light.brightness = record[2];
-    r.light.speed = static_cast<uint8_t>(kMaxSpeedLevel - std::min(record[3], kMaxSpeedLevel));
-    r.light.multiColor = record[5];
-    r.light.red = record[6];
-    r.light.green = record[7];
-    r.light.blue = record[8];
+    r.light = light_head::Read(record, modeValues);
+    r.light.direction = 0;  // not taken from the mouse
     r.pollingIndex = record[11];
     r.activeStage = record[12];
     return r;

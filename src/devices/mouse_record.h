@@ -37,12 +37,6 @@ struct Contents {
     std::span<const CorrectEntry> corrections;
 };
 
-/// The device value of a light mode index: index 12 and above (and any index the list lacks) take the
-/// value of index 0; an empty list writes the index itself.
-[[nodiscard]] uint8_t ModeValue(uint8_t modeIndex, std::span<const int> modeValues);
-/// The mode index of a device value, or nothing when the list does not hold it.
-[[nodiscard]] std::optional<uint8_t> ModeIndex(uint8_t value, std::span<const int> modeValues);
-
 /// Builds the 80-byte record (the device takes its first 75 bytes).
 [[nodiscard]] Record Build(const Contents& contents);
 

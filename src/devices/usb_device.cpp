@@ -90,6 +90,10 @@ void CMerivexUSBDevice::SendLightFrame() {
     }
 }
 
+bool CMerivexUSBDevice::StreamsOnLightTick() const {
+    return m_lightControl && lightSettings().mode == kSoftwareLightMode;
+}
+
 std::filesystem::path CMerivexUSBDevice::DefaultDataFile() const {
     return GetDefaultDataFolder() / (m_kindName + ".Json");
 }

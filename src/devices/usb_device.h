@@ -71,7 +71,7 @@ public:
 
     // ---- Flags set by the main window (read by the device's threads on every pass). ----
     /// Stores the flag; a cable keyboard is told when the application takes the lights.
-    void SetLightControl(bool on);
+    virtual void SetLightControl(bool on);
     void SetWindowActive(bool active) { m_windowActive = active; }
     /// Stored only for pages that show power: they skip their status poll while the window is hidden.
     void SetWindowHidden(bool hidden);
@@ -80,6 +80,9 @@ public:
     virtual int LoadLightSettings() { return 0; }
     /// Streams the frame in the software-driven light mode; see the .cpp.
     virtual void SendLightFrame();
+    /// Whether SendLightFrame writes to the device now, so the light tick must run at the link's pace.
+    /// Devices that stream from a worker of their own answer false.
+    [[nodiscard]] virtual bool StreamsOnLightTick() const;
     virtual void SetLedColour(int index, uint32_t value);
     [[nodiscard]] virtual uint32_t GetLedColour(int index) const;
     virtual void ActivatePage() {}

@@ -25,10 +25,11 @@ void LightingThread::stop() {
     m_thread.join();
 }
 
-void LightingThread::snapshot(LedFrame& out) {
+Millis LightingThread::snapshot(LedFrame& out) {
     std::scoped_lock lock(m_mutex);
     m_engine.runDue(steadyMillis());
     out = m_engine.frame();
+    return m_engine.nextDue();
 }
 
 void LightingThread::run() {

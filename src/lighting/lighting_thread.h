@@ -39,7 +39,9 @@ public:
 
     /// Copies the frame as of now: a step that is due but not yet run (the thread is late to wake) is run
     /// first. A reader that polls (a preview or streaming timer) can thus also drive the engine alone.
-    void snapshot(LedFrame& out);
+    /// Returns when the engine's next step is due (LightingEngine::kNever when nothing will change), so a
+    /// reader that streams frames can sleep until then.
+    Millis snapshot(LedFrame& out);
 
     /// How many times the thread has woken (for measurements).
     [[nodiscard]] uint64_t wakeCount() const { return m_wakes.load(std::memory_order_relaxed); }

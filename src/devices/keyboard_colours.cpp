@@ -1,0 +1,132 @@
+// The keyboard's per-key colours: the custom colour sets of mode 20 and the streamed frames of modes 29
+// and 30. Both go to the keyboard as 3 bytes per LED position, key-slot count × 3 bytes in all, and
+// neither is ever sent through the receiver.
+
+#include <algorithm>
+
+#include "devices/keyboard_device.h"
+#include "profile/json_access.h"
+
+namespace halvern {
+namespace {
+
+constexpr size_t kBlockSize = 512;  ///< one custom colour group, and one streamed frame
+constexpr size_t kMaxLedPosition = kBlockSize / 3 - 1;
+
+// Puts a colour at an LED position; positions whose three bytes do not fit the block are skipped.
+void putColour(std::span<uint8_t, kBlockSize> block, uint8_t led, Rgb colour) {
+    if (led > kMaxLedPosition) return;
+    block[3 * size_t{led}] = colour.red;
+    block[3 * size_t{led} + 1] = colour.green;
+    block[3 * size_t{led} + 2] = colour.blue;
+}
+
+Rgb scaled(const LightColor& c) {
+    const auto scale = [&c](uint8_t v) { return static_cast<uint8_t>(unsigned{v} * c.alpha / 256); };
+    return {scale(c.red), scale(c.green), scale(c.blue)};
+}
+
+}  // namespace
+
+// ---- Custom colours ----
+
+void CMerivexKeyboardDevice::pushCustomColoursToEngine() {
+    std::array<Rgb, kKeyCount> colours{};
+    for (size_t i = 0; i < std::min(kKeyCount, m_customColours.size()); ++i) {
+        colours[i] = {m_customColours[i].red, m_customColours[i].green, m_customColours[i].blue};
+    }
+    lighting().update([&colours](LightingEngine& e) { e.setCustomColours(colours); });
+}
+
+void CMerivexKeyboardDevice::storeCustomColours() {
+    m_profile.SetCustomLightColors(m_customColours, customSet());
+    SaveProfile();
+    pushCustomColoursToEngine();
+}
+
+int CMerivexKeyboardDevice::writeCustomColours(bool scaledByLevel) {
+    CommandChannel& channel = commandChannel();
+    if (!channel.connected() || channel.receiverMode()) return 0;
+    const size_t group = m_settings.light.customGroup;
+    if (group * kBlockSize > 0xFFFF) return 0;  // beyond the keyboard's addressable colour memory
+    std::array<uint8_t, kBlockSize> block{};
+    size_t length = 0;
+    {
+        std::scoped_lock lock(m_ledMutex);
+        for (size_t i = 0; i < std::min(kKeyCount, m_customColours.size()); ++i) {
+            const LightColor& c = m_customColours[i];
+            if (m_keyLeds[i] == kAbsentMarker) continue;
+            putColour(block, m_keyLeds[i], scaledByLevel ? scaled(c) : Rgb{c.red, c.green, c.blue});
+        }
+        length = std::min(m_slotCount * 3, kBlockSize);
+    }
+    if (length == 0) return 0;  // the keyboard's tables were never read
+    return channel.WriteLight(std::span(block).first(length), static_cast<uint16_t>(group), kBlockSize) ==
+                   result::kSuccess
+               ? 1
+               : 0;
+}
+
+int CMerivexKeyboardDevice::LoadCustomColours() {
+    m_customColours = m_profile.GetCustomLightColors(customSet(), static_cast<int>(kKeyCount));
+    pushCustomColoursToEngine();
+    if (m_settings.light.mode != kCustomColourMode) return 1;
+    return writeCustomColours(true);
+}
+
+void CMerivexKeyboardDevice::SetCustomGroup(int group) {
+    if (!IsListIndex(group)) return;
+    m_profile.SetCustomGroupIndex(group);
+    SaveProfile();
+    (void)LoadCustomColours();
+}
+
+int CMerivexKeyboardDevice::SetAllKeys(bool on) {
+    const LightSetting& light = m_settings.light;
+    const LightColor colour = on ? LightColor{light.red, light.green, light.blue, 255} : LightColor{0, 0, 0, 255};
+    m_customColours.assign(kKeyCount, colour);
+    storeCustomColours();
+    if (m_settings.light.mode != kCustomColourMode) return 1;
+    return writeCustomColours(true);
+}
+
+int CMerivexKeyboardDevice::SetKeyColour(int key) {
+    const LightSetting& light = m_settings.light;
+    const std::array<int, 1> keys{key};
+    return SetKeysColour(keys, {light.red, light.green, light.blue});
+}
+
+int CMerivexKeyboardDevice::SetKeysColour(std::span<const int> keys, Rgb colour) {
+    if (m_settings.light.mode != kCustomColourMode) return 0;
+    m_customColours.resize(kKeyCount);
+    bool any = false;
+    for (const int key : keys) {
+        if (key < 0 || static_cast<size_t>(key) >= kKeyCount) continue;
+        m_customColours[static_cast<size_t>(key)] = {colour.red, colour.green, colour.blue, 255};
+        any = true;
+    }
+    if (!any) return 0;
+    storeCustomColours();
+    return writeCustomColours(false);
+}
+
+// ---- Streamed frames ----
+
+bool CMerivexKeyboardDevice::streamWanted(std::chrono::milliseconds& minPeriod) {
+    minPeriod = std::chrono::milliseconds(10);
+    const CommandChannel& channel = commandChannel();
+    const uint8_t mode = lightSettings().mode;
+    return lightControl() && channel.connected() && !channel.receiverMode() &&
+           (mode == kMusicMode || mode == kExternalColourMode);
+}
+
+size_t CMerivexKeyboardDevice::buildStreamFrame(const LedFrame& frame, FrameStreamer::Buffer& buffer) const {
+    std::scoped_lock lock(m_ledMutex);
+    const std::span<uint8_t, kBlockSize> block(buffer);
+    for (size_t i = 0; i < std::min(kKeyCount, frame.size()); ++i) {
+        if (m_keyLeds[i] != kAbsentMarker) putColour(block, m_keyLeds[i], frame.shown(i));
+    }
+    return std::min(m_slotCount * 3, kBlockSize);
+}
+
+}  // namespace halvern
