@@ -28,16 +28,23 @@ const char* usageText() {
            "  info mouse|keyboard|mousepad  the device's information block\n"
            "  effect DEVICE MODE [...]      compute light effect frames offline (see 'effect --help')\n"
            "  profile KIND VERB [ARG]       profiles of a kind: list, add, copy, delete, rename, select, reset, export, import\n"
-           "  show mouse                    the mouse's light, DPI stages, polling rate, active stage, buttons\n"
+           "  show mouse|keyboard           the device's settings, keys and (mouse) DPI stages\n"
            "  dpi STAGE (--slider P | --dpi D) [--y-slider P | --y-dpi D] [--enable 0|1] [--color RRGGBB]\n"
-           "  dpi-active STAGE              the active DPI stage (0-5)\n"
-           "  polling INDEX                 the polling-rate index (0-4)\n"
+           "  dpi-active STAGE              the mouse's active DPI stage (0-5)\n"
+           "  polling INDEX                 the polling-rate index (mouse 0-4, keyboard 0-3)\n"
            "  light --mode M [--brightness B] [--speed S] [--direction D] [--multicolor 0|1] [--color RRGGBB]\n"
-           "    (dpi, dpi-active, polling and light take --screen WxH, the screen size written with the\n"
-           "     settings; default 1920x1080)\n"
-           "  key BUTTON TTAABB             a mouse button's assignment (0-10), code as six hex digits\n"
-           "  macro list|add|rename POS NAME|delete POS|import FILE|export POS FILE   the mouse's macros\n"
-           "  write-macros                  the macros the mouse's buttons use, into its memory\n";
+           "        [--zzcc 0-3] [--group 0-4]   (the last two: keyboard only)\n"
+           "    (the mouse's dpi, dpi-active, polling and light take --screen WxH, the screen size written\n"
+           "     with the settings; default 1920x1080)\n"
+           "  key KEY TTAABB                a mouse button's (0-10) or keyboard key's (0-169) assignment,\n"
+           "                                code as six hex digits\n"
+           "  macro list|add|rename POS NAME|delete POS|import FILE|export POS FILE   the device's macros\n"
+           "  write-macros                  the macros the device's keys use, into its memory\n"
+           "    (polling, light, key, macro and write-macros take --device mouse|keyboard; without it the\n"
+           "     mouse when one is attached, else the keyboard)\n"
+           "  flags [--win-lock 0|1] [--w 0|1] [--key6 0|1]   the keyboard's Windows-key lock, W and 6-key flags\n"
+           "  repeat [--rate 0-31] [--delay 0-3]             the keyboard's key repeat (kept in the profile)\n"
+           "  custom-color (--all RRGGBB | --key KEY RRGGBB | --off)   the keyboard's per-key colours (mode 20)\n";
 }
 
 std::optional<GlobalOptions> parseGlobalOptions(const std::vector<std::string>& words, std::ostream& err) {

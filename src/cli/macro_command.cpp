@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "cli/cli_support.h"
+#include "cli/key_device.h"
+#include "cli/keyboard_session.h"
 #include "cli/mouse_session.h"
 #include "input/macro_store.h"
 #include "profile/data_folders.h"
@@ -14,12 +16,8 @@ namespace halvern::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "halvernctl macro list | add | rename POSITION NAME | delete POSITION | import FILE | export POSITION "
-    "FILE";
-
-MacroStore mouseMacros() {
-    return MacroStore(GetDeviceDataFolder("mouse"));
-}
+    "halvernctl macro [--device mouse|keyboard] list | add | rename POSITION NAME | delete POSITION | "
+    "import FILE | export POSITION FILE";
 
 /// A macro position of the list; nothing, with one usage line, when there is no macro there.
 std::optional<int> position(const CommandContext& context, const MacroStore& store, const std::string& text) {
@@ -32,7 +30,7 @@ std::optional<int> position(const CommandContext& context, const MacroStore& sto
     return std::nullopt;
 }
 
-int listMacros(const CommandContext& context, MacroStore& store, const CommandArgs&) {
+int listMacros(const CommandContext& context, KeyDevice, MacroStore& store, const CommandArgs&) {
     const std::vector<MacroEntry> list = store.LoadMacroList();
     Json::Value rows(Json::arrayValue);
     for (size_t i = 0; i < list.size(); ++i) {
@@ -53,7 +51,7 @@ int listMacros(const CommandContext& context, MacroStore& store, const CommandAr
     return kExitOk;
 }
 
-int addMacro(const CommandContext& context, MacroStore& store, const CommandArgs&) {
+int addMacro(const CommandContext& context, KeyDevice, MacroStore& store, const CommandArgs&) {
     const std::string name = store.AddMacro();
     if (name.empty()) {
         context.err << "halvernctl: no macro added: the list is full (" << MacroStore::kMaxMacros
@@ -64,7 +62,7 @@ int addMacro(const CommandContext& context, MacroStore& store, const CommandArgs
     return kExitOk;
 }
 
-int renameMacro(const CommandContext& context, MacroStore& store, const CommandArgs& words) {
+int renameMacro(const CommandContext& context, KeyDevice, MacroStore& store, const CommandArgs& words) {
     const auto at = position(context, store, words[0]);
     if (!at) return kExitUsage;
     switch (store.RenameMacro(*at, words[1])) {
@@ -100,21 +98,22 @@ bool dropMacroFromAssignments(std::vector<KeyListEntry>& keys, uint8_t k) {
     return changed;
 }
 
-int deleteMacro(const CommandContext& context, MacroStore& store, const CommandArgs& words) {
-    const auto at = position(context, store, words[0]);
-    if (!at) return kExitUsage;
-    auto session = openMouse(context);
+/// Deletes macro `at` with the device's page open: its assignments change first (saved), the list after;
+/// a list that cannot be written puts the assignments back.
+template <class Device>
+int deleteFromDevice(const CommandContext& context, MacroStore& store, int at,
+                     std::optional<PageSession<Device>> session, std::string_view word) {
     if (!session) return kExitDeviceError;
-    CMerivexMouseDevice& device = *session->device;
+    Device& device = *session->device;
 
     const std::vector<KeyListEntry> before = device.keyList();
     std::vector<KeyListEntry> keys = before;
-    const bool changed = dropMacroFromAssignments(keys, static_cast<uint8_t>(*at));
+    const bool changed = dropMacroFromAssignments(keys, static_cast<uint8_t>(at));
     if (changed) {
         device.profile().SetKeyList(keys);
         device.SaveProfile();
     }
-    if (store.DeleteMacro(*at) != *at) {
+    if (store.DeleteMacro(at) != at) {
         if (changed) {
             device.profile().SetKeyList(before);
             device.SaveProfile();
@@ -126,14 +125,22 @@ int deleteMacro(const CommandContext& context, MacroStore& store, const CommandA
     if (!changed) return kExitOk;
     const int written = device.WriteKeysAndMacros();
     if (written == -1) {
-        context.err << "halvernctl: the macro is deleted, but the mouse did not take the changed key table "
-                       "and macros (result -1); the profile holds them for the next write\n";
+        context.err << "halvernctl: the macro is deleted, but the " << word
+                    << " did not take the changed key table and macros (result -1); the profile holds them "
+                       "for the next write\n";
         return kExitDeviceError;
     }
-    return reportMacroWrite(context, written);
+    return reportMacroWrite(context, written, word);
 }
 
-int importMacro(const CommandContext& context, MacroStore& store, const CommandArgs& words) {
+int deleteMacro(const CommandContext& context, KeyDevice device, MacroStore& store, const CommandArgs& words) {
+    const auto at = position(context, store, words[0]);
+    if (!at) return kExitUsage;
+    if (device == KeyDevice::Keyboard) return deleteFromDevice(context, store, *at, openKeyboard(context), "keyboard");
+    return deleteFromDevice(context, store, *at, openMouse(context), "mouse");
+}
+
+int importMacro(const CommandContext& context, KeyDevice, MacroStore& store, const CommandArgs& words) {
     const std::string& file = words[0];
     const std::string name = store.ImportMacro(file);
     if (name.empty()) {
@@ -144,7 +151,7 @@ int importMacro(const CommandContext& context, MacroStore& store, const CommandA
     return kExitOk;
 }
 
-int exportMacro(const CommandContext& context, MacroStore& store, const CommandArgs& words) {
+int exportMacro(const CommandContext& context, KeyDevice, MacroStore& store, const CommandArgs& words) {
     const auto at = position(context, store, words[0]);
     if (!at) return kExitUsage;
     if (store.ExportMacro(*at, words[1])) return kExitOk;
@@ -156,7 +163,7 @@ int exportMacro(const CommandContext& context, MacroStore& store, const CommandA
 struct MacroVerb {
     std::string_view name;
     size_t words;  ///< words after the verb
-    int (*run)(const CommandContext&, MacroStore&, const CommandArgs&);
+    int (*run)(const CommandContext&, KeyDevice, MacroStore&, const CommandArgs&);
 };
 constexpr std::array<MacroVerb, 6> kVerbs{{
     {"list", 0, listMacros},
@@ -167,42 +174,62 @@ constexpr std::array<MacroVerb, 6> kVerbs{{
     {"export", 2, exportMacro},
 }};
 
+/// Writes the macros the device's keys use into its macro memory.
+template <class Device>
+int writeUsedMacros(const CommandContext& context, const CommandArgs& args,
+                    std::optional<PageSession<Device>> (*open)(const CommandContext&), std::string_view word) {
+    if (!args.empty()) {
+        return usageError(context, "write-macros", "takes no arguments",
+                          "halvernctl write-macros [--device mouse|keyboard]");
+    }
+    auto session = open(context);
+    if (!session) return kExitDeviceError;
+    Device& device = *session->device;
+    const std::vector<uint8_t> used = device.ListUsedMacros();
+    const int code = reportMacroWrite(context, device.WriteMacros(used), word);
+    if (code == kExitOk && device.macroNames().empty()) {
+        context.out << "the macro list is empty: nothing to write\n";
+    } else if (code == kExitOk) {
+        context.out << "wrote " << used.size() << (used.size() == 1 ? " macro" : " macros") << " to the " << word
+                    << '\n';
+    }
+    return code;
+}
+
+int writeMouseMacros(const CommandContext& context, const CommandArgs& args) {
+    return writeUsedMacros(context, args, openMouse, "mouse");
+}
+
+int writeKeyboardMacros(const CommandContext& context, const CommandArgs& args) {
+    return writeUsedMacros(context, args, openKeyboard, "keyboard");
+}
+
 }  // namespace
 
 int runMacroCommand(const CommandContext& context, const CommandArgs& args) {
+    const auto choice = chooseKeyDevice(context, args, "macro");
+    if (!choice) return kExitUsage;
+    const CommandArgs& all = choice->args;
     const MacroVerb* verb = nullptr;
     for (const MacroVerb& v : kVerbs) {
-        if (!args.empty() && v.name == args[0]) verb = &v;
+        if (!all.empty() && v.name == all[0]) verb = &v;
     }
     if (!verb) {
-        return usageError(context, "macro",
-                          args.empty() ? "a verb is needed" : "unknown verb '" + args[0] + "'", kUsage);
+        return usageError(context, "macro", all.empty() ? "a verb is needed" : "unknown verb '" + all[0] + "'",
+                          kUsage);
     }
-    const CommandArgs words(args.begin() + 1, args.end());
+    const CommandArgs words(all.begin() + 1, all.end());
     if (words.size() != verb->words) {
         return usageError(context, "macro",
                           std::string(verb->name) + " takes " + std::to_string(verb->words) + " argument(s)",
                           kUsage);
     }
-    MacroStore store = mouseMacros();
-    return verb->run(context, store, words);
+    MacroStore store(GetDeviceDataFolder(std::string(deviceWord(choice->device))));
+    return verb->run(context, choice->device, store, words);
 }
 
 int runWriteMacrosCommand(const CommandContext& context, const CommandArgs& args) {
-    if (!args.empty())
-        return usageError(context, "write-macros", "takes no arguments", "halvernctl write-macros");
-    auto session = openMouse(context);
-    if (!session) return kExitDeviceError;
-    CMerivexMouseDevice& device = *session->device;
-    const std::vector<uint8_t> used = device.ListUsedMacros();
-    const int code = reportMacroWrite(context, device.WriteMacros(used));
-    if (code == kExitOk && device.macroNames().empty()) {
-        context.out << "the macro list is empty: nothing to write\n";
-    } else if (code == kExitOk) {
-        context.out << "wrote " << used.size() << (used.size() == 1 ? " macro" : " macros")
-                    << " to the mouse\n";
-    }
-    return code;
+    return runOnKeyDevice(context, args, "write-macros", writeMouseMacros, writeKeyboardMacros);
 }
 
 }  // namespace halvern::cli

@@ -9,6 +9,7 @@
 #include "cli/command_context.h"
 #include "cli/global_options.h"
 #include "cli/info_command.h"
+#include "cli/keyboard_command.h"
 #include "cli/list_command.h"
 #include "cli/macro_command.h"
 #include "cli/mouse_command.h"
@@ -53,6 +54,9 @@ constexpr CommandEntry kCommands[] = {
     {"polling", runPollingCommand},
     {"light", runLightCommand},
     {"key", runKeyCommand},
+    {"flags", runFlagsCommand},
+    {"repeat", runRepeatCommand},
+    {"custom-color", runCustomColorCommand},
     {"macro", runMacroCommand},
     {"write-macros", runWriteMacrosCommand},
 #ifdef HALVERN_HAVE_EFFECT_COMMAND

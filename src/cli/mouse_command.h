@@ -1,11 +1,13 @@
 #pragma once
 
 #include "cli/command_context.h"
+#include "cli/shared_commands.h"  // light, polling and key serve the mouse too
 
 namespace halvern::cli {
 
-// The mouse's commands. Each opens the attached mouse as its page opens and takes the page's path:
-// change the settings, save the profile, write the mouse's memory. They return kExitOk, kExitUsage with
+// The mouse's own commands (those it shares with the keyboard are in shared_commands.h). Each opens the
+// attached mouse as its page opens and takes the page's path: change the settings, save the profile, write
+// the mouse's memory. They return kExitOk, kExitUsage with
 // one line for a bad argument (before the mouse is touched where the argument alone decides), or
 // kExitDeviceError with one line naming the result when the mouse refused or failed a write.
 
@@ -20,16 +22,5 @@ namespace halvern::cli {
 
 /// `dpi-active STAGE [--screen WxH]`: the active DPI stage (an enabled one).
 [[nodiscard]] int runDpiActiveCommand(const CommandContext& context, const CommandArgs& args);
-
-/// `polling INDEX [--screen WxH]`: the polling-rate index 0-4.
-[[nodiscard]] int runPollingCommand(const CommandContext& context, const CommandArgs& args);
-
-/// `light --mode M [--brightness B] [--speed S] [--direction D] [--multicolor 0|1] [--color RRGGBB]
-/// [--screen WxH]`: the light settings; options not given keep their values.
-[[nodiscard]] int runLightCommand(const CommandContext& context, const CommandArgs& args);
-
-/// `key BUTTON TTAABB`: one button's assignment (type and two code bytes), then the key table (and the
-/// macros, for a macro assignment) written to the mouse.
-[[nodiscard]] int runKeyCommand(const CommandContext& context, const CommandArgs& args);
 
 }  // namespace halvern::cli

@@ -1,25 +1,23 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 #include <optional>
 
+#include "cli/command_checks.h"
 #include "cli/command_context.h"
-#include "cli/device_session.h"
+#include "cli/light_options.h"
 #include "cli/option_words.h"
+#include "cli/page_session.h"
 #include "devices/mouse_device.h"
 
 namespace halvern::cli {
 
 /// The mouse opened the way the main window opens it, with its page activated: device information and
 /// key table read, the selected profile loaded, the mouse's state read.
-struct MouseSession {
-    std::unique_ptr<CMerivexMouseDevice> device;
-    FoundDevice found;
+using MouseSession = PageSession<CMerivexMouseDevice>;
 
-    /// False when the mouse did not answer while its page opened (no information block, no key table).
-    [[nodiscard]] bool answered() const { return !device->factoryTable().empty(); }
-};
+/// How the mouse numbers its light modes: its own 0-11, then the user's saved effects.
+inline constexpr LightModeRange kMouseModes{"mouse", 11, true};
 
 /// Opens the attached mouse (cable form first) and activates its page. Nothing, with one line on
 /// `context.err`, when no mouse is attached or it cannot be opened.
@@ -32,16 +30,8 @@ struct MouseSession {
                                       const std::function<void(MouseSettings&)>& change,
                                       const ScreenSize& screen);
 
-/// Reports a WriteMacros result: 0 nothing; a positive number is the count of events to remove; -1 the
-/// write failed. The exit code.
-[[nodiscard]] int reportMacroWrite(const CommandContext& context, int result);
-
 /// One line of a DPI stage: "stage N: on|off[, active], D DPI (slider P)[ or X ... Y ...], colour RRGGBB".
 [[nodiscard]] std::string stageLine(const DpiStage& stage, size_t index, int activeStage,
                                     const DpiScale& scale);
-
-/// One usage line "halvernctl COMMAND: PROBLEM; usage: USAGE" on `err`; returns kExitUsage.
-int usageError(const CommandContext& context, std::string_view command, std::string_view problem,
-               std::string_view usage);
 
 }  // namespace halvern::cli

@@ -3,19 +3,15 @@
 #include <json/json.h>
 
 #include "cli/cli_support.h"
+#include "cli/light_options.h"
 #include "cli/mouse_command.h"
 #include "cli/mouse_session.h"
 
 namespace halvern::cli {
 namespace {
 
-constexpr long kFirstUserEffect = 12;
-
 std::string modeName(const CMerivexMouseDevice& device, uint8_t mode) {
-    const LightModeLists& lists = device.lightLists();
-    if (mode < kFirstUserEffect) return mode < lists.names.size() ? lists.names[mode] : std::string();
-    const size_t user = mode - kFirstUserEffect;
-    return user < lists.lightNames.size() ? lists.lightNames[user] : std::string();
+    return lightModeName(device.lightLists(), mode, kMouseModes);
 }
 
 Json::Value stageJson(const DpiStage& stage, size_t index, const DpiScale& scale) {

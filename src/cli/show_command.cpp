@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/cli_support.h"
+#include "cli/keyboard_command.h"
 #include "cli/mouse_command.h"
 
 namespace halvern::cli {
@@ -14,8 +15,9 @@ struct ShowKind {
     int (*show)(const CommandContext&, const CommandArgs&);  ///< gets the words after the kind
 };
 
-constexpr std::array<ShowKind, 1> kShowKinds{{
+constexpr std::array<ShowKind, 2> kShowKinds{{
     {"mouse", runShowMouse},
+    {"keyboard", runShowKeyboard},
 }};
 
 }  // namespace

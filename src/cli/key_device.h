@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "cli/command_context.h"
+
+namespace halvern::cli {
+
+/// The devices whose keys, macros, lights and polling rate the shared commands change.
+enum class KeyDevice : uint8_t { Mouse, Keyboard };
+
+/// "mouse" or "keyboard": the kind name, also the word in messages.
+[[nodiscard]] std::string_view deviceWord(KeyDevice device);
+
+/// A shared command's device and the words left for it.
+struct KeyDeviceChoice {
+    KeyDevice device = KeyDevice::Mouse;
+    CommandArgs args;
+};
+
+/// Takes "--device mouse|keyboard" (or "--device=...") out of a command's words. Without it: the mouse
+/// when one is attached, else the keyboard when one is, else the mouse (whose command then says that none
+/// is attached). Nothing, with one usage line for `command`, when the option has no value or another one.
+[[nodiscard]] std::optional<KeyDeviceChoice> chooseKeyDevice(const CommandContext& context, const CommandArgs& args,
+                                                             std::string_view command);
+
+/// Runs the device's variant of a shared command with the words left after the device choice.
+using DeviceHandler = int (*)(const CommandContext&, const CommandArgs&);
+[[nodiscard]] int runOnKeyDevice(const CommandContext& context, const CommandArgs& args, std::string_view command,
+                                 DeviceHandler mouse, DeviceHandler keyboard);
+
+}  // namespace halvern::cli

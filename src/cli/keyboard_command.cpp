@@ -1,0 +1,64 @@
+#include "cli/keyboard_command.h"
+
+#include <array>
+
+#include "cli/cli_support.h"
+#include "cli/keyboard_session.h"
+
+namespace halvern::cli {
+namespace {
+
+/// One option of a command that sets words of the keyboard's system record.
+struct SystemOption {
+    std::string_view name;
+    long max = 0;
+    uint16_t KeyboardSystem::*member = nullptr;
+};
+
+constexpr std::array<SystemOption, 3> kFlagOptions{{
+    {"--win-lock", 1, &KeyboardSystem::winFlag},
+    {"--w", 1, &KeyboardSystem::wFlag},
+    {"--key6", 1, &KeyboardSystem::key6Flag},
+}};
+constexpr std::array<SystemOption, 2> kRepeatOptions{{
+    {"--rate", 31, &KeyboardSystem::repeat},
+    {"--delay", 3, &KeyboardSystem::repeatDelay},
+}};
+
+/// Reads the given options (at least one is needed) and changes those words of the system record through
+/// the page's path.
+template <size_t N>
+int changeSystemWords(const CommandContext& context, const CommandArgs& args, std::string_view command,
+                      const std::array<SystemOption, N>& table, std::string_view usage) {
+    std::array<std::string_view, N> known{};
+    for (size_t i = 0; i < N; ++i) known[i] = table[i].name;
+    std::string problem;
+    const auto words = splitSettingsWords(args, known, 0, problem);
+    std::array<std::optional<long>, N> values{};
+    for (size_t i = 0; i < N && words && problem.empty(); ++i) {
+        values[i] = integerOption(words->words, table[i].name, 0, table[i].max, problem);
+    }
+    if (words && problem.empty() && words->words.options.empty()) problem = "at least one option is needed";
+    if (!problem.empty()) return usageError(context, command, problem, usage);
+
+    auto session = openKeyboard(context);
+    if (!session) return kExitDeviceError;
+    return changeKeyboardSettings(context, *session->device, [&](KeyboardSettings& s) {
+        for (size_t i = 0; i < N; ++i) {
+            if (values[i]) s.system.*(table[i].member) = static_cast<uint16_t>(*values[i]);
+        }
+    });
+}
+
+}  // namespace
+
+int runFlagsCommand(const CommandContext& context, const CommandArgs& args) {
+    return changeSystemWords(context, args, "flags", kFlagOptions,
+                             "halvernctl flags [--win-lock 0|1] [--w 0|1] [--key6 0|1]");
+}
+
+int runRepeatCommand(const CommandContext& context, const CommandArgs& args) {
+    return changeSystemWords(context, args, "repeat", kRepeatOptions, "halvernctl repeat [--rate 0-31] [--delay 0-3]");
+}
+
+}  // namespace halvern::cli

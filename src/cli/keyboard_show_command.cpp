@@ -1,0 +1,126 @@
+// `show keyboard`: the keyboard's state as its page shows it after a refresh.
+
+#include <json/json.h>
+
+#include "cli/cli_support.h"
+#include "cli/keyboard_command.h"
+#include "cli/keyboard_session.h"
+
+namespace halvern::cli {
+namespace {
+
+constexpr int kDelayChoices = 4;
+constexpr int kDelayStepMs = 250;
+
+/// The repeat delay in milliseconds as the page shows it: choices 0-3 are 250-1000 ms, any other counts as 0.
+int repeatDelayMs(uint16_t choice) {
+    const int n = choice < kDelayChoices ? choice : 0;
+    return n * kDelayStepMs + kDelayStepMs;
+}
+
+std::string keyCode(const KeyAssignment& a) {
+    return hexTriple(a.type, a.code1, a.code2);
+}
+
+std::string colourText(const std::vector<LightColor>& colours, size_t j) {
+    return j < colours.size() ? hexTriple(colours[j].red, colours[j].green, colours[j].blue) : std::string();
+}
+
+Json::Value lightJson(const CMerivexKeyboardDevice& device) {
+    const LightSetting& l = device.settings().light;
+    Json::Value light;
+    light["mode"] = l.mode;
+    light["modeName"] = lightModeName(device.lightLists(), l.mode, kKeyboardModes);
+    light["brightness"] = l.brightness;
+    light["speed"] = l.speed;
+    light["direction"] = l.direction;
+    light["multicolor"] = l.multiColor;
+    light["color"] = hexTriple(l.red, l.green, l.blue);
+    light["zzcc"] = l.audioLightMode;
+    light["group"] = l.customGroup;
+    return light;
+}
+
+void printKeyboardJson(const CommandContext& context, const KeyboardSession& session) {
+    const CMerivexKeyboardDevice& device = *session.device;
+    const KeyboardSystem& system = device.settings().system;
+    Json::Value root;
+    root["device"] = "keyboard";
+    root["receiver"] = session.found.viaReceiver;
+    root["path"] = session.found.command.path;
+    root["light"] = lightJson(device);
+    root["winLock"] = system.winFlag;
+    root["wFlag"] = system.wFlag;
+    root["key6"] = system.key6Flag;
+    root["pollingRate"] = system.pollingRate;
+    root["repeatRate"] = system.repeat;
+    root["repeatDelay"] = system.repeatDelay;
+    root["repeatDelayMs"] = repeatDelayMs(system.repeatDelay);
+    const std::vector<LightColor> colours = device.customColours();
+    Json::Value keys(Json::arrayValue);
+    for (size_t j = 0; j < device.keyList().size(); ++j) {
+        Json::Value row;
+        row["key"] = static_cast<int>(j);
+        row["present"] = device.keyPresent(j);
+        row["code"] = keyCode(device.keyList()[j].current);
+        if (device.keyLed(j) != CMerivexKeyboardDevice::kAbsentMarker) row["led"] = device.keyLed(j);
+        if (j < colours.size()) row["customColor"] = colourText(colours, j);
+        keys.append(row);
+    }
+    root["keys"] = keys;
+    context.out << root.toStyledString();
+}
+
+void printKeyboardText(const CommandContext& context, const KeyboardSession& session) {
+    const CMerivexKeyboardDevice& device = *session.device;
+    const KeyboardSystem& system = device.settings().system;
+    const LightSetting& l = device.settings().light;
+    std::ostream& out = context.out;
+    out << "keyboard " << session.found.describe() << '\n';
+    const std::string name = lightModeName(device.lightLists(), l.mode, kKeyboardModes);
+    out << "light: mode " << int{l.mode} << (name.empty() ? "" : " " + name) << ", brightness " << int{l.brightness}
+        << ", speed " << int{l.speed} << ", direction " << int{l.direction} << ", multicolor " << int{l.multiColor}
+        << ", colour " << hexTriple(l.red, l.green, l.blue) << ", zzcc " << int{l.audioLightMode} << ", group "
+        << int{l.customGroup} << '\n';
+    out << "flags: win-lock " << system.winFlag << ", w " << system.wFlag << ", key6 " << system.key6Flag << '\n';
+    out << "polling rate: index " << system.pollingRate << '\n';
+    out << "repeat: rate " << system.repeat << ", delay " << system.repeatDelay << " ("
+        << repeatDelayMs(system.repeatDelay) << " ms)\n";
+    const std::vector<LightColor> colours = device.customColours();
+    size_t absent = 0;
+    for (size_t j = 0; j < device.keyList().size(); ++j) {
+        if (!device.keyPresent(j)) {
+            ++absent;
+            continue;
+        }
+        out << "key " << j << ": " << keyCode(device.keyList()[j].current);
+        if (device.keyLed(j) != CMerivexKeyboardDevice::kAbsentMarker) out << ", LED " << int{device.keyLed(j)};
+        if (j < colours.size()) out << ", custom colour " << colourText(colours, j);
+        out << '\n';
+    }
+    out << absent << " of " << device.keyList().size() << " keys are not on this keyboard\n";
+}
+
+}  // namespace
+
+int runShowKeyboard(const CommandContext& context, const CommandArgs& args) {
+    if (!args.empty())
+        return usageError(context, "show", "show keyboard takes no more words", "halvernctl show keyboard");
+    auto session = openKeyboard(context);
+    if (!session) return kExitDeviceError;
+    CMerivexKeyboardDevice& device = *session->device;
+    // Opening refreshed the page already; this read tells whether the keyboard answered.
+    const int read = device.ReadDeviceState();
+    if (read != 1) {
+        context.err << "halvernctl: the keyboard did not report its settings (" << describeResult(read) << ")\n";
+        return kExitDeviceError;
+    }
+    if (context.json) {
+        printKeyboardJson(context, *session);
+    } else {
+        printKeyboardText(context, *session);
+    }
+    return kExitOk;
+}
+
+}  // namespace halvern::cli

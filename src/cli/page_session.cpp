@@ -1,0 +1,43 @@
+#include "cli/page_session.h"
+
+#include "device/supported_devices.h"
+
+namespace halvern::cli {
+namespace {
+
+/// The row of the device-kind table named `kind`; -1 when the main window has no page for it.
+int pageKindIndex(std::string_view kind) {
+    for (size_t i = 0; i < kDeviceKindTable.size(); ++i) {
+        if (kDeviceKindTable[i].kindName == kind) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+}  // namespace
+
+std::optional<FoundDevice> openPageDevice(const CommandContext& context, std::string_view kind,
+                                          CMerivexUSBDevice& device) {
+    const KindChoice* choice = findKindChoice(kind);
+    const int index = pageKindIndex(kind);
+    if (!choice || index < 0) {
+        context.err << "halvernctl: there is no page for a " << kind << '\n';
+        return std::nullopt;
+    }
+    auto found = openKindInto(context.backend, *choice, device.commandChannel(), context.err);
+    if (!found) return std::nullopt;
+    const DeviceKindRow& kindRow = kDeviceKindTable[static_cast<size_t>(index)];
+    const DevicePageRow& pageRow = kDevicePageTable[static_cast<size_t>(index)];
+    device.SetPageLayout(std::string(pageRow.pageLayout));
+    device.SetKeyCount(pageRow.keyCount);
+    device.SetLedCount(pageRow.ledCount);
+    device.SetKindIndex(index);
+    device.SetPowerFlag(pageRow.powerDisplay != 0);
+    device.SetReservedValue(pageRow.reserved);
+    device.SetKindName(std::string(kindRow.kindName));
+    device.SetIdentity(found->row());
+    device.SetKindId(kindRow.kindId);
+    device.SetLightConfigName(std::string(pageRow.lightConfigName));
+    return found;
+}
+
+}  // namespace halvern::cli

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "cli/command_context.h"
+#include "cli/device_session.h"
+#include "devices/usb_device.h"
+
+namespace halvern::cli {
+
+/// A device object opened the way the main window opens its page, with the page activated.
+template <class Device>
+struct PageSession {
+    std::unique_ptr<Device> device;
+    FoundDevice found;
+
+    /// False when the device did not answer while its page opened (no information block, no key table).
+    [[nodiscard]] bool answered() const { return !device->factoryTable().empty(); }
+};
+
+/// Opens the kind's command interface (cable form first) into `device`'s command channel and sets the
+/// device up as the main window does when it creates the kind's page: layout, key and LED counts, kind
+/// index, name and id, light configuration and identity. Nothing, with one line on `context.err`, when no
+/// such device is attached or it cannot be opened.
+[[nodiscard]] std::optional<FoundDevice> openPageDevice(const CommandContext& context, std::string_view kind,
+                                                        CMerivexUSBDevice& device);
+
+/// A new `Device` opened by openPageDevice, its page activated.
+template <class Device>
+[[nodiscard]] std::optional<PageSession<Device>> openPageSession(const CommandContext& context,
+                                                                 std::string_view kind) {
+    PageSession<Device> session{std::make_unique<Device>(context.backend), {}};
+    auto found = openPageDevice(context, kind, *session.device);
+    if (!found) return std::nullopt;
+    session.found = std::move(*found);
+    session.device->ActivatePage();
+    return session;
+}
+
+}  // namespace halvern::cli

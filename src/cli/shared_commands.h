@@ -1,0 +1,24 @@
+#pragma once
+
+#include "cli/command_context.h"
+
+namespace halvern::cli {
+
+// The commands the mouse and the keyboard both take. Each takes "--device mouse|keyboard" among its
+// words; without it the mouse is meant when one is attached, else the keyboard. Exit codes as the device
+// commands: kExitOk, kExitUsage with one line, kExitDeviceError with one line naming the result.
+
+/// `light --mode M [--brightness 0-4] [--speed 0-4] [--direction 0|1] [--multicolor 0|1] [--color RRGGBB]`,
+/// on the mouse also [--screen WxH], on the keyboard also [--zzcc 0-3] [--group 0-4]: the light settings;
+/// options not given keep their values.
+[[nodiscard]] int runLightCommand(const CommandContext& context, const CommandArgs& args);
+
+/// `polling INDEX`: the polling-rate index, 0-4 on the mouse (which also takes --screen WxH), 0-3 on the
+/// keyboard.
+[[nodiscard]] int runPollingCommand(const CommandContext& context, const CommandArgs& args);
+
+/// `key KEY TTAABB`: one button's (mouse, 0-10) or key's (keyboard, 0-169) assignment, type and two code
+/// bytes; then the key table (and the macros, for a macro assignment) written to the device.
+[[nodiscard]] int runKeyCommand(const CommandContext& context, const CommandArgs& args);
+
+}  // namespace halvern::cli
