@@ -64,12 +64,11 @@ void FrameStreamer::run(const std::stop_token& token) {
         // Never more often than the period allows; then not before the frame changes, unless woken.
         const Clock::time_point earliest = began + minPeriod;
         sleepUntil(lock, token, earliest, false);
-        if (nextChange == kNever) {
-            m_cv.wait(lock, token, [this] { return m_woken; });
-        } else {
-            const Clock::time_point due{std::chrono::milliseconds(nextChange)};
-            if (due > Clock::now()) sleepUntil(lock, token, due, true);
-        }
+        // A frame that does not change is sent again now and then: a chunk dropped while other traffic
+        // held the channel must not leave the keys wrong for good.
+        Clock::time_point due = began + kSteadyRefresh;
+        if (nextChange != kNever) due = std::min(due, Clock::time_point{std::chrono::milliseconds(nextChange)});
+        if (due > Clock::now()) sleepUntil(lock, token, due, true);
     }
 }
 

@@ -18,7 +18,8 @@ namespace halvern {
 /// Streams the frames of a software-driven light mode to a device on a worker of its own, so the
 /// interface thread never waits for the device. While the source wants frames, the worker takes one
 /// from the source, writes it with StreamLightFrame, and sleeps until the source's next change is due
-/// (never sooner than the minimum period); after a failed write it pauses 200 ms. While the source wants
+/// (never sooner than the minimum period, never later than kSteadyRefresh); after a failed write it pauses
+/// 200 ms. While the source wants
 /// none, the worker sleeps until wake() is called: whoever changes what the source looks at (mode, light
 /// control, link) calls wake().
 class FrameStreamer {
@@ -26,6 +27,8 @@ public:
     static constexpr size_t kBufferSize = 512;
     using Buffer = std::array<uint8_t, kBufferSize>;
     static constexpr std::chrono::milliseconds kFailurePause{200};
+    /// A frame that does not change is sent again after this long.
+    static constexpr std::chrono::milliseconds kSteadyRefresh{250};
 
     struct Source {
         /// Whether frames are wanted now, and at what least period between frame starts.

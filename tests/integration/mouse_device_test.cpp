@@ -8,8 +8,8 @@
 #include <sstream>
 #include <thread>
 
-#include "device/interface_scan.h"
 #include "emulator/emulator.h"
+#include "emulated_links.h"
 #include "input/macro_store.h"
 #include "temp_env.h"
 
@@ -21,15 +21,7 @@ using emu::Attachment;
 using emu::Product;
 using emu::Region;
 
-struct Setup {
-    emu::Transport transport;
-    Attachment attachment;
-};
-
-std::string setupName(const ::testing::TestParamInfo<Setup>& info) {
-    return std::string(info.param.transport == emu::Transport::InProcess ? "InProcess" : "SocketPair") +
-           (info.param.attachment == Attachment::Cable ? "Cable" : "Receiver");
-}
+using Setup = test::Link;
 
 // One parsed capture line: direction and bytes.
 struct CapturedReport {
@@ -50,21 +42,8 @@ protected:
 
     // Opens the mouse the way the device list does and activates the page.
     void connect(bool activate = true) {
-        DeviceSlotList slots = makeDeviceSlotList();
-        HidInterface probe(emulator);
-        const auto claimed = claimNewInterfaces(probe, slots);
-        ASSERT_TRUE(claimed);
-        const bool viaReceiver = GetParam().attachment == Attachment::Receiver;
-        for (const auto& c : *claimed) {
-            CommandChannel& channel =
-                c.role == interface_role::kCommand ? device.commandChannel() : device.notificationChannel();
-            HidInterface& hid = viaReceiver ? channel.receiverInterface() : channel.cableInterface();
-            ASSERT_TRUE(hid.Open(c.path, true, true, true, false));
-            channel.setConnected(true);
-            channel.SetMode(viaReceiver ? 2 : 1);
-            if (c.role == interface_role::kCommand) device.SetIdentity(kInterfaceTable[c.slot]);
-        }
-        device.commandChannel().setTimeouts(300, 300);
+        test::openOverEmulator(emulator, device, GetParam().attachment == Attachment::Receiver);
+        if (HasFatalFailure()) return;
         device.SetKindName("mouse");
         device.SetKindId(1);
         device.SetLedCount(6);
@@ -380,12 +359,7 @@ TEST_P(MouseDeviceTest, PowerStatusReachesThePage) {
     EXPECT_EQ(shown[0], 85);  // the emulated battery level
 }
 
-INSTANTIATE_TEST_SUITE_P(Links, MouseDeviceTest,
-                         ::testing::Values(Setup{emu::Transport::InProcess, Attachment::Cable},
-                                           Setup{emu::Transport::InProcess, Attachment::Receiver},
-                                           Setup{emu::Transport::SocketPair, Attachment::Cable},
-                                           Setup{emu::Transport::SocketPair, Attachment::Receiver}),
-                         setupName);
+INSTANTIATE_TEST_SUITE_P(Links, MouseDeviceTest, test::allLinks(), test::linkName);
 
 }  // namespace
 }  // namespace halvern

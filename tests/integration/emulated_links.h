@@ -1,0 +1,68 @@
+// What the device tests over the emulator share: the four ways a device is reached (in-process or over a
+// socket pair, on its cable or through its receiver) and opening a device object the way the device list
+// does.
+
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "device/interface_scan.h"
+#include "devices/usb_device.h"
+#include "emulator/emulator.h"
+
+namespace halvern::test {
+
+struct Link {
+    emu::Transport transport;
+    emu::Attachment attachment;
+};
+
+inline std::string linkName(const ::testing::TestParamInfo<Link>& info) {
+    return std::string(info.param.transport == emu::Transport::InProcess ? "InProcess" : "SocketPair") +
+           (info.param.attachment == emu::Attachment::Cable ? "Cable" : "Receiver");
+}
+
+inline auto allLinks() {
+    using emu::Attachment;
+    using emu::Transport;
+    return ::testing::Values(Link{Transport::InProcess, Attachment::Cable}, Link{Transport::InProcess, Attachment::Receiver},
+                             Link{Transport::SocketPair, Attachment::Cable},
+                             Link{Transport::SocketPair, Attachment::Receiver});
+}
+
+/// Opens the command and notification interfaces of the attached devices into `device` as the device list
+/// does, the receiver's or the cable's, and gives the device its identity and short time-outs.
+inline void openOverEmulator(emu::Emulator& emulator, CMerivexUSBDevice& device, bool viaReceiver) {
+    DeviceSlotList slots = makeDeviceSlotList();
+    HidInterface probe(emulator);
+    const auto claimed = claimNewInterfaces(probe, slots);
+    ASSERT_TRUE(claimed);
+    for (const auto& c : *claimed) {
+        CommandChannel& channel =
+            c.role == interface_role::kCommand ? device.commandChannel() : device.notificationChannel();
+        HidInterface& hid = viaReceiver ? channel.receiverInterface() : channel.cableInterface();
+        ASSERT_TRUE(hid.Open(c.path, true, true, true, false));
+        channel.setConnected(true);
+        channel.SetMode(viaReceiver ? 2 : 1);
+        if (c.role == interface_role::kCommand) device.SetIdentity(kInterfaceTable[c.slot]);
+    }
+    device.commandChannel().setTimeouts(300, 300);
+}
+
+/// Waits up to `bound` for `done` to hold; true when it did.
+inline bool waitFor(const std::function<bool()>& done,
+                    std::chrono::milliseconds bound = std::chrono::milliseconds(2000)) {
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+}  // namespace halvern::test

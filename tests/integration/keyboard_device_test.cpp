@@ -1,0 +1,308 @@
+// The keyboard device object against the emulated keyboard: cable and receiver, in-process and over a
+// socket pair.
+
+#include "devices/keyboard_device.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "emulated_links.h"
+#include "emulator/emulator.h"
+#include "temp_env.h"
+
+namespace halvern {
+namespace {
+
+using namespace std::chrono_literals;
+using emu::Attachment;
+using emu::Product;
+using emu::Region;
+using Keyboard = CMerivexKeyboardDevice;
+
+class KeyboardDeviceTest : public ::testing::TestWithParam<test::Link> {
+protected:
+    KeyboardDeviceTest()
+        : xdg("XDG_DATA_HOME", data.path().string()), emulator(emu::EmulatorOptions{GetParam().transport, {}, {}}) {}
+
+    // Plugs the keyboard in, opens it the way the device list does and activates the page.
+    void connect(const emu::DeviceConfig& config = {}) {
+        keyboard = emulator.attach(Product::Keyboard, GetParam().attachment, config);
+        ASSERT_TRUE(keyboard);
+        test::openOverEmulator(emulator, device, viaReceiver());
+        if (HasFatalFailure()) return;
+        device.SetKindName("keyboard");
+        device.SetKindId(0);
+        device.SetLedCount(static_cast<int>(Keyboard::kKeyCount));
+        device.ActivatePage();
+    }
+
+    bool viaReceiver() const { return GetParam().attachment == Attachment::Receiver; }
+
+    std::vector<uint8_t> region(Region r, size_t from, size_t count) const {
+        const auto bytes = keyboard->firmware().region(r);
+        if (from + count > bytes.size()) return {};
+        return {bytes.begin() + static_cast<long>(from), bytes.begin() + static_cast<long>(from + count)};
+    }
+
+    test::TempDir data;
+    test::ScopedEnv xdg;
+    emu::Emulator emulator;
+    std::shared_ptr<emu::VirtualDevice> keyboard;
+    Keyboard device{emulator};
+};
+
+TEST_P(KeyboardDeviceTest, KeysAreMappedThroughTheKeyTableAndTheirLedsThroughTheLedTable) {
+    connect();
+    ASSERT_EQ(device.factoryTable().size(), 126u * 3);
+    ASSERT_EQ(device.ledTable().size(), 126u);
+    // The emulated keyboard scatters its keys over the slots, and gives each slot the LED of the key it holds.
+    const auto slots = device.keySlots();
+    for (size_t key : {0u, 16u, 63u, 120u, 125u}) {
+        ASSERT_NE(slots[key], Keyboard::kAbsentMarker) << key;
+        const size_t at = slots[key] * 3u;
+        EXPECT_TRUE(std::equal(Keyboard::kKeyCodes[key].begin(), Keyboard::kKeyCodes[key].end(),
+                               device.factoryTable().begin() + static_cast<long>(at)));
+        EXPECT_EQ(device.keyLed(key), key);
+    }
+    // Several slots hold the empty code: every key whose default is empty takes the first of them.
+    size_t firstEmpty = 0;
+    while (firstEmpty * 3 + 2 < device.factoryTable().size() &&
+           !(device.factoryTable()[firstEmpty * 3] == 0x20 && device.factoryTable()[firstEmpty * 3 + 1] == 0 &&
+             device.factoryTable()[firstEmpty * 3 + 2] == 0)) {
+        ++firstEmpty;
+    }
+    for (size_t key : {18u, 19u, 20u, 104u, 126u, 169u}) EXPECT_EQ(slots[key], firstEmpty) << key;
+    EXPECT_EQ(device.keyLed(Keyboard::kKeyCount), Keyboard::kAbsentMarker);
+    EXPECT_EQ(device.keyList().size(), Keyboard::kKeyCount);
+}
+
+TEST_P(KeyboardDeviceTest, RecordBytesFollowTheSettings) {
+    connect();
+    ASSERT_EQ(device.ChangeSettings([](KeyboardSettings& s) {
+                  s.light.mode = 5;
+                  s.light.speed = 0;
+                  s.light.brightness = 3;
+                  s.light.direction = 1;
+                  s.light.red = 0x12;
+                  s.light.audioLightMode = 3;  // "ZZCCLedMode"
+                  s.light.customGroup = 2;
+                  s.system = {.repeat = 40, .repeatDelay = 2, .key6Flag = 1, .pollingRate = 2, .wFlag = 1, .winFlag = 1};
+              }),
+              1);
+    const auto record = region(Region::Settings, 0, 27);
+    ASSERT_EQ(record.size(), 27u);
+    EXPECT_EQ(record[0], 0);
+    EXPECT_EQ(record[1], device.lightLists().values.at(5));
+    EXPECT_EQ(record[2], 3);
+    EXPECT_EQ(record[3], 4);  // speed level 0 is stored as 4
+    EXPECT_EQ(record[4], 1);
+    EXPECT_EQ(record[6], 0x12);
+    EXPECT_EQ(record[19], 3);
+    EXPECT_EQ((std::vector<uint8_t>(record.begin() + 20, record.begin() + 24)), (std::vector<uint8_t>{1, 1, 1, 2}));
+    EXPECT_EQ(record[24], 0);  // repeat and delay stay in the profile
+    EXPECT_EQ(record[26], 2);
+    EXPECT_EQ(device.profile().GetKeyboardSystem().repeat, 40);
+
+    // The user's effects (mode 31 and above) are written as mode 0's device value.
+    ASSERT_EQ(device.ChangeSettings([](KeyboardSettings& s) { s.light.mode = 33; }), 1);
+    EXPECT_EQ(region(Region::Settings, 1, 1).at(0), device.lightLists().values.at(0));
+}
+
+TEST_P(KeyboardDeviceTest, ReadingTheStateTakesLightAndFlagsButNotThePollingRate) {
+    // Record 1 is active: light head, "ZZCCLedMode" and the flags; polling rate 3 on the keyboard.
+    const std::array<uint8_t, 1> active{1};
+    ASSERT_TRUE(emulator.attach(Product::Keyboard, GetParam().attachment));
+    keyboard = emulator.device(Product::Keyboard, GetParam().attachment);
+    std::array<uint8_t, 27> record{};
+    record[1] = 7;
+    record[2] = 2;
+    record[3] = 1;
+    record[4] = 1;
+    record[19] = 4;
+    record[20] = 1;
+    record[21] = 0;
+    record[22] = 1;
+    record[23] = 3;
+    ASSERT_TRUE(keyboard->firmware().poke(Region::Settings, 25, record));
+    ASSERT_TRUE(keyboard->firmware().poke(Region::Settings, 0, active));
+    test::openOverEmulator(emulator, device, viaReceiver());
+    device.SetKindName("keyboard");
+    device.ActivatePage();
+    const uint16_t pollingBefore = device.settings().system.pollingRate;
+
+    ASSERT_EQ(device.ReadDeviceState(), 1);
+    EXPECT_EQ(device.activeRecord(), 1);
+    EXPECT_EQ(device.settings().light.mode, 7);  // the index whose device value is 7
+    EXPECT_EQ(device.settings().light.brightness, 2);
+    EXPECT_EQ(device.settings().light.speed, 3);  // 4 − 1
+    EXPECT_EQ(device.settings().light.direction, 1);
+    EXPECT_EQ(device.settings().light.audioLightMode, 4);
+    EXPECT_EQ(device.settings().system.wFlag, 1);
+    EXPECT_EQ(device.settings().system.winFlag, 1);
+    EXPECT_EQ(device.settings().system.pollingRate, pollingBefore);
+    EXPECT_EQ(device.lightSettings().mode, 7);
+    CKeyboardProfiledata reread;
+    reread.SetDefaultPath(device.DefaultDataFile());
+    (void)reread.LoadDeviceRecord(device.profile().GetProfilePath());
+    EXPECT_EQ(reread.GetLightInfo().mode, 7);
+    EXPECT_EQ(reread.GetKeyboardSystem().winFlag, 1);
+}
+
+TEST_P(KeyboardDeviceTest, ARefusedRecordKeepsThePageAndTheFileAsTheyWere) {
+    connect();
+    const KeyboardSettings before = device.settings();
+    keyboard->setFaults({.replyStatus = 0xFF});
+    EXPECT_EQ(device.ChangeSettings([](KeyboardSettings& s) {
+                  s.light.mode = 9;
+                  s.system.winFlag = 1;
+              }),
+              0);
+    EXPECT_EQ(device.settings(), before);
+    EXPECT_EQ(device.profile().GetLightInfo(), before.light);
+    CKeyboardProfiledata reread;
+    reread.SetDefaultPath(device.DefaultDataFile());
+    (void)reread.LoadDeviceRecord(device.profile().GetProfilePath());
+    EXPECT_EQ(reread.GetLightInfo(), before.light);
+    EXPECT_EQ(reread.GetKeyboardSystem(), before.system);
+}
+
+TEST_P(KeyboardDeviceTest, CustomColoursGoToTheLedPositionsOfTheirGroupOnlyInTheCustomMode) {
+    connect();
+    ASSERT_EQ(device.ChangeSettings([](KeyboardSettings& s) {
+                  s.light.mode = 6;
+                  s.light.customGroup = 2;
+                  s.light.red = 9;
+                  s.light.green = 8;
+                  s.light.blue = 7;
+              }),
+              1);
+    const unsigned writes = keyboard->firmware().commandCount(0x0B);
+    const auto coloursBefore = device.customColours();
+    // Outside mode 20 setting a key's colour does nothing.
+    EXPECT_EQ(device.SetKeyColour(5), 0);
+    const std::array<int, 2> keys{5, 63};
+    EXPECT_EQ(device.SetKeysColour(keys, {1, 2, 3}), 0);
+    EXPECT_EQ(device.customColours(), coloursBefore);
+    EXPECT_EQ(keyboard->firmware().commandCount(0x0B), writes);
+
+    ASSERT_EQ(device.ChangeSettings([](KeyboardSettings& s) { s.light.mode = Keyboard::kCustomColourMode; }), 1);
+    const unsigned entered = keyboard->firmware().commandCount(0x0B);
+    const std::array<int, 3> selection{5, 63, 400};  // a key outside the keyboard is left out
+    const int written = device.SetKeysColour(selection, {1, 2, 3});
+    EXPECT_EQ(device.customColours().at(63), (LightColor{1, 2, 3, 255}));
+    CKeyboardProfiledata reread;
+    reread.SetDefaultPath(device.DefaultDataFile());
+    (void)reread.LoadDeviceRecord(device.profile().GetProfilePath());
+    EXPECT_EQ(reread.GetCustomLightColors(reread.GetCustomGroupIndex(), 170).at(5), (LightColor{1, 2, 3, 255}));
+    if (viaReceiver()) {
+        // Custom colours never go through the receiver.
+        EXPECT_EQ(written, 0);
+        EXPECT_EQ(keyboard->firmware().commandCount(0x0B), writes);
+        return;
+    }
+    EXPECT_EQ(written, 1);
+    EXPECT_EQ(keyboard->firmware().commandCount(0x0B), entered + 7);  // one write: 378 bytes in 56-byte chunks
+    EXPECT_EQ(region(Region::CustomColour, 2 * 512 + device.keyLed(5) * 3u, 3), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(region(Region::CustomColour, 2 * 512 + device.keyLed(63) * 3u, 3), (std::vector<uint8_t>{1, 2, 3}));
+
+    // One key takes the light colour unscaled; all keys on are written scaled by their level (255 → 254).
+    EXPECT_EQ(device.SetKeyColour(0), 1);
+    EXPECT_EQ(region(Region::CustomColour, 2 * 512 + device.keyLed(0) * 3u, 3), (std::vector<uint8_t>{9, 8, 7}));
+    ASSERT_EQ(device.ChangeSettings([](KeyboardSettings& s) { s.light.red = 255; }), 1);
+    EXPECT_EQ(device.SetAllKeys(true), 1);
+    EXPECT_EQ(region(Region::CustomColour, 2 * 512 + device.keyLed(40) * 3u, 3), (std::vector<uint8_t>{254, 7, 6}));
+    EXPECT_EQ(region(Region::CustomColour, 0, 3), (std::vector<uint8_t>{0, 0, 0}));  // group 0 untouched
+}
+
+TEST_P(KeyboardDeviceTest, MusicFramesAreStreamedAtTheLedPositionsOnlyOnTheCable) {
+    connect({.keySlots = 104});
+    device.SetLightControl(true);
+    EXPECT_EQ(keyboard->firmware().commandCount(0x1C), viaReceiver() ? 0u : 1u);  // told: the lights are ours
+    const std::array<int32_t, 6> external{200, 100, 50, 0, 0, 0};
+    device.AudioColour(external);
+    ASSERT_EQ(device.ChangeSettings([](KeyboardSettings& s) { s.light.mode = Keyboard::kExternalColourMode; }), 1);
+    auto& firmware = keyboard->firmware();
+    if (viaReceiver()) {
+        std::this_thread::sleep_for(300ms);
+        EXPECT_EQ(firmware.frameCount(), 0u);
+        EXPECT_EQ(device.streamStats().frames, 0u);
+        return;
+    }
+    ASSERT_TRUE(test::waitFor([&] { return device.streamStats().frames >= 3; }))
+        << device.streamStats().frames << " " << firmware.frameCount() << " " << int(device.lightSettings().mode);
+    const std::vector<uint8_t> frame = firmware.lastFrame();
+    ASSERT_EQ(frame.size(), 104u * 3);
+    device.SendLightFrame();  // the preview frame: what the keys show
+    std::set<size_t> lit;
+    for (size_t key = 0; key < Keyboard::kKeyCount; ++key) {
+        const uint8_t led = device.keyLed(key);
+        if (led == Keyboard::kAbsentMarker || led >= 104) continue;
+        const uint32_t word = device.GetLedColour(static_cast<int>(key));
+        const uint32_t level = word >> 24;
+        EXPECT_EQ(frame[led * 3u], ((word & 0xFF) * level) >> 8) << key;
+        EXPECT_EQ(frame[led * 3u + 2], (((word >> 16) & 0xFF) * level) >> 8) << key;
+        EXPECT_GT(frame[led * 3u], 0) << key;
+        lit.insert(led);
+    }
+    for (size_t led = 0; led < 104; ++led) {
+        if (!lit.contains(led)) {
+            EXPECT_EQ(frame[led * 3], 0) << led;  // no key there
+        }
+    }
+
+    // Leaving the mode stops the stream; so does giving the lights back.
+    ASSERT_EQ(device.ChangeSettings([](KeyboardSettings& s) { s.light.mode = 6; }), 1);
+    std::this_thread::sleep_for(50ms);
+    const unsigned frames = firmware.frameCount();
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(firmware.frameCount(), frames);
+}
+
+TEST_P(KeyboardDeviceTest, NotificationsSetTheRecordAndAskForARefresh) {
+    std::vector<std::pair<int, int>> timers;
+    std::mutex timersMutex;
+    device.SetEvents({[&](int id, int delay) {
+                          std::scoped_lock lock(timersMutex);
+                          timers.emplace_back(id, delay);
+                      },
+                      {}, {}, {}});
+    connect();
+    ASSERT_TRUE(keyboard->emitNotification(0x1003));
+    EXPECT_TRUE(test::waitFor([&] { return device.activeRecord() == 3; }));
+    ASSERT_TRUE(keyboard->emitNotification(0x1125));
+    EXPECT_TRUE(test::waitFor([&] { return device.activeRecord() == 5; }));
+    ASSERT_TRUE(keyboard->emitNotification(0x0401));
+    EXPECT_TRUE(test::waitFor([&] {
+        std::scoped_lock lock(timersMutex);
+        return timers.size() >= 3;
+    }));
+    std::scoped_lock lock(timersMutex);
+    ASSERT_EQ(timers.size(), 3u);
+    EXPECT_EQ(timers[0], std::make_pair(1002, 0));
+    EXPECT_EQ(timers[2], std::make_pair(1002, 50));
+}
+
+TEST_P(KeyboardDeviceTest, AKeyAssignmentIsWrittenIntoItsSlotOnly) {
+    connect();
+    const auto before = keyboard->firmware().region(Region::KeyTable);
+    KeyListEntry entry = device.keyList().at(63);
+    entry.current = {63, 0x20, 0x01, 0x04};
+    ASSERT_EQ(device.SetKeyAssignment(63, entry), 1);
+    const auto after = keyboard->firmware().region(Region::KeyTable);
+    const size_t slot = device.keySlots()[63];
+    for (size_t i = 0; i < after.size(); ++i) {
+        if (i / 3 == slot) continue;
+        ASSERT_EQ(after[i], before[i]) << i;
+    }
+    EXPECT_EQ(after[slot * 3 + 1], 0x01);
+    EXPECT_EQ(after[slot * 3 + 2], 0x04);
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, KeyboardDeviceTest, test::allLinks(), test::linkName);
+
+}  // namespace
+}  // namespace halvern
