@@ -1,0 +1,282 @@
+// halvernctl's keyboard commands, run in-process against an emulated keyboard the test can look into.
+
+#include <gtest/gtest.h>
+#include <json/json.h>
+
+#include <algorithm>
+#include <map>
+#include <sstream>
+
+#include "cli/cli_support.h"
+#include "cli/global_options.h"
+#include "cli/keyboard_command.h"
+#include "cli/macro_command.h"
+#include "cli/shared_commands.h"
+#include "cli/show_command.h"
+#include "emulator/emulator.h"
+#include "temp_env.h"
+
+namespace halvern::cli {
+namespace {
+
+using emu::Region;
+
+struct CtlRun {
+    int code = -1;
+    std::string out, err;
+};
+
+using Handler = int (*)(const CommandContext&, const CommandArgs&);
+const std::map<std::string, Handler, std::less<>> kCommands{
+    {"show", runShowCommand},         {"light", runLightCommand},   {"polling", runPollingCommand},
+    {"key", runKeyCommand},           {"flags", runFlagsCommand},   {"repeat", runRepeatCommand},
+    {"custom-color", runCustomColorCommand}, {"write-macros", runWriteMacrosCommand}, {"macro", runMacroCommand},
+};
+
+size_t lineCount(const std::string& text) {
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// The emulated keyboard scatters its keys: logical key j sits in slot (47 × slot + 11) mod 126 = j, and
+// the LED position of a slot is the logical key it holds.
+constexpr size_t kSlotOfKey0 = 107;
+constexpr size_t kSlotOfKey64 = 103;
+constexpr uint8_t kLedOfKey64 = 64;
+constexpr size_t kCustomGroupSize = 512;
+
+class HalvernctlKeyboardTest : public ::testing::Test {
+protected:
+    HalvernctlKeyboardTest()
+        : xdg("XDG_DATA_HOME", data.path().string()), emulator({.transport = emu::Transport::SocketPair}) {}
+
+    void SetUp() override {
+        keyboard = emulator.attach(emu::Product::Keyboard, emu::Attachment::Cable);
+        ASSERT_TRUE(keyboard);
+    }
+
+    // Runs one command line (global options, command, arguments) as halvernctl's main does.
+    CtlRun run(const std::vector<std::string>& words) {
+        CtlRun r;
+        std::ostringstream out, err;
+        const auto options = parseGlobalOptions(words, err);
+        const auto command = options ? kCommands.find(options->command) : kCommands.end();
+        if (command == kCommands.end()) {
+            ADD_FAILURE() << "not a keyboard command line";
+            return r;
+        }
+        const CommandContext context{emulator, options->json, out, err};
+        r.code = command->second(context, options->args);
+        r.out = out.str();
+        r.err = err.str();
+        return r;
+    }
+
+    Json::Value showJson() {
+        const CtlRun r = run({"--json", "show", "keyboard"});
+        EXPECT_EQ(r.code, kExitOk) << r.err;
+        Json::Value value;
+        EXPECT_TRUE(Json::Reader().parse(r.out, value)) << r.out;
+        return value;
+    }
+
+    // Bytes of onboard record 0, which starts at offset 0 of the settings memory.
+    std::vector<uint8_t> record(size_t from, size_t count) const {
+        const auto region = keyboard->firmware().region(Region::Settings);
+        return {region.begin() + static_cast<long>(from), region.begin() + static_cast<long>(from + count)};
+    }
+    std::vector<uint8_t> keySlot(size_t slot) const {
+        const auto table = keyboard->firmware().region(Region::KeyTable);
+        return {table.begin() + static_cast<long>(slot * 3), table.begin() + static_cast<long>(slot * 3 + 3)};
+    }
+    std::vector<uint8_t> customColour(size_t group, size_t led) const {
+        const auto memory = keyboard->firmware().region(Region::CustomColour);
+        const size_t at = group * kCustomGroupSize + led * 3;
+        return {memory.begin() + static_cast<long>(at), memory.begin() + static_cast<long>(at + 3)};
+    }
+
+    test::TempDir data;
+    test::ScopedEnv xdg;
+    emu::Emulator emulator;
+    std::shared_ptr<emu::VirtualDevice> keyboard;
+};
+
+TEST_F(HalvernctlKeyboardTest, ShowKeyboardReadsTheRecordAndListsTheKeys) {
+    // The keyboard reports light mode 6, the W flag and the Windows-key lock.
+    ASSERT_TRUE(keyboard->firmware().poke(Region::Settings, 1, std::array<uint8_t, 1>{6}));
+    ASSERT_TRUE(keyboard->firmware().poke(Region::Settings, 20, std::array<uint8_t, 3>{1, 0, 1}));
+
+    const CtlRun text = run({"show", "keyboard"});
+    ASSERT_EQ(text.code, kExitOk) << text.err;
+    EXPECT_EQ(text.out.rfind("keyboard 320f:5055 on its cable (", 0), 0u) << text.out;
+    EXPECT_NE(text.out.find("light: mode 6 light_mode_static, brightness 4"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("flags: win-lock 1, w 1, key6 0\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("polling rate: index 0\n"), std::string::npos);  // the profile's, not the record's
+    EXPECT_NE(text.out.find("key 64: 200004, LED 64"), std::string::npos) << text.out;
+
+    const Json::Value json = showJson();
+    EXPECT_EQ(json["device"].asString(), "keyboard");
+    EXPECT_FALSE(json["receiver"].asBool());
+    EXPECT_EQ(json["light"]["mode"].asInt(), 6);
+    EXPECT_EQ(json["winLock"].asInt(), 1);
+    ASSERT_EQ(json["keys"].size(), 170u);
+    EXPECT_EQ(json["keys"][0]["code"].asString(), "200029");
+    EXPECT_EQ(json["keys"][120]["code"].asString(), "d0a201");
+    EXPECT_EQ(json["keys"][64]["led"].asInt(), 64);
+}
+
+TEST_F(HalvernctlKeyboardTest, FlagsPollingAndRepeatGoThroughTheRecordAndTheProfile) {
+    // The polling rate comes from the profile (index 0), never from the keyboard's record (3).
+    CtlRun r = run({"flags", "--win-lock", "1", "--key6=1"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(record(20, 4), (std::vector<uint8_t>{0, 1, 1, 0}));  // W, 6-key, Windows lock, polling
+    ASSERT_EQ(run({"flags", "--w", "1", "--win-lock", "0"}).code, kExitOk);
+    EXPECT_EQ(record(20, 4), (std::vector<uint8_t>{1, 1, 0, 0}));
+
+    // Only a keyboard is attached: polling means the keyboard without being told.
+    ASSERT_EQ(run({"polling", "1"}).code, kExitOk);
+    EXPECT_EQ(record(23, 1)[0], 1);
+    ASSERT_EQ(run({"polling", "--device", "keyboard", "2"}).code, kExitOk);
+    EXPECT_EQ(record(23, 1)[0], 2);
+
+    // Repeat lives in the profile only: the record keeps its bytes.
+    const std::vector<uint8_t> before = record(0, 27);
+    ASSERT_EQ(run({"repeat", "--rate", "17", "--delay", "3"}).code, kExitOk);
+    EXPECT_EQ(record(0, 27), before);
+    const Json::Value json = showJson();
+    EXPECT_EQ(json["repeatRate"].asInt(), 17);
+    EXPECT_EQ(json["repeatDelay"].asInt(), 3);
+    EXPECT_EQ(json["repeatDelayMs"].asInt(), 1000);
+    EXPECT_EQ(json["pollingRate"].asInt(), 2);
+    EXPECT_EQ(json["wFlag"].asInt(), 1);
+    EXPECT_EQ(json["key6"].asInt(), 1);
+}
+
+TEST_F(HalvernctlKeyboardTest, LightWritesTheLedSubModeAndTheCustomGroup) {
+    CtlRun r = run({"light", "--mode", "5", "--brightness", "2", "--speed", "1", "--color", "102030", "--zzcc",
+                    "2", "--group", "3"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(record(1, 8), (std::vector<uint8_t>{5, 2, 3, 0, 1, 0x10, 0x20, 0x30}));  // speed 1 is stored as 3
+    EXPECT_EQ(record(19, 1)[0], 2);
+    EXPECT_EQ(record(26, 1)[0], 3);
+
+    // Options not given keep their values.
+    ASSERT_EQ(run({"light", "--device=keyboard", "--mode", "23"}).code, kExitOk);
+    EXPECT_EQ(record(1, 8), (std::vector<uint8_t>{23, 2, 3, 0, 1, 0x10, 0x20, 0x30}));
+    EXPECT_EQ(record(19, 1)[0], 2);
+    EXPECT_EQ(record(26, 1)[0], 3);
+    const Json::Value light = showJson()["light"];
+    EXPECT_EQ(light["zzcc"].asInt(), 2);
+    EXPECT_EQ(light["group"].asInt(), 3);
+}
+
+TEST_F(HalvernctlKeyboardTest, KeyWritesTheKeyTableForKeysTheKeyboardHas) {
+    // This keyboard's table lacks the Esc key's code (key 0, factory slot 107) from the start.
+    ASSERT_TRUE(keyboard->firmware().poke(Region::KeyTable, kSlotOfKey0 * 3, std::array<uint8_t, 3>{0x55, 0x66, 0x77}));
+    CtlRun r = run({"key", "0", "200004"});
+    EXPECT_EQ(r.code, kExitUsage);
+    EXPECT_EQ(r.err.rfind("halvernctl key: key 0 is not on this keyboard;", 0), 0u) << r.err;
+    r = run({"key", "64", "700000"});
+    EXPECT_EQ(r.code, kExitUsage);
+    EXPECT_NE(r.err.find("there is no macro 0 (the list holds 0)"), std::string::npos) << r.err;
+    EXPECT_EQ(keyboard->firmware().commandCount(0x09), 0u);
+
+    r = run({"key", "64", "200105"});  // Ctrl+B on the A key
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(keySlot(kSlotOfKey64), (std::vector<uint8_t>{0x20, 0x01, 0x05}));
+    EXPECT_EQ(keySlot(kSlotOfKey0), (std::vector<uint8_t>{0x55, 0x66, 0x77}));
+    const Json::Value keys = showJson()["keys"];
+    EXPECT_EQ(keys[64]["code"].asString(), "200105");
+    EXPECT_FALSE(keys[0]["present"].asBool());
+}
+
+TEST_F(HalvernctlKeyboardTest, CustomColoursGoToTheKeysLedPositionInTheCurrentGroup) {
+    // The keyboard starts in mode 1: the command switches it to the custom colour mode first.
+    CtlRun r = run({"custom-color", "--key", "64", "a0b0c0"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(r.out, "light mode switched to 20 (custom colours)\n");
+    EXPECT_EQ(record(1, 1)[0], 20);
+    EXPECT_EQ(customColour(0, kLedOfKey64), (std::vector<uint8_t>{0xA0, 0xB0, 0xC0}));
+    const Json::Value keys = showJson()["keys"];
+    EXPECT_EQ(keys[64]["customColor"].asString(), "a0b0c0");
+    EXPECT_NE(keys[0]["customColor"].asString(), "a0b0c0");
+    EXPECT_NE(customColour(0, 0), (std::vector<uint8_t>{0xA0, 0xB0, 0xC0}));
+
+    ASSERT_EQ(run({"light", "--mode", "20", "--group", "2"}).code, kExitOk);
+    r = run({"custom-color", "--all", "0000ff"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_EQ(customColour(2, kLedOfKey64), (std::vector<uint8_t>{0, 0, 0xFF}));
+    EXPECT_EQ(customColour(2, 0), (std::vector<uint8_t>{0, 0, 0xFF}));
+    EXPECT_EQ(customColour(0, kLedOfKey64), (std::vector<uint8_t>{0xA0, 0xB0, 0xC0}));  // group 0 kept
+
+    ASSERT_EQ(run({"custom-color", "--off"}).code, kExitOk);
+    EXPECT_EQ(customColour(2, kLedOfKey64), (std::vector<uint8_t>{0, 0, 0}));
+}
+
+TEST_F(HalvernctlKeyboardTest, TheReceiverTakesNoCustomColoursAndTheMouseStaysTheDefault) {
+    ASSERT_TRUE(emulator.detach(emu::Product::Keyboard));
+    keyboard = emulator.attach(emu::Product::Keyboard, emu::Attachment::Receiver);
+    ASSERT_TRUE(keyboard);
+    CtlRun r = run({"custom-color", "--all", "ffffff"});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(r.err, "halvernctl: the keyboard takes custom colours only on its cable, not through its receiver\n");
+    EXPECT_EQ(keyboard->firmware().commandCount(0x0B), 0u);
+    EXPECT_EQ(keyboard->firmware().commandCount(0x06), 0u);
+
+    // With a mouse attached too, the shared commands mean the mouse unless told otherwise.
+    auto mouse = emulator.attach(emu::Product::Mouse, emu::Attachment::Cable);
+    ASSERT_TRUE(mouse);
+    ASSERT_EQ(run({"polling", "--device", "keyboard", "1"}).code, kExitOk);
+    EXPECT_EQ(record(23, 1)[0], 1);
+    EXPECT_EQ(mouse->firmware().commandCount(0x06), 0u);
+    ASSERT_EQ(run({"polling", "4"}).code, kExitOk);  // 4 is the mouse's highest index, not the keyboard's
+    EXPECT_EQ(mouse->firmware().region(Region::Settings)[11], 4);
+    EXPECT_EQ(record(23, 1)[0], 1);
+}
+
+TEST_F(HalvernctlKeyboardTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
+    const std::vector<std::vector<std::string>> lines{
+        {"show", "keyboard", "extra"},
+        {"flags"},
+        {"flags", "--w", "2"},
+        {"flags", "--caps", "1"},
+        {"repeat"},
+        {"repeat", "--rate", "32"},
+        {"repeat", "--delay", "4"},
+        {"polling", "4"},
+        {"polling", "--screen", "1920x1080", "1"},
+        {"polling", "--device", "toaster", "1"},
+        {"polling", "1", "--device"},
+        {"polling", "--device", "keyboard", "--device", "mouse", "1"},
+        {"light", "--zzcc", "1"},
+        {"light", "--mode", "5", "--zzcc", "4"},
+        {"light", "--mode", "5", "--group", "5"},
+        {"light", "--mode", "31"},
+        {"light", "--mode", "17"},  // hidden in the keyboard's mode list
+        {"light", "--mode", "5", "--screen", "1920x1080"},
+        {"key", "170", "200004"},
+        {"key", "64", "2000"},
+        {"custom-color"},
+        {"custom-color", "--all"},
+        {"custom-color", "--all", "fffff"},
+        {"custom-color", "--key", "170", "ffffff"},
+        {"custom-color", "--key", "64"},
+        {"custom-color", "--off", "now"},
+        {"write-macros", "now"},
+        {"macro", "--device", "keyboard"},
+    };
+    for (const auto& words : lines) {
+        const CtlRun r = run(words);
+        std::string line;
+        for (const auto& w : words) line += w + ' ';
+        EXPECT_EQ(r.code, kExitUsage) << line;
+        EXPECT_EQ(lineCount(r.err), 1u) << line << r.err;
+        EXPECT_TRUE(r.out.empty()) << line << r.out;
+    }
+    EXPECT_EQ(keyboard->firmware().commandCount(0x06), 0u);
+    EXPECT_EQ(keyboard->firmware().commandCount(0x09), 0u);
+    EXPECT_EQ(keyboard->firmware().commandCount(0x0B), 0u);
+}
+
+}  // namespace
+}  // namespace halvern::cli
