@@ -18,7 +18,8 @@ std::string rangeProblem(std::string_view what, long min, long max, std::string_
            std::string(text) + "'";
 }
 
-std::optional<SettingsWords> splitSettingsWords(const CommandArgs& args, std::span<const std::string_view> known,
+std::optional<SettingsWords> splitSettingsWords(const CommandArgs& args,
+                                                std::span<const std::string_view> known,
                                                 size_t positionalCount, std::string& problem) {
     auto words = splitOptionWords(args, known, problem);
     if (!words) return std::nullopt;

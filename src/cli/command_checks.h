@@ -40,12 +40,12 @@ struct SettingsWords {
                                                 long max, std::string& problem);
 
 /// A colour option RRGGBB: nothing when absent; `problem` set when present but bad.
-[[nodiscard]] std::optional<std::array<uint8_t, 3>> colourOption(const OptionWords& words, std::string_view name,
-                                                                 std::string& problem);
+[[nodiscard]] std::optional<std::array<uint8_t, 3>> colourOption(const OptionWords& words,
+                                                                 std::string_view name, std::string& problem);
 
 /// A positional word within [min, max]; `problem` set (naming it `what`) when it is not.
-[[nodiscard]] std::optional<long> integerWord(const std::string& text, std::string_view what, long min, long max,
-                                              std::string& problem);
+[[nodiscard]] std::optional<long> integerWord(const std::string& text, std::string_view what, long min,
+                                              long max, std::string& problem);
 
 /// kExitOk when `result` is 1; otherwise one line "the DEVICE refused the WHAT (result ...)" and
 /// kExitDeviceError.

@@ -68,7 +68,8 @@ std::vector<int> targetKeys(const CMerivexKeyboardDevice& device, const ColourRe
     return keys;
 }
 
-int applyRequest(const CommandContext& context, CMerivexKeyboardDevice& device, const ColourRequest& request) {
+int applyRequest(const CommandContext& context, CMerivexKeyboardDevice& device,
+                 const ColourRequest& request) {
     if (request.reach == ColourRequest::Reach::Off) {
         return reportRefusal(context, "keyboard", "custom colours", device.SetAllKeys(false));
     }
@@ -91,21 +92,25 @@ int runCustomColorCommand(const CommandContext& context, const CommandArgs& args
     if (!session) return kExitDeviceError;
     CMerivexKeyboardDevice& device = *session->device;
     if (session->found.viaReceiver) {
-        context.err << "halvernctl: the keyboard takes custom colours only on its cable, not through its receiver\n";
+        context.err
+            << "halvernctl: the keyboard takes custom colours only on its cable, not through its receiver\n";
         return kExitDeviceError;
     }
     if (!session->answered()) {
         context.err << "halvernctl: the keyboard did not report its keys (is it switched on?)\n";
         return kExitDeviceError;
     }
-    if (request->reach == ColourRequest::Reach::Key && device.keyLed(request->key) == CMerivexKeyboardDevice::kAbsentMarker) {
+    if (request->reach == ColourRequest::Reach::Key &&
+        device.keyLed(request->key) == CMerivexKeyboardDevice::kAbsentMarker) {
         return usageError(context, "custom-color",
-                          "key " + std::to_string(request->key) + " is not on this keyboard or has no LED", kUsage);
+                          "key " + std::to_string(request->key) + " is not on this keyboard or has no LED",
+                          kUsage);
     }
     // As the page's colour buttons: the custom colours show only in their mode, so switch to it first.
     if (device.settings().light.mode != CMerivexKeyboardDevice::kCustomColourMode) {
-        const int switched = changeKeyboardSettings(
-            context, device, [](KeyboardSettings& s) { s.light.mode = CMerivexKeyboardDevice::kCustomColourMode; });
+        const int switched = changeKeyboardSettings(context, device, [](KeyboardSettings& s) {
+            s.light.mode = CMerivexKeyboardDevice::kCustomColourMode;
+        });
         if (switched != kExitOk) return switched;
         context.out << "light mode switched to " << int{CMerivexKeyboardDevice::kCustomColourMode}
                     << " (custom colours)\n";

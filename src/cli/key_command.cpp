@@ -15,8 +15,8 @@ constexpr size_t kMacroMemoryUnit = 128;
 
 /// What differs between the devices: names in messages and the range of the index.
 struct KeyTarget {
-    std::string_view device;  ///< "mouse"
-    std::string_view item;    ///< "button"
+    std::string_view device;    ///< "mouse"
+    std::string_view item;      ///< "button"
     std::string_view itemWord;  ///< "BUTTON", as the usage names it
     std::string_view usage;
     long last = 0;
@@ -27,10 +27,18 @@ constexpr KeyTarget kMouseTarget{"mouse", "button", "BUTTON", "halvernctl key BU
 constexpr KeyTarget kKeyboardTarget{"keyboard", "key", "KEY", "halvernctl key --device keyboard KEY TTAABB",
                                     static_cast<long>(CMerivexKeyboardDevice::kKeyCount) - 1};
 
-bool itemPresent(const CMerivexMouseDevice& device, size_t j) { return device.buttonPresent(j); }
-bool itemPresent(const CMerivexKeyboardDevice& device, size_t j) { return device.keyPresent(j); }
-auto itemSlots(const CMerivexMouseDevice& device) { return device.buttonSlots(); }
-auto itemSlots(const CMerivexKeyboardDevice& device) { return device.keySlots(); }
+bool itemPresent(const CMerivexMouseDevice& device, size_t j) {
+    return device.buttonPresent(j);
+}
+bool itemPresent(const CMerivexKeyboardDevice& device, size_t j) {
+    return device.keyPresent(j);
+}
+auto itemSlots(const CMerivexMouseDevice& device) {
+    return device.buttonSlots();
+}
+auto itemSlots(const CMerivexKeyboardDevice& device) {
+    return device.keySlots();
+}
 
 /// How many events a macro image would be over the device's memory with item `j` assigned `assignment`
 /// (0 when it fits), so that a key table naming a macro is never written when its macros cannot be.
@@ -54,7 +62,8 @@ int macroOverflowWith(const Device& device, size_t j, const KeyAssignment& assig
 
 /// The item and the code of a key command line; nothing after a usage line.
 std::optional<std::pair<size_t, std::array<uint8_t, 3>>> keyWords(const CommandContext& context,
-                                                                  const CommandArgs& args, const KeyTarget& t) {
+                                                                  const CommandArgs& args,
+                                                                  const KeyTarget& t) {
     std::string problem;
     if (args.size() != 2) problem = "expects a " + std::string(t.item) + " and a code";
     const auto item = problem.empty() ? integerWord(args[0], t.itemWord, 0, t.last, problem) : std::nullopt;
@@ -72,9 +81,10 @@ int assignKey(const CommandContext& context, PageSession<Device>& session, size_
               const std::array<uint8_t, 3>& code, const KeyTarget& t) {
     Device& device = *session.device;
     if (session.answered() && !itemPresent(device, j)) {
-        return usageError(context, "key",
-                          std::string(t.item) + " " + std::to_string(j) + " is not on this " + std::string(t.device),
-                          t.usage);
+        return usageError(
+            context, "key",
+            std::string(t.item) + " " + std::to_string(j) + " is not on this " + std::string(t.device),
+            t.usage);
     }
     if (j >= device.keyList().size()) {
         context.err << "halvernctl: the profile holds no assignment for " << t.item << ' ' << j << '\n';

@@ -34,8 +34,8 @@ bool holdsKind(const std::vector<ClaimedInterface>& claimed, std::string_view ki
     const KindChoice* choice = findKindChoice(kind);
     if (!choice) return false;
     for (const ClaimedInterface& c : claimed) {
-        const bool ofKind =
-            c.typeCode == choice->cableType || (choice->receiverType != 0 && c.typeCode == choice->receiverType);
+        const bool ofKind = c.typeCode == choice->cableType ||
+                            (choice->receiverType != 0 && c.typeCode == choice->receiverType);
         if (ofKind && c.role == interface_role::kCommand) return true;
     }
     return false;
@@ -46,7 +46,8 @@ KeyDevice attachedDevice(HidBackend& backend) {
     DeviceSlotList slots = makeDeviceSlotList();
     HidInterface probe(backend);
     const auto claimed = claimNewInterfaces(probe, slots);
-    if (claimed && !holdsKind(*claimed, "mouse") && holdsKind(*claimed, "keyboard")) return KeyDevice::Keyboard;
+    if (claimed && !holdsKind(*claimed, "mouse") && holdsKind(*claimed, "keyboard"))
+        return KeyDevice::Keyboard;
     return KeyDevice::Mouse;
 }
 
@@ -86,9 +87,10 @@ std::optional<KeyDeviceChoice> chooseKeyDevice(const CommandContext& context, co
     if (named) {
         const auto device = deviceNamed(*named);
         if (!device) {
-            (void)usageError(context, command,
-                             std::string(kOption) + " takes " + std::string(kValues) + ", not '" + *named + "'",
-                             usageOf(command));
+            (void)usageError(
+                context, command,
+                std::string(kOption) + " takes " + std::string(kValues) + ", not '" + *named + "'",
+                usageOf(command));
             return std::nullopt;
         }
         choice.device = *device;

@@ -22,12 +22,13 @@ struct KeyDeviceChoice {
 /// Takes "--device mouse|keyboard" (or "--device=...") out of a command's words. Without it: the mouse
 /// when one is attached, else the keyboard when one is, else the mouse (whose command then says that none
 /// is attached). Nothing, with one usage line for `command`, when the option has no value or another one.
-[[nodiscard]] std::optional<KeyDeviceChoice> chooseKeyDevice(const CommandContext& context, const CommandArgs& args,
+[[nodiscard]] std::optional<KeyDeviceChoice> chooseKeyDevice(const CommandContext& context,
+                                                             const CommandArgs& args,
                                                              std::string_view command);
 
 /// Runs the device's variant of a shared command with the words left after the device choice.
 using DeviceHandler = int (*)(const CommandContext&, const CommandArgs&);
-[[nodiscard]] int runOnKeyDevice(const CommandContext& context, const CommandArgs& args, std::string_view command,
-                                 DeviceHandler mouse, DeviceHandler keyboard);
+[[nodiscard]] int runOnKeyDevice(const CommandContext& context, const CommandArgs& args,
+                                 std::string_view command, DeviceHandler mouse, DeviceHandler keyboard);
 
 }  // namespace halvern::cli

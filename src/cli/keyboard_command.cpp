@@ -58,7 +58,8 @@ int runFlagsCommand(const CommandContext& context, const CommandArgs& args) {
 }
 
 int runRepeatCommand(const CommandContext& context, const CommandArgs& args) {
-    return changeSystemWords(context, args, "repeat", kRepeatOptions, "halvernctl repeat [--rate 0-31] [--delay 0-3]");
+    return changeSystemWords(context, args, "repeat", kRepeatOptions,
+                             "halvernctl repeat [--rate 0-31] [--delay 0-3]");
 }
 
 }  // namespace halvern::cli

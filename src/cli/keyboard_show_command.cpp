@@ -78,11 +78,12 @@ void printKeyboardText(const CommandContext& context, const KeyboardSession& ses
     std::ostream& out = context.out;
     out << "keyboard " << session.found.describe() << '\n';
     const std::string name = lightModeName(device.lightLists(), l.mode, kKeyboardModes);
-    out << "light: mode " << int{l.mode} << (name.empty() ? "" : " " + name) << ", brightness " << int{l.brightness}
-        << ", speed " << int{l.speed} << ", direction " << int{l.direction} << ", multicolor " << int{l.multiColor}
-        << ", colour " << hexTriple(l.red, l.green, l.blue) << ", zzcc " << int{l.audioLightMode} << ", group "
-        << int{l.customGroup} << '\n';
-    out << "flags: win-lock " << system.winFlag << ", w " << system.wFlag << ", key6 " << system.key6Flag << '\n';
+    out << "light: mode " << int{l.mode} << (name.empty() ? "" : " " + name) << ", brightness "
+        << int{l.brightness} << ", speed " << int{l.speed} << ", direction " << int{l.direction}
+        << ", multicolor " << int{l.multiColor} << ", colour " << hexTriple(l.red, l.green, l.blue)
+        << ", zzcc " << int{l.audioLightMode} << ", group " << int{l.customGroup} << '\n';
+    out << "flags: win-lock " << system.winFlag << ", w " << system.wFlag << ", key6 " << system.key6Flag
+        << '\n';
     out << "polling rate: index " << system.pollingRate << '\n';
     out << "repeat: rate " << system.repeat << ", delay " << system.repeatDelay << " ("
         << repeatDelayMs(system.repeatDelay) << " ms)\n";
@@ -94,7 +95,8 @@ void printKeyboardText(const CommandContext& context, const KeyboardSession& ses
             continue;
         }
         out << "key " << j << ": " << keyCode(device.keyList()[j].current);
-        if (device.keyLed(j) != CMerivexKeyboardDevice::kAbsentMarker) out << ", LED " << int{device.keyLed(j)};
+        if (device.keyLed(j) != CMerivexKeyboardDevice::kAbsentMarker)
+            out << ", LED " << int{device.keyLed(j)};
         if (j < colours.size()) out << ", custom colour " << colourText(colours, j);
         out << '\n';
     }
@@ -112,7 +114,8 @@ int runShowKeyboard(const CommandContext& context, const CommandArgs& args) {
     // Opening refreshed the page already; this read tells whether the keyboard answered.
     const int read = device.ReadDeviceState();
     if (read != 1) {
-        context.err << "halvernctl: the keyboard did not report its settings (" << describeResult(read) << ")\n";
+        context.err << "halvernctl: the keyboard did not report its settings (" << describeResult(read)
+                    << ")\n";
         return kExitDeviceError;
     }
     if (context.json) {

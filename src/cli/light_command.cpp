@@ -35,8 +35,8 @@ int mouseLight(const CommandContext& context, const CommandArgs& args) {
 }
 
 int keyboardLight(const CommandContext& context, const CommandArgs& args) {
-    static constexpr std::array<std::string_view, 8> kKnown{"--mode",       "--brightness", "--speed", "--direction",
-                                                            "--multicolor", "--color",      "--zzcc",  "--group"};
+    static constexpr std::array<std::string_view, 8> kKnown{
+        "--mode", "--brightness", "--speed", "--direction", "--multicolor", "--color", "--zzcc", "--group"};
     std::string problem;
     const auto words = splitSettingsWords(args, kKnown, 0, problem);
     const auto options = words ? readLightOptions(words->words, problem) : std::nullopt;

@@ -11,7 +11,8 @@ constexpr long kLastLevel = 4;
 constexpr long kLastZzcc = 3;
 constexpr long kLastGroup = 4;
 
-std::optional<uint8_t> byteOption(const OptionWords& words, std::string_view name, long max, std::string& problem) {
+std::optional<uint8_t> byteOption(const OptionWords& words, std::string_view name, long max,
+                                  std::string& problem) {
     if (!problem.empty()) return std::nullopt;
     const auto value = integerOption(words, name, 0, max, problem);
     return value ? std::optional<uint8_t>(static_cast<uint8_t>(*value)) : std::nullopt;
@@ -50,17 +51,20 @@ std::optional<LightOptions> readLightOptions(const OptionWords& words, std::stri
     return options;
 }
 
-std::optional<std::string> lightModeProblem(const LightModeLists& lists, size_t mode, const LightModeRange& range) {
+std::optional<std::string> lightModeProblem(const LightModeLists& lists, size_t mode,
+                                            const LightModeRange& range) {
     const size_t firstSaved = range.lastOwn + 1;
-    const bool offered = mode <= range.lastOwn ? ownModeShown(lists, mode)
-                                               : range.savedEffects && mode - firstSaved < lists.lightNames.size();
+    const bool offered = mode <= range.lastOwn
+                             ? ownModeShown(lists, mode)
+                             : range.savedEffects && mode - firstSaved < lists.lightNames.size();
     if (offered) return std::nullopt;
     std::string hidden;
     for (size_t m = 0; m <= range.lastOwn; ++m) {
         if (!ownModeShown(lists, m)) hidden += (hidden.empty() ? " (less " : ", ") + std::to_string(m);
     }
-    std::string text = "mode " + std::to_string(mode) + " is not offered: 0-" + std::to_string(range.lastOwn) +
-                       " are the " + std::string(range.device) + "'s own" + (hidden.empty() ? "" : hidden + ")");
+    std::string text = "mode " + std::to_string(mode) + " is not offered: 0-" +
+                       std::to_string(range.lastOwn) + " are the " + std::string(range.device) + "'s own" +
+                       (hidden.empty() ? "" : hidden + ")");
     if (!range.savedEffects) return text;
     const size_t saved = lists.lightNames.size();
     return text + ", " +

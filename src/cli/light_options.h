@@ -43,6 +43,7 @@ struct LightModeRange {
 
 /// The name of a mode as the device's mode list shows it (a language text id, or a saved effect's name);
 /// empty when the list has none.
-[[nodiscard]] std::string lightModeName(const LightModeLists& lists, size_t mode, const LightModeRange& range);
+[[nodiscard]] std::string lightModeName(const LightModeLists& lists, size_t mode,
+                                        const LightModeRange& range);
 
 }  // namespace halvern::cli

@@ -133,10 +133,12 @@ int deleteFromDevice(const CommandContext& context, MacroStore& store, int at,
     return reportMacroWrite(context, written, word);
 }
 
-int deleteMacro(const CommandContext& context, KeyDevice device, MacroStore& store, const CommandArgs& words) {
+int deleteMacro(const CommandContext& context, KeyDevice device, MacroStore& store,
+                const CommandArgs& words) {
     const auto at = position(context, store, words[0]);
     if (!at) return kExitUsage;
-    if (device == KeyDevice::Keyboard) return deleteFromDevice(context, store, *at, openKeyboard(context), "keyboard");
+    if (device == KeyDevice::Keyboard)
+        return deleteFromDevice(context, store, *at, openKeyboard(context), "keyboard");
     return deleteFromDevice(context, store, *at, openMouse(context), "mouse");
 }
 
@@ -177,7 +179,8 @@ constexpr std::array<MacroVerb, 6> kVerbs{{
 /// Writes the macros the device's keys use into its macro memory.
 template <class Device>
 int writeUsedMacros(const CommandContext& context, const CommandArgs& args,
-                    std::optional<PageSession<Device>> (*open)(const CommandContext&), std::string_view word) {
+                    std::optional<PageSession<Device>> (*open)(const CommandContext&),
+                    std::string_view word) {
     if (!args.empty()) {
         return usageError(context, "write-macros", "takes no arguments",
                           "halvernctl write-macros [--device mouse|keyboard]");
@@ -190,8 +193,8 @@ int writeUsedMacros(const CommandContext& context, const CommandArgs& args,
     if (code == kExitOk && device.macroNames().empty()) {
         context.out << "the macro list is empty: nothing to write\n";
     } else if (code == kExitOk) {
-        context.out << "wrote " << used.size() << (used.size() == 1 ? " macro" : " macros") << " to the " << word
-                    << '\n';
+        context.out << "wrote " << used.size() << (used.size() == 1 ? " macro" : " macros") << " to the "
+                    << word << '\n';
     }
     return code;
 }
@@ -215,8 +218,8 @@ int runMacroCommand(const CommandContext& context, const CommandArgs& args) {
         if (!all.empty() && v.name == all[0]) verb = &v;
     }
     if (!verb) {
-        return usageError(context, "macro", all.empty() ? "a verb is needed" : "unknown verb '" + all[0] + "'",
-                          kUsage);
+        return usageError(context, "macro",
+                          all.empty() ? "a verb is needed" : "unknown verb '" + all[0] + "'", kUsage);
     }
     const CommandArgs words(all.begin() + 1, all.end());
     if (words.size() != verb->words) {

@@ -15,7 +15,6 @@ constexpr std::string_view kDpiUsage =
 constexpr std::string_view kDpiActiveUsage = "halvernctl dpi-active STAGE [--screen WxH]";
 constexpr long kLastStage = static_cast<long>(CMerivexMouseDevice::kStageCount) - 1;
 
-
 /// One axis of a stage as typed: a slider position or a DPI number.
 struct AxisValue {
     bool typedDpi = false;

@@ -21,7 +21,8 @@ std::optional<std::pair<SettingsWords, uint16_t>> pollingWords(const CommandCont
                                                                long lastIndex, std::string_view usage) {
     std::string problem;
     auto words = splitSettingsWords(args, known, 1, problem);
-    const auto index = words ? integerWord(words->words.positional[0], "INDEX", 0, lastIndex, problem) : std::nullopt;
+    const auto index =
+        words ? integerWord(words->words.positional[0], "INDEX", 0, lastIndex, problem) : std::nullopt;
     if (!index) {
         (void)usageError(context, "polling", problem, usage);
         return std::nullopt;
@@ -31,7 +32,8 @@ std::optional<std::pair<SettingsWords, uint16_t>> pollingWords(const CommandCont
 
 int mousePolling(const CommandContext& context, const CommandArgs& args) {
     static constexpr std::array<std::string_view, 1> kKnown{"--screen"};
-    const auto words = pollingWords(context, args, kKnown, kLastMouseIndex, "halvernctl polling INDEX [--screen WxH]");
+    const auto words =
+        pollingWords(context, args, kKnown, kLastMouseIndex, "halvernctl polling INDEX [--screen WxH]");
     if (!words) return kExitUsage;
     auto session = openMouse(context);
     if (!session) return kExitDeviceError;

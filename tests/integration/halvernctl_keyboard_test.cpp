@@ -28,9 +28,15 @@ struct CtlRun {
 
 using Handler = int (*)(const CommandContext&, const CommandArgs&);
 const std::map<std::string, Handler, std::less<>> kCommands{
-    {"show", runShowCommand},         {"light", runLightCommand},   {"polling", runPollingCommand},
-    {"key", runKeyCommand},           {"flags", runFlagsCommand},   {"repeat", runRepeatCommand},
-    {"custom-color", runCustomColorCommand}, {"write-macros", runWriteMacrosCommand}, {"macro", runMacroCommand},
+    {"show", runShowCommand},
+    {"light", runLightCommand},
+    {"polling", runPollingCommand},
+    {"key", runKeyCommand},
+    {"flags", runFlagsCommand},
+    {"repeat", runRepeatCommand},
+    {"custom-color", runCustomColorCommand},
+    {"write-macros", runWriteMacrosCommand},
+    {"macro", runMacroCommand},
 };
 
 size_t lineCount(const std::string& text) {
@@ -110,7 +116,8 @@ TEST_F(HalvernctlKeyboardTest, ShowKeyboardReadsTheRecordAndListsTheKeys) {
     EXPECT_EQ(text.out.rfind("keyboard 320f:5055 on its cable (", 0), 0u) << text.out;
     EXPECT_NE(text.out.find("light: mode 6 light_mode_static, brightness 4"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("flags: win-lock 1, w 1, key6 0\n"), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find("polling rate: index 0\n"), std::string::npos);  // the profile's, not the record's
+    EXPECT_NE(text.out.find("polling rate: index 0\n"),
+              std::string::npos);  // the profile's, not the record's
     EXPECT_NE(text.out.find("key 64: 200004, LED 64"), std::string::npos) << text.out;
 
     const Json::Value json = showJson();
@@ -152,10 +159,11 @@ TEST_F(HalvernctlKeyboardTest, FlagsPollingAndRepeatGoThroughTheRecordAndTheProf
 }
 
 TEST_F(HalvernctlKeyboardTest, LightWritesTheLedSubModeAndTheCustomGroup) {
-    CtlRun r = run({"light", "--mode", "5", "--brightness", "2", "--speed", "1", "--color", "102030", "--zzcc",
-                    "2", "--group", "3"});
+    CtlRun r = run({"light", "--mode", "5", "--brightness", "2", "--speed", "1", "--color", "102030",
+                    "--zzcc", "2", "--group", "3"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_EQ(record(1, 8), (std::vector<uint8_t>{5, 2, 3, 0, 1, 0x10, 0x20, 0x30}));  // speed 1 is stored as 3
+    EXPECT_EQ(record(1, 8),
+              (std::vector<uint8_t>{5, 2, 3, 0, 1, 0x10, 0x20, 0x30}));  // speed 1 is stored as 3
     EXPECT_EQ(record(19, 1)[0], 2);
     EXPECT_EQ(record(26, 1)[0], 3);
 
@@ -171,7 +179,8 @@ TEST_F(HalvernctlKeyboardTest, LightWritesTheLedSubModeAndTheCustomGroup) {
 
 TEST_F(HalvernctlKeyboardTest, KeyWritesTheKeyTableForKeysTheKeyboardHas) {
     // This keyboard's table lacks the Esc key's code (key 0, factory slot 107) from the start.
-    ASSERT_TRUE(keyboard->firmware().poke(Region::KeyTable, kSlotOfKey0 * 3, std::array<uint8_t, 3>{0x55, 0x66, 0x77}));
+    ASSERT_TRUE(keyboard->firmware().poke(Region::KeyTable, kSlotOfKey0 * 3,
+                                          std::array<uint8_t, 3>{0x55, 0x66, 0x77}));
     CtlRun r = run({"key", "0", "200004"});
     EXPECT_EQ(r.code, kExitUsage);
     EXPECT_EQ(r.err.rfind("halvernctl key: key 0 is not on this keyboard;", 0), 0u) << r.err;
@@ -219,7 +228,8 @@ TEST_F(HalvernctlKeyboardTest, TheReceiverTakesNoCustomColoursAndTheMouseStaysTh
     ASSERT_TRUE(keyboard);
     CtlRun r = run({"custom-color", "--all", "ffffff"});
     EXPECT_EQ(r.code, kExitDeviceError);
-    EXPECT_EQ(r.err, "halvernctl: the keyboard takes custom colours only on its cable, not through its receiver\n");
+    EXPECT_EQ(r.err,
+              "halvernctl: the keyboard takes custom colours only on its cable, not through its receiver\n");
     EXPECT_EQ(keyboard->firmware().commandCount(0x0B), 0u);
     EXPECT_EQ(keyboard->firmware().commandCount(0x06), 0u);
 
