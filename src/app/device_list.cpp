@@ -4,8 +4,9 @@
 #include <QStackedWidget>
 
 #include "device/debug_sink.h"
+#include "devices/keyboard_device.h"
 #include "devices/mouse_device.h"
-#include "devices/receiver_aware_device.h"
+#include "ui/pages/keyboard_page.h"
 #include "ui/pages/mouse_page.h"
 #include "ui/toolkit/layout_loader.h"
 
@@ -114,8 +115,8 @@ DeviceSlotPage* DeviceList::pageOfEntry(QWidget* entry) {
 
 std::unique_ptr<CMerivexUSBDevice> DeviceList::makeDevice(int kindIndex) {
     if (kindIndex == 0) return std::make_unique<CMerivexMouseDevice>(m_backend);
-    // The keyboard can be reached through a receiver too.
-    if (kindIndex == 1) return std::make_unique<ReceiverAwareDevice>(m_backend);
+    // The keyboard, on its cable or through its receiver.
+    if (kindIndex == 1) return std::make_unique<CMerivexKeyboardDevice>(m_backend);
     return std::make_unique<CMerivexUSBDevice>(m_backend);
 }
 
@@ -143,6 +144,8 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
     slotPage->power = new ui::DevicePower(m_loader, m_controls.owner);
     if (auto* mouse = dynamic_cast<CMerivexMouseDevice*>(&device)) {
         slotPage->page = new ui::MousePage(*mouse, m_loader, m_controls.texts, m_controls.owner);
+    } else if (auto* keyboard = dynamic_cast<CMerivexKeyboardDevice*>(&device)) {
+        slotPage->page = new ui::KeyboardPage(*keyboard, m_loader, m_controls.texts, m_controls.owner);
     } else {
         slotPage->page = new ui::DevicePage(device, m_loader, m_controls.owner);
     }
@@ -167,6 +170,7 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
         },
         [raw] {
             if (auto* mouse = qobject_cast<ui::MousePage*>(raw->page.data())) mouse->ShowSettings();
+            if (auto* keyboard = qobject_cast<ui::KeyboardPage*>(raw->page.data())) keyboard->ShowSettings();
         },
     });
 

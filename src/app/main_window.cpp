@@ -62,6 +62,11 @@ const std::array<MainWindow::Handler, kOperationCount>& MainWindow::handlers() {
         set(Operation::KeyButton, &MainWindow::onKeyButton);
         set(Operation::KeyAssignmentButton, &MainWindow::onKeyAssignmentButton);
         set(Operation::KeyAssignmentChoice, &MainWindow::onKeyAssignmentChoice);
+        set(Operation::KeyboardFlag, &MainWindow::onKeyboardFlag);
+        set(Operation::RepeatRate, &MainWindow::onRepeatRate);
+        set(Operation::RepeatDelay, &MainWindow::onRepeatDelay);
+        set(Operation::KeySelectionEnded, &MainWindow::onKeySelectionEnded);
+        set(Operation::CustomColourButton, &MainWindow::onCustomColourButton);
         set(Operation::ProfileAdd, &MainWindow::onProfileAdd);
         set(Operation::ProfileDelete, &MainWindow::onProfileDelete);
         set(Operation::ProfileCopy, &MainWindow::onProfileCopy);

@@ -20,6 +20,7 @@ class QMenu;
 class QTimer;
 
 namespace halvern::ui {
+class KeyboardPage;
 class MousePage;
 }
 
@@ -108,6 +109,15 @@ private:
     void onKeyButton(const Route& route, const ui::Notification& n);
     void onKeyAssignmentButton(const Route& route, const ui::Notification& n);
     void onKeyAssignmentChoice(const Route& route, const ui::Notification& n);
+
+    // The keyboard page (main_window_keyboard.cpp); key picking, the key editor and the polling rate are
+    // shared with the mouse page's handlers.
+    [[nodiscard]] ui::KeyboardPage* keyboardPageOf(const ui::Notification& n) const;
+    void onKeyboardFlag(const Route& route, const ui::Notification& n);
+    void onRepeatRate(const Route& route, const ui::Notification& n);
+    void onRepeatDelay(const Route& route, const ui::Notification& n);
+    void onKeySelectionEnded(const Route& route, const ui::Notification& n);
+    void onCustomColourButton(const Route& route, const ui::Notification& n);
 
     // Profiles of the page that sent the notification (main_window_profiles.cpp).
     [[nodiscard]] DeviceSlotPage* slotPageOf(const ui::Notification& n) const;

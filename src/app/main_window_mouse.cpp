@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "profile/color_options.h"
 #include "profile/data_folders.h"
+#include "ui/pages/keyboard_page.h"
 #include "ui/pages/mouse_page.h"
 
 namespace halvern::app {
@@ -47,6 +48,7 @@ void MainWindow::onDpiColourOption(const Route& route, const ui::Notification& n
 void MainWindow::onPollingRate(const Route& route, const ui::Notification& n) {
     if (n.wParam == 0) return;
     if (auto* page = mousePageOf(n)) page->PollingSelected(route.index);
+    if (auto* page = keyboardPageOf(n)) page->PollingSelected(route.index);
 }
 
 void MainWindow::onPointerSlider(const Route& route, const ui::Notification& n) {
@@ -64,12 +66,18 @@ void MainWindow::onMouseSettingsOption(const Route& route, const ui::Notificatio
 
 void MainWindow::onKeyButton(const Route& route, const ui::Notification& n) {
     if (auto* page = mousePageOf(n)) page->KeyPicked(route.index);
+    if (auto* page = keyboardPageOf(n)) page->KeyPicked(route.index);
 }
 
 void MainWindow::onKeyAssignmentButton(const Route& route, const ui::Notification& n) {
-    auto* page = mousePageOf(n);
-    if (!page) return;
-    const int result = page->KeyEditorButton(route.variant);
+    int result = 0;
+    if (auto* page = mousePageOf(n)) {
+        result = page->KeyEditorButton(route.variant);
+    } else if (auto* keyboard = keyboardPageOf(n)) {
+        result = keyboard->KeyEditorButton(route.variant);
+    } else {
+        return;
+    }
     if (route.variant != 3 || result == 0) return;
     if (result == -1) {
         showMessage(QStringLiteral("message_text_7"));
@@ -81,6 +89,7 @@ void MainWindow::onKeyAssignmentButton(const Route& route, const ui::Notificatio
 
 void MainWindow::onKeyAssignmentChoice(const Route& route, const ui::Notification& n) {
     if (auto* page = mousePageOf(n)) page->KeyEditorChoice(route.variant);
+    if (auto* page = keyboardPageOf(n)) page->KeyEditorChoice(route.variant);
 }
 
 }  // namespace halvern::app

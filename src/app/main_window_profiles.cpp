@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "ui/controls/device_profile_control.h"
 #include "ui/controls/profile_actions.h"
+#include "ui/pages/keyboard_page.h"
 #include "ui/pages/mouse_page.h"
 #include "ui/windows/message_box.h"
 
@@ -42,6 +43,10 @@ void MainWindow::switchProfile(DeviceSlotPage& page) {
     const QSize screen = ui::MousePage::screenPixels();
     (void)page.device->WriteSettings(0, 0, 1, screen.width(), screen.height());
     if (auto* mouse = qobject_cast<ui::MousePage*>(page.page.data())) (void)mouse->mouse().WriteKeysAndMacros();
+    if (auto* keyboard = qobject_cast<ui::KeyboardPage*>(page.page.data())) {
+        (void)keyboard->keyboard().WriteKeysAndMacros();
+        keyboard->ShowSettings();
+    }
 }
 
 void MainWindow::onProfileSelected(const Route&, const ui::Notification& n) {

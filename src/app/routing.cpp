@@ -71,6 +71,10 @@ constexpr std::array kRoutes = std::to_array<RouteEntry>({
     {"click", "custom_off_color_btn", Operation::LightButton, 1, false, false},
     {"click", "Close_bkColor_btn", Operation::LightButton, 2, false, false},
     {"click", "deng_same_mode", Operation::SameLightForAll, 0, false, false},
+    {"click", "custom_colour_swatch", Operation::CustomColourButton, 0, false, false},
+    {"click", "custom_colour_keys_btn", Operation::CustomColourButton, 1, false, false},
+    {"click", "custom_colour_all_btn", Operation::CustomColourButton, 2, false, false},
+    {"click", "custom_colour_off_btn", Operation::CustomColourButton, 3, false, false},
     {"click", "hs_EQ_btn_save", Operation::EqPresetButton, 0, false, false},
     {"click", "hs_EQ_btn_delete", Operation::EqPresetButton, 1, false, false},
     {"click", "profile_fun_spread_btn", Operation::ProfilePanelToggle, 0, false, true},
@@ -176,6 +180,7 @@ constexpr std::array kRoutes = std::to_array<RouteEntry>({
     {"killfocus", "macro_delay", Operation::MacroDelayEdit, 0, false, false},
     {"click_select_end", "device_key_light", Operation::KeySelectionEnded, 0, false, false},
     {"click_select_end", "mouse_device_key_light", Operation::KeySelectionEnded, 1, false, false},
+    {"click_select_end", "keyboard_device_key_light", Operation::KeySelectionEnded, 2, false, false},
 });
 // clang-format on
 

@@ -24,7 +24,7 @@ enum class Operation : uint8_t {
     RecoilButton, RecoilChoice, RecoilEdit,
     // Lighting
     LightColourChanged, AudioLightColourChanged, LightButton, LightColourOption, AudioColourOption, LightChoice,
-    LightValue, LightColourEdit, LightModeSelected, AudioLightSettings,
+    LightValue, LightColourEdit, LightModeSelected, AudioLightSettings, CustomColourButton,
     // Mouse and keyboard settings
     DpiColourOption, DpiEnable, DpiSelect, DpiSlider, DpiSliderMoving, DpiEdit, PollingRate, RepeatDelay,
     RepeatRate, MouseSettingsOption, PointerOption, PointerSlider, KeyboardFlag,

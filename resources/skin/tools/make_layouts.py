@@ -196,30 +196,36 @@ def keyboard_system_page():
     def column(name, title_id, items):
         return vbox(f"{name}_box", [W("QLabel", f"{name}_title", textId=title_id, role="section")] + items +
                     [Spacer(horizontal=False, w=10, h=4)], spacing=6)
-    polling = column("keyboard_polling", "polling_rate_title", [
-        W("QRadioButton", f"polling_rate_option_{i}", textId=POLLING_RATES[i], autoExclusive=True,
-          cursor=("enum", "Qt::PointingHandCursor")) for i in range(4)])
+
+    def radio(name, **p):
+        return W("QRadioButton", name, autoExclusive=True, cursor=("enum", "Qt::PointingHandCursor"), **p)
+    polling = column("keyboard_polling", "polling_rate_title", [L("QGridLayout", "polling_rate_grid", [
+        (radio(f"polling_rate_option_{i}", textId=POLLING_RATES[i]), i // 2, i % 2) for i in range(4)],
+        spacing=6)])
     flags = column("keyboard_flags", "keyboard_flags_title", [
         W("QCheckBox", name, textId=f"{name}_text", cursor=("enum", "Qt::PointingHandCursor"))
         for name in ("winlockflag_option", "wflag_option", "6flag_option")])
     repeat = column("keyboard_repeat", "repeat_title", [
         hbox("repeat_rate_box", [
-            W("QLabel", "repeat_rate_label", textId="repeat_rate_text", minimumSize=("size", 110, 0)),
+            W("QLabel", "repeat_rate_label", textId="repeat_rate_text", minimumSize=("size", 100, 0)),
             W("QSlider", "repeat_rate_slider", orientation=("enum", "Qt::Horizontal"), maximum=31, role="dpi",
               cursor=("enum", "Qt::PointingHandCursor")),
         ], spacing=10, stretch=[0, 1]),
         hbox("repeat_delay_box", [W("QLabel", "repeat_delay_label", textId="repeat_delay_text",
-                                    minimumSize=("size", 110, 0))] + [
-            W("QRadioButton", f"repeat_delay_check_{i}", text=REPEAT_DELAYS[i], autoExclusive=True,
-              cursor=("enum", "Qt::PointingHandCursor")) for i in range(4)] + [Spacer()], spacing=10),
-        W("QLabel", "repeat_delay_time_label1", role="muted"),
-        W("QLineEdit", "repeat_input_richedit", minimumSize=("size", 0, 28)),
+                                    minimumSize=("size", 100, 0))] +
+             [radio(f"repeat_delay_check_{i}", text=REPEAT_DELAYS[i]) for i in range(4)] + [Spacer()], spacing=10),
+        hbox("repeat_try_box", [
+            W("QLabel", "repeat_delay_time_label1", role="muted", minimumSize=("size", 150, 0)),
+            W("QLineEdit", "repeat_input_richedit", minimumSize=("size", 0, 28)),
+        ], spacing=10, stretch=[0, 1]),
     ])
     return W("QWidget", "keyboard_system_page", layout=hbox("keyboard_system_box", [polling, flags, repeat],
-                                                             margins=(16, 10, 16, 8), spacing=28, stretch=[0, 0, 1]))
+                                                             margins=(16, 10, 16, 6), spacing=28, stretch=[0, 0, 1]))
 
 
 def keyboard_page():
+    """Profile and restore on top, the picture across the page, below it the function tabs down the left and
+    their pages, which scroll when the window is too low for them (the key editor)."""
     picture = panel("keyboard_device_key_light", KB_SIZE, "devices/keyboard.svg", keyboard_spots())
     pages = W("QStackedWidget", "device_function_switch", currentIndex=0, children=[
         keyboard_light_page(),
@@ -227,14 +233,30 @@ def keyboard_page():
         placeholder_page("keyboard_macro_page", "macro_tab_text", "page_pending_note"),
         keyboard_system_page(),
     ])
-    header = hbox("keyboard_header_box", [W("DeviceProfile", "DeviceProfileItem"), tab_row("keyboard", True)],
-                  spacing=14, stretch=[1, 1])
-    return W("QWidget", "keyboard_device", geometry=("rect", 0, 0, 968, 560), layout=vbox("keyboard_page_box", [
+    tabs = vbox("keyboard_tab_column", [
+        tab("deng_Op_tab", "light_tab_text", checked=True),
+        tab("key_Op_tab", "key_tab_text"),
+        tab("macro_Op_tab", "macro_tab_text"),
+        tab("system_Op_tab", "system_tab_text"),
+        Spacer(horizontal=False, w=10, h=4),
+    ], margins=(8, 10, 0, 8), spacing=2)
+    scroll = W("QScrollArea", "keyboard_function_scroll", widgetResizable=True,
+               frameShape=("enum", "QFrame::NoFrame"),
+               horizontalScrollBarPolicy=("enum", "Qt::ScrollBarAlwaysOff"),
+               styleSheet="QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }",
+               children=[W("QWidget", "keyboard_function_content", layout=vbox("keyboard_function_box", [pages],
+                                                                                margins=(0, 0, 0, 0)))])
+    header = hbox("keyboard_header_box", [
+        W("DeviceProfile", "DeviceProfileItem"),
+        W("QPushButton", "default_btn", textId="default_btn_text", toolTipId="default_btn_tip",
+          cursor=("enum", "Qt::PointingHandCursor"), role="secondary"),
+    ], spacing=14, stretch=[1, 0])
+    return W("QWidget", "keyboard_device", geometry=("rect", 0, 0, 968, 500), layout=vbox("keyboard_page_box", [
         header,
         card("keyboard_picture_card", vbox("keyboard_picture_box",
                                            [Aligned(picture, "Qt::AlignHCenter|Qt::AlignVCenter")],
-                                           margins=(8, 8, 8, 8))),
-        card("keyboard_function_card", vbox("keyboard_function_box", [pages])),
+                                           margins=(6, 6, 6, 6))),
+        card("keyboard_function_card", hbox("keyboard_function_row", [tabs, scroll], spacing=8, stretch=[0, 1])),
     ], spacing=8, stretch=[0, 0, 1]))
 
 

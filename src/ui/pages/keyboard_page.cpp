@@ -1,0 +1,264 @@
+#include "ui/pages/keyboard_page.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <algorithm>
+
+#include "ui/controls/device_key_button.h"
+#include "ui/pages/assignment_label.h"
+#include "ui/toolkit/control_lookup.h"
+#include "ui/toolkit/language_texts.h"
+
+namespace halvern::ui {
+namespace {
+
+constexpr std::array<const char*, KeyboardPage::kFlagCount> kFlagNames{"winlockflag_option", "wflag_option",
+                                                                       "6flag_option"};
+
+QString swatchStyle(uint32_t rgb) {
+    return QStringLiteral("background: #%1;").arg(rgb & 0xFFFFFF, 6, 16, QLatin1Char('0'));
+}
+
+// Sets a check without sending its notification: showing a setting must not write it back.
+void setCheckedQuietly(QAbstractButton* button, bool on) {
+    if (!button) return;
+    const QSignalBlocker block(button);
+    button->setChecked(on);
+}
+
+}  // namespace
+
+KeyboardPage::KeyboardPage(CMerivexKeyboardDevice& device, const LayoutLoader& loader, const LanguageTexts* texts,
+                           QWidget* parent)
+    : DevicePage(device, loader, parent), m_keyboard(device), m_texts(texts) {}
+
+QString KeyboardPage::text(const char* id) const {
+    const QString key = QString::fromLatin1(id);
+    return m_texts ? m_texts->text(key) : key;
+}
+
+QString KeyboardPage::delayText(const QString& prefix, int choice) {
+    if (choice < 0 || choice >= kDelayChoices) choice = 0;
+    return prefix + QString::number(choice * 250 + 250) + QStringLiteral("ms");
+}
+
+void KeyboardPage::BindPageControls() {
+    DevicePage::BindPageControls();
+    for (int i = 0; i < kPollingChoices; ++i) {
+        m_polling[static_cast<size_t>(i)] = findControl<QAbstractButton>(this, QStringLiteral("polling_rate_option_"), i);
+    }
+    for (int i = 0; i < kDelayChoices; ++i) {
+        m_delays[static_cast<size_t>(i)] = findControl<QAbstractButton>(this, QStringLiteral("repeat_delay_check_"), i);
+    }
+    for (size_t i = 0; i < kFlagNames.size(); ++i) {
+        m_flags[i] = findControl<QAbstractButton>(this, QString::fromLatin1(kFlagNames[i]));
+    }
+    m_repeatRate = findControl<QSlider>(this, QStringLiteral("repeat_rate_slider"));
+    m_delayLabel = findControl<QLabel>(this, QStringLiteral("repeat_delay_time_label1"));
+    m_tryOut = findControl<QLineEdit>(this, QStringLiteral("repeat_input_richedit"));
+    m_hint = findControl(this, QStringLiteral("device_tishi_info"));
+    m_swatch = findControl<QAbstractButton>(this, QStringLiteral("custom_colour_swatch"));
+    m_selectionLabel = findControl<QLabel>(this, QStringLiteral("custom_colour_selection_label"));
+    if (m_swatch) m_swatch->setStyleSheet(swatchStyle(m_colour));
+    m_keyEditor = findControl<CKeySetControlUI>(this, QStringLiteral("KeySetControlItem"));
+    if (m_keyEditor) m_keyEditor->SetTexts(m_texts);
+    m_profileControl = findControl<CDeviceProfileUI>(this, QStringLiteral("DeviceProfileItem"));
+    if (m_profileControl) {
+        m_profileControl->SetDeviceType(m_keyboard.typeCode());
+        m_profileControl->SetPaths(m_keyboard.UserFolder(), m_keyboard.DefaultDataFile());
+        m_profileControl->SetTabRoot(this);
+        m_profileControl->Init();
+        m_profileControl->SelectTab(0);
+        m_keyboard.SetProfileName(m_profileControl->GetCurrentProfileId().toStdString());
+    }
+    showSelection();
+}
+
+// ---- Showing the settings ----
+
+void KeyboardPage::ShowSettings() {
+    ShowKeyPictures();
+    showFlags();
+    showRepeat();
+    showPolling();
+    if (m_keyEditor) m_keyEditor->SetMacroNames(m_keyboard.macroNames());
+}
+
+// Each key's picture names the key and what it does now; a key that does something else than its own
+// function carries the remapped mark.
+void KeyboardPage::ShowKeyPictures() {
+    const auto& keys = m_keyboard.keyList();
+    const QString keySet = text("Key_Set");
+    for (size_t j = 0; j < keys.size() && j < CMerivexKeyboardDevice::kKeyCount; ++j) {
+        const std::optional<QString> assignment =
+            keyboardAssignmentLabel(keys[j].current, m_keyboard.macroNames(), m_texts);
+        DeviceKeyButton* picture = keyButton(static_cast<int>(j));
+        if (!assignment || !picture) continue;
+        const key_table::Code& code = CMerivexKeyboardDevice::kKeyCodes[j];
+        const QString name = keyCodeName(code[0], code[1], code[2], m_texts);
+        picture->setKeysetImageHidden(name.compare(*assignment, Qt::CaseInsensitive) == 0);
+        picture->setToolTip(QStringLiteral("<b>%1</b><br>%2%3")
+                                .arg(name.toHtmlEscaped(), keySet.toHtmlEscaped(), assignment->toHtmlEscaped()));
+    }
+    showRepeatTexts();
+}
+
+void KeyboardPage::showFlags() {
+    const KeyboardSystem& system = m_keyboard.settings().system;
+    const std::array<uint16_t, kFlagCount> values{system.winFlag, system.wFlag, system.key6Flag};
+    for (size_t i = 0; i < m_flags.size(); ++i) setCheckedQuietly(m_flags[i], values[i] != 0);
+}
+
+void KeyboardPage::showRepeat() {
+    const KeyboardSystem& system = m_keyboard.settings().system;
+    if (m_repeatRate) {
+        const QSignalBlocker block(m_repeatRate);
+        m_repeatRate->setValue(system.repeat);
+    }
+    int delay = system.repeatDelay;
+    if (delay < 0 || delay >= kDelayChoices) delay = 0;
+    setCheckedQuietly(m_delays[static_cast<size_t>(delay)], true);
+    if (m_tryOut) m_tryOut->clear();
+    showRepeatTexts();
+}
+
+void KeyboardPage::showRepeatTexts() {
+    if (m_delayLabel) {
+        m_delayLabel->setText(delayText(text("Repeat_Delay_Time"), m_keyboard.settings().system.repeatDelay));
+    }
+    if (m_tryOut) m_tryOut->setPlaceholderText(text("Repeat_input_text"));
+}
+
+void KeyboardPage::showPolling() {
+    int index = m_keyboard.settings().system.pollingRate;
+    if (index < 0 || index >= kPollingChoices) index = 0;
+    setCheckedQuietly(m_polling[static_cast<size_t>(index)], true);
+}
+
+// ---- Changes ----
+
+bool KeyboardPage::change(const std::function<void(KeyboardSettings&)>& edit) {
+    const bool done = m_keyboard.ChangeSettings(edit) == 1;
+    if (!done) ShowSettings();  // the keyboard refused: show what it still holds
+    return done;
+}
+
+bool KeyboardPage::FlagChanged(int which, bool on) {
+    if (which < 0 || which >= kFlagCount) return false;
+    const uint16_t value = on ? 1 : 0;
+    return change([which, value](KeyboardSettings& s) {
+        if (which == 0) s.system.winFlag = value;
+        if (which == 1) s.system.wFlag = value;
+        if (which == 2) s.system.key6Flag = value;
+    });
+}
+
+bool KeyboardPage::RepeatRateChanged(int value) {
+    const auto v = static_cast<uint16_t>(std::clamp(value, 0, 0xFFFF));
+    return change([v](KeyboardSettings& s) { s.system.repeat = v; });
+}
+
+bool KeyboardPage::RepeatDelaySelected(int choice) {
+    if (choice < 0 || choice >= kDelayChoices) return false;
+    const bool done = change([choice](KeyboardSettings& s) { s.system.repeatDelay = static_cast<uint16_t>(choice); });
+    showRepeatTexts();
+    return done;
+}
+
+bool KeyboardPage::PollingSelected(int choice) {
+    if (choice < 0 || choice >= kPollingChoices) return false;
+    return change([choice](KeyboardSettings& s) { s.system.pollingRate = static_cast<uint16_t>(choice); });
+}
+
+// ---- Key editor ----
+
+void KeyboardPage::KeyPicked(int key) {
+    if (key < 0 || static_cast<size_t>(key) >= m_keyboard.keyList().size()) return;
+    m_pickedKey = key;
+    m_keyboard.SetListTag(key);
+    // The editor lives on the keys tab: show it wherever the click came from.
+    if (auto* keysTab = findControl<QAbstractButton>(this, QStringLiteral("key_Op_tab"))) keysTab->setChecked(true);
+    ShowFunctionTab(1);
+    if (m_hint) m_hint->hide();
+    if (!m_keyEditor) return;
+    m_keyEditor->LoadEntry(m_keyboard.keyList()[static_cast<size_t>(key)]);
+    m_keyEditor->show();
+}
+
+int KeyboardPage::KeyEditorButton(int which) {
+    if (!m_keyEditor) return 0;
+    switch (which) {
+        case 0:
+            if (m_pickedKey >= 0) {
+                (void)m_keyboard.SetKeyAssignment(static_cast<size_t>(m_pickedKey), m_keyEditor->ReadAssignment());
+                ShowKeyPictures();
+            }
+            m_keyEditor->hide();
+            return 0;
+        case 1: m_keyEditor->ShowDefault(); m_keyEditor->hide(); return 0;
+        case 2: m_keyEditor->ShowCurrent(); m_keyEditor->hide(); return 0;
+        case 3: {
+            const int result = m_keyboard.WriteKeysAndMacros();
+            ShowKeyPictures();
+            return result;
+        }
+        default: return 0;
+    }
+}
+
+void KeyboardPage::KeyEditorChoice(int which) {
+    if (!m_keyEditor) return;
+    if (which == 0) m_keyEditor->OnFunctionSelected();
+    if (which == 1) m_keyEditor->OnMacroOverSelected();
+}
+
+// ---- Custom colours ----
+
+void KeyboardPage::SelectionEnded() {
+    m_selected.clear();
+    for (int j = 0; j < static_cast<int>(CMerivexKeyboardDevice::kKeyCount); ++j) {
+        const DeviceKeyButton* picture = keyButton(j);
+        if (picture && picture->isSelectedKey() && m_keyboard.keyPresent(static_cast<size_t>(j))) m_selected.push_back(j);
+    }
+    showSelection();
+}
+
+void KeyboardPage::showSelection() {
+    if (m_selectionLabel) {
+        m_selectionLabel->setText(text("custom_colour_selected_text").arg(m_selected.size()));
+    }
+    if (auto* apply = findControl<QAbstractButton>(this, QStringLiteral("custom_colour_keys_btn"))) {
+        apply->setEnabled(!m_selected.empty());
+    }
+}
+
+void KeyboardPage::SetCustomColour(uint32_t rgb) {
+    m_colour = rgb & 0xFFFFFF;
+    if (m_swatch) m_swatch->setStyleSheet(swatchStyle(m_colour));
+}
+
+int KeyboardPage::ApplyCustomColour(int which) {
+    if (which < 0 || which > 2) return 0;
+    if (m_keyboard.settings().light.mode != CMerivexKeyboardDevice::kCustomColourMode &&
+        !change([](KeyboardSettings& s) { s.light.mode = CMerivexKeyboardDevice::kCustomColourMode; })) {
+        return 0;
+    }
+    if (which == 2) return m_keyboard.SetAllKeys(false);
+    std::vector<int> keys;
+    if (which == 0) {
+        keys = m_selected;
+    } else {
+        for (int j = 0; j < static_cast<int>(CMerivexKeyboardDevice::kKeyCount); ++j) {
+            if (m_keyboard.keyPresent(static_cast<size_t>(j))) keys.push_back(j);
+        }
+    }
+    if (keys.empty()) return 0;
+    const Rgb colour{static_cast<uint8_t>(m_colour >> 16), static_cast<uint8_t>(m_colour >> 8),
+                     static_cast<uint8_t>(m_colour)};
+    return m_keyboard.SetKeysColour(keys, colour);
+}
+
+}  // namespace halvern::ui

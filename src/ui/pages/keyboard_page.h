@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "devices/keyboard_device.h"
+#include "ui/controls/device_profile_control.h"
+#include "ui/controls/key_set_control.h"
+#include "ui/pages/device_page.h"
+
+class QAbstractButton;
+class QLabel;
+class QLineEdit;
+class QSlider;
+
+namespace halvern::ui {
+
+class LanguageTexts;
+
+/// The keyboard's page: the picture with its 170 key spots (each with what the key does and a mark on
+/// remapped keys), custom colours for the keys dragged over on the picture, the key editor, polling rate,
+/// lock and rollover flags, and key repeat. Every settings change goes through the device object's
+/// ChangeSettings (record written, profile saved); a change the keyboard refuses is taken back on the page.
+/// The page never talks to the keyboard's frame stream: the device streams from a worker of its own.
+class KeyboardPage final : public DevicePage {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(KeyboardPage)
+public:
+    static constexpr int kPollingChoices = 4;
+    static constexpr int kDelayChoices = 4;
+    static constexpr int kFlagCount = 3;  ///< 0 Windows-key lock, 1 W flag, 2 6-key rollover
+
+    KeyboardPage(CMerivexKeyboardDevice& device, const LayoutLoader& loader, const LanguageTexts* texts,
+                 QWidget* parent = nullptr);
+
+    [[nodiscard]] CMerivexKeyboardDevice& keyboard() { return m_keyboard; }
+
+    void BindPageControls() override;
+    /// Shows the keyboard's settings on every control (the device calls this after reading its state).
+    void ShowSettings();
+    /// Rebuilds the key pictures' tooltips and remapped marks, then the repeat-delay texts.
+    void ShowKeyPictures();
+
+    // ---- What the main window routes here. ----
+    bool FlagChanged(int which, bool on);
+    bool RepeatRateChanged(int value);
+    bool RepeatDelaySelected(int choice);
+    bool PollingSelected(int choice);
+    /// A key was picked on the picture: its assignment goes to the editor.
+    void KeyPicked(int key);
+    /// The editor's buttons: 0 save, 1 default, 2 cancel, 3 write keys and macros. The write result for 3
+    /// (0 success, -1 failure, else events to remove), 0 otherwise.
+    int KeyEditorButton(int which);
+    void KeyEditorChoice(int which);
+
+    /// A drag over the picture ended: the keys it selected become the keys the colour strip colours.
+    void SelectionEnded();
+    [[nodiscard]] const std::vector<int>& selectedKeys() const { return m_selected; }
+    /// The colour the strip gives to keys (0xRRGGBB).
+    [[nodiscard]] uint32_t customColour() const { return m_colour; }
+    void SetCustomColour(uint32_t rgb);
+    /// Gives the selected keys (0) or every present key (1) the strip's colour, or switches every key off
+    /// (2). Puts the keyboard into the custom colour mode first when it is in another mode. 1 or 0.
+    int ApplyCustomColour(int which);
+
+    [[nodiscard]] CDeviceProfileUI* profileControl() const { return m_profileControl; }
+    [[nodiscard]] CKeySetControlUI* keyEditor() const { return m_keyEditor; }
+
+    /// "Repeat_Delay_Time" n × 250 + 250 "ms"; a choice outside 0-3 counts as 0.
+    [[nodiscard]] static QString delayText(const QString& prefix, int choice);
+
+private:
+    bool change(const std::function<void(KeyboardSettings&)>& edit);
+    void showFlags();
+    void showRepeat();
+    void showPolling();
+    void showRepeatTexts();
+    void showSelection();
+    [[nodiscard]] QString text(const char* id) const;
+
+    CMerivexKeyboardDevice& m_keyboard;
+    const LanguageTexts* m_texts;
+    std::array<QPointer<QAbstractButton>, kPollingChoices> m_polling;
+    std::array<QPointer<QAbstractButton>, kDelayChoices> m_delays;
+    std::array<QPointer<QAbstractButton>, kFlagCount> m_flags;
+    QPointer<QSlider> m_repeatRate;
+    QPointer<QLabel> m_delayLabel;
+    QPointer<QLineEdit> m_tryOut;
+    QPointer<QWidget> m_hint;
+    QPointer<QAbstractButton> m_swatch;
+    QPointer<QLabel> m_selectionLabel;
+    QPointer<CKeySetControlUI> m_keyEditor;
+    QPointer<CDeviceProfileUI> m_profileControl;
+    std::vector<int> m_selected;
+    uint32_t m_colour = 0xFFFFFF;
+    int m_pickedKey = -1;
+};
+
+}  // namespace halvern::ui
