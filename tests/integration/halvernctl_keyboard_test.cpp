@@ -244,6 +244,26 @@ TEST_F(HalvernctlKeyboardTest, TheReceiverTakesNoCustomColoursAndTheMouseStaysTh
     EXPECT_EQ(record(23, 1)[0], 1);
 }
 
+TEST_F(HalvernctlKeyboardTest, ARefusedRecordExitsOneAndKeepsTheProfile) {
+    keyboard->setFaults({.replyStatus = 0xFF});
+    CtlRun r = run({"flags", "--w", "1"});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(r.err.rfind("halvernctl: the keyboard refused the settings (", 0), 0u) << r.err;
+    EXPECT_EQ(lineCount(r.err), 1u);
+    EXPECT_EQ(record(20, 1)[0], 0);
+    r = run({"custom-color", "--all", "ffffff"});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(lineCount(r.err), 1u) << r.err;
+    r = run({"show", "keyboard"});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(lineCount(r.err), 1u) << r.err;
+
+    keyboard->setFaults({});
+    const Json::Value json = showJson();
+    EXPECT_EQ(json["wFlag"].asInt(), 0);
+    EXPECT_EQ(json["light"]["mode"].asInt(), 1);
+}
+
 TEST_F(HalvernctlKeyboardTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
     const std::vector<std::vector<std::string>> lines{
         {"show", "keyboard", "extra"},
