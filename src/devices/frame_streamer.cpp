@@ -1,5 +1,7 @@
 #include "devices/frame_streamer.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 
 namespace halvern {
@@ -35,6 +37,7 @@ void FrameStreamer::sleepUntil(std::unique_lock<std::mutex>& lock, const std::st
 }
 
 void FrameStreamer::run(const std::stop_token& token) {
+    ::pthread_setname_np(::pthread_self(), "frame-stream");  // for profilers and top -H
     Buffer buffer{};
     std::unique_lock lock(m_mutex);
     while (!token.stop_requested()) {

@@ -11,8 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "device/interface_scan.h"
-#include "devices/usb_device.h"
+#include "emulated_open.h"
 #include "emulator/emulator.h"
 
 namespace halvern::test {
@@ -35,23 +34,8 @@ inline auto allLinks() {
                              Link{Transport::SocketPair, Attachment::Receiver});
 }
 
-/// Opens the command and notification interfaces of the attached devices into `device` as the device list
-/// does, the receiver's or the cable's, and gives the device its identity and short time-outs.
 inline void openOverEmulator(emu::Emulator& emulator, CMerivexUSBDevice& device, bool viaReceiver) {
-    DeviceSlotList slots = makeDeviceSlotList();
-    HidInterface probe(emulator);
-    const auto claimed = claimNewInterfaces(probe, slots);
-    ASSERT_TRUE(claimed);
-    for (const auto& c : *claimed) {
-        CommandChannel& channel =
-            c.role == interface_role::kCommand ? device.commandChannel() : device.notificationChannel();
-        HidInterface& hid = viaReceiver ? channel.receiverInterface() : channel.cableInterface();
-        ASSERT_TRUE(hid.Open(c.path, true, true, true, false));
-        channel.setConnected(true);
-        channel.SetMode(viaReceiver ? 2 : 1);
-        if (c.role == interface_role::kCommand) device.SetIdentity(kInterfaceTable[c.slot]);
-    }
-    device.commandChannel().setTimeouts(300, 300);
+    ASSERT_TRUE(OpenOverEmulator(emulator, device, viaReceiver));
 }
 
 /// Waits up to `bound` for `done` to hold; true when it did.

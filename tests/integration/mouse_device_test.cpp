@@ -359,6 +359,22 @@ TEST_P(MouseDeviceTest, PowerStatusReachesThePage) {
     EXPECT_EQ(shown[0], 85);  // the emulated battery level
 }
 
+TEST_P(MouseDeviceTest, MusicModeFramesAreStreamedByTheDevicesOwnWorker) {
+    connect();
+    device.SetLightControl(true);
+    ASSERT_EQ(device.ChangeSettings([](MouseSettings& s) { s.light.mode = CMerivexUSBDevice::kSoftwareLightMode; },
+                                    1920, 1080),
+              1);
+    EXPECT_FALSE(device.StreamsOnLightTick());  // the light tick only draws the preview
+    ASSERT_TRUE(test::waitFor([&] { return device.streamStats().frames >= 2; }));
+    EXPECT_EQ(mouse->firmware().lastFrame().size(), 6u * 3);
+    device.SetLightControl(false);
+    std::this_thread::sleep_for(150ms);
+    const unsigned frames = mouse->firmware().frameCount();
+    std::this_thread::sleep_for(250ms);
+    EXPECT_EQ(mouse->firmware().frameCount(), frames);
+}
+
 INSTANTIATE_TEST_SUITE_P(Links, MouseDeviceTest, test::allLinks(), test::linkName);
 
 }  // namespace
