@@ -98,17 +98,9 @@ void CMerivexKeyboardDevice::AudioColour(std::span<const int32_t> values) {
 // ---- Onboard record ----
 
 int CMerivexKeyboardDevice::ReadDeviceState() {
-    CommandChannel& channel = commandChannel();
-    if (!linkAnswers()) return 0;
-    uint8_t active = 0;
-    if (channel.ReadAt(std::span(&active, 1), 0) != result::kSuccess) return 0;
     keyboard_record::Record record{};
-    if (channel.ReadAt(record, static_cast<uint16_t>(active * keyboard_record::kStride)) != result::kSuccess) {
-        return 0;
-    }
-    record[0] = active;
+    if (readActiveRecord(record, keyboard_record::kStride) < 0) return 0;
     record[16] = 0;
-    setActiveRecord(active);
 
     const keyboard_record::Reading reading = keyboard_record::Read(record, lightLists().values);
     const uint8_t previousMode = m_settings.light.mode;

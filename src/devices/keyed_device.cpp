@@ -175,6 +175,17 @@ int CMerivexKeyedDevice::commitChange(const std::function<int()>& write, const s
     return 1;
 }
 
+int CMerivexKeyedDevice::readActiveRecord(std::span<uint8_t> record, uint16_t stride) {
+    CommandChannel& channel = commandChannel();
+    if (!linkAnswers()) return -1;
+    uint8_t active = 0;
+    if (channel.ReadAt(std::span(&active, 1), 0) != result::kSuccess) return -1;
+    if (channel.ReadAt(record, static_cast<uint16_t>(active * stride)) != result::kSuccess) return -1;
+    if (!record.empty()) record[0] = active;
+    m_activeRecord = active;
+    return active;
+}
+
 int CMerivexKeyedDevice::writeRecord(std::span<const uint8_t> record, uint16_t offset) {
     CommandChannel& channel = commandChannel();
     if (!writeLinkAnswers() || channel.Begin() != result::kSuccess) return 0;

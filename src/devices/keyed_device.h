@@ -120,7 +120,11 @@ protected:
     /// Stops every thread; the device classes call it first thing in their destructors, since the threads
     /// call into them.
     void stopThreads();
-    /// Writes 27 or so bytes of onboard record at `offset` between Begin and End.
+    /// Reads the index of the active onboard record (settings offset 0), then that record from offset
+    /// index × `stride` into `record`, and keeps the index as the active record. The index, or -1 when the
+    /// device does not answer.
+    [[nodiscard]] int readActiveRecord(std::span<uint8_t> record, uint16_t stride);
+    /// Writes an onboard record at `offset` between Begin and End.
     [[nodiscard]] int writeRecord(std::span<const uint8_t> record, uint16_t offset);
     /// Makes a settings change take effect: `write` sends the record, which the device must take before the
     /// profile is saved; on refusal `revert` brings the previous settings back. 1 or 0.
@@ -132,7 +136,6 @@ protected:
     [[nodiscard]] const std::vector<int>& keyMap() const { return m_keyMap; }
     [[nodiscard]] std::vector<KeyListEntry>& keys() { return m_keys; }
     [[nodiscard]] DeviceLighting& lighting() { return m_lighting; }
-    void setActiveRecord(int index) { m_activeRecord = index; }
 
 private:
     [[nodiscard]] std::filesystem::path factoryTableFile() const;

@@ -66,17 +66,11 @@ size_t CMerivexMouseDevice::buildStreamFrame(const LedFrame& frame, FrameStreame
 // ---- Onboard record ----
 
 int CMerivexMouseDevice::ReadDeviceState() {
-    CommandChannel& channel = commandChannel();
-    channel.setLightSync(false);
-    if (!linkAnswers()) return 0;
-    uint8_t active = 0;
-    if (channel.ReadAt(std::span(&active, 1), 0) != result::kSuccess) return 0;
+    commandChannel().setLightSync(false);
     mouse_record::Record record{};
-    if (channel.ReadAt(record, static_cast<uint16_t>(active * mouse_record::kStride)) != result::kSuccess) return 0;
-    record[0] = active;
+    if (readActiveRecord(record, mouse_record::kStride) < 0) return 0;
     record[9] = 0;
     m_lastRecord = record;
-    setActiveRecord(active);
 
     const mouse_record::Reading reading = mouse_record::Read(record, lightLists().values);
     LightSetting light = m_settings.light;  // the direction stays the page's
