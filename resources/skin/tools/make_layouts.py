@@ -199,9 +199,11 @@ def keyboard_system_page():
 
     def radio(name, **p):
         return W("QRadioButton", name, autoExclusive=True, cursor=("enum", "Qt::PointingHandCursor"), **p)
-    polling = column("keyboard_polling", "polling_rate_title", [L("QGridLayout", "polling_rate_grid", [
-        (radio(f"polling_rate_option_{i}", textId=POLLING_RATES[i]), i // 2, i % 2) for i in range(4)],
-        spacing=6)])
+    # Auto-exclusive radio buttons form one group per parent widget: each choice gets a widget of its own.
+    polling = column("keyboard_polling", "polling_rate_title", [W("QWidget", "polling_rate_options", layout=L(
+        "QGridLayout", "polling_rate_grid", [
+            (radio(f"polling_rate_option_{i}", textId=POLLING_RATES[i]), i // 2, i % 2) for i in range(4)],
+        spacing=6))])
     flags = column("keyboard_flags", "keyboard_flags_title", [
         W("QCheckBox", name, textId=f"{name}_text", cursor=("enum", "Qt::PointingHandCursor"))
         for name in ("winlockflag_option", "wflag_option", "6flag_option")])
@@ -211,9 +213,11 @@ def keyboard_system_page():
             W("QSlider", "repeat_rate_slider", orientation=("enum", "Qt::Horizontal"), maximum=31, role="dpi",
               cursor=("enum", "Qt::PointingHandCursor")),
         ], spacing=10, stretch=[0, 1]),
-        hbox("repeat_delay_box", [W("QLabel", "repeat_delay_label", textId="repeat_delay_text",
-                                    minimumSize=("size", 100, 0))] +
-             [radio(f"repeat_delay_check_{i}", text=REPEAT_DELAYS[i]) for i in range(4)] + [Spacer()], spacing=10),
+        hbox("repeat_delay_box", [
+            W("QLabel", "repeat_delay_label", textId="repeat_delay_text", minimumSize=("size", 100, 0)),
+            W("QWidget", "repeat_delay_options", layout=hbox("repeat_delay_options_box", [
+                radio(f"repeat_delay_check_{i}", text=REPEAT_DELAYS[i]) for i in range(4)], spacing=10)),
+            Spacer()], spacing=10),
         hbox("repeat_try_box", [
             W("QLabel", "repeat_delay_time_label1", role="muted", minimumSize=("size", 150, 0)),
             W("QLineEdit", "repeat_input_richedit", minimumSize=("size", 0, 28)),

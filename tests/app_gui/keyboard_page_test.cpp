@@ -1,0 +1,186 @@
+// The keyboard page in the running main window, against the emulated keyboard.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <set>
+
+#include "app/main_window.h"
+#include "emulator/emulator.h"
+#include "gui_wait.h"
+#include "temp_env.h"
+#include "ui/controls/control_registry.h"
+#include "ui/controls/device_key_button.h"
+#include "ui/controls/select_panel.h"
+#include "ui/pages/keyboard_page.h"
+#include "ui/toolkit/control_lookup.h"
+
+namespace halvern::app {
+namespace {
+
+using emu::Attachment;
+using emu::Product;
+using test::waitUntil;
+
+class KeyboardPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ui::registerCustomControls(loader);
+        (void)texts.load(QString::fromLatin1(HALVERN_SOURCE_RESOURCES "/lang/en.json"));
+        window = std::make_unique<MainWindow>(emulator, loader, texts);
+        window->start();
+        ASSERT_TRUE(waitUntil([&] { return window->isVisible(); }));
+        keyboard = emulator.attach(Product::Keyboard, Attachment::Cable);
+        ASSERT_TRUE(waitUntil([&] { return page() && !page()->keyboard().factoryTable().empty(); }, 5000));
+        ASSERT_TRUE(waitUntil([&] { return page()->isVisible(); }));
+    }
+    void TearDown() override { window.reset(); }
+
+    ui::KeyboardPage* page() {
+        DeviceSlotPage* p = window->deviceList().pageForKind(1);
+        return p ? qobject_cast<ui::KeyboardPage*>(p->page.data()) : nullptr;
+    }
+    template <typename T = QWidget>
+    T* control(const char* name) {
+        return ui::findControl<T>(page(), QString::fromLatin1(name));
+    }
+    uint8_t recordByte(size_t i) { return keyboard->firmware().region(emu::Region::Settings).at(i); }
+
+    // Drags a rubber band over the picture from the centre of one key to the centre of another.
+    void dragOver(int fromKey, int toKey) {
+        ui::SelectPanel* panel = page()->selectionPanel();
+        const QPoint from = page()->keyButton(fromKey)->geometry().center();
+        const QPoint to = page()->keyButton(toKey)->geometry().center();
+        QTest::mousePress(panel, Qt::LeftButton, {}, from);
+        QTest::mouseMove(panel, (from + to) / 2);
+        QTest::mouseMove(panel, to);
+        QTest::mouseRelease(panel, Qt::LeftButton, {}, to);
+    }
+
+    test::TempDir folder;
+    emu::Emulator emulator{emu::EmulatorOptions{emu::Transport::InProcess, {}, folder.path() / "capture.txt"}};
+    ui::LayoutLoader loader;
+    ui::LanguageTexts texts;
+    std::unique_ptr<MainWindow> window;
+    std::shared_ptr<emu::VirtualDevice> keyboard;
+};
+
+TEST_F(KeyboardPageTest, RubberBandSelectionGetsTheCustomColourAtTheKeysLeds) {
+    auto& device = page()->keyboard();
+    ASSERT_EQ(device.ChangeSettings([](auto& s) { s.light.mode = CMerivexKeyboardDevice::kCustomColourMode; }), 1);
+    ui::SelectPanel* panel = page()->selectionPanel();
+    ASSERT_TRUE(panel && panel->isVisible());
+    auto* apply = control<QAbstractButton>("custom_colour_keys_btn");
+    ASSERT_TRUE(apply && apply->isVisible());
+    EXPECT_FALSE(apply->isEnabled()) << "nothing selected yet";
+
+    // Keys 64, 65, 66 (A, S, D) lie in one row: a band from A's centre to D's covers just those three.
+    dragOver(64, 66);
+    ASSERT_TRUE(waitUntil([&] { return !page()->selectedKeys().empty(); }));
+    EXPECT_EQ(page()->selectedKeys(), (std::vector<int>{64, 65, 66}));
+    EXPECT_TRUE(apply->isEnabled());
+    EXPECT_EQ(control<QLabel>("custom_colour_selection_label")->text(), QStringLiteral("3 keys selected"));
+
+    page()->SetCustomColour(0x12C07F);
+    QTest::mouseClick(apply, Qt::LeftButton);
+    const auto memory = [&] { return keyboard->firmware().region(emu::Region::CustomColour); };
+    const size_t group = device.settings().light.customGroup * 512u;
+    for (int key : {64, 65, 66}) {
+        const uint8_t led = device.keyLed(static_cast<size_t>(key));
+        ASSERT_NE(led, CMerivexKeyboardDevice::kAbsentMarker) << key;
+        const size_t at = group + led * 3u;
+        ASSERT_TRUE(waitUntil([&] { return memory().size() > at + 2 && memory()[at] == 0x12; })) << key;
+        EXPECT_EQ(memory()[at + 1], 0xC0) << key;
+        EXPECT_EQ(memory()[at + 2], 0x7F) << key;
+    }
+    // A key outside the band keeps its colour.
+    const size_t outside = group + device.keyLed(67) * 3u;
+    EXPECT_FALSE(memory()[outside] == 0x12 && memory()[outside + 1] == 0xC0) << "key 67 was not selected";
+
+    // A new band replaces the selection.
+    dragOver(43, 44);
+    ASSERT_TRUE(waitUntil([&] { return page()->selectedKeys() == std::vector<int>{43, 44}; }));
+
+    if (const char* shots = std::getenv("HALVERN_SHOTS_DIR")) {
+        EXPECT_TRUE(window->grab().save(QDir(QString::fromLocal8Bit(shots)).filePath("keyboard_page.png")));
+    }
+}
+
+TEST_F(KeyboardPageTest, FlagsAndRepeatDelayReachTheRecordAndTheLabel) {
+    auto* winLock = control<QAbstractButton>("winlockflag_option");
+    auto* sixKey = control<QAbstractButton>("6flag_option");
+    ASSERT_TRUE(winLock && sixKey);
+    page()->ShowFunctionTab(3);
+    ASSERT_TRUE(waitUntil([&] { return winLock->isVisible(); }));
+
+    QTest::mouseClick(winLock, Qt::LeftButton);  // through the window's routing
+    ASSERT_TRUE(waitUntil([&] { return recordByte(22) == 1; }));
+    EXPECT_EQ(page()->keyboard().settings().system.winFlag, 1);
+    ASSERT_TRUE(page()->FlagChanged(2, true));
+    EXPECT_EQ(recordByte(21), 1);
+
+    auto* label = control<QLabel>("repeat_delay_time_label1");
+    ASSERT_TRUE(label);
+    ASSERT_TRUE(page()->RepeatDelaySelected(3));
+    EXPECT_EQ(label->text(), QStringLiteral("Repeat delay: 1000ms"));
+    EXPECT_EQ(page()->keyboard().settings().system.repeatDelay, 3);
+    // A stored choice out of range is shown as the first.
+    ASSERT_EQ(page()->keyboard().ChangeSettings([](auto& s) { s.system.repeatDelay = 7; }), 1);
+    page()->ShowSettings();
+    EXPECT_EQ(label->text(), QStringLiteral("Repeat delay: 250ms"));
+    EXPECT_TRUE(control<QAbstractButton>("repeat_delay_check_0")->isChecked());
+    EXPECT_EQ(control<QWidget>("repeat_input_richedit")->property("placeholderText").toString(),
+              texts.text(QStringLiteral("Repeat_input_text")));
+
+    // The keyboard refuses: the flag goes back on the page and in the settings.
+    keyboard->setFaults({.replyStatus = 0xFF});
+    EXPECT_FALSE(page()->FlagChanged(1, true));
+    EXPECT_FALSE(control<QAbstractButton>("wflag_option")->isChecked());
+    EXPECT_EQ(page()->keyboard().settings().system.wFlag, 0);
+}
+
+TEST_F(KeyboardPageTest, KeyPicturesNameTheKeyAndMarkRemappedOnes) {
+    ui::DeviceKeyButton* a = page()->keyButton(64);
+    ui::DeviceKeyButton* m1 = page()->keyButton(120);
+    ASSERT_TRUE(a && m1);
+    EXPECT_TRUE(a->keysetImageHidden());
+    EXPECT_TRUE(a->toolTip().startsWith(QStringLiteral("<b>A</b>"))) << a->toolTip().toStdString();
+    EXPECT_TRUE(m1->keysetImageHidden()) << "an M key's own function is its name";
+
+    // A becomes B: the picture is marked and tells what the key does now.
+    KeyListEntry entry = page()->keyboard().keyList().at(64);
+    entry.current.type = 0x20;
+    entry.current.code1 = 0x00;
+    entry.current.code2 = 0x05;  // B
+    ASSERT_GE(page()->keyboard().SetKeyAssignment(64, entry), 0);
+    page()->ShowKeyPictures();
+    EXPECT_FALSE(a->keysetImageHidden());
+    EXPECT_TRUE(a->toolTip().endsWith(QStringLiteral("Does: B"))) << a->toolTip().toStdString();
+}
+
+TEST_F(KeyboardPageTest, PageStaysResponsiveWhileTheKeyboardStreams) {
+    ASSERT_EQ(page()->keyboard().ChangeSettings([](auto& s) { s.light.mode = CMerivexKeyboardDevice::kExternalColourMode; }),
+              1);
+    // The UI thread's timer keeps its beat while frames go to the keyboard.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0, worstGap = 0;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        worstGap = std::max(worstGap, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    beat.start(5);
+    const uint64_t before = page()->keyboard().streamStats().frames;
+    EXPECT_TRUE(waitUntil([&] { return page()->keyboard().streamStats().frames >= before + 5; }, 5000));
+    beat.stop();
+    EXPECT_LT(worstGap, 100) << "the UI thread was held for " << worstGap << " ms";
+}
+
+}  // namespace
+}  // namespace halvern::app
