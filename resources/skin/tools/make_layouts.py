@@ -188,7 +188,7 @@ def keyboard_key_page():
     ])
 
 
-REPEAT_DELAYS = ["250 ms", "500 ms", "750 ms", "1000 ms"]
+REPEAT_DELAYS = ["250", "500", "750", "1000"]  # ms; the label under them names the unit
 
 
 def keyboard_system_page():
@@ -209,22 +209,22 @@ def keyboard_system_page():
         for name in ("winlockflag_option", "wflag_option", "6flag_option")])
     repeat = column("keyboard_repeat", "repeat_title", [
         hbox("repeat_rate_box", [
-            W("QLabel", "repeat_rate_label", textId="repeat_rate_text", minimumSize=("size", 100, 0)),
+            W("QLabel", "repeat_rate_label", textId="repeat_rate_text", minimumSize=("size", 90, 0)),
             W("QSlider", "repeat_rate_slider", orientation=("enum", "Qt::Horizontal"), maximum=31, role="dpi",
               cursor=("enum", "Qt::PointingHandCursor")),
         ], spacing=10, stretch=[0, 1]),
         hbox("repeat_delay_box", [
-            W("QLabel", "repeat_delay_label", textId="repeat_delay_text", minimumSize=("size", 100, 0)),
+            W("QLabel", "repeat_delay_label", textId="repeat_delay_text", minimumSize=("size", 90, 0)),
             W("QWidget", "repeat_delay_options", layout=hbox("repeat_delay_options_box", [
                 radio(f"repeat_delay_check_{i}", text=REPEAT_DELAYS[i]) for i in range(4)], spacing=10)),
             Spacer()], spacing=10),
         hbox("repeat_try_box", [
-            W("QLabel", "repeat_delay_time_label1", role="muted", minimumSize=("size", 150, 0)),
+            W("QLabel", "repeat_delay_time_label1", role="muted", minimumSize=("size", 140, 0)),
             W("QLineEdit", "repeat_input_richedit", minimumSize=("size", 0, 28)),
         ], spacing=10, stretch=[0, 1]),
     ])
     return W("QWidget", "keyboard_system_page", layout=hbox("keyboard_system_box", [polling, flags, repeat],
-                                                             margins=(16, 10, 16, 6), spacing=28, stretch=[0, 0, 1]))
+                                                             margins=(12, 10, 12, 6), spacing=22, stretch=[0, 0, 1]))
 
 
 def keyboard_page():

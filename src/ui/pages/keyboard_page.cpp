@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStackedWidget>
 #include <algorithm>
 
 #include "ui/controls/device_key_button.h"
@@ -75,6 +76,22 @@ void KeyboardPage::BindPageControls() {
         m_keyboard.SetProfileName(m_profileControl->GetCurrentProfileId().toStdString());
     }
     showSelection();
+    fitFunctionPagesToTheCurrentOne();
+}
+
+// A stack is as tall as its tallest page; the key editor would make every tab scroll. Pages not shown
+// ask for no room.
+void KeyboardPage::fitFunctionPagesToTheCurrentOne() {
+    auto* pages = findControl<QStackedWidget>(this, QStringLiteral("device_function_switch"));
+    if (!pages) return;
+    const auto fit = [pages](int current) {
+        for (int i = 0; i < pages->count(); ++i) {
+            const auto policy = i == current ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+            pages->widget(i)->setSizePolicy(policy, policy);
+        }
+    };
+    connect(pages, &QStackedWidget::currentChanged, this, fit);
+    fit(pages->currentIndex());
 }
 
 // ---- Showing the settings ----

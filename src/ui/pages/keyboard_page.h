@@ -73,6 +73,7 @@ public:
 
 private:
     bool change(const std::function<void(KeyboardSettings&)>& edit);
+    void fitFunctionPagesToTheCurrentOne();
     void showFlags();
     void showRepeat();
     void showPolling();
