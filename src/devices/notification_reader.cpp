@@ -9,6 +9,10 @@ namespace {
 
 constexpr int kReadWaitMs = 100;
 constexpr auto kClosedWait = std::chrono::milliseconds(100);
+/// The notification interface also receives every command reply of its device (one node per interface, as
+/// hidraw gives). While replies stream past (frames, table writes) the reader takes what is waiting in one
+/// go and then steps aside this long, instead of waking for each reply; a notification waits at most this.
+constexpr auto kTrafficPause = std::chrono::milliseconds(10);
 
 }  // namespace
 
@@ -20,6 +24,13 @@ void NotificationReader::start() {
 }
 
 void NotificationReader::stop() { m_thread.stop(std::chrono::milliseconds(500)); }
+
+bool NotificationReader::take(std::span<const uint8_t> report) {
+    if (!m_hid.DecodeInputReport(report)) return false;
+    const uint16_t code = m_hid.firstButtonUsage();
+    if (code != 0 && m_handler) m_handler(code);
+    return true;
+}
 
 void NotificationReader::run(const std::stop_token& token) {
     std::array<uint8_t, 64> report{};
@@ -38,9 +49,11 @@ void NotificationReader::run(const std::stop_token& token) {
             }
             continue;
         }
-        if (!m_hid.DecodeInputReport(std::span(report).first(length))) continue;
-        const uint16_t code = m_hid.firstButtonUsage();
-        if (code != 0 && m_handler) m_handler(code);
+        bool traffic = !take(std::span(report).first(length));
+        while (!token.stop_requested() && m_hid.Read(report, &length, 0) && length != 0) {
+            if (!take(std::span(report).first(length))) traffic = true;
+        }
+        if (traffic && WorkerThread::waitForStop(token, kTrafficPause)) break;
     }
     debugLog(m_exitText);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "device/hid_interface.h"
@@ -14,7 +15,9 @@ namespace halvern {
 /// thread. The handler must only record the change and ask the interface thread to act.
 ///
 /// The thread sleeps in the interface's read (woken by a report, by the interface being closed, or every
-/// 100 ms to look at its stop request) and, while the interface is closed, on its stop request.
+/// 100 ms to look at its stop request) and, while the interface is closed, on its stop request. The
+/// interface also carries the device's command replies: while they stream past, the reader drains what
+/// waits and pauses 10 ms rather than waking for each.
 class NotificationReader {
 public:
     using Handler = std::function<void(uint16_t code)>;
@@ -32,6 +35,8 @@ public:
 
 private:
     void run(const std::stop_token& token);
+    /// Hands a notification report's code to the handler. False for any other report (a command reply).
+    bool take(std::span<const uint8_t> report);
 
     HidInterface& m_hid;
     Handler m_handler;
