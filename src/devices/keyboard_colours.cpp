@@ -118,8 +118,10 @@ bool CMerivexKeyboardDevice::streamWanted(std::chrono::milliseconds& minPeriod) 
     minPeriod = std::chrono::milliseconds(15);
     const CommandChannel& channel = commandChannel();
     const uint8_t mode = lightSettings().mode;
-    return lightControl() && channel.connected() && !channel.receiverMode() &&
-           (mode == kMusicMode || mode == kExternalColourMode);
+    if (!lightControl() || !channel.connected() || channel.receiverMode()) return false;
+    if (mode != kMusicMode && mode != kExternalColourMode) return false;
+    std::scoped_lock lock(m_ledMutex);
+    return m_slotCount > 0;  // without the LED table there is nothing to place the keys by
 }
 
 size_t CMerivexKeyboardDevice::buildStreamFrame(const LedFrame& frame, FrameStreamer::Buffer& buffer) const {

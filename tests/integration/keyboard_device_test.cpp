@@ -150,6 +150,14 @@ TEST_P(KeyboardDeviceTest, ReadingTheStateTakesLightAndFlagsButNotThePollingRate
     (void)reread.LoadDeviceRecord(device.profile().GetProfilePath());
     EXPECT_EQ(reread.GetLightInfo().mode, 7);
     EXPECT_EQ(reread.GetKeyboardSystem().winFlag, 1);
+
+    // Switched to the custom colour mode on the keyboard: its colours are loaded and, on the cable, written.
+    const unsigned colourWrites = keyboard->firmware().commandCount(0x0B);
+    const std::array<uint8_t, 1> custom{static_cast<uint8_t>(device.lightLists().values.at(Keyboard::kCustomColourMode))};
+    ASSERT_TRUE(keyboard->firmware().poke(Region::Settings, 26, custom));
+    ASSERT_EQ(device.ReadDeviceState(), 1);
+    EXPECT_EQ(device.settings().light.mode, Keyboard::kCustomColourMode);
+    EXPECT_EQ(keyboard->firmware().commandCount(0x0B), colourWrites + (viaReceiver() ? 0u : 7u));
 }
 
 TEST_P(KeyboardDeviceTest, ARefusedRecordKeepsThePageAndTheFileAsTheyWere) {
@@ -254,7 +262,11 @@ TEST_P(KeyboardDeviceTest, MusicFramesAreStreamedAtTheLedPositionsOnlyOnTheCable
         }
     }
 
-    // Leaving the mode stops the stream; so does giving the lights back.
+    // A notification among the stream's replies still reaches the device.
+    ASSERT_TRUE(keyboard->emitNotification(0x1004));
+    EXPECT_TRUE(test::waitFor([&] { return device.activeRecord() == 4; }));
+
+    // Leaving the mode stops the stream.
     ASSERT_EQ(device.ChangeSettings([](KeyboardSettings& s) { s.light.mode = 6; }), 1);
     std::this_thread::sleep_for(50ms);
     const unsigned frames = firmware.frameCount();
