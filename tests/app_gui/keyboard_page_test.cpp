@@ -63,6 +63,8 @@ protected:
     }
 
     test::TempDir folder;
+    // Every test starts from the shipped profile: its own data folder.
+    test::ScopedEnv dataHome{"XDG_DATA_HOME", (folder.path() / "data").string()};
     emu::Emulator emulator{emu::EmulatorOptions{emu::Transport::InProcess, {}, folder.path() / "capture.txt"}};
     ui::LayoutLoader loader;
     ui::LanguageTexts texts;
@@ -161,6 +163,32 @@ TEST_F(KeyboardPageTest, KeyPicturesNameTheKeyAndMarkRemappedOnes) {
     page()->ShowKeyPictures();
     EXPECT_FALSE(a->keysetImageHidden());
     EXPECT_TRUE(a->toolTip().endsWith(QStringLiteral("Does: B"))) << a->toolTip().toStdString();
+
+    // A recoil pattern, which the keyboard cannot play, reads as switched off.
+    entry = page()->keyboard().keyList().at(65);
+    entry.current = {entry.current.keyIndex, 0x72, 0x01, 0x00};
+    (void)page()->keyboard().SetKeyAssignment(65, entry);
+    page()->ShowKeyPictures();
+    EXPECT_TRUE(page()->keyButton(65)->toolTip().endsWith(QStringLiteral("Does: 关闭")));
+    EXPECT_FALSE(page()->keyButton(65)->keysetImageHidden());
+}
+
+TEST_F(KeyboardPageTest, ChoosingAnotherProfileShowsAndWritesItsSettings) {
+    ui::CDeviceProfileUI* profiles = page()->profileControl();
+    ASSERT_TRUE(profiles);
+    auto* winLock = control<QAbstractButton>("winlockflag_option");
+    ASSERT_TRUE(page()->FlagChanged(0, true));
+    ASSERT_EQ(recordByte(22), 1);
+
+    ASSERT_TRUE(profiles->AddProfile());
+    ASSERT_TRUE(profiles->SelectProfile(1, true));  // as if the user chose it: switched after the pause
+    ASSERT_TRUE(waitUntil([&] { return recordByte(22) == 0; }));
+    EXPECT_EQ(page()->keyboard().settings().system.winFlag, 0);
+    EXPECT_FALSE(winLock->isChecked());
+
+    ASSERT_TRUE(profiles->SelectProfile(0, true));
+    ASSERT_TRUE(waitUntil([&] { return recordByte(22) == 1; }));
+    EXPECT_TRUE(winLock->isChecked());
 }
 
 TEST_F(KeyboardPageTest, PageStaysResponsiveWhileTheKeyboardStreams) {
