@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QSlider>
 #include <QStyleOptionSlider>
+#include <QComboBox>
 #include <QTest>
 #include <fstream>
 #include <sstream>
@@ -18,6 +19,7 @@
 #include "ui/controls/control_registry.h"
 #include "ui/pages/mouse_page.h"
 #include "ui/toolkit/control_lookup.h"
+#include "ui/toolkit/notification.h"
 
 namespace halvern::app {
 namespace {
@@ -69,6 +71,7 @@ protected:
     }
 
     test::TempDir folder;
+    test::ScopedEnv data{"XDG_DATA_HOME", (folder.path() / "data").string()};  // profiles of this test only
     std::filesystem::path capture = folder.path() / "capture.txt";
     emu::Emulator emulator{emu::EmulatorOptions{emu::Transport::InProcess, {}, capture}};
     ui::LayoutLoader loader;
@@ -129,6 +132,44 @@ TEST_F(MousePageTest, ButtonListShowsEachAssignmentAndARefusedChangeIsTakenBack)
     auto* slider = ui::findControl<QSlider>(page(), QStringLiteral("DPI_slider_1"));
     EXPECT_EQ(slider->value(), before);
     EXPECT_EQ(page()->mouse().settings().stages.at(1).dpiX, before);
+}
+
+TEST_F(MousePageTest, PickedButtonTakesTheEditorsAssignmentOnSave) {
+    ui::CKeySetControlUI* editor = page()->keyEditor();
+    ASSERT_TRUE(editor);
+    page()->KeyPicked(3);  // the forward button, slot 4 of the emulated mouse
+    EXPECT_TRUE(editor->isVisibleTo(page()));
+    KeyEditorState state = editor->editorState();
+    state.category = key_category::kMouseButton;
+    state.page = key_category::kMouseButton;
+    state.mouseKeyIndex = 1;  // the middle button
+    editor->applyEditorState(state);
+    EXPECT_EQ(page()->KeyEditorButton(0), 0);  // save
+    EXPECT_FALSE(editor->isVisibleTo(page()));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the list's old rows
+
+    const auto table = mouse->firmware().region(emu::Region::KeyTable);
+    EXPECT_EQ(std::vector<uint8_t>(table.begin() + 12, table.begin() + 15), (std::vector<uint8_t>{0x10, 0x04, 0x00}));
+    auto* row = ui::findControl(page(), QStringLiteral("device_setkeyinfo_row_3"));
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->findChild<QLabel*>(QStringLiteral("assignment"))->text(), texts.text(QStringLiteral("mouse_key_middle")));
+}
+
+TEST_F(MousePageTest, ChoosingAnotherProfileSwitchesOnceAfterThePause) {
+    ui::CDeviceProfileUI* profiles = page()->profileControl();
+    ASSERT_TRUE(profiles && profiles->combo());
+    const std::string first = page()->mouse().profileName();
+    ASSERT_TRUE(profiles->AddProfile());
+    QComboBox* combo = profiles->combo();
+    // Two quick choices make one switch, to the last one.
+    combo->setCurrentIndex(0);
+    window->onNotification({QStringLiteral("itemselect"), combo->objectName(), combo, 0, 0});
+    combo->setCurrentIndex(1);
+    window->onNotification({QStringLiteral("itemselect"), combo->objectName(), combo, 1, 0});
+    EXPECT_EQ(page()->mouse().profileName(), first);  // nothing yet: the choice waits 400 ms
+    ASSERT_TRUE(waitUntil([&] { return page()->mouse().profileName() != first; }, 2000));
+    EXPECT_EQ(QString::fromStdString(page()->mouse().profileName()), profiles->GetCurrentProfileId());
+    EXPECT_EQ(profiles->profiles().GetSelectedIndex(), 1);
 }
 
 TEST_F(MousePageTest, StageEnableRuleKeepsOneStageOn) {

@@ -355,6 +355,10 @@ void MousePage::KeyPicked(int button) {
     if (!m_keyEditor) return;
     m_keyEditor->LoadEntry(m_mouse.keyList()[static_cast<size_t>(button)]);
     m_keyEditor->show();
+    // A button picked while another tab is shown brings the keys tab forward, where its editor is.
+    constexpr int kKeysTab = 1;
+    if (auto* tab = findControl<QAbstractButton>(this, QStringLiteral("key_Op_tab"))) tab->setChecked(true);
+    ShowFunctionTab(kKeysTab);
 }
 
 int MousePage::KeyEditorButton(int which) {
