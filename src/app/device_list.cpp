@@ -328,16 +328,16 @@ bool DeviceList::entryTimer(QWidget* entry, int id) {
     return true;
 }
 
-// The tick paces itself: at the link's pace while frames are streamed to the device, at display pace
-// while the preview is changing on screen, and only now and then when nothing changes or nobody looks.
+// The tick paces itself: at the link's pace while it streams frames to the device (devices whose frames go
+// through a streamer of their own never ask for that), at display pace while the preview is changing on
+// screen, and only now and then when nothing changes or nobody looks.
 void DeviceList::onLightTick(DeviceSlotPage& page) {
     page.device->SendLightFrame();
     const bool onScreen = page.entry->IsSelected() && !m_windowHidden;
     const bool changed = page.page && page.page->showFrame(onScreen && m_windowActive);
     CommandChannel& channel = page.device->commandChannel();
     if (!channel.connected()) return;
-    const bool streaming = page.device->lightControl() &&
-                           page.device->lightSettings().mode == CMerivexUSBDevice::kSoftwareLightMode;
+    const bool streaming = page.device->StreamsOnLightTick();
     int period = kIdleTickMs;
     if (streaming) period = channel.receiverMode() ? 100 : 5;
     else if (onScreen) period = changed ? kPreviewTickMs : kQuietTickMs;
