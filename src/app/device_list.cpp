@@ -123,22 +123,12 @@ std::unique_ptr<CMerivexUSBDevice> DeviceList::makeDevice(int kindIndex) {
 DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
     if (kindIndex < 0 || kindIndex >= static_cast<int>(kDeviceKindCount)) return nullptr;
     const DeviceKindRow& kind = kDeviceKindTable[static_cast<size_t>(kindIndex)];
-    const DevicePageRow& pageRow = kDevicePageTable[static_cast<size_t>(kindIndex)];
 
     auto slotPage = std::make_unique<DeviceSlotPage>();
     slotPage->kindIndex = kindIndex;
     slotPage->device = makeDevice(kindIndex);
     CMerivexUSBDevice& device = *slotPage->device;
-    device.SetPageLayout(std::string(pageRow.pageLayout));
-    device.SetKeyCount(pageRow.keyCount);
-    device.SetLedCount(pageRow.ledCount);
-    device.SetKindIndex(kindIndex);
-    device.SetPowerFlag(pageRow.powerDisplay != 0);
-    device.SetReservedValue(pageRow.reserved);
-    device.SetKindName(std::string(kind.kindName));
-    device.SetIdentity(row);
-    device.SetKindId(kind.kindId);
-    device.SetLightConfigName(std::string(pageRow.lightConfigName));
+    device.ConfigureFromTables(kindIndex, row);
 
     // Owned by their containers once added, by the owner until then (and for good when one is missing).
     slotPage->power = new ui::DevicePower(m_loader, m_controls.owner);

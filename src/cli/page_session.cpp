@@ -25,18 +25,7 @@ std::optional<FoundDevice> openPageDevice(const CommandContext& context, std::st
     }
     auto found = openKindInto(context.backend, *choice, device.commandChannel(), context.err);
     if (!found) return std::nullopt;
-    const DeviceKindRow& kindRow = kDeviceKindTable[static_cast<size_t>(index)];
-    const DevicePageRow& pageRow = kDevicePageTable[static_cast<size_t>(index)];
-    device.SetPageLayout(std::string(pageRow.pageLayout));
-    device.SetKeyCount(pageRow.keyCount);
-    device.SetLedCount(pageRow.ledCount);
-    device.SetKindIndex(index);
-    device.SetPowerFlag(pageRow.powerDisplay != 0);
-    device.SetReservedValue(pageRow.reserved);
-    device.SetKindName(std::string(kindRow.kindName));
-    device.SetIdentity(found->row());
-    device.SetKindId(kindRow.kindId);
-    device.SetLightConfigName(std::string(pageRow.lightConfigName));
+    device.ConfigureFromTables(index, found->row());
     return found;
 }
 

@@ -21,6 +21,23 @@ void CMerivexUSBDevice::SetLedCount(int count) {
 
 void CMerivexUSBDevice::SetIdentity(const InterfaceRow& row) { m_identity = row; }
 
+bool CMerivexUSBDevice::ConfigureFromTables(int kindIndex, const InterfaceRow& row) {
+    if (kindIndex < 0 || kindIndex >= static_cast<int>(kDeviceKindCount)) return false;
+    const DeviceKindRow& kind = kDeviceKindTable[static_cast<size_t>(kindIndex)];
+    const DevicePageRow& page = kDevicePageTable[static_cast<size_t>(kindIndex)];
+    SetPageLayout(std::string(page.pageLayout));
+    SetKeyCount(page.keyCount);
+    SetLedCount(page.ledCount);
+    SetKindIndex(kindIndex);
+    SetPowerFlag(page.powerDisplay != 0);
+    SetReservedValue(page.reserved);
+    SetKindName(std::string(kind.kindName));
+    SetIdentity(row);
+    SetKindId(kind.kindId);
+    SetLightConfigName(std::string(page.lightConfigName));
+    return true;
+}
+
 void CMerivexUSBDevice::SetLightControl(bool on) {
     m_lightControl = on;
     if (on && m_identity.typeCode == type_code::kKeyboard && m_command.connected()) {

@@ -69,6 +69,11 @@ public:
     virtual void SetKindId(int id) { m_kindId = id; }
     void SetLightConfigName(std::string name) { m_lightConfigName = std::move(name); }
 
+    /// Sets everything above from the supported-device tables for kind `kindIndex` (page layout, counts,
+    /// power flag, names, kind id) and the interface row that names the page, in the order the main
+    /// window calls them. A kind outside the tables changes nothing and returns false.
+    bool ConfigureFromTables(int kindIndex, const InterfaceRow& row);
+
     // ---- Flags set by the main window (read by the device's threads on every pass). ----
     /// Stores the flag; a cable keyboard is told when the application takes the lights.
     virtual void SetLightControl(bool on);

@@ -13,21 +13,15 @@
 #include "cli/macro_command.h"
 #include "cli/shared_commands.h"
 #include "cli/show_command.h"
+#include "ctl_fixture.h"
 #include "emulator/emulator.h"
-#include "temp_env.h"
 
 namespace halvern::cli {
 namespace {
 
 using emu::Region;
 
-struct CtlRun {
-    int code = -1;
-    std::string out, err;
-};
-
-using Handler = int (*)(const CommandContext&, const CommandArgs&);
-const std::map<std::string, Handler, std::less<>> kCommands{
+const CtlCommands kCommands{
     {"show", runShowCommand},
     {"light", runLightCommand},
     {"polling", runPollingCommand},
@@ -39,10 +33,6 @@ const std::map<std::string, Handler, std::less<>> kCommands{
     {"macro", runMacroCommand},
 };
 
-size_t lineCount(const std::string& text) {
-    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
-}
-
 // The emulated keyboard scatters its keys: logical key j sits in slot (47 × slot + 11) mod 126 = j, and
 // the LED position of a slot is the logical key it holds.
 constexpr size_t kSlotOfKey0 = 107;
@@ -50,59 +40,26 @@ constexpr size_t kSlotOfKey64 = 103;
 constexpr uint8_t kLedOfKey64 = 64;
 constexpr size_t kCustomGroupSize = 512;
 
-class HalvernctlKeyboardTest : public ::testing::Test {
+class HalvernctlKeyboardTest : public CtlFixture {
 protected:
-    HalvernctlKeyboardTest()
-        : xdg("XDG_DATA_HOME", data.path().string()), emulator({.transport = emu::Transport::SocketPair}) {}
+    HalvernctlKeyboardTest() : CtlFixture(kCommands) {}
 
     void SetUp() override {
         keyboard = emulator.attach(emu::Product::Keyboard, emu::Attachment::Cable);
         ASSERT_TRUE(keyboard);
     }
 
-    // Runs one command line (global options, command, arguments) as halvernctl's main does.
-    CtlRun run(const std::vector<std::string>& words) {
-        CtlRun r;
-        std::ostringstream out, err;
-        const auto options = parseGlobalOptions(words, err);
-        const auto command = options ? kCommands.find(options->command) : kCommands.end();
-        if (command == kCommands.end()) {
-            ADD_FAILURE() << "not a keyboard command line";
-            return r;
-        }
-        const CommandContext context{emulator, options->json, out, err};
-        r.code = command->second(context, options->args);
-        r.out = out.str();
-        r.err = err.str();
-        return r;
-    }
-
-    Json::Value showJson() {
-        const CtlRun r = run({"--json", "show", "keyboard"});
-        EXPECT_EQ(r.code, kExitOk) << r.err;
-        Json::Value value;
-        EXPECT_TRUE(Json::Reader().parse(r.out, value)) << r.out;
-        return value;
-    }
+    Json::Value showJson() { return runJson({"show", "keyboard"}); }
 
     // Bytes of onboard record 0, which starts at offset 0 of the settings memory.
     std::vector<uint8_t> record(size_t from, size_t count) const {
-        const auto region = keyboard->firmware().region(Region::Settings);
-        return {region.begin() + static_cast<long>(from), region.begin() + static_cast<long>(from + count)};
+        return bytesOf(*keyboard, Region::Settings, from, count);
     }
-    std::vector<uint8_t> keySlot(size_t slot) const {
-        const auto table = keyboard->firmware().region(Region::KeyTable);
-        return {table.begin() + static_cast<long>(slot * 3), table.begin() + static_cast<long>(slot * 3 + 3)};
-    }
+    std::vector<uint8_t> keySlot(size_t slot) const { return bytesOf(*keyboard, Region::KeyTable, slot * 3, 3); }
     std::vector<uint8_t> customColour(size_t group, size_t led) const {
-        const auto memory = keyboard->firmware().region(Region::CustomColour);
-        const size_t at = group * kCustomGroupSize + led * 3;
-        return {memory.begin() + static_cast<long>(at), memory.begin() + static_cast<long>(at + 3)};
+        return bytesOf(*keyboard, Region::CustomColour, group * kCustomGroupSize + led * 3, 3);
     }
 
-    test::TempDir data;
-    test::ScopedEnv xdg;
-    emu::Emulator emulator;
     std::shared_ptr<emu::VirtualDevice> keyboard;
 };
 

@@ -16,20 +16,14 @@
 #include "emulator/emulator.h"
 #include "input/macro_store.h"
 #include "profile/data_folders.h"
-#include "temp_env.h"
+#include "ctl_fixture.h"
 
 namespace halvern::cli {
 namespace {
 
 using emu::Region;
 
-struct CtlRun {
-    int code = -1;
-    std::string out, err;
-};
-
-using Handler = int (*)(const CommandContext&, const CommandArgs&);
-const std::map<std::string, Handler, std::less<>> kMouseCommands{
+const CtlCommands kMouseCommands{
     {"show", runShowCommand},
     {"dpi", runDpiCommand},
     {"dpi-active", runDpiActiveCommand},
@@ -40,63 +34,24 @@ const std::map<std::string, Handler, std::less<>> kMouseCommands{
     {"write-macros", runWriteMacrosCommand},
 };
 
-size_t lineCount(const std::string& text) {
-    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
-}
-
 // Offsets in the onboard record.
 constexpr size_t kStageBase = 14;
 constexpr size_t kStageSize = 9;
 
-class HalvernctlMouseTest : public ::testing::Test {
+class HalvernctlMouseTest : public CtlFixture {
 protected:
-    HalvernctlMouseTest()
-        : xdg("XDG_DATA_HOME", data.path().string()), emulator({.transport = emu::Transport::SocketPair}) {}
+    HalvernctlMouseTest() : CtlFixture(kMouseCommands) {}
 
     void SetUp() override {
         mouse = emulator.attach(emu::Product::Mouse, emu::Attachment::Cable);
         ASSERT_TRUE(mouse);
     }
 
-    // Runs one command line (global options, command, arguments) as halvernctl's main does.
-    CtlRun run(const std::vector<std::string>& words) {
-        CtlRun r;
-        std::ostringstream out, err;
-        const auto options = parseGlobalOptions(words, err);
-        const auto command = options ? kMouseCommands.find(options->command) : kMouseCommands.end();
-        if (command == kMouseCommands.end()) {
-            ADD_FAILURE() << "not a mouse command line";
-            return r;
-        }
-        const CommandContext context{emulator, options->json, out, err};
-        r.code = command->second(context, options->args);
-        r.out = out.str();
-        r.err = err.str();
-        return r;
-    }
-
-    Json::Value runJson(const std::vector<std::string>& words) {
-        std::vector<std::string> all{"--json"};
-        all.insert(all.end(), words.begin(), words.end());
-        const CtlRun r = run(all);
-        EXPECT_EQ(r.code, kExitOk) << r.err;
-        Json::Value value;
-        EXPECT_TRUE(Json::Reader().parse(r.out, value)) << r.out;
-        return value;
-    }
-
     std::vector<uint8_t> record(size_t from, size_t count) const {
-        const auto region = mouse->firmware().region(Region::Settings);
-        return {region.begin() + static_cast<long>(from), region.begin() + static_cast<long>(from + count)};
+        return bytesOf(*mouse, Region::Settings, from, count);
     }
-    std::vector<uint8_t> keySlot(size_t slot) const {
-        const auto table = mouse->firmware().region(Region::KeyTable);
-        return {table.begin() + static_cast<long>(slot * 3), table.begin() + static_cast<long>(slot * 3 + 3)};
-    }
+    std::vector<uint8_t> keySlot(size_t slot) const { return bytesOf(*mouse, Region::KeyTable, slot * 3, 3); }
 
-    test::TempDir data;
-    test::ScopedEnv xdg;
-    emu::Emulator emulator;
     std::shared_ptr<emu::VirtualDevice> mouse;
 };
 
