@@ -108,7 +108,7 @@ public:
     static constexpr int kLinkTries = 26;
     static constexpr int kLinkRetryMs = 50;
     /// Light tick periods when no frame is streamed: preview changing, preview still, not on screen.
-    static constexpr int kPreviewTickMs = 16;
+    static constexpr int kPreviewTickMs = 33;  // a preview needs no more than 30 frames/s
     static constexpr int kQuietTickMs = 100;
     static constexpr int kIdleTickMs = 500;
 

@@ -50,20 +50,53 @@ void DeviceKeyButton::mouseDoubleClickEvent(QMouseEvent* event) {
     requestRepaint();
 }
 
+void DeviceKeyButton::prepareLayers() {
+    const qreal ratio = devicePixelRatioF();
+    const QString key = QStringLiteral("%1x%2@%3 %4%5%6 %7")
+                            .arg(width())
+                            .arg(height())
+                            .arg(ratio)
+                            .arg(isDown())
+                            .arg(underMouse())
+                            .arg(m_selected)
+                            .arg(text());
+    if (key == m_layersKey && !m_cap.isNull()) return;
+    m_layersKey = key;
+    const auto layer = [&] {
+        QPixmap pixmap(size() * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        return pixmap;
+    };
+    m_cap = layer();
+    m_label = layer();
+    QPainter p(&m_cap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r = QRectF(rect()).adjusted(1, 1, -1, -1);
+    const qreal radius = std::min(r.width(), r.height()) * 0.18;
+    // Status: a key cap that shows hover, press and selection.
+    QColor cap(0x2A, 0x2E, 0x36);
+    if (isDown()) cap = cap.lighter(130);
+    else if (underMouse()) cap = cap.lighter(115);
+    const QColor edge = m_selected ? QColor(0x3D, 0xA9, 0xFC) : QColor(0x44, 0x4A, 0x55);
+    p.setPen(QPen(edge, m_selected ? 2.0 : 1.0));
+    p.setBrush(cap);
+    p.drawRoundedRect(r, radius, radius);
+    p.end();
+    if (text().isEmpty()) return;
+    QPainter label(&m_label);
+    label.setFont(font());
+    label.setPen(QColor(0xE6, 0xE8, 0xEC));
+    label.drawText(r, Qt::AlignCenter, text());
+}
+
 void DeviceKeyButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r = QRectF(rect()).adjusted(1, 1, -1, -1);
     const qreal radius = std::min(r.width(), r.height()) * 0.18;
-
-    // Status: a key cap that shows hover, press and selection.
-    QColor cap(0x2A, 0x2E, 0x36);
-    if (isDown()) cap = cap.lighter(130);
-    else if (underMouse()) cap = cap.lighter(115);
-    QColor edge = m_selected ? QColor(0x3D, 0xA9, 0xFC) : QColor(0x44, 0x4A, 0x55);
-    p.setPen(QPen(edge, m_selected ? 2.0 : 1.0));
-    p.setBrush(cap);
-    p.drawRoundedRect(r, radius, radius);
+    prepareLayers();
+    p.drawPixmap(0, 0, m_cap);
 
     if (m_lit) {
         const QColor light(m_lightColour & 0xFF, (m_lightColour >> 8) & 0xFF, (m_lightColour >> 16) & 0xFF, m_alpha);
@@ -86,10 +119,7 @@ void DeviceKeyButton::paintEvent(QPaintEvent*) {
             p.fillPath(glow, light);
         }
     }
-    if (!text().isEmpty()) {
-        p.setPen(QColor(0xE6, 0xE8, 0xEC));
-        p.drawText(r, Qt::AlignCenter, text());
-    }
+    if (!text().isEmpty()) p.drawPixmap(0, 0, m_label);
     if (!m_keysetHidden && !m_keysetImage.isEmpty()) {
         const QPixmap mark = cachedImage(m_keysetImage, size());
         if (!mark.isNull()) p.drawPixmap(rect(), mark);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPixmap>
 #include <QPushButton>
 #include <QString>
 
@@ -52,6 +53,10 @@ protected:
 
 private:
     void requestRepaint();
+    /// Draws the key cap with its edge (below the light) and the key's text (above it) once per look and
+    /// size into m_cap and m_label: a preview frame then only paints the light between them, so animating
+    /// 170 keys does not lay out 170 texts every frame.
+    void prepareLayers();
 
     QString m_lightImage;
     QString m_keysetImage;
@@ -62,6 +67,9 @@ private:
     bool m_keysetHidden = true;
     bool m_selected = false;
     int m_repaints = 0;
+    QPixmap m_cap;
+    QPixmap m_label;
+    QString m_layersKey;
 };
 
 }  // namespace halvern::ui
