@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "devices/keyboard_record.h"
+#include "devices/light_head.h"
 #include "profile/json_access.h"
 
 namespace halvern {
@@ -105,14 +106,7 @@ int CMerivexKeyboardDevice::ReadDeviceState() {
     const keyboard_record::Reading reading = keyboard_record::Read(record, lightLists().values);
     const uint8_t previousMode = m_settings.light.mode;
     LightSetting light = m_settings.light;  // the custom group and the rest stay the page's
-    light.mode = reading.light.mode;
-    light.brightness = reading.light.brightness;
-    light.speed = reading.light.speed;
-    light.direction = reading.light.direction;
-    light.multiColor = reading.light.multiColor;
-    light.red = reading.light.red;
-    light.green = reading.light.green;
-    light.blue = reading.light.blue;
+    light_head::TakeHead(light, reading.light, true);
     light.audioLightMode = reading.light.audioLightMode;
     applyLight(light, false);
     modeChanged(previousMode);

@@ -198,16 +198,7 @@ int CMerivexKeyedDevice::writeRecord(std::span<const uint8_t> record, uint16_t o
 
 void CMerivexKeyedDevice::applyLight(const LightSetting& light, bool fromProfile) {
     pageLight() = light;
-    BaseLightSettings base = lightSettings();
-    base.mode = light.mode;
-    base.brightness = light.brightness;
-    base.speed = light.speed;
-    base.direction = light.direction;
-    base.colourful = light.multiColor;
-    base.red = light.red;
-    base.green = light.green;
-    base.blue = light.blue;
-    CMerivexUSBDevice::SetLightSettings(base);
+    CMerivexUSBDevice::SetLightSettings(WithLight(lightSettings(), light));
     const LightSettings engine = ToEngineSettings(light, basicProfile().GetAudioLightInfo());
     if (!fromProfile) {
         m_lighting.update([&](LightingEngine& e) { e.applySettings(engine); });
@@ -229,15 +220,7 @@ int CMerivexKeyedDevice::LoadLightSettings() {
 }
 
 void CMerivexKeyedDevice::SetLightSettings(const BaseLightSettings& settings) {
-    LightSetting light = pageLight();
-    light.mode = settings.mode;
-    light.brightness = settings.brightness;
-    light.speed = settings.speed;
-    light.direction = settings.direction;
-    light.multiColor = settings.colourful;
-    light.red = settings.red;
-    light.green = settings.green;
-    light.blue = settings.blue;
+    const LightSetting light = WithLight(pageLight(), settings);
     basicProfile().SetLightInfo(light);
     applyLight(light, false);
 }

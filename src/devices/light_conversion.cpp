@@ -4,6 +4,30 @@
 
 namespace halvern {
 
+BaseLightSettings WithLight(BaseLightSettings base, const LightSetting& light) {
+    base.mode = light.mode;
+    base.brightness = light.brightness;
+    base.speed = light.speed;
+    base.direction = light.direction;
+    base.colourful = light.multiColor;
+    base.red = light.red;
+    base.green = light.green;
+    base.blue = light.blue;
+    return base;
+}
+
+LightSetting WithLight(LightSetting light, const BaseLightSettings& base) {
+    light.mode = base.mode;
+    light.brightness = base.brightness;
+    light.speed = base.speed;
+    light.direction = base.direction;
+    light.multiColor = base.colourful;
+    light.red = base.red;
+    light.green = base.green;
+    light.blue = base.blue;
+    return light;
+}
+
 LightSettings ToEngineSettings(const LightSetting& light, const AudioLightInfo& audio) {
     LightSettings s;
     s.mode = light.mode;

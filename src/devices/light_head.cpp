@@ -29,6 +29,17 @@ void Write(std::span<uint8_t> record, const LightSetting& light, std::span<const
     record[8] = light.blue;
 }
 
+void TakeHead(LightSetting& into, const LightSetting& from, bool withDirection) {
+    into.mode = from.mode;
+    into.brightness = from.brightness;
+    into.speed = from.speed;
+    if (withDirection) into.direction = from.direction;
+    into.multiColor = from.multiColor;
+    into.red = from.red;
+    into.green = from.green;
+    into.blue = from.blue;
+}
+
 LightSetting Read(std::span<const uint8_t> record, std::span<const int> modeValues) {
     LightSetting light;
     if (record.size() < kEnd) return light;

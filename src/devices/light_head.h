@@ -22,6 +22,9 @@ inline constexpr uint8_t kMaxSpeedLevel = 4;
 
 /// Writes bytes 1-8 of `record` (at least 9 bytes; shorter records are left alone).
 void Write(std::span<uint8_t> record, const LightSetting& light, std::span<const int> modeValues, size_t modeCount);
+/// Copies the fields that bytes 1-8 carry (mode, brightness, speed, colourful flag, colour, and the
+/// direction when `withDirection`) from `from` into `into`; the other fields of `into` stay.
+void TakeHead(LightSetting& into, const LightSetting& from, bool withDirection);
 /// Reads bytes 1-8: mode index (the byte as read when the list lacks it), brightness, speed level,
 /// direction, colourful flag and colour; the other fields stay 0.
 [[nodiscard]] LightSetting Read(std::span<const uint8_t> record, std::span<const int> modeValues);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "devices/light_head.h"
+
 namespace halvern {
 namespace {
 
@@ -74,13 +76,7 @@ int CMerivexMouseDevice::ReadDeviceState() {
 
     const mouse_record::Reading reading = mouse_record::Read(record, lightLists().values);
     LightSetting light = m_settings.light;  // the direction stays the page's
-    light.mode = reading.light.mode;
-    light.brightness = reading.light.brightness;
-    light.speed = reading.light.speed;
-    light.multiColor = reading.light.multiColor;
-    light.red = reading.light.red;
-    light.green = reading.light.green;
-    light.blue = reading.light.blue;
+    light_head::TakeHead(light, reading.light, false);
     applyLight(light, false);
     m_settings.activeStage = reading.activeStage;
     m_profile.SetActiveStage(reading.activeStage);

@@ -10,11 +10,7 @@
 #include <QTimer>
 #include <set>
 
-#include "app/main_window.h"
-#include "emulator/emulator.h"
-#include "gui_wait.h"
-#include "temp_env.h"
-#include "ui/controls/control_registry.h"
+#include "page_fixture.h"
 #include "ui/controls/device_key_button.h"
 #include "ui/controls/select_panel.h"
 #include "ui/pages/keyboard_page.h"
@@ -27,24 +23,15 @@ using emu::Attachment;
 using emu::Product;
 using test::waitUntil;
 
-class KeyboardPageTest : public ::testing::Test {
+class KeyboardPageTest : public PageFixture {
 protected:
     void SetUp() override {
-        ui::registerCustomControls(loader);
-        (void)texts.load(QString::fromLatin1(HALVERN_SOURCE_RESOURCES "/lang/en.json"));
-        window = std::make_unique<MainWindow>(emulator, loader, texts);
-        window->start();
-        ASSERT_TRUE(waitUntil([&] { return window->isVisible(); }));
-        keyboard = emulator.attach(Product::Keyboard, Attachment::Cable);
-        ASSERT_TRUE(waitUntil([&] { return page() && !page()->keyboard().factoryTable().empty(); }, 5000));
+        startWith(Product::Keyboard, [&] { return page() && !page()->keyboard().factoryTable().empty(); });
+        keyboard = plugged;
         ASSERT_TRUE(waitUntil([&] { return page()->isVisible(); }));
     }
-    void TearDown() override { window.reset(); }
 
-    ui::KeyboardPage* page() {
-        DeviceSlotPage* p = window->deviceList().pageForKind(1);
-        return p ? qobject_cast<ui::KeyboardPage*>(p->page.data()) : nullptr;
-    }
+    ui::KeyboardPage* page() { return pageOf<ui::KeyboardPage>(1); }
     template <typename T = QWidget>
     T* control(const char* name) {
         return ui::findControl<T>(page(), QString::fromLatin1(name));
@@ -62,13 +49,6 @@ protected:
         QTest::mouseRelease(panel, Qt::LeftButton, {}, to);
     }
 
-    test::TempDir folder;
-    // Every test starts from the shipped profile: its own data folder.
-    test::ScopedEnv dataHome{"XDG_DATA_HOME", (folder.path() / "data").string()};
-    emu::Emulator emulator{emu::EmulatorOptions{emu::Transport::InProcess, {}, folder.path() / "capture.txt"}};
-    ui::LayoutLoader loader;
-    ui::LanguageTexts texts;
-    std::unique_ptr<MainWindow> window;
     std::shared_ptr<emu::VirtualDevice> keyboard;
 };
 

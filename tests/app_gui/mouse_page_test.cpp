@@ -12,11 +12,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/main_window.h"
-#include "emulator/emulator.h"
-#include "gui_wait.h"
-#include "temp_env.h"
-#include "ui/controls/control_registry.h"
+#include "page_fixture.h"
 #include "ui/pages/mouse_page.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/notification.h"
@@ -52,31 +48,15 @@ size_t lineCount(const std::filesystem::path& capture) {
     return n;
 }
 
-class MousePageTest : public ::testing::Test {
+class MousePageTest : public PageFixture {
 protected:
     void SetUp() override {
-        ui::registerCustomControls(loader);
-        (void)texts.load(QString::fromLatin1(HALVERN_SOURCE_RESOURCES "/lang/en.json"));
-        window = std::make_unique<MainWindow>(emulator, loader, texts);
-        window->start();
-        ASSERT_TRUE(waitUntil([&] { return window->isVisible(); }));
-        mouse = emulator.attach(Product::Mouse, Attachment::Cable);
-        ASSERT_TRUE(waitUntil([&] { return page() && !page()->mouse().factoryTable().empty(); }, 5000));
-    }
-    void TearDown() override { window.reset(); }
-
-    ui::MousePage* page() {
-        DeviceSlotPage* p = window->deviceList().pageForKind(0);
-        return p ? qobject_cast<ui::MousePage*>(p->page.data()) : nullptr;
+        startWith(Product::Mouse, [&] { return page() && !page()->mouse().factoryTable().empty(); });
+        mouse = plugged;
     }
 
-    test::TempDir folder;
-    test::ScopedEnv data{"XDG_DATA_HOME", (folder.path() / "data").string()};  // profiles of this test only
-    std::filesystem::path capture = folder.path() / "capture.txt";
-    emu::Emulator emulator{emu::EmulatorOptions{emu::Transport::InProcess, {}, capture}};
-    ui::LayoutLoader loader;
-    ui::LanguageTexts texts;
-    std::unique_ptr<MainWindow> window;
+    ui::MousePage* page() { return pageOf<ui::MousePage>(0); }
+
     std::shared_ptr<emu::VirtualDevice> mouse;
 };
 

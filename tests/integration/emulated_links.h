@@ -8,8 +8,11 @@
 
 #include <chrono>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "emulated_open.h"
 #include "emulator/emulator.h"
@@ -48,5 +51,29 @@ inline bool waitFor(const std::function<bool()>& done,
     }
     return true;
 }
+
+/// Records the list-entry timers (id, delay) a device asks for, from whichever thread asks.
+class TimerRequests {
+public:
+    [[nodiscard]] DeviceEvents events() {
+        return {[this](int id, int delayMs) {
+                    std::scoped_lock lock(m_mutex);
+                    m_requests.emplace_back(id, delayMs);
+                },
+                {}, {}, {}};
+    }
+    [[nodiscard]] std::vector<std::pair<int, int>> taken() const {
+        std::scoped_lock lock(m_mutex);
+        return m_requests;
+    }
+    /// Waits until at least `count` requests came; true when they did.
+    bool waitForCount(size_t count) {
+        return waitFor([&] { return taken().size() >= count; });
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<std::pair<int, int>> m_requests;
+};
 
 }  // namespace halvern::test

@@ -275,27 +275,19 @@ TEST_P(KeyboardDeviceTest, MusicFramesAreStreamedAtTheLedPositionsOnlyOnTheCable
 }
 
 TEST_P(KeyboardDeviceTest, NotificationsSetTheRecordAndAskForARefresh) {
-    std::vector<std::pair<int, int>> timers;
-    std::mutex timersMutex;
-    device.SetEvents({[&](int id, int delay) {
-                          std::scoped_lock lock(timersMutex);
-                          timers.emplace_back(id, delay);
-                      },
-                      {}, {}, {}});
+    test::TimerRequests timers;
+    device.SetEvents(timers.events());
     connect();
     ASSERT_TRUE(keyboard->emitNotification(0x1003));
     EXPECT_TRUE(test::waitFor([&] { return device.activeRecord() == 3; }));
     ASSERT_TRUE(keyboard->emitNotification(0x1125));
     EXPECT_TRUE(test::waitFor([&] { return device.activeRecord() == 5; }));
     ASSERT_TRUE(keyboard->emitNotification(0x0401));
-    EXPECT_TRUE(test::waitFor([&] {
-        std::scoped_lock lock(timersMutex);
-        return timers.size() >= 3;
-    }));
-    std::scoped_lock lock(timersMutex);
-    ASSERT_EQ(timers.size(), 3u);
-    EXPECT_EQ(timers[0], std::make_pair(1002, 0));
-    EXPECT_EQ(timers[2], std::make_pair(1002, 50));
+    EXPECT_TRUE(timers.waitForCount(3));
+    const auto taken = timers.taken();
+    ASSERT_EQ(taken.size(), 3u);
+    EXPECT_EQ(taken[0], std::make_pair(1002, 0));
+    EXPECT_EQ(taken[2], std::make_pair(1002, 50));
 }
 
 TEST_P(KeyboardDeviceTest, AKeyAssignmentIsWrittenIntoItsSlotOnly) {

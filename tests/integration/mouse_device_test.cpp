@@ -300,30 +300,18 @@ TEST_P(MouseDeviceTest, AssignmentsOfRemovedMacrosAreReset) {
 }
 
 TEST_P(MouseDeviceTest, NotificationsSetRecordAndStageAndAskForARefresh) {
-    std::vector<std::pair<int, int>> timers;
-    std::mutex timersMutex;
-    device.SetEvents({[&](int id, int delay) {
-                          std::scoped_lock lock(timersMutex);
-                          timers.emplace_back(id, delay);
-                      },
-                      {}, {}, {}});
+    test::TimerRequests timers;
+    device.SetEvents(timers.events());
     connect();
     ASSERT_TRUE(mouse->emitNotification(0x1123));
-    const auto deadline = std::chrono::steady_clock::now() + 2s;
-    while (device.activeRecord() != 3 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(2ms);
-    }
+    EXPECT_TRUE(test::waitFor([&] { return device.activeRecord() == 3; }));
     EXPECT_EQ(device.activeRecord(), 3);
     EXPECT_EQ(device.reportedStage(), 2);
     ASSERT_TRUE(mouse->emitNotification(0x0401));
-    while (std::chrono::steady_clock::now() < deadline) {
-        std::scoped_lock lock(timersMutex);
-        if (timers.size() >= 2) break;
-    }
-    std::scoped_lock lock(timersMutex);
-    ASSERT_GE(timers.size(), 2u);
-    EXPECT_EQ(timers[0], std::make_pair(1002, 0));
-    EXPECT_EQ(timers[1], std::make_pair(1002, 50));
+    ASSERT_TRUE(timers.waitForCount(2));
+    const auto taken = timers.taken();
+    EXPECT_EQ(taken[0], std::make_pair(1002, 0));
+    EXPECT_EQ(taken[1], std::make_pair(1002, 50));
 }
 
 TEST_P(MouseDeviceTest, AMouseThatDoesNotAnswerKeepsThePageAsItWas) {
