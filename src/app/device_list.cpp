@@ -4,10 +4,6 @@
 #include <QStackedWidget>
 
 #include "device/debug_sink.h"
-#include "devices/keyboard_device.h"
-#include "devices/mouse_device.h"
-#include "ui/pages/keyboard_page.h"
-#include "ui/pages/mouse_page.h"
 #include "ui/toolkit/layout_loader.h"
 
 namespace halvern::app {
@@ -63,10 +59,11 @@ DeviceList::~DeviceList() {
 }
 
 void DeviceList::createInitialPages() {
-    for (int kind : {0, 1}) {
-        const DeviceKindRow& k = kDeviceKindTable[static_cast<size_t>(kind)];
+    for (const DeviceKindEntry& kind : deviceKinds()) {
+        if (!kind.pageAtStart || kind.kindIndex < 0 || kind.kindIndex >= static_cast<int>(kDeviceKindCount)) continue;
+        const DeviceKindRow& k = kDeviceKindTable[static_cast<size_t>(kind.kindIndex)];
         const int row = findInterfaceRow(k.vid, k.pid, k.typeCode, interface_role::kCommand);
-        if (row >= 0) CreatePage(kind, kInterfaceTable[static_cast<size_t>(row)]);
+        if (row >= 0) CreatePage(kind.kindIndex, kInterfaceTable[static_cast<size_t>(row)]);
     }
     updateNoDeviceNotice();
 }
@@ -113,32 +110,23 @@ DeviceSlotPage* DeviceList::pageOfEntry(QWidget* entry) {
     return nullptr;
 }
 
-std::unique_ptr<CMerivexUSBDevice> DeviceList::makeDevice(int kindIndex) {
-    if (kindIndex == 0) return std::make_unique<CMerivexMouseDevice>(m_backend);
-    // The keyboard, on its cable or through its receiver.
-    if (kindIndex == 1) return std::make_unique<CMerivexKeyboardDevice>(m_backend);
-    return std::make_unique<CMerivexUSBDevice>(m_backend);
-}
-
 DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
-    if (kindIndex < 0 || kindIndex >= static_cast<int>(kDeviceKindCount)) return nullptr;
+    const DeviceKindEntry* entryKind = deviceKind(kindIndex);
+    if (!entryKind || kindIndex < 0 || kindIndex >= static_cast<int>(kDeviceKindCount)) return nullptr;
     const DeviceKindRow& kind = kDeviceKindTable[static_cast<size_t>(kindIndex)];
 
     auto slotPage = std::make_unique<DeviceSlotPage>();
+    slotPage->kind = entryKind;
     slotPage->kindIndex = kindIndex;
-    slotPage->device = makeDevice(kindIndex);
+    slotPage->device = entryKind->makeDevice(m_backend);
     CMerivexUSBDevice& device = *slotPage->device;
     device.ConfigureFromTables(kindIndex, row);
+    device.SetExecutor(m_executor);
 
     // Owned by their containers once added, by the owner until then (and for good when one is missing).
     slotPage->power = new ui::DevicePower(m_loader, m_controls.owner);
-    if (auto* mouse = dynamic_cast<CMerivexMouseDevice*>(&device)) {
-        slotPage->page = new ui::MousePage(*mouse, m_loader, m_controls.texts, m_controls.owner);
-    } else if (auto* keyboard = dynamic_cast<CMerivexKeyboardDevice*>(&device)) {
-        slotPage->page = new ui::KeyboardPage(*keyboard, m_loader, m_controls.texts, m_controls.owner);
-    } else {
-        slotPage->page = new ui::DevicePage(device, m_loader, m_controls.owner);
-    }
+    slotPage->page = entryKind->makePage(device, {m_loader, m_controls.texts, m_controls.owner});
+    slotPage->page->setHost(m_controls.host);
     slotPage->entry = new ui::DeviceOption(m_loader, m_controls.owner);
     slotPage->power->hide();
     slotPage->page->hide();
@@ -159,8 +147,7 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
             });
         },
         [raw] {
-            if (auto* mouse = qobject_cast<ui::MousePage*>(raw->page.data())) mouse->ShowSettings();
-            if (auto* keyboard = qobject_cast<ui::KeyboardPage*>(raw->page.data())) keyboard->ShowSettings();
+            if (raw->page) raw->page->ShowSettings();
         },
     });
 
@@ -226,9 +213,15 @@ void DeviceList::Attach(int slot, const DeviceSlot& s) {
     CommandChannel& channel = page->device->commandChannel();
     if (channel.connected()) return;
     const bool receiver = isReceiverType(s.row.typeCode);
-    if (!interfaceFor(channel, receiver).Open(s.path, true, true, true, false)) return;
-    channel.setConnected(true);
-    channel.SetMode(receiver ? 2 : 1);
+    bool opened = false;
+    // No exchange may be half-way on the channel while its interface and mode change.
+    page->device->queue().whileIdle([&] {
+        opened = interfaceFor(channel, receiver).Open(s.path, true, true, true, false);
+        if (!opened) return;
+        channel.SetMode(receiver ? 2 : 1);
+        channel.setConnected(true);
+    });
+    if (!opened) return;
     page->device->SetIdentity(pageRow);
     if (!receiver) {
         ShowDeviceEntry(entryIndex(*page), true, CountVisibleEntries().count == 0);
@@ -276,17 +269,24 @@ void DeviceList::SwitchAttachment(int slot) {
     const int receiverSlot = isReceiverType(s.row.typeCode) ? slot : static_cast<int>(s.row.partnerSlot);
     const std::string path = m_slots.slot(toCable ? cableSlot : receiverSlot).path;
 
+    // Whatever runs on the old interface ends at once (its exchange fails); then the channel changes over
+    // while no exchange is on it, so no frame or sequence is split between the two links.
     channel.setConnected(false);
     interfaceFor(channel, toCable).Close();
-    if (!interfaceFor(channel, !toCable).Open(path, true, true, true, false)) return;
-    channel.setConnected(true);
+    bool opened = false;
+    page->device->queue().whileIdle([&] {
+        opened = interfaceFor(channel, !toCable).Open(path, true, true, true, false);
+        if (!opened) return;
+        channel.SetMode(toCable ? 1 : 2);
+        channel.setConnected(true);
+    });
+    if (!opened) return;
+    page->device->queue().wakeFrames();
     if (toCable) {
-        channel.SetMode(1);
         startActivation(*page);
         LinkReport(entryIndex(*page), true);
         if (page->device->powerFlag()) page->device->SyncWithDevice();
     } else {
-        channel.SetMode(2);
         page->linkTries = kLinkTries;
         if (page->entry) m_hub.setTimer(page->entry, kLinkProbe, 0);
     }
@@ -318,9 +318,9 @@ bool DeviceList::entryTimer(QWidget* entry, int id) {
     return true;
 }
 
-// The tick paces itself: at the link's pace while it streams frames to the device (devices whose frames go
-// through a streamer of their own never ask for that), at display pace while the preview is changing on
-// screen, and only now and then when nothing changes or nobody looks.
+// The tick paces itself: at the link's pace while it streams frames to the device (devices whose frames are
+// built by their queue never ask for that), at display pace while the preview is changing on screen, and
+// only now and then when nothing changes or nobody looks.
 void DeviceList::onLightTick(DeviceSlotPage& page) {
     page.device->SendLightFrame();
     const bool onScreen = page.entry->IsSelected() && !m_windowHidden;
@@ -334,39 +334,55 @@ void DeviceList::onLightTick(DeviceSlotPage& page) {
     m_hub.setTimer(page.entry, kLightTick, period);
 }
 
+// Answers come back later; by then the device may have gone (Removal kills the timers, and what comes back
+// for a device no longer connected starts nothing new).
 void DeviceList::onActivate(DeviceSlotPage& page) {
     CommandChannel& channel = page.device->commandChannel();
-    const int index = entryIndex(page);
-    if (channel.receiverMode() && channel.connected()) {
-        if (!page.device->IsReady()) {
-            if (page.entry->IsEntryVisible()) LinkReport(index, false);
-            m_hub.setTimer(page.entry, kActivate, 3000);
+    if (!channel.receiverMode() || !channel.connected()) {
+        page.device->ActivatePage([this, p = &page](DeviceResult) { activated(*p); });
+        return;
+    }
+    page.device->IsReady([this, p = &page](bool ready) {
+        CommandChannel& ch = p->device->commandChannel();
+        if (!ch.connected() || !p->entry) return;
+        const int index = entryIndex(*p);
+        if (!ready) {
+            if (p->entry->IsEntryVisible()) LinkReport(index, false);
+            m_hub.setTimer(p->entry, kActivate, 3000);
             return;
         }
         LinkReport(index, true);
-    }
-    page.device->ActivatePage();
+        p->device->ActivatePage([this, p](DeviceResult) { activated(*p); });
+    });
+}
+
+void DeviceList::activated(DeviceSlotPage& page) {
+    CommandChannel& channel = page.device->commandChannel();
+    if (!channel.connected() || !page.entry) return;
     m_hub.setTimer(page.entry, kLightTick, 5);
-    if (page.device->powerFlag() && channel.connected()) m_hub.setTimer(page.entry, kSync, 50);
+    if (page.device->powerFlag()) m_hub.setTimer(page.entry, kSync, 50);
     if (channel.receiverMode()) startLinkWatch(page, 2000);
 }
 
 void DeviceList::onSync(DeviceSlotPage& page) {
     page.device->SyncWithDevice();
-    if (page.device->powerFlag()) m_hub.setTimer(page.entry, kSync, 5000);
+    if (page.device->powerFlag() && page.device->commandChannel().connected()) m_hub.setTimer(page.entry, kSync, 5000);
 }
 
 void DeviceList::onLinkWatch(DeviceSlotPage& page) {
     CommandChannel& channel = page.device->commandChannel();
     if (!channel.receiverMode() || !channel.connected()) return;
-    const bool ready = page.device->IsReady();
-    if (ready && !page.entry->IsEntryVisible()) {
-        LinkReport(entryIndex(page), true);
-        if (page.device->powerFlag()) page.device->SyncWithDevice();
-    } else if (!ready && page.entry->IsEntryVisible()) {
-        LinkReport(entryIndex(page), false);
-    }
-    startLinkWatch(page, 3000);
+    page.device->IsReady([this, p = &page](bool ready) {
+        CommandChannel& ch = p->device->commandChannel();
+        if (!ch.receiverMode() || !ch.connected() || !p->entry) return;
+        if (ready && !p->entry->IsEntryVisible()) {
+            LinkReport(entryIndex(*p), true);
+            if (p->device->powerFlag()) p->device->SyncWithDevice();
+        } else if (!ready && p->entry->IsEntryVisible()) {
+            LinkReport(entryIndex(*p), false);
+        }
+        startLinkWatch(*p, 3000);
+    });
 }
 
 // After a move to the receiver: ask whether the device behind it answers, a few times apart, without
@@ -374,14 +390,21 @@ void DeviceList::onLinkWatch(DeviceSlotPage& page) {
 void DeviceList::onLinkProbe(DeviceSlotPage& page) {
     CommandChannel& channel = page.device->commandChannel();
     if (!channel.connected() || !channel.receiverMode()) return;
-    const bool showsPower = page.device->powerFlag();
-    if (showsPower && channel.QueryLink() != result::kSuccess && --page.linkTries > 0) {
-        debugLog("获取2.4G模式失败");
-        m_hub.setTimer(page.entry, kLinkProbe, kLinkRetryMs);
-        return;
-    }
-    page.device->SyncWithDevice();
-    startLinkWatch(page, 2000);
+    const auto settle = [this](DeviceSlotPage& p) {
+        p.device->SyncWithDevice();
+        startLinkWatch(p, 2000);
+    };
+    if (!page.device->powerFlag()) return settle(page);
+    page.device->IsReady([this, p = &page, settle](bool ready) {
+        CommandChannel& ch = p->device->commandChannel();
+        if (!ch.connected() || !ch.receiverMode() || !p->entry) return;
+        if (!ready && --p->linkTries > 0) {
+            debugLog("获取2.4G模式失败");
+            m_hub.setTimer(p->entry, kLinkProbe, kLinkRetryMs);
+            return;
+        }
+        settle(*p);
+    });
 }
 
 void DeviceList::LinkReport(int index, bool answering) {

@@ -6,7 +6,9 @@
 #include <memory>
 #include <vector>
 
+#include "app/device_kinds.h"
 #include "app/discovery.h"
+#include "app/qt_executor.h"
 #include "devices/usb_device.h"
 #include "ui/controls/device_option.h"
 #include "ui/controls/device_power.h"
@@ -43,10 +45,12 @@ struct DeviceListControls {
     QWidget* noDeviceNotice = nullptr;   ///< "No_device_Link"
     QWidget* owner = nullptr;            ///< parent of what has no container (a layout that lacks one)
     const ui::LanguageTexts* texts = nullptr;  ///< the interface language, for texts the pages make
+    ui::PageHost* host = nullptr;        ///< what the pages ask for messages and the colour picker
 };
 
 /// One device page with its list entry and power widget.
 struct DeviceSlotPage {
+    const DeviceKindEntry* kind = nullptr;
     std::unique_ptr<CMerivexUSBDevice> device;
     QPointer<ui::DevicePage> page;
     QPointer<ui::DeviceOption> entry;
@@ -57,7 +61,9 @@ struct DeviceSlotPage {
 
 /// Device presence and the device list: binds arriving interfaces to device pages (made on first need),
 /// moves a mouse or keyboard between cable and receiver, shows and hides list entries, and runs the
-/// entries' timers (activation, light ticks, refresh, status, link watch). Runs on the UI thread.
+/// entries' timers (activation, light ticks, refresh, status, link watch). Runs on the UI thread, and never
+/// talks to a device itself: the devices' queues do, and their answers come back as completions on this
+/// thread (an entry's timers go on from there, while its device is still connected).
 class DeviceList final : public QObject {
     Q_OBJECT
 public:
@@ -65,7 +71,7 @@ public:
                DeviceListControls controls, QObject* parent = nullptr);
     ~DeviceList() override;
 
-    /// Creates the mouse and keyboard pages, which exist even without a device.
+    /// Creates the pages of the kinds that exist even without a device (mouse and keyboard).
     void createInitialPages();
 
     void Arrival(int slot);
@@ -113,8 +119,6 @@ public:
     static constexpr int kIdleTickMs = 500;
 
 private:
-    /// The device object of a kind (the one place that knows the device classes).
-    [[nodiscard]] std::unique_ptr<CMerivexUSBDevice> makeDevice(int kindIndex);
     DeviceSlotPage* CreatePage(int kindIndex, const InterfaceRow& row);
     void Attach(int slot, const DeviceSlot& s);
     void SwitchAttachment(int slot);
@@ -129,6 +133,8 @@ private:
     void onLinkWatch(DeviceSlotPage& page);
     void onSync(DeviceSlotPage& page);
     void onLinkProbe(DeviceSlotPage& page);
+    /// After the activation's reads: timers of a connected page.
+    void activated(DeviceSlotPage& page);
 
     HidBackend& m_backend;
     SlotTable& m_slots;
@@ -141,6 +147,7 @@ private:
     bool m_windowHidden = false;
     int m_screenWidth = 1920;
     int m_screenHeight = 1080;
+    QtExecutor m_executor{*this};  ///< where the devices' completions run
 };
 
 }  // namespace halvern::app

@@ -6,7 +6,7 @@
 
 #include "device/hid_backend.h"
 #include "device/interface_scan.h"
-#include "devices/worker_thread.h"
+#include "device/worker_thread.h"
 
 namespace halvern::app {
 

@@ -34,7 +34,7 @@ T* required(QWidget* root, const char* name) {
 const std::array<MainWindow::Handler, kOperationCount>& MainWindow::handlers() {
     static const std::array<Handler, kOperationCount> table = [] {
         std::array<Handler, kOperationCount> t{};
-        t.fill(&MainWindow::noOperation);
+        t.fill(&MainWindow::routeToPage);  // a page's operation unless the window has it
         auto set = [&t](Operation op, Handler h) { t[static_cast<size_t>(op)] = h; };
         set(Operation::CloseWindow, &MainWindow::onCloseWindow);
         set(Operation::HideWindow, &MainWindow::onHideWindow);
@@ -49,24 +49,6 @@ const std::array<MainWindow::Handler, kOperationCount>& MainWindow::handlers() {
         set(Operation::OpenWebSite, &MainWindow::onOpenWebSite);
         set(Operation::OpenSystemDeviceSettings, &MainWindow::onOpenSystemDeviceSettings);
         set(Operation::FunctionTab, &MainWindow::onFunctionTab);
-        set(Operation::DpiSlider, &MainWindow::onDpiSlider);
-        set(Operation::DpiSliderMoving, &MainWindow::onDpiSliderMoving);
-        set(Operation::DpiEdit, &MainWindow::onDpiEdit);
-        set(Operation::DpiEnable, &MainWindow::onDpiEnable);
-        set(Operation::DpiSelect, &MainWindow::onDpiSelect);
-        set(Operation::DpiColourOption, &MainWindow::onDpiColourOption);
-        set(Operation::PollingRate, &MainWindow::onPollingRate);
-        set(Operation::PointerSlider, &MainWindow::onPointerSlider);
-        set(Operation::PointerOption, &MainWindow::onPointerOption);
-        set(Operation::MouseSettingsOption, &MainWindow::onMouseSettingsOption);
-        set(Operation::KeyButton, &MainWindow::onKeyButton);
-        set(Operation::KeyAssignmentButton, &MainWindow::onKeyAssignmentButton);
-        set(Operation::KeyAssignmentChoice, &MainWindow::onKeyAssignmentChoice);
-        set(Operation::KeyboardFlag, &MainWindow::onKeyboardFlag);
-        set(Operation::RepeatRate, &MainWindow::onRepeatRate);
-        set(Operation::RepeatDelay, &MainWindow::onRepeatDelay);
-        set(Operation::KeySelectionEnded, &MainWindow::onKeySelectionEnded);
-        set(Operation::CustomColourButton, &MainWindow::onCustomColourButton);
         set(Operation::ProfileAdd, &MainWindow::onProfileAdd);
         set(Operation::ProfileDelete, &MainWindow::onProfileDelete);
         set(Operation::ProfileCopy, &MainWindow::onProfileCopy);
@@ -103,6 +85,7 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
     controls.noDeviceNotice = required<QWidget>(m_root, "No_device_Link");
     controls.owner = m_root;
     controls.texts = &m_texts;
+    controls.host = this;
     m_list = std::make_unique<DeviceList>(m_backend, m_slots, m_loader, m_hub, controls);
 
     m_hub.attachTree(m_root);
@@ -288,8 +271,18 @@ void MainWindow::onFunctionTab(const Route& route, const ui::Notification& n) {
     if (DeviceSlotPage* page = slotPageOf(n); page && page->page) page->page->ShowFunctionTab(route.variant);
 }
 
+void MainWindow::routeToPage(const Route& route, const ui::Notification& n) {
+    DeviceSlotPage* page = slotPageOf(n);
+    if (!page || !page->kind || !page->page) return;
+    if (const PageHandler handle = findPageHandler(*page->kind, route.operation)) handle(*page->page, route, n);
+}
+
+// Asks first; then page, profile and device take the defaults together (the device refusing them leaves all
+// three as they were).
 void MainWindow::onRestoreDefaults(const Route&, const ui::Notification&) {
-    if (DeviceSlotPage* page = m_list->FindSelectedPage()) page->device->RestoreDefaults();
+    DeviceSlotPage* page = m_list->FindSelectedPage();
+    if (!page || !page->page || showMessage(QStringLiteral("message_text_22"), true, 1) != 1) return;
+    page->device->RestoreDefaults(page->page->track());
 }
 
 void MainWindow::onOpenWebSite(const Route&, const ui::Notification&) {

@@ -13,24 +13,21 @@
 #include "app/ui_thread_call.h"
 #include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/layout_loader.h"
+#include "ui/pages/page_host.h"
 #include "ui/toolkit/notify_hub.h"
 #include "ui/windows/colour_picker.h"
 
 class QMenu;
 class QTimer;
 
-namespace halvern::ui {
-class KeyboardPage;
-class MousePage;
-}
-
 namespace halvern::app {
 
 /// The application's window: the device strip, the pages, the tray icon. Every notification of every
-/// control arrives here and is routed by the sender's name to the operation it asks for (on the selected
-/// page where it concerns a device). Closing the window hides it to the tray; the tray's "exit" ends the
-/// program.
-class MainWindow final : public QWidget {
+/// control arrives here and is routed by the sender's name to the operation it asks for: the window's own
+/// operations here, a page's operations to the page that sent it (through its kind's entry). Closing the
+/// window hides it to the tray; the tray's "exit" ends the program. The window is the pages' host: message
+/// boxes, the one message that says what failed, the colour picker.
+class MainWindow final : public QWidget, public ui::PageHost {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MainWindow)
 public:
@@ -57,6 +54,11 @@ public:
 
     /// Routes one notification (what the hub delivers; tests call it directly).
     void onNotification(const ui::Notification& notification);
+
+    // ---- ui::PageHost ----
+    int showMessage(const QString& text, bool isTextId = true, int mode = 0) override;
+    void showFailure(const DeviceResult& result, const QString& textId = {}) override;
+    [[nodiscard]] std::optional<uint32_t> pickColour(uint32_t argb) override;
 
 signals:
     /// The tray's "exit" was chosen: the program should end.
@@ -94,31 +96,6 @@ private:
     void onOpenSystemDeviceSettings(const Route& route, const ui::Notification&);
     void onFunctionTab(const Route& route, const ui::Notification& n);
 
-    // The mouse page (main_window_mouse.cpp).
-    [[nodiscard]] ui::MousePage* mousePageOf(const ui::Notification& n) const;
-    void onDpiSlider(const Route& route, const ui::Notification& n);
-    void onDpiSliderMoving(const Route& route, const ui::Notification& n);
-    void onDpiEdit(const Route& route, const ui::Notification& n);
-    void onDpiEnable(const Route& route, const ui::Notification& n);
-    void onDpiSelect(const Route& route, const ui::Notification& n);
-    void onDpiColourOption(const Route& route, const ui::Notification& n);
-    void onPollingRate(const Route& route, const ui::Notification& n);
-    void onPointerSlider(const Route& route, const ui::Notification& n);
-    void onPointerOption(const Route& route, const ui::Notification& n);
-    void onMouseSettingsOption(const Route& route, const ui::Notification& n);
-    void onKeyButton(const Route& route, const ui::Notification& n);
-    void onKeyAssignmentButton(const Route& route, const ui::Notification& n);
-    void onKeyAssignmentChoice(const Route& route, const ui::Notification& n);
-
-    // The keyboard page (main_window_keyboard.cpp); key picking, the key editor and the polling rate are
-    // shared with the mouse page's handlers.
-    [[nodiscard]] ui::KeyboardPage* keyboardPageOf(const ui::Notification& n) const;
-    void onKeyboardFlag(const Route& route, const ui::Notification& n);
-    void onRepeatRate(const Route& route, const ui::Notification& n);
-    void onRepeatDelay(const Route& route, const ui::Notification& n);
-    void onKeySelectionEnded(const Route& route, const ui::Notification& n);
-    void onCustomColourButton(const Route& route, const ui::Notification& n);
-
     // Profiles of the page that sent the notification (main_window_profiles.cpp).
     [[nodiscard]] DeviceSlotPage* slotPageOf(const ui::Notification& n) const;
     void onProfileAdd(const Route&, const ui::Notification& n);
@@ -130,10 +107,11 @@ private:
     void onProfileRename(const Route&, const ui::Notification& n);
     void onProfileSelected(const Route&, const ui::Notification& n);
     void onProfilePanelToggle(const Route&, const ui::Notification& n);
-    /// Makes the page's selected profile current: the device reloads it, shows it and writes it.
+    /// Makes the page's selected profile current: the device reloads it, shows it and writes it. When the
+    /// device does not take it, the control goes back to the profile it had.
     void switchProfile(DeviceSlotPage& page);
-    /// Shows a message box (a language text id, or a text as it is); 1 when the user confirmed.
-    int showMessage(const QString& text, bool isTextId = true, int mode = 0);
+    /// Routes a page's operation to the page that sent it, through its kind's entry.
+    void routeToPage(const Route& route, const ui::Notification& n);
 
     HidBackend& m_backend;
     ui::LayoutLoader& m_loader;

@@ -5,8 +5,9 @@
 #include "app/main_window.h"
 #include "ui/controls/device_profile_control.h"
 #include "ui/controls/profile_actions.h"
-#include "ui/pages/keyboard_page.h"
-#include "ui/pages/mouse_page.h"
+#include "profile/color_options.h"
+#include "profile/data_folders.h"
+#include "ui/pages/device_failure_text.h"
 #include "ui/windows/message_box.h"
 
 namespace halvern::app {
@@ -32,21 +33,55 @@ int MainWindow::showMessage(const QString& text, bool isTextId, int mode) {
     return ui::MessageBox::ShowMessage(m_loader, m_texts, this, text, logicalDpiX(), isTextId, mode);
 }
 
+void MainWindow::showFailure(const DeviceResult& result, const QString& textId) {
+    if (result.ok() || result.code() == DeviceResult::kCancelled) return;  // cut short on purpose: nothing to say
+    if (result.isOverflow()) {
+        QString text = m_texts.text(QStringLiteral("message_text_16"));
+        (void)showMessage(text.replace(QStringLiteral("%d"), QString::number(result.overflowEvents())), false);
+        return;
+    }
+    if (!textId.isEmpty()) {
+        (void)showMessage(textId);
+        return;
+    }
+    (void)showMessage(ui::deviceFailureText(result, m_texts), false);
+}
+
+std::optional<uint32_t> MainWindow::pickColour(uint32_t argb) {
+    const ColorOptionFile colours(GetAppDataFolder(), GetDefaultDataFolder());
+    return m_colourPicker.PickColour(this, m_loader, m_texts, colours, argb, logicalDpiX());
+}
+
+namespace {
+
+// The entry of the control's list that holds `id`, or -1.
+int entryOf(const ui::CDeviceProfileUI& control, const QString& id) {
+    const auto& entries = control.profiles().GetEntries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (QString::fromStdString(entries[i].id) == id) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+}  // namespace
+
 // The device takes the page's selected profile: it reloads and shows it, then writes the settings, the
-// key table and the macros, so the mouse holds what the profile says.
+// key table and the macros, so the device holds what the profile says. Choosing the profile that is already
+// current does nothing. When the device does not take it, the control goes back to the profile it had.
 void MainWindow::switchProfile(DeviceSlotPage& page) {
     ui::CDeviceProfileUI* control = profileControlOf(&page);
-    if (!control) return;
-    (void)control->SelectProfile(control->GetSelectedIndex(), false);
-    page.device->SetProfileName(control->GetCurrentProfileId().toStdString());
-    page.device->ProfileSwitched();
-    const QSize screen = ui::MousePage::screenPixels();
-    (void)page.device->WriteSettings(0, 0, 1, screen.width(), screen.height());
-    if (auto* mouse = qobject_cast<ui::MousePage*>(page.page.data())) (void)mouse->mouse().WriteKeysAndMacros();
-    if (auto* keyboard = qobject_cast<ui::KeyboardPage*>(page.page.data())) {
-        (void)keyboard->keyboard().WriteKeysAndMacros();
-        keyboard->ShowSettings();
-    }
+    if (!control || !page.page) return;
+    const QString previous = QString::fromStdString(page.device->GetProfileName());
+    const int chosen = control->GetSelectedIndex();
+    if (chosen < 0 || chosen == entryOf(*control, previous)) return;
+    if (!control->SelectProfile(chosen, false)) return;
+    page.device->SwitchProfile(control->GetCurrentProfileId().toStdString(),
+                               page.page->track([control = QPointer(control), previous](DeviceResult result) {
+                                   if (result || !control) return;
+                                   if (const int back = entryOf(*control, previous); back >= 0) {
+                                       (void)control->SelectProfile(back, false);
+                                   }
+                               }));
 }
 
 void MainWindow::onProfileSelected(const Route&, const ui::Notification& n) {
@@ -96,11 +131,10 @@ void MainWindow::onProfileExport(const Route&, const ui::Notification& n) {
 void MainWindow::onProfileReset(const Route&, const ui::Notification& n) {
     DeviceSlotPage* page = slotPageOf(n);
     auto* control = profileControlOf(page);
-    if (!control || showMessage(QStringLiteral("message_text_22"), true, 1) != 1) return;
+    if (!control || !page->page || showMessage(QStringLiteral("message_text_22"), true, 1) != 1) return;
     if (!control->ResetProfile()) return;
-    page->device->ProfileSwitched();
-    const QSize screen = ui::MousePage::screenPixels();
-    (void)page->device->WriteSettings(0, 0, 1, screen.width(), screen.height());
+    // The profile file holds the defaults now: the page reloads it and the device takes all of it.
+    page->device->SwitchProfile(control->GetCurrentProfileId().toStdString(), page->page->track());
 }
 
 void MainWindow::onProfileRename(const Route&, const ui::Notification& n) {

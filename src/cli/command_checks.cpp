@@ -70,6 +70,23 @@ int reportRefusal(const CommandContext& context, std::string_view device, std::s
     return kExitDeviceError;
 }
 
+int reportRefusal(const CommandContext& context, std::string_view device, std::string_view what,
+                  const DeviceResult& result) {
+    if (result.ok()) return kExitOk;
+    if (result.isOverflow()) return reportMacroWrite(context, result.overflowEvents(), device);
+    if (result.step() == DeviceStep::ProfileFile) {
+        context.err << "halvernctl: the " << device << " took the " << what
+                    << ", but the profile file could not be written (is the disk full or read-only?)\n";
+        return kExitDeviceError;
+    }
+    if (result.code() == DeviceResult::kRefused) {
+        context.err << "halvernctl: the " << device << " cannot take the " << what << " (" << describe(result)
+                    << ")\n";
+        return kExitDeviceError;
+    }
+    return reportRefusal(context, device, what, result.code());
+}
+
 int reportMacroWrite(const CommandContext& context, int result, std::string_view device) {
     if (result == 0) return kExitOk;
     if (result > 0) {

@@ -9,6 +9,7 @@
 
 #include "cli/command_context.h"
 #include "cli/option_words.h"
+#include "device/device_result.h"
 
 namespace halvern::cli {
 
@@ -51,6 +52,10 @@ struct SettingsWords {
 /// kExitDeviceError.
 [[nodiscard]] int reportRefusal(const CommandContext& context, std::string_view device, std::string_view what,
                                 int result);
+/// The same for a device operation's result: a macro image that does not fit says how many events to
+/// remove, a profile file that could not be written says so.
+[[nodiscard]] int reportRefusal(const CommandContext& context, std::string_view device, std::string_view what,
+                                const DeviceResult& result);
 
 /// Reports a WriteMacros result for `device` ("mouse", "keyboard"): 0 nothing; a positive number is the
 /// count of events to remove; -1 the write failed. The exit code.

@@ -71,14 +71,18 @@ std::vector<int> targetKeys(const CMerivexKeyboardDevice& device, const ColourRe
 int applyRequest(const CommandContext& context, CMerivexKeyboardDevice& device,
                  const ColourRequest& request) {
     if (request.reach == ColourRequest::Reach::Off) {
-        return reportRefusal(context, "keyboard", "custom colours", device.SetAllKeys(false));
+        return reportRefusal(context, "keyboard", "custom colours", device.Await([&](CMerivexUSBDevice::Done done) {
+                                 device.SetAllKeys(false, std::move(done));
+                             }));
     }
     const std::vector<int> keys = targetKeys(device, request);
     if (keys.empty()) {
         context.err << "halvernctl: the keyboard reported no keys to colour\n";
         return kExitDeviceError;
     }
-    return reportRefusal(context, "keyboard", "custom colours", device.SetKeysColour(keys, request.colour));
+    return reportRefusal(context, "keyboard", "custom colours", device.Await([&](CMerivexUSBDevice::Done done) {
+                             device.SetKeysColour(keys, request.colour, std::move(done));
+                         }));
 }
 
 }  // namespace

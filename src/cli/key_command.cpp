@@ -107,7 +107,9 @@ int assignKey(const CommandContext& context, PageSession<Device>& session, size_
     }
     KeyListEntry entry = device.keyList()[j];
     entry.current = assignment;
-    return reportRefusal(context, t.device, "key assignment", device.SetKeyAssignment(j, entry));
+    return reportRefusal(context, t.device, "key assignment", device.Await([&](CMerivexUSBDevice::Done done) {
+                             device.SetKeyAssignment(j, entry, std::move(done));
+                         }));
 }
 
 int mouseKey(const CommandContext& context, const CommandArgs& args) {

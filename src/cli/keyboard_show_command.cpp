@@ -110,11 +110,10 @@ int runShowKeyboard(const CommandContext& context, const CommandArgs& args) {
         return usageError(context, "show", "show keyboard takes no more words", "halvernctl show keyboard");
     auto session = openKeyboard(context);
     if (!session) return kExitDeviceError;
-    CMerivexKeyboardDevice& device = *session->device;
-    // Opening refreshed the page already; this read tells whether the keyboard answered.
-    const int read = device.ReadDeviceState();
-    if (read != 1) {
-        context.err << "halvernctl: the keyboard did not report its settings (" << describeResult(read)
+    // Opening refreshed the page: that read tells whether the keyboard answered.
+    const DeviceResult read = session->refreshed;
+    if (!read) {
+        context.err << "halvernctl: the keyboard did not report its settings (" << describeResult(read.code())
                     << ")\n";
         return kExitDeviceError;
     }

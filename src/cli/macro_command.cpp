@@ -111,26 +111,31 @@ int deleteFromDevice(const CommandContext& context, MacroStore& store, int at,
     const bool changed = dropMacroFromAssignments(keys, static_cast<uint8_t>(at));
     if (changed) {
         device.profile().SetKeyList(keys);
-        device.SaveProfile();
+        if (!device.SaveProfile()) {
+            context.err << "halvernctl: the profile file cannot be written; nothing was deleted\n";
+            return kExitDeviceError;
+        }
     }
     if (store.DeleteMacro(at) != at) {
         if (changed) {
             device.profile().SetKeyList(before);
-            device.SaveProfile();
+            if (!device.SaveProfile()) context.err << "halvernctl: the profile file cannot be written either\n";
         }
         context.err << "halvernctl: the macro list cannot be written\n";
         return kExitDeviceError;
     }
-    device.ProfileSwitched();  // the page takes the changed assignments and macro names
+    // The page takes the changed assignments and macro names.
+    (void)device.LoadProfile();
+    device.ShowSettings();
     if (!changed) return kExitOk;
-    const int written = device.WriteKeysAndMacros();
-    if (written == -1) {
+    const DeviceResult written = device.Await([&device](CMerivexUSBDevice::Done done) { device.WriteKeysAndMacros(std::move(done)); });
+    if (!written && !written.isOverflow()) {
         context.err << "halvernctl: the macro is deleted, but the " << word
-                    << " did not take the changed key table and macros (result -1); the profile holds them "
-                       "for the next write\n";
+                    << " did not take the changed key table and macros (" << describeResult(written.code())
+                    << "); the profile holds them for the next write\n";
         return kExitDeviceError;
     }
-    return reportMacroWrite(context, written, word);
+    return reportRefusal(context, word, "macros", written);
 }
 
 int deleteMacro(const CommandContext& context, KeyDevice device, MacroStore& store,
@@ -189,7 +194,9 @@ int writeUsedMacros(const CommandContext& context, const CommandArgs& args,
     if (!session) return kExitDeviceError;
     Device& device = *session->device;
     const std::vector<uint8_t> used = device.ListUsedMacros();
-    const int code = reportMacroWrite(context, device.WriteMacros(used), word);
+    const int code = reportRefusal(context, word, "macros", device.Await([&device](CMerivexUSBDevice::Done done) {
+                                       device.WriteMacros(std::move(done));
+                                   }));
     if (code == kExitOk && device.macroNames().empty()) {
         context.out << "the macro list is empty: nothing to write\n";
     } else if (code == kExitOk) {

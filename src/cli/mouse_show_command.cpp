@@ -95,10 +95,11 @@ int runShowMouse(const CommandContext& context, const CommandArgs& args) {
     if (!session) return kExitDeviceError;
     CMerivexMouseDevice& device = *session->device;
     // As a page refresh: the mouse's state, then the lists shown with it.
-    const int read = device.ReadDeviceState();
+    const DeviceResult read = device.Await([&device](CMerivexUSBDevice::Done done) { device.ReadDeviceState(std::move(done)); });
     device.ShowSettings();
-    if (read != 1) {
-        context.err << "halvernctl: the mouse did not report its settings (" << describeResult(read) << ")\n";
+    if (!read) {
+        context.err << "halvernctl: the mouse did not report its settings (" << describeResult(read.code())
+                    << ")\n";
         return kExitDeviceError;
     }
     if (context.json) {

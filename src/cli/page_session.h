@@ -15,9 +15,11 @@ template <class Device>
 struct PageSession {
     std::unique_ptr<Device> device;
     FoundDevice found;
+    DeviceResult activation;  ///< what reading the device's tables gave when the page opened
+    DeviceResult refreshed;   ///< the first refresh (the keyboard reads its record there)
 
     /// False when the device did not answer while its page opened (no information block, no key table).
-    [[nodiscard]] bool answered() const { return !device->factoryTable().empty(); }
+    [[nodiscard]] bool answered() const { return activation.ok() && !device->factoryTable().empty(); }
 };
 
 /// Opens the kind's command interface (cable form first) into `device`'s command channel and sets the
@@ -31,11 +33,12 @@ struct PageSession {
 template <class Device>
 [[nodiscard]] std::optional<PageSession<Device>> openPageSession(const CommandContext& context,
                                                                  std::string_view kind) {
-    PageSession<Device> session{std::make_unique<Device>(context.backend), {}};
+    PageSession<Device> session{std::make_unique<Device>(context.backend), {}, {}, {}};
     auto found = openPageDevice(context, kind, *session.device);
     if (!found) return std::nullopt;
     session.found = std::move(*found);
-    session.device->ActivatePage();
+    Device& device = *session.device;
+    session.activation = device.Await([&device](CMerivexUSBDevice::Done done) { device.ActivatePage(std::move(done)); });
     return session;
 }
 

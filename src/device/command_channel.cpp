@@ -55,6 +55,18 @@ void dumpReport(const char* word, std::span<const uint8_t> bytes) {
     }
 }
 
+// Marks the channel busy for the life of one exchange, whichever way the exchange ends.
+class BusyMark {
+public:
+    explicit BusyMark(std::atomic<bool>& busy) : m_busy(busy) { m_busy.store(true); }
+    ~BusyMark() { m_busy.store(false); }
+    BusyMark(const BusyMark&) = delete;
+    BusyMark& operator=(const BusyMark&) = delete;
+
+private:
+    std::atomic<bool>& m_busy;
+};
+
 int statusResult(const report::Bytes& reply) {
     if (reply[report::kStatus] == kStatusErrorFF) return result::kStatusFF;
     if (reply[report::kStatus] == kStatusErrorFE) return result::kStatusFE;
@@ -89,7 +101,6 @@ int CommandChannel::Exchange(std::span<const uint8_t> request, std::span<uint8_t
 int CommandChannel::exchange(std::span<const uint8_t> request, std::span<uint8_t, report::kSize> reply,
                              bool diagnostics) {
     if (!m_connected.load()) return result::kNoReply;
-    m_busy.store(true);
     report::Bytes out{};
     std::copy_n(request.begin(), std::min(request.size(), out.size()), out.begin());
     if (diagnostics && debugEnabled()) dumpReport("命令", out);
@@ -98,18 +109,15 @@ int CommandChannel::exchange(std::span<const uint8_t> request, std::span<uint8_t
     const int timeout = currentTimeout();
     int outcome = result::kWriteFailed;
     {
+        // The request holds the interface from its write to its reply: no other request's write, and no
+        // other reader, can come between them.
         std::lock_guard io(m_ioLock);
+        const BusyMark busy(m_busy);
         // A reply that came after its exchange had given up must not pass for the answer to this request.
         report::Bytes stale{};
         while (hid.Read(stale, nullptr, 0)) {
         }
-        if (!hid.Write(out, nullptr, timeout)) {
-            m_busy.store(false);
-            return outcome;
-        }
-    }
-    {
-        std::lock_guard io(m_ioLock);
+        if (!hid.Write(out, nullptr, timeout)) return outcome;
         outcome = result::kNoReply;
         // Up to two reads; a reply that never carries the request's code is no reply, not a success.
         for (int attempt = 0; attempt < 2; ++attempt) {
@@ -126,7 +134,6 @@ int CommandChannel::exchange(std::span<const uint8_t> request, std::span<uint8_t
         }
     }
     if (diagnostics && debugEnabled()) dumpReport("返回", reply);
-    m_busy.store(false);
     return outcome;
 }
 

@@ -47,6 +47,9 @@ public:
     /// Sends one output report over the interrupt pipe. Returns the bytes taken, 0 when the device cannot
     /// take it now (try again after POLLOUT), -1 on failure.
     [[nodiscard]] virtual ssize_t writeReport(std::span<const uint8_t> report) = 0;
+    /// Whether writeReport may block until the device takes the report (hidraw does, for as long as the
+    /// USB transfer takes): HidInterface then writes from a thread it can give up on.
+    [[nodiscard]] virtual bool writeMayBlock() const { return false; }
 
     /// Sends one output report through the control pipe (HIDIOCSOUTPUT). Returns true on success.
     [[nodiscard]] virtual bool setOutputReport(std::span<const uint8_t> report) = 0;

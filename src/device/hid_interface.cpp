@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -97,12 +98,15 @@ bool decodeValue(const HidField& f, std::span<const uint8_t> data, HidDecodedEnt
 }  // namespace
 
 HidInterface::HidInterface(HidBackend& backend)
-    : m_backend(backend), m_stopFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+    : m_backend(backend),
+      m_stopFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      m_cancelFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 HidInterface::~HidInterface() {
     Close();
     FreePathList();
     if (m_stopFd >= 0) ::close(m_stopFd);
+    if (m_cancelFd >= 0) ::close(m_cancelFd);
 }
 
 bool HidInterface::Enumerate() {
@@ -141,6 +145,7 @@ void HidInterface::closeLocked(std::unique_lock<std::mutex>& lock) {
         uint64_t drained = 0;
         (void)!::read(m_stopFd, &drained, sizeof drained);
     }
+    m_writer.reset();  // never waits: a write the kernel still holds finishes on the writer's own thread
     m_inputReport.clear();
     m_readScratch.clear();
     m_inputFields.clear();
@@ -194,14 +199,21 @@ bool HidInterface::Open(std::string_view path, bool read, bool write, bool overl
     m_inputReport.assign(m_caps.inputReportByteLength, 0);
     m_readScratch.assign(scratchSize(*collections), 0);
     m_node = std::move(node);
+    if (write && m_node->writeMayBlock()) m_writer = std::make_shared<BoundedWriter>(m_node);
+    m_opened.notify_all();
     return true;
 }
 
-std::shared_ptr<HidNode> HidInterface::beginOperation() {
+bool HidInterface::WaitUntilOpen(std::stop_token stop) {
+    std::unique_lock lock(m_mutex);
+    return m_opened.wait(lock, stop, [this] { return m_node != nullptr; });
+}
+
+HidInterface::Operation HidInterface::beginOperation() {
     std::lock_guard lock(m_mutex);
-    if (!m_node) return nullptr;
+    if (!m_node) return {};
     ++m_activeOperations;
-    return m_node;
+    return {m_node, m_writer};
 }
 
 void HidInterface::endOperation() {
@@ -210,17 +222,17 @@ void HidInterface::endOperation() {
     m_idle.notify_all();
 }
 
-int HidInterface::waitFor(int fd, short events, int timeoutMs, long long deadlineMs) const {
+int HidInterface::waitFor(int fd, short events, int timeoutMs, long long deadlineMs, bool cancellable) const {
     for (;;) {
         int wait = -1;
         if (timeoutMs >= 0) wait = static_cast<int>(std::max(0LL, deadlineMs - nowMs()));
-        pollfd fds[2] = {{fd, events, 0}, {m_stopFd, POLLIN, 0}};
-        const int n = ::poll(fds, 2, wait);
+        pollfd fds[3] = {{fd, events, 0}, {m_stopFd, POLLIN, 0}, {m_cancelFd, POLLIN, 0}};
+        const int n = ::poll(fds, cancellable ? 3 : 2, wait);
         if (n < 0) {
             if (errno == EINTR) continue;
             return kFailed;
         }
-        if (fds[1].revents & POLLIN) return kStopped;
+        if ((fds[1].revents & POLLIN) || (cancellable && (fds[2].revents & POLLIN))) return kStopped;
         if (fds[0].revents & events) return kReady;
         if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) return kFailed;
         if (n == 0) return kTimedOut;
@@ -231,14 +243,24 @@ bool HidInterface::acceptsInputReport(uint8_t reportId) const {
     return std::find(m_inputReportIds.begin(), m_inputReportIds.end(), reportId) != m_inputReportIds.end();
 }
 
-bool HidInterface::Read(std::span<uint8_t> buffer, size_t* bytesRead, int timeoutMs) {
+bool HidInterface::Read(std::span<uint8_t> buffer, size_t* bytesRead, int timeoutMs, std::stop_token stop) {
     if (bytesRead) *bytesRead = 0;
-    std::shared_ptr<HidNode> node = beginOperation();
+    const bool cancellable = stop.stop_possible();
+    if (cancellable) {
+        uint64_t drained = 0;  // a stop of an earlier reader must not end this read
+        (void)!::read(m_cancelFd, &drained, sizeof drained);
+    }
+    const std::stop_callback onStop(stop, [this] {
+        const uint64_t one = 1;
+        (void)!::write(m_cancelFd, &one, sizeof one);
+    });
+    if (stop.stop_requested()) return false;
+    const std::shared_ptr<HidNode> node = beginOperation().node;
     if (!node) return false;
     const long long deadline = nowMs() + std::max(timeoutMs, 0);
     bool ok = false;
     for (;;) {
-        if (waitFor(node->pollFd(), POLLIN, timeoutMs, deadline) != kReady) break;
+        if (waitFor(node->pollFd(), POLLIN, timeoutMs, deadline, cancellable) != kReady) break;
         // Without numbered reports the data starts at byte 1 and byte 0 stays the report ID 0.
         const size_t skip = m_numberedReports ? 0 : 1;
         std::span<uint8_t> scratch(m_readScratch);
@@ -260,12 +282,20 @@ bool HidInterface::Read(std::span<uint8_t> buffer, size_t* bytesRead, int timeou
 
 bool HidInterface::Write(std::span<const uint8_t> report, size_t* bytesWritten, int timeoutMs) {
     if (bytesWritten) *bytesWritten = 0;
-    std::shared_ptr<HidNode> node = beginOperation();
-    if (!node) return false;
-    const long long deadline = nowMs() + std::max(timeoutMs, 0);
+    const Operation op = beginOperation();
+    if (!op.node) return false;
     bool ok = false;
-    while (waitFor(node->pollFd(), POLLOUT, timeoutMs, deadline) == kReady) {
-        const ssize_t n = node->writeReport(report);
+    if (op.writer) {
+        const std::array<int, 1> cancel{m_stopFd};
+        const ssize_t n = op.writer->write(report, timeoutMs, cancel);
+        ok = n > 0;
+        if (ok && bytesWritten) *bytesWritten = static_cast<size_t>(n);
+        endOperation();
+        return ok;
+    }
+    const long long deadline = nowMs() + std::max(timeoutMs, 0);
+    while (waitFor(op.node->pollFd(), POLLOUT, timeoutMs, deadline, false) == kReady) {
+        const ssize_t n = op.node->writeReport(report);
         if (n < 0) break;
         if (n == 0) continue;
         if (bytesWritten) *bytesWritten = static_cast<size_t>(n);
@@ -277,7 +307,7 @@ bool HidInterface::Write(std::span<const uint8_t> report, size_t* bytesWritten, 
 }
 
 bool HidInterface::SetOutputReport(std::span<const uint8_t> report) {
-    std::shared_ptr<HidNode> node = beginOperation();
+    const std::shared_ptr<HidNode> node = beginOperation().node;
     if (!node) return false;
     const bool ok = node->setOutputReport(report);
     endOperation();

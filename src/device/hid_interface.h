@@ -5,10 +5,12 @@
 #include <memory>
 #include <mutex>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "device/bounded_writer.h"
 #include "device/hid_backend.h"
 #include "device/report_descriptor.h"
 
@@ -43,7 +45,8 @@ struct HidDecodedEntry {
 };
 
 /// One opened HID collection (a "HID interface" to the rest of the program) with time-limited reads and
-/// writes that Close or Open from another thread cut short at once.
+/// writes that Close or Open from another thread cut short at once. A write that the node's kernel side
+/// holds up (hidraw) goes through a BoundedWriter, so neither the writer nor Close waits past the time-out.
 ///
 /// A node carries every collection of its USB interface; an object opened on one collection hands out only
 /// input reports whose report ID belongs to that collection and drops the others.
@@ -69,8 +72,10 @@ public:
     [[nodiscard]] bool isOpen() const;
 
     /// Reads one input report of this collection into `buffer` (cut to its size). A negative time-out
-    /// waits until a report arrives, the device fails, or Close is called.
-    [[nodiscard]] bool Read(std::span<uint8_t> buffer, size_t* bytesRead, int timeoutMs);
+    /// waits until a report arrives, the device fails, Close is called, or `stop` is requested.
+    [[nodiscard]] bool Read(std::span<uint8_t> buffer, size_t* bytesRead, int timeoutMs, std::stop_token stop = {});
+    /// Sleeps until the interface is open (true) or `stop` is requested (false); costs nothing meanwhile.
+    [[nodiscard]] bool WaitUntilOpen(std::stop_token stop);
     /// Writes one output report; fails on time-out, device failure or Close.
     [[nodiscard]] bool Write(std::span<const uint8_t> report, size_t* bytesWritten, int timeoutMs);
     /// Sends one output report through the control pipe.
@@ -92,11 +97,15 @@ public:
     [[nodiscard]] uint16_t firstButtonUsage() const;
 
 private:
-    [[nodiscard]] std::shared_ptr<HidNode> beginOperation();
+    struct Operation {
+        std::shared_ptr<HidNode> node;
+        std::shared_ptr<BoundedWriter> writer;  ///< for nodes whose writes may block
+    };
+    [[nodiscard]] Operation beginOperation();
     void endOperation();
     void closeLocked(std::unique_lock<std::mutex>& lock);
     [[nodiscard]] bool acceptsInputReport(uint8_t reportId) const;
-    [[nodiscard]] int waitFor(int fd, short events, int timeoutMs, long long deadlineMs) const;
+    [[nodiscard]] int waitFor(int fd, short events, int timeoutMs, long long deadlineMs, bool cancellable) const;
 
     HidBackend& m_backend;
     std::vector<HidEnumEntry> m_pathList;
@@ -104,9 +113,12 @@ private:
 
     mutable std::mutex m_mutex;
     std::condition_variable m_idle;
+    std::condition_variable_any m_opened;
     std::shared_ptr<HidNode> m_node;
+    std::shared_ptr<BoundedWriter> m_writer;
     int m_activeOperations = 0;
-    int m_stopFd = -1;  ///< eventfd: signalled by Close while operations run
+    int m_stopFd = -1;    ///< eventfd: signalled by Close while operations run
+    int m_cancelFd = -1;  ///< eventfd: signalled when a reader's stop is requested
 
     bool m_readAccess = false, m_writeAccess = false, m_overlapped = false, m_exclusive = false;
     std::string m_path;

@@ -90,6 +90,9 @@ public:
         return n;
     }
 
+    // The kernel's hidraw write waits for the interrupt-out transfer whatever O_NONBLOCK says.
+    bool writeMayBlock() const override { return true; }
+
     bool setOutputReport(std::span<const uint8_t> report) override {
         std::vector<uint8_t> copy(report.begin(), report.end());  // the ioctl takes a writable buffer
         return ::ioctl(m_fd, HIDIOCSOUTPUT(copy.size()), copy.data()) >= 0;

@@ -38,17 +38,14 @@ void CMerivexKeyboardDevice::pushCustomColoursToEngine() {
     lighting().update([&colours](LightingEngine& e) { e.setCustomColours(colours); });
 }
 
-void CMerivexKeyboardDevice::storeCustomColours() {
-    m_profile.SetCustomLightColors(m_customColours, customSet());
-    SaveProfile();
-    pushCustomColoursToEngine();
-}
-
-int CMerivexKeyboardDevice::writeCustomColours(bool scaledByLevel) {
-    CommandChannel& channel = commandChannel();
-    if (!channel.connected() || channel.receiverMode()) return 0;
+void CMerivexKeyboardDevice::writeCustomColours(bool scaledByLevel, Done done) {
+    const CommandChannel& channel = commandChannel();
+    if (!channel.connected() || channel.receiverMode()) {
+        return queue().completeLater(done, DeviceResult::Refused(DeviceStep::CustomColours));
+    }
     const size_t group = m_settings.light.customGroup;
-    if (group * kBlockSize > 0xFFFF) return 0;  // beyond the keyboard's addressable colour memory
+    // Beyond the keyboard's addressable colour memory.
+    if (group * kBlockSize > 0xFFFF) return queue().completeLater(done, DeviceResult::Refused(DeviceStep::CustomColours));
     std::array<uint8_t, kBlockSize> block{};
     size_t length = 0;
     {
@@ -60,54 +57,77 @@ int CMerivexKeyboardDevice::writeCustomColours(bool scaledByLevel) {
         }
         length = std::min(m_slotCount * 3, kBlockSize);
     }
-    if (length == 0) return 0;  // the keyboard's tables were never read
-    return channel.WriteLight(std::span(block).first(length), static_cast<uint16_t>(group), kBlockSize) ==
-                   result::kSuccess
-               ? 1
-               : 0;
+    // The keyboard's tables were never read: there is nothing to place the colours by.
+    if (length == 0) return queue().completeLater(done, DeviceResult::Refused(DeviceStep::CustomColours));
+    queue().submit(
+        [block, length, group](CommandChannel& ch) {
+            return DeviceResult::FromCode(
+                ch.WriteLight(std::span(block).first(length), static_cast<uint16_t>(group), kBlockSize),
+                DeviceStep::CustomColours);
+        },
+        std::move(done));
 }
 
-int CMerivexKeyboardDevice::LoadCustomColours() {
+void CMerivexKeyboardDevice::replaceCustomColours(std::vector<LightColor> colours, bool write, bool scaledByLevel,
+                                                  Done done) {
+    std::vector<LightColor> before = std::move(m_customColours);
+    m_customColours = std::move(colours);
+    pushCustomColoursToEngine();
+    auto settle = [this, before = std::move(before), done](DeviceResult result) mutable {
+        if (result) {
+            m_profile.SetCustomLightColors(m_customColours, customSet());
+            if (!SaveProfile()) result = DeviceResult::FileError();
+        } else {
+            m_customColours = std::move(before);
+            pushCustomColoursToEngine();
+        }
+        if (done) done(result);
+    };
+    if (!write) return settle(DeviceResult{});
+    writeCustomColours(scaledByLevel, std::move(settle));
+}
+
+void CMerivexKeyboardDevice::LoadCustomColours(Done done) {
     m_customColours = m_profile.GetCustomLightColors(customSet(), static_cast<int>(kKeyCount));
     pushCustomColoursToEngine();
-    if (m_settings.light.mode != kCustomColourMode) return 1;
-    return writeCustomColours(true);
+    if (m_settings.light.mode != kCustomColourMode) return queue().completeLater(done, {});
+    writeCustomColours(true, std::move(done));
 }
 
-void CMerivexKeyboardDevice::SetCustomGroup(int group) {
-    if (!IsListIndex(group)) return;
+void CMerivexKeyboardDevice::SetCustomGroup(int group, Done done) {
+    if (!IsListIndex(group)) return queue().completeLater(done, DeviceResult::Refused(DeviceStep::CustomColours));
     m_profile.SetCustomGroupIndex(group);
-    SaveProfile();
-    (void)LoadCustomColours();
+    if (!SaveProfile()) return queue().completeLater(done, DeviceResult::FileError());
+    LoadCustomColours(std::move(done));
 }
 
-int CMerivexKeyboardDevice::SetAllKeys(bool on) {
+void CMerivexKeyboardDevice::SetAllKeys(bool on, Done done) {
     const LightSetting& light = m_settings.light;
     const LightColor colour = on ? LightColor{light.red, light.green, light.blue, 255} : LightColor{0, 0, 0, 255};
-    m_customColours.assign(kKeyCount, colour);
-    storeCustomColours();
-    if (m_settings.light.mode != kCustomColourMode) return 1;
-    return writeCustomColours(true);
+    replaceCustomColours(std::vector<LightColor>(kKeyCount, colour), m_settings.light.mode == kCustomColourMode,
+                         true, std::move(done));
 }
 
-int CMerivexKeyboardDevice::SetKeyColour(int key) {
+void CMerivexKeyboardDevice::SetKeyColour(int key, Done done) {
     const LightSetting& light = m_settings.light;
     const std::array<int, 1> keys{key};
-    return SetKeysColour(keys, {light.red, light.green, light.blue});
+    SetKeysColour(keys, {light.red, light.green, light.blue}, std::move(done));
 }
 
-int CMerivexKeyboardDevice::SetKeysColour(std::span<const int> keys, Rgb colour) {
-    if (m_settings.light.mode != kCustomColourMode) return 0;
-    m_customColours.resize(kKeyCount);
+void CMerivexKeyboardDevice::SetKeysColour(std::span<const int> keys, Rgb colour, Done done) {
+    if (m_settings.light.mode != kCustomColourMode) {
+        return queue().completeLater(done, DeviceResult::Refused(DeviceStep::CustomColours));
+    }
+    std::vector<LightColor> colours = m_customColours;
+    colours.resize(kKeyCount);
     bool any = false;
     for (const int key : keys) {
         if (key < 0 || static_cast<size_t>(key) >= kKeyCount) continue;
-        m_customColours[static_cast<size_t>(key)] = {colour.red, colour.green, colour.blue, 255};
+        colours[static_cast<size_t>(key)] = {colour.red, colour.green, colour.blue, 255};
         any = true;
     }
-    if (!any) return 0;
-    storeCustomColours();
-    return writeCustomColours(false);
+    if (!any) return queue().completeLater(done, DeviceResult::Refused(DeviceStep::CustomColours));
+    replaceCustomColours(std::move(colours), true, false, std::move(done));
 }
 
 // ---- Streamed frames ----
@@ -124,7 +144,7 @@ bool CMerivexKeyboardDevice::streamWanted(std::chrono::milliseconds& minPeriod) 
     return m_slotCount > 0;  // without the LED table there is nothing to place the keys by
 }
 
-size_t CMerivexKeyboardDevice::buildStreamFrame(const LedFrame& frame, FrameStreamer::Buffer& buffer) const {
+size_t CMerivexKeyboardDevice::buildStreamFrame(const LedFrame& frame, DeviceQueue::FrameBuffer& buffer) const {
     std::scoped_lock lock(m_ledMutex);
     const std::span<uint8_t, kBlockSize> block(buffer);
     for (size_t i = 0; i < std::min(kKeyCount, frame.size()); ++i) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "device/debug_sink.h"
 #include "devices/keyboard_record.h"
 #include "devices/light_head.h"
 #include "profile/json_access.h"
@@ -13,12 +14,24 @@ constexpr int kKeyboardKindId = 0;
 
 CMerivexKeyedDevice::Kind keyboardKind() {
     return {DeviceKind::Keyboard, kKeyboardKindId, CMerivexKeyboardDevice::kKeyCodes, "KB 设备同步线程设定退出",
-            "factory_keys"};
+            "factory_keys", false};
 }
 
 }  // namespace
 
-CMerivexKeyboardDevice::CMerivexKeyboardDevice(HidBackend& backend) : CMerivexKeyedDevice(backend, keyboardKind()) {
+CMerivexKeyboardDevice::CMerivexKeyboardDevice(HidBackend& backend)
+    : CMerivexKeyedDevice(backend, keyboardKind()),
+      m_commit(m_settings, {[this](Done done) { sendSettingsRecord(std::move(done)); },
+                            [this](const KeyboardSettings& settings) {
+                                m_settings = settings;
+                                storeSettingsInProfile();
+                            },
+                            [this] { return SaveProfile(); },
+                            [this](const KeyboardSettings& before, const KeyboardSettings& after) {
+                                if (after.light == before.light) return;
+                                applyLight(after.light, false);
+                                modeChanged(before.light.mode);
+                            }}) {
     m_profile.SetDeviceIndex(0);
     m_keyLeds.fill(kAbsentMarker);
 }
@@ -43,22 +56,16 @@ std::array<uint8_t, CMerivexKeyboardDevice::kKeyCount> CMerivexKeyboardDevice::k
 
 // ---- Page life ----
 
-void CMerivexKeyboardDevice::ActivatePage() {
-    std::vector<uint8_t> leds;
-    if (readInfoAndTables(&leds)) {  // a keyboard that does not answer still gets its page from the profile
-        m_ledTable = std::move(leds);
-        std::scoped_lock lock(m_ledMutex);
-        m_keyLeds.fill(kAbsentMarker);
-        for (size_t j = 0; j < kKeyCount; ++j) {
-            if (!keyPresent(j)) continue;
-            const auto slot = static_cast<size_t>(keyMap()[j]);
-            if (slot < m_ledTable.size()) m_keyLeds[j] = m_ledTable[slot];
-        }
-        m_slotCount = m_ledTable.size();
+void CMerivexKeyboardDevice::tablesRead(const jobs::Tables& tables) {
+    m_ledTable = tables.leds;
+    std::scoped_lock lock(m_ledMutex);
+    m_keyLeds.fill(kAbsentMarker);
+    for (size_t j = 0; j < kKeyCount; ++j) {
+        if (!keyPresent(j)) continue;
+        const auto slot = static_cast<size_t>(keyMap()[j]);
+        if (slot < m_ledTable.size()) m_keyLeds[j] = m_ledTable[slot];
     }
-    LoadProfile();
-    ShowSettings();
-    startThreads();
+    m_slotCount = m_ledTable.size();
 }
 
 void CMerivexKeyboardDevice::takeSettingsFromProfile() {
@@ -66,6 +73,7 @@ void CMerivexKeyboardDevice::takeSettingsFromProfile() {
     m_settings.light = m_profile.GetLightInfo();
     m_customColours = m_profile.GetCustomLightColors(customSet(), static_cast<int>(kKeyCount));
     pushCustomColoursToEngine();
+    m_commit.reset();
 }
 
 void CMerivexKeyboardDevice::storeSettingsInProfile() {
@@ -79,7 +87,11 @@ int CMerivexKeyboardDevice::customSet() {
 }
 
 void CMerivexKeyboardDevice::modeChanged(uint8_t previousMode) {
-    if (m_settings.light.mode == kCustomColourMode && previousMode != kCustomColourMode) (void)LoadCustomColours();
+    if (m_settings.light.mode == kCustomColourMode && previousMode != kCustomColourMode) {
+        LoadCustomColours([](DeviceResult r) {
+            if (!r) debugLog("custom colours not written on entering the custom colour mode: " + describe(r));
+        });
+    }
     wakeStreamer();
 }
 
@@ -98,9 +110,12 @@ void CMerivexKeyboardDevice::AudioColour(std::span<const int32_t> values) {
 
 // ---- Onboard record ----
 
-int CMerivexKeyboardDevice::ReadDeviceState() {
+size_t CMerivexKeyboardDevice::stateRecordSize() const { return keyboard_record::kSize; }
+uint16_t CMerivexKeyboardDevice::stateRecordStride() const { return keyboard_record::kStride; }
+
+void CMerivexKeyboardDevice::takeStateRecord(std::span<const uint8_t> bytes) {
     keyboard_record::Record record{};
-    if (readActiveRecord(record, keyboard_record::kStride) < 0) return 0;
+    std::copy_n(bytes.begin(), std::min(bytes.size(), record.size()), record.begin());
     record[16] = 0;
 
     const keyboard_record::Reading reading = keyboard_record::Read(record, lightLists().values);
@@ -115,37 +130,25 @@ int CMerivexKeyboardDevice::ReadDeviceState() {
     m_settings.system.wFlag = reading.wFlag;
     m_settings.system.winFlag = reading.winFlag;
     storeSettingsInProfile();
-    SaveProfile();
-    return 1;
+    m_commit.reset();
 }
 
-int CMerivexKeyboardDevice::WriteSettings(int slot, int firstByte, int, int, int) {
+std::optional<CMerivexKeyedDevice::Record> CMerivexKeyboardDevice::settingsRecord(int slot, int firstByte, int, int,
+                                                                                  int) {
+    if (slot < 0 || slot * keyboard_record::kStride + keyboard_record::kSize > 0xFFFF) return std::nullopt;
     keyboard_record::Contents contents;
     contents.firstByte = static_cast<uint8_t>(firstByte);
     contents.light = m_profile.GetLightInfo();
     contents.modeValues = lightLists().values;
     contents.system = m_profile.GetKeyboardSystem();
     const keyboard_record::Record record = keyboard_record::Build(contents);
-    if (!commandChannel().connected()) return 1;  // nothing to write to: the profile holds the change
-    if (slot < 0 || slot * keyboard_record::kStride + keyboard_record::kSize > 0xFFFF) return 0;
-    return writeRecord(record, static_cast<uint16_t>(slot * keyboard_record::kStride));
+    return Record{{record.begin(), record.end()}, static_cast<uint16_t>(slot * keyboard_record::kStride)};
 }
 
-// The record goes to the keyboard before the profile file is written, as on the mouse.
-int CMerivexKeyboardDevice::ChangeSettings(const std::function<void(KeyboardSettings&)>& change) {
-    const KeyboardSettings before = m_settings;
+void CMerivexKeyboardDevice::ChangeSettings(const std::function<void(KeyboardSettings&)>& change, Done done) {
     change(m_settings);
     storeSettingsInProfile();
-    const int result = commitChange([this] { return WriteSettings(0, 0, 0, 0, 0); },
-                                    [&] {
-                                        m_settings = before;
-                                        storeSettingsInProfile();
-                                    });
-    if (result == 1 && m_settings.light != before.light) {
-        applyLight(m_settings.light, false);
-        modeChanged(before.light.mode);
-    }
-    return result;
+    m_commit.commit(std::move(done));
 }
 
 }  // namespace halvern

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "device/debug_sink.h"
 #include "devices/factory_table_store.h"
 #include "devices/light_conversion.h"
 #include "input/event_image.h"
@@ -18,6 +19,13 @@ namespace {
 constexpr const char* kLightConfigFile = "zantor_light.config";
 constexpr int kRefreshTimer = 1002;
 
+// What ActivatePage reads in one job.
+struct ActivationRead {
+    jobs::Tables tables;
+    std::vector<uint8_t> record;
+    DeviceResult state = DeviceResult::Cancelled(DeviceStep::State);
+};
+
 }  // namespace
 
 CMerivexKeyedDevice::CMerivexKeyedDevice(HidBackend& backend, const Kind& kind)
@@ -26,11 +34,6 @@ CMerivexKeyedDevice::CMerivexKeyedDevice(HidBackend& backend, const Kind& kind)
       m_keyMap(kind.keyCodes.size(), key_table::kAbsent),
       m_lighting(kind.lighting),
       m_streamFrame(kMaxLeds),
-      m_streamer(commandChannel(),
-                 {[this](std::chrono::milliseconds& minPeriod) { return streamWanted(minPeriod); },
-                  [this](FrameStreamer::Buffer& buffer, Millis& nextChange) {
-                      return streamFrame(buffer, nextChange);
-                  }}),
       m_cableReader(notificationChannel().cableInterface(),
                     [this](uint16_t code) { HandleNotification(code, true); }, kind.readerExitText),
       m_receiverReader(notificationChannel().receiverInterface(),
@@ -38,53 +41,28 @@ CMerivexKeyedDevice::CMerivexKeyedDevice(HidBackend& backend, const Kind& kind)
 
 CMerivexKeyedDevice::~CMerivexKeyedDevice() { stopThreads(); }
 
-// The threads use the members (and the device classes' overrides): they stop before anything goes. Closing
-// the notification interfaces wakes a reader that waits for a report; the device is going away, so nothing
-// else reads them.
+// The threads use the members (and the device classes' overrides): they stop before anything goes. The
+// readers are woken by their stop request; the queue's running exchange is cut short by closing the
+// command interfaces.
 void CMerivexKeyedDevice::stopThreads() {
-    notificationChannel().cableInterface().Close();
-    notificationChannel().receiverInterface().Close();
     m_cableReader.stop();
     m_receiverReader.stop();
-    m_streamer.stop();
+    stopQueue();
     m_lighting.stop();
 }
 
 void CMerivexKeyedDevice::startThreads() {
     m_lighting.start();
-    m_streamer.start();
-    m_streamer.wake();
+    queue().setFrameSource({[this](std::chrono::milliseconds& minPeriod) { return streamWanted(minPeriod); },
+                            [this](DeviceQueue::FrameBuffer& buffer, DeviceQueue::Clock::time_point& nextChange) {
+                                return streamFrame(buffer, nextChange);
+                            }});
+    queue().wakeFrames();
     if (!m_cableReader.running()) m_cableReader.start();
     if (!m_receiverReader.running()) m_receiverReader.start();
 }
 
-// ---- Link and device information ----
-
-bool CMerivexKeyedDevice::linkAnswers() {
-    CommandChannel& channel = commandChannel();
-    if (!channel.connected()) return false;
-    return !channel.receiverMode() || channel.QueryLink() == result::kSuccess;
-}
-
-bool CMerivexKeyedDevice::IsReady() { return linkAnswers(); }
-
-bool CMerivexKeyedDevice::readInfoAndTables(std::vector<uint8_t>* ledTable) {
-    CommandChannel& channel = commandChannel();
-    if (!linkAnswers()) return false;
-    if (channel.Begin() != result::kSuccess) return false;
-    if (channel.ReadInfo(info()) != result::kSuccess) return false;
-    const uint16_t tableSize = static_cast<uint16_t>(info()[5] * key_table::kEntrySize);
-    if (channel.SetBlockSize(tableSize) != 1) return false;
-    std::vector<uint8_t> table(tableSize);
-    if (channel.ReadBlock(table) != result::kSuccess) return false;
-    std::vector<uint8_t> leds(info()[5], 0xFF);
-    if (ledTable && channel.ReadThirdBlock(leds) != result::kSuccess) return false;
-    if (channel.End() != result::kSuccess) return false;
-    m_factoryTable = RememberFactoryTable(factoryTableFile(), std::move(table));
-    m_keyMap = key_table::BuildKeyMap(m_factoryTable, m_kind.keyCodes);
-    if (ledTable) *ledTable = std::move(leds);
-    return true;
-}
+// ---- Opening the page ----
 
 std::filesystem::path CMerivexKeyedDevice::factoryTableFile() const {
     char name[64];
@@ -96,16 +74,63 @@ bool CMerivexKeyedDevice::keyPresent(size_t key) const {
     return key < m_keyMap.size() && m_keyMap[key] != key_table::kAbsent;
 }
 
-// ---- Page life ----
-
-void CMerivexKeyedDevice::RefreshPage() {
-    (void)ReadDeviceState();
-    ShowSettings();
+void CMerivexKeyedDevice::takeTables(const jobs::Tables& tables) {
+    info() = tables.info;
+    m_factoryTable = RememberFactoryTable(factoryTableFile(), tables.keyTable, tables.info);
+    m_keyMap = key_table::BuildKeyMap(m_factoryTable, m_kind.keyCodes);
+    tablesRead(tables);
 }
 
-void CMerivexKeyedDevice::ProfileSwitched() {
-    LoadProfile();
-    ShowSettings();
+void CMerivexKeyedDevice::activate(Done done) {
+    auto read = std::make_shared<ActivationRead>();
+    const bool withLeds = readsLedTable();
+    const bool withState = readsStateOnActivation();
+    const size_t recordSize = stateRecordSize();
+    const uint16_t stride = stateRecordStride();
+    queue().submit(
+        [read, withLeds, withState, recordSize, stride](CommandChannel& channel) {
+            const DeviceResult tables = jobs::ReadTables(channel, withLeds, read->tables);
+            if (withState) {
+                read->record.assign(recordSize, 0);
+                read->state = jobs::ReadActiveRecord(channel, read->record, stride);
+            }
+            return tables;
+        },
+        [this, read, withState, done](DeviceResult result) {
+            // A device that does not answer still gets its page, from the profile.
+            if (result) takeTables(read->tables);
+            (void)LoadProfile();
+            if (CheckMacroAssignments() && result) WriteKeysAndMacros({});
+            if (withState && read->state) {
+                m_activeRecord = read->record.empty() ? 0 : read->record[0];
+                takeStateRecord(read->record);
+                if (!SaveProfile()) debugLog("profile file could not be written after reading the device");
+            }
+            ShowSettings();
+            startThreads();
+            if (done) done(result);
+        });
+}
+
+void CMerivexKeyedDevice::ReadDeviceState(Done done) {
+    auto record = std::make_shared<std::vector<uint8_t>>(stateRecordSize(), 0);
+    const uint16_t stride = stateRecordStride();
+    queue().submit([record, stride](CommandChannel& channel) { return jobs::ReadActiveRecord(channel, *record, stride); },
+                   [this, record, done](DeviceResult result) {
+                       if (result) {
+                           m_activeRecord = record->empty() ? 0 : (*record)[0];
+                           takeStateRecord(*record);
+                           if (!SaveProfile()) result = DeviceResult::FileError();
+                       }
+                       if (done) done(result);
+                   });
+}
+
+void CMerivexKeyedDevice::RefreshPage(Done done) {
+    ReadDeviceState([this, done](DeviceResult result) {
+        ShowSettings();
+        if (done) done(result);
+    });
 }
 
 void CMerivexKeyedDevice::ShowSettings() {
@@ -155,43 +180,77 @@ int CMerivexKeyedDevice::LoadProfile() {
     return 1;
 }
 
-void CMerivexKeyedDevice::SaveProfile() { (void)basicProfile().Save(); }
+bool CMerivexKeyedDevice::SaveProfile() { return basicProfile().Save(); }
 
-void CMerivexKeyedDevice::RestoreDefaults() {
+void CMerivexKeyedDevice::SwitchProfile(std::string profileId, Done done) {
+    std::string previous = profileName();
+    SetProfileName(std::move(profileId));
+    (void)LoadProfile();
+    (void)CheckMacroAssignments();
+    ShowSettings();
+    WriteAll(m_screenWidth, m_screenHeight, [this, previous = std::move(previous), done](DeviceResult result) {
+        if (!result && !result.isOverflow()) {
+            // The device did not take the profile: the page goes back to the one it had.
+            SetProfileName(previous);
+            (void)LoadProfile();
+            ShowSettings();
+        }
+        if (done) done(result);
+    });
+}
+
+void CMerivexKeyedDevice::RestoreDefaults(Done done) {
     (void)basicProfile().LoadDeviceRecord(DefaultDataFile());
     takeSettingsFromProfile();
     m_keys = basicProfile().GetKeyList();
     LoadLightSettings();
-    SaveProfile();
     ShowSettings();
+    WriteAll(m_screenWidth, m_screenHeight, [this, done](DeviceResult result) {
+        if (result) {
+            // The device holds the factory assignments again: the table it answers next time is the one to
+            // remember, so a wrong remembered table mends itself.
+            ForgetFactoryTable(factoryTableFile());
+            if (!SaveProfile()) result = DeviceResult::FileError();
+        } else {
+            (void)LoadProfile();  // page and profile as the file still has them
+        }
+        ShowSettings();
+        if (done) done(result);
+    });
 }
 
-int CMerivexKeyedDevice::commitChange(const std::function<int()>& write, const std::function<void()>& revert) {
-    if (write() != 1) {
-        revert();
-        return 0;
-    }
-    SaveProfile();
-    return 1;
+// ---- Settings record ----
+
+void CMerivexKeyedDevice::WriteSettings(int slot, int firstByte, int byte68, int width, int height, Done done) {
+    std::optional<Record> record = settingsRecord(slot, firstByte, byte68, width, height);
+    if (!record) return queue().completeLater(done, DeviceResult::Refused(DeviceStep::Settings));
+    // Without a device the profile alone holds the change, as it always did.
+    if (!commandChannel().connected()) return queue().completeLater(done, {});
+    const bool linkEach = linkEachStep();
+    queue().submit(
+        [record = std::move(*record), linkEach](CommandChannel& channel) {
+            return jobs::WriteRecord(channel, record.bytes, record.offset, linkEach);
+        },
+        std::move(done));
 }
 
-int CMerivexKeyedDevice::readActiveRecord(std::span<uint8_t> record, uint16_t stride) {
-    CommandChannel& channel = commandChannel();
-    if (!linkAnswers()) return -1;
-    uint8_t active = 0;
-    if (channel.ReadAt(std::span(&active, 1), 0) != result::kSuccess) return -1;
-    if (channel.ReadAt(record, static_cast<uint16_t>(active * stride)) != result::kSuccess) return -1;
-    if (!record.empty()) record[0] = active;
-    m_activeRecord = active;
-    return active;
+void CMerivexKeyedDevice::sendSettingsRecord(Done done) {
+    WriteSettings(0, 0, 1, m_screenWidth, m_screenHeight, std::move(done));
 }
 
-int CMerivexKeyedDevice::writeRecord(std::span<const uint8_t> record, uint16_t offset) {
-    CommandChannel& channel = commandChannel();
-    if (!writeLinkAnswers() || channel.Begin() != result::kSuccess) return 0;
-    if (!writeLinkAnswers() || channel.WriteAt(record, offset) != result::kSuccess) return 0;
-    if (!writeLinkAnswers() || channel.End() != result::kSuccess) return 0;
-    return 1;
+void CMerivexKeyedDevice::WriteAll(int width, int height, Done done) {
+    setScreen(width, height);
+    std::optional<Record> record = settingsRecord(0, 0, 1, width, height);
+    jobs::KeyWrite keys = keyWrite(true, true);
+    if (!record || keys.table.empty()) return queue().completeLater(done, DeviceResult::Refused(DeviceStep::Settings));
+    const bool linkEach = linkEachStep();
+    queue().submit(
+        [record = std::move(*record), keys = std::move(keys), linkEach](CommandChannel& channel) {
+            if (const DeviceResult r = jobs::WriteRecord(channel, record.bytes, record.offset, linkEach); !r) return r;
+            jobs::Info info{};
+            return jobs::WriteKeys(channel, keys, info);
+        },
+        std::move(done));
 }
 
 // ---- Lighting ----
@@ -211,7 +270,7 @@ void CMerivexKeyedDevice::applyLight(const LightSetting& light, bool fromProfile
             e.loadSequence(std::move(sequence));
         });
     }
-    m_streamer.wake();
+    wakeStreamer();
 }
 
 int CMerivexKeyedDevice::LoadLightSettings() {
@@ -247,11 +306,13 @@ void CMerivexKeyedDevice::SendLightFrame() { m_lighting.copyFrameTo(*this); }
 
 void CMerivexKeyedDevice::SetLightControl(bool on) {
     CMerivexUSBDevice::SetLightControl(on);
-    m_streamer.wake();
+    wakeStreamer();
 }
 
-size_t CMerivexKeyedDevice::streamFrame(FrameStreamer::Buffer& buffer, Millis& nextChange) {
-    nextChange = m_lighting.snapshot(m_streamFrame);
+size_t CMerivexKeyedDevice::streamFrame(DeviceQueue::FrameBuffer& buffer, DeviceQueue::Clock::time_point& nextChange) {
+    const Millis next = m_lighting.snapshot(m_streamFrame);
+    nextChange = next == LightingEngine::kNever ? DeviceQueue::Clock::time_point::max()
+                                                : DeviceQueue::Clock::time_point{std::chrono::milliseconds(next)};
     return buildStreamFrame(m_streamFrame, buffer);
 }
 
@@ -261,79 +322,99 @@ std::vector<uint8_t> CMerivexKeyedDevice::ListUsedMacros() const {
     return key_table::UsedMacros(m_keys, m_keyMap, m_macroNames.size());
 }
 
-void CMerivexKeyedDevice::CheckMacroAssignments() {
-    if (!key_table::ResetMissingMacros(m_keys, macroCount())) return;
+bool CMerivexKeyedDevice::CheckMacroAssignments() {
+    if (!key_table::ResetMissingMacros(m_keys, macroCount())) return false;
     basicProfile().SetKeyList(m_keys);
-    SaveProfile();
-    ShowSettings();
+    if (!SaveProfile()) debugLog("profile file could not be written after resetting missing macros");
+    return true;
 }
 
-int CMerivexKeyedDevice::WriteKeyTable(int profileIndex, const std::vector<KeyListEntry>& entries) {
-    CommandChannel& channel = commandChannel();
-    if (!channel.connected() || !writeLinkAnswers()) return 0;
-    if (channel.ReadInfo(info()) != result::kSuccess) return 0;
-    if (m_factoryTable.empty()) return 0;  // the page never read the device's own table
-    const std::vector<uint8_t> table = key_table::Build(m_factoryTable, m_keyMap, entries, macroCount());
-    if (channel.Begin() != result::kSuccess) return 0;
-    const int written = channel.WriteBlock(table, profileIndex);
-    if (written != result::kSuccess) return written;
-    return channel.End() == result::kSuccess ? 1 : 0;
-}
-
-int CMerivexKeyedDevice::WriteMacros(const std::vector<uint8_t>& macros) {
-    constexpr size_t kMacroMemoryUnit = 128;
-    CommandChannel& channel = commandChannel();
-    if (!channel.connected() || !writeLinkAnswers()) return -1;
-    if (channel.ReadInfo(info()) != result::kSuccess) return -1;
+jobs::KeyWrite CMerivexKeyedDevice::keyWrite(bool withTable, bool withMacros) {
+    jobs::KeyWrite write;
+    write.linkChecks = linkEachStep();
     MacroStore store(UserFolder());
     const auto list = store.LoadMacroList();
-    if (list.empty()) return 0;
-
-    std::vector<std::vector<MacroEvent>> blocks;
-    for (const uint8_t number : macros) {
-        if (number >= list.size()) continue;
-        blocks.push_back(store.LoadMacro(list[number].guid));
+    if (withTable && !m_factoryTable.empty()) {
+        write.table = key_table::Build(m_factoryTable, m_keyMap, m_keys, list.size());
     }
-    std::vector<size_t> counts;
-    for (const auto& block : blocks) counts.push_back(block.size());
-    const size_t size = EventImageSize(counts);
-    const size_t limit = static_cast<size_t>(info()[6]) * kMacroMemoryUnit;
-    if (const int overflow = MacroOverflowCount(size, limit); overflow > 0) return overflow;
-
-    const std::vector<uint8_t> image = BuildEventImage(blocks);
-    if (image.empty()) return -1;
-    if (!writeLinkAnswers() || channel.Begin() != result::kSuccess) return -1;
-    if (!writeLinkAnswers() || channel.WriteData15(image) != result::kSuccess) return -1;
-    if (!writeLinkAnswers() || channel.End() != result::kSuccess) return -1;
-    return 0;
+    write.macroStep = withMacros;
+    if (withMacros && !list.empty()) {
+        std::vector<std::vector<MacroEvent>> blocks;
+        for (const uint8_t number : key_table::UsedMacros(m_keys, m_keyMap, list.size())) {
+            blocks.push_back(store.LoadMacro(list[number].guid));
+        }
+        std::vector<size_t> counts;
+        for (const auto& block : blocks) counts.push_back(block.size());
+        write.macros = jobs::MacroImage{BuildEventImage(blocks), EventImageSize(counts)};
+    }
+    return write;
 }
 
-int CMerivexKeyedDevice::SetKeyAssignment(size_t key, const KeyListEntry& entry) {
-    if (key >= m_keys.size()) return 0;
+void CMerivexKeyedDevice::submitKeyWrite(jobs::KeyWrite write, Done done) {
+    queue().submit(
+        [write = std::move(write)](CommandChannel& channel) {
+            jobs::Info info{};
+            return jobs::WriteKeys(channel, write, info);
+        },
+        std::move(done));
+}
+
+void CMerivexKeyedDevice::SetKeyAssignment(size_t key, const KeyListEntry& entry, Done done) {
+    // A key the device keeps has a slot of its own: keys that share one (several "none" keys share the
+    // first such slot) could not be told apart by the device.
+    const auto sharesSlot = [this](size_t k) {
+        for (size_t j = 0; j < m_keyMap.size(); ++j) {
+            if (j != k && m_keyMap[j] == m_keyMap[k]) return true;
+        }
+        return false;
+    };
+    if (key >= m_keys.size() || !keyPresent(key) || sharesSlot(key)) {
+        return queue().completeLater(done, DeviceResult::Refused(DeviceStep::KeyTable));
+    }
+    const std::vector<KeyListEntry> before = m_keys;
+    const std::vector<uint8_t> macrosBefore = ListUsedMacros();
     m_keys[key].current = entry.current;
     m_keys[key].current.keyIndex = static_cast<uint16_t>(key);
-    basicProfile().SetKeyList(m_keys);
-    SaveProfile();
-    const int written = WriteKeysFromPage();
-    if (written == 1 && key_table::IsMacroType(entry.current.type)) return WriteMacros(ListUsedMacros()) == 0 ? 1 : 0;
-    return written;
+    // The macro memory follows whenever the macros the keys play, or their order, changed.
+    const bool macros = ListUsedMacros() != macrosBefore || key_table::IsMacroType(entry.current.type);
+    jobs::KeyWrite write = keyWrite(true, macros);
+    if (write.table.empty()) {
+        m_keys = before;
+        return queue().completeLater(done, DeviceResult::Refused(DeviceStep::KeyTable));
+    }
+    submitKeyWrite(std::move(write), [this, before, done](DeviceResult result) {
+        if (result) {
+            basicProfile().SetKeyList(m_keys);
+            if (!SaveProfile()) result = DeviceResult::FileError();
+        } else {
+            m_keys = before;
+        }
+        if (done) done(result);
+    });
 }
 
-int CMerivexKeyedDevice::WriteKeysAndMacros() {
-    if (WriteKeysFromPage() != 1) return -1;
-    return WriteMacros(ListUsedMacros());
+void CMerivexKeyedDevice::WriteKeysAndMacros(Done done) {
+    jobs::KeyWrite write = keyWrite(true, true);
+    if (write.table.empty()) return queue().completeLater(done, DeviceResult::Refused(DeviceStep::KeyTable));
+    submitKeyWrite(std::move(write), std::move(done));
 }
+
+void CMerivexKeyedDevice::WriteMacros(Done done) { submitKeyWrite(keyWrite(false, true), std::move(done)); }
 
 // ---- Power and notifications ----
 
-void CMerivexKeyedDevice::SyncWithDevice() {
-    CommandChannel& channel = commandChannel();
-    if (!powerFlag() || !channel.connected() || windowHidden() || !linkAnswers()) return;
-    std::array<uint8_t, 6> status{};
-    if (channel.ReadOnce(status, 0) != result::kSuccess) return;
-    status[3] = channel.receiverMode() ? 1 : 0;
-    if (events().showPower) events().showPower(status);
-    if (events().postMessage) events().postMessage(0x0D01, status[4], 0);
+void CMerivexKeyedDevice::SyncWithDevice(Done done) {
+    if (!powerFlag() || !commandChannel().connected() || windowHidden()) return queue().completeLater(done, {});
+    auto status = std::make_shared<std::array<uint8_t, 6>>();
+    queue().submit([status](CommandChannel& channel) { return jobs::ReadPower(channel, *status); },
+                   [this, status, done](DeviceResult result) {
+                       if (result) {
+                           (*status)[3] = commandChannel().receiverMode() ? 1 : 0;
+                           if (events().showPower) events().showPower(*status);
+                           if (events().postMessage) events().postMessage(0x0D01, (*status)[4], 0);
+                       }
+                       if (done) done(result);
+                   });
 }
 
 void CMerivexKeyedDevice::HandleNotification(uint16_t code, bool cable) {

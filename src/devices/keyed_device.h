@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "devices/device_jobs.h"
 #include "devices/device_lighting.h"
-#include "devices/frame_streamer.h"
 #include "devices/key_table.h"
 #include "devices/notification_reader.h"
 #include "devices/usb_device.h"
@@ -19,10 +19,13 @@ namespace halvern {
 
 /// What the mouse and the keyboard have in common: a key table mapped onto logical keys, a macro memory, an
 /// onboard settings record whose active index the device reports, light effects run by a lighting thread
-/// (with the frames of software-driven modes streamed by a worker of their own), two notification readers
-/// (cable and receiver) and power polling. The device classes add their records and settings.
+/// (with the frames of software-driven modes built by the device's queue when the link is free), two
+/// notification readers (cable and receiver) and power polling. The device classes add their records and
+/// settings.
 ///
-/// Results: 1 success, 0 failure, as the hooks of the base; WriteMacros has its own (see there).
+/// Operations that reach the device return at once and report through their Done on the owner's thread.
+/// A refused write leaves the page, the profile and its file as they were; a write the device took is
+/// followed by saving the profile file, and a file that cannot be written is reported as such.
 class CMerivexKeyedDevice : public CMerivexUSBDevice {
 public:
     /// What tells the two devices apart for the shared code.
@@ -32,6 +35,7 @@ public:
         std::span<const key_table::Code> keyCodes;  ///< the default code of each logical key
         const char* readerExitText;       ///< written when a notification reader ends
         const char* factoryFilePrefix;    ///< the remembered factory table's file name start
+        bool linkEachStep;                ///< ask the receiver's link before each write step (the mouse)
     };
 
     CMerivexKeyedDevice(HidBackend& backend, const Kind& kind);
@@ -39,45 +43,48 @@ public:
 
     // ---- Hooks of the base shared by the keyed devices. ----
     int LoadLightSettings() override;
-    void RefreshPage() override;
-    void SyncWithDevice() override;
-    [[nodiscard]] bool IsReady() override;
+    /// Reads the device's state again (ReadDeviceState) and shows the settings.
+    void RefreshPage(Done done = {}) override;
+    void SyncWithDevice(Done done = {}) override;
     int LoadProfile() override;
     void ShowSettings() override;
-    void RestoreDefaults() override;
+    /// Loads the shipped defaults and writes settings, key table and macros; the remembered factory key
+    /// table is forgotten and read again. On refusal the profile comes back from its file.
+    void RestoreDefaults(Done done = {}) override;
     void LoadDefaultLists() override;
     void OpenProfileFile() override;
     [[nodiscard]] std::string GetProfileName() const override;
-    void SaveProfile() override;
+    [[nodiscard]] bool SaveProfile() override;
     void SetLightSettings(const BaseLightSettings& settings) override;
     void SetColours(uint32_t a, uint32_t b, uint32_t c) override;
     void AudioLevels(std::span<const int32_t> levels) override;
-    void ProfileSwitched() override;
+    void SwitchProfile(std::string profileId, Done done) override;
     void SetLightControl(bool on) override;
-    /// Copies the engine's frame into the preview frame only: the stream has a worker of its own.
+    /// Copies the engine's frame into the preview frame only: the queue builds the streamed frames itself.
     void SendLightFrame() override;
     [[nodiscard]] bool StreamsOnLightTick() const override { return false; }
+    void WriteSettings(int slot, int firstByte, int byte68, int width, int height, Done done) override;
 
-    /// Reads the active onboard record into the page and the profile. 1, or 0.
-    virtual int ReadDeviceState() = 0;
+    /// Reads the active onboard record into the page and the profile (saved).
+    virtual void ReadDeviceState(Done done = {});
 
     // ---- Key table and macros. ----
-    /// Resets keys assigned to macros that no longer exist; stores the list when anything changed.
-    void CheckMacroAssignments();
+    /// Resets keys assigned to macros that no longer exist; stores and saves the list when anything
+    /// changed. True when it changed something (the key table then needs writing).
+    bool CheckMacroAssignments();
     /// The macros used by present keys, in first-use order: the order of the device's macro memory.
     [[nodiscard]] std::vector<uint8_t> ListUsedMacros() const;
-    /// Writes the key table (profile index must be 0: any other gives -201).
-    int WriteKeyTable(int profileIndex, const std::vector<KeyListEntry>& entries);
-    int WriteKeysFromPage() { return WriteKeyTable(0, m_keys); }
-    /// Writes the macro image of the given macros (numbers in the macro list). 0 on success or when there
-    /// are no macros, -1 when the device does not answer, else the number of events to remove to make the
-    /// image fit the device's macro memory (nothing is written then).
-    int WriteMacros(const std::vector<uint8_t>& macros);
-    /// Stores one key's assignment in the profile and writes the key table (and the macros, when the key
-    /// now plays one). The key-table result; the entry is kept in the profile either way.
-    int SetKeyAssignment(size_t key, const KeyListEntry& entry);
-    /// The result of writing the key table and then the macros, as the "save to device" button reports it.
-    int WriteKeysAndMacros();
+    /// Stores one key's assignment and writes the key table, and the macro image whenever the set or order
+    /// of the macros the keys play changed. When the device refuses (or the macros would not fit: the
+    /// result then says how many events to remove), the key keeps its old assignment and the profile file
+    /// is not touched. A key the device does not keep is refused at once.
+    void SetKeyAssignment(size_t key, const KeyListEntry& entry, Done done);
+    /// Writes the key table and then the macro image (the page's "write to device").
+    void WriteKeysAndMacros(Done done);
+    /// Writes the macro image of the macros the keys use.
+    void WriteMacros(Done done);
+    /// Writes the settings record, the key table and the macros: the device takes the whole profile.
+    void WriteAll(int width, int height, Done done);
 
     [[nodiscard]] const std::vector<KeyListEntry>& keyList() const { return m_keys; }
     [[nodiscard]] bool keyPresent(size_t key) const;
@@ -89,7 +96,7 @@ public:
     /// Handles one notification code from a reader (public for tests; called on the reader's thread).
     void HandleNotification(uint16_t code, bool cable);
 
-    [[nodiscard]] FrameStreamer::Stats streamStats() const { return m_streamer.stats(); }
+    [[nodiscard]] DeviceQueue::Stats streamStats() { return queue().stats(); }
 
 protected:
     // ---- What the device classes provide. ----
@@ -98,48 +105,60 @@ protected:
     virtual void takeSettingsFromProfile() = 0;
     /// The page's light settings (part of the device's settings).
     [[nodiscard]] virtual LightSetting& pageLight() = 0;
-    /// Link check before a write: the mouse asks the receiver each time, the keyboard does not.
-    [[nodiscard]] virtual bool writeLinkAnswers() { return linkAnswers(); }
     /// Codes the shared handling leaves alone (after the shared handling has run).
     virtual void onNotification(uint16_t code, bool cable) { (void)code, (void)cable; }
-    /// Whether frames are to be streamed now, and the least period between them.
+    /// Whether frames are to be streamed now, and the least period between them (the queue's thread).
     [[nodiscard]] virtual bool streamWanted(std::chrono::milliseconds& minPeriod) = 0;
-    /// The frame to stream, from the engine's current frame; returns the bytes to write.
-    virtual size_t buildStreamFrame(const LedFrame& frame, FrameStreamer::Buffer& buffer) const = 0;
+    /// The frame to stream, from the engine's current frame; returns the bytes to write (the queue's thread).
+    virtual size_t buildStreamFrame(const LedFrame& frame, DeviceQueue::FrameBuffer& buffer) const = 0;
+    /// The onboard record the profile describes, and where it goes.
+    struct Record {
+        std::vector<uint8_t> bytes;
+        uint16_t offset = 0;
+    };
+    [[nodiscard]] virtual std::optional<Record> settingsRecord(int slot, int firstByte, int byte68, int width,
+                                                               int height) = 0;
+    /// The size and stride of the onboard record read back, and how a read record enters page and profile.
+    [[nodiscard]] virtual size_t stateRecordSize() const = 0;
+    [[nodiscard]] virtual uint16_t stateRecordStride() const = 0;
+    virtual void takeStateRecord(std::span<const uint8_t> record) = 0;
+    /// Whether ActivatePage reads the device's state (the mouse) or leaves it to RefreshPage (the keyboard).
+    [[nodiscard]] virtual bool readsStateOnActivation() const = 0;
+    /// The tables read when the page opened (the keyboard builds its LED map).
+    virtual void tablesRead(const jobs::Tables& tables) { (void)tables; }
+    /// Whether ActivatePage reads the LED table.
+    [[nodiscard]] virtual bool readsLedTable() const { return false; }
 
     // ---- Shared steps. ----
-    [[nodiscard]] bool linkAnswers();
-    /// Reads the information block and the key table (and, with `ledTable`, the LED table) between Begin
-    /// and End, and maps the logical keys. False when the device does not answer.
-    [[nodiscard]] bool readInfoAndTables(std::vector<uint8_t>* ledTable);
+    /// Reads the tables (and the state), maps the keys, loads the profile, shows it and starts the threads.
+    void activate(Done done);
     /// Applies light settings to the base's record and the engine; from the profile also the light list and
     /// the user's effect.
     void applyLight(const LightSetting& light, bool fromProfile);
-    /// Starts the lighting thread, the frame streamer and the notification readers.
+    /// Starts the lighting thread and the notification readers, and sets the queue's frame source.
     void startThreads();
     /// Stops every thread; the device classes call it first thing in their destructors, since the threads
     /// call into them.
     void stopThreads();
-    /// Reads the index of the active onboard record (settings offset 0), then that record from offset
-    /// index × `stride` into `record`, and keeps the index as the active record. The index, or -1 when the
-    /// device does not answer.
-    [[nodiscard]] int readActiveRecord(std::span<uint8_t> record, uint16_t stride);
-    /// Writes an onboard record at `offset` between Begin and End.
-    [[nodiscard]] int writeRecord(std::span<const uint8_t> record, uint16_t offset);
-    /// Makes a settings change take effect: `write` sends the record, which the device must take before the
-    /// profile is saved; on refusal `revert` brings the previous settings back. 1 or 0.
-    int commitChange(const std::function<int()>& write, const std::function<void()>& revert);
-    void wakeStreamer() { m_streamer.wake(); }
+    /// Sends the settings record the profile describes (slot 0, the screen size given last).
+    void sendSettingsRecord(Done done);
+    void wakeStreamer() { queue().wakeFrames(); }
+    void setScreen(int width, int height) { m_screenWidth = width, m_screenHeight = height; }
 
     [[nodiscard]] std::filesystem::path lightConfigPath() const;
     [[nodiscard]] size_t macroCount();
     [[nodiscard]] const std::vector<int>& keyMap() const { return m_keyMap; }
     [[nodiscard]] std::vector<KeyListEntry>& keys() { return m_keys; }
     [[nodiscard]] DeviceLighting& lighting() { return m_lighting; }
+    [[nodiscard]] bool linkEachStep() const { return m_kind.linkEachStep; }
 
 private:
     [[nodiscard]] std::filesystem::path factoryTableFile() const;
-    [[nodiscard]] size_t streamFrame(FrameStreamer::Buffer& buffer, Millis& nextChange);
+    void takeTables(const jobs::Tables& tables);
+    /// The key table (and, with `macros`, the macro image) the page's assignments make.
+    [[nodiscard]] jobs::KeyWrite keyWrite(bool withTable, bool withMacros);
+    void submitKeyWrite(jobs::KeyWrite write, Done done);
+    [[nodiscard]] size_t streamFrame(DeviceQueue::FrameBuffer& buffer, DeviceQueue::Clock::time_point& nextChange);
 
     Kind m_kind;
     LightModeLists m_lists;
@@ -148,9 +167,10 @@ private:
     std::vector<int> m_keyMap;
     std::vector<KeyListEntry> m_keys;
     std::atomic<int> m_activeRecord{0};
+    int m_screenWidth = 1920;
+    int m_screenHeight = 1080;
     DeviceLighting m_lighting;
-    LedFrame m_streamFrame;  ///< the streamer's copy of the engine frame (its thread only)
-    FrameStreamer m_streamer;
+    LedFrame m_streamFrame;  ///< the queue thread's copy of the engine frame
     NotificationReader m_cableReader;
     NotificationReader m_receiverReader;
 };

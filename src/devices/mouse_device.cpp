@@ -10,11 +10,21 @@ namespace {
 constexpr int kMouseKindId = 1;
 
 constexpr CMerivexKeyedDevice::Kind kMouseKind{DeviceKind::Mouse, kMouseKindId, CMerivexMouseDevice::kButtonCodes,
-                                               "MS 设备同步线程设定退出", "factory_keys"};
+                                               "MS 设备同步线程设定退出", "factory_keys", true};
 
 }  // namespace
 
-CMerivexMouseDevice::CMerivexMouseDevice(HidBackend& backend) : CMerivexKeyedDevice(backend, kMouseKind) {
+CMerivexMouseDevice::CMerivexMouseDevice(HidBackend& backend)
+    : CMerivexKeyedDevice(backend, kMouseKind),
+      m_commit(m_settings, {[this](Done done) { sendSettingsRecord(std::move(done)); },
+                            [this](const MouseSettings& settings) {
+                                m_settings = settings;
+                                storeSettingsInProfile();
+                            },
+                            [this] { return SaveProfile(); },
+                            [this](const MouseSettings& before, const MouseSettings& after) {
+                                if (after.light != before.light) applyLight(after.light, false);
+                            }}) {
     m_profile.SetDeviceIndex(0);
 }
 
@@ -30,19 +40,12 @@ std::array<uint8_t, CMerivexMouseDevice::kButtonCount> CMerivexMouseDevice::butt
 
 // ---- Page life ----
 
-void CMerivexMouseDevice::ActivatePage() {
-    (void)readInfoAndTables(nullptr);  // a mouse that does not answer still gets its page from the profile
-    LoadProfile();
-    (void)ReadDeviceState();
-    ShowSettings();
-    startThreads();
-}
-
 void CMerivexMouseDevice::takeSettingsFromProfile() {
     m_settings.stages = m_profile.GetDpiStages();
     m_settings.activeStage = m_profile.GetActiveStage();
     m_settings.system = m_profile.GetMouseSystem();
     m_settings.light = m_profile.GetLightInfo();
+    m_commit.reset();
 }
 
 void CMerivexMouseDevice::storeSettingsInProfile() {
@@ -60,17 +63,21 @@ bool CMerivexMouseDevice::streamWanted(std::chrono::milliseconds& minPeriod) {
     return lightControl() && channel.connected() && lightSettings().mode == kSoftwareLightMode;
 }
 
-size_t CMerivexMouseDevice::buildStreamFrame(const LedFrame& frame, FrameStreamer::Buffer& buffer) const {
+size_t CMerivexMouseDevice::buildStreamFrame(const LedFrame& frame, DeviceQueue::FrameBuffer& buffer) const {
     const size_t leds = std::min(static_cast<size_t>(ledCount()), frame.size());
     return frame.writeShownBytes(std::span(buffer).first(std::min(3 * leds, buffer.size())));
 }
 
 // ---- Onboard record ----
 
-int CMerivexMouseDevice::ReadDeviceState() {
+void CMerivexMouseDevice::ReadDeviceState(Done done) {
     commandChannel().setLightSync(false);
+    CMerivexKeyedDevice::ReadDeviceState(std::move(done));
+}
+
+void CMerivexMouseDevice::takeStateRecord(std::span<const uint8_t> bytes) {
     mouse_record::Record record{};
-    if (readActiveRecord(record, mouse_record::kStride) < 0) return 0;
+    std::copy_n(bytes.begin(), std::min(bytes.size(), record.size()), record.begin());
     record[9] = 0;
     m_lastRecord = record;
 
@@ -78,16 +85,18 @@ int CMerivexMouseDevice::ReadDeviceState() {
     LightSetting light = m_settings.light;  // the direction stays the page's
     light_head::TakeHead(light, reading.light, false);
     applyLight(light, false);
-    m_settings.activeStage = reading.activeStage;
-    m_profile.SetActiveStage(reading.activeStage);
+    // A stage the mouse reported on its own (a DPI button) is newer than the record it answered with.
+    const int reported = m_reportedStage.exchange(-1);
+    m_settings.activeStage = reported >= 0 && static_cast<size_t>(reported) < kStageCount ? reported
+                                                                                          : reading.activeStage;
+    m_profile.SetActiveStage(m_settings.activeStage);
     m_profile.SetLightInfo(light);
-    SaveProfile();
-    return 1;
+    m_commit.reset();
 }
 
-int CMerivexMouseDevice::WriteSettings(int slot, int firstByte, int byte68, int width, int height) {
-    const std::vector<DpiStage> stages = m_profile.GetDpiStages();
-    const std::vector<CorrectEntry> corrections = m_profile.GetCorrectInfo();
+std::optional<CMerivexKeyedDevice::Record> CMerivexMouseDevice::settingsRecord(int slot, int firstByte, int byte68,
+                                                                               int width, int height) {
+    if (slot < 0 || slot * mouse_record::kStride > 0xFFFF) return std::nullopt;
     const MouseSystem system = m_profile.GetMouseSystem();
     mouse_record::Contents contents;
     contents.firstByte = static_cast<uint8_t>(firstByte);
@@ -98,31 +107,20 @@ int CMerivexMouseDevice::WriteSettings(int slot, int firstByte, int byte68, int 
     contents.modeValues = lightLists().values;
     contents.pollingIndex = static_cast<uint8_t>(system.reportRate);
     contents.activeStage = static_cast<uint8_t>(m_profile.GetActiveStage());
-    contents.stages = stages;
-    contents.corrections = corrections;
+    contents.stages = m_profile.GetDpiStages();
+    contents.corrections = m_profile.GetCorrectInfo();
     const mouse_record::Record record = mouse_record::Build(contents);
-
-    if (!commandChannel().connected()) return 1;  // nothing to write to: the profile holds the change
-    if (slot < 0 || slot * mouse_record::kStride > 0xFFFF) return 0;
-    return writeRecord(std::span(record).first(mouse_record::kWriteSize),
-                       static_cast<uint16_t>(slot * mouse_record::kStride));
+    return Record{{record.begin(), record.begin() + mouse_record::kWriteSize},
+                  static_cast<uint16_t>(slot * mouse_record::kStride)};
 }
 
-// The record goes to the mouse before the profile file is written: a refused change then needs no second
-// write to take it back, and the file never holds what the mouse does not.
-int CMerivexMouseDevice::ChangeSettings(const std::function<void(MouseSettings&)>& change, int screenWidth,
-                                        int screenHeight) {
-    const MouseSettings before = m_settings;
+void CMerivexMouseDevice::ChangeSettings(const std::function<void(MouseSettings&)>& change, int screenWidth,
+                                         int screenHeight, Done done) {
+    setScreen(screenWidth, screenHeight);
     change(m_settings);
     m_settings.stages.resize(std::min(m_settings.stages.size(), kStageCount));
     storeSettingsInProfile();
-    const int result = commitChange([&] { return WriteSettings(0, 0, 1, screenWidth, screenHeight); },
-                                    [&] {
-                                        m_settings = before;
-                                        storeSettingsInProfile();
-                                    });
-    if (result == 1 && m_settings.light != before.light) applyLight(m_settings.light, false);
-    return result;
+    m_commit.commit(std::move(done));
 }
 
 // ---- Notifications: the mouse adds its stage and the press that drives its reactive effect ----

@@ -11,6 +11,7 @@
 #include "devices/key_table.h"
 #include "devices/keyed_device.h"
 #include "devices/mouse_record.h"
+#include "devices/settings_commit.h"
 #include "profile/light_mode_lists.h"
 #include "profile/mouse_profiledata.h"
 
@@ -27,11 +28,9 @@ struct MouseSettings {
 
 /// The mouse, on its cable or through its receiver: keeps the mouse's onboard settings, key table, macro
 /// and recoil memory in step with the user's profile, runs the mouse's light effects, and listens for
-/// changes made on the mouse itself. Every operation runs on the interface thread except the lighting
-/// thread, the frame streamer and the notification readers, which only record what they saw and ask for a
-/// refresh. What it shares with the keyboard is in CMerivexKeyedDevice.
-///
-/// Results: 1 success, 0 failure, as the hooks of the base; WriteMacros has its own (see there).
+/// changes made on the mouse itself. Its state belongs to the owner's thread; the device's queue does the
+/// talking, the lighting thread the effects, and the notification readers only record what they saw and
+/// ask for a refresh. What it shares with the keyboard is in CMerivexKeyedDevice.
 class CMerivexMouseDevice : public CMerivexKeyedDevice {
 public:
     static constexpr size_t kButtonCount = 11;
@@ -48,22 +47,24 @@ public:
     ~CMerivexMouseDevice() override;
 
     // ---- Hooks of the base. ----
-    void ActivatePage() override;
-    int WriteSettings(int slot, int firstByte, int byte68, int width, int height) override;
+    /// Reads information and key table, then the active record; loads the profile, shows it, starts the
+    /// threads. `done` gets the result of the table read.
+    void ActivatePage(Done done = {}) override { activate(std::move(done)); }
 
     // ---- The mouse's own operations. ----
     /// Reads the active onboard record and takes its light settings and active stage into the page and
-    /// the profile (saved). 1, or 0 when the mouse does not answer.
-    int ReadDeviceState() override;
-    /// Writes the four recoil patterns of the user folder. 1 or 0.
-    int WriteRecoilPatterns();
+    /// the profile (saved).
+    void ReadDeviceState(Done done = {}) override;
+    /// Writes the four recoil patterns of the user folder.
+    void WriteRecoilPatterns(Done done);
 
-    // ---- What the page and the command line show and change (interface thread). ----
+    // ---- What the page and the command line show and change (owner's thread). ----
     [[nodiscard]] const MouseSettings& settings() const { return m_settings; }
-    /// Changes the settings, stores them in the profile, writes the onboard record with the given screen
-    /// size and saves the profile file. When the mouse refuses the record, the previous settings come back,
-    /// the file is left as it was and the result is 0.
-    int ChangeSettings(const std::function<void(MouseSettings&)>& change, int screenWidth, int screenHeight);
+    /// Changes the settings (the page shows them at once) and sends the onboard record with the given
+    /// screen size; the profile file is saved once the mouse took it. When the mouse refuses the record,
+    /// the settings it held last come back (page and profile) and `done` gets the failure.
+    void ChangeSettings(const std::function<void(MouseSettings&)>& change, int screenWidth, int screenHeight,
+                        Done done);
 
     [[nodiscard]] bool buttonPresent(size_t button) const { return keyPresent(button); }
     /// The slot of each logical button in the key table, or kAbsentMarker.
@@ -80,13 +81,20 @@ protected:
     [[nodiscard]] LightSetting& pageLight() override { return m_settings.light; }
     void onNotification(uint16_t code, bool cable) override;
     [[nodiscard]] bool streamWanted(std::chrono::milliseconds& minPeriod) override;
-    size_t buildStreamFrame(const LedFrame& frame, FrameStreamer::Buffer& buffer) const override;
+    size_t buildStreamFrame(const LedFrame& frame, DeviceQueue::FrameBuffer& buffer) const override;
+    [[nodiscard]] std::optional<Record> settingsRecord(int slot, int firstByte, int byte68, int width,
+                                                       int height) override;
+    [[nodiscard]] size_t stateRecordSize() const override { return mouse_record::kReadSize; }
+    [[nodiscard]] uint16_t stateRecordStride() const override { return mouse_record::kStride; }
+    void takeStateRecord(std::span<const uint8_t> record) override;
+    [[nodiscard]] bool readsStateOnActivation() const override { return true; }
 
 private:
     void storeSettingsInProfile();
 
     CMouseProfiledata m_profile;
     MouseSettings m_settings;
+    SettingsCommit<MouseSettings> m_commit;
     mouse_record::Record m_lastRecord{};
     std::atomic<int> m_reportedStage{-1};
 };

@@ -7,12 +7,12 @@
 namespace halvern {
 namespace {
 
-constexpr int kReadWaitMs = 100;
-constexpr auto kClosedWait = std::chrono::milliseconds(100);
 /// The notification interface also receives every command reply of its device (one node per interface, as
 /// hidraw gives). While replies stream past (frames, table writes) the reader takes what is waiting in one
 /// go and then steps aside this long, instead of waking for each reply; a notification waits at most this.
 constexpr auto kTrafficPause = std::chrono::milliseconds(10);
+/// A read that fails at once (a failing node) is not tried again sooner than this.
+constexpr auto kFailurePause = std::chrono::milliseconds(100);
 
 }  // namespace
 
@@ -36,17 +36,14 @@ void NotificationReader::run(const std::stop_token& token) {
     std::array<uint8_t, 64> report{};
     while (!token.stop_requested()) {
         if (!m_hid.isOpen()) {
-            if (WorkerThread::waitForStop(token, kClosedWait)) break;
+            if (!m_hid.WaitUntilOpen(token)) break;
             continue;
         }
         size_t length = 0;
-        const auto began = std::chrono::steady_clock::now();
-        if (!m_hid.Read(report, &length, kReadWaitMs) || length == 0) {
-            // A read that fails at once (a failing device) must not turn the loop into a spin.
-            if (std::chrono::steady_clock::now() - began < std::chrono::milliseconds(5) &&
-                WorkerThread::waitForStop(token, kClosedWait)) {
-                break;
-            }
+        if (!m_hid.Read(report, &length, -1, token) || length == 0) {
+            // Closed meanwhile (the next pass sleeps until it opens again), stopped, or failing: a node that
+            // fails at once must not turn the loop into a spin.
+            if (m_hid.isOpen() && WorkerThread::waitForStop(token, kFailurePause)) break;
             continue;
         }
         bool traffic = !take(std::span(report).first(length));

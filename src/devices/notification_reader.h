@@ -6,7 +6,7 @@
 #include <string>
 
 #include "device/hid_interface.h"
-#include "devices/worker_thread.h"
+#include "device/worker_thread.h"
 
 namespace halvern {
 
@@ -14,10 +14,10 @@ namespace halvern {
 /// interface on a thread of its own and hands each report's notification code to a handler, on that
 /// thread. The handler must only record the change and ask the interface thread to act.
 ///
-/// The thread sleeps in the interface's read (woken by a report, by the interface being closed, or every
-/// 100 ms to look at its stop request) and, while the interface is closed, on its stop request. The
-/// interface also carries the device's command replies: while they stream past, the reader drains what
-/// waits and pauses 10 ms rather than waking for each.
+/// The thread sleeps in the interface's read until a report comes, the interface is closed or its stop is
+/// requested, and while the interface is closed it sleeps until the interface is opened again: an idle or
+/// unplugged device costs nothing. The interface also carries the device's command replies: while they
+/// stream past, the reader drains what waits and pauses 10 ms rather than waking for each.
 class NotificationReader {
 public:
     using Handler = std::function<void(uint16_t code)>;

@@ -1,14 +1,55 @@
 #include "devices/usb_device.h"
 
 #include <algorithm>
+#include <optional>
+
+#include "devices/device_jobs.h"
 
 #include "profile/data_folders.h"
 
 namespace halvern {
 
-CMerivexUSBDevice::CMerivexUSBDevice(HidBackend& backend) : m_command(backend), m_notification(backend) {}
+CMerivexUSBDevice::CMerivexUSBDevice(HidBackend& backend) : m_command(backend), m_notification(backend) {
+    m_queue.start();
+}
 
-CMerivexUSBDevice::~CMerivexUSBDevice() = default;
+CMerivexUSBDevice::~CMerivexUSBDevice() { stopQueue(); }
+
+void CMerivexUSBDevice::stopQueue() {
+    // Whatever exchange runs is cut short (its read or write fails at once), so the worker ends promptly.
+    m_command.setConnected(false);
+    m_command.cableInterface().Close();
+    m_command.receiverInterface().Close();
+    m_queue.stop();
+}
+
+DeviceResult CMerivexUSBDevice::Await(const std::function<void(Done)>& start, std::chrono::milliseconds bound) {
+    std::optional<DeviceResult> outcome;
+    start([&outcome](DeviceResult r) { outcome = r; });
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    while (!outcome) {
+        if (!m_completions.waitAndRun(deadline)) return DeviceResult::Cancelled(DeviceStep::None);
+    }
+    return *outcome;
+}
+
+void CMerivexUSBDevice::IsReady(std::function<void(bool)> ready) {
+    m_queue.submit([](CommandChannel& channel) { return jobs::CheckLink(channel); },
+                   [ready = std::move(ready)](DeviceResult r) {
+                       if (ready) ready(r.ok());
+                   });
+}
+
+void CMerivexUSBDevice::SwitchProfile(std::string profileId, Done done) {
+    SetProfileName(std::move(profileId));
+    (void)LoadProfile();
+    ShowSettings();
+    m_queue.completeLater(done, {});
+}
+
+void CMerivexUSBDevice::WriteSettings(int, int, int, int, int, Done done) {
+    m_queue.completeLater(done, DeviceResult::Refused(DeviceStep::Settings));
+}
 
 void CMerivexUSBDevice::SetKeyCount(int count) { m_keyCount = std::max(count, 0); }
 
@@ -38,11 +79,15 @@ bool CMerivexUSBDevice::ConfigureFromTables(int kindIndex, const InterfaceRow& r
     return true;
 }
 
+// Only a keyboard on its cable is told; a keyboard behind its receiver carries the cable row's identity, so
+// the link itself is asked.
 void CMerivexUSBDevice::SetLightControl(bool on) {
     m_lightControl = on;
-    if (on && m_identity.typeCode == type_code::kKeyboard && m_command.connected()) {
-        (void)m_command.AnnounceLightControl();
-    }
+    if (!on || m_identity.typeCode != type_code::kKeyboard) return;
+    m_queue.submit([](CommandChannel& channel) {
+        if (!channel.connected() || channel.receiverMode()) return DeviceResult{};
+        return DeviceResult::FromCode(channel.AnnounceLightControl(), DeviceStep::LightControl);
+    });
 }
 
 void CMerivexUSBDevice::SetWindowHidden(bool hidden) {
@@ -76,8 +121,6 @@ void CMerivexUSBDevice::SetLightSettings(const BaseLightSettings& settings) {
 
 void CMerivexUSBDevice::SetColours(uint32_t a, uint32_t b, uint32_t c) { m_colours = {a, b, c & 0xFF}; }
 
-int CMerivexUSBDevice::WriteSettings(int, int, int, int, int) { return 0; }
-
 std::array<uint8_t, CMerivexUSBDevice::kFrameBufferSize> CMerivexUSBDevice::frameBuffer() const {
     std::array<uint8_t, kFrameBufferSize> buffer{};
     std::lock_guard lock(m_frameMutex);
@@ -93,18 +136,13 @@ std::array<uint8_t, CMerivexUSBDevice::kFrameBufferSize> CMerivexUSBDevice::fram
 }
 
 // Only while the application drives the lights, and only in the software-driven mode, does the frame go
-// to the device. A failed send pauses streaming for 200 ms so an unplugged device is not flooded; the
-// caller is never made to sleep.
+// to the device: the queue sends the newest frame when the link is free, and pauses 200 ms after a failed
+// one so an unplugged device is not flooded. The caller never waits.
 void CMerivexUSBDevice::SendLightFrame() {
     if (!m_lightControl) return;
-    if (lightSettings().mode != kSoftwareLightMode) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now < m_streamPausedUntil) return;
+    if (lightSettings().mode != kSoftwareLightMode || !m_command.connected()) return;
     const auto buffer = frameBuffer();
-    const size_t length = 3 * static_cast<size_t>(m_ledCount);
-    if (m_command.StreamLightFrame(std::span(buffer).first(length)) != result::kSuccess) {
-        m_streamPausedUntil = now + std::chrono::milliseconds(200);
-    }
+    m_queue.postFrame(std::span(buffer).first(3 * static_cast<size_t>(ledCount())));
 }
 
 bool CMerivexUSBDevice::StreamsOnLightTick() const {

@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "device/command_channel.h"
+#include "device/device_queue.h"
+#include "device/device_result.h"
+#include "device/executor.h"
 #include "device/supported_devices.h"
 
 namespace halvern {
@@ -43,12 +46,16 @@ struct BaseLightSettings {
 /// sets, its file locations, and the hooks through which the main window drives every device. The page
 /// that shows a device is a widget of its own that refers to this object (the core knows no widgets).
 ///
-/// Hooks return 1 for success and 0 for failure where they return anything; the base versions do
-/// nothing and succeed or fail as noted.
+/// Device I/O. Every exchange with the device runs on the device's one DeviceQueue (its own worker thread);
+/// the object's state (settings, profile, key list) belongs to the thread that owns the object — the
+/// window's interface thread, or the command line's main thread — and is only touched there. Operations
+/// that talk to the device return at once and report through a `Done` on the owner's thread, through the
+/// Executor given to SetExecutor (by default the object's own CompletionQueue, which Await() runs).
 class CMerivexUSBDevice {
 public:
     static constexpr size_t kFrameBufferSize = 512;
     static constexpr uint8_t kSoftwareLightMode = 11;
+    using Done = DeviceQueue::Done;
 
     explicit CMerivexUSBDevice(HidBackend& backend);
     virtual ~CMerivexUSBDevice();
@@ -58,6 +65,8 @@ public:
     // ---- Setters, in the order the main window calls them when it creates the page. ----
     void SetPageLayout(std::string layout) { m_pageLayout = std::move(layout); }
     void SetEvents(DeviceEvents events) { m_events = std::move(events); }
+    /// Where completions run from now on (the window's event loop); it must outlive this object.
+    void SetExecutor(Executor& executor) { m_queue.setExecutor(executor); }
     void SetKeyCount(int count);
     void SetLedCount(int count);
     void SetKindIndex(int index) { m_kindIndex = index; }
@@ -83,31 +92,43 @@ public:
 
     // ---- Hooks the main window and the list entry call. ----
     virtual int LoadLightSettings() { return 0; }
-    /// Streams the frame in the software-driven light mode; see the .cpp.
+    /// Hands the frame to the device's queue in the software-driven light mode; see the .cpp.
     virtual void SendLightFrame();
     /// Whether SendLightFrame writes to the device now, so the light tick must run at the link's pace.
-    /// Devices that stream from a worker of their own answer false.
+    /// Devices whose queue builds the frames itself answer false.
     [[nodiscard]] virtual bool StreamsOnLightTick() const;
     virtual void SetLedColour(int index, uint32_t value);
     [[nodiscard]] virtual uint32_t GetLedColour(int index) const;
-    virtual void ActivatePage() {}
-    virtual void RefreshPage() {}
+    /// Reads what the page needs from the device, loads the profile, shows it and starts the threads.
+    /// `done` gets the result of the reads (the page opens from the profile either way).
+    virtual void ActivatePage(Done done = {}) { m_queue.completeLater(done, {}); }
+    /// Reads the device's state again and shows it.
+    virtual void RefreshPage(Done done = {}) { m_queue.completeLater(done, {}); }
     virtual void EntryHook1003() {}
     virtual void EntryHook1004() {}
-    virtual void SyncWithDevice() {}
-    [[nodiscard]] virtual bool IsReady() { return true; }
+    /// Reads the power status for the page's power widget (through DeviceEvents::showPower).
+    virtual void SyncWithDevice(Done done = {}) { m_queue.completeLater(done, {}); }
+    /// Whether the device answers: connected and, behind a receiver, the link answers. Reported on the
+    /// owner's thread.
+    virtual void IsReady(std::function<void(bool)> ready);
     virtual int LoadProfile() { return 0; }
     virtual void ShowSettings() {}
-    virtual void ProfileSwitched() {}
-    virtual void RestoreDefaults() {}
-    virtual int WriteSettings(int slot, int firstByte, int byte68, int width, int height);
+    /// The page's profile became `profileId`: load it, show it, and write it to the device. When the
+    /// device does not take it, the previous profile comes back and `done` says what failed.
+    virtual void SwitchProfile(std::string profileId, Done done);
+    /// Loads the shipped defaults into the profile and writes them to the device; on failure the profile
+    /// and page stay as they were.
+    virtual void RestoreDefaults(Done done = {}) { m_queue.completeLater(done, {}); }
+    /// Writes the settings record built from the profile (slot, byte 0, byte 68, screen size).
+    virtual void WriteSettings(int slot, int firstByte, int byte68, int width, int height, Done done);
     virtual void LoadDefaultLists() {}
     void SetNameMap(std::map<std::string, std::string> map) { m_nameMaps[2] = std::move(map); }
     virtual void SetFunctionMode(int mode) { m_functionMode = mode; }
     [[nodiscard]] int GetFunctionMode() const { return m_functionMode; }
     virtual void OpenProfileFile() {}
     [[nodiscard]] virtual std::string GetProfileName() const { return {}; }
-    virtual void SaveProfile() {}
+    /// Writes the profile file; false when it could not be written (the working record is kept).
+    [[nodiscard]] virtual bool SaveProfile() { return true; }
     [[nodiscard]] int GetKindId() const { return m_kindId; }
     virtual void SetLightSettings(const BaseLightSettings& settings);
     virtual void SetColours(uint32_t a, uint32_t b, uint32_t c);
@@ -116,8 +137,17 @@ public:
     virtual void AudioLevels(std::span<const int32_t> levels) { (void)levels; }
     virtual void AudioColour(std::span<const int32_t> values) { (void)values; }
 
+    /// Runs an operation that reports through a Done to its end on the calling thread, running the
+    /// completions as they arrive: for the command line and tests, which own the object and keep the
+    /// default executor. `start` receives the Done to pass on. Gives up (Cancelled) after `bound`.
+    [[nodiscard]] DeviceResult Await(const std::function<void(Done)>& start,
+                                     std::chrono::milliseconds bound = std::chrono::seconds(60));
+    /// Runs the completions that have arrived (the command line between operations).
+    void RunCompletions() { (void)m_completions.runPending(); }
+
     // ---- Getters. ----
     [[nodiscard]] CommandChannel& commandChannel() { return m_command; }
+    [[nodiscard]] DeviceQueue& queue() { return m_queue; }
     [[nodiscard]] CommandChannel& notificationChannel() { return m_notification; }
     [[nodiscard]] std::array<uint8_t, CommandChannel::kInfoSize>& info() { return m_info; }
     [[nodiscard]] const std::array<uint8_t, CommandChannel::kInfoSize>& info() const { return m_info; }
@@ -152,10 +182,15 @@ public:
 
 protected:
     [[nodiscard]] const DeviceEvents& events() const { return m_events; }
+    /// Stops the queue (and with it every exchange) after cutting short the one in progress. Device classes
+    /// call it first thing in their destructors, since the queue's frame source calls into them.
+    void stopQueue();
 
 private:
     CommandChannel m_command;
     CommandChannel m_notification;
+    CompletionQueue m_completions;
+    DeviceQueue m_queue{m_command, m_completions};
     std::array<uint8_t, CommandChannel::kInfoSize> m_info{};
     std::string m_pageLayout;
     DeviceEvents m_events;
@@ -179,7 +214,6 @@ private:
     std::atomic<bool> m_windowHidden{false};
     std::atomic<bool> m_powerFlag{false};
     std::array<uint32_t, 3> m_colours{};
-    std::chrono::steady_clock::time_point m_streamPausedUntil{};
 };
 
 }  // namespace halvern

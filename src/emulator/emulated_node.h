@@ -22,6 +22,8 @@ public:
     }
     [[nodiscard]] HidAttributes attributes() const override { return m_device->attributes(); }
     [[nodiscard]] uint16_t interfaceNumber() const override { return m_interface; }
+    /// As hidraw: a write may be held up (Faults::writeBlock), so the host writes from a thread of its own.
+    [[nodiscard]] bool writeMayBlock() const override { return true; }
 
 protected:
     /// Whether an output report may be written on this node at all (opened for writing, and an interface
@@ -30,6 +32,8 @@ protected:
         return m_write && m_device->takesOutput(m_interface) && !report.empty() &&
                report.size() <= kReportSize;
     }
+    /// Holds the writing thread as a stalled USB pipe holds a hidraw write (Faults::writeBlock).
+    void stallLikeThePipe() const { m_device->stallWrite(); }
 
     const std::shared_ptr<VirtualDevice> m_device;
     const uint16_t m_interface;

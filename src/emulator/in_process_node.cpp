@@ -131,6 +131,7 @@ public:
 
     [[nodiscard]] ssize_t writeReport(std::span<const uint8_t> report) override {
         if (m_port->gone() || !mayWrite(report)) return -1;
+        stallLikeThePipe();
         return m_device->takeOutputReport(m_interface, report);
     }
 

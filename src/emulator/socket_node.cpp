@@ -160,6 +160,7 @@ public:
 
     [[nodiscard]] ssize_t writeReport(std::span<const uint8_t> report) override {
         if (!mayWrite(report)) return -1;
+        stallLikeThePipe();
         const ssize_t n = ::send(m_socket.get(), report.data(), report.size(), kSendFlags);
         if (n >= 0) return n;
         if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return 0;

@@ -59,6 +59,12 @@ bool VirtualDevice::takesOutput(uint16_t interfaceNumber) const {
     return interfaceNumber == model().commandInterface;
 }
 
+void VirtualDevice::stallWrite() {
+    std::unique_lock lock(m_mutex);
+    if (m_faults.writeBlock.count() <= 0) return;
+    m_gone.wait_for(lock, m_faults.writeBlock, [this] { return !m_present; });
+}
+
 ssize_t VirtualDevice::takeOutputReport(uint16_t interfaceNumber, std::span<const uint8_t> report) {
     std::lock_guard lock(m_mutex);
     if (!m_present || !takesOutput(interfaceNumber)) return -1;
@@ -139,6 +145,7 @@ void VirtualDevice::countOutputLocked() {
 void VirtualDevice::unplugLocked() {
     if (!m_present) return;
     m_present = false;
+    m_gone.notify_all();
     m_reportsUntilUnplug.reset();
     for (const SinkEntry& entry : m_sinks) {
         if (auto sink = entry.sink.lock()) sink->hangUp();

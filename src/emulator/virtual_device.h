@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -52,6 +53,8 @@ public:
     /// is stored; other reports are ignored. Returns the bytes taken, or -1 when the device is gone or
     /// the report is empty, longer than 64 bytes or written to an interface without output reports.
     [[nodiscard]] ssize_t takeOutputReport(uint16_t interfaceNumber, std::span<const uint8_t> report);
+    /// Waits as long as Faults::writeBlock says, or until the device vanishes (the writer's own thread).
+    void stallWrite();
     /// The same through the control pipe (HIDIOCSOUTPUT). Returns true when the report was taken.
     [[nodiscard]] bool takeControlReport(uint16_t interfaceNumber, std::span<const uint8_t> report);
 
@@ -101,6 +104,7 @@ private:
     const HidAttributes m_attributes;
 
     mutable std::mutex m_mutex;
+    std::condition_variable m_gone;  ///< notified when the device vanishes (ends stalled writes)
     Faults m_faults;
     bool m_linkUp = true;
     bool m_present = true;

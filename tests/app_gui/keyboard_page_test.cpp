@@ -54,7 +54,9 @@ protected:
 
 TEST_F(KeyboardPageTest, RubberBandSelectionGetsTheCustomColourAtTheKeysLeds) {
     auto& device = page()->keyboard();
-    ASSERT_EQ(device.ChangeSettings([](auto& s) { s.light.mode = CMerivexKeyboardDevice::kCustomColourMode; }), 1);
+    ASSERT_TRUE(await([&](auto done) {
+        device.ChangeSettings([](auto& s) { s.light.mode = CMerivexKeyboardDevice::kCustomColourMode; }, done);
+    }));
     ui::SelectPanel* panel = page()->selectionPanel();
     ASSERT_TRUE(panel && panel->isVisible());
     auto* apply = control<QAbstractButton>("custom_colour_keys_btn");
@@ -103,27 +105,35 @@ TEST_F(KeyboardPageTest, FlagsAndRepeatDelayReachTheRecordAndTheLabel) {
     QTest::mouseClick(winLock, Qt::LeftButton);  // through the window's routing
     ASSERT_TRUE(waitUntil([&] { return recordByte(22) == 1; }));
     EXPECT_EQ(page()->keyboard().settings().system.winFlag, 1);
-    ASSERT_TRUE(page()->FlagChanged(2, true));
+    page()->FlagChanged(2, true);
+    ASSERT_TRUE(settled(page()));
     EXPECT_EQ(recordByte(21), 1);
 
     auto* label = control<QLabel>("repeat_delay_time_label1");
     ASSERT_TRUE(label);
-    ASSERT_TRUE(page()->RepeatDelaySelected(3));
+    page()->RepeatDelaySelected(3);
+    ASSERT_TRUE(settled(page()));
     EXPECT_EQ(label->text(), QStringLiteral("Repeat delay: 1000ms"));
     EXPECT_EQ(page()->keyboard().settings().system.repeatDelay, 3);
     // A stored choice out of range is shown as the first.
-    ASSERT_EQ(page()->keyboard().ChangeSettings([](auto& s) { s.system.repeatDelay = 7; }), 1);
+    ASSERT_TRUE(await([&](auto done) { page()->keyboard().ChangeSettings([](auto& s) { s.system.repeatDelay = 7; }, done); }));
     page()->ShowSettings();
     EXPECT_EQ(label->text(), QStringLiteral("Repeat delay: 250ms"));
     EXPECT_TRUE(control<QAbstractButton>("repeat_delay_check_0")->isChecked());
     EXPECT_EQ(control<QWidget>("repeat_input_richedit")->property("placeholderText").toString(),
               texts.text(QStringLiteral("Repeat_input_text")));
 
-    // The keyboard refuses: the flag goes back on the page and in the settings.
+    // The keyboard refuses: the flag goes back on the page and in the settings, and the window says so once.
+    answerMessages(false);
     keyboard->setFaults({.replyStatus = 0xFF});
-    EXPECT_FALSE(page()->FlagChanged(1, true));
+    page()->FlagChanged(1, true);
+    EXPECT_TRUE(page()->writing());
+    ASSERT_TRUE(settled(page()));
     EXPECT_FALSE(control<QAbstractButton>("wflag_option")->isChecked());
     EXPECT_EQ(page()->keyboard().settings().system.wFlag, 0);
+    ASSERT_TRUE(waitUntil([&] { return messages.size() == 1; }));
+    EXPECT_EQ(messages[0], QStringLiteral("Writing the settings failed: the device refused it. Your settings are as they "
+                                          "were."));
 }
 
 TEST_F(KeyboardPageTest, KeyPicturesNameTheKeyAndMarkRemappedOnes) {
@@ -139,7 +149,7 @@ TEST_F(KeyboardPageTest, KeyPicturesNameTheKeyAndMarkRemappedOnes) {
     entry.current.type = 0x20;
     entry.current.code1 = 0x00;
     entry.current.code2 = 0x05;  // B
-    ASSERT_GE(page()->keyboard().SetKeyAssignment(64, entry), 0);
+    ASSERT_TRUE(await([&](auto done) { page()->keyboard().SetKeyAssignment(64, entry, done); }));
     page()->ShowKeyPictures();
     EXPECT_FALSE(a->keysetImageHidden());
     EXPECT_TRUE(a->toolTip().endsWith(QStringLiteral("Does: B"))) << a->toolTip().toStdString();
@@ -147,7 +157,7 @@ TEST_F(KeyboardPageTest, KeyPicturesNameTheKeyAndMarkRemappedOnes) {
     // A recoil pattern, which the keyboard cannot play, reads as switched off.
     entry = page()->keyboard().keyList().at(65);
     entry.current = {entry.current.keyIndex, 0x72, 0x01, 0x00};
-    (void)page()->keyboard().SetKeyAssignment(65, entry);
+    ASSERT_TRUE(await([&](auto done) { page()->keyboard().SetKeyAssignment(65, entry, done); }));
     page()->ShowKeyPictures();
     EXPECT_TRUE(page()->keyButton(65)->toolTip().endsWith(QStringLiteral("Does: 关闭")));
     EXPECT_FALSE(page()->keyButton(65)->keysetImageHidden());
@@ -157,7 +167,8 @@ TEST_F(KeyboardPageTest, ChoosingAnotherProfileShowsAndWritesItsSettings) {
     ui::CDeviceProfileUI* profiles = page()->profileControl();
     ASSERT_TRUE(profiles);
     auto* winLock = control<QAbstractButton>("winlockflag_option");
-    ASSERT_TRUE(page()->FlagChanged(0, true));
+    page()->FlagChanged(0, true);
+    ASSERT_TRUE(settled(page()));
     ASSERT_EQ(recordByte(22), 1);
 
     ASSERT_TRUE(profiles->AddProfile());
@@ -172,8 +183,9 @@ TEST_F(KeyboardPageTest, ChoosingAnotherProfileShowsAndWritesItsSettings) {
 }
 
 TEST_F(KeyboardPageTest, PageStaysResponsiveWhileTheKeyboardStreams) {
-    ASSERT_EQ(page()->keyboard().ChangeSettings([](auto& s) { s.light.mode = CMerivexKeyboardDevice::kExternalColourMode; }),
-              1);
+    ASSERT_TRUE(await([&](auto done) {
+        page()->keyboard().ChangeSettings([](auto& s) { s.light.mode = CMerivexKeyboardDevice::kExternalColourMode; }, done);
+    }));
     // The UI thread's timer keeps its beat while frames go to the keyboard.
     QElapsedTimer clock;
     clock.start();

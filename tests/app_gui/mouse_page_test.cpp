@@ -106,9 +106,12 @@ TEST_F(MousePageTest, ButtonListShowsEachAssignmentAndARefusedChangeIsTakenBack)
               texts.text(QStringLiteral("mouse_key_left")));
 
     // The mouse refuses: the stage keeps its value on the page and in the profile.
+    answerMessages(false);
     const uint16_t before = page()->mouse().settings().stages.at(1).dpiX;
     mouse->setFaults({.replyStatus = 0xFF});
-    EXPECT_FALSE(page()->DpiSliderChanged(1, before + 5));
+    page()->DpiSliderChanged(1, before + 5);
+    ASSERT_TRUE(settled(page()));
+    ASSERT_TRUE(waitUntil([&] { return messages.size() == 1; }));
     auto* slider = ui::findControl<QSlider>(page(), QStringLiteral("DPI_slider_1"));
     EXPECT_EQ(slider->value(), before);
     EXPECT_EQ(page()->mouse().settings().stages.at(1).dpiX, before);
@@ -124,8 +127,9 @@ TEST_F(MousePageTest, PickedButtonTakesTheEditorsAssignmentOnSave) {
     state.page = key_category::kMouseButton;
     state.mouseKeyIndex = 1;  // the middle button
     editor->applyEditorState(state);
-    EXPECT_EQ(page()->KeyEditorButton(0), 0);  // save
+    page()->KeyEditorButton(0);  // save
     EXPECT_FALSE(editor->isVisibleTo(page()));
+    ASSERT_TRUE(settled(page()));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the list's old rows
 
     const auto table = mouse->firmware().region(emu::Region::KeyTable);
@@ -153,16 +157,18 @@ TEST_F(MousePageTest, ChoosingAnotherProfileSwitchesOnceAfterThePause) {
 }
 
 TEST_F(MousePageTest, StageEnableRuleKeepsOneStageOn) {
-    for (int n = 0; n < 6; ++n) ASSERT_TRUE(page()->DpiEnabled(n, true));
-    ASSERT_TRUE(page()->DpiSelected(0));
-    for (int n = 1; n < 5; ++n) ASSERT_TRUE(page()->DpiEnabled(n, false));
+    for (int n = 0; n < 6; ++n) page()->DpiEnabled(n, true);
+    page()->DpiSelected(0);
+    for (int n = 1; n < 5; ++n) page()->DpiEnabled(n, false);
+    ASSERT_TRUE(settled(page()));
     auto check = [&](int n) { return ui::findControl<QAbstractButton>(page(), QStringLiteral("DPI_enable_check_"), n); };
     auto row = [&](int n) { return ui::findControl(page(), QStringLiteral("DPI_layout_"), n); };
     EXPECT_FALSE(row(3)->isEnabled());
     EXPECT_TRUE(check(5)->isEnabled());  // two stages on: either may go
-    ASSERT_TRUE(page()->DpiEnabled(5, false));
+    page()->DpiEnabled(5, false);
     EXPECT_FALSE(check(0)->isEnabled());  // the last one cannot be switched off
-    ASSERT_TRUE(page()->DpiEnabled(3, true));
+    page()->DpiEnabled(3, true);
+    ASSERT_TRUE(settled(page()));
     EXPECT_TRUE(check(3)->isEnabled());
     EXPECT_TRUE(check(5)->isEnabled());
     EXPECT_FALSE(check(0)->isEnabled());  // the active stage stays on

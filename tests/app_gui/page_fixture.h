@@ -4,16 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QString>
+#include <QTimer>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "app/main_window.h"
 #include "emulator/emulator.h"
 #include "gui_wait.h"
 #include "temp_env.h"
 #include "ui/controls/control_registry.h"
+#include "ui/windows/message_box.h"
 
 namespace halvern::app {
 
@@ -30,7 +35,35 @@ protected:
         ASSERT_TRUE(plugged);
         ASSERT_TRUE(test::waitUntil(ready, 5000));
     }
-    void TearDown() override { window.reset(); }
+    void TearDown() override {
+        window.reset();
+        answerer.reset();
+    }
+
+    /// Runs a device operation to its end through the window's event loop (where its completion runs).
+    DeviceResult await(const std::function<void(CMerivexUSBDevice::Done)>& start, int ms = 5000) {
+        std::optional<DeviceResult> outcome;
+        start([&outcome](DeviceResult r) { outcome = r; });
+        EXPECT_TRUE(test::waitUntil([&] { return outcome.has_value(); }, ms)) << "the operation never ended";
+        return outcome.value_or(DeviceResult::Cancelled(DeviceStep::None));
+    }
+
+    /// Waits until nothing the page started is on its way to the device.
+    bool settled(ui::DevicePage* page, int ms = 5000) {
+        return test::waitUntil([page] { return !page->writing(); }, ms);
+    }
+
+    /// Message boxes the window showed (their texts), each answered with `confirm` as soon as it opened.
+    void answerMessages(bool confirm) {
+        answerer = std::make_unique<QTimer>();
+        QObject::connect(answerer.get(), &QTimer::timeout, [this, confirm] {
+            auto* box = qobject_cast<ui::MessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            messages.push_back(box->message());
+            box->done(confirm ? 1 : 0);
+        });
+        answerer->start(10);
+    }
 
     template <typename Page>
     Page* pageOf(int kind) {
@@ -46,6 +79,8 @@ protected:
     ui::LanguageTexts texts;
     std::unique_ptr<MainWindow> window;
     std::shared_ptr<emu::VirtualDevice> plugged;
+    std::unique_ptr<QTimer> answerer;
+    std::vector<QString> messages;
 };
 
 }  // namespace halvern::app

@@ -1,8 +1,8 @@
 // Frames a cable keyboard receives in the music mode, and what streaming them costs: a 104-slot keyboard
 // (312-byte frames, six 56-byte reports each) behind a pipe that moves one report per millisecond each way,
 // with audio levels delivered as a sound analysis would. Prints frames per second, the CPU time of the whole
-// process (device, lighting thread, streamer and emulator) as a share of one core, the streamer thread's own
-// share, and the age of a frame's colours when its last report was acknowledged.
+// process (device, lighting thread, streamer and emulator) as a share of one core, the device queue thread's
+// own share, and the age of a frame's colours when its last report was acknowledged.
 //
 //   build/tests/bench/keyboard_stream_bench [seconds] [inprocess|socket] [idle]
 //
@@ -88,10 +88,11 @@ int main(int argc, char** argv) {
     }
     device.SetKindName("keyboard");
     device.SetLedCount(static_cast<int>(CMerivexKeyboardDevice::kKeyCount));
-    device.ActivatePage();
+    (void)device.Await([&](CMerivexUSBDevice::Done done) { device.ActivatePage(std::move(done)); });
     device.SetLightControl(stream);
     keyboard->setFaults({.latency = std::chrono::milliseconds(1)});
-    if (device.ChangeSettings([](KeyboardSettings& s) { s.light.mode = CMerivexKeyboardDevice::kMusicMode; }) != 1) {
+    const auto music = [](KeyboardSettings& s) { s.light.mode = CMerivexKeyboardDevice::kMusicMode; };
+    if (!device.Await([&](CMerivexUSBDevice::Done done) { device.ChangeSettings(music, std::move(done)); })) {
         std::fprintf(stderr, "the keyboard refused the music mode\n");
         return 1;
     }
@@ -101,7 +102,7 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const auto framesBefore = device.streamStats().frames;
     const double cpuBefore = processCpuSeconds();
-    const double streamerBefore = threadCpuSeconds("frame-stream");
+    const double streamerBefore = threadCpuSeconds("device-queue");
     const auto start = Clock::now();
     std::array<int32_t, 25> levels{};
     double ageSum = 0;
@@ -114,22 +115,22 @@ int main(int argc, char** argv) {
             device.SendLightFrame();
             nextPreview += std::chrono::milliseconds(33);
         }
-        ageSum += device.streamStats().lastAgeMs;
+        ageSum += device.streamStats().lastFrameAgeMs;
         ++ageSamples;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     const double cpu = processCpuSeconds() - cpuBefore;
-    const double streamer = threadCpuSeconds("frame-stream") - streamerBefore;
+    const double streamer = threadCpuSeconds("device-queue") - streamerBefore;
     const auto frames = device.streamStats().frames - framesBefore;
 
     std::printf("keyboard stream, 104 slots (312-byte frames), 1 ms per report, mode 29 on the cable, %s%s\n",
                 socket ? "socket pair" : "in-process", stream ? "" : ", lights left to the keyboard");
     std::printf("  frames/s              %.1f\n", static_cast<double>(frames) / elapsed);
     std::printf("  CPU, whole process    %.2f %% of one core\n", 100.0 * cpu / elapsed);
-    std::printf("  CPU, streamer thread  %.2f %% of one core\n", 100.0 * streamer / elapsed);
+    std::printf("  CPU, device queue    %.2f %% of one core\n", 100.0 * streamer / elapsed);
     std::printf("  frame age at ack      %.2f ms (mean of samples), %.2f ms (last)\n",
-                ageSamples ? ageSum / ageSamples : 0.0, device.streamStats().lastAgeMs);
+                ageSamples ? ageSum / ageSamples : 0.0, device.streamStats().lastFrameAgeMs);
     std::printf("  over                  %.1f s\n", elapsed);
     std::filesystem::remove_all(folder);
     return 0;

@@ -47,13 +47,14 @@ void stageChange(benchmark::State& state) {
     }
     device.SetKindName("mouse");
     device.SetKindId(1);
-    device.ActivatePage();
+    (void)device.Await([&](CMerivexUSBDevice::Done done) { device.ActivatePage(std::move(done)); });
     mouse->setFaults({.latency = std::chrono::milliseconds(1)});
 
     uint16_t position = 10;
     for (auto _ : state) {
         position = static_cast<uint16_t>(position % 150 + 1);
-        if (device.ChangeSettings([position](MouseSettings& s) { s.stages[2].dpiX = position; }, 1920, 1080) != 1) {
+        const auto stage = [position](MouseSettings& s) { s.stages[2].dpiX = position; };
+        if (!device.Await([&](CMerivexUSBDevice::Done done) { device.ChangeSettings(stage, 1920, 1080, std::move(done)); })) {
             state.SkipWithError("the mouse refused the record");
             break;
         }

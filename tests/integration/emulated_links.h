@@ -41,6 +41,15 @@ inline void openOverEmulator(emu::Emulator& emulator, CMerivexUSBDevice& device,
     ASSERT_TRUE(OpenOverEmulator(emulator, device, viaReceiver));
 }
 
+/// Waits until everything the device's queue was given so far has run (a job and its completion).
+inline bool passQueue(CMerivexUSBDevice& device) {
+    return device
+        .Await([&device](CMerivexUSBDevice::Done done) {
+            device.queue().submit([](CommandChannel&) { return DeviceResult{}; }, std::move(done));
+        })
+        .ok();
+}
+
 /// Waits up to `bound` for `done` to hold; true when it did.
 inline bool waitFor(const std::function<bool()>& done,
                     std::chrono::milliseconds bound = std::chrono::milliseconds(2000)) {

@@ -119,7 +119,8 @@ TEST_F(HalvernctlMouseTest, ARefusedWriteExitsOneNamesTheResultAndKeepsTheProfil
 
     CtlRun r = run({"polling", "0"});
     EXPECT_EQ(r.code, kExitDeviceError);
-    EXPECT_EQ(r.err, "halvernctl: the mouse refused the settings (result 0: the device did not answer)\n");
+    EXPECT_EQ(r.err,
+              "halvernctl: the mouse refused the settings (result -102: the device refused the command (status 0xFF))\n");
     EXPECT_EQ(record(11, 1)[0], 3);  // the factory record's index, untouched
     r = run({"dpi", "1", "--dpi", "800"});
     EXPECT_EQ(r.code, kExitDeviceError);
@@ -129,7 +130,7 @@ TEST_F(HalvernctlMouseTest, ARefusedWriteExitsOneNamesTheResultAndKeepsTheProfil
     EXPECT_EQ(lineCount(r.err), 1u);
     r = run({"write-macros"});
     EXPECT_EQ(r.code, kExitDeviceError);
-    EXPECT_NE(r.err.find("result -1"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("result -102"), std::string::npos) << r.err;
 
     mouse->setFaults({});
     EXPECT_EQ(runJson({"show", "mouse"})["pollingRate"].asInt(), polling);

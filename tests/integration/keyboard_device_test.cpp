@@ -37,7 +37,16 @@ protected:
         device.SetKindName("keyboard");
         device.SetKindId(0);
         device.SetLedCount(static_cast<int>(Keyboard::kKeyCount));
-        device.ActivatePage();
+        ASSERT_TRUE(run([&](auto done) { device.ActivatePage(done); }));
+    }
+
+    // Runs one of the device's operations to its end (the test owns the device).
+    DeviceResult run(const std::function<void(CMerivexUSBDevice::Done)>& start) { return device.Await(start); }
+    DeviceResult change(const std::function<void(KeyboardSettings&)>& edit) {
+        return run([&](auto done) { device.ChangeSettings(edit, done); });
+    }
+    DeviceResult readState() {
+        return run([&](auto done) { device.ReadDeviceState(done); });
     }
 
     bool viaReceiver() const { return GetParam().attachment == Attachment::Receiver; }
@@ -82,7 +91,7 @@ TEST_P(KeyboardDeviceTest, KeysAreMappedThroughTheKeyTableAndTheirLedsThroughThe
 
 TEST_P(KeyboardDeviceTest, RecordBytesFollowTheSettings) {
     connect();
-    ASSERT_EQ(device.ChangeSettings([](KeyboardSettings& s) {
+    ASSERT_TRUE(change([](KeyboardSettings& s) {
                   s.light.mode = 5;
                   s.light.speed = 0;
                   s.light.brightness = 3;
@@ -91,8 +100,7 @@ TEST_P(KeyboardDeviceTest, RecordBytesFollowTheSettings) {
                   s.light.audioLightMode = 3;  // "ZZCCLedMode"
                   s.light.customGroup = 2;
                   s.system = {.repeat = 40, .repeatDelay = 2, .key6Flag = 1, .pollingRate = 2, .wFlag = 1, .winFlag = 1};
-              }),
-              1);
+              }));
     const auto record = region(Region::Settings, 0, 27);
     ASSERT_EQ(record.size(), 27u);
     EXPECT_EQ(record[0], 0);
@@ -108,7 +116,7 @@ TEST_P(KeyboardDeviceTest, RecordBytesFollowTheSettings) {
     EXPECT_EQ(device.profile().GetKeyboardSystem().repeat, 40);
 
     // The user's effects (mode 31 and above) are written as mode 0's device value.
-    ASSERT_EQ(device.ChangeSettings([](KeyboardSettings& s) { s.light.mode = 33; }), 1);
+    ASSERT_TRUE(change([](KeyboardSettings& s) { s.light.mode = 33; }));
     EXPECT_EQ(region(Region::Settings, 1, 1).at(0), device.lightLists().values.at(0));
 }
 
@@ -131,10 +139,10 @@ TEST_P(KeyboardDeviceTest, ReadingTheStateTakesLightAndFlagsButNotThePollingRate
     ASSERT_TRUE(keyboard->firmware().poke(Region::Settings, 0, active));
     test::openOverEmulator(emulator, device, viaReceiver());
     device.SetKindName("keyboard");
-    device.ActivatePage();
+    ASSERT_TRUE(run([&](auto done) { device.ActivatePage(done); }));
     const uint16_t pollingBefore = device.settings().system.pollingRate;
 
-    ASSERT_EQ(device.ReadDeviceState(), 1);
+    ASSERT_TRUE(readState());
     EXPECT_EQ(device.activeRecord(), 1);
     EXPECT_EQ(device.settings().light.mode, 7);  // the index whose device value is 7
     EXPECT_EQ(device.settings().light.brightness, 2);
@@ -155,7 +163,8 @@ TEST_P(KeyboardDeviceTest, ReadingTheStateTakesLightAndFlagsButNotThePollingRate
     const unsigned colourWrites = keyboard->firmware().commandCount(0x0B);
     const std::array<uint8_t, 1> custom{static_cast<uint8_t>(device.lightLists().values.at(Keyboard::kCustomColourMode))};
     ASSERT_TRUE(keyboard->firmware().poke(Region::Settings, 26, custom));
-    ASSERT_EQ(device.ReadDeviceState(), 1);
+    ASSERT_TRUE(readState());
+    ASSERT_TRUE(test::passQueue(device));  // the colours of the mode just entered
     EXPECT_EQ(device.settings().light.mode, Keyboard::kCustomColourMode);
     EXPECT_EQ(keyboard->firmware().commandCount(0x0B), colourWrites + (viaReceiver() ? 0u : 7u));
 }
@@ -164,11 +173,11 @@ TEST_P(KeyboardDeviceTest, ARefusedRecordKeepsThePageAndTheFileAsTheyWere) {
     connect();
     const KeyboardSettings before = device.settings();
     keyboard->setFaults({.replyStatus = 0xFF});
-    EXPECT_EQ(device.ChangeSettings([](KeyboardSettings& s) {
+    EXPECT_EQ(change([](KeyboardSettings& s) {
                   s.light.mode = 9;
                   s.system.winFlag = 1;
-              }),
-              0);
+              }).code(),
+              result::kStatusFF);
     EXPECT_EQ(device.settings(), before);
     EXPECT_EQ(device.profile().GetLightInfo(), before.light);
     CKeyboardProfiledata reread;
@@ -180,48 +189,50 @@ TEST_P(KeyboardDeviceTest, ARefusedRecordKeepsThePageAndTheFileAsTheyWere) {
 
 TEST_P(KeyboardDeviceTest, CustomColoursGoToTheLedPositionsOfTheirGroupOnlyInTheCustomMode) {
     connect();
-    ASSERT_EQ(device.ChangeSettings([](KeyboardSettings& s) {
+    ASSERT_TRUE(change([](KeyboardSettings& s) {
                   s.light.mode = 6;
                   s.light.customGroup = 2;
                   s.light.red = 9;
                   s.light.green = 8;
                   s.light.blue = 7;
-              }),
-              1);
+              }));
     const unsigned writes = keyboard->firmware().commandCount(0x0B);
     const auto coloursBefore = device.customColours();
     // Outside mode 20 setting a key's colour does nothing.
-    EXPECT_EQ(device.SetKeyColour(5), 0);
+    EXPECT_FALSE(run([&](auto done) { device.SetKeyColour(5, done); }));
     const std::array<int, 2> keys{5, 63};
-    EXPECT_EQ(device.SetKeysColour(keys, {1, 2, 3}), 0);
+    EXPECT_FALSE(run([&](auto done) { device.SetKeysColour(keys, {1, 2, 3}, done); }));
     EXPECT_EQ(device.customColours(), coloursBefore);
     EXPECT_EQ(keyboard->firmware().commandCount(0x0B), writes);
 
-    ASSERT_EQ(device.ChangeSettings([](KeyboardSettings& s) { s.light.mode = Keyboard::kCustomColourMode; }), 1);
+    ASSERT_TRUE(change([](KeyboardSettings& s) { s.light.mode = Keyboard::kCustomColourMode; }));
+    ASSERT_TRUE(test::passQueue(device));  // entering the mode writes its colours
     const unsigned entered = keyboard->firmware().commandCount(0x0B);
     const std::array<int, 3> selection{5, 63, 400};  // a key outside the keyboard is left out
-    const int written = device.SetKeysColour(selection, {1, 2, 3});
-    EXPECT_EQ(device.customColours().at(63), (LightColor{1, 2, 3, 255}));
+    const DeviceResult written = run([&](auto done) { device.SetKeysColour(selection, {1, 2, 3}, done); });
     CKeyboardProfiledata reread;
     reread.SetDefaultPath(device.DefaultDataFile());
     (void)reread.LoadDeviceRecord(device.profile().GetProfilePath());
-    EXPECT_EQ(reread.GetCustomLightColors(reread.GetCustomGroupIndex(), 170).at(5), (LightColor{1, 2, 3, 255}));
     if (viaReceiver()) {
-        // Custom colours never go through the receiver.
-        EXPECT_EQ(written, 0);
+        // Custom colours never go through the receiver: refused, and the colours stay as they were.
+        EXPECT_EQ(written.code(), DeviceResult::kRefused);
         EXPECT_EQ(keyboard->firmware().commandCount(0x0B), writes);
+        EXPECT_EQ(device.customColours(), coloursBefore);
+        EXPECT_NE(reread.GetCustomLightColors(reread.GetCustomGroupIndex(), 170).at(5), (LightColor{1, 2, 3, 255}));
         return;
     }
-    EXPECT_EQ(written, 1);
+    EXPECT_TRUE(written);
+    EXPECT_EQ(device.customColours().at(63), (LightColor{1, 2, 3, 255}));
+    EXPECT_EQ(reread.GetCustomLightColors(reread.GetCustomGroupIndex(), 170).at(5), (LightColor{1, 2, 3, 255}));
     EXPECT_EQ(keyboard->firmware().commandCount(0x0B), entered + 7);  // one write: 378 bytes in 56-byte chunks
     EXPECT_EQ(region(Region::CustomColour, 2 * 512 + device.keyLed(5) * 3u, 3), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(region(Region::CustomColour, 2 * 512 + device.keyLed(63) * 3u, 3), (std::vector<uint8_t>{1, 2, 3}));
 
     // One key takes the light colour unscaled; all keys on are written scaled by their level (255 → 254).
-    EXPECT_EQ(device.SetKeyColour(0), 1);
+    EXPECT_TRUE(run([&](auto done) { device.SetKeyColour(0, done); }));
     EXPECT_EQ(region(Region::CustomColour, 2 * 512 + device.keyLed(0) * 3u, 3), (std::vector<uint8_t>{9, 8, 7}));
-    ASSERT_EQ(device.ChangeSettings([](KeyboardSettings& s) { s.light.red = 255; }), 1);
-    EXPECT_EQ(device.SetAllKeys(true), 1);
+    ASSERT_TRUE(change([](KeyboardSettings& s) { s.light.red = 255; }));
+    EXPECT_TRUE(run([&](auto done) { device.SetAllKeys(true, done); }));
     EXPECT_EQ(region(Region::CustomColour, 2 * 512 + device.keyLed(40) * 3u, 3), (std::vector<uint8_t>{254, 7, 6}));
     EXPECT_EQ(region(Region::CustomColour, 0, 3), (std::vector<uint8_t>{0, 0, 0}));  // group 0 untouched
 }
@@ -229,13 +240,14 @@ TEST_P(KeyboardDeviceTest, CustomColoursGoToTheLedPositionsOfTheirGroupOnlyInThe
 TEST_P(KeyboardDeviceTest, MusicFramesAreStreamedAtTheLedPositionsOnlyOnTheCable) {
     connect({.keySlots = 104});
     device.SetLightControl(true);
+    ASSERT_TRUE(test::passQueue(device));
     EXPECT_EQ(keyboard->firmware().commandCount(0x1C), viaReceiver() ? 0u : 1u);  // told: the lights are ours
     const std::array<int32_t, 6> external{200, 100, 50, 0, 0, 0};
     device.AudioColour(external);
-    ASSERT_EQ(device.ChangeSettings([](KeyboardSettings& s) { s.light.mode = Keyboard::kExternalColourMode; }), 1);
+    ASSERT_TRUE(change([](KeyboardSettings& s) { s.light.mode = Keyboard::kExternalColourMode; }));
     auto& firmware = keyboard->firmware();
     if (viaReceiver()) {
-        std::this_thread::sleep_for(300ms);
+        ASSERT_TRUE(test::passQueue(device));  // the frame source was asked and said no
         EXPECT_EQ(firmware.frameCount(), 0u);
         EXPECT_EQ(device.streamStats().frames, 0u);
         return;
@@ -267,10 +279,10 @@ TEST_P(KeyboardDeviceTest, MusicFramesAreStreamedAtTheLedPositionsOnlyOnTheCable
     EXPECT_TRUE(test::waitFor([&] { return device.activeRecord() == 4; }));
 
     // Leaving the mode stops the stream.
-    ASSERT_EQ(device.ChangeSettings([](KeyboardSettings& s) { s.light.mode = 6; }), 1);
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(change([](KeyboardSettings& s) { s.light.mode = 6; }));
+    ASSERT_TRUE(test::passQueue(device));
     const unsigned frames = firmware.frameCount();
-    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(test::passQueue(device));
     EXPECT_EQ(firmware.frameCount(), frames);
 }
 
@@ -295,7 +307,7 @@ TEST_P(KeyboardDeviceTest, AKeyAssignmentIsWrittenIntoItsSlotOnly) {
     const auto before = keyboard->firmware().region(Region::KeyTable);
     KeyListEntry entry = device.keyList().at(63);
     entry.current = {63, 0x20, 0x01, 0x04};
-    ASSERT_EQ(device.SetKeyAssignment(63, entry), 1);
+    ASSERT_TRUE(run([&](auto done) { device.SetKeyAssignment(63, entry, done); }));
     const auto after = keyboard->firmware().region(Region::KeyTable);
     const size_t slot = device.keySlots()[63];
     for (size_t i = 0; i < after.size(); ++i) {

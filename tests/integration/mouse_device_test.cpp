@@ -47,7 +47,19 @@ protected:
         device.SetKindName("mouse");
         device.SetKindId(1);
         device.SetLedCount(6);
-        if (activate) device.ActivatePage();
+        if (activate) activated = run([&](auto done) { device.ActivatePage(done); });
+    }
+
+    // Runs one of the device's operations to its end (the test owns the device).
+    DeviceResult run(const std::function<void(CMerivexUSBDevice::Done)>& start) { return device.Await(start); }
+    DeviceResult change(const std::function<void(MouseSettings&)>& edit, int width = 1920, int height = 1080) {
+        return run([&](auto done) { device.ChangeSettings(edit, width, height, done); });
+    }
+    DeviceResult assign(size_t button, const KeyListEntry& entry) {
+        return run([&](auto done) { device.SetKeyAssignment(button, entry, done); });
+    }
+    DeviceResult writeMacros() {
+        return run([&](auto done) { device.WriteMacros(done); });
     }
 
     // Reports recorded since `mark` lines, without the link queries of the receiver.
@@ -88,6 +100,7 @@ protected:
     emu::Emulator emulator;
     std::shared_ptr<emu::VirtualDevice> mouse;
     CMerivexMouseDevice device{emulator};
+    DeviceResult activated = DeviceResult::Cancelled(DeviceStep::None);
 };
 
 TEST_P(MouseDeviceTest, ActivationReadsTheMouseAndMapsItsButtons) {
@@ -109,9 +122,7 @@ TEST_P(MouseDeviceTest, ActivationReadsTheMouseAndMapsItsButtons) {
 TEST_P(MouseDeviceTest, DraggingAStageWritesOneRecordBetweenBeginAndEnd) {
     connect();
     const size_t mark = lineCount();
-    const int result = device.ChangeSettings([](MouseSettings& s) { s.stages[2].dpiX = s.stages[2].dpiY = 40; }, 2560,
-                                             1440);
-    ASSERT_EQ(result, 1);
+    ASSERT_TRUE(change([](MouseSettings& s) { s.stages[2].dpiX = s.stages[2].dpiY = 40; }, 2560, 1440));
 
     const auto reports = capturedSince(mark);
     std::vector<CapturedReport> out;
@@ -149,16 +160,13 @@ TEST_P(MouseDeviceTest, DraggingAStageWritesOneRecordBetweenBeginAndEnd) {
 
 TEST_P(MouseDeviceTest, RecordBytesFollowTheSettings) {
     connect();
-    ASSERT_EQ(device.ChangeSettings(
-                  [](MouseSettings& s) {
-                      s.light.speed = 0;
-                      s.light.mode = 3;
-                      s.light.brightness = 2;
-                      s.system.reportRate = 4;
-                      s.activeStage = 5;
-                  },
-                  1920, 1080),
-              1);
+    ASSERT_TRUE(change([](MouseSettings& s) {
+        s.light.speed = 0;
+        s.light.mode = 3;
+        s.light.brightness = 2;
+        s.system.reportRate = 4;
+        s.activeStage = 5;
+    }));
     const auto record = settings(0, 13);
     EXPECT_EQ(record[3], 4);  // speed level 0 is stored as 4
     EXPECT_EQ(record[1], device.lightLists().values.at(3));
@@ -167,7 +175,7 @@ TEST_P(MouseDeviceTest, RecordBytesFollowTheSettings) {
     EXPECT_EQ(record[12], 5);
 
     // A mode above the mouse's own is written as mode 0's device value.
-    ASSERT_EQ(device.ChangeSettings([](MouseSettings& s) { s.light.mode = 14; }, 1920, 1080), 1);
+    ASSERT_TRUE(change([](MouseSettings& s) { s.light.mode = 14; }));
     EXPECT_EQ(settings(1, 1)[0], device.lightLists().values.at(0));
 }
 
@@ -194,10 +202,11 @@ TEST_P(MouseDeviceTest, AButtonMissingFromTheFactoryTableIsNeverWritten) {
 
     KeyListEntry entry = device.keyList().at(9);
     entry.current = {9, 0x20, 0x00, 0x04};
-    device.SetKeyAssignment(9, entry);
+    EXPECT_EQ(assign(9, entry).code(), DeviceResult::kRefused);  // a button the mouse lacks is refused
+    EXPECT_EQ(device.keyList().at(9).current, device.keyList().at(9).defaults);
     KeyListEntry left = device.keyList().at(0);
     left.current = {0, 0x20, 0x01, 0x04};
-    ASSERT_EQ(device.SetKeyAssignment(0, left), 1);
+    ASSERT_TRUE(assign(0, left));
 
     const auto table = mouse->firmware().region(Region::KeyTable);
     EXPECT_EQ(table[8 * 3], 0x55);
@@ -211,7 +220,7 @@ TEST_P(MouseDeviceTest, ARemappedButtonIsStillFoundAtTheNextStart) {
     connect();
     KeyListEntry left = device.keyList().at(0);
     left.current = {0, 0x20, 0x01, 0x04};
-    ASSERT_EQ(device.SetKeyAssignment(0, left), 1);
+    ASSERT_TRUE(assign(0, left));
     // The mouse now answers a table read with Ctrl+A where the left button's code was.
     CMerivexMouseDevice next(emulator);
     next.SetIdentity(device.identity());
@@ -223,7 +232,7 @@ TEST_P(MouseDeviceTest, ARemappedButtonIsStillFoundAtTheNextStart) {
     ASSERT_TRUE(hid.Open(old.path(), true, true, true, false));
     channel.SetMode(viaReceiver() ? 2 : 1);
     channel.setConnected(true);
-    next.ActivatePage();
+    ASSERT_TRUE(next.Await([&](auto done) { next.ActivatePage(done); }));
     EXPECT_TRUE(next.buttonPresent(0));
     EXPECT_EQ(next.buttonSlots()[0], 1);
     EXPECT_EQ(next.keyList().at(0).current.type, 0x20);  // the profile still says Ctrl+A
@@ -242,10 +251,10 @@ TEST_P(MouseDeviceTest, MacrosAreWrittenInFirstUseOrderAndTooLargeImagesAreRefus
     // Button 3 plays macro 1, button 4 macro 0: macro 1 is packed first and becomes number 0.
     KeyListEntry e3 = device.keyList().at(3);
     e3.current = {3, 0x70, 1, 0};
-    ASSERT_EQ(device.SetKeyAssignment(3, e3), 1);
+    ASSERT_TRUE(assign(3, e3));
     KeyListEntry e4 = device.keyList().at(4);
     e4.current = {4, 0x71, 0, 3};
-    ASSERT_EQ(device.SetKeyAssignment(4, e4), 1);
+    ASSERT_TRUE(assign(4, e4));
     EXPECT_EQ(device.ListUsedMacros(), (std::vector<uint8_t>{1, 0}));
     const auto table = mouse->firmware().region(Region::KeyTable);
     EXPECT_EQ(table[4 * 3 + 0], 0x70);  // button 3 (slot 4)
@@ -262,13 +271,14 @@ TEST_P(MouseDeviceTest, MacrosAreWrittenInFirstUseOrderAndTooLargeImagesAreRefus
     // The mouse holds 32 × 128 = 4096 bytes. Two macros need 28 bytes plus 4 per event.
     const unsigned writesBefore = mouse->firmware().commandCount(0x15);
     ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>(1018 - 1, press)));  // 28 + 4 × 1018 = 4100: 4 bytes over
-    EXPECT_EQ(device.WriteMacros(device.ListUsedMacros()), 2);
+    EXPECT_EQ(writeMacros().overflowEvents(), 2);
+    EXPECT_EQ(mouse->firmware().commandCount(0x15), writesBefore);  // nothing written
     ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>(1016, press)));  // 28 + 4 × 1017 = 4096: fits exactly
-    EXPECT_EQ(device.WriteMacros({1, 0}), 0);
+    EXPECT_TRUE(writeMacros());
     EXPECT_EQ(mouse->firmware().commandCount(0x15), writesBefore + (viaReceiver() ? 171u : 74u));
     ASSERT_TRUE(store.SaveMacro(1, std::vector<MacroEvent>{}));
-    ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>(1019, press)));  // one macro: 22 + 4 × 1019 = 4098, 2 over
-    EXPECT_EQ(device.WriteMacros({0}), 1);
+    ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>(1019, press)));  // 28 + 4 × 1019 = 4104, 8 over
+    EXPECT_EQ(writeMacros().overflowEvents(), 3);
 }
 
 TEST_P(MouseDeviceTest, AssignmentsOfRemovedMacrosAreReset) {
@@ -279,11 +289,11 @@ TEST_P(MouseDeviceTest, AssignmentsOfRemovedMacrosAreReset) {
     device.ShowSettings();
     KeyListEntry e2 = device.keyList().at(2);
     e2.current = {2, 0x70, 1, 0};
-    device.SetKeyAssignment(2, e2);
+    ASSERT_TRUE(assign(2, e2));
     ASSERT_EQ(device.keyList().at(2).current.type, 0x70);
 
     ASSERT_EQ(store.DeleteMacro(1), 1);
-    device.CheckMacroAssignments();
+    EXPECT_TRUE(device.CheckMacroAssignments());
     EXPECT_EQ(device.keyList().at(2).current, device.keyList().at(2).defaults);
     CMouseProfiledata reread;
     reread.SetDefaultPath(device.DefaultDataFile());
@@ -293,7 +303,7 @@ TEST_P(MouseDeviceTest, AssignmentsOfRemovedMacrosAreReset) {
     // With no macros left, a macro assignment is written as the button's default.
     e2.current = {2, 0x70, 0, 0};
     ASSERT_EQ(store.DeleteMacro(0), 0);
-    device.SetKeyAssignment(2, e2);
+    ASSERT_TRUE(assign(2, e2));
     const auto table = mouse->firmware().region(Region::KeyTable);
     EXPECT_EQ(table[2 * 3], 0x10);
     EXPECT_EQ(table[2 * 3 + 1], 0x04);
@@ -323,7 +333,7 @@ TEST_P(MouseDeviceTest, AMouseThatDoesNotAnswerKeepsThePageAsItWas) {
     } else {
         mouse->setFaults({.replyStatus = 0xFF});
     }
-    EXPECT_EQ(device.ChangeSettings([](MouseSettings& s) { s.stages[2].dpiX = 77; }, 1920, 1080), 0);
+    EXPECT_FALSE(change([](MouseSettings& s) { s.stages[2].dpiX = 77; }));
     EXPECT_EQ(device.settings(), before);
     CMouseProfiledata reread;
     reread.SetDefaultPath(device.DefaultDataFile());
@@ -331,8 +341,8 @@ TEST_P(MouseDeviceTest, AMouseThatDoesNotAnswerKeepsThePageAsItWas) {
     EXPECT_EQ(reread.GetDpiStages().at(2), before.stages.at(2));
     if (viaReceiver()) {
         EXPECT_EQ(mouse->firmware().commandCount(0x06), writes);  // left alone: nothing was sent
-        EXPECT_EQ(device.ReadDeviceState(), 0);
-        EXPECT_EQ(device.WriteMacros({}), -1);
+        EXPECT_EQ(run([&](auto done) { device.ReadDeviceState(done); }).code(), result::kReceiverUnreachable);
+        EXPECT_FALSE(writeMacros());
     }
 }
 
@@ -341,7 +351,7 @@ TEST_P(MouseDeviceTest, PowerStatusReachesThePage) {
     device.SetEvents({{}, {}, [&](std::span<const uint8_t> status) { shown.assign(status.begin(), status.end()); }, {}});
     device.SetPowerFlag(true);
     connect(false);
-    device.SyncWithDevice();
+    ASSERT_TRUE(run([&](auto done) { device.SyncWithDevice(done); }));
     ASSERT_EQ(shown.size(), 6u);
     EXPECT_EQ(shown[3], viaReceiver() ? 1 : 0);
     EXPECT_EQ(shown[0], 85);  // the emulated battery level
@@ -350,16 +360,14 @@ TEST_P(MouseDeviceTest, PowerStatusReachesThePage) {
 TEST_P(MouseDeviceTest, MusicModeFramesAreStreamedByTheDevicesOwnWorker) {
     connect();
     device.SetLightControl(true);
-    ASSERT_EQ(device.ChangeSettings([](MouseSettings& s) { s.light.mode = CMerivexUSBDevice::kSoftwareLightMode; },
-                                    1920, 1080),
-              1);
+    ASSERT_TRUE(change([](MouseSettings& s) { s.light.mode = CMerivexUSBDevice::kSoftwareLightMode; }));
     EXPECT_FALSE(device.StreamsOnLightTick());  // the light tick only draws the preview
     ASSERT_TRUE(test::waitFor([&] { return device.streamStats().frames >= 2; }));
     EXPECT_EQ(mouse->firmware().lastFrame().size(), 6u * 3);
     device.SetLightControl(false);
-    std::this_thread::sleep_for(150ms);
+    ASSERT_TRUE(test::passQueue(device));  // a frame under way ends; the next asks the source again
     const unsigned frames = mouse->firmware().frameCount();
-    std::this_thread::sleep_for(250ms);
+    ASSERT_TRUE(test::passQueue(device));
     EXPECT_EQ(mouse->firmware().frameCount(), frames);
 }
 

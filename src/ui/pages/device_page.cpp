@@ -3,6 +3,7 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QPointer>
 #include <array>
 
 #include "ui/controls/device_key_button.h"
@@ -109,6 +110,32 @@ void DevicePage::ShowFunctionTab(int tab) {
     if (!m_functionSwitch) m_functionSwitch = findControl<QStackedWidget>(m_content, "device_function_switch");
     selectPage(m_functionSwitch, tab);
     if (QWidget* hint = findControl(m_content, QStringLiteral("device_tishi_info"))) hint->hide();
+}
+
+CMerivexUSBDevice::Done DevicePage::track(std::function<void(DeviceResult)> then, QString failureTextId) {
+    ++m_inFlight;
+    showBusy();
+    return [page = QPointer<DevicePage>(this), then = std::move(then), failureTextId](DeviceResult result) {
+        if (!page) return;
+        --page->m_inFlight;
+        page->showBusy();
+        if (!result) {
+            page->ShowSettings();  // what the device holds, not what was asked for
+            if (page->m_host) page->m_host->showFailure(result, failureTextId);
+        }
+        if (then) then(result);
+    };
+}
+
+void DevicePage::showBusy() {
+    const bool busy = m_inFlight > 0;
+    if (property("writing").toBool() == busy) return;
+    setProperty("writing", busy);
+    if (busy) {
+        setCursor(Qt::BusyCursor);
+    } else {
+        unsetCursor();
+    }
 }
 
 bool DevicePage::showFrame(bool repaint) {

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "devices/usb_device.h"
+#include "ui/pages/page_host.h"
 #include "ui/toolkit/notification.h"
 
 class QStackedWidget;
@@ -17,7 +18,10 @@ class LayoutLoader;
 
 /// The page that shows one device: its layout with the device picture, the key and light buttons bound
 /// to the device's keys and LEDs, and the routing of its own controls' notifications. The device object
-/// (core) does the work; the page shows it.
+/// (core) does the work; the page shows it. Changes the page starts reach the device through the device's
+/// queue: the page stays responsive, marks itself busy ("writing" property, busy cursor) while they are on
+/// their way, and when the device refuses one it shows the device's settings again and the window says
+/// what failed.
 class DevicePage : public QWidget {
     Q_OBJECT
 public:
@@ -26,6 +30,20 @@ public:
     ~DevicePage() override;
 
     [[nodiscard]] CMerivexUSBDevice& device() { return m_device; }
+    /// The window the page asks for messages and the colour picker (may stay unset in tests).
+    void setHost(PageHost* host) { m_host = host; }
+    [[nodiscard]] PageHost* host() const { return m_host; }
+
+    /// Shows the device's settings on every control (the device asks for it after reading its state).
+    virtual void ShowSettings() {}
+    /// Whether changes the page started are still on their way to the device.
+    [[nodiscard]] bool writing() const { return m_inFlight > 0; }
+
+    /// A Done for an operation the page starts: the page is busy until it ends; on failure the page shows
+    /// the device's settings again and the window shows the failure (or `failureTextId`); then `then` runs
+    /// with the result either way.
+    [[nodiscard]] CMerivexUSBDevice::Done track(std::function<void(DeviceResult)> then = {},
+                                               QString failureTextId = {});
     [[nodiscard]] SelectPanel* selectionPanel() const { return m_panel; }
     [[nodiscard]] DeviceKeyButton* keyButton(int index) const;
     [[nodiscard]] DeviceKeyButton* lightButton(int index) const;
@@ -48,7 +66,11 @@ public:
     bool showFrame(bool repaint);
 
 private:
+    void showBusy();
+
     CMerivexUSBDevice& m_device;
+    PageHost* m_host = nullptr;
+    int m_inFlight = 0;
     QWidget* m_content = nullptr;
     SelectPanel* m_panel = nullptr;
     QVector<QPointer<DeviceKeyButton>> m_keys;

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStackedWidget>
@@ -157,37 +158,34 @@ void KeyboardPage::showPolling() {
 
 // ---- Changes ----
 
-bool KeyboardPage::change(const std::function<void(KeyboardSettings&)>& edit) {
-    const bool done = m_keyboard.ChangeSettings(edit) == 1;
-    if (!done) ShowSettings();  // the keyboard refused: show what it still holds
-    return done;
+void KeyboardPage::change(const std::function<void(KeyboardSettings&)>& edit, std::function<void(DeviceResult)> then) {
+    m_keyboard.ChangeSettings(edit, track(std::move(then)));
 }
 
-bool KeyboardPage::FlagChanged(int which, bool on) {
-    if (which < 0 || which >= kFlagCount) return false;
+void KeyboardPage::FlagChanged(int which, bool on) {
+    if (which < 0 || which >= kFlagCount) return;
     const uint16_t value = on ? 1 : 0;
-    return change([which, value](KeyboardSettings& s) {
+    change([which, value](KeyboardSettings& s) {
         if (which == 0) s.system.winFlag = value;
         if (which == 1) s.system.wFlag = value;
         if (which == 2) s.system.key6Flag = value;
     });
 }
 
-bool KeyboardPage::RepeatRateChanged(int value) {
+void KeyboardPage::RepeatRateChanged(int value) {
     const auto v = static_cast<uint16_t>(std::clamp(value, 0, 0xFFFF));
-    return change([v](KeyboardSettings& s) { s.system.repeat = v; });
+    change([v](KeyboardSettings& s) { s.system.repeat = v; });
 }
 
-bool KeyboardPage::RepeatDelaySelected(int choice) {
-    if (choice < 0 || choice >= kDelayChoices) return false;
-    const bool done = change([choice](KeyboardSettings& s) { s.system.repeatDelay = static_cast<uint16_t>(choice); });
+void KeyboardPage::RepeatDelaySelected(int choice) {
+    if (choice < 0 || choice >= kDelayChoices) return;
+    change([choice](KeyboardSettings& s) { s.system.repeatDelay = static_cast<uint16_t>(choice); });
     showRepeatTexts();
-    return done;
 }
 
-bool KeyboardPage::PollingSelected(int choice) {
-    if (choice < 0 || choice >= kPollingChoices) return false;
-    return change([choice](KeyboardSettings& s) { s.system.pollingRate = static_cast<uint16_t>(choice); });
+void KeyboardPage::PollingSelected(int choice) {
+    if (choice < 0 || choice >= kPollingChoices) return;
+    change([choice](KeyboardSettings& s) { s.system.pollingRate = static_cast<uint16_t>(choice); });
 }
 
 // ---- Key editor ----
@@ -205,24 +203,24 @@ void KeyboardPage::KeyPicked(int key) {
     m_keyEditor->show();
 }
 
-int KeyboardPage::KeyEditorButton(int which) {
-    if (!m_keyEditor) return 0;
+void KeyboardPage::KeyEditorButton(int which) {
+    if (!m_keyEditor) return;
     switch (which) {
         case 0:
             if (m_pickedKey >= 0) {
-                (void)m_keyboard.SetKeyAssignment(static_cast<size_t>(m_pickedKey), m_keyEditor->ReadAssignment());
+                m_keyboard.SetKeyAssignment(static_cast<size_t>(m_pickedKey), m_keyEditor->ReadAssignment(),
+                                            track([this](DeviceResult) { ShowKeyPictures(); }));
                 ShowKeyPictures();
             }
             m_keyEditor->hide();
-            return 0;
-        case 1: m_keyEditor->ShowDefault(); m_keyEditor->hide(); return 0;
-        case 2: m_keyEditor->ShowCurrent(); m_keyEditor->hide(); return 0;
-        case 3: {
-            const int result = m_keyboard.WriteKeysAndMacros();
-            ShowKeyPictures();
-            return result;
-        }
-        default: return 0;
+            return;
+        case 1: m_keyEditor->ShowDefault(); m_keyEditor->hide(); return;
+        case 2: m_keyEditor->ShowCurrent(); m_keyEditor->hide(); return;
+        case 3:
+            m_keyboard.WriteKeysAndMacros(track([this](DeviceResult) { ShowKeyPictures(); },
+                                                QStringLiteral("message_text_7")));
+            return;
+        default: return;
     }
 }
 
@@ -257,13 +255,24 @@ void KeyboardPage::SetCustomColour(uint32_t rgb) {
     if (m_swatch) m_swatch->setStyleSheet(swatchStyle(m_colour));
 }
 
-int KeyboardPage::ApplyCustomColour(int which) {
-    if (which < 0 || which > 2) return 0;
-    if (m_keyboard.settings().light.mode != CMerivexKeyboardDevice::kCustomColourMode &&
-        !change([](KeyboardSettings& s) { s.light.mode = CMerivexKeyboardDevice::kCustomColourMode; })) {
-        return 0;
-    }
-    if (which == 2) return m_keyboard.SetAllKeys(false);
+void KeyboardPage::PickCustomColour() {
+    if (!host()) return;
+    if (const std::optional<uint32_t> colour = host()->pickColour(0xFF000000u | m_colour)) SetCustomColour(*colour);
+}
+
+void KeyboardPage::ApplyCustomColour(int which) {
+    if (which < 0 || which > 2) return;
+    if (m_keyboard.settings().light.mode == CMerivexKeyboardDevice::kCustomColourMode) return colourKeys(which);
+    // The keys take their colours in the custom colour mode: the keyboard goes there first.
+    change([](KeyboardSettings& s) { s.light.mode = CMerivexKeyboardDevice::kCustomColourMode; },
+           [this, page = QPointer<KeyboardPage>(this), which](DeviceResult result) {
+               if (page && result) colourKeys(which);
+           });
+}
+
+void KeyboardPage::colourKeys(int which) {
+    const QString failed = QStringLiteral("custom_colour_failed_text");
+    if (which == 2) return m_keyboard.SetAllKeys(false, track({}, failed));
     std::vector<int> keys;
     if (which == 0) {
         keys = m_selected;
@@ -272,10 +281,10 @@ int KeyboardPage::ApplyCustomColour(int which) {
             if (m_keyboard.keyPresent(static_cast<size_t>(j))) keys.push_back(j);
         }
     }
-    if (keys.empty()) return 0;
+    if (keys.empty()) return;
     const Rgb colour{static_cast<uint8_t>(m_colour >> 16), static_cast<uint8_t>(m_colour >> 8),
                      static_cast<uint8_t>(m_colour)};
-    return m_keyboard.SetKeysColour(keys, colour);
+    m_keyboard.SetKeysColour(keys, colour, track({}, failed));
 }
 
 }  // namespace halvern::ui

@@ -22,7 +22,8 @@ class LanguageTexts;
 /// The keyboard's page: the picture with its 170 key spots (each with what the key does and a mark on
 /// remapped keys), custom colours for the keys dragged over on the picture, the key editor, polling rate,
 /// lock and rollover flags, and key repeat. Every settings change goes through the device object's
-/// ChangeSettings (record written, profile saved); a change the keyboard refuses is taken back on the page.
+/// ChangeSettings (record written, then the profile saved); a change the keyboard refuses is taken back on
+/// the page and the window says what failed.
 /// The page never talks to the keyboard's frame stream: the device streams from a worker of its own.
 class KeyboardPage final : public DevicePage {
     Q_OBJECT
@@ -39,20 +40,19 @@ public:
 
     void BindPageControls() override;
     /// Shows the keyboard's settings on every control (the device calls this after reading its state).
-    void ShowSettings();
+    void ShowSettings() override;
     /// Rebuilds the key pictures' tooltips and remapped marks, then the repeat-delay texts.
     void ShowKeyPictures();
 
     // ---- What the main window routes here. ----
-    bool FlagChanged(int which, bool on);
-    bool RepeatRateChanged(int value);
-    bool RepeatDelaySelected(int choice);
-    bool PollingSelected(int choice);
+    void FlagChanged(int which, bool on);
+    void RepeatRateChanged(int value);
+    void RepeatDelaySelected(int choice);
+    void PollingSelected(int choice);
     /// A key was picked on the picture: its assignment goes to the editor.
     void KeyPicked(int key);
-    /// The editor's buttons: 0 save, 1 default, 2 cancel, 3 write keys and macros. The write result for 3
-    /// (0 success, -1 failure, else events to remove), 0 otherwise.
-    int KeyEditorButton(int which);
+    /// The editor's buttons: 0 save, 1 default, 2 cancel, 3 write keys and macros.
+    void KeyEditorButton(int which);
     void KeyEditorChoice(int which);
 
     /// A drag over the picture ended: the keys it selected become the keys the colour strip colours.
@@ -61,9 +61,12 @@ public:
     /// The colour the strip gives to keys (0xRRGGBB).
     [[nodiscard]] uint32_t customColour() const { return m_colour; }
     void SetCustomColour(uint32_t rgb);
+    /// Opens the colour picker (through the host) for the strip's colour.
+    void PickCustomColour();
     /// Gives the selected keys (0) or every present key (1) the strip's colour, or switches every key off
-    /// (2). Puts the keyboard into the custom colour mode first when it is in another mode. 1 or 0.
-    int ApplyCustomColour(int which);
+    /// (2). Puts the keyboard into the custom colour mode first when it is in another mode. A refusal is
+    /// shown by the window ("custom_colour_failed_text").
+    void ApplyCustomColour(int which);
 
     [[nodiscard]] CDeviceProfileUI* profileControl() const { return m_profileControl; }
     [[nodiscard]] CKeySetControlUI* keyEditor() const { return m_keyEditor; }
@@ -72,7 +75,9 @@ public:
     [[nodiscard]] static QString delayText(const QString& prefix, int choice);
 
 private:
-    bool change(const std::function<void(KeyboardSettings&)>& edit);
+    void change(const std::function<void(KeyboardSettings&)>& edit,
+                std::function<void(DeviceResult)> then = {});
+    void colourKeys(int which);
     void fitFunctionPagesToTheCurrentOne();
     void showFlags();
     void showRepeat();

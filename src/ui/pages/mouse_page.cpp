@@ -240,11 +240,9 @@ void MousePage::showLogoTooltip() {
 
 // ---- Changes ----
 
-bool MousePage::change(const std::function<void(MouseSettings&)>& edit) {
+void MousePage::change(const std::function<void(MouseSettings&)>& edit) {
     const QSize screen = screenPixels();
-    const bool done = m_mouse.ChangeSettings(edit, screen.width(), screen.height()) == 1;
-    if (!done) ShowSettings();  // the mouse refused: show what it still holds
-    return done;
+    m_mouse.ChangeSettings(edit, screen.width(), screen.height(), track());
 }
 
 void MousePage::DpiSliderMoving(int stage, int position) {
@@ -254,10 +252,10 @@ void MousePage::DpiSliderMoving(int stage, int position) {
     }
 }
 
-bool MousePage::DpiSliderChanged(int stage, int position) {
-    if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return false;
+void MousePage::DpiSliderChanged(int stage, int position) {
+    if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return;
     DpiSliderMoving(stage, position);
-    return change([stage, position](MouseSettings& s) {
+    change([stage, position](MouseSettings& s) {
         if (s.stages.size() <= static_cast<size_t>(stage)) s.stages.resize(static_cast<size_t>(stage) + 1);
         DpiStage& d = s.stages[static_cast<size_t>(stage)];
         d.dpiX = static_cast<uint16_t>(position);
@@ -265,17 +263,17 @@ bool MousePage::DpiSliderChanged(int stage, int position) {
     });
 }
 
-bool MousePage::DpiEdited(int stage) {
-    if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return false;
+void MousePage::DpiEdited(int stage) {
+    if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return;
     StageRow& s = m_stages[static_cast<size_t>(stage)];
-    if (!s.edit) return false;
+    if (!s.edit) return;
     const int position = m_mouse.dpiScale().position(s.edit->text().toInt());  // empty counts as 0
     if (s.slider) s.slider->setValue(position);
-    return DpiSliderChanged(stage, position);
+    DpiSliderChanged(stage, position);  // shows the DPI of the position stored, not what was typed
 }
 
-bool MousePage::DpiEnabled(int stage, bool enabled) {
-    if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return false;
+void MousePage::DpiEnabled(int stage, bool enabled) {
+    if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return;
     StageRow& s = m_stages[static_cast<size_t>(stage)];
     if (s.row) s.row->setEnabled(enabled);
     if (s.enable) s.enable->setChecked(enabled);
@@ -286,16 +284,16 @@ bool MousePage::DpiEnabled(int stage, bool enabled) {
     } else {
         applyEnableRule();
     }
-    return change([stage, enabled](MouseSettings& m) {
+    change([stage, enabled](MouseSettings& m) {
         if (m.stages.size() <= static_cast<size_t>(stage)) m.stages.resize(static_cast<size_t>(stage) + 1);
         m.stages[static_cast<size_t>(stage)].active = enabled ? 1 : 0;
     });
 }
 
-bool MousePage::DpiSelected(int stage) {
-    if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return false;
+void MousePage::DpiSelected(int stage) {
+    if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return;
     showStageActive(stage);
-    return change([stage](MouseSettings& m) { m.activeStage = stage; });
+    change([stage](MouseSettings& m) { m.activeStage = stage; });
 }
 
 uint32_t MousePage::DpiColour(int stage) const {
@@ -305,35 +303,39 @@ uint32_t MousePage::DpiColour(int stage) const {
     return 0xFF000000u | uint32_t{d.red} << 16 | uint32_t{d.green} << 8 | d.blue;
 }
 
-bool MousePage::DpiColourPicked(int stage, uint32_t argb) {
-    if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return false;
-    const bool done = change([stage, argb](MouseSettings& m) {
+void MousePage::DpiColourOption(int stage) {
+    if (stage < 0 || stage >= static_cast<int>(m_stages.size()) || !host()) return;
+    if (const std::optional<uint32_t> colour = host()->pickColour(DpiColour(stage))) DpiColourPicked(stage, *colour);
+}
+
+void MousePage::DpiColourPicked(int stage, uint32_t argb) {
+    if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return;
+    change([stage, argb](MouseSettings& m) {
         if (m.stages.size() <= static_cast<size_t>(stage)) m.stages.resize(static_cast<size_t>(stage) + 1);
         DpiStage& d = m.stages[static_cast<size_t>(stage)];
         d.red = static_cast<uint8_t>(argb >> 16);
         d.green = static_cast<uint8_t>(argb >> 8);
         d.blue = static_cast<uint8_t>(argb);
     });
-    if (done) showStages();
-    return done;
+    showStages();
 }
 
-bool MousePage::PollingSelected(int index) {
-    if (index < 0 || index >= static_cast<int>(m_polling.size())) return false;
-    return change([index](MouseSettings& m) { m.system.reportRate = static_cast<uint16_t>(index); });
+void MousePage::PollingSelected(int index) {
+    if (index < 0 || index >= static_cast<int>(m_polling.size())) return;
+    change([index](MouseSettings& m) { m.system.reportRate = static_cast<uint16_t>(index); });
 }
 
-bool MousePage::PointerSliderChanged(int which, int value) {
+void MousePage::PointerSliderChanged(int which, int value) {
     const auto v = static_cast<uint16_t>(std::clamp(value, 0, 0xFFFF));
-    return change([which, v](MouseSettings& m) {
+    change([which, v](MouseSettings& m) {
         if (which == 0) m.system.mouseSpeed = v;
         if (which == 1) m.system.wheelLines = v;
         if (which == 2) m.system.doubleClickTime = v;
     });
 }
 
-bool MousePage::PointerOptionChanged(int which, bool on) {
-    return change([which, on](MouseSettings& m) {
+void MousePage::PointerOptionChanged(int which, bool on) {
+    change([which, on](MouseSettings& m) {
         if (which == 0) m.system.pointerPrecision = on ? 1 : 0;
         if (which == 1) m.system.scrollPage = on ? 1 : 0;
     });
@@ -361,20 +363,21 @@ void MousePage::KeyPicked(int button) {
     ShowFunctionTab(kKeysTab);
 }
 
-int MousePage::KeyEditorButton(int which) {
-    if (!m_keyEditor) return 0;
+void MousePage::KeyEditorButton(int which) {
+    if (!m_keyEditor) return;
     switch (which) {
         case 0:
             if (m_pickedButton >= 0) {
-                (void)m_mouse.SetKeyAssignment(static_cast<size_t>(m_pickedButton), m_keyEditor->ReadAssignment());
+                m_mouse.SetKeyAssignment(static_cast<size_t>(m_pickedButton), m_keyEditor->ReadAssignment(),
+                                         track([this](DeviceResult) { rebuildButtonList(); }));
                 rebuildButtonList();
             }
             m_keyEditor->hide();
-            return 0;
-        case 1: m_keyEditor->ShowDefault(); m_keyEditor->hide(); return 0;
-        case 2: m_keyEditor->ShowCurrent(); m_keyEditor->hide(); return 0;
-        case 3: return m_mouse.WriteKeysAndMacros();
-        default: return 0;
+            return;
+        case 1: m_keyEditor->ShowDefault(); m_keyEditor->hide(); return;
+        case 2: m_keyEditor->ShowCurrent(); m_keyEditor->hide(); return;
+        case 3: m_mouse.WriteKeysAndMacros(track({}, QStringLiteral("message_text_7"))); return;
+        default: return;
     }
 }
 

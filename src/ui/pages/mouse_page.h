@@ -22,7 +22,8 @@ class LanguageTexts;
 
 /// The mouse's page: DPI stages with their DPI numbers, polling rate, pointer settings, the list of
 /// buttons with what each does, and the button editor. Every change goes through the device object's
-/// ChangeSettings (profile saved, record written); a change the mouse refuses is taken back on the page.
+/// ChangeSettings (record written, then the profile saved); a change the mouse refuses is taken back on
+/// the page and the window says what failed.
 class MousePage : public DevicePage {
     Q_OBJECT
 public:
@@ -33,27 +34,29 @@ public:
 
     void BindPageControls() override;
     /// Shows the device's settings on every control (the device calls this after reading its state).
-    void ShowSettings();
+    void ShowSettings() override;
 
-    // ---- What the main window routes here (stage numbers 0-5). ----
+    // ---- What the window routes here (stage numbers 0-5). Out-of-range numbers do nothing. ----
     void DpiSliderMoving(int stage, int position);
-    /// Stores the slider's position as the stage's DPI; false (and the page restored) when refused.
-    bool DpiSliderChanged(int stage, int position);
-    bool DpiEdited(int stage);
-    bool DpiEnabled(int stage, bool enabled);
-    bool DpiSelected(int stage);
-    bool DpiColourPicked(int stage, uint32_t argb);
+    /// Stores the slider's position as the stage's DPI.
+    void DpiSliderChanged(int stage, int position);
+    /// The stage's DPI field was left: the DPI typed, clamped to what the mouse can do, is stored and shown.
+    void DpiEdited(int stage);
+    void DpiEnabled(int stage, bool enabled);
+    void DpiSelected(int stage);
+    /// Opens the colour picker for the stage's colour (through the host) and stores the colour chosen.
+    void DpiColourOption(int stage);
+    void DpiColourPicked(int stage, uint32_t argb);
     [[nodiscard]] uint32_t DpiColour(int stage) const;
-    bool PollingSelected(int index);
+    void PollingSelected(int index);
     /// Pointer sliders (0 speed, 1 wheel lines, 2 double-click time) and options (0 precision, 1 page).
-    bool PointerSliderChanged(int which, int value);
-    bool PointerOptionChanged(int which, bool on);
+    void PointerSliderChanged(int which, int value);
+    void PointerOptionChanged(int which, bool on);
     void SettingsTabSelected(int tab);
     /// A button was picked on the picture: its assignment goes to the editor.
     void KeyPicked(int button);
-    /// The editor's buttons: 0 save, 1 default, 2 cancel, 3 write keys and macros to the mouse. Returns the
-    /// write result for 3 (0 success, -1 failure, else events to remove), 0 otherwise.
-    int KeyEditorButton(int which);
+    /// The editor's buttons: 0 save, 1 default, 2 cancel, 3 write keys and macros to the mouse.
+    void KeyEditorButton(int which);
     /// An item chosen in one of the editor's lists (0 is the category list, 1 the macro repeat list).
     void KeyEditorChoice(int which);
 
@@ -73,7 +76,7 @@ private:
         QPointer<QAbstractButton> colour;
     };
 
-    bool change(const std::function<void(MouseSettings&)>& edit);
+    void change(const std::function<void(MouseSettings&)>& edit);
     void showStages();
     void showStageActive(int active);
     void applyEnableRule();

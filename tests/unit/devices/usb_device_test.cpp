@@ -24,6 +24,13 @@ protected:
         channel.SetMode(1);
         channel.setConnected(true);
     }
+    // Waits until the device's queue has run everything it was given.
+    void passQueue() {
+        ASSERT_TRUE(page.Await([this](CMerivexUSBDevice::Done done) {
+            page.queue().submit([](CommandChannel&) { return DeviceResult{}; }, std::move(done));
+        }));
+    }
+
     test::FakeBackend backend;
     std::shared_ptr<test::FakeDevice> device;
     CMerivexUSBDevice page{backend};
@@ -57,12 +64,15 @@ TEST_F(UsbDeviceTest, FrameIsStreamedOnlyInTheSoftwareModeUnderLightControl) {
     device->written.clear();
     page.SetLightControl(false);
     page.SendLightFrame();
+    passQueue();
     EXPECT_TRUE(device->written.empty());
 
     page.SetLightControl(true);  // a cable keyboard is told the application takes the lights
+    passQueue();
     ASSERT_EQ(device->written.size(), 1u);
     EXPECT_EQ(device->written[0][3], command::kAnnounceLightControl);
     page.SendLightFrame();
+    passQueue();
     ASSERT_EQ(device->written.size(), 2u);
     EXPECT_EQ(device->written[1][3], command::kStreamLightFrame);
     EXPECT_EQ(device->written[1][4], 12);  // 4 LEDs × 3 bytes
@@ -72,14 +82,31 @@ TEST_F(UsbDeviceTest, FailedStreamPausesWithoutBlockingTheCaller) {
     BaseLightSettings light;
     light.mode = CMerivexUSBDevice::kSoftwareLightMode;
     page.SetLightSettings(light);
-    device->failWrites = true;
-    const auto start = std::chrono::steady_clock::now();
+    {
+        std::scoped_lock lock(device->mutex);
+        device->failWrites = true;
+    }
     page.SendLightFrame();
-    page.SendLightFrame();  // within the pause: not even tried
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
-    device->failWrites = false;
-    device->written.clear();
-    page.SendLightFrame();
+    passQueue();
+    EXPECT_EQ(page.queue().stats().failedFrames, 1u);
+    {
+        std::scoped_lock lock(device->mutex);
+        device->failWrites = false;
+        device->written.clear();
+    }
+    page.SendLightFrame();  // within the pause: dropped, not even tried
+    passQueue();
+    EXPECT_TRUE(device->written.empty());
+}
+
+TEST_F(UsbDeviceTest, AKeyboardBehindItsReceiverIsNotToldAboutLightControl) {
+    // The page of a receiver link carries the cable row's identity: the link itself decides.
+    CommandChannel& channel = page.commandChannel();
+    channel.cableInterface().Close();
+    ASSERT_TRUE(channel.receiverInterface().Open("/dev/hidraw1#4", true, true, true, false));
+    channel.SetMode(2);
+    page.SetLightControl(true);
+    passQueue();
     EXPECT_TRUE(device->written.empty());
 }
 

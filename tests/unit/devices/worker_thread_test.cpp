@@ -1,4 +1,4 @@
-#include "devices/worker_thread.h"
+#include "device/worker_thread.h"
 
 #include <gtest/gtest.h>
 
