@@ -50,8 +50,14 @@ int kindIndexFor(uint16_t typeCode, const InterfaceRow& row) {
 }  // namespace
 
 DeviceList::DeviceList(HidBackend& backend, SlotTable& slotTable, const ui::LayoutLoader& loader, ui::NotifyHub& hub,
-                       DeviceListControls controls, QObject* parent)
-    : QObject(parent), m_backend(backend), m_slots(slotTable), m_loader(loader), m_hub(hub), m_controls(controls) {}
+                       DeviceListControls controls, Executor& uiTasks, QObject* parent)
+    : QObject(parent),
+      m_backend(backend),
+      m_slots(slotTable),
+      m_loader(loader),
+      m_hub(hub),
+      m_controls(controls),
+      m_uiTasks(uiTasks) {}
 
 DeviceList::~DeviceList() {
     // Pages' widgets belong to the window; the device objects go first, closing their channels.
@@ -121,7 +127,7 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
     slotPage->device = entryKind->makeDevice(m_backend);
     CMerivexUSBDevice& device = *slotPage->device;
     device.ConfigureFromTables(kindIndex, row);
-    device.SetExecutor(m_executor);
+    device.SetExecutor(m_uiTasks);
 
     // Owned by their containers once added, by the owner until then (and for good when one is missing).
     slotPage->power = new ui::DevicePower(m_loader, m_controls.owner);
@@ -135,14 +141,14 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
     DeviceSlotPage* raw = slotPage.get();
     device.SetEvents(DeviceEvents{
         [this, raw](int id, int delayMs) {
-            QMetaObject::invokeMethod(this, [this, raw, id, delayMs] {
+            m_uiTasks.post([this, raw, id, delayMs] {
                 if (raw->entry) m_hub.setTimer(raw->entry, id, delayMs);
             });
         },
         {},
         [this, raw](std::span<const uint8_t> report) {
             std::vector<uint8_t> copy(report.begin(), report.end());
-            QMetaObject::invokeMethod(this, [raw, copy] {
+            m_uiTasks.post([raw, copy] {
                 if (raw->power) raw->power->ShowStatus(copy);
             });
         },

@@ -8,7 +8,6 @@
 
 #include "app/device_kinds.h"
 #include "app/discovery.h"
-#include "app/qt_executor.h"
 #include "devices/usb_device.h"
 #include "ui/controls/device_option.h"
 #include "ui/controls/device_power.h"
@@ -67,8 +66,10 @@ struct DeviceSlotPage {
 class DeviceList final : public QObject {
     Q_OBJECT
 public:
+    /// `uiTasks` runs on this (the interface) thread what the devices' threads hand over; it must outlive
+    /// the list.
     DeviceList(HidBackend& backend, SlotTable& slotTable, const ui::LayoutLoader& loader, ui::NotifyHub& hub,
-               DeviceListControls controls, QObject* parent = nullptr);
+               DeviceListControls controls, Executor& uiTasks, QObject* parent = nullptr);
     ~DeviceList() override;
 
     /// Creates the pages of the kinds that exist even without a device (mouse and keyboard).
@@ -147,7 +148,7 @@ private:
     bool m_windowHidden = false;
     int m_screenWidth = 1920;
     int m_screenHeight = 1080;
-    QtExecutor m_executor{*this};  ///< where the devices' completions run
+    Executor& m_uiTasks;  ///< where the devices' completions and reports run
 };
 
 }  // namespace halvern::app

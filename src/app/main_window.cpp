@@ -86,7 +86,7 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
     controls.owner = m_root;
     controls.texts = &m_texts;
     controls.host = this;
-    m_list = std::make_unique<DeviceList>(m_backend, m_slots, m_loader, m_hub, controls);
+    m_list = std::make_unique<DeviceList>(m_backend, m_slots, m_loader, m_hub, controls, m_uiTasks);
 
     m_hub.attachTree(m_root);
     connect(&m_hub, &ui::NotifyHub::notified, this, &MainWindow::onNotification);
@@ -141,7 +141,7 @@ void MainWindow::start() {
         [this](int slot) { m_uiCall.run([this, slot] { m_list->Arrival(slot); bringToFront(); }); },
         [this](int slot) { m_uiCall.run([this, slot] { m_list->Removal(slot); }); },
         [this] {
-            QMetaObject::invokeMethod(this, [this] { instanceMessage(0, 0); }, Qt::QueuedConnection);
+            m_uiTasks.post([this] { instanceMessage(0, 0); });
         },
     };
     m_discovery = std::make_unique<Discovery>(m_backend, m_slots, std::move(events));

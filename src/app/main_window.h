@@ -10,6 +10,7 @@
 #include "app/device_list.h"
 #include "app/discovery.h"
 #include "app/routing.h"
+#include "app/ui_task_queue.h"
 #include "app/ui_thread_call.h"
 #include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/layout_loader.h"
@@ -118,8 +119,9 @@ private:
     ui::LanguageTexts& m_texts;
     ui::NotifyHub m_hub;
     SlotTable m_slots;
+    UiTaskQueue m_uiTasks;  ///< what other threads hand to this one (before whatever posts to it)
     std::unique_ptr<DeviceList> m_list;
-    UiThreadCall m_uiCall{this};
+    UiThreadCall m_uiCall{m_uiTasks};
     std::unique_ptr<Discovery> m_discovery;
     QPointer<QWidget> m_root;
     QPointer<QSystemTrayIcon> m_tray;

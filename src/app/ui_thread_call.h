@@ -1,11 +1,12 @@
 #pragma once
 
-#include <QMetaObject>
-#include <QObject>
 #include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
+
+#include "device/executor.h"
 
 namespace halvern::app {
 
@@ -14,7 +15,8 @@ namespace halvern::app {
 /// a worker waiting here never blocks the shutdown that waits for the worker.
 class UiThreadCall {
 public:
-    explicit UiThreadCall(QObject* context) : m_context(context) {}
+    /// `ui` runs tasks on the user-interface thread.
+    explicit UiThreadCall(Executor& ui) : m_ui(ui) {}
 
     /// From a worker: runs `work` on the context's thread and waits for it. False when closed first.
     bool run(std::function<void()> work) {
@@ -25,15 +27,12 @@ public:
             std::erase_if(m_waiting, [](const auto& w) { return w.expired(); });
             m_waiting.push_back(state);
         }
-        QMetaObject::invokeMethod(
-            m_context,
-            [state, work = std::move(work)] {
-                work();
-                std::lock_guard lock(state->mutex);
-                state->done = true;
-                state->cv.notify_all();
-            },
-            Qt::QueuedConnection);
+        m_ui.post([state, work = std::move(work)] {
+            work();
+            std::lock_guard lock(state->mutex);
+            state->done = true;
+            state->cv.notify_all();
+        });
         std::unique_lock lock(state->mutex);
         state->cv.wait(lock, [&] { return state->done || state->closed; });
         return state->done;
@@ -60,7 +59,7 @@ private:
         bool done = false;
         bool closed = false;
     };
-    QObject* m_context;
+    Executor& m_ui;
     std::mutex m_mutex;
     bool m_closed = false;
     std::vector<std::weak_ptr<State>> m_waiting;

@@ -98,6 +98,8 @@ std::optional<CMerivexKeyedDevice::Record> CMerivexMouseDevice::settingsRecord(i
                                                                                int width, int height) {
     if (slot < 0 || slot * mouse_record::kStride > 0xFFFF) return std::nullopt;
     const MouseSystem system = m_profile.GetMouseSystem();
+    const std::vector<DpiStage> stages = m_profile.GetDpiStages();  // the contents only refer to them
+    const std::vector<CorrectEntry> corrections = m_profile.GetCorrectInfo();
     mouse_record::Contents contents;
     contents.firstByte = static_cast<uint8_t>(firstByte);
     contents.byte68 = static_cast<uint8_t>(byte68);
@@ -107,8 +109,8 @@ std::optional<CMerivexKeyedDevice::Record> CMerivexMouseDevice::settingsRecord(i
     contents.modeValues = lightLists().values;
     contents.pollingIndex = static_cast<uint8_t>(system.reportRate);
     contents.activeStage = static_cast<uint8_t>(m_profile.GetActiveStage());
-    contents.stages = m_profile.GetDpiStages();
-    contents.corrections = m_profile.GetCorrectInfo();
+    contents.stages = stages;
+    contents.corrections = corrections;
     const mouse_record::Record record = mouse_record::Build(contents);
     return Record{{record.begin(), record.begin() + mouse_record::kWriteSize},
                   static_cast<uint16_t>(slot * mouse_record::kStride)};

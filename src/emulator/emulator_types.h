@@ -57,6 +57,8 @@ struct Faults {
     /// Replies carry this status byte. 0xFF and 0xFE mean the device refused: the command is not carried
     /// out. Other values are success codes and the command runs.
     std::optional<uint8_t> replyStatus{};
+    /// Requests with this command code are refused (status 0xFF, not carried out); the others run.
+    std::optional<uint8_t> refuseCommand{};
     /// Every output report waits this long before the device takes it, as a write to a stalled device waits
     /// in the kernel (hidraw: up to 5 s). Unplugging the device ends the wait.
     std::chrono::milliseconds writeBlock{0};

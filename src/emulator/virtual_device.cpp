@@ -102,9 +102,14 @@ bool VirtualDevice::takeControlReport(uint16_t interfaceNumber, std::span<const 
     return takeOutputReport(interfaceNumber, report) > 0;
 }
 
+namespace {
+constexpr uint8_t kRefusedStatus = 0xFF;
+}  // namespace
+
 Report VirtualDevice::answer(const Report& request) {
     if (m_id.attachment == Attachment::Receiver && !m_linkUp) return linkDownAnswer(request);
-    const std::optional<uint8_t> status = m_faults.replyStatus;
+    std::optional<uint8_t> status = m_faults.replyStatus;
+    if (m_faults.refuseCommand && request[3] == *m_faults.refuseCommand) status = kRefusedStatus;
     Report reply = m_firmware->execute(request, status && isRefusal(*status) ? status : std::nullopt);
     if (status) reply[7] = *status;
     if (m_faults.replyCode) reply[3] = *m_faults.replyCode;

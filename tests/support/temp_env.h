@@ -15,8 +15,10 @@ namespace halvern::test {
 /// A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TempDir {
 public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "halvern-test-XXXXXX").string();
+    TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+    /// Under `base` instead (a memory-backed folder for tests that save thousands of times).
+    explicit TempDir(const std::filesystem::path& base) {
+        std::string pattern = (base / "halvern-test-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
         m_path = pattern;
     }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <deque>
+#include <functional>
+#include <mutex>
+
+#include "device/executor.h"
+
+class QSocketNotifier;
+
+namespace halvern::app {
+
+/// Hands work from any thread to the interface thread: device completions, what the notification readers
+/// and discovery report. A task goes into a queue under this object's own lock and an eventfd wakes the
+/// interface thread's event loop, which runs the tasks in the order they came. (Nothing crosses threads
+/// inside Qt, so every handover is visible to the thread sanitizer.) Tasks still waiting when the object
+/// goes are dropped; whoever posts must stop before it goes.
+class UiTaskQueue final : public QObject, public Executor {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(UiTaskQueue)
+public:
+    explicit UiTaskQueue(QObject* parent = nullptr);
+    ~UiTaskQueue() override;
+
+    /// Safe from any thread.
+    void post(std::function<void()> task) override;
+
+private:
+    void runWaiting();
+
+    int m_wakeFd = -1;
+    QSocketNotifier* m_notifier = nullptr;  ///< owned as a child
+    std::mutex m_mutex;
+    std::deque<std::function<void()>> m_tasks;
+};
+
+}  // namespace halvern::app
