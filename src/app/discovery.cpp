@@ -4,6 +4,8 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "device/debug_sink.h"
 
 namespace halvern::app {
@@ -46,8 +48,14 @@ bool Discovery::pass() {
     if (anyFree) {
         // Claim on a copy so the probe's opens run without the lock; then merge the claims.
         DeviceSlotList working = before;
-        const auto claimed = claimNewInterfaces(m_probe, working, &unopened);
+        std::vector<std::string> denied;
+        const auto claimed = claimNewInterfaces(m_probe, working, &unopened, &denied);
         if (!claimed) return false;
+        for (const std::string& path : denied) {
+            if (std::find(m_deniedReported.begin(), m_deniedReported.end(), path) != m_deniedReported.end()) continue;
+            m_deniedReported.push_back(path);
+            if (m_accessDenied) m_accessDenied(path);
+        }
         for (const ClaimedInterface& c : *claimed) {
             m_slots.modify([&](DeviceSlotList& slots) { slots[static_cast<size_t>(c.slot)] = working[static_cast<size_t>(c.slot)]; });
             if (m_events.arrived) m_events.arrived(c.slot);
@@ -82,12 +90,21 @@ void Discovery::waitForChange(const std::stop_token& token) {
     if (n > 0 && hotplug >= 0 && (fds[1].revents & POLLIN)) m_backend.drainHotplug();
 }
 
+void Discovery::pause(std::chrono::milliseconds period) {
+    pollfd fd{m_stopFd, POLLIN, 0};
+    (void)::poll(&fd, 1, static_cast<int>(period.count()));
+}
+
 void Discovery::run(const std::stop_token& token) {
+    std::chrono::milliseconds backoff = kCycle;
     while (!token.stop_requested()) {
         if (!pass()) {
-            debugLog("device listing failed: discovery ends");
-            return;
+            if (backoff == kCycle) debugLog("device listing failed: trying again");
+            pause(backoff);
+            backoff = std::min(backoff * 2, kMaxBackoff);
+            continue;
         }
+        backoff = kCycle;
         waitForChange(token);
     }
     debugLog("抓取设备线程设定退出");

@@ -40,7 +40,9 @@ struct DiscoveryEvents {
 
 /// The discovery thread: claims newly present supported interfaces, frees the slots of interfaces that
 /// went away, and sleeps in between until the backend reports a hot-plug event. Without hot-plug events
-/// (or while an interface could not be opened and must be tried again) it looks every 100 ms.
+/// (or while an interface could not be opened and must be tried again) it looks every 100 ms. A listing
+/// that fails is tried again after a pause that doubles each time (up to kMaxBackoff), so a hiccup of the
+/// HID stack never ends discovery for good.
 class Discovery {
 public:
     Discovery(HidBackend& backend, SlotTable& slotTable, DiscoveryEvents events);
@@ -48,20 +50,28 @@ public:
     Discovery(const Discovery&) = delete;
     Discovery& operator=(const Discovery&) = delete;
 
+    /// Called on the discovery thread for a supported interface the user may not open (no udev rule
+    /// yet): once per path and run. Set before start().
+    void setAccessDeniedHandler(std::function<void(const std::string& path)> handler) {
+        m_accessDenied = std::move(handler);
+    }
+
     void start();
     /// Stops the thread within `bound` (it never blocks longer than one pass).
     void stop(std::chrono::milliseconds bound = std::chrono::milliseconds(1000));
 
-    /// One pass, on the caller's thread: claims, then presence. False when the enumeration failed (the
-    /// thread then ends, as a broken HID stack will not mend itself).
+    /// One pass, on the caller's thread: claims, then presence. False when the enumeration failed.
     bool pass();
 
     static constexpr std::chrono::milliseconds kCycle{100};
     static constexpr int kRetryPasses = 50;  ///< five seconds of 100 ms retries
+    static constexpr std::chrono::milliseconds kMaxBackoff{5000};
 
 private:
     void run(const std::stop_token& token);
     void waitForChange(const std::stop_token& token);
+    /// Sleeps `period`, or until stop is requested.
+    void pause(std::chrono::milliseconds period);
 
     HidBackend& m_backend;
     SlotTable& m_slots;
@@ -69,6 +79,8 @@ private:
     HidInterface m_probe;
     int m_retryPasses = 0;
     bool m_firstScanDone = false;
+    std::vector<std::string> m_deniedReported;
+    std::function<void(const std::string& path)> m_accessDenied;
     int m_stopFd = -1;
     WorkerThread m_thread;
 };

@@ -16,6 +16,7 @@
 
 #include "device/debug_sink.h"
 #include "ui/toolkit/control_lookup.h"
+#include "ui/windows/message_box.h"
 
 namespace halvern::app {
 namespace {
@@ -145,6 +146,9 @@ void MainWindow::start() {
         },
     };
     m_discovery = std::make_unique<Discovery>(m_backend, m_slots, std::move(events));
+    m_discovery->setAccessDeniedHandler([this](const std::string& path) {
+        m_uiTasks.post([this, path = QString::fromStdString(path)] { accessDenied(path); });
+    });
     m_discovery->start();
     // Tell cooperating programs that this application drives the lights.
     m_cooperation.broadcast(QString::fromLatin1(message_name::kLightControlAnnouncement), 1, 1);
@@ -232,6 +236,18 @@ void MainWindow::setLightControl(bool on, bool announce) {
 void MainWindow::systemSleep(bool before) {
     m_systemAwake = !before;
     m_list->setLightControl(m_systemAwake && m_lightControl);
+}
+
+void MainWindow::accessDenied(const QString& path) {
+    debugLog("no permission to open " + path.toStdString());
+    if (m_accessHintShown || m_stopped) return;
+    m_accessHintShown = true;
+    auto* notice = new ui::MessageBox(m_loader, m_texts, this);  // deletes itself when closed
+    notice->setAttribute(Qt::WA_DeleteOnClose);
+    notice->setObjectName(QStringLiteral("access_hint"));
+    notice->setMessage(m_texts.text(QStringLiteral("device_access_denied_text")).arg(path), false);
+    notice->setButtonMode(ui::MessageBox::kConfirmOnly);
+    notice->show();
 }
 
 void MainWindow::lightControlRequest(qintptr wParam, qintptr lParam) {

@@ -46,6 +46,9 @@ public:
     void lightControlRequest(qintptr wParam, qintptr lParam);
     /// The system goes to sleep (true) or has resumed (false): pages run without light control meanwhile.
     void systemSleep(bool before);
+    /// A supported device that the user may not open: says once, without holding anything up, what is
+    /// wrong and how to mend it.
+    void accessDenied(const QString& path);
     [[nodiscard]] bool systemAwake() const { return m_systemAwake; }
 
     [[nodiscard]] DeviceList& deviceList() { return *m_list; }
@@ -132,6 +135,7 @@ private:
     bool m_shownOnce = false;
     bool m_screenWatched = false;
     bool m_stopped = false;
+    bool m_accessHintShown = false;
     QTimer* m_profileSwitch = nullptr;  ///< 400 ms debounce of profile choices (owned by the window)
     QPointer<ui::DevicePage> m_profileSwitchPage;
     ui::ColourPickerOpener m_colourPicker;  ///< at most one colour picker at a time

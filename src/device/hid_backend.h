@@ -77,6 +77,11 @@ public:
     virtual void drainHotplug() {}
 };
 
+/// Why the calling thread's last HidBackend::openNode failed (an errno value such as EACCES), or 0 when it
+/// succeeded. Backends set it; discovery reads it to tell a missing permission from a node still settling.
+[[nodiscard]] int lastOpenError();
+void setLastOpenError(int error);
+
 /// Paths name a collection as "<node>#<collection>"; a node with one collection has no suffix.
 [[nodiscard]] std::string makeCollectionPath(std::string_view node, uint16_t collection);
 /// Splits a collection path into its node part and collection number (0 without suffix).

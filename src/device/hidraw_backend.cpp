@@ -169,6 +169,7 @@ bool HidrawBackend::enumerate(std::vector<HidEnumEntry>& out) {
 std::unique_ptr<HidNode> HidrawBackend::openNode(std::string_view path, bool write) {
     const std::string node(splitCollectionPath(path).node);
     const int fd = ::open(node.c_str(), (write ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
+    setLastOpenError(fd < 0 ? errno : 0);
     if (fd < 0) {
         debugLog("hidraw: cannot open " + node + ": " + std::strerror(errno));
         return nullptr;

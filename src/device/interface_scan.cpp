@@ -1,9 +1,11 @@
 #include "device/interface_scan.h"
 
+#include <cerrno>
+
 namespace halvern {
 
 std::optional<std::vector<ClaimedInterface>> claimNewInterfaces(HidInterface& probe, DeviceSlotList& slots,
-                                                               int* unopened) {
+                                                               int* unopened, std::vector<std::string>* denied) {
     if (unopened) *unopened = 0;
     if (!probe.Enumerate()) return std::nullopt;
     std::vector<ClaimedInterface> claimed;
@@ -13,6 +15,8 @@ std::optional<std::vector<ClaimedInterface>> claimNewInterfaces(HidInterface& pr
         if (!preOpenMatch(slots, listed)) continue;
         if (!probe.Open(entry->path, true, false, true, false)) {
             if (unopened) ++*unopened;
+            const int why = lastOpenError();
+            if (denied && (why == EACCES || why == EPERM)) denied->push_back(entry->path);
             continue;
         }
         // The opened device's own attributes and capabilities decide, not what the listing said.

@@ -1,5 +1,7 @@
 #include "emulator/emulator.h"
 
+#include <cerrno>
+
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -166,7 +168,12 @@ bool Emulator::enumerate(std::vector<HidEnumEntry>& out) {
 
 std::unique_ptr<HidNode> Emulator::openNode(std::string_view path, bool write) {
     auto device = deviceAt(path);
+    setLastOpenError(0);
     if (!device || !device->present()) return nullptr;
+    if (device->accessDenied()) {
+        setLastOpenError(EACCES);  // as a hidraw node without the udev rule
+        return nullptr;
+    }
     const auto address = parseNodePath(path);
     if (m_options.transport == Transport::SocketPair) {
         return openSocketNode(std::move(device), address->interfaceNumber, write);

@@ -160,6 +160,16 @@ void VirtualDevice::unplugLocked() {
     if (m_onUnplug) m_onUnplug();
 }
 
+void VirtualDevice::setAccessDenied(bool denied) {
+    std::lock_guard lock(m_mutex);
+    m_accessDenied = denied;
+}
+
+bool VirtualDevice::accessDenied() const {
+    std::lock_guard lock(m_mutex);
+    return m_accessDenied;
+}
+
 void VirtualDevice::setUnplugHandler(std::function<void()> handler) {
     std::lock_guard lock(m_mutex);
     m_onUnplug = std::move(handler);

@@ -75,6 +75,9 @@ public:
     /// Called (once, from the unplugging thread) when the device vanishes, whatever made it vanish.
     void setUnplugHandler(std::function<void()> handler);
     [[nodiscard]] bool present() const;
+    /// Opening its nodes fails for lack of permission (as a hidraw node without the udev rule does).
+    void setAccessDenied(bool denied);
+    [[nodiscard]] bool accessDenied() const;
     /// Sends consumer report 3 with a 16-bit code (0x0401 resync, 0x0403 key press, 0x10xx record, 0x11xx
     /// record and DPI stage) to every node of the interface. False when the device is gone, or sits behind
     /// a receiver whose link is down.
@@ -107,6 +110,7 @@ private:
     std::condition_variable m_gone;  ///< notified when the device vanishes (ends stalled writes)
     Faults m_faults;
     bool m_linkUp = true;
+    bool m_accessDenied = false;
     bool m_present = true;
     std::optional<unsigned> m_reportsUntilUnplug;
     std::function<void()> m_onUnplug;

@@ -5,6 +5,7 @@
 namespace halvern::test {
 
 bool FakeBackend::enumerate(std::vector<HidEnumEntry>& out) {
+    ++enumerations;
     if (failEnumeration) return false;
     for (const auto& [node, device] : nodes) {
         for (auto& e : entriesForNode(node, device->attributes, device->interfaceNumber, device->descriptor)) {

@@ -6,6 +6,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
@@ -125,7 +126,8 @@ inline std::unique_ptr<HidNode> FakeDevice::open() {
 class FakeBackend final : public HidBackend {
 public:
     std::map<std::string, std::shared_ptr<FakeDevice>, std::less<>> nodes;
-    bool failEnumeration = false;
+    std::atomic<bool> failEnumeration{false};
+    std::atomic<int> enumerations{0};  ///< listings asked for so far
 
     bool enumerate(std::vector<HidEnumEntry>& out) override;
     std::unique_ptr<HidNode> openNode(std::string_view path, bool) override {
