@@ -7,6 +7,7 @@
 
 #include "ui/controls/image_cache.h"
 #include "ui/toolkit/control_lookup.h"
+#include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/layout_loader.h"
 
 namespace halvern::ui {
@@ -73,11 +74,29 @@ void DevicePower::ShowStatus(std::span<const uint8_t> report) {
     showImage(m_status, m_statusImage);
     if (m_typeCode == 2) m_wireless->setVisible(wireless);
     if (m_typeCode == 3 && m_phone) {
-        const PhoneType& phone = kPhoneTypes[bytes[5] <= 3 ? bytes[5] : 0];
+        m_phoneType = bytes[5] < kPhoneTypes.size() ? bytes[5] : 0;
+        const PhoneType& phone = kPhoneTypes[m_phoneType];
         m_phoneImage = QString::fromLatin1(phone.image);
         m_phone->setProperty("toolTipId", QString::fromLatin1(phone.tooltipId));
+        showPhoneTip();
         showImage(m_phone, m_phoneImage);
     }
+}
+
+void DevicePower::showPhoneTip() {
+    if (m_phone && !m_phoneTips[m_phoneType].isEmpty()) m_phone->setToolTip(m_phoneTips[m_phoneType]);
+}
+
+bool DevicePower::event(QEvent* event) {
+    if (event->type() == LanguageTexts::AppliedEvent::type()) {
+        const LanguageTexts& texts = static_cast<LanguageTexts::AppliedEvent*>(event)->texts();
+        for (size_t i = 0; i < kPhoneTypes.size(); ++i) {
+            m_phoneTips[i] = texts.text(QString::fromLatin1(kPhoneTypes[i].tooltipId));
+        }
+        showPhoneTip();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 }  // namespace halvern::ui
