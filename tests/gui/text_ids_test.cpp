@@ -9,7 +9,9 @@
 #include <functional>
 #include <map>
 
+#include "device/supported_devices.h"
 #include "gui_support.h"
+#include "ui/controls/device_option.h"
 #include "ui/controls/key_set_control.h"
 #include "ui/toolkit/language_texts.h"
 
@@ -98,6 +100,10 @@ void addProgramIds(UsedIds& used) {
           "message_text_22", "message_text_25", "software_rev_text", CKeySetControlUI::kIncompleteTextId}) {
         used.emplace(QString::fromLatin1(id), QStringLiteral("program"));
     }
+    for (const DeviceKindRow& kind : kDeviceKindTable) {
+        used.emplace(KindDisplayTextId(kind.kindName), QStringLiteral("device kind"));
+    }
+    used.emplace(KindDisplayTextId("no such kind"), QStringLiteral("device kind"));
 }
 
 // Every language the program offers ships, and every shipped language is offered.

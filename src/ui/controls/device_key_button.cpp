@@ -1,5 +1,7 @@
 #include "ui/controls/device_key_button.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -50,6 +52,17 @@ void DeviceKeyButton::mouseDoubleClickEvent(QMouseEvent* event) {
     requestRepaint();
 }
 
+QFont DeviceKeyButton::legendFont() const {
+    QFont legend = font();
+    const int room = width() - 2 * kLegendMargin;
+    if (text().isEmpty() || room <= 0) return legend;
+    int pixels = legend.pixelSize() > 0 ? legend.pixelSize() : QFontInfo(legend).pixelSize();
+    while (pixels > kMinLegendPixels && QFontMetrics(legend).horizontalAdvance(text()) > room) {
+        legend.setPixelSize(--pixels);
+    }
+    return legend;
+}
+
 void DeviceKeyButton::prepareLayers() {
     const qreal ratio = devicePixelRatioF();
     const QString key = QStringLiteral("%1x%2@%3 %4%5%6 %7")
@@ -85,7 +98,7 @@ void DeviceKeyButton::prepareLayers() {
     p.end();
     if (text().isEmpty()) return;
     QPainter label(&m_label);
-    label.setFont(font());
+    label.setFont(legendFont());
     label.setPen(QColor(0xE6, 0xE8, 0xEC));
     label.drawText(r, Qt::AlignCenter, text());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QPixmap>
 #include <QPushButton>
 #include <QString>
@@ -40,6 +41,12 @@ public:
 
     void setSelectedKey(bool selected) { m_selected = selected; }
     [[nodiscard]] bool isSelectedKey() const { return m_selected; }
+
+    /// The font the legend (the button's text) is drawn in: the style's font, made smaller (down to
+    /// kMinLegendPixels) when the legend would not fit the key's width with kLegendMargin on each side.
+    [[nodiscard]] QFont legendFont() const;
+    static constexpr int kLegendMargin = 2;
+    static constexpr int kMinLegendPixels = 7;
 
     /// How many times the button asked to be repainted (lets tests check that a no-op repaints nothing).
     [[nodiscard]] int repaintRequests() const { return m_repaints; }

@@ -37,6 +37,7 @@ DevicePower::DevicePower(const LayoutLoader& loader, QWidget* parent) : QWidget(
     layout->setContentsMargins(0, 0, 0, 0);
     if (QWidget* content = loader.load(QStringLiteral("device_power.ui"), this)) {
         layout->addWidget(content);
+        m_content = content;
         m_layout = findControl(content, "device_power_Layout");
         m_value = findControl<QLabel>(content, "device_power_value");
         m_wireless = findControl(content, "device_wuxian_logo");
@@ -50,6 +51,10 @@ void DevicePower::SetType(uint16_t typeCode, uint16_t) { m_typeCode = typeCode; 
 
 void DevicePower::ShowPowerLayout(bool show) {
     if (m_layout) m_layout->setVisible(show);
+}
+
+void DevicePower::SetDevicePresent(bool present) {
+    if (m_content) m_content->setVisible(present);
 }
 
 void DevicePower::ShowStatus(std::span<const uint8_t> report) {

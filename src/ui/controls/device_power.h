@@ -25,6 +25,9 @@ public:
     [[nodiscard]] uint16_t typeCode() const { return m_typeCode; }
     /// Whether the device kind reports power at all (the page table's power flag).
     void ShowPowerLayout(bool show);
+    /// Whether the device is there: a device that is gone shows nothing (no battery, no phone), whatever it
+    /// reported last.
+    void SetDevicePresent(bool present);
     /// Byte 0 battery level in percent, 1 charge state, 3 wireless flag, 5 phone type (mouse pad); a
     /// shorter report counts as zero-padded. Nothing is shown unless the widget has all its parts.
     void ShowStatus(std::span<const uint8_t> report);
@@ -39,6 +42,7 @@ protected:
 private:
     void showPhoneTip();
 
+    QPointer<QWidget> m_content;
     QPointer<QWidget> m_layout;
     QPointer<QLabel> m_value;
     QPointer<QWidget> m_wireless;
