@@ -118,5 +118,20 @@ TEST(Render, PagesAndWindowsToPng) {
     shoot(&about, QStringLiteral("about"));
 }
 
+// The keyboard picture under full-strength lights, white and yellow among them, for a look at the legends.
+TEST(Render, BrightKeysToPng) {
+    if (std::getenv("HALVERN_SHOTS_DIR") == nullptr) GTEST_SKIP() << "HALVERN_SHOTS_DIR not set";
+    Showcase window{QStringLiteral("keyboard_device.ui")};
+    ASSERT_NE(window.root(), nullptr);
+    auto* panel = window.root()->findChild<SelectPanel*>(QStringLiteral("keyboard_device_key_light"));
+    ASSERT_NE(panel, nullptr);
+    const uint32_t lights[] = {0xFFFFFF, 0x00FFFF, 0x00FF00, 0xFFFF00, 0x0080FF, 0x0000FF, 0xFF0000, 0xFF00FF};
+    size_t i = 0;
+    for (DeviceKeyButton* spot : spotsOf(*panel)) spot->setLightColour(lights[i++ % std::size(lights)], 255, true);
+    panel->update();
+    QApplication::processEvents();
+    shoot(panel, QStringLiteral("keyboard_bright_keys"));
+}
+
 }  // namespace
 }  // namespace halvern::ui::test
