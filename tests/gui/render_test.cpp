@@ -6,10 +6,13 @@
 #include <QHBoxLayout>
 #include <QImage>
 #include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QMenu>
 #include <cstdlib>
 
 #include "gui_support.h"
 #include "ui/controls/device_option.h"
+#include "ui/controls/device_profile_control.h"
 #include "ui/controls/device_power.h"
 #include "ui/controls/image_cache.h"
 #include "ui/toolkit/language_texts.h"
@@ -131,6 +134,28 @@ TEST(Render, BrightKeysToPng) {
     panel->update();
     QApplication::processEvents();
     shoot(panel, QStringLiteral("keyboard_bright_keys"));
+}
+
+// The profile row of a page and its open menu, over a fresh data folder.
+TEST(Render, ProfileControlToPng) {
+    if (std::getenv("HALVERN_SHOTS_DIR") == nullptr) GTEST_SKIP() << "HALVERN_SHOTS_DIR not set";
+    Showcase window{QStringLiteral("mouse_device.ui")};
+    ASSERT_NE(window.root(), nullptr);
+    auto* control = window.root()->findChild<CDeviceProfileUI*>();
+    ASSERT_NE(control, nullptr);
+    QTemporaryDir folder;
+    control->SetDeviceType(2);
+    control->SetPaths(std::filesystem::path(folder.path().toStdString()),
+                      std::filesystem::path(HALVERN_SOURCE_RESOURCES) / "DefaultData" / "mouse.Json");
+    control->Init();
+    ASSERT_TRUE(control->AddProfile());
+    window.texts().apply(window.root());
+    QApplication::processEvents();
+    shoot(control, QStringLiteral("profile_row"));
+    control->ShowMenu(true);
+    QApplication::processEvents();
+    shoot(control->menu(), QStringLiteral("profile_menu"));
+    control->ShowMenu(false);
 }
 
 }  // namespace
