@@ -60,6 +60,7 @@ def main():
         f"{unicodedata.unidata_version}; change the script, not this file.",
         "#pragma once",
         "",
+        "// clang-format off",
         "#include <array>",
         "#include <cstdint>",
         "",
@@ -87,7 +88,7 @@ def main():
     for cp, to in multis:
         padded = to + [0] * (3 - len(to))
         lines.append(f"    {{0x{cp:04X}, {{0x{padded[0]:04X}, 0x{padded[1]:04X}, 0x{padded[2]:04X}}}}},")
-    lines += ["}};", "", "}  // namespace halvern::case_folding", ""]
+    lines += ["}};", "", "}  // namespace halvern::case_folding", "// clang-format on", ""]
     with open(OUT, "w", encoding="utf-8") as f:
         f.write("\n".join(lines))
     print(f"{OUT}: {len(table)} runs, {len(multis)} expansions", file=sys.stderr)

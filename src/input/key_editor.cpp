@@ -158,11 +158,15 @@ bool IsCompleteAssignment(const KeyEditorState& s) {
         return index >= 0 && static_cast<size_t>(index) < c->rows.size();
     }
     switch (s.category) {
-        case cat::kKeyboard: return !s.keyTextId.empty() || s.modifierBox > 0;
+        case cat::kKeyboard:
+            return !s.keyTextId.empty() || s.modifierBox > 0;
         case cat::kMacro:
-            return s.macroIndex >= 0 && s.macroCount > 0 && s.macroIndex < s.macroCount && s.macroIndex <= 0xFF;
-        case cat::kRecoil: return s.gunIndex >= 0 && static_cast<size_t>(s.gunIndex) < kRecoilNames.size();
-        default: return true;
+            return s.macroIndex >= 0 && s.macroCount > 0 && s.macroIndex < s.macroCount &&
+                   s.macroIndex <= 0xFF;
+        case cat::kRecoil:
+            return s.gunIndex >= 0 && static_cast<size_t>(s.gunIndex) < kRecoilNames.size();
+        default:
+            return true;
     }
 }
 

@@ -81,7 +81,9 @@ bool CBasicProfiledata::MayWrite(const std::filesystem::path& path) const {
     return true;
 }
 
-bool CBasicProfiledata::ProfileDeleted() const { return !m_profilePath.empty() && !IsProfileInList(m_profilePath); }
+bool CBasicProfiledata::ProfileDeleted() const {
+    return !m_profilePath.empty() && !IsProfileInList(m_profilePath);
+}
 
 bool CBasicProfiledata::StoreDocument(Json::Value document, const std::filesystem::path& path) {
     if (!MayWrite(path)) return false;

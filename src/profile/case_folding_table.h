@@ -1,6 +1,7 @@
 // Written by scripts/make_case_folding.py from Unicode 14.0.0; change the script, not this file.
 #pragma once
 
+// clang-format off
 #include <array>
 #include <cstdint>
 
@@ -326,3 +327,4 @@ inline constexpr std::array<Expansion, 104> kExpansions{{
 }};
 
 }  // namespace halvern::case_folding
+// clang-format on

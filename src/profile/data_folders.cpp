@@ -60,7 +60,8 @@ std::filesystem::path GetDefaultProfilePath(std::string_view kindName) {
 }
 
 std::filesystem::path GetConfigFolder() {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') return std::filesystem::path(xdg) / "Halvern";
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
+        return std::filesystem::path(xdg) / "Halvern";
     return homeFolder() / ".config" / "Halvern";
 }
 

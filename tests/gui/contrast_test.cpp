@@ -1,3 +1,5 @@
+#include "ui/controls/contrast.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -18,14 +20,13 @@
 #include <QVBoxLayout>
 
 #include "gui_support.h"
-#include "ui/controls/contrast.h"
 #include "ui/controls/device_key_button.h"
 
 namespace halvern::ui::test {
 namespace {
 
-constexpr double kText = 4.5;      // WCAG AA, normal text
-constexpr double kControl = 3.0;   // WCAG AA, parts of a control
+constexpr double kText = 4.5;     // WCAG AA, normal text
+constexpr double kControl = 3.0;  // WCAG AA, parts of a control
 
 /// The program's style sheet on the application while a test runs.
 class Styled : public ::testing::Test {
@@ -66,7 +67,9 @@ Seen look(const QImage& image, const QRect& area) {
 }
 
 /// A widget's area inside the picture of its window.
-QRect areaOf(const QWidget* w, const QWidget* window) { return QRect(w->mapTo(window, QPoint(0, 0)), w->size()); }
+QRect areaOf(const QWidget* w, const QWidget* window) {
+    return QRect(w->mapTo(window, QPoint(0, 0)), w->size());
+}
 
 TEST(Contrast, RatioFollowsWcag) {
     EXPECT_NEAR(contrastRatio(Qt::black, Qt::white), 21.0, 1e-9);
@@ -89,8 +92,12 @@ TEST(Contrast, KeyLegendsReadOnEveryLight) {
     key->setText(QStringLiteral("W"));
     window.resize(40, 32);
     window.show();
-    const QRgb lights[] = {0xFFFFFF, 0x00FFFF /* yellow: red and green, blue 0 */, 0x00FF00, 0xFFFF00, 0x0000FF,
-                           0xFF0000, 0xFF00FF, 0x000000, 0x777777, 0x0080FF, 0x00C0FF};
+    const QRgb lights[] = {0xFFFFFF, 0x00FFFF /* yellow: red and green, blue 0 */,
+                           0x00FF00, 0xFFFF00,
+                           0x0000FF, 0xFF0000,
+                           0xFF00FF, 0x000000,
+                           0x777777, 0x0080FF,
+                           0x00C0FF};
     for (const QRgb bgr : lights) {
         for (const int alpha : {255, 200, 120}) {
             key->setLightColour(bgr, alpha, true);
@@ -146,8 +153,9 @@ TEST_F(Styled, TextsReachTheTextContrast) {
     const QImage picture = root.grab().toImage();
     for (QWidget* w : texts) {
         const Seen seen = look(picture, areaOf(w, &root).adjusted(2, 2, -2, -2));
-        EXPECT_GE(seen.ratio(), kText) << w->metaObject()->className() << " " << w->property("role").toString().toStdString()
-                                       << ": " << seen.mark.name().toStdString() << " on " << seen.background.name().toStdString();
+        EXPECT_GE(seen.ratio(), kText)
+            << w->metaObject()->className() << " " << w->property("role").toString().toStdString() << ": "
+            << seen.mark.name().toStdString() << " on " << seen.background.name().toStdString();
     }
     for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{box, radio}) {
         const QRect text = areaOf(b, &root).adjusted(26, 0, 0, 0);  // the words, right of the indicator
@@ -160,8 +168,8 @@ QRect indicatorOf(QAbstractButton* b, const QWidget* window) {
     QStyleOptionButton option;
     option.initFrom(b);
     const bool radio = qobject_cast<QRadioButton*>(b) != nullptr;
-    const QRect r = b->style()->subElementRect(radio ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator,
-                                               &option, b);
+    const QRect r = b->style()->subElementRect(
+        radio ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator, &option, b);
     return r.translated(b->mapTo(window, QPoint(0, 0)));
 }
 
@@ -179,7 +187,8 @@ TEST_F(Styled, TickedAndChosenControlsStandOut) {
     auto* chosen = new QRadioButton(QStringLiteral("Chosen"));
     chosen->setChecked(true);
     auto* other = new QRadioButton(QStringLiteral("Other"));
-    for (QWidget* w : std::initializer_list<QWidget*>{ticked, empty, tickedOff, chosen, other}) layout->addWidget(w);
+    for (QWidget* w : std::initializer_list<QWidget*>{ticked, empty, tickedOff, chosen, other})
+        layout->addWidget(w);
     card.resize(260, 200);
     card.show();
     QApplication::processEvents();
@@ -203,7 +212,8 @@ TEST_F(Styled, TickedAndChosenControlsStandOut) {
 
 // Qt's own file dialog (import and export) keeps its labels and file names readable in the dark style.
 TEST_F(Styled, FileDialogTextsAreReadable) {
-    QFileDialog dialog(nullptr, QStringLiteral("Export"), resourceFolder(), QStringLiteral("Profile Files(*.json)"));
+    QFileDialog dialog(nullptr, QStringLiteral("Export"), resourceFolder(),
+                       QStringLiteral("Profile Files(*.json)"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.resize(700, 420);
     dialog.show();
@@ -214,9 +224,9 @@ TEST_F(Styled, FileDialogTextsAreReadable) {
         if (!label->isVisible() || label->text().isEmpty()) continue;
         ++labels;
         const Seen seen = look(picture, areaOf(label, &dialog));
-        EXPECT_GE(seen.ratio(), kText) << label->objectName().toStdString() << " \"" << label->text().toStdString()
-                                       << "\": " << seen.mark.name().toStdString() << " on "
-                                       << seen.background.name().toStdString();
+        EXPECT_GE(seen.ratio(), kText)
+            << label->objectName().toStdString() << " \"" << label->text().toStdString()
+            << "\": " << seen.mark.name().toStdString() << " on " << seen.background.name().toStdString();
     }
     EXPECT_GE(labels, 2);
     auto* files = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));

@@ -92,7 +92,8 @@ TEST_F(ProfileControlTest, AddCopyAndImportSelectWhatWasAdded) {
     EXPECT_EQ(control.GetNameText(), QStringLiteral("profile2"));
     EXPECT_EQ(chosen, QList<qintptr>{1});
     EXPECT_EQ(list()["profileselect"].asInt(), 1);
-    EXPECT_EQ(control.GetCurrentProfileId().toStdString(), list()["profilelist"][1]["profileUUID"].asString());
+    EXPECT_EQ(control.GetCurrentProfileId().toStdString(),
+              list()["profilelist"][1]["profileUUID"].asString());
 
     ASSERT_TRUE(control.CopyProfile());
     EXPECT_EQ(control.GetNameText(), QStringLiteral("profile2 copy"));
@@ -121,8 +122,9 @@ TEST_F(ProfileControlTest, MenuIsARealMenuWithWholeTexts) {
     for (QAction* action : menu->actions()) {
         if (!action->isSeparator()) texts << action->text();
     }
-    EXPECT_EQ(texts, (QStringList{QStringLiteral("New"), QStringLiteral("Copy"), QStringLiteral("Import"),
-                                  QStringLiteral("Export"), QStringLiteral("Reset"), QStringLiteral("Delete")}));
+    EXPECT_EQ(texts,
+              (QStringList{QStringLiteral("New"), QStringLiteral("Copy"), QStringLiteral("Import"),
+                           QStringLiteral("Export"), QStringLiteral("Reset"), QStringLiteral("Delete")}));
     for (QAction* action : menu->actions()) {
         if (action->isSeparator()) continue;
         const QRect item = menu->actionGeometry(action);
@@ -179,8 +181,8 @@ TEST_F(ProfileControlTest, RowPartsDoNotOverlap) {
     const QList<QRect> closed = geometries();
     for (int i = 0; i < parts.size(); ++i) {
         for (int j = i + 1; j < parts.size(); ++j) {
-            EXPECT_FALSE(closed[i].intersects(closed[j])) << parts[i]->objectName().toStdString() << " and "
-                                                          << parts[j]->objectName().toStdString();
+            EXPECT_FALSE(closed[i].intersects(closed[j]))
+                << parts[i]->objectName().toStdString() << " and " << parts[j]->objectName().toStdString();
         }
     }
     // Opening the menu does not squeeze the row: the menu is a window of its own.
@@ -192,7 +194,7 @@ TEST_F(ProfileControlTest, RowPartsDoNotOverlap) {
     QStyleOptionComboBox option;
     option.initFrom(control.combo());
     const QRect arrow = control.combo()->style()->subControlRect(QStyle::CC_ComboBox, &option,
-                                                                QStyle::SC_ComboBoxArrow, control.combo());
+                                                                 QStyle::SC_ComboBoxArrow, control.combo());
     EXPECT_TRUE(control.combo()->rect().contains(arrow)) << "arrow outside the list";
     auto* rename = control.findChild<QPushButton*>(QStringLiteral("device_profile_edit_save_btn"));
     EXPECT_GE(rename->width(), rename->fontMetrics().horizontalAdvance(rename->text()) + 16);

@@ -95,7 +95,8 @@ TEST(DeviceNames, EveryKindHasAReadableTranslatedName) {
     const struct {
         std::string_view kind;
         const char* english;
-    } expected[] = {{"mouse", "Mouse"}, {"keyboard", "Keyboard"}, {"MousePad", "Mouse pad"}, {"HD", "Headset"}};
+    } expected[] = {
+        {"mouse", "Mouse"}, {"keyboard", "Keyboard"}, {"MousePad", "Mouse pad"}, {"HD", "Headset"}};
     for (const auto& e : expected) {
         EXPECT_EQ(languages.english.text(KindDisplayTextId(e.kind)).toStdString(), e.english) << e.kind;
     }
@@ -136,7 +137,8 @@ TEST(KeyboardLegends, EveryLegendFitsItsKey) {
         const int room = key->width() - 4;  // a pixel of edge and a pixel of air on each side
         const int needed = QFontMetrics(key->legendFont()).horizontalAdvance(key->text());
         EXPECT_GE(key->legendFont().pixelSize(), key->font().pixelSize() - 2) << key->text().toStdString();
-        EXPECT_LE(needed, room) << key->objectName().toStdString() << " \"" << key->text().toStdString() << "\"";
+        EXPECT_LE(needed, room) << key->objectName().toStdString() << " \"" << key->text().toStdString()
+                                << "\"";
         supers += key->text() == QLatin1String("Super");
     }
     EXPECT_EQ(supers, 2) << "the Linux name of the logo keys";

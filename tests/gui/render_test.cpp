@@ -5,15 +5,15 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QMenu>
 #include <QStackedWidget>
 #include <QTemporaryDir>
-#include <QMenu>
 #include <cstdlib>
 
 #include "gui_support.h"
 #include "ui/controls/device_option.h"
-#include "ui/controls/device_profile_control.h"
 #include "ui/controls/device_power.h"
+#include "ui/controls/device_profile_control.h"
 #include "ui/controls/image_cache.h"
 #include "ui/toolkit/language_texts.h"
 #include "ui/windows/about_window.h"
@@ -128,9 +128,11 @@ TEST(Render, BrightKeysToPng) {
     ASSERT_NE(window.root(), nullptr);
     auto* panel = window.root()->findChild<SelectPanel*>(QStringLiteral("keyboard_device_key_light"));
     ASSERT_NE(panel, nullptr);
-    const uint32_t lights[] = {0xFFFFFF, 0x00FFFF, 0x00FF00, 0xFFFF00, 0x0080FF, 0x0000FF, 0xFF0000, 0xFF00FF};
+    const uint32_t lights[] = {0xFFFFFF, 0x00FFFF, 0x00FF00, 0xFFFF00,
+                               0x0080FF, 0x0000FF, 0xFF0000, 0xFF00FF};
     size_t i = 0;
-    for (DeviceKeyButton* spot : spotsOf(*panel)) spot->setLightColour(lights[i++ % std::size(lights)], 255, true);
+    for (DeviceKeyButton* spot : spotsOf(*panel))
+        spot->setLightColour(lights[i++ % std::size(lights)], 255, true);
     panel->update();
     QApplication::processEvents();
     shoot(panel, QStringLiteral("keyboard_bright_keys"));

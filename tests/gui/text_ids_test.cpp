@@ -24,13 +24,17 @@ QJsonDocument readJson(const QString& path) {
     return QJsonDocument::fromJson(file.readAll());
 }
 
-QString defaultData(const char* name) { return resourceFolder() + QStringLiteral("/DefaultData/") + QLatin1String(name); }
+QString defaultData(const char* name) {
+    return resourceFolder() + QStringLiteral("/DefaultData/") + QLatin1String(name);
+}
 
 /// The language files the program offers: the "Language_file" of every entry of Language.config.
 QStringList offeredLanguageFiles() {
     QStringList files;
-    const QJsonArray languages = readJson(defaultData("Language.config")).object().value("Language").toArray();
-    for (const QJsonValue& language : languages) files << language.toObject().value("Language_file").toString();
+    const QJsonArray languages =
+        readJson(defaultData("Language.config")).object().value("Language").toArray();
+    for (const QJsonValue& language : languages)
+        files << language.toObject().value("Language_file").toString();
     return files;
 }
 
@@ -38,7 +42,8 @@ QStringList offeredLanguageFiles() {
 using UsedIds = std::map<QString, QString>;
 
 void addLayoutIds(UsedIds& used) {
-    const QStringList layouts = QDir(skinFolder()).entryList({QStringLiteral("*.ui")}, QDir::Files, QDir::Name);
+    const QStringList layouts =
+        QDir(skinFolder()).entryList({QStringLiteral("*.ui")}, QDir::Files, QDir::Name);
     ASSERT_GE(layouts.size(), 9);
     for (const QString& layout : layouts) {
         auto root = loadLayout(layout);
@@ -82,22 +87,40 @@ void addDataIds(UsedIds& used) {
         const QJsonDocument doc = readJson(defaultData(place.file));
         ASSERT_TRUE(doc.isObject()) << place.file;
         int found = 0;
-        collect(doc.object(), QString::fromLatin1(place.path).split(QLatin1Char('/')), [&](const QString& id) {
-            ++found;
-            used.emplace(id, QString::fromLatin1(place.file));
-        });
+        collect(doc.object(), QString::fromLatin1(place.path).split(QLatin1Char('/')),
+                [&](const QString& id) {
+                    ++found;
+                    used.emplace(id, QString::fromLatin1(place.file));
+                });
         EXPECT_GT(found, 0) << place.file << " " << place.path;
     }
 }
 
 void addProgramIds(UsedIds& used) {
     // Texts the program names in code: list entries, phone types, tray menu, message boxes, editors.
-    for (const char* id :
-         {"kb_device_name_text", "ms_device_name_text", "hard_mp_device_name_text", "hd_device_name_text",
-          "unknow_device_name_text", "Phone_type_iphone", "Phone_type_samsung", "Phone_type_other",
-          "Phone_type_no_device", "tray_exit", "tray_about", "tray_settings", "tray_show", "message_text_2",
-          "message_text_4", "message_text_5", "message_text_6", "message_text_7", "message_text_16",
-          "message_text_22", "message_text_25", "software_rev_text", CKeySetControlUI::kIncompleteTextId}) {
+    for (const char* id : {"kb_device_name_text",
+                           "ms_device_name_text",
+                           "hard_mp_device_name_text",
+                           "hd_device_name_text",
+                           "unknow_device_name_text",
+                           "Phone_type_iphone",
+                           "Phone_type_samsung",
+                           "Phone_type_other",
+                           "Phone_type_no_device",
+                           "tray_exit",
+                           "tray_about",
+                           "tray_settings",
+                           "tray_show",
+                           "message_text_2",
+                           "message_text_4",
+                           "message_text_5",
+                           "message_text_6",
+                           "message_text_7",
+                           "message_text_16",
+                           "message_text_22",
+                           "message_text_25",
+                           "software_rev_text",
+                           CKeySetControlUI::kIncompleteTextId}) {
         used.emplace(QString::fromLatin1(id), QStringLiteral("program"));
     }
     for (const DeviceKindRow& kind : kDeviceKindTable) {
@@ -137,13 +160,15 @@ TEST(TextIds, EveryReachableIdHasATextInEveryLanguage) {
         ASSERT_TRUE(texts.load(languageFile(file))) << file.toStdString();
         sizes << texts.size();
         for (const auto& [id, where] : used) {
-            EXPECT_TRUE(texts.contains(id)) << id.toStdString() << " (" << where.toStdString() << ") in "
-                                            << file.toStdString();
+            EXPECT_TRUE(texts.contains(id))
+                << id.toStdString() << " (" << where.toStdString() << ") in " << file.toStdString();
         }
         // Filled in with printf- and Qt-style conversions.
-        EXPECT_EQ(texts.text(QStringLiteral("message_text_16")).count(QStringLiteral("%d")), 1) << file.toStdString();
+        EXPECT_EQ(texts.text(QStringLiteral("message_text_16")).count(QStringLiteral("%d")), 1)
+            << file.toStdString();
     }
-    EXPECT_EQ(QSet<qsizetype>(sizes.begin(), sizes.end()).size(), 1) << "the language files name different ids";
+    EXPECT_EQ(QSet<qsizetype>(sizes.begin(), sizes.end()).size(), 1)
+        << "the language files name different ids";
 }
 
 }  // namespace

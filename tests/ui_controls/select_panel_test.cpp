@@ -1,3 +1,5 @@
+#include "ui/controls/select_panel.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,7 +10,6 @@
 
 #include "notify_recorder.h"
 #include "ui/controls/device_key_button.h"
-#include "ui/controls/select_panel.h"
 
 namespace halvern::ui::test {
 namespace {

@@ -8,7 +8,9 @@ namespace halvern::ui {
 
 /// Relative luminance of an sRGB colour as WCAG 2 defines it: 0 for black, 1 for white. Alpha is ignored.
 [[nodiscard]] inline double relativeLuminance(const QColor& colour) {
-    const auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    const auto linear = [](double c) {
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
     const QColor rgb = colour.toRgb();
     return 0.2126 * linear(rgb.redF()) + 0.7152 * linear(rgb.greenF()) + 0.0722 * linear(rgb.blueF());
 }

@@ -116,7 +116,8 @@ void DeviceKeyButton::prepareLayers() {
     p.end();
     if (text().isEmpty()) return;
     const QFont legend = legendFont();
-    for (auto [pixmap, colour] : {std::pair{&m_label, QColor(Qt::white)}, std::pair{&m_labelDark, QColor(Qt::black)}}) {
+    for (auto [pixmap, colour] :
+         {std::pair{&m_label, QColor(Qt::white)}, std::pair{&m_labelDark, QColor(Qt::black)}}) {
         QPainter label(pixmap);
         label.setFont(legend);
         label.setPen(colour);

@@ -134,9 +134,8 @@ void DeviceOption::SetEntryVisible(bool visible) {
     m_visible = visible;
     setVisible(visible);
     QWidget* top = window();
-    auto* powers = top ? top->findChild<QStackedWidget*>(m_powerSwitch) : nullptr;
-    if (auto* power = powers && !m_powerSwitch.isEmpty() ? qobject_cast<DevicePower*>(powers->widget(m_powerIndex))
-                                                         : nullptr) {
+    auto* powers = top && !m_powerSwitch.isEmpty() ? top->findChild<QStackedWidget*>(m_powerSwitch) : nullptr;
+    if (auto* power = powers ? qobject_cast<DevicePower*>(powers->widget(m_powerIndex)) : nullptr) {
         power->SetDevicePresent(visible);
     }
 }

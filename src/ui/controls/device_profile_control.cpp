@@ -187,7 +187,9 @@ void CDeviceProfileUI::ShowMenu(bool visible) {
     m_popup->popup(QPoint(below.x() - m_popup->sizeHint().width(), below.y()));
 }
 
-bool CDeviceProfileUI::IsMenuVisible() const { return m_popup->isVisible(); }
+bool CDeviceProfileUI::IsMenuVisible() const {
+    return m_popup->isVisible();
+}
 
 bool CDeviceProfileUI::eventFilter(QObject* watched, QEvent* event) {
     // A click on the menu button while the menu is open only closes the menu: the press must not reach
@@ -233,9 +235,9 @@ bool CDeviceProfileUI::CanDeleteProfile() const {
 QString CDeviceProfileUI::DeleteQuestion(const LanguageTexts& texts) const {
     const int selected = m_list.GetSelectedIndex();
     const auto& entries = m_list.GetEntries();
-    const QString name =
-        selected >= 0 && static_cast<size_t>(selected) < entries.size() ? fromUtf8(entries[static_cast<size_t>(selected)].name)
-                                                                        : QString();
+    const QString name = selected >= 0 && static_cast<size_t>(selected) < entries.size()
+                             ? fromUtf8(entries[static_cast<size_t>(selected)].name)
+                             : QString();
     return texts.text(QLatin1String(kDeleteQuestionTextId)).arg(name);
 }
 

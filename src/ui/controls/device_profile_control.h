@@ -126,7 +126,7 @@ private:
     QPointer<QLineEdit> m_nameEdit;
     QPointer<QWidget> m_buttons;  ///< "profile_menu_layout", never shown
     QPointer<QAbstractButton> m_menuButton;
-    QMenu* m_popup = nullptr;     ///< owned by the control
+    QMenu* m_popup = nullptr;  ///< owned by the control
     QPointer<QWidget> m_tabRoot;
     std::array<QPointer<QAbstractButton>, kTabCount> m_tabs;
 };

@@ -224,7 +224,9 @@ void CKeySetControlUI::ShowAssignment(const KeyAssignment& assignment) {
     applyEditorState(s);
 }
 
-bool CKeySetControlUI::IsComplete() const { return IsCompleteAssignment(editorState()); }
+bool CKeySetControlUI::IsComplete() const {
+    return IsCompleteAssignment(editorState());
+}
 
 KeyListEntry CKeySetControlUI::ReadAssignment() {
     m_entry.current = halvern::ReadAssignment(editorState(), m_entry.current, m_entry.defaults);

@@ -2,13 +2,13 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
-#include <QPointer>
 #include <QFile>
 #include <QGroupBox>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 
 namespace halvern::ui {
 namespace {

@@ -58,8 +58,9 @@ TEST(Settings, WebSiteAddressComesFromTheUsersSettings) {
     }
 
     // Only plain web addresses leave the program; anything else opens nothing.
-    for (const char* bad : {"javascript:alert(1)", "file:///etc/passwd", "https://", "https:///path", "ftp://x.org",
-                            "https://exa mple.org", "https://example.org/\n", "example.org", "HTTPS:\\\\x"}) {
+    for (const char* bad :
+         {"javascript:alert(1)", "file:///etc/passwd", "https://", "https:///path", "ftp://x.org",
+          "https://exa mple.org", "https://example.org/\n", "example.org", "HTTPS:\\\\x"}) {
         Json::Value doc(Json::objectValue);
         doc["WebSite"] = bad;
         ASSERT_TRUE(WriteJsonFile(settings, doc));

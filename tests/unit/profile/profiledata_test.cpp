@@ -260,7 +260,7 @@ TEST(ProfileData, ShippedDefaultIsNeverWritten) {
     const auto shipped = dir / "mouse.Json";
     const auto user = dir / "user.Json";
     for (const std::string& content : {std::string("missing"), std::string(), std::string("{\"Device\": [5]"),
-                                      std::string("{\"Device\": []}")}) {
+                                       std::string("{\"Device\": []}")}) {
         std::filesystem::remove(shipped);
         if (content != "missing") test::writeBytes(shipped, content);
         test::writeBytes(user, R"({"profilename": "mine", "Device": [{"LightInfo": {"Red": 9}}]})");

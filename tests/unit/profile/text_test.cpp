@@ -24,9 +24,9 @@ TEST(Text, Utf8RoundTripAndMalformedInput) {
 
 // Profile and macro names: same-name and blank-name checks work on Unicode text, not only ASCII.
 TEST(Text, NamesCompareWithoutCaseByUnicodeFolding) {
-    EXPECT_TRUE(EqualsIgnoreCase("\u041F\u0440\u043E\u0444\u0438\u043B\u044C",    // Профиль
-                                 "\u043F\u0440\u043E\u0444\u0438\u043B\u044C"));   // профиль
-    EXPECT_TRUE(EqualsIgnoreCase("\u00C9T\u00C9", "\u00E9t\u00E9"));                   // ÉTÉ, été
+    EXPECT_TRUE(EqualsIgnoreCase("\u041F\u0440\u043E\u0444\u0438\u043B\u044C",              // Профиль
+                                 "\u043F\u0440\u043E\u0444\u0438\u043B\u044C"));            // профиль
+    EXPECT_TRUE(EqualsIgnoreCase("\u00C9T\u00C9", "\u00E9t\u00E9"));                        // ÉTÉ, été
     EXPECT_TRUE(EqualsIgnoreCase("\u039F\u0394\u039F\u03A3", "\u03BF\u03B4\u03BF\u03C2"));  // final sigma
     EXPECT_TRUE(EqualsIgnoreCase("Stra\u00DFe", "STRASSE")) << "full folding: \u00DF is ss";
     EXPECT_TRUE(EqualsIgnoreCase("\uFF21\uFF22", "\uFF41\uFF42")) << "full-width letters";
