@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColor>
 #include <QFile>
@@ -158,6 +159,21 @@ TEST(Render, ProfileControlToPng) {
     QApplication::processEvents();
     shoot(control->menu(), QStringLiteral("profile_menu"));
     control->ShowMenu(false);
+
+    // The settings tab: ticked, empty and disabled boxes, the chosen stage.
+    auto* pages = window.root()->findChild<QStackedWidget*>(QStringLiteral("device_function_switch"));
+    ASSERT_NE(pages, nullptr);
+    pages->setCurrentIndex(3);
+    for (int n = 0; n < 6; ++n) {
+        auto* enable = window.root()->findChild<QAbstractButton*>(QStringLiteral("DPI_enable_check_%1").arg(n));
+        auto* select = window.root()->findChild<QAbstractButton*>(QStringLiteral("DPI_select_check_%1").arg(n));
+        if (!enable || !select) continue;
+        enable->setChecked(n < 4);
+        select->setChecked(n == 1);
+        if (n == 5) enable->setEnabled(false);
+    }
+    QApplication::processEvents();
+    shoot(window.root(), QStringLiteral("mouse_settings"));
 }
 
 }  // namespace
