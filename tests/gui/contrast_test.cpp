@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTest>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -217,6 +218,11 @@ TEST_F(Styled, FileDialogTextsAreReadable) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.resize(700, 420);
     dialog.show();
+    // The dialog lists the folder in a thread of its own: wait until the list shows it.
+    auto* files = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    ASSERT_NE(files, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([files] { return files->model()->rowCount(files->rootIndex()) > 0; }, 5000))
+        << "the folder lists something";
     QApplication::processEvents();
     const QImage picture = dialog.grab().toImage();
     int labels = 0;
@@ -229,10 +235,8 @@ TEST_F(Styled, FileDialogTextsAreReadable) {
             << "\": " << seen.mark.name().toStdString() << " on " << seen.background.name().toStdString();
     }
     EXPECT_GE(labels, 2);
-    auto* files = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
-    ASSERT_NE(files, nullptr);
     const QRect firstRow = files->visualRect(files->model()->index(0, 0, files->rootIndex()));
-    ASSERT_FALSE(firstRow.isEmpty()) << "the folder lists something";
+    ASSERT_FALSE(firstRow.isEmpty());
     const QRect area(files->viewport()->mapTo(&dialog, firstRow.topLeft()), firstRow.size());
     EXPECT_GE(look(picture, area).ratio(), kText) << "a file name in the list";
 }
