@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFontDatabase>
 #include <memory>
 
 #include "app/main_window.h"
@@ -52,10 +51,8 @@ int main(int argc, char** argv) {
     app::SingleInstance instance;
     if (!instance.acquire()) return 0;  // the running copy has been brought forward
 
+    // Texts are drawn in the desktop's own fonts (fontconfig finds CJK and Thai ones); none is shipped.
     const QDir resources(QString::fromStdString(GetResourceFolder().string()));
-    for (const QString& font : QDir(resources.filePath(QStringLiteral("fonts"))).entryList({"*.ttf", "*.otf"})) {
-        QFontDatabase::addApplicationFont(resources.filePath(QStringLiteral("fonts/") + font));
-    }
     QFile style(resources.filePath(QStringLiteral("skin/halvern.qss")));
     if (style.open(QIODevice::ReadOnly)) app.setStyleSheet(QString::fromUtf8(style.readAll()));
 

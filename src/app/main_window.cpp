@@ -15,13 +15,12 @@
 #include <QVBoxLayout>
 
 #include "device/debug_sink.h"
+#include "profile/data_folders.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/windows/message_box.h"
 
 namespace halvern::app {
 namespace {
-
-constexpr const char* kWebSite = "https://halvern.example/";
 
 template <typename T>
 T* required(QWidget* root, const char* name) {
@@ -301,8 +300,10 @@ void MainWindow::onRestoreDefaults(const Route&, const ui::Notification&) {
     page->device->RestoreDefaults(page->page->track());
 }
 
+// The address is the user's setting (GetWebSiteAddress); with none set the logo opens nothing.
 void MainWindow::onOpenWebSite(const Route&, const ui::Notification&) {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebSite)));
+    const std::string address = GetWebSiteAddress();
+    if (!address.empty()) QDesktopServices::openUrl(QUrl(QString::fromStdString(address), QUrl::StrictMode));
 }
 
 void MainWindow::onOpenSystemDeviceSettings(const Route& route, const ui::Notification&) {

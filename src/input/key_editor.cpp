@@ -151,9 +151,29 @@ long DecimalValue(const std::string& text) {
     return std::strtol(text.c_str(), nullptr, 10);
 }
 
+bool IsCompleteAssignment(const KeyEditorState& s) {
+    if (s.category < 0) return false;
+    if (const ChoiceCategory* c = choiceCategoryOf(s.category)) {
+        const int index = s.*(c->selection);
+        return index >= 0 && static_cast<size_t>(index) < c->rows.size();
+    }
+    switch (s.category) {
+        case cat::kKeyboard:
+            return !s.keyTextId.empty() || s.modifierBox > 0;
+        case cat::kMacro:
+            return s.macroIndex >= 0 && s.macroCount > 0 && s.macroIndex < s.macroCount &&
+                   s.macroIndex <= 0xFF;
+        case cat::kRecoil:
+            return s.gunIndex >= 0 && static_cast<size_t>(s.gunIndex) < kRecoilNames.size();
+        default:
+            return true;
+    }
+}
+
 KeyAssignment ReadAssignment(const KeyEditorState& s, const KeyAssignment& current,
                              const KeyAssignment& defaults) {
     KeyAssignment a = current;
+    if (!IsCompleteAssignment(s)) return a;
     if (const ChoiceCategory* c = choiceCategoryOf(s.category)) {
         const int index = s.*(c->selection);
         if (index < 0 || static_cast<size_t>(index) >= c->rows.size()) return a;

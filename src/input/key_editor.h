@@ -68,9 +68,15 @@ struct KeyEditorState {
     bool operator==(const KeyEditorState&) const = default;
 };
 
+/// Whether the controls describe a whole assignment. Incomplete are: no category chosen; a list category
+/// (mouse button, DPI, media, system, shortcut, recoil pattern) without a selection; the macro category
+/// without a macro of the list; the keyboard category with neither a key nor a modifier (saving it would
+/// give the key no function at all). Number edits are always complete: blank text reads as 0.
+[[nodiscard]] bool IsCompleteAssignment(const KeyEditorState& state);
+
 /// Builds the assignment the controls describe, starting from `current` (whose key index it keeps).
-/// Category 0 and unknown categories give `defaults`. A list without a selection, or a macro choice
-/// beyond the macro list, leaves `current` as it was. Edit texts are read as C decimal numbers (text that
+/// Category 0 and unknown categories give `defaults`. An incomplete state (IsCompleteAssignment) gives
+/// `current` unchanged, so saving it changes nothing. Edit texts are read as C decimal numbers (text that
 /// is not a number reads as 0) and cut to the widths of their code fields.
 [[nodiscard]] KeyAssignment ReadAssignment(const KeyEditorState& state, const KeyAssignment& current,
                                            const KeyAssignment& defaults);

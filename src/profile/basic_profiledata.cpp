@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <utility>
 
+#include "device/debug_sink.h"
 #include "profile/file_names.h"
 #include "profile/json_access.h"
 #include "profile/json_file.h"
+#include "profile/profile_list.h"
 #include "profile/record_fields.h"
 
 namespace halvern {
@@ -30,6 +32,20 @@ Json::Int64 packAssignment(const KeyAssignment& a) { return a.type * 65536 + a.c
 /// A device record worth keeping: the file's record when it is an object.
 bool usableRecord(const Json::Value& record) { return record.isObject(); }
 
+/// Whether two paths name the same file, also when it does not exist (yet) or one goes through a link.
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    if (a.empty() || b.empty()) return false;
+    std::error_code error;
+    const bool same = std::filesystem::equivalent(a, b, error);
+    if (!error) return same;  // both exist
+    error.clear();
+    const std::filesystem::path ca = std::filesystem::weakly_canonical(a, error);
+    if (error) return a.lexically_normal() == b.lexically_normal();
+    const std::filesystem::path cb = std::filesystem::weakly_canonical(b, error);
+    if (error) return a.lexically_normal() == b.lexically_normal();
+    return ca == cb;
+}
+
 }  // namespace
 
 void CBasicProfiledata::SetProfilePath(const std::filesystem::path& path) {
@@ -53,7 +69,24 @@ Json::Value CBasicProfiledata::TakeDocument(const std::filesystem::path& path) {
     return document;
 }
 
+bool CBasicProfiledata::MayWrite(const std::filesystem::path& path) const {
+    if (sameFile(path, m_defaultPath)) {
+        debugLog("profile: the shipped default " + path.string() + " is never written");
+        return false;
+    }
+    if (!IsProfileInList(path)) {
+        debugLog("profile: " + path.filename().string() + " was deleted from the profile list, not written");
+        return false;
+    }
+    return true;
+}
+
+bool CBasicProfiledata::ProfileDeleted() const {
+    return !m_profilePath.empty() && !IsProfileInList(m_profilePath);
+}
+
 bool CBasicProfiledata::StoreDocument(Json::Value document, const std::filesystem::path& path) {
+    if (!MayWrite(path)) return false;
     FileIdentity written;
     if (!WriteJsonFile(path, document, &written)) return false;
     m_cache = CachedDocument{path, written, std::move(document)};
@@ -66,7 +99,18 @@ Json::Value CBasicProfiledata::LoadDeviceRecord(const std::filesystem::path& pat
     const std::optional<FileIdentity> identity = IdentifyFile(path);
     m_cache.reset();
     Json::Value document = TakeDocument(path);
-    m_deviceRecord = Element(Member(document, kDevice), m_deviceIndex);
+    Json::Value record = Element(Member(document, kDevice), m_deviceIndex);
+    if (sameFile(path, m_defaultPath)) {
+        // Restoring the defaults: the shipped file is only read. Without a usable record there is nothing
+        // to restore, and the working record is kept rather than replaced by nothing.
+        if (usableRecord(record)) {
+            m_deviceRecord = std::move(record);
+        } else {
+            debugLog("profile: the shipped default " + path.string() + " holds no device record");
+        }
+        return m_deviceRecord;
+    }
+    m_deviceRecord = std::move(record);
     if (!usableRecord(m_deviceRecord)) {
         // The profile has no record of ours: start from the shipped default and store it at once.
         m_deviceRecord = Element(Member(ReadJsonFile(m_defaultPath), kDevice), m_deviceIndex);
@@ -91,7 +135,7 @@ bool CBasicProfiledata::WriteDeviceRecord(const Json::Value& record, const std::
 
 bool CBasicProfiledata::WriteDocument(const Json::Value& document, const std::filesystem::path& path) {
     m_cache.reset();
-    return WriteJsonFile(path, document);
+    return MayWrite(path) && WriteJsonFile(path, document);
 }
 
 const Json::Value* CBasicProfiledata::FindGroup(std::string_view key, Json::ValueType type) {

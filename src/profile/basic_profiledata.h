@@ -42,11 +42,21 @@ public:
     /// Reads the device record from the profile file at `path` into the working record and returns a copy.
     /// When the file has no usable record (missing, unparsable, or without the element) the record of the
     /// default profile is taken instead and written into the profile file at once.
+    ///
+    /// `path` may be the shipped default itself (restoring the defaults): it is only read, never written,
+    /// and when it holds no usable record the working record stays as it was, so the user's settings are
+    /// not replaced by nothing.
     Json::Value LoadDeviceRecord(const std::filesystem::path& path);
 
-    /// Writes the working record into the profile file. False when the write failed; the working record
-    /// is kept, so a later Save can still succeed.
+    /// Writes the working record into the profile file. False when the write failed or was refused; the
+    /// working record is kept, so a later Save can still succeed. Refused (with a debug line) when the
+    /// profile was deleted from its folder's profile list (ProfileDeleted) or the profile path is the
+    /// shipped default.
     [[nodiscard]] virtual bool Save();
+
+    /// True when the profile file's folder has a profile list that no longer names this profile: nothing
+    /// is written for it any more (see IsProfileInList).
+    [[nodiscard]] bool ProfileDeleted() const;
 
     /// Replaces the device record inside the document at `path` (every other key of the document is kept)
     /// and writes the document back.
@@ -113,6 +123,10 @@ protected:
 
     /// Writes a document and keeps it as the known content of `path`.
     [[nodiscard]] bool StoreDocument(Json::Value document, const std::filesystem::path& path);
+
+    /// Every write of this object goes through here: false (and a debug line) for the shipped default
+    /// profile and for a profile file that its folder's profile list no longer names.
+    [[nodiscard]] bool MayWrite(const std::filesystem::path& path) const;
 
     Json::Value m_deviceRecord;
     Json::ArrayIndex m_deviceIndex = 0;

@@ -8,6 +8,8 @@
 
 #include "device/debug_sink.h"
 #include "profile/file_names.h"
+#include "profile/json_access.h"
+#include "profile/json_file.h"
 
 namespace halvern {
 namespace {
@@ -55,6 +57,58 @@ std::filesystem::path GetDefaultDataFolder() { return GetResourceFolder() / "Def
 
 std::filesystem::path GetDefaultProfilePath(std::string_view kindName) {
     return GetDefaultDataFolder() / (std::string(kindName) + ".Json");
+}
+
+std::filesystem::path GetConfigFolder() {
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
+        return std::filesystem::path(xdg) / "Halvern";
+    return homeFolder() / ".config" / "Halvern";
+}
+
+bool IsWebAddress(std::string_view address) {
+    constexpr size_t kMaxAddress = 2048;
+    if (address.size() > kMaxAddress) return false;
+    const auto startsWithNoCase = [address](std::string_view prefix) {
+        if (address.size() < prefix.size()) return false;
+        for (size_t i = 0; i < prefix.size(); ++i) {
+            const char c = address[i];
+            if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != prefix[i]) return false;
+        }
+        return true;
+    };
+    size_t hostStart = 0;
+    if (startsWithNoCase("https://")) {
+        hostStart = 8;
+    } else if (startsWithNoCase("http://")) {
+        hostStart = 7;
+    } else {
+        return false;
+    }
+    // A host must follow; spaces, control characters and backslashes have no place in an address.
+    if (hostStart >= address.size() || address[hostStart] == '/' || address[hostStart] == '?' ||
+        address[hostStart] == '#') {
+        return false;
+    }
+    for (const char c : address) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u <= 0x20 || u == 0x7F || c == '\\') return false;
+    }
+    return true;
+}
+
+std::string GetWebSiteAddress() {
+    std::string address;
+    if (const char* env = std::getenv("HALVERN_WEBSITE")) {
+        address = env;
+    } else {
+        address = ToText(Member(ReadJsonFile(GetConfigFolder() / kSettingsFileName), "WebSite"));
+    }
+    if (address.empty()) return {};
+    if (!IsWebAddress(address)) {
+        debugLog("settings: WebSite is not an http or https address, the logo opens nothing");
+        return {};
+    }
+    return address;
 }
 
 }  // namespace halvern

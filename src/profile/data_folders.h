@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace halvern {
@@ -22,5 +23,22 @@ namespace halvern {
 
 /// The shipped default profile of a device kind: "<kind name>.Json" in the default data folder.
 [[nodiscard]] std::filesystem::path GetDefaultProfilePath(std::string_view kindName);
+
+/// The user's configuration folder "$XDG_CONFIG_HOME/Halvern" (by default "~/.config/Halvern"). Only read
+/// here, so it is not created. A relative XDG_CONFIG_HOME is ignored, as the XDG rules say.
+[[nodiscard]] std::filesystem::path GetConfigFolder();
+
+/// The user's settings file in the configuration folder: a JSON object, for example
+/// {"WebSite": "https://example.org/"}.
+inline constexpr std::string_view kSettingsFileName = "settings.json";
+
+/// The web address the logo button opens: $HALVERN_WEBSITE when it is set (set but empty turns it off),
+/// else the "WebSite" member of the settings file. Empty when none is set, which is the default, or when
+/// the address is not a plain http or https address (with a host, at most 2048 bytes, no spaces or control
+/// characters): the window then opens nothing.
+[[nodiscard]] std::string GetWebSiteAddress();
+
+/// Whether `address` is one GetWebSiteAddress hands out.
+[[nodiscard]] bool IsWebAddress(std::string_view address);
 
 }  // namespace halvern

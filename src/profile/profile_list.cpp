@@ -32,6 +32,18 @@ ProfileEntry entryOf(const Json::Value& element) {
 
 }  // namespace
 
+bool IsProfileInList(const std::filesystem::path& profileFile) {
+    const Json::Value list = ReadJsonFile(profileFile.parent_path() / ProfileList::kListFileName);
+    const Json::Value& elements = Member(list, kProfileList);
+    const Json::ArrayIndex count = ListLength(elements);
+    if (count == 0) return true;
+    const std::string fileName = profileFile.filename().string();
+    for (Json::ArrayIndex i = 0; i < count; ++i) {
+        if (ToText(Member(elements[i], kId)) + ".Json" == fileName) return true;
+    }
+    return false;
+}
+
 void ProfileList::SetPaths(const std::filesystem::path& folder, const std::filesystem::path& defaultProfile) {
     m_folder = folder;
     m_defaultProfile = defaultProfile;

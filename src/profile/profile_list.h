@@ -9,6 +9,12 @@
 
 namespace halvern {
 
+/// Whether a profile file may be written: false when the folder's profile list no longer names it (the
+/// profile was deleted, by this program or another), so a late save never brings a deleted profile's file
+/// back as an orphan. A folder without a readable list, or with an empty one, manages no profiles: its
+/// files may be written.
+[[nodiscard]] bool IsProfileInList(const std::filesystem::path& profileFile);
+
 /// One profile as the list shows it.
 struct ProfileEntry {
     std::string name;

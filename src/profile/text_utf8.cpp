@@ -1,9 +1,13 @@
 #include "profile/text_utf8.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <thread>
+
+#include "profile/case_folding_table.h"
 
 namespace halvern {
 namespace {
@@ -31,7 +35,84 @@ void appendUtf8(std::string& out, char32_t cp) {
 
 bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+/// One code point read from UTF-8: its value and how many bytes it took. A malformed, overlong or truncated
+/// sequence is one invalid byte.
+struct Decoded {
+    char32_t cp = 0;
+    size_t length = 1;
+    bool valid = false;
+};
+
+Decoded decodeAt(std::string_view text, size_t i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    size_t length = 0;
+    char32_t cp = 0;
+    char32_t minimum = 0;
+    if (lead < 0x80) {
+        return {lead, 1, true};
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        cp = lead & 0x1F;
+        minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        cp = lead & 0x0F;
+        minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        cp = lead & 0x07;
+        minimum = 0x10000;
+    }
+    bool valid = length != 0 && i + length <= text.size();
+    for (size_t k = 1; valid && k < length; ++k) {
+        const auto c = static_cast<unsigned char>(text[i + k]);
+        valid = isContinuation(c);
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    valid = valid && cp >= minimum && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+    if (!valid) return {0, 1, false};
+    return {cp, length, true};
+}
+
+/// Closed ranges of code points.
+struct CodeRange {
+    char32_t first;
+    char32_t last;
+};
+
+/// What shows nothing in a name: Unicode White_Space, the C0 and C1 controls, and the
+/// Default_Ignorable_Code_Point characters (zero-width space and joiners, direction marks and
+/// embeddings, soft hyphen, Hangul fillers, variation selectors, byte-order mark, tags).
+constexpr std::array<CodeRange, 21> kBlankRanges{{
+    {0x0000, 0x0020},   {0x007F, 0x00A0}, {0x00AD, 0x00AD}, {0x034F, 0x034F},   {0x061C, 0x061C},
+    {0x115F, 0x1160},   {0x1680, 0x1680}, {0x17B4, 0x17B5}, {0x180B, 0x180F},   {0x2000, 0x200F},
+    {0x2028, 0x202F},   {0x205F, 0x206F}, {0x3000, 0x3000}, {0x3164, 0x3164},   {0xFE00, 0xFE0F},
+    {0xFEFF, 0xFEFF},   {0xFFA0, 0xFFA0}, {0xFFF0, 0xFFF8}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A},
+    {0xE0000, 0xE0FFF},
+}};
+
+bool isBlankCodePoint(char32_t cp) {
+    return std::any_of(kBlankRanges.begin(), kBlankRanges.end(),
+                       [cp](const CodeRange& r) { return cp >= r.first && cp <= r.last; });
+}
+
+/// A name as the sequence of its case-folded code points. A byte that is not UTF-8 is kept as a value
+/// above Unicode, so it only ever equals the same byte.
+std::u32string foldedName(std::string_view text) {
+    std::u32string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const Decoded d = decodeAt(text, i);
+        if (!d.valid) {
+            out += static_cast<char32_t>(0x110000 + static_cast<unsigned char>(text[i]));
+        } else {
+            char32_t folded[3];
+            out.append(folded, FoldCase(d.cp, folded));
+        }
+        i += d.length;
+    }
+    return out;
+}
 
 }  // namespace
 
@@ -45,42 +126,10 @@ std::string WideToUtf8(std::wstring_view text) {
 std::wstring Utf8ToWide(std::string_view text) {
     std::wstring out;
     out.reserve(text.size());
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        size_t length = 0;
-        char32_t cp = 0;
-        char32_t minimum = 0;
-        if (lead < 0x80) {
-            length = 1;
-            cp = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            cp = lead & 0x1F;
-            minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            cp = lead & 0x0F;
-            minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            cp = lead & 0x07;
-            minimum = 0x10000;
-        }
-        bool valid = length != 0 && i + length <= text.size();
-        for (size_t k = 1; valid && k < length; ++k) {
-            const auto c = static_cast<unsigned char>(text[i + k]);
-            valid = isContinuation(c);
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        valid = valid && cp >= minimum && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
-        if (!valid) {
-            out += static_cast<wchar_t>(kReplacement);
-            ++i;
-            continue;
-        }
-        out += static_cast<wchar_t>(cp);
-        i += length;
+    for (size_t i = 0; i < text.size();) {
+        const Decoded d = decodeAt(text, i);
+        out += static_cast<wchar_t>(d.valid ? d.cp : kReplacement);
+        i += d.length;
     }
     return out;
 }
@@ -109,18 +158,39 @@ std::string MakeUniqueTimeId(const std::function<bool(const std::string&)>& take
     return id;
 }
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+size_t FoldCase(char32_t cp, char32_t (&out)[3]) {
+    using namespace case_folding;
+    const auto expansion = std::lower_bound(kExpansions.begin(), kExpansions.end(), cp,
+                                            [](const Expansion& e, char32_t c) { return e.from < c; });
+    if (expansion != kExpansions.end() && expansion->from == cp) {
+        size_t n = 0;
+        for (char32_t to : expansion->to) {
+            if (to != 0) out[n++] = to;
+        }
+        return n;
     }
-    return true;
+    out[0] = cp;
+    // The last run that starts at or before cp is the only one that can hold it: runs do not overlap.
+    const auto next = std::upper_bound(kRuns.begin(), kRuns.end(), cp,
+                                       [](char32_t c, const Run& r) { return c < r.first; });
+    if (next == kRuns.begin()) return 1;
+    const Run& run = *(next - 1);
+    if (cp <= run.last && (cp - run.first) % run.step == 0) {
+        out[0] = static_cast<char32_t>(static_cast<int64_t>(cp) + run.delta);
+    }
+    return 1;
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a == b) return true;
+    return foldedName(a) == foldedName(b);
 }
 
 bool IsBlank(std::string_view text) {
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u > 0x20 && u != 0x7F) return false;
+    for (size_t i = 0; i < text.size();) {
+        const Decoded d = decodeAt(text, i);
+        if (!d.valid || !isBlankCodePoint(d.cp)) return false;
+        i += d.length;
     }
     return true;
 }

@@ -22,10 +22,18 @@ namespace halvern {
 /// waits for the next millisecond while the id is taken (up to 100 times), then appends "_1", "_2", ...
 [[nodiscard]] std::string MakeUniqueTimeId(const std::function<bool(const std::string&)>& taken);
 
-/// Compares two names ignoring the case of ASCII letters; other bytes compare exactly.
+/// Compares two UTF-8 names without regard to case, by Unicode full case folding: "Профиль" equals
+/// "профиль", "Straße" equals "STRASSE". Bytes that are not UTF-8 compare as themselves. Names that differ
+/// only in composed and decomposed accents are not taken as equal.
 [[nodiscard]] bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
-/// True when the text is empty or holds only white space (ASCII blanks and control characters).
+/// True when the UTF-8 text is empty or shows nothing: it holds only Unicode white space (also the
+/// ideographic and no-break spaces), control characters and invisible characters (zero-width space,
+/// joiners, direction marks, variation selectors, byte-order mark).
 [[nodiscard]] bool IsBlank(std::string_view text);
+
+/// The case folding of one code point: one to three code points, written to `out`; returns how many.
+/// A code point without a folding is returned as it is.
+[[nodiscard]] size_t FoldCase(char32_t cp, char32_t (&out)[3]);
 
 }  // namespace halvern

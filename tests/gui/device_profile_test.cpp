@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -11,6 +16,7 @@
 #include "profile/json_file.h"
 #include "ui/controls/device_profile_control.h"
 #include "ui/controls/profile_actions.h"
+#include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/notify_hub.h"
 
 namespace halvern::ui::test {
@@ -68,18 +74,149 @@ TEST_F(ProfileControlTest, FirstStartCreatesProfileOneAndShowsIt) {
     EXPECT_TRUE(control.IsMenuVisible());
 }
 
-TEST_F(ProfileControlTest, AddKeepsTheShownProfileButOpensTheNewOneNextTime) {
+// What was just added is what the user sees next: the list selects it and the window switches to it.
+TEST_F(ProfileControlTest, AddCopyAndImportSelectWhatWasAdded) {
     CDeviceProfileUI& control = start(2);
-    const QString firstId = control.GetCurrentProfileId();
+    NotifyHub hub;
+    hub.attachTree(&control);
+    QList<qintptr> chosen;
+    QObject::connect(&hub, &NotifyHub::notified, &hub, [&](const Notification& n) {
+        if (n.type == QLatin1String("itemselect") && n.sender == QLatin1String("device_profile_combo")) {
+            chosen << n.wParam;
+            control.SelectProfile(control.GetSelectedIndex(), false);  // the window's switch
+        }
+    });
     ASSERT_TRUE(control.AddProfile());
     EXPECT_EQ(names(control), (QStringList{QStringLiteral("profile1"), QStringLiteral("profile2")}));
-    EXPECT_EQ(control.GetSelectedIndex(), 0);
-    EXPECT_EQ(control.GetCurrentProfileId(), firstId);
+    EXPECT_EQ(control.GetSelectedIndex(), 1);
+    EXPECT_EQ(control.GetNameText(), QStringLiteral("profile2"));
+    EXPECT_EQ(chosen, QList<qintptr>{1});
     EXPECT_EQ(list()["profileselect"].asInt(), 1);
+    EXPECT_EQ(control.GetCurrentProfileId().toStdString(),
+              list()["profilelist"][1]["profileUUID"].asString());
+
+    ASSERT_TRUE(control.CopyProfile());
+    EXPECT_EQ(control.GetNameText(), QStringLiteral("profile2 copy"));
+    const QString exported = m_folder.filePath(QStringLiteral("Game.json"));
+    ASSERT_TRUE(control.ExportProfile(exported));
+    ASSERT_TRUE(control.ImportProfile(exported));
+    EXPECT_EQ(control.GetNameText(), QStringLiteral("Game"));
+    EXPECT_EQ(chosen, (QList<qintptr>{1, 2, 3}));
+    EXPECT_EQ(list()["profileselect"].asInt(), 3);
 
     CDeviceProfileUI& next = start(2);  // the next start of the program
-    EXPECT_EQ(next.GetSelectedIndex(), 1);
-    EXPECT_EQ(next.GetNameText(), QStringLiteral("profile2"));
+    EXPECT_EQ(next.GetNameText(), QStringLiteral("Game"));
+}
+
+// The menu button opens a real menu whose entries read in full and click the buttons the window routes.
+TEST_F(ProfileControlTest, MenuIsARealMenuWithWholeTexts) {
+    LanguageTexts english;
+    ASSERT_TRUE(english.load(languageFile(QStringLiteral("en.json"))));
+    CDeviceProfileUI& control = start(2);
+    english.apply(&m_page);
+    m_page.show();
+    control.ShowMenu(true);
+    ASSERT_TRUE(control.IsMenuVisible());
+    QMenu* menu = control.menu();
+    QStringList texts;
+    for (QAction* action : menu->actions()) {
+        if (!action->isSeparator()) texts << action->text();
+    }
+    EXPECT_EQ(texts,
+              (QStringList{QStringLiteral("New"), QStringLiteral("Copy"), QStringLiteral("Import"),
+                           QStringLiteral("Export"), QStringLiteral("Reset"), QStringLiteral("Delete")}));
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator()) continue;
+        const QRect item = menu->actionGeometry(action);
+        EXPECT_GE(item.width(), menu->fontMetrics().horizontalAdvance(action->text()) + 12)
+            << action->text().toStdString() << " is clipped";
+        EXPECT_GE(item.height(), menu->fontMetrics().height()) << action->text().toStdString();
+    }
+    EXPECT_FALSE(menu->actions().back()->isEnabled()) << "the only profile cannot be deleted";
+    control.ShowMenu(false);
+    EXPECT_FALSE(control.IsMenuVisible());
+
+    // Choosing an entry is a click on its button, which the main window routes by name.
+    NotifyHub hub;
+    hub.attachTree(&control);
+    QStringList clicked;
+    QObject::connect(&hub, &NotifyHub::notified, &hub, [&](const Notification& n) {
+        if (n.type == QLatin1String("click")) clicked << n.sender;
+    });
+    control.ShowMenu(true);
+    for (QAction* action : control.menu()->actions()) {
+        if (action->text() == QLatin1String("Copy")) action->trigger();
+    }
+    EXPECT_EQ(clicked, QStringList{QStringLiteral("device_copy_btn")});
+    control.ShowMenu(false);
+}
+
+// The profile row lays its parts side by side: the list, its arrow, the name, Rename and the menu button
+// never overlap, also while the menu is open, and Rename shows its whole word.
+TEST_F(ProfileControlTest, RowPartsDoNotOverlap) {
+    QFile sheet(QDir(skinFolder()).filePath(QStringLiteral("halvern.qss")));
+    ASSERT_TRUE(sheet.open(QIODevice::ReadOnly));
+    qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
+    LanguageTexts english;
+    ASSERT_TRUE(english.load(languageFile(QStringLiteral("en.json"))));
+    CDeviceProfileUI& control = start(2);
+    english.apply(&m_page);
+    control.resize(600, 40);
+    m_page.resize(620, 60);
+    m_page.show();
+    QApplication::processEvents();
+    QList<QWidget*> parts;
+    for (const char* name : {"device_profile_label", "device_profile_combo", "device_profile_name_edit",
+                             "device_profile_edit_save_btn", "profile_fun_spread_btn"}) {
+        QWidget* part = control.findChild<QWidget*>(QLatin1String(name));
+        ASSERT_NE(part, nullptr) << name;
+        EXPECT_TRUE(part->isVisible()) << name;
+        parts << part;
+    }
+    const auto geometries = [&parts, &control] {
+        QList<QRect> rects;
+        for (QWidget* part : parts) rects << QRect(part->mapTo(&control, QPoint()), part->size());
+        return rects;
+    };
+    const QList<QRect> closed = geometries();
+    for (int i = 0; i < parts.size(); ++i) {
+        for (int j = i + 1; j < parts.size(); ++j) {
+            EXPECT_FALSE(closed[i].intersects(closed[j]))
+                << parts[i]->objectName().toStdString() << " and " << parts[j]->objectName().toStdString();
+        }
+    }
+    // Opening the menu does not squeeze the row: the menu is a window of its own.
+    control.ShowMenu(true);
+    QApplication::processEvents();
+    EXPECT_EQ(geometries(), closed);
+    control.ShowMenu(false);
+    // The drop-down arrow is drawn inside the list's own frame.
+    QStyleOptionComboBox option;
+    option.initFrom(control.combo());
+    const QRect arrow = control.combo()->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                                 QStyle::SC_ComboBoxArrow, control.combo());
+    EXPECT_TRUE(control.combo()->rect().contains(arrow)) << "arrow outside the list";
+    auto* rename = control.findChild<QPushButton*>(QStringLiteral("device_profile_edit_save_btn"));
+    EXPECT_GE(rename->width(), rename->fontMetrics().horizontalAdvance(rename->text()) + 16);
+    EXPECT_TRUE(control.findChild<QWidget*>(QStringLiteral("profile_menu_layout"))->isHidden())
+        << "the buttons live in the menu, not in the row";
+    qApp->setStyleSheet(QString());
+}
+
+// Deleting asks first, in the window's message box, naming the profile; the control says what to ask.
+TEST_F(ProfileControlTest, DeleteQuestionNamesTheProfile) {
+    LanguageTexts english;
+    LanguageTexts chinese;
+    ASSERT_TRUE(english.load(languageFile(QStringLiteral("en.json"))));
+    ASSERT_TRUE(chinese.load(languageFile(QStringLiteral("zh_CN.json"))));
+    CDeviceProfileUI& control = start(2);
+    EXPECT_FALSE(control.CanDeleteProfile()) << "the last profile stays";
+    ASSERT_TRUE(control.AddProfile());
+    EXPECT_TRUE(control.CanDeleteProfile());
+    const QString question = control.DeleteQuestion(english);
+    EXPECT_TRUE(question.contains(QStringLiteral("\u201Cprofile2\u201D"))) << question.toStdString();
+    EXPECT_FALSE(question.contains(QStringLiteral("%1")));
+    EXPECT_TRUE(control.DeleteQuestion(chinese).contains(QStringLiteral("profile2")));
 }
 
 TEST_F(ProfileControlTest, DeletingTheSelectedThirdOfFiveSwitchesToTheEntryInItsPlace) {
@@ -118,6 +255,7 @@ TEST_F(ProfileControlTest, DeletingTheSelectedThirdOfFiveSwitchesToTheEntryInIts
 TEST_F(ProfileControlTest, RenameRefusesBlankAndTakenNamesAndFollowsInTheList) {
     CDeviceProfileUI& control = start(2);
     ASSERT_TRUE(control.AddProfile());
+    ASSERT_TRUE(control.SelectProfile(0, false));
     EXPECT_EQ(control.RenameProfile(QStringLiteral("   ")), 2);
     EXPECT_EQ(control.RenameProfile(QStringLiteral("PROFILE2")), 0) << "names compare without case";
     EXPECT_EQ(RenameRefusalTextId(0), QStringLiteral("message_text_5"));
@@ -141,7 +279,8 @@ TEST_F(ProfileControlTest, ImportNamesTheProfileAfterItsFileAndRefusesOtherFiles
     ASSERT_TRUE(control.ImportProfile(game));
     ASSERT_TRUE(control.CopyProfile());
     EXPECT_EQ(names(control), (QStringList{QStringLiteral("profile1"), QStringLiteral("Game"),
-                                           QStringLiteral("Game(1)"), QStringLiteral("profile1 copy")}));
+                                           QStringLiteral("Game(1)"), QStringLiteral("Game(1) copy")}))
+        << "each import is selected, so the copy is of the last one";
 
     const QString other = m_folder.filePath(QStringLiteral("other.json"));
     ASSERT_TRUE(WriteJsonFile(std::filesystem::path(other.toStdString()), Json::Value("not a profile")));

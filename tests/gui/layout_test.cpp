@@ -94,22 +94,6 @@ QStringList allLayouts() {
     return QDir(skinFolder()).entryList({QStringLiteral("*.ui")}, QDir::Files, QDir::Name);
 }
 
-/// Every text id a layout names, with the layout for the failure message.
-QList<QPair<QString, QString>> textIdsOf(const QString& layout) {
-    QList<QPair<QString, QString>> ids;
-    auto root = loadLayout(layout);
-    if (!root) return ids;
-    QList<QWidget*> widgets = root->findChildren<QWidget*>();
-    widgets.prepend(root.get());
-    for (QWidget* w : widgets) {
-        for (const char* property : {"textId", "toolTipId"}) {
-            const QString id = w->property(property).toString();
-            if (!id.isEmpty()) ids.append({id, layout + QLatin1Char('/') + w->objectName()});
-        }
-    }
-    return ids;
-}
-
 TEST(Layouts, EveryLayoutLoadsWithItsRequiredControls) {
     ASSERT_GE(allLayouts().size(), 9);
     for (const QString& layout : allLayouts()) {
@@ -216,34 +200,6 @@ TEST(Layouts, DevicePagesHoldTheirSpotsSwitchesAndTabs) {
         }
         EXPECT_EQ(checked, 1);
     }
-}
-
-TEST(Layouts, BothLanguagesHaveEveryTextTheLayoutsAndTheProgramName) {
-    LanguageTexts english;
-    LanguageTexts chinese;
-    ASSERT_TRUE(english.load(languageFile(QStringLiteral("en.json"))));
-    ASSERT_TRUE(chinese.load(languageFile(QStringLiteral("zh_CN.json"))));
-    EXPECT_EQ(english.size(), chinese.size()) << "the two files name different ids";
-
-    QList<QPair<QString, QString>> used;
-    for (const QString& layout : allLayouts()) used += textIdsOf(layout);
-    EXPECT_GT(used.size(), 30);
-    // Texts the program names in code: list entries, phone types, tray menu, message box, about window.
-    for (const char* id :
-         {"kb_device_name_text", "ms_device_name_text", "hard_mp_device_name_text", "hd_device_name_text",
-          "unknow_device_name_text", "Phone_type_iphone", "Phone_type_samsung", "Phone_type_other",
-          "Phone_type_no_device", "tray_exit", "tray_about", "tray_settings", "tray_show", "message_text_2",
-          "message_text_4", "message_text_5", "message_text_6", "message_text_7", "message_text_16",
-          "message_text_22", "message_text_25", "software_rev_text"}) {
-        used.append({QString::fromLatin1(id), QStringLiteral("program")});
-    }
-    for (const auto& [id, where] : used) {
-        EXPECT_TRUE(english.contains(id)) << id.toStdString() << " (" << where.toStdString() << ") en";
-        EXPECT_TRUE(chinese.contains(id)) << id.toStdString() << " (" << where.toStdString() << ") zh_CN";
-    }
-    // The number is filled into this one with a printf-style conversion.
-    EXPECT_EQ(english.text(QStringLiteral("message_text_16")).count(QStringLiteral("%d")), 1);
-    EXPECT_EQ(chinese.text(QStringLiteral("message_text_16")).count(QStringLiteral("%d")), 1);
 }
 
 // Button lists and the key editor show these names; a missing one would show as its id.

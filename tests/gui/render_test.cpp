@@ -1,16 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColor>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QMenu>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 #include <cstdlib>
 
 #include "gui_support.h"
 #include "ui/controls/device_option.h"
 #include "ui/controls/device_power.h"
+#include "ui/controls/device_profile_control.h"
 #include "ui/controls/image_cache.h"
 #include "ui/toolkit/language_texts.h"
 #include "ui/windows/about_window.h"
@@ -116,6 +120,60 @@ TEST(Render, PagesAndWindowsToPng) {
     about.show();
     QApplication::processEvents();
     shoot(&about, QStringLiteral("about"));
+}
+
+// The keyboard picture under full-strength lights, white and yellow among them, for a look at the legends.
+TEST(Render, BrightKeysToPng) {
+    if (std::getenv("HALVERN_SHOTS_DIR") == nullptr) GTEST_SKIP() << "HALVERN_SHOTS_DIR not set";
+    Showcase window{QStringLiteral("keyboard_device.ui")};
+    ASSERT_NE(window.root(), nullptr);
+    auto* panel = window.root()->findChild<SelectPanel*>(QStringLiteral("keyboard_device_key_light"));
+    ASSERT_NE(panel, nullptr);
+    const uint32_t lights[] = {0xFFFFFF, 0x00FFFF, 0x00FF00, 0xFFFF00,
+                               0x0080FF, 0x0000FF, 0xFF0000, 0xFF00FF};
+    size_t i = 0;
+    for (DeviceKeyButton* spot : spotsOf(*panel))
+        spot->setLightColour(lights[i++ % std::size(lights)], 255, true);
+    panel->update();
+    QApplication::processEvents();
+    shoot(panel, QStringLiteral("keyboard_bright_keys"));
+}
+
+// The profile row of a page and its open menu, over a fresh data folder.
+TEST(Render, ProfileControlToPng) {
+    if (std::getenv("HALVERN_SHOTS_DIR") == nullptr) GTEST_SKIP() << "HALVERN_SHOTS_DIR not set";
+    Showcase window{QStringLiteral("mouse_device.ui")};
+    ASSERT_NE(window.root(), nullptr);
+    auto* control = window.root()->findChild<CDeviceProfileUI*>();
+    ASSERT_NE(control, nullptr);
+    QTemporaryDir folder;
+    control->SetDeviceType(2);
+    control->SetPaths(std::filesystem::path(folder.path().toStdString()),
+                      std::filesystem::path(HALVERN_SOURCE_RESOURCES) / "DefaultData" / "mouse.Json");
+    control->Init();
+    ASSERT_TRUE(control->AddProfile());
+    window.texts().apply(window.root());
+    QApplication::processEvents();
+    shoot(control, QStringLiteral("profile_row"));
+    control->ShowMenu(true);
+    QApplication::processEvents();
+    shoot(control->menu(), QStringLiteral("profile_menu"));
+    control->ShowMenu(false);
+
+    // The settings tab: ticked, empty and disabled boxes, the chosen stage.
+    auto* pages = window.root()->findChild<QStackedWidget*>(QStringLiteral("device_function_switch"));
+    ASSERT_NE(pages, nullptr);
+    pages->setCurrentIndex(3);
+    for (int n = 0; n < 6; ++n) {
+        auto* enable = window.root()->findChild<QAbstractButton*>(QStringLiteral("DPI_enable_check_%1").arg(n));
+        auto* select = window.root()->findChild<QAbstractButton*>(QStringLiteral("DPI_select_check_%1").arg(n));
+        if (!enable || !select) continue;
+        enable->setChecked(n < 4);
+        select->setChecked(n == 1);
+        if (n == 5) enable->setEnabled(false);
+    }
+    QApplication::processEvents();
+    shoot(window.root(), QStringLiteral("mouse_settings"));
 }
 
 }  // namespace

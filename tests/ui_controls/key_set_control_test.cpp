@@ -180,6 +180,34 @@ TEST_F(KeySetControlTest, KeyCaptureAndCategorySwitch) {
     EXPECT_EQ(m_editor->GetModifierBox(), 3);
 }
 
+// Saving with the keyboard function chosen but no key typed would leave the button with no function: the
+// editor reports the assignment incomplete and keeps the working one.
+TEST_F(KeySetControlTest, IncompleteAssignmentIsRefusedAndChangesNothing) {
+    const KeyAssignment middle = code(0x10, 0x04, 0x00);
+    m_editor->LoadEntry({middle, kDefault});
+    EXPECT_TRUE(m_editor->IsComplete());
+
+    selectCategory(key_category::kKeyboard);  // empty key field, no modifier
+    EXPECT_FALSE(m_editor->IsComplete());
+    EXPECT_EQ(m_editor->ReadAssignment().current, middle);
+    EXPECT_EQ(m_editor->entry().current, middle);
+
+    m_editor->SetModifierBox(2);  // Shift alone is a whole assignment
+    EXPECT_TRUE(m_editor->IsComplete());
+    m_editor->SetModifierBox(0);
+    find<QLineEdit>("keyset_keyboard_text_edit")->clear();
+    EXPECT_FALSE(m_editor->IsComplete());
+
+    // A list without a choice is incomplete too.
+    selectCategory(key_category::kMedia);
+    find<QComboBox>("keyset_media_combo")->setCurrentIndex(-1);
+    EXPECT_FALSE(m_editor->IsComplete());
+    EXPECT_EQ(m_editor->ReadAssignment().current, middle);
+    find<QComboBox>("keyset_media_combo")->setCurrentIndex(0);
+    EXPECT_TRUE(m_editor->IsComplete());
+    EXPECT_NE(m_editor->ReadAssignment().current, middle);
+}
+
 TEST_F(KeySetControlTest, TextsComeFromTheLanguage) {
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("en.json")));

@@ -1,5 +1,8 @@
+#include "ui/controls/select_panel.h"
+
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QSignalSpy>
 #include <QTest>
@@ -7,7 +10,6 @@
 
 #include "notify_recorder.h"
 #include "ui/controls/device_key_button.h"
-#include "ui/controls/select_panel.h"
 
 namespace halvern::ui::test {
 namespace {
@@ -126,6 +128,39 @@ TEST_F(SelectPanelDrag, DragStartedOnAKeyIsADragNotAClick) {
     QTest::mouseClick(m_a, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(clicked.count(), 1) << "a click on a key without a move stays a click";
     EXPECT_EQ(ends(), 1);
+}
+
+// A click is rarely perfectly still: movement below the platform's drag distance keeps it a click, on the
+// panel and on a key, so the key editor opens instead of a selection being made.
+TEST_F(SelectPanelDrag, ShakyClicksStayClicks) {
+    const int jitter = std::max(1, QApplication::startDragDistance() - 1);
+    QSignalSpy clicked(m_a, &QAbstractButton::clicked);
+    m_b->setSelectedKey(true);
+    for (const QPoint step : {QPoint(jitter, 0), QPoint(0, -jitter), QPoint(jitter / 2, jitter / 2)}) {
+        QTest::mousePress(m_a, Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseMove(m_a, QPoint(10, 10) + QPoint(1, 0));
+        QTest::mouseMove(m_a, QPoint(10, 10) + step);
+        QTest::mouseRelease(m_a, Qt::LeftButton, {}, QPoint(10, 10) + step);
+    }
+    EXPECT_EQ(clicked.count(), 3) << "each press and release on the key is a click";
+    EXPECT_FALSE(m_a->isSelectedKey());
+    EXPECT_TRUE(m_b->isSelectedKey()) << "the selection is untouched";
+    EXPECT_FALSE(m_panel->dragging());
+
+    QTest::mousePress(m_panel.get(), Qt::LeftButton, {}, QPoint(250, 20));
+    QTest::mouseMove(m_panel.get(), QPoint(250 + jitter, 20));
+    QTest::mouseRelease(m_panel.get(), Qt::LeftButton, {}, QPoint(250 + jitter, 20));
+    EXPECT_EQ(ends(), 0);
+
+    // The drag distance itself starts a drag.
+    const int distance = QApplication::startDragDistance();
+    QTest::mousePress(m_a, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseMove(m_a, QPoint(10 + distance - 2, 12));
+    QTest::mouseRelease(m_a, Qt::LeftButton, {}, QPoint(10 + distance - 2, 12));
+    EXPECT_EQ(clicked.count(), 3);
+    EXPECT_EQ(ends(), 1);
+    EXPECT_TRUE(m_a->isSelectedKey());
+    EXPECT_FALSE(m_b->isSelectedKey());
 }
 
 TEST(DeviceKeyButtonRepaint, KeysetHiddenRepaintsOnlyOnChange) {

@@ -48,7 +48,7 @@ def places():
     k += _run([(84, "Shift")] + list(zip([85, 86, 87, 88, 89, 90, 91], "ZXCVBNM")) + [(92, ","), (93, "."), (94, "/"),
                                                                                     (95, "Shift")],
               MAIN, 4, [2.25] + [1.0] * 10 + [2.75])
-    k += _run([(105, "Ctrl"), (106, "Win"), (107, "Alt"), (108, ""), (109, "Alt"), (125, "Win"), (110, "Fn"),
+    k += _run([(105, "Ctrl"), (106, "Super"), (107, "Alt"), (108, ""), (109, "Alt"), (125, "Super"), (110, "Fn"),
                (111, "Menu"), (112, "Ctrl")], MAIN, 5, [1.25, 1.25, 1.25, 6.25, 1.0, 1.0, 1.0, 1.0, 1.0])
     # Navigation cluster; key 17 sits in the cluster's empty middle row, under Page Down.
     k += _run([(35, "Ins"), (36, "Home"), (37, "PgUp")], NAV, 1)

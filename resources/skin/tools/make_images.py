@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the SVG images of the skin folder: device pictures, device list icons, power and phone
-images, window buttons, the no-device illustration and the application icon.
+images, window buttons, check and drop-down marks, the no-device illustration and the application icon.
 
 Only SVG Tiny features (what Qt's SVG renderer draws): shapes, paths, linear and radial gradients,
 opacity. The device pictures use the sizes of the layouts' picture panels (make_layouts.py).
@@ -255,6 +255,18 @@ def window_icons():
 
 
 # ----------------------------------------------------------------------------------------------------------
+# Marks of the style sheet's check boxes and drop-down lists
+
+def control_marks():
+    tick = 'fill="none" stroke-width="2" stroke-linecap="round" stroke-linejoin="round"'
+    # The tick of a ticked box: dark on the accent fill, and a muted one for a disabled box.
+    save("common/check.svg", svg(14, 14, f'<path d="M3.2,7.4 L5.9,10 L10.8,4.2" stroke="{BG}" {tick}/>'))
+    save("common/check_disabled.svg", svg(14, 14, f'<path d="M3.2,7.4 L5.9,10 L10.8,4.2" stroke="{MUTED}" {tick}/>'))
+    chevron = 'fill="none" stroke-width="1.5" stroke-linecap="round" stroke-linejoin="round"'
+    save("common/chevron_down.svg", svg(12, 12, f'<path d="M2.5,4.5 L6,8 L9.5,4.5" stroke="#C9CED8" {chevron}/>'))
+
+
+# ----------------------------------------------------------------------------------------------------------
 # No-device illustration and application icon
 
 def no_device():
@@ -327,6 +339,7 @@ def main():
     device_icons()
     power_images()
     window_icons()
+    control_marks()
     no_device()
     app_icon()
 

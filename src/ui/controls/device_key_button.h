@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QPixmap>
 #include <QPushButton>
 #include <QString>
@@ -7,8 +8,9 @@
 namespace halvern::ui {
 
 /// One key or LED on a device picture. Draws its own status (hover, pressed), then, when lit, its light
-/// image tinted in its light colour at its alpha, then the keyset image (marking a remapped key) unless
-/// hidden. The selection panel sets its selected flag; a double click sends "dbclick".
+/// image tinted in its light colour at its alpha, then its legend in white or black, whichever contrasts
+/// more with the light under it, then the keyset image (marking a remapped key) unless hidden. The
+/// selection panel sets its selected flag; a double click sends "dbclick".
 class DeviceKeyButton final : public QPushButton {
     Q_OBJECT
     Q_PROPERTY(QString lightimage READ lightImage WRITE setLightImage)
@@ -41,6 +43,16 @@ public:
     void setSelectedKey(bool selected) { m_selected = selected; }
     [[nodiscard]] bool isSelectedKey() const { return m_selected; }
 
+    /// The colour the legend is drawn in now: white or black, whichever reads better on the key cap with
+    /// its light (WCAG contrast of at least 4.5 for any light colour).
+    [[nodiscard]] QColor legendColour() const;
+
+    /// The font the legend (the button's text) is drawn in: the style's font, made smaller (down to
+    /// kMinLegendPixels) when the legend would not fit the key's width with kLegendMargin on each side.
+    [[nodiscard]] QFont legendFont() const;
+    static constexpr int kLegendMargin = 2;
+    static constexpr int kMinLegendPixels = 7;
+
     /// How many times the button asked to be repainted (lets tests check that a no-op repaints nothing).
     [[nodiscard]] int repaintRequests() const { return m_repaints; }
 
@@ -57,6 +69,10 @@ private:
     /// size into m_cap and m_label: a preview frame then only paints the light between them, so animating
     /// 170 keys does not lay out 170 texts every frame.
     void prepareLayers();
+    /// The key cap's colour in its current state (hover, pressed), under the light.
+    [[nodiscard]] QColor capColour() const;
+    /// The light colour and alpha as a colour.
+    [[nodiscard]] QColor lightAsColour() const;
 
     QString m_lightImage;
     QString m_keysetImage;
@@ -68,7 +84,8 @@ private:
     bool m_selected = false;
     int m_repaints = 0;
     QPixmap m_cap;
-    QPixmap m_label;
+    QPixmap m_label;      ///< the legend in white
+    QPixmap m_labelDark;  ///< the legend in black
     QString m_layersKey;
 };
 

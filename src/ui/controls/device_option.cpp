@@ -2,13 +2,16 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 #include <array>
 
+#include "ui/controls/device_power.h"
 #include "ui/controls/image_cache.h"
 #include "ui/controls/select_panel.h"
 #include "ui/pages/device_page.h"
 #include "ui/toolkit/control_lookup.h"
+#include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/layout_loader.h"
 
 namespace halvern::ui {
@@ -20,6 +23,19 @@ struct KindIcons {
     const char* tooltipId;
 };
 
+struct KindName {
+    std::string_view kindName;
+    const char* textId;
+};
+
+constexpr std::array<KindName, 4> kKindNames{{
+    {"mouse", "device_kind_mouse_text"},
+    {"keyboard", "device_kind_keyboard_text"},
+    {"MousePad", "device_kind_mousepad_text"},
+    {"HD", "device_kind_headset_text"},
+}};
+constexpr const char* kUnknownKindText = "device_kind_unknown_text";
+
 constexpr std::array<KindIcons, 5> kKindIcons{{
     {1, "common/device_ico/kb_device", "kb_device_name_text"},
     {2, "common/device_ico/ms_device", "ms_device_name_text"},
@@ -29,6 +45,13 @@ constexpr std::array<KindIcons, 5> kKindIcons{{
 }};
 
 }  // namespace
+
+QString KindDisplayTextId(std::string_view kindName) {
+    for (const KindName& k : kKindNames) {
+        if (k.kindName == kindName) return QString::fromLatin1(k.textId);
+    }
+    return QString::fromLatin1(kUnknownKindText);
+}
 
 DeviceOption::Icons DeviceOption::iconsFor(uint16_t typeCode) {
     const KindIcons* found = &kKindIcons.back();
@@ -101,9 +124,20 @@ void DeviceOption::SetName(const QString& name) {
     if (m_name) m_name->setText(name);
 }
 
+void DeviceOption::SetNameTextId(const QString& textId, const LanguageTexts* texts) {
+    if (!m_name) return;
+    m_name->setProperty("textId", textId);
+    if (texts) m_name->setText(texts->text(textId));
+}
+
 void DeviceOption::SetEntryVisible(bool visible) {
     m_visible = visible;
     setVisible(visible);
+    QWidget* top = window();
+    auto* powers = top && !m_powerSwitch.isEmpty() ? top->findChild<QStackedWidget*>(m_powerSwitch) : nullptr;
+    if (auto* power = powers ? qobject_cast<DevicePower*>(powers->widget(m_powerIndex)) : nullptr) {
+        power->SetDevicePresent(visible);
+    }
 }
 
 }  // namespace halvern::ui

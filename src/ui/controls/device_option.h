@@ -1,9 +1,10 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QPointer>
 #include <QString>
-#include <QAbstractButton>
 #include <QWidget>
+#include <string_view>
 
 #include "ui/controls/select_panel.h"
 #include "ui/pages/device_page.h"
@@ -13,7 +14,13 @@ class QLabel;
 
 namespace halvern::ui {
 
+class LanguageTexts;
 class LayoutLoader;
+
+/// The text id of the name users read for a device kind ("mouse", "keyboard", "MousePad", "HD", the kind
+/// names of the supported-device table): "device_kind_mouse_text" ("Mouse"), ..., "device_kind_headset_text"
+/// ("Headset"); an unknown kind gives "device_kind_unknown_text" ("Device").
+[[nodiscard]] QString KindDisplayTextId(std::string_view kindName);
 
 /// One entry of the device list: the device's icon (selects its page), its synchronised-lighting choice
 /// and its name. Built from the layout "device_option.ui" with the controls "device_select",
@@ -35,11 +42,15 @@ public:
     void SetPowerSwitch(const QString& name, int index);
     [[nodiscard]] int powerIndex() const { return m_powerIndex; }
     void SetName(const QString& name);
+    /// Names the entry by a text id (KindDisplayTextId): the text now from `texts` (when given), and again
+    /// whenever a language is applied to the entry.
+    void SetNameTextId(const QString& textId, const LanguageTexts* texts);
     void SetPage(DevicePage* page) { m_page = page; }
     [[nodiscard]] DevicePage* page() const { return m_page; }
     void SetPicture(SelectPanel* picture) { m_picture = picture; }
     [[nodiscard]] SelectPanel* picture() const { return m_picture; }
-    /// The entry's own visible flag (the widget follows it).
+    /// The entry's own visible flag (the widget follows it). A hidden entry's device is gone: its power
+    /// widget (the SetPowerSwitch stack's page) shows no battery, so the "No device" screen shows none.
     void SetEntryVisible(bool visible);
     [[nodiscard]] bool IsEntryVisible() const { return m_visible; }
 

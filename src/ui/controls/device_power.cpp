@@ -7,6 +7,7 @@
 
 #include "ui/controls/image_cache.h"
 #include "ui/toolkit/control_lookup.h"
+#include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/layout_loader.h"
 
 namespace halvern::ui {
@@ -36,6 +37,7 @@ DevicePower::DevicePower(const LayoutLoader& loader, QWidget* parent) : QWidget(
     layout->setContentsMargins(0, 0, 0, 0);
     if (QWidget* content = loader.load(QStringLiteral("device_power.ui"), this)) {
         layout->addWidget(content);
+        m_content = content;
         m_layout = findControl(content, "device_power_Layout");
         m_value = findControl<QLabel>(content, "device_power_value");
         m_wireless = findControl(content, "device_wuxian_logo");
@@ -49,6 +51,10 @@ void DevicePower::SetType(uint16_t typeCode, uint16_t) { m_typeCode = typeCode; 
 
 void DevicePower::ShowPowerLayout(bool show) {
     if (m_layout) m_layout->setVisible(show);
+}
+
+void DevicePower::SetDevicePresent(bool present) {
+    if (m_content) m_content->setVisible(present);
 }
 
 void DevicePower::ShowStatus(std::span<const uint8_t> report) {
@@ -73,11 +79,29 @@ void DevicePower::ShowStatus(std::span<const uint8_t> report) {
     showImage(m_status, m_statusImage);
     if (m_typeCode == 2) m_wireless->setVisible(wireless);
     if (m_typeCode == 3 && m_phone) {
-        const PhoneType& phone = kPhoneTypes[bytes[5] <= 3 ? bytes[5] : 0];
+        m_phoneType = bytes[5] < kPhoneTypes.size() ? bytes[5] : 0;
+        const PhoneType& phone = kPhoneTypes[m_phoneType];
         m_phoneImage = QString::fromLatin1(phone.image);
         m_phone->setProperty("toolTipId", QString::fromLatin1(phone.tooltipId));
+        showPhoneTip();
         showImage(m_phone, m_phoneImage);
     }
+}
+
+void DevicePower::showPhoneTip() {
+    if (m_phone && !m_phoneTips[m_phoneType].isEmpty()) m_phone->setToolTip(m_phoneTips[m_phoneType]);
+}
+
+bool DevicePower::event(QEvent* event) {
+    if (event->type() == LanguageTexts::AppliedEvent::type()) {
+        const LanguageTexts& texts = static_cast<LanguageTexts::AppliedEvent*>(event)->texts();
+        for (size_t i = 0; i < kPhoneTypes.size(); ++i) {
+            m_phoneTips[i] = texts.text(QString::fromLatin1(kPhoneTypes[i].tooltipId));
+        }
+        showPhoneTip();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 }  // namespace halvern::ui

@@ -4,8 +4,10 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 #include "ui/toolkit/control_lookup.h"
+#include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/layout_loader.h"
 
 namespace halvern::ui {
@@ -34,6 +36,22 @@ constexpr std::array<TabVisibility, 5> kTabVisibility{{
     {7, kNoKeysOrSystem, static_cast<uint8_t>(bit(kVoiceTab) | bit(kMagicTab) | bit(kVirtualTab))},  // headset
 }};
 
+/// The profile menu's entries, in menu order: the hidden button each one clicks, and whether a separator
+/// comes before it (the two that change or remove the profile stand apart).
+struct MenuEntry {
+    const char* button;
+    bool separatorBefore;
+};
+
+constexpr std::array<MenuEntry, 6> kMenuEntries{{
+    {"device_add_btn", false},
+    {"device_copy_btn", false},
+    {"device_import_btn", false},
+    {"device_export_btn", false},
+    {"device_reset_btn", true},
+    {"device_sub_btn", false},
+}};
+
 QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
@@ -48,7 +66,12 @@ CDeviceProfileUI::CDeviceProfileUI(const LayoutLoader* loader, QWidget* parent) 
     box->addWidget(content);
     m_combo = findControl<QComboBox>(content, QStringLiteral("device_profile_combo"));
     m_nameEdit = findControl<QLineEdit>(content, QStringLiteral("device_profile_name_edit"));
-    m_menu = findControl(content, QStringLiteral("profile_menu_layout"));
+    m_buttons = findControl(content, QStringLiteral("profile_menu_layout"));
+    if (m_buttons) m_buttons->hide();
+    m_menuButton = findControl<QAbstractButton>(content, QStringLiteral("profile_fun_spread_btn"));
+    m_popup = new QMenu(this);  // owned by the control
+    m_popup->setObjectName(QStringLiteral("profile_menu"));
+    m_popup->installEventFilter(this);
 }
 
 CDeviceProfileUI::~CDeviceProfileUI() = default;
@@ -129,28 +152,93 @@ void CDeviceProfileUI::SetNameText(const QString& text) {
     if (m_nameEdit) m_nameEdit->setText(text);
 }
 
-void CDeviceProfileUI::ShowMenu(bool visible) {
-    if (m_menu) m_menu->setVisible(visible);
+void CDeviceProfileUI::fillMenu() {
+    m_popup->clear();
+    for (const MenuEntry& entry : kMenuEntries) {
+        auto* button = findControl<QAbstractButton>(m_buttons, QLatin1String(entry.button));
+        if (!button) continue;
+        if (entry.separatorBefore) m_popup->addSeparator();
+        QAction* action = m_popup->addAction(button->text());
+        action->setObjectName(QLatin1String(entry.button));
+        action->setToolTip(button->toolTip());
+        action->setEnabled(button->isEnabled());
+        // The button's click is what the main window routes, by the button's name.
+        connect(action, &QAction::triggered, button, [button] { button->click(); });
+    }
+    m_popup->setToolTipsVisible(true);
+    const int count = m_combo ? m_combo->count() : 0;
+    for (QAction* action : m_popup->actions()) {
+        if (action->objectName() == QLatin1String("device_sub_btn")) action->setEnabled(CanDeleteProfile());
+        if (action->objectName() == QLatin1String("device_add_btn")) {
+            action->setEnabled(static_cast<size_t>(count) < ProfileList::kMaxProfiles);
+        }
+    }
 }
 
-bool CDeviceProfileUI::IsMenuVisible() const { return m_menu && !m_menu->isHidden(); }
+void CDeviceProfileUI::ShowMenu(bool visible) {
+    if (!visible) {
+        m_popup->hide();
+        return;
+    }
+    fillMenu();
+    QWidget* anchor = m_menuButton ? static_cast<QWidget*>(m_menuButton) : this;
+    // Below the menu button, its right edges lined up with the button's.
+    const QPoint below = anchor->mapToGlobal(QPoint(anchor->width(), anchor->height() + 2));
+    m_popup->popup(QPoint(below.x() - m_popup->sizeHint().width(), below.y()));
+}
+
+bool CDeviceProfileUI::IsMenuVisible() const {
+    return m_popup->isVisible();
+}
+
+bool CDeviceProfileUI::eventFilter(QObject* watched, QEvent* event) {
+    // A click on the menu button while the menu is open only closes the menu: the press must not reach
+    // the button again and open it anew.
+    if (watched == m_popup && event->type() == QEvent::MouseButtonPress && m_menuButton) {
+        const QPoint at = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+        if (QRect(m_menuButton->mapToGlobal(QPoint(0, 0)), m_menuButton->size()).contains(at)) {
+            m_popup->setAttribute(Qt::WA_NoMouseReplay);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CDeviceProfileUI::selectAdded() {
+    appendEntry(m_list.GetEntries().back());
+    // As if the user had chosen the new entry: it becomes the selected profile at once (so what the list
+    // shows is what a Delete or Rename acts on), and the main window switches the device to it.
+    (void)SelectProfile(m_combo->count() - 1, true);
+}
 
 bool CDeviceProfileUI::AddProfile() {
     if (!m_combo || !m_list.AddProfile()) return false;
-    appendEntry(m_list.GetEntries().back());
+    selectAdded();
     return true;
 }
 
 bool CDeviceProfileUI::CopyProfile() {
     if (!m_combo || !m_list.CopyProfile()) return false;
-    appendEntry(m_list.GetEntries().back());
+    selectAdded();
     return true;
 }
 
 bool CDeviceProfileUI::ImportProfile(const QString& path) {
     if (!m_combo || path.isEmpty() || !m_list.ImportProfile(toPath(path))) return false;
-    appendEntry(m_list.GetEntries().back());
+    selectAdded();
     return true;
+}
+
+bool CDeviceProfileUI::CanDeleteProfile() const {
+    return m_combo && m_list.GetSelectedIndex() >= 0 && m_list.GetEntries().size() > 1;
+}
+
+QString CDeviceProfileUI::DeleteQuestion(const LanguageTexts& texts) const {
+    const int selected = m_list.GetSelectedIndex();
+    const auto& entries = m_list.GetEntries();
+    const QString name = selected >= 0 && static_cast<size_t>(selected) < entries.size()
+                             ? fromUtf8(entries[static_cast<size_t>(selected)].name)
+                             : QString();
+    return texts.text(QLatin1String(kDeleteQuestionTextId)).arg(name);
 }
 
 bool CDeviceProfileUI::DeleteProfile() {

@@ -224,6 +224,10 @@ void CKeySetControlUI::ShowAssignment(const KeyAssignment& assignment) {
     applyEditorState(s);
 }
 
+bool CKeySetControlUI::IsComplete() const {
+    return IsCompleteAssignment(editorState());
+}
+
 KeyListEntry CKeySetControlUI::ReadAssignment() {
     m_entry.current = halvern::ReadAssignment(editorState(), m_entry.current, m_entry.defaults);
     return m_entry;

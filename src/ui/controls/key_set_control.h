@@ -39,6 +39,8 @@ public:
     static constexpr char kLayout[] = "key_set_control.ui";
     static constexpr char kModifierBoxPrefix[] = "key_ComBox_check_";
     static constexpr int kModifierBoxes = 5;
+    /// The message shown when the user saves an incomplete assignment.
+    static constexpr char kIncompleteTextId[] = "key_editor_incomplete_text";
 
     /// Builds the editor through `loader`; without a loader or a readable layout it stays empty and every
     /// operation works on the stored assignments only.
@@ -53,7 +55,12 @@ public:
     void LoadEntry(const KeyListEntry& entry);
     /// Sets the controls from an assignment (the stored ones stay as they are).
     void ShowAssignment(const KeyAssignment& assignment);
-    /// Builds the current assignment from the controls, stores it and returns current and default.
+    /// Whether the controls describe a whole assignment (IsCompleteAssignment): false for the keyboard
+    /// function with an empty key field and no modifier, or a list without a choice. The save handler asks
+    /// this first and, when false, shows kIncompleteTextId and keeps the editor open.
+    [[nodiscard]] bool IsComplete() const;
+    /// Builds the current assignment from the controls, stores it and returns current and default. An
+    /// incomplete assignment is refused: the stored assignment and the result stay as they were.
     KeyListEntry ReadAssignment();
     /// Replaces the current assignment without touching the controls.
     void SetCurrent(const KeyAssignment& assignment);

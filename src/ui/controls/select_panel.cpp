@@ -1,5 +1,6 @@
 #include "ui/controls/select_panel.h"
 
+#include <QApplication>
 #include <QChildEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -37,7 +38,11 @@ void SelectPanel::press(QPoint at) {
 }
 
 void SelectPanel::move(QPoint at) {
-    if (m_pressed) m_dragging = true;
+    // A hand that shakes a few pixels during a click has not started a drag: only a move of the
+    // platform's drag distance from the press does.
+    if (m_pressed && !m_dragging && (at - m_start).manhattanLength() >= QApplication::startDragDistance()) {
+        m_dragging = true;
+    }
     if (!m_dragging) return;
     m_current = at;
     m_selection = QRect(QPoint(std::min(m_start.x(), at.x()), std::min(m_start.y(), at.y())),

@@ -12,7 +12,8 @@ namespace halvern::ui {
 /// over them, starting anywhere on the panel, also on a key. When a drag ends, every direct child key
 /// button is selected exactly when it overlaps the rectangle by at least one pixel (a whole new
 /// selection, not added to the last one), and the panel sends "click_select_end". A press and release
-/// without a move is an ordinary click and selects nothing.
+/// that moved less than the platform's drag distance (QApplication::startDragDistance) is an ordinary
+/// click and selects nothing.
 class SelectPanel final : public QWidget {
     Q_OBJECT
 public:

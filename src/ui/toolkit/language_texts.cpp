@@ -1,12 +1,14 @@
 #include "ui/toolkit/language_texts.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 
 namespace halvern::ui {
 namespace {
@@ -46,6 +48,11 @@ bool LanguageTexts::load(const QString& path) {
 
 QString LanguageTexts::text(const QString& id) const { return m_texts.value(id, id); }
 
+QEvent::Type LanguageTexts::AppliedEvent::type() {
+    static const auto registered = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return registered;
+}
+
 void LanguageTexts::apply(QWidget* root) const {
     if (!root) return;
     QList<QWidget*> widgets = root->findChildren<QWidget*>();
@@ -55,6 +62,11 @@ void LanguageTexts::apply(QWidget* root) const {
         if (textId.isValid() && !textId.toString().isEmpty()) setControlText(w, text(textId.toString()));
         const QVariant tipId = w->property("toolTipId");
         if (tipId.isValid() && !tipId.toString().isEmpty()) w->setToolTip(text(tipId.toString()));
+    }
+    // After all texts are set, so a control that reacts sees its children translated.
+    for (const QPointer<QWidget>& w : QList<QPointer<QWidget>>(widgets.begin(), widgets.end())) {
+        AppliedEvent applied(*this);
+        if (w) QCoreApplication::sendEvent(w, &applied);
     }
 }
 

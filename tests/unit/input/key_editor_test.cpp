@@ -87,6 +87,40 @@ TEST(KeyEditor, KeyCaptureWithAndWithoutModifier) {
     EXPECT_EQ(ReadAssignment(s, kCurrent, kDefault), code(0x20, 0x01, 0x00));
 }
 
+// An assignment the user has not finished is refused: saving it keeps the current one.
+TEST(KeyEditor, IncompleteAssignmentsKeepTheCurrentOne) {
+    KeyEditorState keyboard;
+    keyboard.category = cat::kKeyboard;
+    keyboard.modifierBox = 0;  // the key field is empty
+    EXPECT_FALSE(IsCompleteAssignment(keyboard));
+    EXPECT_EQ(ReadAssignment(keyboard, kCurrent, kDefault), kCurrent);
+    keyboard.modifierBox = -1;
+    EXPECT_FALSE(IsCompleteAssignment(keyboard));
+    EXPECT_EQ(ReadAssignment(keyboard, kCurrent, kDefault), kCurrent);
+    keyboard.modifierBox = 3;  // Alt alone
+    EXPECT_TRUE(IsCompleteAssignment(keyboard));
+    EXPECT_EQ(ReadAssignment(keyboard, kCurrent, kDefault), code(0x20, 0x04, 0x00));
+
+    KeyEditorState lists;
+    for (const int category : {cat::kMouseButton, cat::kDpi, cat::kMedia, cat::kSystem, cat::kShortcut,
+                               cat::kMacro, cat::kRecoil, -1}) {
+        lists.category = category;
+        EXPECT_FALSE(IsCompleteAssignment(lists)) << category;
+        EXPECT_EQ(ReadAssignment(lists, kCurrent, kDefault), kCurrent) << category;
+    }
+    lists.macroCount = 2;
+    lists.macroIndex = 2;  // past the macro list
+    lists.category = cat::kMacro;
+    EXPECT_FALSE(IsCompleteAssignment(lists));
+
+    // Categories whose fields are numbers are always whole: blank text reads as 0.
+    for (const int category : {cat::kDefault, cat::kSwing, cat::kWheel, cat::kFire, 42}) {
+        KeyEditorState numbers;
+        numbers.category = category;
+        EXPECT_TRUE(IsCompleteAssignment(numbers)) << category;
+    }
+}
+
 TEST(KeyEditor, DefaultShowsCategoryZeroAndSavesTheDefault) {
     KeyEditorState s;
     s.category = cat::kDpi;

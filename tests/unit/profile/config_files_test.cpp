@@ -35,6 +35,49 @@ TEST(DataFolders, FollowTheEnvironment) {
     EXPECT_EQ(GetDefaultDataFolder(), test::shippedData());
 }
 
+// The logo's web address is the user's setting; with none set the logo opens nothing.
+TEST(Settings, WebSiteAddressComesFromTheUsersSettings) {
+    TempDir dir;
+    ::unsetenv("HALVERN_WEBSITE");
+    ScopedEnv xdg("XDG_CONFIG_HOME", dir.path().string());
+    EXPECT_EQ(GetConfigFolder(), dir / "Halvern");
+    EXPECT_EQ(GetWebSiteAddress(), "") << "no settings file: nothing";
+    EXPECT_FALSE(std::filesystem::exists(dir / "Halvern")) << "reading creates nothing";
+
+    std::filesystem::create_directories(dir / "Halvern");
+    const auto settings = dir / "Halvern" / "settings.json";
+    ASSERT_TRUE(WriteJsonFile(settings, test::parse(R"({"WebSite": "https://example.org/halvern"})")));
+    EXPECT_EQ(GetWebSiteAddress(), "https://example.org/halvern");
+    {
+        ScopedEnv over("HALVERN_WEBSITE", "http://localhost:8080/");
+        EXPECT_EQ(GetWebSiteAddress(), "http://localhost:8080/");
+    }
+    {
+        ScopedEnv off("HALVERN_WEBSITE", "");
+        EXPECT_EQ(GetWebSiteAddress(), "") << "set but empty turns it off";
+    }
+
+    // Only plain web addresses leave the program; anything else opens nothing.
+    for (const char* bad :
+         {"javascript:alert(1)", "file:///etc/passwd", "https://", "https:///path", "ftp://x.org",
+          "https://exa mple.org", "https://example.org/\n", "example.org", "HTTPS:\\\\x"}) {
+        Json::Value doc(Json::objectValue);
+        doc["WebSite"] = bad;
+        ASSERT_TRUE(WriteJsonFile(settings, doc));
+        EXPECT_EQ(GetWebSiteAddress(), "") << bad;
+    }
+    ASSERT_TRUE(WriteJsonFile(settings, test::parse(R"({"WebSite": 42})")));
+    EXPECT_EQ(GetWebSiteAddress(), "");
+    test::writeBytes(settings, "not json");
+    EXPECT_EQ(GetWebSiteAddress(), "");
+    EXPECT_TRUE(IsWebAddress("HTTPS://Example.org"));
+    EXPECT_FALSE(IsWebAddress("https://example.org/" + std::string(2048, 'a')));
+
+    ScopedEnv relative("XDG_CONFIG_HOME", "relative");
+    ScopedEnv home("HOME", dir.path().string());
+    EXPECT_EQ(GetConfigFolder(), dir.path() / ".config" / "Halvern");
+}
+
 TEST(ColorOptions, FirstRunCopiesTheShippedFile) {
     TempDir user;
     ColorOptionFile file(user.path(), test::shippedData());

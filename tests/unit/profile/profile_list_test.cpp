@@ -153,6 +153,21 @@ TEST_F(ListFixture, Rename) {
     EXPECT_EQ(ReadJsonFile(dir / "id1.Json")["profilename"], "Game");
 }
 
+TEST_F(ListFixture, RenameChecksUnicodeNames) {
+    writeList({"\u041F\u0440\u043E\u0444\u0438\u043B\u044C", "b"}, 1);  // Профиль
+    init();
+    EXPECT_EQ(list.RenameProfile("\u3000\u3000"), 2) << "ideographic spaces are blank";
+    EXPECT_EQ(list.RenameProfile("\u200B"), 2) << "a zero-width space shows nothing";
+    EXPECT_EQ(list.RenameProfile("\u043F\u0440\u043E\u0444\u0438\u043B\u044C"), 0) << "профиль is taken";
+    EXPECT_EQ(names()[1], "b");
+    // What the user typed is stored as typed, and reads back from both files.
+    const std::string name = "\u041F\u0440\u043E\u0444\u0438\u043B\u044C 2";
+    ASSERT_EQ(list.RenameProfile(name), 1);
+    EXPECT_EQ(listFile()["profilelist"][1]["profilename"].asString(), name);
+    EXPECT_EQ(ReadJsonFile(dir / "id1.Json")["profilename"].asString(), name);
+    EXPECT_EQ(NewProfileName({"PROFILE1", "\uFF50rofile2"}), "profile2") << "full-width p is another letter";
+}
+
 TEST_F(ListFixture, ResetTakesTheDefaultsButKeepsNameAndId) {
     writeList({"a"}, 0);
     init(2, "mouse");

@@ -5,6 +5,7 @@
 #include "profile/json_file.h"
 #include "profile/keyboard_profiledata.h"
 #include "profile/mouse_profiledata.h"
+#include "profile/profile_list.h"
 #include "test_support.h"
 
 namespace halvern {
@@ -250,6 +251,94 @@ TEST(ProfileData, LoadFallsBackToTheDefaultAndWritesItBack) {
     EXPECT_EQ(bare.GetLightInfo(), LightSetting{});
     EXPECT_EQ(bare.GetMouseSystem(), MouseSystem{});
     EXPECT_TRUE(bare.GetDpiStages().empty());
+}
+
+// Restoring the defaults reads the shipped default profile; it is never written, also when it is missing or
+// broken, and the user's settings are not replaced by nothing.
+TEST(ProfileData, ShippedDefaultIsNeverWritten) {
+    TempDir dir;
+    const auto shipped = dir / "mouse.Json";
+    const auto user = dir / "user.Json";
+    for (const std::string& content : {std::string("missing"), std::string(), std::string("{\"Device\": [5]"),
+                                       std::string("{\"Device\": []}")}) {
+        std::filesystem::remove(shipped);
+        if (content != "missing") test::writeBytes(shipped, content);
+        test::writeBytes(user, R"({"profilename": "mine", "Device": [{"LightInfo": {"Red": 9}}]})");
+        CMouseProfiledata profile;
+        profile.SetDefaultPath(shipped);
+        profile.SetProfilePath(user);
+        (void)profile.LoadDeviceRecord(user);
+        (void)profile.LoadDeviceRecord(shipped);  // restore defaults
+        EXPECT_EQ(profile.GetLightInfo().red, 9) << content << ": nothing to restore, nothing lost";
+        ASSERT_TRUE(profile.Save()) << content;
+        EXPECT_EQ(ReadJsonFile(user)["Device"][0]["LightInfo"]["Red"].asInt(), 9) << content;
+        if (content == "missing") {
+            EXPECT_FALSE(std::filesystem::exists(shipped));
+        } else {
+            EXPECT_EQ(test::readBytes(shipped), content) << "the shipped file is untouched";
+        }
+    }
+
+    // A usable default is restored into the user's copy only.
+    const std::string good = test::readBytes(test::shippedData() / "mouse.Json");
+    test::writeBytes(shipped, good);
+    CMouseProfiledata profile;
+    profile.SetDefaultPath(shipped);
+    profile.SetProfilePath(user);
+    (void)profile.LoadDeviceRecord(user);
+    EXPECT_EQ(profile.LoadDeviceRecord(shipped), ReadJsonFile(shipped)["Device"][0]);
+    ASSERT_TRUE(profile.Save());
+    EXPECT_EQ(ReadJsonFile(user)["Device"][0], ReadJsonFile(shipped)["Device"][0]);
+    EXPECT_EQ(ReadJsonFile(user)["profilename"], "mine");
+    EXPECT_EQ(test::readBytes(shipped), good);
+
+    // Even pointed at the shipped file as its own profile, the object does not write it.
+    profile.SetProfilePath(dir.path() / "." / "mouse.Json");
+    EXPECT_FALSE(profile.Save());
+    EXPECT_FALSE(profile.WriteDocument(Json::Value(Json::objectValue), shipped));
+    EXPECT_EQ(test::readBytes(shipped), good);
+}
+
+// A profile deleted from the list while its page still holds it (the switch to another profile comes a
+// moment later) must not get its file back from a late save, through any writer of the profile object.
+TEST(ProfileData, DeletedProfileIsNeverWrittenAgain) {
+    TempDir dir;
+    const auto listWith = [&dir](std::initializer_list<const char*> ids) {
+        Json::Value list(Json::objectValue);
+        for (const char* id : ids) {
+            Json::Value element(Json::objectValue);
+            element["profilename"] = id;
+            element["profileUUID"] = id;
+            list["profilelist"].append(element);
+        }
+        list["profileselect"] = 0;
+        ASSERT_TRUE(WriteJsonFile(dir / "ProfileList.ini", list));
+    };
+    listWith({"a", "b"});
+    CMouseProfiledata profile;
+    profile.SetDefaultPath(test::shippedData() / "mouse.Json");
+    profile.SetProfilePath(dir / "b.Json");
+    (void)profile.LoadDeviceRecord(dir / "b.Json");
+    ASSERT_TRUE(std::filesystem::exists(dir / "b.Json"));
+    EXPECT_FALSE(profile.ProfileDeleted());
+    ASSERT_TRUE(profile.Save());
+
+    // The profile control deletes "b": the list first, then its file.
+    listWith({"a"});
+    std::filesystem::remove(dir / "b.Json");
+    EXPECT_TRUE(profile.ProfileDeleted());
+    LightSetting light = profile.GetLightInfo();
+    light.red = 1;
+    profile.SetLightInfo(light);
+    EXPECT_FALSE(profile.Save());
+    EXPECT_FALSE(profile.WriteDocument(Json::Value(Json::objectValue), dir / "b.Json"));
+    (void)profile.LoadDeviceRecord(dir / "b.Json");  // a reload falls back to the defaults, in memory only
+    EXPECT_FALSE(std::filesystem::exists(dir / "b.Json")) << "no orphan profile file";
+
+    // Folders without a profile list (exported copies, tests) are not managed by one.
+    EXPECT_TRUE(IsProfileInList(dir / "sub" / "x.Json"));
+    EXPECT_TRUE(IsProfileInList(dir / "a.Json"));
+    EXPECT_FALSE(IsProfileInList(dir / "b.Json"));
 }
 
 TEST(ProfileData, SaveKeepsWhatAnotherWriterChangedSinceTheLoad) {

@@ -22,6 +22,56 @@ TEST(Text, Utf8RoundTripAndMalformedInput) {
     EXPECT_EQ(WideToUtf8(std::wstring(1, static_cast<wchar_t>(0x110000))), "\xEF\xBF\xBD");
 }
 
+// Profile and macro names: same-name and blank-name checks work on Unicode text, not only ASCII.
+TEST(Text, NamesCompareWithoutCaseByUnicodeFolding) {
+    EXPECT_TRUE(EqualsIgnoreCase("\u041F\u0440\u043E\u0444\u0438\u043B\u044C",              // Профиль
+                                 "\u043F\u0440\u043E\u0444\u0438\u043B\u044C"));            // профиль
+    EXPECT_TRUE(EqualsIgnoreCase("\u00C9T\u00C9", "\u00E9t\u00E9"));                        // ÉTÉ, été
+    EXPECT_TRUE(EqualsIgnoreCase("\u039F\u0394\u039F\u03A3", "\u03BF\u03B4\u03BF\u03C2"));  // final sigma
+    EXPECT_TRUE(EqualsIgnoreCase("Stra\u00DFe", "STRASSE")) << "full folding: \u00DF is ss";
+    EXPECT_TRUE(EqualsIgnoreCase("\uFF21\uFF22", "\uFF41\uFF42")) << "full-width letters";
+    EXPECT_TRUE(EqualsIgnoreCase("\U00010400", "\U00010428")) << "outside the BMP (Deseret)";
+    EXPECT_FALSE(EqualsIgnoreCase("profile1", "profile2"));
+    EXPECT_FALSE(EqualsIgnoreCase("\u6E38\u620F", "\u6E38\u620F\u0031"));
+    EXPECT_FALSE(EqualsIgnoreCase("ab", "a"));
+    // Bytes that are not UTF-8 equal only themselves, never a replacement character or a letter.
+    EXPECT_TRUE(EqualsIgnoreCase("a\xFF", "A\xFF"));
+    EXPECT_FALSE(EqualsIgnoreCase("a\xFF", "a\xFE"));
+    EXPECT_FALSE(EqualsIgnoreCase("\xEF\xBF\xBD", "\xFF"));
+}
+
+TEST(Text, BlankNamesShowNothing) {
+    for (const char* blank : {"", " \t\r\n", "\u3000\u3000", "\u00A0", "\u2003\u202F", "\u200B\uFEFF",
+                              "\u200D\u2060", "\x7F\xC2\x85"}) {
+        EXPECT_TRUE(IsBlank(blank)) << blank;
+    }
+    for (const char* shown : {"a", "\u3000x\u3000", "\u6E38", "\xFF", "\u00AD-", "\U0001F3AE"}) {
+        EXPECT_FALSE(IsBlank(shown)) << shown;
+    }
+}
+
+// The generated table is sound: folding is idempotent and lower case folds to itself, over every plane
+// that has letters.
+TEST(Text, CaseFoldingIsStable) {
+    for (char32_t cp = 0; cp < 0x20000; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+        char32_t once[3];
+        const size_t n = FoldCase(cp, once);
+        ASSERT_GE(n, 1u);
+        for (size_t i = 0; i < n; ++i) {
+            char32_t twice[3];
+            ASSERT_EQ(FoldCase(once[i], twice), 1u) << std::hex << static_cast<uint32_t>(cp);
+            EXPECT_EQ(twice[0], once[i]) << std::hex << static_cast<uint32_t>(cp);
+        }
+    }
+    char32_t out[3];
+    EXPECT_EQ(FoldCase(U'a', out), 1u);
+    EXPECT_EQ(out[0], U'a');
+    EXPECT_EQ(FoldCase(U'\u0130', out), 2u) << "I with dot above: i and the combining dot";
+    EXPECT_EQ(FoldCase(U'\u1E9E', out), 2u);
+    EXPECT_EQ(std::u32string(out, 2), U"ss");
+}
+
 TEST(Text, TimeIdFormat) {
     const std::string id = MakeTimeId();
     EXPECT_TRUE(std::regex_match(id, std::regex(R"(\d{4}_\d{2}_\d{2}_\d{2}_\d{2}_\d{2}_\d{3})"))) << id;

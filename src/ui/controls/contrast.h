@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QColor>
+#include <algorithm>
+#include <cmath>
+
+namespace halvern::ui {
+
+/// Relative luminance of an sRGB colour as WCAG 2 defines it: 0 for black, 1 for white. Alpha is ignored.
+[[nodiscard]] inline double relativeLuminance(const QColor& colour) {
+    const auto linear = [](double c) {
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    const QColor rgb = colour.toRgb();
+    return 0.2126 * linear(rgb.redF()) + 0.7152 * linear(rgb.greenF()) + 0.0722 * linear(rgb.blueF());
+}
+
+/// WCAG 2 contrast ratio of two colours, from 1 (equal) to 21 (black on white); the order does not matter.
+/// Text needs 4.5, large text and the parts of a control 3.
+[[nodiscard]] inline double contrastRatio(const QColor& a, const QColor& b) {
+    const double la = relativeLuminance(a);
+    const double lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+/// `over` painted at its alpha on the opaque `under`.
+[[nodiscard]] inline QColor blendOver(const QColor& under, const QColor& over) {
+    const double a = over.alphaF();
+    const auto mix = [a](double top, double bottom) { return top * a + bottom * (1.0 - a); };
+    return QColor::fromRgbF(static_cast<float>(mix(over.redF(), under.redF())),
+                            static_cast<float>(mix(over.greenF(), under.greenF())),
+                            static_cast<float>(mix(over.blueF(), under.blueF())));
+}
+
+/// Of two text colours, the one that reads better on `background`.
+[[nodiscard]] inline QColor readableOn(const QColor& background, const QColor& light, const QColor& dark) {
+    return contrastRatio(light, background) >= contrastRatio(dark, background) ? light : dark;
+}
+
+}  // namespace halvern::ui
