@@ -172,7 +172,7 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
                          m_controls.powers ? m_controls.powers->indexOf(slotPage->power) : -1);
     entry.SetKind(shownType, 0);
     entry.SetEntryVisible(false);
-    entry.SetName(QString::fromUtf8(kind.kindName.data(), static_cast<qsizetype>(kind.kindName.size())));
+    entry.SetNameTextId(ui::KindDisplayTextId(kind.kindName), m_controls.texts);
     entry.SetPage(slotPage->page);
     entry.SetPicture(slotPage->page->selectionPanel());
     m_hub.attachTree(&entry);

@@ -103,36 +103,44 @@ void MainWindow::onProfileSelected(const Route&, const ui::Notification& n) {
 }
 
 void MainWindow::onProfileAdd(const Route&, const ui::Notification& n) {
-    if (auto* control = profileControlOf(slotPageOf(n))) control->AddProfile();
+    auto* control = profileControlOf(slotPageOf(n));
+    if (control && !control->AddProfile()) (void)showMessage(QStringLiteral("profile_change_failed_text"));
 }
 
 void MainWindow::onProfileDelete(const Route&, const ui::Notification& n) {
-    if (auto* control = profileControlOf(slotPageOf(n))) control->DeleteProfile();
+    auto* control = profileControlOf(slotPageOf(n));
+    if (!control || !control->CanDeleteProfile()) return;
+    if (showMessage(control->DeleteQuestion(m_texts), false, 1) != 1) return;
+    if (!control->DeleteProfile()) (void)showMessage(QStringLiteral("profile_change_failed_text"));
 }
 
 void MainWindow::onProfileCopy(const Route&, const ui::Notification& n) {
-    if (auto* control = profileControlOf(slotPageOf(n))) control->CopyProfile();
+    auto* control = profileControlOf(slotPageOf(n));
+    if (control && !control->CopyProfile()) (void)showMessage(QStringLiteral("profile_change_failed_text"));
 }
 
 void MainWindow::onProfileImport(const Route&, const ui::Notification& n) {
     auto* control = profileControlOf(slotPageOf(n));
     if (!control) return;
     const QString path = ui::ChooseImportPath(this);
-    if (!path.isEmpty()) control->ImportProfile(path);
+    if (!path.isEmpty() && !control->ImportProfile(path)) (void)showMessage(QStringLiteral("profile_import_failed_text"));
 }
 
 void MainWindow::onProfileExport(const Route&, const ui::Notification& n) {
     auto* control = profileControlOf(slotPageOf(n));
     if (!control) return;
     const QString path = ui::ChooseExportPath(this);
-    if (!path.isEmpty()) control->ExportProfile(path);
+    if (!path.isEmpty() && !control->ExportProfile(path)) (void)showMessage(QStringLiteral("profile_export_failed_text"));
 }
 
 void MainWindow::onProfileReset(const Route&, const ui::Notification& n) {
     DeviceSlotPage* page = slotPageOf(n);
     auto* control = profileControlOf(page);
     if (!control || !page->page || showMessage(QStringLiteral("message_text_22"), true, 1) != 1) return;
-    if (!control->ResetProfile()) return;
+    if (!control->ResetProfile()) {
+        (void)showMessage(QStringLiteral("profile_change_failed_text"));
+        return;
+    }
     // The profile file holds the defaults now: the page reloads it and the device takes all of it.
     page->device->SwitchProfile(control->GetCurrentProfileId().toStdString(), page->page->track());
 }

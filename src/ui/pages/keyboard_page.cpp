@@ -207,6 +207,12 @@ void KeyboardPage::KeyEditorButton(int which) {
     if (!m_keyEditor) return;
     switch (which) {
         case 0:
+            if (!m_keyEditor->IsComplete()) {
+                // An assignment without its key or choice would leave the button doing nothing: it is refused
+                // and the editor stays open to finish it.
+                if (host()) (void)host()->showMessage(QString::fromLatin1(CKeySetControlUI::kIncompleteTextId));
+                return;
+            }
             if (m_pickedKey >= 0) {
                 m_keyboard.SetKeyAssignment(static_cast<size_t>(m_pickedKey), m_keyEditor->ReadAssignment(),
                                             track([this](DeviceResult) { ShowKeyPictures(); }));

@@ -367,6 +367,12 @@ void MousePage::KeyEditorButton(int which) {
     if (!m_keyEditor) return;
     switch (which) {
         case 0:
+            if (!m_keyEditor->IsComplete()) {
+                // An assignment without its key or choice would leave the button doing nothing: it is refused
+                // and the editor stays open to finish it.
+                if (host()) (void)host()->showMessage(QString::fromLatin1(CKeySetControlUI::kIncompleteTextId));
+                return;
+            }
             if (m_pickedButton >= 0) {
                 m_mouse.SetKeyAssignment(static_cast<size_t>(m_pickedButton), m_keyEditor->ReadAssignment(),
                                          track([this](DeviceResult) { rebuildButtonList(); }));
