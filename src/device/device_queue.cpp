@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "device/debug_sink.h"
+
 namespace halvern {
 namespace {
 
@@ -49,7 +51,11 @@ void DeviceQueue::stop() {
 }
 
 void DeviceQueue::completeLater(const Done& done, DeviceResult result) {
-    if (!done) return;
+    if (!done) {
+        // Nobody waits for this one (a refresh, a power read): its failure still reaches the debug output.
+        if (!result.ok()) debugLog(describe(result));
+        return;
+    }
     Executor* executor = nullptr;
     {
         std::scoped_lock lock(m_mutex);

@@ -77,7 +77,7 @@ public:
     [[nodiscard]] bool running() const { return m_thread.running(); }
 
     /// Queues a job. `done` runs on the executor with the job's result (also when the queue is not
-    /// running: it then gets DeviceResult::Cancelled).
+    /// running: it then gets DeviceResult::Cancelled). Without `done`, a failure goes to the debug output.
     void submit(Job job, Done done = {});
     /// Hands `result` to `done` on the executor, as a job's completion would be (for operations that end
     /// without touching the device). Nothing when `done` is empty.

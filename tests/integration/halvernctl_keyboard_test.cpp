@@ -153,6 +153,15 @@ TEST_F(HalvernctlKeyboardTest, KeyWritesTheKeyTableForKeysTheKeyboardHas) {
     const Json::Value keys = showJson()["keys"];
     EXPECT_EQ(keys[64]["code"].asString(), "200105");
     EXPECT_FALSE(keys[0]["present"].asBool());
+
+    // Keys 18-20 all sit at the first "none" slot: the keyboard keeps one code there, so none of them can
+    // take a function of its own. Refused, and nothing written.
+    const unsigned tableWrites = keyboard->firmware().commandCount(0x09);
+    r = run({"key", "19", "200004"});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(r.err.rfind("halvernctl: the keyboard cannot take the key assignment", 0), 0u) << r.err;
+    EXPECT_EQ(keyboard->firmware().commandCount(0x09), tableWrites);
+    EXPECT_NE(showJson()["keys"][19]["code"].asString(), "200004");
 }
 
 TEST_F(HalvernctlKeyboardTest, CustomColoursGoToTheKeysLedPositionInTheCurrentGroup) {

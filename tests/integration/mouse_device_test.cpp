@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -322,6 +323,87 @@ TEST_P(MouseDeviceTest, NotificationsSetRecordAndStageAndAskForARefresh) {
     const auto taken = timers.taken();
     EXPECT_EQ(taken[0], std::make_pair(1002, 0));
     EXPECT_EQ(taken[1], std::make_pair(1002, 50));
+}
+
+TEST_P(MouseDeviceTest, AStageTheMouseReportsIsShownAtTheRefresh) {
+    test::TimerRequests timers;
+    device.SetEvents(timers.events());
+    connect();
+    ASSERT_TRUE(mouse->emitNotification(0x1123));  // record 3, DPI stage 2 chosen on the mouse
+    ASSERT_TRUE(timers.waitForCount(1));
+    ASSERT_TRUE(run([&](auto done) { device.RefreshPage(done); }));  // what timer 1002 runs
+    EXPECT_EQ(device.settings().activeStage, 2);
+    EXPECT_EQ(device.profile().GetActiveStage(), 2);
+    EXPECT_EQ(device.reportedStage(), -1);  // taken
+}
+
+TEST_P(MouseDeviceTest, ReassigningAMacroButtonRewritesTheMacroMemory) {
+    connect();
+    MacroStore store(device.UserFolder());
+    (void)store.AddMacro();
+    ASSERT_FALSE(store.AddMacro().empty());
+    const MacroEvent press{true, 0x04, 10, 20};
+    ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>{press}));
+    ASSERT_TRUE(store.SaveMacro(1, std::vector<MacroEvent>{press, press, press}));
+    device.ShowSettings();
+    KeyListEntry e3 = device.keyList().at(3);
+    e3.current = {3, 0x70, 0, 0};
+    ASSERT_TRUE(assign(3, e3));
+    KeyListEntry e4 = device.keyList().at(4);
+    e4.current = {4, 0x70, 1, 0};
+    ASSERT_TRUE(assign(4, e4));  // memory: macro 0 first, then macro 1
+
+    // Button 3 goes back to a plain key: macro 1 is now the only one and moves to the front. The key table
+    // names it 0, so the memory must hold it there at once, not after the next "write to device".
+    e3.current = {3, 0x10, 0x01, 0x00};
+    ASSERT_TRUE(assign(3, e3));
+    const auto table = mouse->firmware().region(Region::KeyTable);
+    EXPECT_EQ(table[3 * 3 + 0], 0x70);  // button 4 (slot 3) plays macro number 0
+    EXPECT_EQ(table[3 * 3 + 1], 0);
+    const auto image = mouse->firmware().region(Region::Macro);
+    EXPECT_EQ(image[4], 1);                        // one macro in memory
+    EXPECT_EQ(image[16] | image[17] << 8, 18);     // its block right after the one offset
+    EXPECT_EQ(image[18] | image[19] << 8, 3);      // with macro 1's three events
+}
+
+TEST_P(MouseDeviceTest, TheRememberedFactoryTableFollowsAFirmwareUpdateAndRestoreDefaults) {
+    connect();
+    KeyListEntry left = device.keyList().at(0);
+    left.current = {0, 0x20, 0x01, 0x04};
+    ASSERT_TRUE(assign(0, left));
+    // New firmware (another information block) with another button order: the table read now counts.
+    const std::array<uint8_t, 1> version{0x42};
+    ASSERT_TRUE(mouse->firmware().poke(Region::Info, 0, version));
+    const std::array<uint8_t, 6> swapped{0x10, 0x01, 0x00, 0x10, 0x02, 0x00};  // left at slot 0, right at 1
+    ASSERT_TRUE(mouse->firmware().poke(Region::KeyTable, 0, swapped));
+    ASSERT_TRUE(run([&](auto done) { device.ActivatePage(done); }));
+    EXPECT_EQ(device.buttonSlots()[0], 0);
+    EXPECT_EQ(device.buttonSlots()[1], 1);
+
+    // Restore defaults writes the factory assignments and forgets the remembered table.
+    ASSERT_TRUE(run([&](auto done) { device.RestoreDefaults(done); }));
+    EXPECT_EQ(device.keyList().at(0).current, device.keyList().at(0).defaults);
+    bool remembered = false;
+    for (const auto& file : std::filesystem::directory_iterator(device.UserFolder())) {
+        remembered = remembered || file.path().filename().string().starts_with("factory_keys_");
+    }
+    EXPECT_FALSE(remembered);
+}
+
+TEST_P(MouseDeviceTest, MacrosDeletedWhileAwayAreResetWhenThePageOpens) {
+    connect();
+    MacroStore store(device.UserFolder());
+    (void)store.AddMacro();
+    device.ShowSettings();
+    KeyListEntry e2 = device.keyList().at(2);
+    e2.current = {2, 0x70, 0, 0};
+    ASSERT_TRUE(assign(2, e2));
+    ASSERT_EQ(store.DeleteMacro(0), 0);  // as halvernctl would, while the window was closed
+    ASSERT_TRUE(run([&](auto done) { device.ActivatePage(done); }));
+    ASSERT_TRUE(test::passQueue(device));  // the key table write that follows
+    EXPECT_EQ(device.keyList().at(2).current, device.keyList().at(2).defaults);
+    const auto table = mouse->firmware().region(Region::KeyTable);
+    EXPECT_EQ(table[2 * 3], 0x10);  // the middle button's own code, not a macro
 }
 
 TEST_P(MouseDeviceTest, AMouseThatDoesNotAnswerKeepsThePageAsItWas) {
