@@ -90,6 +90,7 @@ void MainWindow::onProfileSelected(const Route&, const ui::Notification& n) {
     // Quick changes of the choice make one switch, to the last one.
     if (!m_profileSwitch) {
         m_profileSwitch = new QTimer(this);
+        m_profileSwitch->setObjectName(QStringLiteral("profile_switch_timer"));
         m_profileSwitch->setSingleShot(true);
         connect(m_profileSwitch, &QTimer::timeout, this, [this] {
             if (!m_list || !m_profileSwitchPage) return;
