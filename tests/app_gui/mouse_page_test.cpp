@@ -96,6 +96,24 @@ TEST_F(MousePageTest, DraggingAStageSliderWritesTheRecordAndShowsTheDpi) {
     }
 }
 
+TEST_F(MousePageTest, ADpiTypedPastTheHighestShowsWhatTheStageGot) {
+    auto* edit = ui::findControl<QLineEdit>(page(), QStringLiteral("DPI_edit_3"));
+    auto* slider = ui::findControl<QSlider>(page(), QStringLiteral("DPI_slider_3"));
+    ASSERT_TRUE(edit && slider);
+    page()->ShowFunctionTab(3);
+    ASSERT_TRUE(waitUntil([&] { return edit->isVisible(); }));
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("99999"));
+    QTest::keyClick(edit, Qt::Key_Tab);  // leaving the field ends the edit
+    ASSERT_TRUE(waitUntil([&] { return edit->text() != QStringLiteral("99999"); })) << "the field kept 99999";
+    ASSERT_TRUE(settled(page()));
+    const int stored = page()->mouse().settings().stages.at(3).dpiX;
+    EXPECT_EQ(edit->text().toInt(), page()->mouse().dpiScale().dpi(stored));
+    EXPECT_LE(edit->text().toInt(), 10000);
+    EXPECT_EQ(slider->value(), stored);
+}
+
 TEST_F(MousePageTest, ButtonListShowsEachAssignmentAndARefusedChangeIsTakenBack) {
     auto* list = ui::findControl(page(), QStringLiteral("device_setkeyinfo_list"));
     ASSERT_TRUE(list);

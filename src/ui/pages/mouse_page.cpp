@@ -5,7 +5,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QIntValidator>
+#include <QRegularExpressionValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -70,7 +70,11 @@ void MousePage::BindPageControls() {
         s.slider = findControl<QSlider>(root, QStringLiteral("DPI_slider_"), n);
         s.edit = findControl<QLineEdit>(root, QStringLiteral("DPI_edit_"), n);
         s.colour = findControl<QAbstractButton>(root, QStringLiteral("DPI_color_option_"), n);
-        if (s.edit) s.edit->setValidator(new QIntValidator(0, DpiScale::kMaxEditDpi, s.edit));
+        // Digits only, any number of them up to five: a value past the highest must still end the edit (and
+        // be clamped there), not stay in the field as something the mouse does not have.
+        if (s.edit) {
+            s.edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), s.edit));
+        }
     }
     for (int i = 0; i < static_cast<int>(m_polling.size()); ++i) {
         m_polling[static_cast<size_t>(i)] = findControl<QAbstractButton>(root, QStringLiteral("polling_rate_option_"), i);
@@ -267,7 +271,8 @@ void MousePage::DpiEdited(int stage) {
     if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return;
     StageRow& s = m_stages[static_cast<size_t>(stage)];
     if (!s.edit) return;
-    const int position = m_mouse.dpiScale().position(s.edit->text().toInt());  // empty counts as 0
+    const int typed = std::min(s.edit->text().toInt(), DpiScale::kMaxEditDpi);  // empty counts as 0
+    const int position = m_mouse.dpiScale().position(typed);
     if (s.slider) s.slider->setValue(position);
     DpiSliderChanged(stage, position);  // shows the DPI of the position stored, not what was typed
 }
