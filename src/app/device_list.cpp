@@ -4,6 +4,7 @@
 #include <QStackedWidget>
 
 #include "device/debug_sink.h"
+#include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/layout_loader.h"
 
 namespace halvern::app {
@@ -137,6 +138,7 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
     slotPage->power->hide();
     slotPage->page->hide();
     slotPage->page->BindPageControls();
+    slotPage->page->HidePendingSections();  // a section not built yet is not shown with a promise
 
     DeviceSlotPage* raw = slotPage.get();
     device.SetEvents(DeviceEvents{
@@ -177,6 +179,13 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
     entry.SetPicture(slotPage->page->selectionPanel());
     m_hub.attachTree(&entry);
     m_hub.attachTree(slotPage->page);
+    // A page made after the window's own texts were set (a mouse pad's, on its first arrival) takes them now.
+    if (m_controls.texts) {
+        for (QWidget* made : {static_cast<QWidget*>(slotPage->page), static_cast<QWidget*>(&entry),
+                              static_cast<QWidget*>(slotPage->power)}) {
+            m_controls.texts->apply(made);
+        }
+    }
 
     m_pages.push_back(std::move(slotPage));
     return raw;

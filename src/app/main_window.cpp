@@ -47,6 +47,7 @@ const std::array<MainWindow::Handler, kOperationCount>& MainWindow::handlers() {
         set(Operation::DeviceSelected, &MainWindow::onDeviceSelected);
         set(Operation::RestoreDefaults, &MainWindow::onRestoreDefaults);
         set(Operation::OpenWebSite, &MainWindow::onOpenWebSite);
+        set(Operation::OpenSettingsWindow, &MainWindow::onOpenSettingsWindow);
         set(Operation::OpenSystemDeviceSettings, &MainWindow::onOpenSystemDeviceSettings);
         set(Operation::FunctionTab, &MainWindow::onFunctionTab);
         set(Operation::ProfileAdd, &MainWindow::onProfileAdd);
@@ -91,8 +92,15 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
     m_hub.attachTree(m_root);
     connect(&m_hub, &ui::NotifyHub::notified, this, &MainWindow::onNotification);
     m_list->createInitialPages();
+    // Native window decorations move, resize, maximise and restore the window as the desktop does: the
+    // layout's own copies of those buttons would only duplicate them. The skin button has nothing to open
+    // yet; the gear opens the menu with the about window.
+    for (const char* name : {"minbtn", "maxbtn", "restorebtn", "closebtn", "skinbtn"}) {
+        if (QWidget* button = ui::findControl(m_root, QString::fromLatin1(name))) button->hide();
+    }
     m_texts.apply(this);
     buildTray();
+    buildHeaderMenu();
 
     connect(&m_cooperation, &Cooperation::messageReceived, this,
             [this](const QString& name, qlonglong wParam, qlonglong lParam) {
@@ -124,6 +132,8 @@ void MainWindow::buildTray() {
     m_trayMenu = std::make_unique<QMenu>();
     m_trayMenu->setObjectName(QStringLiteral("tray_menu"));
     m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_show")), this, [this] { bringToFront(); });
+    QAction* about = m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_about")), this, [this] { openAbout(); });
+    about->setObjectName(QStringLiteral("about_menu"));
     QAction* exitAction = m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_exit")));
     exitAction->setObjectName(QStringLiteral("exit"));
     connect(exitAction, &QAction::triggered, this, &MainWindow::exitRequested);
@@ -227,7 +237,9 @@ void MainWindow::setLightControl(bool on, bool announce) {
     }
     if (auto* button = ui::findControl<QAbstractButton>(m_root, QStringLiteral("control_light_status"))) {
         button->setChecked(on);
-        if (!announce) button->setText(on ? QStringLiteral("控制灯光") : QStringLiteral("不控制灯光"));
+        // Another program may take the lights: the button says who has them, in the interface language.
+        button->setProperty("textId", on ? QStringLiteral("control_light_text") : QStringLiteral("control_light_released_text"));
+        m_texts.apply(button);
     }
     if (m_systemAwake) m_list->setLightControl(on);
 }
@@ -255,14 +267,34 @@ void MainWindow::lightControlRequest(qintptr wParam, qintptr lParam) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // Without a tray there would be no way back to a hidden window: then closing ends the program.
-    if (!m_tray || m_stopped) {
-        event->accept();
-        emit exitRequested();
-        return;
-    }
     event->ignore();
-    hideToTray();
+    closeByUser();
+}
+
+// With a tray the window hides there and comes back from it; without one there would be no way back to a
+// hidden window, so closing ends the program.
+void MainWindow::closeByUser() {
+    if (m_tray && !m_stopped) return hideToTray();
+    emit exitRequested();
+}
+
+// The no-device notice's button: out of the way, but never out of reach.
+void MainWindow::putAway() {
+    if (m_tray) return hideToTray();
+    showMinimized();
+}
+
+void MainWindow::openAbout() {
+    if (!m_stopped) (void)m_about.open(m_loader, m_texts, this);
+}
+
+void MainWindow::buildHeaderMenu() {
+    auto* gear = ui::findControl<QAbstractButton>(m_root, QStringLiteral("setbtn"));
+    if (!gear) return;
+    m_headerMenu = std::make_unique<QMenu>();
+    m_headerMenu->setObjectName(QStringLiteral("header_menu"));
+    QAction* about = m_headerMenu->addAction(m_texts.text(QStringLiteral("tray_about")), this, [this] { openAbout(); });
+    about->setObjectName(QStringLiteral("about_menu"));
 }
 
 void MainWindow::changeEvent(QEvent* event) {
@@ -301,6 +333,12 @@ void MainWindow::onRestoreDefaults(const Route&, const ui::Notification&) {
 }
 
 // The address is the user's setting (GetWebSiteAddress); with none set the logo opens nothing.
+// The gear: its menu, under the button (the settings window joins it once it exists).
+void MainWindow::onOpenSettingsWindow(const Route&, const ui::Notification& n) {
+    if (!m_headerMenu || !n.control) return;
+    m_headerMenu->popup(n.control->mapToGlobal(QPoint(0, n.control->height())));
+}
+
 void MainWindow::onOpenWebSite(const Route&, const ui::Notification&) {
     const std::string address = GetWebSiteAddress();
     if (!address.empty()) QDesktopServices::openUrl(QUrl(QString::fromStdString(address), QUrl::StrictMode));

@@ -16,6 +16,7 @@
 #include "ui/toolkit/layout_loader.h"
 #include "ui/pages/page_host.h"
 #include "ui/toolkit/notify_hub.h"
+#include "ui/windows/about_window.h"
 #include "ui/windows/colour_picker.h"
 
 class QMenu;
@@ -55,6 +56,8 @@ public:
     [[nodiscard]] ui::NotifyHub& hub() { return m_hub; }
     [[nodiscard]] bool lightControl() const { return m_lightControl; }
     [[nodiscard]] QSystemTrayIcon* trayIcon() const { return m_tray; }
+    [[nodiscard]] QMenu* headerMenu() const { return m_headerMenu.get(); }
+    [[nodiscard]] ui::AboutWindow* aboutWindow() const { return m_about.current(); }
 
     /// Routes one notification (what the hub delivers; tests call it directly).
     void onNotification(const ui::Notification& notification);
@@ -78,6 +81,10 @@ private:
     static const std::array<Handler, kOperationCount>& handlers();
 
     void bringToFront();
+    void closeByUser();
+    void putAway();
+    void openAbout();
+    void buildHeaderMenu();
     void refitToScreen();
     void hideToTray();
     void toggleFromTray();
@@ -86,8 +93,9 @@ private:
 
     // Operations of the window itself; device operations of later features are routed to noOperation.
     void noOperation(const Route&, const ui::Notification&) {}
-    void onCloseWindow(const Route&, const ui::Notification&) { hideToTray(); }
-    void onHideWindow(const Route&, const ui::Notification&) { hide(); }
+    void onCloseWindow(const Route&, const ui::Notification&) { closeByUser(); }
+    void onHideWindow(const Route&, const ui::Notification&) { putAway(); }
+    void onOpenSettingsWindow(const Route&, const ui::Notification&);
     void onToggleLightControl(const Route&, const ui::Notification&) { setLightControl(!m_lightControl, true); }
     void onMinimise(const Route&, const ui::Notification&) { showMinimized(); }
     void onMaximise(const Route&, const ui::Notification&) { showMaximized(); }
@@ -129,6 +137,8 @@ private:
     QPointer<QWidget> m_root;
     QPointer<QSystemTrayIcon> m_tray;
     std::unique_ptr<QMenu> m_trayMenu;
+    std::unique_ptr<QMenu> m_headerMenu;  ///< the gear's menu
+    ui::AboutOpener m_about;
     bool m_lightControl = true;
     bool m_systemAwake = true;
     Cooperation m_cooperation;

@@ -94,9 +94,12 @@ TEST_F(MainWindowTest, MousePadPageIsMadeOnItsFirstArrival) {
 }
 
 TEST_F(MainWindowTest, RoutingActsOnTheWindowByExactNameAndPrefix) {
+    int exits = 0;
+    QObject::connect(window.get(), &MainWindow::exitRequested, [&] { ++exits; });
     window->onNotification({QStringLiteral("click"), QStringLiteral("CloseBtn"), nullptr, 0, 0});
-    EXPECT_FALSE(window->isVisible());
-    window->instanceMessage(0, 1);  // a second start brings it back
+    EXPECT_EQ(exits, 1);  // no tray here: closing ends the program
+    window->hide();
+    window->instanceMessage(0, 1);  // a second start brings a hidden window back
     EXPECT_TRUE(window->isVisible());
 
     EXPECT_TRUE(window->lightControl());
@@ -165,14 +168,25 @@ TEST(Tray, IconWithExitMenuAndClosingOnlyHides) {
     QMenu* menu = window.trayIcon()->contextMenu();
     ASSERT_TRUE(menu);
     QAction* exitAction = nullptr;
+    QAction* aboutAction = nullptr;
     for (QAction* a : menu->actions()) {
         if (a->objectName() == QLatin1String("exit")) exitAction = a;
+        if (a->objectName() == QLatin1String("about_menu")) aboutAction = a;
     }
     ASSERT_TRUE(exitAction);
+    EXPECT_TRUE(aboutAction);
 
     window.close();
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(exitAsked);  // closing hides to the tray
+    // Every other way of closing hides too: the tray brings the window back.
+    for (const char* name : {"closebtn", "nodevice_ok_btn"}) {
+        window.show();
+        ASSERT_TRUE(waitUntil([&] { return window.isVisible(); }));
+        window.onNotification({QStringLiteral("click"), QString::fromLatin1(name), nullptr, 0, 0});
+        EXPECT_FALSE(window.isVisible()) << name;
+        EXPECT_FALSE(exitAsked) << name;
+    }
     exitAction->trigger();
     EXPECT_TRUE(exitAsked);
     const auto start = std::chrono::steady_clock::now();

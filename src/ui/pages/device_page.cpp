@@ -6,7 +6,12 @@
 #include <QPointer>
 #include <array>
 
+#include <QAbstractButton>
+#include <QLabel>
+#include <algorithm>
+
 #include "ui/controls/device_key_button.h"
+#include "ui/controls/device_profile_control.h"
 #include "ui/controls/select_panel.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/layout_loader.h"
@@ -14,6 +19,9 @@
 
 namespace halvern::ui {
 namespace {
+
+// The notice a layout puts on a section whose controls are not built yet.
+constexpr char kPendingNoteId[] = "page_pending_note";
 
 // Function switch and key function switch pages per function mode; -1 leaves a switch as it is.
 struct FunctionPages {
@@ -85,6 +93,38 @@ void DevicePage::BindPageControls() {
             m_lights[userData->index] = button;
             button->setLightColour(0xFFFFFF, 255, true);
         }
+    }
+}
+
+bool DevicePage::sectionPending(int tab) const {
+    return std::find(m_pendingTabs.begin(), m_pendingTabs.end(), tab) != m_pendingTabs.end();
+}
+
+void DevicePage::HidePendingSections() {
+    if (!m_functionSwitch) m_functionSwitch = findControl<QStackedWidget>(m_content, "device_function_switch");
+    if (!m_functionSwitch) return;
+    const auto pending = [](QWidget* section) {
+        for (const QLabel* label : section->findChildren<QLabel*>()) {
+            if (label->property("textId").toString() == QLatin1String(kPendingNoteId)) return true;
+        }
+        return false;
+    };
+    m_pendingTabs.clear();
+    int firstReady = -1;
+    for (int i = 0; i < m_functionSwitch->count() && i < CDeviceProfileUI::kTabCount; ++i) {
+        auto* tab = findControl<QAbstractButton>(m_content, QString::fromLatin1(CDeviceProfileUI::kTabNames[static_cast<size_t>(i)]));
+        if (!pending(m_functionSwitch->widget(i))) {
+            if (firstReady < 0 && tab && !tab->isHidden()) firstReady = i;
+            continue;
+        }
+        m_pendingTabs.push_back(i);
+        if (tab) tab->hide();
+    }
+    if (firstReady >= 0 && sectionPending(m_functionSwitch->currentIndex())) {
+        auto* tab = findControl<QAbstractButton>(m_content,
+                                                 QString::fromLatin1(CDeviceProfileUI::kTabNames[static_cast<size_t>(firstReady)]));
+        if (tab) tab->setChecked(true);
+        ShowFunctionTab(firstReady);
     }
 }
 

@@ -55,6 +55,12 @@ public:
     /// Accepts a notification only when its sender is one of this page's own controls.
     [[nodiscard]] bool ownsSender(const Notification& notification) const;
 
+    /// Hides the option tabs whose page is not built yet (it holds only the "page_pending_note" notice), and
+    /// brings the first tab left forward when the one shown was hidden. Called once the page is bound.
+    void HidePendingSections();
+    /// Whether option tab `tab` was hidden as not built yet.
+    [[nodiscard]] bool sectionPending(int tab) const;
+
     /// Selects the pages of the function switches for a function mode.
     void SetFunctionMode(int mode);
     /// Shows page `tab` of the function switch (the page's option tabs: light, keys, macros, system, ...)
@@ -78,6 +84,7 @@ private:
     QPointer<QStackedWidget> m_functionSwitch;
     QPointer<QStackedWidget> m_keyFunctionSwitch;
     std::vector<uint32_t> m_shownFrame;
+    std::vector<int> m_pendingTabs;
 };
 
 }  // namespace halvern::ui
