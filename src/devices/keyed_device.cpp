@@ -172,6 +172,10 @@ int CMerivexKeyedDevice::LoadProfile() {
     OpenProfileFile();
     CBasicProfiledata& profile = basicProfile();
     if (profile.GetProfilePath().empty()) return 0;
+    // The user's effects follow the kind's built-in modes: the profile finds a custom mode's effect by the
+    // same rule the page names it.
+    LoadDefaultLists();
+    profile.SetLightModes(m_kind.kindId, m_lists.names.size());
     (void)profile.LoadDeviceRecord(profile.GetProfilePath());
     (void)profile.LoadLightConfig(lightConfigPath());
     takeSettingsFromProfile();

@@ -216,11 +216,20 @@ const Json::Value& CBasicProfiledata::LoadLightConfig(const std::filesystem::pat
     return m_lightConfig;
 }
 
+void CBasicProfiledata::SetLightModes(int kindId, size_t builtInModes) {
+    m_lightKind = std::clamp(kindId, -1, kMaxDeviceIndex);
+    m_builtInModes = builtInModes;
+}
+
 std::vector<EffectFrame> CBasicProfiledata::GetLightEffectFrames() {
     m_effectFrames.clear();
     if (m_lightConfig.isNull()) return m_effectFrames;
-    const Json::Value& modes = Element(Member(m_lightConfig, "LightInfo"), m_deviceIndex);
-    const std::string effectId = ToText(Member(Element(modes, m_lightInfo.mode), "Guid"));
+    const size_t mode = m_lightInfo.mode;
+    if (mode < m_builtInModes) return m_effectFrames;  // a built-in mode: the device's own effect
+    const Json::ArrayIndex kind = m_lightKind >= 0 ? static_cast<Json::ArrayIndex>(m_lightKind) : m_deviceIndex;
+    const Json::Value& modes = Element(Member(m_lightConfig, "LightInfo"), kind);
+    const auto entry = static_cast<Json::ArrayIndex>(mode - m_builtInModes);
+    const std::string effectId = ToText(Member(Element(modes, entry), "Guid"));
     if (!IsSafeFileStem(effectId + ".light")) return m_effectFrames;
 
     const Json::Value effect = ReadJsonFile(m_lightConfigPath.parent_path() / (effectId + ".light"));

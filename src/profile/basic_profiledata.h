@@ -86,6 +86,12 @@ public:
     void SetLightConfigPath(const std::filesystem::path& path) { m_lightConfigPath = path; }
     [[nodiscard]] const std::filesystem::path& GetLightConfigPath() const { return m_lightConfigPath; }
 
+    /// Where the device's own effects sit in the light configuration: "LightInfo"[kindId] (keyboard 0,
+    /// mouse 1, mouse pad 2, headset 3), whose entry k is the effect of light mode builtInModes + k — the
+    /// user's effects follow the kind's built-in modes, as the mode list and the mode's name do. Without it
+    /// the element of the device index is taken and indexed by the mode itself.
+    void SetLightModes(int kindId, size_t builtInModes);
+
     /// Reads the light configuration document (mode names and effect ids) into the object.
     const Json::Value& LoadLightConfig(const std::filesystem::path& path);
 
@@ -130,6 +136,8 @@ protected:
 
     Json::Value m_deviceRecord;
     Json::ArrayIndex m_deviceIndex = 0;
+    int m_lightKind = -1;       ///< kind whose effects are the device's (SetLightModes); -1: the device index
+    size_t m_builtInModes = 0;  ///< light modes of the kind before the user's effects
 
 private:
     struct CachedDocument {

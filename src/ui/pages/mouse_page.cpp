@@ -232,10 +232,12 @@ void MousePage::showLogoTooltip() {
     const uint8_t mode = m_mouse.settings().light.mode;
     const LightModeLists& lists = m_mouse.lightLists();
     QString modeName;
-    if (mode < 12 && mode < lists.names.size()) {
+    // The built-in modes first, then the user's effects: the same rule the profile finds an effect by.
+    const size_t builtIn = lists.names.size();
+    if (mode < builtIn) {
         modeName = text(QString::fromStdString(lists.names[mode]));
-    } else if (mode >= 12 && static_cast<size_t>(mode - 12) < lists.lightNames.size()) {
-        modeName = QString::fromStdString(lists.lightNames[mode - 12u]);
+    } else if (mode - builtIn < lists.lightNames.size()) {
+        modeName = QString::fromStdString(lists.lightNames[mode - builtIn]);
     }
     logo->setToolTip(QStringLiteral("<b>Logo</b><br>%1<br>%2 %3")
                          .arg(text(QStringLiteral("Light_Set")).toHtmlEscaped(),
