@@ -188,6 +188,7 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
     }
 
     m_pages.push_back(std::move(slotPage));
+    if (pageMade) pageMade(*raw);
     return raw;
 }
 

@@ -104,6 +104,8 @@ public:
     void setWindowHidden(bool hidden);
     /// Called when synchronised lighting is possible (two or more visible entries) or not.
     std::function<void(bool)> enableSync;
+    /// Called for every page made (at the start and on a kind's first arrival).
+    std::function<void(DeviceSlotPage&)> pageMade;
 
     [[nodiscard]] const std::vector<std::unique_ptr<DeviceSlotPage>>& pages() const { return m_pages; }
     [[nodiscard]] DeviceSlotPage* pageForKind(int kindIndex);

@@ -91,6 +91,10 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
 
     m_hub.attachTree(m_root);
     connect(&m_hub, &ui::NotifyHub::notified, this, &MainWindow::onNotification);
+    m_list->pageMade = [this](DeviceSlotPage& page) {
+        m_dataFolders.watch(QString::fromStdString(page.device->UserFolder().string()));
+    };
+    connect(&m_dataFolders, &DataFolderWatcher::folderChanged, this, &MainWindow::dataFolderChanged);
     m_list->createInitialPages();
     // Native window decorations move, resize, maximise and restore the window as the desktop does: the
     // layout's own copies of those buttons would only duplicate them. The skin button has nothing to open

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/cooperation.h"
+#include "app/data_folder_watcher.h"
 #include "app/device_list.h"
 #include "app/discovery.h"
 #include "app/routing.h"
@@ -122,6 +123,8 @@ private:
     /// Makes the page's selected profile current: the device reloads it, shows it and writes it. When the
     /// device does not take it, the control goes back to the profile it had.
     void switchProfile(DeviceSlotPage& page);
+    /// Another program changed files of a device kind: the page's profile list and profile follow.
+    void dataFolderChanged(const QString& folder);
     /// Routes a page's operation to the page that sent it, through its kind's entry.
     void routeToPage(const Route& route, const ui::Notification& n);
 
@@ -139,6 +142,7 @@ private:
     std::unique_ptr<QMenu> m_trayMenu;
     std::unique_ptr<QMenu> m_headerMenu;  ///< the gear's menu
     ui::AboutOpener m_about;
+    DataFolderWatcher m_dataFolders;
     bool m_lightControl = true;
     bool m_systemAwake = true;
     Cooperation m_cooperation;

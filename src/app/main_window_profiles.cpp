@@ -84,6 +84,27 @@ void MainWindow::switchProfile(DeviceSlotPage& page) {
                                }));
 }
 
+// What halvernctl (or another copy of the files) changed: the list is read again; a profile selected or
+// deleted elsewhere becomes the page's (and the device's) profile; a profile file written elsewhere is read
+// again, so the window never saves its older copy over it. The window's own writes change nothing here.
+void MainWindow::dataFolderChanged(const QString& folder) {
+    if (!m_list) return;
+    const std::filesystem::path changed = folder.toStdString();
+    for (const auto& page : m_list->pages()) {
+        if (!page->device || !page->page || page->device->UserFolder() != changed) continue;
+        ui::CDeviceProfileUI* control = profileControlOf(page.get());
+        if (!control) continue;
+        control->Init();
+        const std::string current = control->GetCurrentProfileId().toStdString();
+        if (!current.empty() && current != page->device->GetProfileName()) {
+            page->device->SwitchProfile(current, page->page->track());
+        } else if (page->device->ProfileChangedElsewhere()) {
+            (void)page->device->LoadProfile();
+            page->device->ShowSettings();
+        }
+    }
+}
+
 void MainWindow::onProfileSelected(const Route&, const ui::Notification& n) {
     DeviceSlotPage* page = slotPageOf(n);
     if (!page) return;

@@ -186,6 +186,8 @@ int CMerivexKeyedDevice::LoadProfile() {
 
 bool CMerivexKeyedDevice::SaveProfile() { return basicProfile().Save(); }
 
+bool CMerivexKeyedDevice::ProfileChangedElsewhere() { return basicProfile().FileChangedElsewhere(); }
+
 void CMerivexKeyedDevice::SwitchProfile(std::string profileId, Done done) {
     std::string previous = profileName();
     SetProfileName(std::move(profileId));

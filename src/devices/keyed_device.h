@@ -55,6 +55,7 @@ public:
     void OpenProfileFile() override;
     [[nodiscard]] std::string GetProfileName() const override;
     [[nodiscard]] bool SaveProfile() override;
+    [[nodiscard]] bool ProfileChangedElsewhere() override;
     void SetLightSettings(const BaseLightSettings& settings) override;
     void SetColours(uint32_t a, uint32_t b, uint32_t c) override;
     void AudioLevels(std::span<const int32_t> levels) override;

@@ -129,6 +129,8 @@ public:
     [[nodiscard]] virtual std::string GetProfileName() const { return {}; }
     /// Writes the profile file; false when it could not be written (the working record is kept).
     [[nodiscard]] virtual bool SaveProfile() { return true; }
+    /// Whether another program changed the profile file since this object last read or wrote it.
+    [[nodiscard]] virtual bool ProfileChangedElsewhere() { return false; }
     [[nodiscard]] int GetKindId() const { return m_kindId; }
     virtual void SetLightSettings(const BaseLightSettings& settings);
     virtual void SetColours(uint32_t a, uint32_t b, uint32_t c);

@@ -81,6 +81,12 @@ bool CBasicProfiledata::MayWrite(const std::filesystem::path& path) const {
     return true;
 }
 
+bool CBasicProfiledata::FileChangedElsewhere() const {
+    if (!m_cache || m_cache->path != m_profilePath) return false;
+    const std::optional<FileIdentity> now = IdentifyFile(m_profilePath);
+    return !now || !(*now == m_cache->identity);
+}
+
 bool CBasicProfiledata::ProfileDeleted() const {
     return !m_profilePath.empty() && !IsProfileInList(m_profilePath);
 }

@@ -86,6 +86,10 @@ public:
     void SetLightConfigPath(const std::filesystem::path& path) { m_lightConfigPath = path; }
     [[nodiscard]] const std::filesystem::path& GetLightConfigPath() const { return m_lightConfigPath; }
 
+    /// Whether the profile file is no longer the version this object last read or wrote: another program
+    /// (halvernctl) changed or removed it. False while the object holds no version of it.
+    [[nodiscard]] bool FileChangedElsewhere() const;
+
     /// Where the device's own effects sit in the light configuration: "LightInfo"[kindId] (keyboard 0,
     /// mouse 1, mouse pad 2, headset 3), whose entry k is the effect of light mode builtInModes + k — the
     /// user's effects follow the kind's built-in modes, as the mode list and the mode's name do. Without it
