@@ -1,5 +1,6 @@
 #include "app/device_list.h"
 
+#include <QAbstractButton>
 #include <QLayout>
 #include <QStackedWidget>
 
@@ -169,6 +170,8 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
     entry.setObjectName(QStringLiteral("device_option_%1").arg(m_pages.size()));
     if (m_controls.entries) m_controls.entries->addWidget(&entry);
     entry.SetSynchro(false);
+    // Synchronised lighting is not built yet: its choice is not offered.
+    if (QAbstractButton* synchro = entry.synchroButton()) synchro->hide();
     entry.BindTab(QStringLiteral("device_switch"), m_controls.pages ? m_controls.pages->indexOf(slotPage->page) : -1);
     entry.SetPowerSwitch(QStringLiteral("device_power_switch"),
                          m_controls.powers ? m_controls.powers->indexOf(slotPage->power) : -1);

@@ -99,7 +99,7 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
     // Native window decorations move, resize, maximise and restore the window as the desktop does: the
     // layout's own copies of those buttons would only duplicate them. The skin button has nothing to open
     // yet; the gear opens the menu with the about window.
-    for (const char* name : {"minbtn", "maxbtn", "restorebtn", "closebtn", "skinbtn"}) {
+    for (const char* name : {"minbtn", "maxbtn", "restorebtn", "closebtn", "skinbtn", "title_separator"}) {
         if (QWidget* button = ui::findControl(m_root, QString::fromLatin1(name))) button->hide();
     }
     m_texts.apply(this);
@@ -340,7 +340,9 @@ void MainWindow::onRestoreDefaults(const Route&, const ui::Notification&) {
 // The gear: its menu, under the button (the settings window joins it once it exists).
 void MainWindow::onOpenSettingsWindow(const Route&, const ui::Notification& n) {
     if (!m_headerMenu || !n.control) return;
-    m_headerMenu->popup(n.control->mapToGlobal(QPoint(0, n.control->height())));
+    // Right-aligned under the button, so it opens inside the window's corner.
+    const int width = m_headerMenu->sizeHint().width();
+    m_headerMenu->popup(n.control->mapToGlobal(QPoint(n.control->width() - width, n.control->height())));
 }
 
 void MainWindow::onOpenWebSite(const Route&, const ui::Notification&) {

@@ -97,6 +97,16 @@ TEST_P(WindowTextsTest, SectionsNotBuiltYetAreHidden) {
     EXPECT_FALSE(page->sectionPending(3));  // and the settings
 }
 
+TEST_P(WindowTextsTest, TheKeyboardKeepsItsKeysSectionThoughSomeKeyFunctionsAreNotBuilt) {
+    ASSERT_TRUE(emulator.attach(emu::Product::Keyboard));
+    ASSERT_TRUE(waitUntil([&] { return window->deviceList().pageForKind(1)->entry->IsEntryVisible(); }));
+    ui::DevicePage* page = window->deviceList().pageForKind(1)->page;
+    EXPECT_FALSE(page->sectionPending(0));  // the custom key colours
+    EXPECT_FALSE(page->sectionPending(1));  // the key editor, whose inner pages for other functions wait
+    EXPECT_FALSE(page->sectionPending(3));
+    EXPECT_TRUE(page->sectionPending(2));  // macros
+}
+
 INSTANTIATE_TEST_SUITE_P(Languages, WindowTextsTest, ::testing::Values("en.json", "zh_CN.json"),
                          [](const ::testing::TestParamInfo<const char*>& param) {
                              return std::string(param.param).substr(0, std::string(param.param).find('.'));

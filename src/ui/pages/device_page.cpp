@@ -103,9 +103,17 @@ bool DevicePage::sectionPending(int tab) const {
 void DevicePage::HidePendingSections() {
     if (!m_functionSwitch) m_functionSwitch = findControl<QStackedWidget>(m_content, "device_function_switch");
     if (!m_functionSwitch) return;
+    // A section is pending when the notice is its own, not that of a page of a switch inside it (the keys
+    // section's inner pages for other functions).
     const auto pending = [](QWidget* section) {
         for (const QLabel* label : section->findChildren<QLabel*>()) {
-            if (label->property("textId").toString() == QLatin1String(kPendingNoteId)) return true;
+            if (label->property("textId").toString() != QLatin1String(kPendingNoteId)) continue;
+            bool nested = false;
+            for (QWidget* up = label->parentWidget(); up; up = up->parentWidget()) {
+                nested = qobject_cast<QStackedWidget*>(up) != nullptr;  // the section may itself be a switch
+                if (nested || up == section) break;
+            }
+            if (!nested) return true;
         }
         return false;
     };
@@ -120,7 +128,15 @@ void DevicePage::HidePendingSections() {
         m_pendingTabs.push_back(i);
         if (tab) tab->hide();
     }
-    if (firstReady >= 0 && sectionPending(m_functionSwitch->currentIndex())) {
+    if (firstReady < 0) {
+        // Nothing on the page is built yet but the picture: no sections, and no defaults to restore.
+        QWidget* holder = m_functionSwitch->parentWidget();
+        const bool alone = holder && holder != m_content && holder->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size() == 1;
+        (alone ? holder : static_cast<QWidget*>(m_functionSwitch))->hide();
+        if (QWidget* restore = findControl(m_content, QStringLiteral("default_btn"))) restore->hide();
+        return;
+    }
+    if (sectionPending(m_functionSwitch->currentIndex())) {
         auto* tab = findControl<QAbstractButton>(m_content,
                                                  QString::fromLatin1(CDeviceProfileUI::kTabNames[static_cast<size_t>(firstReady)]));
         if (tab) tab->setChecked(true);
