@@ -134,9 +134,12 @@ void ProfileList::Init() {
 bool ProfileList::SelectProfile(int index) {
     if (index < 0 || static_cast<size_t>(index) >= m_entries.size()) return false;
     Json::Value list = readList();
-    list[std::string(kProfileSelect)] = index;
     const std::string id = ToText(Member(Element(Member(list, kProfileList), static_cast<Json::ArrayIndex>(index)), kId));
-    if (!writeList(list)) return false;
+    // The choice stored already is not written again: a file rewritten for nothing wakes whoever watches it.
+    const Json::Value& stored = Member(list, kProfileSelect);
+    const bool unchanged = stored.isIntegral() && stored.asLargestInt() == index;
+    list[std::string(kProfileSelect)] = index;
+    if (!unchanged && !writeList(list)) return false;
     m_selected = index;
     m_currentId = id;
     return true;

@@ -198,14 +198,18 @@ bool DevicePage::showFrame(bool repaint) {
     if (!m_device.lightControl()) return false;
     std::vector<uint32_t> frame = m_device.frame();
     if (frame == m_shownFrame) return false;  // nothing new to show
+    // Only the lights whose colour changed are painted again (and the picture only under them).
     for (int i = 0; i < m_lights.size() && i < static_cast<int>(frame.size()); ++i) {
         DeviceKeyButton* button = m_lights[i];
         if (!button || !button->isVisible()) continue;
         const uint32_t v = frame[static_cast<size_t>(i)];
+        const bool changed = static_cast<size_t>(i) >= m_shownFrame.size() || m_shownFrame[static_cast<size_t>(i)] != v;
+        if (!changed) continue;
         button->setLightColour(v & 0xFFFFFF, static_cast<int>(v >> 24), true);
+        if (repaint) button->update();
     }
     m_shownFrame = std::move(frame);
-    if (repaint && m_panel) m_panel->update();
+    if (!repaint) m_shownFrame.clear();  // not painted: the next visible tick paints every light
     return true;
 }
 

@@ -132,6 +132,20 @@ TEST_F(ListFixture, DeleteTheThirdOfFive) {
     EXPECT_EQ(list.GetCurrentProfileId(), "id3");
 }
 
+TEST_F(ListFixture, SelectingTheStoredChoiceLeavesTheFileAlone) {
+    // Whoever watches the folder (the window) must not be woken by a file rewritten with what it held.
+    writeList({"a", "b"}, 1);
+    init();
+    const auto before = IdentifyFile(dir / "ProfileList.ini");
+    ASSERT_TRUE(before);
+    ASSERT_TRUE(list.SelectProfile(1));
+    EXPECT_EQ(IdentifyFile(dir / "ProfileList.ini"), before);
+    EXPECT_EQ(list.GetCurrentProfileId(), "id1");
+    ASSERT_TRUE(list.SelectProfile(0));
+    EXPECT_NE(IdentifyFile(dir / "ProfileList.ini"), before);
+    EXPECT_EQ(listFile()["profileselect"].asInt(), 0);
+}
+
 TEST_F(ListFixture, DeleteRefusesTheLastProfile) {
     init();
     EXPECT_FALSE(list.DeleteProfile());
