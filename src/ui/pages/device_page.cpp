@@ -12,6 +12,7 @@
 
 #include "ui/controls/device_key_button.h"
 #include "ui/controls/device_profile_control.h"
+#include "ui/controls/picture_cache.h"
 #include "ui/controls/select_panel.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/layout_loader.h"
@@ -80,6 +81,10 @@ void DevicePage::BindPageControls() {
     m_lights.fill(nullptr, m_content ? m_device.ledCount() : 0);
     m_panel = m_content ? m_content->findChild<SelectPanel*>() : nullptr;
     if (!m_panel) return;
+    // The device picture under the lights is rendered once per size, not on every repaint of a light.
+    for (QObject* child : m_panel->children()) {
+        if (auto* picture = qobject_cast<QLabel*>(child); picture && PictureCache::install(picture)) break;
+    }
     for (QObject* child : m_panel->children()) {
         auto* button = qobject_cast<DeviceKeyButton*>(child);
         if (!button) continue;
