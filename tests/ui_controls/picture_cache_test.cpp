@@ -27,13 +27,15 @@ TEST(PictureCache, RendersTheStyleSheetPictureOncePerSize) {
     EXPECT_EQ(cache->renders(), 1);
     EXPECT_FALSE(label.styleSheet().contains(QStringLiteral("image")));  // the style no longer scales it per paint
     EXPECT_TRUE(label.styleSheet().contains(QStringLiteral("background: transparent")));
-    const QPixmap pixmap = label.pixmap();
-    EXPECT_EQ(pixmap.deviceIndependentSize().toSize(), QSize(200, 100));  // its proportions kept
+    EXPECT_EQ(cache->pixmap().deviceIndependentSize().toSize(), QSize(200, 100));  // its proportions kept
 
     label.show();
     const int shown = cache->renders();
     for (int i = 0; i < 5; ++i) label.repaint();
     EXPECT_EQ(cache->renders(), shown);  // repaints copy the pixmap
+    const QImage drawn = label.grab().toImage();
+    EXPECT_EQ(drawn.pixelColor(100, 100), QColor(0, 255, 0));  // the picture, centred
+    EXPECT_EQ(drawn.pixelColor(100, 20).alpha(), 0);            // nothing above it
     label.resize(300, 300);
     EXPECT_EQ(cache->renders(), shown + 1);
 

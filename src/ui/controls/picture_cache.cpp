@@ -1,6 +1,7 @@
 #include "ui/controls/picture_cache.h"
 
 #include <QEvent>
+#include <QPaintEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -22,14 +23,16 @@ PictureCache* PictureCache::install(QLabel* label) {
 }
 
 PictureCache::PictureCache(QLabel* label, QString source) : QObject(label), m_label(label), m_source(std::move(source)) {
-    label->setAlignment(Qt::AlignCenter);
     label->installEventFilter(this);
     render();
 }
 
 bool PictureCache::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_label && (event->type() == QEvent::Resize || event->type() == QEvent::ScreenChangeInternal)) {
-        render();
+    if (watched != m_label) return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::Resize || event->type() == QEvent::ScreenChangeInternal) render();
+    if (event->type() == QEvent::Paint) {
+        paint(static_cast<QPaintEvent*>(event)->rect());
+        return true;  // the label itself has nothing else to draw
     }
     return QObject::eventFilter(watched, event);
 }
@@ -50,8 +53,23 @@ void PictureCache::render() {
     QPainter painter(&pixmap);
     renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
     painter.end();
-    m_label->setPixmap(pixmap);
+    m_pixmap = std::move(pixmap);
+    const QRect contents = m_label->contentsRect();
+    m_origin = contents.topLeft() + QPoint((contents.width() - size.width()) / 2, (contents.height() - size.height()) / 2);
     ++m_renders;
+    m_label->update();
+}
+
+// Only the exposed part is copied: a light spot repainted over the picture costs the pixels under it.
+void PictureCache::paint(const QRect& exposed) {
+    if (m_pixmap.isNull() || !m_label) return;
+    const QRect picture(m_origin, m_pixmap.deviceIndependentSize().toSize());
+    const QRect part = exposed.intersected(picture);
+    if (part.isEmpty()) return;
+    const qreal ratio = m_pixmap.devicePixelRatio();
+    const QRectF source(QPointF(part.topLeft() - m_origin) * ratio, QSizeF(part.size()) * ratio);
+    QPainter painter(m_label);
+    painter.drawPixmap(QRectF(part), m_pixmap, source);
 }
 
 }  // namespace halvern::ui
