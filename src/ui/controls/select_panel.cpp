@@ -23,7 +23,11 @@ bool overlaps(const QRect& selection, const QRect& key) {
 
 }  // namespace
 
-SelectPanel::SelectPanel(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_StyledBackground); }
+SelectPanel::SelectPanel(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_StyledBackground);
+    // It fills every pixel with its own background: what lies behind it is never painted for its repaints.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 void SelectPanel::childEvent(QChildEvent* event) {
     // Presses on a key start a drag too, so watch the keys' mouse events.
