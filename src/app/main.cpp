@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QIcon>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "app/main_window.h"
@@ -45,17 +48,31 @@ std::unique_ptr<HidBackend> makeBackend() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Answered before the toolkit starts, so it works without a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("halvern %s\n", HALVERN_VERSION);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Halvern"));
+    QApplication::setApplicationVersion(QStringLiteral(HALVERN_VERSION));
+    QGuiApplication::setDesktopFileName(
+        QStringLiteral("org.halvern.Halvern"));  // the installed .desktop file
     QApplication::setQuitOnLastWindowClosed(false);
 
     app::SingleInstance instance;
     if (!instance.acquire()) return 0;  // the running copy has been brought forward
 
     const QDir resources(QString::fromStdString(GetResourceFolder().string()));
-    for (const QString& font : QDir(resources.filePath(QStringLiteral("fonts"))).entryList({"*.ttf", "*.otf"})) {
+    for (const QString& font :
+         QDir(resources.filePath(QStringLiteral("fonts"))).entryList({"*.ttf", "*.otf"})) {
         QFontDatabase::addApplicationFont(resources.filePath(QStringLiteral("fonts/") + font));
     }
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("org.halvern.Halvern"),
+                         QIcon(resources.filePath(QStringLiteral("skin/halvern.svg")))));
     QFile style(resources.filePath(QStringLiteral("skin/halvern.qss")));
     if (style.open(QIODevice::ReadOnly)) app.setStyleSheet(QString::fromUtf8(style.readAll()));
 
