@@ -31,27 +31,35 @@ clang-format --dry-run --Werror "${changed[@]}"
 
 echo "--- clang-tidy"
 if [ ! -f build-asan/compile_commands.json ]; then
-  cmake -S . -B build-asan -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
+  cmake -S . -B build-asan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
     "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" -DHALVERN_SANITIZE=ON -DHALVERN_BENCH=OFF >/dev/null
 fi
-# Sources to analyse: the changed .cpp files, and for a changed header its own .cpp. Warnings are shown
-# for those files and the changed headers only, not for everything they include.
-sources=()
+# Qt sources include the files moc writes: make them (quick when they are there already).
+mapfile -t autogen < <(ninja -C build-asan -t targets all | sed -n 's/^\([A-Za-z0-9_]*_autogen\): phony$/\1/p')
+[ ${#autogen[@]} -eq 0 ] || cmake --build build-asan --target "${autogen[@]}" >/dev/null
+
+# Sources to analyse: the changed .cpp files, and for a changed header its own .cpp, each with the compile
+# commands of build-asan, or of build-fuzz for the fuzz harnesses. Warnings are shown for those files and
+# the changed headers only, not for everything they include.
 filter=""
+declare -A database=()
 for file in "${changed[@]}"; do
   filter+="${filter:+|}$(printf '%s' "$PWD/$file" | sed 's/[.[\*^$()+?{|]/\\&/g')"
-  candidate=${file%.h}.cpp
+  candidate=${file%.*}.cpp
   [ -f "$candidate" ] || continue
-  if grep -q "\"file\": \"$PWD/$candidate\"" build-asan/compile_commands.json; then
-    sources+=("$candidate")
-  elif [[ $file == *.cpp ]]; then
-    echo "lint: $candidate is not compiled in build-asan: not analysed"
-  fi
+  for build in build-asan build-fuzz; do
+    if [ -f "$build/compile_commands.json" ] && grep -qF "\"file\": \"$PWD/$candidate\"" "$build/compile_commands.json"; then
+      database[$candidate]=$build
+      break
+    fi
+  done
+  [ -n "${database[$candidate]:-}" ] || echo "lint: $candidate is not compiled in build-asan or build-fuzz: not analysed"
 done
-if [ ${#sources[@]} -eq 0 ]; then
+if [ ${#database[@]} -eq 0 ]; then
   echo "lint: nothing to analyse"
   exit 0
 fi
-mapfile -t sources < <(printf '%s\n' "${sources[@]}" | sort -u)
-printf '%s\n' "${sources[@]}" | xargs -P "$(nproc)" -n 1 clang-tidy -p build-asan --quiet "--header-filter=^($filter)$"
+echo "lint: clang-tidy on ${#database[@]} files"
+for source in "${!database[@]}"; do printf '%s\n%s\n' "${database[$source]}" "$source"; done |
+  HEADER_FILTER="^($filter)$" xargs -P "$(nproc)" -n 2 sh -c 'clang-tidy -p "$0" --quiet "--header-filter=$HEADER_FILTER" "$1"'
 echo "lint: clean"

@@ -2,7 +2,7 @@
 # Installs what is missing, builds, and runs every test, one stage per build configuration:
 #   release  g++ Release (-O3), warnings as errors: everything built, every test, the Debian package
 #   asan     clang AddressSanitizer + UndefinedBehaviorSanitizer at -O1: every test
-#   tsan     clang ThreadSanitizer at -O1: the device, devices and app tests, and only what they need
+#   tsan     clang ThreadSanitizer at -O1: the device, devices, app and integration tests, built alone
 #   fuzz     clang libFuzzer with ASan + UBSan: only the fuzz targets, each for a short smoke
 #   lint     clang-format and clang-tidy on the files changed since the main line
 # HALVERN_STAGES="release lint" runs some of them. Each configuration has a build folder of its own
@@ -18,7 +18,7 @@ scripts/install-deps.sh
 # ccache keys on paths relative to the checkout, so a clone elsewhere reuses what another one compiled.
 export CCACHE_BASEDIR=$root
 common=(-G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache -DHALVERN_WERROR=ON)
-clang=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1"
+clang=(-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1"
   -DHALVERN_BENCH=OFF)
 
 timings=()
@@ -49,7 +49,9 @@ asan() {
 tsan() {
   begin tsan
   cmake -S . -B build-tsan "${common[@]}" "${clang[@]}" -DHALVERN_TSAN=ON -DHALVERN_GUI=OFF
-  local programs=(tests/unit/device/device_tests tests/unit/devices/devices_tests tests/unit/app/app_tests)
+  # The device objects' own tests (mouse, keyboard, frame streamer) are in integration_tests.
+  local programs=(tests/unit/device/device_tests tests/unit/devices/devices_tests tests/unit/app/app_tests
+    tests/integration/integration_tests)
   cmake --build build-tsan -j "$jobs" --target "${programs[@]##*/}"
   tests/tsan/run.sh build-tsan tests/tsan/known_races.txt "${programs[@]}"
   finish tsan

@@ -63,7 +63,8 @@ DoctorLine checkUdevRules(const std::vector<std::filesystem::path>& folders) {
                 "install them: " + std::string(kInstallRulesCommand)};
     }
     std::ifstream in(installed, std::ios::binary);
-    std::string text(64 * 1024, '\0');
+    constexpr size_t kMaxRulesBytes = size_t{64} * 1024;  // ours is under 2 KiB
+    std::string text(kMaxRulesBytes, '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     text.resize(static_cast<size_t>(in.gcount()));
     if (text != makeUdevRules()) {

@@ -98,7 +98,7 @@ std::string reloadAndTrigger() {
 std::filesystem::path findInstalledUdevRules(const std::vector<std::filesystem::path>& folders) {
     for (const auto& folder : folders) {
         std::error_code error;
-        const std::filesystem::path file = folder / std::string(kUdevRulesFileName);
+        std::filesystem::path file = folder / std::string(kUdevRulesFileName);
         if (std::filesystem::is_regular_file(file, error)) return file;
     }
     return {};

@@ -51,7 +51,7 @@ std::filesystem::path ChooseResourceFolder(const char* env, const std::filesyste
     std::error_code error;
     if (!executable.empty()) {
         // <prefix>/bin/halvern → <prefix>/share/halvern
-        const std::filesystem::path besideBin = executable.parent_path().parent_path() / "share" / "halvern";
+        std::filesystem::path besideBin = executable.parent_path().parent_path() / "share" / "halvern";
         if (executable.parent_path().filename() == "bin" && std::filesystem::is_directory(besideBin, error)) {
             return besideBin;
         }

@@ -26,8 +26,8 @@ struct Loaded {
         profile.SetDefaultPath(test::shippedData() / "mouse.Json");
         profile.LoadDeviceRecord(path());
     }
-    std::filesystem::path path() const { return dir / "p.Json"; }
-    Json::Value fileRecord() const { return ReadJsonFile(path())["Device"][0]; }
+    [[nodiscard]] std::filesystem::path path() const { return dir / "p.Json"; }
+    [[nodiscard]] Json::Value fileRecord() const { return ReadJsonFile(path())["Device"][0]; }
 };
 
 TEST(ProfileData, MissingGroupGivesDefaultsAndLeavesANullMember) {
