@@ -15,7 +15,7 @@ export DEBIAN_FRONTEND=noninteractive
 echo "--- $deb"
 dpkg-deb --field "$deb" Package Version Depends Recommends Suggests
 $sudo apt-get install -y -q --no-install-recommends "./$deb"
-trap '$sudo apt-get remove -y -q halvern >/dev/null' EXIT
+trap '$sudo apt-get purge -y -q halvern >/dev/null' EXIT
 
 echo "--- installed programs"
 /usr/bin/halvernctl --version
@@ -54,7 +54,7 @@ bash -c 'source /usr/share/bash-completion/completions/halvernctl && complete -p
 zcat -f /usr/share/man/man1/halvernctl.1* | grep -q '^\.TH HALVERNCTL 1'
 
 echo "--- removal"
-$sudo apt-get remove -y -q halvern
+$sudo apt-get purge -y -q halvern
 trap - EXIT
 for file in /usr/bin/halvernctl /usr/bin/halvern "$rules"; do
   [ ! -e "$file" ] || { echo "package-check: $file is still there after the removal" >&2; exit 1; }
