@@ -17,6 +17,8 @@ scripts/install-deps.sh
 
 # ccache keys on paths relative to the checkout, so a clone elsewhere reuses what another one compiled.
 export CCACHE_BASEDIR=$root
+# Debug builds (-g) would otherwise hash the build folder's absolute path too.
+export CCACHE_NOHASHDIR=true
 common=(-G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache -DHALVERN_WERROR=ON)
 clang=(-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1"
   -DHALVERN_BENCH=OFF)
