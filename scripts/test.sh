@@ -23,6 +23,13 @@ common=(-G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHE
 clang=(-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1"
   -DHALVERN_BENCH=OFF)
 
+# Compiles served from the cache and compiles that missed it, so far.
+ccache_counts() {
+  ccache --print-stats 2>/dev/null | awk '$1 ~ /^(direct|preprocessed)_cache_hit$/ { h += $2 }
+                                          $1 == "cache_miss" { m += $2 } END { print h + 0, m + 0 }'
+}
+read -r hits_before misses_before < <(ccache_counts)
+
 timings=()
 stage_start=0
 begin() {
@@ -82,4 +89,5 @@ done
 
 echo "=== stage times"
 printf '%s\n' "${timings[@]}"
-ccache --show-stats 2>/dev/null | grep -Ei '^ *(hits|misses|cache hit)' || true
+read -r hits misses < <(ccache_counts)
+echo "ccache: $((hits - hits_before)) hits, $((misses - misses_before)) misses in this run"

@@ -58,8 +58,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Halvern"));
     QApplication::setApplicationVersion(QStringLiteral(HALVERN_VERSION));
-    QGuiApplication::setDesktopFileName(
-        QStringLiteral("org.halvern.Halvern"));  // the installed .desktop file
+    // Names the installed .desktop file, so the desktop shows the window with its icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.halvern.Halvern"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     app::SingleInstance instance;
