@@ -20,7 +20,7 @@ summarise() {
                                   n = 0; frames[1] = frames[2] = ""; inreport = 1; next }
     inreport && /^  (Write|Read|Previous|Atomic|Mutex|Location|Thread)/ { n++; want = 1; next }
     inreport && want && /#[0-9]+ / && /\/src\/|\/tests\// {
-      frame = $0; sub(/^ *#[0-9]+ /, "", frame); sub(/ \/.*\/(src|tests)\//, " ", frame)
+      frame = $0; sub(/^ *#[0-9]+ /, "", frame); sub(/ \/.*\/(src|tests)\//, " ", frame); sub(/ \(.*$/, "", frame)
       if (n <= 2) frames[n] = frame; want = 0; next }
     inreport && /^SUMMARY: ThreadSanitizer/ { print test ": " kind ": " frames[1] "  <->  " frames[2]; inreport = 0 }
   ' "$1"
