@@ -4,12 +4,13 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache file
   libjsoncpp-dev libudev-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev qt6-svg-dev
-  xvfb xauth trayer
+  xvfb xauth trayer dbus-daemon
+  udev desktop-file-utils appstream
 )
 
 missing=()

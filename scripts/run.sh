@@ -5,7 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=true
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
+  -DCMAKE_C_COMPILER_LAUNCHER=ccache >/dev/null
 cmake --build build -j "$(nproc)" --target halvern halvernctl
 
 export HALVERN_EMULATE=${HALVERN_EMULATE:-mouse,keyboard}

@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QIcon>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "app/main_window.h"
@@ -44,8 +47,18 @@ std::unique_ptr<HidBackend> makeBackend() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Answered before the toolkit starts, so it works without a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("halvern %s\n", HALVERN_VERSION);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Halvern"));
+    QApplication::setApplicationVersion(QStringLiteral(HALVERN_VERSION));
+    // Names the installed .desktop file, so the desktop shows the window with its icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.halvern.Halvern"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     app::SingleInstance instance;
@@ -53,6 +66,9 @@ int main(int argc, char** argv) {
 
     // Texts are drawn in the desktop's own fonts (fontconfig finds CJK and Thai ones); none is shipped.
     const QDir resources(QString::fromStdString(GetResourceFolder().string()));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("org.halvern.Halvern"),
+                         QIcon(resources.filePath(QStringLiteral("skin/halvern.svg")))));
     QFile style(resources.filePath(QStringLiteral("skin/halvern.qss")));
     if (style.open(QIODevice::ReadOnly)) app.setStyleSheet(QString::fromUtf8(style.readAll()));
 

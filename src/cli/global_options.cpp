@@ -21,10 +21,15 @@ std::vector<std::string> splitList(const std::string& text) {
 }  // namespace
 
 const char* usageText() {
+    // The usage text keeps its columns.
+    // clang-format off
     return "usage: halvernctl [--emulate LIST] [--emulator-state DIR] [--capture FILE] [--json] COMMAND ...\n"
+           "       halvernctl --version | --help\n"
            "  LIST: comma list of mouse, mouse-receiver, keyboard, keyboard-receiver, mousepad, headset\n"
            "commands:\n"
            "  list                          claimed device slots\n"
+           "  doctor [--udev-rules]         can this user open each device, and why not; sound and display\n"
+           "                                (--udev-rules prints the udev rules that give the user access)\n"
            "  info mouse|keyboard|mousepad  the device's information block\n"
            "  effect DEVICE MODE [...]      compute light effect frames offline (see 'effect --help')\n"
            "  profile KIND VERB [ARG]       profiles of a kind: list, add, copy, delete, rename, select, reset, export, import\n"
@@ -45,6 +50,7 @@ const char* usageText() {
            "  flags [--win-lock 0|1] [--w 0|1] [--key6 0|1]   the keyboard's Windows-key lock, W and 6-key flags\n"
            "  repeat [--rate 0-31] [--delay 0-3]             the keyboard's key repeat (kept in the profile)\n"
            "  custom-color (--all RRGGBB | --key KEY RRGGBB | --off)   the keyboard's per-key colours (mode 20)\n";
+    // clang-format on
 }
 
 std::optional<GlobalOptions> parseGlobalOptions(const std::vector<std::string>& words, std::ostream& err) {
@@ -75,6 +81,8 @@ std::optional<GlobalOptions> parseGlobalOptions(const std::vector<std::string>& 
             options.json = true;
         } else if (word == "--help" || word == "-h") {
             options.help = true;
+        } else if (word == "--version") {
+            options.version = true;
         } else if ((taken = value(word, "--emulate", emulate)) != 0) {
             if (taken < 0) return std::nullopt;
             for (const std::string& name : splitList(emulate)) {

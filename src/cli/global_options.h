@@ -14,6 +14,7 @@ struct GlobalOptions {
     std::string capture;
     bool json = false;
     bool help = false;
+    bool version = false;  ///< --version: print the program's version and stop
     std::string command;
     std::vector<std::string> args;  ///< the words after the command
 };

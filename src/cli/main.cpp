@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/backend_factory.h"
 #include "cli/cli_support.h"
 #include "cli/command_context.h"
+#include "cli/doctor_command.h"
 #include "cli/global_options.h"
 #include "cli/info_command.h"
 #include "cli/keyboard_command.h"
@@ -15,7 +17,6 @@
 #include "cli/mouse_command.h"
 #include "cli/show_command.h"
 #include "profile/profile_cli.h"
-#include "cli/backend_factory.h"
 
 #if __has_include("cli/effect_command.h")
 #include "cli/effect_command.h"
@@ -46,6 +47,7 @@ int profileCommand(const CommandContext& context, const CommandArgs& args) {
 
 constexpr CommandEntry kCommands[] = {
     {"list", runListCommand},
+    {"doctor", runDoctorCommand},
     {"info", runInfoCommand},
     {"profile", profileCommand},
     {"show", runShowCommand},
@@ -72,6 +74,10 @@ int main(int argc, char** argv) {
     if (!options) {
         std::cerr << usageText();
         return kExitUsage;
+    }
+    if (options->version) {
+        std::cout << "halvernctl " << HALVERN_VERSION << '\n';
+        return kExitOk;
     }
     if (options->help || options->command.empty()) {
         (options->help ? std::cout : std::cerr) << usageText();

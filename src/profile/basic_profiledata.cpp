@@ -27,10 +27,14 @@ KeyAssignment unpackAssignment(int64_t packed, uint16_t keyIndex) {
             static_cast<uint8_t>(packed & 0xFF)};
 }
 
-Json::Int64 packAssignment(const KeyAssignment& a) { return a.type * 65536 + a.code1 * 256 + a.code2; }
+Json::Int64 packAssignment(const KeyAssignment& a) {
+    return a.type * 65536 + a.code1 * 256 + a.code2;
+}
 
 /// A device record worth keeping: the file's record when it is an object.
-bool usableRecord(const Json::Value& record) { return record.isObject(); }
+bool usableRecord(const Json::Value& record) {
+    return record.isObject();
+}
 
 /// Whether two paths name the same file, also when it does not exist (yet) or one goes through a link.
 bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
@@ -63,7 +67,8 @@ void CBasicProfiledata::SetDeviceIndex(int index) {
 Json::Value CBasicProfiledata::TakeDocument(const std::filesystem::path& path) {
     std::optional<CachedDocument> cache = std::exchange(m_cache, std::nullopt);
     const std::optional<FileIdentity> identity = IdentifyFile(path);
-    if (cache && identity && cache->path == path && cache->identity == *identity) return std::move(cache->document);
+    if (cache && identity && cache->path == path && cache->identity == *identity)
+        return std::move(cache->document);
     Json::Value document = ReadJsonFile(path);
     if (!document.isObject()) document = Json::Value(Json::objectValue);
     return document;
@@ -128,6 +133,14 @@ Json::Value CBasicProfiledata::LoadDeviceRecord(const std::filesystem::path& pat
     return m_deviceRecord;
 }
 
+bool CBasicProfiledata::UseDeviceRecord(const Json::Value& document) {
+    m_cache.reset();
+    m_deviceRecord = Element(Member(document, kDevice), m_deviceIndex);
+    if (usableRecord(m_deviceRecord)) return true;
+    m_deviceRecord = Json::Value();
+    return false;
+}
+
 bool CBasicProfiledata::Save() {
     if (m_profilePath.empty()) return false;
     return WriteDeviceRecord(m_deviceRecord, m_profilePath);
@@ -156,7 +169,9 @@ Json::Value& CBasicProfiledata::GroupRef(std::string_view key, Json::ValueType t
     return group;
 }
 
-LightSetting CBasicProfiledata::GetLightInfo() { return m_lightInfo = ReadGroup(kLightInfo, kLightInfoFields); }
+LightSetting CBasicProfiledata::GetLightInfo() {
+    return m_lightInfo = ReadGroup(kLightInfo, kLightInfoFields);
+}
 
 void CBasicProfiledata::SetLightInfo(const LightSetting& light) {
     m_lightInfo = light;
@@ -238,16 +253,21 @@ std::vector<EffectFrame> CBasicProfiledata::GetLightEffectFrames() {
     const std::string effectId = ToText(Member(Element(modes, entry), "Guid"));
     if (!IsSafeFileStem(effectId + ".light")) return m_effectFrames;
 
-    const Json::Value effect = ReadJsonFile(m_lightConfigPath.parent_path() / (effectId + ".light"));
+    m_effectFrames = EffectFramesOf(ReadJsonFile(m_lightConfigPath.parent_path() / (effectId + ".light")));
+    return m_effectFrames;
+}
+
+std::vector<EffectFrame> CBasicProfiledata::EffectFramesOf(const Json::Value& effect) {
+    std::vector<EffectFrame> frames;
     const Json::Value& list = Member(effect, "LEDEffectList");
     const Json::ArrayIndex count = ListLength(list);
     for (Json::ArrayIndex i = 0; i < count; ++i) {
         EffectFrame frame;
         ReadFields(list[i], frame.light, kEffectFrameLightFields);
         ReadFields(list[i], frame, kEffectFrameTimeFields);
-        m_effectFrames.push_back(frame);
+        frames.push_back(frame);
     }
-    return m_effectFrames;
+    return frames;
 }
 
 }  // namespace halvern

@@ -48,6 +48,11 @@ public:
     /// not replaced by nothing.
     Json::Value LoadDeviceRecord(const std::filesystem::path& path);
 
+    /// Takes the device record from a document already in memory; nothing is read or written. The getters
+    /// then read it as after LoadDeviceRecord. Returns false (and leaves the working record null) when the
+    /// document has no usable record.
+    bool UseDeviceRecord(const Json::Value& document);
+
     /// Writes the working record into the profile file. False when the write failed or was refused; the
     /// working record is kept, so a later Save can still succeed. Refused (with a debug line) when the
     /// profile was deleted from its folder's profile list (ProfileDeleted) or the profile path is the
@@ -60,7 +65,8 @@ public:
 
     /// Replaces the device record inside the document at `path` (every other key of the document is kept)
     /// and writes the document back.
-    [[nodiscard]] virtual bool WriteDeviceRecord(const Json::Value& record, const std::filesystem::path& path);
+    [[nodiscard]] virtual bool WriteDeviceRecord(const Json::Value& record,
+                                                 const std::filesystem::path& path);
 
     /// Writes a whole document unchanged.
     [[nodiscard]] virtual bool WriteDocument(const Json::Value& document, const std::filesystem::path& path);
@@ -98,10 +104,15 @@ public:
 
     /// Reads the light configuration document (mode names and effect ids) into the object.
     const Json::Value& LoadLightConfig(const std::filesystem::path& path);
+    /// The same with a document already in memory.
+    void UseLightConfig(Json::Value config) { m_lightConfig = std::move(config); }
 
     /// The frames of the software effect of the current light mode: the effect id comes from the light
     /// configuration and names a ".light" file in the configuration's folder. Empty when anything is missing.
     std::vector<EffectFrame> GetLightEffectFrames();
+
+    /// The frames of an effect document (the contents of a ".light" file); missing values read as 0.
+    [[nodiscard]] static std::vector<EffectFrame> EffectFramesOf(const Json::Value& effect);
 
 protected:
     /// The group `key` of the working record when it is present and of the expected type, else nullptr.
@@ -122,7 +133,8 @@ protected:
 
     /// Writes a record's members into the object group `key`.
     template <class Record, class T, size_t N>
-    void WriteGroup(std::string_view key, const Record& record, const std::array<FieldKey<Record, T>, N>& fields) {
+    void WriteGroup(std::string_view key, const Record& record,
+                    const std::array<FieldKey<Record, T>, N>& fields) {
         WriteFields(GroupRef(key, Json::objectValue), record, fields);
     }
 

@@ -22,7 +22,8 @@ std::filesystem::path homeFolder() {
 
 std::filesystem::path ensureFolder(std::filesystem::path folder) {
     std::error_code error;
-    if (!std::filesystem::is_directory(folder, error) && !std::filesystem::create_directories(folder, error)) {
+    if (!std::filesystem::is_directory(folder, error) &&
+        !std::filesystem::create_directories(folder, error)) {
         debugLog("cannot create folder " + folder.string() + ": " + error.message());
     }
     return folder;
@@ -45,15 +46,33 @@ std::filesystem::path GetDeviceDataFolder(std::string_view kindName) {
     return ensureFolder(GetAppDataFolder() / kindName);
 }
 
-std::filesystem::path GetResourceFolder() {
-    if (const char* env = std::getenv("HALVERN_RESOURCES"); env && *env) return env;
+std::filesystem::path ChooseResourceFolder(const char* env, const std::filesystem::path& executable,
+                                           const std::filesystem::path& sourceResources,
+                                           const std::filesystem::path& installedResources) {
+    if (env && *env) return env;
     std::error_code error;
-    const std::filesystem::path source = HALVERN_SOURCE_RESOURCES;
-    if (std::filesystem::is_directory(source, error)) return source;
-    return HALVERN_INSTALL_DATADIR;
+    if (!executable.empty()) {
+        // <prefix>/bin/halvern → <prefix>/share/halvern
+        std::filesystem::path besideBin = executable.parent_path().parent_path() / "share" / "halvern";
+        if (executable.parent_path().filename() == "bin" && std::filesystem::is_directory(besideBin, error)) {
+            return besideBin;
+        }
+    }
+    if (std::filesystem::is_directory(sourceResources, error)) return sourceResources;
+    return installedResources;
 }
 
-std::filesystem::path GetDefaultDataFolder() { return GetResourceFolder() / "DefaultData"; }
+std::filesystem::path GetResourceFolder() {
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    return ChooseResourceFolder(std::getenv("HALVERN_RESOURCES"),
+                                error ? std::filesystem::path() : executable, HALVERN_SOURCE_RESOURCES,
+                                HALVERN_INSTALL_DATADIR);
+}
+
+std::filesystem::path GetDefaultDataFolder() {
+    return GetResourceFolder() / "DefaultData";
+}
 
 std::filesystem::path GetDefaultProfilePath(std::string_view kindName) {
     return GetDefaultDataFolder() / (std::string(kindName) + ".Json");

@@ -14,9 +14,18 @@ namespace halvern {
 /// data folder, created when missing. Empty when the kind name is not a plain folder name.
 [[nodiscard]] std::filesystem::path GetDeviceDataFolder(std::string_view kindName);
 
-/// The program's resource folder: $HALVERN_RESOURCES when set, else the source tree's resources when they
-/// exist (a run from the build tree), else the installed "<prefix>/share/halvern".
+/// The program's resource folder: $HALVERN_RESOURCES when set; else "share/halvern" beside the running
+/// program's "bin" folder when it exists (an installed copy, wherever its prefix now is); else the source
+/// tree's resources when they exist (a run from the build tree); else the configured install prefix's
+/// "share/halvern".
 [[nodiscard]] std::filesystem::path GetResourceFolder();
+
+/// The rule of GetResourceFolder on given inputs: `env` is $HALVERN_RESOURCES (may be null), `executable`
+/// the running program's path (may be empty).
+[[nodiscard]] std::filesystem::path ChooseResourceFolder(const char* env,
+                                                         const std::filesystem::path& executable,
+                                                         const std::filesystem::path& sourceResources,
+                                                         const std::filesystem::path& installedResources);
 
 /// The shipped, read-only default data: the resource folder's "DefaultData".
 [[nodiscard]] std::filesystem::path GetDefaultDataFolder();

@@ -24,7 +24,12 @@ std::vector<std::string> namesOf(const Json::Value& list) {
 
 void LoadLightModeLists(int kindId, const std::filesystem::path& defaultDataFolder,
                         const std::filesystem::path& lightConfigPath, LightModeLists& lists) {
-    const Json::Value defaults = ReadJsonFile(defaultDataFolder / "default_light.json");
+    FillLightModeLists(kindId, ReadJsonFile(defaultDataFolder / "default_light.json"),
+                       ReadJsonFile(lightConfigPath), lists);
+}
+
+void FillLightModeLists(int kindId, const Json::Value& defaults, const Json::Value& config,
+                        LightModeLists& lists) {
     if (const Json::Value* modes = kindList(defaults, "DefaultLightName", kindId)) {
         lists.names = namesOf(*modes);
         lists.visible.clear();
@@ -35,9 +40,9 @@ void LoadLightModeLists(int kindId, const std::filesystem::path& defaultDataFold
             lists.values.push_back(static_cast<int32_t>(ToInt(Member((*modes)[i], "value"))));
         }
     }
-    if (const Json::Value* areas = kindList(defaults, "AreaLightName", kindId)) lists.areaNames = namesOf(*areas);
+    if (const Json::Value* areas = kindList(defaults, "AreaLightName", kindId))
+        lists.areaNames = namesOf(*areas);
 
-    const Json::Value config = ReadJsonFile(lightConfigPath);
     if (const Json::Value* saved = kindList(config, "LightInfo", kindId)) lists.lightNames = namesOf(*saved);
 }
 

@@ -72,14 +72,17 @@ Json::Value ProfileList::readList() const {
     return rebuilt;
 }
 
-bool ProfileList::writeList(const Json::Value& list) const { return WriteJsonFile(ListPath(), list); }
+bool ProfileList::writeList(const Json::Value& list) const {
+    return WriteJsonFile(ListPath(), list);
+}
 
 Json::Value ProfileList::readProfileFile(std::string_view id) const {
     const std::filesystem::path path = ProfilePath(id);
     return path.empty() ? Json::Value() : ReadJsonFile(path);
 }
 
-bool ProfileList::writeProfileFile(Json::Value document, const std::string& name, const std::string& id) const {
+bool ProfileList::writeProfileFile(Json::Value document, const std::string& name,
+                                   const std::string& id) const {
     const std::filesystem::path path = ProfilePath(id);
     if (path.empty()) return false;
     if (!document.isObject()) document = Json::Value(Json::objectValue);
@@ -100,6 +103,14 @@ std::string ProfileList::newProfileId() const {
     return MakeUniqueTimeId(taken);
 }
 
+std::vector<ProfileEntry> ProfileList::EntriesOf(const Json::Value& list) {
+    std::vector<ProfileEntry> entries;
+    const Json::Value& elements = Member(list, kProfileList);
+    const Json::ArrayIndex count = ListLength(elements);
+    for (Json::ArrayIndex i = 0; i < count; ++i) entries.push_back(entryOf(elements[i]));
+    return entries;
+}
+
 void ProfileList::Init() {
     m_entries.clear();
     m_selected = -1;
@@ -118,8 +129,7 @@ void ProfileList::Init() {
         }
         m_entries.push_back(first);
     } else {
-        const Json::ArrayIndex count = ListLength(elements);
-        for (Json::ArrayIndex i = 0; i < count; ++i) m_entries.push_back(entryOf(elements[i]));
+        m_entries = EntriesOf(list);
     }
 
     const int64_t stored = ToInt(Member(list, kProfileSelect));
@@ -221,8 +231,8 @@ int ProfileList::RenameProfile(std::string_view newName) {
 
 bool ProfileList::ResetProfile() {
     if (!hasSelection()) return false;
-    const ProfileEntry entry = entryOf(Element(Member(readList(), kProfileList),
-                                               static_cast<Json::ArrayIndex>(m_selected)));
+    const ProfileEntry entry =
+        entryOf(Element(Member(readList(), kProfileList), static_cast<Json::ArrayIndex>(m_selected)));
     Json::Value document = ReadJsonFile(m_defaultProfile);
     if (m_typeCode == kHeadsetTypeCode) {
         // The user's own equalisers are not part of the defaults; keep them.
@@ -246,7 +256,8 @@ bool ProfileList::ExportProfile(const std::filesystem::path& path) {
 bool ProfileList::ImportProfile(const std::filesystem::path& path) {
     if (!hasSelection()) return false;
     Json::Value document = ReadJsonFile(path);
-    if (!document.isObject() || !document.isMember(std::string(kName)) || !document.isMember(std::string(kId))) {
+    if (!document.isObject() || !document.isMember(std::string(kName)) ||
+        !document.isMember(std::string(kId))) {
         return false;
     }
     std::string base = path.stem().string();

@@ -43,6 +43,9 @@ public:
     /// selects the stored profile; a stored selection outside the list selects the first profile.
     void Init();
 
+    /// The entries of a list document (as Init reads them from the list file).
+    [[nodiscard]] static std::vector<ProfileEntry> EntriesOf(const Json::Value& list);
+
     [[nodiscard]] const std::vector<ProfileEntry>& GetEntries() const { return m_entries; }
     /// The selected index, or -1 when nothing is selected.
     [[nodiscard]] int GetSelectedIndex() const { return m_selected; }
@@ -84,7 +87,8 @@ private:
     /// Appends an entry and its list element (the stored selection is changed only when `select`).
     [[nodiscard]] bool appendProfile(const std::string& name, const std::string& id, bool select);
     /// Writes `document` as the profile file of `id`, with its name and id set.
-    [[nodiscard]] bool writeProfileFile(Json::Value document, const std::string& name, const std::string& id) const;
+    [[nodiscard]] bool writeProfileFile(Json::Value document, const std::string& name,
+                                        const std::string& id) const;
     [[nodiscard]] Json::Value readProfileFile(std::string_view id) const;
     [[nodiscard]] bool hasSelection() const;
 

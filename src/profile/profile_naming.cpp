@@ -27,7 +27,11 @@ std::string CopyProfileName(const std::vector<std::string>& names, std::string_v
 
 std::string ImportProfileName(const std::vector<std::string>& names, std::string_view base) {
     std::string candidate(base);
-    for (int n = 1; ContainsName(names, candidate); ++n) candidate += "(" + std::to_string(n) + ")";
+    for (int n = 1; ContainsName(names, candidate); ++n) {
+        candidate += '(';
+        candidate += std::to_string(n);
+        candidate += ')';
+    }
     return candidate;
 }
 

@@ -36,7 +36,8 @@ TEST(SingleInstance, CommandLinesReachTheRunningCopyAndJunkIsIgnored) {
     int messages = 0;
     QObject::connect(&first, &SingleInstance::commandReceived,
                      [&](const QString& verb, const QString& arg) { commands << verb + ':' + arg; });
-    QObject::connect(&first, &SingleInstance::messageReceived, [&](const QString&, qintptr, qintptr) { ++messages; });
+    QObject::connect(&first, &SingleInstance::messageReceived,
+                     [&](const QString&, qintptr, qintptr) { ++messages; });
     QLocalSocket socket;
     socket.connectToServer(SingleInstance::socketPath(QStringLiteral("HalvernCommands")));
     ASSERT_TRUE(socket.waitForConnected(1000));
@@ -55,7 +56,14 @@ TEST(SingleInstance, SecondStartOfTheProgramExitsAtOnceWithZero) {
     first.setProcessEnvironment(env);
     first.start(QStringLiteral(HALVERN_BINARY), {});
     ASSERT_TRUE(first.waitForStarted());
-    QThread::msleep(700);  // let it take the instance
+    // The first copy owns the instance once its socket takes connections (it listens after taking the lock).
+    ASSERT_TRUE(test::waitUntil(
+        [&] {
+            QLocalSocket probe;
+            probe.connectToServer(SingleInstance::socketPath());
+            return probe.waitForConnected(100) || first.state() != QProcess::Running;
+        },
+        10000));
     ASSERT_EQ(first.state(), QProcess::Running);
 
     QProcess second;

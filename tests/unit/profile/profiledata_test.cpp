@@ -27,8 +27,8 @@ struct Loaded {
         profile.SetDefaultPath(test::shippedData() / "mouse.Json");
         profile.LoadDeviceRecord(path());
     }
-    std::filesystem::path path() const { return dir / "p.Json"; }
-    Json::Value fileRecord() const { return ReadJsonFile(path())["Device"][0]; }
+    [[nodiscard]] std::filesystem::path path() const { return dir / "p.Json"; }
+    [[nodiscard]] Json::Value fileRecord() const { return ReadJsonFile(path())["Device"][0]; }
 };
 
 TEST(ProfileData, MissingGroupGivesDefaultsAndLeavesANullMember) {
@@ -51,7 +51,7 @@ TEST(ProfileData, LightInfoRoundTripAndFlags) {
     EXPECT_EQ(light.mode, 3);        // cut to the low byte
     EXPECT_EQ(light.multiColor, 1);  // read as a boolean
     EXPECT_EQ(light.red, 255);
-    EXPECT_EQ(light.direction, 0);   // a string where a number belongs reads as 0
+    EXPECT_EQ(light.direction, 0);  // a string where a number belongs reads as 0
     const AudioLightInfo audio = p.profile.GetAudioLightInfo();
     EXPECT_EQ(audio.colorTypeFlag, 1);  // always 1
     EXPECT_EQ(audio.sevenColorFlag, 1);
@@ -230,7 +230,7 @@ TEST(ProfileData, LoadFallsBackToTheDefaultAndWritesItBack) {
     TempDir dir;
     const auto path = dir / "p.Json";
     for (const std::string& content : {std::string(), std::string("{\"Device\": [5]"), std::string("[1, 2]"),
-                                      std::string("{\"profilename\": \"kept\", \"Device\": []}")}) {
+                                       std::string("{\"profilename\": \"kept\", \"Device\": []}")}) {
         test::writeBytes(path, content);
         CMouseProfiledata profile;
         profile.SetDefaultPath(test::shippedData() / "mouse.Json");
@@ -341,6 +341,28 @@ TEST(ProfileData, DeletedProfileIsNeverWrittenAgain) {
     EXPECT_FALSE(IsProfileInList(dir / "b.Json"));
 }
 
+TEST(ProfileData, RecordInMemoryReadsAsTheLoadedFileAndTouchesNoFile) {
+    TempDir dir;
+    const auto shipped = test::shippedData() / "mouse.Json";
+    CMouseProfiledata loaded;
+    loaded.SetDefaultPath(dir / "missing.Json");
+    loaded.LoadDeviceRecord(shipped);
+    CMouseProfiledata inMemory;
+    EXPECT_TRUE(inMemory.UseDeviceRecord(ReadJsonFile(shipped)));
+    EXPECT_EQ(inMemory.GetDeviceRecord(), loaded.GetDeviceRecord());
+    EXPECT_EQ(inMemory.GetDpiStages(), loaded.GetDpiStages());
+    EXPECT_EQ(inMemory.GetKeyList().size(), 11u);
+
+    // No record: the getters give their defaults, and no default is fetched or written anywhere.
+    inMemory.SetProfilePath(dir / "p.Json");
+    for (const char* text : {"", "[1]", R"({"Device": [5]})"}) {
+        EXPECT_FALSE(inMemory.UseDeviceRecord(ParseJsonText(text))) << text;
+        EXPECT_TRUE(inMemory.GetDeviceRecord().isNull());
+        EXPECT_EQ(inMemory.GetMouseSystem(), MouseSystem{});
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
 TEST(ProfileData, SaveKeepsWhatAnotherWriterChangedSinceTheLoad) {
     Loaded<CBasicProfiledata> p(R"({"LightInfo": {"Red": 1}})");
     // The profile list renames the profile behind the profile object's back, once by replacing the file
@@ -410,16 +432,22 @@ namespace {
 /// Every getter and setter of every kind on a record whose groups have the wrong JSON types: nothing may
 /// throw, and the setters leave a record that reads back what they wrote.
 TEST(ProfileData, WrongTypesInEveryGroupNeverThrow) {
-    const char* groups[] = {"LightInfo", "AudioLightInfo", "LightList", "KeyList", "DPIStages", "SystemStages",
-                            "ReportStages", "CorrectInfo", "CustomLightMode", "SystemSetStages", "EQHzValueInfo",
-                            "CustomEQNameInfo", "CustomEQHzValueInfo"};
-    const char* badValues[] = {R"("text")", "[1, [2], {}]", "-1e300", "true", "null",
+    const char* groups[] = {"LightInfo",          "AudioLightInfo",  "LightList",     "KeyList",
+                            "DPIStages",          "SystemStages",    "ReportStages",  "CorrectInfo",
+                            "CustomLightMode",    "SystemSetStages", "EQHzValueInfo", "CustomEQNameInfo",
+                            "CustomEQHzValueInfo"};
+    const char* badValues[] = {R"("text")",
+                               "[1, [2], {}]",
+                               "-1e300",
+                               "true",
+                               "null",
                                R"({"StageDPIs": "x", "LightColorInfo": {"a": 1}, "StageActive": [1],
                                    "Red": {}, "Assignment": "7", "value": [], "Name": 5})",
                                R"([{"Assignment": 1e40, "value": "x"}, [[{"value": {}}]], "s"])"};
     for (const char* bad : badValues) {
         std::string record = "{";
-        for (const char* group : groups) record += std::string(record.size() > 1 ? "," : "") + "\"" + group + "\":" + bad;
+        for (const char* group : groups)
+            record += std::string(record.size() > 1 ? "," : "") + "\"" + group + "\":" + bad;
         record += "}";
         Loaded<CHs6533Profiledata> headset(record);
         Loaded<CKeyboardProfiledata> keyboard(record);
