@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/cli_support.h"
+#include "cli/key_names.h"
 #include "cli/keyboard_command.h"
 #include "cli/keyboard_session.h"
 
@@ -12,7 +13,7 @@ namespace halvern::cli {
 namespace {
 
 constexpr std::string_view kUsage = "halvernctl custom-color (--all RRGGBB | --key KEY RRGGBB | --off)";
-constexpr long kLastKey = static_cast<long>(CMerivexKeyboardDevice::kKeyCount) - 1;
+constexpr size_t kLastKey = CMerivexKeyboardDevice::kKeyCount - 1;
 
 /// What a command line asks for: every key one colour, one key a colour, or every key dark.
 struct ColourRequest {
@@ -32,7 +33,8 @@ constexpr std::array<RequestForm, 3> kForms{{
     {"--off", 0, ColourRequest::Reach::Off},
 }};
 
-std::optional<ColourRequest> readRequest(const CommandArgs& args, std::string& problem) {
+std::optional<ColourRequest> readRequest(const CommandArgs& args, std::span<const NamedChoice> keys,
+                                         std::string& problem) {
     const RequestForm* form = nullptr;
     for (const RequestForm& f : kForms) {
         if (!args.empty() && args[0] == f.option) form = &f;
@@ -45,9 +47,9 @@ std::optional<ColourRequest> readRequest(const CommandArgs& args, std::string& p
     ColourRequest request{form->reach, 0, {}};
     if (form->reach == ColourRequest::Reach::Off) return request;
     if (form->reach == ColourRequest::Reach::Key) {
-        const auto key = integerWord(args[1], "KEY", 0, kLastKey, problem);
+        const auto key = parseItemWord(args[1], kLastKey, keys, "key", problem);
         if (!key) return std::nullopt;
-        request.key = static_cast<size_t>(*key);
+        request.key = *key;
     }
     const auto colour = parseHexTriple(args.back());
     if (!colour) {
@@ -68,8 +70,26 @@ std::vector<int> targetKeys(const CMerivexKeyboardDevice& device, const ColourRe
     return keys;
 }
 
-int applyRequest(const CommandContext& context, CMerivexKeyboardDevice& device,
-                 const ColourRequest& request) {
+/// What the command did, as its line says it: "key 64 (A): colour a0b0c0", "104 keys: colour 0000ff",
+/// "every key dark".
+std::string doneText(const ColourRequest& request, size_t keyCount, std::span<const NamedChoice> keys) {
+    const std::string colour =
+        "colour " + hexTriple(request.colour.red, request.colour.green, request.colour.blue);
+    switch (request.reach) {
+        case ColourRequest::Reach::Off:
+            return "every key dark";
+        case ColourRequest::Reach::All:
+            return std::to_string(keyCount) + " keys: " + colour;
+        case ColourRequest::Reach::Key:
+            break;
+    }
+    const std::string name = itemName(request.key, keys);
+    return "key " + std::to_string(request.key) + (name.empty() ? "" : " (" + name + ")") + ": " + colour;
+}
+
+/// Sets the colours; the exit code, and on success how many keys took them.
+int applyRequest(const CommandContext& context, CMerivexKeyboardDevice& device, const ColourRequest& request,
+                 size_t& coloured) {
     if (request.reach == ColourRequest::Reach::Off) {
         return reportRefusal(context, "keyboard", "custom colours", device.Await([&](CMerivexUSBDevice::Done done) {
                                  device.SetAllKeys(false, std::move(done));
@@ -80,6 +100,7 @@ int applyRequest(const CommandContext& context, CMerivexKeyboardDevice& device,
         context.err << "halvernctl: the keyboard reported no keys to colour\n";
         return kExitDeviceError;
     }
+    coloured = keys.size();
     return reportRefusal(context, "keyboard", "custom colours", device.Await([&](CMerivexUSBDevice::Done done) {
                              device.SetKeysColour(keys, request.colour, std::move(done));
                          }));
@@ -88,8 +109,11 @@ int applyRequest(const CommandContext& context, CMerivexKeyboardDevice& device,
 }  // namespace
 
 int runCustomColorCommand(const CommandContext& context, const CommandArgs& args) {
+    const EnglishTexts texts;
+    const std::vector<NamedChoice> keys =
+        itemChoices(CMerivexKeyboardDevice::kKeyCodes, functionChoices(texts), texts);
     std::string problem;
-    const auto request = readRequest(args, problem);
+    const auto request = readRequest(args, keys, problem);
     if (!request) return usageError(context, "custom-color", problem, kUsage);
 
     auto session = openKeyboard(context);
@@ -111,15 +135,25 @@ int runCustomColorCommand(const CommandContext& context, const CommandArgs& args
                           kUsage);
     }
     // As the page's colour buttons: the custom colours show only in their mode, so switch to it first.
-    if (device.settings().light.mode != CMerivexKeyboardDevice::kCustomColourMode) {
+    const bool switching = device.settings().light.mode != CMerivexKeyboardDevice::kCustomColourMode;
+    if (switching) {
         const int switched = changeKeyboardSettings(context, device, [](KeyboardSettings& s) {
             s.light.mode = CMerivexKeyboardDevice::kCustomColourMode;
         });
         if (switched != kExitOk) return switched;
-        context.out << "light mode switched to " << int{CMerivexKeyboardDevice::kCustomColourMode}
-                    << " (custom colours)\n";
     }
-    return applyRequest(context, device, *request);
+    size_t coloured = 0;
+    const int code = applyRequest(context, device, *request, coloured);
+    if (code != kExitOk) return code;
+    context.out << doneText(*request, coloured, keys) << ", written to the keyboard";
+    if (switching) {
+        context.out << " (light mode switched to "
+                    << lightModeName(device.lightLists(), CMerivexKeyboardDevice::kCustomColourMode,
+                                     kKeyboardModes, texts)
+                    << ")";
+    }
+    context.out << '\n';
+    return kExitOk;
 }
 
 }  // namespace halvern::cli

@@ -2,6 +2,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/key_device.h"
+#include "cli/key_names.h"
 #include "cli/keyboard_session.h"
 #include "cli/mouse_session.h"
 #include "cli/shared_commands.h"
@@ -13,19 +14,26 @@ namespace {
 
 constexpr size_t kMacroMemoryUnit = 128;
 
-/// What differs between the devices: names in messages and the range of the index.
+/// What differs between the devices: names in messages, the items and their factory functions.
 struct KeyTarget {
-    std::string_view device;    ///< "mouse"
-    std::string_view item;      ///< "button"
-    std::string_view itemWord;  ///< "BUTTON", as the usage names it
+    std::string_view device;  ///< "mouse"
+    std::string_view item;    ///< "button"
     std::string_view usage;
-    long last = 0;
+    std::span<const key_table::Code> defaults;  ///< each item's function out of the box, which names it
 };
 
-constexpr KeyTarget kMouseTarget{"mouse", "button", "BUTTON", "halvernctl key BUTTON TTAABB",
-                                 static_cast<long>(CMerivexMouseDevice::kButtonCount) - 1};
-constexpr KeyTarget kKeyboardTarget{"keyboard", "key", "KEY", "halvernctl key --device keyboard KEY TTAABB",
-                                    static_cast<long>(CMerivexKeyboardDevice::kKeyCount) - 1};
+const KeyTarget kMouseTarget{"mouse", "button", "halvernctl key BUTTON FUNCTION",
+                             CMerivexMouseDevice::kButtonCodes};
+const KeyTarget kKeyboardTarget{"keyboard", "key", "halvernctl key --device keyboard KEY FUNCTION",
+                                CMerivexKeyboardDevice::kKeyCodes};
+
+/// A key command line read: the item, the function and the names that go with them.
+struct KeyRequest {
+    size_t item = 0;
+    FunctionWord function;
+    std::vector<NamedChoice> functions;
+    std::vector<NamedChoice> items;
+};
 
 bool itemPresent(const CMerivexMouseDevice& device, size_t j) {
     return device.buttonPresent(j);
@@ -60,26 +68,39 @@ int macroOverflowWith(const Device& device, size_t j, const KeyAssignment& assig
     return MacroOverflowCount(EventImageSize(counts), limit);
 }
 
-/// The item and the code of a key command line; nothing after a usage line.
-std::optional<std::pair<size_t, std::array<uint8_t, 3>>> keyWords(const CommandContext& context,
-                                                                  const CommandArgs& args,
-                                                                  const KeyTarget& t) {
+/// The item and the function of a key command line (each a number or code, or a name); nothing after a
+/// usage line.
+std::optional<KeyRequest> keyWords(const CommandContext& context, const CommandArgs& args, const KeyTarget& t,
+                                   const EnglishTexts& texts) {
+    KeyRequest request;
+    request.functions = functionChoices(texts);
+    request.items = itemChoices(t.defaults, request.functions, texts);
     std::string problem;
-    if (args.size() != 2) problem = "expects a " + std::string(t.item) + " and a code";
-    const auto item = problem.empty() ? integerWord(args[0], t.itemWord, 0, t.last, problem) : std::nullopt;
-    const auto code = item ? parseHexTriple(args[1]) : std::nullopt;
-    if (item && !code) problem = "the code takes six hex digits TTAABB, not '" + args[1] + "'";
-    if (!problem.empty()) {
+    if (args.size() != 2) problem = "expects a " + std::string(t.item) + " and a function";
+    const auto item = problem.empty()
+                          ? parseItemWord(args[0], t.defaults.size() - 1, request.items, t.item, problem)
+                          : std::nullopt;
+    const auto function = item ? parseFunctionWord(args[1], request.functions, texts, problem) : std::nullopt;
+    if (!function) {
         (void)usageError(context, "key", problem, t.usage);
         return std::nullopt;
     }
-    return std::pair{static_cast<size_t>(*item), *code};
+    request.item = *item;
+    request.function = *function;
+    return request;
+}
+
+/// "button 3 (Forward)", or "button 3" when the item has no name.
+std::string itemLabel(const KeyTarget& t, size_t j, std::span<const NamedChoice> items) {
+    const std::string name = itemName(j, items);
+    return std::string(t.item) + " " + std::to_string(j) + (name.empty() ? "" : " (" + name + ")");
 }
 
 template <class Device>
-int assignKey(const CommandContext& context, PageSession<Device>& session, size_t j,
-              const std::array<uint8_t, 3>& code, const KeyTarget& t) {
+int assignKey(const CommandContext& context, PageSession<Device>& session, const KeyRequest& request,
+              const KeyTarget& t, const EnglishTexts& texts) {
     Device& device = *session.device;
+    const size_t j = request.item;
     if (session.answered() && !itemPresent(device, j)) {
         return usageError(
             context, "key",
@@ -90,6 +111,9 @@ int assignKey(const CommandContext& context, PageSession<Device>& session, size_
         context.err << "halvernctl: the profile holds no assignment for " << t.item << ' ' << j << '\n';
         return kExitDeviceError;
     }
+    const KeyAssignment& own = device.keyList()[j].defaults;
+    const key_table::Code code =
+        request.function.useDefault ? key_table::Code{own.type, own.code1, own.code2} : request.function.code;
     const KeyAssignment assignment{static_cast<uint16_t>(j), code[0], code[1], code[2]};
     if (key_table::IsMacroType(assignment.type)) {
         const size_t macros = device.macroNames().size();
@@ -107,25 +131,33 @@ int assignKey(const CommandContext& context, PageSession<Device>& session, size_
     }
     KeyListEntry entry = device.keyList()[j];
     entry.current = assignment;
-    return reportRefusal(context, t.device, "key assignment", device.Await([&](CMerivexUSBDevice::Done done) {
-                             device.SetKeyAssignment(j, entry, std::move(done));
-                         }));
+    const int result =
+        reportRefusal(context, t.device, "key assignment", device.Await([&](CMerivexUSBDevice::Done done) {
+            device.SetKeyAssignment(j, entry, std::move(done));
+        }));
+    if (result != kExitOk) return result;
+    context.out << itemLabel(t, j, request.items) << ": "
+                << assignmentLine(device.keyList()[j].current, device.macroNames(), request.functions, texts)
+                << ", written to the " << t.device << '\n';
+    return kExitOk;
+}
+
+template <class Open>
+int keyOnDevice(const CommandContext& context, const CommandArgs& args, const KeyTarget& t, Open open) {
+    const EnglishTexts texts;
+    const auto request = keyWords(context, args, t, texts);
+    if (!request) return kExitUsage;
+    auto session = open(context);
+    if (!session) return kExitDeviceError;
+    return assignKey(context, *session, *request, t, texts);
 }
 
 int mouseKey(const CommandContext& context, const CommandArgs& args) {
-    const auto words = keyWords(context, args, kMouseTarget);
-    if (!words) return kExitUsage;
-    auto session = openMouse(context);
-    if (!session) return kExitDeviceError;
-    return assignKey(context, *session, words->first, words->second, kMouseTarget);
+    return keyOnDevice(context, args, kMouseTarget, openMouse);
 }
 
 int keyboardKey(const CommandContext& context, const CommandArgs& args) {
-    const auto words = keyWords(context, args, kKeyboardTarget);
-    if (!words) return kExitUsage;
-    auto session = openKeyboard(context);
-    if (!session) return kExitDeviceError;
-    return assignKey(context, *session, words->first, words->second, kKeyboardTarget);
+    return keyOnDevice(context, args, kKeyboardTarget, openKeyboard);
 }
 
 }  // namespace

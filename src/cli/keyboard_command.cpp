@@ -25,11 +25,12 @@ constexpr std::array<SystemOption, 2> kRepeatOptions{{
     {"--delay", 3, &KeyboardSystem::repeatDelay},
 }};
 
-/// Reads the given options (at least one is needed) and changes those words of the system record through
-/// the page's path.
+/// Reads the given options (at least one is needed), changes those words of the system record through
+/// the page's path and says what they are now: "COMMAND: win-lock 1, w 0, key6 1, WHERE".
 template <size_t N>
 int changeSystemWords(const CommandContext& context, const CommandArgs& args, std::string_view command,
-                      const std::array<SystemOption, N>& table, std::string_view usage) {
+                      const std::array<SystemOption, N>& table, std::string_view usage,
+                      std::string_view where) {
     std::array<std::string_view, N> known{};
     for (size_t i = 0; i < N; ++i) known[i] = table[i].name;
     std::string problem;
@@ -43,23 +44,32 @@ int changeSystemWords(const CommandContext& context, const CommandArgs& args, st
 
     auto session = openKeyboard(context);
     if (!session) return kExitDeviceError;
-    return changeKeyboardSettings(context, *session->device, [&](KeyboardSettings& s) {
+    const int code = changeKeyboardSettings(context, *session->device, [&](KeyboardSettings& s) {
         for (size_t i = 0; i < N; ++i) {
             if (values[i]) s.system.*(table[i].member) = static_cast<uint16_t>(*values[i]);
         }
     });
+    if (code != kExitOk) return code;
+    context.out << command << ":";
+    for (size_t i = 0; i < N; ++i) {
+        context.out << (i == 0 ? " " : ", ") << table[i].name.substr(2) << ' '
+                    << session->device->settings().system.*(table[i].member);
+    }
+    context.out << ", " << where << '\n';
+    return kExitOk;
 }
 
 }  // namespace
 
 int runFlagsCommand(const CommandContext& context, const CommandArgs& args) {
     return changeSystemWords(context, args, "flags", kFlagOptions,
-                             "halvernctl flags [--win-lock 0|1] [--w 0|1] [--key6 0|1]");
+                             "halvernctl flags [--win-lock 0|1] [--w 0|1] [--key6 0|1]",
+                             "written to the keyboard");
 }
 
 int runRepeatCommand(const CommandContext& context, const CommandArgs& args) {
     return changeSystemWords(context, args, "repeat", kRepeatOptions,
-                             "halvernctl repeat [--rate 0-31] [--delay 0-3]");
+                             "halvernctl repeat [--rate 0-31] [--delay 0-3]", "saved in the profile");
 }
 
 }  // namespace halvern::cli

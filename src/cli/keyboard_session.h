@@ -7,6 +7,7 @@
 #include "cli/command_context.h"
 #include "cli/light_options.h"
 #include "cli/page_session.h"
+#include "cli/polling_rates.h"
 #include "devices/keyboard_device.h"
 
 namespace halvern::cli {
@@ -18,6 +19,8 @@ using KeyboardSession = PageSession<CMerivexKeyboardDevice>;
 
 /// How the keyboard numbers its light modes: 0-30, no saved effects.
 inline constexpr LightModeRange kKeyboardModes{"keyboard", 30, false};
+/// The keyboard offers the first four polling rates (125-1000 Hz).
+inline constexpr PollingChoices kKeyboardPolling{"keyboard", 4};
 
 /// Opens the attached keyboard (cable form first), activates and refreshes its page. Nothing, with one
 /// line on `context.err`, when no keyboard is attached or it cannot be opened.

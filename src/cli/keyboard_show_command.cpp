@@ -3,6 +3,7 @@
 #include <json/json.h>
 
 #include "cli/cli_support.h"
+#include "cli/key_names.h"
 #include "cli/keyboard_command.h"
 #include "cli/keyboard_session.h"
 
@@ -18,6 +19,13 @@ int repeatDelayMs(uint16_t choice) {
     return n * kDelayStepMs + kDelayStepMs;
 }
 
+/// The names a show prints: English texts, the functions and the keys by name.
+struct ShowNames {
+    EnglishTexts texts;
+    std::vector<NamedChoice> functions = functionChoices(texts);
+    std::vector<NamedChoice> keys = itemChoices(CMerivexKeyboardDevice::kKeyCodes, functions, texts);
+};
+
 std::string keyCode(const KeyAssignment& a) {
     return hexTriple(a.type, a.code1, a.code2);
 }
@@ -26,11 +34,11 @@ std::string colourText(const std::vector<LightColor>& colours, size_t j) {
     return j < colours.size() ? hexTriple(colours[j].red, colours[j].green, colours[j].blue) : std::string();
 }
 
-Json::Value lightJson(const CMerivexKeyboardDevice& device) {
+Json::Value lightJson(const CMerivexKeyboardDevice& device, const ShowNames& names) {
     const LightSetting& l = device.settings().light;
     Json::Value light;
     light["mode"] = l.mode;
-    light["modeName"] = lightModeName(device.lightLists(), l.mode, kKeyboardModes);
+    light["modeName"] = lightModeName(device.lightLists(), l.mode, kKeyboardModes, names.texts);
     light["brightness"] = l.brightness;
     light["speed"] = l.speed;
     light["direction"] = l.direction;
@@ -41,18 +49,20 @@ Json::Value lightJson(const CMerivexKeyboardDevice& device) {
     return light;
 }
 
-void printKeyboardJson(const CommandContext& context, const KeyboardSession& session) {
+void printKeyboardJson(const CommandContext& context, const KeyboardSession& session,
+                       const ShowNames& names) {
     const CMerivexKeyboardDevice& device = *session.device;
     const KeyboardSystem& system = device.settings().system;
     Json::Value root;
     root["device"] = "keyboard";
     root["receiver"] = session.found.viaReceiver;
     root["path"] = session.found.command.path;
-    root["light"] = lightJson(device);
+    root["light"] = lightJson(device, names);
     root["winLock"] = system.winFlag;
     root["wFlag"] = system.wFlag;
     root["key6"] = system.key6Flag;
     root["pollingRate"] = system.pollingRate;
+    if (const auto hz = pollingRateHz(system.pollingRate, kKeyboardPolling)) root["pollingRateHz"] = *hz;
     root["repeatRate"] = system.repeat;
     root["repeatDelay"] = system.repeatDelay;
     root["repeatDelayMs"] = repeatDelayMs(system.repeatDelay);
@@ -60,9 +70,12 @@ void printKeyboardJson(const CommandContext& context, const KeyboardSession& ses
     Json::Value keys(Json::arrayValue);
     for (size_t j = 0; j < device.keyList().size(); ++j) {
         Json::Value row;
+        const KeyAssignment& current = device.keyList()[j].current;
         row["key"] = static_cast<int>(j);
+        if (const std::string name = itemName(j, names.keys); !name.empty()) row["name"] = name;
         row["present"] = device.keyPresent(j);
-        row["code"] = keyCode(device.keyList()[j].current);
+        row["code"] = keyCode(current);
+        row["function"] = assignmentName(current, device.macroNames(), names.functions, names.texts);
         if (device.keyLed(j) != CMerivexKeyboardDevice::kAbsentMarker) row["led"] = device.keyLed(j);
         if (j < colours.size()) row["customColor"] = colourText(colours, j);
         keys.append(row);
@@ -71,20 +84,18 @@ void printKeyboardJson(const CommandContext& context, const KeyboardSession& ses
     context.out << root.toStyledString();
 }
 
-void printKeyboardText(const CommandContext& context, const KeyboardSession& session) {
+void printKeyboardText(const CommandContext& context, const KeyboardSession& session,
+                       const ShowNames& names) {
     const CMerivexKeyboardDevice& device = *session.device;
     const KeyboardSystem& system = device.settings().system;
     const LightSetting& l = device.settings().light;
     std::ostream& out = context.out;
     out << "keyboard " << session.found.describe() << '\n';
-    const std::string name = lightModeName(device.lightLists(), l.mode, kKeyboardModes);
-    out << "light: mode " << int{l.mode} << (name.empty() ? "" : " " + name) << ", brightness "
-        << int{l.brightness} << ", speed " << int{l.speed} << ", direction " << int{l.direction}
-        << ", multicolor " << int{l.multiColor} << ", colour " << hexTriple(l.red, l.green, l.blue)
-        << ", zzcc " << int{l.audioLightMode} << ", group " << int{l.customGroup} << '\n';
+    out << lightLine(l, lightModeName(device.lightLists(), l.mode, kKeyboardModes, names.texts), true)
+        << '\n';
     out << "flags: win-lock " << system.winFlag << ", w " << system.wFlag << ", key6 " << system.key6Flag
         << '\n';
-    out << "polling rate: index " << system.pollingRate << '\n';
+    out << "polling rate: " << pollingRateText(system.pollingRate, kKeyboardPolling) << '\n';
     out << "repeat: rate " << system.repeat << ", delay " << system.repeatDelay << " ("
         << repeatDelayMs(system.repeatDelay) << " ms)\n";
     const std::vector<LightColor> colours = device.customColours();
@@ -94,7 +105,9 @@ void printKeyboardText(const CommandContext& context, const KeyboardSession& ses
             ++absent;
             continue;
         }
-        out << "key " << j << ": " << keyCode(device.keyList()[j].current);
+        const std::string name = itemName(j, names.keys);
+        out << "key " << j << (name.empty() ? "" : " (" + name + ")") << ": "
+            << assignmentLine(device.keyList()[j].current, device.macroNames(), names.functions, names.texts);
         if (device.keyLed(j) != CMerivexKeyboardDevice::kAbsentMarker)
             out << ", LED " << int{device.keyLed(j)};
         if (j < colours.size()) out << ", custom colour " << colourText(colours, j);
@@ -117,10 +130,11 @@ int runShowKeyboard(const CommandContext& context, const CommandArgs& args) {
                     << ")\n";
         return kExitDeviceError;
     }
+    const ShowNames names;
     if (context.json) {
-        printKeyboardJson(context, *session);
+        printKeyboardJson(context, *session, names);
     } else {
-        printKeyboardText(context, *session);
+        printKeyboardText(context, *session, names);
     }
     return kExitOk;
 }

@@ -1,6 +1,10 @@
-// `light`: the light settings of the mouse or the keyboard.
+// `light`: the light settings of the mouse or the keyboard, and the list of their light modes.
 
+#include <json/json.h>
+
+#include <algorithm>
 #include <array>
+#include <iomanip>
 
 #include "cli/cli_support.h"
 #include "cli/key_device.h"
@@ -11,44 +15,104 @@
 namespace halvern::cli {
 namespace {
 
-constexpr std::string_view kMouseUsage =
-    "halvernctl light --mode M [--brightness 0-4] [--speed 0-4] [--direction 0|1] [--multicolor 0|1] "
-    "[--color RRGGBB] [--screen WxH]";
-constexpr std::string_view kKeyboardUsage =
-    "halvernctl light --device keyboard --mode M [--brightness 0-4] [--speed 0-4] [--direction 0|1] "
-    "[--multicolor 0|1] [--color RRGGBB] [--zzcc 0-3] [--group 0-4]";
-int mouseLight(const CommandContext& context, const CommandArgs& args) {
-    static constexpr std::array<std::string_view, 7> kKnown{
-        "--mode", "--brightness", "--speed", "--direction", "--multicolor", "--color", "--screen"};
-    std::string problem;
-    const auto words = splitSettingsWords(args, kKnown, 0, problem);
-    const auto options = words ? readLightOptions(words->words, problem) : std::nullopt;
-    if (!options) return usageError(context, "light", problem, kMouseUsage);
+constexpr std::string_view kListOption = "--list";
 
-    auto session = openMouse(context);
-    if (!session) return kExitDeviceError;
-    if (const auto why = lightModeProblem(session->device->lightLists(), options->mode, kMouseModes)) {
-        return usageError(context, "light", *why, kMouseUsage);
+constexpr std::string_view kMouseUsage =
+    "halvernctl light --mode MODE [--brightness 0-4] [--speed 0-4] [--direction 0|1] [--multicolor 0|1] "
+    "[--color RRGGBB] [--screen WxH] | light --list";
+constexpr std::string_view kKeyboardUsage =
+    "halvernctl light --device keyboard --mode MODE [--brightness 0-4] [--speed 0-4] [--direction 0|1] "
+    "[--multicolor 0|1] [--color RRGGBB] [--zzcc 0-3] [--group 0-4] | light --device keyboard --list";
+
+/// What differs between the two devices' light commands.
+struct LightTarget {
+    std::string_view usage;
+    const LightModeRange& modes;
+    std::span<const std::string_view> known;
+    bool keyboard;
+};
+
+/// `light --list`: the modes the device's list offers, the current one marked.
+template <class Device>
+int listModes(const CommandContext& context, const Device& device, const LightModeRange& range) {
+    const EnglishTexts texts;
+    const std::vector<NamedChoice> choices = lightModeChoices(device.lightLists(), range, texts);
+    const long current = device.settings().light.mode;
+    if (context.json) {
+        Json::Value rows(Json::arrayValue);
+        for (const NamedChoice& c : choices) {
+            Json::Value row;
+            row["mode"] = static_cast<Json::Int>(c.value);
+            row["name"] = c.shown;
+            row["current"] = c.value == current;
+            rows.append(row);
+        }
+        context.out << rows.toStyledString();
+        return kExitOk;
     }
+    context.out << "light modes of the " << range.device << ":\n";
+    for (const NamedChoice& c : choices) {
+        context.out << (c.value == current ? '*' : ' ') << std::setw(3) << c.value << "  " << c.shown << '\n';
+    }
+    return kExitOk;
+}
+
+int mouseChange(const CommandContext& context, MouseSession& session, const LightOptions& options,
+                const ScreenSize& screen) {
     return changeMouseSettings(
-        context, *session->device, [&](MouseSettings& s) { options->applyTo(s.light); }, words->screen);
+        context, *session.device, [&](MouseSettings& s) { options.applyTo(s.light); }, screen);
+}
+
+int keyboardChange(const CommandContext& context, KeyboardSession& session, const LightOptions& options,
+                   const ScreenSize&) {
+    return changeKeyboardSettings(context, *session.device,
+                                  [&](KeyboardSettings& s) { options.applyTo(s.light); });
+}
+
+/// The light command of one device: `--list`, or the settings given, written as the page writes them.
+template <class Open, class Change>
+int runLight(const CommandContext& context, const CommandArgs& args, const LightTarget& target, Open open,
+             Change change) {
+    const bool list = std::ranges::find(args, kListOption) != args.end();
+    if (list && args.size() != 1) {
+        return usageError(context, "light", "--list takes no other words", target.usage);
+    }
+    std::string problem;
+    const auto words = list ? std::nullopt : splitSettingsWords(args, target.known, 0, problem);
+    auto options = words ? readLightOptions(words->words, problem) : std::nullopt;
+    if (!list && !options) return usageError(context, "light", problem, target.usage);
+
+    auto session = open(context);
+    if (!session) return kExitDeviceError;
+    auto& device = *session->device;
+    if (list) return listModes(context, device, target.modes);
+
+    const EnglishTexts texts;
+    const auto mode = resolveLightMode(device.lightLists(), options->mode, target.modes, texts, problem);
+    if (!mode) return usageError(context, "light", problem, target.usage);
+    options->modeNumber = *mode;
+    const int code = change(context, *session, *options, words->screen);
+    if (code != kExitOk) return code;
+    const LightSetting& light = device.settings().light;
+    context.out << lightLine(light, lightModeName(device.lightLists(), light.mode, target.modes, texts),
+                             target.keyboard)
+                << ", written to the " << target.modes.device << '\n';
+    return kExitOk;
+}
+
+constexpr std::array<std::string_view, 7> kMouseKnown{
+    "--mode", "--brightness", "--speed", "--direction", "--multicolor", "--color", "--screen"};
+constexpr std::array<std::string_view, 8> kKeyboardKnown{
+    "--mode", "--brightness", "--speed", "--direction", "--multicolor", "--color", "--zzcc", "--group"};
+
+int mouseLight(const CommandContext& context, const CommandArgs& args) {
+    const LightTarget target{kMouseUsage, kMouseModes, kMouseKnown, false};
+    return runLight(context, args, target, openMouse, mouseChange);
 }
 
 int keyboardLight(const CommandContext& context, const CommandArgs& args) {
-    static constexpr std::array<std::string_view, 8> kKnown{
-        "--mode", "--brightness", "--speed", "--direction", "--multicolor", "--color", "--zzcc", "--group"};
-    std::string problem;
-    const auto words = splitSettingsWords(args, kKnown, 0, problem);
-    const auto options = words ? readLightOptions(words->words, problem) : std::nullopt;
-    if (!options) return usageError(context, "light", problem, kKeyboardUsage);
-
-    auto session = openKeyboard(context);
-    if (!session) return kExitDeviceError;
-    if (const auto why = lightModeProblem(session->device->lightLists(), options->mode, kKeyboardModes)) {
-        return usageError(context, "light", *why, kKeyboardUsage);
-    }
-    return changeKeyboardSettings(context, *session->device,
-                                  [&](KeyboardSettings& s) { options->applyTo(s.light); });
+    const LightTarget target{kKeyboardUsage, kKeyboardModes, kKeyboardKnown, true};
+    return runLight(context, args, target, openKeyboard, keyboardChange);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "cli/light_options.h"
 
+#include <algorithm>
 #include <tuple>
 
+#include "cli/cli_support.h"
 #include "cli/command_checks.h"
 
 namespace halvern::cli {
@@ -10,6 +12,11 @@ namespace {
 constexpr long kLastLevel = 4;
 constexpr long kLastZzcc = 3;
 constexpr long kLastGroup = 4;
+constexpr long kLastMode = 255;
+/// What the text ids of light modes start with ("light_mode_spectrum").
+constexpr std::string_view kModePrefix = "light_mode_";
+/// What follows the name of a saved effect, which the user named and may have named as a mode of its own.
+constexpr std::string_view kSavedMark = " (saved effect)";
 
 std::optional<uint8_t> byteOption(const OptionWords& words, std::string_view name, long max,
                                   std::string& problem) {
@@ -25,7 +32,7 @@ bool ownModeShown(const LightModeLists& lists, size_t mode) {
 }  // namespace
 
 void LightOptions::applyTo(LightSetting& l) const {
-    l.mode = mode;
+    l.mode = modeNumber;
     if (brightness) l.brightness = *brightness;
     if (speed) l.speed = *speed;
     if (direction) l.direction = *direction;
@@ -37,8 +44,8 @@ void LightOptions::applyTo(LightSetting& l) const {
 
 std::optional<LightOptions> readLightOptions(const OptionWords& words, std::string& problem) {
     LightOptions options;
-    const auto mode = byteOption(words, "--mode", 255, problem);
-    if (problem.empty() && !mode) problem = "--mode is needed";
+    const std::string* mode = words.find("--mode");
+    if (!mode) problem = "--mode is needed";
     options.brightness = byteOption(words, "--brightness", kLastLevel, problem);
     options.speed = byteOption(words, "--speed", kLastLevel, problem);
     options.direction = byteOption(words, "--direction", 1, problem);
@@ -73,10 +80,67 @@ std::optional<std::string> lightModeProblem(const LightModeLists& lists, size_t 
                              " the saved effects");
 }
 
-std::string lightModeName(const LightModeLists& lists, size_t mode, const LightModeRange& range) {
-    if (mode <= range.lastOwn) return mode < lists.names.size() ? lists.names[mode] : std::string();
-    const size_t saved = mode - range.lastOwn - 1;
-    return range.savedEffects && saved < lists.lightNames.size() ? lists.lightNames[saved] : std::string();
+std::vector<NamedChoice> lightModeChoices(const LightModeLists& lists, const LightModeRange& range,
+                                          const EnglishTexts& texts) {
+    std::vector<NamedChoice> choices;
+    const size_t own = std::min(lists.names.size(), range.lastOwn + 1);
+    for (size_t m = 0; m < own; ++m) {
+        if (!ownModeShown(lists, m)) continue;
+        const std::string& id = lists.names[m];
+        NamedChoice choice{texts.shown(id, kModePrefix), {}, {}, static_cast<long>(m)};
+        if (const std::string_view text = texts.text(id); !text.empty()) choice.names.emplace_back(text);
+        if (const std::string_view tail = idTail(id, kModePrefix); !tail.empty())
+            choice.aliases.emplace_back(tail);
+        choices.push_back(std::move(choice));
+    }
+    if (!range.savedEffects) return choices;
+    for (size_t i = 0; i < lists.lightNames.size() && range.lastOwn + 1 + i <= static_cast<size_t>(kLastMode);
+         ++i) {
+        const std::string& name = lists.lightNames[i];
+        choices.push_back(
+            {name + std::string(kSavedMark), {name}, {}, static_cast<long>(range.lastOwn + 1 + i)});
+    }
+    return choices;
+}
+
+std::optional<uint8_t> resolveLightMode(const LightModeLists& lists, std::string_view word,
+                                        const LightModeRange& range, const EnglishTexts& texts,
+                                        std::string& problem) {
+    if (const auto number = parseInteger(word, 0, kLastMode)) {
+        if (const auto why = lightModeProblem(lists, static_cast<size_t>(*number), range)) {
+            problem = *why;
+            return std::nullopt;
+        }
+        return static_cast<uint8_t>(*number);
+    }
+    const std::vector<NamedChoice> choices = lightModeChoices(lists, range, texts);
+    const NameMatch match = matchName(choices, word);
+    if (!match.value) {
+        problem = nameProblem(match, word, std::string(range.device) + " light mode", choices);
+        return std::nullopt;
+    }
+    return static_cast<uint8_t>(*match.value);
+}
+
+std::string lightModeName(const LightModeLists& lists, size_t mode, const LightModeRange& range,
+                          const EnglishTexts& texts) {
+    if (mode <= range.lastOwn && mode < lists.names.size())
+        return texts.shown(lists.names[mode], kModePrefix);
+    if (mode > range.lastOwn && range.savedEffects && mode - range.lastOwn - 1 < lists.lightNames.size()) {
+        return lists.lightNames[mode - range.lastOwn - 1] + std::string(kSavedMark);
+    }
+    return "mode " + std::to_string(mode);
+}
+
+std::string lightLine(const LightSetting& l, std::string_view modeName, bool keyboard) {
+    std::string line = "light: " + std::string(modeName) + ", brightness " + std::to_string(l.brightness) +
+                       ", speed " + std::to_string(l.speed) + ", direction " + std::to_string(l.direction) +
+                       ", multicolor " + std::to_string(l.multiColor) + ", colour " +
+                       hexTriple(l.red, l.green, l.blue);
+    if (keyboard) {
+        line += ", zzcc " + std::to_string(l.audioLightMode) + ", group " + std::to_string(l.customGroup);
+    }
+    return line;
 }
 
 }  // namespace halvern::cli

@@ -30,6 +30,15 @@ std::optional<int> position(const CommandContext& context, const MacroStore& sto
     return std::nullopt;
 }
 
+/// "macro 2 (Jump)"; without the name when the list no longer holds the position.
+std::string macroLabel(const MacroStore& store, int at) {
+    const std::vector<MacroEntry> list = store.LoadMacroList();
+    const std::string label = "macro " + std::to_string(at);
+    return at >= 0 && static_cast<size_t>(at) < list.size()
+               ? label + " (" + list[static_cast<size_t>(at)].name + ")"
+               : label;
+}
+
 int listMacros(const CommandContext& context, KeyDevice, MacroStore& store, const CommandArgs&) {
     const std::vector<MacroEntry> list = store.LoadMacroList();
     Json::Value rows(Json::arrayValue);
@@ -58,7 +67,7 @@ int addMacro(const CommandContext& context, KeyDevice, MacroStore& store, const 
                     << " macros) or cannot be written\n";
         return kExitDeviceError;
     }
-    context.out << name << '\n';
+    context.out << "added " << name << '\n';
     return kExitOk;
 }
 
@@ -67,6 +76,7 @@ int renameMacro(const CommandContext& context, KeyDevice, MacroStore& store, con
     if (!at) return kExitUsage;
     switch (store.RenameMacro(*at, words[1])) {
         case RenameResult::kDone:
+            context.out << "renamed macro " << *at << " to " << words[1] << '\n';
             return kExitOk;
         case RenameResult::kBlank:
             return usageError(context, "macro", "the new name is blank", kUsage);
@@ -105,6 +115,7 @@ int deleteFromDevice(const CommandContext& context, MacroStore& store, int at,
                      std::optional<PageSession<Device>> session, std::string_view word) {
     if (!session) return kExitDeviceError;
     Device& device = *session->device;
+    const std::string deleted = "deleted " + macroLabel(store, at);
 
     const std::vector<KeyListEntry> before = device.keyList();
     std::vector<KeyListEntry> keys = before;
@@ -127,7 +138,10 @@ int deleteFromDevice(const CommandContext& context, MacroStore& store, int at,
     // The page takes the changed assignments and macro names.
     (void)device.LoadProfile();
     device.ShowSettings();
-    if (!changed) return kExitOk;
+    if (!changed) {
+        context.out << deleted << '\n';
+        return kExitOk;
+    }
     const DeviceResult written = device.Await([&device](CMerivexUSBDevice::Done done) { device.WriteKeysAndMacros(std::move(done)); });
     if (!written && !written.isOverflow()) {
         context.err << "halvernctl: the macro is deleted, but the " << word
@@ -135,7 +149,11 @@ int deleteFromDevice(const CommandContext& context, MacroStore& store, int at,
                     << "); the profile holds them for the next write\n";
         return kExitDeviceError;
     }
-    return reportRefusal(context, word, "macros", written);
+    const int code = reportRefusal(context, word, "macros", written);
+    if (code == kExitOk) {
+        context.out << deleted << "; the key table and macros written to the " << word << '\n';
+    }
+    return code;
 }
 
 int deleteMacro(const CommandContext& context, KeyDevice device, MacroStore& store,
@@ -154,14 +172,17 @@ int importMacro(const CommandContext& context, KeyDevice, MacroStore& store, con
         context.err << "halvernctl: cannot import " << file << " (unreadable, or the list is full)\n";
         return kExitDeviceError;
     }
-    context.out << name << '\n';
+    context.out << "imported " << name << '\n';
     return kExitOk;
 }
 
 int exportMacro(const CommandContext& context, KeyDevice, MacroStore& store, const CommandArgs& words) {
     const auto at = position(context, store, words[0]);
     if (!at) return kExitUsage;
-    if (store.ExportMacro(*at, words[1])) return kExitOk;
+    if (store.ExportMacro(*at, words[1])) {
+        context.out << "exported " << macroLabel(store, *at) << " to " << words[1] << '\n';
+        return kExitOk;
+    }
     context.err << "halvernctl: cannot export macro " << *at << " to " << words[1]
                 << " (a macro has a file only once it holds events, or the target cannot be written)\n";
     return kExitDeviceError;

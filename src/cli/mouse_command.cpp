@@ -117,7 +117,8 @@ int runDpiCommand(const CommandContext& context, const CommandArgs& args) {
         words->screen);
     if (code != kExitOk) return code;
     const MouseSettings& s = session->device->settings();
-    context.out << stageLine(s.stages.at(index), index, s.activeStage, session->device->dpiScale()) << '\n';
+    context.out << stageLine(s.stages.at(index), index, s.activeStage, session->device->dpiScale())
+                << ", written to the mouse\n";
     return kExitOk;
 }
 
@@ -137,9 +138,14 @@ int runDpiActiveCommand(const CommandContext& context, const CommandArgs& args) 
         return usageError(context, "dpi-active", "stage " + std::to_string(index) + " is switched off",
                           kDpiActiveUsage);
     }
-    return changeMouseSettings(
+    const int code = changeMouseSettings(
         context, *session->device, [&](MouseSettings& s) { s.activeStage = static_cast<int>(index); },
         words->screen);
+    if (code != kExitOk) return code;
+    const DpiStage& active = session->device->settings().stages.at(index);
+    context.out << "active stage: " << index << " (" << session->device->dpiScale().dpi(active.dpiX)
+                << " DPI), written to the mouse\n";
+    return kExitOk;
 }
 
 }  // namespace halvern::cli

@@ -8,6 +8,7 @@
 #include "cli/light_options.h"
 #include "cli/option_words.h"
 #include "cli/page_session.h"
+#include "cli/polling_rates.h"
 #include "devices/mouse_device.h"
 
 namespace halvern::cli {
@@ -18,6 +19,8 @@ using MouseSession = PageSession<CMerivexMouseDevice>;
 
 /// How the mouse numbers its light modes: its own 0-11, then the user's saved effects.
 inline constexpr LightModeRange kMouseModes{"mouse", 11, true};
+/// The mouse offers all five polling rates.
+inline constexpr PollingChoices kMousePolling{"mouse", 5};
 
 /// Opens the attached mouse (cable form first) and activates its page. Nothing, with one line on
 /// `context.err`, when no mouse is attached or it cannot be opened.

@@ -3,6 +3,7 @@
 #include <json/json.h>
 
 #include "cli/cli_support.h"
+#include "cli/key_names.h"
 #include "cli/light_options.h"
 #include "cli/mouse_command.h"
 #include "cli/mouse_session.h"
@@ -10,8 +11,15 @@
 namespace halvern::cli {
 namespace {
 
-std::string modeName(const CMerivexMouseDevice& device, uint8_t mode) {
-    return lightModeName(device.lightLists(), mode, kMouseModes);
+/// The names a show prints: English texts, the functions and the buttons by name.
+struct ShowNames {
+    EnglishTexts texts;
+    std::vector<NamedChoice> functions = functionChoices(texts);
+    std::vector<NamedChoice> buttons = itemChoices(CMerivexMouseDevice::kButtonCodes, functions, texts);
+};
+
+std::string modeName(const CMerivexMouseDevice& device, uint8_t mode, const ShowNames& names) {
+    return lightModeName(device.lightLists(), mode, kMouseModes, names.texts);
 }
 
 Json::Value stageJson(const DpiStage& stage, size_t index, const DpiScale& scale) {
@@ -31,7 +39,7 @@ std::string buttonCode(const KeyAssignment& a) {
     return hexTriple(a.type, a.code1, a.code2);
 }
 
-void printMouseJson(const CommandContext& context, const MouseSession& session) {
+void printMouseJson(const CommandContext& context, const MouseSession& session, const ShowNames& names) {
     const CMerivexMouseDevice& device = *session.device;
     const MouseSettings& s = device.settings();
     const DpiScale scale = device.dpiScale();
@@ -41,7 +49,7 @@ void printMouseJson(const CommandContext& context, const MouseSession& session) 
     root["path"] = session.found.command.path;
     Json::Value light;
     light["mode"] = s.light.mode;
-    light["modeName"] = modeName(device, s.light.mode);
+    light["modeName"] = modeName(device, s.light.mode, names);
     light["brightness"] = s.light.brightness;
     light["speed"] = s.light.speed;
     light["direction"] = s.light.direction;
@@ -49,6 +57,7 @@ void printMouseJson(const CommandContext& context, const MouseSession& session) 
     light["color"] = hexTriple(s.light.red, s.light.green, s.light.blue);
     root["light"] = light;
     root["pollingRate"] = s.system.reportRate;
+    if (const auto hz = pollingRateHz(s.system.reportRate, kMousePolling)) root["pollingRateHz"] = *hz;
     root["activeStage"] = s.activeStage;
     Json::Value stages(Json::arrayValue);
     for (size_t i = 0; i < s.stages.size(); ++i) stages.append(stageJson(s.stages[i], i, scale));
@@ -56,33 +65,34 @@ void printMouseJson(const CommandContext& context, const MouseSession& session) 
     Json::Value buttons(Json::arrayValue);
     for (size_t j = 0; j < device.keyList().size(); ++j) {
         Json::Value row;
+        const KeyAssignment& current = device.keyList()[j].current;
         row["button"] = static_cast<int>(j);
+        if (const std::string name = itemName(j, names.buttons); !name.empty()) row["name"] = name;
         row["present"] = device.buttonPresent(j);
-        row["code"] = buttonCode(device.keyList()[j].current);
+        row["code"] = buttonCode(current);
+        row["function"] = assignmentName(current, device.macroNames(), names.functions, names.texts);
         buttons.append(row);
     }
     root["buttons"] = buttons;
     context.out << root.toStyledString();
 }
 
-void printMouseText(const CommandContext& context, const MouseSession& session) {
+void printMouseText(const CommandContext& context, const MouseSession& session, const ShowNames& names) {
     const CMerivexMouseDevice& device = *session.device;
     const MouseSettings& s = device.settings();
     const DpiScale scale = device.dpiScale();
     std::ostream& out = context.out;
     out << "mouse " << session.found.describe() << '\n';
-    const std::string name = modeName(device, s.light.mode);
-    out << "light: mode " << int{s.light.mode} << (name.empty() ? "" : " " + name) << ", brightness "
-        << int{s.light.brightness} << ", speed " << int{s.light.speed} << ", direction "
-        << int{s.light.direction} << ", multicolor " << int{s.light.multiColor} << ", colour "
-        << hexTriple(s.light.red, s.light.green, s.light.blue) << '\n';
-    out << "polling rate: index " << s.system.reportRate << '\n';
+    out << lightLine(s.light, modeName(device, s.light.mode, names), false) << '\n';
+    out << "polling rate: " << pollingRateText(s.system.reportRate, kMousePolling) << '\n';
     out << "active stage: " << s.activeStage << '\n';
     for (size_t i = 0; i < s.stages.size(); ++i)
         out << stageLine(s.stages[i], i, s.activeStage, scale) << '\n';
     for (size_t j = 0; j < device.keyList().size(); ++j) {
-        out << "button " << j << ": " << buttonCode(device.keyList()[j].current)
-            << (device.buttonPresent(j) ? "" : " (not on this mouse)") << '\n';
+        const std::string name = itemName(j, names.buttons);
+        out << "button " << j << (name.empty() ? "" : " (" + name + ")") << ": "
+            << assignmentLine(device.keyList()[j].current, device.macroNames(), names.functions, names.texts)
+            << (device.buttonPresent(j) ? "" : ", not on this mouse") << '\n';
     }
 }
 
@@ -102,10 +112,11 @@ int runShowMouse(const CommandContext& context, const CommandArgs& args) {
                     << ")\n";
         return kExitDeviceError;
     }
+    const ShowNames names;
     if (context.json) {
-        printMouseJson(context, *session);
+        printMouseJson(context, *session, names);
     } else {
-        printMouseText(context, *session);
+        printMouseText(context, *session, names);
     }
     return kExitOk;
 }

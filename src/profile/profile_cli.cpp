@@ -32,8 +32,8 @@ constexpr std::string_view kUsage =
     "usage: halvernctl profile mouse|keyboard|mousepad|headset "
     "list|add|copy|delete|rename NAME|select INDEX|reset|export FILE|import FILE";
 
-int usage(std::ostream& err) {
-    err << kUsage << '\n';
+int usage(std::ostream& err, std::string_view problem) {
+    err << "halvernctl profile: " << problem << "; " << kUsage << '\n';
     return kExitUsage;
 }
 
@@ -54,84 +54,118 @@ const std::string& selectedName(const ProfileList& list) {
     return list.GetEntries()[static_cast<size_t>(list.GetSelectedIndex())].name;
 }
 
-int runVerb(ProfileList& list, std::string_view verb, const std::string* arg, std::ostream& out,
-            std::ostream& err) {
-    if (verb == "list") {
-        printList(list, out);
-        return kExitOk;
-    }
-    if (verb == "add") {
-        if (list.GetEntries().size() >= ProfileList::kMaxProfiles) {
-            return refused(err, "Cannot add a profile: the device already has 50 profiles.");
-        }
-        if (!list.AddProfile()) return refused(err, "Cannot add a profile: the profile files could not be written.");
-        out << "added " << list.GetEntries().back().name << '\n';
-        return kExitOk;
-    }
-    if (verb == "copy") {
-        if (!list.CopyProfile()) return refused(err, "Cannot copy the profile: the profile files could not be written.");
-        out << "added " << list.GetEntries().back().name << '\n';
-        return kExitOk;
-    }
-    if (verb == "delete") {
-        if (list.GetEntries().size() <= 1) return refused(err, "Cannot delete the last profile.");
-        const std::string name = selectedName(list);
-        if (!list.DeleteProfile()) return refused(err, "Cannot delete the profile: the list could not be written.");
-        (void)list.SelectProfile(list.GetSelectedIndex());  // the switch to the entry that took its place
-        out << "deleted " << name << '\n';
-        return kExitOk;
-    }
-    if (verb == "reset") {
-        if (!list.ResetProfile()) return refused(err, "Cannot reset the profile: it could not be written.");
-        out << "reset " << selectedName(list) << '\n';
-        return kExitOk;
-    }
-    if (!arg) return -1;
-    if (verb == "rename") {
-        switch (list.RenameProfile(*arg)) {
-            case 1:
-                out << "renamed to " << *arg << '\n';
-                return kExitOk;
-            case 2:
-                return refused(err, "Cannot rename: the name is blank.");
-            default:
-                return refused(err, "Cannot rename: another profile already has that name.");
-        }
-    }
-    if (verb == "select") {
-        int index = -1;
-        const auto [end, error] = std::from_chars(arg->data(), arg->data() + arg->size(), index);
-        if (error != std::errc() || end != arg->data() + arg->size() || !list.SelectProfile(index)) {
-            return refused(err, "Cannot select profile " + *arg + ": there is no profile with that index.");
-        }
-        out << "selected " << selectedName(list) << '\n';
-        return kExitOk;
-    }
-    if (verb == "export") {
-        if (!list.ExportProfile(*arg)) return refused(err, "Cannot export the profile to " + *arg + ".");
-        out << "exported " << selectedName(list) << " to " << *arg << '\n';
-        return kExitOk;
-    }
-    if (verb == "import") {
-        if (!list.ImportProfile(*arg)) {
-            return refused(err, "Cannot import " + *arg +
-                                    ": it is not a profile file (it needs \"profilename\" and \"profileUUID\").");
-        }
-        out << "imported " << list.GetEntries().back().name << '\n';
-        return kExitOk;
-    }
-    return -1;
+int listProfiles(ProfileList& list, const std::string*, std::ostream& out, std::ostream&) {
+    printList(list, out);
+    return kExitOk;
 }
+
+int addProfile(ProfileList& list, const std::string*, std::ostream& out, std::ostream& err) {
+    if (list.GetEntries().size() >= ProfileList::kMaxProfiles) {
+        return refused(err, "Cannot add a profile: the device already has 50 profiles.");
+    }
+    if (!list.AddProfile())
+        return refused(err, "Cannot add a profile: the profile files could not be written.");
+    out << "added " << list.GetEntries().back().name << '\n';
+    return kExitOk;
+}
+
+int copyProfile(ProfileList& list, const std::string*, std::ostream& out, std::ostream& err) {
+    if (!list.CopyProfile())
+        return refused(err, "Cannot copy the profile: the profile files could not be written.");
+    out << "added " << list.GetEntries().back().name << '\n';
+    return kExitOk;
+}
+
+int deleteProfile(ProfileList& list, const std::string*, std::ostream& out, std::ostream& err) {
+    if (list.GetEntries().size() <= 1) return refused(err, "Cannot delete the last profile.");
+    const std::string name = selectedName(list);
+    if (!list.DeleteProfile())
+        return refused(err, "Cannot delete the profile: the list could not be written.");
+    (void)list.SelectProfile(list.GetSelectedIndex());  // the switch to the entry that took its place
+    out << "deleted " << name << '\n';
+    return kExitOk;
+}
+
+int resetProfile(ProfileList& list, const std::string*, std::ostream& out, std::ostream& err) {
+    if (!list.ResetProfile()) return refused(err, "Cannot reset the profile: it could not be written.");
+    out << "reset " << selectedName(list) << '\n';
+    return kExitOk;
+}
+
+int renameProfile(ProfileList& list, const std::string* name, std::ostream& out, std::ostream& err) {
+    switch (list.RenameProfile(*name)) {
+        case 1:
+            out << "renamed to " << *name << '\n';
+            return kExitOk;
+        case 2:
+            return refused(err, "Cannot rename: the name is blank.");
+        default:
+            return refused(err, "Cannot rename: another profile already has that name.");
+    }
+}
+
+int selectProfile(ProfileList& list, const std::string* arg, std::ostream& out, std::ostream& err) {
+    int index = -1;
+    const auto [end, error] = std::from_chars(arg->data(), arg->data() + arg->size(), index);
+    if (error != std::errc() || end != arg->data() + arg->size() || !list.SelectProfile(index)) {
+        return refused(err, "Cannot select profile " + *arg + ": there is no profile with that index.");
+    }
+    out << "selected " << selectedName(list) << '\n';
+    return kExitOk;
+}
+
+int exportProfile(ProfileList& list, const std::string* file, std::ostream& out, std::ostream& err) {
+    if (!list.ExportProfile(*file)) return refused(err, "Cannot export the profile to " + *file + ".");
+    out << "exported " << selectedName(list) << " to " << *file << '\n';
+    return kExitOk;
+}
+
+int importProfile(ProfileList& list, const std::string* file, std::ostream& out, std::ostream& err) {
+    if (!list.ImportProfile(*file)) {
+        return refused(err, "Cannot import " + *file +
+                                ": it is not a profile file (it needs \"profilename\" and \"profileUUID\").");
+    }
+    out << "imported " << list.GetEntries().back().name << '\n';
+    return kExitOk;
+}
+
+/// One verb: its name, whether it takes a word after it, and what it does.
+struct ProfileVerb {
+    std::string_view name;
+    bool takesWord;
+    int (*run)(ProfileList&, const std::string*, std::ostream&, std::ostream&);
+};
+
+constexpr std::array<ProfileVerb, 9> kVerbs{{
+    {"list", false, listProfiles},
+    {"add", false, addProfile},
+    {"copy", false, copyProfile},
+    {"delete", false, deleteProfile},
+    {"rename", true, renameProfile},
+    {"select", true, selectProfile},
+    {"reset", false, resetProfile},
+    {"export", true, exportProfile},
+    {"import", true, importProfile},
+}};
 
 }  // namespace
 
 int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() < 2 || args.size() > 3) return usage(err);
+    if (args.size() < 2) return usage(err, "a device kind and a verb are needed");
     const CliKind* kind = nullptr;
     for (const CliKind& candidate : kKinds) {
         if (candidate.word == args[0]) kind = &candidate;
     }
-    if (!kind) return usage(err);
+    if (!kind) return usage(err, "no device kind '" + args[0] + "'");
+    const ProfileVerb* verb = nullptr;
+    for (const ProfileVerb& candidate : kVerbs) {
+        if (candidate.name == args[1]) verb = &candidate;
+    }
+    if (!verb) return usage(err, "unknown verb '" + args[1] + "'");
+    if (args.size() != (verb->takesWord ? 3u : 2u)) {
+        return usage(
+            err, std::string(verb->name) + (verb->takesWord ? " takes one word" : " takes no more words"));
+    }
 
     const std::filesystem::path folder = GetDeviceDataFolder(kind->kindName);
     if (folder.empty()) return refused(err, "Cannot open the user's data folder.");
@@ -140,8 +174,7 @@ int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out, s
     list.SetPaths(folder, GetDefaultProfilePath(kind->kindName));
     list.Init();
 
-    const int result = runVerb(list, args[1], args.size() == 3 ? &args[2] : nullptr, out, err);
-    return result < 0 ? usage(err) : result;
+    return verb->run(list, verb->takesWord ? &args[2] : nullptr, out, err);
 }
 
 }  // namespace halvern

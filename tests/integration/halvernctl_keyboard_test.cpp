@@ -71,40 +71,55 @@ TEST_F(HalvernctlKeyboardTest, ShowKeyboardReadsTheRecordAndListsTheKeys) {
     const CtlRun text = run({"show", "keyboard"});
     ASSERT_EQ(text.code, kExitOk) << text.err;
     EXPECT_EQ(text.out.rfind("keyboard 320f:5055 on its cable (", 0), 0u) << text.out;
-    EXPECT_NE(text.out.find("light: mode 6 light_mode_static, brightness 4"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("light: Static, brightness 4"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("flags: win-lock 1, w 1, key6 0\n"), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find("polling rate: index 0\n"),
+    EXPECT_NE(text.out.find("polling rate: 125 Hz\n"),
               std::string::npos);  // the profile's, not the record's
-    EXPECT_NE(text.out.find("key 64: 200004, LED 64"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("key 64 (A): A (200004), LED 64"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("key 17: a02400, LED 17"), std::string::npos) << "no name, no text";
 
     const Json::Value json = showJson();
     EXPECT_EQ(json["device"].asString(), "keyboard");
     EXPECT_FALSE(json["receiver"].asBool());
     EXPECT_EQ(json["light"]["mode"].asInt(), 6);
+    EXPECT_EQ(json["light"]["modeName"].asString(), "Static");
+    EXPECT_EQ(json["pollingRateHz"].asInt(), 125);
     EXPECT_EQ(json["winLock"].asInt(), 1);
     ASSERT_EQ(json["keys"].size(), 170u);
     EXPECT_EQ(json["keys"][0]["code"].asString(), "200029");
     EXPECT_EQ(json["keys"][120]["code"].asString(), "d0a201");
     EXPECT_EQ(json["keys"][64]["led"].asInt(), 64);
+    EXPECT_EQ(json["keys"][64]["name"].asString(), "A");
+    EXPECT_EQ(json["keys"][120]["function"].asString(), "M1");
+    EXPECT_FALSE(json["keys"][17].isMember("name"));
 }
 
 TEST_F(HalvernctlKeyboardTest, FlagsPollingAndRepeatGoThroughTheRecordAndTheProfile) {
     // The polling rate comes from the profile (index 0), never from the keyboard's record (3).
     CtlRun r = run({"flags", "--win-lock", "1", "--key6=1"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(r.out, "flags: win-lock 1, w 0, key6 1, written to the keyboard\n");
     EXPECT_EQ(record(20, 4), (std::vector<uint8_t>{0, 1, 1, 0}));  // W, 6-key, Windows lock, polling
     ASSERT_EQ(run({"flags", "--w", "1", "--win-lock", "0"}).code, kExitOk);
     EXPECT_EQ(record(20, 4), (std::vector<uint8_t>{1, 1, 0, 0}));
 
-    // Only a keyboard is attached: polling means the keyboard without being told.
+    // Only a keyboard is attached: polling means the keyboard without being told. Its highest rate is
+    // 1000 Hz (index 3).
     ASSERT_EQ(run({"polling", "1"}).code, kExitOk);
     EXPECT_EQ(record(23, 1)[0], 1);
-    ASSERT_EQ(run({"polling", "--device", "keyboard", "2"}).code, kExitOk);
+    r = run({"polling", "--device", "keyboard", "1000hz"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(r.out, "polling rate: 1000 Hz, written to the keyboard\n");
+    EXPECT_EQ(record(23, 1)[0], 3);
+    ASSERT_EQ(run({"polling", "2"}).code, kExitOk);
     EXPECT_EQ(record(23, 1)[0], 2);
+    EXPECT_EQ(run({"polling", "2000"}).code, kExitUsage);
 
     // Repeat lives in the profile only: the record keeps its bytes.
     const std::vector<uint8_t> before = record(0, 27);
-    ASSERT_EQ(run({"repeat", "--rate", "17", "--delay", "3"}).code, kExitOk);
+    r = run({"repeat", "--rate", "17", "--delay", "3"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(r.out, "repeat: rate 17, delay 3, saved in the profile\n");
     EXPECT_EQ(record(0, 27), before);
     const Json::Value json = showJson();
     EXPECT_EQ(json["repeatRate"].asInt(), 17);
@@ -164,11 +179,52 @@ TEST_F(HalvernctlKeyboardTest, KeyWritesTheKeyTableForKeysTheKeyboardHas) {
     EXPECT_NE(showJson()["keys"][19]["code"].asString(), "200004");
 }
 
-TEST_F(HalvernctlKeyboardTest, CustomColoursGoToTheKeysLedPositionInTheCurrentGroup) {
-    // The keyboard starts in mode 1: the command switches it to the custom colour mode first.
-    CtlRun r = run({"custom-color", "--key", "64", "a0b0c0"});
+TEST_F(HalvernctlKeyboardTest, LightModesAndKeysGoByName) {
+    CtlRun r = run({"light", "--mode", "colour drift"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_EQ(r.out, "light mode switched to 20 (custom colours)\n");
+    EXPECT_EQ(record(1, 1)[0], 11);
+    EXPECT_EQ(r.out.rfind("light: Colour drift, brightness ", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find(", zzcc 0, group 0, written to the keyboard\n"), std::string::npos) << r.out;
+    ASSERT_EQ(run({"light", "--device", "keyboard", "--mode", "CUSTOM_COLOR"}).code,
+              kExitOk);  // the id's tail
+    EXPECT_EQ(record(1, 1)[0], 20);
+
+    // The list holds the modes the page offers: 31 less the four it hides (0, 17, 19 and 30).
+    const Json::Value modes = runJson({"light", "--list"});
+    ASSERT_EQ(modes.size(), 27u);
+    for (const Json::Value& m : modes) {
+        for (const int hidden : {0, 17, 19, 30}) EXPECT_NE(m["mode"].asInt(), hidden);
+    }
+    EXPECT_EQ(modes[10]["name"].asString(), "Colour drift");
+    r = run({"light", "--mode", "game colours"});  // mode 17, which the page hides
+    EXPECT_EQ(r.code, kExitUsage);
+    EXPECT_NE(r.err.find(
+                  "'game colours' is not a keyboard light mode; keyboard light mode names: Wave, Spark wave"),
+              std::string::npos)
+        << r.err;
+
+    // The W key (key 44, slot 57) does Page Up; Caps Lock (key 63, slot 44) Shift+F5.
+    r = run({"key", "W", "Page Up"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(r.out, "key 44 (W): Page Up (20004b), written to the keyboard\n");
+    EXPECT_EQ(keySlot(57), (std::vector<uint8_t>{0x20, 0x00, 0x4B}));
+    r = run({"key", "caps lock", "shift+f5"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(r.out, "key 63 (Caps Lock): Left Shift+F5 (20023e), written to the keyboard\n");
+    EXPECT_EQ(keySlot(44), (std::vector<uint8_t>{0x20, 0x02, 0x3E}));
+    const Json::Value keys = showJson()["keys"];
+    EXPECT_EQ(keys[44]["function"].asString(), "Page Up");
+    EXPECT_EQ(keys[63]["name"].asString(), "Caps Lock");
+}
+
+TEST_F(HalvernctlKeyboardTest, CustomColoursGoToTheKeysLedPositionInTheCurrentGroup) {
+    // The keyboard starts in mode 1: the command switches it to the custom colour mode first, and says so
+    // in its one line. The key goes by its name: the key whose own function is A.
+    CtlRun r = run({"custom-color", "--key", "a", "a0b0c0"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(
+        r.out,
+        "key 64 (A): colour a0b0c0, written to the keyboard (light mode switched to Custom key colours)\n");
     EXPECT_EQ(record(1, 1)[0], 20);
     EXPECT_EQ(customColour(0, kLedOfKey64), (std::vector<uint8_t>{0xA0, 0xB0, 0xC0}));
     const Json::Value keys = showJson()["keys"];
@@ -179,12 +235,14 @@ TEST_F(HalvernctlKeyboardTest, CustomColoursGoToTheKeysLedPositionInTheCurrentGr
     ASSERT_EQ(run({"light", "--mode", "20", "--group", "2"}).code, kExitOk);
     r = run({"custom-color", "--all", "0000ff"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_EQ(r.out, "170 keys: colour 0000ff, written to the keyboard\n");
     EXPECT_EQ(customColour(2, kLedOfKey64), (std::vector<uint8_t>{0, 0, 0xFF}));
     EXPECT_EQ(customColour(2, 0), (std::vector<uint8_t>{0, 0, 0xFF}));
     EXPECT_EQ(customColour(0, kLedOfKey64), (std::vector<uint8_t>{0xA0, 0xB0, 0xC0}));  // group 0 kept
 
-    ASSERT_EQ(run({"custom-color", "--off"}).code, kExitOk);
+    r = run({"custom-color", "--off"});
+    ASSERT_EQ(r.code, kExitOk);
+    EXPECT_EQ(r.out, "every key dark, written to the keyboard\n");
     EXPECT_EQ(customColour(2, kLedOfKey64), (std::vector<uint8_t>{0, 0, 0}));
 }
 
@@ -260,6 +318,18 @@ TEST_F(HalvernctlKeyboardTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
         {"custom-color", "--off", "now"},
         {"write-macros", "now"},
         {"macro", "--device", "keyboard"},
+        // Words beyond what a command takes, names that name nothing.
+        {"flags", "now", "--w", "1"},
+        {"repeat", "--rate", "3", "x"},
+        {"polling", "1", "2"},
+        {"light", "--list", "--device", "keyboard", "x"},
+        {"light", "--mode", "flow"},  // a mouse mode
+        {"key", "W"},
+        {"key", "W", "G", "x"},
+        {"key", "Disabled", "G"},  // keys without a function of their own have no name
+        {"custom-color", "--key", "W", "ff0000", "x"},
+        {"custom-color", "--key", "Hyper", "ff0000"},
+        {"custom-color", "--all", "ff0000", "--off"},
     };
     for (const auto& words : lines) {
         const CtlRun r = run(words);

@@ -13,10 +13,11 @@
 #include "cli/macro_command.h"
 #include "cli/mouse_command.h"
 #include "cli/show_command.h"
+#include "ctl_fixture.h"
 #include "emulator/emulator.h"
 #include "input/macro_store.h"
 #include "profile/data_folders.h"
-#include "ctl_fixture.h"
+#include "profile/json_file.h"
 
 namespace halvern::cli {
 namespace {
@@ -67,9 +68,13 @@ TEST_F(HalvernctlMouseTest, ShowMouseReadsTheMouseAndPrintsStagesWithDpiValues) 
     EXPECT_NE(text.out.find("stage 1: on, 800 DPI (slider 6), colour 00ff00\n"), std::string::npos)
         << text.out;
     EXPECT_NE(text.out.find("stage 4: on, active, 3200 DPI (slider 30), colour 00ffff\n"), std::string::npos);
-    EXPECT_NE(text.out.find("light: mode 5 light_mode_flow, brightness 4"), std::string::npos);
+    // Names people read: the mode's English name, the rate in Hz, each button by its own function.
+    EXPECT_NE(text.out.find("light: Flow, brightness 4"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("polling rate: 1000 Hz\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("active stage: 4\n"), std::string::npos);
-    EXPECT_NE(text.out.find("button 10: 147802\n"), std::string::npos);
+    EXPECT_NE(text.out.find("button 10 (Fire key): Fire key (147802)\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("button 0 (Left button): Left button (100100)\n"), std::string::npos);
+    EXPECT_EQ(text.out.find("light_mode_"), std::string::npos) << "no text ids";
 
     const Json::Value json = runJson({"show", "mouse"});
     ASSERT_EQ(json["stages"].size(), 6u);
@@ -77,14 +82,19 @@ TEST_F(HalvernctlMouseTest, ShowMouseReadsTheMouseAndPrintsStagesWithDpiValues) 
     EXPECT_EQ(json["stages"][5]["dpiX"].asInt(), 4800);
     EXPECT_EQ(json["activeStage"].asInt(), 4);
     EXPECT_EQ(json["light"]["mode"].asInt(), 5);
+    EXPECT_EQ(json["light"]["modeName"].asString(), "Flow");
+    EXPECT_EQ(json["pollingRate"].asInt(), 3);
+    EXPECT_EQ(json["pollingRateHz"].asInt(), 1000);
     EXPECT_EQ(json["buttons"].size(), 11u);
     EXPECT_EQ(json["buttons"][0]["code"].asString(), "100100");
+    EXPECT_EQ(json["buttons"][0]["name"].asString(), "Left button");
+    EXPECT_EQ(json["buttons"][8]["function"].asString(), "Game mode");
 }
 
 TEST_F(HalvernctlMouseTest, SettingsCommandsWriteTheRecordWithTheScreenSize) {
     CtlRun r = run({"dpi", "2", "--dpi", "1600", "--screen", "2560x1440"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_EQ(r.out, "stage 2: on, 1600 DPI (slider 14), colour 0000ff\n");
+    EXPECT_EQ(r.out, "stage 2: on, 1600 DPI (slider 14), colour 0000ff, written to the mouse\n");
     const size_t stage2 = kStageBase + 2 * kStageSize;
     EXPECT_EQ(record(stage2, 5), (std::vector<uint8_t>{1, 0, 14, 0, 14}));
     EXPECT_EQ(record(69, 4), (std::vector<uint8_t>{0x00, 0x0A, 0xA0, 0x05}));
@@ -92,7 +102,9 @@ TEST_F(HalvernctlMouseTest, SettingsCommandsWriteTheRecordWithTheScreenSize) {
     // Below the lowest DPI counts as the lowest; a separate Y value sets the X/Y flag; integer division.
     r = run({"dpi", "3", "--dpi", "50", "--y-dpi=1625", "--color", "12aB56", "--enable", "0"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_EQ(r.out, "stage 3: off, X 200 DPI (slider 0) Y 1600 DPI (slider 14), colour 12ab56\n");
+    EXPECT_EQ(
+        r.out,
+        "stage 3: off, X 200 DPI (slider 0) Y 1600 DPI (slider 14), colour 12ab56, written to the mouse\n");
     EXPECT_EQ(record(kStageBase + 3 * kStageSize, 9),
               (std::vector<uint8_t>{0, 1, 0, 0, 14, 0, 0x12, 0xAB, 0x56}));
     EXPECT_EQ(record(69, 4), (std::vector<uint8_t>{0x80, 0x07, 0x38, 0x04}));  // 1920x1080 unless told
@@ -110,6 +122,102 @@ TEST_F(HalvernctlMouseTest, SettingsCommandsWriteTheRecordWithTheScreenSize) {
     EXPECT_EQ(json["pollingRate"].asInt(), 2);
     EXPECT_EQ(json["stages"][3]["dpiY"].asInt(), 1600);
     EXPECT_FALSE(json["stages"][3]["enabled"].asBool());
+}
+
+TEST_F(HalvernctlMouseTest, LightModesGoByNameAndTheListShowsThem) {
+    // The English name in any letter case, with or without spaces, hyphens and underscores, or the tail of
+    // the mode's text id.
+    struct Named {
+        const char* word;
+        uint8_t mode;
+    };
+    CtlRun r;
+    for (const Named& n : {Named{"breathing", 2}, Named{"FOUR-COLOUR breathing", 7},
+                           Named{"four_color_breathing", 7}, Named{"Four colour blink", 8}}) {
+        r = run({"light", "--mode", n.word});
+        ASSERT_EQ(r.code, kExitOk) << n.word << ": " << r.err;
+        EXPECT_EQ(record(1, 1)[0], n.mode) << n.word;
+    }
+    EXPECT_EQ(r.out,
+              "light: Four-colour blink, brightness 4, speed 2, direction 0, multicolor 0, colour ff0000, "
+              "written to the mouse\n");
+
+    r = run({"light", "--list"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(lineCount(r.out), 13u) << r.out;  // a heading and the mouse's twelve modes
+    EXPECT_NE(r.out.find("\n   0  Wave\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\n*  8  Four-colour blink\n"), std::string::npos) << r.out;
+    const Json::Value modes = runJson({"light", "--list"});
+    ASSERT_EQ(modes.size(), 12u);
+    EXPECT_EQ(modes[2]["name"].asString(), "Breathing");
+    EXPECT_TRUE(modes[8]["current"].asBool());
+
+    // Saved effects go by the names the user gave them. One named like a mode of the mouse's own makes the
+    // name ambiguous: a usage error that lists the names, and nothing written.
+    Json::Value config;
+    config["LightInfo"][1][0]["LightName"] = "Party";
+    config["LightInfo"][1][1]["LightName"] = "Static";
+    ASSERT_TRUE(WriteJsonFile(GetDeviceDataFolder("mouse") / "zantor_light.config", config));
+    const unsigned writes = mouse->firmware().commandCount(0x06);
+    for (const char* word : {"static", "sparkle"}) {
+        r = run({"light", "--mode", word});
+        EXPECT_EQ(r.code, kExitUsage) << word;
+        EXPECT_EQ(lineCount(r.err), 1u) << r.err;
+        EXPECT_NE(r.err.find("Music, Party (saved effect), Static (saved effect)"), std::string::npos)
+            << r.err;
+    }
+    EXPECT_NE(r.err.find("'sparkle' is not a mouse light mode"), std::string::npos) << r.err;
+    EXPECT_EQ(run({"light", "--mode", "static"})
+                  .err.rfind("halvernctl light: 'static' could be Static or Static "
+                             "(saved effect);",
+                             0),
+              0u);
+    EXPECT_EQ(mouse->firmware().commandCount(0x06), writes);
+    r = run({"light", "--list"});
+    EXPECT_NE(r.out.find("\n  12  Party (saved effect)\n"), std::string::npos) << r.out;
+}
+
+TEST_F(HalvernctlMouseTest, ButtonsFunctionsAndPollingRatesGoByName) {
+    // Button 3 (the forward button, in slot 4) by number, the function by the name of the G key.
+    CtlRun r = run({"key", "3", "G"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(r.out, "button 3 (Forward): G (20000a), written to the mouse\n");
+    EXPECT_EQ(keySlot(4), (std::vector<uint8_t>{0x20, 0x00, 0x0A}));
+
+    // Buttons go by what they do out of the box; a modifier and a key as the key editor combines them.
+    r = run({"key", "left", "ctrl+a"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(r.out, "button 0 (Left button): Ctrl+A (200104), written to the mouse\n");
+    EXPECT_EQ(keySlot(1), (std::vector<uint8_t>{0x20, 0x01, 0x04}));
+    ASSERT_EQ(run({"key", "Forward", "page-down"}).code, kExitOk);
+    EXPECT_EQ(keySlot(4), (std::vector<uint8_t>{0x20, 0x00, 0x4E}));
+
+    // A name the window shows is what it shows: "Right" is the arrow key; the button is "Right button".
+    ASSERT_EQ(run({"key", "forward", "right"}).code, kExitOk);
+    EXPECT_EQ(keySlot(4), (std::vector<uint8_t>{0x20, 0x00, 0x4F}));
+    ASSERT_EQ(run({"key", "forward", "Right Button"}).code, kExitOk);
+    EXPECT_EQ(keySlot(4), (std::vector<uint8_t>{0x10, 0x02, 0x00}));
+    r = run({"key", "forward", "default"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(r.out, "button 3 (Forward): Forward (101000), written to the mouse\n");
+    EXPECT_EQ(keySlot(4), (std::vector<uint8_t>{0x10, 0x10, 0x00}));
+
+    // Polling rates in Hz, with or without the unit; a number below 5 is still an index.
+    struct Rate {
+        const char* word;
+        uint8_t index;
+    };
+    for (const Rate& rate : {Rate{"500", 2}, Rate{"2000Hz", 4}, Rate{"125 hz", 0}, Rate{"1", 1}}) {
+        r = run({"polling", rate.word});
+        ASSERT_EQ(r.code, kExitOk) << rate.word << ": " << r.err;
+        EXPECT_EQ(record(11, 1)[0], rate.index) << rate.word;
+    }
+    EXPECT_EQ(r.out, "polling rate: 250 Hz, written to the mouse\n");
+    r = run({"polling", "300"});
+    EXPECT_EQ(r.code, kExitUsage);
+    EXPECT_NE(r.err.find("the mouse polls at 125, 250, 500, 1000, 2000 Hz (or index 0-4), not '300'"),
+              std::string::npos)
+        << r.err;
 }
 
 TEST_F(HalvernctlMouseTest, ARefusedWriteExitsOneNamesTheResultAndKeepsTheProfile) {
@@ -155,8 +263,8 @@ TEST_F(HalvernctlMouseTest, KeyWritesTheKeyTableOnlyForButtonsTheMouseHas) {
 }
 
 TEST_F(HalvernctlMouseTest, MacroCommandsKeepTheListAndTheAssignmentsInStep) {
-    EXPECT_EQ(run({"macro", "add"}).out, "macro_1\n");
-    EXPECT_EQ(run({"macro", "add"}).out, "macro_2\n");
+    EXPECT_EQ(run({"macro", "add"}).out, "added macro_1\n");
+    EXPECT_EQ(run({"macro", "add"}).out, "added macro_2\n");
     EXPECT_EQ(run({"macro", "rename", "0", "Jump"}).code, kExitOk);
     EXPECT_EQ(run({"macro", "rename", "1", "JUMP"}).code, kExitUsage);
     EXPECT_EQ(run({"macro", "rename", "1", "  "}).code, kExitUsage);
@@ -166,7 +274,7 @@ TEST_F(HalvernctlMouseTest, MacroCommandsKeepTheListAndTheAssignmentsInStep) {
 
     const std::string exported = (data.path() / "out.mac").string();
     ASSERT_EQ(run({"macro", "export", "1", exported}).code, kExitOk);
-    EXPECT_EQ(run({"macro", "import", exported}).out, "macro_1\n");
+    EXPECT_EQ(run({"macro", "import", exported}).out, "imported macro_1\n");
     EXPECT_EQ(run({"macro", "list"}).out,
               "0  Jump  (0 events)\n1  macro_2  (3 events)\n2  macro_1  (3 events)\n");
     const Json::Value list = runJson({"macro", "list"});
@@ -253,6 +361,22 @@ TEST_F(HalvernctlMouseTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
         {"macro", "rename", "0"},
         {"macro", "rename", "0", "name"},  // no macro yet
         {"write-macros", "now"},
+        // Words beyond what a command takes, names that name nothing.
+        {"dpi", "1", "2", "--slider", "3"},
+        {"dpi-active", "1", "2"},
+        {"polling", "1", "2"},
+        {"polling", "1 kHz"},
+        {"light", "--mode", "1", "extra"},
+        {"light", "--list", "now"},
+        {"light", "--list", "--mode", "1"},
+        {"light", "--mode", "sparkle"},  // a keyboard mode
+        {"key", "0", "100100", "x"},
+        {"key", "wheel", "100100"},
+        {"key", "3", "ctrl+"},
+        {"key", "3", "hyper+g"},
+        {"key", "3", "shift+left button"},
+        {"macro", "list", "x"},
+        {"macro", "add", "x"},
     };
     for (const auto& words : lines) {
         const CtlRun r = run(words);

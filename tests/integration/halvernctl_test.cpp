@@ -11,7 +11,11 @@
 #include "cli/cli_support.h"
 #include "cli/global_options.h"
 #include "cli/info_command.h"
+#include "cli/key_names.h"
+#include "cli/keyboard_session.h"
 #include "cli/list_command.h"
+#include "cli/mouse_session.h"
+#include "profile/data_folders.h"
 
 namespace halvern::cli {
 namespace {
@@ -121,6 +125,39 @@ TEST_F(HalvernctlTest, ErrorsAreOneClearLineWithTheirExitCode) {
     EXPECT_EQ(r.err, "halvernctl: unknown device to emulate: mousepad-receiver\n");
     r = run({"--emulate"});
     EXPECT_EQ(r.code, kExitUsage);
+}
+
+// What the command line prints as a name must take the user back to the same thing when typed: the
+// English texts of the key tables, the key editor's lists and the light modes must not give two
+// different things one name, and no factory function may name two keys.
+TEST(HalvernctlNames, EveryNameTheCommandLinePrintsNamesWhatItWasPrintedFor) {
+    const EnglishTexts texts;
+    const std::vector<NamedChoice> functions = functionChoices(texts);
+    ASSERT_GT(functions.size(), 180u);
+    const auto namesItsOwn = [](std::span<const NamedChoice> choices, std::string_view what) {
+        for (const NamedChoice& c : choices) {
+            const NameMatch match = matchName(choices, c.shown);
+            EXPECT_EQ(match.value, c.value) << what << " '" << c.shown << "'";
+        }
+    };
+    namesItsOwn(functions, "function");
+    const std::vector<NamedChoice> buttons = itemChoices(CMerivexMouseDevice::kButtonCodes, functions, texts);
+    EXPECT_EQ(buttons.size(), CMerivexMouseDevice::kButtonCount);
+    namesItsOwn(buttons, "button");
+    const std::vector<NamedChoice> keys = itemChoices(CMerivexKeyboardDevice::kKeyCodes, functions, texts);
+    EXPECT_GT(keys.size(), 110u);
+    namesItsOwn(keys, "key");
+
+    for (const auto& [kindId, range] : {std::pair{1, kMouseModes}, std::pair{0, kKeyboardModes}}) {
+        LightModeLists lists;
+        LoadLightModeLists(kindId, GetDefaultDataFolder(), {}, lists);
+        const std::vector<NamedChoice> modes = lightModeChoices(lists, range, texts);
+        ASSERT_FALSE(modes.empty()) << range.device;
+        namesItsOwn(modes, range.device);
+        for (const NamedChoice& m : modes) {
+            EXPECT_EQ(lightModeName(lists, static_cast<size_t>(m.value), range, texts), m.shown);
+        }
+    }
 }
 
 }  // namespace

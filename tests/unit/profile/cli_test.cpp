@@ -56,11 +56,29 @@ TEST_F(Cli, RefusalsExitOneAndChangeNothing) {
     EXPECT_EQ(run({"keyboard", "rename", "PROFILE2"}), 1);
 }
 
-TEST_F(Cli, UsageErrorsExitTwo) {
+TEST_F(Cli, UsageErrorsExitTwoAndChangeNothing) {
     EXPECT_EQ(run({}), 2);
     EXPECT_EQ(run({"toaster", "list"}), 2);
     EXPECT_EQ(run({"mouse", "fly"}), 2);
     EXPECT_EQ(run({"mouse", "rename"}), 2);
+
+    // A word a verb does not take is an error, not ignored: "delete 9" must not delete the selected one.
+    ASSERT_EQ(run({"mouse", "add"}), 0);
+    const std::string before = test::readBytes(folder("mouse") / "ProfileList.ini");
+    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+             {"mouse", "delete", "9"},
+             {"mouse", "add", "x"},
+             {"mouse", "reset", "now"},
+             {"mouse", "list", "x"},
+             {"mouse", "select", "0", "1"},
+             {"mouse", "rename", "a", "b"},
+         }) {
+        EXPECT_EQ(run(words), 2) << words[1];
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_NE(err.find("usage: halvernctl profile"), std::string::npos) << err;
+        EXPECT_TRUE(out.empty()) << out;
+    }
+    EXPECT_EQ(test::readBytes(folder("mouse") / "ProfileList.ini"), before);
 }
 
 TEST_F(Cli, ExportImportDeleteReset) {
