@@ -2,7 +2,8 @@
 # Installs what is missing, builds, and runs every test, one stage per build configuration:
 #   release  g++ Release (-O3), warnings as errors: everything built, every test, the Debian package
 #   asan     clang AddressSanitizer + UndefinedBehaviorSanitizer at -O1: every test
-#   tsan     clang ThreadSanitizer at -O1: the device, devices, app and integration tests, built alone
+#   tsan     clang ThreadSanitizer at -O1: the device, devices, app (with the window's) and integration
+#            tests, built alone
 #   fuzz     clang libFuzzer with ASan + UBSan: only the fuzz targets, each for a short smoke
 #   lint     clang-format and clang-tidy on the files changed since the main line
 # HALVERN_STAGES="release lint" runs some of them. Each configuration has a build folder of its own
@@ -57,12 +58,15 @@ asan() {
 
 tsan() {
   begin tsan
-  cmake -S . -B build-tsan "${common[@]}" "${clang[@]}" -DHALVERN_TSAN=ON -DHALVERN_GUI=OFF
-  # The device objects' own tests (mouse, keyboard, frame streamer) are in integration_tests.
+  cmake -S . -B build-tsan "${common[@]}" "${clang[@]}" -DHALVERN_TSAN=ON
+  # The device objects' own tests (mouse, keyboard, device queue, faults) are in integration_tests; the
+  # window with its device list and pages, on the devices' threads, in app_gui_tests.
   local programs=(tests/unit/device/device_tests tests/unit/devices/devices_tests tests/unit/app/app_tests
-    tests/integration/integration_tests)
+    tests/integration/integration_tests tests/app_gui/app_gui_tests)
   cmake --build build-tsan -j "$jobs" --target "${programs[@]##*/}"
-  tests/tsan/run.sh build-tsan tests/tsan/known_races.txt "${programs[@]}"
+  # Qt and GLib are not built with ThreadSanitizer: the memory calls they make themselves are ignored.
+  TSAN_OPTIONS="suppressions=$root/tests/tsan/qt.supp" QT_QPA_PLATFORM=offscreen \
+    tests/tsan/run.sh build-tsan tests/tsan/known_races.txt "${programs[@]}"
   finish tsan
 }
 
