@@ -13,7 +13,7 @@ class QWidget;
 namespace halvern::ui {
 class LayoutLoader;
 class LanguageTexts;
-}
+}  // namespace halvern::ui
 
 namespace halvern::app {
 

@@ -32,10 +32,14 @@ HidInterface& interfaceFor(CommandChannel& channel, bool receiver) {
 
 const char* arrivalText(uint16_t typeCode) {
     switch (cableTwin(typeCode)) {
-        case type_code::kKeyboard: return "添加一个键盘设备";
-        case type_code::kMouse: return "添加一个鼠标设备";
-        case type_code::kMousePad: return "添加一个鼠标垫设备";
-        default: return "添加一个设备";
+        case type_code::kKeyboard:
+            return "添加一个键盘设备";
+        case type_code::kMouse:
+            return "添加一个鼠标设备";
+        case type_code::kMousePad:
+            return "添加一个鼠标垫设备";
+        default:
+            return "添加一个设备";
     }
 }
 
@@ -51,8 +55,8 @@ int kindIndexFor(uint16_t typeCode, const InterfaceRow& row) {
 
 }  // namespace
 
-DeviceList::DeviceList(HidBackend& backend, SlotTable& slotTable, const ui::LayoutLoader& loader, ui::NotifyHub& hub,
-                       DeviceListControls controls, Executor& uiTasks, QObject* parent)
+DeviceList::DeviceList(HidBackend& backend, SlotTable& slotTable, const ui::LayoutLoader& loader,
+                       ui::NotifyHub& hub, DeviceListControls controls, Executor& uiTasks, QObject* parent)
     : QObject(parent),
       m_backend(backend),
       m_slots(slotTable),
@@ -68,7 +72,8 @@ DeviceList::~DeviceList() {
 
 void DeviceList::createInitialPages() {
     for (const DeviceKindEntry& kind : deviceKinds()) {
-        if (!kind.pageAtStart || kind.kindIndex < 0 || kind.kindIndex >= static_cast<int>(kDeviceKindCount)) continue;
+        if (!kind.pageAtStart || kind.kindIndex < 0 || kind.kindIndex >= static_cast<int>(kDeviceKindCount))
+            continue;
         const DeviceKindRow& k = kDeviceKindTable[static_cast<size_t>(kind.kindIndex)];
         const int row = findInterfaceRow(k.vid, k.pid, k.typeCode, interface_role::kCommand);
         if (row >= 0) CreatePage(kind.kindIndex, kInterfaceTable[static_cast<size_t>(row)]);
@@ -172,7 +177,8 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
     entry.SetSynchro(false);
     // Synchronised lighting is not built yet: its choice is not offered.
     if (QAbstractButton* synchro = entry.synchroButton()) synchro->hide();
-    entry.BindTab(QStringLiteral("device_switch"), m_controls.pages ? m_controls.pages->indexOf(slotPage->page) : -1);
+    entry.BindTab(QStringLiteral("device_switch"),
+                  m_controls.pages ? m_controls.pages->indexOf(slotPage->page) : -1);
     entry.SetPowerSwitch(QStringLiteral("device_power_switch"),
                          m_controls.powers ? m_controls.powers->indexOf(slotPage->power) : -1);
     entry.SetKind(shownType, 0);
@@ -324,15 +330,32 @@ bool DeviceList::entryTimer(QWidget* entry, int id) {
     if (!page || !page->entry || !page->device) return false;
     m_hub.killTimer(page->entry, id);
     switch (id) {
-        case kLightTick: onLightTick(*page); break;
-        case kActivate: onActivate(*page); break;
-        case kRefresh: page->device->RefreshPage(); break;
-        case kHook1003: page->device->EntryHook1003(); break;
-        case kHook1004: page->device->EntryHook1004(); break;
-        case kSync: onSync(*page); break;
-        case kLinkWatch: onLinkWatch(*page); break;
-        case kLinkProbe: onLinkProbe(*page); break;
-        default: return false;
+        case kLightTick:
+            onLightTick(*page);
+            break;
+        case kActivate:
+            onActivate(*page);
+            break;
+        case kRefresh:
+            page->device->RefreshPage();
+            break;
+        case kHook1003:
+            page->device->EntryHook1003();
+            break;
+        case kHook1004:
+            page->device->EntryHook1004();
+            break;
+        case kSync:
+            onSync(*page);
+            break;
+        case kLinkWatch:
+            onLinkWatch(*page);
+            break;
+        case kLinkProbe:
+            onLinkProbe(*page);
+            break;
+        default:
+            return false;
     }
     return true;
 }
@@ -348,8 +371,10 @@ void DeviceList::onLightTick(DeviceSlotPage& page) {
     if (!channel.connected()) return;
     const bool streaming = page.device->StreamsOnLightTick();
     int period = kIdleTickMs;
-    if (streaming) period = channel.receiverMode() ? 100 : 5;
-    else if (onScreen) period = changed ? kPreviewTickMs : kQuietTickMs;
+    if (streaming)
+        period = channel.receiverMode() ? 100 : 5;
+    else if (onScreen)
+        period = changed ? kPreviewTickMs : kQuietTickMs;
     m_hub.setTimer(page.entry, kLightTick, period);
 }
 
@@ -385,7 +410,8 @@ void DeviceList::activated(DeviceSlotPage& page) {
 
 void DeviceList::onSync(DeviceSlotPage& page) {
     page.device->SyncWithDevice();
-    if (page.device->powerFlag() && page.device->commandChannel().connected()) m_hub.setTimer(page.entry, kSync, 5000);
+    if (page.device->powerFlag() && page.device->commandChannel().connected())
+        m_hub.setTimer(page.entry, kSync, 5000);
 }
 
 void DeviceList::onLinkWatch(DeviceSlotPage& page) {
@@ -483,7 +509,8 @@ void DeviceList::HideDeviceEntry(int index) {
     int other = -1;
     if (entry.IsEntryVisible() && entry.IsSelected()) {
         for (size_t i = 0; i < m_pages.size() && other < 0; ++i) {
-            if (static_cast<int>(i) != index && m_pages[i]->entry->IsEntryVisible()) other = static_cast<int>(i);
+            if (static_cast<int>(i) != index && m_pages[i]->entry->IsEntryVisible())
+                other = static_cast<int>(i);
         }
     }
     ShowDeviceEntry(index, false, false);

@@ -20,7 +20,7 @@ class QLayout;
 namespace halvern::ui {
 class LayoutLoader;
 class LanguageTexts;
-}
+}  // namespace halvern::ui
 
 namespace halvern::app {
 
@@ -38,13 +38,13 @@ inline constexpr int kLinkProbe = 1008;  ///< QueryLink tries after a move to th
 
 /// The controls of the main window that the device list works with.
 struct DeviceListControls {
-    QLayout* entries = nullptr;          ///< "device_select_layout"
-    QStackedWidget* pages = nullptr;     ///< "device_switch"
-    QStackedWidget* powers = nullptr;    ///< "device_power_switch"
-    QWidget* noDeviceNotice = nullptr;   ///< "No_device_Link"
-    QWidget* owner = nullptr;            ///< parent of what has no container (a layout that lacks one)
+    QLayout* entries = nullptr;                ///< "device_select_layout"
+    QStackedWidget* pages = nullptr;           ///< "device_switch"
+    QStackedWidget* powers = nullptr;          ///< "device_power_switch"
+    QWidget* noDeviceNotice = nullptr;         ///< "No_device_Link"
+    QWidget* owner = nullptr;                  ///< parent of what has no container (a layout that lacks one)
     const ui::LanguageTexts* texts = nullptr;  ///< the interface language, for texts the pages make
-    ui::PageHost* host = nullptr;        ///< what the pages ask for messages and the colour picker
+    ui::PageHost* host = nullptr;              ///< what the pages ask for messages and the colour picker
 };
 
 /// One device page with its list entry and power widget.

@@ -17,7 +17,10 @@ DeviceSlot SlotTable::slot(int index) const {
 }
 
 Discovery::Discovery(HidBackend& backend, SlotTable& slotTable, DiscoveryEvents events)
-    : m_backend(backend), m_slots(slotTable), m_events(std::move(events)), m_probe(backend),
+    : m_backend(backend),
+      m_slots(slotTable),
+      m_events(std::move(events)),
+      m_probe(backend),
       m_stopFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 Discovery::~Discovery() {
@@ -52,12 +55,15 @@ bool Discovery::pass() {
         const auto claimed = claimNewInterfaces(m_probe, working, &unopened, &denied);
         if (!claimed) return false;
         for (const std::string& path : denied) {
-            if (std::find(m_deniedReported.begin(), m_deniedReported.end(), path) != m_deniedReported.end()) continue;
+            if (std::find(m_deniedReported.begin(), m_deniedReported.end(), path) != m_deniedReported.end())
+                continue;
             m_deniedReported.push_back(path);
             if (m_accessDenied) m_accessDenied(path);
         }
         for (const ClaimedInterface& c : *claimed) {
-            m_slots.modify([&](DeviceSlotList& slots) { slots[static_cast<size_t>(c.slot)] = working[static_cast<size_t>(c.slot)]; });
+            m_slots.modify([&](DeviceSlotList& slots) {
+                slots[static_cast<size_t>(c.slot)] = working[static_cast<size_t>(c.slot)];
+            });
             if (m_events.arrived) m_events.arrived(c.slot);
         }
     }

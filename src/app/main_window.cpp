@@ -8,11 +8,11 @@
 #include <QMenu>
 #include <QProcess>
 #include <QScreen>
-#include <QTimer>
-#include <QWindow>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "device/debug_sink.h"
 #include "profile/data_folders.h"
@@ -64,7 +64,8 @@ const std::array<MainWindow::Handler, kOperationCount>& MainWindow::handlers() {
     return table;
 }
 
-MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::LanguageTexts& texts, QWidget* parent)
+MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::LanguageTexts& texts,
+                       QWidget* parent)
     : QWidget(parent), m_backend(backend), m_loader(loader), m_texts(texts) {
     setObjectName(QStringLiteral("MainWnd"));
     setWindowTitle(QStringLiteral("Halvern"));
@@ -108,11 +109,13 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
 
     connect(&m_cooperation, &Cooperation::messageReceived, this,
             [this](const QString& name, qlonglong wParam, qlonglong lParam) {
-                if (name == QLatin1String(message_name::kLightControlRequest)) lightControlRequest(wParam, lParam);
+                if (name == QLatin1String(message_name::kLightControlRequest))
+                    lightControlRequest(wParam, lParam);
             });
     connect(&m_cooperation, &Cooperation::sleeping, this, &MainWindow::systemSleep);
     // A monitor that changes size, or a move to another one, re-fits the window.
-    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] { QTimer::singleShot(0, this, &MainWindow::refitToScreen); });
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this,
+            [this] { QTimer::singleShot(0, this, &MainWindow::refitToScreen); });
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -120,23 +123,29 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (QWindow* handle = windowHandle(); handle && !m_screenWatched) {
         m_screenWatched = true;
         connect(handle, &QWindow::screenChanged, this, [this](QScreen* s) {
-            if (s) connect(s, &QScreen::availableGeometryChanged, this, &MainWindow::refitToScreen, Qt::UniqueConnection);
+            if (s)
+                connect(s, &QScreen::availableGeometryChanged, this, &MainWindow::refitToScreen,
+                        Qt::UniqueConnection);
             refitToScreen();
         });
         if (QScreen* s = handle->screen()) {
-            connect(s, &QScreen::availableGeometryChanged, this, &MainWindow::refitToScreen, Qt::UniqueConnection);
+            connect(s, &QScreen::availableGeometryChanged, this, &MainWindow::refitToScreen,
+                    Qt::UniqueConnection);
         }
     }
 }
 
-MainWindow::~MainWindow() { shutdown(); }
+MainWindow::~MainWindow() {
+    shutdown();
+}
 
 void MainWindow::buildTray() {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
     m_trayMenu = std::make_unique<QMenu>();
     m_trayMenu->setObjectName(QStringLiteral("tray_menu"));
     m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_show")), this, [this] { bringToFront(); });
-    QAction* about = m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_about")), this, [this] { openAbout(); });
+    QAction* about =
+        m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_about")), this, [this] { openAbout(); });
     about->setObjectName(QStringLiteral("about_menu"));
     QAction* exitAction = m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_exit")));
     exitAction->setObjectName(QStringLiteral("exit"));
@@ -152,11 +161,14 @@ void MainWindow::buildTray() {
 
 void MainWindow::start() {
     DiscoveryEvents events{
-        [this](int slot) { m_uiCall.run([this, slot] { m_list->Arrival(slot); bringToFront(); }); },
-        [this](int slot) { m_uiCall.run([this, slot] { m_list->Removal(slot); }); },
-        [this] {
-            m_uiTasks.post([this] { instanceMessage(0, 0); });
+        [this](int slot) {
+            m_uiCall.run([this, slot] {
+                m_list->Arrival(slot);
+                bringToFront();
+            });
         },
+        [this](int slot) { m_uiCall.run([this, slot] { m_list->Removal(slot); }); },
+        [this] { m_uiTasks.post([this] { instanceMessage(0, 0); }); },
     };
     m_discovery = std::make_unique<Discovery>(m_backend, m_slots, std::move(events));
     m_discovery->setAccessDeniedHandler([this](const std::string& path) {
@@ -186,8 +198,9 @@ void MainWindow::onNotification(const ui::Notification& n) {
     }
     const QByteArray type = n.type.toUtf8();
     const QByteArray sender = n.sender.toUtf8();
-    const auto route = routeNotification(std::string_view(type.constData(), static_cast<size_t>(type.size())),
-                                         std::string_view(sender.constData(), static_cast<size_t>(sender.size())));
+    const auto route =
+        routeNotification(std::string_view(type.constData(), static_cast<size_t>(type.size())),
+                          std::string_view(sender.constData(), static_cast<size_t>(sender.size())));
     if (!route) return;
     (this->*handlers()[static_cast<size_t>(route->operation)])(*route, n);
 }
@@ -242,7 +255,8 @@ void MainWindow::setLightControl(bool on, bool announce) {
     if (auto* button = ui::findControl<QAbstractButton>(m_root, QStringLiteral("control_light_status"))) {
         button->setChecked(on);
         // Another program may take the lights: the button says who has them, in the interface language.
-        button->setProperty("textId", on ? QStringLiteral("control_light_text") : QStringLiteral("control_light_released_text"));
+        button->setProperty("textId", on ? QStringLiteral("control_light_text")
+                                         : QStringLiteral("control_light_released_text"));
         m_texts.apply(button);
     }
     if (m_systemAwake) m_list->setLightControl(on);
@@ -297,7 +311,8 @@ void MainWindow::buildHeaderMenu() {
     if (!gear) return;
     m_headerMenu = std::make_unique<QMenu>();
     m_headerMenu->setObjectName(QStringLiteral("header_menu"));
-    QAction* about = m_headerMenu->addAction(m_texts.text(QStringLiteral("tray_about")), this, [this] { openAbout(); });
+    QAction* about =
+        m_headerMenu->addAction(m_texts.text(QStringLiteral("tray_about")), this, [this] { openAbout(); });
     about->setObjectName(QStringLiteral("about_menu"));
 }
 
@@ -325,7 +340,8 @@ void MainWindow::onFunctionTab(const Route& route, const ui::Notification& n) {
 void MainWindow::routeToPage(const Route& route, const ui::Notification& n) {
     DeviceSlotPage* page = slotPageOf(n);
     if (!page || !page->kind || !page->page) return;
-    if (const PageHandler handle = findPageHandler(*page->kind, route.operation)) handle(*page->page, route, n);
+    if (const PageHandler handle = findPageHandler(*page->kind, route.operation))
+        handle(*page->page, route, n);
 }
 
 // Asks first; then page, profile and device take the defaults together (the device refusing them leaves all
@@ -354,7 +370,8 @@ void MainWindow::onOpenSystemDeviceSettings(const Route& route, const ui::Notifi
     // The desktop's own keyboard (0) or mouse (1) settings, started without a shell.
     static constexpr std::array<const char*, 2> kPanels{"keyboard", "mouse"};
     if (route.index < 0 || route.index > 1) return;
-    QProcess::startDetached(QStringLiteral("gnome-control-center"), {QString::fromLatin1(kPanels[static_cast<size_t>(route.index)])});
+    QProcess::startDetached(QStringLiteral("gnome-control-center"),
+                            {QString::fromLatin1(kPanels[static_cast<size_t>(route.index)])});
 }
 
 }  // namespace halvern::app

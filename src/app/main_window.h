@@ -13,9 +13,9 @@
 #include "app/routing.h"
 #include "app/ui_task_queue.h"
 #include "app/ui_thread_call.h"
+#include "ui/pages/page_host.h"
 #include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/layout_loader.h"
-#include "ui/pages/page_host.h"
 #include "ui/toolkit/notify_hub.h"
 #include "ui/windows/about_window.h"
 #include "ui/windows/colour_picker.h"
@@ -34,7 +34,8 @@ class MainWindow final : public QWidget, public ui::PageHost {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MainWindow)
 public:
-    MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::LanguageTexts& texts, QWidget* parent = nullptr);
+    MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::LanguageTexts& texts,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     /// Starts discovery; the window shows itself after the first scan.
@@ -97,7 +98,9 @@ private:
     void onCloseWindow(const Route&, const ui::Notification&) { closeByUser(); }
     void onHideWindow(const Route&, const ui::Notification&) { putAway(); }
     void onOpenSettingsWindow(const Route&, const ui::Notification&);
-    void onToggleLightControl(const Route&, const ui::Notification&) { setLightControl(!m_lightControl, true); }
+    void onToggleLightControl(const Route&, const ui::Notification&) {
+        setLightControl(!m_lightControl, true);
+    }
     void onMinimise(const Route&, const ui::Notification&) { showMinimized(); }
     void onMaximise(const Route&, const ui::Notification&) { showMaximized(); }
     void onRestore(const Route&, const ui::Notification&) { showNormal(); }

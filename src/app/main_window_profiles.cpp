@@ -3,10 +3,10 @@
 #include <QTimer>
 
 #include "app/main_window.h"
-#include "ui/controls/device_profile_control.h"
-#include "ui/controls/profile_actions.h"
 #include "profile/color_options.h"
 #include "profile/data_folders.h"
+#include "ui/controls/device_profile_control.h"
+#include "ui/controls/profile_actions.h"
 #include "ui/pages/device_failure_text.h"
 #include "ui/windows/message_box.h"
 
@@ -34,10 +34,12 @@ int MainWindow::showMessage(const QString& text, bool isTextId, int mode) {
 }
 
 void MainWindow::showFailure(const DeviceResult& result, const QString& textId) {
-    if (result.ok() || result.code() == DeviceResult::kCancelled) return;  // cut short on purpose: nothing to say
+    if (result.ok() || result.code() == DeviceResult::kCancelled)
+        return;  // cut short on purpose: nothing to say
     if (result.isOverflow()) {
         QString text = m_texts.text(QStringLiteral("message_text_16"));
-        (void)showMessage(text.replace(QStringLiteral("%d"), QString::number(result.overflowEvents())), false);
+        (void)showMessage(text.replace(QStringLiteral("%d"), QString::number(result.overflowEvents())),
+                          false);
         return;
     }
     if (!textId.isEmpty()) {
@@ -145,14 +147,16 @@ void MainWindow::onProfileImport(const Route&, const ui::Notification& n) {
     auto* control = profileControlOf(slotPageOf(n));
     if (!control) return;
     const QString path = ui::ChooseImportPath(this);
-    if (!path.isEmpty() && !control->ImportProfile(path)) (void)showMessage(QStringLiteral("profile_import_failed_text"));
+    if (!path.isEmpty() && !control->ImportProfile(path))
+        (void)showMessage(QStringLiteral("profile_import_failed_text"));
 }
 
 void MainWindow::onProfileExport(const Route&, const ui::Notification& n) {
     auto* control = profileControlOf(slotPageOf(n));
     if (!control) return;
     const QString path = ui::ChooseExportPath(this);
-    if (!path.isEmpty() && !control->ExportProfile(path)) (void)showMessage(QStringLiteral("profile_export_failed_text"));
+    if (!path.isEmpty() && !control->ExportProfile(path))
+        (void)showMessage(QStringLiteral("profile_export_failed_text"));
 }
 
 void MainWindow::onProfileReset(const Route&, const ui::Notification& n) {

@@ -184,7 +184,9 @@ constexpr std::array kRoutes = std::to_array<RouteEntry>({
 });
 // clang-format on
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool sameName(std::string_view a, std::string_view b, bool exactCase) {
     if (a.size() != b.size()) return false;
@@ -219,6 +221,8 @@ std::optional<Route> routeNotification(std::string_view type, std::string_view s
     return std::nullopt;
 }
 
-bool skipsDefaultHandling(std::string_view type) { return type == "click_wpremove" || type == "click_wpedit"; }
+bool skipsDefaultHandling(std::string_view type) {
+    return type == "click_wpremove" || type == "click_wpedit";
+}
 
 }  // namespace halvern::app

@@ -1,9 +1,10 @@
 #include "app/single_instance.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QLocalSocket>
 #include <QStandardPaths>
-#include <unistd.h>
 
 namespace halvern::app {
 namespace {
@@ -22,7 +23,9 @@ SingleInstance::SingleInstance(const QString& name, QObject* parent) : QObject(p
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::socketName() const { return socketPath(m_name); }
+QString SingleInstance::socketName() const {
+    return socketPath(m_name);
+}
 
 bool SingleInstance::acquire() {
     m_lock = std::make_unique<QLockFile>(QDir(runtimeFolder()).filePath(m_name + QStringLiteral(".lock")));

@@ -91,9 +91,9 @@ std::string doneText(const ColourRequest& request, size_t keyCount, std::span<co
 int applyRequest(const CommandContext& context, CMerivexKeyboardDevice& device, const ColourRequest& request,
                  size_t& coloured) {
     if (request.reach == ColourRequest::Reach::Off) {
-        return reportRefusal(context, "keyboard", "custom colours", device.Await([&](CMerivexUSBDevice::Done done) {
-                                 device.SetAllKeys(false, std::move(done));
-                             }));
+        return reportRefusal(
+            context, "keyboard", "custom colours",
+            device.Await([&](CMerivexUSBDevice::Done done) { device.SetAllKeys(false, std::move(done)); }));
     }
     const std::vector<int> keys = targetKeys(device, request);
     if (keys.empty()) {
@@ -101,7 +101,8 @@ int applyRequest(const CommandContext& context, CMerivexKeyboardDevice& device, 
         return kExitDeviceError;
     }
     coloured = keys.size();
-    return reportRefusal(context, "keyboard", "custom colours", device.Await([&](CMerivexUSBDevice::Done done) {
+    return reportRefusal(context, "keyboard", "custom colours",
+                         device.Await([&](CMerivexUSBDevice::Done done) {
                              device.SetKeysColour(keys, request.colour, std::move(done));
                          }));
 }

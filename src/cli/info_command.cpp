@@ -11,7 +11,9 @@
 namespace halvern::cli {
 namespace {
 
-uint16_t le16(std::span<const uint8_t> b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
+uint16_t le16(std::span<const uint8_t> b, size_t at) {
+    return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
 
 // Information block fields, by byte position.
 struct InfoField {

@@ -39,9 +39,9 @@ int runListCommand(const CommandContext& context, const CommandArgs& args) {
             continue;
         }
         char line[96];
-        std::snprintf(line, sizeof line, "%2zu  type %u  role %3u  %04x:%04x  interface %u  collection %u  ", i,
-                      slot.row.typeCode, slot.row.role, slot.row.vid, slot.row.pid, slot.row.interfaceNumber,
-                      slot.row.collection);
+        std::snprintf(line, sizeof line, "%2zu  type %u  role %3u  %04x:%04x  interface %u  collection %u  ",
+                      i, slot.row.typeCode, slot.row.role, slot.row.vid, slot.row.pid,
+                      slot.row.interfaceNumber, slot.row.collection);
         context.out << line << slot.path << '\n';
     }
     if (context.json) context.out << rows.toStyledString();

@@ -130,7 +130,8 @@ int deleteFromDevice(const CommandContext& context, MacroStore& store, int at,
     if (store.DeleteMacro(at) != at) {
         if (changed) {
             device.profile().SetKeyList(before);
-            if (!device.SaveProfile()) context.err << "halvernctl: the profile file cannot be written either\n";
+            if (!device.SaveProfile())
+                context.err << "halvernctl: the profile file cannot be written either\n";
         }
         context.err << "halvernctl: the macro list cannot be written\n";
         return kExitDeviceError;
@@ -142,7 +143,8 @@ int deleteFromDevice(const CommandContext& context, MacroStore& store, int at,
         context.out << deleted << '\n';
         return kExitOk;
     }
-    const DeviceResult written = device.Await([&device](CMerivexUSBDevice::Done done) { device.WriteKeysAndMacros(std::move(done)); });
+    const DeviceResult written =
+        device.Await([&device](CMerivexUSBDevice::Done done) { device.WriteKeysAndMacros(std::move(done)); });
     if (!written && !written.isOverflow()) {
         context.err << "halvernctl: the macro is deleted, but the " << word
                     << " did not take the changed key table and macros (" << describeResult(written.code())
@@ -215,9 +217,9 @@ int writeUsedMacros(const CommandContext& context, const CommandArgs& args,
     if (!session) return kExitDeviceError;
     Device& device = *session->device;
     const std::vector<uint8_t> used = device.ListUsedMacros();
-    const int code = reportRefusal(context, word, "macros", device.Await([&device](CMerivexUSBDevice::Done done) {
-                                       device.WriteMacros(std::move(done));
-                                   }));
+    const int code = reportRefusal(
+        context, word, "macros",
+        device.Await([&device](CMerivexUSBDevice::Done done) { device.WriteMacros(std::move(done)); }));
     if (code == kExitOk && device.macroNames().empty()) {
         context.out << "the macro list is empty: nothing to write\n";
     } else if (code == kExitOk) {

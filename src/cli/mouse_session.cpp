@@ -9,8 +9,8 @@ std::optional<MouseSession> openMouse(const CommandContext& context) {
 int changeMouseSettings(const CommandContext& context, CMerivexMouseDevice& device,
                         const std::function<void(MouseSettings&)>& change, const ScreenSize& screen) {
     return reportRefusal(context, "mouse", "settings", device.Await([&](CMerivexUSBDevice::Done done) {
-                             device.ChangeSettings(change, screen.width, screen.height, std::move(done));
-                         }));
+        device.ChangeSettings(change, screen.width, screen.height, std::move(done));
+    }));
 }
 
 std::string stageLine(const DpiStage& stage, size_t index, int activeStage, const DpiScale& scale) {

@@ -105,7 +105,8 @@ int runShowMouse(const CommandContext& context, const CommandArgs& args) {
     if (!session) return kExitDeviceError;
     CMerivexMouseDevice& device = *session->device;
     // As a page refresh: the mouse's state, then the lists shown with it.
-    const DeviceResult read = device.Await([&device](CMerivexUSBDevice::Done done) { device.ReadDeviceState(std::move(done)); });
+    const DeviceResult read =
+        device.Await([&device](CMerivexUSBDevice::Done done) { device.ReadDeviceState(std::move(done)); });
     device.ShowSettings();
     if (!read) {
         context.err << "halvernctl: the mouse did not report its settings (" << describeResult(read.code())

@@ -38,7 +38,8 @@ template <class Device>
     if (!found) return std::nullopt;
     session.found = std::move(*found);
     Device& device = *session.device;
-    session.activation = device.Await([&device](CMerivexUSBDevice::Done done) { device.ActivatePage(std::move(done)); });
+    session.activation =
+        device.Await([&device](CMerivexUSBDevice::Done done) { device.ActivatePage(std::move(done)); });
     return session;
 }
 

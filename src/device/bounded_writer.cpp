@@ -28,7 +28,8 @@ long long nowMs() {
 }  // namespace
 
 struct BoundedWriter::Shared {
-    explicit Shared(std::shared_ptr<HidNode> n) : node(std::move(n)), doneFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+    explicit Shared(std::shared_ptr<HidNode> n)
+        : node(std::move(n)), doneFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
     ~Shared() {
         if (doneFd >= 0) ::close(doneFd);
     }
@@ -81,7 +82,8 @@ struct BoundedWriter::Shared {
     bool quit = false;
 };
 
-BoundedWriter::BoundedWriter(std::shared_ptr<HidNode> node) : m_shared(std::make_shared<Shared>(std::move(node))) {
+BoundedWriter::BoundedWriter(std::shared_ptr<HidNode> node)
+    : m_shared(std::make_shared<Shared>(std::move(node))) {
     // Detached on purpose: the thread owns a reference to its state and ends once the write in hand is over,
     // which the kernel bounds; nothing else is touched.
     std::thread([shared = m_shared] { shared->run(); }).detach();

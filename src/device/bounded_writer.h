@@ -27,7 +27,8 @@ public:
     /// Writes one report (at most 64 bytes). Returns the bytes the node took, 0 when the time-out passed or
     /// `cancelFds` became readable first (the report may still go out later), -1 when the node failed. A
     /// negative time-out waits for as long as the write takes.
-    [[nodiscard]] ssize_t write(std::span<const uint8_t> report, int timeoutMs, std::span<const int> cancelFds);
+    [[nodiscard]] ssize_t write(std::span<const uint8_t> report, int timeoutMs,
+                                std::span<const int> cancelFds);
 
     /// Whether a report handed over earlier is still being written (a caller gave up on it).
     [[nodiscard]] bool stuck() const;

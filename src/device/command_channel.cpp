@@ -162,8 +162,8 @@ int CommandChannel::transfer(const Transfer& t) {
                         std::min(length, t.source.size() - offset), payload.begin());
         }
         const auto position = static_cast<uint16_t>(t.start + offset);
-        const report::Bytes request =
-            report::buildRequest(t.code, static_cast<uint8_t>(length), position, std::span(payload).first(length));
+        const report::Bytes request = report::buildRequest(t.code, static_cast<uint8_t>(length), position,
+                                                           std::span(payload).first(length));
         if (t.streaming && m_busy.load()) continue;  // a frame chunk never waits behind other traffic
         report::Bytes reply{};
         const int r = checkedExchange(request, reply, t.lock, !t.streaming);
@@ -176,65 +176,93 @@ int CommandChannel::transfer(const Transfer& t) {
     return result::kSuccess;
 }
 
-int CommandChannel::Begin() { return simple(command::kBegin); }
+int CommandChannel::Begin() {
+    return simple(command::kBegin);
+}
 
 int CommandChannel::End() {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return simple(command::kEnd);
 }
 
-int CommandChannel::AnnounceLightControl() { return simple(command::kAnnounceLightControl); }
+int CommandChannel::AnnounceLightControl() {
+    return simple(command::kAnnounceLightControl);
+}
 
 int CommandChannel::ReadInfo(std::span<uint8_t, kInfoSize> destination) {
-    return transfer({command::kReadInfo, Direction::Read, kInfoSize, 0, chunkSize(), &m_commandLock, {},
-                     destination});
+    return transfer(
+        {command::kReadInfo, Direction::Read, kInfoSize, 0, chunkSize(), &m_commandLock, {}, destination});
 }
 
 int CommandChannel::WriteBlock(std::span<const uint8_t> data, int bank) {
     if (bank != 0) return result::kBadBank;
-    return transfer({command::kWriteBlock, Direction::Write, m_blockSize, 0, chunkSize(), &m_commandLock, data, {}});
+    return transfer(
+        {command::kWriteBlock, Direction::Write, m_blockSize, 0, chunkSize(), &m_commandLock, data, {}});
 }
 
 int CommandChannel::ReadBlock(std::span<uint8_t> destination) {
-    return transfer({command::kReadBlock, Direction::Read, m_blockSize, 0, chunkSize(), &m_commandLock, {},
-                     destination});
+    return transfer(
+        {command::kReadBlock, Direction::Read, m_blockSize, 0, chunkSize(), &m_commandLock, {}, destination});
 }
 
 int CommandChannel::ReadThirdBlock(std::span<uint8_t> destination) {
-    return transfer({command::kReadThirdBlock, Direction::Read, m_blockSize / 3u, 0, chunkSize(), &m_commandLock,
-                     {}, destination});
+    return transfer({command::kReadThirdBlock,
+                     Direction::Read,
+                     m_blockSize / 3u,
+                     0,
+                     chunkSize(),
+                     &m_commandLock,
+                     {},
+                     destination});
 }
 
 int CommandChannel::WriteData15(std::span<const uint8_t> data) {
-    return transfer({command::kWriteData15, Direction::Write, data.size(), 0, chunkSize(), &m_commandLock, data, {}});
+    return transfer(
+        {command::kWriteData15, Direction::Write, data.size(), 0, chunkSize(), &m_commandLock, data, {}});
 }
 
 int CommandChannel::WriteData17(std::span<const uint8_t> data) {
-    return transfer({command::kWriteData17, Direction::Write, data.size(), 0, kCableChunk, nullptr, data, {}});
+    return transfer(
+        {command::kWriteData17, Direction::Write, data.size(), 0, kCableChunk, nullptr, data, {}});
 }
 
 int CommandChannel::WriteAt(std::span<const uint8_t> data, uint16_t start) {
-    return transfer({command::kWriteAt, Direction::Write, data.size(), start, chunkSize(), &m_commandLock, data, {}});
+    return transfer(
+        {command::kWriteAt, Direction::Write, data.size(), start, chunkSize(), &m_commandLock, data, {}});
 }
 
 int CommandChannel::ReadAt(std::span<uint8_t> destination, uint16_t start) {
-    return transfer({command::kReadAt, Direction::Read, destination.size(), start, chunkSize(), &m_commandLock, {},
+    return transfer({command::kReadAt,
+                     Direction::Read,
+                     destination.size(),
+                     start,
+                     chunkSize(),
+                     &m_commandLock,
+                     {},
                      destination});
 }
 
 int CommandChannel::ReadOnce(std::span<uint8_t> destination, uint16_t offset) {
     const size_t length = std::min(destination.size(), report::kPayloadSize);
-    return transfer({command::kReadOnce, Direction::Read, length, offset, static_cast<uint8_t>(length),
-                     &m_commandLock, {}, destination});
+    return transfer({command::kReadOnce,
+                     Direction::Read,
+                     length,
+                     offset,
+                     static_cast<uint8_t>(length),
+                     &m_commandLock,
+                     {},
+                     destination});
 }
 
 int CommandChannel::WriteLight(std::span<const uint8_t> data, uint16_t row, uint16_t rowSize) {
     const auto start = static_cast<uint16_t>(row * rowSize);
-    return transfer({command::kWriteLight, Direction::Write, data.size(), start, chunkSize(), &m_lightLock, data, {}});
+    return transfer(
+        {command::kWriteLight, Direction::Write, data.size(), start, chunkSize(), &m_lightLock, data, {}});
 }
 
 int CommandChannel::StreamLightFrame(std::span<const uint8_t> data) {
-    Transfer t{command::kStreamLightFrame, Direction::Write, data.size(), 0, chunkSize(), &m_lightLock, data, {}};
+    Transfer t{
+        command::kStreamLightFrame, Direction::Write, data.size(), 0, chunkSize(), &m_lightLock, data, {}};
     t.streaming = true;
     return transfer(t);
 }

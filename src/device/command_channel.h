@@ -15,7 +15,8 @@ namespace result {
 inline constexpr int kSuccess = 1;
 inline constexpr int kNoReply = 0;  ///< not connected (nothing sent), or the reply read failed or timed out
 inline constexpr int kWriteFailed = -1;
-inline constexpr int kReceiverUnreachable = -101;  ///< the receiver answered 0xAA for a device it cannot reach
+inline constexpr int kReceiverUnreachable =
+    -101;  ///< the receiver answered 0xAA for a device it cannot reach
 inline constexpr int kStatusFF = -102;
 inline constexpr int kStatusFE = -103;
 inline constexpr int kBadBank = -201;
@@ -54,7 +55,8 @@ inline constexpr size_t kPayloadSize = kSize - kPayload;  ///< 56
 using Bytes = std::array<uint8_t, kSize>;
 
 /// A request with its checksum: report ID 4, the command code, chunk length and offset, the payload.
-[[nodiscard]] Bytes buildRequest(uint8_t code, uint8_t length, uint16_t offset, std::span<const uint8_t> payload);
+[[nodiscard]] Bytes buildRequest(uint8_t code, uint8_t length, uint16_t offset,
+                                 std::span<const uint8_t> payload);
 /// Sum of bytes 3-63 modulo 65536.
 [[nodiscard]] uint16_t checksum(std::span<const uint8_t, kSize> bytes);
 }  // namespace report

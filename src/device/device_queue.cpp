@@ -17,7 +17,8 @@ double millisBetween(Clock::time_point from, Clock::time_point to) {
 
 }  // namespace
 
-DeviceQueue::DeviceQueue(CommandChannel& channel, Executor& executor) : m_channel(channel), m_executor(&executor) {}
+DeviceQueue::DeviceQueue(CommandChannel& channel, Executor& executor)
+    : m_channel(channel), m_executor(&executor) {}
 
 DeviceQueue::~DeviceQueue() {
     stop();

@@ -52,10 +52,10 @@ public:
     };
 
     struct Stats {
-        uint64_t jobs = 0;         ///< jobs run
-        uint64_t frames = 0;       ///< frames written in full
+        uint64_t jobs = 0;    ///< jobs run
+        uint64_t frames = 0;  ///< frames written in full
         uint64_t failedFrames = 0;
-        double lastFrameAgeMs = 0;  ///< from building the last frame to its last report's acknowledgement
+        double lastFrameAgeMs = 0;    ///< from building the last frame to its last report's acknowledgement
         double longestJobWaitMs = 0;  ///< longest time a job waited in the queue
     };
 
@@ -112,7 +112,8 @@ private:
 
     CommandChannel& m_channel;
     FrameSource m_source;
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);  ///< false once the owner went (owner's thread)
+    std::shared_ptr<bool> m_alive =
+        std::make_shared<bool>(true);  ///< false once the owner went (owner's thread)
 
     mutable std::mutex m_mutex;  ///< guards everything below
     std::condition_variable_any m_changed;

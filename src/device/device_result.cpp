@@ -53,7 +53,8 @@ std::string describe(const DeviceResult& result) {
     }
     if (result.isOverflow()) reason += ": remove " + std::to_string(result.overflowEvents()) + " events";
     const bool file = result.step() == DeviceStep::ProfileFile;
-    return std::string(file ? "Saving " : "Writing ") + std::string(stepName(result.step())) + " failed: " + reason + ".";
+    return std::string(file ? "Saving " : "Writing ") + std::string(stepName(result.step())) +
+           " failed: " + reason + ".";
 }
 
 }  // namespace halvern

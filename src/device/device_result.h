@@ -52,7 +52,9 @@ public:
         return DeviceResult(code == 1 ? 0 : code, step, 0);
     }
     [[nodiscard]] static constexpr DeviceResult Refused(DeviceStep step) { return {kRefused, step, 0}; }
-    [[nodiscard]] static constexpr DeviceResult FileError() { return {kFileError, DeviceStep::ProfileFile, 0}; }
+    [[nodiscard]] static constexpr DeviceResult FileError() {
+        return {kFileError, DeviceStep::ProfileFile, 0};
+    }
     [[nodiscard]] static constexpr DeviceResult Cancelled(DeviceStep step) { return {kCancelled, step, 0}; }
     /// A macro image `events` events too large for the device's memory (nothing was written).
     [[nodiscard]] static constexpr DeviceResult Overflow(int events) {
@@ -71,7 +73,8 @@ public:
     friend constexpr bool operator==(const DeviceResult&, const DeviceResult&) = default;
 
 private:
-    constexpr DeviceResult(int code, DeviceStep step, int overflow) : m_code(code), m_step(step), m_overflow(overflow) {}
+    constexpr DeviceResult(int code, DeviceStep step, int overflow)
+        : m_code(code), m_step(step), m_overflow(overflow) {}
 
     int m_code = 1;
     DeviceStep m_step = DeviceStep::None;

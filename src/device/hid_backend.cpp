@@ -8,8 +8,12 @@ namespace {
 thread_local int t_lastOpenError = 0;
 }  // namespace
 
-int lastOpenError() { return t_lastOpenError; }
-void setLastOpenError(int error) { t_lastOpenError = error; }
+int lastOpenError() {
+    return t_lastOpenError;
+}
+void setLastOpenError(int error) {
+    t_lastOpenError = error;
+}
 
 std::string makeCollectionPath(std::string_view node, uint16_t collection) {
     std::string path(node);

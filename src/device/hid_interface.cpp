@@ -89,7 +89,8 @@ bool decodeValue(const HidField& f, std::span<const uint8_t> data, HidDecodedEnt
     if (f.physicalMax != f.physicalMin && f.logicalMax > f.logicalMin) {
         const int64_t span = static_cast<int64_t>(f.logicalMax) - f.logicalMin;
         const int64_t scaled = f.physicalMin + (static_cast<int64_t>(e.rawValue) - f.logicalMin) *
-                                                   (static_cast<int64_t>(f.physicalMax) - f.physicalMin) / span;
+                                                   (static_cast<int64_t>(f.physicalMax) - f.physicalMin) /
+                                                   span;
         e.scaledValue = static_cast<int32_t>(std::clamp<int64_t>(scaled, INT32_MIN, INT32_MAX));
     }
     return true;
@@ -184,7 +185,8 @@ bool HidInterface::Open(std::string_view path, bool read, bool write, bool overl
     m_collectionNumber = where.collection;
     m_caps.usage = c.usage;
     m_caps.usagePage = c.usagePage;
-    m_numberedReports = !(c.inputReportIds.size() == 1 && c.inputReportIds[0] == 0) && !c.inputReportIds.empty();
+    m_numberedReports =
+        !(c.inputReportIds.size() == 1 && c.inputReportIds[0] == 0) && !c.inputReportIds.empty();
     // Report lengths count a report-ID byte even where the device numbers no reports.
     m_caps.inputReportByteLength = static_cast<uint16_t>(c.inputReportLength + (m_numberedReports ? 0 : 1));
     m_caps.outputReportByteLength = c.outputReportLength;

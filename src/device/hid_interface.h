@@ -73,7 +73,8 @@ public:
 
     /// Reads one input report of this collection into `buffer` (cut to its size). A negative time-out
     /// waits until a report arrives, the device fails, Close is called, or `stop` is requested.
-    [[nodiscard]] bool Read(std::span<uint8_t> buffer, size_t* bytesRead, int timeoutMs, std::stop_token stop = {});
+    [[nodiscard]] bool Read(std::span<uint8_t> buffer, size_t* bytesRead, int timeoutMs,
+                            std::stop_token stop = {});
     /// Sleeps until the interface is open (true) or `stop` is requested (false); costs nothing meanwhile.
     [[nodiscard]] bool WaitUntilOpen(std::stop_token stop);
     /// Writes one output report; fails on time-out, device failure or Close.
@@ -105,7 +106,8 @@ private:
     void endOperation();
     void closeLocked(std::unique_lock<std::mutex>& lock);
     [[nodiscard]] bool acceptsInputReport(uint8_t reportId) const;
-    [[nodiscard]] int waitFor(int fd, short events, int timeoutMs, long long deadlineMs, bool cancellable) const;
+    [[nodiscard]] int waitFor(int fd, short events, int timeoutMs, long long deadlineMs,
+                              bool cancellable) const;
 
     HidBackend& m_backend;
     std::vector<HidEnumEntry> m_pathList;

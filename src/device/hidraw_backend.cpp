@@ -70,7 +70,9 @@ std::vector<uint8_t> readDescriptorFile(const std::string& file) {
 class HidrawNode final : public HidNode {
 public:
     HidrawNode(int fd, std::vector<uint8_t> descriptor, HidAttributes attributes, uint16_t interfaceNumber)
-        : m_fd(fd), m_descriptor(std::move(descriptor)), m_attributes(attributes),
+        : m_fd(fd),
+          m_descriptor(std::move(descriptor)),
+          m_attributes(attributes),
           m_interfaceNumber(interfaceNumber) {}
     ~HidrawNode() override { ::close(m_fd); }
     HidrawNode(const HidrawNode&) = delete;
@@ -154,7 +156,8 @@ bool HidrawBackend::enumerate(std::vector<HidEnumEntry>& out) {
     }
     udev_list_entry* entry = nullptr;
     udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(listing.get())) {
-        UdevPtr<udev_device> device(udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry)));
+        UdevPtr<udev_device> device(
+            udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry)));
         const char* node = device ? udev_device_get_devnode(device.get()) : nullptr;
         NodeInfo info;
         if (!node || !describe(device.get(), info)) continue;  // vanished meanwhile, or not a HID device
@@ -183,11 +186,13 @@ std::unique_ptr<HidNode> HidrawBackend::openNode(std::string_view path, bool wri
     hidraw_devinfo rawInfo{};
     if (::ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0 || size < 0 || size > HID_MAX_DESCRIPTOR_SIZE) return fail();
     descriptor.size = static_cast<uint32_t>(size);
-    if (::ioctl(fd, HIDIOCGRDESC, &descriptor) < 0 || ::ioctl(fd, HIDIOCGRAWINFO, &rawInfo) < 0) return fail();
+    if (::ioctl(fd, HIDIOCGRDESC, &descriptor) < 0 || ::ioctl(fd, HIDIOCGRAWINFO, &rawInfo) < 0)
+        return fail();
 
-    HidAttributes attributes{static_cast<uint16_t>(rawInfo.vendor), static_cast<uint16_t>(rawInfo.product), 0};
+    HidAttributes attributes{static_cast<uint16_t>(rawInfo.vendor), static_cast<uint16_t>(rawInfo.product),
+                             0};
     uint16_t interfaceNumber = 0;
-    struct stat st{};
+    struct stat st {};
     UdevPtr<udev> context(udev_new());
     if (context && ::fstat(fd, &st) == 0) {
         UdevPtr<udev_device> device(udev_device_new_from_devnum(context.get(), 'c', st.st_rdev));

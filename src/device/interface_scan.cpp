@@ -5,7 +5,8 @@
 namespace halvern {
 
 std::optional<std::vector<ClaimedInterface>> claimNewInterfaces(HidInterface& probe, DeviceSlotList& slots,
-                                                               int* unopened, std::vector<std::string>* denied) {
+                                                                int* unopened,
+                                                                std::vector<std::string>* denied) {
     if (unopened) *unopened = 0;
     if (!probe.Enumerate()) return std::nullopt;
     std::vector<ClaimedInterface> claimed;

@@ -25,9 +25,8 @@ struct ClaimedInterface {
 /// claimed by this pass in enumeration order, or nothing when the enumeration itself failed.
 /// `unopened`, when given, counts the matching interfaces that could not be opened (worth a retry);
 /// `denied`, when given, receives the paths among them that the user has no permission to open.
-[[nodiscard]] std::optional<std::vector<ClaimedInterface>> claimNewInterfaces(HidInterface& probe,
-                                                                             DeviceSlotList& slots,
-                                                                             int* unopened = nullptr,
-                                                                             std::vector<std::string>* denied = nullptr);
+[[nodiscard]] std::optional<std::vector<ClaimedInterface>> claimNewInterfaces(
+    HidInterface& probe, DeviceSlotList& slots, int* unopened = nullptr,
+    std::vector<std::string>* denied = nullptr);
 
 }  // namespace halvern

@@ -8,7 +8,13 @@ namespace halvern {
 namespace {
 
 // Item tags (prefix byte >> 4), by item type.
-enum MainTag : uint8_t { kInput = 0x8, kOutput = 0x9, kCollection = 0xA, kFeature = 0xB, kEndCollection = 0xC };
+enum MainTag : uint8_t {
+    kInput = 0x8,
+    kOutput = 0x9,
+    kCollection = 0xA,
+    kFeature = 0xB,
+    kEndCollection = 0xC
+};
 enum GlobalTag : uint8_t {
     kUsagePage = 0x0,
     kLogicalMin = 0x1,
@@ -60,10 +66,14 @@ uint32_t unsignedData(const uint8_t* p, unsigned size) {
 int32_t signedData(const uint8_t* p, unsigned size) {
     const uint32_t v = unsignedData(p, size);
     switch (size) {
-        case 1: return static_cast<int8_t>(v);
-        case 2: return static_cast<int16_t>(v);
-        case 4: return static_cast<int32_t>(v);
-        default: return 0;
+        case 1:
+            return static_cast<int8_t>(v);
+        case 2:
+            return static_cast<int16_t>(v);
+        case 4:
+            return static_cast<int32_t>(v);
+        default:
+            return 0;
     }
 }
 
@@ -108,9 +118,12 @@ public:
             const auto type = static_cast<uint8_t>((prefix >> 2) & 0x3);
             const auto tag = static_cast<uint8_t>(prefix >> 4);
             bool ok = true;
-            if (type == kMain) ok = main(tag, data, size);
-            else if (type == kGlobal) ok = global(tag, data, size);
-            else if (type == kLocal) ok = local(tag, data, size);
+            if (type == kMain)
+                ok = main(tag, data, size);
+            else if (type == kGlobal)
+                ok = global(tag, data, size);
+            else if (type == kLocal)
+                ok = local(tag, data, size);
             if (!ok) return std::nullopt;
         }
         if (m_depth != 0) return std::nullopt;
@@ -125,11 +138,21 @@ public:
 private:
     bool global(uint8_t tag, const uint8_t* data, unsigned size) {
         switch (tag) {
-            case kUsagePage: m_globals.usagePage = static_cast<uint16_t>(unsignedData(data, size)); break;
-            case kLogicalMin: m_globals.logicalMin = signedData(data, size); break;
-            case kLogicalMax: m_globals.logicalMax = signedData(data, size); break;
-            case kPhysicalMin: m_globals.physicalMin = signedData(data, size); break;
-            case kPhysicalMax: m_globals.physicalMax = signedData(data, size); break;
+            case kUsagePage:
+                m_globals.usagePage = static_cast<uint16_t>(unsignedData(data, size));
+                break;
+            case kLogicalMin:
+                m_globals.logicalMin = signedData(data, size);
+                break;
+            case kLogicalMax:
+                m_globals.logicalMax = signedData(data, size);
+                break;
+            case kPhysicalMin:
+                m_globals.physicalMin = signedData(data, size);
+                break;
+            case kPhysicalMax:
+                m_globals.physicalMax = signedData(data, size);
+                break;
             case kReportSize:
                 m_globals.reportSize = unsignedData(data, size);
                 if (m_globals.reportSize > kMaxReportSize) return false;
@@ -153,7 +176,8 @@ private:
                 m_globals = m_stack.back();
                 m_stack.pop_back();
                 break;
-            default: break;
+            default:
+                break;
         }
         return true;
     }
@@ -165,9 +189,14 @@ private:
                 if (m_locals.usages.size() >= kMaxUsages) return false;
                 m_locals.usages.push_back(size == 4 ? value : (value | kNoPage));
                 break;
-            case kUsageMin: m_locals.usageMin = size == 4 ? value : (value | kNoPage); break;
-            case kUsageMax: m_locals.usageMax = size == 4 ? value : (value | kNoPage); break;
-            default: break;
+            case kUsageMin:
+                m_locals.usageMin = size == 4 ? value : (value | kNoPage);
+                break;
+            case kUsageMax:
+                m_locals.usageMax = size == 4 ? value : (value | kNoPage);
+                break;
+            default:
+                break;
         }
         return true;
     }
@@ -195,7 +224,8 @@ private:
             case kFeature:
                 if (!report(tag, flags)) return false;
                 break;
-            default: break;
+            default:
+                break;
         }
         m_locals.clear();
         return true;
@@ -210,7 +240,9 @@ private:
         used += bits;
         if (m_collections.empty() || m_depth == 0) return true;  // an item outside any collection
         HidCollectionInfo& c = m_collections.back();
-        addId(tag == kInput ? c.inputReportIds : tag == kOutput ? c.outputReportIds : c.featureReportIds,
+        addId(tag == kInput    ? c.inputReportIds
+              : tag == kOutput ? c.outputReportIds
+                               : c.featureReportIds,
               m_globals.reportId);
         const bool constant = flags & 0x1;
         if (tag != kInput || constant || bits == 0) return true;

@@ -67,7 +67,8 @@ bool rowsEqual(const InterfaceRow& a, const InterfaceRow& b) {
 int findKind(uint16_t vid, uint16_t pid, uint16_t typeCode, uint16_t role) {
     for (size_t i = 0; i < kDeviceKindTable.size(); ++i) {
         const auto& k = kDeviceKindTable[i];
-        if (k.vid == vid && k.pid == pid && k.typeCode == typeCode && k.role == role) return static_cast<int>(i);
+        if (k.vid == vid && k.pid == pid && k.typeCode == typeCode && k.role == role)
+            return static_cast<int>(i);
     }
     return -1;
 }
@@ -75,7 +76,8 @@ int findKind(uint16_t vid, uint16_t pid, uint16_t typeCode, uint16_t role) {
 int findInterfaceRow(uint16_t vid, uint16_t pid, uint16_t typeCode, uint16_t role) {
     for (size_t i = 0; i < kInterfaceTable.size(); ++i) {
         const auto& r = kInterfaceTable[i];
-        if (r.vid == vid && r.pid == pid && r.typeCode == typeCode && r.role == role) return static_cast<int>(i);
+        if (r.vid == vid && r.pid == pid && r.typeCode == typeCode && r.role == role)
+            return static_cast<int>(i);
     }
     return -1;
 }

@@ -9,15 +9,18 @@ constexpr size_t kKeyEntrySize = 3;
 constexpr size_t kMacroMemoryUnit = 128;
 
 // The first failure of a step and the End that must follow it.
-DeviceResult firstFailure(DeviceResult first, DeviceResult then) { return first.ok() ? then : first; }
+DeviceResult firstFailure(DeviceResult first, DeviceResult then) {
+    return first.ok() ? then : first;
+}
 
 }  // namespace
 
 DeviceResult CheckLink(CommandChannel& channel) {
     if (!channel.connected()) return DeviceResult::Failure(result::kNoReply, DeviceStep::Link);
     if (!channel.receiverMode()) return {};
-    return channel.QueryLink() == result::kSuccess ? DeviceResult{}
-                                                   : DeviceResult::Failure(result::kReceiverUnreachable, DeviceStep::Link);
+    return channel.QueryLink() == result::kSuccess
+               ? DeviceResult{}
+               : DeviceResult::Failure(result::kReceiverUnreachable, DeviceStep::Link);
 }
 
 DeviceResult InSequence(CommandChannel& channel, DeviceStep step, const std::function<DeviceResult()>& body) {
@@ -52,7 +55,8 @@ DeviceResult ReadTables(CommandChannel& channel, bool withLeds, Tables& out) {
 }
 
 DeviceResult ReadActiveRecord(CommandChannel& channel, std::span<uint8_t> record, uint16_t stride) {
-    if (const DeviceResult link = CheckLink(channel); !link) return DeviceResult::Failure(link.code(), DeviceStep::State);
+    if (const DeviceResult link = CheckLink(channel); !link)
+        return DeviceResult::Failure(link.code(), DeviceStep::State);
     uint8_t active = 0;
     if (const int r = channel.ReadAt(std::span(&active, 1), 0); r != result::kSuccess) {
         return DeviceResult::Failure(r, DeviceStep::State);
@@ -83,7 +87,8 @@ DeviceResult InCheckedSequence(CommandChannel& channel, DeviceStep step, bool li
     return firstFailure(done, ended);
 }
 
-DeviceResult WriteRecord(CommandChannel& channel, std::span<const uint8_t> record, uint16_t offset, bool linkEachStep) {
+DeviceResult WriteRecord(CommandChannel& channel, std::span<const uint8_t> record, uint16_t offset,
+                         bool linkEachStep) {
     return InCheckedSequence(channel, DeviceStep::Settings, linkEachStep, [&] {
         return DeviceResult::FromCode(channel.WriteAt(record, offset), DeviceStep::Settings);
     });
@@ -122,7 +127,8 @@ DeviceResult WriteKeys(CommandChannel& channel, const KeyWrite& write, Info& inf
     if (const DeviceResult r = readInfo(DeviceStep::Macros); !r) return r;
     if (!write.macros) return {};  // no macros in the list: nothing to write
     const size_t limit = static_cast<size_t>(info[6]) * kMacroMemoryUnit;
-    if (const int over = MacroOverflowCount(write.macros->size, limit); over > 0) return DeviceResult::Overflow(over);
+    if (const int over = MacroOverflowCount(write.macros->size, limit); over > 0)
+        return DeviceResult::Overflow(over);
     if (write.macros->bytes.empty()) return DeviceResult::Refused(DeviceStep::Macros);
     return InCheckedSequence(channel, DeviceStep::Macros, write.linkChecks, [&] {
         return DeviceResult::FromCode(channel.WriteData15(write.macros->bytes), DeviceStep::Macros);
@@ -130,15 +136,18 @@ DeviceResult WriteKeys(CommandChannel& channel, const KeyWrite& write, Info& inf
 }
 
 DeviceResult WriteRecoil(CommandChannel& channel, std::span<const uint8_t> image, Info& info) {
-    if (const DeviceResult r = CheckLink(channel); !r) return DeviceResult::Failure(r.code(), DeviceStep::Recoil);
-    if (const int r = channel.ReadInfo(info); r != result::kSuccess) return DeviceResult::Failure(r, DeviceStep::Recoil);
+    if (const DeviceResult r = CheckLink(channel); !r)
+        return DeviceResult::Failure(r.code(), DeviceStep::Recoil);
+    if (const int r = channel.ReadInfo(info); r != result::kSuccess)
+        return DeviceResult::Failure(r, DeviceStep::Recoil);
     if (image.empty()) return DeviceResult::Refused(DeviceStep::Recoil);
     return InSequence(channel, DeviceStep::Recoil,
                       [&] { return DeviceResult::FromCode(channel.WriteData17(image), DeviceStep::Recoil); });
 }
 
 DeviceResult ReadPower(CommandChannel& channel, std::array<uint8_t, 6>& status) {
-    if (const DeviceResult r = CheckLink(channel); !r) return DeviceResult::Failure(r.code(), DeviceStep::Power);
+    if (const DeviceResult r = CheckLink(channel); !r)
+        return DeviceResult::Failure(r.code(), DeviceStep::Power);
     return DeviceResult::FromCode(channel.ReadOnce(status, 0), DeviceStep::Power);
 }
 

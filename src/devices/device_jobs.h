@@ -22,7 +22,8 @@ using Info = std::array<uint8_t, CommandChannel::kInfoSize>;
 
 /// Runs `body` between Begin and End. Every Begin the device acknowledged gets its End, whatever the body
 /// did; the result is the first failure (Begin, the body, then End).
-[[nodiscard]] DeviceResult InSequence(CommandChannel& channel, DeviceStep step, const std::function<DeviceResult()>& body);
+[[nodiscard]] DeviceResult InSequence(CommandChannel& channel, DeviceStep step,
+                                      const std::function<DeviceResult()>& body);
 
 /// As InSequence, for writes: the channel must be connected, and with `linkEachStep` (a wireless mouse)
 /// the link is asked before Begin, the body and End.
@@ -41,12 +42,13 @@ struct Tables {
 
 /// Reads the index of the active onboard record (settings offset 0), then that record from offset
 /// index × `stride` into `record`, and puts the index in the record's byte 0.
-[[nodiscard]] DeviceResult ReadActiveRecord(CommandChannel& channel, std::span<uint8_t> record, uint16_t stride);
+[[nodiscard]] DeviceResult ReadActiveRecord(CommandChannel& channel, std::span<uint8_t> record,
+                                            uint16_t stride);
 
 /// Writes an onboard record at `offset` between Begin and End; with `linkEachStep` (the mouse) the link is
 /// asked before each of the three steps, as a wireless mouse needs.
-[[nodiscard]] DeviceResult WriteRecord(CommandChannel& channel, std::span<const uint8_t> record, uint16_t offset,
-                                       bool linkEachStep);
+[[nodiscard]] DeviceResult WriteRecord(CommandChannel& channel, std::span<const uint8_t> record,
+                                       uint16_t offset, bool linkEachStep);
 
 /// A macro image and the size it has (an image too large for its 16-bit fields is not built at all, but
 /// its size still says how far it is over).
@@ -57,10 +59,10 @@ struct MacroImage {
 
 /// A key table and the macro image that goes with it.
 struct KeyWrite {
-    std::vector<uint8_t> table;         ///< empty: no key table to write
-    bool macroStep = false;             ///< the macro step runs (it reads the information block first)
-    std::optional<MacroImage> macros;   ///< the image it writes; nothing: the macro list is empty
-    bool linkChecks = true;             ///< ask the link before the writes (the mouse)
+    std::vector<uint8_t> table;        ///< empty: no key table to write
+    bool macroStep = false;            ///< the macro step runs (it reads the information block first)
+    std::optional<MacroImage> macros;  ///< the image it writes; nothing: the macro list is empty
+    bool linkChecks = true;            ///< ask the link before the writes (the mouse)
 };
 
 /// The key table (ReadInfo, Begin, WriteBlock, End) and then the macro step (ReadInfo, and with an image

@@ -6,7 +6,9 @@ namespace halvern {
 
 DeviceLighting::DeviceLighting(DeviceKind kind) : m_engine(kind), m_snapshot(m_engine.frame().size()) {}
 
-DeviceLighting::~DeviceLighting() { stop(); }
+DeviceLighting::~DeviceLighting() {
+    stop();
+}
 
 void DeviceLighting::start() {
     std::scoped_lock lock(m_mutex);

@@ -43,8 +43,8 @@ std::vector<uint8_t> RememberFactoryTable(const std::filesystem::path& file, std
         const auto storedInfo = bytesOf(document[kInfo]);
         // A file without the information block (written before it was kept) counts as the same firmware.
         const bool sameFirmware =
-            !document.isMember(kInfo) || (storedInfo && std::equal(storedInfo->begin(), storedInfo->end(),
-                                                                   info.begin(), info.end()));
+            !document.isMember(kInfo) ||
+            (storedInfo && std::equal(storedInfo->begin(), storedInfo->end(), info.begin(), info.end()));
         if (table && table->size() == read.size() && sameFirmware) return *table;
     }
     Json::Value out(Json::objectValue);

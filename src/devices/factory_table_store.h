@@ -13,7 +13,8 @@ namespace halvern {
 /// while the device's table has the same size and its information block is unchanged. A new firmware
 /// (another information block) replaces the remembered table with the one read now. Returns the factory
 /// table to use. A missing or unusable file is (re)written with `read`.
-[[nodiscard]] std::vector<uint8_t> RememberFactoryTable(const std::filesystem::path& file, std::vector<uint8_t> read,
+[[nodiscard]] std::vector<uint8_t> RememberFactoryTable(const std::filesystem::path& file,
+                                                        std::vector<uint8_t> read,
                                                         std::span<const uint8_t> info);
 
 /// Forgets the remembered table, so the next read is remembered afresh (after the device's assignments

@@ -9,7 +9,8 @@ std::vector<int> BuildKeyMap(std::span<const uint8_t> factoryTable, std::span<co
     const size_t slots = factoryTable.size() / kEntrySize;
     for (size_t key = 0; key < defaults.size(); ++key) {
         for (size_t slot = 0; slot < slots; ++slot) {
-            if (std::equal(defaults[key].begin(), defaults[key].end(), factoryTable.begin() + slot * kEntrySize)) {
+            if (std::equal(defaults[key].begin(), defaults[key].end(),
+                           factoryTable.begin() + slot * kEntrySize)) {
                 map[key] = static_cast<int>(slot);
                 break;
             }
@@ -20,7 +21,9 @@ std::vector<int> BuildKeyMap(std::span<const uint8_t> factoryTable, std::span<co
 
 namespace {
 
-bool present(std::span<const int> keyMap, size_t key) { return key < keyMap.size() && keyMap[key] != kAbsent; }
+bool present(std::span<const int> keyMap, size_t key) {
+    return key < keyMap.size() && keyMap[key] != kAbsent;
+}
 
 }  // namespace
 

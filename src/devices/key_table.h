@@ -17,14 +17,17 @@ inline constexpr int kAbsent = -1;
 
 /// Where each logical key sits in the device's key table: the first slot whose factory entry equals the
 /// key's default code, or kAbsent. A table shorter than a whole entry holds no slot there.
-[[nodiscard]] std::vector<int> BuildKeyMap(std::span<const uint8_t> factoryTable, std::span<const Code> defaults);
+[[nodiscard]] std::vector<int> BuildKeyMap(std::span<const uint8_t> factoryTable,
+                                           std::span<const Code> defaults);
 
-[[nodiscard]] constexpr bool IsMacroType(uint8_t type) { return type == 0x70 || type == 0x71; }
+[[nodiscard]] constexpr bool IsMacroType(uint8_t type) {
+    return type == 0x70 || type == 0x71;
+}
 
 /// The distinct macro numbers used by present keys, in first-use order over the logical keys: the order in
 /// which the macros are packed into the device's macro memory. Only numbers below `macroCount` count.
-[[nodiscard]] std::vector<uint8_t> UsedMacros(std::span<const KeyListEntry> entries, std::span<const int> keyMap,
-                                              size_t macroCount);
+[[nodiscard]] std::vector<uint8_t> UsedMacros(std::span<const KeyListEntry> entries,
+                                              std::span<const int> keyMap, size_t macroCount);
 
 /// Resets every macro assignment whose macro number is not below `macroCount` to the key's default.
 /// True when anything changed.

@@ -45,7 +45,8 @@ void CMerivexKeyboardDevice::writeCustomColours(bool scaledByLevel, Done done) {
     }
     const size_t group = m_settings.light.customGroup;
     // Beyond the keyboard's addressable colour memory.
-    if (group * kBlockSize > 0xFFFF) return queue().completeLater(done, DeviceResult::Refused(DeviceStep::CustomColours));
+    if (group * kBlockSize > 0xFFFF)
+        return queue().completeLater(done, DeviceResult::Refused(DeviceStep::CustomColours));
     std::array<uint8_t, kBlockSize> block{};
     size_t length = 0;
     {
@@ -68,8 +69,8 @@ void CMerivexKeyboardDevice::writeCustomColours(bool scaledByLevel, Done done) {
         std::move(done));
 }
 
-void CMerivexKeyboardDevice::replaceCustomColours(std::vector<LightColor> colours, bool write, bool scaledByLevel,
-                                                  Done done) {
+void CMerivexKeyboardDevice::replaceCustomColours(std::vector<LightColor> colours, bool write,
+                                                  bool scaledByLevel, Done done) {
     std::vector<LightColor> before = std::move(m_customColours);
     m_customColours = std::move(colours);
     pushCustomColoursToEngine();
@@ -95,7 +96,8 @@ void CMerivexKeyboardDevice::LoadCustomColours(Done done) {
 }
 
 void CMerivexKeyboardDevice::SetCustomGroup(int group, Done done) {
-    if (!IsListIndex(group)) return queue().completeLater(done, DeviceResult::Refused(DeviceStep::CustomColours));
+    if (!IsListIndex(group))
+        return queue().completeLater(done, DeviceResult::Refused(DeviceStep::CustomColours));
     m_profile.SetCustomGroupIndex(group);
     if (!SaveProfile()) return queue().completeLater(done, DeviceResult::FileError());
     LoadCustomColours(std::move(done));
@@ -103,9 +105,10 @@ void CMerivexKeyboardDevice::SetCustomGroup(int group, Done done) {
 
 void CMerivexKeyboardDevice::SetAllKeys(bool on, Done done) {
     const LightSetting& light = m_settings.light;
-    const LightColor colour = on ? LightColor{light.red, light.green, light.blue, 255} : LightColor{0, 0, 0, 255};
-    replaceCustomColours(std::vector<LightColor>(kKeyCount, colour), m_settings.light.mode == kCustomColourMode,
-                         true, std::move(done));
+    const LightColor colour =
+        on ? LightColor{light.red, light.green, light.blue, 255} : LightColor{0, 0, 0, 255};
+    replaceCustomColours(std::vector<LightColor>(kKeyCount, colour),
+                         m_settings.light.mode == kCustomColourMode, true, std::move(done));
 }
 
 void CMerivexKeyboardDevice::SetKeyColour(int key, Done done) {
@@ -144,7 +147,8 @@ bool CMerivexKeyboardDevice::streamWanted(std::chrono::milliseconds& minPeriod) 
     return m_slotCount > 0;  // without the LED table there is nothing to place the keys by
 }
 
-size_t CMerivexKeyboardDevice::buildStreamFrame(const LedFrame& frame, DeviceQueue::FrameBuffer& buffer) const {
+size_t CMerivexKeyboardDevice::buildStreamFrame(const LedFrame& frame,
+                                                DeviceQueue::FrameBuffer& buffer) const {
     std::scoped_lock lock(m_ledMutex);
     const std::span<uint8_t, kBlockSize> block(buffer);
     for (size_t i = 0; i < std::min(kKeyCount, frame.size()); ++i) {

@@ -13,8 +13,8 @@ namespace {
 constexpr int kKeyboardKindId = 0;
 
 CMerivexKeyedDevice::Kind keyboardKind() {
-    return {DeviceKind::Keyboard, kKeyboardKindId, CMerivexKeyboardDevice::kKeyCodes, "KB 设备同步线程设定退出",
-            "factory_keys", false};
+    return {DeviceKind::Keyboard,      kKeyboardKindId, CMerivexKeyboardDevice::kKeyCodes,
+            "KB 设备同步线程设定退出", "factory_keys",  false};
 }
 
 }  // namespace
@@ -36,7 +36,9 @@ CMerivexKeyboardDevice::CMerivexKeyboardDevice(HidBackend& backend)
     m_keyLeds.fill(kAbsentMarker);
 }
 
-CMerivexKeyboardDevice::~CMerivexKeyboardDevice() { stopThreads(); }
+CMerivexKeyboardDevice::~CMerivexKeyboardDevice() {
+    stopThreads();
+}
 
 // ---- Keys and LEDs ----
 
@@ -110,8 +112,12 @@ void CMerivexKeyboardDevice::AudioColour(std::span<const int32_t> values) {
 
 // ---- Onboard record ----
 
-size_t CMerivexKeyboardDevice::stateRecordSize() const { return keyboard_record::kSize; }
-uint16_t CMerivexKeyboardDevice::stateRecordStride() const { return keyboard_record::kStride; }
+size_t CMerivexKeyboardDevice::stateRecordSize() const {
+    return keyboard_record::kSize;
+}
+uint16_t CMerivexKeyboardDevice::stateRecordStride() const {
+    return keyboard_record::kStride;
+}
 
 void CMerivexKeyboardDevice::takeStateRecord(std::span<const uint8_t> bytes) {
     keyboard_record::Record record{};
@@ -133,8 +139,8 @@ void CMerivexKeyboardDevice::takeStateRecord(std::span<const uint8_t> bytes) {
     m_commit.reset();
 }
 
-std::optional<CMerivexKeyedDevice::Record> CMerivexKeyboardDevice::settingsRecord(int slot, int firstByte, int, int,
-                                                                                  int) {
+std::optional<CMerivexKeyedDevice::Record> CMerivexKeyboardDevice::settingsRecord(int slot, int firstByte,
+                                                                                  int, int, int) {
     if (slot < 0 || slot * keyboard_record::kStride + keyboard_record::kSize > 0xFFFF) return std::nullopt;
     keyboard_record::Contents contents;
     contents.firstByte = static_cast<uint8_t>(firstByte);

@@ -7,9 +7,15 @@ namespace {
 
 // Type 0x20 is a keyboard key: modifier mask, then HID keyboard usage. 0xA0 and 0xD0 are the keyboard's own
 // functions (0xD0 the macro keys M1-M5).
-constexpr key_table::Code key(uint8_t usage) { return {0x20, 0x00, usage}; }
-constexpr key_table::Code mod(uint8_t mask) { return {0x20, mask, 0x00}; }
-constexpr key_table::Code none() { return {0x20, 0x00, 0x00}; }
+constexpr key_table::Code key(uint8_t usage) {
+    return {0x20, 0x00, usage};
+}
+constexpr key_table::Code mod(uint8_t mask) {
+    return {0x20, mask, 0x00};
+}
+constexpr key_table::Code none() {
+    return {0x20, 0x00, 0x00};
+}
 
 constexpr auto kCodes = [] {
     // clang-format off
@@ -41,6 +47,7 @@ constexpr auto kCodes = [] {
 
 }  // namespace
 
-const std::array<key_table::Code, CMerivexKeyboardDevice::kKeyCount> CMerivexKeyboardDevice::kKeyCodes = kCodes;
+const std::array<key_table::Code, CMerivexKeyboardDevice::kKeyCount> CMerivexKeyboardDevice::kKeyCodes =
+    kCodes;
 
 }  // namespace halvern

@@ -6,9 +6,9 @@ namespace halvern::keyboard_record {
 
 Record Build(const Contents& c) {
     Record record{};
-    record[0] = c.firstByte;                                              // record index
-    light_head::Write(record, c.light, c.modeValues, kLightModeCount);   // bytes 1-8
-    record[19] = c.light.audioLightMode;                                  // "ZZCCLedMode"
+    record[0] = c.firstByte;                                            // record index
+    light_head::Write(record, c.light, c.modeValues, kLightModeCount);  // bytes 1-8
+    record[19] = c.light.audioLightMode;                                // "ZZCCLedMode"
     record[20] = static_cast<uint8_t>(c.system.wFlag);
     record[21] = static_cast<uint8_t>(c.system.key6Flag);
     record[22] = static_cast<uint8_t>(c.system.winFlag);

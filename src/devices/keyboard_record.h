@@ -19,10 +19,10 @@ using Record = std::array<uint8_t, kSize>;
 
 /// Everything the record is built from.
 struct Contents {
-    uint8_t firstByte = 0;             ///< the record index the keyboard is told (always 0)
-    LightSetting light;                ///< mode, levels, colour, "ZZCCLedMode" and "CustomGroup"
-    std::span<const int> modeValues;   ///< the device value of each light mode index
-    KeyboardSystem system;             ///< flags and polling rate (low bytes); repeat settings stay out
+    uint8_t firstByte = 0;            ///< the record index the keyboard is told (always 0)
+    LightSetting light;               ///< mode, levels, colour, "ZZCCLedMode" and "CustomGroup"
+    std::span<const int> modeValues;  ///< the device value of each light mode index
+    KeyboardSystem system;            ///< flags and polling rate (low bytes); repeat settings stay out
 };
 
 [[nodiscard]] Record Build(const Contents& contents);

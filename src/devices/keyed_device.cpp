@@ -34,12 +34,16 @@ CMerivexKeyedDevice::CMerivexKeyedDevice(HidBackend& backend, const Kind& kind)
       m_keyMap(kind.keyCodes.size(), key_table::kAbsent),
       m_lighting(kind.lighting),
       m_streamFrame(kMaxLeds),
-      m_cableReader(notificationChannel().cableInterface(),
-                    [this](uint16_t code) { HandleNotification(code, true); }, kind.readerExitText),
-      m_receiverReader(notificationChannel().receiverInterface(),
-                       [this](uint16_t code) { HandleNotification(code, false); }, kind.readerExitText) {}
+      m_cableReader(
+          notificationChannel().cableInterface(), [this](uint16_t code) { HandleNotification(code, true); },
+          kind.readerExitText),
+      m_receiverReader(
+          notificationChannel().receiverInterface(),
+          [this](uint16_t code) { HandleNotification(code, false); }, kind.readerExitText) {}
 
-CMerivexKeyedDevice::~CMerivexKeyedDevice() { stopThreads(); }
+CMerivexKeyedDevice::~CMerivexKeyedDevice() {
+    stopThreads();
+}
 
 // The threads use the members (and the device classes' overrides): they stop before anything goes. The
 // readers are woken by their stop request; the queue's running exchange is cut short by closing the
@@ -53,10 +57,11 @@ void CMerivexKeyedDevice::stopThreads() {
 
 void CMerivexKeyedDevice::startThreads() {
     m_lighting.start();
-    queue().setFrameSource({[this](std::chrono::milliseconds& minPeriod) { return streamWanted(minPeriod); },
-                            [this](DeviceQueue::FrameBuffer& buffer, DeviceQueue::Clock::time_point& nextChange) {
-                                return streamFrame(buffer, nextChange);
-                            }});
+    queue().setFrameSource(
+        {[this](std::chrono::milliseconds& minPeriod) { return streamWanted(minPeriod); },
+         [this](DeviceQueue::FrameBuffer& buffer, DeviceQueue::Clock::time_point& nextChange) {
+             return streamFrame(buffer, nextChange);
+         }});
     queue().wakeFrames();
     if (!m_cableReader.running()) m_cableReader.start();
     if (!m_receiverReader.running()) m_receiverReader.start();
@@ -66,7 +71,8 @@ void CMerivexKeyedDevice::startThreads() {
 
 std::filesystem::path CMerivexKeyedDevice::factoryTableFile() const {
     char name[64];
-    std::snprintf(name, sizeof name, "%s_%04x_%04x.json", m_kind.factoryFilePrefix, identity().vid, identity().pid);
+    std::snprintf(name, sizeof name, "%s_%04x_%04x.json", m_kind.factoryFilePrefix, identity().vid,
+                  identity().pid);
     return UserFolder() / name;
 }
 
@@ -115,7 +121,8 @@ void CMerivexKeyedDevice::activate(Done done) {
 void CMerivexKeyedDevice::ReadDeviceState(Done done) {
     auto record = std::make_shared<std::vector<uint8_t>>(stateRecordSize(), 0);
     const uint16_t stride = stateRecordStride();
-    queue().submit([record, stride](CommandChannel& channel) { return jobs::ReadActiveRecord(channel, *record, stride); },
+    queue().submit([record, stride](
+                       CommandChannel& channel) { return jobs::ReadActiveRecord(channel, *record, stride); },
                    [this, record, done](DeviceResult result) {
                        if (result) {
                            m_activeRecord = record->empty() ? 0 : (*record)[0];
@@ -138,15 +145,20 @@ void CMerivexKeyedDevice::ShowSettings() {
     if (events().settingsShown) events().settingsShown();
 }
 
-std::filesystem::path CMerivexKeyedDevice::lightConfigPath() const { return UserFolder() / kLightConfigFile; }
+std::filesystem::path CMerivexKeyedDevice::lightConfigPath() const {
+    return UserFolder() / kLightConfigFile;
+}
 
 void CMerivexKeyedDevice::LoadDefaultLists() {
     m_macroNames.clear();
-    for (const MacroEntry& entry : MacroStore(UserFolder()).LoadMacroList()) m_macroNames.push_back(entry.name);
+    for (const MacroEntry& entry : MacroStore(UserFolder()).LoadMacroList())
+        m_macroNames.push_back(entry.name);
     LoadLightModeLists(m_kind.kindId, GetDefaultDataFolder(), lightConfigPath(), m_lists);
 }
 
-size_t CMerivexKeyedDevice::macroCount() { return MacroStore(UserFolder()).LoadMacroList().size(); }
+size_t CMerivexKeyedDevice::macroCount() {
+    return MacroStore(UserFolder()).LoadMacroList().size();
+}
 
 // ---- Profile ----
 
@@ -166,7 +178,9 @@ void CMerivexKeyedDevice::OpenProfileFile() {
     if (IsSafeFileStem(profileName())) profile.SetProfilePath(UserFolder() / (profileName() + ".Json"));
 }
 
-std::string CMerivexKeyedDevice::GetProfileName() const { return profileName(); }
+std::string CMerivexKeyedDevice::GetProfileName() const {
+    return profileName();
+}
 
 int CMerivexKeyedDevice::LoadProfile() {
     OpenProfileFile();
@@ -184,9 +198,13 @@ int CMerivexKeyedDevice::LoadProfile() {
     return 1;
 }
 
-bool CMerivexKeyedDevice::SaveProfile() { return basicProfile().Save(); }
+bool CMerivexKeyedDevice::SaveProfile() {
+    return basicProfile().Save();
+}
 
-bool CMerivexKeyedDevice::ProfileChangedElsewhere() { return basicProfile().FileChangedElsewhere(); }
+bool CMerivexKeyedDevice::ProfileChangedElsewhere() {
+    return basicProfile().FileChangedElsewhere();
+}
 
 void CMerivexKeyedDevice::SwitchProfile(std::string profileId, Done done) {
     std::string previous = profileName();
@@ -194,15 +212,16 @@ void CMerivexKeyedDevice::SwitchProfile(std::string profileId, Done done) {
     (void)LoadProfile();
     (void)CheckMacroAssignments();
     ShowSettings();
-    WriteAll(m_screenWidth, m_screenHeight, [this, previous = std::move(previous), done](DeviceResult result) {
-        if (!result && !result.isOverflow()) {
-            // The device did not take the profile: the page goes back to the one it had.
-            SetProfileName(previous);
-            (void)LoadProfile();
-            ShowSettings();
-        }
-        if (done) done(result);
-    });
+    WriteAll(m_screenWidth, m_screenHeight,
+             [this, previous = std::move(previous), done](DeviceResult result) {
+                 if (!result && !result.isOverflow()) {
+                     // The device did not take the profile: the page goes back to the one it had.
+                     SetProfileName(previous);
+                     (void)LoadProfile();
+                     ShowSettings();
+                 }
+                 if (done) done(result);
+             });
 }
 
 void CMerivexKeyedDevice::RestoreDefaults(Done done) {
@@ -227,7 +246,8 @@ void CMerivexKeyedDevice::RestoreDefaults(Done done) {
 
 // ---- Settings record ----
 
-void CMerivexKeyedDevice::WriteSettings(int slot, int firstByte, int byte68, int width, int height, Done done) {
+void CMerivexKeyedDevice::WriteSettings(int slot, int firstByte, int byte68, int width, int height,
+                                        Done done) {
     std::optional<Record> record = settingsRecord(slot, firstByte, byte68, width, height);
     if (!record) return queue().completeLater(done, DeviceResult::Refused(DeviceStep::Settings));
     // Without a device the profile alone holds the change, as it always did.
@@ -248,11 +268,13 @@ void CMerivexKeyedDevice::WriteAll(int width, int height, Done done) {
     setScreen(width, height);
     std::optional<Record> record = settingsRecord(0, 0, 1, width, height);
     jobs::KeyWrite keys = keyWrite(true, true);
-    if (!record || keys.table.empty()) return queue().completeLater(done, DeviceResult::Refused(DeviceStep::Settings));
+    if (!record || keys.table.empty())
+        return queue().completeLater(done, DeviceResult::Refused(DeviceStep::Settings));
     const bool linkEach = linkEachStep();
     queue().submit(
         [record = std::move(*record), keys = std::move(keys), linkEach](CommandChannel& channel) {
-            if (const DeviceResult r = jobs::WriteRecord(channel, record.bytes, record.offset, linkEach); !r) return r;
+            if (const DeviceResult r = jobs::WriteRecord(channel, record.bytes, record.offset, linkEach); !r)
+                return r;
             jobs::Info info{};
             return jobs::WriteKeys(channel, keys, info);
         },
@@ -308,17 +330,21 @@ void CMerivexKeyedDevice::AudioLevels(std::span<const int32_t> levels) {
     m_lighting.update([levels](LightingEngine& e) { e.deliverAudioLevels(levels); });
 }
 
-void CMerivexKeyedDevice::SendLightFrame() { m_lighting.copyFrameTo(*this); }
+void CMerivexKeyedDevice::SendLightFrame() {
+    m_lighting.copyFrameTo(*this);
+}
 
 void CMerivexKeyedDevice::SetLightControl(bool on) {
     CMerivexUSBDevice::SetLightControl(on);
     wakeStreamer();
 }
 
-size_t CMerivexKeyedDevice::streamFrame(DeviceQueue::FrameBuffer& buffer, DeviceQueue::Clock::time_point& nextChange) {
+size_t CMerivexKeyedDevice::streamFrame(DeviceQueue::FrameBuffer& buffer,
+                                        DeviceQueue::Clock::time_point& nextChange) {
     const Millis next = m_lighting.snapshot(m_streamFrame);
-    nextChange = next == LightingEngine::kNever ? DeviceQueue::Clock::time_point::max()
-                                                : DeviceQueue::Clock::time_point{std::chrono::milliseconds(next)};
+    nextChange = next == LightingEngine::kNever
+                     ? DeviceQueue::Clock::time_point::max()
+                     : DeviceQueue::Clock::time_point{std::chrono::milliseconds(next)};
     return buildStreamFrame(m_streamFrame, buffer);
 }
 
@@ -405,12 +431,15 @@ void CMerivexKeyedDevice::WriteKeysAndMacros(Done done) {
     submitKeyWrite(std::move(write), std::move(done));
 }
 
-void CMerivexKeyedDevice::WriteMacros(Done done) { submitKeyWrite(keyWrite(false, true), std::move(done)); }
+void CMerivexKeyedDevice::WriteMacros(Done done) {
+    submitKeyWrite(keyWrite(false, true), std::move(done));
+}
 
 // ---- Power and notifications ----
 
 void CMerivexKeyedDevice::SyncWithDevice(Done done) {
-    if (!powerFlag() || !commandChannel().connected() || windowHidden()) return queue().completeLater(done, {});
+    if (!powerFlag() || !commandChannel().connected() || windowHidden())
+        return queue().completeLater(done, {});
     auto status = std::make_shared<std::array<uint8_t, 6>>();
     queue().submit([status](CommandChannel& channel) { return jobs::ReadPower(channel, *status); },
                    [this, status, done](DeviceResult result) {

@@ -30,12 +30,12 @@ class CMerivexKeyedDevice : public CMerivexUSBDevice {
 public:
     /// What tells the two devices apart for the shared code.
     struct Kind {
-        DeviceKind lighting;              ///< the lighting engine's device kind
-        int kindId;                       ///< the light mode lists' kind (keyboard 0, mouse 1)
+        DeviceKind lighting;                        ///< the lighting engine's device kind
+        int kindId;                                 ///< the light mode lists' kind (keyboard 0, mouse 1)
         std::span<const key_table::Code> keyCodes;  ///< the default code of each logical key
-        const char* readerExitText;       ///< written when a notification reader ends
-        const char* factoryFilePrefix;    ///< the remembered factory table's file name start
-        bool linkEachStep;                ///< ask the receiver's link before each write step (the mouse)
+        const char* readerExitText;                 ///< written when a notification reader ends
+        const char* factoryFilePrefix;              ///< the remembered factory table's file name start
+        bool linkEachStep;  ///< ask the receiver's link before each write step (the mouse)
     };
 
     CMerivexKeyedDevice(HidBackend& backend, const Kind& kind);
@@ -159,7 +159,8 @@ private:
     /// The key table (and, with `macros`, the macro image) the page's assignments make.
     [[nodiscard]] jobs::KeyWrite keyWrite(bool withTable, bool withMacros);
     void submitKeyWrite(jobs::KeyWrite write, Done done);
-    [[nodiscard]] size_t streamFrame(DeviceQueue::FrameBuffer& buffer, DeviceQueue::Clock::time_point& nextChange);
+    [[nodiscard]] size_t streamFrame(DeviceQueue::FrameBuffer& buffer,
+                                     DeviceQueue::Clock::time_point& nextChange);
 
     Kind m_kind;
     LightModeLists m_lists;

@@ -37,8 +37,9 @@ LightSettings ToEngineSettings(const LightSetting& light, const AudioLightInfo& 
     s.colourful = light.multiColor;
     s.colour = {light.red, light.green, light.blue};
     s.zzccLedMode = light.audioLightMode;  // the profile's "ZZCCLedMode" (the keyboard's game-colour choice)
-    s.music = MusicSettings::make(audio.audioMode, {audio.bkColorR, audio.bkColorG, audio.bkColorB},
-                                  {audio.fgColorR, audio.fgColorG, audio.fgColorB}, audio.sevenColorFlag != 0);
+    s.music =
+        MusicSettings::make(audio.audioMode, {audio.bkColorR, audio.bkColorG, audio.bkColorB},
+                            {audio.fgColorR, audio.fgColorG, audio.fgColorB}, audio.sevenColorFlag != 0);
     return s;
 }
 
@@ -46,7 +47,12 @@ std::vector<LedLightEntry> ToLedLightList(const std::vector<LightSetting>& list)
     std::vector<LedLightEntry> entries;
     entries.reserve(list.size());
     for (const LightSetting& l : list) {
-        entries.push_back({l.mode, l.brightness, l.speed, l.direction, l.multiColor, {l.red, l.green, l.blue},
+        entries.push_back({l.mode,
+                           l.brightness,
+                           l.speed,
+                           l.direction,
+                           l.multiColor,
+                           {l.red, l.green, l.blue},
                            l.enabled != 0});
     }
     return entries;
@@ -57,7 +63,12 @@ std::vector<SequenceStep> ToSequence(const std::vector<EffectFrame>& frames) {
     steps.reserve(frames.size());
     for (const EffectFrame& f : frames) {
         const LightSetting& l = f.light;
-        steps.push_back({l.mode, l.brightness, l.speed, l.direction, l.multiColor, {l.red, l.green, l.blue},
+        steps.push_back({l.mode,
+                         l.brightness,
+                         l.speed,
+                         l.direction,
+                         l.multiColor,
+                         {l.red, l.green, l.blue},
                          static_cast<uint32_t>(std::max(f.time, 0))});
     }
     return steps;

@@ -2,10 +2,10 @@
 
 #include <vector>
 
+#include "devices/usb_device.h"
 #include "lighting/custom_sequence.h"
 #include "lighting/led_light_list.h"
 #include "lighting/light_settings.h"
-#include "devices/usb_device.h"
 #include "profile/profile_records.h"
 
 namespace halvern {

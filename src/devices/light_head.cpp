@@ -17,13 +17,14 @@ std::optional<uint8_t> ModeIndex(uint8_t value, std::span<const int> modeValues)
     return static_cast<uint8_t>(it - modeValues.begin());
 }
 
-void Write(std::span<uint8_t> record, const LightSetting& light, std::span<const int> modeValues, size_t modeCount) {
+void Write(std::span<uint8_t> record, const LightSetting& light, std::span<const int> modeValues,
+           size_t modeCount) {
     if (record.size() < kEnd) return;
-    record[1] = ModeValue(light.mode, modeValues, modeCount);                         // device value
-    record[2] = light.brightness;                                                     // brightness level
+    record[1] = ModeValue(light.mode, modeValues, modeCount);  // device value
+    record[2] = light.brightness;                              // brightness level
     record[3] = static_cast<uint8_t>(kMaxSpeedLevel - std::min(light.speed, kMaxSpeedLevel));  // inverted
     record[4] = light.direction;
-    record[5] = light.multiColor;                                                     // colourful flag
+    record[5] = light.multiColor;  // colourful flag
     record[6] = light.red;
     record[7] = light.green;
     record[8] = light.blue;

@@ -21,7 +21,8 @@ inline constexpr uint8_t kMaxSpeedLevel = 4;
 [[nodiscard]] std::optional<uint8_t> ModeIndex(uint8_t value, std::span<const int> modeValues);
 
 /// Writes bytes 1-8 of `record` (at least 9 bytes; shorter records are left alone).
-void Write(std::span<uint8_t> record, const LightSetting& light, std::span<const int> modeValues, size_t modeCount);
+void Write(std::span<uint8_t> record, const LightSetting& light, std::span<const int> modeValues,
+           size_t modeCount);
 /// Copies the fields that bytes 1-8 carry (mode, brightness, speed, colourful flag, colour, and the
 /// direction when `withDirection`) from `from` into `into`; the other fields of `into` stay.
 void TakeHead(LightSetting& into, const LightSetting& from, bool withDirection);

@@ -9,8 +9,9 @@ namespace {
 
 constexpr int kMouseKindId = 1;
 
-constexpr CMerivexKeyedDevice::Kind kMouseKind{DeviceKind::Mouse, kMouseKindId, CMerivexMouseDevice::kButtonCodes,
-                                               "MS 设备同步线程设定退出", "factory_keys", true};
+constexpr CMerivexKeyedDevice::Kind kMouseKind{
+    DeviceKind::Mouse,         kMouseKindId,   CMerivexMouseDevice::kButtonCodes,
+    "MS 设备同步线程设定退出", "factory_keys", true};
 
 }  // namespace
 
@@ -28,7 +29,9 @@ CMerivexMouseDevice::CMerivexMouseDevice(HidBackend& backend)
     m_profile.SetDeviceIndex(0);
 }
 
-CMerivexMouseDevice::~CMerivexMouseDevice() { stopThreads(); }
+CMerivexMouseDevice::~CMerivexMouseDevice() {
+    stopThreads();
+}
 
 std::array<uint8_t, CMerivexMouseDevice::kButtonCount> CMerivexMouseDevice::buttonSlots() const {
     std::array<uint8_t, kButtonCount> slots{};
@@ -87,15 +90,16 @@ void CMerivexMouseDevice::takeStateRecord(std::span<const uint8_t> bytes) {
     applyLight(light, false);
     // A stage the mouse reported on its own (a DPI button) is newer than the record it answered with.
     const int reported = m_reportedStage.exchange(-1);
-    m_settings.activeStage = reported >= 0 && static_cast<size_t>(reported) < kStageCount ? reported
-                                                                                          : reading.activeStage;
+    m_settings.activeStage =
+        reported >= 0 && static_cast<size_t>(reported) < kStageCount ? reported : reading.activeStage;
     m_profile.SetActiveStage(m_settings.activeStage);
     m_profile.SetLightInfo(light);
     m_commit.reset();
 }
 
-std::optional<CMerivexKeyedDevice::Record> CMerivexMouseDevice::settingsRecord(int slot, int firstByte, int byte68,
-                                                                               int width, int height) {
+std::optional<CMerivexKeyedDevice::Record> CMerivexMouseDevice::settingsRecord(int slot, int firstByte,
+                                                                               int byte68, int width,
+                                                                               int height) {
     if (slot < 0 || slot * mouse_record::kStride > 0xFFFF) return std::nullopt;
     const MouseSystem system = m_profile.GetMouseSystem();
     const std::vector<DpiStage> stages = m_profile.GetDpiStages();  // the contents only refer to them

@@ -24,17 +24,17 @@ std::pair<uint8_t, uint8_t> selectedCorrection(std::span<const CorrectEntry> ent
 
 Record Build(const Contents& c) {
     Record record{};
-    record[0] = c.firstByte;                                          // record index
+    record[0] = c.firstByte;                                            // record index
     light_head::Write(record, c.light, c.modeValues, kLightModeCount);  // bytes 1-8
-    record[11] = c.pollingIndex;                                      // polling-rate index
-    record[12] = c.activeStage;                                       // active DPI stage
+    record[11] = c.pollingIndex;                                        // polling-rate index
+    record[12] = c.activeStage;                                         // active DPI stage
     const size_t stages = std::min(c.stages.size(), kStageCount);
     for (size_t i = 0; i < stages; ++i) {
         const DpiStage& stage = c.stages[i];
         const size_t at = kStageOffset + kStageSize * i;
-        record[at] = stage.active;                                    // enable flag
-        record[at + 1] = stage.xy;                                    // X and Y separate
-        putWord(record, at + 2, stage.dpiX);                          // slider positions
+        record[at] = stage.active;            // enable flag
+        record[at + 1] = stage.xy;            // X and Y separate
+        putWord(record, at + 2, stage.dpiX);  // slider positions
         putWord(record, at + 4, stage.dpiY);
         record[at + 6] = stage.red;
         record[at + 7] = stage.green;

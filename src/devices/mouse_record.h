@@ -1,8 +1,8 @@
 #pragma once
 
 #include <array>
-#include <optional>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -29,8 +29,8 @@ struct Contents {
     uint8_t byte68 = 1;
     uint16_t screenWidth = 0;
     uint16_t screenHeight = 0;
-    LightSetting light;                ///< mode index, brightness, speed level, direction, colourful, colour
-    std::span<const int> modeValues;   ///< the device value of each light mode index
+    LightSetting light;               ///< mode index, brightness, speed level, direction, colourful, colour
+    std::span<const int> modeValues;  ///< the device value of each light mode index
     uint8_t pollingIndex = 0;
     uint8_t activeStage = 0;
     std::span<const DpiStage> stages;  ///< up to six; missing stages stay all zero
@@ -42,7 +42,8 @@ struct Contents {
 
 /// What a record read from the device says about the lights and stages.
 struct Reading {
-    LightSetting light;  ///< mode index (or the byte as read when unknown), brightness, speed, colourful, colour
+    LightSetting
+        light;  ///< mode index (or the byte as read when unknown), brightness, speed, colourful, colour
     uint8_t activeStage = 0;
     uint8_t pollingIndex = 0;
 };

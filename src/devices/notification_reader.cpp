@@ -23,7 +23,9 @@ void NotificationReader::start() {
     m_thread.start([this](std::stop_token token) { run(token); });
 }
 
-void NotificationReader::stop() { m_thread.stop(std::chrono::milliseconds(500)); }
+void NotificationReader::stop() {
+    m_thread.stop(std::chrono::milliseconds(500));
+}
 
 bool NotificationReader::take(std::span<const uint8_t> report) {
     if (!m_hid.DecodeInputReport(report)) return false;

@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "devices/device_jobs.h"
-
 #include "profile/data_folders.h"
 
 namespace halvern {
@@ -13,7 +12,9 @@ CMerivexUSBDevice::CMerivexUSBDevice(HidBackend& backend) : m_command(backend), 
     m_queue.start();
 }
 
-CMerivexUSBDevice::~CMerivexUSBDevice() { stopQueue(); }
+CMerivexUSBDevice::~CMerivexUSBDevice() {
+    stopQueue();
+}
 
 void CMerivexUSBDevice::stopQueue() {
     // Whatever exchange runs is cut short (its read or write fails at once), so the worker ends promptly.
@@ -23,7 +24,8 @@ void CMerivexUSBDevice::stopQueue() {
     m_queue.stop();
 }
 
-DeviceResult CMerivexUSBDevice::Await(const std::function<void(Done)>& start, std::chrono::milliseconds bound) {
+DeviceResult CMerivexUSBDevice::Await(const std::function<void(Done)>& start,
+                                      std::chrono::milliseconds bound) {
     std::optional<DeviceResult> outcome;
     start([&outcome](DeviceResult r) { outcome = r; });
     const auto deadline = std::chrono::steady_clock::now() + bound;
@@ -51,7 +53,9 @@ void CMerivexUSBDevice::WriteSettings(int, int, int, int, int, Done done) {
     m_queue.completeLater(done, DeviceResult::Refused(DeviceStep::Settings));
 }
 
-void CMerivexUSBDevice::SetKeyCount(int count) { m_keyCount = std::max(count, 0); }
+void CMerivexUSBDevice::SetKeyCount(int count) {
+    m_keyCount = std::max(count, 0);
+}
 
 void CMerivexUSBDevice::SetLedCount(int count) {
     std::lock_guard lock(m_frameMutex);
@@ -60,7 +64,9 @@ void CMerivexUSBDevice::SetLedCount(int count) {
     m_frame.assign(static_cast<size_t>(m_ledCount), 0);
 }
 
-void CMerivexUSBDevice::SetIdentity(const InterfaceRow& row) { m_identity = row; }
+void CMerivexUSBDevice::SetIdentity(const InterfaceRow& row) {
+    m_identity = row;
+}
 
 bool CMerivexUSBDevice::ConfigureFromTables(int kindIndex, const InterfaceRow& row) {
     if (kindIndex < 0 || kindIndex >= static_cast<int>(kDeviceKindCount)) return false;
@@ -119,7 +125,9 @@ void CMerivexUSBDevice::SetLightSettings(const BaseLightSettings& settings) {
     m_light = settings;
 }
 
-void CMerivexUSBDevice::SetColours(uint32_t a, uint32_t b, uint32_t c) { m_colours = {a, b, c & 0xFF}; }
+void CMerivexUSBDevice::SetColours(uint32_t a, uint32_t b, uint32_t c) {
+    m_colours = {a, b, c & 0xFF};
+}
 
 std::array<uint8_t, CMerivexUSBDevice::kFrameBufferSize> CMerivexUSBDevice::frameBuffer() const {
     std::array<uint8_t, kFrameBufferSize> buffer{};
@@ -153,6 +161,8 @@ std::filesystem::path CMerivexUSBDevice::DefaultDataFile() const {
     return GetDefaultDataFolder() / (m_kindName + ".Json");
 }
 
-std::filesystem::path CMerivexUSBDevice::UserFolder() const { return GetDeviceDataFolder(m_kindName); }
+std::filesystem::path CMerivexUSBDevice::UserFolder() const {
+    return GetDeviceDataFolder(m_kindName);
+}
 
 }  // namespace halvern

@@ -165,7 +165,9 @@ public:
     [[nodiscard]] int kindIndex() const { return m_kindIndex; }
     [[nodiscard]] int listTag() const { return m_listTag; }
     [[nodiscard]] int reservedValue() const { return m_reserved; }
-    [[nodiscard]] const std::map<std::string, std::string>& nameMap(size_t which) const { return m_nameMaps.at(which); }
+    [[nodiscard]] const std::map<std::string, std::string>& nameMap(size_t which) const {
+        return m_nameMaps.at(which);
+    }
     [[nodiscard]] bool powerFlag() const { return m_powerFlag; }
     [[nodiscard]] bool lightControl() const { return m_lightControl; }
     [[nodiscard]] bool windowActive() const { return m_windowActive; }

@@ -1,11 +1,10 @@
 #include "emulator/emulator.h"
 
-#include <cerrno>
-
 #include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <system_error>
 
@@ -105,7 +104,9 @@ void Emulator::HotplugSignal::raise() const {
     if (fd >= 0) (void)!::write(fd, &one, sizeof one);
 }
 
-int Emulator::hotplugFd() { return m_hotplug->fd; }
+int Emulator::hotplugFd() {
+    return m_hotplug->fd;
+}
 
 void Emulator::drainHotplug() {
     uint64_t count = 0;

@@ -247,7 +247,8 @@ std::vector<EffectFrame> CBasicProfiledata::GetLightEffectFrames() {
     if (m_lightConfig.isNull()) return m_effectFrames;
     const size_t mode = m_lightInfo.mode;
     if (mode < m_builtInModes) return m_effectFrames;  // a built-in mode: the device's own effect
-    const Json::ArrayIndex kind = m_lightKind >= 0 ? static_cast<Json::ArrayIndex>(m_lightKind) : m_deviceIndex;
+    const Json::ArrayIndex kind =
+        m_lightKind >= 0 ? static_cast<Json::ArrayIndex>(m_lightKind) : m_deviceIndex;
     const Json::Value& modes = Element(Member(m_lightConfig, "LightInfo"), kind);
     const auto entry = static_cast<Json::ArrayIndex>(mode - m_builtInModes);
     const std::string effectId = ToText(Member(Element(modes, entry), "Guid"));

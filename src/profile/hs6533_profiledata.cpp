@@ -37,7 +37,8 @@ std::vector<int32_t> CHs6533Profiledata::readBands(std::string_view groupKey, Js
     if (bands.isNull()) {
         // The row is missing: it reads as zeros, and the zeros are stored so the row exists from now on.
         Json::Value& target = ElementRef(GroupRef(groupKey, Json::arrayValue), row);
-        for (Json::ArrayIndex band = 0; band < kEqBands; ++band) MemberRef(ElementRef(target, band), "value") = 0;
+        for (Json::ArrayIndex band = 0; band < kEqBands; ++band)
+            MemberRef(ElementRef(target, band), "value") = 0;
         return values;
     }
     for (Json::ArrayIndex band = 0; band < kEqBands; ++band) {

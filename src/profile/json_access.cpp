@@ -50,7 +50,9 @@ bool ToBool(const Json::Value& value) {
     return ToInt(value) != 0;
 }
 
-std::string ToText(const Json::Value& value) { return value.isString() ? value.asString() : std::string(); }
+std::string ToText(const Json::Value& value) {
+    return value.isString() ? value.asString() : std::string();
+}
 
 Json::Value& MemberRef(Json::Value& object, std::string_view key) {
     if (!object.isObject()) object = Json::Value(Json::objectValue);

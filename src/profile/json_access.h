@@ -22,7 +22,9 @@ inline constexpr Json::ArrayIndex kMaxJsonListLength = 4096;
 [[nodiscard]] const Json::Value& Element(const Json::Value& array, Json::ArrayIndex index);
 
 /// True when a caller's index may address a list element: 0 <= index < kMaxJsonListLength.
-[[nodiscard]] constexpr bool IsListIndex(int64_t index) { return index >= 0 && index < kMaxJsonListLength; }
+[[nodiscard]] constexpr bool IsListIndex(int64_t index) {
+    return index >= 0 && index < kMaxJsonListLength;
+}
 
 /// The number of elements to read from an array value: 0 for anything else, at most kMaxJsonListLength.
 [[nodiscard]] Json::ArrayIndex ListLength(const Json::Value& array);

@@ -165,8 +165,8 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::string_view text, F
     struct stat existing {};
     const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
     struct stat info {};
-    const bool complete = ::fchmod(fd.get(), mode) == 0 && writeAll(fd.get(), text) && ::fsync(fd.get()) == 0 &&
-                          ::fstat(fd.get(), &info) == 0;
+    const bool complete = ::fchmod(fd.get(), mode) == 0 && writeAll(fd.get(), text) &&
+                          ::fsync(fd.get()) == 0 && ::fstat(fd.get(), &info) == 0;
     if (!complete || !fd.close() || ::rename(pattern.c_str(), path.c_str()) != 0) {
         traceError("writejsonFile: write failed", path);
         ::unlink(pattern.c_str());

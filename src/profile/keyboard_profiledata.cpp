@@ -47,7 +47,8 @@ std::vector<LightColor> CKeyboardProfiledata::GetCustomLightColors(int group, in
         }
     }
     if (!missing.empty()) {
-        Json::Value& target = ElementRef(MemberRef(GroupRef(kCustomLightMode, Json::objectValue), kColorInfo), row);
+        Json::Value& target =
+            ElementRef(MemberRef(GroupRef(kCustomLightMode, Json::objectValue), kColorInfo), row);
         for (Json::ArrayIndex i : missing) ElementRef(target, i) = colorObject(LightColor{});
     }
     return m_customColors;
@@ -59,7 +60,8 @@ void CKeyboardProfiledata::SetCustomLightColors(const std::vector<LightColor>& c
     Json::Value& target = ElementRef(MemberRef(GroupRef(kCustomLightMode, Json::objectValue), kColorInfo),
                                      static_cast<Json::ArrayIndex>(group));
     const size_t count = std::min<size_t>(colors.size(), kMaxJsonListLength);
-    for (size_t i = 0; i < count; ++i) ElementRef(target, static_cast<Json::ArrayIndex>(i)) = colorObject(colors[i]);
+    for (size_t i = 0; i < count; ++i)
+        ElementRef(target, static_cast<Json::ArrayIndex>(i)) = colorObject(colors[i]);
 }
 
 int CKeyboardProfiledata::GetCustomGroupIndex() {

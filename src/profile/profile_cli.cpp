@@ -45,8 +45,8 @@ int refused(std::ostream& err, std::string_view line) {
 void printList(const ProfileList& list, std::ostream& out) {
     const auto& entries = list.GetEntries();
     for (size_t i = 0; i < entries.size(); ++i) {
-        out << i << '\t' << (static_cast<int>(i) == list.GetSelectedIndex() ? "*" : " ") << '\t' << entries[i].name
-            << '\t' << entries[i].id << '\n';
+        out << i << '\t' << (static_cast<int>(i) == list.GetSelectedIndex() ? "*" : " ") << '\t'
+            << entries[i].name << '\t' << entries[i].id << '\n';
     }
 }
 

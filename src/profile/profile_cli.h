@@ -10,6 +10,7 @@ namespace halvern {
 /// KIND is mouse, keyboard, mousepad or headset; VERB is list, add, copy, delete, rename NAME,
 /// select INDEX, reset, export FILE or import FILE. `args` starts at KIND.
 /// Returns the exit code: 0 done, 1 refused or failed (one line on `err`; nothing changed), 2 bad usage.
-[[nodiscard]] int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+[[nodiscard]] int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out,
+                                    std::ostream& err);
 
 }  // namespace halvern

@@ -144,7 +144,8 @@ void ProfileList::Init() {
 bool ProfileList::SelectProfile(int index) {
     if (index < 0 || static_cast<size_t>(index) >= m_entries.size()) return false;
     Json::Value list = readList();
-    const std::string id = ToText(Member(Element(Member(list, kProfileList), static_cast<Json::ArrayIndex>(index)), kId));
+    const std::string id =
+        ToText(Member(Element(Member(list, kProfileList), static_cast<Json::ArrayIndex>(index)), kId));
     // The choice stored already is not written again: a file rewritten for nothing wakes whoever watches it.
     const Json::Value& stored = Member(list, kProfileSelect);
     const bool unchanged = stored.isIntegral() && stored.asLargestInt() == index;

@@ -9,7 +9,8 @@ namespace halvern {
 // Naming rules of the profile list. Names compare ignoring ASCII case.
 
 /// True when a name other than the one at `except` (pass -1 for none) equals `name`.
-[[nodiscard]] bool ContainsName(const std::vector<std::string>& names, std::string_view name, int except = -1);
+[[nodiscard]] bool ContainsName(const std::vector<std::string>& names, std::string_view name,
+                                int except = -1);
 
 /// The first of "profile1", "profile2", ... that no entry has.
 [[nodiscard]] std::string NewProfileName(const std::vector<std::string>& names);

@@ -68,10 +68,10 @@ struct KeyListEntry {
 
 /// One mouse DPI stage.
 struct DpiStage {
-    uint8_t active = 0;   ///< "StageActive": the stage is enabled
-    uint8_t xy = 0;       ///< "StageXY": separate X and Y values
-    uint16_t dpiX = 0;    ///< slider position of X
-    uint16_t dpiY = 0;    ///< slider position of Y
+    uint8_t active = 0;  ///< "StageActive": the stage is enabled
+    uint8_t xy = 0;      ///< "StageXY": separate X and Y values
+    uint16_t dpiX = 0;   ///< slider position of X
+    uint16_t dpiY = 0;   ///< slider position of Y
     uint8_t red = 0;
     uint8_t green = 0;
     uint8_t blue = 0;

@@ -30,7 +30,8 @@ void ReadFields(const Json::Value& object, Record& record, const std::array<Fiel
 
 /// Writes every listed member into `object` as an integer (which makes `object` an object).
 template <class Record, class T, size_t N>
-void WriteFields(Json::Value& object, const Record& record, const std::array<FieldKey<Record, T>, N>& fields) {
+void WriteFields(Json::Value& object, const Record& record,
+                 const std::array<FieldKey<Record, T>, N>& fields) {
     for (const auto& field : fields) {
         MemberRef(object, field.key) = Json::Value(static_cast<Json::Int64>(record.*field.member));
     }

@@ -33,7 +33,9 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool isContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
 
 /// One code point read from UTF-8: its value and how many bytes it took. A malformed, overlong or truncated
 /// sequence is one invalid byte.
@@ -142,8 +144,9 @@ std::string MakeTimeId() {
     std::tm local{};
     localtime_r(&seconds, &local);
     char text[200];
-    std::snprintf(text, sizeof text, "%d_%02d_%02d_%02d_%02d_%02d_%03d", local.tm_year + 1900, local.tm_mon + 1,
-                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(millis));
+    std::snprintf(text, sizeof text, "%d_%02d_%02d_%02d_%02d_%02d_%03d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<int>(millis));
     return text;
 }
 

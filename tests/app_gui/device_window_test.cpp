@@ -110,7 +110,8 @@ TEST_F(DeviceWindowTest, ChoosingTheProfileAlreadyInUseChangesNothing) {
     ASSERT_TRUE(profiles && profiles->combo());
     QComboBox* combo = profiles->combo();
     const unsigned writes = count(command::kWriteAt);
-    window->onNotification({QStringLiteral("itemselect"), combo->objectName(), combo, combo->currentIndex(), 0});
+    window->onNotification(
+        {QStringLiteral("itemselect"), combo->objectName(), combo, combo->currentIndex(), 0});
     auto* timer = window->findChild<QTimer*>(QStringLiteral("profile_switch_timer"));
     ASSERT_TRUE(timer);
     ASSERT_TRUE(waitUntil([&] { return !timer->isActive(); }));  // the choice was taken

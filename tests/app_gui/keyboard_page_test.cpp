@@ -1,5 +1,7 @@
 // The keyboard page in the running main window, against the emulated keyboard.
 
+#include "ui/pages/keyboard_page.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -13,7 +15,6 @@
 #include "page_fixture.h"
 #include "ui/controls/device_key_button.h"
 #include "ui/controls/select_panel.h"
-#include "ui/pages/keyboard_page.h"
 #include "ui/toolkit/control_lookup.h"
 
 namespace halvern::app {
@@ -55,7 +56,8 @@ protected:
 TEST_F(KeyboardPageTest, RubberBandSelectionGetsTheCustomColourAtTheKeysLeds) {
     auto& device = page()->keyboard();
     ASSERT_TRUE(await([&](auto done) {
-        device.ChangeSettings([](auto& s) { s.light.mode = CMerivexKeyboardDevice::kCustomColourMode; }, done);
+        device.ChangeSettings([](auto& s) { s.light.mode = CMerivexKeyboardDevice::kCustomColourMode; },
+                              done);
     }));
     ui::SelectPanel* panel = page()->selectionPanel();
     ASSERT_TRUE(panel && panel->isVisible());
@@ -116,7 +118,9 @@ TEST_F(KeyboardPageTest, FlagsAndRepeatDelayReachTheRecordAndTheLabel) {
     EXPECT_EQ(label->text(), QStringLiteral("Repeat delay: 1000ms"));
     EXPECT_EQ(page()->keyboard().settings().system.repeatDelay, 3);
     // A stored choice out of range is shown as the first.
-    ASSERT_TRUE(await([&](auto done) { page()->keyboard().ChangeSettings([](auto& s) { s.system.repeatDelay = 7; }, done); }));
+    ASSERT_TRUE(await([&](auto done) {
+        page()->keyboard().ChangeSettings([](auto& s) { s.system.repeatDelay = 7; }, done);
+    }));
     page()->ShowSettings();
     EXPECT_EQ(label->text(), QStringLiteral("Repeat delay: 250ms"));
     EXPECT_TRUE(control<QAbstractButton>("repeat_delay_check_0")->isChecked());
@@ -132,8 +136,9 @@ TEST_F(KeyboardPageTest, FlagsAndRepeatDelayReachTheRecordAndTheLabel) {
     EXPECT_FALSE(control<QAbstractButton>("wflag_option")->isChecked());
     EXPECT_EQ(page()->keyboard().settings().system.wFlag, 0);
     ASSERT_TRUE(waitUntil([&] { return messages.size() == 1; }));
-    EXPECT_EQ(messages[0], QStringLiteral("Writing the settings failed: the device refused it. Your settings are as they "
-                                          "were."));
+    EXPECT_EQ(messages[0],
+              QStringLiteral("Writing the settings failed: the device refused it. Your settings are as they "
+                             "were."));
 }
 
 TEST_F(KeyboardPageTest, KeyPicturesNameTheKeyAndMarkRemappedOnes) {
@@ -184,7 +189,8 @@ TEST_F(KeyboardPageTest, ChoosingAnotherProfileShowsAndWritesItsSettings) {
 
 TEST_F(KeyboardPageTest, PageStaysResponsiveWhileTheKeyboardStreams) {
     ASSERT_TRUE(await([&](auto done) {
-        page()->keyboard().ChangeSettings([](auto& s) { s.light.mode = CMerivexKeyboardDevice::kExternalColourMode; }, done);
+        page()->keyboard().ChangeSettings(
+            [](auto& s) { s.light.mode = CMerivexKeyboardDevice::kExternalColourMode; }, done);
     }));
     // The UI thread's timer keeps its beat while frames go to the keyboard.
     QElapsedTimer clock;

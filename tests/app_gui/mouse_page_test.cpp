@@ -1,19 +1,20 @@
 // The mouse page in the running main window, against the emulated mouse.
 
+#include "ui/pages/mouse_page.h"
+
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
 #include <QStyleOptionSlider>
-#include <QComboBox>
 #include <QTest>
 #include <fstream>
 #include <sstream>
 
 #include "page_fixture.h"
-#include "ui/pages/mouse_page.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/notification.h"
 
@@ -75,7 +76,8 @@ TEST_F(MousePageTest, DraggingAStageSliderWritesTheRecordAndShowsTheDpi) {
     option.maximum = slider->maximum();
     option.sliderPosition = slider->value();
     option.orientation = Qt::Horizontal;
-    const QRect handle = slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
+    const QRect handle =
+        slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
     const int before = slider->value();
     const size_t mark = lineCount(capture);
     QTest::mousePress(slider, Qt::LeftButton, {}, handle.center());
@@ -119,7 +121,8 @@ TEST_F(MousePageTest, ButtonListShowsEachAssignmentAndARefusedChangeIsTakenBack)
     ASSERT_TRUE(list);
     auto* row0 = ui::findControl(list, QStringLiteral("device_setkeyinfo_row_0"));
     ASSERT_TRUE(row0);
-    EXPECT_EQ(row0->findChild<QLabel*>(QStringLiteral("name"))->text(), texts.text(QStringLiteral("mouse_key_left")));
+    EXPECT_EQ(row0->findChild<QLabel*>(QStringLiteral("name"))->text(),
+              texts.text(QStringLiteral("mouse_key_left")));
     EXPECT_EQ(row0->findChild<QLabel*>(QStringLiteral("assignment"))->text(),
               texts.text(QStringLiteral("mouse_key_left")));
 
@@ -151,10 +154,12 @@ TEST_F(MousePageTest, PickedButtonTakesTheEditorsAssignmentOnSave) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the list's old rows
 
     const auto table = mouse->firmware().region(emu::Region::KeyTable);
-    EXPECT_EQ(std::vector<uint8_t>(table.begin() + 12, table.begin() + 15), (std::vector<uint8_t>{0x10, 0x04, 0x00}));
+    EXPECT_EQ(std::vector<uint8_t>(table.begin() + 12, table.begin() + 15),
+              (std::vector<uint8_t>{0x10, 0x04, 0x00}));
     auto* row = ui::findControl(page(), QStringLiteral("device_setkeyinfo_row_3"));
     ASSERT_TRUE(row);
-    EXPECT_EQ(row->findChild<QLabel*>(QStringLiteral("assignment"))->text(), texts.text(QStringLiteral("mouse_key_middle")));
+    EXPECT_EQ(row->findChild<QLabel*>(QStringLiteral("assignment"))->text(),
+              texts.text(QStringLiteral("mouse_key_middle")));
 }
 
 TEST_F(MousePageTest, ChoosingAnotherProfileSwitchesOnceAfterThePause) {
@@ -179,7 +184,9 @@ TEST_F(MousePageTest, StageEnableRuleKeepsOneStageOn) {
     page()->DpiSelected(0);
     for (int n = 1; n < 5; ++n) page()->DpiEnabled(n, false);
     ASSERT_TRUE(settled(page()));
-    auto check = [&](int n) { return ui::findControl<QAbstractButton>(page(), QStringLiteral("DPI_enable_check_"), n); };
+    auto check = [&](int n) {
+        return ui::findControl<QAbstractButton>(page(), QStringLiteral("DPI_enable_check_"), n);
+    };
     auto row = [&](int n) { return ui::findControl(page(), QStringLiteral("DPI_layout_"), n); };
     EXPECT_FALSE(row(3)->isEnabled());
     EXPECT_TRUE(check(5)->isEnabled());  // two stages on: either may go

@@ -26,7 +26,8 @@ using test::waitUntil;
 class WindowShellTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (QSystemTrayIcon::isSystemTrayAvailable()) GTEST_SKIP() << "a tray host is here: the tray test covers it";
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            GTEST_SKIP() << "a tray host is here: the tray test covers it";
         ui::registerCustomControls(loader);
         (void)texts.load(QString::fromLatin1(HALVERN_SOURCE_RESOURCES "/lang/en.json"));
         window = std::make_unique<MainWindow>(emulator, loader, texts);

@@ -24,7 +24,8 @@ class WindowTextsTest : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
         ui::registerCustomControls(loader);
-        ASSERT_TRUE(texts.load(QString::fromLatin1(HALVERN_SOURCE_RESOURCES "/lang/") + QString::fromLatin1(GetParam())));
+        ASSERT_TRUE(texts.load(QString::fromLatin1(HALVERN_SOURCE_RESOURCES "/lang/") +
+                               QString::fromLatin1(GetParam())));
         window = std::make_unique<MainWindow>(emulator, loader, texts);
         window->start();
         ASSERT_TRUE(waitUntil([&] { return window->isVisible(); }));
@@ -43,7 +44,8 @@ protected:
                 if (auto* label = qobject_cast<QLabel*>(w)) shown = label->text();
                 if (auto* button = qobject_cast<QAbstractButton*>(w)) shown = button->text();
                 if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) {
-                    if (shown.isEmpty() || shown == textId) missing << w->objectName() + QStringLiteral(" (") + textId + ')';
+                    if (shown.isEmpty() || shown == textId)
+                        missing << w->objectName() + QStringLiteral(" (") + textId + ')';
                 }
             }
             const QString tipId = w->property("toolTipId").toString();

@@ -40,8 +40,8 @@ void exchanges(benchmark::State& state) {
             break;
         }
     }
-    state.counters["exchanges/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                       benchmark::Counter::kIsRate);
+    state.counters["exchanges/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 // Transport (0 in-process, 1 socket pair) × latency in microseconds.

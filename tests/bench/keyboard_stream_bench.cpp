@@ -109,7 +109,8 @@ int main(int argc, char** argv) {
     unsigned ageSamples = 0;
     auto nextPreview = start;
     for (int n = 0; Clock::now() - start < std::chrono::duration<double>(seconds); ++n) {
-        for (size_t b = 0; b < levels.size(); ++b) levels[b] = static_cast<int32_t>((n * 37 + b * 211) % 2000);
+        for (size_t b = 0; b < levels.size(); ++b)
+            levels[b] = static_cast<int32_t>((n * 37 + b * 211) % 2000);
         device.AudioLevels(levels);
         if (Clock::now() >= nextPreview) {
             device.SendLightFrame();

@@ -26,7 +26,8 @@ void stageChange(benchmark::State& state) {
     setenv("XDG_DATA_HOME", folder.c_str(), 1);
 
     emu::Emulator emulator;
-    auto mouse = emulator.attach(emu::Product::Mouse, receiver ? emu::Attachment::Receiver : emu::Attachment::Cable);
+    auto mouse =
+        emulator.attach(emu::Product::Mouse, receiver ? emu::Attachment::Receiver : emu::Attachment::Cable);
     CMerivexMouseDevice device(emulator);
     HidInterface probe(emulator);
     DeviceSlotList slots = makeDeviceSlotList();
@@ -34,7 +35,8 @@ void stageChange(benchmark::State& state) {
     for (const auto& c : claimed.value_or(std::vector<ClaimedInterface>{})) {
         if (c.role != interface_role::kCommand) continue;
         CommandChannel& channel = device.commandChannel();
-        if (!(receiver ? channel.receiverInterface() : channel.cableInterface()).Open(c.path, true, true, true, false)) {
+        if (!(receiver ? channel.receiverInterface() : channel.cableInterface())
+                 .Open(c.path, true, true, true, false)) {
             break;
         }
         channel.SetMode(receiver ? 2 : 1);
@@ -54,7 +56,9 @@ void stageChange(benchmark::State& state) {
     for (auto _ : state) {
         position = static_cast<uint16_t>(position % 150 + 1);
         const auto stage = [position](MouseSettings& s) { s.stages[2].dpiX = position; };
-        if (!device.Await([&](CMerivexUSBDevice::Done done) { device.ChangeSettings(stage, 1920, 1080, std::move(done)); })) {
+        if (!device.Await([&](CMerivexUSBDevice::Done done) {
+                device.ChangeSettings(stage, 1920, 1080, std::move(done));
+            })) {
             state.SkipWithError("the mouse refused the record");
             break;
         }

@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
     QTimer sound;
     QObject::connect(&sound, &QTimer::timeout, [&] {
         ++beat;
-        for (size_t b = 0; b < levels.size(); ++b) levels[b] = static_cast<int32_t>((beat * 37 + b * 211) % 2000);
+        for (size_t b = 0; b < levels.size(); ++b)
+            levels[b] = static_cast<int32_t>((beat * 37 + b * 211) % 2000);
         device.AudioLevels(levels);
     });
     sound.start(20);
@@ -133,18 +134,20 @@ int main(int argc, char** argv) {
                 inFlight = true;
                 polling = static_cast<uint16_t>((polling + 1) % 4);
                 writeClock.start();
-                device.ChangeSettings([polling](KeyboardSettings& s) { s.system.pollingRate = polling; },
-                                      [&](DeviceResult r) {
-                                          if (!r) std::fprintf(stderr, "a write failed: %s\n", describe(r).c_str());
-                                          phase.latenciesMs.push_back(static_cast<double>(writeClock.nsecsElapsed()) / 1e6);
-                                          inFlight = false;
-                                      });
+                device.ChangeSettings(
+                    [polling](KeyboardSettings& s) { s.system.pollingRate = polling; },
+                    [&](DeviceResult r) {
+                        if (!r) std::fprintf(stderr, "a write failed: %s\n", describe(r).c_str());
+                        phase.latenciesMs.push_back(static_cast<double>(writeClock.nsecsElapsed()) / 1e6);
+                        inFlight = false;
+                    });
                 nextWrite = phaseClock.elapsed() + writeEveryMs;
             }
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 1);
         }
         runUntil([&] { return !inFlight; }, 5000);
-        phase.framesPerSecond = static_cast<double>(framesNow() - framesBefore) / (phaseClock.elapsed() / 1000.0);
+        phase.framesPerSecond =
+            static_cast<double>(framesNow() - framesBefore) / (phaseClock.elapsed() / 1000.0);
         return phase;
     };
 
@@ -155,18 +158,24 @@ int main(int argc, char** argv) {
 
     std::vector<double> all = backToBack.latenciesMs;
     all.insert(all.end(), paced.latenciesMs.begin(), paced.latenciesMs.end());
-    std::printf("settings writes while the keyboard streams mode 29 (104 slots, 1 ms per report, socket pair, "
-                "%d s per phase)\n", seconds);
+    std::printf(
+        "settings writes while the keyboard streams mode 29 (104 slots, 1 ms per report, socket pair, "
+        "%d s per phase)\n",
+        seconds);
     std::printf("  frames/s, stream alone             %.1f\n", alone.framesPerSecond);
     std::printf("  frames/s, writes back to back      %.1f  (%zu writes)\n", backToBack.framesPerSecond,
                 backToBack.latenciesMs.size());
     std::printf("  frames/s, one write per 100 ms     %.1f  (%zu writes)\n", paced.framesPerSecond,
                 paced.latenciesMs.size());
-    std::printf("  write latency, back to back        median %.1f ms, worst %.1f ms\n", median(backToBack.latenciesMs),
-                backToBack.latenciesMs.empty() ? 0.0 : *std::max_element(backToBack.latenciesMs.begin(),
-                                                                         backToBack.latenciesMs.end()));
-    std::printf("  write latency, one per 100 ms      median %.1f ms, worst %.1f ms\n", median(paced.latenciesMs),
-                paced.latenciesMs.empty() ? 0.0 : *std::max_element(paced.latenciesMs.begin(), paced.latenciesMs.end()));
+    std::printf("  write latency, back to back        median %.1f ms, worst %.1f ms\n",
+                median(backToBack.latenciesMs),
+                backToBack.latenciesMs.empty()
+                    ? 0.0
+                    : *std::max_element(backToBack.latenciesMs.begin(), backToBack.latenciesMs.end()));
+    std::printf(
+        "  write latency, one per 100 ms      median %.1f ms, worst %.1f ms\n", median(paced.latenciesMs),
+        paced.latenciesMs.empty() ? 0.0
+                                  : *std::max_element(paced.latenciesMs.begin(), paced.latenciesMs.end()));
     std::printf("  longest interface-thread stall     %lld ms (1 ms heartbeat, all phases; at %.1f s)\n",
                 static_cast<long long>(longestStall), static_cast<double>(stallAt) / 1000.0);
     std::printf("  failed frames                      %llu\n",

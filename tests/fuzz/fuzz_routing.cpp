@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace halvern::app;
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const size_t split = input.find('\0');
-    const std::string_view type = split == std::string_view::npos ? std::string_view("click") : input.substr(0, split);
+    const std::string_view type =
+        split == std::string_view::npos ? std::string_view("click") : input.substr(0, split);
     const std::string_view sender = split == std::string_view::npos ? input : input.substr(split + 1);
     const auto route = routeNotification(type, sender);
     if (!route) return 0;

@@ -1,3 +1,5 @@
+#include "ui/windows/colour_picker.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -15,7 +17,6 @@
 #include "profile/json_file.h"
 #include "ui/controls/colour_palette.h"
 #include "ui/toolkit/language_texts.h"
-#include "ui/windows/colour_picker.h"
 
 namespace halvern::ui::test {
 namespace {

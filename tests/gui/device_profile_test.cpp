@@ -37,13 +37,16 @@ protected:
         auto* control = new CDeviceProfileUI(&m_loader, &m_page);
         control->setObjectName(QStringLiteral("DeviceProfileItem"));
         control->SetDeviceType(typeCode);
-        control->SetPaths(folder(), std::filesystem::path(HALVERN_SOURCE_RESOURCES) / "DefaultData" / "mouse.Json");
+        control->SetPaths(folder(),
+                          std::filesystem::path(HALVERN_SOURCE_RESOURCES) / "DefaultData" / "mouse.Json");
         control->SetTabRoot(&m_page);
         control->Init();
         return *control;
     }
 
-    [[nodiscard]] std::filesystem::path folder() const { return std::filesystem::path(m_folder.path().toStdString()); }
+    [[nodiscard]] std::filesystem::path folder() const {
+        return std::filesystem::path(m_folder.path().toStdString());
+    }
     [[nodiscard]] Json::Value list() const { return ReadJsonFile(folder() / "ProfileList.ini"); }
     [[nodiscard]] static QStringList names(const CDeviceProfileUI& control) {
         QStringList out;
@@ -231,7 +234,8 @@ TEST_F(ProfileControlTest, DeletingTheSelectedThirdOfFiveSwitchesToTheEntryInIts
     int storedAtSwitch = -1;
     int switches = 0;
     QObject::connect(&hub, &NotifyHub::notified, &hub, [&](const Notification& n) {
-        if (n.type != QLatin1String("itemselect") || n.sender != QLatin1String("device_profile_combo")) return;
+        if (n.type != QLatin1String("itemselect") || n.sender != QLatin1String("device_profile_combo"))
+            return;
         ++switches;
         storedAtSwitch = list()["profileselect"].asInt();
         control.SelectProfile(control.GetSelectedIndex(), false);

@@ -13,9 +13,15 @@
 
 namespace halvern::ui::test {
 
-inline QString resourceFolder() { return QStringLiteral(HALVERN_SOURCE_RESOURCES); }
-inline QString skinFolder() { return resourceFolder() + QStringLiteral("/skin"); }
-inline QString languageFile(const QString& name) { return resourceFolder() + QStringLiteral("/lang/") + name; }
+inline QString resourceFolder() {
+    return QStringLiteral(HALVERN_SOURCE_RESOURCES);
+}
+inline QString skinFolder() {
+    return resourceFolder() + QStringLiteral("/skin");
+}
+inline QString languageFile(const QString& name) {
+    return resourceFolder() + QStringLiteral("/lang/") + name;
+}
 
 /// A loader for the real skin folder that knows our own control classes, as the program sets it up;
 /// style sheets name the skin's images "skin:<path>".

@@ -49,10 +49,12 @@ TEST_F(KeyboardPicture, HiddenSpotsAreOnlyNumbersWithoutAPlaceAndNoDragReachesTh
     int shownCount = 0;
     for (const auto& [key, spot] : m_keys) {
         if (spot->isHidden()) {
-            EXPECT_FALSE(picture.intersects(spot->geometry())) << "hidden key_" << key << " lies on the picture";
+            EXPECT_FALSE(picture.intersects(spot->geometry()))
+                << "hidden key_" << key << " lies on the picture";
         } else {
             ++shownCount;
-            EXPECT_TRUE(keyboard::placeOf(static_cast<uint8_t>(key)).has_value()) << "key_" << key << " has no place";
+            EXPECT_TRUE(keyboard::placeOf(static_cast<uint8_t>(key)).has_value())
+                << "key_" << key << " has no place";
         }
     }
     // A full-size board, its Fn key, five macro keys and the two function keys of the board.
@@ -77,17 +79,18 @@ TEST_F(KeyboardPicture, SpotsFollowTheKeyMatrixLeftToRightAndTopToBottom) {
     // Rows of the main block and the number pad lie below one another.
     const std::array<int, 6> firstColumnKeys{0, 22, 43, 64, 85, 105};  // Esc, 1, Q, A, Z, left Ctrl
     for (std::size_t i = 1; i < firstColumnKeys.size(); ++i) {
-        EXPECT_LT(shown(firstColumnKeys[i - 1])->geometry().bottom(), shown(firstColumnKeys[i])->geometry().top());
+        EXPECT_LT(shown(firstColumnKeys[i - 1])->geometry().bottom(),
+                  shown(firstColumnKeys[i])->geometry().top());
     }
 }
 
 TEST_F(KeyboardPicture, CapsCarryTheLegendsOfTheirDefaultCodes) {
     // Logical key → the key its default HID usage names.
     const std::map<int, QString> legends{
-        {0, "Esc"},  {1, "F1"},    {12, "F12"}, {21, "`"},     {22, "1"},      {31, "0"},      {34, "Back"},
-        {42, "Tab"}, {43, "Q"},    {63, "Caps"}, {64, "A"},    {75, "Enter"},  {84, "Shift"},  {85, "Z"},
-        {95, "Shift"}, {105, "Ctrl"}, {110, "Fn"}, {116, "0"}, {118, "Enter"}, {119, "+"},   {120, "M1"},
-        {124, "M5"}, {16, "GM"}};
+        {0, "Esc"},     {1, "F1"},   {12, "F12"},   {21, "`"},     {22, "1"},   {31, "0"},
+        {34, "Back"},   {42, "Tab"}, {43, "Q"},     {63, "Caps"},  {64, "A"},   {75, "Enter"},
+        {84, "Shift"},  {85, "Z"},   {95, "Shift"}, {105, "Ctrl"}, {110, "Fn"}, {116, "0"},
+        {118, "Enter"}, {119, "+"},  {120, "M1"},   {124, "M5"},   {16, "GM"}};
     for (const auto& [key, legend] : legends) {
         ASSERT_NE(shown(key), nullptr) << key;
         EXPECT_EQ(shown(key)->text(), legend) << "key_" << key;
@@ -105,11 +108,12 @@ TEST_F(KeyboardPicture, DragSelectsExactlyTheKeysItCrosses) {
     shown(0)->setSelectedKey(true);
     const QPoint from = shown(43)->geometry().center();
     const QPoint to = shown(45)->geometry().center();
-    QMouseEvent press(QEvent::MouseButtonPress, from, m_panel->mapToGlobal(from), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QMouseEvent move(QEvent::MouseMove, to, m_panel->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, to, m_panel->mapToGlobal(to), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, from, m_panel->mapToGlobal(from), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, to, m_panel->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, to, m_panel->mapToGlobal(to), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(m_panel, &press);
     QCoreApplication::sendEvent(m_panel, &move);
     QCoreApplication::sendEvent(m_panel, &release);

@@ -9,14 +9,13 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
-
-#include "input/key_tables.h"
 #include <QStackedWidget>
 #include <QSvgRenderer>
 #include <QToolButton>
 #include <array>
 
 #include "gui_support.h"
+#include "input/key_tables.h"
 #include "ui/controls/device_option.h"
 #include "ui/controls/device_power.h"
 #include "ui/controls/image_cache.h"
@@ -33,44 +32,84 @@ struct Required {
 const std::vector<Required>& requiredControls() {
     static const std::vector<Required> table{
         {"main_window.ui",
-         {{"root", "QWidget"}, {"logo_btn", "QAbstractButton"}, {"control_light_status", "QAbstractButton"},
-          {"skinbtn", "QAbstractButton"}, {"setbtn", "QAbstractButton"}, {"minbtn", "QAbstractButton"},
-          {"maxbtn", "QAbstractButton"}, {"restorebtn", "QAbstractButton"}, {"closebtn", "QAbstractButton"},
-          {"device_select_prev", "QAbstractButton"}, {"device_select_layout", "QWidget"},
-          {"device_select_next", "QAbstractButton"}, {"device_power_switch", "QStackedWidget"},
-          {"device_switch", "QStackedWidget"}, {"No_device_Link", "QWidget"},
+         {{"root", "QWidget"},
+          {"logo_btn", "QAbstractButton"},
+          {"control_light_status", "QAbstractButton"},
+          {"skinbtn", "QAbstractButton"},
+          {"setbtn", "QAbstractButton"},
+          {"minbtn", "QAbstractButton"},
+          {"maxbtn", "QAbstractButton"},
+          {"restorebtn", "QAbstractButton"},
+          {"closebtn", "QAbstractButton"},
+          {"device_select_prev", "QAbstractButton"},
+          {"device_select_layout", "QWidget"},
+          {"device_select_next", "QAbstractButton"},
+          {"device_power_switch", "QStackedWidget"},
+          {"device_switch", "QStackedWidget"},
+          {"No_device_Link", "QWidget"},
           {"nodevice_ok_btn", "QAbstractButton"}}},
         {"device_option.ui",
-         {{"device_select", "QToolButton"}, {"synchro_device_select", "QAbstractButton"},
+         {{"device_select", "QToolButton"},
+          {"synchro_device_select", "QAbstractButton"},
           {"device_select_name", "QLabel"}}},
         {"device_power.ui",
-         {{"device_power_Layout", "QWidget"}, {"device_power_value", "QLabel"}, {"device_wuxian_logo", "QLabel"},
-          {"device_Power_progress", "QProgressBar"}, {"device_power_status", "QLabel"},
+         {{"device_power_Layout", "QWidget"},
+          {"device_power_value", "QLabel"},
+          {"device_wuxian_logo", "QLabel"},
+          {"device_Power_progress", "QProgressBar"},
+          {"device_power_status", "QLabel"},
           {"device_phone_type", "QLabel"}}},
         {"mouse_device.ui",
-         {{"mouse_device_seting_layout", "QWidget"}, {"device_setkeyinfo_list", "QWidget"},
-          {"device_tishi_info", "QLabel"}, {"DPI_layout_5", "QWidget"}, {"DPI_enable_check_5", "QAbstractButton"},
-          {"DPI_select_check_5", "QAbstractButton"}, {"DPI_slider_5", "QSlider"}, {"DPI_edit_5", "QLineEdit"},
-          {"DPI_color_option_5", "QAbstractButton"}, {"polling_rate_option_4", "QAbstractButton"},
-          {"mouse_option_layout", "QWidget"}, {"mouse_device_seting_option_2", "QAbstractButton"},
-          {"pointer_speed_slider", "QSlider"}, {"pointer_precision_check", "QAbstractButton"},
-          {"scrolls_page_check", "QAbstractButton"}, {"scroll_speed_slider", "QSlider"},
-          {"double_click_slider", "QSlider"}, {"logo", "QAbstractButton"}}},
+         {{"mouse_device_seting_layout", "QWidget"},
+          {"device_setkeyinfo_list", "QWidget"},
+          {"device_tishi_info", "QLabel"},
+          {"DPI_layout_5", "QWidget"},
+          {"DPI_enable_check_5", "QAbstractButton"},
+          {"DPI_select_check_5", "QAbstractButton"},
+          {"DPI_slider_5", "QSlider"},
+          {"DPI_edit_5", "QLineEdit"},
+          {"DPI_color_option_5", "QAbstractButton"},
+          {"polling_rate_option_4", "QAbstractButton"},
+          {"mouse_option_layout", "QWidget"},
+          {"mouse_device_seting_option_2", "QAbstractButton"},
+          {"pointer_speed_slider", "QSlider"},
+          {"pointer_precision_check", "QAbstractButton"},
+          {"scrolls_page_check", "QAbstractButton"},
+          {"scroll_speed_slider", "QSlider"},
+          {"double_click_slider", "QSlider"},
+          {"logo", "QAbstractButton"}}},
         {"keyboard_device.ui",
-         {{"DeviceProfileItem", "QWidget"}, {"KeySetControlItem", "QWidget"}, {"device_tishi_info", "QLabel"},
-          {"polling_rate_option_3", "QAbstractButton"}, {"winlockflag_option", "QAbstractButton"},
-          {"wflag_option", "QAbstractButton"}, {"6flag_option", "QAbstractButton"}, {"repeat_rate_slider", "QSlider"},
-          {"repeat_delay_check_3", "QAbstractButton"}, {"repeat_delay_time_label1", "QLabel"},
-          {"repeat_input_richedit", "QLineEdit"}, {"custom_colour_swatch", "QAbstractButton"},
-          {"custom_colour_keys_btn", "QAbstractButton"}, {"custom_colour_all_btn", "QAbstractButton"},
-          {"custom_colour_off_btn", "QAbstractButton"}, {"custom_colour_selection_label", "QLabel"}}},
+         {{"DeviceProfileItem", "QWidget"},
+          {"KeySetControlItem", "QWidget"},
+          {"device_tishi_info", "QLabel"},
+          {"polling_rate_option_3", "QAbstractButton"},
+          {"winlockflag_option", "QAbstractButton"},
+          {"wflag_option", "QAbstractButton"},
+          {"6flag_option", "QAbstractButton"},
+          {"repeat_rate_slider", "QSlider"},
+          {"repeat_delay_check_3", "QAbstractButton"},
+          {"repeat_delay_time_label1", "QLabel"},
+          {"repeat_input_richedit", "QLineEdit"},
+          {"custom_colour_swatch", "QAbstractButton"},
+          {"custom_colour_keys_btn", "QAbstractButton"},
+          {"custom_colour_all_btn", "QAbstractButton"},
+          {"custom_colour_off_btn", "QAbstractButton"},
+          {"custom_colour_selection_label", "QLabel"}}},
         {"message_box.ui",
-         {{"MessageTitle", "QLabel"}, {"MessageText", "QLabel"}, {"confirm_btn", "QAbstractButton"},
-          {"cancel_btn", "QAbstractButton"}, {"closebtn", "QAbstractButton"}}},
+         {{"MessageTitle", "QLabel"},
+          {"MessageText", "QLabel"},
+          {"confirm_btn", "QAbstractButton"},
+          {"cancel_btn", "QAbstractButton"},
+          {"closebtn", "QAbstractButton"}}},
         {"about.ui",
-         {{"closebtn", "QAbstractButton"}, {"maxbtn", "QAbstractButton"}, {"restorebtn", "QAbstractButton"},
-          {"minbtn", "QAbstractButton"}, {"menubtn", "QAbstractButton"}, {"software_ver_label", "QLabel"},
-          {"text_test", "QLabel"}, {"homepage_btn", "QAbstractButton"}}},
+         {{"closebtn", "QAbstractButton"},
+          {"maxbtn", "QAbstractButton"},
+          {"restorebtn", "QAbstractButton"},
+          {"minbtn", "QAbstractButton"},
+          {"menubtn", "QAbstractButton"},
+          {"software_ver_label", "QLabel"},
+          {"text_test", "QLabel"},
+          {"homepage_btn", "QAbstractButton"}}},
     };
     return table;
 }
@@ -106,7 +145,8 @@ TEST(Layouts, EveryLayoutLoadsWithItsRequiredControls) {
             const QString wanted = QString::fromLatin1(name);
             QWidget* w = root->objectName() == wanted ? root.get() : root->findChild<QWidget*>(wanted);
             ASSERT_NE(w, nullptr) << r.layout << ": " << name;
-            EXPECT_TRUE(w->inherits(cls)) << r.layout << ": " << name << " is " << w->metaObject()->className();
+            EXPECT_TRUE(w->inherits(cls))
+                << r.layout << ": " << name << " is " << w->metaObject()->className();
         }
     }
 }
@@ -155,7 +195,8 @@ TEST(Layouts, DevicePagesHoldTheirSpotsSwitchesAndTabs) {
             const QString userData = spot->property("userData").toString();
             if (const auto m = lightName.match(userData); m.hasMatch()) ++lights[m.captured(1).toInt()];
         }
-        EXPECT_EQ(root->findChildren<DeviceKeyButton*>().size(), spotsOf(*panel).size()) << "spots off the panel";
+        EXPECT_EQ(root->findChildren<DeviceKeyButton*>().size(), spotsOf(*panel).size())
+            << "spots off the panel";
         EXPECT_EQ(keys.size(), page.keys);
         EXPECT_EQ(lights.size(), page.lights);
         for (auto it = keys.begin(); it != keys.end(); ++it) {
@@ -177,7 +218,8 @@ TEST(Layouts, DevicePagesHoldTheirSpotsSwitchesAndTabs) {
                 << shown[i]->objectName().toStdString();
             for (std::size_t j = i + 1; j < shown.size(); ++j) {
                 EXPECT_FALSE(shown[i]->geometry().intersects(shown[j]->geometry()))
-                    << shown[i]->objectName().toStdString() << " overlaps " << shown[j]->objectName().toStdString();
+                    << shown[i]->objectName().toStdString() << " overlaps "
+                    << shown[j]->objectName().toStdString();
             }
         }
 
@@ -221,8 +263,9 @@ TEST(Layouts, EveryAssignableFunctionHasATextInBothLanguages) {
     ids.insert(ids.end(), kDeviceShortcutNames.begin(), kDeviceShortcutNames.end());
     ids.insert(ids.end(), kRecoilNames.begin(), kRecoilNames.end());
     ids.insert(ids.end(), kSwingNames.begin(), kSwingNames.end());
-    for (std::string_view id : {"close_text", "show_window", "mouse_key_DPI_shift", "mouse_key_fire_key",
-                                "mouse_key_smart_key", "mouse_key_M8_key", "Light_Set", "Overall_Light_Set"}) {
+    for (std::string_view id :
+         {"close_text", "show_window", "mouse_key_DPI_shift", "mouse_key_fire_key", "mouse_key_smart_key",
+          "mouse_key_M8_key", "Light_Set", "Overall_Light_Set"}) {
         ids.push_back(id);
     }
     for (std::string_view id : ids) {
@@ -252,9 +295,10 @@ TEST(Layouts, EveryImageNamedByTheSkinExistsAndRenders) {
         const DeviceOption::Icons icons = DeviceOption::iconsFor(type);
         named << icons.normal << icons.selected << icons.synchroNormal << icons.synchroSelected;
     }
-    for (const char* image : {"power/powered.svg", "power/powering.svg", "power/wuxian_powering.svg",
-                              "power/power.svg", "power/Phone_type_iphone.svg", "power/Phone_type_samsung.svg",
-                              "power/Phone_type_other.svg", "power/Phone_type_no_device.svg", "halvern.svg"}) {
+    for (const char* image :
+         {"power/powered.svg", "power/powering.svg", "power/wuxian_powering.svg", "power/power.svg",
+          "power/Phone_type_iphone.svg", "power/Phone_type_samsung.svg", "power/Phone_type_other.svg",
+          "power/Phone_type_no_device.svg", "halvern.svg"}) {
         named << QString::fromLatin1(image);
     }
     named.removeDuplicates();

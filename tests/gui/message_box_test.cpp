@@ -1,3 +1,5 @@
+#include "ui/windows/message_box.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -12,13 +14,14 @@
 #include "gui_support.h"
 #include "ui/toolkit/language_texts.h"
 #include "ui/windows/about_window.h"
-#include "ui/windows/message_box.h"
 
 namespace halvern::ui::test {
 namespace {
 
 /// Runs `action` once the next modal loop is running.
-void whenShown(std::function<void()> action) { QTimer::singleShot(0, qApp, std::move(action)); }
+void whenShown(std::function<void()> action) {
+    QTimer::singleShot(0, qApp, std::move(action));
+}
 
 class MessageBoxTest : public ::testing::Test {
 protected:
@@ -41,9 +44,9 @@ TEST_F(MessageBoxTest, ButtonModesAndTheResultOfEachWayToClose) {
         int result;
         bool cancelShown;
     };
-    for (const Case& c : {Case{0, "confirm_btn", 1, false}, Case{0, "closebtn", 0, false},
-                          Case{1, "confirm_btn", 1, true}, Case{1, "cancel_btn", 0, true},
-                          Case{1, "closebtn", 0, true}, Case{1, "", 0, true}}) {
+    for (const Case& c :
+         {Case{0, "confirm_btn", 1, false}, Case{0, "closebtn", 0, false}, Case{1, "confirm_btn", 1, true},
+          Case{1, "cancel_btn", 0, true}, Case{1, "closebtn", 0, true}, Case{1, "", 0, true}}) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << " " << c.press);
         MessageBox box(m_loader, m_english);
         box.setButtonMode(c.mode);
@@ -82,7 +85,8 @@ TEST_F(MessageBoxTest, TextIdsAreTranslatedPlainTextIsNot) {
     box.setMessage(QString(), true);
     EXPECT_EQ(box.message(), QStringLiteral("message_text_4")) << "an empty text keeps the last";
     // The title and buttons come from the language file too.
-    EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("MessageTitle"))->text(), m_english.text("message_title"));
+    EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("MessageTitle"))->text(),
+              m_english.text("message_title"));
     EXPECT_EQ(box.confirmButton()->text(), m_english.text(QStringLiteral("confirm_text")));
 }
 
@@ -114,8 +118,8 @@ TEST_F(MessageBoxTest, ShowMessageRunsModallyOverItsOwnerOrAlone) {
             }
             box->confirmButton()->click();
         });
-        EXPECT_EQ(MessageBox::ShowMessage(m_loader, m_english, parent, QStringLiteral("message_text_22"), 144, true,
-                                          MessageBox::kConfirmCancel),
+        EXPECT_EQ(MessageBox::ShowMessage(m_loader, m_english, parent, QStringLiteral("message_text_22"), 144,
+                                          true, MessageBox::kConfirmCancel),
                   1);
     }
 }
@@ -138,7 +142,8 @@ TEST_F(MessageBoxTest, AboutWindowShowsTheVersionAndItsWindowButtons) {
     LanguageTexts chinese;
     ASSERT_TRUE(chinese.load(languageFile(QStringLiteral("zh_CN.json"))));
     about.retranslate(chinese);
-    EXPECT_EQ(about.versionText(), chinese.text(QStringLiteral("software_rev_text")) + QStringLiteral("V1.0.0.0"));
+    EXPECT_EQ(about.versionText(),
+              chinese.text(QStringLiteral("software_rev_text")) + QStringLiteral("V1.0.0.0"));
 
     about.show();
     auto* max = about.findChild<QAbstractButton*>(QStringLiteral("maxbtn"));
@@ -160,7 +165,7 @@ TEST_F(MessageBoxTest, AboutOpensOnceAndClosingItEndsOnlyTheWindow) {
     whenShown([&] {
         ASSERT_NE(opener.current(), nullptr);
         secondOpened = opener.open(m_loader, m_english, nullptr);  // returns at once: one is open
-        opener.current()->close();                                  // as the window manager closes it
+        opener.current()->close();                                 // as the window manager closes it
     });
     EXPECT_TRUE(opener.open(m_loader, m_english, nullptr));
     EXPECT_FALSE(secondOpened);

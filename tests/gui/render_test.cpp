@@ -41,8 +41,10 @@ public:
             uint16_t type;
             const char* name;
             const char* layout;
-        } devices[] = {{2, "M2", "mouse_device.ui"}, {1, "K2", "keyboard_device.ui"},
-                       {3, "Pad", "mousepad_device.ui"}, {7, "H6", "hs6533_device.ui"}};
+        } devices[] = {{2, "M2", "mouse_device.ui"},
+                       {1, "K2", "keyboard_device.ui"},
+                       {3, "Pad", "mousepad_device.ui"},
+                       {7, "H6", "hs6533_device.ui"}};
         for (const auto& d : devices) {
             if (page.isEmpty()) break;
             auto* entry = new DeviceOption(m_loader);  // owned by the list once added
@@ -102,7 +104,8 @@ void shoot(QWidget* w, const QString& name) {
 // HALVERN_SHOTS_DIR names a folder (run it again with QT_SCALE_FACTOR=1.5 for the high-DPI look).
 TEST(Render, PagesAndWindowsToPng) {
     if (std::getenv("HALVERN_SHOTS_DIR") == nullptr) GTEST_SKIP() << "HALVERN_SHOTS_DIR not set";
-    for (const char* page : {"mouse_device.ui", "keyboard_device.ui", "mousepad_device.ui", "hs6533_device.ui", ""}) {
+    for (const char* page :
+         {"mouse_device.ui", "keyboard_device.ui", "mousepad_device.ui", "hs6533_device.ui", ""}) {
         Showcase window{QString::fromLatin1(page)};
         ASSERT_NE(window.root(), nullptr);
         QApplication::processEvents();
@@ -165,8 +168,10 @@ TEST(Render, ProfileControlToPng) {
     ASSERT_NE(pages, nullptr);
     pages->setCurrentIndex(3);
     for (int n = 0; n < 6; ++n) {
-        auto* enable = window.root()->findChild<QAbstractButton*>(QStringLiteral("DPI_enable_check_%1").arg(n));
-        auto* select = window.root()->findChild<QAbstractButton*>(QStringLiteral("DPI_select_check_%1").arg(n));
+        auto* enable =
+            window.root()->findChild<QAbstractButton*>(QStringLiteral("DPI_enable_check_%1").arg(n));
+        auto* select =
+            window.root()->findChild<QAbstractButton*>(QStringLiteral("DPI_select_check_%1").arg(n));
         if (!enable || !select) continue;
         enable->setChecked(n < 4);
         select->setChecked(n == 1);

@@ -50,9 +50,9 @@ TEST_F(CustomLightModesTest, TheMousesFirstOwnEffectIsModeTwelve) {
     EXPECT_EQ(mouse.lightLists().lightNames, (std::vector<std::string>{"Mouse pulse"}));
     const auto frames = framesOfMode(mouse, 12);
     ASSERT_EQ(frames.size(), 1u);
-    EXPECT_EQ(frames[0].light.mode, 5);                // the mouse's own effect, not the keyboard's
-    EXPECT_TRUE(framesOfMode(mouse, 11).empty());      // a built-in mode plays the device's own effect
-    EXPECT_TRUE(framesOfMode(mouse, 13).empty());      // no second effect
+    EXPECT_EQ(frames[0].light.mode, 5);            // the mouse's own effect, not the keyboard's
+    EXPECT_TRUE(framesOfMode(mouse, 11).empty());  // a built-in mode plays the device's own effect
+    EXPECT_TRUE(framesOfMode(mouse, 13).empty());  // no second effect
 }
 
 TEST_F(CustomLightModesTest, TheKeyboardsFirstOwnEffectFollowsItsThirtyOneModes) {

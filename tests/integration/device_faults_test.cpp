@@ -40,8 +40,9 @@ protected:
 
     DeviceResult changeStage(uint16_t position) {
         return device->Await([&](auto done) {
-            device->ChangeSettings([position](MouseSettings& s) { s.stages[2].dpiX = s.stages[2].dpiY = position; },
-                                   1920, 1080, done);
+            device->ChangeSettings(
+                [position](MouseSettings& s) { s.stages[2].dpiX = s.stages[2].dpiY = position; }, 1920, 1080,
+                done);
         });
     }
 
@@ -83,7 +84,8 @@ TEST_P(DeviceFaultsTest, AFailedChangeKeepsPageAndProfileAndTheDeviceStillStopsI
 const Fault kFaults[] = {
     {"NoAnswer", Attachment::Cable, [](emu::VirtualDevice& d) { d.setFaults({.dropAllReplies = true}); },
      result::kNoReply},
-    {"UnplugMidExchange", Attachment::Cable, [](emu::VirtualDevice& d) { d.unplugAfterReports(2); }, result::kNoReply},
+    {"UnplugMidExchange", Attachment::Cable, [](emu::VirtualDevice& d) { d.unplugAfterReports(2); },
+     result::kNoReply},
     {"WriteBlocksFiveSeconds", Attachment::Cable,
      [](emu::VirtualDevice& d) { d.setFaults({.writeBlock = 5000ms}); }, result::kWriteFailed},
     {"ReceiverCannotReachTheMouse", Attachment::Receiver, [](emu::VirtualDevice& d) { d.setLinkUp(false); },
@@ -95,7 +97,9 @@ const Fault kFaults[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, DeviceFaultsTest, ::testing::ValuesIn(kFaults),
-                         [](const ::testing::TestParamInfo<Fault>& param) { return std::string(param.param.name); });
+                         [](const ::testing::TestParamInfo<Fault>& param) {
+                             return std::string(param.param.name);
+                         });
 
 class SequenceEndTest : public ::testing::Test {
 protected:

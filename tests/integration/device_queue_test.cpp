@@ -147,7 +147,8 @@ TEST_F(DeviceQueueTest, CommandsAndFramesTakeTurnsSoNeitherStarves) {
     ASSERT_NE(first, std::string::npos);
     // While commands waited, the worker alternated: a command waits for at most one frame, and the due frame
     // for at most one command.
-    for (size_t i = first; i < last; ++i) EXPECT_NE(order[i], order[i + 1]) << order.substr(first, last - first + 1);
+    for (size_t i = first; i < last; ++i)
+        EXPECT_NE(order[i], order[i + 1]) << order.substr(first, last - first + 1);
 }
 
 TEST_F(DeviceQueueTest, AFrameHandedOverReplacesOneNotYetSent) {
@@ -172,7 +173,8 @@ TEST_F(DeviceQueueTest, ARefusedFramePausesTheStream) {
     ASSERT_TRUE(test::waitFor([&] { return queue.stats().failedFrames >= 1; }));
     const auto failedAt = Clock::now();
     ASSERT_TRUE(test::waitFor([&] { return queue.stats().failedFrames >= 2; }));
-    EXPECT_GE(Clock::now() - failedAt, DeviceQueue::kFailurePause - 20ms);  // paused, not hammering the device
+    EXPECT_GE(Clock::now() - failedAt,
+              DeviceQueue::kFailurePause - 20ms);  // paused, not hammering the device
     keyboard->setFaults({});
     ASSERT_TRUE(test::waitFor([&] { return queue.stats().frames >= 1; }));
 }

@@ -32,9 +32,9 @@ inline std::string linkName(const ::testing::TestParamInfo<Link>& info) {
 inline auto allLinks() {
     using emu::Attachment;
     using emu::Transport;
-    return ::testing::Values(Link{Transport::InProcess, Attachment::Cable}, Link{Transport::InProcess, Attachment::Receiver},
-                             Link{Transport::SocketPair, Attachment::Cable},
-                             Link{Transport::SocketPair, Attachment::Receiver});
+    return ::testing::Values(
+        Link{Transport::InProcess, Attachment::Cable}, Link{Transport::InProcess, Attachment::Receiver},
+        Link{Transport::SocketPair, Attachment::Cable}, Link{Transport::SocketPair, Attachment::Receiver});
 }
 
 inline void openOverEmulator(emu::Emulator& emulator, CMerivexUSBDevice& device, bool viaReceiver) {
@@ -69,7 +69,9 @@ public:
                     std::scoped_lock lock(m_mutex);
                     m_requests.emplace_back(id, delayMs);
                 },
-                {}, {}, {}};
+                {},
+                {},
+                {}};
     }
     [[nodiscard]] std::vector<std::pair<int, int>> taken() const {
         std::scoped_lock lock(m_mutex);

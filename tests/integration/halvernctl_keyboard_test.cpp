@@ -55,7 +55,9 @@ protected:
     std::vector<uint8_t> record(size_t from, size_t count) const {
         return bytesOf(*keyboard, Region::Settings, from, count);
     }
-    std::vector<uint8_t> keySlot(size_t slot) const { return bytesOf(*keyboard, Region::KeyTable, slot * 3, 3); }
+    std::vector<uint8_t> keySlot(size_t slot) const {
+        return bytesOf(*keyboard, Region::KeyTable, slot * 3, 3);
+    }
     std::vector<uint8_t> customColour(size_t group, size_t led) const {
         return bytesOf(*keyboard, Region::CustomColour, group * kCustomGroupSize + led * 3, 3);
     }

@@ -228,7 +228,8 @@ TEST_F(HalvernctlMouseTest, ARefusedWriteExitsOneNamesTheResultAndKeepsTheProfil
     CtlRun r = run({"polling", "0"});
     EXPECT_EQ(r.code, kExitDeviceError);
     EXPECT_EQ(r.err,
-              "halvernctl: the mouse refused the settings (result -102: the device refused the command (status 0xFF))\n");
+              "halvernctl: the mouse refused the settings (result -102: the device refused the command "
+              "(status 0xFF))\n");
     EXPECT_EQ(record(11, 1)[0], 3);  // the factory record's index, untouched
     r = run({"dpi", "1", "--dpi", "800"});
     EXPECT_EQ(r.code, kExitDeviceError);

@@ -43,7 +43,9 @@ CtlRun run(const std::vector<std::string>& words) {
     return r;
 }
 
-size_t lineCount(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
+size_t lineCount(const std::string& text) {
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 class HalvernctlTest : public ::testing::Test {
 protected:
@@ -62,8 +64,9 @@ TEST_F(HalvernctlTest, ListShowsEverySlotOfEachFormAttached) {
     const CtlRun r = run({"--emulate", "mouse,mouse-receiver,keyboard", "list"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
     EXPECT_EQ(lineCount(r.out), 6u);  // command and notification slot of each
-    EXPECT_NE(r.out.find(" 6  type 6  role   0  320f:221d  interface 1  collection 4  emu:mouse-receiver/1#4"),
-              std::string::npos)
+    EXPECT_NE(
+        r.out.find(" 6  type 6  role   0  320f:221d  interface 1  collection 4  emu:mouse-receiver/1#4"),
+        std::string::npos)
         << r.out;
 
     const CtlRun json = run({"--json", "--emulate=headset", "list"});

@@ -26,7 +26,8 @@ using Keyboard = CMerivexKeyboardDevice;
 class KeyboardDeviceTest : public ::testing::TestWithParam<test::Link> {
 protected:
     KeyboardDeviceTest()
-        : xdg("XDG_DATA_HOME", data.path().string()), emulator(emu::EmulatorOptions{GetParam().transport, {}, {}}) {}
+        : xdg("XDG_DATA_HOME", data.path().string()),
+          emulator(emu::EmulatorOptions{GetParam().transport, {}, {}}) {}
 
     // Plugs the keyboard in, opens it the way the device list does and activates the page.
     void connect(const emu::DeviceConfig& config = {}) {
@@ -41,7 +42,9 @@ protected:
     }
 
     // Runs one of the device's operations to its end (the test owns the device).
-    DeviceResult run(const std::function<void(CMerivexUSBDevice::Done)>& start) { return device.Await(start); }
+    DeviceResult run(const std::function<void(CMerivexUSBDevice::Done)>& start) {
+        return device.Await(start);
+    }
     DeviceResult change(const std::function<void(KeyboardSettings&)>& edit) {
         return run([&](auto done) { device.ChangeSettings(edit, done); });
     }
@@ -68,7 +71,8 @@ TEST_P(KeyboardDeviceTest, KeysAreMappedThroughTheKeyTableAndTheirLedsThroughThe
     connect();
     ASSERT_EQ(device.factoryTable().size(), 126u * 3);
     ASSERT_EQ(device.ledTable().size(), 126u);
-    // The emulated keyboard scatters its keys over the slots, and gives each slot the LED of the key it holds.
+    // The emulated keyboard scatters its keys over the slots, and gives each slot the LED of the key it
+    // holds.
     const auto slots = device.keySlots();
     for (size_t key : {0u, 16u, 63u, 120u, 125u}) {
         ASSERT_NE(slots[key], Keyboard::kAbsentMarker) << key;
@@ -80,7 +84,8 @@ TEST_P(KeyboardDeviceTest, KeysAreMappedThroughTheKeyTableAndTheirLedsThroughThe
     // Several slots hold the empty code: every key whose default is empty takes the first of them.
     size_t firstEmpty = 0;
     while (firstEmpty * 3 + 2 < device.factoryTable().size() &&
-           !(device.factoryTable()[firstEmpty * 3] == 0x20 && device.factoryTable()[firstEmpty * 3 + 1] == 0 &&
+           !(device.factoryTable()[firstEmpty * 3] == 0x20 &&
+             device.factoryTable()[firstEmpty * 3 + 1] == 0 &&
              device.factoryTable()[firstEmpty * 3 + 2] == 0)) {
         ++firstEmpty;
     }
@@ -92,15 +97,16 @@ TEST_P(KeyboardDeviceTest, KeysAreMappedThroughTheKeyTableAndTheirLedsThroughThe
 TEST_P(KeyboardDeviceTest, RecordBytesFollowTheSettings) {
     connect();
     ASSERT_TRUE(change([](KeyboardSettings& s) {
-                  s.light.mode = 5;
-                  s.light.speed = 0;
-                  s.light.brightness = 3;
-                  s.light.direction = 1;
-                  s.light.red = 0x12;
-                  s.light.audioLightMode = 3;  // "ZZCCLedMode"
-                  s.light.customGroup = 2;
-                  s.system = {.repeat = 40, .repeatDelay = 2, .key6Flag = 1, .pollingRate = 2, .wFlag = 1, .winFlag = 1};
-              }));
+        s.light.mode = 5;
+        s.light.speed = 0;
+        s.light.brightness = 3;
+        s.light.direction = 1;
+        s.light.red = 0x12;
+        s.light.audioLightMode = 3;  // "ZZCCLedMode"
+        s.light.customGroup = 2;
+        s.system = {
+            .repeat = 40, .repeatDelay = 2, .key6Flag = 1, .pollingRate = 2, .wFlag = 1, .winFlag = 1};
+    }));
     const auto record = region(Region::Settings, 0, 27);
     ASSERT_EQ(record.size(), 27u);
     EXPECT_EQ(record[0], 0);
@@ -110,7 +116,8 @@ TEST_P(KeyboardDeviceTest, RecordBytesFollowTheSettings) {
     EXPECT_EQ(record[4], 1);
     EXPECT_EQ(record[6], 0x12);
     EXPECT_EQ(record[19], 3);
-    EXPECT_EQ((std::vector<uint8_t>(record.begin() + 20, record.begin() + 24)), (std::vector<uint8_t>{1, 1, 1, 2}));
+    EXPECT_EQ((std::vector<uint8_t>(record.begin() + 20, record.begin() + 24)),
+              (std::vector<uint8_t>{1, 1, 1, 2}));
     EXPECT_EQ(record[24], 0);  // repeat and delay stay in the profile
     EXPECT_EQ(record[26], 2);
     EXPECT_EQ(device.profile().GetKeyboardSystem().repeat, 40);
@@ -161,7 +168,8 @@ TEST_P(KeyboardDeviceTest, ReadingTheStateTakesLightAndFlagsButNotThePollingRate
 
     // Switched to the custom colour mode on the keyboard: its colours are loaded and, on the cable, written.
     const unsigned colourWrites = keyboard->firmware().commandCount(0x0B);
-    const std::array<uint8_t, 1> custom{static_cast<uint8_t>(device.lightLists().values.at(Keyboard::kCustomColourMode))};
+    const std::array<uint8_t, 1> custom{
+        static_cast<uint8_t>(device.lightLists().values.at(Keyboard::kCustomColourMode))};
     ASSERT_TRUE(keyboard->firmware().poke(Region::Settings, 26, custom));
     ASSERT_TRUE(readState());
     ASSERT_TRUE(test::passQueue(device));  // the colours of the mode just entered
@@ -190,12 +198,12 @@ TEST_P(KeyboardDeviceTest, ARefusedRecordKeepsThePageAndTheFileAsTheyWere) {
 TEST_P(KeyboardDeviceTest, CustomColoursGoToTheLedPositionsOfTheirGroupOnlyInTheCustomMode) {
     connect();
     ASSERT_TRUE(change([](KeyboardSettings& s) {
-                  s.light.mode = 6;
-                  s.light.customGroup = 2;
-                  s.light.red = 9;
-                  s.light.green = 8;
-                  s.light.blue = 7;
-              }));
+        s.light.mode = 6;
+        s.light.customGroup = 2;
+        s.light.red = 9;
+        s.light.green = 8;
+        s.light.blue = 7;
+    }));
     const unsigned writes = keyboard->firmware().commandCount(0x0B);
     const auto coloursBefore = device.customColours();
     // Outside mode 20 setting a key's colour does nothing.
@@ -218,22 +226,29 @@ TEST_P(KeyboardDeviceTest, CustomColoursGoToTheLedPositionsOfTheirGroupOnlyInThe
         EXPECT_EQ(written.code(), DeviceResult::kRefused);
         EXPECT_EQ(keyboard->firmware().commandCount(0x0B), writes);
         EXPECT_EQ(device.customColours(), coloursBefore);
-        EXPECT_NE(reread.GetCustomLightColors(reread.GetCustomGroupIndex(), 170).at(5), (LightColor{1, 2, 3, 255}));
+        EXPECT_NE(reread.GetCustomLightColors(reread.GetCustomGroupIndex(), 170).at(5),
+                  (LightColor{1, 2, 3, 255}));
         return;
     }
     EXPECT_TRUE(written);
     EXPECT_EQ(device.customColours().at(63), (LightColor{1, 2, 3, 255}));
-    EXPECT_EQ(reread.GetCustomLightColors(reread.GetCustomGroupIndex(), 170).at(5), (LightColor{1, 2, 3, 255}));
-    EXPECT_EQ(keyboard->firmware().commandCount(0x0B), entered + 7);  // one write: 378 bytes in 56-byte chunks
-    EXPECT_EQ(region(Region::CustomColour, 2 * 512 + device.keyLed(5) * 3u, 3), (std::vector<uint8_t>{1, 2, 3}));
-    EXPECT_EQ(region(Region::CustomColour, 2 * 512 + device.keyLed(63) * 3u, 3), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(reread.GetCustomLightColors(reread.GetCustomGroupIndex(), 170).at(5),
+              (LightColor{1, 2, 3, 255}));
+    EXPECT_EQ(keyboard->firmware().commandCount(0x0B),
+              entered + 7);  // one write: 378 bytes in 56-byte chunks
+    EXPECT_EQ(region(Region::CustomColour, 2 * 512 + device.keyLed(5) * 3u, 3),
+              (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(region(Region::CustomColour, 2 * 512 + device.keyLed(63) * 3u, 3),
+              (std::vector<uint8_t>{1, 2, 3}));
 
     // One key takes the light colour unscaled; all keys on are written scaled by their level (255 → 254).
     EXPECT_TRUE(run([&](auto done) { device.SetKeyColour(0, done); }));
-    EXPECT_EQ(region(Region::CustomColour, 2 * 512 + device.keyLed(0) * 3u, 3), (std::vector<uint8_t>{9, 8, 7}));
+    EXPECT_EQ(region(Region::CustomColour, 2 * 512 + device.keyLed(0) * 3u, 3),
+              (std::vector<uint8_t>{9, 8, 7}));
     ASSERT_TRUE(change([](KeyboardSettings& s) { s.light.red = 255; }));
     EXPECT_TRUE(run([&](auto done) { device.SetAllKeys(true, done); }));
-    EXPECT_EQ(region(Region::CustomColour, 2 * 512 + device.keyLed(40) * 3u, 3), (std::vector<uint8_t>{254, 7, 6}));
+    EXPECT_EQ(region(Region::CustomColour, 2 * 512 + device.keyLed(40) * 3u, 3),
+              (std::vector<uint8_t>{254, 7, 6}));
     EXPECT_EQ(region(Region::CustomColour, 0, 3), (std::vector<uint8_t>{0, 0, 0}));  // group 0 untouched
 }
 
@@ -253,7 +268,8 @@ TEST_P(KeyboardDeviceTest, MusicFramesAreStreamedAtTheLedPositionsOnlyOnTheCable
         return;
     }
     ASSERT_TRUE(test::waitFor([&] { return device.streamStats().frames >= 3; }))
-        << device.streamStats().frames << " " << firmware.frameCount() << " " << int(device.lightSettings().mode);
+        << device.streamStats().frames << " " << firmware.frameCount() << " "
+        << int(device.lightSettings().mode);
     const std::vector<uint8_t> frame = firmware.lastFrame();
     ASSERT_EQ(frame.size(), 104u * 3);
     device.SendLightFrame();  // the preview frame: what the keys show

@@ -9,8 +9,8 @@
 #include <sstream>
 #include <thread>
 
-#include "emulator/emulator.h"
 #include "emulated_links.h"
+#include "emulator/emulator.h"
 #include "input/macro_store.h"
 #include "temp_env.h"
 
@@ -52,8 +52,11 @@ protected:
     }
 
     // Runs one of the device's operations to its end (the test owns the device).
-    DeviceResult run(const std::function<void(CMerivexUSBDevice::Done)>& start) { return device.Await(start); }
-    DeviceResult change(const std::function<void(MouseSettings&)>& edit, int width = 1920, int height = 1080) {
+    DeviceResult run(const std::function<void(CMerivexUSBDevice::Done)>& start) {
+        return device.Await(start);
+    }
+    DeviceResult change(const std::function<void(MouseSettings&)>& edit, int width = 1920,
+                        int height = 1080) {
         return run([&](auto done) { device.ChangeSettings(edit, width, height, done); });
     }
     DeviceResult assign(size_t button, const KeyListEntry& entry) {
@@ -181,7 +184,8 @@ TEST_P(MouseDeviceTest, RecordBytesFollowTheSettings) {
 }
 
 TEST_P(MouseDeviceTest, ReadingTheStateTakesLightAndStageFromTheMouse) {
-    const std::array<uint8_t, 4> light{0x05, 3, 1, 0};  // mode value 5, brightness 3, stored speed 1, direction
+    const std::array<uint8_t, 4> light{0x05, 3, 1,
+                                       0};  // mode value 5, brightness 3, stored speed 1, direction
     ASSERT_TRUE(mouse->firmware().poke(Region::Settings, 1, light));
     const std::array<uint8_t, 1> stage{4};
     ASSERT_TRUE(mouse->firmware().poke(Region::Settings, 12, stage));
@@ -271,10 +275,12 @@ TEST_P(MouseDeviceTest, MacrosAreWrittenInFirstUseOrderAndTooLargeImagesAreRefus
 
     // The mouse holds 32 × 128 = 4096 bytes. Two macros need 28 bytes plus 4 per event.
     const unsigned writesBefore = mouse->firmware().commandCount(0x15);
-    ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>(1018 - 1, press)));  // 28 + 4 × 1018 = 4100: 4 bytes over
+    ASSERT_TRUE(
+        store.SaveMacro(0, std::vector<MacroEvent>(1018 - 1, press)));  // 28 + 4 × 1018 = 4100: 4 bytes over
     EXPECT_EQ(writeMacros().overflowEvents(), 2);
     EXPECT_EQ(mouse->firmware().commandCount(0x15), writesBefore);  // nothing written
-    ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>(1016, press)));  // 28 + 4 × 1017 = 4096: fits exactly
+    ASSERT_TRUE(
+        store.SaveMacro(0, std::vector<MacroEvent>(1016, press)));  // 28 + 4 × 1017 = 4096: fits exactly
     EXPECT_TRUE(writeMacros());
     EXPECT_EQ(mouse->firmware().commandCount(0x15), writesBefore + (viaReceiver() ? 171u : 74u));
     ASSERT_TRUE(store.SaveMacro(1, std::vector<MacroEvent>{}));
@@ -361,9 +367,9 @@ TEST_P(MouseDeviceTest, ReassigningAMacroButtonRewritesTheMacroMemory) {
     EXPECT_EQ(table[3 * 3 + 0], 0x70);  // button 4 (slot 3) plays macro number 0
     EXPECT_EQ(table[3 * 3 + 1], 0);
     const auto image = mouse->firmware().region(Region::Macro);
-    EXPECT_EQ(image[4], 1);                        // one macro in memory
-    EXPECT_EQ(image[16] | image[17] << 8, 18);     // its block right after the one offset
-    EXPECT_EQ(image[18] | image[19] << 8, 3);      // with macro 1's three events
+    EXPECT_EQ(image[4], 1);                     // one macro in memory
+    EXPECT_EQ(image[16] | image[17] << 8, 18);  // its block right after the one offset
+    EXPECT_EQ(image[18] | image[19] << 8, 3);   // with macro 1's three events
 }
 
 TEST_P(MouseDeviceTest, TheRememberedFactoryTableFollowsAFirmwareUpdateAndRestoreDefaults) {
@@ -430,7 +436,8 @@ TEST_P(MouseDeviceTest, AMouseThatDoesNotAnswerKeepsThePageAsItWas) {
 
 TEST_P(MouseDeviceTest, PowerStatusReachesThePage) {
     std::vector<uint8_t> shown;
-    device.SetEvents({{}, {}, [&](std::span<const uint8_t> status) { shown.assign(status.begin(), status.end()); }, {}});
+    device.SetEvents(
+        {{}, {}, [&](std::span<const uint8_t> status) { shown.assign(status.begin(), status.end()); }, {}});
     device.SetPowerFlag(true);
     connect(false);
     ASSERT_TRUE(run([&](auto done) { device.SyncWithDevice(done); }));

@@ -53,9 +53,11 @@ protected:
 TEST_F(WriteWhileStreamingTest, KeyboardTakesEverySettingsWriteWhileItStreamsItsMusicMode) {
     emulated = emulator.attach(Product::Keyboard, emu::Attachment::Cable, {.keySlots = 104});
     CMerivexKeyboardDevice keyboard(emulator);
-    startStreaming(keyboard, "keyboard", 0, static_cast<int>(CMerivexKeyboardDevice::kKeyCount), [&](auto done) {
-        keyboard.ChangeSettings([](KeyboardSettings& s) { s.light.mode = CMerivexKeyboardDevice::kMusicMode; }, done);
-    });
+    startStreaming(
+        keyboard, "keyboard", 0, static_cast<int>(CMerivexKeyboardDevice::kKeyCount), [&](auto done) {
+            keyboard.ChangeSettings(
+                [](KeyboardSettings& s) { s.light.mode = CMerivexKeyboardDevice::kMusicMode; }, done);
+        });
     if (HasFatalFailure()) return;
 
     const unsigned writesBefore = count(command::kWriteAt);
@@ -63,11 +65,13 @@ TEST_F(WriteWhileStreamingTest, KeyboardTakesEverySettingsWriteWhileItStreamsIts
     std::array<int32_t, 500> levels{};
     for (int n = 0; n < kWrites; ++n) {
         // Sound keeps the music mode's frames changing, as it would while music plays.
-        for (size_t b = 0; b < levels.size(); ++b) levels[b] = static_cast<int32_t>((n * 37 + b * 211) % 2000);
+        for (size_t b = 0; b < levels.size(); ++b)
+            levels[b] = static_cast<int32_t>((n * 37 + b * 211) % 2000);
         keyboard.AudioLevels(levels);
         const auto polling = static_cast<uint16_t>(n % 4);
-        const DeviceResult written = keyboard.Await(
-            [&](auto done) { keyboard.ChangeSettings([polling](KeyboardSettings& s) { s.system.pollingRate = polling; }, done); });
+        const DeviceResult written = keyboard.Await([&](auto done) {
+            keyboard.ChangeSettings([polling](KeyboardSettings& s) { s.system.pollingRate = polling; }, done);
+        });
         ASSERT_TRUE(written) << "write " << n << ": " << describe(written);
         ASSERT_EQ(settingsByte(23), polling) << "write " << n;  // the record holds what was asked
     }
@@ -82,8 +86,8 @@ TEST_F(WriteWhileStreamingTest, MouseTakesEverySettingsWriteWhileItStreamsItsMus
     emulated = emulator.attach(Product::Mouse);
     CMerivexMouseDevice mouse(emulator);
     startStreaming(mouse, "mouse", 1, 6, [&](auto done) {
-        mouse.ChangeSettings([](MouseSettings& s) { s.light.mode = CMerivexUSBDevice::kSoftwareLightMode; }, 1920,
-                             1080, done);
+        mouse.ChangeSettings([](MouseSettings& s) { s.light.mode = CMerivexUSBDevice::kSoftwareLightMode; },
+                             1920, 1080, done);
     });
     if (HasFatalFailure()) return;
 
@@ -91,12 +95,14 @@ TEST_F(WriteWhileStreamingTest, MouseTakesEverySettingsWriteWhileItStreamsItsMus
     const uint64_t framesBefore = mouse.streamStats().frames;
     std::array<int32_t, 500> levels{};
     for (int n = 0; n < kWrites; ++n) {
-        for (size_t b = 0; b < levels.size(); ++b) levels[b] = static_cast<int32_t>((n * 37 + b * 211) % 2000);
+        for (size_t b = 0; b < levels.size(); ++b)
+            levels[b] = static_cast<int32_t>((n * 37 + b * 211) % 2000);
         mouse.AudioLevels(levels);
         const auto position = static_cast<uint16_t>(10 + n % 100);
         const DeviceResult written = mouse.Await([&](auto done) {
-            mouse.ChangeSettings([position](MouseSettings& s) { s.stages[2].dpiX = s.stages[2].dpiY = position; },
-                                 1920, 1080, done);
+            mouse.ChangeSettings(
+                [position](MouseSettings& s) { s.stages[2].dpiX = s.stages[2].dpiY = position; }, 1920, 1080,
+                done);
         });
         ASSERT_TRUE(written) << "write " << n << ": " << describe(written);
         ASSERT_EQ(settingsByte(14 + 9 * 2 + 2), position) << "write " << n;

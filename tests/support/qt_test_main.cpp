@@ -14,7 +14,8 @@ int main(int argc, char** argv) {
     const QByteArray runtime = QDir(home.path()).filePath("runtime").toUtf8();
     const QByteArray data = QDir(home.path()).filePath("data").toUtf8();
     QDir().mkpath(QString::fromUtf8(runtime));
-    QFile::setPermissions(QString::fromUtf8(runtime), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(QString::fromUtf8(runtime),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     setenv("XDG_RUNTIME_DIR", runtime.constData(), 1);
     setenv("XDG_DATA_HOME", data.constData(), 1);
     QApplication app(argc, argv);

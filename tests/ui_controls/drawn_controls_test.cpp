@@ -14,14 +14,19 @@
 namespace halvern::ui::test {
 namespace {
 
-QRgb pixel(const QImage& image, int x, int y) { return image.pixel(x, y) & 0x00FFFFFF; }
+QRgb pixel(const QImage& image, int x, int y) {
+    return image.pixel(x, y) & 0x00FFFFFF;
+}
 
-QImage grabbed(QWidget& widget) { return widget.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+QImage grabbed(QWidget& widget) {
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 // A point of the 100 x 100 ring, `degrees` clockwise from the bottom, halfway between its edges.
 QPoint onRing(double degrees) {
     const double a = (90.0 + degrees) * M_PI / 180.0;  // screen angle, y down
-    return {static_cast<int>(std::lround(50 + 45 * std::cos(a))), static_cast<int>(std::lround(50 + 45 * std::sin(a)))};
+    return {static_cast<int>(std::lround(50 + 45 * std::cos(a))),
+            static_cast<int>(std::lround(50 + 45 * std::sin(a)))};
 }
 
 class CircleProgressRing : public ::testing::Test {

@@ -18,7 +18,9 @@ class NotifyRecorder {
 public:
     explicit NotifyRecorder(Control& control) {
         QObject::connect(&control, &Control::notify, &control,
-                         [this](const QString& type, qintptr w, qintptr l) { m_seen.push_back({type, w, l}); });
+                         [this](const QString& type, qintptr w, qintptr l) {
+                             m_seen.push_back({type, w, l});
+                         });
     }
     [[nodiscard]] const std::vector<Recorded>& seen() const { return m_seen; }
     [[nodiscard]] int count(const QString& type) const {

@@ -24,7 +24,8 @@ TEST(ControlRegistry, EveryClassNameIsRegisteredOnce) {
     std::set<std::string_view> seen;
     for (std::string_view name : kCustomControlClasses) {
         EXPECT_TRUE(seen.insert(name).second) << name << " listed twice";
-        EXPECT_TRUE(loader.knows(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())))) << name;
+        EXPECT_TRUE(loader.knows(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()))))
+            << name;
     }
     EXPECT_TRUE(loader.knows(QString::fromLatin1(CloudShareListItem::kClassName)));
     EXPECT_TRUE(loader.knows(QString::fromLatin1(WndHost::kClassName)));

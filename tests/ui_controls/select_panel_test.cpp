@@ -115,9 +115,9 @@ TEST_F(SelectPanelDrag, OnlyDirectChildKeysAreConsidered) {
 
 TEST_F(SelectPanelDrag, DragStartedOnAKeyIsADragNotAClick) {
     QSignalSpy clicked(m_a, &QAbstractButton::clicked);
-    QTest::mousePress(m_a, Qt::LeftButton, {}, QPoint(5, 5));   // panel 105, 55
+    QTest::mousePress(m_a, Qt::LeftButton, {}, QPoint(5, 5));  // panel 105, 55
     QTest::mouseMove(m_a, QPoint(60, 40));
-    QTest::mouseMove(m_a, QPoint(110, 80));                      // panel 210, 130
+    QTest::mouseMove(m_a, QPoint(110, 80));  // panel 210, 130
     QTest::mouseRelease(m_a, Qt::LeftButton, {}, QPoint(110, 80));
     EXPECT_TRUE(m_a->isSelectedKey());
     EXPECT_TRUE(m_b->isSelectedKey());

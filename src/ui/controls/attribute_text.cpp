@@ -41,8 +41,10 @@ std::optional<QVariant> convert(const QString& value, QMetaType type) {
 
 std::optional<QColor> parseColourText(QStringView text) {
     text = text.trimmed();
-    if (text.startsWith(u'#')) text = text.mid(1);
-    else if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) text = text.mid(2);
+    if (text.startsWith(u'#'))
+        text = text.mid(1);
+    else if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        text = text.mid(2);
     if (text.size() != 6 && text.size() != 8) return std::nullopt;
     bool ok = false;
     const uint value = text.toUInt(&ok, 16);

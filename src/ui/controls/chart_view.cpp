@@ -17,7 +17,9 @@ constexpr int kMargin = 5;  // around the pie, inside the control
 
 }  // namespace
 
-ChartView::ChartView(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_StyledBackground); }
+ChartView::ChartView(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_StyledBackground);
+}
 
 QColor ChartView::paletteColour(size_t index) {
     const Rgb& rgb = kPalette[index % kPalette.size()];
@@ -93,11 +95,14 @@ void ChartView::paintEvent(QPaintEvent*) {
     QStyleOption option;
     option.initFrom(this);
     style()->drawPrimitive(QStyle::PE_Widget, &option, &p, this);
-    if (m_mode == Mode::Histogram) paintHistogram(p);
-    else paintPie(p);
+    if (m_mode == Mode::Histogram)
+        paintHistogram(p);
+    else
+        paintPie(p);
 }
 
-void ChartView::drawLabel(QPainter& painter, const QRect& box, const QString& label, Qt::Alignment align) const {
+void ChartView::drawLabel(QPainter& painter, const QRect& box, const QString& label,
+                          Qt::Alignment align) const {
     painter.setPen(palette().color(QPalette::WindowText));
     if (!m_showHtml) {
         const QString line = painter.fontMetrics().elidedText(label, Qt::ElideRight, box.width());
@@ -148,14 +153,16 @@ void ChartView::paintPie(QPainter& p) {
         for (size_t j = 0; j < n; ++j) {
             const double sweep = valueOf(j) / total * 360.0;
             p.setBrush(paletteColour(j));
-            p.drawPie(disc, static_cast<int>(std::lround(-start * 16)), static_cast<int>(std::lround(-sweep * 16)));
+            p.drawPie(disc, static_cast<int>(std::lround(-start * 16)),
+                      static_cast<int>(std::lround(-sweep * 16)));
             start += sweep;
         }
     }
     if (!m_showText) return;
 
     const qint64 rows = static_cast<qint64>(n);
-    int y = static_cast<int>(std::max<qint64>((height() - 2 * kMargin - rows * (kLegendSquare + 4)) / 2, kMargin));
+    int y = static_cast<int>(
+        std::max<qint64>((height() - 2 * kMargin - rows * (kLegendSquare + 4)) / 2, kMargin));
     const int x = disc.right() + 1 + 10;
     for (size_t j = 0; j < n; ++j, y += kLegendRowStep) {
         const QRect row(x, y, width() - x, kLegendSquare);
@@ -191,8 +198,10 @@ void ChartView::paintHistogram(QPainter& p) {
     const QRect shadow(0, height() - band - m_shadowImageHeight, width(), m_shadowImageHeight);
     if (!m_shadowImage.isEmpty() && !shadow.isEmpty()) {
         const QPixmap image = cachedImage(m_shadowImage, shadow.size());
-        if (image.isNull()) m_shadowImage.clear();  // not tried again on every paint
-        else p.drawPixmap(shadow, image);
+        if (image.isNull())
+            m_shadowImage.clear();  // not tried again on every paint
+        else
+            p.drawPixmap(shadow, image);
     }
     const std::vector<QRect> pillars = pillarRects();
     const int gap = m_pillarImageWidth > 0 ? 2 * (width() / m_pillarImageWidth) : 0;
@@ -200,8 +209,10 @@ void ChartView::paintHistogram(QPainter& p) {
         const QRect& pillar = pillars[i];
         if (!m_pillarImage.isEmpty() && !pillar.isEmpty()) {
             const QPixmap image = cachedImage(m_pillarImage, pillar.size());
-            if (image.isNull()) m_pillarImage.clear();
-            else p.drawPixmap(pillar, image);
+            if (image.isNull())
+                m_pillarImage.clear();
+            else
+                p.drawPixmap(pillar, image);
         }
         if (m_showText) {
             const QRect box(pillar.left() - gap, height() - band, pillar.width() + 2 * gap, band);

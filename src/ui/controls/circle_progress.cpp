@@ -12,7 +12,8 @@ namespace {
 constexpr int kBottom = -90 * 16;
 
 QString colourText(const QColor& colour) {
-    return colour.isValid() ? colour.name(colour.alpha() == 255 ? QColor::HexRgb : QColor::HexArgb) : QString();
+    return colour.isValid() ? colour.name(colour.alpha() == 255 ? QColor::HexRgb : QColor::HexArgb)
+                            : QString();
 }
 
 void setColourFromText(QColor& colour, const QString& text) {
@@ -25,7 +26,9 @@ void setColourFromText(QColor& colour, const QString& text) {
 
 }  // namespace
 
-CircleProgress::CircleProgress(QWidget* parent) : QProgressBar(parent) { setTextVisible(false); }
+CircleProgress::CircleProgress(QWidget* parent) : QProgressBar(parent) {
+    setTextVisible(false);
+}
 
 int CircleProgress::sweepDegrees() const {
     const qint64 range = qint64{maximum()} - minimum();
@@ -34,12 +37,16 @@ int CircleProgress::sweepDegrees() const {
     return static_cast<int>(done * 360 / range);
 }
 
-QString CircleProgress::backgroundColourText() const { return colourText(m_background); }
+QString CircleProgress::backgroundColourText() const {
+    return colourText(m_background);
+}
 void CircleProgress::setBackgroundColourText(const QString& text) {
     setColourFromText(m_background, text);
     update();
 }
-QString CircleProgress::foregroundColourText() const { return colourText(m_foreground); }
+QString CircleProgress::foregroundColourText() const {
+    return colourText(m_foreground);
+}
 void CircleProgress::setForegroundColourText(const QString& text) {
     setColourFromText(m_foreground, text);
     update();

@@ -8,7 +8,9 @@
 
 namespace halvern::ui {
 
-CloudShareListItem::CloudShareListItem(QWidget* parent) : ListElement(parent) { setFocusPolicy(Qt::ClickFocus); }
+CloudShareListItem::CloudShareListItem(QWidget* parent) : ListElement(parent) {
+    setFocusPolicy(Qt::ClickFocus);
+}
 
 QColor CloudShareListItem::hotFrameColour() const {
     const QWidget* list = parentWidget();
@@ -42,8 +44,10 @@ void CloudShareListItem::keyPressEvent(QKeyEvent* event) {
 }
 
 void CloudShareListItem::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && isEnabled()) selectAlone();
-    else ListElement::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton && isEnabled())
+        selectAlone();
+    else
+        ListElement::mousePressEvent(event);
 }
 
 }  // namespace halvern::ui

@@ -75,15 +75,20 @@ void ColourPalette::mousePressEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
     // The margins round the square and the strip count as their edges.
     const QMargins margin(kInset, kInset, kInset, kInset);
-    if (squareRect().marginsAdded(margin).contains(point)) m_dragging = Part::Square;
-    else if (stripRect().marginsAdded(margin).contains(point)) m_dragging = Part::Strip;
+    if (squareRect().marginsAdded(margin).contains(point))
+        m_dragging = Part::Square;
+    else if (stripRect().marginsAdded(margin).contains(point))
+        m_dragging = Part::Strip;
     track(point);
 }
 
-void ColourPalette::mouseMoveEvent(QMouseEvent* event) { track(event->position().toPoint()); }
+void ColourPalette::mouseMoveEvent(QMouseEvent* event) {
+    track(event->position().toPoint());
+}
 
 void ColourPalette::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || m_dragging == Part::None) return QWidget::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton || m_dragging == Part::None)
+        return QWidget::mouseReleaseEvent(event);
     track(event->position().toPoint());
     m_dragging = Part::None;
     emit notify(QStringLiteral("colorchanged"), static_cast<qintptr>(m_colour), 0);

@@ -71,8 +71,10 @@ void ComboEditContainerElement::keyPressEvent(QKeyEvent* event) {
 
 void ComboEditContainerElement::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return ListElement::mousePressEvent(event);
-    if (event->modifiers() & Qt::ControlModifier) setSelected(!isSelected());
-    else selectAlone();
+    if (event->modifiers() & Qt::ControlModifier)
+        setSelected(!isSelected());
+    else
+        selectAlone();
 }
 
 void ComboEditContainerElement::mouseReleaseEvent(QMouseEvent* event) {

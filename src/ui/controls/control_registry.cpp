@@ -41,12 +41,15 @@ void registerCustomControls(LayoutLoader& loader) {
     add<CloudShareListItem>(loader);
     add<ColourPalette>(loader);
     const LayoutLoader* rows = &loader;
-    loader.registerControl(QString::fromLatin1(ComboEditContainerElement::kClassName),
-                           [rows](QWidget* parent) -> QWidget* { return new ComboEditContainerElement(rows, parent); });
-    loader.registerControl(QString::fromLatin1(CDeviceProfileUI::kClassName),
-                           [rows](QWidget* parent) -> QWidget* { return new CDeviceProfileUI(rows, parent); });
-    loader.registerControl(QString::fromLatin1(CKeySetControlUI::kClassName),
-                           [rows](QWidget* parent) -> QWidget* { return new CKeySetControlUI(rows, parent); });
+    loader.registerControl(
+        QString::fromLatin1(ComboEditContainerElement::kClassName),
+        [rows](QWidget* parent) -> QWidget* { return new ComboEditContainerElement(rows, parent); });
+    loader.registerControl(
+        QString::fromLatin1(CDeviceProfileUI::kClassName),
+        [rows](QWidget* parent) -> QWidget* { return new CDeviceProfileUI(rows, parent); });
+    loader.registerControl(
+        QString::fromLatin1(CKeySetControlUI::kClassName),
+        [rows](QWidget* parent) -> QWidget* { return new CKeySetControlUI(rows, parent); });
 }
 
 }  // namespace halvern::ui

@@ -9,9 +9,9 @@ class LayoutLoader;
 
 /// The class names (layout tags) of all our own controls.
 inline constexpr std::array<std::string_view, 14> kCustomControlClasses{
-    "DeviceKeyButton", "SelectPanel", "CircleProgress", "HandImgButton", "HandImgSelectButton", "RedioMacroButton",
-    "AudioRecord",     "ChartView",   "Wnd",            "ComboEditContainerElement", "CloudShareListItemUI",
-    "DeviceProfile",   "ColourPalette", "KeySetControl",
+    "DeviceKeyButton",      "SelectPanel",   "CircleProgress", "HandImgButton", "HandImgSelectButton",
+    "RedioMacroButton",     "AudioRecord",   "ChartView",      "Wnd",           "ComboEditContainerElement",
+    "CloudShareListItemUI", "DeviceProfile", "ColourPalette",  "KeySetControl",
 };
 
 /// Registers a creator for every class of kCustomControlClasses with `loader`. The loader must outlive the

@@ -92,7 +92,8 @@ void DeviceOption::updateIcon() {
     const bool synchro = IsSynchro();
     const QSize size = m_select->iconSize().isEmpty() ? QSize(48, 48) : m_select->iconSize();
     QIcon icon;
-    icon.addPixmap(cachedImage(synchro ? m_icons.synchroNormal : m_icons.normal, size), QIcon::Normal, QIcon::Off);
+    icon.addPixmap(cachedImage(synchro ? m_icons.synchroNormal : m_icons.normal, size), QIcon::Normal,
+                   QIcon::Off);
     icon.addPixmap(cachedImage(synchro ? m_icons.synchroSelected : m_icons.selected, size), QIcon::Normal,
                    QIcon::On);
     m_select->setIcon(icon);
@@ -102,13 +103,17 @@ void DeviceOption::SetSynchro(bool on) {
     if (m_synchro) m_synchro->setChecked(on);
 }
 
-bool DeviceOption::IsSynchro() const { return m_synchro && m_synchro->isChecked(); }
+bool DeviceOption::IsSynchro() const {
+    return m_synchro && m_synchro->isChecked();
+}
 
 void DeviceOption::Select(bool on) {
     if (m_select) m_select->setChecked(on);
 }
 
-bool DeviceOption::IsSelected() const { return m_select && m_select->isChecked(); }
+bool DeviceOption::IsSelected() const {
+    return m_select && m_select->isChecked();
+}
 
 void DeviceOption::BindTab(const QString& tabLayout, int index) {
     m_tabLayout = tabLayout;

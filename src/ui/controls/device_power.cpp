@@ -47,7 +47,9 @@ DevicePower::DevicePower(const LayoutLoader& loader, QWidget* parent) : QWidget(
     }
 }
 
-void DevicePower::SetType(uint16_t typeCode, uint16_t) { m_typeCode = typeCode; }
+void DevicePower::SetType(uint16_t typeCode, uint16_t) {
+    m_typeCode = typeCode;
+}
 
 void DevicePower::ShowPowerLayout(bool show) {
     if (m_layout) m_layout->setVisible(show);
@@ -69,11 +71,16 @@ void DevicePower::ShowStatus(std::span<const uint8_t> report) {
     bool progressShown = true;
     switch (bytes[1]) {
         case 1:
-            m_statusImage = wireless ? QStringLiteral("power/wuxian_powering.svg") : QStringLiteral("power/powering.svg");
+            m_statusImage =
+                wireless ? QStringLiteral("power/wuxian_powering.svg") : QStringLiteral("power/powering.svg");
             progressShown = !wireless;
             break;
-        case 2: m_statusImage = QStringLiteral("power/power.svg"); break;
-        default: m_statusImage = QStringLiteral("power/powered.svg"); break;
+        case 2:
+            m_statusImage = QStringLiteral("power/power.svg");
+            break;
+        default:
+            m_statusImage = QStringLiteral("power/powered.svg");
+            break;
     }
     m_progress->setVisible(progressShown);
     showImage(m_status, m_statusImage);

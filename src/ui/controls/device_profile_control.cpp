@@ -13,7 +13,9 @@
 namespace halvern::ui {
 namespace {
 
-constexpr uint8_t bit(int tab) { return static_cast<uint8_t>(1u << tab); }
+constexpr uint8_t bit(int tab) {
+    return static_cast<uint8_t>(1u << tab);
+}
 
 // Tab indices in the order of kTabNames.
 constexpr int kKeyTab = 1, kMacroTab = 2, kSystemTab = 3, kCursorTab = 4, kVoiceTab = 5, kMagicTab = 6,
@@ -29,11 +31,12 @@ struct TabVisibility {
 constexpr uint8_t kNoKeysOrSystem = bit(kCursorTab) | bit(kMacroTab) | bit(kSystemTab) | bit(kKeyTab);
 
 constexpr std::array<TabVisibility, 5> kTabVisibility{{
-    {1, bit(kCursorTab), 0},                                                     // keyboard
-    {3, kNoKeysOrSystem, 0},                                                     // mouse pad
+    {1, bit(kCursorTab), 0},  // keyboard
+    {3, kNoKeysOrSystem, 0},  // mouse pad
     {4, bit(kCursorTab) | bit(kMacroTab) | bit(kKeyTab), 0},
     {5, kNoKeysOrSystem, 0},
-    {7, kNoKeysOrSystem, static_cast<uint8_t>(bit(kVoiceTab) | bit(kMagicTab) | bit(kVirtualTab))},  // headset
+    {7, kNoKeysOrSystem,
+     static_cast<uint8_t>(bit(kVoiceTab) | bit(kMagicTab) | bit(kVirtualTab))},  // headset
 }};
 
 /// The profile menu's entries, in menu order: the hidden button each one clicks, and whether a separator
@@ -52,9 +55,13 @@ constexpr std::array<MenuEntry, 6> kMenuEntries{{
     {"device_sub_btn", false},
 }};
 
-QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString fromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
+std::filesystem::path toPath(const QString& path) {
+    return std::filesystem::path(path.toStdString());
+}
 
 }  // namespace
 
@@ -81,7 +88,8 @@ void CDeviceProfileUI::SetDeviceType(int typeCode) {
     m_list.SetDeviceType(typeCode);
 }
 
-void CDeviceProfileUI::SetPaths(const std::filesystem::path& folder, const std::filesystem::path& defaultProfile) {
+void CDeviceProfileUI::SetPaths(const std::filesystem::path& folder,
+                                const std::filesystem::path& defaultProfile) {
     m_list.SetPaths(folder, defaultProfile);
 }
 
@@ -93,7 +101,9 @@ void CDeviceProfileUI::SetTabRoot(QWidget* page) {
 QAbstractButton* CDeviceProfileUI::tab(int index) {
     if (index < 0 || index >= kTabCount) return nullptr;
     auto& cached = m_tabs[static_cast<size_t>(index)];
-    if (!cached) cached = findControl<QAbstractButton>(m_tabRoot, QLatin1String(kTabNames[static_cast<size_t>(index)]));
+    if (!cached)
+        cached =
+            findControl<QAbstractButton>(m_tabRoot, QLatin1String(kTabNames[static_cast<size_t>(index)]));
     return cached;
 }
 
@@ -132,9 +142,13 @@ void CDeviceProfileUI::SelectTab(int index) {
     }
 }
 
-QString CDeviceProfileUI::GetCurrentProfileId() const { return fromUtf8(m_list.GetCurrentProfileId()); }
+QString CDeviceProfileUI::GetCurrentProfileId() const {
+    return fromUtf8(m_list.GetCurrentProfileId());
+}
 
-int CDeviceProfileUI::GetSelectedIndex() const { return m_combo ? m_combo->currentIndex() : -1; }
+int CDeviceProfileUI::GetSelectedIndex() const {
+    return m_combo ? m_combo->currentIndex() : -1;
+}
 
 bool CDeviceProfileUI::SelectProfile(int index, bool notify) {
     if (!m_combo || index < 0 || index >= m_combo->count()) return false;
@@ -146,7 +160,9 @@ bool CDeviceProfileUI::SelectProfile(int index, bool notify) {
     return stored;
 }
 
-QString CDeviceProfileUI::GetNameText() const { return m_nameEdit ? m_nameEdit->text() : QString(); }
+QString CDeviceProfileUI::GetNameText() const {
+    return m_nameEdit ? m_nameEdit->text() : QString();
+}
 
 void CDeviceProfileUI::SetNameText(const QString& text) {
     if (m_nameEdit) m_nameEdit->setText(text);
@@ -252,7 +268,9 @@ bool CDeviceProfileUI::DeleteProfile() {
     return true;
 }
 
-bool CDeviceProfileUI::ResetProfile() { return m_combo && m_list.ResetProfile(); }
+bool CDeviceProfileUI::ResetProfile() {
+    return m_combo && m_list.ResetProfile();
+}
 
 bool CDeviceProfileUI::ExportProfile(const QString& path) {
     return m_combo && !path.isEmpty() && m_list.ExportProfile(toPath(path));

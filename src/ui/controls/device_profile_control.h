@@ -42,8 +42,8 @@ public:
     static constexpr int kTabCount = 8;
     /// The device page's option tabs, in the order SelectTab counts them.
     static constexpr std::array<const char*, kTabCount> kTabNames{
-        "deng_Op_tab",    "key_Op_tab",        "macro_Op_tab", "system_Op_tab",
-        "cursor_Op_tab",  "6533_voice_Op_tab", "magic_Op_tab", "Virtual7.1_Op_tab"};
+        "deng_Op_tab",   "key_Op_tab",        "macro_Op_tab", "system_Op_tab",
+        "cursor_Op_tab", "6533_voice_Op_tab", "magic_Op_tab", "Virtual7.1_Op_tab"};
 
     /// Builds the control's content through `loader`; without a loader or a readable layout it stays empty.
     explicit CDeviceProfileUI(const LayoutLoader* loader, QWidget* parent = nullptr);

@@ -6,7 +6,9 @@
 
 namespace halvern::ui {
 
-HandImgButton::HandImgButton(QWidget* parent) : QPushButton(parent) { setAttribute(Qt::WA_Hover); }
+HandImgButton::HandImgButton(QWidget* parent) : QPushButton(parent) {
+    setAttribute(Qt::WA_Hover);
+}
 
 void HandImgButton::setHandImage(const QString& image) {
     m_handImage = image;

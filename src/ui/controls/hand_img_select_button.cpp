@@ -41,9 +41,10 @@ constexpr std::array<CursorName, 14> kCursorNames{{
 
 QSize naturalImageSize(const QString& name) {
     if (name.isEmpty()) return {};
-    const QString path = QDir::isAbsolutePath(name)
-                             ? name
-                             : QDir(QString::fromStdString((GetResourceFolder() / "skin").string())).filePath(name);
+    const QString path =
+        QDir::isAbsolutePath(name)
+            ? name
+            : QDir(QString::fromStdString((GetResourceFolder() / "skin").string())).filePath(name);
     if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
         const QSvgRenderer renderer(path);
         return renderer.isValid() ? renderer.defaultSize() : QSize();

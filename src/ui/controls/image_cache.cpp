@@ -18,14 +18,15 @@ QString& imageFolder() {
 
 }  // namespace
 
-void setImageFolder(const QString& folder) { imageFolder() = folder; }
+void setImageFolder(const QString& folder) {
+    imageFolder() = folder;
+}
 
 QPixmap cachedImage(const QString& name, QSize logicalSize, qreal devicePixelRatio) {
     if (name.isEmpty() || logicalSize.isEmpty()) return {};
     const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : qGuiApp->devicePixelRatio();
     const QSize size = (QSizeF(logicalSize) * ratio).toSize();
-    const QString key =
-        QStringLiteral("halvern:%1:%2x%3").arg(name).arg(size.width()).arg(size.height());
+    const QString key = QStringLiteral("halvern:%1:%2x%3").arg(name).arg(size.width()).arg(size.height());
     QPixmap pixmap;
     if (QPixmapCache::find(key, &pixmap)) return pixmap;
     const QString path = QDir::isAbsolutePath(name) ? name : QDir(imageFolder()).filePath(name);

@@ -63,11 +63,15 @@ void ListElement::leaveEvent(QEvent* event) {
 
 void ListElement::paintBackground(QPainter& painter) const {
     QColor fill;
-    if (m_selected) fill = palette().color(QPalette::Highlight);
-    else if (m_hot) fill = palette().color(QPalette::Midlight);
+    if (m_selected)
+        fill = palette().color(QPalette::Highlight);
+    else if (m_hot)
+        fill = palette().color(QPalette::Midlight);
     if (!fill.isValid()) return;
-    if (m_selected) fill.setAlpha(110);
-    else fill.setAlpha(60);
+    if (m_selected)
+        fill.setAlpha(110);
+    else
+        fill.setAlpha(60);
     painter.fillRect(rect(), fill);
 }
 

@@ -1,8 +1,8 @@
 #include "ui/controls/picture_cache.h"
 
 #include <QEvent>
-#include <QPaintEvent>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QRegularExpression>
@@ -22,7 +22,8 @@ PictureCache* PictureCache::install(QLabel* label) {
     return new PictureCache(label, source);  // owned by the label
 }
 
-PictureCache::PictureCache(QLabel* label, QString source) : QObject(label), m_label(label), m_source(std::move(source)) {
+PictureCache::PictureCache(QLabel* label, QString source)
+    : QObject(label), m_label(label), m_source(std::move(source)) {
     label->installEventFilter(this);
     render();
 }
@@ -55,7 +56,8 @@ void PictureCache::render() {
     painter.end();
     m_pixmap = std::move(pixmap);
     const QRect contents = m_label->contentsRect();
-    m_origin = contents.topLeft() + QPoint((contents.width() - size.width()) / 2, (contents.height() - size.height()) / 2);
+    m_origin = contents.topLeft() +
+               QPoint((contents.width() - size.width()) / 2, (contents.height() - size.height()) / 2);
     ++m_renders;
     m_label->update();
 }

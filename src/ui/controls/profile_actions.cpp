@@ -17,7 +17,8 @@ constexpr std::array<RenameRefusal, 2> kRenameRefusals{{{0, "message_text_5"}, {
 }  // namespace
 
 QString ChooseExportPath(QWidget* owner) {
-    QString path = QFileDialog::getSaveFileName(owner, QString(), QString(), QLatin1String(kProfileFileFilter));
+    QString path =
+        QFileDialog::getSaveFileName(owner, QString(), QString(), QLatin1String(kProfileFileFilter));
     if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".json");
     return path;
 }

@@ -76,7 +76,9 @@ void SelectPanel::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) press(event->position().toPoint());
 }
 
-void SelectPanel::mouseMoveEvent(QMouseEvent* event) { move(event->position().toPoint()); }
+void SelectPanel::mouseMoveEvent(QMouseEvent* event) {
+    move(event->position().toPoint());
+}
 
 void SelectPanel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) release();

@@ -26,7 +26,8 @@ std::optional<QString> assignmentLabel(const KeyAssignment& a, std::span<const s
     return parts.join(QLatin1Char('+'));
 }
 
-std::optional<QString> keyboardAssignmentLabel(const KeyAssignment& a, std::span<const std::string> macroNames,
+std::optional<QString> keyboardAssignmentLabel(const KeyAssignment& a,
+                                               std::span<const std::string> macroNames,
                                                const LanguageTexts* texts) {
     if (a.type == assign_type::kRecoil) return QStringLiteral("关闭");
     if (a.type == assign_type::kMacroKey) {

@@ -1,14 +1,13 @@
 #include "ui/pages/device_page.h"
 
+#include <QAbstractButton>
+#include <QLabel>
+#include <QPointer>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <QPointer>
-#include <array>
-
-#include <QAbstractButton>
-#include <QLabel>
 #include <algorithm>
+#include <array>
 
 #include "ui/controls/device_key_button.h"
 #include "ui/controls/device_profile_control.h"
@@ -33,15 +32,20 @@ struct FunctionPages {
 FunctionPages functionPages(int mode, uint16_t typeCode) {
     switch (mode) {
         case 3:
-        case 8: return {1, -1};
-        case 5: return {2, -1};
+        case 8:
+            return {1, -1};
+        case 5:
+            return {2, -1};
         case 4:
             if (typeCode == type_code::kKeyboard || typeCode == type_code::kMouse) return {3, -1};
             return {0, 2};
-        case 7: return {0, 2};
+        case 7:
+            return {0, 2};
         case 2:
-        case 6: return {0, 1};
-        default: return {0, 0};
+        case 6:
+            return {0, 1};
+        default:
+            return {0, 0};
     }
 }
 
@@ -106,7 +110,8 @@ bool DevicePage::sectionPending(int tab) const {
 }
 
 void DevicePage::HidePendingSections() {
-    if (!m_functionSwitch) m_functionSwitch = findControl<QStackedWidget>(m_content, "device_function_switch");
+    if (!m_functionSwitch)
+        m_functionSwitch = findControl<QStackedWidget>(m_content, "device_function_switch");
     if (!m_functionSwitch) return;
     // A section is pending when the notice is its own, not that of a page of a switch inside it (the keys
     // section's inner pages for other functions).
@@ -125,7 +130,8 @@ void DevicePage::HidePendingSections() {
     m_pendingTabs.clear();
     int firstReady = -1;
     for (int i = 0; i < m_functionSwitch->count() && i < CDeviceProfileUI::kTabCount; ++i) {
-        auto* tab = findControl<QAbstractButton>(m_content, QString::fromLatin1(CDeviceProfileUI::kTabNames[static_cast<size_t>(i)]));
+        auto* tab = findControl<QAbstractButton>(
+            m_content, QString::fromLatin1(CDeviceProfileUI::kTabNames[static_cast<size_t>(i)]));
         if (!pending(m_functionSwitch->widget(i))) {
             if (firstReady < 0 && tab && !tab->isHidden()) firstReady = i;
             continue;
@@ -136,14 +142,15 @@ void DevicePage::HidePendingSections() {
     if (firstReady < 0) {
         // Nothing on the page is built yet but the picture: no sections, and no defaults to restore.
         QWidget* holder = m_functionSwitch->parentWidget();
-        const bool alone = holder && holder != m_content && holder->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size() == 1;
+        const bool alone = holder && holder != m_content &&
+                           holder->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size() == 1;
         (alone ? holder : static_cast<QWidget*>(m_functionSwitch))->hide();
         if (QWidget* restore = findControl(m_content, QStringLiteral("default_btn"))) restore->hide();
         return;
     }
     if (sectionPending(m_functionSwitch->currentIndex())) {
-        auto* tab = findControl<QAbstractButton>(m_content,
-                                                 QString::fromLatin1(CDeviceProfileUI::kTabNames[static_cast<size_t>(firstReady)]));
+        auto* tab = findControl<QAbstractButton>(
+            m_content, QString::fromLatin1(CDeviceProfileUI::kTabNames[static_cast<size_t>(firstReady)]));
         if (tab) tab->setChecked(true);
         ShowFunctionTab(firstReady);
     }
@@ -157,7 +164,8 @@ bool DevicePage::ownsSender(const Notification& notification) const {
 
 void DevicePage::SetFunctionMode(int mode) {
     m_device.SetFunctionMode(mode);
-    if (!m_functionSwitch) m_functionSwitch = findControl<QStackedWidget>(m_content, "device_function_switch");
+    if (!m_functionSwitch)
+        m_functionSwitch = findControl<QStackedWidget>(m_content, "device_function_switch");
     if (!m_keyFunctionSwitch) {
         m_keyFunctionSwitch = findControl<QStackedWidget>(m_content, "device_key_function_switch");
     }
@@ -168,7 +176,8 @@ void DevicePage::SetFunctionMode(int mode) {
 }
 
 void DevicePage::ShowFunctionTab(int tab) {
-    if (!m_functionSwitch) m_functionSwitch = findControl<QStackedWidget>(m_content, "device_function_switch");
+    if (!m_functionSwitch)
+        m_functionSwitch = findControl<QStackedWidget>(m_content, "device_function_switch");
     selectPage(m_functionSwitch, tab);
     if (QWidget* hint = findControl(m_content, QStringLiteral("device_tishi_info"))) hint->hide();
 }
@@ -208,7 +217,8 @@ bool DevicePage::showFrame(bool repaint) {
         DeviceKeyButton* button = m_lights[i];
         if (!button || !button->isVisible()) continue;
         const uint32_t v = frame[static_cast<size_t>(i)];
-        const bool changed = static_cast<size_t>(i) >= m_shownFrame.size() || m_shownFrame[static_cast<size_t>(i)] != v;
+        const bool changed =
+            static_cast<size_t>(i) >= m_shownFrame.size() || m_shownFrame[static_cast<size_t>(i)] != v;
         if (!changed) continue;
         button->setLightColour(v & 0xFFFFFF, static_cast<int>(v >> 24), true);
         if (repaint) button->update();

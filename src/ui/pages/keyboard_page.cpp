@@ -33,8 +33,8 @@ void setCheckedQuietly(QAbstractButton* button, bool on) {
 
 }  // namespace
 
-KeyboardPage::KeyboardPage(CMerivexKeyboardDevice& device, const LayoutLoader& loader, const LanguageTexts* texts,
-                           QWidget* parent)
+KeyboardPage::KeyboardPage(CMerivexKeyboardDevice& device, const LayoutLoader& loader,
+                           const LanguageTexts* texts, QWidget* parent)
     : DevicePage(device, loader, parent), m_keyboard(device), m_texts(texts) {}
 
 QString KeyboardPage::text(const char* id) const {
@@ -50,10 +50,12 @@ QString KeyboardPage::delayText(const QString& prefix, int choice) {
 void KeyboardPage::BindPageControls() {
     DevicePage::BindPageControls();
     for (int i = 0; i < kPollingChoices; ++i) {
-        m_polling[static_cast<size_t>(i)] = findControl<QAbstractButton>(this, QStringLiteral("polling_rate_option_"), i);
+        m_polling[static_cast<size_t>(i)] =
+            findControl<QAbstractButton>(this, QStringLiteral("polling_rate_option_"), i);
     }
     for (int i = 0; i < kDelayChoices; ++i) {
-        m_delays[static_cast<size_t>(i)] = findControl<QAbstractButton>(this, QStringLiteral("repeat_delay_check_"), i);
+        m_delays[static_cast<size_t>(i)] =
+            findControl<QAbstractButton>(this, QStringLiteral("repeat_delay_check_"), i);
     }
     for (size_t i = 0; i < kFlagNames.size(); ++i) {
         m_flags[i] = findControl<QAbstractButton>(this, QString::fromLatin1(kFlagNames[i]));
@@ -118,8 +120,9 @@ void KeyboardPage::ShowKeyPictures() {
         const key_table::Code& code = CMerivexKeyboardDevice::kKeyCodes[j];
         const QString name = keyCodeName(code[0], code[1], code[2], m_texts);
         picture->setKeysetImageHidden(name.compare(*assignment, Qt::CaseInsensitive) == 0);
-        picture->setToolTip(QStringLiteral("<b>%1</b><br>%2%3")
-                                .arg(name.toHtmlEscaped(), keySet.toHtmlEscaped(), assignment->toHtmlEscaped()));
+        picture->setToolTip(
+            QStringLiteral("<b>%1</b><br>%2%3")
+                .arg(name.toHtmlEscaped(), keySet.toHtmlEscaped(), assignment->toHtmlEscaped()));
     }
     showRepeatTexts();
 }
@@ -158,7 +161,8 @@ void KeyboardPage::showPolling() {
 
 // ---- Changes ----
 
-void KeyboardPage::change(const std::function<void(KeyboardSettings&)>& edit, std::function<void(DeviceResult)> then) {
+void KeyboardPage::change(const std::function<void(KeyboardSettings&)>& edit,
+                          std::function<void(DeviceResult)> then) {
     m_keyboard.ChangeSettings(edit, track(std::move(then)));
 }
 
@@ -195,7 +199,8 @@ void KeyboardPage::KeyPicked(int key) {
     m_pickedKey = key;
     m_keyboard.SetListTag(key);
     // The editor lives on the keys tab: show it wherever the click came from.
-    if (auto* keysTab = findControl<QAbstractButton>(this, QStringLiteral("key_Op_tab"))) keysTab->setChecked(true);
+    if (auto* keysTab = findControl<QAbstractButton>(this, QStringLiteral("key_Op_tab")))
+        keysTab->setChecked(true);
     ShowFunctionTab(1);
     if (m_hint) m_hint->hide();
     if (!m_keyEditor) return;
@@ -210,7 +215,8 @@ void KeyboardPage::KeyEditorButton(int which) {
             if (!m_keyEditor->IsComplete()) {
                 // An assignment without its key or choice would leave the button doing nothing: it is refused
                 // and the editor stays open to finish it.
-                if (host()) (void)host()->showMessage(QString::fromLatin1(CKeySetControlUI::kIncompleteTextId));
+                if (host())
+                    (void)host()->showMessage(QString::fromLatin1(CKeySetControlUI::kIncompleteTextId));
                 return;
             }
             if (m_pickedKey >= 0) {
@@ -220,13 +226,20 @@ void KeyboardPage::KeyEditorButton(int which) {
             }
             m_keyEditor->hide();
             return;
-        case 1: m_keyEditor->ShowDefault(); m_keyEditor->hide(); return;
-        case 2: m_keyEditor->ShowCurrent(); m_keyEditor->hide(); return;
-        case 3:
-            m_keyboard.WriteKeysAndMacros(track([this](DeviceResult) { ShowKeyPictures(); },
-                                                QStringLiteral("message_text_7")));
+        case 1:
+            m_keyEditor->ShowDefault();
+            m_keyEditor->hide();
             return;
-        default: return;
+        case 2:
+            m_keyEditor->ShowCurrent();
+            m_keyEditor->hide();
+            return;
+        case 3:
+            m_keyboard.WriteKeysAndMacros(
+                track([this](DeviceResult) { ShowKeyPictures(); }, QStringLiteral("message_text_7")));
+            return;
+        default:
+            return;
     }
 }
 
@@ -242,7 +255,8 @@ void KeyboardPage::SelectionEnded() {
     m_selected.clear();
     for (int j = 0; j < static_cast<int>(CMerivexKeyboardDevice::kKeyCount); ++j) {
         const DeviceKeyButton* picture = keyButton(j);
-        if (picture && picture->isSelectedKey() && m_keyboard.keyPresent(static_cast<size_t>(j))) m_selected.push_back(j);
+        if (picture && picture->isSelectedKey() && m_keyboard.keyPresent(static_cast<size_t>(j)))
+            m_selected.push_back(j);
     }
     showSelection();
 }
@@ -263,12 +277,14 @@ void KeyboardPage::SetCustomColour(uint32_t rgb) {
 
 void KeyboardPage::PickCustomColour() {
     if (!host()) return;
-    if (const std::optional<uint32_t> colour = host()->pickColour(0xFF000000u | m_colour)) SetCustomColour(*colour);
+    if (const std::optional<uint32_t> colour = host()->pickColour(0xFF000000u | m_colour))
+        SetCustomColour(*colour);
 }
 
 void KeyboardPage::ApplyCustomColour(int which) {
     if (which < 0 || which > 2) return;
-    if (m_keyboard.settings().light.mode == CMerivexKeyboardDevice::kCustomColourMode) return colourKeys(which);
+    if (m_keyboard.settings().light.mode == CMerivexKeyboardDevice::kCustomColourMode)
+        return colourKeys(which);
     // The keys take their colours in the custom colour mode: the keyboard goes there first.
     change([](KeyboardSettings& s) { s.light.mode = CMerivexKeyboardDevice::kCustomColourMode; },
            [this, page = QPointer<KeyboardPage>(this), which](DeviceResult result) {

@@ -5,9 +5,9 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QRegularExpressionValidator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QSlider>
 #include <QStackedWidget>
@@ -17,8 +17,8 @@
 #include "ui/controls/device_key_button.h"
 #include "ui/controls/device_profile_control.h"
 #include "ui/controls/key_set_control.h"
-#include "ui/toolkit/control_lookup.h"
 #include "ui/pages/assignment_label.h"
+#include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/language_texts.h"
 
 namespace halvern::ui {
@@ -26,9 +26,9 @@ namespace {
 
 // The language keys of the eleven logical buttons.
 constexpr std::array<const char*, CMerivexMouseDevice::kButtonCount> kButtonNames{
-    "mouse_key_left",     "mouse_key_right",   "mouse_key_middle",   "mouse_key_forward",
-    "mouse_key_back",     "mouse_key_DPI_add", "mouse_key_DPI_sub",  "mouse_key_DPI_loop",
-    "keyboard_key_GM",    "mouse_key_M8_key",  "mouse_key_fire_key",
+    "mouse_key_left",  "mouse_key_right",   "mouse_key_middle",   "mouse_key_forward",
+    "mouse_key_back",  "mouse_key_DPI_add", "mouse_key_DPI_sub",  "mouse_key_DPI_loop",
+    "keyboard_key_GM", "mouse_key_M8_key",  "mouse_key_fire_key",
 };
 
 constexpr int kListRowHeight = 25;
@@ -56,7 +56,9 @@ QSize MousePage::screenPixels() {
     return screen->geometry().size() * screen->devicePixelRatio();
 }
 
-QString MousePage::text(const QString& id) const { return m_texts ? m_texts->text(id) : id; }
+QString MousePage::text(const QString& id) const {
+    return m_texts ? m_texts->text(id) : id;
+}
 
 void MousePage::BindPageControls() {
     DevicePage::BindPageControls();
@@ -73,11 +75,13 @@ void MousePage::BindPageControls() {
         // Digits only, any number of them up to five: a value past the highest must still end the edit (and
         // be clamped there), not stay in the field as something the mouse does not have.
         if (s.edit) {
-            s.edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), s.edit));
+            s.edit->setValidator(
+                new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), s.edit));
         }
     }
     for (int i = 0; i < static_cast<int>(m_polling.size()); ++i) {
-        m_polling[static_cast<size_t>(i)] = findControl<QAbstractButton>(root, QStringLiteral("polling_rate_option_"), i);
+        m_polling[static_cast<size_t>(i)] =
+            findControl<QAbstractButton>(root, QStringLiteral("polling_rate_option_"), i);
     }
     m_buttonList = findControl(root, QStringLiteral("device_setkeyinfo_list"));
     m_hint = findControl(root, QStringLiteral("device_tishi_info"));
@@ -160,7 +164,8 @@ void MousePage::showPointer() {
         if (auto* slider = findControl<QSlider>(this, QString::fromLatin1(name))) slider->setValue(value);
     };
     const auto setCheck = [this](const char* name, bool on) {
-        if (auto* check = findControl<QAbstractButton>(this, QString::fromLatin1(name))) check->setChecked(on);
+        if (auto* check = findControl<QAbstractButton>(this, QString::fromLatin1(name)))
+            check->setChecked(on);
     };
     setSlider("pointer_speed_slider", system.mouseSpeed);
     setSlider("scroll_speed_slider", system.wheelLines);
@@ -190,7 +195,8 @@ void MousePage::rebuildButtonList() {
         DeviceKeyButton* picture = keyButton(j);
         if (!assignment || !picture) continue;
         const QString name = text(QString::fromLatin1(kButtonNames[static_cast<size_t>(j)]));
-        picture->setToolTip(QStringLiteral("<b>%1</b><br>%2").arg(name.toHtmlEscaped(), assignment->toHtmlEscaped()));
+        picture->setToolTip(
+            QStringLiteral("<b>%1</b><br>%2").arg(name.toHtmlEscaped(), assignment->toHtmlEscaped()));
         QWidget* row = nullptr;
         while (rowCount <= j) {
             row = new QWidget(m_buttonList);
@@ -241,7 +247,8 @@ void MousePage::showLogoTooltip() {
     }
     logo->setToolTip(QStringLiteral("<b>Logo</b><br>%1<br>%2 %3")
                          .arg(text(QStringLiteral("Light_Set")).toHtmlEscaped(),
-                              text(QStringLiteral("Overall_Light_Set")).toHtmlEscaped(), modeName.toHtmlEscaped()));
+                              text(QStringLiteral("Overall_Light_Set")).toHtmlEscaped(),
+                              modeName.toHtmlEscaped()));
 }
 
 // ---- Changes ----
@@ -286,7 +293,8 @@ void MousePage::DpiEnabled(int stage, bool enabled) {
     if (s.enable) s.enable->setChecked(enabled);
     if (enabled) {
         for (size_t n = 0; n < m_stages.size(); ++n) {
-            if (m_stages[n].enable) m_stages[n].enable->setEnabled(static_cast<int>(n) != m_mouse.settings().activeStage);
+            if (m_stages[n].enable)
+                m_stages[n].enable->setEnabled(static_cast<int>(n) != m_mouse.settings().activeStage);
         }
     } else {
         applyEnableRule();
@@ -312,7 +320,8 @@ uint32_t MousePage::DpiColour(int stage) const {
 
 void MousePage::DpiColourOption(int stage) {
     if (stage < 0 || stage >= static_cast<int>(m_stages.size()) || !host()) return;
-    if (const std::optional<uint32_t> colour = host()->pickColour(DpiColour(stage))) DpiColourPicked(stage, *colour);
+    if (const std::optional<uint32_t> colour = host()->pickColour(DpiColour(stage)))
+        DpiColourPicked(stage, *colour);
 }
 
 void MousePage::DpiColourPicked(int stage, uint32_t argb) {
@@ -377,7 +386,8 @@ void MousePage::KeyEditorButton(int which) {
             if (!m_keyEditor->IsComplete()) {
                 // An assignment without its key or choice would leave the button doing nothing: it is refused
                 // and the editor stays open to finish it.
-                if (host()) (void)host()->showMessage(QString::fromLatin1(CKeySetControlUI::kIncompleteTextId));
+                if (host())
+                    (void)host()->showMessage(QString::fromLatin1(CKeySetControlUI::kIncompleteTextId));
                 return;
             }
             if (m_pickedButton >= 0) {
@@ -387,10 +397,19 @@ void MousePage::KeyEditorButton(int which) {
             }
             m_keyEditor->hide();
             return;
-        case 1: m_keyEditor->ShowDefault(); m_keyEditor->hide(); return;
-        case 2: m_keyEditor->ShowCurrent(); m_keyEditor->hide(); return;
-        case 3: m_mouse.WriteKeysAndMacros(track({}, QStringLiteral("message_text_7"))); return;
-        default: return;
+        case 1:
+            m_keyEditor->ShowDefault();
+            m_keyEditor->hide();
+            return;
+        case 2:
+            m_keyEditor->ShowCurrent();
+            m_keyEditor->hide();
+            return;
+        case 3:
+            m_mouse.WriteKeysAndMacros(track({}, QStringLiteral("message_text_7")));
+            return;
+        default:
+            return;
     }
 }
 

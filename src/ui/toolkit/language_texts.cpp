@@ -46,7 +46,9 @@ bool LanguageTexts::load(const QString& path) {
     return true;
 }
 
-QString LanguageTexts::text(const QString& id) const { return m_texts.value(id, id); }
+QString LanguageTexts::text(const QString& id) const {
+    return m_texts.value(id, id);
+}
 
 QEvent::Type LanguageTexts::AppliedEvent::type() {
     static const auto registered = static_cast<QEvent::Type>(QEvent::registerEventType());

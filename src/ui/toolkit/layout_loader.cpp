@@ -42,7 +42,9 @@ void LayoutLoader::registerControl(const QString& className, ControlCreator crea
     m_creators[className.toLower()] = std::move(creator);
 }
 
-bool LayoutLoader::knows(const QString& className) const { return m_creators.count(className.toLower()) != 0; }
+bool LayoutLoader::knows(const QString& className) const {
+    return m_creators.count(className.toLower()) != 0;
+}
 
 QWidget* LayoutLoader::load(const QString& layout, QWidget* parent) const {
     const QString path = QDir::isAbsolutePath(layout) ? layout : QDir(m_skinFolder).filePath(layout);

@@ -38,7 +38,8 @@ void NotifyHub::attachTree(QWidget* root) {
 
 void NotifyHub::connectCustom(QWidget* control) {
     // Our controls raise their notifications themselves; the buttons among them also click.
-    connect(control, SIGNAL(notify(QString, qintptr, qintptr)), this, SLOT(deliverCustom(QString, qintptr, qintptr)));
+    connect(control, SIGNAL(notify(QString, qintptr, qintptr)), this,
+            SLOT(deliverCustom(QString, qintptr, qintptr)));
     if (auto* button = qobject_cast<QAbstractButton*>(control)) connectButton(button);
 }
 
@@ -62,7 +63,8 @@ void NotifyHub::connectSlider(QAbstractSlider* slider) {
     connect(slider, &QAbstractSlider::actionTriggered, this, [this, slider](int action) {
         if (action == QAbstractSlider::SliderMove && slider->isSliderDown()) return;
         QMetaObject::invokeMethod(
-            this, [this, slider = QPointer<QAbstractSlider>(slider)] {
+            this,
+            [this, slider = QPointer<QAbstractSlider>(slider)] {
                 if (slider) send(slider, QStringLiteral("valuechanged"), slider->value());
             },
             Qt::QueuedConnection);
@@ -75,7 +77,8 @@ void NotifyHub::connectCombo(QComboBox* combo) {
 }
 
 void NotifyHub::connectEdit(QLineEdit* edit) {
-    connect(edit, &QLineEdit::editingFinished, this, [this, edit] { send(edit, QStringLiteral("killfocus")); });
+    connect(edit, &QLineEdit::editingFinished, this,
+            [this, edit] { send(edit, QStringLiteral("killfocus")); });
     connect(edit, &QLineEdit::returnPressed, this, [this, edit] { send(edit, QStringLiteral("return")); });
     connect(edit, &QLineEdit::textEdited, this, [this, edit] { send(edit, QStringLiteral("textchanged")); });
 }
@@ -85,7 +88,8 @@ void NotifyHub::setTimer(QWidget* control, int id, int periodMs) {
     auto& timer = m_timers[{control, id}];
     if (!timer) {
         timer = std::make_unique<QTimer>();
-        connect(timer.get(), &QTimer::timeout, this, [this, control, id] { send(control, QStringLiteral("timer"), id); });
+        connect(timer.get(), &QTimer::timeout, this,
+                [this, control, id] { send(control, QStringLiteral("timer"), id); });
         connect(control, &QObject::destroyed, this, [this, control, id] { m_timers.erase({control, id}); });
     }
     timer->start(std::max(periodMs, 0));

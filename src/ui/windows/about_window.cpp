@@ -44,7 +44,8 @@ AboutWindow::~AboutWindow() = default;
 QString AboutWindow::applicationVersion() {
     const auto row = std::find_if(kVersionTable.begin(), kVersionTable.end(),
                                   [](const VersionRow& r) { return r.text4 == "AP"; });
-    return row == kVersionTable.end() ? QString() : QString::fromUtf8(row->version.data(), row->version.size());
+    return row == kVersionTable.end() ? QString()
+                                      : QString::fromUtf8(row->version.data(), row->version.size());
 }
 
 void AboutWindow::retranslate(const LanguageTexts& texts) {
@@ -54,7 +55,9 @@ void AboutWindow::retranslate(const LanguageTexts& texts) {
     if (m_version) m_version->setText(texts.text(QStringLiteral("software_rev_text")) + applicationVersion());
 }
 
-QString AboutWindow::versionText() const { return m_version ? m_version->text() : QString(); }
+QString AboutWindow::versionText() const {
+    return m_version ? m_version->text() : QString();
+}
 
 void AboutWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange) showMaximisedState();

@@ -28,7 +28,9 @@ constexpr char kSevenColourBackground[] =
     "qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #FF0000, stop:0.17 #FF8000, stop:0.33 #FFFF00, "
     "stop:0.5 #00FF00, stop:0.67 #00FFFF, stop:0.83 #0000FF, stop:1 #8000FF)";
 
-QString hexRgb(uint32_t argb) { return QColor::fromRgb(argb).name(QColor::HexRgb); }
+QString hexRgb(uint32_t argb) {
+    return QColor::fromRgb(argb).name(QColor::HexRgb);
+}
 
 uint32_t opaque(uint32_t red, uint32_t green, uint32_t blue) {
     return 0xFF000000u | (red << 16) | (green << 8) | blue;
@@ -60,8 +62,8 @@ const std::array<CColorSelectWnd::Route, 14> CColorSelectWnd::kRoutes{{
     {"restorebtn", false, "click", &CColorSelectWnd::onRestore},
 }};
 
-CColorSelectWnd::CColorSelectWnd(const LayoutLoader& loader, const LanguageTexts& texts, ColorOptionFile options,
-                                 QWidget* owner)
+CColorSelectWnd::CColorSelectWnd(const LayoutLoader& loader, const LanguageTexts& texts,
+                                 ColorOptionFile options, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), m_file(std::move(options)) {
     setObjectName(QStringLiteral("ColorSelectWnd"));
     setAttribute(Qt::WA_TranslucentBackground);
@@ -101,7 +103,8 @@ void CColorSelectWnd::findControls() {
             new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,3}")), m_edits[i]));
     }
     for (int i = 0; i < kSwatches; ++i) {
-        m_presets[static_cast<size_t>(i)] = findControl<QAbstractButton>(m_content, QStringLiteral("color_option_"), i);
+        m_presets[static_cast<size_t>(i)] =
+            findControl<QAbstractButton>(m_content, QStringLiteral("color_option_"), i);
         m_collected[static_cast<size_t>(i)] =
             findControl<QAbstractButton>(m_content, QStringLiteral("collect_color_option_"), i);
     }
@@ -230,7 +233,9 @@ void CColorSelectWnd::onEditChanged(int) {
     collect();
 }
 
-void CColorSelectWnd::onSevenColourChanged(int checked) { SetSevenColour(checked != 0); }
+void CColorSelectWnd::onSevenColourChanged(int checked) {
+    SetSevenColour(checked != 0);
+}
 
 void CColorSelectWnd::onOk(int) {
     if (!m_palette) return done(kResultNoPalette);
@@ -238,10 +243,18 @@ void CColorSelectWnd::onOk(int) {
     done(kResultOk);
 }
 
-void CColorSelectWnd::onClose(int) { done(kResultClosed); }
-void CColorSelectWnd::onMinimise(int) { showMinimized(); }
-void CColorSelectWnd::onMaximise(int) { showMaximized(); }
-void CColorSelectWnd::onRestore(int) { showNormal(); }
+void CColorSelectWnd::onClose(int) {
+    done(kResultClosed);
+}
+void CColorSelectWnd::onMinimise(int) {
+    showMinimized();
+}
+void CColorSelectWnd::onMaximise(int) {
+    showMaximized();
+}
+void CColorSelectWnd::onRestore(int) {
+    showNormal();
+}
 
 void CColorSelectWnd::collect() {
     const auto at = static_cast<size_t>(m_options.collectedSelected);
@@ -270,9 +283,10 @@ void CColorSelectWnd::showPreview(uint32_t argb) {
 void CColorSelectWnd::paintPreview(bool sevenColour) {
     if (!m_previewButton) return;
     const QString background = sevenColour ? QLatin1String(kSevenColourBackground) : hexRgb(m_preview);
-    m_previewButton->setStyleSheet(QStringLiteral("QAbstractButton { background: %1; border: 1px solid #2A313D; "
-                                                  "border-radius: 12px; }")
-                                       .arg(background));
+    m_previewButton->setStyleSheet(
+        QStringLiteral("QAbstractButton { background: %1; border: 1px solid #2A313D; "
+                       "border-radius: 12px; }")
+            .arg(background));
 }
 
 void CColorSelectWnd::paintSwatch(QAbstractButton* swatch, uint32_t argb, bool filled) {
@@ -300,7 +314,8 @@ void CColorSelectWnd::showMaximisedState() {
 }
 
 std::optional<uint32_t> ColourPickerOpener::PickColour(QWidget* owner, const LayoutLoader& loader,
-                                                       const LanguageTexts& texts, const ColorOptionFile& colourFile,
+                                                       const LanguageTexts& texts,
+                                                       const ColorOptionFile& colourFile,
                                                        uint32_t initialArgb, int dpi) {
     if (m_window) return std::nullopt;
     CColorSelectWnd window(loader, texts, colourFile, owner);

@@ -50,7 +50,9 @@ void MessageBox::setMessage(const QString& text, bool isTextId) {
     m_text->setText(isTextId ? m_texts.text(text) : text);
 }
 
-QString MessageBox::message() const { return m_text ? m_text->text() : QString(); }
+QString MessageBox::message() const {
+    return m_text ? m_text->text() : QString();
+}
 
 void MessageBox::setButtonMode(int mode) {
     if (mode != kConfirmOnly && mode != kConfirmCancel) return;

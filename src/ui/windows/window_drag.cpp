@@ -5,7 +5,9 @@
 
 namespace halvern::ui {
 
-WindowDrag::WindowDrag(QWidget* handle) : QObject(handle), m_handle(handle) { handle->installEventFilter(this); }
+WindowDrag::WindowDrag(QWidget* handle) : QObject(handle), m_handle(handle) {
+    handle->installEventFilter(this);
+}
 
 bool WindowDrag::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_handle) return false;
@@ -26,7 +28,8 @@ bool WindowDrag::eventFilter(QObject* watched, QEvent* event) {
             if (!m_dragging) return false;
             m_dragging = false;
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 

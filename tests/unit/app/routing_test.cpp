@@ -57,8 +57,8 @@ TEST(Routing, TheTypeSelectsTheTable) {
 }
 
 TEST(Routing, MalformedIndicesAreNotRouted) {
-    for (const char* name : {"DPI_slider_", "DPI_slider_x", "DPI_slider_-1", "DPI_slider_2a", "DPI_slider_99999999999",
-                             "DPI_slider", "_", ""}) {
+    for (const char* name : {"DPI_slider_", "DPI_slider_x", "DPI_slider_-1", "DPI_slider_2a",
+                             "DPI_slider_99999999999", "DPI_slider", "_", ""}) {
         EXPECT_FALSE(routeNotification("valuechanged", name)) << name;
     }
 }

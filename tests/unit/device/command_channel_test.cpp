@@ -27,7 +27,8 @@ std::vector<Report> echoResponder(const Report& request) {
 class CommandChannelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        device = std::make_shared<test::FakeDevice>(test::productDescriptor(), HidAttributes{0x320F, 0x221C, 1}, 1);
+        device = std::make_shared<test::FakeDevice>(test::productDescriptor(),
+                                                    HidAttributes{0x320F, 0x221C, 1}, 1);
         device->responder = echoResponder;
         backend.nodes["/dev/hidraw1"] = device;
         ASSERT_TRUE(channel.cableInterface().Open("/dev/hidraw1#4", true, true, true, false));
@@ -197,8 +198,9 @@ TEST_F(CommandChannelTest, DiagnosticDumpShowsRequestAndReply) {
     setDebugCapture(std::move(previous));
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[0], "命令");
-    EXPECT_EQ(lines[1], "04 01 00 01   00 00 00 00   00 00 00 00   00 00 00 00  00 00 00 00  00 00 00 00  "
-                        "00 00 00 00  00 00 00 00");
+    EXPECT_EQ(lines[1],
+              "04 01 00 01   00 00 00 00   00 00 00 00   00 00 00 00  00 00 00 00  00 00 00 00  "
+              "00 00 00 00  00 00 00 00");
     EXPECT_EQ(lines[3], "返回");
 }
 

@@ -17,8 +17,8 @@ using test::Report;
 class HidInterfaceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        device = std::make_shared<test::FakeDevice>(test::productDescriptor(), HidAttributes{0x320F, 0x221C, 0x0107},
-                                                    1);
+        device = std::make_shared<test::FakeDevice>(test::productDescriptor(),
+                                                    HidAttributes{0x320F, 0x221C, 0x0107}, 1);
         backend.nodes["/dev/hidraw1"] = device;
     }
     test::FakeBackend backend;

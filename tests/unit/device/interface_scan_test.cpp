@@ -12,8 +12,10 @@ namespace {
 
 TEST(InterfaceScan, ClaimsBothInterfacesOfAProductOnce) {
     test::FakeBackend backend;
-    auto mouse = std::make_shared<test::FakeDevice>(test::productDescriptor(), HidAttributes{0x320F, 0x221C, 1}, 1);
-    auto stranger = std::make_shared<test::FakeDevice>(test::productDescriptor(), HidAttributes{0x046D, 0xC52B, 1}, 1);
+    auto mouse =
+        std::make_shared<test::FakeDevice>(test::productDescriptor(), HidAttributes{0x320F, 0x221C, 1}, 1);
+    auto stranger =
+        std::make_shared<test::FakeDevice>(test::productDescriptor(), HidAttributes{0x046D, 0xC52B, 1}, 1);
     backend.nodes["/dev/hidraw0"] = stranger;
     backend.nodes["/dev/hidraw1"] = mouse;
     backend.nodes["/dev/hidraw2"] = mouse;  // a second, identical mouse

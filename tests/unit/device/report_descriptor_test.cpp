@@ -35,15 +35,16 @@ TEST(ReportDescriptor, ProductInterfaceHasFourCollectionsWithTheirReports) {
 }
 
 TEST(ReportDescriptor, EntriesNumberCollectionsFromOneOrZeroForASingleOne) {
-    const auto entries = entriesForNode("/dev/hidraw3", {0x320F, 0x221C, 0x0102}, 1, test::productDescriptor());
+    const auto entries =
+        entriesForNode("/dev/hidraw3", {0x320F, 0x221C, 0x0102}, 1, test::productDescriptor());
     ASSERT_EQ(entries.size(), 4u);
     EXPECT_EQ(entries[3].collection, 4);
     EXPECT_EQ(entries[3].path, "/dev/hidraw3#4");
     EXPECT_EQ(entries[3].usagePage, 0xFF1C);
     EXPECT_EQ(entries[3].attributes.versionNumber, 0x0102);
 
-    const std::vector<uint8_t> single = {0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x04, 0x09, 0x01, 0x75,
-                                         0x08, 0x95, 0x3F, 0x91, 0x02, 0xC0};
+    const std::vector<uint8_t> single = {0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x04, 0x09,
+                                         0x01, 0x75, 0x08, 0x95, 0x3F, 0x91, 0x02, 0xC0};
     const auto one = entriesForNode("/dev/hidraw9", {}, 3, single);
     ASSERT_EQ(one.size(), 1u);
     EXPECT_EQ(one[0].collection, 0);

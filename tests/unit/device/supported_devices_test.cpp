@@ -18,7 +18,8 @@ TEST(SupportedDevices, TablesAreConsistent) {
             EXPECT_EQ(partner.partnerSlot, i) << i;
             EXPECT_EQ(cableTwin(partner.typeCode), cableTwin(row.typeCode)) << i;
         }
-        for (size_t j = i + 1; j < kInterfaceTable.size(); ++j) EXPECT_FALSE(rowsEqual(row, kInterfaceTable[j]));
+        for (size_t j = i + 1; j < kInterfaceTable.size(); ++j)
+            EXPECT_FALSE(rowsEqual(row, kInterfaceTable[j]));
     }
     std::set<int> kindIds;
     for (size_t k = 0; k < kDeviceKindTable.size(); ++k) {

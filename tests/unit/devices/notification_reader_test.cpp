@@ -20,7 +20,8 @@ using Clock = std::chrono::steady_clock;
 class NotificationReaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        device = std::make_shared<test::FakeDevice>(test::productDescriptor(), HidAttributes{0x320F, 0x5055, 1}, 1);
+        device = std::make_shared<test::FakeDevice>(test::productDescriptor(),
+                                                    HidAttributes{0x320F, 0x5055, 1}, 1);
         backend.nodes["/dev/hidraw1"] = device;
     }
 

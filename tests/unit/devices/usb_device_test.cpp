@@ -10,7 +10,8 @@ namespace {
 class UsbDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        device = std::make_shared<test::FakeDevice>(test::productDescriptor(), HidAttributes{0x320F, 0x5055, 1}, 1);
+        device = std::make_shared<test::FakeDevice>(test::productDescriptor(),
+                                                    HidAttributes{0x320F, 0x5055, 1}, 1);
         device->responder = [](const test::Report& r) {
             test::Report reply(r.begin(), r.end());
             reply.resize(64);

@@ -1,3 +1,5 @@
+#include "profile/json_file.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -7,7 +9,6 @@
 
 #include <random>
 
-#include "profile/json_file.h"
 #include "profile/keyboard_profiledata.h"
 #include "test_support.h"
 
@@ -75,10 +76,10 @@ TEST(JsonFile, UnusableTextGivesNull) {
     const std::string cases[] = {
         "",
         "\xEF\xBB\xBF",
-        "{\"a\": 1",               // truncated
-        "{\"a\": 1} garbage",      // something after the document
+        "{\"a\": 1",                        // truncated
+        "{\"a\": 1} garbage",               // something after the document
         std::string("\0\x01\xFF\xFE{", 5),  // binary
-        std::string(100000, '['),  // nesting far beyond the limit
+        std::string(100000, '['),           // nesting far beyond the limit
         "{\"a\": tru}",
     };
     for (const std::string& text : cases) EXPECT_TRUE(test::parse(text).isNull()) << text.substr(0, 20);
@@ -93,9 +94,7 @@ TEST(JsonFile, MissingUnreadableAndHugeFilesReadAsNothing) {
     EXPECT_TRUE(ReadJsonFile(dir / "fifo").isNull());  // neither blocks nor reads
 
     const auto huge = dir / "huge.Json";
-    {
-        std::ofstream out(huge, std::ios::binary);
-    }
+    { std::ofstream out(huge, std::ios::binary); }
     std::filesystem::resize_file(huge, 100u * 1024u * 1024u);  // 100 MB of zero bytes
     EXPECT_EQ(ReadFileText(huge), "");
     EXPECT_TRUE(ReadJsonFile(huge).isNull());
@@ -137,7 +136,8 @@ TEST(JsonFile, WriteKeepsTheFilePermissions) {
     TempDir dir;
     const auto path = dir / "p.Json";
     ASSERT_TRUE(WriteJsonFile(path, sampleDocument()));
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::permissions(path,
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     ASSERT_TRUE(WriteJsonFile(path, sampleDocument()));
     EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);

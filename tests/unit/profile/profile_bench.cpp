@@ -16,7 +16,8 @@ void KeyboardLoadSetSave(benchmark::State& state) {
     }
     const std::filesystem::path folder = pattern;
     const std::filesystem::path path = folder / "p.Json";
-    std::filesystem::copy_file(std::filesystem::path(HALVERN_SOURCE_RESOURCES) / "DefaultData" / "keyboard.Json", path);
+    std::filesystem::copy_file(
+        std::filesystem::path(HALVERN_SOURCE_RESOURCES) / "DefaultData" / "keyboard.Json", path);
 
     uint16_t repeat = 0;
     for (auto _ : state) {

@@ -1,7 +1,8 @@
+#include "profile/profile_list.h"
+
 #include <gtest/gtest.h>
 
 #include "profile/json_file.h"
-#include "profile/profile_list.h"
 #include "profile/profile_naming.h"
 #include "test_support.h"
 
@@ -243,7 +244,8 @@ TEST_F(ListFixture, HandEditedIdsNeverNameFilesElsewhere) {
     test::writeBytes(victim, "{}");
     Json::Value doc(Json::objectValue);
     doc["profilelist"][0]["profilename"] = "evil";
-    doc["profilelist"][0]["profileUUID"] = (std::filesystem::path("..") / outside.path().filename() / "victim").string();
+    doc["profilelist"][0]["profileUUID"] =
+        (std::filesystem::path("..") / outside.path().filename() / "victim").string();
     doc["profilelist"][1]["profilename"] = "ok";
     doc["profilelist"][1]["profileUUID"] = "id1";
     doc["profileselect"] = 0;

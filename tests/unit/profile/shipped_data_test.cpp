@@ -47,8 +47,8 @@ TEST(ShippedData, KeyboardDefaultsHold170Keys) {
     CKeyboardProfiledata& keyboard = defaults.profile;
     const auto keys = keyboard.GetKeyList();
     ASSERT_EQ(keys.size(), 170u);
-    EXPECT_EQ(keys[0].defaults, (KeyAssignment{0, 0x20, 0x00, 0x29}));      // Escape
-    EXPECT_EQ(keys[84].defaults, (KeyAssignment{84, 0x20, 0x02, 0x00}));    // left Shift
+    EXPECT_EQ(keys[0].defaults, (KeyAssignment{0, 0x20, 0x00, 0x29}));    // Escape
+    EXPECT_EQ(keys[84].defaults, (KeyAssignment{84, 0x20, 0x02, 0x00}));  // left Shift
     EXPECT_EQ(keys[120].defaults, (KeyAssignment{120, 0xD0, 0xA2, 0x01}));
     EXPECT_EQ(keys[169].defaults, (KeyAssignment{169, 0x20, 0x00, 0x00}));
     EXPECT_EQ(keyboard.GetCustomLightColors(0, 170).size(), 170u);

@@ -14,9 +14,13 @@
 
 namespace halvern::test {
 
-inline Json::Value parse(const std::string& text) { return ParseJsonText(text); }
+inline Json::Value parse(const std::string& text) {
+    return ParseJsonText(text);
+}
 
 /// The shipped default data of the source tree.
-inline std::filesystem::path shippedData() { return std::filesystem::path(HALVERN_SOURCE_RESOURCES) / "DefaultData"; }
+inline std::filesystem::path shippedData() {
+    return std::filesystem::path(HALVERN_SOURCE_RESOURCES) / "DefaultData";
+}
 
 }  // namespace halvern::test
