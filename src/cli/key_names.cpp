@@ -112,6 +112,7 @@ const NamedChoice* choiceOfValue(std::span<const NamedChoice> choices, long valu
 
 std::vector<NamedChoice> functionChoices(const EnglishTexts& texts) {
     std::vector<NamedChoice> choices;
+    choices.reserve(std::size(KeyCodeTable));
     for (const KeyCodeRow& key : KeyCodeTable) {
         choices.push_back(textIdChoice(key.name, packCode(key.type, key.code1, key.code2), texts));
     }

@@ -131,7 +131,7 @@ void DeviceQueue::run(const std::stop_token& token) {
             m_jobRunning = true;
             m_stats.longestJobWaitMs = std::max(m_stats.longestJobWaitMs, millisBetween(entry.queued, now));
             lock.unlock();
-            runJob(std::move(entry));
+            runJob(entry);
             lock.lock();
             m_jobRunning = false;
             ++m_stats.jobs;
@@ -163,7 +163,7 @@ void DeviceQueue::run(const std::stop_token& token) {
     }
 }
 
-void DeviceQueue::runJob(Entry entry) {
+void DeviceQueue::runJob(const Entry& entry) {
     DeviceResult result;
     {
         std::scoped_lock run(m_runMutex);

@@ -106,7 +106,7 @@ private:
     };
 
     void run(const std::stop_token& token);
-    void runJob(Entry entry);
+    void runJob(const Entry& entry);
     void runSourceFrame();
     void runPostedFrame();
 

@@ -78,7 +78,7 @@ public:
     HidrawNode(const HidrawNode&) = delete;
     HidrawNode& operator=(const HidrawNode&) = delete;
 
-    int pollFd() const override { return m_fd; }
+    [[nodiscard]] int pollFd() const override { return m_fd; }
 
     ssize_t readReport(std::span<uint8_t> buffer) override {
         const ssize_t n = ::read(m_fd, buffer.data(), buffer.size());
@@ -93,16 +93,16 @@ public:
     }
 
     // The kernel's hidraw write waits for the interrupt-out transfer whatever O_NONBLOCK says.
-    bool writeMayBlock() const override { return true; }
+    [[nodiscard]] bool writeMayBlock() const override { return true; }
 
     bool setOutputReport(std::span<const uint8_t> report) override {
         std::vector<uint8_t> copy(report.begin(), report.end());  // the ioctl takes a writable buffer
         return ::ioctl(m_fd, HIDIOCSOUTPUT(copy.size()), copy.data()) >= 0;
     }
 
-    std::vector<uint8_t> reportDescriptor() const override { return m_descriptor; }
-    HidAttributes attributes() const override { return m_attributes; }
-    uint16_t interfaceNumber() const override { return m_interfaceNumber; }
+    [[nodiscard]] std::vector<uint8_t> reportDescriptor() const override { return m_descriptor; }
+    [[nodiscard]] HidAttributes attributes() const override { return m_attributes; }
+    [[nodiscard]] uint16_t interfaceNumber() const override { return m_interfaceNumber; }
 
 private:
     int m_fd;

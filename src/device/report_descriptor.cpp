@@ -295,15 +295,15 @@ private:
 
     // A usage given with one or two bytes takes the current usage page; kNoPage marks that.
     static constexpr uint64_t kNoPage = uint64_t{1} << 32;
-    uint16_t pageOf(uint64_t usage) const {
+    [[nodiscard]] uint16_t pageOf(uint64_t usage) const {
         return (usage & kNoPage) ? m_globals.usagePage : static_cast<uint16_t>((usage >> 16) & 0xFFFF);
     }
-    uint64_t firstUsage() const {
+    [[nodiscard]] uint64_t firstUsage() const {
         if (!m_locals.usages.empty()) return m_locals.usages.front();
         if (m_locals.usageMin) return *m_locals.usageMin;
         return kNoPage;
     }
-    uint64_t lastUsage() const {
+    [[nodiscard]] uint64_t lastUsage() const {
         if (!m_locals.usages.empty()) return m_locals.usages.back();
         return firstUsage();
     }

@@ -10,7 +10,7 @@ std::vector<int> BuildKeyMap(std::span<const uint8_t> factoryTable, std::span<co
     for (size_t key = 0; key < defaults.size(); ++key) {
         for (size_t slot = 0; slot < slots; ++slot) {
             if (std::equal(defaults[key].begin(), defaults[key].end(),
-                           factoryTable.begin() + slot * kEntrySize)) {
+                           factoryTable.begin() + static_cast<std::ptrdiff_t>(slot * kEntrySize))) {
                 map[key] = static_cast<int>(slot);
                 break;
             }

@@ -141,7 +141,8 @@ void CMerivexKeyboardDevice::takeStateRecord(std::span<const uint8_t> bytes) {
 
 std::optional<CMerivexKeyedDevice::Record> CMerivexKeyboardDevice::settingsRecord(int slot, int firstByte,
                                                                                   int, int, int) {
-    if (slot < 0 || slot * keyboard_record::kStride + keyboard_record::kSize > 0xFFFF) return std::nullopt;
+    if (slot < 0 || static_cast<long>(slot) * keyboard_record::kStride + keyboard_record::kSize > 0xFFFF)
+        return std::nullopt;
     keyboard_record::Contents contents;
     contents.firstByte = static_cast<uint8_t>(firstByte);
     contents.light = m_profile.GetLightInfo();

@@ -376,6 +376,7 @@ jobs::KeyWrite CMerivexKeyedDevice::keyWrite(bool withTable, bool withMacros) {
             blocks.push_back(store.LoadMacro(list[number].guid));
         }
         std::vector<size_t> counts;
+        counts.reserve(blocks.size());
         for (const auto& block : blocks) counts.push_back(block.size());
         write.macros = jobs::MacroImage{BuildEventImage(blocks), EventImageSize(counts)};
     }

@@ -9,6 +9,12 @@
 namespace halvern::ui {
 namespace {
 
+// Hue 1.0 is hue 0.0 again: the top of the strip would show red, so hue stays just below it.
+QColor fromHsv(qreal hue, qreal saturation, qreal value) {
+    return QColor::fromHsvF(static_cast<float>(std::min(hue, 0.9999)), static_cast<float>(saturation),
+                            static_cast<float>(value));
+}
+
 qreal fraction(int offset, int length) {
     return length <= 1 ? 0.0 : std::clamp(qreal(offset) / qreal(length - 1), 0.0, 1.0);
 }
@@ -19,7 +25,7 @@ QImage renderSquare(QSize size) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         const qreal saturation = 1.0 - fraction(y, size.height());
         for (int x = 0; x < size.width(); ++x) {
-            line[x] = QColor::fromHsvF(std::min(fraction(x, size.width()), 0.9999), saturation, 1.0).rgb();
+            line[x] = fromHsv(fraction(x, size.width()), saturation, 1.0).rgb();
         }
     }
     return image;
@@ -51,7 +57,7 @@ void ColourPalette::setSelectedColour(uint32_t argb) {
 }
 
 void ColourPalette::updateColourFromHsv() {
-    m_colour = QColor::fromHsvF(std::min(m_hue, 0.9999), m_saturation, m_value).rgba();
+    m_colour = fromHsv(m_hue, m_saturation, m_value).rgba();
 }
 
 void ColourPalette::track(QPoint point) {
@@ -108,7 +114,7 @@ void ColourPalette::paintEvent(QPaintEvent*) {
 
     const QRect strip = stripRect();
     QLinearGradient value(strip.topLeft(), strip.bottomLeft());
-    value.setColorAt(0, QColor::fromHsvF(std::min(m_hue, 0.9999), m_saturation, 1.0));
+    value.setColorAt(0, fromHsv(m_hue, m_saturation, 1.0));
     value.setColorAt(1, Qt::black);
     p.setPen(Qt::NoPen);
     p.setBrush(value);

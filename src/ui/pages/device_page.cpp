@@ -182,7 +182,8 @@ void DevicePage::ShowFunctionTab(int tab) {
     if (QWidget* hint = findControl(m_content, QStringLiteral("device_tishi_info"))) hint->hide();
 }
 
-CMerivexUSBDevice::Done DevicePage::track(std::function<void(DeviceResult)> then, QString failureTextId) {
+CMerivexUSBDevice::Done DevicePage::track(std::function<void(DeviceResult)> then,
+                                          const QString& failureTextId) {
     ++m_inFlight;
     showBusy();
     return [page = QPointer<DevicePage>(this), then = std::move(then), failureTextId](DeviceResult result) {

@@ -43,7 +43,7 @@ public:
     /// the device's settings again and the window shows the failure (or `failureTextId`); then `then` runs
     /// with the result either way.
     [[nodiscard]] CMerivexUSBDevice::Done track(std::function<void(DeviceResult)> then = {},
-                                                QString failureTextId = {});
+                                                const QString& failureTextId = {});
     [[nodiscard]] SelectPanel* selectionPanel() const { return m_panel; }
     [[nodiscard]] DeviceKeyButton* keyButton(int index) const;
     [[nodiscard]] DeviceKeyButton* lightButton(int index) const;

@@ -33,7 +33,7 @@ bool LanguageTexts::load(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
     // Language files are small; anything beyond a few MiB is not one.
-    if (file.size() > 8 * 1024 * 1024) return false;
+    if (file.size() > qint64{8} * 1024 * 1024) return false;
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject()) return false;

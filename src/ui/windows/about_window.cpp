@@ -44,8 +44,9 @@ AboutWindow::~AboutWindow() = default;
 QString AboutWindow::applicationVersion() {
     const auto row = std::find_if(kVersionTable.begin(), kVersionTable.end(),
                                   [](const VersionRow& r) { return r.text4 == "AP"; });
-    return row == kVersionTable.end() ? QString()
-                                      : QString::fromUtf8(row->version.data(), row->version.size());
+    return row == kVersionTable.end()
+               ? QString()
+               : QString::fromUtf8(row->version.data(), static_cast<qsizetype>(row->version.size()));
 }
 
 void AboutWindow::retranslate(const LanguageTexts& texts) {
