@@ -4,6 +4,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QString>
+#include <QWidget>
 
 class QLabel;
 
@@ -37,7 +38,9 @@ private:
 
     void paint(const QRect& exposed);
 
-    QPointer<QLabel> m_label;
+    /// Held as a widget: events reach the filter while the label is being destroyed, when it is no
+    /// longer a QLabel.
+    QPointer<QWidget> m_label;
     QString m_source;
     QPixmap m_pixmap;
     QPoint m_origin;  ///< where the picture's top left corner sits in the label
