@@ -139,6 +139,10 @@ TEST_F(MessageBoxTest, AboutWindowShowsTheVersionAndItsWindowButtons) {
     AboutWindow about(m_loader, m_english);
     EXPECT_EQ(about.size(), AboutWindow::kSize);
     EXPECT_EQ(about.versionText(), QStringLiteral("Version V1.0.0.0"));
+    // The licences of what the program is made with are readable from the window.
+    auto* licences = about.findChild<QLabel*>(QStringLiteral("licences_label"));
+    ASSERT_NE(licences, nullptr);
+    EXPECT_TRUE(licences->text().contains(QStringLiteral("LGPL-3.0")));
     LanguageTexts chinese;
     ASSERT_TRUE(chinese.load(languageFile(QStringLiteral("zh_CN.json"))));
     about.retranslate(chinese);
