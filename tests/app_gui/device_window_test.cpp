@@ -1,6 +1,7 @@
 // The window with a device that misbehaves, and the window's device-wide actions: the interface thread
 // never waits for the device, a refused change is taken back with one message, restoring the defaults asks
-// first and then reaches the device, and choosing the profile already in use changes nothing.
+// first and then reaches the device (from the page and from the profile menu), and choosing the profile
+// already in use changes nothing.
 
 #include <gtest/gtest.h>
 
@@ -87,7 +88,7 @@ TEST_F(DeviceWindowTest, RestoringTheDefaultsAsksFirstAndThenReachesTheDevice) {
     ASSERT_TRUE(await([&](auto done) { page()->mouse().SetKeyAssignment(0, left, done); }));
     const unsigned tableWrites = count(command::kWriteBlock);
 
-    auto* restore = ui::findControl<QAbstractButton>(window.get(), QStringLiteral("default_btn"));
+    auto* restore = ui::findControl<QAbstractButton>(page(), QStringLiteral("default_btn"));
     ASSERT_TRUE(restore);
     window->onNotification({QStringLiteral("click"), restore->objectName(), restore, 0, 0});
     ASSERT_EQ(messages.size(), 1u);  // asked, and the answer was no
@@ -102,6 +103,26 @@ TEST_F(DeviceWindowTest, RestoringTheDefaultsAsksFirstAndThenReachesTheDevice) {
     EXPECT_EQ(count(command::kWriteBlock), tableWrites + 1);  // the key table went to the mouse too
     const auto table = mouse->firmware().region(emu::Region::KeyTable);
     EXPECT_EQ(table[1 * 3], 0x10);  // the left button (slot 1) left-clicks again
+    EXPECT_EQ(table[1 * 3 + 1], 0x01);
+}
+
+TEST_F(DeviceWindowTest, ResettingTheProfileFromItsMenuReachesTheDeviceToo) {
+    KeyListEntry left = page()->mouse().keyList().at(0);
+    left.current = {0, 0x20, 0x01, 0x04};
+    ASSERT_TRUE(await([&](auto done) { page()->mouse().SetKeyAssignment(0, left, done); }));
+    const unsigned tableWrites = count(command::kWriteBlock);
+
+    answerMessages(true);
+    auto* reset = ui::findControl<QAbstractButton>(page(), QStringLiteral("device_reset_btn"));
+    ASSERT_TRUE(reset);
+    reset->click();  // what the profile menu's "Reset" does
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], texts.text(QStringLiteral("message_text_22")));
+    ASSERT_TRUE(settled(page()));
+    EXPECT_EQ(page()->mouse().keyList().at(0).current, page()->mouse().keyList().at(0).defaults);
+    EXPECT_GT(count(command::kWriteBlock), tableWrites);  // not the settings record alone
+    const auto table = mouse->firmware().region(emu::Region::KeyTable);
+    EXPECT_EQ(table[1 * 3], 0x10);  // the left button left-clicks again on the mouse as well
     EXPECT_EQ(table[1 * 3 + 1], 0x01);
 }
 
