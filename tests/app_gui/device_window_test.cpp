@@ -20,6 +20,10 @@ namespace {
 using namespace std::chrono_literals;
 using test::waitUntil;
 
+// The key table holds three bytes per slot; the left button is slot 1.
+constexpr std::size_t kBytesPerSlot = 3;
+constexpr std::size_t kLeftButtonEntry = 1 * kBytesPerSlot;
+
 class DeviceWindowTest : public PageFixture {
 protected:
     void SetUp() override {
@@ -102,8 +106,8 @@ TEST_F(DeviceWindowTest, RestoringTheDefaultsAsksFirstAndThenReachesTheDevice) {
     EXPECT_EQ(page()->mouse().keyList().at(0).current, page()->mouse().keyList().at(0).defaults);
     EXPECT_EQ(count(command::kWriteBlock), tableWrites + 1);  // the key table went to the mouse too
     const auto table = mouse->firmware().region(emu::Region::KeyTable);
-    EXPECT_EQ(table[1 * 3], 0x10);  // the left button (slot 1) left-clicks again
-    EXPECT_EQ(table[1 * 3 + 1], 0x01);
+    EXPECT_EQ(table[kLeftButtonEntry], 0x10);  // the left button (slot 1) left-clicks again
+    EXPECT_EQ(table[kLeftButtonEntry + 1], 0x01);
 }
 
 TEST_F(DeviceWindowTest, ResettingTheProfileFromItsMenuReachesTheDeviceToo) {
@@ -122,8 +126,8 @@ TEST_F(DeviceWindowTest, ResettingTheProfileFromItsMenuReachesTheDeviceToo) {
     EXPECT_EQ(page()->mouse().keyList().at(0).current, page()->mouse().keyList().at(0).defaults);
     EXPECT_GT(count(command::kWriteBlock), tableWrites);  // not the settings record alone
     const auto table = mouse->firmware().region(emu::Region::KeyTable);
-    EXPECT_EQ(table[1 * 3], 0x10);  // the left button left-clicks again on the mouse as well
-    EXPECT_EQ(table[1 * 3 + 1], 0x01);
+    EXPECT_EQ(table[kLeftButtonEntry], 0x10);  // the left button left-clicks again on the mouse as well
+    EXPECT_EQ(table[kLeftButtonEntry + 1], 0x01);
 }
 
 TEST_F(DeviceWindowTest, ChoosingTheProfileAlreadyInUseChangesNothing) {
