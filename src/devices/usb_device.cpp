@@ -110,9 +110,9 @@ uint32_t CMerivexUSBDevice::GetLedColour(int index) const {
     return (index >= 0 && index < m_ledCount) ? m_frame[static_cast<size_t>(index)] : 0;
 }
 
-std::vector<uint32_t> CMerivexUSBDevice::frame() const {
+void CMerivexUSBDevice::copyFrame(std::vector<uint32_t>& into) const {
     std::lock_guard lock(m_frameMutex);
-    return m_frame;
+    into.assign(m_frame.begin(), m_frame.end());
 }
 
 BaseLightSettings CMerivexUSBDevice::lightSettings() const {

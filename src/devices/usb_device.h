@@ -173,8 +173,9 @@ public:
     [[nodiscard]] bool windowActive() const { return m_windowActive; }
     [[nodiscard]] bool windowHidden() const { return m_windowHidden; }
     [[nodiscard]] BaseLightSettings lightSettings() const;
-    /// A copy of the LED colour frame (red, green, blue, alpha bytes per LED).
-    [[nodiscard]] std::vector<uint32_t> frame() const;
+    /// Copies the LED colour frame (red, green, blue, alpha bytes per LED) into `into`, reusing its
+    /// storage: a preview that reads it every frame allocates nothing.
+    void copyFrame(std::vector<uint32_t>& into) const;
 
     /// The shipped default data of this kind: <resource folder>/DefaultData/<kind name>.Json.
     [[nodiscard]] std::filesystem::path DefaultDataFile() const;

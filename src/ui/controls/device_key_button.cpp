@@ -5,10 +5,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegion>
 #include <QSvgRenderer>
 
 #include "ui/controls/contrast.h"
 #include "ui/controls/image_cache.h"
+#include "ui/controls/select_panel.h"
 
 namespace halvern::ui {
 
@@ -82,31 +84,43 @@ QColor DeviceKeyButton::legendColour() const {
     return readableOn(under, Qt::white, Qt::black);
 }
 
+DeviceKeyButton::LayersLook DeviceKeyButton::currentLook() const {
+    SelectPanel* panel =
+        testAttribute(Qt::WA_OpaquePaintEvent) ? qobject_cast<SelectPanel*>(parentWidget()) : nullptr;
+    return {size(),
+            devicePixelRatioF(),
+            isDown(),
+            underMouse(),
+            m_selected,
+            text(),
+            panel ? panel->backdrop().prepare() : -1};
+}
+
 void DeviceKeyButton::prepareLayers() {
-    const qreal ratio = devicePixelRatioF();
-    const QString key = QStringLiteral("%1x%2@%3 %4%5%6 %7")
-                            .arg(width())
-                            .arg(height())
-                            .arg(ratio)
-                            .arg(isDown())
-                            .arg(underMouse())
-                            .arg(m_selected)
-                            .arg(text());
-    if (key == m_layersKey && !m_cap.isNull()) return;
-    m_layersKey = key;
-    const auto layer = [&] {
-        QPixmap pixmap(size() * ratio);
+    LayersLook look = currentLook();
+    if (look == m_look && !m_cap.isNull()) return;
+    m_look = std::move(look);
+    const qreal ratio = m_look.ratio;
+    const auto layer = [ratio](QSize size) {
+        QPixmap pixmap(size * ratio);
         pixmap.setDevicePixelRatio(ratio);
         pixmap.fill(Qt::transparent);
         return pixmap;
     };
-    m_cap = layer();
-    m_label = layer();
-    m_labelDark = layer();
-    QPainter p(&m_cap);
-    p.setRenderHint(QPainter::Antialiasing);
     const QRectF r = QRectF(rect()).adjusted(1, 1, -1, -1);
     const qreal radius = std::min(r.width(), r.height()) * 0.18;
+    auto* panel = m_look.backdrop >= 0 ? qobject_cast<SelectPanel*>(parentWidget()) : nullptr;
+    if (panel) {
+        // A key that overlaps no other is opaque (its panel decides): its cap holds what lies under it too.
+        m_cap = QPixmap(size() * ratio);
+        m_cap.setDevicePixelRatio(ratio);
+        m_cap.fill(Qt::black);
+    } else {
+        m_cap = layer(size());
+    }
+    QPainter p(&m_cap);
+    if (panel) panel->backdrop().paint(p, geometry());
+    p.setRenderHint(QPainter::Antialiasing);
     // Status: a key cap that shows hover, press and selection.
     const QColor cap = capColour();
     const QColor edge = m_selected ? QColor(0x3D, 0xA9, 0xFC) : QColor(0x44, 0x4A, 0x55);
@@ -114,11 +128,27 @@ void DeviceKeyButton::prepareLayers() {
     p.setBrush(cap);
     p.drawRoundedRect(r, radius, radius);
     p.end();
+    // The glow inside the cap, as the few rectangles that make up its pixels: filling them every frame
+    // costs a handful of row fills, where an anti-aliased path is rasterised again each time.
+    QPainterPath glow;
+    glow.addRoundedRect(r.adjusted(3, 3, -3, -3), radius * 0.7, radius * 0.7);
+    const QRegion glowRegion(glow.toFillPolygon().toPolygon());
+    m_glowRects.assign(glowRegion.begin(), glowRegion.end());
+
+    m_label = QPixmap();
+    m_labelDark = QPixmap();
     if (text().isEmpty()) return;
     const QFont legend = legendFont();
+    // Only the text's own bounds are kept: drawing the legend then blends those pixels, not the key's.
+    const QRect bounds =
+        QFontMetrics(legend).boundingRect(r.toAlignedRect(), Qt::AlignCenter, text()).intersected(rect());
+    if (bounds.isEmpty()) return;
+    m_labelOrigin = bounds.topLeft();
     for (auto [pixmap, colour] :
          {std::pair{&m_label, QColor(Qt::white)}, std::pair{&m_labelDark, QColor(Qt::black)}}) {
+        *pixmap = layer(bounds.size());
         QPainter label(pixmap);
+        label.translate(-m_labelOrigin);
         label.setFont(legend);
         label.setPen(colour);
         label.drawText(r, Qt::AlignCenter, text());
@@ -126,11 +156,8 @@ void DeviceKeyButton::prepareLayers() {
 }
 
 void DeviceKeyButton::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF r = QRectF(rect()).adjusted(1, 1, -1, -1);
-    const qreal radius = std::min(r.width(), r.height()) * 0.18;
     prepareLayers();
+    QPainter p(this);
     p.drawPixmap(0, 0, m_cap);
 
     if (m_lit) {
@@ -138,23 +165,24 @@ void DeviceKeyButton::paintEvent(QPaintEvent*) {
         const QPixmap image = m_lightImage.isEmpty() ? QPixmap() : cachedImage(m_lightImage, size());
         if (!image.isNull()) {
             // Tint the light image: its alpha shape filled with the light colour.
-            QPixmap tinted(image.size());
-            tinted.setDevicePixelRatio(image.devicePixelRatio());
-            tinted.fill(Qt::transparent);
-            QPainter t(&tinted);
+            // Tinted in a pixmap kept from frame to frame.
+            if (m_tinted.size() != image.size()) m_tinted = QPixmap(image.size());
+            m_tinted.setDevicePixelRatio(image.devicePixelRatio());
+            m_tinted.fill(Qt::transparent);
+            QPainter t(&m_tinted);
             t.drawPixmap(0, 0, image);
             t.setCompositionMode(QPainter::CompositionMode_SourceIn);
-            t.fillRect(tinted.rect(), light);
+            t.fillRect(m_tinted.rect(), light);
             t.end();
-            p.drawPixmap(rect(), tinted);
+            p.drawPixmap(rect(), m_tinted);
         } else {
             // No image: a glow inside the cap.
-            QPainterPath glow;
-            glow.addRoundedRect(r.adjusted(3, 3, -3, -3), radius * 0.7, radius * 0.7);
-            p.fillPath(glow, light);
+            for (const QRect& part : m_glowRects) p.fillRect(part, light);
         }
     }
-    if (!text().isEmpty()) p.drawPixmap(0, 0, legendColour() == QColor(Qt::white) ? m_label : m_labelDark);
+    if (!m_label.isNull()) {
+        p.drawPixmap(m_labelOrigin, legendColour() == QColor(Qt::white) ? m_label : m_labelDark);
+    }
     if (!m_keysetHidden && !m_keysetImage.isEmpty()) {
         const QPixmap mark = cachedImage(m_keysetImage, size());
         if (!mark.isNull()) p.drawPixmap(rect(), mark);

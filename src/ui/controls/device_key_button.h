@@ -3,7 +3,9 @@
 #include <QFont>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRect>
 #include <QString>
+#include <vector>
 
 namespace halvern::ui {
 
@@ -66,8 +68,8 @@ protected:
 private:
     void requestRepaint();
     /// Draws the key cap with its edge (below the light) and the key's text (above it) once per look and
-    /// size into m_cap and m_label: a preview frame then only paints the light between them, so animating
-    /// 170 keys does not lay out 170 texts every frame.
+    /// size into m_cap and m_label, and shapes the glow: a preview frame then only paints the light between
+    /// them, so animating 170 keys does not lay out 170 texts or build 170 paths every frame.
     void prepareLayers();
     /// The key cap's colour in its current state (hover, pressed), under the light.
     [[nodiscard]] QColor capColour() const;
@@ -83,10 +85,26 @@ private:
     bool m_keysetHidden = true;
     bool m_selected = false;
     int m_repaints = 0;
-    QPixmap m_cap;
-    QPixmap m_label;      ///< the legend in white
+    /// What the prepared layers were drawn for; they are drawn again when any of it changes.
+    struct LayersLook {
+        QSize size;
+        qreal ratio = 0;
+        bool down = false;
+        bool hovered = false;
+        bool selected = false;
+        QString text;
+        int backdrop = -1;  ///< the panel's backdrop under an opaque key, by its render count
+        bool operator==(const LayersLook&) const = default;
+    };
+    [[nodiscard]] LayersLook currentLook() const;
+
+    QPixmap m_cap;        ///< on an opaque key, with what lies under the key: one copy per frame, no blending
+    QPixmap m_label;      ///< the legend in white, as large as the text's bounds
     QPixmap m_labelDark;  ///< the legend in black
-    QString m_layersKey;
+    QPoint m_labelOrigin;            ///< where the legend's pixmaps sit in the key
+    QPixmap m_tinted;                ///< the light image in the light's colour, reused from frame to frame
+    std::vector<QRect> m_glowRects;  ///< the light's shape when the key has no light image
+    LayersLook m_look;
 };
 
 }  // namespace halvern::ui

@@ -30,9 +30,25 @@ SelectPanel::SelectPanel(QWidget* parent) : QWidget(parent) {
 }
 
 void SelectPanel::childEvent(QChildEvent* event) {
-    // Presses on a key start a drag too, so watch the keys' mouse events.
+    // Presses on a key start a drag too, so watch the keys' mouse events (and every child's place, for
+    // the backdrop).
     if (event->added() && event->child()->isWidgetType()) event->child()->installEventFilter(this);
+    if (event->child()->isWidgetType()) m_backdrop.invalidate();
     QWidget::childEvent(event);
+}
+
+bool SelectPanel::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::Resize:
+        case QEvent::StyleChange:
+        case QEvent::PaletteChange:
+        case QEvent::ScreenChangeInternal:
+            m_backdrop.invalidate();
+            break;
+        default:
+            break;
+    }
+    return QWidget::event(event);
 }
 
 void SelectPanel::press(QPoint at) {
@@ -104,6 +120,13 @@ bool SelectPanel::eventFilter(QObject* watched, QEvent* event) {
                 if (auto* key = qobject_cast<QAbstractButton*>(child)) key->setDown(false);
                 return true;  // a drag that ended on a key is not a click on it
             }
+            return false;
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::StyleChange:
+            m_backdrop.invalidate();
             return false;
         default:
             return false;

@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QWidget>
 
+#include "ui/controls/key_backdrop.h"
+
 class QRubberBand;
 
 namespace halvern::ui {
@@ -25,6 +27,9 @@ public:
     [[nodiscard]] QRect selectionRect() const { return m_selection; }
     [[nodiscard]] bool dragging() const { return m_dragging; }
 
+    /// What lies under the key buttons, for the keys that paint it themselves.
+    [[nodiscard]] KeyBackdrop& backdrop() { return m_backdrop; }
+
 signals:
     void notify(const QString& type, qintptr wParam, qintptr lParam);
 
@@ -35,6 +40,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void childEvent(QChildEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void press(QPoint at);
@@ -48,6 +54,7 @@ private:
     QPoint m_current;
     QRect m_selection;
     QRubberBand* m_band = nullptr;
+    KeyBackdrop m_backdrop{this};
 };
 
 }  // namespace halvern::ui

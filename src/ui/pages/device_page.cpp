@@ -211,7 +211,8 @@ void DevicePage::showBusy() {
 
 bool DevicePage::showFrame(bool repaint) {
     if (!m_device.lightControl()) return false;
-    std::vector<uint32_t> frame = m_device.frame();
+    std::vector<uint32_t>& frame = m_nextFrame;
+    m_device.copyFrame(frame);
     if (frame == m_shownFrame) return false;  // nothing new to show
     // Only the lights whose colour changed are painted again (and the picture only under them).
     for (int i = 0; i < m_lights.size() && i < static_cast<int>(frame.size()); ++i) {
@@ -224,7 +225,7 @@ bool DevicePage::showFrame(bool repaint) {
         button->setLightColour(v & 0xFFFFFF, static_cast<int>(v >> 24), true);
         if (repaint) button->update();
     }
-    m_shownFrame = std::move(frame);
+    m_shownFrame.swap(frame);
     if (!repaint) m_shownFrame.clear();  // not painted: the next visible tick paints every light
     return true;
 }

@@ -84,6 +84,8 @@ private:
     QPointer<QStackedWidget> m_functionSwitch;
     QPointer<QStackedWidget> m_keyFunctionSwitch;
     std::vector<uint32_t> m_shownFrame;
+    std::vector<uint32_t>
+        m_nextFrame;  ///< read into on every tick, swapped with m_shownFrame when it differs
     std::vector<int> m_pendingTabs;
 };
 
