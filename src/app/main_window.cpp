@@ -318,6 +318,10 @@ void MainWindow::buildHeaderMenu() {
 
 void MainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && m_list) m_list->setWindowActive(isActiveWindow());
+    // A minimised window shows nothing: its preview stops and the devices are not asked for their state,
+    // as when it is hidden to the tray.
+    if (event->type() == QEvent::WindowStateChange && m_list && isVisible())
+        m_list->setWindowHidden(isMinimized());
     QWidget::changeEvent(event);
 }
 

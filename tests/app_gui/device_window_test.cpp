@@ -145,5 +145,14 @@ TEST_F(DeviceWindowTest, ChoosingTheProfileAlreadyInUseChangesNothing) {
     EXPECT_FALSE(page()->writing());
 }
 
+// A minimised window shows nothing: the devices are not polled for it and its preview does not tick.
+TEST_F(DeviceWindowTest, AMinimisedWindowCountsAsHidden) {
+    ASSERT_FALSE(page()->mouse().windowHidden());
+    window->showMinimized();
+    EXPECT_TRUE(page()->mouse().windowHidden());
+    window->showNormal();
+    EXPECT_FALSE(page()->mouse().windowHidden());
+}
+
 }  // namespace
 }  // namespace halvern::app

@@ -227,7 +227,7 @@ bool DevicePage::showFrame(bool repaint) {
     }
     m_shownFrame.swap(frame);
     if (!repaint) m_shownFrame.clear();  // not painted: the next visible tick paints every light
-    return true;
+    return repaint;
 }
 
 }  // namespace halvern::ui

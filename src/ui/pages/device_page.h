@@ -68,7 +68,8 @@ public:
     void ShowFunctionTab(int tab);
 
     /// Shows the device's LED frame on the light buttons (the preview); repaints the picture when asked.
-    /// False when the frame is the one shown last (nothing was done).
+    /// True when a new frame was painted; false when the frame is the one shown last or nothing was
+    /// painted (the lights then take the frame without a repaint, and the next painted tick shows it).
     bool showFrame(bool repaint);
 
 private:
