@@ -1,5 +1,6 @@
 #include "emulator/in_process_node.h"
 
+#include <pthread.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 
@@ -31,7 +32,10 @@ public:
         const Clock::time_point now = Clock::now();
         updateSignalLocked(now);
         if (readyAt > now && !m_waker.joinable()) {
-            m_waker = std::jthread([this](std::stop_token stop) { releaseDueReports(stop); });
+            m_waker = std::jthread([this](std::stop_token stop) {
+                ::pthread_setname_np(::pthread_self(), "emulator");  // counted apart from the program's own
+                releaseDueReports(stop);
+            });
         }
         noteChangeLocked();
     }

@@ -1,6 +1,7 @@
 #include "emulator/socket_node.h"
 
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -33,7 +34,10 @@ public:
     ~SocketPort() override { stop(); }
 
     void start() {
-        m_thread = std::jthread([this](std::stop_token stop) { serve(stop); });
+        m_thread = std::jthread([this](std::stop_token stop) {
+            ::pthread_setname_np(::pthread_self(), "emulator");  // counted apart from the program's own
+            serve(stop);
+        });
     }
 
     /// Stops and joins the service thread. The node calls it, so the thread never outlives the node even

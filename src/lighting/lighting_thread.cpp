@@ -26,10 +26,22 @@ void LightingThread::stop() {
 }
 
 Millis LightingThread::snapshot(LedFrame& out) {
-    std::scoped_lock lock(m_mutex);
-    m_engine.runDue(steadyMillis());
-    out = m_engine.frame();
-    return m_engine.nextDue();
+    Millis due = 0;
+    bool wake = false;
+    {
+        std::scoped_lock lock(m_mutex);
+        const Millis now = steadyMillis();
+        m_engine.runDue(now);
+        out = m_engine.frame();
+        due = m_engine.nextDue();
+        m_lastRead = now;
+        m_everRead = true;
+        // A reader is back: the thread paces the effect again.
+        wake = m_resting.load(std::memory_order_relaxed) && due != LightingEngine::kNever;
+        if (wake) m_changed = true;
+    }
+    if (wake) m_wake.notify_one();
+    return due;
 }
 
 void LightingThread::run() {
@@ -38,11 +50,16 @@ void LightingThread::run() {
     const auto woken = [this] { return m_changed || m_stopping; };
     while (!m_stopping) {
         m_wakes.fetch_add(1, std::memory_order_relaxed);
-        m_engine.runDue(steadyMillis());
+        const Millis now = steadyMillis();
+        m_engine.runDue(now);
         const Millis due = m_engine.nextDue();
         m_changed = false;
-        if (due == LightingEngine::kNever) {
+        const bool watched = m_everRead && now - m_lastRead < kReadersGoneMs;
+        if (due == LightingEngine::kNever || !watched) {
+            // Nothing will change by itself, or nobody looks: the next read or change runs what is due.
+            m_resting.store(true, std::memory_order_relaxed);
             m_wake.wait(lock, woken);
+            m_resting.store(false, std::memory_order_relaxed);
         } else {
             // Waking at the start of the due millisecond: the clock then reads `due`.
             const std::chrono::steady_clock::time_point deadline{std::chrono::milliseconds(due)};

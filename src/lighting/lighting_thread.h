@@ -15,7 +15,9 @@ namespace halvern {
 
 /// A device's lighting thread. It sleeps until the engine's next pass is due (or until somebody changes
 /// the engine through update()) and runs the passes due. An idle device costs nothing; the frames are
-/// those of a thread that wakes every millisecond. Readers take the frame through snapshot().
+/// those of a thread that wakes every millisecond. Readers take the frame through snapshot(), which runs
+/// the passes due itself: while nobody has read for kReadersGoneMs (the window hidden, the device gone)
+/// the thread rests until a change or a read, so an animated effect that nobody sees costs nothing.
 class LightingThread {
 public:
     explicit LightingThread(LightingEngine& engine);
@@ -45,6 +47,12 @@ public:
 
     /// How many times the thread has woken (for measurements).
     [[nodiscard]] uint64_t wakeCount() const { return m_wakes.load(std::memory_order_relaxed); }
+    /// True while the thread waits for a change or a reader rather than for the effect's next pass.
+    [[nodiscard]] bool resting() const { return m_resting.load(std::memory_order_relaxed); }
+
+    /// How long after the last read the thread keeps pacing the effect. A preview reads every 33-100 ms
+    /// and a stream more often; a hidden window's idle tick (every 500 ms) does not keep it awake.
+    static constexpr Millis kReadersGoneMs = 250;
 
     /// Stops the thread and waits for it; also done by the destructor.
     void stop();
@@ -57,6 +65,9 @@ private:
     std::condition_variable m_wake;
     bool m_changed = false;
     bool m_stopping = false;
+    Millis m_lastRead = 0;
+    bool m_everRead = false;
+    std::atomic<bool> m_resting{false};
     std::atomic<uint64_t> m_wakes{0};
     std::thread m_thread;  // last: starts after everything it uses exists
 };

@@ -10,17 +10,11 @@
 // only for its own side of each report, as with a hidraw node; "idle" leaves the lights to the keyboard (no
 // frames) to show what the effects and the emulator cost anyway.
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -28,46 +22,14 @@
 #include "devices/keyboard_device.h"
 #include "emulated_open.h"
 #include "emulator/emulator.h"
+#include "proc_stats.h"
 
 namespace {
 
 using namespace halvern;
 using Clock = std::chrono::steady_clock;
-
-double processCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-// CPU seconds of the process's threads with the given name (user + system, from /proc).
-double threadCpuSeconds(std::string_view name) {
-    const double tick = static_cast<double>(sysconf(_SC_CLK_TCK));
-    double total = 0;
-    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-        std::ifstream commFile(task.path() / "comm");
-        std::string comm;
-        std::getline(commFile, comm);
-        if (comm != name) continue;
-        std::ifstream statFile(task.path() / "stat");
-        std::string stat((std::istreambuf_iterator<char>(statFile)), std::istreambuf_iterator<char>());
-        const size_t close = stat.rfind(')');
-        if (close == std::string::npos) continue;
-        std::istringstream fields(stat.substr(close + 2));
-        std::string field;
-        double utime = 0, stime = 0;
-        for (int i = 3; fields >> field; ++i) {  // field 3 is the state; utime is 14, stime 15
-            if (i == 14) utime = std::stod(field);
-            if (i == 15) {
-                stime = std::stod(field);
-                break;
-            }
-        }
-        total += (utime + stime) / tick;
-    }
-    return total;
-}
+using bench::processCpuSeconds;
+using bench::threadCpuSeconds;
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 
 #include "lighting/lighting_thread.h"
 #include "test_support.h"
+#include "wait_for.h"
 
 namespace halvern {
 namespace {
@@ -332,6 +333,21 @@ TEST(LightingThread, SleepsBetweenStepsAndWakesForChanges) {
         thread.stop();
     }
     EXPECT_EQ(seen.entry(0), (LedEntry{10, 20, 30, 255}));
+}
+
+// An animated effect nobody reads costs nothing: the thread rests until a reader comes back (a read runs
+// what is due itself, so the reader's frame is that of a thread that never rested).
+TEST(LightingThread, RestsWhileNobodyReadsAndPacesAgainForAReader) {
+    LightingEngine engine(DeviceKind::Keyboard);
+    LedFrame seen(170);
+    LightingThread thread(engine);
+    thread.update([](LightingEngine& e) { e.applySettings(test::settingsFor(1, 4)); });  // the wave
+    ASSERT_TRUE(test::waitFor([&] { return thread.resting(); }));                        // never read yet
+    (void)thread.snapshot(seen);
+    ASSERT_TRUE(test::waitFor([&] { return !thread.resting(); }));  // a reader: paced again
+    // Without further reads it rests again once the readers count as gone.
+    ASSERT_TRUE(test::waitFor([&] { return thread.resting(); }));
+    thread.stop();
 }
 
 }  // namespace
