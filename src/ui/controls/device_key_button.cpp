@@ -181,7 +181,13 @@ void DeviceKeyButton::paintEvent(QPaintEvent*) {
         }
     }
     if (!m_label.isNull()) {
-        p.drawPixmap(m_labelOrigin, legendColour() == QColor(Qt::white) ? m_label : m_labelDark);
+        // The contrast is worked out again only when the light or the cap changed.
+        const LegendInputs inputs{m_lit, m_lightColour, m_alpha, capColour().rgb()};
+        if (!(inputs == m_legendInputs)) {
+            m_legendInputs = inputs;
+            m_legendDark = legendColour() != QColor(Qt::white);
+        }
+        p.drawPixmap(m_labelOrigin, m_legendDark ? m_labelDark : m_label);
     }
     if (!m_keysetHidden && !m_keysetImage.isEmpty()) {
         const QPixmap mark = cachedImage(m_keysetImage, size());

@@ -101,7 +101,17 @@ private:
     QPixmap m_cap;        ///< on an opaque key, with what lies under the key: one copy per frame, no blending
     QPixmap m_label;      ///< the legend in white, as large as the text's bounds
     QPixmap m_labelDark;  ///< the legend in black
-    QPoint m_labelOrigin;            ///< where the legend's pixmaps sit in the key
+    QPoint m_labelOrigin;  ///< where the legend's pixmaps sit in the key
+    /// What the legend's colour was chosen for, and the choice.
+    struct LegendInputs {
+        bool lit = false;
+        uint32_t light = 0;
+        int alpha = -1;
+        QRgb cap = 0;
+        bool operator==(const LegendInputs&) const = default;
+    };
+    LegendInputs m_legendInputs;
+    bool m_legendDark = false;
     QPixmap m_tinted;                ///< the light image in the light's colour, reused from frame to frame
     std::vector<QRect> m_glowRects;  ///< the light's shape when the key has no light image
     LayersLook m_look;
