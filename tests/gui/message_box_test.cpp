@@ -143,6 +143,10 @@ TEST_F(MessageBoxTest, AboutWindowShowsTheVersionAndItsWindowButtons) {
     auto* licences = about.findChild<QLabel*>(QStringLiteral("licences_label"));
     ASSERT_NE(licences, nullptr);
     EXPECT_TRUE(licences->text().contains(QStringLiteral("LGPL-3.0")));
+    about.show();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_GE(licences->height(), licences->heightForWidth(licences->width()))  // every line of it shows
+        << licences->width() << " wide";
     LanguageTexts chinese;
     ASSERT_TRUE(chinese.load(languageFile(QStringLiteral("zh_CN.json"))));
     about.retranslate(chinese);
