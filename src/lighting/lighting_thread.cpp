@@ -34,10 +34,12 @@ Millis LightingThread::snapshot(LedFrame& out) {
         m_engine.runDue(now);
         out = m_engine.frame();
         due = m_engine.nextDue();
+        // A reader that reads again within kReadersGoneMs (a preview, a stream) has the thread pace the
+        // effect again; one that comes now and then (a hidden window's idle tick) does not wake it.
+        const bool steadyReader = m_everRead && now - m_lastRead < kReadersGoneMs;
         m_lastRead = now;
         m_everRead = true;
-        // A reader is back: the thread paces the effect again.
-        wake = m_resting.load(std::memory_order_relaxed) && due != LightingEngine::kNever;
+        wake = steadyReader && m_resting.load(std::memory_order_relaxed) && due != LightingEngine::kNever;
         if (wake) m_changed = true;
     }
     if (wake) m_wake.notify_one();

@@ -50,8 +50,9 @@ public:
     /// True while the thread waits for a change or a reader rather than for the effect's next pass.
     [[nodiscard]] bool resting() const { return m_resting.load(std::memory_order_relaxed); }
 
-    /// How long after the last read the thread keeps pacing the effect. A preview reads every 33-100 ms
-    /// and a stream more often; a hidden window's idle tick (every 500 ms) does not keep it awake.
+    /// How long after the last read the thread keeps pacing the effect, and how soon a second read must
+    /// follow the first to wake a resting thread. A preview reads every 33-100 ms and a stream more
+    /// often; a hidden window's idle tick (every 500 ms) neither keeps it awake nor wakes it.
     static constexpr Millis kReadersGoneMs = 250;
 
     /// Stops the thread and waits for it; also done by the destructor.
