@@ -2,8 +2,8 @@
 # Installs what is missing, builds, and runs every test, one stage per build configuration:
 #   release  g++ Release (-O3), warnings as errors: everything built, every test, the Debian package
 #   asan     clang AddressSanitizer + UndefinedBehaviorSanitizer at -O1: every test
-#   tsan     clang ThreadSanitizer at -O1: the device, devices, app (with the window's) and integration
-#            tests, built alone
+#   tsan     clang ThreadSanitizer at -O1: the device, devices, lighting, app (with the window's) and
+#            integration tests, built alone
 #   fuzz     clang libFuzzer with ASan + UBSan: only the fuzz targets, each for a short smoke
 #   lint     clang-format and clang-tidy on the files changed since the main line
 # HALVERN_STAGES="release lint" runs some of them. Each configuration has a build folder of its own
@@ -62,7 +62,7 @@ tsan() {
   # The device objects' own tests (mouse, keyboard, device queue, faults) are in integration_tests; the
   # window with its device list and pages, on the devices' threads, in app_gui_tests.
   local programs=(tests/unit/device/device_tests tests/unit/devices/devices_tests tests/unit/app/app_tests
-    tests/integration/integration_tests tests/app_gui/app_gui_tests)
+    tests/unit/lighting/lighting_tests tests/integration/integration_tests tests/app_gui/app_gui_tests)
   cmake --build build-tsan -j "$jobs" --target "${programs[@]##*/}"
   # Qt and GLib are not built with ThreadSanitizer: the memory calls they make themselves are ignored.
   TSAN_OPTIONS="suppressions=$root/tests/tsan/qt.supp" QT_QPA_PLATFORM=offscreen \
