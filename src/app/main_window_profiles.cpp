@@ -101,7 +101,8 @@ void MainWindow::dataFolderChanged(const QString& folder) {
         if (!current.empty() && current != page->device->GetProfileName()) {
             page->device->SwitchProfile(current, page->page->track());
         } else if (page->device->ProfileChangedElsewhere()) {
-            (void)page->device->LoadProfile();
+            // Written elsewhere: show what the file holds now; when it cannot be read, say so.
+            if (!page->device->LoadProfile()) showFailure(DeviceResult::FileError());
             page->device->ShowSettings();
         }
     }

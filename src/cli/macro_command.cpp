@@ -137,7 +137,10 @@ int deleteFromDevice(const CommandContext& context, MacroStore& store, int at,
         return kExitDeviceError;
     }
     // The page takes the changed assignments and macro names.
-    (void)device.LoadProfile();
+    if (!device.LoadProfile()) {
+        context.err << "halvernctl: the macro is deleted, but the profile file cannot be read again\n";
+        return kExitDeviceError;
+    }
     device.ShowSettings();
     if (!changed) {
         context.out << deleted << '\n';

@@ -105,7 +105,8 @@ void CMerivexKeyedDevice::activate(Done done) {
         [this, read, withState, done](DeviceResult result) {
             // A device that does not answer still gets its page, from the profile.
             if (result) takeTables(read->tables);
-            (void)LoadProfile();
+            // Without its profile file the page still opens, with what it has; the caller hears why.
+            const bool loaded = LoadProfile();
             if (CheckMacroAssignments() && result) WriteKeysAndMacros({});
             if (withState && read->state) {
                 m_activeRecord = read->record.empty() ? 0 : read->record[0];
@@ -114,7 +115,7 @@ void CMerivexKeyedDevice::activate(Done done) {
             }
             ShowSettings();
             startThreads();
-            if (done) done(result);
+            if (done) done(result && !loaded ? DeviceResult::FileError() : result);
         });
 }
 
@@ -182,10 +183,10 @@ std::string CMerivexKeyedDevice::GetProfileName() const {
     return profileName();
 }
 
-int CMerivexKeyedDevice::LoadProfile() {
+bool CMerivexKeyedDevice::LoadProfile() {
     OpenProfileFile();
     CBasicProfiledata& profile = basicProfile();
-    if (profile.GetProfilePath().empty()) return 0;
+    if (profile.GetProfilePath().empty()) return false;
     // The user's effects follow the kind's built-in modes: the profile finds a custom mode's effect by the
     // same rule the page names it.
     LoadDefaultLists();
@@ -195,7 +196,7 @@ int CMerivexKeyedDevice::LoadProfile() {
     takeSettingsFromProfile();
     m_keys = profile.GetKeyList();
     LoadLightSettings();
-    return 1;
+    return true;
 }
 
 bool CMerivexKeyedDevice::SaveProfile() {
@@ -209,7 +210,11 @@ bool CMerivexKeyedDevice::ProfileChangedElsewhere() {
 void CMerivexKeyedDevice::SwitchProfile(std::string profileId, Done done) {
     std::string previous = profileName();
     SetProfileName(std::move(profileId));
-    (void)LoadProfile();
+    if (!LoadProfile()) {
+        // No profile file to read: the page stays on the profile it had.
+        SetProfileName(std::move(previous));
+        return queue().completeLater(done, DeviceResult::FileError());
+    }
     (void)CheckMacroAssignments();
     ShowSettings();
     WriteAll(m_screenWidth, m_screenHeight,
@@ -217,7 +222,9 @@ void CMerivexKeyedDevice::SwitchProfile(std::string profileId, Done done) {
                  if (!result && !result.isOverflow()) {
                      // The device did not take the profile: the page goes back to the one it had.
                      SetProfileName(previous);
-                     (void)LoadProfile();
+                     // Its file was read a moment ago; should it be gone, the device's refusal is still
+                     // what the user hears first.
+                     if (!LoadProfile()) debugLog("profile " + previous + " could not be read again");
                      ShowSettings();
                  }
                  if (done) done(result);
@@ -237,7 +244,8 @@ void CMerivexKeyedDevice::RestoreDefaults(Done done) {
             ForgetFactoryTable(factoryTableFile());
             if (!SaveProfile()) result = DeviceResult::FileError();
         } else {
-            (void)LoadProfile();  // page and profile as the file still has them
+            // Page and profile as the file still has them; the device's refusal is what the user hears.
+            if (!LoadProfile()) debugLog("profile could not be read again after a refused restore");
         }
         ShowSettings();
         if (done) done(result);

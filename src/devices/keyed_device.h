@@ -46,7 +46,7 @@ public:
     /// Reads the device's state again (ReadDeviceState) and shows the settings.
     void RefreshPage(Done done = {}) override;
     void SyncWithDevice(Done done = {}) override;
-    int LoadProfile() override;
+    [[nodiscard]] bool LoadProfile() override;
     void ShowSettings() override;
     /// Loads the shipped defaults and writes settings, key table and macros; the remembered factory key
     /// table is forgotten and read again. On refusal the profile comes back from its file.

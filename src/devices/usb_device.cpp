@@ -44,9 +44,9 @@ void CMerivexUSBDevice::IsReady(std::function<void(bool)> ready) {
 
 void CMerivexUSBDevice::SwitchProfile(std::string profileId, Done done) {
     SetProfileName(std::move(profileId));
-    (void)LoadProfile();
+    const bool loaded = LoadProfile();
     ShowSettings();
-    m_queue.completeLater(done, {});
+    m_queue.completeLater(done, loaded ? DeviceResult{} : DeviceResult::FileError());
 }
 
 void CMerivexUSBDevice::WriteSettings(int, int, int, int, int, Done done) {

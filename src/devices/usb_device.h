@@ -111,7 +111,9 @@ public:
     /// Whether the device answers: connected and, behind a receiver, the link answers. Reported on the
     /// owner's thread.
     virtual void IsReady(std::function<void(bool)> ready);
-    virtual int LoadProfile() { return 0; }
+    /// Reads the page's profile file into the page. False when there is no profile file to read (the data
+    /// folder could not be opened): the page then keeps what it showed.
+    [[nodiscard]] virtual bool LoadProfile() { return true; }
     virtual void ShowSettings() {}
     /// The page's profile became `profileId`: load it, show it, and write it to the device. When the
     /// device does not take it, the previous profile comes back and `done` says what failed.

@@ -46,6 +46,18 @@ Millis LightingThread::snapshot(LedFrame& out) {
     return due;
 }
 
+bool LightingThread::awaitResting(bool resting, std::chrono::milliseconds bound) {
+    std::unique_lock lock(m_mutex);
+    return m_restingChanged.wait_for(lock, bound,
+                                     [&] { return m_resting.load(std::memory_order_relaxed) == resting; });
+}
+
+// Called with m_mutex held.
+void LightingThread::setResting(bool resting) {
+    m_resting.store(resting, std::memory_order_relaxed);
+    m_restingChanged.notify_all();
+}
+
 void LightingThread::run() {
     std::unique_lock lock(m_mutex);
     // runDue() starts an engine that has not run yet at its first call.
@@ -59,9 +71,9 @@ void LightingThread::run() {
         const bool watched = m_everRead && now - m_lastRead < kReadersGoneMs;
         if (due == LightingEngine::kNever || !watched) {
             // Nothing will change by itself, or nobody looks: the next read or change runs what is due.
-            m_resting.store(true, std::memory_order_relaxed);
+            setResting(true);
             m_wake.wait(lock, woken);
-            m_resting.store(false, std::memory_order_relaxed);
+            setResting(false);
         } else {
             // Waking at the start of the due millisecond: the clock then reads `due`.
             const std::chrono::steady_clock::time_point deadline{std::chrono::milliseconds(due)};

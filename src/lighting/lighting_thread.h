@@ -49,6 +49,8 @@ public:
     [[nodiscard]] uint64_t wakeCount() const { return m_wakes.load(std::memory_order_relaxed); }
     /// True while the thread waits for a change or a reader rather than for the effect's next pass.
     [[nodiscard]] bool resting() const { return m_resting.load(std::memory_order_relaxed); }
+    /// Waits up to `bound` for the thread to rest (or, with false, to pace the effect); true when it did.
+    [[nodiscard]] bool awaitResting(bool resting, std::chrono::milliseconds bound);
 
     /// How long after the last read the thread keeps pacing the effect, and how soon a second read must
     /// follow the first to wake a resting thread. A preview reads every 33-100 ms and a stream more
@@ -60,10 +62,12 @@ public:
 
 private:
     void run();
+    void setResting(bool resting);
 
     LightingEngine& m_engine;
     std::mutex m_mutex;
     std::condition_variable m_wake;
+    std::condition_variable m_restingChanged;
     bool m_changed = false;
     bool m_stopping = false;
     Millis m_lastRead = 0;

@@ -16,7 +16,6 @@
 
 #include "emulated_open.h"
 #include "emulator/emulator.h"
-#include "wait_for.h"
 
 namespace halvern::test {
 
@@ -49,6 +48,17 @@ inline bool passQueue(CMerivexUSBDevice& device) {
             device.queue().submit([](CommandChannel&) { return DeviceResult{}; }, std::move(done));
         })
         .ok();
+}
+
+/// Waits up to `bound` for `done` to hold; true when it did.
+inline bool waitFor(const std::function<bool()>& done,
+                    std::chrono::milliseconds bound = std::chrono::milliseconds(2000)) {
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
 }
 
 /// Records the list-entry timers (id, delay) a device asks for, from whichever thread asks.

@@ -11,7 +11,6 @@
 
 #include "lighting/lighting_thread.h"
 #include "test_support.h"
-#include "wait_for.h"
 
 namespace halvern {
 namespace {
@@ -342,13 +341,13 @@ TEST(LightingThread, RestsWhileNobodyReadsAndPacesAgainForAReader) {
     LedFrame seen(170);
     LightingThread thread(engine);
     thread.update([](LightingEngine& e) { e.applySettings(test::settingsFor(1, 4)); });  // the wave
-    ASSERT_TRUE(test::waitFor([&] { return thread.resting(); }));                        // never read yet
+    ASSERT_TRUE(thread.awaitResting(true, std::chrono::seconds(2)));                     // never read yet
     (void)thread.snapshot(seen);  // one read now and then does not wake it
     EXPECT_TRUE(thread.resting());
     (void)thread.snapshot(seen);  // a steady reader does
-    ASSERT_TRUE(test::waitFor([&] { return !thread.resting(); }));
+    ASSERT_TRUE(thread.awaitResting(false, std::chrono::seconds(2)));
     // Without further reads it rests again once the readers count as gone.
-    ASSERT_TRUE(test::waitFor([&] { return thread.resting(); }));
+    ASSERT_TRUE(thread.awaitResting(true, std::chrono::seconds(2)));
     thread.stop();
 }
 
