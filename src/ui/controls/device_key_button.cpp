@@ -10,6 +10,7 @@
 
 #include "ui/controls/contrast.h"
 #include "ui/controls/image_cache.h"
+#include "ui/controls/key_picture_layer.h"
 #include "ui/controls/select_panel.h"
 
 namespace halvern::ui {
@@ -85,15 +86,15 @@ QColor DeviceKeyButton::legendColour() const {
 }
 
 DeviceKeyButton::LayersLook DeviceKeyButton::currentLook() const {
-    SelectPanel* panel =
-        testAttribute(Qt::WA_OpaquePaintEvent) ? qobject_cast<SelectPanel*>(parentWidget()) : nullptr;
-    return {size(),
-            devicePixelRatioF(),
-            isDown(),
-            underMouse(),
-            m_selected,
-            text(),
-            panel ? panel->backdrop().prepare() : -1};
+    return {size(), devicePixelRatioF(), isDown(), underMouse(), m_selected, text()};
+}
+
+void DeviceKeyButton::updateLight() {
+    if (auto* panel = qobject_cast<SelectPanel*>(parentWidget())) {
+        panel->pictureLayer().lightChanged(*this);
+    } else {
+        update();
+    }
 }
 
 void DeviceKeyButton::prepareLayers() {
@@ -107,19 +108,11 @@ void DeviceKeyButton::prepareLayers() {
         pixmap.fill(Qt::transparent);
         return pixmap;
     };
+    ++m_layersVersion;
     const QRectF r = QRectF(rect()).adjusted(1, 1, -1, -1);
     const qreal radius = std::min(r.width(), r.height()) * 0.18;
-    auto* panel = m_look.backdrop >= 0 ? qobject_cast<SelectPanel*>(parentWidget()) : nullptr;
-    if (panel) {
-        // A key that overlaps no other is opaque (its panel decides): its cap holds what lies under it too.
-        m_cap = QPixmap(size() * ratio);
-        m_cap.setDevicePixelRatio(ratio);
-        m_cap.fill(Qt::black);
-    } else {
-        m_cap = layer(size());
-    }
+    m_cap = layer(size());
     QPainter p(&m_cap);
-    if (panel) panel->backdrop().paint(p, geometry());
     p.setRenderHint(QPainter::Antialiasing);
     // Status: a key cap that shows hover, press and selection.
     const QColor cap = capColour();
@@ -155,11 +148,16 @@ void DeviceKeyButton::prepareLayers() {
     }
 }
 
+// Keys in a picture panel are painted by the panel's picture layer; a key elsewhere (or rendered on its
+// own) paints itself the same way.
 void DeviceKeyButton::paintEvent(QPaintEvent*) {
     prepareLayers();
     QPainter p(this);
     p.drawPixmap(0, 0, m_cap);
+    paintLight(p);
+}
 
+void DeviceKeyButton::paintLight(QPainter& p) {
     if (m_lit) {
         const QColor light = lightAsColour();
         const QPixmap image = m_lightImage.isEmpty() ? QPixmap() : cachedImage(m_lightImage, size());
@@ -176,8 +174,9 @@ void DeviceKeyButton::paintEvent(QPaintEvent*) {
             t.end();
             p.drawPixmap(rect(), m_tinted);
         } else {
-            // No image: a glow inside the cap.
-            for (const QRect& part : m_glowRects) p.fillRect(part, light);
+            // No image: a glow inside the cap, over the cap's flat colour, so it is filled already blended.
+            const QColor glow = blendOver(capColour(), light);
+            for (const QRect& part : m_glowRects) p.fillRect(part, glow);
         }
     }
     if (!m_label.isNull()) {

@@ -7,6 +7,8 @@
 #include <QString>
 #include <vector>
 
+class QPainter;
+
 namespace halvern::ui {
 
 /// One key or LED on a device picture. Draws its own status (hover, pressed), then, when lit, its light
@@ -58,6 +60,21 @@ public:
     /// How many times the button asked to be repainted (lets tests check that a no-op repaints nothing).
     [[nodiscard]] int repaintRequests() const { return m_repaints; }
 
+    /// The light changed: shows it with the picture's next paint (one paint for all keys of a frame when
+    /// the key lies in a picture panel).
+    void updateLight();
+
+    /// Draws the key cap with its edge (below the light) and the key's text (above it) once per look and
+    /// size into the cap and label pixmaps, and shapes the glow: a preview frame then only paints the
+    /// light between them, so animating 170 keys does not lay out 170 texts or build 170 paths every frame.
+    void prepareLayers();
+    /// Counts the times the layers were drawn anew: the picture draws a key's cap again when it changed.
+    [[nodiscard]] int layersVersion() const { return m_layersVersion; }
+    /// The key cap with its edge, as prepared (transparent around the rounded cap).
+    [[nodiscard]] const QPixmap& cap() const { return m_cap; }
+    /// Draws what lies above the cap, at the painter's origin: the light, the legend and the keyset image.
+    void paintLight(QPainter& painter);
+
 signals:
     void notify(const QString& type, qintptr wParam, qintptr lParam);
 
@@ -67,10 +84,6 @@ protected:
 
 private:
     void requestRepaint();
-    /// Draws the key cap with its edge (below the light) and the key's text (above it) once per look and
-    /// size into m_cap and m_label, and shapes the glow: a preview frame then only paints the light between
-    /// them, so animating 170 keys does not lay out 170 texts or build 170 paths every frame.
-    void prepareLayers();
     /// The key cap's colour in its current state (hover, pressed), under the light.
     [[nodiscard]] QColor capColour() const;
     /// The light colour and alpha as a colour.
@@ -93,14 +106,13 @@ private:
         bool hovered = false;
         bool selected = false;
         QString text;
-        int backdrop = -1;  ///< the panel's backdrop under an opaque key, by its render count
         bool operator==(const LayersLook&) const = default;
     };
     [[nodiscard]] LayersLook currentLook() const;
 
-    QPixmap m_cap;        ///< on an opaque key, with what lies under the key: one copy per frame, no blending
-    QPixmap m_label;      ///< the legend in white, as large as the text's bounds
-    QPixmap m_labelDark;  ///< the legend in black
+    QPixmap m_cap;         ///< the cap and its edge on a transparent ground
+    QPixmap m_label;       ///< the legend in white, as large as the text's bounds
+    QPixmap m_labelDark;   ///< the legend in black
     QPoint m_labelOrigin;  ///< where the legend's pixmaps sit in the key
     /// What the legend's colour was chosen for, and the choice.
     struct LegendInputs {
@@ -115,6 +127,7 @@ private:
     QPixmap m_tinted;                ///< the light image in the light's colour, reused from frame to frame
     std::vector<QRect> m_glowRects;  ///< the light's shape when the key has no light image
     LayersLook m_look;
+    int m_layersVersion = 0;
 };
 
 }  // namespace halvern::ui

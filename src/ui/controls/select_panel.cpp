@@ -8,6 +8,7 @@
 #include <QStyleOption>
 
 #include "ui/controls/device_key_button.h"
+#include "ui/controls/key_picture_layer.h"
 
 namespace halvern::ui {
 namespace {
@@ -27,23 +28,28 @@ SelectPanel::SelectPanel(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_StyledBackground);
     // It fills every pixel with its own background: what lies behind it is never painted for its repaints.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_layer = new KeyPictureLayer(this);  // owned by the panel
 }
 
 void SelectPanel::childEvent(QChildEvent* event) {
     // Presses on a key start a drag too, so watch the keys' mouse events (and every child's place, for
-    // the backdrop).
-    if (event->added() && event->child()->isWidgetType()) event->child()->installEventFilter(this);
-    if (event->child()->isWidgetType()) m_backdrop.invalidate();
+    // the picture layer).
+    const bool watched = event->child()->isWidgetType() && m_layer && event->child() != m_layer;
+    if (event->added() && watched) event->child()->installEventFilter(this);
+    if (watched) m_layer->invalidate();
     QWidget::childEvent(event);
 }
 
 bool SelectPanel::event(QEvent* event) {
     switch (event->type()) {
         case QEvent::Resize:
+            m_layer->setGeometry(rect());
+            m_layer->invalidate();
+            break;
         case QEvent::StyleChange:
         case QEvent::PaletteChange:
         case QEvent::ScreenChangeInternal:
-            m_backdrop.invalidate();
+            m_layer->invalidate();
             break;
         default:
             break;
@@ -69,6 +75,7 @@ void SelectPanel::move(QPoint at) {
                         QSize(std::abs(at.x() - m_start.x()), std::abs(at.y() - m_start.y())));
     if (!m_band) m_band = new QRubberBand(QRubberBand::Rectangle, this);  // owned by the panel
     m_band->setGeometry(m_selection);
+    m_band->raise();  // over the picture layer
     m_band->show();
 }
 
@@ -126,7 +133,7 @@ bool SelectPanel::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Show:
         case QEvent::Hide:
         case QEvent::StyleChange:
-            m_backdrop.invalidate();
+            m_layer->invalidate();
             return false;
         default:
             return false;

@@ -4,11 +4,11 @@
 #include <QRect>
 #include <QWidget>
 
-#include "ui/controls/key_backdrop.h"
-
 class QRubberBand;
 
 namespace halvern::ui {
+
+class KeyPictureLayer;
 
 /// The device picture: holds the key buttons and lets the user select several by dragging a rectangle
 /// over them, starting anywhere on the panel, also on a key. When a drag ends, every direct child key
@@ -27,8 +27,8 @@ public:
     [[nodiscard]] QRect selectionRect() const { return m_selection; }
     [[nodiscard]] bool dragging() const { return m_dragging; }
 
-    /// What lies under the key buttons, for the keys that paint it themselves.
-    [[nodiscard]] KeyBackdrop& backdrop() { return m_backdrop; }
+    /// The layer over the key buttons that paints the picture with its keys and lights.
+    [[nodiscard]] KeyPictureLayer& pictureLayer() { return *m_layer; }
 
 signals:
     void notify(const QString& type, qintptr wParam, qintptr lParam);
@@ -54,7 +54,7 @@ private:
     QPoint m_current;
     QRect m_selection;
     QRubberBand* m_band = nullptr;
-    KeyBackdrop m_backdrop{this};
+    KeyPictureLayer* m_layer = nullptr;  ///< a child, made first
 };
 
 }  // namespace halvern::ui

@@ -223,7 +223,7 @@ bool DevicePage::showFrame(bool repaint) {
             static_cast<size_t>(i) >= m_shownFrame.size() || m_shownFrame[static_cast<size_t>(i)] != v;
         if (!changed) continue;
         button->setLightColour(v & 0xFFFFFF, static_cast<int>(v >> 24), true);
-        if (repaint) button->update();
+        if (repaint) button->updateLight();
     }
     m_shownFrame.swap(frame);
     if (!repaint) m_shownFrame.clear();  // not painted: the next visible tick paints every light

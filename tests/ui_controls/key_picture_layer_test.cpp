@@ -1,7 +1,8 @@
-// Keys that overlap no other paint what lies under them from one backdrop of the panel, rendered once per
-// change, so a light's repaint does not repaint the picture and the window under it.
+// The picture layer paints the panel, its picture and its keys in one widget: the still part is rendered
+// once per change, a light's change repaints only the lights, and what the user sees is what the keys
+// would paint themselves.
 
-#include "ui/controls/key_backdrop.h"
+#include "ui/controls/key_picture_layer.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ namespace halvern::ui::test {
 namespace {
 
 // A red panel, a green picture on its left half, and keys: A on the picture's edge, B and C overlapping.
-class KeyBackdropTest : public ::testing::Test {
+class KeyPictureLayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_panel = std::make_unique<SelectPanel>();
@@ -40,10 +41,11 @@ protected:
         return button;
     }
 
-    // The panel decides which keys are opaque once the keys' changes have been delivered.
+    // The layer decides which keys stand alone once the keys' changes have been delivered.
     static void settle() { QCoreApplication::sendPostedEvents(); }
 
-    static bool opaque(const QWidget* w) { return w->testAttribute(Qt::WA_OpaquePaintEvent); }
+    bool opaque(const DeviceKeyButton* key) const { return m_panel->pictureLayer().standsAlone(key); }
+    int renders() const { return m_panel->pictureLayer().renders(); }
 
     std::unique_ptr<SelectPanel> m_panel;
     DeviceKeyButton* m_a = nullptr;
@@ -51,7 +53,7 @@ protected:
     DeviceKeyButton* m_c = nullptr;
 };
 
-TEST_F(KeyBackdropTest, KeysThatOverlapNoOtherAreOpaqueAndMovingAKeyDecidesAgain) {
+TEST_F(KeyPictureLayerTest, KeysThatOverlapNoOtherStandAloneAndMovingAKeyDecidesAgain) {
     EXPECT_TRUE(opaque(m_a));
     EXPECT_FALSE(opaque(m_b));
     EXPECT_FALSE(opaque(m_c));
@@ -72,7 +74,7 @@ TEST_F(KeyBackdropTest, KeysThatOverlapNoOtherAreOpaqueAndMovingAKeyDecidesAgain
     EXPECT_TRUE(opaque(m_a));
 }
 
-TEST_F(KeyBackdropTest, AnOpaqueKeyShowsWhatLiesUnderItAndTheBackdropIsRenderedOncePerChange) {
+TEST_F(KeyPictureLayerTest, ThePictureShowsKeysOverWhatLiesUnderThemAndIsRenderedOncePerChange) {
     ASSERT_TRUE(opaque(m_a));
     const QImage drawn = m_panel->grab().toImage();
     // The key's corners, outside its rounded cap, show the picture on the left and the panel on the right.
@@ -81,20 +83,33 @@ TEST_F(KeyBackdropTest, AnOpaqueKeyShowsWhatLiesUnderItAndTheBackdropIsRenderedO
     EXPECT_EQ(drawn.pixelColor(150, 65), QColor(0, 0, 255));  // the light in the middle
     EXPECT_EQ(drawn.pixelColor(250, 10), QColor(255, 0, 0));  // the panel, as it draws itself
     EXPECT_EQ(drawn.pixelColor(20, 120), QColor(0, 255, 0));  // what an overlapping key is drawn over
+    // C lies over B: where they share pixels, C's light is on top of B's cap and light.
+    m_b->setLightColour(0x0000FF, 255, true);
+    m_b->updateLight();
+    EXPECT_EQ(m_panel->grab().toImage().pixelColor(56, 140), QColor(0, 0, 255));
+    EXPECT_EQ(m_panel->grab().toImage().pixelColor(30, 130), QColor(255, 0, 0));
 
-    const int renders = m_panel->backdrop().renders();
+    const int before = renders();
     for (uint32_t colour = 0; colour < 20; ++colour) {
-        m_a->setLightColour(colour, 255, true);
-        m_a->repaint();
+        m_a->setLightColour(colour << 16, 255, true);
+        m_a->updateLight();
+        m_panel->repaint();
     }
-    EXPECT_EQ(m_panel->backdrop().renders(), renders);
+    EXPECT_EQ(renders(), before);
+    EXPECT_EQ(m_panel->grab().toImage().pixelColor(150, 65), QColor(0, 0, 19));
+
+    // A selected key shows its edge: only its place in the scene is drawn again.
+    m_a->setSelectedKey(true);
+    m_panel->update();
+    EXPECT_EQ(m_panel->grab().toImage().pixelColor(150, 51), QColor(0x3D, 0xA9, 0xFC));
+    EXPECT_EQ(renders(), before);
 
     m_panel->setStyleSheet(QStringLiteral("#panel { background: #0000ff; }"));
     settle();
     m_a->setLightColour(0x00FF00, 255, true);
     const QImage restyled = m_panel->grab().toImage();
     EXPECT_EQ(restyled.pixelColor(169, 50), QColor(0, 0, 255));
-    EXPECT_EQ(m_panel->backdrop().renders(), renders + 1);
+    EXPECT_EQ(renders(), before + 1);
 }
 
 }  // namespace

@@ -1,0 +1,134 @@
+#include "ui/controls/key_picture_layer.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QRubberBand>
+
+#include "ui/controls/device_key_button.h"
+
+namespace halvern::ui {
+namespace {
+
+// Copies the part of `pixmap` under `area` (widget coordinates) to the same place.
+void copyArea(QPainter& painter, const QPixmap& pixmap, const QRect& area) {
+    const qreal ratio = pixmap.devicePixelRatio();
+    painter.drawPixmap(QRectF(area), pixmap,
+                       QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio));
+}
+
+}  // namespace
+
+KeyPictureLayer::KeyPictureLayer(QWidget* panel) : QWidget(panel), m_panel(panel) {
+    // Every click, hover and tooltip belongs to the key buttons and the panel under this layer.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    // Every pixel is painted from the scene: nothing under the layer is painted for its repaints.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void KeyPictureLayer::invalidate() {
+    m_valid = false;
+    if (m_collectPending) return;
+    // Keys arrive, move and show one by one: which stand alone is decided once, when they have settled.
+    m_collectPending = true;
+    QMetaObject::invokeMethod(this, &KeyPictureLayer::collectKeys, Qt::QueuedConnection);
+}
+
+void KeyPictureLayer::lightChanged(const DeviceKeyButton& key) {
+    m_pendingLights |= key.geometry();
+    update(m_pendingLights);  // each rectangle holds the last: the dirty region stays one rectangle
+}
+
+bool KeyPictureLayer::standsAlone(const DeviceKeyButton* key) const {
+    for (const Key& k : m_keys) {
+        if (k.button == key) return k.alone;
+    }
+    return false;
+}
+
+// A key stands alone when no other visible key shares a pixel with it.
+void KeyPictureLayer::collectKeys() {
+    m_collectPending = false;
+    m_keys.clear();
+    for (QObject* object : m_panel->children()) {
+        if (auto* key = qobject_cast<DeviceKeyButton*>(object)) m_keys.push_back({key, false});
+    }
+    for (Key& key : m_keys) {
+        const QRect place = key.button->geometry();
+        bool alone = key.button->isVisibleTo(m_panel);
+        for (const Key& other : m_keys) {
+            if (!alone) break;
+            alone = other.button == key.button || !other.button->isVisibleTo(m_panel) ||
+                    !other.button->geometry().intersects(place);
+        }
+        key.alone = alone;
+    }
+    setGeometry(m_panel->rect());
+    raise();
+    m_valid = false;
+    update();
+}
+
+void KeyPictureLayer::renderScene() {
+    const qreal ratio = devicePixelRatioF();
+    QPixmap backdrop(m_panel->size() * ratio);
+    backdrop.setDevicePixelRatio(ratio);
+    // The panel covers every pixel: the backdrop is opaque, and copying it is a plain copy, not a blend.
+    backdrop.fill(m_panel->palette().window().color());
+    m_panel->render(&backdrop, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    for (QObject* object : m_panel->children()) {
+        auto* child = qobject_cast<QWidget*>(object);
+        if (!child || child == this || child->isWindow() || !child->isVisibleTo(m_panel)) continue;
+        if (qobject_cast<DeviceKeyButton*>(child) || qobject_cast<QRubberBand*>(child)) continue;
+        child->render(&backdrop, child->pos(), QRegion(),
+                      QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    }
+    m_backdrop = std::move(backdrop);
+    m_scene = m_backdrop.copy();
+    QPainter scene(&m_scene);
+    for (Key& key : m_keys) {
+        if (!key.alone || !key.button || !key.button->isVisibleTo(m_panel)) continue;
+        key.button->prepareLayers();
+        scene.drawPixmap(key.button->pos(), key.button->cap());
+        key.sceneLook = key.button->layersVersion();
+    }
+    m_valid = true;
+    ++m_renders;
+}
+
+void KeyPictureLayer::refreshScene(const QRect& area) {
+    for (Key& key : m_keys) {
+        DeviceKeyButton* button = key.button;
+        if (!key.alone || !button || !button->geometry().intersects(area) || !button->isVisibleTo(m_panel))
+            continue;
+        button->prepareLayers();
+        if (button->layersVersion() == key.sceneLook) continue;
+        QPainter scene(&m_scene);
+        copyArea(scene, m_backdrop, button->geometry());
+        scene.drawPixmap(button->pos(), button->cap());
+        key.sceneLook = button->layersVersion();
+    }
+}
+
+void KeyPictureLayer::paintEvent(QPaintEvent* event) {
+    if (!m_valid || m_backdrop.devicePixelRatio() != devicePixelRatioF()) renderScene();
+    const QRect area = event->rect();
+    refreshScene(area);
+    m_pendingLights = {};
+    QPainter painter(this);
+    copyArea(painter, m_scene, area);
+    for (const Key& key : m_keys) {
+        DeviceKeyButton* button = key.button;
+        if (!button || !button->geometry().intersects(area) || !button->isVisibleTo(m_panel)) continue;
+        painter.translate(button->pos());
+        if (!key.alone) {
+            button->prepareLayers();
+            painter.drawPixmap(0, 0, button->cap());
+        }
+        button->paintLight(painter);
+        painter.translate(-button->pos());
+    }
+}
+
+}  // namespace halvern::ui

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QPixmap>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+#include <vector>
+
+namespace halvern::ui {
+
+class DeviceKeyButton;
+
+/// The device picture as the user sees it, painted by one widget that lies over the key buttons of a
+/// picture panel. The buttons stay where they are for the mouse (this layer lets every mouse event
+/// through), but they are never painted one by one: a preview frame of 170 lights is one paint event
+/// that copies the still part of the picture and fills the lights, not 170 paint events with their
+/// clipping, painters and flushes.
+///
+/// The still part is kept in two pixmaps: the backdrop (the panel with the children that are not keys,
+/// such as the device image) and the scene (the backdrop with the caps of the keys that overlap no
+/// other key). Both are rendered again when the panel's size, style or children change; a key whose look
+/// changes (hover, press, selection, text) has only its own place in the scene drawn again. Keys that
+/// overlap another are drawn cap and light, in their stacking order, on every paint.
+///
+/// The panel's children that are not keys are seen only through the backdrop: they are rendered again
+/// when they move, resize, show, hide or change style.
+class KeyPictureLayer final : public QWidget {
+    Q_OBJECT
+public:
+    explicit KeyPictureLayer(QWidget* panel);
+
+    /// Something under the keys, or the keys' places, changed: render again before the next paint, and
+    /// decide again which keys stand alone.
+    void invalidate();
+
+    /// The light of `key` changed: its place is painted with the next paint. The places of one frame are
+    /// gathered into one rectangle, so the frame is one paint and one copy to the screen.
+    void lightChanged(const DeviceKeyButton& key);
+
+    /// How many times the backdrop was rendered (tests check it is not once per frame).
+    [[nodiscard]] int renders() const { return m_renders; }
+    /// Whether `key` overlaps no other visible key (its cap is then part of the scene).
+    [[nodiscard]] bool standsAlone(const DeviceKeyButton* key) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    struct Key {
+        QPointer<DeviceKeyButton> button;
+        bool alone = false;
+        int sceneLook = -1;  ///< the key's layers version its place in the scene shows
+    };
+
+    void collectKeys();
+    void renderScene();
+    /// Draws the scene again under the alone keys in `area` whose look changed.
+    void refreshScene(const QRect& area);
+
+    QWidget* m_panel;
+    std::vector<Key> m_keys;
+    QPixmap m_backdrop;
+    QPixmap m_scene;
+    QRect m_pendingLights;
+    bool m_valid = false;
+    bool m_collectPending = false;
+    int m_renders = 0;
+};
+
+}  // namespace halvern::ui
