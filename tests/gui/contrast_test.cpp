@@ -79,6 +79,13 @@ TEST(Contrast, RatioFollowsWcag) {
     EXPECT_LT(contrastRatio(QColor(0x77, 0x77, 0x77), Qt::white), kText);
     EXPECT_EQ(blendOver(Qt::black, QColor(255, 255, 255, 0)), QColor(Qt::black));
     EXPECT_EQ(blendOver(Qt::black, QColor(255, 255, 255, 255)), QColor(Qt::white));
+    // The one-luminance choice of white or black agrees with comparing both contrasts, on every grey and
+    // on both sides of the turning point (luminance 0.179).
+    for (int v = 0; v < 256; ++v) {
+        for (const QColor& c : {QColor(v, v, v), QColor(v, 255 - v, 0), QColor(0, v, 128)}) {
+            EXPECT_EQ(whiteOrBlackOn(c), readableOn(c, Qt::white, Qt::black)) << c.name().toStdString();
+        }
+    }
 }
 
 // Legends stay readable on whatever light the key shows: white on dark lights, black on white or yellow.

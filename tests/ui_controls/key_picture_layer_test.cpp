@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QBackingStore>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QTest>
 #include <memory>
 
 #include "ui/controls/device_key_button.h"
@@ -110,6 +112,44 @@ TEST_F(KeyPictureLayerTest, ThePictureShowsKeysOverWhatLiesUnderThemAndIsRendere
     const QImage restyled = m_panel->grab().toImage();
     EXPECT_EQ(restyled.pixelColor(169, 50), QColor(0, 0, 255));
     EXPECT_EQ(renders(), before + 1);
+}
+
+// Frames paint only the lights over what the screen already shows; what the screen shows must still be
+// the whole picture, also after a rubber band was drawn over it and after a key's look changed.
+TEST_F(KeyPictureLayerTest, TheScreenShowsTheWholePictureAfterFramesThatPaintedOnlyTheLights) {
+    KeyPictureLayer& layer = m_panel->pictureLayer();
+    m_a->setText(QStringLiteral("A"));
+    m_c->setKeysetImageHidden(false);
+    const auto frame = [&](uint32_t colour) {
+        for (DeviceKeyButton* key : {m_a, m_b, m_c}) {
+            key->setLightColour(colour, 200, true);
+            layer.lightChanged(*key);
+        }
+        layer.showChangedLights();
+        return QTest::qWaitFor([&] { return !layer.paintPending(); });
+    };
+    const auto screen = [&] {
+        return m_panel->screen()
+            ->grabWindow(m_panel->winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const auto picture = [&] { return m_panel->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+
+    for (uint32_t step = 0; step < 4; ++step) ASSERT_TRUE(frame(step * 0x302010));
+    EXPECT_GT(layer.lightsOnlyPaints(), 0);
+    EXPECT_EQ(screen(), picture());
+
+    const int lightsOnly = layer.lightsOnlyPaints();
+    QTest::mousePress(m_panel.get(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(m_panel.get(), QPoint(180, 170));
+    ASSERT_TRUE(frame(0x00FF00));
+    QTest::mouseMove(m_panel.get(), QPoint(175, 100));
+    QTest::mouseRelease(m_panel.get(), Qt::LeftButton, {}, QPoint(175, 100));
+    for (uint32_t step = 0; step < 3; ++step) ASSERT_TRUE(frame(step * 0x102030));
+    EXPECT_GT(layer.lightsOnlyPaints(), lightsOnly);
+    EXPECT_TRUE(m_a->isSelectedKey());
+    EXPECT_EQ(screen(), picture());
 }
 
 }  // namespace

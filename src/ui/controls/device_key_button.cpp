@@ -82,7 +82,7 @@ QColor DeviceKeyButton::lightAsColour() const {
 QColor DeviceKeyButton::legendColour() const {
     const QColor under = m_lit ? blendOver(capColour(), lightAsColour()) : capColour();
     // Pure white and pure black: one of the two has a contrast of at least 4.58 with any colour.
-    return readableOn(under, Qt::white, Qt::black);
+    return whiteOrBlackOn(under);
 }
 
 DeviceKeyButton::LayersLook DeviceKeyButton::currentLook() const {
@@ -90,8 +90,9 @@ DeviceKeyButton::LayersLook DeviceKeyButton::currentLook() const {
 }
 
 void DeviceKeyButton::updateLight() {
-    if (auto* panel = qobject_cast<SelectPanel*>(parentWidget())) {
-        panel->pictureLayer().lightChanged(*this);
+    if (KeyPictureLayer* layer = SelectPanel::pictureLayerOf(*this)) {
+        layer->lightChanged(*this);
+        layer->showChangedLights();
     } else {
         update();
     }
@@ -130,12 +131,14 @@ void DeviceKeyButton::prepareLayers() {
 
     m_label = QPixmap();
     m_labelDark = QPixmap();
+    m_legendInsideGlow = true;
     if (text().isEmpty()) return;
     const QFont legend = legendFont();
     // Only the text's own bounds are kept: drawing the legend then blends those pixels, not the key's.
     const QRect bounds =
         QFontMetrics(legend).boundingRect(r.toAlignedRect(), Qt::AlignCenter, text()).intersected(rect());
     if (bounds.isEmpty()) return;
+    m_legendInsideGlow = glowRegion.intersected(bounds) == QRegion(bounds);
     m_labelOrigin = bounds.topLeft();
     for (auto [pixmap, colour] :
          {std::pair{&m_label, QColor(Qt::white)}, std::pair{&m_labelDark, QColor(Qt::black)}}) {
@@ -157,35 +160,46 @@ void DeviceKeyButton::paintEvent(QPaintEvent*) {
     paintLight(p);
 }
 
+// The glow and the legend's colour are worked out again only when the light or the cap changed.
+void DeviceKeyButton::updateLightColours() {
+    const QColor cap = capColour();
+    const LightInputs inputs{m_lit, m_lightColour, m_alpha, cap.rgb()};
+    if (inputs == m_lightInputs) return;
+    m_lightInputs = inputs;
+    m_glowColour = blendOver(cap, lightAsColour());
+    m_legendDark = legendColour() != QColor(Qt::white);
+}
+
+// The light image's alpha shape filled with the light colour, tinted in a pixmap kept from frame to frame.
+bool DeviceKeyButton::paintTintedImage(QPainter& p) {
+    const QPixmap image = cachedImage(m_lightImage, size());
+    if (image.isNull()) return false;
+    if (m_tinted.size() != image.size()) m_tinted = QPixmap(image.size());
+    m_tinted.setDevicePixelRatio(image.devicePixelRatio());
+    m_tinted.fill(Qt::transparent);
+    QPainter t(&m_tinted);
+    t.drawPixmap(0, 0, image);
+    t.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    t.fillRect(m_tinted.rect(), lightAsColour());
+    t.end();
+    p.drawPixmap(rect(), m_tinted);
+    return true;
+}
+
+bool DeviceKeyButton::lightCoversWhatItPaints() const {
+    return m_lit && m_lightImage.isEmpty() && (m_keysetHidden || m_keysetImage.isEmpty()) &&
+           m_legendInsideGlow && !m_glowRects.empty();
+}
+
 void DeviceKeyButton::paintLight(QPainter& p) {
-    if (m_lit) {
-        const QColor light = lightAsColour();
-        const QPixmap image = m_lightImage.isEmpty() ? QPixmap() : cachedImage(m_lightImage, size());
-        if (!image.isNull()) {
-            // Tint the light image: its alpha shape filled with the light colour.
-            // Tinted in a pixmap kept from frame to frame.
-            if (m_tinted.size() != image.size()) m_tinted = QPixmap(image.size());
-            m_tinted.setDevicePixelRatio(image.devicePixelRatio());
-            m_tinted.fill(Qt::transparent);
-            QPainter t(&m_tinted);
-            t.drawPixmap(0, 0, image);
-            t.setCompositionMode(QPainter::CompositionMode_SourceIn);
-            t.fillRect(m_tinted.rect(), light);
-            t.end();
-            p.drawPixmap(rect(), m_tinted);
-        } else {
-            // No image: a glow inside the cap, over the cap's flat colour, so it is filled already blended.
-            const QColor glow = blendOver(capColour(), light);
-            for (const QRect& part : m_glowRects) p.fillRect(part, glow);
-        }
+    const bool tinted = m_lit && !m_lightImage.isEmpty() && paintTintedImage(p);
+    if (m_lit && !tinted) {
+        // No image: a glow inside the cap, over the cap's flat colour, so it is filled already blended.
+        updateLightColours();
+        for (const QRect& part : m_glowRects) p.fillRect(part, m_glowColour);
     }
     if (!m_label.isNull()) {
-        // The contrast is worked out again only when the light or the cap changed.
-        const LegendInputs inputs{m_lit, m_lightColour, m_alpha, capColour().rgb()};
-        if (!(inputs == m_legendInputs)) {
-            m_legendInputs = inputs;
-            m_legendDark = legendColour() != QColor(Qt::white);
-        }
+        updateLightColours();
         p.drawPixmap(m_labelOrigin, m_legendDark ? m_labelDark : m_label);
     }
     if (!m_keysetHidden && !m_keysetImage.isEmpty()) {

@@ -74,6 +74,9 @@ public:
     [[nodiscard]] const QPixmap& cap() const { return m_cap; }
     /// Draws what lies above the cap, at the painter's origin: the light, the legend and the keyset image.
     void paintLight(QPainter& painter);
+    /// Whether paintLight() fills every pixel it paints with an opaque colour first (a lit glow with the
+    /// legend inside it, no light image, no keyset image): it can then be painted again over itself.
+    [[nodiscard]] bool lightCoversWhatItPaints() const;
 
 signals:
     void notify(const QString& type, qintptr wParam, qintptr lParam);
@@ -114,16 +117,21 @@ private:
     QPixmap m_label;       ///< the legend in white, as large as the text's bounds
     QPixmap m_labelDark;   ///< the legend in black
     QPoint m_labelOrigin;  ///< where the legend's pixmaps sit in the key
-    /// What the legend's colour was chosen for, and the choice.
-    struct LegendInputs {
+    void updateLightColours();
+    /// Draws the light image in the light's colour; false when the key has no such image.
+    bool paintTintedImage(QPainter& p);
+    /// What the glow's and the legend's colours were worked out for, and the colours.
+    struct LightInputs {
         bool lit = false;
         uint32_t light = 0;
         int alpha = -1;
         QRgb cap = 0;
-        bool operator==(const LegendInputs&) const = default;
+        bool operator==(const LightInputs&) const = default;
     };
-    LegendInputs m_legendInputs;
+    LightInputs m_lightInputs;
+    QColor m_glowColour;  ///< the light over the cap's colour
     bool m_legendDark = false;
+    bool m_legendInsideGlow = true;
     QPixmap m_tinted;                ///< the light image in the light's colour, reused from frame to frame
     std::vector<QRect> m_glowRects;  ///< the light's shape when the key has no light image
     LayersLook m_look;

@@ -1,10 +1,10 @@
 #include "ui/controls/key_picture_layer.h"
 
+#include <QBackingStore>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRubberBand>
-
-#include "ui/controls/device_key_button.h"
 
 namespace halvern::ui {
 namespace {
@@ -35,9 +35,13 @@ void KeyPictureLayer::invalidate() {
     QMetaObject::invokeMethod(this, &KeyPictureLayer::collectKeys, Qt::QueuedConnection);
 }
 
-void KeyPictureLayer::lightChanged(const DeviceKeyButton& key) {
-    m_pendingLights |= key.geometry();
-    update(m_pendingLights);  // each rectangle holds the last: the dirty region stays one rectangle
+void KeyPictureLayer::showChangedLights() {
+    if (m_changedLights.isEmpty()) return;
+    // While the screen may not show the scene, one paint of the whole layer makes it current again.
+    const QRect area = m_screenCurrent ? m_changedLights : rect();
+    update(area);
+    m_requestedLights |= area;
+    m_changedLights = {};
 }
 
 bool KeyPictureLayer::standsAlone(const DeviceKeyButton* key) const {
@@ -97,7 +101,8 @@ void KeyPictureLayer::renderScene() {
     ++m_renders;
 }
 
-void KeyPictureLayer::refreshScene(const QRect& area) {
+QRect KeyPictureLayer::refreshScene(const QRect& area) {
+    QRect changed;
     for (Key& key : m_keys) {
         DeviceKeyButton* button = key.button;
         if (!key.alone || !button || !button->geometry().intersects(area) || !button->isVisibleTo(m_panel))
@@ -108,16 +113,50 @@ void KeyPictureLayer::refreshScene(const QRect& area) {
         copyArea(scene, m_backdrop, button->geometry());
         scene.drawPixmap(button->pos(), button->cap());
         key.sceneLook = button->layersVersion();
+        changed |= button->geometry();
     }
+    return changed;
+}
+
+void KeyPictureLayer::overlaid() {
+    m_screenCurrent = false;
 }
 
 void KeyPictureLayer::paintEvent(QPaintEvent* event) {
-    if (!m_valid || m_backdrop.devicePixelRatio() != devicePixelRatioF()) renderScene();
+    const bool rendered = !m_valid || m_backdrop.devicePixelRatio() != devicePixelRatioF();
+    if (rendered) renderScene();
     const QRect area = event->rect();
-    refreshScene(area);
-    m_pendingLights = {};
+    const QRect patched = refreshScene(area);
     QPainter painter(this);
-    copyArea(painter, m_scene, area);
+    // A paint asked for by the lights alone, into the window's own backing store, which holds what the
+    // last paint left: everything but the lights is still the scene there, so only the lights are
+    // painted, and a light that does not cover what it paints gets its key's place from the scene first.
+    // Any other paint (an exposure, a hover, a resize, a grab, something drawn over the layer) copies
+    // the scene under all of it.
+    const bool toScreen = painter.paintEngine() && window()->backingStore() &&
+                          painter.paintEngine()->paintDevice() == window()->backingStore()->paintDevice();
+    const bool lightsOnly = toScreen && m_screenCurrent && !rendered && patched.isNull() &&
+                            m_requestedLights != rect() && event->region() == QRegion(m_requestedLights);
+    if (!lightsOnly) copyArea(painter, m_scene, area);
+    const bool sceneKept = !rendered && (patched.isNull() || (toScreen && area.contains(patched)));
+    if (toScreen) {
+        m_requestedLights = {};
+        m_screenCurrent = area == rect() || (m_screenCurrent && sceneKept);
+    } else {
+        m_screenCurrent = m_screenCurrent && sceneKept;  // a grab changes nothing on the screen
+    }
+    if (lightsOnly) {
+        ++m_lightsOnlyPaints;
+        // Keys that overlap others, or whose light does not cover what it paints, start from the scene;
+        // all of them first, so that no key's place is cleared after its neighbour was painted into it.
+        for (const Key& key : m_keys) {
+            DeviceKeyButton* button = key.button;
+            if (!button || !button->geometry().intersects(area) || !button->isVisibleTo(m_panel)) continue;
+            if (!key.alone || !button->lightCoversWhatItPaints()) {
+                copyArea(painter, m_scene, button->geometry().intersected(area));
+            }
+        }
+    }
     for (const Key& key : m_keys) {
         DeviceKeyButton* button = key.button;
         if (!button || !button->geometry().intersects(area) || !button->isVisibleTo(m_panel)) continue;

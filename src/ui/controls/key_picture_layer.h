@@ -6,9 +6,9 @@
 #include <QWidget>
 #include <vector>
 
-namespace halvern::ui {
+#include "ui/controls/device_key_button.h"
 
-class DeviceKeyButton;
+namespace halvern::ui {
 
 /// The device picture as the user sees it, painted by one widget that lies over the key buttons of a
 /// picture panel. The buttons stay where they are for the mouse (this layer lets every mouse event
@@ -33,12 +33,22 @@ public:
     /// decide again which keys stand alone.
     void invalidate();
 
-    /// The light of `key` changed: its place is painted with the next paint. The places of one frame are
-    /// gathered into one rectangle, so the frame is one paint and one copy to the screen.
-    void lightChanged(const DeviceKeyButton& key);
+    /// The light of `key` changed: its place is painted once showChangedLights() asks for it. The places
+    /// of one frame are gathered into one rectangle, so the frame is one paint and one copy to the screen.
+    void lightChanged(const DeviceKeyButton& key) { m_changedLights |= key.geometry(); }
+    /// Asks for one paint of the lights that changed since the last call.
+    void showChangedLights();
+
+    /// Something was drawn over the layer (the panel's rubber band): the next paint copies the scene under
+    /// all of its region.
+    void overlaid();
 
     /// How many times the backdrop was rendered (tests check it is not once per frame).
     [[nodiscard]] int renders() const { return m_renders; }
+    /// Whether lights were asked to be shown and are not painted yet.
+    [[nodiscard]] bool paintPending() const { return !m_requestedLights.isEmpty(); }
+    /// How many paints painted the lights alone over what the screen already showed.
+    [[nodiscard]] int lightsOnlyPaints() const { return m_lightsOnlyPaints; }
     /// Whether `key` overlaps no other visible key (its cap is then part of the scene).
     [[nodiscard]] bool standsAlone(const DeviceKeyButton* key) const;
 
@@ -54,17 +64,21 @@ private:
 
     void collectKeys();
     void renderScene();
-    /// Draws the scene again under the alone keys in `area` whose look changed.
-    void refreshScene(const QRect& area);
+    /// Draws the scene again under the alone keys in `area` whose look changed; returns their places.
+    QRect refreshScene(const QRect& area);
 
     QWidget* m_panel;
     std::vector<Key> m_keys;
     QPixmap m_backdrop;
     QPixmap m_scene;
-    QRect m_pendingLights;
+    QRect m_changedLights;    ///< the lights changed since the last showChangedLights()
+    QRect m_requestedLights;  ///< the lights' places asked for since the last paint
+    /// Whether the window's backing store shows the whole scene as it stands (but for the lights).
+    bool m_screenCurrent = false;
     bool m_valid = false;
     bool m_collectPending = false;
     int m_renders = 0;
+    int m_lightsOnlyPaints = 0;
 };
 
 }  // namespace halvern::ui

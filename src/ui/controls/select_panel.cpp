@@ -31,6 +31,11 @@ SelectPanel::SelectPanel(QWidget* parent) : QWidget(parent) {
     m_layer = new KeyPictureLayer(this);  // owned by the panel
 }
 
+KeyPictureLayer* SelectPanel::pictureLayerOf(const QWidget& key) {
+    auto* panel = qobject_cast<SelectPanel*>(key.parentWidget());
+    return panel ? panel->m_layer : nullptr;
+}
+
 void SelectPanel::childEvent(QChildEvent* event) {
     // Presses on a key start a drag too, so watch the keys' mouse events (and every child's place, for
     // the picture layer).
@@ -77,6 +82,7 @@ void SelectPanel::move(QPoint at) {
     m_band->setGeometry(m_selection);
     m_band->raise();  // over the picture layer
     m_band->show();
+    m_layer->overlaid();
 }
 
 bool SelectPanel::release() {
@@ -85,6 +91,7 @@ bool SelectPanel::release() {
     m_dragging = false;
     m_start = m_current;
     if (m_band) m_band->hide();
+    m_layer->overlaid();
     for (QObject* child : children()) {
         auto* key = qobject_cast<DeviceKeyButton*>(child);
         // A hidden key is no part of the picture: it never becomes selected.

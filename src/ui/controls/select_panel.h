@@ -29,6 +29,8 @@ public:
 
     /// The layer over the key buttons that paints the picture with its keys and lights.
     [[nodiscard]] KeyPictureLayer& pictureLayer() { return *m_layer; }
+    /// The picture layer that paints `key`, when the key lies in a picture panel.
+    [[nodiscard]] static KeyPictureLayer* pictureLayerOf(const QWidget& key);
 
 signals:
     void notify(const QString& type, qintptr wParam, qintptr lParam);

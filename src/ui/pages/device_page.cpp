@@ -11,6 +11,7 @@
 
 #include "ui/controls/device_key_button.h"
 #include "ui/controls/device_profile_control.h"
+#include "ui/controls/key_picture_layer.h"
 #include "ui/controls/picture_cache.h"
 #include "ui/controls/select_panel.h"
 #include "ui/toolkit/control_lookup.h"
@@ -214,7 +215,9 @@ bool DevicePage::showFrame(bool repaint) {
     std::vector<uint32_t>& frame = m_nextFrame;
     m_device.copyFrame(frame);
     if (frame == m_shownFrame) return false;  // nothing new to show
-    // Only the lights whose colour changed are painted again (and the picture only under them).
+    // Only the lights whose colour changed are painted again (and the picture only under them), all of
+    // them in one paint of the picture.
+    KeyPictureLayer* shownBy = nullptr;
     for (int i = 0; i < m_lights.size() && i < static_cast<int>(frame.size()); ++i) {
         DeviceKeyButton* button = m_lights[i];
         if (!button || !button->isVisible()) continue;
@@ -223,8 +226,15 @@ bool DevicePage::showFrame(bool repaint) {
             static_cast<size_t>(i) >= m_shownFrame.size() || m_shownFrame[static_cast<size_t>(i)] != v;
         if (!changed) continue;
         button->setLightColour(v & 0xFFFFFF, static_cast<int>(v >> 24), true);
-        if (repaint) button->updateLight();
+        if (!repaint) continue;
+        if (KeyPictureLayer* layer = SelectPanel::pictureLayerOf(*button)) {
+            layer->lightChanged(*button);
+            shownBy = layer;
+        } else {
+            button->update();
+        }
     }
+    if (shownBy) shownBy->showChangedLights();
     m_shownFrame.swap(frame);
     if (!repaint) m_shownFrame.clear();  // not painted: the next visible tick paints every light
     return repaint;
