@@ -51,6 +51,9 @@ struct BoundedWriter::Shared {
             lock.lock();
             result = n;
             done = sequence;
+            // A posted report that went out wakes nobody, unless a write waits for the thread to be free:
+            // the poster waits for the device's reply instead.
+            if (sequence == quietSequence && n > 0 && waiters == 0) continue;
             const uint64_t one = 1;
             (void)!::write(doneFd, &one, sizeof one);
         }
@@ -76,8 +79,10 @@ struct BoundedWriter::Shared {
     std::condition_variable wake;
     std::array<uint8_t, kMaxReport> pending{};
     size_t pendingLength = 0;
-    uint64_t posted = 0;  ///< sequence number of the last report handed over
-    uint64_t done = 0;    ///< sequence number of the last report written (or failed)
+    uint64_t posted = 0;         ///< sequence number of the last report handed over
+    uint64_t done = 0;           ///< sequence number of the last report written (or failed)
+    uint64_t quietSequence = 0;  ///< the last report posted without a waiter
+    int waiters = 0;             ///< writes waiting on doneFd
     ssize_t result = 0;
     bool quit = false;
 };
@@ -97,6 +102,25 @@ BoundedWriter::~BoundedWriter() {
     m_shared->wake.notify_all();
 }
 
+bool BoundedWriter::post(std::span<const uint8_t> report) {
+    Shared& s = *m_shared;
+    if (report.empty() || report.size() > kMaxReport) return false;
+    {
+        std::scoped_lock lock(s.mutex);
+        if (s.posted != s.done || s.quit) return false;
+        std::copy(report.begin(), report.end(), s.pending.begin());
+        s.pendingLength = report.size();
+        s.quietSequence = ++s.posted;
+    }
+    s.wake.notify_all();
+    return true;
+}
+
+bool BoundedWriter::lastFailed() const {
+    std::scoped_lock lock(m_shared->mutex);
+    return m_shared->posted != m_shared->done || m_shared->result <= 0;
+}
+
 bool BoundedWriter::stuck() const {
     std::scoped_lock lock(m_shared->mutex);
     return m_shared->posted != m_shared->done;
@@ -111,6 +135,21 @@ ssize_t BoundedWriter::write(std::span<const uint8_t> report, int timeoutMs, std
     fds[0] = {s.doneFd, POLLIN, 0};
     for (size_t i = 0; i < cancelCount; ++i) fds[i + 1] = {cancelFds[i], POLLIN, 0};
 
+    // While this write waits, the thread signals every report it finishes, also a posted one.
+    struct Waiting {
+        explicit Waiting(Shared& shared) : s(shared) {
+            std::scoped_lock lock(s.mutex);
+            ++s.waiters;
+        }
+        ~Waiting() {
+            std::scoped_lock lock(s.mutex);
+            --s.waiters;
+        }
+        Waiting(const Waiting&) = delete;
+        Waiting& operator=(const Waiting&) = delete;
+        Shared& s;
+    };
+    const Waiting waiting(s);
     uint64_t mine = 0;  // 0: not handed over yet (an earlier report is still in hand)
     for (;;) {
         {

@@ -30,6 +30,14 @@ public:
     [[nodiscard]] ssize_t write(std::span<const uint8_t> report, int timeoutMs,
                                 std::span<const int> cancelFds);
 
+    /// Hands one report (at most 64 bytes) to the thread and returns at once, without waiting for the
+    /// write: for a caller that waits for the device's reply anyway and would only be woken twice. False
+    /// when an earlier report is still in hand (nothing is handed over then) or the report is unusable.
+    [[nodiscard]] bool post(std::span<const uint8_t> report);
+
+    /// Whether the last report handed over (by write or post) failed or is still being written.
+    [[nodiscard]] bool lastFailed() const;
+
     /// Whether a report handed over earlier is still being written (a caller gave up on it).
     [[nodiscard]] bool stuck() const;
 

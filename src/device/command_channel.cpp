@@ -95,11 +95,11 @@ void CommandChannel::setTimeouts(int cableMs, int receiverMs) {
 }
 
 int CommandChannel::Exchange(std::span<const uint8_t> request, std::span<uint8_t, report::kSize> reply) {
-    return exchange(request, reply, true);
+    return exchange(request, reply, true, false);
 }
 
 int CommandChannel::exchange(std::span<const uint8_t> request, std::span<uint8_t, report::kSize> reply,
-                             bool diagnostics) {
+                             bool diagnostics, bool streaming) {
     if (!m_connected.load()) return result::kNoReply;
     report::Bytes out{};
     std::copy_n(request.begin(), std::min(request.size(), out.size()), out.begin());
@@ -117,7 +117,10 @@ int CommandChannel::exchange(std::span<const uint8_t> request, std::span<uint8_t
         report::Bytes stale{};
         while (hid.Read(stale, nullptr, 0)) {
         }
-        if (!hid.Write(out, nullptr, timeout)) return outcome;
+        // A frame chunk does not wait for its write apart: its reply says the write went out, and a
+        // write that failed or hangs is told apart from a missing reply afterwards.
+        const bool written = streaming ? hid.Post(out, timeout) : hid.Write(out, nullptr, timeout);
+        if (!written) return outcome;
         outcome = result::kNoReply;
         // Up to two reads; a reply that never carries the request's code is no reply, not a success.
         for (int attempt = 0; attempt < 2; ++attempt) {
@@ -133,21 +136,22 @@ int CommandChannel::exchange(std::span<const uint8_t> request, std::span<uint8_t
             }
         }
     }
+    if (streaming && outcome == result::kNoReply && hid.PostedWriteFailed()) outcome = result::kWriteFailed;
     if (diagnostics && debugEnabled()) dumpReport("返回", reply);
     return outcome;
 }
 
 int CommandChannel::checkedExchange(const report::Bytes& request, report::Bytes& reply, std::mutex* lock,
-                                    bool diagnostics) {
+                                    bool streaming) {
     std::unique_lock<std::mutex> guard;
     if (lock) guard = std::unique_lock(*lock);
-    const int r = exchange(request, reply, diagnostics);
+    const int r = exchange(request, reply, !streaming, streaming);
     return r == result::kSuccess ? statusResult(reply) : r;
 }
 
 int CommandChannel::simple(uint8_t code, report::Bytes* replyOut) {
     report::Bytes reply{};
-    const int r = checkedExchange(report::buildRequest(code, 0, 0, {}), reply, &m_commandLock, true);
+    const int r = checkedExchange(report::buildRequest(code, 0, 0, {}), reply, &m_commandLock, false);
     if (replyOut) *replyOut = reply;
     return r;
 }
@@ -166,7 +170,7 @@ int CommandChannel::transfer(const Transfer& t) {
                                                            std::span(payload).first(length));
         if (t.streaming && m_busy.load()) continue;  // a frame chunk never waits behind other traffic
         report::Bytes reply{};
-        const int r = checkedExchange(request, reply, t.lock, !t.streaming);
+        const int r = checkedExchange(request, reply, t.lock, t.streaming);
         if (r != result::kSuccess) return r;
         if (t.direction == Direction::Read && offset < t.destination.size()) {
             std::copy_n(reply.begin() + report::kPayload, std::min(length, t.destination.size() - offset),

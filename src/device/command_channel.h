@@ -137,10 +137,12 @@ private:
     };
     [[nodiscard]] int transfer(const Transfer& t);
     [[nodiscard]] int simple(uint8_t code, report::Bytes* reply = nullptr);
+    /// One request and its reply. A streamed frame chunk writes no diagnostics and does not wait for its
+    /// write apart from its reply.
     [[nodiscard]] int exchange(std::span<const uint8_t> request, std::span<uint8_t, report::kSize> reply,
-                               bool diagnostics);
+                               bool diagnostics, bool streaming);
     [[nodiscard]] int checkedExchange(const report::Bytes& request, report::Bytes& reply, std::mutex* lock,
-                                      bool diagnostics);
+                                      bool streaming);
     HidInterface& current() { return m_receiverMode ? m_receiver : m_cable; }
     int currentTimeout() const { return m_receiverMode ? m_receiverTimeoutMs : m_cableTimeoutMs; }
 

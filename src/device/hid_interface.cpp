@@ -308,6 +308,22 @@ bool HidInterface::Write(std::span<const uint8_t> report, size_t* bytesWritten, 
     return ok;
 }
 
+bool HidInterface::Post(std::span<const uint8_t> report, int timeoutMs) {
+    const Operation op = beginOperation();
+    if (!op.node) return false;
+    const bool posted = op.writer && op.writer->post(report);
+    endOperation();
+    return posted || Write(report, nullptr, timeoutMs);
+}
+
+bool HidInterface::PostedWriteFailed() {
+    const Operation op = beginOperation();
+    if (!op.node) return true;
+    const bool failed = op.writer && op.writer->lastFailed();
+    endOperation();
+    return failed;
+}
+
 bool HidInterface::SetOutputReport(std::span<const uint8_t> report) {
     const std::shared_ptr<HidNode> node = beginOperation().node;
     if (!node) return false;

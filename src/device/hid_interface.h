@@ -79,6 +79,12 @@ public:
     [[nodiscard]] bool WaitUntilOpen(std::stop_token stop);
     /// Writes one output report; fails on time-out, device failure or Close.
     [[nodiscard]] bool Write(std::span<const uint8_t> report, size_t* bytesWritten, int timeoutMs);
+    /// Hands one output report to the node's writer thread and returns without waiting for the write, for
+    /// a request whose reply is awaited anyway (one wake-up instead of two); a node written directly, or a
+    /// writer still busy with an earlier report, gets a Write. PostedWriteFailed() tells afterwards
+    /// whether the report failed or is still in hand.
+    [[nodiscard]] bool Post(std::span<const uint8_t> report, int timeoutMs);
+    [[nodiscard]] bool PostedWriteFailed();
     /// Sends one output report through the control pipe.
     [[nodiscard]] bool SetOutputReport(std::span<const uint8_t> report);
 

@@ -134,3 +134,28 @@ TEST_F(SequenceEndTest, EveryBeginTheDeviceTookGetsItsEnd) {
 
 }  // namespace
 }  // namespace halvern
+
+namespace halvern {
+namespace {
+
+// A frame chunk does not wait for its write apart from its reply; a write the device holds up is still
+// told apart from a missing reply, and the next frame goes out once the device takes reports again.
+TEST_F(SequenceEndTest, AStreamedFrameOverAStalledWriteFailsAsAWriteAndTheNextOneGoesOut) {
+    auto mouse = emulator.attach(Product::Mouse);
+    ASSERT_TRUE(mouse);
+    CMerivexMouseDevice device(emulator);
+    test::openOverEmulator(emulator, device, false);
+    CommandChannel& channel = device.commandChannel();
+    const std::vector<uint8_t> frame(120, 0x40);
+    ASSERT_EQ(channel.StreamLightFrame(frame), result::kSuccess);
+    const size_t chunks = mouse->firmware().commandCount(command::kStreamLightFrame);
+    EXPECT_GT(chunks, 1u);
+
+    mouse->setFaults({.writeBlock = 2000ms});
+    EXPECT_EQ(channel.StreamLightFrame(frame), result::kWriteFailed);
+    mouse->setFaults({});
+    EXPECT_TRUE(test::waitFor([&] { return channel.StreamLightFrame(frame) == result::kSuccess; }, 5000ms));
+}
+
+}  // namespace
+}  // namespace halvern
