@@ -6,6 +6,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# A merge left half done is never committed: no conflict markers anywhere in the tree.
+if git grep -nE '^(<<<<<<<|>>>>>>>)( |$)' -- . ':!tests/fuzz/corpus' >&2; then
+  echo "lint: conflict markers left in the files above" >&2
+  exit 1
+fi
+
 base=""
 for main in main origin/main; do
   git rev-parse -q --verify "$main^{commit}" >/dev/null || continue

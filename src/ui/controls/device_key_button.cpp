@@ -85,8 +85,8 @@ QColor DeviceKeyButton::legendColour() const {
     return whiteOrBlackOn(under);
 }
 
-DeviceKeyButton::LayersLook DeviceKeyButton::currentLook() const {
-    return {size(), devicePixelRatioF(), isDown(), underMouse(), m_selected, text()};
+DeviceKeyButton::LayersLook DeviceKeyButton::currentLook(qreal ratio) const {
+    return {size(), ratio, isDown(), underMouse(), m_selected, text()};
 }
 
 void DeviceKeyButton::updateLight() {
@@ -98,11 +98,10 @@ void DeviceKeyButton::updateLight() {
     }
 }
 
-void DeviceKeyButton::prepareLayers() {
-    LayersLook look = currentLook();
+void DeviceKeyButton::prepareLayers(qreal ratio) {
+    LayersLook look = currentLook(ratio);
     if (look == m_look && !m_cap.isNull()) return;
     m_look = std::move(look);
-    const qreal ratio = m_look.ratio;
     const auto layer = [ratio](QSize size) {
         QPixmap pixmap(size * ratio);
         pixmap.setDevicePixelRatio(ratio);
@@ -154,7 +153,7 @@ void DeviceKeyButton::prepareLayers() {
 // Keys in a picture panel are painted by the panel's picture layer; a key elsewhere (or rendered on its
 // own) paints itself the same way.
 void DeviceKeyButton::paintEvent(QPaintEvent*) {
-    prepareLayers();
+    prepareLayers(devicePixelRatioF());
     QPainter p(this);
     p.drawPixmap(0, 0, m_cap);
     paintLight(p);

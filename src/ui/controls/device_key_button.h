@@ -67,7 +67,8 @@ public:
     /// Draws the key cap with its edge (below the light) and the key's text (above it) once per look and
     /// size into the cap and label pixmaps, and shapes the glow: a preview frame then only paints the
     /// light between them, so animating 170 keys does not lay out 170 texts or build 170 paths every frame.
-    void prepareLayers();
+    /// `ratio` is the device pixel ratio the key is shown at (its picture's, asked once per paint).
+    void prepareLayers(qreal ratio);
     /// Counts the times the layers were drawn anew: the picture draws a key's cap again when it changed.
     [[nodiscard]] int layersVersion() const { return m_layersVersion; }
     /// The key cap with its edge, as prepared (transparent around the rounded cap).
@@ -111,7 +112,7 @@ private:
         QString text;
         bool operator==(const LayersLook&) const = default;
     };
-    [[nodiscard]] LayersLook currentLook() const;
+    [[nodiscard]] LayersLook currentLook(qreal ratio) const;
 
     QPixmap m_cap;         ///< the cap and its edge on a transparent ground
     QPixmap m_label;       ///< the legend in white, as large as the text's bounds

@@ -93,7 +93,7 @@ void KeyPictureLayer::renderScene() {
     QPainter scene(&m_scene);
     for (Key& key : m_keys) {
         if (!key.alone || !key.button || !key.button->isVisibleTo(m_panel)) continue;
-        key.button->prepareLayers();
+        key.button->prepareLayers(ratio);
         scene.drawPixmap(key.button->pos(), key.button->cap());
         key.sceneLook = key.button->layersVersion();
     }
@@ -102,12 +102,13 @@ void KeyPictureLayer::renderScene() {
 }
 
 QRect KeyPictureLayer::refreshScene(const QRect& area) {
+    const qreal ratio = m_scene.devicePixelRatio();
     QRect changed;
     for (Key& key : m_keys) {
         DeviceKeyButton* button = key.button;
         if (!key.alone || !button || !button->geometry().intersects(area) || !button->isVisibleTo(m_panel))
             continue;
-        button->prepareLayers();
+        button->prepareLayers(ratio);
         if (button->layersVersion() == key.sceneLook) continue;
         QPainter scene(&m_scene);
         copyArea(scene, m_backdrop, button->geometry());
@@ -162,7 +163,7 @@ void KeyPictureLayer::paintEvent(QPaintEvent* event) {
         if (!button || !button->geometry().intersects(area) || !button->isVisibleTo(m_panel)) continue;
         painter.translate(button->pos());
         if (!key.alone) {
-            button->prepareLayers();
+            button->prepareLayers(m_scene.devicePixelRatio());
             painter.drawPixmap(0, 0, button->cap());
         }
         button->paintLight(painter);
