@@ -11,6 +11,7 @@
 #include "app/device_list.h"
 #include "app/discovery.h"
 #include "app/routing.h"
+#include "app/synchronised_lighting.h"
 #include "app/ui_task_queue.h"
 #include "app/ui_thread_call.h"
 #include "ui/pages/page_host.h"
@@ -24,6 +25,13 @@ class QMenu;
 class QTimer;
 
 namespace halvern::app {
+
+/// What giving every device the selected page's effect did.
+enum class SharedEffectResult : uint8_t {
+    Started,       ///< every connected device with a Lighting tab runs the effect in step
+    NoEquivalent,  ///< the page's mode has no shared equivalent: nothing changed
+    NoLight,       ///< the page has no Lighting tab
+};
 
 /// The application's window: the device strip, the pages, the tray icon. Every notification of every
 /// control arrives here and is routed by the sender's name to the operation it asks for: the window's own
@@ -60,6 +68,10 @@ public:
     [[nodiscard]] QSystemTrayIcon* trayIcon() const { return m_tray; }
     [[nodiscard]] QMenu* headerMenu() const { return m_headerMenu.get(); }
     [[nodiscard]] ui::AboutWindow* aboutWindow() const { return m_about.current(); }
+    [[nodiscard]] SynchronisedLighting& synchronisedLighting() { return *m_sync; }
+    /// Gives every connected device the light effect of `source`, mapped onto each kind's modes, stored,
+    /// sent and run in step (kind by kind: keyboards, mice, mouse pads, headsets).
+    SharedEffectResult sameMode(DeviceSlotPage& source);
 
     /// Routes one notification (what the hub delivers; tests call it directly).
     void onNotification(const ui::Notification& notification);
@@ -112,6 +124,16 @@ private:
     void onOpenSystemDeviceSettings(const Route& route, const ui::Notification&);
     void onFunctionTab(const Route& route, const ui::Notification& n);
 
+    // Synchronised lighting (main_window_lighting.cpp).
+    void createSynchronisedLighting();
+    void onSameMode(const Route&, const ui::Notification&);
+    void onSynchroSelected(const Route&, const ui::Notification& n);
+    /// Two or more devices are visible (true) or not: the same-effect button and the synchro options are
+    /// offered; without them every device leaves synchronised lighting.
+    void enableSync(bool possible);
+    /// The list entries show which devices take part.
+    void showSynchro();
+
     // Profiles of the page that sent the notification (main_window_profiles.cpp).
     [[nodiscard]] DeviceSlotPage* slotPageOf(const ui::Notification& n) const;
     void onProfileAdd(const Route&, const ui::Notification& n);
@@ -156,6 +178,7 @@ private:
     QTimer* m_profileSwitch = nullptr;  ///< 400 ms debounce of profile choices (owned by the window)
     QPointer<ui::DevicePage> m_profileSwitchPage;
     ui::ColourPickerOpener m_colourPicker;  ///< at most one colour picker at a time
+    std::unique_ptr<SynchronisedLighting> m_sync;
 };
 
 }  // namespace halvern::app

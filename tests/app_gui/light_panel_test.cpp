@@ -8,6 +8,7 @@
 
 #include "devices/keyboard_record.h"
 #include "devices/mouse_record.h"
+#include "lighting/shared_effect.h"
 #include "page_fixture.h"
 #include "ui/controls/light_control.h"
 #include "ui/pages/keyboard_page.h"
@@ -109,6 +110,79 @@ TEST_F(LightPanelTest, MouseColourFromASwatchReachesTheRecordAndLeavesSynchronis
     }));
     ASSERT_TRUE(settled(page));
     EXPECT_EQ(mouse.profile().GetLightInfo().blue, 255);
+}
+
+// Keyboard and mouse both attached: the same effect goes to both and runs in step until each leaves.
+class SynchronisedLightTest : public LightPanelTest {
+protected:
+    void SetUp() override {
+        open<ui::KeyboardPage>(Product::Keyboard, 1);
+        keyboardPage = static_cast<ui::KeyboardPage*>(page);
+        mouseDevice = emulator.attach(Product::Mouse, emu::Attachment::Cable);
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                auto* m = pageOf<ui::MousePage>(0);
+                return m && m->lightPanel()->editor()->modeCount() > 0 && !m->writing() &&
+                       !m->mouse().factoryTable().empty();
+            },
+            5000));
+        mousePage = pageOf<ui::MousePage>(0);
+    }
+    DeviceSlotPage& slot(int kind) { return *window->deviceList().pageForKind(kind); }
+    bool inSync(ui::DevicePage* p) { return p->device().commandChannel().lightSync(); }
+
+    ui::KeyboardPage* keyboardPage = nullptr;
+    ui::MousePage* mousePage = nullptr;
+    std::shared_ptr<emu::VirtualDevice> mouseDevice;
+};
+
+TEST_F(SynchronisedLightTest, KeyboardBlinkGoesToTheMouseAndPagesLeaveOneByOne) {
+    choose("light_combo_modeSelect", 23);  // the keyboard's blink
+    ASSERT_TRUE(settled(keyboardPage));
+    EXPECT_TRUE(control("deng_same_mode")->isVisibleTo(editor));  // two devices, a mode with a shared effect
+    window->deviceList().ShowDeviceEntry(1, true, true);
+    click("deng_same_mode");
+
+    EXPECT_EQ(mousePage->mouse().settings().light.mode, 4);  // the mouse's blink
+    EXPECT_EQ(mousePage->lightPanel()->editor()->GetModeIndex(), 4);
+    EXPECT_TRUE(inSync(keyboardPage));
+    EXPECT_TRUE(inSync(mousePage));
+    EXPECT_EQ(window->synchronisedLighting().animation().settings().effect, SharedEffect::Blink);
+    EXPECT_TRUE(window->synchronisedLighting().active());
+    ASSERT_TRUE(waitUntil([&] {
+        mouse_record::Record record{};
+        const auto& region = mouseDevice->firmware().region(emu::Region::Settings);
+        std::copy_n(region.begin(), std::min(record.size(), region.size()), record.begin());
+        return mouse_record::Read(record, mousePage->mouse().lightLists().values).light.mode == 4;
+    }));
+    // Both previews show the same shared colour.
+    ASSERT_TRUE(waitUntil([&] {
+        return keyboardPage->device().GetLedColour(0) ==
+                   window->synchronisedLighting().animation().packed() &&
+               mousePage->device().GetLedColour(0) == window->synchronisedLighting().animation().packed();
+    }));
+
+    // A colour chosen on the mouse page takes only the mouse out.
+    ui::CLightControlUI* keyboardEditor = editor;
+    editor = mousePage->lightPanel()->editor();
+    click("color_option_1");
+    EXPECT_FALSE(inSync(mousePage));
+    EXPECT_TRUE(inSync(keyboardPage));
+    ASSERT_TRUE(settled(mousePage));
+
+    // The mouse in a mode without a shared effect: the same effect from there changes nothing.
+    choose("light_combo_modeSelect", 5);
+    ASSERT_TRUE(settled(mousePage));
+    EXPECT_EQ(window->sameMode(slot(0)), SharedEffectResult::NoEquivalent);
+    EXPECT_EQ(keyboardPage->keyboard().settings().light.mode, 23);
+    EXPECT_EQ(mousePage->mouse().settings().light.mode, 5);
+
+    // Unplugging the second-to-last device ends synchronised lighting everywhere.
+    ASSERT_TRUE(emulator.detach(Product::Mouse, emu::Attachment::Cable));
+    ASSERT_TRUE(waitUntil([&] { return !inSync(keyboardPage); }));
+    EXPECT_FALSE(window->synchronisedLighting().active());
+    EXPECT_FALSE(
+        ui::findControl(keyboardEditor, QStringLiteral("deng_same_mode"))->isVisibleTo(keyboardEditor));
 }
 
 }  // namespace
