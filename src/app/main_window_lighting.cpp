@@ -6,7 +6,6 @@
 
 #include "app/main_window.h"
 #include "device/debug_sink.h"
-#include "device/supported_devices.h"
 #include "ui/pages/light_panel.h"
 
 namespace halvern::app {
@@ -44,30 +43,19 @@ void MainWindow::createSynchronisedLighting() {
 SharedEffectResult MainWindow::sameMode(DeviceSlotPage& source) {
     ui::LightPanel* sourcePanel = panelOf(source);
     if (!sourcePanel) return SharedEffectResult::NoLight;
-    const LightSetting light = sourcePanel->target()->light();
-    const auto effect = SharedEffectOfMode(cableTwin(source.device->typeCode()), light.mode);
-    if (!effect) return SharedEffectResult::NoEquivalent;
-    const SharedEffectSettings shared{
-        *effect,         light.brightness,      light.speed,
-        light.direction, light.multiColor != 0, Rgb{light.red, light.green, light.blue}};
+    const auto shared = SharedEffectOf(source.device->typeCode(), sourcePanel->target()->light());
+    if (!shared) return SharedEffectResult::NoEquivalent;
     for (const int kind : kSameModeOrder) {
         DeviceSlotPage* page = m_list->pageForKind(kind);
         ui::LightPanel* panel = page && connected(*page) ? panelOf(*page) : nullptr;
         if (!panel) continue;
-        const auto mode = ModeOfSharedEffect(cableTwin(page->device->typeCode()), *effect);
-        if (!mode) continue;
+        const auto next = WithSharedEffect(page->device->typeCode(), panel->target()->light(), *shared);
+        if (!next) continue;
         page->device->commandChannel().setLightSync(true);
-        LightSetting next = panel->target()->light();
-        next.mode = static_cast<uint8_t>(*mode);
-        next.brightness = shared.brightness;
-        next.speed = shared.speed;
-        next.direction = shared.direction;
-        next.multiColor = shared.colourful ? 1 : 0;
-        next.red = shared.colour.red, next.green = shared.colour.green, next.blue = shared.colour.blue;
-        panel->target()->changeLight(next, page->page->track());
+        panel->target()->changeLight(*next, page->page->track());
         panel->show();
     }
-    m_sync->start(shared);
+    m_sync->start(*shared);
     showSynchro();
     return SharedEffectResult::Started;
 }

@@ -1,5 +1,6 @@
 #include "devices/light_target.h"
 
+#include "device/supported_devices.h"
 #include "devices/keyboard_device.h"
 #include "devices/mouse_device.h"
 
@@ -7,6 +8,29 @@ namespace halvern {
 
 void LightTarget::selectCustomGroup(int, CMerivexUSBDevice::Done done) {
     device().queue().completeLater(std::move(done), {});
+}
+
+std::optional<SharedEffectSettings> SharedEffectOf(uint16_t typeCode, const LightSetting& light) {
+    const auto effect = SharedEffectOfMode(cableTwin(typeCode), light.mode);
+    if (!effect) return std::nullopt;
+    return SharedEffectSettings{
+        *effect,         light.brightness,      light.speed,
+        light.direction, light.multiColor != 0, Rgb{light.red, light.green, light.blue}};
+}
+
+std::optional<LightSetting> WithSharedEffect(uint16_t typeCode, LightSetting light,
+                                             const SharedEffectSettings& shared) {
+    const auto mode = ModeOfSharedEffect(cableTwin(typeCode), shared.effect);
+    if (!mode) return std::nullopt;
+    light.mode = static_cast<uint8_t>(*mode);
+    light.brightness = shared.brightness;
+    light.speed = shared.speed;
+    light.direction = shared.direction;
+    light.multiColor = shared.colourful ? 1 : 0;
+    light.red = shared.colour.red;
+    light.green = shared.colour.green;
+    light.blue = shared.colour.blue;
+    return light;
 }
 
 namespace {
@@ -35,7 +59,7 @@ protected:
 
 class MouseTarget final : public KeyedLightTarget<CMerivexMouseDevice> {
 public:
-    MouseTarget(CMerivexMouseDevice& mouse, ScreenSize screen)
+    MouseTarget(CMerivexMouseDevice& mouse, ScreenPixels screen)
         : KeyedLightTarget(mouse), m_screen(std::move(screen)) {}
 
     void changeLight(const LightSetting& light, CMerivexUSBDevice::Done done) override {
@@ -45,7 +69,7 @@ public:
     }
 
 private:
-    ScreenSize m_screen;
+    ScreenPixels m_screen;
 };
 
 class KeyboardTarget final : public KeyedLightTarget<CMerivexKeyboardDevice> {
@@ -62,7 +86,7 @@ public:
 
 }  // namespace
 
-std::unique_ptr<LightTarget> MouseLightTarget(CMerivexMouseDevice& mouse, ScreenSize screen) {
+std::unique_ptr<LightTarget> MouseLightTarget(CMerivexMouseDevice& mouse, ScreenPixels screen) {
     return std::make_unique<MouseTarget>(mouse, std::move(screen));
 }
 

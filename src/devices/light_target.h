@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "devices/usb_device.h"
+#include "lighting/shared_effect.h"
 #include "profile/light_mode_lists.h"
 #include "profile/profile_records.h"
 
@@ -39,10 +40,19 @@ public:
     [[nodiscard]] virtual int speedMax() const { return 4; }
 };
 
+/// The shared effect `light` runs on a device of `typeCode` (receiver codes as their cable twins), with
+/// its brightness, speed, direction, multicolour flag and colour; nothing when its mode has none.
+[[nodiscard]] std::optional<SharedEffectSettings> SharedEffectOf(uint16_t typeCode,
+                                                                 const LightSetting& light);
+/// `light` changed to run `shared` on a device of `typeCode`: the kind's mode for the effect and the shared
+/// levels, direction, multicolour flag and colour. Nothing for a kind without a mapping.
+[[nodiscard]] std::optional<LightSetting> WithSharedEffect(uint16_t typeCode, LightSetting light,
+                                                           const SharedEffectSettings& shared);
+
 /// The screen's width and height in pixels, asked for whenever a mouse record is built.
-using ScreenSize = std::function<std::pair<int, int>()>;
+using ScreenPixels = std::function<std::pair<int, int>()>;
 /// The light target of a mouse; its records carry the screen size `screen` gives (1920 × 1080 without one).
-[[nodiscard]] std::unique_ptr<LightTarget> MouseLightTarget(CMerivexMouseDevice& mouse, ScreenSize screen);
+[[nodiscard]] std::unique_ptr<LightTarget> MouseLightTarget(CMerivexMouseDevice& mouse, ScreenPixels screen);
 [[nodiscard]] std::unique_ptr<LightTarget> KeyboardLightTarget(CMerivexKeyboardDevice& keyboard);
 
 }  // namespace halvern
