@@ -112,8 +112,11 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
 
     connect(&m_cooperation, &Cooperation::messageReceived, this,
             [this](const QString& name, qlonglong wParam, qlonglong lParam) {
-                if (name == QLatin1String(message_name::kLightControlRequest))
+                if (name == QLatin1String(message_name::kLightControlRequest)) {
                     lightControlRequest(wParam, lParam);
+                } else if (IsLightModeRequest(name.toStdString())) {
+                    lightModeRequest(wParam, lParam);
+                }
             });
     connect(&m_cooperation, &Cooperation::sleeping, this, &MainWindow::systemSleep);
     // A monitor that changes size, or a move to another one, re-fits the window.

@@ -10,6 +10,7 @@
 #include "app/data_folder_watcher.h"
 #include "app/device_list.h"
 #include "app/discovery.h"
+#include "app/light_mode_requests.h"
 #include "app/routing.h"
 #include "app/synchronised_lighting.h"
 #include "app/ui_task_queue.h"
@@ -55,6 +56,12 @@ public:
     void instanceMessage(qintptr wParam, qintptr lParam);
     /// Light control from a cooperating program (wParam must be 1): lParam 0 releases, 1 takes the lights.
     void lightControlRequest(qintptr wParam, qintptr lParam);
+    /// A light-mode request of another program ("Game_Start", ...): kind `wParam`, mode `lParam`; ignored
+    /// while the system sleeps. Five seconds after the last one the selected page returns to its mode.
+    void lightModeRequest(qintptr wParam, qintptr lParam);
+    /// The return after light-mode requests, as if the clock showed `now` (steady milliseconds).
+    void returnToPreviousLightMode(int64_t now);
+    [[nodiscard]] const QTimer* lightModeReturnTimer() const { return m_lightReturn; }
     /// The system goes to sleep (true) or has resumed (false): pages run without light control meanwhile.
     void systemSleep(bool before);
     /// A supported device that the user may not open: says once, without holding anything up, what is
@@ -124,7 +131,10 @@ private:
     void onOpenSystemDeviceSettings(const Route& route, const ui::Notification&);
     void onFunctionTab(const Route& route, const ui::Notification& n);
 
-    // Synchronised lighting (main_window_lighting.cpp).
+    // Synchronised lighting and light-mode requests (main_window_lighting.cpp).
+    /// Stores a light record the window chose for a page (a request or its return): the page leaves
+    /// synchronised lighting, its editor shows the record, and the device stores, applies and sends it.
+    void applyWindowLight(DeviceSlotPage& page, const LightSetting& light);
     void createSynchronisedLighting();
     void onSameMode(const Route&, const ui::Notification&);
     void onSynchroSelected(const Route&, const ui::Notification& n);
@@ -179,6 +189,9 @@ private:
     QPointer<ui::DevicePage> m_profileSwitchPage;
     ui::ColourPickerOpener m_colourPicker;  ///< at most one colour picker at a time
     std::unique_ptr<SynchronisedLighting> m_sync;
+    LightModeRequests m_lightRequests;
+    QTimer* m_lightReturn =
+        nullptr;  ///< one-shot: the return after light-mode requests (owned by the window)
 };
 
 }  // namespace halvern::app

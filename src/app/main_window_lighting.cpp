@@ -2,10 +2,12 @@
 // part in it.
 
 #include <QAbstractButton>
+#include <QTimer>
 #include <array>
 
 #include "app/main_window.h"
 #include "device/debug_sink.h"
+#include "lighting/lighting_thread.h"
 #include "ui/pages/light_panel.h"
 
 namespace halvern::app {
@@ -38,6 +40,40 @@ void MainWindow::createSynchronisedLighting() {
         return devices;
     });
     m_list->enableSync = [this](bool possible) { enableSync(possible); };
+    m_lightReturn = new QTimer(this);  // owned by the window
+    m_lightReturn->setSingleShot(true);
+    m_lightReturn->setTimerType(Qt::PreciseTimer);
+    connect(m_lightReturn, &QTimer::timeout, this, [this] { returnToPreviousLightMode(steadyMillis()); });
+}
+
+void MainWindow::applyWindowLight(DeviceSlotPage& page, const LightSetting& light) {
+    ui::LightPanel* panel = panelOf(page);
+    if (!panel) return;
+    page.device->commandChannel().setLightSync(false);
+    panel->target()->changeLight(light, page.page->track());
+    panel->show();
+    m_sync->wake();
+    showSynchro();
+}
+
+void MainWindow::lightModeRequest(qintptr wParam, qintptr lParam) {
+    if (!m_systemAwake) return;
+    DeviceSlotPage* page = m_list->FindSelectedPage();
+    ui::LightPanel* panel = page ? panelOf(*page) : nullptr;
+    const auto current = panel ? std::optional(panel->target()->light()) : std::nullopt;
+    const size_t modes = panel ? panel->target()->lightModes().names.size() : 0;
+    if (const auto next = m_lightRequests.request(wParam, lParam, current, modes, steadyMillis()))
+        applyWindowLight(*page, *next);
+    m_lightReturn->start(static_cast<int>(LightModeRequests::kReturnAfterMs));
+}
+
+void MainWindow::returnToPreviousLightMode(int64_t now) {
+    DeviceSlotPage* page = m_list->FindSelectedPage();
+    ui::LightPanel* panel = page ? panelOf(*page) : nullptr;
+    const auto current = panel ? std::optional(panel->target()->light()) : std::nullopt;
+    const size_t modes = panel ? panel->target()->lightModes().names.size() : 0;
+    if (const auto previous = m_lightRequests.returnAt(now, current, modes))
+        applyWindowLight(*page, *previous);
 }
 
 SharedEffectResult MainWindow::sameMode(DeviceSlotPage& source) {
