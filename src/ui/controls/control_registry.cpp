@@ -51,9 +51,8 @@ void registerCustomControls(LayoutLoader& loader) {
     loader.registerControl(
         QString::fromLatin1(CKeySetControlUI::kClassName),
         [rows](QWidget* parent) -> QWidget* { return new CKeySetControlUI(rows, parent); });
-    loader.registerControl(
-        QString::fromLatin1(CLightControlUI::kClassName),
-        [rows](QWidget* parent) -> QWidget* { return new CLightControlUI(rows, parent); });
+    loader.registerControl(QString::fromLatin1(CLightControlUI::kClassName),
+                           [rows](QWidget* parent) -> QWidget* { return new CLightControlUI(rows, parent); });
 }
 
 }  // namespace halvern::ui

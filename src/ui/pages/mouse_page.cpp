@@ -52,9 +52,9 @@ MousePage::MousePage(CMerivexMouseDevice& device, const LayoutLoader& loader, co
       m_mouse(device),
       m_texts(texts),
       m_light(*this, MouseLightTarget(device, [] {
-                  const QSize size = screenPixels();
-                  return std::pair{size.width(), size.height()};
-              })) {}
+          const QSize size = screenPixels();
+          return std::pair{size.width(), size.height()};
+      })) {}
 
 QSize MousePage::screenPixels() {
     const QScreen* screen = QGuiApplication::primaryScreen();
