@@ -7,7 +7,7 @@
 namespace halvern {
 
 void LightTarget::selectCustomGroup(int, CMerivexUSBDevice::Done done) {
-    device().queue().completeLater(std::move(done), {});
+    device().queue().completeLater(done, {});
 }
 
 std::optional<SharedEffectSettings> SharedEffectOf(uint16_t typeCode, const LightSetting& light) {
