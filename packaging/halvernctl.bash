@@ -4,7 +4,7 @@ _halvernctl() {
     _init_completion || return
 
     local devices="mouse mouse-receiver keyboard keyboard-receiver mousepad headset"
-    local commands="list doctor info effect profile show dpi dpi-active polling light key macro write-macros
+    local commands="list doctor info effect profile show dpi dpi-active polling light same-mode key macro write-macros
         flags repeat custom-color"
 
     case $prev in

@@ -34,7 +34,7 @@ PageHandler findPageHandler(const DeviceKindEntry& kind, Operation operation) {
     for (const PageRoute& route : kind.routes) {
         if (route.operation == operation) return route.handle;
     }
-    return nullptr;
+    return findLightHandler(operation);
 }
 
 }  // namespace halvern::app

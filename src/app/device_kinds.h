@@ -47,8 +47,11 @@ struct DeviceKindEntry {
 [[nodiscard]] std::span<const DeviceKindEntry> deviceKinds();
 /// The entry of a kind index; null for an index outside the tables.
 [[nodiscard]] const DeviceKindEntry* deviceKind(int kindIndex);
-/// The page's handler of `operation`; null when the kind's page does not handle it.
+/// The page's handler of `operation`; null when the kind's page does not handle it. The Lighting tab's
+/// operations (findLightHandler) are every kind's.
 [[nodiscard]] PageHandler findPageHandler(const DeviceKindEntry& kind, Operation operation);
+/// The handler of a Lighting tab operation; null for other operations.
+[[nodiscard]] PageHandler findLightHandler(Operation operation);
 
 // Each kind's entry lives in a file of its own (mouse_kind.cpp, keyboard_kind.cpp, ...).
 extern const DeviceKindEntry kMouseKind;

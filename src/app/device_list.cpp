@@ -175,7 +175,7 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
     entry.setObjectName(QStringLiteral("device_option_%1").arg(m_pages.size()));
     if (m_controls.entries) m_controls.entries->addWidget(&entry);
     entry.SetSynchro(false);
-    // Synchronised lighting is not built yet: its choice is not offered.
+    // Offered once two devices are visible (enableSync).
     if (QAbstractButton* synchro = entry.synchroButton()) synchro->hide();
     entry.BindTab(QStringLiteral("device_switch"),
                   m_controls.pages ? m_controls.pages->indexOf(slotPage->page) : -1);

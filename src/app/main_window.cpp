@@ -59,6 +59,8 @@ const std::array<MainWindow::Handler, kOperationCount>& MainWindow::handlers() {
         set(Operation::ProfileRename, &MainWindow::onProfileRename);
         set(Operation::ProfileSelected, &MainWindow::onProfileSelected);
         set(Operation::ProfilePanelToggle, &MainWindow::onProfilePanelToggle);
+        set(Operation::SameLightForAll, &MainWindow::onSameMode);
+        set(Operation::SynchroSelected, &MainWindow::onSynchroSelected);
         return t;
     }();
     return table;
@@ -89,6 +91,7 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
     controls.texts = &m_texts;
     controls.host = this;
     m_list = std::make_unique<DeviceList>(m_backend, m_slots, m_loader, m_hub, controls, m_uiTasks);
+    createSynchronisedLighting();
 
     m_hub.attachTree(m_root);
     connect(&m_hub, &ui::NotifyHub::notified, this, &MainWindow::onNotification);
@@ -109,8 +112,11 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
 
     connect(&m_cooperation, &Cooperation::messageReceived, this,
             [this](const QString& name, qlonglong wParam, qlonglong lParam) {
-                if (name == QLatin1String(message_name::kLightControlRequest))
+                if (name == QLatin1String(message_name::kLightControlRequest)) {
                     lightControlRequest(wParam, lParam);
+                } else if (IsLightModeRequest(name.toStdString())) {
+                    lightModeRequest(wParam, lParam);
+                }
             });
     connect(&m_cooperation, &Cooperation::sleeping, this, &MainWindow::systemSleep);
     // A monitor that changes size, or a move to another one, re-fits the window.
@@ -344,8 +350,11 @@ void MainWindow::onFunctionTab(const Route& route, const ui::Notification& n) {
 void MainWindow::routeToPage(const Route& route, const ui::Notification& n) {
     DeviceSlotPage* page = slotPageOf(n);
     if (!page || !page->kind || !page->page) return;
-    if (const PageHandler handle = findPageHandler(*page->kind, route.operation))
+    if (const PageHandler handle = findPageHandler(*page->kind, route.operation)) {
         handle(*page->page, route, n);
+        m_sync->wake();  // a page's own light change takes it out of synchronised lighting
+        showSynchro();
+    }
 }
 
 // Asks first; then page, profile and device take the defaults together (the device refusing them leaves all

@@ -10,7 +10,9 @@
 #include "app/data_folder_watcher.h"
 #include "app/device_list.h"
 #include "app/discovery.h"
+#include "app/light_mode_requests.h"
 #include "app/routing.h"
+#include "app/synchronised_lighting.h"
 #include "app/ui_task_queue.h"
 #include "app/ui_thread_call.h"
 #include "ui/pages/page_host.h"
@@ -24,6 +26,13 @@ class QMenu;
 class QTimer;
 
 namespace halvern::app {
+
+/// What giving every device the selected page's effect did.
+enum class SharedEffectResult : uint8_t {
+    Started,       ///< every connected device with a Lighting tab runs the effect in step
+    NoEquivalent,  ///< the page's mode has no shared equivalent: nothing changed
+    NoLight,       ///< the page has no Lighting tab
+};
 
 /// The application's window: the device strip, the pages, the tray icon. Every notification of every
 /// control arrives here and is routed by the sender's name to the operation it asks for: the window's own
@@ -47,6 +56,12 @@ public:
     void instanceMessage(qintptr wParam, qintptr lParam);
     /// Light control from a cooperating program (wParam must be 1): lParam 0 releases, 1 takes the lights.
     void lightControlRequest(qintptr wParam, qintptr lParam);
+    /// A light-mode request of another program ("Game_Start", ...): kind `wParam`, mode `lParam`; ignored
+    /// while the system sleeps. Five seconds after the last one the selected page returns to its mode.
+    void lightModeRequest(qintptr wParam, qintptr lParam);
+    /// The return after light-mode requests, as if the clock showed `now` (steady milliseconds).
+    void returnToPreviousLightMode(int64_t now);
+    [[nodiscard]] const QTimer* lightModeReturnTimer() const { return m_lightReturn; }
     /// The system goes to sleep (true) or has resumed (false): pages run without light control meanwhile.
     void systemSleep(bool before);
     /// A supported device that the user may not open: says once, without holding anything up, what is
@@ -60,6 +75,10 @@ public:
     [[nodiscard]] QSystemTrayIcon* trayIcon() const { return m_tray; }
     [[nodiscard]] QMenu* headerMenu() const { return m_headerMenu.get(); }
     [[nodiscard]] ui::AboutWindow* aboutWindow() const { return m_about.current(); }
+    [[nodiscard]] SynchronisedLighting& synchronisedLighting() { return *m_sync; }
+    /// Gives every connected device the light effect of `source`, mapped onto each kind's modes, stored,
+    /// sent and run in step (kind by kind: keyboards, mice, mouse pads, headsets).
+    SharedEffectResult sameMode(DeviceSlotPage& source);
 
     /// Routes one notification (what the hub delivers; tests call it directly).
     void onNotification(const ui::Notification& notification);
@@ -112,6 +131,19 @@ private:
     void onOpenSystemDeviceSettings(const Route& route, const ui::Notification&);
     void onFunctionTab(const Route& route, const ui::Notification& n);
 
+    // Synchronised lighting and light-mode requests (main_window_lighting.cpp).
+    /// Stores a light record the window chose for a page (a request or its return): the page leaves
+    /// synchronised lighting, its editor shows the record, and the device stores, applies and sends it.
+    void applyWindowLight(DeviceSlotPage& page, const LightSetting& light);
+    void createSynchronisedLighting();
+    void onSameMode(const Route&, const ui::Notification&);
+    void onSynchroSelected(const Route&, const ui::Notification& n);
+    /// Two or more devices are visible (true) or not: the same-effect button and the synchro options are
+    /// offered; without them every device leaves synchronised lighting.
+    void enableSync(bool possible);
+    /// The list entries show which devices take part.
+    void showSynchro();
+
     // Profiles of the page that sent the notification (main_window_profiles.cpp).
     [[nodiscard]] DeviceSlotPage* slotPageOf(const ui::Notification& n) const;
     void onProfileAdd(const Route&, const ui::Notification& n);
@@ -156,6 +188,10 @@ private:
     QTimer* m_profileSwitch = nullptr;  ///< 400 ms debounce of profile choices (owned by the window)
     QPointer<ui::DevicePage> m_profileSwitchPage;
     ui::ColourPickerOpener m_colourPicker;  ///< at most one colour picker at a time
+    std::unique_ptr<SynchronisedLighting> m_sync;
+    LightModeRequests m_lightRequests;
+    QTimer* m_lightReturn =
+        nullptr;  ///< one-shot: the return after light-mode requests (owned by the window)
 };
 
 }  // namespace halvern::app

@@ -70,6 +70,8 @@ constexpr std::array kRoutes = std::to_array<RouteEntry>({
     {"click", "custom_bright_color_btn", Operation::LightButton, 0, false, false},
     {"click", "custom_off_color_btn", Operation::LightButton, 1, false, false},
     {"click", "Close_bkColor_btn", Operation::LightButton, 2, false, false},
+    {"click", "deng_colordp_btn", Operation::LightButton, 3, false, false},
+    {"click", "deng_audiocolordp_btn", Operation::LightButton, 4, false, false},
     {"click", "deng_same_mode", Operation::SameLightForAll, 0, false, false},
     {"click", "custom_colour_swatch", Operation::CustomColourButton, 0, false, false},
     {"click", "custom_colour_keys_btn", Operation::CustomColourButton, 1, false, false},

@@ -43,6 +43,7 @@ const char* usageText() {
            "  light --mode MODE [--brightness 0-4] [--speed 0-4] [--direction 0|1] [--multicolor 0|1]\n"
            "        [--color RRGGBB] [--zzcc 0-3] [--group 0-4]   (the last two: keyboard only)\n"
            "  light --list                  the device's light modes, by number and name\n"
+           "  same-mode --from KIND         every attached device takes KIND's light effect, in step\n"
            "    (the mouse's dpi, dpi-active, polling and light take --screen WxH, the screen size\n"
            "     written with the settings; default 1920x1080)\n"
            "  key KEY FUNCTION              what a mouse button (0-10) or keyboard key (0-169) does\n"

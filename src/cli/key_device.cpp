@@ -57,6 +57,19 @@ std::string usageOf(std::string_view command) {
 
 }  // namespace
 
+bool kindAttached(HidBackend& backend, std::string_view kind) {
+    DeviceSlotList slots = makeDeviceSlotList();
+    HidInterface probe(backend);
+    const auto claimed = claimNewInterfaces(probe, slots);
+    return claimed && holdsKind(*claimed, kind);
+}
+
+std::string lightsUnavailable(HidBackend& backend, std::string_view kind) {
+    const std::string word = kind == "mousepad" ? "mouse pad" : std::string(kind);
+    return kindAttached(backend, kind) ? "the " + word + "'s lights are not supported yet"
+                                       : "no " + word + " is attached";
+}
+
 std::string_view deviceWord(KeyDevice device) {
     for (const DeviceName& d : kDeviceNames) {
         if (d.device == device) return d.word;

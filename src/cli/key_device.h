@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "cli/command_context.h"
@@ -25,6 +26,14 @@ struct KeyDeviceChoice {
 [[nodiscard]] std::optional<KeyDeviceChoice> chooseKeyDevice(const CommandContext& context,
                                                              const CommandArgs& args,
                                                              std::string_view command);
+
+/// Whether one scan finds the command interface of `kind` ("mouse", "keyboard", "mousepad", "headset"),
+/// on its cable or through its receiver.
+[[nodiscard]] bool kindAttached(HidBackend& backend, std::string_view kind);
+
+/// Why the lights of `kind` cannot be changed: "no mouse pad is attached", or "the mouse pad's lights are not
+/// supported yet" for an attached kind without light settings.
+[[nodiscard]] std::string lightsUnavailable(HidBackend& backend, std::string_view kind);
 
 /// Runs the device's variant of a shared command with the words left after the device choice.
 using DeviceHandler = int (*)(const CommandContext&, const CommandArgs&);

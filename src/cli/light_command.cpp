@@ -115,9 +115,24 @@ int keyboardLight(const CommandContext& context, const CommandArgs& args) {
     return runLight(context, args, target, openKeyboard, keyboardChange);
 }
 
+/// The kind a "--device" word names when it is one whose lights this version cannot change yet.
+std::optional<std::string> lightOnlyKind(const CommandArgs& args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string value;
+        if (args[i] == "--device" && i + 1 < args.size()) value = args[i + 1];
+        if (args[i].starts_with("--device=")) value = args[i].substr(9);
+        if (value == "mousepad" || value == "headset") return value;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int runLightCommand(const CommandContext& context, const CommandArgs& args) {
+    if (const auto kind = lightOnlyKind(args)) {
+        context.err << "halvernctl light: " << lightsUnavailable(context.backend, *kind) << '\n';
+        return kExitDeviceError;
+    }
     return runOnKeyDevice(context, args, "light", mouseLight, keyboardLight);
 }
 

@@ -55,6 +55,7 @@ constexpr CommandEntry kCommands[] = {
     {"dpi-active", runDpiActiveCommand},
     {"polling", runPollingCommand},
     {"light", runLightCommand},
+    {"same-mode", runSameModeCommand},
     {"key", runKeyCommand},
     {"flags", runFlagsCommand},
     {"repeat", runRepeatCommand},

@@ -21,4 +21,10 @@ namespace halvern::cli {
 /// bytes; then the key table (and the macros, for a macro assignment) written to the device.
 [[nodiscard]] int runKeyCommand(const CommandContext& context, const CommandArgs& args);
 
+/// `same-mode --from KIND [--screen WxH]`: every attached device takes the light effect of KIND's device
+/// (breathing, static, blink, spectrum or off, with its brightness, speed, direction, multicolour flag and
+/// colour), mapped onto its own modes, saved in its profile and written as its settings record; keyboards
+/// first, then mice. Exit 1 with one line when KIND's mode has no shared effect (nothing is written).
+[[nodiscard]] int runSameModeCommand(const CommandContext& context, const CommandArgs& args);
+
 }  // namespace halvern::cli

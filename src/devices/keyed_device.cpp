@@ -127,6 +127,7 @@ void CMerivexKeyedDevice::ReadDeviceState(Done done) {
                    [this, record, done](DeviceResult result) {
                        if (result) {
                            m_activeRecord = record->empty() ? 0 : (*record)[0];
+                           commandChannel().setLightSync(false);  // the device's own light from now on
                            takeStateRecord(*record);
                            if (!SaveProfile()) result = DeviceResult::FileError();
                        }
@@ -339,6 +340,7 @@ void CMerivexKeyedDevice::AudioLevels(std::span<const int32_t> levels) {
 }
 
 void CMerivexKeyedDevice::SendLightFrame() {
+    if (commandChannel().lightSync()) return;  // the shared animation owns the preview frame meanwhile
     m_lighting.copyFrameTo(*this);
 }
 

@@ -103,6 +103,7 @@ void ColourPalette::mouseReleaseEvent(QMouseEvent* event) {
 void ColourPalette::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled()) p.setOpacity(0.3);  // a colour the current mode does not use
     const QRect square = squareRect();
     if (m_square.size() != square.size()) m_square = renderSquare(square.size());
 

@@ -11,6 +11,7 @@
 #include "ui/controls/hand_img_button.h"
 #include "ui/controls/hand_img_select_button.h"
 #include "ui/controls/key_set_control.h"
+#include "ui/controls/light_control.h"
 #include "ui/controls/redio_macro_button.h"
 #include "ui/controls/select_panel.h"
 #include "ui/controls/wnd_host.h"
@@ -50,6 +51,8 @@ void registerCustomControls(LayoutLoader& loader) {
     loader.registerControl(
         QString::fromLatin1(CKeySetControlUI::kClassName),
         [rows](QWidget* parent) -> QWidget* { return new CKeySetControlUI(rows, parent); });
+    loader.registerControl(QString::fromLatin1(CLightControlUI::kClassName),
+                           [rows](QWidget* parent) -> QWidget* { return new CLightControlUI(rows, parent); });
 }
 
 }  // namespace halvern::ui

@@ -13,6 +13,7 @@ class QStackedWidget;
 namespace halvern::ui {
 
 class DeviceKeyButton;
+class LightPanel;
 class SelectPanel;
 class LayoutLoader;
 
@@ -36,6 +37,8 @@ public:
 
     /// Shows the device's settings on every control (the device asks for it after reading its state).
     virtual void ShowSettings() {}
+    /// The page's Lighting tab; null when the page has none (yet).
+    [[nodiscard]] virtual LightPanel* lightPanel() { return nullptr; }
     /// Whether changes the page started are still on their way to the device.
     [[nodiscard]] bool writing() const { return m_inFlight > 0; }
 

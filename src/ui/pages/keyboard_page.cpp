@@ -35,7 +35,10 @@ void setCheckedQuietly(QAbstractButton* button, bool on) {
 
 KeyboardPage::KeyboardPage(CMerivexKeyboardDevice& device, const LayoutLoader& loader,
                            const LanguageTexts* texts, QWidget* parent)
-    : DevicePage(device, loader, parent), m_keyboard(device), m_texts(texts) {}
+    : DevicePage(device, loader, parent),
+      m_keyboard(device),
+      m_texts(texts),
+      m_light(*this, KeyboardLightTarget(device)) {}
 
 QString KeyboardPage::text(const char* id) const {
     const QString key = QString::fromLatin1(id);
@@ -49,6 +52,7 @@ QString KeyboardPage::delayText(const QString& prefix, int choice) {
 
 void KeyboardPage::BindPageControls() {
     DevicePage::BindPageControls();
+    m_light.bind(this, m_texts);
     for (int i = 0; i < kPollingChoices; ++i) {
         m_polling[static_cast<size_t>(i)] =
             findControl<QAbstractButton>(this, QStringLiteral("polling_rate_option_"), i);
@@ -100,6 +104,7 @@ void KeyboardPage::fitFunctionPagesToTheCurrentOne() {
 // ---- Showing the settings ----
 
 void KeyboardPage::ShowSettings() {
+    m_light.show();
     ShowKeyPictures();
     showFlags();
     showRepeat();

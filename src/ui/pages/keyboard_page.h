@@ -9,6 +9,7 @@
 #include "ui/controls/device_profile_control.h"
 #include "ui/controls/key_set_control.h"
 #include "ui/pages/device_page.h"
+#include "ui/pages/light_panel.h"
 
 class QAbstractButton;
 class QLabel;
@@ -37,6 +38,7 @@ public:
                  QWidget* parent = nullptr);
 
     [[nodiscard]] CMerivexKeyboardDevice& keyboard() { return m_keyboard; }
+    [[nodiscard]] LightPanel* lightPanel() override { return &m_light; }
 
     void BindPageControls() override;
     /// Shows the keyboard's settings on every control (the device calls this after reading its state).
@@ -102,6 +104,7 @@ private:
     std::vector<int> m_selected;
     uint32_t m_colour = 0xFFFFFF;
     int m_pickedKey = -1;
+    LightPanel m_light;
 };
 
 }  // namespace halvern::ui

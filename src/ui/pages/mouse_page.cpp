@@ -48,7 +48,13 @@ void restyle(QWidget* w) {
 
 MousePage::MousePage(CMerivexMouseDevice& device, const LayoutLoader& loader, const LanguageTexts* texts,
                      QWidget* parent)
-    : DevicePage(device, loader, parent), m_mouse(device), m_texts(texts) {}
+    : DevicePage(device, loader, parent),
+      m_mouse(device),
+      m_texts(texts),
+      m_light(*this, MouseLightTarget(device, [] {
+          const QSize size = screenPixels();
+          return std::pair{size.width(), size.height()};
+      })) {}
 
 QSize MousePage::screenPixels() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -62,6 +68,7 @@ QString MousePage::text(const QString& id) const {
 
 void MousePage::BindPageControls() {
     DevicePage::BindPageControls();
+    m_light.bind(this, m_texts);
     QWidget* root = findControl(this, QStringLiteral("mouse_device_seting_layout"));
     if (!root) return;
     for (int n = 0; n < static_cast<int>(m_stages.size()); ++n) {
@@ -101,6 +108,7 @@ void MousePage::BindPageControls() {
 // ---- Showing the settings ----
 
 void MousePage::ShowSettings() {
+    m_light.show();
     showStages();
     showPolling();
     showPointer();

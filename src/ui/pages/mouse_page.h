@@ -9,6 +9,7 @@
 #include "ui/controls/device_profile_control.h"
 #include "ui/controls/key_set_control.h"
 #include "ui/pages/device_page.h"
+#include "ui/pages/light_panel.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -31,6 +32,7 @@ public:
               QWidget* parent = nullptr);
 
     [[nodiscard]] CMerivexMouseDevice& mouse() { return m_mouse; }
+    [[nodiscard]] LightPanel* lightPanel() override { return &m_light; }
 
     void BindPageControls() override;
     /// Shows the device's settings on every control (the device calls this after reading its state).
@@ -96,6 +98,7 @@ private:
     QPointer<CKeySetControlUI> m_keyEditor;
     QPointer<CDeviceProfileUI> m_profileControl;
     int m_pickedButton = -1;
+    LightPanel m_light;
 };
 
 }  // namespace halvern::ui

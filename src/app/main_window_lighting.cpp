@@ -1,0 +1,133 @@
+// The main window's part in lighting: the same effect on every device, synchronised lighting and who takes
+// part in it.
+
+#include <QAbstractButton>
+#include <QTimer>
+#include <array>
+
+#include "app/main_window.h"
+#include "device/debug_sink.h"
+#include "lighting/lighting_thread.h"
+#include "ui/pages/light_panel.h"
+
+namespace halvern::app {
+namespace {
+
+// Kind indices in the order the same effect is given (keyboards, mice, mouse pads, headsets) and in the
+// order the shared colour is written (mice, keyboards, mouse pads, headsets).
+constexpr std::array<int, 4> kSameModeOrder{1, 0, 2, 3};
+constexpr std::array<int, 4> kPaintOrder{0, 1, 2, 3};
+
+bool connected(const DeviceSlotPage& page) {
+    return page.device && page.entry && page.entry->IsEntryVisible() &&
+           page.device->commandChannel().connected();
+}
+
+ui::LightPanel* panelOf(const DeviceSlotPage& page) {
+    ui::LightPanel* panel = page.page ? page.page->lightPanel() : nullptr;
+    return panel && panel->available() ? panel : nullptr;
+}
+
+}  // namespace
+
+void MainWindow::createSynchronisedLighting() {
+    m_sync = std::make_unique<SynchronisedLighting>([this] {
+        std::vector<CMerivexUSBDevice*> devices;
+        for (const int kind : kPaintOrder) {
+            if (DeviceSlotPage* page = m_list->pageForKind(kind); page && connected(*page))
+                devices.push_back(page->device.get());
+        }
+        return devices;
+    });
+    m_list->enableSync = [this](bool possible) { enableSync(possible); };
+    m_lightReturn = new QTimer(this);  // owned by the window
+    m_lightReturn->setSingleShot(true);
+    m_lightReturn->setTimerType(Qt::PreciseTimer);
+    connect(m_lightReturn, &QTimer::timeout, this, [this] { returnToPreviousLightMode(steadyMillis()); });
+}
+
+void MainWindow::applyWindowLight(DeviceSlotPage& page, const LightSetting& light) {
+    ui::LightPanel* panel = panelOf(page);
+    if (!panel) return;
+    page.device->commandChannel().setLightSync(false);
+    panel->target()->changeLight(light, page.page->track());
+    panel->show();
+    m_sync->wake();
+    showSynchro();
+}
+
+void MainWindow::lightModeRequest(qintptr wParam, qintptr lParam) {
+    if (!m_systemAwake) return;
+    DeviceSlotPage* page = m_list->FindSelectedPage();
+    ui::LightPanel* panel = page ? panelOf(*page) : nullptr;
+    const auto current = panel ? std::optional(panel->target()->light()) : std::nullopt;
+    const size_t modes = panel ? panel->target()->lightModes().names.size() : 0;
+    if (const auto next = m_lightRequests.request(wParam, lParam, current, modes, steadyMillis()))
+        applyWindowLight(*page, *next);
+    m_lightReturn->start(static_cast<int>(LightModeRequests::kReturnAfterMs));
+}
+
+void MainWindow::returnToPreviousLightMode(int64_t now) {
+    DeviceSlotPage* page = m_list->FindSelectedPage();
+    ui::LightPanel* panel = page ? panelOf(*page) : nullptr;
+    const auto current = panel ? std::optional(panel->target()->light()) : std::nullopt;
+    const size_t modes = panel ? panel->target()->lightModes().names.size() : 0;
+    if (const auto previous = m_lightRequests.returnAt(now, current, modes))
+        applyWindowLight(*page, *previous);
+}
+
+SharedEffectResult MainWindow::sameMode(DeviceSlotPage& source) {
+    ui::LightPanel* sourcePanel = panelOf(source);
+    if (!sourcePanel) return SharedEffectResult::NoLight;
+    const auto shared = SharedEffectOf(source.device->typeCode(), sourcePanel->target()->light());
+    if (!shared) return SharedEffectResult::NoEquivalent;
+    for (const int kind : kSameModeOrder) {
+        DeviceSlotPage* page = m_list->pageForKind(kind);
+        ui::LightPanel* panel = page && connected(*page) ? panelOf(*page) : nullptr;
+        if (!panel) continue;
+        const auto next = WithSharedEffect(page->device->typeCode(), panel->target()->light(), *shared);
+        if (!next) continue;
+        page->device->commandChannel().setLightSync(true);
+        panel->target()->changeLight(*next, page->page->track());
+        panel->show();
+    }
+    m_sync->start(*shared);
+    showSynchro();
+    return SharedEffectResult::Started;
+}
+
+void MainWindow::onSameMode(const Route&, const ui::Notification&) {
+    DeviceSlotPage* page = m_list->FindSelectedPage();
+    if (!page) return;
+    // A mode without a shared equivalent leaves every device as it is.
+    if (sameMode(*page) == SharedEffectResult::NoEquivalent)
+        debugLog("same effect: the mode has no shared equivalent");
+}
+
+void MainWindow::onSynchroSelected(const Route&, const ui::Notification& n) {
+    for (const auto& page : m_list->pages()) {
+        if (!page->entry || !n.control || !page->entry->isAncestorOf(n.control)) continue;
+        page->device->commandChannel().setLightSync(n.wParam != 0 && panelOf(*page) && connected(*page));
+    }
+    m_sync->wake();
+    showSynchro();
+}
+
+void MainWindow::enableSync(bool possible) {
+    for (const auto& page : m_list->pages()) {
+        if (ui::LightPanel* panel = panelOf(*page)) panel->editor()->SetAllowSameMode(possible);
+        if (!possible && page->device) page->device->commandChannel().setLightSync(false);
+        if (QAbstractButton* synchro = page->entry ? page->entry->synchroButton() : nullptr)
+            synchro->setVisible(possible && panelOf(*page));
+    }
+    // The list clears the entries' synchro options itself when fewer than two visible entries have it.
+    if (m_sync) m_sync->wake();
+}
+
+void MainWindow::showSynchro() {
+    for (const auto& page : m_list->pages()) {
+        if (page->entry && page->device) page->entry->SetSynchro(page->device->commandChannel().lightSync());
+    }
+}
+
+}  // namespace halvern::app

@@ -1,0 +1,59 @@
+#include "app/synchronised_lighting.h"
+
+#include <algorithm>
+
+#include "lighting/lighting_thread.h"
+
+namespace halvern::app {
+
+SynchronisedLighting::SynchronisedLighting(Devices devices, QObject* parent)
+    : QObject(parent), m_devices(std::move(devices)) {
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &SynchronisedLighting::run);
+}
+
+std::vector<CMerivexUSBDevice*> SynchronisedLighting::takingPart() const {
+    std::vector<CMerivexUSBDevice*> devices = m_devices ? m_devices() : std::vector<CMerivexUSBDevice*>{};
+    std::erase_if(devices, [](CMerivexUSBDevice* d) { return !d || !d->commandChannel().lightSync(); });
+    return devices;
+}
+
+void SynchronisedLighting::start(const SharedEffectSettings& settings) {
+    m_animation.start(settings, steadyMillis());
+    wake();
+}
+
+void SynchronisedLighting::wake() {
+    if (takingPart().empty()) {
+        m_timer.stop();
+        return;
+    }
+    run();
+}
+
+void SynchronisedLighting::paint(const std::vector<CMerivexUSBDevice*>& devices) const {
+    const uint32_t colour = m_animation.packed();
+    for (CMerivexUSBDevice* device : devices) {
+        for (int led = 0; led < device->ledCount(); ++led) device->SetLedColour(led, colour);
+    }
+}
+
+void SynchronisedLighting::run() {
+    const std::vector<CMerivexUSBDevice*> devices = takingPart();
+    if (devices.empty() || !m_animation.running()) {
+        m_timer.stop();
+        return;
+    }
+    const Millis now = steadyMillis();
+    m_animation.advance(now);
+    paint(devices);  // also a device that just joined gets the colour the others show
+    const Millis next = m_animation.nextStep();
+    if (next == SharedAnimation::kNever) {
+        m_timer.stop();
+        return;
+    }
+    m_timer.start(static_cast<int>(std::clamp<Millis>(next - now, 0, 60'000)));
+}
+
+}  // namespace halvern::app

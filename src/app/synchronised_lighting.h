@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <vector>
+
+#include "devices/usb_device.h"
+#include "lighting/shared_effect.h"
+
+namespace halvern::app {
+
+/// Synchronised lighting: one shared animation written into the LED frames of every device whose
+/// light-sync flag is set (the list entries' light ticks show and send those frames). It runs on the
+/// interface thread and sleeps until the animation's next step is due; with no device taking part, or an
+/// effect that no longer changes, nothing runs at all.
+class SynchronisedLighting final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SynchronisedLighting)
+public:
+    /// The connected devices, in the order the shared colour is written (mice, keyboards, mouse pads,
+    /// headsets).
+    using Devices = std::function<std::vector<CMerivexUSBDevice*>()>;
+    explicit SynchronisedLighting(Devices devices, QObject* parent = nullptr);
+
+    /// Starts `settings` over the devices whose flag is set now.
+    void start(const SharedEffectSettings& settings);
+    /// The set of taking part changed: runs when someone takes part, rests otherwise.
+    void wake();
+    [[nodiscard]] bool active() const { return m_timer.isActive(); }
+    [[nodiscard]] const SharedAnimation& animation() const { return m_animation; }
+
+private:
+    void run();
+    void paint(const std::vector<CMerivexUSBDevice*>& devices) const;
+    [[nodiscard]] std::vector<CMerivexUSBDevice*> takingPart() const;
+
+    Devices m_devices;
+    SharedAnimation m_animation;
+    QTimer m_timer;
+};
+
+}  // namespace halvern::app
