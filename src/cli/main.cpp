@@ -16,6 +16,7 @@
 #include "cli/macro_command.h"
 #include "cli/mouse_command.h"
 #include "cli/show_command.h"
+#include "cli/update_command.h"
 #include "profile/profile_cli.h"
 
 #if __has_include("cli/effect_command.h")
@@ -61,6 +62,7 @@ constexpr CommandEntry kCommands[] = {
     {"custom-color", runCustomColorCommand},
     {"macro", runMacroCommand},
     {"write-macros", runWriteMacrosCommand},
+    {"update-check", runUpdateCheckCommand},
 #ifdef HALVERN_HAVE_EFFECT_COMMAND
     {"effect", effectCommand},
 #endif
