@@ -16,6 +16,7 @@
 
 #include "device/debug_sink.h"
 #include "profile/data_folders.h"
+#include "profile/language_choice.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/windows/message_box.h"
 
@@ -104,6 +105,7 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
         if (QWidget* button = ui::findControl(m_root, QString::fromLatin1(name))) button->hide();
     }
     m_texts.apply(this);
+    m_languages = ReadLanguageList(LanguageListFile());
     buildTray();
     buildHeaderMenu();
 
@@ -143,11 +145,14 @@ void MainWindow::buildTray() {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
     m_trayMenu = std::make_unique<QMenu>();
     m_trayMenu->setObjectName(QStringLiteral("tray_menu"));
-    m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_show")), this, [this] { bringToFront(); });
+    m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_show")), this, [this] { bringToFront(); })
+        ->setProperty("textId", QStringLiteral("tray_show"));
     QAction* about =
         m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_about")), this, [this] { openAbout(); });
     about->setObjectName(QStringLiteral("about_menu"));
+    about->setProperty("textId", QStringLiteral("tray_about"));
     QAction* exitAction = m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_exit")));
+    exitAction->setProperty("textId", QStringLiteral("tray_exit"));
     exitAction->setObjectName(QStringLiteral("exit"));
     connect(exitAction, &QAction::triggered, this, &MainWindow::exitRequested);
     m_tray = new QSystemTrayIcon(windowIcon(), this);
@@ -183,6 +188,7 @@ void MainWindow::shutdown() {
     if (m_stopped) return;
     m_stopped = true;
     hide();
+    m_settings.reset();  // its check ends before the queue it reports to goes
     m_uiCall.close();
     if (m_discovery) m_discovery->stop(std::chrono::milliseconds(1000));
     m_discovery.reset();
@@ -311,9 +317,14 @@ void MainWindow::buildHeaderMenu() {
     if (!gear) return;
     m_headerMenu = std::make_unique<QMenu>();
     m_headerMenu->setObjectName(QStringLiteral("header_menu"));
+    QAction* settings = m_headerMenu->addAction(m_texts.text(QStringLiteral("settings_menu")), this,
+                                                [this] { openSettings(true); });
+    settings->setObjectName(QStringLiteral("settings_menu"));
+    settings->setProperty("textId", QStringLiteral("settings_menu"));
     QAction* about =
         m_headerMenu->addAction(m_texts.text(QStringLiteral("tray_about")), this, [this] { openAbout(); });
     about->setObjectName(QStringLiteral("about_menu"));
+    about->setProperty("textId", QStringLiteral("tray_about"));
 }
 
 void MainWindow::changeEvent(QEvent* event) {
@@ -357,7 +368,7 @@ void MainWindow::onRestoreDefaults(const Route&, const ui::Notification&) {
 }
 
 // The address is the user's setting (GetWebSiteAddress); with none set the logo opens nothing.
-// The gear: its menu, under the button (the settings window joins it once it exists).
+// The gear: its menu (settings, about), under the button.
 void MainWindow::onOpenSettingsWindow(const Route&, const ui::Notification& n) {
     if (!m_headerMenu || !n.control) return;
     // Right-aligned under the button, so it opens inside the window's corner.

@@ -19,6 +19,7 @@
 #include "ui/toolkit/notify_hub.h"
 #include "ui/windows/about_window.h"
 #include "ui/windows/colour_picker.h"
+#include "ui/windows/settings_window.h"
 
 class QMenu;
 class QTimer;
@@ -61,6 +62,17 @@ public:
     [[nodiscard]] QMenu* headerMenu() const { return m_headerMenu.get(); }
     [[nodiscard]] ui::AboutWindow* aboutWindow() const { return m_about.current(); }
 
+    /// Opens the settings window (or brings the open one forward); from the gear it opens at the window's
+    /// top right corner, else centred on the window.
+    void openSettings(bool fromGear);
+    [[nodiscard]] ui::SettingsWindow* settingsWindow() const { return m_settings.get(); }
+    /// Makes the language at `index` of the language list the interface's: its texts on the window, every
+    /// page and every open window, its number stored for the next start. The current index does nothing.
+    void applyLanguage(int index);
+    [[nodiscard]] int languageIndex() const { return m_languageIndex; }
+    /// How often the fonts were rebuilt for a language.
+    [[nodiscard]] int fontRebuilds() const { return m_fontRebuilds; }
+
     /// Routes one notification (what the hub delivers; tests call it directly).
     void onNotification(const ui::Notification& notification);
 
@@ -87,6 +99,9 @@ private:
     void putAway();
     void openAbout();
     void buildHeaderMenu();
+    void retranslateMenus();
+    /// The firmware version of each device list entry in order, 0 for one not connected.
+    [[nodiscard]] std::vector<int> firmwareVersions() const;
     void refitToScreen();
     void hideToTray();
     void toggleFromTray();
@@ -156,6 +171,10 @@ private:
     QTimer* m_profileSwitch = nullptr;  ///< 400 ms debounce of profile choices (owned by the window)
     QPointer<ui::DevicePage> m_profileSwitchPage;
     ui::ColourPickerOpener m_colourPicker;  ///< at most one colour picker at a time
+    std::unique_ptr<ui::SettingsWindow> m_settings;  ///< while open; a window of its own
+    std::vector<LanguageEntry> m_languages;
+    int m_languageIndex = -1;  ///< none applied yet
+    int m_fontRebuilds = 0;
 };
 
 }  // namespace halvern::app

@@ -12,6 +12,7 @@
 #include "cli/global_options.h"
 #include "cli/info_command.h"
 #include "cli/keyboard_command.h"
+#include "cli/language_command.h"
 #include "cli/list_command.h"
 #include "cli/macro_command.h"
 #include "cli/mouse_command.h"
@@ -63,6 +64,7 @@ constexpr CommandEntry kCommands[] = {
     {"macro", runMacroCommand},
     {"write-macros", runWriteMacrosCommand},
     {"update-check", runUpdateCheckCommand},
+    {"language", runLanguageCommand},
 #ifdef HALVERN_HAVE_EFFECT_COMMAND
     {"effect", effectCommand},
 #endif

@@ -32,14 +32,14 @@ unsigned long long answerVersion(const std::string& text, bool hex) {
     return std::strtoull(text.c_str(), nullptr, hex ? 16 : 10);
 }
 
-CheckItem firstItem(const CheckEntry& entry) {
+}  // namespace
+
+CheckItem InitialItem(const CheckEntry& entry) {
     CheckItem item;
     item.name = entry.model == "ALL" ? std::string("AP") : entry.name;
     item.installedText = entry.hex() ? VersionText(entry.version, true) : entry.versionText;
     return item;
 }
-
-}  // namespace
 
 const UpdateStateLook& LookOf(UpdateState state) {
     const auto index = static_cast<size_t>(state);
@@ -154,7 +154,7 @@ CheckStatus RunUpdateCheck(std::span<const CheckEntry> entries, const std::strin
     std::vector<CheckItem> items;
     items.reserve(entries.size());
     for (size_t k = 0; k < entries.size(); ++k) {
-        items.push_back(firstItem(entries[k]));
+        items.push_back(InitialItem(entries[k]));
         if (listener.itemAdded) listener.itemAdded(k, items.back());
     }
     const std::string url = UpdateRequestUrl(serverAddress);
@@ -171,7 +171,7 @@ CheckStatus RunUpdateCheck(std::span<const CheckEntry> entries, const std::strin
         CheckItem& item = items[k];
         item.name = entry.name;
         if (info.name.empty()) {
-            item.installedText = firstItem(entry).installedText;
+            item.installedText = InitialItem(entry).installedText;
             item.offeredText.clear();
             item.state = UpdateState::UpToDate;
         } else {

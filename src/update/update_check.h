@@ -114,6 +114,9 @@ struct CheckItem {
     bool selected = false;  ///< offered and chosen for updating
 };
 
+/// An entry's item before its answer: the name it is listed under, the installed version, up to date.
+[[nodiscard]] CheckItem InitialItem(const CheckEntry& entry);
+
 /// Callbacks of RunUpdateCheck, on the checking thread.
 struct CheckListener {
     std::function<void(size_t index, const CheckItem&)> itemAdded;    ///< before the answers
