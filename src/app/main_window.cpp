@@ -49,6 +49,7 @@ const std::array<MainWindow::Handler, kOperationCount>& MainWindow::handlers() {
         set(Operation::RestoreDefaults, &MainWindow::onRestoreDefaults);
         set(Operation::OpenWebSite, &MainWindow::onOpenWebSite);
         set(Operation::OpenSettingsWindow, &MainWindow::onOpenSettingsWindow);
+        set(Operation::OpenSkinWindow, &MainWindow::onOpenSkinWindow);
         set(Operation::OpenSystemDeviceSettings, &MainWindow::onOpenSystemDeviceSettings);
         set(Operation::FunctionTab, &MainWindow::onFunctionTab);
         set(Operation::ProfileAdd, &MainWindow::onProfileAdd);
@@ -99,13 +100,14 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
     connect(&m_dataFolders, &DataFolderWatcher::folderChanged, this, &MainWindow::dataFolderChanged);
     m_list->createInitialPages();
     // Native window decorations move, resize, maximise and restore the window as the desktop does: the
-    // layout's own copies of those buttons would only duplicate them. The skin button has nothing to open
-    // yet; the gear opens the menu with the about window.
-    for (const char* name : {"minbtn", "maxbtn", "restorebtn", "closebtn", "skinbtn", "title_separator"}) {
+    // layout's own copies of those buttons would only duplicate them.
+    for (const char* name : {"minbtn", "maxbtn", "restorebtn", "closebtn", "title_separator"}) {
         if (QWidget* button = ui::findControl(m_root, QString::fromLatin1(name))) button->hide();
     }
     m_texts.apply(this);
     m_languages = ReadLanguageList(LanguageListFile());
+    m_skinObserver.AddReceiver(this);
+    applyStoredSkin();
     buildTray();
     buildHeaderMenu();
 

@@ -20,6 +20,7 @@
 #include "ui/windows/about_window.h"
 #include "ui/windows/colour_picker.h"
 #include "ui/windows/settings_window.h"
+#include "ui/windows/skin_frame.h"
 
 class QMenu;
 class QTimer;
@@ -31,7 +32,7 @@ namespace halvern::app {
 /// operations here, a page's operations to the page that sent it (through its kind's entry). Closing the
 /// window hides it to the tray; the tray's "exit" ends the program. The window is the pages' host: message
 /// boxes, the one message that says what failed, the colour picker.
-class MainWindow final : public QWidget, public ui::PageHost {
+class MainWindow final : public QWidget, public ui::PageHost, public ui::SkinReceiver {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MainWindow)
 public:
@@ -73,6 +74,14 @@ public:
     /// How often the fonts were rebuilt for a language.
     [[nodiscard]] int fontRebuilds() const { return m_fontRebuilds; }
 
+    /// Opens a skin window under the skin button.
+    void openSkinWindow();
+    [[nodiscard]] ui::CSkinFrame* skinWindow() const { return m_skinFrame; }
+    [[nodiscard]] ui::SkinObserver& skinObserver() { return m_skinObserver; }
+    /// A new background: the root control takes the colour (and loses its picture) or the picture (and
+    /// loses its colour). Returns 1.
+    int Receive(ui::SkinChangedParam param) override;
+
     /// Routes one notification (what the hub delivers; tests call it directly).
     void onNotification(const ui::Notification& notification);
 
@@ -100,6 +109,8 @@ private:
     void openAbout();
     void buildHeaderMenu();
     void retranslateMenus();
+    /// The background stored in the skin file, as the last start left it.
+    void applyStoredSkin();
     /// The firmware version of each device list entry in order, 0 for one not connected.
     [[nodiscard]] std::vector<int> firmwareVersions() const;
     void refitToScreen();
@@ -113,6 +124,7 @@ private:
     void onCloseWindow(const Route&, const ui::Notification&) { closeByUser(); }
     void onHideWindow(const Route&, const ui::Notification&) { putAway(); }
     void onOpenSettingsWindow(const Route&, const ui::Notification&);
+    void onOpenSkinWindow(const Route&, const ui::Notification&) { openSkinWindow(); }
     void onToggleLightControl(const Route&, const ui::Notification&) {
         setLightControl(!m_lightControl, true);
     }
@@ -170,11 +182,13 @@ private:
     bool m_accessHintShown = false;
     QTimer* m_profileSwitch = nullptr;  ///< 400 ms debounce of profile choices (owned by the window)
     QPointer<ui::DevicePage> m_profileSwitchPage;
-    ui::ColourPickerOpener m_colourPicker;  ///< at most one colour picker at a time
+    ui::ColourPickerOpener m_colourPicker;           ///< at most one colour picker at a time
     std::unique_ptr<ui::SettingsWindow> m_settings;  ///< while open; a window of its own
     std::vector<LanguageEntry> m_languages;
     int m_languageIndex = -1;  ///< none applied yet
     int m_fontRebuilds = 0;
+    ui::SkinObserver m_skinObserver;
+    QPointer<ui::CSkinFrame> m_skinFrame;  ///< deletes itself when it closes
 };
 
 }  // namespace halvern::app
