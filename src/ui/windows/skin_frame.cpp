@@ -37,7 +37,6 @@ CSkinFrame::CSkinFrame(const LayoutLoader& loader, const LanguageTexts& texts, S
       m_skinFile(std::move(skinFile)) {
     setObjectName(QStringLiteral("skinframe_window"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setAttribute(Qt::WA_TranslucentBackground);  // the rounded frame's corners
     m_chooseFile = [this](QWidget* parent) {
         return QFileDialog::getOpenFileName(parent, m_texts.text(QStringLiteral("skin_custom_title")),
                                             QString(), QStringLiteral("(*.png) (*.png);;(*.*) (*)"));
@@ -47,7 +46,7 @@ CSkinFrame::CSkinFrame(const LayoutLoader& loader, const LanguageTexts& texts, S
     m_content = loader.load(QStringLiteral("skin.ui"), this);
     if (!m_content) m_content = new QWidget(this);
     m_content->setStyleSheet(QStringLiteral(
-        "QWidget#skinframe { background: #171B22; border: 1px solid #2A313D; border-radius: 8px; }"));
+        "QWidget#skinframe { background: #171B22; border: 1px solid #2A313D; }"));
     layout->addWidget(m_content);
     m_tabs = findControl<QStackedWidget>(m_content, QStringLiteral("skin_tab"));
 
