@@ -149,6 +149,13 @@ void MainWindow::buildTray() {
     m_trayMenu->setObjectName(QStringLiteral("tray_menu"));
     m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_show")), this, [this] { bringToFront(); })
         ->setProperty("textId", QStringLiteral("tray_show"));
+    m_trayMenu
+        ->addAction(m_texts.text(QStringLiteral("settings_menu")), this,
+                    [this] {
+                        bringToFront();
+                        openSettings(false);
+                    })
+        ->setProperty("textId", QStringLiteral("settings_menu"));
     QAction* about =
         m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_about")), this, [this] { openAbout(); });
     about->setObjectName(QStringLiteral("about_menu"));

@@ -119,8 +119,8 @@ void HttpClient::HttpInit() {
 }
 
 long HttpClient::HttpRequest(std::string_view method, std::string_view url, std::span<const char> body,
-                             std::span<char> buffer, bool useProxy) {
-    (void)useProxy;  // no named proxy exists; the environment's proxy settings serve every request
+                             std::span<char> buffer, [[maybe_unused]] bool useProxy) {
+    // No named proxy exists; the environment's proxy settings serve every request.
     m_cut = false;
     m_status = 0;
     if (url.empty()) {

@@ -8,13 +8,16 @@
 #include <cstring>
 #include <memory>
 
+#include "profile/json_file.h"
+
 namespace halvern {
 namespace {
 
 std::string memberText(const Json::Value& object, const char* name) {
     const Json::Value& value = object[name];
     if (value.isString()) return value.asString();
-    if (value.isIntegral()) return std::to_string(value.asLargestInt());
+    if (value.isInt64()) return std::to_string(value.asInt64());
+    if (value.isUInt64()) return std::to_string(value.asUInt64());
     return {};
 }
 
@@ -100,12 +103,9 @@ UpdateInfo ParseUpdateAnswer(std::span<const char> answer, int version, bool hex
     // The body may carry its own terminating zero; the JSON ends there.
     const auto end = std::find(answer.begin(), answer.end(), '\0');
     const size_t length = static_cast<size_t>(end - answer.begin());
-    Json::CharReaderBuilder builder;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value root;
-    if (length == 0 || !reader->parse(answer.data(), answer.data() + length, &root, nullptr) ||
-        !root.isObject())
-        return info;
+    // The project's one JSON reader: a nesting limit instead of an exception, no trailing garbage.
+    const Json::Value root = ParseJsonText(std::string(answer.data(), length));
+    if (!root.isObject()) return info;
     info.downloadAddress = memberText(root, "path");
     info.name = memberText(root, "name");
     info.answerVersionName = memberText(root, "version_name");

@@ -49,6 +49,13 @@ TEST(UpdateCheck, AnswersThatAreNotOffersReadAsUpToDate) {
         // No name offers nothing, whatever the version says.
         EXPECT_TRUE(info.name.empty() || info.status == UpdateState::UpToDate) << answer;
     }
+    // Hostile answers read as nothing offered, and never throw.
+    const std::vector<std::string> hostile{std::string(100000, '['),
+                                           R"({"name":"MS","version":18446744073709551615})",
+                                           R"({"name":"MS","path":18446744073709551616})"};
+    for (const std::string& answer : hostile) {
+        EXPECT_NO_THROW(EXPECT_EQ(ParseUpdateAnswer(answer, 1, true).downloadAddress.size() < 64, true));
+    }
     // A body with no terminating zero that fills its buffer is read only as far as it goes.
     const std::string full = "{\"name\":\"MS\",\"version\":\"0104\"}";
     EXPECT_EQ(ParseUpdateAnswer(std::span(full.data(), full.size()), 0x0103, true).status,
