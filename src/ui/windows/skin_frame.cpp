@@ -45,8 +45,8 @@ CSkinFrame::CSkinFrame(const LayoutLoader& loader, const LanguageTexts& texts, S
     layout->setContentsMargins(0, 0, 0, 0);
     m_content = loader.load(QStringLiteral("skin.ui"), this);
     if (!m_content) m_content = new QWidget(this);
-    m_content->setStyleSheet(QStringLiteral(
-        "QWidget#skinframe { background: #171B22; border: 1px solid #2A313D; }"));
+    m_content->setStyleSheet(
+        QStringLiteral("QWidget#skinframe { background: #171B22; border: 1px solid #2A313D; }"));
     layout->addWidget(m_content);
     m_tabs = findControl<QStackedWidget>(m_content, QStringLiteral("skin_tab"));
 
