@@ -1,9 +1,14 @@
 #include "update/update_check.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <map>
+#include <thread>
 
 #include "local_server.h"
 #include "profile/json_file.h"
@@ -112,6 +117,35 @@ TEST(UpdateCheck, NoServerLeavesEveryItemUpToDate) {
         EXPECT_EQ(item.state, UpdateState::UpToDate);
         EXPECT_EQ(item.offeredText, "");
     }
+}
+
+// A server that takes the connection and never answers: only a stop ends the check.
+TEST(UpdateCheck, AStopEndsACheckThatWaitsForItsAnswer) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+
+    CheckStatus status = CheckStatus::Checking;
+    std::jthread check([&](std::stop_token stop) {
+        HttpClient client;
+        status = RunUpdateCheck(EntriesToCheck(MakeCheckEntries(std::array{0x0103}, 100, "V1.0.0")), url,
+                                client, {}, stop);
+    });
+    pollfd waiting{listener, POLLIN, 0};
+    ASSERT_EQ(::poll(&waiting, 1, 10000), 1);  // the request's connection has come
+    const int accepted = ::accept(listener, nullptr, nullptr);
+    check.request_stop();
+    check.join();
+    EXPECT_EQ(status, CheckStatus::NoServer);
+    if (accepted >= 0) ::close(accepted);
+    ::close(listener);
 }
 
 TEST(UpdateSettings, ServerAddressAndLastCheckDate) {
