@@ -128,7 +128,12 @@ bool WriteSkinFile(const std::filesystem::path& file, const SkinChoice& choice) 
     bool written = false;
     const auto writeSection = [&out, &values] {
         out.emplace_back("[SKINIMAGE]");
-        for (const auto& [key, value] : values) out.push_back(key + "=" + value);
+        for (const auto& [key, value] : values) {
+            std::string line = key;
+            line += '=';
+            line += value;
+            out.push_back(std::move(line));
+        }
     };
     for (const std::string& line : lines) {
         if (isSectionLine(line)) {

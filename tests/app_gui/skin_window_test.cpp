@@ -92,7 +92,7 @@ TEST_F(SkinWindowTest, APictureOfTheUsersOwnOrNone) {
     const QString picture = QString::fromStdString((folder.path() / "mine.png").string());
     QImage(8, 8, QImage::Format_ARGB32).save(picture);
     frame = openSkins();
-    frame->setFileChooser([picture](QWidget*) { return picture; });
+    frame->setFileChooser([&picture](QWidget*) { return picture; });
     click(frame, "skin_Custom");
     EXPECT_EQ(image(), picture);
     EXPECT_EQ(ReadSkinFile(SkinFile()), (SkinChoice{SkinKind::OwnPicture, picture.toStdString(), 0}));
@@ -104,7 +104,7 @@ TEST_F(SkinWindowTest, APictureOfTheUsersOwnOrNone) {
     notes.write("not an image");
     notes.close();
     frame = openSkins();
-    frame->setFileChooser([notPicture](QWidget*) { return notPicture; });
+    frame->setFileChooser([&notPicture](QWidget*) { return notPicture; });
     click(frame, "skin_Custom");
     EXPECT_EQ(image(), picture);
 }

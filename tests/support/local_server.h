@@ -28,6 +28,7 @@ public:
         posix_spawn_file_actions_addclose(&actions, out[0]);
         arguments.insert(arguments.begin(), "python3");
         std::vector<char*> argv;
+        argv.reserve(arguments.size() + 1);
         for (std::string& a : arguments) argv.push_back(a.data());
         argv.push_back(nullptr);
         const int spawned = ::posix_spawnp(&m_pid, "python3", &actions, nullptr, argv.data(), environ);
