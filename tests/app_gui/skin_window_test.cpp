@@ -89,7 +89,7 @@ TEST_F(SkinWindowTest, APictureOfTheUsersOwnOrNone) {
     EXPECT_EQ(colour(), 0xFF1A1024U);
     EXPECT_EQ(ReadSkinFile(SkinFile()), before);
 
-    const QString picture = QString::fromStdString((folder.path() / "mine.png").string());
+    QString picture = QString::fromStdString((folder.path() / "mine.png").string());
     QImage(8, 8, QImage::Format_ARGB32).save(picture);
     frame = openSkins();
     frame->setFileChooser([&picture](QWidget*) { return picture; });
@@ -98,7 +98,7 @@ TEST_F(SkinWindowTest, APictureOfTheUsersOwnOrNone) {
     EXPECT_EQ(ReadSkinFile(SkinFile()), (SkinChoice{SkinKind::OwnPicture, picture.toStdString(), 0}));
 
     // Something that is not a picture leaves the background as it was.
-    const QString notPicture = QString::fromStdString((folder.path() / "notes.png").string());
+    QString notPicture = QString::fromStdString((folder.path() / "notes.png").string());
     QFile notes(notPicture);
     ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
     notes.write("not an image");
