@@ -5,7 +5,7 @@ _halvernctl() {
 
     local devices="mouse mouse-receiver keyboard keyboard-receiver mousepad headset"
     local commands="list doctor info effect profile show dpi dpi-active polling light same-mode key macro write-macros
-        flags repeat custom-color"
+        flags repeat custom-color update-check language"
 
     case $prev in
         --emulate)
@@ -66,6 +66,7 @@ _halvernctl() {
         flags) COMPREPLY=($(compgen -W "--win-lock --w --key6" -- "$cur")) ;;
         repeat) COMPREPLY=($(compgen -W "--rate --delay" -- "$cur")) ;;
         custom-color) COMPREPLY=($(compgen -W "--all --key --off" -- "$cur")) ;;
+        update-check) COMPREPLY=($(compgen -W "--server --json" -- "$cur")) ;;
         polling | key | write-macros | dpi-active) COMPREPLY=($(compgen -W "--device --screen" -- "$cur")) ;;
     esac
 }

@@ -14,6 +14,7 @@
 #include "device/hidraw_backend.h"
 #include "emulator/emulator.h"
 #include "profile/data_folders.h"
+#include "profile/language_choice.h"
 #include "ui/controls/control_registry.h"
 
 namespace {
@@ -42,6 +43,17 @@ std::unique_ptr<HidBackend> makeBackend() {
         qWarning("HALVERN_EMULATE: unknown device %s", unknown.c_str());
     }
     return emulator;
+}
+
+// The stored language; HALVERN_LANGUAGE ("zh_CN") picks one by its file for a run instead.
+int startLanguage() {
+    const std::vector<LanguageEntry> languages = ReadLanguageList(LanguageListFile());
+    const QString forced = qEnvironmentVariable("HALVERN_LANGUAGE");
+    for (size_t i = 0; i < languages.size() && !forced.isEmpty(); ++i) {
+        if (QString::fromStdString(languages[i].file) == forced + QStringLiteral(".json"))
+            return static_cast<int>(i);
+    }
+    return FindStoredLanguage(languages, ReadLanguageNumber(LanguageChoiceFile()));
 }
 
 }  // namespace
@@ -74,11 +86,10 @@ int main(int argc, char** argv) {
 
     ui::LayoutLoader loader;
     ui::registerCustomControls(loader);
+    // English until the chosen language is applied, and whatever of it that language lacks.
     ui::LanguageTexts texts;
-    const QString language = qEnvironmentVariable("HALVERN_LANGUAGE", QStringLiteral("en"));
-    if (!texts.load(resources.filePath(QStringLiteral("lang/%1.json").arg(language)))) {
-        (void)texts.load(resources.filePath(QStringLiteral("lang/en.json")));
-    }
+    if (!texts.load(resources.filePath(QStringLiteral("lang/en.json"))))
+        qWarning("halvern: no English texts");
 
     const std::unique_ptr<HidBackend> backend = makeBackend();
     app::MainWindow window(*backend, loader, texts);
@@ -98,6 +109,7 @@ int main(int argc, char** argv) {
                              emulatorCommand(*emulator, verb, device);
                          });
     }
+    window.applyLanguage(startLanguage());
     window.start();
     const int code = QApplication::exec();
     window.shutdown();

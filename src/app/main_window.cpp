@@ -16,6 +16,7 @@
 
 #include "device/debug_sink.h"
 #include "profile/data_folders.h"
+#include "profile/language_choice.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/windows/message_box.h"
 
@@ -48,6 +49,7 @@ const std::array<MainWindow::Handler, kOperationCount>& MainWindow::handlers() {
         set(Operation::RestoreDefaults, &MainWindow::onRestoreDefaults);
         set(Operation::OpenWebSite, &MainWindow::onOpenWebSite);
         set(Operation::OpenSettingsWindow, &MainWindow::onOpenSettingsWindow);
+        set(Operation::OpenSkinWindow, &MainWindow::onOpenSkinWindow);
         set(Operation::OpenSystemDeviceSettings, &MainWindow::onOpenSystemDeviceSettings);
         set(Operation::FunctionTab, &MainWindow::onFunctionTab);
         set(Operation::ProfileAdd, &MainWindow::onProfileAdd);
@@ -101,12 +103,14 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
     connect(&m_dataFolders, &DataFolderWatcher::folderChanged, this, &MainWindow::dataFolderChanged);
     m_list->createInitialPages();
     // Native window decorations move, resize, maximise and restore the window as the desktop does: the
-    // layout's own copies of those buttons would only duplicate them. The skin button has nothing to open
-    // yet; the gear opens the menu with the about window.
-    for (const char* name : {"minbtn", "maxbtn", "restorebtn", "closebtn", "skinbtn", "title_separator"}) {
+    // layout's own copies of those buttons would only duplicate them.
+    for (const char* name : {"minbtn", "maxbtn", "restorebtn", "closebtn", "title_separator"}) {
         if (QWidget* button = ui::findControl(m_root, QString::fromLatin1(name))) button->hide();
     }
     m_texts.apply(this);
+    m_languages = ReadLanguageList(LanguageListFile());
+    m_skinObserver.AddReceiver(this);
+    applyStoredSkin();
     buildTray();
     buildHeaderMenu();
 
@@ -149,11 +153,21 @@ void MainWindow::buildTray() {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
     m_trayMenu = std::make_unique<QMenu>();
     m_trayMenu->setObjectName(QStringLiteral("tray_menu"));
-    m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_show")), this, [this] { bringToFront(); });
+    m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_show")), this, [this] { bringToFront(); })
+        ->setProperty("textId", QStringLiteral("tray_show"));
+    m_trayMenu
+        ->addAction(m_texts.text(QStringLiteral("settings_menu")), this,
+                    [this] {
+                        bringToFront();
+                        openSettings(false);
+                    })
+        ->setProperty("textId", QStringLiteral("settings_menu"));
     QAction* about =
         m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_about")), this, [this] { openAbout(); });
     about->setObjectName(QStringLiteral("about_menu"));
+    about->setProperty("textId", QStringLiteral("tray_about"));
     QAction* exitAction = m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_exit")));
+    exitAction->setProperty("textId", QStringLiteral("tray_exit"));
     exitAction->setObjectName(QStringLiteral("exit"));
     connect(exitAction, &QAction::triggered, this, &MainWindow::exitRequested);
     m_tray = new QSystemTrayIcon(windowIcon(), this);
@@ -189,6 +203,7 @@ void MainWindow::shutdown() {
     if (m_stopped) return;
     m_stopped = true;
     hide();
+    m_settings.reset();  // its check ends before the queue it reports to goes
     m_uiCall.close();
     if (m_discovery) m_discovery->stop(std::chrono::milliseconds(1000));
     m_discovery.reset();
@@ -317,9 +332,14 @@ void MainWindow::buildHeaderMenu() {
     if (!gear) return;
     m_headerMenu = std::make_unique<QMenu>();
     m_headerMenu->setObjectName(QStringLiteral("header_menu"));
+    QAction* settings = m_headerMenu->addAction(m_texts.text(QStringLiteral("settings_menu")), this,
+                                                [this] { openSettings(true); });
+    settings->setObjectName(QStringLiteral("settings_menu"));
+    settings->setProperty("textId", QStringLiteral("settings_menu"));
     QAction* about =
         m_headerMenu->addAction(m_texts.text(QStringLiteral("tray_about")), this, [this] { openAbout(); });
     about->setObjectName(QStringLiteral("about_menu"));
+    about->setProperty("textId", QStringLiteral("tray_about"));
 }
 
 void MainWindow::changeEvent(QEvent* event) {
@@ -366,7 +386,7 @@ void MainWindow::onRestoreDefaults(const Route&, const ui::Notification&) {
 }
 
 // The address is the user's setting (GetWebSiteAddress); with none set the logo opens nothing.
-// The gear: its menu, under the button (the settings window joins it once it exists).
+// The gear: its menu (settings, about), under the button.
 void MainWindow::onOpenSettingsWindow(const Route&, const ui::Notification& n) {
     if (!m_headerMenu || !n.control) return;
     // Right-aligned under the button, so it opens inside the window's corner.

@@ -21,6 +21,8 @@
 #include "ui/toolkit/notify_hub.h"
 #include "ui/windows/about_window.h"
 #include "ui/windows/colour_picker.h"
+#include "ui/windows/settings_window.h"
+#include "ui/windows/skin_frame.h"
 
 class QMenu;
 class QTimer;
@@ -39,7 +41,7 @@ enum class SharedEffectResult : uint8_t {
 /// operations here, a page's operations to the page that sent it (through its kind's entry). Closing the
 /// window hides it to the tray; the tray's "exit" ends the program. The window is the pages' host: message
 /// boxes, the one message that says what failed, the colour picker.
-class MainWindow final : public QWidget, public ui::PageHost {
+class MainWindow final : public QWidget, public ui::PageHost, public ui::SkinReceiver {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MainWindow)
 public:
@@ -80,6 +82,25 @@ public:
     /// sent and run in step (kind by kind: keyboards, mice, mouse pads, headsets).
     SharedEffectResult sameMode(DeviceSlotPage& source);
 
+    /// Opens the settings window (or brings the open one forward); from the gear it opens at the window's
+    /// top right corner, else centred on the window.
+    void openSettings(bool fromGear);
+    [[nodiscard]] ui::SettingsWindow* settingsWindow() const { return m_settings.get(); }
+    /// Makes the language at `index` of the language list the interface's: its texts on the window, every
+    /// page and every open window, its number stored for the next start. The current index does nothing.
+    void applyLanguage(int index);
+    [[nodiscard]] int languageIndex() const { return m_languageIndex; }
+    /// How often the fonts were rebuilt for a language.
+    [[nodiscard]] int fontRebuilds() const { return m_fontRebuilds; }
+
+    /// Opens a skin window under the skin button.
+    void openSkinWindow();
+    [[nodiscard]] ui::CSkinFrame* skinWindow() const { return m_skinFrame; }
+    [[nodiscard]] ui::SkinObserver& skinObserver() { return m_skinObserver; }
+    /// A new background: the root control takes the colour (and loses its picture) or the picture (and
+    /// loses its colour). Returns 1.
+    int Receive(ui::SkinChangedParam param) override;
+
     /// Routes one notification (what the hub delivers; tests call it directly).
     void onNotification(const ui::Notification& notification);
 
@@ -106,6 +127,11 @@ private:
     void putAway();
     void openAbout();
     void buildHeaderMenu();
+    void retranslateMenus();
+    /// The background stored in the skin file, as the last start left it.
+    void applyStoredSkin();
+    /// The firmware version of each device list entry in order, 0 for one not connected.
+    [[nodiscard]] std::vector<int> firmwareVersions() const;
     void refitToScreen();
     void hideToTray();
     void toggleFromTray();
@@ -117,6 +143,7 @@ private:
     void onCloseWindow(const Route&, const ui::Notification&) { closeByUser(); }
     void onHideWindow(const Route&, const ui::Notification&) { putAway(); }
     void onOpenSettingsWindow(const Route&, const ui::Notification&);
+    void onOpenSkinWindow(const Route&, const ui::Notification&) { openSkinWindow(); }
     void onToggleLightControl(const Route&, const ui::Notification&) {
         setLightControl(!m_lightControl, true);
     }
@@ -192,6 +219,12 @@ private:
     LightModeRequests m_lightRequests;
     QTimer* m_lightReturn =
         nullptr;  ///< one-shot: the return after light-mode requests (owned by the window)
+    std::unique_ptr<ui::SettingsWindow> m_settings;  ///< while open; a window of its own
+    std::vector<LanguageEntry> m_languages;
+    int m_languageIndex = -1;  ///< none applied yet
+    int m_fontRebuilds = 0;
+    ui::SkinObserver m_skinObserver;
+    QPointer<ui::CSkinFrame> m_skinFrame;  ///< deletes itself when it closes
 };
 
 }  // namespace halvern::app

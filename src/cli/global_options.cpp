@@ -58,6 +58,10 @@ const char* usageText() {
            "                                the keyboard's key repeat (kept in the profile)\n"
            "  custom-color (--all RRGGBB | --key KEY RRGGBB | --off)\n"
            "                                the keyboard's per-key colours (mode 20)\n"
+           "  update-check [--server URL]   newer firmware for the attached devices or a newer Halvern?\n"
+           "                                (the server: --server, HALVERN_UPDATE_URL or \"UpdateServer\"\n"
+           "                                in ~/.config/Halvern/settings.json)\n"
+           "  language [INDEX]              the window's languages, the chosen one marked; or choose one\n"
            "names:\n"
            "  MODE is a light mode's number or name (see light --list); KEY a button's or key's\n"
            "  number, or the name of what it does out of the box (left, W, Page Up); FUNCTION a key\n"
@@ -65,7 +69,7 @@ const char* usageText() {
            "  Names are the English ones the window shows, in any letter case, with or without spaces\n"
            "  and hyphens; a number is always a number.\n"
            "Every command that changes something says what it did in one line. With --json, list,\n"
-           "info, effect, show, light --list and macro list print JSON.\n";
+           "info, effect, show, light --list, macro list, update-check and language print JSON.\n";
     // clang-format on
 }
 

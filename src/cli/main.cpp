@@ -12,10 +12,12 @@
 #include "cli/global_options.h"
 #include "cli/info_command.h"
 #include "cli/keyboard_command.h"
+#include "cli/language_command.h"
 #include "cli/list_command.h"
 #include "cli/macro_command.h"
 #include "cli/mouse_command.h"
 #include "cli/show_command.h"
+#include "cli/update_command.h"
 #include "profile/profile_cli.h"
 
 #if __has_include("cli/effect_command.h")
@@ -62,6 +64,8 @@ constexpr CommandEntry kCommands[] = {
     {"custom-color", runCustomColorCommand},
     {"macro", runMacroCommand},
     {"write-macros", runWriteMacrosCommand},
+    {"update-check", runUpdateCheckCommand},
+    {"language", runLanguageCommand},
 #ifdef HALVERN_HAVE_EFFECT_COMMAND
     {"effect", effectCommand},
 #endif
