@@ -15,6 +15,7 @@
 #include "cli/list_command.h"
 #include "cli/macro_command.h"
 #include "cli/mouse_command.h"
+#include "cli/recoil_command.h"
 #include "cli/show_command.h"
 #include "profile/profile_cli.h"
 
@@ -61,6 +62,7 @@ constexpr CommandEntry kCommands[] = {
     {"custom-color", runCustomColorCommand},
     {"macro", runMacroCommand},
     {"write-macros", runWriteMacrosCommand},
+    {"recoil", runRecoilCommand},
 #ifdef HALVERN_HAVE_EFFECT_COMMAND
     {"effect", effectCommand},
 #endif
