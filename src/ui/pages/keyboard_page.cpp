@@ -69,7 +69,11 @@ void KeyboardPage::BindPageControls() {
     m_selectionLabel = findControl<QLabel>(this, QStringLiteral("custom_colour_selection_label"));
     if (m_swatch) m_swatch->setStyleSheet(swatchStyle(m_colour));
     m_keyEditor = findControl<CKeySetControlUI>(this, QStringLiteral("KeySetControlItem"));
-    if (m_keyEditor) m_keyEditor->SetTexts(m_texts);
+    if (m_keyEditor) {
+        m_keyEditor->SetTexts(m_texts);
+        // One key pressed in the key field assigns it: the editor saves as its save button does.
+        connect(m_keyEditor, &CKeySetControlUI::keyCaptured, this, [this] { KeyEditorButton(0); });
+    }
     m_macroEditor = BindMacroTab(*this, m_keyboard, m_keyboard.profile(), m_texts);
     m_profileControl = findControl<CDeviceProfileUI>(this, QStringLiteral("DeviceProfileItem"));
     if (m_profileControl) {

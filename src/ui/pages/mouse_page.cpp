@@ -111,7 +111,11 @@ void MousePage::BindPageControls() {
     m_buttonList = findControl(root, QStringLiteral("device_setkeyinfo_list"));
     m_hint = findControl(root, QStringLiteral("device_tishi_info"));
     m_keyEditor = findControl<CKeySetControlUI>(root, QStringLiteral("KeySetControlItem"));
-    if (m_keyEditor) m_keyEditor->SetTexts(m_texts);
+    if (m_keyEditor) {
+        m_keyEditor->SetTexts(m_texts);
+        // One key pressed in the key field assigns it: the editor saves as its save button does.
+        connect(m_keyEditor, &CKeySetControlUI::keyCaptured, this, [this] { KeyEditorButton(0); });
+    }
     m_macroEditor = BindMacroTab(*this, m_mouse, m_mouse.profile(), m_texts);
     bindRecoilTab();
     m_profileControl = findControl<CDeviceProfileUI>(root, QStringLiteral("DeviceProfileItem"));
