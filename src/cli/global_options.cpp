@@ -50,6 +50,8 @@ const char* usageText() {
            "                                the device's macros\n"
            "  macro show POS | insert POS ROW ITEM [N] | delete-row POS ROW | move-row POS ROW up|down|top|bottom\n"
            "                                a macro's rows (ITEM: left_click ..., move-left N ...)\n"
+           "  macro record POS [--timing record|ignore|constant:MS] [--append|--before ROW|--after ROW|\n"
+           "         --replace ROW] --seconds N   records the X display's keys and buttons into a macro\n"
            "  recoil show GUN [SHOT] | set GUN SHOT --x N --y N --delay MS | reset GUN |\n"
            "         import GUN FILE | export GUN FILE\n"
            "                                the mouse's four recoil patterns (GUN 0-3, SHOT 1-30)\n"

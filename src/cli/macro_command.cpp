@@ -9,6 +9,7 @@
 #include "cli/cli_support.h"
 #include "cli/key_device.h"
 #include "cli/keyboard_session.h"
+#include "cli/macro_record_command.h"
 #include "cli/macro_rows_command.h"
 #include "cli/mouse_session.h"
 #include "input/macro_store.h"
@@ -20,7 +21,8 @@ namespace {
 constexpr std::string_view kUsage =
     "halvernctl macro [--device mouse|keyboard] list | add | rename POSITION NAME | delete POSITION | "
     "import FILE | export POSITION FILE | show POSITION | insert POSITION ROW ITEM [N] | "
-    "delete-row POSITION ROW | move-row POSITION ROW up|down|top|bottom";
+    "delete-row POSITION ROW | move-row POSITION ROW up|down|top|bottom | record POSITION [--timing "
+    "record|ignore|constant:MS] [--append|--before ROW|--after ROW|--replace ROW] --seconds N";
 
 /// A macro position of the list; nothing, with one usage line, when there is no macro there.
 std::optional<int> position(const CommandContext& context, const MacroStore& store, const std::string& text) {
@@ -191,7 +193,7 @@ int onRows(const CommandContext& context, KeyDevice, MacroStore& store, const Co
     return Rows(context, store, words);
 }
 
-constexpr std::array<MacroVerb, 10> kVerbs{{
+constexpr std::array<MacroVerb, 11> kVerbs{{
     {"list", 0, 0, listMacros},
     {"add", 0, 0, addMacro},
     {"rename", 2, 2, renameMacro},
@@ -202,6 +204,7 @@ constexpr std::array<MacroVerb, 10> kVerbs{{
     {"insert", 3, 4, onRows<insertMacroRows>},
     {"delete-row", 2, 2, onRows<deleteMacroRow>},
     {"move-row", 3, 3, onRows<moveMacroRow>},
+    {"record", 3, 6, onRows<recordMacro>},
 }};
 
 /// Writes the macros the device's keys use into its macro memory.
