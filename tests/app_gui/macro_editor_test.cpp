@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStyleOptionViewItem>
@@ -19,6 +20,18 @@ namespace halvern::app {
 namespace {
 
 using emu::Product;
+
+/// Input the test hands to the recording editor.
+class FakeHook final : public InputHook {
+public:
+    explicit FakeHook(Sink* sink) : m_sink(sink) {}
+    bool Start(Sink sink, bool) override { return *m_sink = std::move(sink), true; }
+    void Stop() override { *m_sink = nullptr; }
+    bool keyboardGrabbed() const override { return true; }
+
+private:
+    Sink* m_sink;
+};
 
 class MacroEditorTest : public PageFixture {
 protected:
@@ -111,6 +124,47 @@ TEST_F(MacroEditorTest, DeletingAMacroRenumbersTheButtonsThatPlayMacros) {
     answerMessages(false);
     editor->DeleteMacro();
     EXPECT_EQ(editor->nameList()->count(), 3);
+}
+
+TEST_F(MacroEditorTest, RecordingLocksTheEditorAndLeavesOutTheStopClick) {
+    InputHook::Sink sink;
+    editor->SetHookFactory([&sink] { return std::make_unique<FakeHook>(&sink); });
+    editor->AddMacro();
+    auto* start = ui::findControl<QPushButton>(editor, QStringLiteral("macro_btn_starredio"));
+    auto* stop = ui::findControl<QPushButton>(editor, QStringLiteral("macro_btn_stopredio"));
+    start->click();
+    ASSERT_TRUE(sink);
+    EXPECT_TRUE(stop->isVisibleTo(editor));
+    EXPECT_FALSE(start->isVisibleTo(editor));
+    EXPECT_FALSE(ui::findControl(editor, QStringLiteral("macro_name_tab"))->isEnabled());
+    EXPECT_FALSE(window->findChild<QWidget*>(QStringLiteral("device_select_layout"))->isEnabled());
+
+    const QPoint onStop = stop->mapToGlobal(stop->rect().center());
+    const auto input = [&](InputEvent e) {
+        sink(e);
+        QCoreApplication::processEvents();
+    };
+    const uint32_t t = SteadyMilliseconds();
+    input({InputEvent::Kind::Key, true, {0x1E, false}, 0, 0, 0, t + 10});
+    input({InputEvent::Kind::Key, false, {0x1E, false}, 0, 0, 0, t + 510});
+    input({InputEvent::Kind::Button, true, {}, 2, onStop.x(), onStop.y(), t + 600});  // a right click is kept
+    input({InputEvent::Kind::Button, true, {}, 1, onStop.x(), onStop.y(), t + 700});  // the stop click is not
+    stop->click();
+    EXPECT_FALSE(sink);
+    EXPECT_TRUE(start->isVisibleTo(editor));
+    EXPECT_TRUE(window->findChild<QWidget*>(QStringLiteral("device_select_layout"))->isEnabled());
+    const std::vector<MacroEvent> rows = saved(0);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], (MacroEvent{true, 0x04, 10, 500}));
+    EXPECT_EQ(rows[1], (MacroEvent{false, 0x04, 10, 90}));
+    EXPECT_EQ(rows[2], (MacroEvent{true, 2, 1, 0}));
+
+    // Replacing the first row's key keeps its action and delay.
+    editor->SelectRow(0);
+    editor->actionMenu()->findChild<QAction*>(QStringLiteral("macro_action_edit"))->trigger();
+    input({InputEvent::Kind::Key, true, {0x30, false}, 0, 0, 0, t + 900});
+    editor->EndRecording();
+    EXPECT_EQ(saved(0)[0], (MacroEvent{true, 0x05, 10, 500}));
 }
 
 TEST_F(MacroEditorTest, RecoilShotsAreEditedAndReachTheMouse) {

@@ -1,9 +1,12 @@
 #include "ui/controls/macro_control.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,9 +16,12 @@
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <array>
+#include <optional>
 
+#include "hook/x11_input_hook.h"
 #include "input/key_tables.h"
 #include "ui/toolkit/language_texts.h"
 
@@ -94,6 +100,24 @@ constexpr std::array<std::pair<const char*, const char*>, 3> kMenuActions{{
     {"_click", "macro_menu_click_text"},
 }};
 
+/// The action menu's recording commands: where the events go and how their delays are measured (record
+/// time follows the "macro_check_time" option: constant when it is checked).
+struct RecordCommand {
+    const char* item;
+    const char* textId;
+    std::optional<TimingMode> timing;  ///< none: recorded time, or constant with "macro_check_time"
+    HookMode hook;
+};
+constexpr std::array<RecordCommand, 7> kRecordCommands{{
+    {"redio_previous_record_time", "macro_timing_record_text", std::nullopt, HookMode::Before},
+    {"redio_previous_constant_time", "macro_timing_constant_text", TimingMode::Constant, HookMode::Before},
+    {"redio_previous_ignore_time", "macro_timing_ignore_text", TimingMode::Ignore, HookMode::Before},
+    {"redio_later_record_time", "macro_timing_record_text", std::nullopt, HookMode::After},
+    {"redio_later_constant_time", "macro_timing_constant_text", TimingMode::Constant, HookMode::After},
+    {"redio_later_ignore_time", "macro_timing_ignore_text", TimingMode::Ignore, HookMode::After},
+    {"macro_action_edit", "macro_action_edit_text", TimingMode::Ignore, HookMode::Replace},
+}};
+
 /// Controls that work on the selected macro only.
 constexpr std::array<const char*, 5> kMacroControls{"macro_action_layout", "mouse_move_layout",
                                                     "macro_btn_export", "macro_btn_name_sub",
@@ -104,9 +128,16 @@ constexpr std::array<const char*, 5> kMacroControls{"macro_action_layout", "mous
 CMacroControlUI::CMacroControlUI(QWidget* parent) : QWidget(parent) {
     build();
     setMacroControlsEnabled(false);
+    // Recording needs the X display's input; on other platforms (or none) there is nothing to record.
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        SetHookFactory([] { return MakeX11InputHook(); });
+    else
+        SetHookFactory({});
 }
 
-CMacroControlUI::~CMacroControlUI() = default;
+CMacroControlUI::~CMacroControlUI() {
+    if (m_hook) m_hook->Stop();  // no event is on its way here once it returns
+}
 
 void CMacroControlUI::build() {
     auto* box = new QHBoxLayout(this);  // every widget below is owned by this control's tree
@@ -144,6 +175,7 @@ void CMacroControlUI::build() {
     box->addWidget(actionArea, 1);
     auto* right = new QVBoxLayout(actionArea);
     right->setContentsMargins(0, 0, 0, 0);
+    buildRecordControls(right, actionArea);
     m_actions = new QTableWidget(0, 3, actionArea);
     m_actions->setObjectName(QStringLiteral("macro_action_list"));
     m_actions->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -204,6 +236,21 @@ void CMacroControlUI::build() {
             connect(action, &QAction::triggered, this,
                     [this, name = action->objectName().toStdString()] { InsertMenuItem(name); });
         }
+    }
+
+    m_menu->addSeparator()->setObjectName(QStringLiteral("macro_record_separator"));
+    QMenu* before = m_menu->addMenu(QStringLiteral("macro_record_before_text"));
+    before->setObjectName(QStringLiteral("macro_record_before_menu"));
+    before->setProperty("textId", QStringLiteral("macro_record_before_text"));
+    QMenu* after = m_menu->addMenu(QStringLiteral("macro_record_after_text"));
+    after->setObjectName(QStringLiteral("macro_record_after_menu"));
+    after->setProperty("textId", QStringLiteral("macro_record_after_text"));
+    for (const RecordCommand& c : kRecordCommands) {
+        QMenu* into = c.hook == HookMode::Before ? before : c.hook == HookMode::After ? after : m_menu.get();
+        QAction* action = into->addAction(QLatin1String(c.textId));
+        action->setObjectName(QLatin1String(c.item));
+        action->setProperty("textId", QLatin1String(c.textId));
+        connect(action, &QAction::triggered, this, [this, item = c.item] { startRecordingCommand(item); });
     }
 
     connect(add, &QPushButton::clicked, this, &CMacroControlUI::AddMacro);
@@ -460,6 +507,139 @@ void CMacroControlUI::SetRowDelay(int row, const QString& text) {
         m_showing = false;
     }
     store();
+}
+
+void CMacroControlUI::buildRecordControls(QLayout* box, QWidget* parent) {
+    auto* row = new QHBoxLayout;
+    static_cast<QBoxLayout*>(box)->addLayout(row);
+    QPushButton* start = button("macro_btn_starredio", "macro_btn_starredio_text", parent);
+    QPushButton* stop = button("macro_btn_stopredio", "macro_btn_stopredio_text", parent);
+    stop->hide();
+    auto* constant = new QCheckBox(parent);  // owned by the parent
+    constant->setObjectName(QStringLiteral("macro_check_time"));
+    constant->setProperty("textId", QStringLiteral("macro_check_time_text"));
+    auto* fixed = new QLineEdit(QString::number(m_fixedDelay), parent);  // owned by the parent
+    fixed->setObjectName(QStringLiteral("macro_fixed_time_edit"));
+    fixed->setMaxLength(5);
+    fixed->setValidator(new QIntValidator(0, kMaxDelay, fixed));  // owned by the edit
+    fixed->setFixedWidth(64);
+    row->addWidget(start);
+    row->addWidget(stop);
+    row->addStretch(1);
+    row->addWidget(constant);
+    row->addWidget(fixed);
+    connect(start, &QPushButton::clicked, this, [this] {
+        const auto* check = findChild<QCheckBox*>(QStringLiteral("macro_check_time"));
+        BeginRecording(check && check->isChecked() ? TimingMode::Constant : TimingMode::Record,
+                       HookMode::Append);
+    });
+    connect(stop, &QPushButton::clicked, this, &CMacroControlUI::EndRecording);
+}
+
+void CMacroControlUI::SetHookFactory(std::function<std::unique_ptr<InputHook>()> factory) {
+    m_hookFactory = std::move(factory);
+    const bool available = static_cast<bool>(m_hookFactory);
+    for (const char* name : {"macro_btn_starredio", "macro_check_time", "macro_fixed_time_edit"}) {
+        if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->setVisible(available);
+    }
+    for (const char* name : {"macro_record_before_menu", "macro_record_after_menu"}) {
+        if (auto* menu = m_menu->findChild<QMenu*>(QLatin1String(name)))
+            menu->menuAction()->setVisible(available);
+    }
+    for (const char* name : {"macro_action_edit", "macro_record_separator"}) {
+        if (auto* action = m_menu->findChild<QAction*>(QLatin1String(name))) action->setVisible(available);
+    }
+}
+
+void CMacroControlUI::startRecordingCommand(std::string_view item) {
+    for (const RecordCommand& c : kRecordCommands) {
+        if (c.item != item) continue;
+        const auto* check = findChild<QCheckBox*>(QStringLiteral("macro_check_time"));
+        const TimingMode recorded = check && check->isChecked() ? TimingMode::Constant : TimingMode::Record;
+        BeginRecording(c.timing.value_or(recorded), c.hook);
+    }
+}
+
+void CMacroControlUI::setLocked(bool locked) {
+    for (const char* name : {"macro_name_tab", "mouse_move_layout"}) {
+        if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->setEnabled(!locked);
+    }
+    for (QPushButton* b :
+         findChild<QWidget*>(QStringLiteral("macro_action_layout"))->findChildren<QPushButton*>()) {
+        const QString name = b->objectName();
+        if (name != QLatin1String("macro_btn_stopredio") && name != QLatin1String("macro_btn_starredio"))
+            b->setEnabled(!locked);
+    }
+    m_actions->viewport()->setAttribute(Qt::WA_TransparentForMouseEvents, locked);
+    m_actions->setContextMenuPolicy(locked ? Qt::NoContextMenu : Qt::CustomContextMenu);
+    if (auto* w = findChild<QWidget*>(QStringLiteral("macro_fixed_time_edit"))) w->setEnabled(!locked);
+    if (auto* w = findChild<QWidget*>(QStringLiteral("macro_check_time"))) w->setEnabled(!locked);
+    findChild<QWidget*>(QStringLiteral("macro_btn_starredio"))->setVisible(!locked);
+    findChild<QWidget*>(QStringLiteral("macro_btn_stopredio"))->setVisible(locked);
+}
+
+void CMacroControlUI::BeginRecording(TimingMode timing, HookMode hook) {
+    if (m_hook || selectedMacro() < 0 || !m_hookFactory) return;
+    if (timing == TimingMode::Constant) {
+        auto* fixed = findChild<QLineEdit*>(QStringLiteral("macro_fixed_time_edit"));
+        const unsigned long typed = fixed ? fixed->text().toULong() : m_fixedDelay;
+        if (typed != m_fixedDelay) {
+            m_fixedDelay = static_cast<uint16_t>(std::min<unsigned long>(typed, kMaxDelay));
+            fixed->setText(QString::number(m_fixedDelay));
+            fixed->setCursorPosition(static_cast<int>(fixed->text().size()));
+        }
+    }
+    m_recorder.Begin(timing, hook, m_fixedDelay, SteadyMilliseconds());
+    setLocked(true);
+    m_hook = m_hookFactory();
+    // The hook calls from its own thread; the event is handled here, on this control's thread. Once the
+    // hook is stopped no call is running, and calls already queued die with this control.
+    const bool started = m_hook && m_hook->Start(
+                                       [this](const InputEvent& e) {
+                                           QMetaObject::invokeMethod(
+                                               this, [this, e] { OnHookEvent(e); }, Qt::QueuedConnection);
+                                       },
+                                       true);
+    if (!started) {
+        m_hook.reset();
+        setLocked(false);
+        if (m_hooks.message) m_hooks.message(QStringLiteral("macro_record_failed_text"));
+        return;
+    }
+    if (m_hooks.recordingChanged) m_hooks.recordingChanged(true);
+}
+
+void CMacroControlUI::EndRecording() {
+    if (!m_hook) return;
+    m_hook->Stop();
+    m_hook.reset();
+    setLocked(false);
+    if (m_hooks.recordingChanged) m_hooks.recordingChanged(false);
+    store();
+}
+
+bool CMacroControlUI::onStopButton(const InputEvent& event) const {
+    const auto* stop = findChild<QWidget*>(QStringLiteral("macro_btn_stopredio"));
+    if (!stop) return false;
+    const QRect area(stop->mapToGlobal(QPoint(0, 0)), stop->size());
+    return area.contains(event.x, event.y);
+}
+
+void CMacroControlUI::OnHookEvent(const InputEvent& event) {
+    if (!m_hook || !m_awake) return;
+    const bool onStop = event.kind == InputEvent::Kind::Button && onStopButton(event);
+    if (!m_recorder.Record(m_rows, event, onStop)) return;
+    showRows();
+    // The list scrolls to the new row once it has laid out the rows.
+    QTimer::singleShot(50, this, [this] {
+        if (m_rows.selected >= 0 && m_rows.selected < m_actions->rowCount())
+            m_actions->scrollToItem(m_actions->item(m_rows.selected, kNameColumn));
+    });
+}
+
+void CMacroControlUI::hideEvent(QHideEvent* event) {
+    if (!event->spontaneous()) EndRecording();
+    QWidget::hideEvent(event);
 }
 
 void CMacroControlUI::openActionMenu(const QPoint& at) {

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string_view>
 
+#include "input/input_hook.h"
+#include "input/macro_recorder.h"
 #include "input/macro_rows.h"
 #include "input/macro_store.h"
 
@@ -34,6 +36,8 @@ struct MacroEditorHooks {
     std::function<bool(int position)> deleteMacro;
     /// The list of macro names changed (the key editor's choices and the page's texts follow).
     std::function<void()> namesChanged;
+    /// A recording started (true) or ended (false): the page locks or unlocks what must not change meanwhile.
+    std::function<void(bool recording)> recordingChanged;
 };
 
 /// The macro tab of the mouse and keyboard pages: the device's macros ("macro_name_list") with add,
@@ -79,6 +83,21 @@ public:
     /// The delay of row `row` as typed; saved at once.
     void SetRowDelay(int row, const QString& text);
 
+    // ---- Recording ("macro_btn_starredio", "macro_btn_stopredio" and the action menu's record items). ----
+    /// Makes the input hook of a recording; without one (or when it gives none) nothing can be recorded and
+    /// the record controls are hidden.
+    void SetHookFactory(std::function<std::unique_ptr<InputHook>()> factory);
+    /// Starts recording into the selected macro: the editor is locked, the hook runs. Nothing without a
+    /// selected macro. In constant timing the fixed delay is taken from "macro_fixed_time_edit" first.
+    void BeginRecording(TimingMode timing, HookMode hook);
+    /// Stops the hook, unlocks the editor and saves the macro. Nothing when no recording runs.
+    void EndRecording();
+    /// One event of the hook (on this thread): a row as the recording's modes say.
+    void OnHookEvent(const InputEvent& event);
+    /// While the system sleeps the hook's events are dropped.
+    void SetSystemAwake(bool awake) { m_awake = awake; }
+    [[nodiscard]] bool recording() const { return m_hook != nullptr; }
+
     void SelectMacro(int position);
     void SelectRow(int row);
 
@@ -89,8 +108,16 @@ public:
     [[nodiscard]] QListWidget* nameList() const { return m_names; }
     [[nodiscard]] QMenu* actionMenu() const { return m_menu.get(); }
 
+protected:
+    /// A page that goes out of sight (another device shown) ends its recording.
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void build();
+    void buildRecordControls(QLayout* box, QWidget* parent);
+    void startRecordingCommand(std::string_view item);
+    void setLocked(bool locked);
+    [[nodiscard]] bool onStopButton(const InputEvent& event) const;
     void fillNames(int select);
     void showRows();
     void showRowSelection();
@@ -105,6 +132,10 @@ private:
     MacroEditorHooks m_hooks;
     const LanguageTexts* m_texts = nullptr;
     uint16_t m_fixedDelay = 50;
+    MacroRecorder m_recorder;
+    std::function<std::unique_ptr<InputHook>()> m_hookFactory;
+    std::unique_ptr<InputHook> m_hook;
+    bool m_awake = true;
     bool m_showing = false;  ///< the table is being filled: its change signals are ours
 
     QPointer<QListWidget> m_names;

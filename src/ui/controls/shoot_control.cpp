@@ -7,9 +7,12 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <array>
+#include <cmath>
 
 #include "device/debug_sink.h"
 #include "input/key_tables.h"
@@ -18,7 +21,7 @@
 namespace halvern::ui {
 namespace {
 
-constexpr int kBulletColumns = 10;
+constexpr int kBulletColumns = 6;
 
 QPushButton* button(const QString& name, const QString& textId, QWidget* parent) {
     auto* b = new QPushButton(parent);  // owned by the parent
@@ -36,6 +39,57 @@ QLineEdit* numberEdit(const char* name, int max, QWidget* parent) {
     edit->setFixedWidth(72);
     return edit;
 }
+
+/// A gun's picture: the path the pattern pulls the aim along, shot by shot from the top, with the shot
+/// being edited marked. It reads the pattern when it is painted, so it always shows the file.
+class RecoilPathView final : public QWidget {
+public:
+    RecoilPathView(const RecoilStore& store, int gun, QWidget* parent)
+        : QWidget(parent), m_store(store), m_gun(gun) {}
+    void setCurrent(int shot) {
+        m_current = shot;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillRect(rect(), QColor(0x12, 0x15, 0x1B));
+        // Cumulative offsets: right and down are positive, as on the screen.
+        std::array<QPointF, RecoilStore::kShots + 1> points{};
+        double minX = 0, maxX = 0, maxY = 1;
+        for (int b = 0; b < RecoilStore::kShots; ++b) {
+            const RecoilShot s = m_store.ReadShot(m_gun, b);
+            const QPointF step(s.left ? -s.x : s.x, s.up ? -s.y : s.y);
+            points[static_cast<size_t>(b) + 1] = points[static_cast<size_t>(b)] + step;
+            minX = std::min(minX, points[static_cast<size_t>(b) + 1].x());
+            maxX = std::max(maxX, points[static_cast<size_t>(b) + 1].x());
+            maxY = std::max(maxY, std::abs(points[static_cast<size_t>(b) + 1].y()));
+        }
+        const double margin = 14;
+        const double spanX = std::max(maxX - minX, maxY / 4);
+        const double scale = std::min((width() - 2 * margin) / spanX, (height() - 2 * margin) / maxY);
+        const double originX = width() / 2.0 - (minX + maxX) / 2 * scale;
+        const auto at = [&](const QPointF& p) {
+            return QPointF(originX + p.x() * scale, margin + std::abs(p.y()) * scale);
+        };
+        painter.setPen(QPen(QColor(0x3D, 0xA9, 0xFC), 1.5));
+        for (size_t i = 1; i < points.size(); ++i) painter.drawLine(at(points[i - 1]), at(points[i]));
+        for (int b = 0; b < RecoilStore::kShots; ++b) {
+            const bool current = b == m_current;
+            painter.setBrush(current ? QColor(0xFF, 0xB0, 0x20) : QColor(0xE7, 0xEA, 0xF0));
+            painter.setPen(Qt::NoPen);
+            painter.drawEllipse(at(points[static_cast<size_t>(b) + 1]), current ? 4.5 : 2.5,
+                                current ? 4.5 : 2.5);
+        }
+    }
+
+private:
+    const RecoilStore& m_store;
+    int m_gun;
+    int m_current = -1;
+};
 
 QString gunOption(int gun) {
     return QStringLiteral("shoot_gun_op_%1").arg(gun);
@@ -64,7 +118,7 @@ void CShootControlUI::build() {
             button(gunOption(gun), QString::fromUtf8(kRecoilNames[static_cast<size_t>(gun)].data()), this);
         option->setCheckable(true);
         option->setAutoExclusive(true);
-        option->setProperty("role", QStringLiteral("tab"));
+        option->setProperty("role", QStringLiteral("subtab"));
         guns->addWidget(option);
         connect(option, &QPushButton::clicked, this, [this, gun] {
             SelectGun(gun);
@@ -72,42 +126,38 @@ void CShootControlUI::build() {
         });
     }
     guns->addStretch(1);
-    for (const auto& [name, textId] : {std::pair{"shootdate_import_btn", "shootdate_import_text"},
-                                       std::pair{"shootdate_export_btn", "shootdate_export_text"},
-                                       std::pair{"shootdate_reset_btn", "shootdate_reset_text"},
-                                       std::pair{"shootdate_save_btn", "shootdate_save_text"}}) {
-        guns->addWidget(button(QLatin1String(name), QLatin1String(textId), this));
-    }
 
+    auto* middle = new QHBoxLayout;
+    box->addLayout(middle);
     m_pictures = new QStackedWidget(this);
     m_pictures->setObjectName(QStringLiteral("shoot_image_display_switch"));
     for (int gun = 0; gun < RecoilStore::kGuns; ++gun) {
-        auto* picture = new QLabel(m_pictures);
+        auto* picture = new RecoilPathView(m_store, gun, m_pictures);
         picture->setObjectName(QStringLiteral("shoot_image_%1").arg(gun));
-        picture->setProperty("textId", QString::fromUtf8(kRecoilNames[static_cast<size_t>(gun)].data()));
-        picture->setProperty("role", QStringLiteral("section"));
         m_pictures->addWidget(picture);
     }
-    box->addWidget(m_pictures);
+    m_pictures->setFixedSize(180, 200);
+    middle->addWidget(m_pictures);
 
     auto* editArea = new QWidget(this);
     editArea->setObjectName(QStringLiteral("bullet_edit_layout"));
-    box->addWidget(editArea);
+    middle->addWidget(editArea, 1);
     auto* edits = new QVBoxLayout(editArea);
     edits->setContentsMargins(0, 0, 0, 0);
     auto* bullets = new QGridLayout;
+    bullets->setSpacing(4);
     edits->addLayout(bullets);
     for (int b = 0; b < RecoilStore::kShots; ++b) {
         QPushButton* option = button(bulletOption(b), {}, editArea);
         option->setText(QString::number(b + 1));
         option->setCheckable(true);
-        option->setFixedWidth(36);
+        option->setFixedSize(38, 24);
         bullets->addWidget(option, b / kBulletColumns, b % kBulletColumns);
         connect(option, &QPushButton::clicked, this, [this, b] { SelectBullet(b); });
     }
 
-    auto* shot = new QHBoxLayout;
-    edits->addLayout(shot);
+    auto* navigation = new QHBoxLayout;
+    edits->addLayout(navigation);
     QPushButton* previous = button(QStringLiteral("bullet_selected_prev"), {}, editArea);
     previous->setText(QStringLiteral("‹"));
     m_bulletIndex = new QLabel(editArea);
@@ -116,6 +166,13 @@ void CShootControlUI::build() {
     m_bulletIndex->setAlignment(Qt::AlignCenter);
     QPushButton* next = button(QStringLiteral("bullet_selected_next"), {}, editArea);
     next->setText(QStringLiteral("›"));
+    navigation->addWidget(previous);
+    navigation->addWidget(m_bulletIndex);
+    navigation->addWidget(next);
+    navigation->addStretch(1);
+
+    auto* values = new QGridLayout;
+    edits->addLayout(values);
     m_xCheck = new QCheckBox(editArea);
     m_xCheck->setObjectName(QStringLiteral("bullet_x_check"));
     m_yCheck = new QCheckBox(editArea);
@@ -125,17 +182,25 @@ void CShootControlUI::build() {
     m_delayEdit = numberEdit("bullet_delay_eidt", RecoilStore::kMaxDelay, editArea);
     auto* delayLabel = new QLabel(editArea);
     delayLabel->setProperty("textId", QStringLiteral("bullet_delay_text"));
-    shot->addWidget(previous);
-    shot->addWidget(m_bulletIndex);
-    shot->addWidget(next);
-    shot->addSpacing(16);
-    shot->addWidget(m_xCheck);
-    shot->addWidget(m_xEdit);
-    shot->addWidget(m_yCheck);
-    shot->addWidget(m_yEdit);
-    shot->addWidget(delayLabel);
-    shot->addWidget(m_delayEdit);
-    shot->addStretch(1);
+    values->addWidget(m_xEdit, 0, 0);
+    values->addWidget(m_xCheck, 0, 1);
+    values->addWidget(m_yEdit, 1, 0);
+    values->addWidget(m_yCheck, 1, 1);
+    values->addWidget(m_delayEdit, 2, 0);
+    values->addWidget(delayLabel, 2, 1);
+    values->setColumnStretch(1, 1);
+    edits->addStretch(1);
+
+    auto* files = new QHBoxLayout;
+    box->addLayout(files);
+    for (const auto& [name, textId] : {std::pair{"shootdate_import_btn", "shootdate_import_text"},
+                                       std::pair{"shootdate_export_btn", "shootdate_export_text"},
+                                       std::pair{"shootdate_reset_btn", "shootdate_reset_text"}}) {
+        files->addWidget(button(QLatin1String(name), QLatin1String(textId), this));
+    }
+    files->addStretch(1);
+    files->addWidget(
+        button(QStringLiteral("shootdate_save_btn"), QStringLiteral("shootdate_save_text"), this));
     box->addStretch(1);
 
     connect(previous, &QPushButton::clicked, this, &CShootControlUI::PreviousBullet);
@@ -204,6 +269,7 @@ void CShootControlUI::ShowShot() {
         m_yCheck->setChecked(shot.up);
     }
     relabel();
+    for (auto* view : m_pictures->findChildren<RecoilPathView*>()) view->setCurrent(m_bullet);
     m_xEdit->setText(QString::number(shot.x));
     m_yEdit->setText(QString::number(shot.y));
     m_delayEdit->setText(QString::number(shot.delay));
@@ -218,7 +284,10 @@ void CShootControlUI::SaveShot() {
     if (m_bullet < 0) return;
     const RecoilShot shot{m_xEdit->text().toInt(), m_xCheck->isChecked(), m_yEdit->text().toInt(),
                           m_yCheck->isChecked(), m_delayEdit->text().toInt()};
-    if (m_store.SaveShot(m_gun, m_bullet, shot)) return;
+    if (m_store.SaveShot(m_gun, m_bullet, shot)) {
+        m_pictures->currentWidget()->update();
+        return;
+    }
     failed();
     ShowShot();  // the file keeps the shot it had
 }

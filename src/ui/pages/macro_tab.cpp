@@ -57,6 +57,14 @@ CMacroControlUI* BindMacroTab(DevicePage& page, CMerivexKeyedDevice& device, CBa
     };
     hooks.deleteMacro = [&page, &device, &profile](int k) { return deleteMacro(page, device, profile, k); };
     hooks.namesChanged = [&device] { device.ShowSettings(); };
+    // While a recording runs the device and the profile stay as they are.
+    hooks.recordingChanged = [&page](bool recording) {
+        for (const char* name : {"device_select_layout", "device_select_prev", "device_select_next"}) {
+            if (auto* w = page.window()->findChild<QWidget*>(QLatin1String(name))) w->setEnabled(!recording);
+        }
+        if (auto* profileArea = findControl(&page, QStringLiteral("DeviceProfileItem")))
+            profileArea->setEnabled(!recording);
+    };
     editor->SetHooks(std::move(hooks));
     editor->SetTexts(texts);
     editor->SetFolder(device.UserFolder());
