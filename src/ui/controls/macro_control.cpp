@@ -21,6 +21,7 @@
 #include <array>
 #include <optional>
 
+#include "hook/evdev_input_hook.h"
 #include "hook/x11_input_hook.h"
 #include "input/key_tables.h"
 #include "ui/toolkit/language_texts.h"
@@ -128,11 +129,16 @@ constexpr std::array<const char*, 5> kMacroControls{"macro_action_layout", "mous
 CMacroControlUI::CMacroControlUI(QWidget* parent) : QWidget(parent) {
     build();
     setMacroControlsEnabled(false);
-    // Recording needs the X display's input; on other platforms (or none) there is nothing to record.
-    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+    // Recording reads the X display's input, or in a Wayland session the kernel's input devices; with
+    // neither (offscreen) there is nothing to record.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("xcb")) {
         SetHookFactory([] { return MakeX11InputHook(); });
-    else
+    } else if (platform.startsWith(QLatin1String("wayland"))) {
+        SetHookFactory([] { return MakeEvdevInputHook(); });
+    } else {
         SetHookFactory({});
+    }
 }
 
 CMacroControlUI::~CMacroControlUI() {
