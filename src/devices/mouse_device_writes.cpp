@@ -15,6 +15,7 @@ void CMerivexMouseDevice::WriteRecoilPatterns(Done done) {
     const RecoilStore store(UserFolder(), GetDefaultDataFolder());
     if (!store.RestoreMissing()) debugLog("a missing recoil pattern could not be restored");
     std::vector<std::vector<MacroEvent>> blocks;
+    blocks.reserve(RecoilStore::kGuns);
     for (int gun = 0; gun < RecoilStore::kGuns; ++gun)
         blocks.push_back(LoadEventsFile(store.PatternPath(gun)));
     // An empty image (too large for its 16-bit sizes) is refused by the job without writing.

@@ -57,7 +57,7 @@ public:
         m_sink = nullptr;
     }
 
-    bool keyboardGrabbed() const override { return false; }
+    [[nodiscard]] bool keyboardGrabbed() const override { return false; }
 
 private:
     void run() {

@@ -91,7 +91,7 @@ public:
         m_sink = nullptr;
     }
 
-    bool keyboardGrabbed() const override { return m_grabbed; }
+    [[nodiscard]] bool keyboardGrabbed() const override { return m_grabbed; }
 
 private:
     static void received(XPointer self, XRecordInterceptData* data) {

@@ -27,7 +27,7 @@ public:
     explicit FakeHook(Sink* sink) : m_sink(sink) {}
     bool Start(Sink sink, bool) override { return *m_sink = std::move(sink), true; }
     void Stop() override { *m_sink = nullptr; }
-    bool keyboardGrabbed() const override { return true; }
+    [[nodiscard]] bool keyboardGrabbed() const override { return true; }
 
 private:
     Sink* m_sink;
@@ -205,6 +205,7 @@ TEST_F(MacroEditorTest, RecoilShotsAreEditedAndReachTheMouse) {
     ui::findControl<QPushButton>(recoil, QStringLiteral("shootdate_save_btn"))->click();
     ASSERT_TRUE(test::waitUntil([&] { return !page()->writing(); }));
     std::vector<std::vector<MacroEvent>> patterns;
+    patterns.reserve(RecoilStore::kGuns);
     for (int gun = 0; gun < RecoilStore::kGuns; ++gun)
         patterns.push_back(LoadEventsFile(recoil->store().PatternPath(gun)));
     const std::vector<uint8_t> image = BuildEventImage(patterns);

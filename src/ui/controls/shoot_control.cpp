@@ -35,7 +35,7 @@ QLineEdit* numberEdit(const char* name, int max, QWidget* parent) {
     auto* edit = new QLineEdit(parent);  // owned by the parent
     edit->setObjectName(QLatin1String(name));
     edit->setValidator(new QIntValidator(0, max, edit));  // owned by the edit
-    edit->setMaxLength(QString::number(max).size());
+    edit->setMaxLength(static_cast<int>(QString::number(max).size()));
     edit->setFixedWidth(72);
     return edit;
 }
