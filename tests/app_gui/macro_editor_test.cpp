@@ -149,6 +149,10 @@ TEST_F(MacroEditorTest, RecordingLocksTheEditorAndLeavesOutTheStopClick) {
     input({InputEvent::Kind::Key, false, {0x1E, false}, 0, 0, 0, t + 510});
     input({InputEvent::Kind::Button, true, {}, 2, onStop.x(), onStop.y(), t + 600});  // a right click is kept
     input({InputEvent::Kind::Button, true, {}, 1, onStop.x(), onStop.y(), t + 700});  // the stop click is not
+    // The list shows the rows as they come: the new row, and the delay of the row before it.
+    ASSERT_EQ(editor->actionList()->rowCount(), 3);
+    EXPECT_EQ(editor->actionList()->item(0, 2)->text(), QStringLiteral("500"));
+    EXPECT_EQ(editor->actionList()->item(2, 0)->text(), texts.text(QStringLiteral("mouse_key_right")));
     stop->click();
     EXPECT_FALSE(sink);
     EXPECT_TRUE(start->isVisibleTo(editor));
@@ -163,6 +167,7 @@ TEST_F(MacroEditorTest, RecordingLocksTheEditorAndLeavesOutTheStopClick) {
     editor->SelectRow(0);
     editor->actionMenu()->findChild<QAction*>(QStringLiteral("macro_action_edit"))->trigger();
     input({InputEvent::Kind::Key, true, {0x30, false}, 0, 0, 0, t + 900});
+    EXPECT_EQ(editor->actionList()->item(0, 0)->text(), texts.text(QStringLiteral("keyboard_key_B")));
     editor->EndRecording();
     EXPECT_EQ(saved(0)[0], (MacroEvent{true, 0x05, 10, 500}));
 }

@@ -352,31 +352,33 @@ void CMacroControlUI::ShowMacro() {
 void CMacroControlUI::showRows() {
     m_showing = true;
     m_actions->setRowCount(static_cast<int>(m_rows.events.size()));
-    for (int row = 0; row < m_actions->rowCount(); ++row) {
-        const MacroEvent& e = m_rows.events[static_cast<size_t>(row)];
-        const bool key = e.type == macro_event_type::kKey || e.type == macro_event_type::kModifier;
-        const bool movement =
-            e.type == macro_event_type::kMoveHorizontal || e.type == macro_event_type::kMoveVertical;
-        auto* name = new QTableWidgetItem(textOf(EventTextId(e)));  // owned by the table
-        name->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        name->setData(Qt::UserRole, key ? QStringLiteral("macro_label_keyboard_style")
-                                        : QStringLiteral("macro_label_mouse_style"));
-        QString state;
-        if (movement) {
-            state = QString::number(e.button);
-        } else if (e.type != 2 && e.type != 3) {
-            state = textOf(e.down ? "macro_state_down" : "macro_state_up");
-        }
-        auto* stateItem = new QTableWidgetItem(state);  // owned by the table
-        stateItem->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        auto* delay = new QTableWidgetItem(QString::number(e.delay));  // owned by the table
-        delay->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
-        m_actions->setItem(row, kNameColumn, name);
-        m_actions->setItem(row, kStateColumn, stateItem);
-        m_actions->setItem(row, kDelayColumn, delay);
-    }
+    for (int row = 0; row < m_actions->rowCount(); ++row) fillRow(row);
     showRowSelection();
     m_showing = false;
+}
+
+void CMacroControlUI::fillRow(int row) {
+    const MacroEvent& e = m_rows.events[static_cast<size_t>(row)];
+    const bool key = e.type == macro_event_type::kKey || e.type == macro_event_type::kModifier;
+    const bool movement =
+        e.type == macro_event_type::kMoveHorizontal || e.type == macro_event_type::kMoveVertical;
+    auto* name = new QTableWidgetItem(textOf(EventTextId(e)));  // owned by the table
+    name->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    name->setData(Qt::UserRole, key ? QStringLiteral("macro_label_keyboard_style")
+                                    : QStringLiteral("macro_label_mouse_style"));
+    QString state;
+    if (movement) {
+        state = QString::number(e.button);
+    } else if (e.type != 2 && e.type != 3) {
+        state = textOf(e.down ? "macro_state_down" : "macro_state_up");
+    }
+    auto* stateItem = new QTableWidgetItem(state);  // owned by the table
+    stateItem->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    auto* delay = new QTableWidgetItem(QString::number(e.delay));  // owned by the table
+    delay->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
+    m_actions->setItem(row, kNameColumn, name);
+    m_actions->setItem(row, kStateColumn, stateItem);
+    m_actions->setItem(row, kDelayColumn, delay);
 }
 
 void CMacroControlUI::showRowSelection() {
@@ -634,8 +636,25 @@ bool CMacroControlUI::onStopButton(const InputEvent& event) const {
 void CMacroControlUI::OnHookEvent(const InputEvent& event) {
     if (!m_hook || !m_awake) return;
     const bool onStop = event.kind == InputEvent::Kind::Button && onStopButton(event);
+    const size_t count = m_rows.events.size();
+    const int selected = m_rows.selected;
     if (!m_recorder.Record(m_rows, event, onStop)) return;
-    showRows();
+    // One row is new (with the delay of the row before it changed) or one row changed: only those are
+    // shown again, so a long macro records as fast as a short one.
+    m_showing = true;
+    if (m_rows.events.size() == count) {
+        fillRow(m_rows.selected);
+    } else {
+        const HookMode hook = m_recorder.hook();
+        const int at = hook == HookMode::Append   ? static_cast<int>(count)
+                       : hook == HookMode::Before ? selected
+                                                  : selected + 1;
+        m_actions->insertRow(at);
+        fillRow(at);
+        if (at > 0) fillRow(at - 1);
+    }
+    showRowSelection();
+    m_showing = false;
     // The list scrolls to the new row once it has laid out the rows.
     QTimer::singleShot(50, this, [this] {
         if (m_rows.selected >= 0 && m_rows.selected < m_actions->rowCount())

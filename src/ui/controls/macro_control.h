@@ -120,6 +120,8 @@ private:
     [[nodiscard]] bool onStopButton(const InputEvent& event) const;
     void fillNames(int select);
     void showRows();
+    /// The three cells of a row from its event.
+    void fillRow(int row);
     void showRowSelection();
     /// Writes the rows to the selected macro's file.
     void store();
