@@ -161,7 +161,6 @@ void CMacroControlUI::build() {
     left->addWidget(m_names, 1);
     m_newName = new QLineEdit(nameArea);
     m_newName->setObjectName(QStringLiteral("macro_edit_macroname"));
-    m_newName->setProperty("placeholderId", QStringLiteral("macro_edit_macroname_hint"));
     left->addWidget(m_newName);
     auto* nameButtons = new QHBoxLayout;
     left->addLayout(nameButtons);
@@ -603,9 +602,15 @@ void CMacroControlUI::BeginRecording(TimingMode timing, HookMode hook) {
     // The hook calls from its own thread; the event is handled here, on this control's thread. Once the
     // hook is stopped no call is running, and calls already queued die with this control.
     const bool started = m_hook && m_hook->Start(
-                                       [this](const InputEvent& e) {
+                                       [this, session = ++m_session](const InputEvent& e) {
                                            QMetaObject::invokeMethod(
-                                               this, [this, e] { OnHookEvent(e); }, Qt::QueuedConnection);
+                                               this,
+                                               [this, e, session] {
+                                                   // Events still queued from an earlier recording are not
+                                                   // this one's.
+                                                   if (session == m_session) OnHookEvent(e);
+                                               },
+                                               Qt::QueuedConnection);
                                        },
                                        true);
     if (!started) {

@@ -138,6 +138,7 @@ private:
     std::function<std::unique_ptr<InputHook>()> m_hookFactory;
     std::unique_ptr<InputHook> m_hook;
     bool m_awake = true;
+    uint64_t m_session = 0;  ///< counts the recordings (the hook's thread reads the value it was given)
     bool m_showing = false;  ///< the table is being filled: its change signals are ours
 
     QPointer<QListWidget> m_names;
