@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QKeyEvent>
@@ -186,6 +187,19 @@ TEST_F(MousePageTest, AKeyPressedInTheKeyFieldAssignsTheKey) {
     EXPECT_EQ(std::vector<uint8_t>(table.begin() + 12, table.begin() + 15),
               (std::vector<uint8_t>{0x20, 0x00, 0x04}));
     EXPECT_TRUE(field->text().isEmpty() || field->text() == texts.text(QStringLiteral("keyboard_key_A")));
+
+    // A modifier chosen first, by a click that the window routes, stays chosen for the key.
+    page()->KeyPicked(3);
+    editor->applyEditorState(state);
+    auto* ctrl = qobject_cast<QAbstractButton*>(editor->control(QStringLiteral("key_ComBox_check_1")));
+    ASSERT_TRUE(ctrl);
+    ctrl->click();
+    EXPECT_EQ(editor->GetModifierBox(), 1);
+    press(8 + 30);
+    ASSERT_TRUE(settled(page()));
+    const auto after = mouse->firmware().region(emu::Region::KeyTable);
+    EXPECT_EQ(std::vector<uint8_t>(after.begin() + 12, after.begin() + 15),
+              (std::vector<uint8_t>{0x20, 0x01, 0x04}));
 }
 
 TEST_F(MousePageTest, ChoosingAnotherProfileSwitchesOnceAfterThePause) {
