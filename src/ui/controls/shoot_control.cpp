@@ -56,6 +56,7 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.fillRect(rect(), QColor(0x12, 0x15, 0x1B));
+        if (m_store.PatternPath(m_gun).parent_path().empty()) return;  // no folder yet: nothing to read
         // Cumulative offsets: right and down are positive, as on the screen.
         std::array<QPointF, RecoilStore::kShots + 1> points{};
         double minX = 0, maxX = 0, maxY = 1;
