@@ -72,19 +72,33 @@ bool RecoilStore::RestoreMissing() const {
     return ok;
 }
 
-RecoilShot RecoilStore::ReadShot(int gun, int shot) const {
-    const Json::Value document = ReadJsonFile(PatternPath(gun));
-    const Json::Value& events = Member(document, kEvents);
-    const auto at = static_cast<Json::ArrayIndex>(std::clamp(shot, 0, kShots - 1) * kEventsPerShot);
+namespace {
+
+RecoilShot shotOf(const Json::Value& events, int shot) {
+    const auto at = static_cast<Json::ArrayIndex>(shot * RecoilStore::kEventsPerShot);
     const Json::Value& x = Element(events, at + 2);
     const Json::Value& y = Element(events, at + 3);
     RecoilShot s;
     s.left = isDown(x);
     s.up = isDown(y);
-    s.x = static_cast<int>(std::clamp<int64_t>(ToInt(Member(x, "Button")), 0, kMaxOffset));
-    s.y = static_cast<int>(std::clamp<int64_t>(ToInt(Member(y, "Button")), 0, kMaxOffset));
-    s.delay = static_cast<int>(std::clamp<int64_t>(ToInt(Member(y, "Delay")), 0, kMaxDelay));
+    s.x = static_cast<int>(std::clamp<int64_t>(ToInt(Member(x, "Button")), 0, RecoilStore::kMaxOffset));
+    s.y = static_cast<int>(std::clamp<int64_t>(ToInt(Member(y, "Button")), 0, RecoilStore::kMaxOffset));
+    s.delay = static_cast<int>(std::clamp<int64_t>(ToInt(Member(y, "Delay")), 0, RecoilStore::kMaxDelay));
     return s;
+}
+
+}  // namespace
+
+RecoilShot RecoilStore::ReadShot(int gun, int shot) const {
+    return shotOf(Member(ReadJsonFile(PatternPath(gun)), kEvents), std::clamp(shot, 0, kShots - 1));
+}
+
+std::array<RecoilShot, RecoilStore::kShots> RecoilStore::ReadPattern(int gun) const {
+    const Json::Value document = ReadJsonFile(PatternPath(gun));
+    const Json::Value& events = Member(document, kEvents);
+    std::array<RecoilShot, kShots> shots{};
+    for (int b = 0; b < kShots; ++b) shots[static_cast<size_t>(b)] = shotOf(events, b);
+    return shots;
 }
 
 bool RecoilStore::SaveShot(int gun, int shot, const RecoilShot& value) const {

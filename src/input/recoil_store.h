@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 
 namespace halvern {
@@ -36,6 +37,8 @@ public:
     /// The shot of a gun (both clamped into range) as the file holds it; zeros when the file or the shot's
     /// events are missing.
     [[nodiscard]] RecoilShot ReadShot(int gun, int shot) const;
+    /// All 30 shots of a gun, read at once.
+    [[nodiscard]] std::array<RecoilShot, kShots> ReadPattern(int gun) const;
 
     /// Writes all six events of the shot (values clamped into range). A file that is missing or shorter
     /// than 30 shots is first completed with zero shots. False when the file cannot be written.

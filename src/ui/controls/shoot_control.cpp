@@ -50,18 +50,22 @@ public:
         m_current = shot;
         update();
     }
+    /// Reads the pattern again (after it was saved, reset or imported).
+    void reload() {
+        if (!m_store.PatternPath(m_gun).parent_path().empty()) m_shots = m_store.ReadPattern(m_gun);
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.fillRect(rect(), QColor(0x12, 0x15, 0x1B));
-        if (m_store.PatternPath(m_gun).parent_path().empty()) return;  // no folder yet: nothing to read
         // Cumulative offsets: right and down are positive, as on the screen.
         std::array<QPointF, RecoilStore::kShots + 1> points{};
         double minX = 0, maxX = 0, maxY = 1;
         for (int b = 0; b < RecoilStore::kShots; ++b) {
-            const RecoilShot s = m_store.ReadShot(m_gun, b);
+            const RecoilShot& s = m_shots[static_cast<size_t>(b)];
             const QPointF step(s.left ? -s.x : s.x, s.up ? -s.y : s.y);
             points[static_cast<size_t>(b) + 1] = points[static_cast<size_t>(b)] + step;
             minX = std::min(minX, points[static_cast<size_t>(b) + 1].x());
@@ -90,6 +94,7 @@ private:
     const RecoilStore& m_store;
     int m_gun;
     int m_current = -1;
+    std::array<RecoilShot, RecoilStore::kShots> m_shots{};
 };
 
 QString gunOption(int gun) {
@@ -271,6 +276,7 @@ void CShootControlUI::ShowShot() {
     }
     relabel();
     for (auto* view : m_pictures->findChildren<RecoilPathView*>()) view->setCurrent(m_bullet);
+    if (auto* view = static_cast<RecoilPathView*>(m_pictures->widget(m_gun))) view->reload();
     m_xEdit->setText(QString::number(shot.x));
     m_yEdit->setText(QString::number(shot.y));
     m_delayEdit->setText(QString::number(shot.delay));
@@ -286,7 +292,7 @@ void CShootControlUI::SaveShot() {
     const RecoilShot shot{m_xEdit->text().toInt(), m_xCheck->isChecked(), m_yEdit->text().toInt(),
                           m_yCheck->isChecked(), m_delayEdit->text().toInt()};
     if (m_store.SaveShot(m_gun, m_bullet, shot)) {
-        m_pictures->currentWidget()->update();
+        static_cast<RecoilPathView*>(m_pictures->currentWidget())->reload();
         return;
     }
     failed();

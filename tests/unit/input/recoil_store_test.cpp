@@ -44,6 +44,7 @@ TEST_F(RecoilStoreTest, SavingAShotWritesItsSixEventsExactly) {
     EXPECT_EQ(element(30), "down 1 10 1");  // the next shot is untouched
     EXPECT_EQ(store.ReadShot(1, 4), (RecoilShot{3, true, 7, true, 90}));
     EXPECT_EQ(store.ReadShot(1, 0), (RecoilShot{1, false, 2, false, 100}));
+    EXPECT_EQ(store.ReadPattern(1)[4], store.ReadShot(1, 4));
     // Out-of-range guns and shots are clamped, values too.
     EXPECT_EQ(store.ReadShot(9, -3), store.ReadShot(3, 0));
     ASSERT_TRUE(store.SaveShot(1, 99, {999, false, -4, false, 70000}));
