@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config ccache file
-  libjsoncpp-dev libudev-dev libcurl4-openssl-dev python3
+  libjsoncpp-dev libudev-dev libcurl4-openssl-dev python3 libxtst-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format clang-tidy
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev qt6-svg-dev

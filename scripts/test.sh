@@ -61,8 +61,10 @@ tsan() {
   cmake -S . -B build-tsan "${common[@]}" "${clang[@]}" -DHALVERN_TSAN=ON
   # The device objects' own tests (mouse, keyboard, device queue, faults) are in integration_tests; the
   # window with its device list and pages, on the devices' threads, in app_gui_tests.
+  # input_tests holds the kernel input hook's reader thread.
   local programs=(tests/unit/device/device_tests tests/unit/devices/devices_tests tests/unit/app/app_tests
-    tests/unit/lighting/lighting_tests tests/integration/integration_tests tests/app_gui/app_gui_tests)
+    tests/unit/lighting/lighting_tests tests/unit/input/input_tests tests/integration/integration_tests
+    tests/app_gui/app_gui_tests)
   cmake --build build-tsan -j "$jobs" --target "${programs[@]##*/}"
   # Qt and GLib are not built with ThreadSanitizer: the memory calls they make themselves are ignored.
   TSAN_OPTIONS="suppressions=$root/tests/tsan/qt.supp" QT_QPA_PLATFORM=offscreen \

@@ -17,6 +17,7 @@
 #include "device/debug_sink.h"
 #include "profile/data_folders.h"
 #include "profile/language_choice.h"
+#include "ui/controls/macro_control.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/windows/message_box.h"
 
@@ -286,6 +287,8 @@ void MainWindow::setLightControl(bool on, bool announce) {
 void MainWindow::systemSleep(bool before) {
     m_systemAwake = !before;
     m_list->setLightControl(m_systemAwake && m_lightControl);
+    // A recording takes no input while the system sleeps.
+    for (auto* editor : findChildren<ui::CMacroControlUI*>()) editor->SetSystemAwake(m_systemAwake);
 }
 
 void MainWindow::accessDenied(const QString& path) {

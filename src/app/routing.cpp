@@ -98,7 +98,7 @@ constexpr std::array kRoutes = std::to_array<RouteEntry>({
     {"selectchanged", "bullet_op_", Operation::RecoilChoice, 1, true, false},
     {"selectchanged", "magic_option_", Operation::MagicOption, 0, true, false},
     {"selectchanged", "6533_eq_option_", Operation::EqOption, 0, true, false},
-    {"selectchanged", "key_ComBox_check_", Operation::KeyAssignmentChoice, 0, true, false},
+    {"selectchanged", "key_ComBox_check_", Operation::KeyAssignmentChoice, 11, true, false},
     {"selectchanged", "pointer_precision_check", Operation::PointerOption, 0, false, false},
     {"selectchanged", "scrolls_page_check", Operation::PointerOption, 1, false, false},
     {"selectchanged", "winlockflag_option", Operation::KeyboardFlag, 0, false, false},

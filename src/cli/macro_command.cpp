@@ -4,10 +4,13 @@
 
 #include <array>
 #include <string_view>
+#include <type_traits>
 
 #include "cli/cli_support.h"
 #include "cli/key_device.h"
 #include "cli/keyboard_session.h"
+#include "cli/macro_record_command.h"
+#include "cli/macro_rows_command.h"
 #include "cli/mouse_session.h"
 #include "input/macro_store.h"
 #include "profile/data_folders.h"
@@ -17,7 +20,9 @@ namespace {
 
 constexpr std::string_view kUsage =
     "halvernctl macro [--device mouse|keyboard] list | add | rename POSITION NAME | delete POSITION | "
-    "import FILE | export POSITION FILE";
+    "import FILE | export POSITION FILE | show POSITION | insert POSITION ROW ITEM [N] | "
+    "delete-row POSITION ROW | move-row POSITION ROW up|down|top|bottom | record POSITION [--timing "
+    "record|ignore|constant:MS] [--append|--before ROW|--after ROW|--replace ROW] --seconds N";
 
 /// A macro position of the list; nothing, with one usage line, when there is no macro there.
 std::optional<int> position(const CommandContext& context, const MacroStore& store, const std::string& text) {
@@ -90,24 +95,6 @@ int renameMacro(const CommandContext& context, KeyDevice, MacroStore& store, con
     return kExitDeviceError;
 }
 
-/// Assignments of macro `k` go back to the button's default; those of later macros move up one number.
-/// True when any assignment changed.
-bool dropMacroFromAssignments(std::vector<KeyListEntry>& keys, uint8_t k) {
-    bool changed = false;
-    for (KeyListEntry& entry : keys) {
-        if (!key_table::IsMacroType(entry.current.type) || entry.current.code1 < k) continue;
-        if (entry.current.code1 == k) {
-            const uint16_t keyIndex = entry.current.keyIndex;
-            entry.current = entry.defaults;
-            entry.current.keyIndex = keyIndex;
-        } else {
-            --entry.current.code1;
-        }
-        changed = true;
-    }
-    return changed;
-}
-
 /// Deletes macro `at` with the device's page open: its assignments change first (saved), the list after;
 /// a list that cannot be written puts the assignments back.
 template <class Device>
@@ -119,7 +106,7 @@ int deleteFromDevice(const CommandContext& context, MacroStore& store, int at,
 
     const std::vector<KeyListEntry> before = device.keyList();
     std::vector<KeyListEntry> keys = before;
-    const bool changed = dropMacroFromAssignments(keys, static_cast<uint8_t>(at));
+    const bool changed = key_table::DropMacro(keys, static_cast<uint8_t>(at));
     if (changed) {
         device.profile().SetKeyList(keys);
         if (!device.SaveProfile()) {
@@ -195,16 +182,29 @@ int exportMacro(const CommandContext& context, KeyDevice, MacroStore& store, con
 
 struct MacroVerb {
     std::string_view name;
-    size_t words;  ///< words after the verb
+    size_t words;     ///< words after the verb
+    size_t maxWords;  ///< at most this many words
     int (*run)(const CommandContext&, KeyDevice, MacroStore&, const CommandArgs&);
 };
-constexpr std::array<MacroVerb, 6> kVerbs{{
-    {"list", 0, listMacros},
-    {"add", 0, addMacro},
-    {"rename", 2, renameMacro},
-    {"delete", 1, deleteMacro},
-    {"import", 1, importMacro},
-    {"export", 2, exportMacro},
+
+/// A row verb: it needs no device.
+template <int (*Rows)(const CommandContext&, MacroStore&, const CommandArgs&)>
+int onRows(const CommandContext& context, KeyDevice, MacroStore& store, const CommandArgs& words) {
+    return Rows(context, store, words);
+}
+
+constexpr std::array<MacroVerb, 11> kVerbs{{
+    {"list", 0, 0, listMacros},
+    {"add", 0, 0, addMacro},
+    {"rename", 2, 2, renameMacro},
+    {"delete", 1, 1, deleteMacro},
+    {"import", 1, 1, importMacro},
+    {"export", 2, 2, exportMacro},
+    {"show", 1, 1, onRows<showMacroRows>},
+    {"insert", 3, 4, onRows<insertMacroRows>},
+    {"delete-row", 2, 2, onRows<deleteMacroRow>},
+    {"move-row", 3, 3, onRows<moveMacroRow>},
+    {"record", 3, 6, onRows<recordMacro>},
 }};
 
 /// Writes the macros the device's keys use into its macro memory.
@@ -220,14 +220,23 @@ int writeUsedMacros(const CommandContext& context, const CommandArgs& args,
     if (!session) return kExitDeviceError;
     Device& device = *session->device;
     const std::vector<uint8_t> used = device.ListUsedMacros();
-    const int code = reportRefusal(
-        context, word, "macros",
-        device.Await([&device](CMerivexUSBDevice::Done done) { device.WriteMacros(std::move(done)); }));
+    int code = reportRefusal(context, word, "macros", device.Await([&device](CMerivexUSBDevice::Done done) {
+        device.WriteMacros(std::move(done));
+    }));
     if (code == kExitOk && device.macroNames().empty()) {
         context.out << "the macro list is empty: nothing to write\n";
     } else if (code == kExitOk) {
         context.out << "wrote " << used.size() << (used.size() == 1 ? " macro" : " macros") << " to the "
                     << word << '\n';
+    }
+    if constexpr (std::is_same_v<Device, CMerivexMouseDevice>) {
+        if (code == kExitOk) {
+            code = reportRefusal(context, word, "recoil patterns",
+                                 device.Await([&device](CMerivexUSBDevice::Done done) {
+                                     device.WriteRecoilPatterns(std::move(done));
+                                 }));
+            if (code == kExitOk) context.out << "wrote the four recoil patterns to the mouse\n";
+        }
     }
     return code;
 }
@@ -255,7 +264,7 @@ int runMacroCommand(const CommandContext& context, const CommandArgs& args) {
                           all.empty() ? "a verb is needed" : "unknown verb '" + all[0] + "'", kUsage);
     }
     const CommandArgs words(all.begin() + 1, all.end());
-    if (words.size() != verb->words) {
+    if (words.size() < verb->words || words.size() > verb->maxWords) {
         return usageError(context, "macro",
                           std::string(verb->name) + " takes " + std::to_string(verb->words) + " argument(s)",
                           kUsage);

@@ -16,6 +16,7 @@
 #include "cli/list_command.h"
 #include "cli/macro_command.h"
 #include "cli/mouse_command.h"
+#include "cli/recoil_command.h"
 #include "cli/show_command.h"
 #include "cli/update_command.h"
 #include "profile/profile_cli.h"
@@ -66,6 +67,7 @@ constexpr CommandEntry kCommands[] = {
     {"write-macros", runWriteMacrosCommand},
     {"update-check", runUpdateCheckCommand},
     {"language", runLanguageCommand},
+    {"recoil", runRecoilCommand},
 #ifdef HALVERN_HAVE_EFFECT_COMMAND
     {"effect", effectCommand},
 #endif

@@ -74,4 +74,26 @@ std::vector<uint8_t> Build(std::span<const uint8_t> factoryTable, std::span<cons
     return table;
 }
 
+bool DropMacro(std::vector<KeyListEntry>& entries, uint8_t k) {
+    bool changed = false;
+    for (KeyListEntry& entry : entries) {
+        if (!IsMacroType(entry.current.type) || entry.current.code1 < k) continue;
+        if (entry.current.code1 == k) {
+            const uint16_t keyIndex = entry.current.keyIndex;
+            entry.current = entry.defaults;
+            entry.current.keyIndex = keyIndex;
+        } else {
+            --entry.current.code1;
+        }
+        changed = true;
+    }
+    return changed;
+}
+
+bool PlaysMacro(std::span<const KeyListEntry> entries, uint8_t k) {
+    return std::any_of(entries.begin(), entries.end(), [k](const KeyListEntry& e) {
+        return IsMacroType(e.current.type) && e.current.code1 == k;
+    });
+}
+
 }  // namespace halvern::key_table

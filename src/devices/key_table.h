@@ -33,6 +33,13 @@ inline constexpr int kAbsent = -1;
 /// True when anything changed.
 bool ResetMissingMacros(std::vector<KeyListEntry>& entries, size_t macroCount);
 
+/// Macro `k` is gone from the list: keys that played it get their default back, keys playing a later
+/// macro play the same macro at its new number (one less). True when anything changed.
+bool DropMacro(std::vector<KeyListEntry>& entries, uint8_t k);
+
+/// Whether any key plays macro `k`.
+[[nodiscard]] bool PlaysMacro(std::span<const KeyListEntry> entries, uint8_t k);
+
 /// The key table to write: the factory table with each present key's current assignment in its slot.
 /// Macro numbers become positions in UsedMacros; assignments of missing macros are written as the key's
 /// default. Absent keys, and slots past the end of the table, are never touched.

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
@@ -160,6 +162,44 @@ TEST_F(MousePageTest, PickedButtonTakesTheEditorsAssignmentOnSave) {
     ASSERT_TRUE(row);
     EXPECT_EQ(row->findChild<QLabel*>(QStringLiteral("assignment"))->text(),
               texts.text(QStringLiteral("mouse_key_middle")));
+}
+
+TEST_F(MousePageTest, AKeyPressedInTheKeyFieldAssignsTheKey) {
+    ui::CKeySetControlUI* editor = page()->keyEditor();
+    page()->KeyPicked(3);
+    KeyEditorState state = editor->editorState();
+    state.category = key_category::kKeyboard;
+    state.page = key_category::kKeyboard;
+    editor->applyEditorState(state);
+    auto* field = qobject_cast<QLineEdit*>(editor->control(QStringLiteral("keyset_keyboard_text_edit")));
+    ASSERT_TRUE(field);
+    const auto press = [field](quint32 xkbKeycode, bool repeat = false) {
+        QKeyEvent event(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, xkbKeycode, 0, 0, QString(),
+                        repeat);
+        QCoreApplication::sendEvent(field, &event);
+    };
+    press(8 + 113);  // a media key: nothing
+    EXPECT_TRUE(editor->isVisibleTo(page()));
+    press(8 + 30);  // A
+    EXPECT_FALSE(editor->isVisibleTo(page()));
+    ASSERT_TRUE(settled(page()));
+    const auto table = mouse->firmware().region(emu::Region::KeyTable);
+    EXPECT_EQ(std::vector<uint8_t>(table.begin() + 12, table.begin() + 15),
+              (std::vector<uint8_t>{0x20, 0x00, 0x04}));
+    EXPECT_TRUE(field->text().isEmpty() || field->text() == texts.text(QStringLiteral("keyboard_key_A")));
+
+    // A modifier chosen first, by a click that the window routes, stays chosen for the key.
+    page()->KeyPicked(3);
+    editor->applyEditorState(state);
+    auto* ctrl = qobject_cast<QAbstractButton*>(editor->control(QStringLiteral("key_ComBox_check_1")));
+    ASSERT_TRUE(ctrl);
+    ctrl->click();
+    EXPECT_EQ(editor->GetModifierBox(), 1);
+    press(8 + 30);
+    ASSERT_TRUE(settled(page()));
+    const auto after = mouse->firmware().region(emu::Region::KeyTable);
+    EXPECT_EQ(std::vector<uint8_t>(after.begin() + 12, after.begin() + 15),
+              (std::vector<uint8_t>{0x20, 0x01, 0x04}));
 }
 
 TEST_F(MousePageTest, ChoosingAnotherProfileSwitchesOnceAfterThePause) {

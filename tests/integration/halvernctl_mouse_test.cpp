@@ -325,7 +325,7 @@ TEST_F(HalvernctlMouseTest, MacrosThatDoNotFitNameTheEventsToRemove) {
     ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>(1018, press)));  // 4094 bytes: fits
     r = run({"write-macros"});
     EXPECT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_EQ(r.out, "wrote 1 macro to the mouse\n");
+    EXPECT_EQ(r.out, "wrote 1 macro to the mouse\nwrote the four recoil patterns to the mouse\n");
 }
 
 TEST_F(HalvernctlMouseTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {

@@ -12,8 +12,10 @@
 #include "ui/controls/hand_img_select_button.h"
 #include "ui/controls/key_set_control.h"
 #include "ui/controls/light_control.h"
+#include "ui/controls/macro_control.h"
 #include "ui/controls/redio_macro_button.h"
 #include "ui/controls/select_panel.h"
+#include "ui/controls/shoot_control.h"
 #include "ui/controls/wnd_host.h"
 #include "ui/toolkit/layout_loader.h"
 
@@ -41,6 +43,8 @@ void registerCustomControls(LayoutLoader& loader) {
     add<WndHost>(loader);
     add<CloudShareListItem>(loader);
     add<ColourPalette>(loader);
+    add<CMacroControlUI>(loader);
+    add<CShootControlUI>(loader);
     const LayoutLoader* rows = &loader;
     loader.registerControl(
         QString::fromLatin1(ComboEditContainerElement::kClassName),

@@ -3,11 +3,13 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <span>
 
+#include "input/evdev_keys.h"
 #include "input/key_tables.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/language_texts.h"
@@ -86,6 +88,7 @@ void CKeySetControlUI::bindControls(QWidget* content) {
     m_functionCombo = findControl<QComboBox>(content, QStringLiteral("keyset_function_combo"));
     m_pages = findControl<QStackedWidget>(content, QStringLiteral("function_switch_tablayout"));
     m_keyEdit = findControl<QLineEdit>(content, QStringLiteral("keyset_keyboard_text_edit"));
+    if (m_keyEdit) m_keyEdit->installEventFilter(this);
     m_macroCycleLayout = findControl(content, QStringLiteral("keyset_macro_cycle_layout"));
     for (int k = 0; k < kModifierBoxes; ++k) {
         m_boxes[static_cast<size_t>(k)] =
@@ -289,6 +292,19 @@ void CKeySetControlUI::OnMacroOverSelected() {
     auto* over = findControl<QComboBox>(m_content, QStringLiteral("keyset_macro_over_combo"));
     if (over && m_macroCycleLayout)
         m_macroCycleLayout->setVisible(over->currentIndex() == kMacroOverCountIndex);
+}
+
+bool CKeySetControlUI::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_keyEdit ||
+        (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride))
+        return QWidget::eventFilter(watched, event);
+    // Every key belongs to the capture while the field has the focus: none types, none is a shortcut.
+    event->accept();
+    if (event->type() == QEvent::ShortcutOverride) return true;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const std::optional<ScanCode> scan = ScanFromXkbKeycode(key->nativeScanCode());
+    if (!key->isAutoRepeat() && scan && OnKeyCaptured(scan->scan, scan->extended)) emit keyCaptured();
+    return true;
 }
 
 std::optional<KeyAssignment> CKeySetControlUI::OnKeyCaptured(uint8_t scan, bool extended) {

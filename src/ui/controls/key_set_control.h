@@ -83,6 +83,11 @@ public:
     /// key is known (the caller then saves it), else nothing.
     std::optional<KeyAssignment> OnKeyCaptured(uint8_t scan, bool extended);
 
+signals:
+    /// A key pressed in "keyset_keyboard_text_edit" became the current assignment: the page saves it.
+    void keyCaptured();
+
+public:
     [[nodiscard]] const KeyListEntry& entry() const { return m_entry; }
     /// What the controls hold now.
     [[nodiscard]] KeyEditorState editorState() const;
@@ -90,6 +95,10 @@ public:
     void applyEditorState(const KeyEditorState& state);
     /// A control of the layout by name, or null.
     [[nodiscard]] QWidget* control(const QString& name) const;
+
+protected:
+    /// Key presses in the key field are captured (by their key code) instead of typed.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void bindControls(QWidget* content);

@@ -11,6 +11,7 @@
 
 #include "ui/controls/device_key_button.h"
 #include "ui/pages/assignment_label.h"
+#include "ui/pages/macro_tab.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/language_texts.h"
 
@@ -72,7 +73,12 @@ void KeyboardPage::BindPageControls() {
     m_selectionLabel = findControl<QLabel>(this, QStringLiteral("custom_colour_selection_label"));
     if (m_swatch) m_swatch->setStyleSheet(swatchStyle(m_colour));
     m_keyEditor = findControl<CKeySetControlUI>(this, QStringLiteral("KeySetControlItem"));
-    if (m_keyEditor) m_keyEditor->SetTexts(m_texts);
+    if (m_keyEditor) {
+        m_keyEditor->SetTexts(m_texts);
+        // One key pressed in the key field assigns it: the editor saves as its save button does.
+        connect(m_keyEditor, &CKeySetControlUI::keyCaptured, this, [this] { KeyEditorButton(0); });
+    }
+    m_macroEditor = BindMacroTab(*this, m_keyboard, m_keyboard.profile(), m_texts);
     m_profileControl = findControl<CDeviceProfileUI>(this, QStringLiteral("DeviceProfileItem"));
     if (m_profileControl) {
         m_profileControl->SetDeviceType(m_keyboard.typeCode());

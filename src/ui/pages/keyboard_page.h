@@ -8,6 +8,7 @@
 #include "devices/keyboard_device.h"
 #include "ui/controls/device_profile_control.h"
 #include "ui/controls/key_set_control.h"
+#include "ui/controls/macro_control.h"
 #include "ui/pages/device_page.h"
 #include "ui/pages/light_panel.h"
 
@@ -72,6 +73,7 @@ public:
 
     [[nodiscard]] CDeviceProfileUI* profileControl() const { return m_profileControl; }
     [[nodiscard]] CKeySetControlUI* keyEditor() const { return m_keyEditor; }
+    [[nodiscard]] CMacroControlUI* macroEditor() const { return m_macroEditor; }
 
     /// "Repeat_Delay_Time" n × 250 + 250 "ms"; a choice outside 0-3 counts as 0.
     [[nodiscard]] static QString delayText(const QString& prefix, int choice);
@@ -100,6 +102,7 @@ private:
     QPointer<QAbstractButton> m_swatch;
     QPointer<QLabel> m_selectionLabel;
     QPointer<CKeySetControlUI> m_keyEditor;
+    QPointer<CMacroControlUI> m_macroEditor;
     QPointer<CDeviceProfileUI> m_profileControl;
     std::vector<int> m_selected;
     uint32_t m_colour = 0xFFFFFF;

@@ -14,10 +14,12 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "profile/data_folders.h"
 #include "ui/controls/device_key_button.h"
 #include "ui/controls/device_profile_control.h"
 #include "ui/controls/key_set_control.h"
 #include "ui/pages/assignment_label.h"
+#include "ui/pages/macro_tab.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/language_texts.h"
 
@@ -62,6 +64,29 @@ QSize MousePage::screenPixels() {
     return screen->geometry().size() * screen->devicePixelRatio();
 }
 
+void MousePage::bindRecoilTab() {
+    if (auto* pages = findControl<QStackedWidget>(this, QStringLiteral("mouse_macro_switch"))) {
+        for (int tab = 0; tab < pages->count(); ++tab) {
+            if (auto* option = findControl<QAbstractButton>(this, QStringLiteral("mouse_macro_subtab_"), tab))
+                connect(option, &QAbstractButton::clicked, pages,
+                        [pages, tab] { pages->setCurrentIndex(tab); });
+        }
+    }
+    m_recoilEditor = findControl<CShootControlUI>(this, QStringLiteral("ShootControlItem"));
+    if (!m_recoilEditor) return;
+    m_recoilEditor->SetTexts(m_texts);
+    m_recoilEditor->SetMessage([this](const QString& textId) {
+        if (host()) host()->showMessage(textId);
+    });
+    // The mouse takes its macros, then the four patterns.
+    m_recoilEditor->SetWriteToMouse([this] {
+        m_mouse.WriteMacros(track([this](DeviceResult result) {
+            if (result) m_mouse.WriteRecoilPatterns(track());
+        }));
+    });
+    m_recoilEditor->SetFolders(m_mouse.UserFolder(), GetDefaultDataFolder());
+}
+
 QString MousePage::text(const QString& id) const {
     return m_texts ? m_texts->text(id) : id;
 }
@@ -93,7 +118,13 @@ void MousePage::BindPageControls() {
     m_buttonList = findControl(root, QStringLiteral("device_setkeyinfo_list"));
     m_hint = findControl(root, QStringLiteral("device_tishi_info"));
     m_keyEditor = findControl<CKeySetControlUI>(root, QStringLiteral("KeySetControlItem"));
-    if (m_keyEditor) m_keyEditor->SetTexts(m_texts);
+    if (m_keyEditor) {
+        m_keyEditor->SetTexts(m_texts);
+        // One key pressed in the key field assigns it: the editor saves as its save button does.
+        connect(m_keyEditor, &CKeySetControlUI::keyCaptured, this, [this] { KeyEditorButton(0); });
+    }
+    m_macroEditor = BindMacroTab(*this, m_mouse, m_mouse.profile(), m_texts);
+    bindRecoilTab();
     m_profileControl = findControl<CDeviceProfileUI>(root, QStringLiteral("DeviceProfileItem"));
     if (m_profileControl) {
         m_profileControl->SetDeviceType(m_mouse.typeCode());

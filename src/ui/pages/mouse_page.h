@@ -8,6 +8,8 @@
 #include "devices/mouse_device.h"
 #include "ui/controls/device_profile_control.h"
 #include "ui/controls/key_set_control.h"
+#include "ui/controls/macro_control.h"
+#include "ui/controls/shoot_control.h"
 #include "ui/pages/device_page.h"
 #include "ui/pages/light_panel.h"
 
@@ -64,6 +66,8 @@ public:
 
     [[nodiscard]] CDeviceProfileUI* profileControl() const { return m_profileControl; }
     [[nodiscard]] CKeySetControlUI* keyEditor() const { return m_keyEditor; }
+    [[nodiscard]] CMacroControlUI* macroEditor() const { return m_macroEditor; }
+    [[nodiscard]] CShootControlUI* recoilEditor() const { return m_recoilEditor; }
 
     /// The primary screen's size in pixels, which the mouse's record carries.
     [[nodiscard]] static QSize screenPixels();
@@ -86,6 +90,7 @@ private:
     void showPointer();
     void rebuildButtonList();
     void showLogoTooltip();
+    void bindRecoilTab();
     [[nodiscard]] QString text(const QString& id) const;
     [[nodiscard]] std::optional<QString> assignmentText(const KeyAssignment& a) const;
 
@@ -96,6 +101,8 @@ private:
     QPointer<QWidget> m_buttonList;
     QPointer<QWidget> m_hint;
     QPointer<CKeySetControlUI> m_keyEditor;
+    QPointer<CMacroControlUI> m_macroEditor;
+    QPointer<CShootControlUI> m_recoilEditor;
     QPointer<CDeviceProfileUI> m_profileControl;
     int m_pickedButton = -1;
     LightPanel m_light;

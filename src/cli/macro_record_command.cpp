@@ -1,0 +1,127 @@
+#include "cli/macro_record_command.h"
+
+#include <chrono>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/cli_support.h"
+#include "cli/command_checks.h"
+#include "hook/x11_input_hook.h"
+#include "input/macro_recorder.h"
+
+namespace halvern::cli {
+namespace {
+
+constexpr std::string_view kUsage =
+    "halvernctl macro record POSITION [--timing record|ignore|constant:MS] "
+    "[--append | --before ROW | --after ROW | --replace ROW] --seconds N";
+constexpr long kMaxSeconds = 3600;
+
+struct RecordOptions {
+    TimingMode timing = TimingMode::Record;
+    uint16_t fixedDelay = 50;
+    HookMode hook = HookMode::Append;
+    long row = -1;
+    long seconds = -1;
+};
+
+/// The options after POSITION; nothing, with the problem in `problem`, when they do not parse.
+std::optional<RecordOptions> parseOptions(const CommandArgs& words, std::string& problem) {
+    RecordOptions o;
+    for (size_t i = 1; i < words.size(); ++i) {
+        const std::string& w = words[i];
+        const bool hasValue = i + 1 < words.size();
+        if (w == "--append") {
+            o.hook = HookMode::Append;
+        } else if ((w == "--before" || w == "--after" || w == "--replace") && hasValue) {
+            o.hook = w == "--before"  ? HookMode::Before
+                     : w == "--after" ? HookMode::After
+                                      : HookMode::Replace;
+            const auto row = parseInteger(words[++i], 0, static_cast<long>(kMaxMacroEvents) - 1);
+            if (!row) return problem = w + " takes a row number", std::nullopt;
+            o.row = *row;
+        } else if (w == "--seconds" && hasValue) {
+            const auto seconds = parseInteger(words[++i], 1, kMaxSeconds);
+            if (!seconds) return problem = "--seconds takes 1-3600", std::nullopt;
+            o.seconds = *seconds;
+        } else if (w == "--timing" && hasValue) {
+            const std::string& t = words[++i];
+            if (t == "record") {
+                o.timing = TimingMode::Record;
+            } else if (t == "ignore") {
+                o.timing = TimingMode::Ignore;
+            } else if (t.rfind("constant:", 0) == 0) {
+                const auto ms = parseInteger(std::string_view(t).substr(9), 0, 65535);
+                if (!ms) return problem = "constant:MS takes 0-65535 ms", std::nullopt;
+                o.timing = TimingMode::Constant;
+                o.fixedDelay = static_cast<uint16_t>(*ms);
+            } else {
+                return problem = "--timing takes record, ignore or constant:MS", std::nullopt;
+            }
+        } else {
+            return problem = "unknown option '" + w + "'", std::nullopt;
+        }
+    }
+    if (o.seconds < 0) return problem = "--seconds N is needed", std::nullopt;
+    // Replacing a row never measures time.
+    if (o.hook == HookMode::Replace) o.timing = TimingMode::Ignore;
+    return o;
+}
+
+}  // namespace
+
+int recordMacro(const CommandContext& context, MacroStore& store, const CommandArgs& words) {
+    std::string problem;
+    const auto options = parseOptions(words, problem);
+    if (!options) return usageError(context, "macro", problem, kUsage);
+    const std::vector<MacroEntry> list = store.LoadMacroList();
+    const auto position = parseInteger(words[0], 0, static_cast<long>(list.size()) - 1);
+    if (!position) return usageError(context, "macro", "no macro at position '" + words[0] + "'", kUsage);
+    MacroRows rows{store.LoadMacro(list[static_cast<size_t>(*position)].guid), -1};
+    if (options->hook != HookMode::Append) {
+        if (options->row >= static_cast<long>(rows.events.size()))
+            return usageError(context, "macro", "the macro has no row " + std::to_string(options->row),
+                              kUsage);
+        rows.selected = static_cast<int>(options->row);
+    }
+
+    std::unique_ptr<InputHook> hook = MakeX11InputHook();
+    if (!hook) {
+        context.err
+            << "halvernctl: recording needs an X display with the RECORD extension (is DISPLAY set?)\n";
+        return kExitDeviceError;
+    }
+    std::mutex guard;
+    std::vector<InputEvent> events;
+    MacroRecorder recorder;
+    recorder.Begin(options->timing, options->hook, options->fixedDelay, SteadyMilliseconds());
+    if (!hook->Start(
+            [&](const InputEvent& e) {
+                const std::lock_guard lock(guard);
+                events.push_back(e);
+            },
+            true)) {
+        context.err << "halvernctl: the X display refused to record its input\n";
+        return kExitDeviceError;
+    }
+    context.out << "recording for " << options->seconds << " s"
+                << (hook->keyboardGrabbed() ? "" : " (the keys also reach the other programs)") << "...\n"
+                << std::flush;
+    std::this_thread::sleep_for(std::chrono::seconds(options->seconds));  // the recording's length
+    hook->Stop();
+
+    size_t recorded = 0;
+    for (const InputEvent& e : events) recorded += recorder.Record(rows, e) ? 1 : 0;
+    if (!store.SaveMacro(static_cast<int>(*position), rows.events)) {
+        context.err << "halvernctl: the macro file cannot be written; the macro stays as it was\n";
+        return kExitDeviceError;
+    }
+    context.out << "recorded " << recorded << (recorded == 1 ? " event" : " events") << " into macro "
+                << *position << '\n';
+    return kExitOk;
+}
+
+}  // namespace halvern::cli

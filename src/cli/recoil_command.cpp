@@ -1,0 +1,138 @@
+#include "cli/recoil_command.h"
+
+#include <json/json.h>
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "cli/cli_support.h"
+#include "cli/command_checks.h"
+#include "input/recoil_store.h"
+#include "profile/data_folders.h"
+
+namespace halvern::cli {
+namespace {
+
+constexpr std::string_view kUsage =
+    "halvernctl recoil show GUN [SHOT] | set GUN SHOT --x N --y N --delay MS | reset GUN | "
+    "import GUN FILE | export GUN FILE   (GUN 0-3, SHOT 1-30)";
+
+struct Target {
+    int gun = 0;
+    int shot = 0;  ///< 0-based
+};
+
+std::optional<int> gunOf(const std::string& text) {
+    const auto gun = parseInteger(text, 0, RecoilStore::kGuns - 1);
+    return gun ? std::optional<int>(static_cast<int>(*gun)) : std::nullopt;
+}
+
+std::optional<int> shotOf(const std::string& text) {
+    const auto shot = parseInteger(text, 1, RecoilStore::kShots);
+    return shot ? std::optional<int>(static_cast<int>(*shot) - 1) : std::nullopt;
+}
+
+/// "shot 5: x 3 left, y 7 up, delay 90 ms".
+std::string shotLine(int shot, const RecoilShot& s) {
+    return "shot " + std::to_string(shot + 1) + ": x " + std::to_string(s.x) + (s.left ? " left" : " right") +
+           ", y " + std::to_string(s.y) + (s.up ? " up" : " down") + ", delay " + std::to_string(s.delay) +
+           " ms";
+}
+
+Json::Value shotJson(int shot, const RecoilShot& s) {
+    Json::Value v;
+    v["shot"] = shot + 1;
+    v["x"] = s.left ? -s.x : s.x;
+    v["y"] = s.up ? -s.y : s.y;
+    v["delay"] = s.delay;
+    return v;
+}
+
+int show(const CommandContext& context, const RecoilStore& store, const CommandArgs& words) {
+    if (words.size() > 2) return usageError(context, "recoil", "show takes GUN [SHOT]", kUsage);
+    const auto gun = gunOf(words[0]);
+    const auto shot = words.size() == 2 ? shotOf(words[1]) : std::optional<int>(-1);
+    if (!gun || !shot) return usageError(context, "recoil", "GUN is 0-3, SHOT 1-30", kUsage);
+    const int first = *shot < 0 ? 0 : *shot;
+    const int last = *shot < 0 ? RecoilStore::kShots - 1 : *shot;
+    Json::Value shots(Json::arrayValue);
+    for (int b = first; b <= last; ++b) {
+        const RecoilShot s = store.ReadShot(*gun, b);
+        if (context.json) {
+            shots.append(shotJson(b, s));
+        } else {
+            context.out << shotLine(b, s) << '\n';
+        }
+    }
+    if (context.json) context.out << shots.toStyledString();
+    return kExitOk;
+}
+
+/// The value after `--name` among the words; nothing when it is not there or not a number in range.
+std::optional<long> option(const CommandArgs& words, std::string_view name, long min, long max) {
+    for (size_t i = 0; i + 1 < words.size(); ++i) {
+        if (words[i] == name) return parseInteger(words[i + 1], min, max);
+    }
+    return std::nullopt;
+}
+
+int set(const CommandContext& context, const RecoilStore& store, const CommandArgs& words) {
+    constexpr long kOffset = RecoilStore::kMaxOffset;
+    const auto x = option(words, "--x", -kOffset, kOffset);
+    const auto y = option(words, "--y", -kOffset, kOffset);
+    const auto delay = option(words, "--delay", 0, RecoilStore::kMaxDelay);
+    const auto gun = gunOf(words[0]);
+    const auto shot = shotOf(words.size() >= 2 ? words[1] : std::string());
+    if (words.size() != 8 || !gun || !shot || !x || !y || !delay) {
+        return usageError(context, "recoil",
+                          "set takes GUN (0-3) SHOT (1-30) --x N --y N (-255 to 255) --delay MS (0-65535)",
+                          kUsage);
+    }
+    const Target at{gun.value(), shot.value()};
+    const RecoilShot value{static_cast<int>(*x < 0 ? -*x : *x), *x < 0, static_cast<int>(*y < 0 ? -*y : *y),
+                           *y < 0, static_cast<int>(*delay)};
+    if (!store.SaveShot(at.gun, at.shot, value)) {
+        context.err << "halvernctl: " << store.PatternPath(at.gun).string() << " cannot be written\n";
+        return kExitDeviceError;
+    }
+    context.out << "gun " << at.gun << ' ' << shotLine(at.shot, value) << '\n';
+    return kExitOk;
+}
+
+int copyVerb(const CommandContext& context, const RecoilStore& store, const CommandArgs& words,
+             std::string_view verb) {
+    const auto gun = gunOf(words[0]);
+    const size_t wanted = verb == "reset" ? 1 : 2;
+    if (!gun || words.size() != wanted)
+        return usageError(context, "recoil",
+                          std::string(verb) + " takes GUN (0-3)" + (wanted == 2 ? " FILE" : ""), kUsage);
+    bool done = false;
+    if (verb == "reset") done = store.Reset(*gun);
+    if (verb == "import") done = store.Import(*gun, words[1]);
+    if (verb == "export") done = store.Export(*gun, words[1]);
+    if (!done) {
+        context.err << "halvernctl: cannot " << verb << " the pattern of gun " << *gun
+                    << " (a file is missing or unreadable, or the target cannot be written)\n";
+        return kExitDeviceError;
+    }
+    context.out << verb << (verb == "reset" ? "" : "ed") << " gun " << *gun << '\n';
+    return kExitOk;
+}
+
+}  // namespace
+
+int runRecoilCommand(const CommandContext& context, const CommandArgs& args) {
+    if (args.size() < 2) return usageError(context, "recoil", "a verb and a gun are needed", kUsage);
+    const RecoilStore store(GetDeviceDataFolder("mouse"), GetDefaultDataFolder());
+    if (!store.RestoreMissing())
+        context.err << "halvernctl: a missing pattern could not be restored from the shipped copies\n";
+    const CommandArgs words(args.begin() + 1, args.end());
+    const std::string& verb = args[0];
+    if (verb == "show") return show(context, store, words);
+    if (verb == "set") return set(context, store, words);
+    if (verb == "reset" || verb == "import" || verb == "export") return copyVerb(context, store, words, verb);
+    return usageError(context, "recoil", "unknown verb '" + verb + "'", kUsage);
+}
+
+}  // namespace halvern::cli

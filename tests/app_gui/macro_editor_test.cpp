@@ -1,0 +1,224 @@
+// The macro and recoil editors of the mouse page in the running main window, against the emulated mouse.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStyleOptionViewItem>
+#include <QValidator>
+
+#include "input/event_image.h"
+#include "page_fixture.h"
+#include "ui/pages/mouse_page.h"
+#include "ui/toolkit/control_lookup.h"
+
+namespace halvern::app {
+namespace {
+
+using emu::Product;
+
+/// Input the test hands to the recording editor.
+class FakeHook final : public InputHook {
+public:
+    explicit FakeHook(Sink* sink) : m_sink(sink) {}
+    bool Start(Sink sink, bool) override { return *m_sink = std::move(sink), true; }
+    void Stop() override { *m_sink = nullptr; }
+    [[nodiscard]] bool keyboardGrabbed() const override { return true; }
+
+private:
+    Sink* m_sink;
+};
+
+class MacroEditorTest : public PageFixture {
+protected:
+    void SetUp() override {
+        startWith(Product::Mouse, [&] { return page() && !page()->mouse().factoryTable().empty(); });
+        editor = page()->macroEditor();
+        ASSERT_TRUE(editor);
+    }
+    ui::MousePage* page() { return pageOf<ui::MousePage>(0); }
+    std::vector<MacroEvent> saved(int position) {
+        MacroStore store(page()->mouse().UserFolder());
+        return store.LoadMacro(store.LoadMacroList().at(static_cast<size_t>(position)).guid);
+    }
+    /// Button `key` plays macro `macro`, written to the mouse.
+    void assignMacro(size_t key, uint8_t macro) {
+        KeyListEntry entry = page()->mouse().keyList()[key];
+        entry.current = {entry.current.keyIndex, 0x70, macro, 0};
+        ASSERT_TRUE(
+            await([&](CMerivexUSBDevice::Done d) { page()->mouse().SetKeyAssignment(key, entry, d); }));
+    }
+
+    ui::CMacroControlUI* editor = nullptr;
+};
+
+TEST_F(MacroEditorTest, RowCommandsChangeTheRowsAndSaveAtOnce) {
+    editor->AddMacro();
+    ASSERT_EQ(editor->selectedMacro(), 0);
+    editor->InsertMenuItem("left_click");
+    const std::vector<MacroEvent> click{{true, 1, 1, 50}, {false, 1, 1, 50}};
+    EXPECT_EQ(saved(0), click);
+    EXPECT_EQ(editor->actionList()->rowCount(), 2);
+    EXPECT_EQ(editor->actionList()->item(0, 0)->text(), texts.text(QStringLiteral("mouse_key_left")));
+
+    ui::findControl<QLineEdit>(editor, QStringLiteral("mouse_x_left_edit"))->setText(QStringLiteral("300"));
+    editor->SelectRow(1);
+    ui::findControl<QPushButton>(editor, QStringLiteral("macro_inset_moveleftkey_btn"))->click();
+    EXPECT_EQ(saved(0).back(), (MacroEvent{true, 44, 4, 50}));
+    EXPECT_EQ(editor->actionList()->item(2, 1)->text(), QStringLiteral("44"));
+
+    // The first row does not move up; the last goes to the top.
+    editor->SelectRow(0);
+    editor->MoveRow(RowMove::Up);
+    EXPECT_EQ(saved(0)[0], click[0]);
+    editor->SelectRow(2);
+    editor->MoveRow(RowMove::Top);
+    EXPECT_EQ(saved(0)[0].type, 4);
+
+    // Delays: an empty edit saves 0; the edit itself takes six digits at most, up to 65535.
+    editor->actionList()->item(1, 2)->setText(QString());
+    EXPECT_EQ(saved(0)[1].delay, 0);
+    editor->actionList()->item(1, 2)->setText(QStringLiteral("1234"));
+    EXPECT_EQ(saved(0)[1].delay, 1234);
+    std::unique_ptr<QWidget> edit(editor->actionList()->itemDelegateForColumn(2)->createEditor(
+        nullptr, QStyleOptionViewItem(), editor->actionList()->model()->index(1, 2)));
+    auto* delayEdit = qobject_cast<QLineEdit*>(edit.get());
+    ASSERT_TRUE(delayEdit);
+    EXPECT_EQ(delayEdit->maxLength(), 6);
+    QString text = QStringLiteral("65536");
+    int caret = 0;
+    EXPECT_NE(delayEdit->validator()->validate(text, caret), QValidator::Acceptable);
+
+    // Another macro shows its own rows; deleting every row is saved too.
+    editor->AddMacro();
+    EXPECT_EQ(editor->actionList()->rowCount(), 0);
+    editor->SelectMacro(0);
+    EXPECT_EQ(editor->actionList()->rowCount(), 3);
+    editor->DeleteAllRows();
+    EXPECT_TRUE(saved(0).empty());
+}
+
+TEST_F(MacroEditorTest, DeletingAMacroRenumbersTheButtonsThatPlayMacros) {
+    for (int i = 0; i < 4; ++i) editor->AddMacro();
+    assignMacro(3, 1);  // the forward button plays macro 2 (position 1)
+    assignMacro(4, 2);  // the back button plays macro 3
+    answerMessages(true);
+    editor->SelectMacro(1);
+    editor->DeleteMacro();
+    EXPECT_EQ(messages, (std::vector<QString>{texts.text(QStringLiteral("message_text_4")),
+                                              texts.text(QStringLiteral("message_text_2"))}));
+    ASSERT_TRUE(settled(page()));
+    const auto& keys = page()->mouse().keyList();
+    EXPECT_EQ(keys[3].current.type, keys[3].defaults.type);
+    EXPECT_EQ(keys[3].current.code1, keys[3].defaults.code1);
+    EXPECT_EQ(keys[4].current.type, 0x70);
+    EXPECT_EQ(keys[4].current.code1, 1);
+    EXPECT_EQ(editor->nameList()->count(), 3);
+    EXPECT_EQ(page()->mouse().macroNames().size(), 3u);
+
+    // Declining the first question deletes nothing.
+    answerMessages(false);
+    editor->DeleteMacro();
+    EXPECT_EQ(editor->nameList()->count(), 3);
+}
+
+TEST_F(MacroEditorTest, RecordingLocksTheEditorAndLeavesOutTheStopClick) {
+    InputHook::Sink sink;
+    editor->SetHookFactory([&sink] { return std::make_unique<FakeHook>(&sink); });
+    editor->AddMacro();
+    auto* start = ui::findControl<QPushButton>(editor, QStringLiteral("macro_btn_starredio"));
+    auto* stop = ui::findControl<QPushButton>(editor, QStringLiteral("macro_btn_stopredio"));
+    start->click();
+    ASSERT_TRUE(sink);
+    EXPECT_TRUE(stop->isVisibleTo(editor));
+    EXPECT_FALSE(start->isVisibleTo(editor));
+    EXPECT_FALSE(ui::findControl(editor, QStringLiteral("macro_name_tab"))->isEnabled());
+    EXPECT_FALSE(window->findChild<QWidget*>(QStringLiteral("device_select_layout"))->isEnabled());
+
+    const QPoint onStop = stop->mapToGlobal(stop->rect().center());
+    const auto input = [&](InputEvent e) {
+        sink(e);
+        QCoreApplication::processEvents();
+    };
+    const uint32_t t = SteadyMilliseconds();
+    input({InputEvent::Kind::Key, true, {0x1E, false}, 0, 0, 0, t + 10});
+    input({InputEvent::Kind::Key, false, {0x1E, false}, 0, 0, 0, t + 510});
+    input({InputEvent::Kind::Button, true, {}, 2, onStop.x(), onStop.y(), t + 600});  // a right click is kept
+    input({InputEvent::Kind::Button, true, {}, 1, onStop.x(), onStop.y(), t + 700});  // the stop click is not
+    // The list shows the rows as they come: the new row, and the delay of the row before it.
+    ASSERT_EQ(editor->actionList()->rowCount(), 3);
+    EXPECT_EQ(editor->actionList()->item(0, 2)->text(), QStringLiteral("500"));
+    EXPECT_EQ(editor->actionList()->item(2, 0)->text(), texts.text(QStringLiteral("mouse_key_right")));
+    stop->click();
+    EXPECT_FALSE(sink);
+    EXPECT_TRUE(start->isVisibleTo(editor));
+    EXPECT_TRUE(window->findChild<QWidget*>(QStringLiteral("device_select_layout"))->isEnabled());
+    const std::vector<MacroEvent> rows = saved(0);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], (MacroEvent{true, 0x04, 10, 500}));
+    EXPECT_EQ(rows[1], (MacroEvent{false, 0x04, 10, 90}));
+    EXPECT_EQ(rows[2], (MacroEvent{true, 2, 1, 0}));
+
+    // Replacing the first row's key keeps its action and delay.
+    editor->SelectRow(0);
+    editor->actionMenu()->findChild<QAction*>(QStringLiteral("macro_action_edit"))->trigger();
+    input({InputEvent::Kind::Key, true, {0x30, false}, 0, 0, 0, t + 900});
+    EXPECT_EQ(editor->actionList()->item(0, 0)->text(), texts.text(QStringLiteral("keyboard_key_B")));
+    editor->EndRecording();
+    EXPECT_EQ(saved(0)[0], (MacroEvent{true, 0x05, 10, 500}));
+}
+
+TEST_F(MacroEditorTest, RecoilShotsAreEditedAndReachTheMouse) {
+    ui::CShootControlUI* recoil = page()->recoilEditor();
+    ASSERT_TRUE(recoil);
+    EXPECT_EQ(recoil->bullet(), 0);
+    recoil->PreviousBullet();
+    EXPECT_EQ(recoil->bullet(), 0);
+    recoil->SelectBullet(29);
+    recoil->NextBullet();
+    EXPECT_EQ(recoil->bullet(), 29);
+    EXPECT_EQ(ui::findControl<QLabel>(recoil, QStringLiteral("bullet_select_index"))->text(),
+              QStringLiteral("30"));
+
+    recoil->SelectGun(2);
+    EXPECT_EQ(
+        ui::findControl<QStackedWidget>(recoil, QStringLiteral("shoot_image_display_switch"))->currentIndex(),
+        2);
+    recoil->SelectBullet(4);
+    auto* xCheck = ui::findControl<QCheckBox>(recoil, QStringLiteral("bullet_x_check"));
+    auto* yCheck = ui::findControl<QCheckBox>(recoil, QStringLiteral("bullet_y_check"));
+    const RecoilShot before = recoil->store().ReadShot(2, 4);
+    xCheck->setChecked(!before.left);  // a toggled check alone writes nothing
+    EXPECT_EQ(xCheck->text(), texts.text(before.left ? QStringLiteral("mouse_move_to_right_text")
+                                                     : QStringLiteral("mouse_move_to_left_text")));
+    recoil->SelectBullet(5);
+    EXPECT_EQ(recoil->store().ReadShot(2, 4), before);
+
+    recoil->SelectBullet(4);
+    xCheck->setChecked(true);
+    yCheck->setChecked(true);
+    ui::findControl<QLineEdit>(recoil, QStringLiteral("bullet_x_eidt"))->setText(QStringLiteral("3"));
+    ui::findControl<QLineEdit>(recoil, QStringLiteral("bullet_y_eidt"))->setText(QStringLiteral("7"));
+    ui::findControl<QLineEdit>(recoil, QStringLiteral("bullet_delay_eidt"))->setText(QStringLiteral("90"));
+    recoil->SaveShot();
+    EXPECT_EQ(recoil->store().ReadShot(2, 4), (RecoilShot{3, true, 7, true, 90}));
+
+    ui::findControl<QPushButton>(recoil, QStringLiteral("shootdate_save_btn"))->click();
+    ASSERT_TRUE(test::waitUntil([&] { return !page()->writing(); }));
+    std::vector<std::vector<MacroEvent>> patterns;
+    patterns.reserve(RecoilStore::kGuns);
+    for (int gun = 0; gun < RecoilStore::kGuns; ++gun)
+        patterns.push_back(LoadEventsFile(recoil->store().PatternPath(gun)));
+    const std::vector<uint8_t> image = BuildEventImage(patterns);
+    const auto region = plugged->firmware().region(emu::Region::Recoil);
+    ASSERT_GE(region.size(), image.size());
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), region.begin()));
+    EXPECT_EQ(patterns[2][27], (MacroEvent{true, 7, 5, 90}));
+}
+
+}  // namespace
+}  // namespace halvern::app

@@ -1,0 +1,81 @@
+// halvernctl's macro row and recoil verbs, and the images they reach the emulated mouse with.
+
+#include <gtest/gtest.h>
+
+#include "cli/macro_command.h"
+#include "cli/recoil_command.h"
+#include "ctl_fixture.h"
+#include "input/recoil_store.h"
+#include "profile/data_folders.h"
+
+namespace halvern::cli {
+namespace {
+
+using emu::Region;
+
+const CtlCommands kCommands{
+    {"macro", runMacroCommand},
+    {"recoil", runRecoilCommand},
+    {"write-macros", runWriteMacrosCommand},
+};
+
+class HalvernctlRowsTest : public CtlFixture {
+protected:
+    HalvernctlRowsTest() : CtlFixture(kCommands) {}
+    void SetUp() override { mouse = emulator.attach(emu::Product::Mouse, emu::Attachment::Cable); }
+    std::shared_ptr<emu::VirtualDevice> mouse;
+};
+
+TEST_F(HalvernctlRowsTest, MacroRowsAreInsertedMovedAndDeletedLikeTheEditorDoes) {
+    ASSERT_EQ(run({"macro", "add"}).code, kExitOk);
+    ASSERT_EQ(run({"macro", "insert", "0", "0", "left_click"}).code, kExitOk);
+    ASSERT_EQ(run({"macro", "insert", "0", "1", "move-left", "300"}).code, kExitOk);
+    EXPECT_EQ(run({"macro", "show", "0"}).out,
+              "0  Left button  down  50 ms\n1  Left button  up  50 ms\n2  Move left  44  50 ms\n");
+    EXPECT_EQ(run({"macro", "move-row", "0", "0", "up"}).out, "row 0 stays where it is\n");
+    ASSERT_EQ(run({"macro", "move-row", "0", "2", "top"}).code, kExitOk);
+    ASSERT_EQ(run({"macro", "delete-row", "0", "1"}).code, kExitOk);
+    const Json::Value events = runJson({"macro", "show", "0"});
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0]["Type"].asInt(), 4);
+    EXPECT_EQ(events[1]["Action"].asString(), "up");
+
+    EXPECT_EQ(run({"macro", "insert", "0", "5", "left_click"}).code, kExitUsage);
+    EXPECT_EQ(run({"macro", "insert", "0", "0", "move-up"}).code, kExitUsage);
+    EXPECT_EQ(run({"macro", "insert", "0", "0", "jump"}).code, kExitUsage);
+    EXPECT_EQ(run({"macro", "move-row", "0", "0", "sideways"}).code, kExitUsage);
+    EXPECT_EQ(run({"macro", "show", "1"}).code, kExitUsage);
+}
+
+TEST_F(HalvernctlRowsTest, RecoilShotsReachTheMouseWithWriteMacros) {
+    // Gun 2's file is gone: it comes back from the shipped copy.
+    const RecoilStore store(GetDeviceDataFolder("mouse"), GetDefaultDataFolder());
+    CtlRun r = run({"recoil", "show", "2", "1"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    std::filesystem::remove(store.PatternPath(2));
+    EXPECT_EQ(run({"recoil", "show", "2", "1"}).out, r.out);
+
+    r = run({"recoil", "set", "2", "5", "--x", "-3", "--y", "-7", "--delay", "90"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(r.out, "gun 2 shot 5: x 3 left, y 7 up, delay 90 ms\n");
+    EXPECT_EQ(run({"recoil", "show", "2", "5"}).out, "shot 5: x 3 left, y 7 up, delay 90 ms\n");
+    EXPECT_EQ(run({"recoil", "show", "2", "31"}).code, kExitUsage);
+    EXPECT_EQ(run({"recoil", "set", "4", "1", "--x", "1", "--y", "1", "--delay", "1"}).code, kExitUsage);
+    EXPECT_EQ(run({"recoil", "set", "0", "1", "--x", "1", "--y", "1"}).code, kExitUsage);
+
+    r = run({"write-macros"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    // Four blocks of 180 events: 16 header bytes, 4 offsets, then per block a count, 2 zeros, the events.
+    const size_t size = 16 + 4 * 2 + 4 * (4 + 180 * 4);
+    const auto header = bytesOf(*mouse, Region::Recoil, 0, 6);
+    EXPECT_EQ(header, (std::vector<uint8_t>{0xAA, 0x55, size & 0xFF, size >> 8, 4, 0}));
+    const size_t gun2 = 24 + 2 * (4 + 180 * 4);
+    EXPECT_EQ(bytesOf(*mouse, Region::Recoil, 16 + 2 * 2, 2), (std::vector<uint8_t>{gun2 & 0xFF, gun2 >> 8}));
+    EXPECT_EQ(bytesOf(*mouse, Region::Recoil, gun2, 4), (std::vector<uint8_t>{180, 0, 0, 0}));
+    EXPECT_EQ(bytesOf(*mouse, Region::Recoil, gun2 + 4 + 24 * 4, 24),
+              (std::vector<uint8_t>{10, 0, 0x81, 1, 0, 0, 0x01, 1, 5, 0, 0x84, 3,  //
+                                    90, 0, 0x85, 7, 0, 0, 0x84, 0, 0, 0, 0x85, 0}));
+}
+
+}  // namespace
+}  // namespace halvern::cli
