@@ -210,12 +210,15 @@ void SettingsWindow::showItem(size_t index) {
     if (auto* state = findControl<QLabel>(row, QStringLiteral("update_status_text"))) {
         state->setProperty("textId", idOf(look.textId));
         state->setStyleSheet(QStringLiteral("color: %1;").arg(stateColour(item.state)));
+        // Without a server nothing was checked: no entry claims to be up to date.
+        state->setVisible(!m_noServer);
     }
     if (QWidget* progress = findControl(row, QStringLiteral("update_status_ing")))
         progress->setVisible(look.progress);
     if (QWidget* value = findControl(row, QStringLiteral("update_progress_value")))
         value->setVisible(look.progress);
-    if (QWidget* done = findControl(row, QStringLiteral("update_status_ok"))) done->setVisible(look.doneMark);
+    if (QWidget* done = findControl(row, QStringLiteral("update_status_ok")))
+        done->setVisible(look.doneMark && !m_noServer);
     if (auto* link = findControl<QAbstractButton>(row, QStringLiteral("update_download_link"))) {
         const bool marked = item.state == UpdateState::DownloadWait && IsWebAddress(item.downloadAddress);
         link->setVisible(marked);
