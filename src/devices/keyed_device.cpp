@@ -216,7 +216,7 @@ void CMerivexKeyedDevice::SwitchProfile(std::string profileId, Done done) {
         SetProfileName(std::move(previous));
         return queue().completeLater(done, DeviceResult::FileError());
     }
-    (void)CheckMacroAssignments();
+    (void)CheckMacroAssignments();  // whether it reset a key does not matter: WriteAll writes every key
     ShowSettings();
     WriteAll(m_screenWidth, m_screenHeight,
              [this, previous = std::move(previous), done](DeviceResult result) {
