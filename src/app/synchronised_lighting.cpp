@@ -53,7 +53,10 @@ void SynchronisedLighting::run() {
         m_timer.stop();
         return;
     }
-    m_timer.start(static_cast<int>(std::clamp<Millis>(next - now, 0, 60'000)));
+    // Steps of a fast effect fall every few milliseconds; no device takes a frame more often than every
+    // 10 ms, so the colours are handed on at most that often (advance() runs the steps in between, and
+    // the colour at each hand-over is the one the step-by-step run would show).
+    m_timer.start(static_cast<int>(std::clamp<Millis>(next - now, kMinHandOverMs, 60'000)));
 }
 
 }  // namespace halvern::app

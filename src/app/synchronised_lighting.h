@@ -30,6 +30,9 @@ public:
     [[nodiscard]] bool active() const { return m_timer.isActive(); }
     [[nodiscard]] const SharedAnimation& animation() const { return m_animation; }
 
+    /// The shortest wait between two hand-overs of the shared colour: the fastest a device takes frames.
+    static constexpr Millis kMinHandOverMs = 10;
+
 private:
     void run();
     void paint(const std::vector<CMerivexUSBDevice*>& devices) const;
