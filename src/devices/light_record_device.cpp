@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "device/debug_sink.h"
 #include "devices/headset_led_reports.h"
 #include "profile/hs6533_profiledata.h"
 
@@ -122,6 +123,79 @@ int CMerivexHS6533Device::sendStreamFrame(CommandChannel& channel, std::span<con
         allSent =
             channel.cableInterface().SetOutputReport(frame.subspan(at, headset_leds::kReportSize)) && allSent;
     return allSent ? result::kSuccess : result::kWriteFailed;
+}
+
+// ---- The headset's sound settings ----
+
+void CMerivexHS6533Device::SetAudioLibrary(std::unique_ptr<audio::AudioConfigLibrary> library) {
+    m_audio.reset();
+    m_audioStart.reset();
+    m_library = std::move(library);
+    if (m_library) m_audio = std::make_unique<HeadsetAudio>(*m_library);
+}
+
+HeadsetSystem CMerivexHS6533Device::audioSettings() {
+    return static_cast<CHs6533Profiledata&>(profile()).GetHeadsetSystem();
+}
+
+void CMerivexHS6533Device::ActivatePage(Done done) {
+    if (m_audio && !m_audioStart) m_audioStart = m_audio->start();
+    CMerivexLightRecordDevice::ActivatePage([this, done](DeviceResult result) {
+        if (audioReady()) {
+            auto& headset = static_cast<CHs6533Profiledata&>(profile());
+            HeadsetSystem system = headset.GetHeadsetSystem();
+            HeadsetAudio::TakeReading(m_audio->read(), system);
+            headset.SetHeadsetSystem(system);
+            if (!SaveProfile())
+                debugLog("profile file could not be written after reading the sound settings");
+            ShowSettings();
+        }
+        if (done) done(result);
+    });
+}
+
+bool CMerivexHS6533Device::changeAudio(const std::function<bool(HeadsetAudio&)>& write,
+                                       const std::function<void(HeadsetSystem&)>& store) {
+    if (!audioReady() || !write(*m_audio)) return false;
+    auto& headset = static_cast<CHs6533Profiledata&>(profile());
+    HeadsetSystem system = headset.GetHeadsetSystem();
+    store(system);
+    headset.SetHeadsetSystem(system);
+    if (!SaveProfile()) debugLog("profile file could not be written after a sound setting changed");
+    return true;
+}
+
+bool CMerivexHS6533Device::SetMicrophone(bool on) {
+    return changeAudio([on](HeadsetAudio& a) { return a.setMicrophoneOn(on); },
+                       [on](HeadsetSystem& s) { s.micInSelect = on ? 1 : 0; });
+}
+
+bool CMerivexHS6533Device::SetMicrophoneLevel(int percent) {
+    percent = std::clamp(percent, 0, 100);
+    return changeAudio([percent](HeadsetAudio& a) { return a.setMicrophoneLevel(percent); },
+                       [percent](HeadsetSystem& s) { s.micInValue = percent; });
+}
+
+bool CMerivexHS6533Device::SetMonitor(bool on) {
+    return changeAudio([on](HeadsetAudio& a) { return a.setMonitorOn(on); },
+                       [on](HeadsetSystem& s) { s.micMonitorSelect = on ? 1 : 0; });
+}
+
+bool CMerivexHS6533Device::SetMonitorLevel(int percent) {
+    percent = std::clamp(percent, 0, 100);
+    return changeAudio([percent](HeadsetAudio& a) { return a.setMonitorLevel(percent); },
+                       [percent](HeadsetSystem& s) { s.micMonitorValue = percent; });
+}
+
+bool CMerivexHS6533Device::SetMagicVoice(bool on) {
+    return changeAudio([on](HeadsetAudio& a) { return a.setMagicVoice(on); },
+                       [on](HeadsetSystem& s) { s.magicEnable = on ? 1 : 0; });
+}
+
+bool CMerivexHS6533Device::SetMagicVoiceType(int type) {
+    if (type < 1 || type > kMagicVoiceTypes) return false;
+    return changeAudio([type](HeadsetAudio& a) { return a.setMagicVoiceType(type); },
+                       [type](HeadsetSystem& s) { s.magicType = type; });
 }
 
 }  // namespace halvern

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "devices/headset_audio.h"
 #include "devices/keyed_device.h"
 #include "devices/light_record.h"
 #include "devices/settings_commit.h"
@@ -68,16 +69,49 @@ public:
 
 /// The headset: 13 LEDs whose colours always come from the computer's frames, sent as 12 LED output
 /// reports per frame, and its light record.
+///
+/// Its sound settings go through the sound card's configuration library given to SetAudioLibrary; without
+/// one (or without a playback device) the audio settings keep their profile values and every audio edit
+/// is refused. An edit the library refuses leaves the profile as it was.
 class CMerivexHS6533Device final : public CMerivexLightRecordDevice {
 public:
+    static constexpr int kMagicVoiceTypes = 4;  ///< voice types 1-4
+
     explicit CMerivexHS6533Device(HidBackend& backend);
     ~CMerivexHS6533Device() override;
+
+    /// The library the audio settings go through (before ActivatePage).
+    void SetAudioLibrary(std::unique_ptr<audio::AudioConfigLibrary> library);
+    /// Starts the library (once), then opens the page as the pad does and takes the recording device's
+    /// values into the page and the profile.
+    void ActivatePage(Done done = {}) override;
+    /// How starting the library went; nothing before ActivatePage or without a library.
+    [[nodiscard]] std::optional<HeadsetAudio::Start> audioStart() const { return m_audioStart; }
+    [[nodiscard]] bool audioReady() const { return m_audio && m_audio->ready(); }
+    [[nodiscard]] HeadsetSystem audioSettings();
+
+    // Audio edits: written to the library at once, then stored in the profile (saved). False, with
+    // nothing changed, when the library is not ready or refused the value.
+    [[nodiscard]] bool SetMicrophone(bool on);
+    [[nodiscard]] bool SetMicrophoneLevel(int percent);
+    [[nodiscard]] bool SetMonitor(bool on);
+    [[nodiscard]] bool SetMonitorLevel(int percent);
+    [[nodiscard]] bool SetMagicVoice(bool on);
+    [[nodiscard]] bool SetMagicVoiceType(int type);
 
 protected:
     [[nodiscard]] bool streamWanted(std::chrono::milliseconds& minPeriod) override;
     size_t buildStreamFrame(const LedFrame& frame, DeviceQueue::FrameBuffer& buffer) const override;
     /// Sends the reports one by one; one that fails does not stop the others, and none is sent again.
     [[nodiscard]] int sendStreamFrame(CommandChannel& channel, std::span<const uint8_t> frame) override;
+
+private:
+    [[nodiscard]] bool changeAudio(const std::function<bool(HeadsetAudio&)>& write,
+                                   const std::function<void(HeadsetSystem&)>& store);
+
+    std::unique_ptr<audio::AudioConfigLibrary> m_library;
+    std::unique_ptr<HeadsetAudio> m_audio;
+    std::optional<HeadsetAudio::Start> m_audioStart;
 };
 
 }  // namespace halvern

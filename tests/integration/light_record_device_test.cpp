@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "devices/emulated_audio_library.h"
 #include "devices/headset_led_reports.h"
 #include "emulated_links.h"
 #include "emulator/emulator.h"
@@ -179,6 +180,66 @@ TEST(HeadsetDevice, SendsTwelveLedReportsPerFrameAndItsRecord) {
     light.mode = 12;
     ASSERT_TRUE(device.Await([&](auto done) { device.ChangeLight(light, done); }).ok());
     EXPECT_EQ(headset->firmware().region(Region::Settings)[1], device.lightLists().values.at(0));
+}
+
+// The headset's sound settings over the emulated sound library.
+class HeadsetAudioTest : public ::testing::Test {
+protected:
+    HeadsetAudioTest() : xdg("XDG_DATA_HOME", data.path().string()) {}
+
+    void open(audio::EmulatedAudioLibrary::Faults faults = {}) {
+        ASSERT_TRUE(emulator.attach(Product::Headset));
+        test::openOverEmulator(emulator, device, false);
+        if (HasFatalFailure()) return;
+        ASSERT_TRUE(device.ConfigureFromTables(3, device.identity()));
+        auto owned =
+            audio::EmulatedAudioLibrary::Headset([this](std::string_view line) { lines.emplace_back(line); });
+        library = owned.get();
+        library->setFaults(std::move(faults));
+        device.SetAudioLibrary(std::move(owned));
+        ASSERT_TRUE(device.Await([&](auto done) { device.ActivatePage(done); }).ok());
+    }
+    bool written(std::string_view line) const { return std::ranges::find(lines, line) != lines.end(); }
+
+    test::TempDir data;
+    test::ScopedEnv xdg;
+    emu::Emulator emulator{emu::EmulatorOptions{emu::Transport::InProcess, {}, {}}};
+    CMerivexHS6533Device device{emulator};
+    audio::EmulatedAudioLibrary* library = nullptr;
+    std::vector<std::string> lines;
+};
+
+TEST_F(HeadsetAudioTest, StartBringsMissingPropertiesToZeroAndReadsTheMicrophone) {
+    open();
+    ASSERT_EQ(device.audioStart(), HeadsetAudio::Start::Ready);
+    EXPECT_TRUE(written("AUDIO P read VirtualSurroundEffectControl 4 failed"));
+    EXPECT_TRUE(written("AUDIO P write VirtualSurroundEffectControl 4 0"));
+    EXPECT_TRUE(written("AUDIO R write VolumeScalarControl -1 0"));
+    EXPECT_TRUE(written("AUDIO R write AAVolumeScalarControl 0 0"));
+    EXPECT_EQ(device.audioSettings().micInSelect, 1) << "not muted";
+
+    ASSERT_TRUE(device.SetMicrophoneLevel(64));
+    const auto recording = audio::ChooseDevices(*library).recording;
+    ASSERT_TRUE(recording);
+    EXPECT_EQ(library->stored(*recording, "VolumeScalarControl", -1), "0.64");
+    EXPECT_EQ(device.audioSettings().micInValue, 64);
+}
+
+TEST_F(HeadsetAudioTest, RefusedWritesLeaveTheProfile) {
+    open({.failingWrites = {"MuteControl"}});
+    const HeadsetSystem before = device.audioSettings();
+    EXPECT_FALSE(device.SetMicrophone(false));
+    EXPECT_FALSE(device.SetMagicVoiceType(5));
+    EXPECT_EQ(device.audioSettings(), before);
+    EXPECT_TRUE(device.SetMonitor(false));
+    EXPECT_EQ(device.audioSettings().micMonitorSelect, 0);
+}
+
+TEST_F(HeadsetAudioTest, AFailedStartTouchesNoProperty) {
+    open({.initFails = true});
+    EXPECT_EQ(device.audioStart(), HeadsetAudio::Start::InitFailed);
+    EXPECT_TRUE(lines.empty());
+    EXPECT_FALSE(device.SetMicrophoneLevel(10));
 }
 
 }  // namespace
