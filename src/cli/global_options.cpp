@@ -46,6 +46,8 @@ const char* usageText() {
            "  light --list                  the device's light modes, by number and name\n"
            "  light --device mousepad|headset --mode MODE [--brightness 0-4] [--speed 0-4]\n"
            "        [--multicolor 0|1] [--color RRGGBB]   (the direction is the device's own)\n"
+           "  headset mic|monitor [--on 0|1] [--level 0-100] | headset voice [--on 0|1] [--type 1-4]\n"
+           "                                the headset's microphone, monitor and voice effect\n"
            "  same-mode --from KIND         every attached device takes KIND's light effect, in step\n"
            "    (the mouse's dpi, dpi-active, polling and light take --screen WxH, the screen size\n"
            "     written with the settings; default 1920x1080)\n"

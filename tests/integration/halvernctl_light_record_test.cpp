@@ -1,4 +1,4 @@
-// halvernctl light and show over an emulated mouse pad and headset.
+// halvernctl light, show and headset over an emulated mouse pad and headset.
 
 #include "cli/shared_commands.h"
 #include "cli/show_command.h"
@@ -10,6 +10,7 @@ namespace {
 const CtlCommands kCommands{
     {"show", runShowCommand},
     {"light", runLightCommand},
+    {"headset", runHeadsetCommand},
 };
 
 class HalvernctlLightRecordTest : public CtlFixture {
@@ -36,6 +37,15 @@ TEST_F(HalvernctlLightRecordTest, WritesTheLightAndShowsTheRecordOfEither) {
     EXPECT_EQ(run({"light", "--device", "headset", "--mode", "1", "--direction", "1"}).code, kExitUsage);
     EXPECT_EQ(run({"light", "--device=headset", "--mode", "40"}).code, kExitUsage);
     EXPECT_EQ(run({"show", "mousepad", "extra"}).code, kExitUsage);
+}
+
+TEST_F(HalvernctlLightRecordTest, HeadsetSoundSettingsGoThroughItsLibrary) {
+    ASSERT_TRUE(emulator.attach(emu::Product::Headset));
+    const CtlRun mic = run({"headset", "mic", "--on", "0", "--level", "55"});
+    ASSERT_EQ(mic.code, kExitOk) << mic.err;
+    EXPECT_EQ(mic.out, "microphone: off, level 55\n");
+    EXPECT_EQ(run({"headset", "voice", "--type", "5"}).code, kExitUsage);
+    EXPECT_EQ(run({"headset", "volume"}).code, kExitUsage);
 }
 
 }  // namespace
