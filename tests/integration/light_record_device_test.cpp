@@ -114,7 +114,10 @@ TEST_P(MousePadDeviceTest, ResyncsHalfASecondAfterTheDeviceSaysSo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, MousePadDeviceTest,
-                         ::testing::Values(emu::Transport::InProcess, emu::Transport::SocketPair));
+                         ::testing::Values(emu::Transport::InProcess, emu::Transport::SocketPair),
+                         [](const ::testing::TestParamInfo<emu::Transport>& link) {
+                             return link.param == emu::Transport::InProcess ? "InProcess" : "SocketPair";
+                         });
 
 // The LED reports a frame makes: where each LED's channels land and how they are scaled.
 TEST(HeadsetLedReports, PlacesEachChannelAndCapsTheScaledValues) {
