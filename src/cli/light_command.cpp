@@ -1,4 +1,5 @@
-// `light`: the light settings of the mouse or the keyboard, and the list of their light modes.
+// `light`: the light settings of the mouse, the keyboard, the mouse pad or the headset, and the list of
+// their light modes.
 
 #include <json/json.h>
 
@@ -9,6 +10,7 @@
 #include "cli/cli_support.h"
 #include "cli/key_device.h"
 #include "cli/keyboard_session.h"
+#include "cli/light_record_session.h"
 #include "cli/mouse_session.h"
 #include "cli/shared_commands.h"
 
@@ -24,7 +26,14 @@ constexpr std::string_view kKeyboardUsage =
     "halvernctl light --device keyboard --mode MODE [--brightness 0-4] [--speed 0-4] [--direction 0|1] "
     "[--multicolor 0|1] [--color RRGGBB] [--zzcc 0-3] [--group 0-4] | light --device keyboard --list";
 
-/// What differs between the two devices' light commands.
+constexpr std::string_view kMousePadUsage =
+    "halvernctl light --device mousepad --mode MODE [--brightness 0-4] [--speed 0-4] [--multicolor 0|1] "
+    "[--color RRGGBB] | light --device mousepad --list";
+constexpr std::string_view kHeadsetUsage =
+    "halvernctl light --device headset --mode MODE [--brightness 0-4] [--speed 0-4] [--multicolor 0|1] "
+    "[--color RRGGBB] | light --device headset --list";
+
+/// What differs between the devices' light commands.
 struct LightTarget {
     std::string_view usage;
     const LightModeRange& modes;
@@ -115,23 +124,55 @@ int keyboardLight(const CommandContext& context, const CommandArgs& args) {
     return runLight(context, args, target, openKeyboard, keyboardChange);
 }
 
-/// The kind a "--device" word names when it is one whose lights this version cannot change yet.
-std::optional<std::string> lightOnlyKind(const CommandArgs& args) {
+// The direction is the device's own on these two: only the device sets it.
+constexpr std::array<std::string_view, 5> kLightRecordKnown{"--mode", "--brightness", "--speed",
+                                                            "--multicolor", "--color"};
+
+int lightRecordChange(const CommandContext& context, LightRecordSession& session, const LightOptions& options,
+                      const ScreenSize&) {
+    CMerivexLightRecordDevice& device = *session.device;
+    LightSetting light = device.settings().light;
+    options.applyTo(light);
+    const DeviceResult result =
+        device.Await([&](CMerivexUSBDevice::Done done) { device.ChangeLight(light, std::move(done)); });
+    if (result) return kExitOk;
+    context.err << "halvernctl light: " << describe(result) << '\n';
+    return kExitDeviceError;
+}
+
+/// The mouse pad or the headset a "--device" word names, and the other words.
+struct LightOnlyChoice {
+    std::string kind;
+    CommandArgs rest;
+};
+std::optional<LightOnlyChoice> lightOnlyKind(const CommandArgs& args) {
+    LightOnlyChoice choice;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string value;
         if (args[i] == "--device" && i + 1 < args.size()) value = args[i + 1];
         if (args[i].starts_with("--device=")) value = args[i].substr(9);
-        if (value == "mousepad" || value == "headset") return value;
+        if (value == "mousepad" || value == "headset") {
+            choice.kind = value;
+            if (args[i] == "--device") ++i;
+            continue;
+        }
+        choice.rest.push_back(args[i]);
     }
-    return std::nullopt;
+    if (choice.kind.empty()) return std::nullopt;
+    return choice;
 }
 
 }  // namespace
 
 int runLightCommand(const CommandContext& context, const CommandArgs& args) {
-    if (const auto kind = lightOnlyKind(args)) {
-        context.err << "halvernctl light: " << lightsUnavailable(context.backend, *kind) << '\n';
-        return kExitDeviceError;
+    if (const auto choice = lightOnlyKind(args)) {
+        const LightModeRange modes = lightRecordModes(choice->kind);
+        const LightTarget target{choice->kind == "mousepad" ? kMousePadUsage : kHeadsetUsage, modes,
+                                 kLightRecordKnown, false};
+        const auto open = [&kind = choice->kind](const CommandContext& c) {
+            return openLightRecordDevice(c, kind);
+        };
+        return runLight(context, choice->rest, target, open, lightRecordChange);
     }
     return runOnKeyDevice(context, args, "light", mouseLight, keyboardLight);
 }

@@ -58,6 +58,7 @@ constexpr CommandEntry kCommands[] = {
     {"dpi-active", runDpiActiveCommand},
     {"polling", runPollingCommand},
     {"light", runLightCommand},
+    {"headset", runHeadsetCommand},
     {"same-mode", runSameModeCommand},
     {"key", runKeyCommand},
     {"flags", runFlagsCommand},

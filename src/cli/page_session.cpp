@@ -5,10 +5,11 @@
 namespace halvern::cli {
 namespace {
 
-/// The row of the device-kind table named `kind`; -1 when the main window has no page for it.
-int pageKindIndex(std::string_view kind) {
+/// The row of the device-kind table of `choice` (by its cable type code); -1 when the main window has no
+/// page for it.
+int pageKindIndex(const KindChoice& choice) {
     for (size_t i = 0; i < kDeviceKindTable.size(); ++i) {
-        if (kDeviceKindTable[i].kindName == kind) return static_cast<int>(i);
+        if (kDeviceKindTable[i].typeCode == choice.cableType) return static_cast<int>(i);
     }
     return -1;
 }
@@ -18,7 +19,7 @@ int pageKindIndex(std::string_view kind) {
 std::optional<FoundDevice> openPageDevice(const CommandContext& context, std::string_view kind,
                                           CMerivexUSBDevice& device) {
     const KindChoice* choice = findKindChoice(kind);
-    const int index = pageKindIndex(kind);
+    const int index = choice ? pageKindIndex(*choice) : -1;
     if (!choice || index < 0) {
         context.err << "halvernctl: there is no page for a " << kind << '\n';
         return std::nullopt;

@@ -12,6 +12,8 @@ namespace halvern::cli {
 /// on the mouse also [--screen WxH], on the keyboard also [--zzcc 0-3] [--group 0-4]: the light settings;
 /// options not given keep their values.
 [[nodiscard]] int runLightCommand(const CommandContext& context, const CommandArgs& args);
+/// `headset mic|monitor|voice`: the headset's microphone, monitor and voice effect.
+[[nodiscard]] int runHeadsetCommand(const CommandContext& context, const CommandArgs& args);
 
 /// `polling INDEX`: the polling-rate index, 0-4 on the mouse (which also takes --screen WxH), 0-3 on the
 /// keyboard.

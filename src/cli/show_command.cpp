@@ -5,6 +5,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/keyboard_command.h"
+#include "cli/light_record_session.h"
 #include "cli/mouse_command.h"
 
 namespace halvern::cli {
@@ -15,9 +16,11 @@ struct ShowKind {
     int (*show)(const CommandContext&, const CommandArgs&);  ///< gets the words after the kind
 };
 
-constexpr std::array<ShowKind, 2> kShowKinds{{
+constexpr std::array<ShowKind, 4> kShowKinds{{
     {"mouse", runShowMouse},
     {"keyboard", runShowKeyboard},
+    {"mousepad", runShowMousePad},
+    {"headset", runShowHeadset},
 }};
 
 }  // namespace

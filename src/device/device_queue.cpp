@@ -208,7 +208,9 @@ void DeviceQueue::runSourceFrame() {
         wanted = m_source.wanted && m_source.wanted(minPeriod);
         if (wanted) {
             length = std::min(m_source.build(buffer, nextChange), buffer.size());
-            if (length > 0) written = m_channel.StreamLightFrame(std::span(buffer).first(length));
+            const std::span<const uint8_t> frame = std::span(buffer).first(length);
+            if (length > 0)
+                written = m_source.send ? m_source.send(m_channel, frame) : m_channel.StreamLightFrame(frame);
         }
     }
     const Clock::time_point done = Clock::now();

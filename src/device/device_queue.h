@@ -49,6 +49,8 @@ public:
         /// Fills the buffer and returns the bytes to send (0: nothing); `nextChange` receives when the frame
         /// next changes (Clock::time_point::max(): not on its own).
         std::function<size_t(FrameBuffer& buffer, Clock::time_point& nextChange)> build;
+        /// Sends a built frame and returns a result code; empty: the channel's light stream.
+        std::function<int(CommandChannel& channel, std::span<const uint8_t> frame)> send = nullptr;
     };
 
     struct Stats {

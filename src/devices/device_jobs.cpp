@@ -54,6 +54,14 @@ DeviceResult ReadTables(CommandChannel& channel, bool withLeds, Tables& out) {
     });
 }
 
+DeviceResult ReadInformation(CommandChannel& channel, Info& out) {
+    if (const DeviceResult link = CheckLink(channel); !link) return link;
+    return InSequence(channel, DeviceStep::Information, [&]() -> DeviceResult {
+        const int r = channel.ReadInfo(out);
+        return r == result::kSuccess ? DeviceResult{} : DeviceResult::Failure(r, DeviceStep::Information);
+    });
+}
+
 DeviceResult ReadActiveRecord(CommandChannel& channel, std::span<uint8_t> record, uint16_t stride) {
     if (const DeviceResult link = CheckLink(channel); !link)
         return DeviceResult::Failure(link.code(), DeviceStep::State);

@@ -40,6 +40,9 @@ struct Tables {
 /// Begin, the information block, the key table (and with `withLeds` the LED table), End.
 [[nodiscard]] DeviceResult ReadTables(CommandChannel& channel, bool withLeds, Tables& out);
 
+/// Begin, the information block, End: what a device without keys is asked when its page opens.
+[[nodiscard]] DeviceResult ReadInformation(CommandChannel& channel, Info& out);
+
 /// Reads the index of the active onboard record (settings offset 0), then that record from offset
 /// index × `stride` into `record`, and puts the index in the record's byte 0.
 [[nodiscard]] DeviceResult ReadActiveRecord(CommandChannel& channel, std::span<uint8_t> record,

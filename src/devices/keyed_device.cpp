@@ -61,6 +61,9 @@ void CMerivexKeyedDevice::startThreads() {
         {[this](std::chrono::milliseconds& minPeriod) { return streamWanted(minPeriod); },
          [this](DeviceQueue::FrameBuffer& buffer, DeviceQueue::Clock::time_point& nextChange) {
              return streamFrame(buffer, nextChange);
+         },
+         [this](CommandChannel& channel, std::span<const uint8_t> frame) {
+             return sendStreamFrame(channel, frame);
          }});
     queue().wakeFrames();
     if (!m_cableReader.running()) m_cableReader.start();
@@ -82,6 +85,7 @@ bool CMerivexKeyedDevice::keyPresent(size_t key) const {
 
 void CMerivexKeyedDevice::takeTables(const jobs::Tables& tables) {
     info() = tables.info;
+    if (m_kind.lightOnly) return;
     m_factoryTable = RememberFactoryTable(factoryTableFile(), tables.keyTable, tables.info);
     m_keyMap = key_table::BuildKeyMap(m_factoryTable, m_kind.keyCodes);
     tablesRead(tables);
@@ -93,9 +97,11 @@ void CMerivexKeyedDevice::activate(Done done) {
     const bool withState = readsStateOnActivation();
     const size_t recordSize = stateRecordSize();
     const uint16_t stride = stateRecordStride();
+    const bool lightOnly = m_kind.lightOnly;
     queue().submit(
-        [read, withLeds, withState, recordSize, stride](CommandChannel& channel) {
-            const DeviceResult tables = jobs::ReadTables(channel, withLeds, read->tables);
+        [read, withLeds, withState, recordSize, stride, lightOnly](CommandChannel& channel) {
+            const DeviceResult tables = lightOnly ? jobs::ReadInformation(channel, read->tables.info)
+                                                  : jobs::ReadTables(channel, withLeds, read->tables);
             if (withState) {
                 read->record.assign(recordSize, 0);
                 read->state = jobs::ReadActiveRecord(channel, read->record, stride);
@@ -275,6 +281,7 @@ void CMerivexKeyedDevice::sendSettingsRecord(Done done) {
 
 void CMerivexKeyedDevice::WriteAll(int width, int height, Done done) {
     setScreen(width, height);
+    if (m_kind.lightOnly) return WriteSettings(0, 0, 1, width, height, std::move(done));
     std::optional<Record> record = settingsRecord(0, 0, 1, width, height);
     jobs::KeyWrite keys = keyWrite(true, true);
     if (!record || keys.table.empty())
@@ -468,6 +475,10 @@ void CMerivexKeyedDevice::HandleNotification(uint16_t code, bool cable) {
         if (events().entryTimer) events().entryTimer(kRefreshTimer, delayMs);
     };
     const int high = code >> 8;
+    if (m_kind.lightOnly) {
+        if (code == 0x0401) refresh(500);
+        return;
+    }
     if (code == 0x0401) {
         refresh(50);
     } else if (high == 0x10 || high == 0x11) {

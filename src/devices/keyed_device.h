@@ -36,6 +36,9 @@ public:
         const char* readerExitText;                 ///< written when a notification reader ends
         const char* factoryFilePrefix;              ///< the remembered factory table's file name start
         bool linkEachStep;  ///< ask the receiver's link before each write step (the mouse)
+        /// A device with lights only (mouse pad, headset): no key table or macros; its page opens with the
+        /// information block alone, and of its notifications only 0x0401 counts (a resync after 500 ms).
+        bool lightOnly = false;
     };
 
     CMerivexKeyedDevice(HidBackend& backend, const Kind& kind);
@@ -112,6 +115,11 @@ protected:
     [[nodiscard]] virtual bool streamWanted(std::chrono::milliseconds& minPeriod) = 0;
     /// The frame to stream, from the engine's current frame; returns the bytes to write (the queue's thread).
     virtual size_t buildStreamFrame(const LedFrame& frame, DeviceQueue::FrameBuffer& buffer) const = 0;
+    /// Sends a frame buildStreamFrame built (the queue's thread): the channel's light stream, unless the
+    /// device takes its frames another way.
+    [[nodiscard]] virtual int sendStreamFrame(CommandChannel& channel, std::span<const uint8_t> frame) {
+        return channel.StreamLightFrame(frame);
+    }
     /// The onboard record the profile describes, and where it goes.
     struct Record {
         std::vector<uint8_t> bytes;

@@ -2,6 +2,7 @@
 
 #include "device/supported_devices.h"
 #include "devices/keyboard_device.h"
+#include "devices/light_record_device.h"
 #include "devices/mouse_device.h"
 
 namespace halvern {
@@ -84,6 +85,15 @@ public:
     }
 };
 
+class RecordTarget final : public KeyedLightTarget<CMerivexLightRecordDevice> {
+public:
+    using KeyedLightTarget::KeyedLightTarget;
+
+    void changeLight(const LightSetting& light, CMerivexUSBDevice::Done done) override {
+        m_device.ChangeLight(light, std::move(done));
+    }
+};
+
 }  // namespace
 
 std::unique_ptr<LightTarget> MouseLightTarget(CMerivexMouseDevice& mouse, ScreenPixels screen) {
@@ -92,6 +102,14 @@ std::unique_ptr<LightTarget> MouseLightTarget(CMerivexMouseDevice& mouse, Screen
 
 std::unique_ptr<LightTarget> KeyboardLightTarget(CMerivexKeyboardDevice& keyboard) {
     return std::make_unique<KeyboardTarget>(keyboard);
+}
+
+}  // namespace halvern
+
+namespace halvern {
+
+std::unique_ptr<LightTarget> LightRecordTarget(CMerivexLightRecordDevice& device) {
+    return std::make_unique<RecordTarget>(device);
 }
 
 }  // namespace halvern

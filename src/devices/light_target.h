@@ -13,6 +13,7 @@ namespace halvern {
 
 class CMerivexMouseDevice;
 class CMerivexKeyboardDevice;
+class CMerivexLightRecordDevice;
 
 /// A device whose light settings a light editor (or the command line) changes: it gives its current light
 /// setting record, takes a changed one back (stored in the profile, applied to the effects and sent as the
@@ -54,5 +55,7 @@ using ScreenPixels = std::function<std::pair<int, int>()>;
 /// The light target of a mouse; its records carry the screen size `screen` gives (1920 × 1080 without one).
 [[nodiscard]] std::unique_ptr<LightTarget> MouseLightTarget(CMerivexMouseDevice& mouse, ScreenPixels screen);
 [[nodiscard]] std::unique_ptr<LightTarget> KeyboardLightTarget(CMerivexKeyboardDevice& keyboard);
+/// The light target of the mouse pad or the headset.
+[[nodiscard]] std::unique_ptr<LightTarget> LightRecordTarget(CMerivexLightRecordDevice& device);
 
 }  // namespace halvern

@@ -75,6 +75,9 @@ public:
     /// The device behind a node path ("emu:mouse/1" or "emu:mouse/1#4"), or null.
     [[nodiscard]] std::shared_ptr<VirtualDevice> deviceAt(std::string_view path) const;
 
+    /// The capture file given in the options, or null.
+    [[nodiscard]] std::shared_ptr<TrafficCapture> capture() const { return m_capture; }
+
     /// Saves every product's state file now. False when there is no state folder or a file failed.
     [[nodiscard]] bool saveState() const;
 

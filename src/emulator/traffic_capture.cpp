@@ -27,4 +27,11 @@ void TrafficCapture::record(std::string_view direction, std::string_view device,
     m_file.flush();
 }
 
+void TrafficCapture::recordLine(std::string_view line) {
+    std::lock_guard lock(m_mutex);
+    if (!m_file.is_open()) return;
+    m_file << line << '\n';
+    m_file.flush();
+}
+
 }  // namespace halvern::emu

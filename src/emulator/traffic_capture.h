@@ -27,6 +27,8 @@ public:
     void recordOut(std::string_view device, std::span<const uint8_t> bytes) { record("OUT", device, bytes); }
     /// Records an input report (device to host).
     void recordIn(std::string_view device, std::span<const uint8_t> bytes) { record("IN", device, bytes); }
+    /// Records a line of its own (the emulated audio library's calls).
+    void recordLine(std::string_view line);
 
 private:
     void record(std::string_view direction, std::string_view device, std::span<const uint8_t> bytes);

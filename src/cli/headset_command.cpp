@@ -1,0 +1,97 @@
+// `headset mic|monitor|voice`: the headset's microphone, monitor and voice effect, through the sound
+// library (the emulated one for an emulated headset).
+
+#include <array>
+#include <memory>
+
+#include "cli/cli_support.h"
+#include "cli/command_checks.h"
+#include "cli/option_words.h"
+#include "cli/page_session.h"
+#include "cli/shared_commands.h"
+#include "devices/emulated_audio_library.h"
+#include "devices/light_record_device.h"
+#include "emulator/emulator.h"
+#include "emulator/traffic_capture.h"
+
+namespace halvern::cli {
+namespace {
+
+constexpr std::string_view kUsage =
+    "halvernctl headset mic [--on 0|1] [--level 0-100] | headset monitor [--on 0|1] [--level 0-100] | "
+    "headset voice [--on 0|1] [--type 1-4]";
+
+struct AudioControl {
+    std::string_view word;
+    std::string_view shown;
+    std::string_view second;  ///< "--level" or "--type"
+    long secondMin, secondMax;
+    bool (CMerivexHS6533Device::*setOn)(bool);
+    bool (CMerivexHS6533Device::*setSecond)(int);
+    int32_t HeadsetSystem::*on;
+    int32_t HeadsetSystem::*value;
+};
+
+constexpr std::array<AudioControl, 3> kControls{{
+    {"mic", "microphone", "--level", 0, 100, &CMerivexHS6533Device::SetMicrophone,
+     &CMerivexHS6533Device::SetMicrophoneLevel, &HeadsetSystem::micInSelect, &HeadsetSystem::micInValue},
+    {"monitor", "monitor", "--level", 0, 100, &CMerivexHS6533Device::SetMonitor,
+     &CMerivexHS6533Device::SetMonitorLevel, &HeadsetSystem::micMonitorSelect,
+     &HeadsetSystem::micMonitorValue},
+    {"voice", "voice effect", "--type", 1, CMerivexHS6533Device::kMagicVoiceTypes,
+     &CMerivexHS6533Device::SetMagicVoice, &CMerivexHS6533Device::SetMagicVoiceType,
+     &HeadsetSystem::magicEnable, &HeadsetSystem::magicType},
+}};
+
+// The headset with its sound library and its page opened; null (with a line on err) when that fails.
+std::unique_ptr<CMerivexHS6533Device> openHeadset(const CommandContext& context) {
+    auto headset = std::make_unique<CMerivexHS6533Device>(context.backend);
+    if (const auto* emulator = dynamic_cast<const emu::Emulator*>(&context.backend)) {
+        audio::EmulatedAudioLibrary::LineSink sink;
+        if (auto capture = emulator->capture())
+            sink = [capture](std::string_view line) { capture->recordLine(line); };
+        headset->SetAudioLibrary(audio::EmulatedAudioLibrary::Headset(std::move(sink)));
+    }
+    if (!openPageDevice(context, "headset", *headset)) return nullptr;
+    CMerivexHS6533Device& device = *headset;
+    (void)device.Await([&device](CMerivexUSBDevice::Done done) { device.ActivatePage(std::move(done)); });
+    if (!device.audioReady()) {
+        context.err << "halvernctl headset: the headset's sound settings cannot be reached on this system\n";
+        return nullptr;
+    }
+    return headset;
+}
+
+}  // namespace
+
+int runHeadsetCommand(const CommandContext& context, const CommandArgs& args) {
+    const AudioControl* control = nullptr;
+    for (const AudioControl& c : kControls) {
+        if (!args.empty() && args[0] == c.word) control = &c;
+    }
+    if (!control) return usageError(context, "headset", "mic, monitor or voice is needed", kUsage);
+    std::string problem;
+    const std::array<std::string_view, 2> known{"--on", control->second};
+    const auto words = splitOptionWords(CommandArgs(args.begin() + 1, args.end()), known, problem);
+    if (words && !words->positional.empty()) problem = "unexpected word '" + words->positional[0] + "'";
+    const auto on = words ? integerOption(*words, "--on", 0, 1, problem) : std::nullopt;
+    const auto second =
+        words ? integerOption(*words, control->second, control->secondMin, control->secondMax, problem)
+              : std::nullopt;
+    if (!problem.empty()) return usageError(context, "headset", problem, kUsage);
+
+    auto headset = openHeadset(context);
+    if (!headset) return kExitDeviceError;
+    if ((on && !((*headset).*(control->setOn))(*on != 0)) ||
+        (second && !((*headset).*(control->setSecond))(static_cast<int>(*second)))) {
+        context.err << "halvernctl headset: the sound library did not take the " << control->shown
+                    << " setting\n";
+        return kExitDeviceError;
+    }
+    const HeadsetSystem system = headset->audioSettings();
+    context.out << control->shown << ": " << (system.*(control->on) != 0 ? "on" : "off") << ", "
+                << control->second.substr(2) << ' ' << system.*(control->value) << '\n';
+    return kExitOk;
+}
+
+}  // namespace halvern::cli

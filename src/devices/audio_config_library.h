@@ -1,0 +1,85 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace halvern::audio {
+
+/// Which side of the sound card a device is on.
+enum class Direction : int32_t { Playback = 0, Recording = 1 };
+
+/// A device as the library lists it: its handle, type, a third word and its state (1: present).
+struct DeviceRecord {
+    int32_t handle = 0;
+    int32_t type = 0;
+    int32_t third = 0;
+    int32_t state = 0;
+    bool operator==(const DeviceRecord&) const = default;
+};
+static_assert(sizeof(DeviceRecord) == 16);
+
+/// The value buffer of a property call (1024 bytes, zeroed before each call). A write puts the value into
+/// its first 4 bytes (a 32-bit integer, or a 32-bit float for the scalar volumes); a read leaves the value
+/// as decimal text.
+class PropertyValue {
+public:
+    static constexpr size_t kSize = 1024;
+
+    void clear() { m_bytes.fill(0); }
+    void setInteger(int32_t value);
+    void setFloat(float value);
+    [[nodiscard]] int32_t integer() const;
+    [[nodiscard]] float floating() const;
+    /// Stores `text` as the read value, cut to fit with its terminating zero.
+    void setText(std::string_view text);
+    /// The read value's text (up to the first zero byte, never past the buffer).
+    [[nodiscard]] std::string_view text() const;
+    /// The read value as a number; nothing when the text is not one.
+    [[nodiscard]] std::optional<double> number() const;
+
+private:
+    std::array<char, kSize> m_bytes{};
+};
+
+/// What a property call does.
+enum class Access : int32_t { Read = 0, Write = 1 };
+
+/// The sound card's configuration library: the five calls the headset's page makes. Results are 0 for
+/// success unless a call says otherwise.
+class AudioConfigLibrary {
+public:
+    virtual ~AudioConfigLibrary() = default;
+
+    /// 0 when the library is ready.
+    [[nodiscard]] virtual int ConfLibInit() = 0;
+    /// Builds the device lists; the result means nothing.
+    virtual int CreateDeviceList() = 0;
+    /// The number of devices on one side.
+    [[nodiscard]] virtual int GetDeviceCount(Direction direction, uint32_t& count) = 0;
+    [[nodiscard]] virtual int GetDeviceById(Direction direction, uint32_t index, DeviceRecord& device) = 0;
+    /// Reads or writes the property `name` of `device`; `parameters` (may be empty) select the channel
+    /// (its first integer) or, for the surround control, carry three integers.
+    [[nodiscard]] virtual int PropertyControl(const DeviceRecord& device, std::wstring_view name,
+                                              PropertyValue& value, std::span<const int32_t> parameters,
+                                              Access access) = 0;
+};
+
+/// The headset's two devices, as chosen from the library's lists.
+struct ChosenDevices {
+    std::optional<DeviceRecord> playback;
+    std::optional<DeviceRecord> recording;
+};
+
+/// The playback device: the first present one (state 1) of type 1, else of type 12, else 7, else 4. The
+/// recording device: the first recording device of type 2. Devices the library will not give are skipped.
+[[nodiscard]] ChosenDevices ChooseDevices(AudioConfigLibrary& library);
+
+/// The integers a device's "GetSupportFeature" list gives at items 0, 4 and 6; nothing when the list has
+/// fewer than 7 items or one of them is not a number.
+[[nodiscard]] std::optional<std::array<int32_t, 3>> SupportFeatures(std::string_view list);
+
+}  // namespace halvern::audio

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "devices/audio_config_library.h"
+#include "profile/profile_records.h"
+
+namespace halvern {
+
+/// The headset's sound settings through the sound card's configuration library: starting it (device
+/// choice, properties brought to their defaults), reading the recording device's values, and the writes of
+/// the page's microphone, monitor and voice controls. Used on the owner's thread.
+class HeadsetAudio {
+public:
+    enum class Start { Ready, InitFailed, NoPlayback };
+
+    /// What the recording device reports (each value only when its read succeeded).
+    struct Reading {
+        std::optional<double> maxVolume, minVolume, volumeStep, volume;
+        std::optional<bool> micOn;
+        std::optional<int> micLevel;  ///< 0-100
+        std::optional<double> monitorMax, monitorMin, monitorStep, monitorVolume;
+        std::optional<bool> monitorOn;
+        std::optional<int> monitorLevel;
+        std::optional<int> magicEnable, magicType;
+    };
+
+    explicit HeadsetAudio(audio::AudioConfigLibrary& library) : m_library(library) {}
+
+    /// Starts the library once: init, device lists, device choice, defaults, feature lists. Later calls
+    /// return the first answer.
+    [[nodiscard]] Start start();
+    /// Whether properties can be read and written (started with a playback device).
+    [[nodiscard]] bool ready() const { return m_start == Start::Ready; }
+    [[nodiscard]] const audio::ChosenDevices& devices() const { return m_devices; }
+    /// Items 0, 4 and 6 of the playback and recording devices' feature lists, when they had them.
+    [[nodiscard]] const std::array<std::optional<std::array<int32_t, 3>>, 2>& features() const {
+        return m_features;
+    }
+
+    /// Reads the recording device's values; all empty when not ready.
+    [[nodiscard]] Reading read();
+    /// Takes what a reading says into the profile's audio settings; values not read stay.
+    static void TakeReading(const Reading& reading, HeadsetSystem& system);
+
+    // Writes; false when not ready or the library refused (nothing changes then).
+    [[nodiscard]] bool setMicrophoneOn(bool on);
+    [[nodiscard]] bool setMicrophoneLevel(int percent);
+    [[nodiscard]] bool setMonitorOn(bool on);
+    [[nodiscard]] bool setMonitorLevel(int percent);
+    [[nodiscard]] bool setMagicVoice(bool on);
+    [[nodiscard]] bool setMagicVoiceType(int type);
+
+private:
+    struct Property;
+    [[nodiscard]] bool readProperty(const Property& property, audio::PropertyValue& value);
+    [[nodiscard]] std::optional<double> readNumber(const Property& property);
+    [[nodiscard]] bool writeInteger(const Property& property, int32_t value);
+    [[nodiscard]] bool writeScalar(const Property& property, int percent);
+    void bringToDefaults();
+    void readFeatures();
+
+    audio::AudioConfigLibrary& m_library;
+    std::optional<Start> m_started;
+    Start m_start = Start::InitFailed;
+    audio::ChosenDevices m_devices;
+    std::array<std::optional<std::array<int32_t, 3>>, 2> m_features{};
+};
+
+}  // namespace halvern

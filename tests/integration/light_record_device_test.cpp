@@ -1,0 +1,249 @@
+// The mouse pad's and the headset's device objects against their emulated devices: the light record
+// they keep and send.
+
+#include "devices/light_record_device.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "devices/emulated_audio_library.h"
+#include "devices/headset_led_reports.h"
+#include "emulated_links.h"
+#include "emulator/emulator.h"
+#include "temp_env.h"
+
+namespace halvern {
+namespace {
+
+using emu::Product;
+using emu::Region;
+
+class MousePadDeviceTest : public ::testing::TestWithParam<emu::Transport> {
+protected:
+    MousePadDeviceTest()
+        : xdg("XDG_DATA_HOME", data.path().string()),
+          emulator(emu::EmulatorOptions{GetParam(), {}, data.path() / "capture.txt"}) {}
+
+    void SetUp() override {
+        pad = emulator.attach(Product::MousePad);
+        ASSERT_TRUE(pad);
+        test::openOverEmulator(emulator, device, false);
+        if (HasFatalFailure()) return;
+        ASSERT_TRUE(device.ConfigureFromTables(2, device.identity()));
+        ASSERT_TRUE(run([&](auto done) { device.ActivatePage(done); }).ok());
+    }
+
+    DeviceResult run(const std::function<void(CMerivexUSBDevice::Done)>& start) {
+        return device.Await(start);
+    }
+    DeviceResult changeLight(const std::function<void(LightSetting&)>& edit) {
+        LightSetting light = device.settings().light;
+        edit(light);
+        return run([&](auto done) { device.ChangeLight(light, done); });
+    }
+    DeviceResult write() {
+        return run([&](auto done) { device.WriteSettings(0, 0, 1, 0, 0, done); });
+    }
+    std::vector<uint8_t> deviceRecord() const {
+        const auto region = pad->firmware().region(Region::Settings);
+        return {region.begin(), region.begin() + light_record::kSize};
+    }
+    std::vector<std::string> captureLines() const {
+        std::ifstream in(data.path() / "capture.txt");
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
+
+    test::TempDir data;
+    test::ScopedEnv xdg;
+    emu::Emulator emulator;
+    std::shared_ptr<emu::VirtualDevice> pad;
+    CMerivexMousePadDevice device{emulator};
+};
+
+TEST_P(MousePadDeviceTest, SendsItsStoredRecordWithModeValueAndInvertedSpeed) {
+    ASSERT_FALSE(device.lightLists().values.empty());
+    ASSERT_TRUE(changeLight([](LightSetting& l) {
+                    l.mode = 12;  // past the device's modes: mode index 0's value
+                    l.speed = 1;
+                    l.red = 0x12;
+                }).ok());
+    const std::vector<uint8_t> record = deviceRecord();
+    EXPECT_EQ(record[1], device.lightLists().values[0]);
+    EXPECT_EQ(record[3], 3);
+    EXPECT_EQ(record[6], 0x12);
+    EXPECT_EQ(device.profile().GetLightInfo().mode, 12);
+
+    // Writing again without the profile applied in between sends the very same exchange.
+    const size_t first = captureLines().size();
+    ASSERT_TRUE(write().ok());
+    const size_t second = captureLines().size();
+    ASSERT_TRUE(write().ok());
+    const std::vector<std::string> lines = captureLines();
+    ASSERT_EQ(lines.size() - second, second - first);
+    EXPECT_TRUE(std::equal(lines.begin() + static_cast<long>(first),
+                           lines.begin() + static_cast<long>(second),
+                           lines.begin() + static_cast<long>(second)));
+}
+
+TEST_P(MousePadDeviceTest, DirectionComesOnlyFromTheDevice) {
+    const uint8_t direction = 3;
+    ASSERT_TRUE(pad->firmware().poke(Region::Settings, 4, std::span(&direction, 1)));
+    ASSERT_TRUE(run([&](auto done) { device.RefreshPage(done); }).ok());
+    EXPECT_EQ(device.storedRecord()[4], direction);
+
+    ASSERT_TRUE(changeLight([](LightSetting& l) { l.direction = 1, l.brightness = 2; }).ok());
+    ASSERT_TRUE(device.LoadProfile());
+    ASSERT_TRUE(write().ok());
+    const std::vector<uint8_t> record = deviceRecord();
+    EXPECT_EQ(record[4], direction);
+    EXPECT_EQ(record[2], 2);
+}
+
+TEST_P(MousePadDeviceTest, ResyncsHalfASecondAfterTheDeviceSaysSo) {
+    test::TimerRequests timers;
+    device.SetEvents(timers.events());
+    device.HandleNotification(0x1012, true);  // a keyed device's record change: not the pad's
+    device.HandleNotification(0x0401, true);
+    ASSERT_TRUE(timers.waitForCount(1));
+    EXPECT_EQ(timers.taken(), (std::vector<std::pair<int, int>>{{1002, 500}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, MousePadDeviceTest,
+                         ::testing::Values(emu::Transport::InProcess, emu::Transport::SocketPair),
+                         [](const ::testing::TestParamInfo<emu::Transport>& link) {
+                             return link.param == emu::Transport::InProcess ? "InProcess" : "SocketPair";
+                         });
+
+// The LED reports a frame makes: where each LED's channels land and how they are scaled.
+TEST(HeadsetLedReports, PlacesEachChannelAndCapsTheScaledValues) {
+    LedFrame frame(headset_leds::kLedCount);
+    for (size_t i = 0; i < headset_leds::kLedCount; ++i)
+        frame.set(i, Rgb{static_cast<uint8_t>(i), static_cast<uint8_t>(16 + i), static_cast<uint8_t>(32 + i)},
+                  255);
+    frame.set(0, Rgb{255, 255, 255}, 255);
+    std::array<uint8_t, headset_leds::kFrameSize> out{};
+    ASSERT_EQ(headset_leds::BuildReports(frame, out), out.size());
+    const auto report = [&](size_t n) { return std::span(out).subspan(n * headset_leds::kReportSize, 17); };
+    const auto scaled = [](int v) { return static_cast<uint8_t>(v * 255 / 256); };
+
+    const std::array<std::pair<uint8_t, uint8_t>, 12> order{{{0x22, 0xAA},
+                                                             {0x22, 0xAD},
+                                                             {0x44, 0xAA},
+                                                             {0x44, 0xAD},
+                                                             {0x22, 0xAB},
+                                                             {0x22, 0xAE},
+                                                             {0x44, 0xAB},
+                                                             {0x44, 0xAE},
+                                                             {0x22, 0xAC},
+                                                             {0x22, 0xAF},
+                                                             {0x44, 0xAC},
+                                                             {0x44, 0xAF}}};
+    for (size_t n = 0; n < order.size(); ++n) {
+        EXPECT_EQ(report(n)[0], 0xFF);
+        EXPECT_EQ(std::pair(report(n)[1], report(n)[2]), order[n]) << n;
+    }
+    // Full white at full level is sent as 247 on every channel.
+    EXPECT_EQ(report(0)[4], 247);
+    EXPECT_EQ(report(4)[4], 247);
+    EXPECT_EQ(report(8)[4], 247);
+    // LED 12's blue is byte 9 of the 0xAF report; its byte 10 repeats LED 6's blue.
+    EXPECT_EQ(report(11)[9], scaled(32 + 12));
+    EXPECT_EQ(report(11)[10], scaled(32 + 6));
+    EXPECT_EQ(report(11)[4], scaled(32 + 7));
+    EXPECT_EQ(report(1)[10], scaled(6));
+    EXPECT_EQ(report(11)[11], 0);
+
+    std::array<uint8_t, headset_leds::kFrameSize - 1> tooShort{};
+    EXPECT_EQ(headset_leds::BuildReports(frame, tooShort), 0u);
+}
+
+// The headset sends its frames whatever its light mode, and writes its record as the pad does.
+TEST(HeadsetDevice, SendsTwelveLedReportsPerFrameAndItsRecord) {
+    test::TempDir data;
+    test::ScopedEnv xdg("XDG_DATA_HOME", data.path().string());
+    emu::Emulator emulator(emu::EmulatorOptions{emu::Transport::InProcess, {}, {}});
+    const auto headset = emulator.attach(Product::Headset);
+    ASSERT_TRUE(headset);
+    CMerivexHS6533Device device(emulator);
+    test::openOverEmulator(emulator, device, false);
+    ASSERT_TRUE(device.ConfigureFromTables(3, device.identity()));
+    ASSERT_TRUE(device.Await([&](auto done) { device.ActivatePage(done); }).ok());
+
+    ASSERT_TRUE(test::waitFor([&] { return headset->firmware().ledReportCount() >= 12; }));
+    const auto reports = headset->firmware().ledReports();
+    EXPECT_EQ(reports[0][2], 0xAA);
+    EXPECT_EQ(reports[11][2], 0xAF);
+
+    LightSetting light = device.settings().light;
+    light.mode = 12;
+    ASSERT_TRUE(device.Await([&](auto done) { device.ChangeLight(light, done); }).ok());
+    EXPECT_EQ(headset->firmware().region(Region::Settings)[1], device.lightLists().values.at(0));
+}
+
+// The headset's sound settings over the emulated sound library.
+class HeadsetAudioTest : public ::testing::Test {
+protected:
+    HeadsetAudioTest() : xdg("XDG_DATA_HOME", data.path().string()) {}
+
+    void open(audio::EmulatedAudioLibrary::Faults faults = {}) {
+        ASSERT_TRUE(emulator.attach(Product::Headset));
+        test::openOverEmulator(emulator, device, false);
+        if (HasFatalFailure()) return;
+        ASSERT_TRUE(device.ConfigureFromTables(3, device.identity()));
+        auto owned =
+            audio::EmulatedAudioLibrary::Headset([this](std::string_view line) { lines.emplace_back(line); });
+        library = owned.get();
+        library->setFaults(std::move(faults));
+        device.SetAudioLibrary(std::move(owned));
+        ASSERT_TRUE(device.Await([&](auto done) { device.ActivatePage(done); }).ok());
+    }
+    bool written(std::string_view line) const { return std::ranges::find(lines, line) != lines.end(); }
+
+    test::TempDir data;
+    test::ScopedEnv xdg;
+    emu::Emulator emulator{emu::EmulatorOptions{emu::Transport::InProcess, {}, {}}};
+    CMerivexHS6533Device device{emulator};
+    audio::EmulatedAudioLibrary* library = nullptr;
+    std::vector<std::string> lines;
+};
+
+TEST_F(HeadsetAudioTest, StartBringsMissingPropertiesToZeroAndReadsTheMicrophone) {
+    open();
+    ASSERT_EQ(device.audioStart(), HeadsetAudio::Start::Ready);
+    EXPECT_TRUE(written("AUDIO P read VirtualSurroundEffectControl 4 failed"));
+    EXPECT_TRUE(written("AUDIO P write VirtualSurroundEffectControl 4 0"));
+    EXPECT_TRUE(written("AUDIO R write VolumeScalarControl -1 0"));
+    EXPECT_TRUE(written("AUDIO R write AAVolumeScalarControl 0 0"));
+    EXPECT_EQ(device.audioSettings().micInSelect, 1) << "not muted";
+
+    ASSERT_TRUE(device.SetMicrophoneLevel(64));
+    const auto recording = audio::ChooseDevices(*library).recording;
+    ASSERT_TRUE(recording);
+    EXPECT_EQ(library->stored(*recording, "VolumeScalarControl", -1), "0.64");
+    EXPECT_EQ(device.audioSettings().micInValue, 64);
+}
+
+TEST_F(HeadsetAudioTest, RefusedWritesLeaveTheProfile) {
+    open({.failingWrites = {"MuteControl"}});
+    const HeadsetSystem before = device.audioSettings();
+    EXPECT_FALSE(device.SetMicrophone(false));
+    EXPECT_FALSE(device.SetMagicVoiceType(5));
+    EXPECT_EQ(device.audioSettings(), before);
+    EXPECT_TRUE(device.SetMonitor(false));
+    EXPECT_EQ(device.audioSettings().micMonitorSelect, 0);
+}
+
+TEST_F(HeadsetAudioTest, AFailedStartTouchesNoProperty) {
+    open({.initFails = true});
+    EXPECT_EQ(device.audioStart(), HeadsetAudio::Start::InitFailed);
+    EXPECT_TRUE(lines.empty());
+    EXPECT_FALSE(device.SetMicrophoneLevel(10));
+}
+
+}  // namespace
+}  // namespace halvern
