@@ -4,9 +4,11 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "sound_companion/band_analyser.h"
 #include "sound_companion/block_printer.h"
+#include "sound_companion/pulse_capture.h"
 #include "sound_companion/wav_file.h"
 
 namespace {
@@ -14,7 +16,7 @@ namespace {
 using namespace halvern::sound;
 
 constexpr const char* kUsage =
-    "usage: halvern-sound --wav FILE --print [--colour R,G,B]\n"
+    "usage: halvern-sound [--wav FILE] --print [--colour R,G,B]\n"
     "  --wav FILE        analyse a WAV file instead of the sound being played\n"
     "  --print           write the blocks as JSON lines to standard output\n"
     "  --colour R,G,B    style colour, each step 0-9 (default 9,9,9)\n";
@@ -53,8 +55,51 @@ bool parseOptions(int argc, char** argv, Options& options) {
     return true;
 }
 
-/// Analyses the whole file and prints its blocks. A stretch of silence prints its first block only, so the
-/// lights settle dark, and nothing more until sound returns.
+/// Passes blocks on; of a stretch of silence only the first, so the lights settle dark, and nothing more
+/// until sound returns.
+class BlockOutput {
+public:
+    /// False when the block could not be written.
+    [[nodiscard]] bool take(long long milliseconds, const SoundBlock& block) {
+        if (block.silent && m_silent) return true;
+        m_silent = block.silent;
+        if (!printBlock(stdout, milliseconds, block) || std::fflush(stdout) != 0) {
+            std::fprintf(stderr, "halvern-sound: cannot write the blocks\n");
+            return false;
+        }
+        return true;
+    }
+
+private:
+    bool m_silent = false;
+};
+
+/// Records the default output's monitor until the server goes away or the output is closed.
+int printCapture(const Options& options) {
+    BandAnalyser analyser(PulseCapture::kSampleRate);
+    analyser.setStyleColour(options.colour);
+    std::string error;
+    const auto capture = PulseCapture::open(analyser.samplesPerBlock(), error);
+    if (!capture) {
+        std::fprintf(stderr, "halvern-sound: %s\n", error.c_str());
+        return 1;
+    }
+    std::vector<float> samples(analyser.samplesPerBlock());
+    BlockOutput output;
+    long long total = 0;
+    for (;;) {
+        if (!capture->read(samples, error)) {
+            std::fprintf(stderr, "halvern-sound: %s\n", error.c_str());
+            return 1;
+        }
+        total += static_cast<long long>(samples.size());
+        std::size_t consumed = 0;
+        while (analyser.push(samples, consumed))
+            if (!output.take(total * 1000 / PulseCapture::kSampleRate, analyser.block())) return 1;
+    }
+}
+
+/// Analyses the whole file and prints its blocks.
 int printWav(const Options& options) {
     WavSound sound;
     std::string error;
@@ -65,29 +110,20 @@ int printWav(const Options& options) {
     BandAnalyser analyser(sound.sampleRate);
     analyser.setStyleColour(options.colour);
     std::size_t consumed = 0;
-    long long blocks = 0;
-    bool wasSilent = false;
-    while (analyser.push(sound.samples, consumed)) {
-        const long long ms = static_cast<long long>(consumed) * 1000 / sound.sampleRate;
-        ++blocks;
-        const SoundBlock& block = analyser.block();
-        if (block.silent && wasSilent) continue;
-        wasSilent = block.silent;
-        if (!printBlock(stdout, ms, block)) {
-            std::fprintf(stderr, "halvern-sound: cannot write the blocks\n");
+    BlockOutput output;
+    while (analyser.push(sound.samples, consumed))
+        if (!output.take(static_cast<long long>(consumed) * 1000 / sound.sampleRate, analyser.block()))
             return 1;
-        }
-    }
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     Options options;
-    if (!parseOptions(argc, argv, options) || options.wavPath.empty() || !options.print) {
+    if (!parseOptions(argc, argv, options) || !options.print) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    return printWav(options);
+    return options.wavPath.empty() ? printCapture(options) : printWav(options);
 }
