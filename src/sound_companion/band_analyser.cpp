@@ -16,7 +16,7 @@ struct BandAnalyser::Plan {
 };
 
 BandAnalyser::BandAnalyser(int sampleRate)
-    : m_hop(static_cast<std::size_t>(std::max(1, (sampleRate + kBlocksPerSecond / 2) / kBlocksPerSecond))),
+    : m_hop(samplesPerBlockAt(sampleRate)),
       m_history(kWindow, 0.0F),
       m_hann(kWindow),
       m_input(kWindow),
@@ -39,6 +39,10 @@ BandAnalyser::BandAnalyser(int sampleRate)
 }
 
 BandAnalyser::~BandAnalyser() = default;
+
+std::size_t BandAnalyser::samplesPerBlockAt(int sampleRate) {
+    return static_cast<std::size_t>(std::max(1, (sampleRate + kBlocksPerSecond / 2) / kBlocksPerSecond));
+}
 
 bool BandAnalyser::push(std::span<const float> samples, std::size_t& consumed) {
     while (consumed < samples.size()) {

@@ -40,6 +40,7 @@ public:
     BandAnalyser& operator=(const BandAnalyser&) = delete;
 
     [[nodiscard]] std::size_t samplesPerBlock() const { return m_hop; }
+    [[nodiscard]] static std::size_t samplesPerBlockAt(int sampleRate);
     void setStyleColour(const StyleColour& colour) { m_colour = colour; }
 
     /// Takes samples; returns true each time a block is complete, which is then in block(). Feed the
