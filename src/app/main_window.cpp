@@ -200,10 +200,39 @@ void MainWindow::start() {
     m_cooperation.broadcast(QString::fromLatin1(message_name::kLightControlAnnouncement), 1, 1);
 }
 
+void MainWindow::startSoundCompanion(const QString& program) {
+    const auto typeCodeOf = [](const DeviceSlotPage& p) -> uint16_t {
+        const auto index = static_cast<std::size_t>(p.kindIndex);
+        return index < kDeviceKindTable.size() ? kDeviceKindTable[index].typeCode : 0;
+    };
+    const auto firstPageOf = [this, typeCodeOf](uint16_t typeCode) -> CMerivexUSBDevice* {
+        if (!m_list) return nullptr;
+        for (const auto& p : m_list->pages())
+            if (p->device && typeCodeOf(*p) == typeCode) return p->device.get();
+        return nullptr;
+    };
+    SoundLinkHooks hooks;
+    hooks.selectedTypeCode = [this, typeCodeOf]() -> uint16_t {
+        const DeviceSlotPage* selected = m_list ? m_list->FindSelectedPage() : nullptr;
+        return selected != nullptr ? typeCodeOf(*selected) : 0;
+    };
+    hooks.levels = [firstPageOf](AudioLevelTarget target, std::span<const int32_t> levels) {
+        const uint16_t code = target == AudioLevelTarget::Keyboard ? type_code::kKeyboard : type_code::kMouse;
+        if (CMerivexUSBDevice* device = firstPageOf(code)) device->AudioLevels(levels);
+    };
+    hooks.sixValues = [firstPageOf](std::span<const int32_t> values) {
+        if (CMerivexUSBDevice* device = firstPageOf(type_code::kKeyboard)) device->AudioColour(values);
+    };
+    hooks.launchFailed = [this] { showMessage(QStringLiteral("Record open failed!"), false); };
+    m_sound = std::make_unique<SoundLink>(program, std::move(hooks));
+    m_sound->start();
+}
+
 void MainWindow::shutdown() {
     if (m_stopped) return;
     m_stopped = true;
     hide();
+    m_sound.reset();     // takes leave of the companion
     m_settings.reset();  // its check ends before the queue it reports to goes
     m_uiCall.close();
     if (m_discovery) m_discovery->stop(std::chrono::milliseconds(1000));

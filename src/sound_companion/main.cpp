@@ -176,7 +176,11 @@ int main(int argc, char** argv) {
     std::unique_ptr<ApplicationLink> link;
     if (!options.print) {
         link = std::make_unique<ApplicationLink>();
-        if (!link->listen(error) || !link->accept(error)) return fail(error);
+        if (!link->listen(error)) return fail(error);
+        // One line says that the socket is there, so the application connects without trying repeatedly.
+        if (std::puts("listening") == EOF || std::fflush(stdout) != 0)
+            return fail("cannot tell that it listens");
+        if (!link->accept(error)) return fail(error);
     }
     if (!options.wavPath.empty()) {
         WavSound sound;
