@@ -224,7 +224,7 @@ void MainWindow::startSoundCompanion(const QString& program) {
         if (CMerivexUSBDevice* device = firstPageOf(type_code::kKeyboard)) device->AudioColour(values);
     };
     hooks.launchFailed = [this] { showMessage(QStringLiteral("Record open failed!"), false); };
-    m_sound = std::make_unique<SoundLink>(program, std::move(hooks));
+    m_sound = std::make_unique<SoundLink>(program, std::move(hooks), QStringList{});
     m_sound->start();
 }
 

@@ -24,8 +24,11 @@ QString soundCompanionProgram() {
     return QStringLiteral("halvern-sound");  // from PATH
 }
 
-SoundLink::SoundLink(QString program, SoundLinkHooks hooks, QObject* parent)
-    : QObject(parent), m_program(std::move(program)), m_hooks(std::move(hooks)) {
+SoundLink::SoundLink(QString program, SoundLinkHooks hooks, QStringList arguments, QObject* parent)
+    : QObject(parent),
+      m_program(std::move(program)),
+      m_arguments(std::move(arguments)),
+      m_hooks(std::move(hooks)) {
     m_restart.setSingleShot(true);
     connect(&m_restart, &QTimer::timeout, this, &SoundLink::launch);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -72,7 +75,7 @@ void SoundLink::stop() {
 
 void SoundLink::launch() {
     if (m_stopping || m_process.state() != QProcess::NotRunning) return;
-    m_process.start(m_program, {});
+    m_process.start(m_program, m_arguments);
 }
 
 void SoundLink::connectToCompanion() {

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <cstdint>
 #include <functional>
@@ -35,7 +36,8 @@ class SoundLink final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SoundLink)
 public:
-    SoundLink(QString program, SoundLinkHooks hooks, QObject* parent = nullptr);
+    /// `arguments` are for tests and demos (a WAV file instead of the sound being played).
+    SoundLink(QString program, SoundLinkHooks hooks, QStringList arguments = {}, QObject* parent = nullptr);
     ~SoundLink() override;
 
     /// Connects to a companion that already runs, or starts one.
@@ -49,6 +51,8 @@ public:
     void sendColourSlider(int channel, int32_t value);
 
     [[nodiscard]] bool connected() const { return m_client.connected(); }
+    /// The companion's process id while it runs, else 0.
+    [[nodiscard]] qint64 companionProcessId() const { return m_process.processId(); }
 
     /// The restart delay after a companion that ran long enough, and the longest delay.
     static constexpr int kRestartMs = 1000;
@@ -62,6 +66,7 @@ private:
     void dropConnection();
 
     QString m_program;
+    QStringList m_arguments;
     SoundLinkHooks m_hooks;
     QProcess m_process;
     QTimer m_restart;
