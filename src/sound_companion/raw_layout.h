@@ -34,6 +34,6 @@ inline constexpr double kFloorDb = -70.0;
 inline constexpr std::size_t kSixValues = 6;
 
 /// Blocks per second while sound plays.
-inline constexpr int kBlocksPerSecond = 40;
+inline constexpr int kBlocksPerSecond = 60;
 
 }  // namespace halvern::sound
