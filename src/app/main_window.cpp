@@ -17,6 +17,7 @@
 #include "device/debug_sink.h"
 #include "profile/data_folders.h"
 #include "profile/language_choice.h"
+#include "sound/audio_style_set.h"
 #include "ui/controls/macro_control.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/windows/message_box.h"
@@ -224,6 +225,18 @@ void MainWindow::startSoundCompanion(const QString& program) {
         if (CMerivexUSBDevice* device = firstPageOf(type_code::kKeyboard)) device->AudioColour(values);
     };
     hooks.launchFailed = [this] { showMessage(QStringLiteral("Record open failed!"), false); };
+    // The companion shows the current style's colour from the start, not only after the style window.
+    hooks.greeted = [this] {
+        AudioFile file(GetAppDataFolder() / AudioFile::kFileName,
+                       GetDefaultDataFolder() / AudioFile::kFileName);
+        if (!file.open()) {
+            debugLog("audio file unreadable; the sound companion keeps its own colour");
+            return;
+        }
+        const AudioStyleSet set = LoadAudioStyleSet(file.device());
+        const std::size_t at = 3 * std::min<std::size_t>(set.currentStyle, AudioStyleSet::kStyles - 1);
+        m_sound->sendStyleColour(set.colours[at], set.colours[at + 1], set.colours[at + 2]);
+    };
     m_sound = std::make_unique<SoundLink>(program, std::move(hooks), QStringList{});
     m_sound->start();
 }

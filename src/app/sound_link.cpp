@@ -59,8 +59,7 @@ SoundLink::~SoundLink() {
 void SoundLink::start() {
     std::string error;
     if (m_client.connect(error)) {
-        m_notifier = std::make_unique<QSocketNotifier>(m_client.fd(), QSocketNotifier::Read);
-        connect(m_notifier.get(), &QSocketNotifier::activated, this, &SoundLink::readMessages);
+        watchConnection();
         return;
     }
     launch();
@@ -84,8 +83,13 @@ void SoundLink::connectToCompanion() {
         qWarning("halvern: %s", error.c_str());
         return;
     }
+    watchConnection();
+}
+
+void SoundLink::watchConnection() {
     m_notifier = std::make_unique<QSocketNotifier>(m_client.fd(), QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &SoundLink::readMessages);
+    if (m_hooks.greeted) m_hooks.greeted();
 }
 
 void SoundLink::readMessages() {

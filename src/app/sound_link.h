@@ -27,6 +27,8 @@ struct SoundLinkHooks {
     std::function<void(std::span<const int32_t>)> sixValues;
     /// The companion cannot be started (said once per run).
     std::function<void()> launchFailed;
+    /// A companion has been greeted (optional): the moment to send it the style colour.
+    std::function<void()> greeted;
 };
 
 /// Keeps halvern-sound running and linked: starts it, connects when it says it listens, turns its blocks
@@ -61,6 +63,7 @@ public:
 private:
     void launch();
     void connectToCompanion();
+    void watchConnection();
     void readMessages();
     void companionEnded();
     void dropConnection();
