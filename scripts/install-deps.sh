@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev qt6-svg-dev
   xvfb xauth trayer dbus-daemon
   udev desktop-file-utils appstream
+  libfftw3-dev libpulse-dev pulseaudio pulseaudio-utils
 )
 
 missing=()

@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
     }
     window.applyLanguage(startLanguage());
     window.start();
+    window.startSoundCompanion(app::soundCompanionProgram());
     const int code = QApplication::exec();
     window.shutdown();
     return code;

@@ -17,6 +17,7 @@
 #include "device/debug_sink.h"
 #include "profile/data_folders.h"
 #include "profile/language_choice.h"
+#include "sound/audio_style_set.h"
 #include "ui/controls/macro_control.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/windows/message_box.h"
@@ -200,10 +201,51 @@ void MainWindow::start() {
     m_cooperation.broadcast(QString::fromLatin1(message_name::kLightControlAnnouncement), 1, 1);
 }
 
+void MainWindow::startSoundCompanion(const QString& program) {
+    const auto typeCodeOf = [](const DeviceSlotPage& p) -> uint16_t {
+        const auto index = static_cast<std::size_t>(p.kindIndex);
+        return index < kDeviceKindTable.size() ? kDeviceKindTable[index].typeCode : 0;
+    };
+    const auto firstPageOf = [this, typeCodeOf](uint16_t typeCode) -> CMerivexUSBDevice* {
+        if (!m_list) return nullptr;
+        for (const auto& p : m_list->pages())
+            if (p->device && typeCodeOf(*p) == typeCode) return p->device.get();
+        return nullptr;
+    };
+    SoundLinkHooks hooks;
+    hooks.selectedTypeCode = [this, typeCodeOf]() -> uint16_t {
+        const DeviceSlotPage* selected = m_list ? m_list->FindSelectedPage() : nullptr;
+        return selected != nullptr ? typeCodeOf(*selected) : 0;
+    };
+    hooks.levels = [firstPageOf](AudioLevelTarget target, std::span<const int32_t> levels) {
+        const uint16_t code = target == AudioLevelTarget::Keyboard ? type_code::kKeyboard : type_code::kMouse;
+        if (CMerivexUSBDevice* device = firstPageOf(code)) device->AudioLevels(levels);
+    };
+    hooks.sixValues = [firstPageOf](std::span<const int32_t> values) {
+        if (CMerivexUSBDevice* device = firstPageOf(type_code::kKeyboard)) device->AudioColour(values);
+    };
+    hooks.launchFailed = [this] { showMessage(QStringLiteral("Record open failed!"), false); };
+    // The companion shows the current style's colour from the start, not only after the style window.
+    hooks.greeted = [this] {
+        AudioFile file(GetAppDataFolder() / AudioFile::kFileName,
+                       GetDefaultDataFolder() / AudioFile::kFileName);
+        if (!file.open()) {
+            debugLog("audio file unreadable; the sound companion keeps its own colour");
+            return;
+        }
+        const AudioStyleSet set = LoadAudioStyleSet(file.device());
+        const std::size_t at = 3 * std::min<std::size_t>(set.currentStyle, AudioStyleSet::kStyles - 1);
+        m_sound->sendStyleColour(set.colours[at], set.colours[at + 1], set.colours[at + 2]);
+    };
+    m_sound = std::make_unique<SoundLink>(program, std::move(hooks), QStringList{});
+    m_sound->start();
+}
+
 void MainWindow::shutdown() {
     if (m_stopped) return;
     m_stopped = true;
     hide();
+    m_sound.reset();     // takes leave of the companion
     m_settings.reset();  // its check ends before the queue it reports to goes
     m_uiCall.close();
     if (m_discovery) m_discovery->stop(std::chrono::milliseconds(1000));

@@ -12,6 +12,7 @@
 #include "app/discovery.h"
 #include "app/light_mode_requests.h"
 #include "app/routing.h"
+#include "app/sound_link.h"
 #include "app/synchronised_lighting.h"
 #include "app/ui_task_queue.h"
 #include "app/ui_thread_call.h"
@@ -53,6 +54,10 @@ public:
     void start();
     /// Stops every thread within its bound; the window can then be destroyed.
     void shutdown();
+    /// Keeps the sound companion `program` running and feeds its levels to the music modes of the selected
+    /// keyboard or mouse.
+    void startSoundCompanion(const QString& program);
+    [[nodiscard]] SoundLink* soundLink() const { return m_sound.get(); }
 
     /// The instance message: from a second start (lParam 1) or from discovery's first scan (lParam 0).
     void instanceMessage(qintptr wParam, qintptr lParam);
@@ -216,6 +221,7 @@ private:
     QPointer<ui::DevicePage> m_profileSwitchPage;
     ui::ColourPickerOpener m_colourPicker;  ///< at most one colour picker at a time
     std::unique_ptr<SynchronisedLighting> m_sync;
+    std::unique_ptr<SoundLink> m_sound;
     LightModeRequests m_lightRequests;
     QTimer* m_lightReturn =
         nullptr;  ///< one-shot: the return after light-mode requests (owned by the window)

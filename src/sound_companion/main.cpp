@@ -1,0 +1,196 @@
+// halvern-sound: analyses sound into the level blocks that drive the music light modes and sends them to
+// the application, or prints them.
+
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sound_companion/application_link.h"
+#include "sound_companion/band_analyser.h"
+#include "sound_companion/block_printer.h"
+#include "sound_companion/pulse_capture.h"
+#include "sound_companion/wav_file.h"
+
+namespace {
+
+using namespace halvern::sound;
+
+constexpr const char* kUsage =
+    "usage: halvern-sound [--wav FILE] [--print] [--colour R,G,B]\n"
+    "  --wav FILE        analyse a WAV file (at its own pace when sending) instead of the sound being "
+    "played\n"
+    "  --print           write the blocks as JSON lines to standard output instead of sending them\n"
+    "  --colour R,G,B    style colour, each step 0-9 (default 9,9,9)\n";
+
+struct Options {
+    std::string wavPath;
+    bool print = false;
+    StyleColour colour;
+};
+
+bool parseColour(std::string_view text, StyleColour& colour) {
+    int r = 0;
+    int g = 0;
+    int b = 0;
+    char tail = 0;
+    if (std::sscanf(std::string(text).c_str(), "%d,%d,%d%c", &r, &g, &b, &tail) != 3) return false;
+    if (r < 0 || r > 9 || g < 0 || g > 9 || b < 0 || b > 9) return false;
+    colour = {r, g, b};
+    return true;
+}
+
+bool parseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--wav" && hasValue) {
+            options.wavPath = argv[++i];
+        } else if (arg == "--print") {
+            options.print = true;
+        } else if (arg == "--colour" && hasValue) {
+            if (!parseColour(argv[++i], options.colour)) return false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+int fail(const std::string& text) {
+    std::fprintf(stderr, "halvern-sound: %s\n", text.c_str());
+    return 1;
+}
+
+/// Where samples come from: the sound being played, or a WAV file.
+class SampleSource {
+public:
+    virtual ~SampleSource() = default;
+    /// Fills `samples`; false at the end of the file, or with `error` set when recording failed.
+    [[nodiscard]] virtual bool read(std::vector<float>& samples, std::string& error) = 0;
+};
+
+class CaptureSource final : public SampleSource {
+public:
+    explicit CaptureSource(std::unique_ptr<PulseCapture> capture) : m_capture(std::move(capture)) {}
+    bool read(std::vector<float>& samples, std::string& error) override {
+        return m_capture->read(samples, error);
+    }
+
+private:
+    std::unique_ptr<PulseCapture> m_capture;
+};
+
+/// A WAV file's samples, handed out at once or, when `paced`, as fast as they would play.
+class WavSource final : public SampleSource {
+public:
+    WavSource(WavSound sound, bool paced) : m_sound(std::move(sound)), m_paced(paced) {
+        clock_gettime(CLOCK_MONOTONIC, &m_start);
+    }
+    bool read(std::vector<float>& samples, std::string& /*error*/) override {
+        if (m_next + samples.size() > m_sound.samples.size()) return false;
+        std::copy_n(m_sound.samples.begin() + static_cast<std::ptrdiff_t>(m_next), samples.size(),
+                    samples.begin());
+        m_next += samples.size();
+        if (m_paced) waitUntilPlayed();
+        return true;
+    }
+
+private:
+    void waitUntilPlayed() const {
+        const long long ns = static_cast<long long>(m_next) * 1'000'000'000LL / m_sound.sampleRate;
+        timespec due{m_start.tv_sec + static_cast<time_t>(ns / 1'000'000'000LL),
+                     m_start.tv_nsec + static_cast<long>(ns % 1'000'000'000LL)};
+        if (due.tv_nsec >= 1'000'000'000L) {
+            due.tv_sec += 1;
+            due.tv_nsec -= 1'000'000'000L;
+        }
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr) != 0) {
+        }
+    }
+
+    WavSound m_sound;
+    bool m_paced;
+    std::size_t m_next = 0;
+    timespec m_start{};
+};
+
+/// Passes blocks on; of a stretch of silence only the first, so the lights settle dark, and nothing more
+/// until sound returns.
+class BlockOutput {
+public:
+    explicit BlockOutput(ApplicationLink* link) : m_link(link) {}
+    /// False when the block could not be passed on.
+    [[nodiscard]] bool take(long long milliseconds, const SoundBlock& block) {
+        if (block.silent && m_silent) return true;
+        m_silent = block.silent;
+        if (m_link != nullptr) return m_link->send(block);
+        return printBlock(stdout, milliseconds, block) && std::fflush(stdout) == 0;
+    }
+
+private:
+    ApplicationLink* m_link;
+    bool m_silent = false;
+};
+
+/// Analyses the source until it ends, the application leaves or a block cannot be passed on.
+int run(SampleSource& source, int sampleRate, const Options& options, ApplicationLink* link) {
+    BandAnalyser analyser(sampleRate);
+    StyleColour colour = options.colour;
+    analyser.setStyleColour(colour);
+    std::vector<float> samples(analyser.samplesPerBlock());
+    BlockOutput output(link);
+    long long total = 0;
+    std::string error;
+    while (source.read(samples, error)) {
+        if (link != nullptr) {
+            if (!link->takeMessages(colour)) return 0;
+            analyser.setStyleColour(colour);
+        }
+        total += static_cast<long long>(samples.size());
+        std::size_t consumed = 0;
+        while (analyser.push(samples, consumed))
+            if (!output.take(total * 1000 / sampleRate, analyser.block()))
+                return link != nullptr ? 0 : fail("cannot write the blocks");
+    }
+    if (!error.empty()) return fail(error);
+    // The file has ended: stay until the application leaves, so it does not start another companion.
+    while (link != nullptr && link->waitForMessages() && link->takeMessages(colour)) {
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!parseOptions(argc, argv, options)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    std::string error;
+    std::unique_ptr<ApplicationLink> link;
+    if (!options.print) {
+        link = std::make_unique<ApplicationLink>();
+        if (!link->listen(error)) return fail(error);
+        // One line says that the socket is there, so the application connects without trying repeatedly.
+        if (std::puts("listening") == EOF || std::fflush(stdout) != 0)
+            return fail("cannot tell that it listens");
+        if (!link->accept(error)) return fail(error);
+    }
+    if (!options.wavPath.empty()) {
+        WavSound sound;
+        if (!readWav(options.wavPath, sound, error)) return fail(error);
+        const int rate = sound.sampleRate;
+        WavSource source(std::move(sound), link != nullptr);
+        return run(source, rate, options, link.get());
+    }
+    auto capture = PulseCapture::open(BandAnalyser::samplesPerBlockAt(PulseCapture::kSampleRate), error);
+    if (!capture) return fail(error);
+    CaptureSource source(std::move(capture));
+    return run(source, PulseCapture::kSampleRate, options, link.get());
+}

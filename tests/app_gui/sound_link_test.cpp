@@ -1,0 +1,71 @@
+#include "app/sound_link.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <vector>
+
+#include "device/supported_devices.h"
+#include "gui_wait.h"
+#include "temp_env.h"
+#include "tone_wav.h"
+
+namespace halvern::app {
+namespace {
+
+struct Recorded {
+    int keyboardDeliveries = 0;
+    int32_t loudest = 0;
+    int sixValueBlocks = 0;
+    int launchFailures = 0;
+};
+
+SoundLinkHooks recordingHooks(Recorded& r) {
+    SoundLinkHooks hooks;
+    hooks.selectedTypeCode = [] { return type_code::kKeyboard; };
+    hooks.levels = [&r](AudioLevelTarget target, std::span<const int32_t> levels) {
+        if (target != AudioLevelTarget::Keyboard || levels.size() != AudioIntake::kKeyboardBands) return;
+        ++r.keyboardDeliveries;
+        for (const int32_t v : levels) r.loudest = std::max(r.loudest, v);
+    };
+    hooks.sixValues = [&r](std::span<const int32_t>) { ++r.sixValueBlocks; };
+    hooks.launchFailed = [&r] { ++r.launchFailures; };
+    return hooks;
+}
+
+TEST(SoundLink, FeedsTheKeyboardAndStartsTheCompanionAgainWhenItDies) {
+    const test::TempDir dir;
+    const test::ScopedEnv runtime("XDG_RUNTIME_DIR", dir.path().string());
+    test::writeToneWav(dir / "tone.wav", 300, 30.0);
+    Recorded r;
+    SoundLink link(QStringLiteral(HALVERN_SOUND_PROGRAM), recordingHooks(r),
+                   {"--wav", QString::fromStdString((dir / "tone.wav").string())});
+    link.start();
+    ASSERT_TRUE(test::waitUntil([&] { return r.keyboardDeliveries >= 3; }, 10000));
+    EXPECT_GT(r.loudest, 500);
+    EXPECT_GT(r.sixValueBlocks, 0);
+
+    const qint64 first = link.companionProcessId();
+    ASSERT_GT(first, 0);
+    ASSERT_EQ(::kill(static_cast<pid_t>(first), SIGKILL), 0);
+    ASSERT_TRUE(test::waitUntil(
+        [&] { return link.companionProcessId() != 0 && link.companionProcessId() != first; }, 5000));
+    const int before = r.keyboardDeliveries;
+    EXPECT_TRUE(test::waitUntil([&] { return r.keyboardDeliveries > before + 2; }, 10000));
+    EXPECT_EQ(r.launchFailures, 0);
+}
+
+TEST(SoundLink, SaysOnceThatTheCompanionCannotBeStarted) {
+    const test::TempDir dir;
+    const test::ScopedEnv runtime("XDG_RUNTIME_DIR", dir.path().string());
+    Recorded r;
+    SoundLink link(QString::fromStdString((dir / "missing-companion").string()), recordingHooks(r));
+    link.start();
+    ASSERT_TRUE(test::waitUntil([&] { return r.launchFailures == 1; }));
+    // The next try, a second later, fails as well, silently.
+    EXPECT_FALSE(test::waitUntil([&] { return r.launchFailures > 1; }, 1500));
+    EXPECT_FALSE(link.connected());
+}
+
+}  // namespace
+}  // namespace halvern::app

@@ -1,0 +1,83 @@
+#!/usr/bin/env python3
+"""halvern-sound --wav --print on generated tones: a 100 Hz tone, a 4 kHz tone, then silence."""
+import json
+import math
+import struct
+import subprocess
+import sys
+import tempfile
+import wave
+
+RATE = 44100
+
+
+def tone(hz, seconds, amplitude=0.5):
+    return [amplitude * math.sin(2 * math.pi * hz * i / RATE) for i in range(int(RATE * seconds))]
+
+
+def write_wav(path, samples):
+    with wave.open(path, "wb") as w:
+        w.setnchannels(2)
+        w.setsampwidth(2)
+        w.setframerate(RATE)
+        w.writeframes(b"".join(struct.pack("<hh", int(s * 32767), int(s * 32767)) for s in samples))
+
+
+def loudest_group(raw):
+    return max(range(25), key=lambda g: sum(abs(v) for v in raw[5 * g:5 * g + 4]))
+
+
+def main():
+    companion = sys.argv[1]
+    failures = []
+    with tempfile.NamedTemporaryFile(suffix=".wav") as f:
+        write_wav(f.name, tone(100, 0.5) + tone(4000, 0.5) + [0.0] * RATE)
+        out = subprocess.run([companion, "--wav", f.name, "--print", "--colour", "9,0,4"],
+                             check=True, capture_output=True, text=True).stdout
+    blocks = [json.loads(line) for line in out.splitlines()]
+
+    def check(ok, text):
+        if not ok:
+            failures.append(text)
+
+    sounding = [b for b in blocks if not b["silent"]]
+    check(len(sounding) >= 30, f"{len(sounding)} blocks for one second of sound")
+    check(all(len(b["raw"]) == 500 and len(b["six"]) == 6 for b in blocks), "block sizes")
+    check(all(not any(b["raw"][125:]) for b in blocks), "positions past 124 are used")
+    low = [loudest_group(b["raw"]) for b in sounding if 150 <= b["ms"] <= 450]
+    high = [loudest_group(b["raw"]) for b in sounding if 700 <= b["ms"] <= 1000]
+    check(low and max(low) <= 5, f"100 Hz lands in groups {low}")
+    check(high and min(high) >= 17, f"4 kHz lands in groups {high}")
+    check(all(max(map(abs, b["raw"][:50])) > 0 for b in sounding if 150 <= b["ms"] <= 450),
+          "the mouse's positions miss the bass")
+    check(all(b["six"][1] == 0 and b["six"][0] > b["six"][2] > 0 for b in sounding if b["ms"] >= 150),
+          "six-value colour does not follow the style colour")
+    signs = [b["raw"][15] for b in sounding if 150 <= b["ms"] <= 450]
+    check(all(a * b < 0 for a, b in zip(signs, signs[1:])), "levels do not flip sign from block to block")
+    silent = [b for b in blocks if b["silent"]]
+    check(len(silent) == 1 and silent[0] is blocks[-1] and not any(silent[0]["raw"]) and not any(silent[0]["six"]),
+          f"{len(silent)} silent blocks printed; expected one dark block at the end")
+
+    # Files from elsewhere: a data chunk claiming more than the file holds, an odd fmt chunk, no WAV at all.
+    header = b"RIFF\xff\xff\xff\xffWAVEfmt \x10\x00\x00\x00" + struct.pack("<HHIIHH", 1, 1, RATE, RATE * 2, 2, 16)
+    hostile = {
+        "cut-off data": header + b"data\xff\xff\xff\x7f" + b"\x01\x02" * 3000,
+        "odd width": b"RIFF\x00\x00\x00\x00WAVEfmt \x10\x00\x00\x00" + struct.pack("<HHIIHH", 1, 1, RATE, 0, 0, 12),
+        "no WAV": b"RIFX" + b"\x00" * 40,
+        "fmt past the end": b"RIFF\x00\x00\x00\x00WAVEfmt \xff\xff\xff\xff\x01\x00",
+    }
+    for name, data in hostile.items():
+        with tempfile.NamedTemporaryFile(suffix=".wav") as f:
+            f.write(data)
+            f.flush()
+            result = subprocess.run([companion, "--wav", f.name, "--print"], capture_output=True, text=True)
+        check(result.returncode in (0, 1), f"{name}: exit {result.returncode}")
+        check(name == "cut-off data" or (result.returncode == 1 and result.stderr), f"{name} accepted")
+
+    for text in failures:
+        print("FAIL:", text)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
