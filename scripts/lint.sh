@@ -12,8 +12,10 @@ if git grep -nE '^(<<<<<<<|>>>>>>>)( |$)' -- . ':!tests/fuzz/corpus' >&2; then
   exit 1
 fi
 
-base=""
+# HALVERN_LINT_BASE=COMMIT checks everything changed since COMMIT instead (after merges, say).
+base=${HALVERN_LINT_BASE:-}
 for main in main origin/main; do
+  [ -z "$base" ] || break
   git rev-parse -q --verify "$main^{commit}" >/dev/null || continue
   base=$(git merge-base HEAD "$main") && break
 done

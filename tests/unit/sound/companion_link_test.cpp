@@ -31,6 +31,7 @@ TEST(CompanionLink, BlocksFromTheCompanionReachTheKeyboardBandsUntilTheApplicati
 
     std::vector<std::string> args{HALVERN_SOUND_PROGRAM, "--wav", wav.string()};
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid = 0;
