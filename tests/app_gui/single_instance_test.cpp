@@ -7,6 +7,7 @@
 #include <QProcessEnvironment>
 
 #include "gui_wait.h"
+#include "thread_sanitizer.h"
 
 namespace halvern::app {
 namespace {
@@ -48,17 +49,8 @@ TEST(SingleInstance, CommandLinesReachTheRunningCopyAndJunkIsIgnored) {
     EXPECT_EQ(messages, 0);  // "x" is no number
 }
 
-#if defined(__SANITIZE_THREAD__)
-constexpr bool kThreadSanitizer = true;
-#elif defined(__has_feature)
-constexpr bool kThreadSanitizer = __has_feature(thread_sanitizer);
-#else
-constexpr bool kThreadSanitizer = false;
-#endif
-
 TEST(SingleInstance, SecondStartOfTheProgramExitsAtOnceWithZero) {
-    // ThreadSanitizer's runtime aborts in the child of the clone() that QProcess starts programs with.
-    if (kThreadSanitizer) GTEST_SKIP() << "starting programs is not possible under ThreadSanitizer";
+    if (test::kThreadSanitizer) GTEST_SKIP() << "starting programs is not possible under ThreadSanitizer";
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HALVERN_EMULATE"), QStringLiteral("mouse"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

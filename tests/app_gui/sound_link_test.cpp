@@ -8,6 +8,7 @@
 #include "device/supported_devices.h"
 #include "gui_wait.h"
 #include "temp_env.h"
+#include "thread_sanitizer.h"
 #include "tone_wav.h"
 
 namespace halvern::app {
@@ -34,6 +35,7 @@ SoundLinkHooks recordingHooks(Recorded& r) {
 }
 
 TEST(SoundLink, FeedsTheKeyboardAndStartsTheCompanionAgainWhenItDies) {
+    if (test::kThreadSanitizer) GTEST_SKIP() << "starting programs is not possible under ThreadSanitizer";
     const test::TempDir dir;
     const test::ScopedEnv runtime("XDG_RUNTIME_DIR", dir.path().string());
     test::writeToneWav(dir / "tone.wav", 300, 30.0);
@@ -56,6 +58,7 @@ TEST(SoundLink, FeedsTheKeyboardAndStartsTheCompanionAgainWhenItDies) {
 }
 
 TEST(SoundLink, SaysOnceThatTheCompanionCannotBeStarted) {
+    if (test::kThreadSanitizer) GTEST_SKIP() << "starting programs is not possible under ThreadSanitizer";
     const test::TempDir dir;
     const test::ScopedEnv runtime("XDG_RUNTIME_DIR", dir.path().string());
     Recorded r;
