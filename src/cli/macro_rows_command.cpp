@@ -78,22 +78,30 @@ std::string rowText(const EnglishTexts& texts, const MacroEvent& e) {
     return name + "  " + (e.down ? "down" : "up");
 }
 
-struct MovementWord {
+// A word of the command line and the value it names.
+template <typename Value>
+struct Word {
     std::string_view word;
-    Movement movement;
+    Value value;
 };
-constexpr std::array<MovementWord, 4> kMovements{{
+
+// The value `text` names in `words`; nothing for a word not in the table.
+template <typename Value, size_t N>
+std::optional<Value> valueOfWord(const std::array<Word<Value>, N>& words, std::string_view text) {
+    for (const Word<Value>& w : words) {
+        if (w.word == text) return w.value;
+    }
+    return std::nullopt;
+}
+
+constexpr std::array<Word<Movement>, 4> kMovements{{
     {"move-left", Movement::Left},
     {"move-right", Movement::Right},
     {"move-up", Movement::Up},
     {"move-down", Movement::Down},
 }};
 
-struct RowMoveWord {
-    std::string_view word;
-    RowMove move;
-};
-constexpr std::array<RowMoveWord, 4> kRowMoves{{
+constexpr std::array<Word<RowMove>, 4> kRowMoves{{
     {"up", RowMove::Up},
     {"down", RowMove::Down},
     {"top", RowMove::Top},
@@ -127,11 +135,10 @@ int insertMacroRows(const CommandContext& context, MacroStore& store, const Comm
     if (!open || !selectRow(context, open->rows, words[1], failure)) return failure;
     const std::string& item = words[2];
     std::optional<std::vector<MacroEvent>> events;
-    for (const MovementWord& m : kMovements) {
-        if (m.word != item) continue;
+    if (const auto movement = valueOfWord(kMovements, item)) {
         const auto distance = words.size() == 4 ? parseInteger(words[3], 0, 65535) : std::nullopt;
         if (!distance) return usageError(context, "macro", item + " needs a distance N (0-65535)", kUsage);
-        events = std::vector<MacroEvent>{MovementEvent(m.movement, *distance, kFixedDelay)};
+        events = std::vector<MacroEvent>{MovementEvent(*movement, *distance, kFixedDelay)};
     }
     if (!events) {
         if (words.size() == 4) return usageError(context, "macro", item + " takes no number", kUsage);
@@ -165,12 +172,9 @@ int moveMacroRow(const CommandContext& context, MacroStore& store, const Command
     int failure = kExitUsage;
     auto open = openMacro(context, store, words[0], failure);
     if (!open || !selectRow(context, open->rows, words[1], failure)) return failure;
-    const RowMoveWord* move = nullptr;
-    for (const RowMoveWord& m : kRowMoves) {
-        if (m.word == words[2]) move = &m;
-    }
+    const auto move = valueOfWord(kRowMoves, words[2]);
     if (!move) return usageError(context, "macro", "move-row takes up, down, top or bottom", kUsage);
-    if (!MoveSelectedRow(open->rows, move->move)) {
+    if (!MoveSelectedRow(open->rows, *move)) {
         context.out << "row " << words[1] << " stays where it is\n";
         return kExitOk;
     }

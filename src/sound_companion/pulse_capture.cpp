@@ -17,14 +17,14 @@ PulseCapture::PulseCapture(Key /*only open() builds one*/, std::unique_ptr<Strea
 PulseCapture::~PulseCapture() = default;
 
 std::unique_ptr<PulseCapture> PulseCapture::open(std::size_t fragmentFrames, std::string& error) {
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kSampleRate, 1};
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kSampleRate, 1};
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<uint32_t>(-1);
     attributes.fragsize = static_cast<uint32_t>(fragmentFrames * sizeof(float));
     int code = 0;
     auto stream = std::make_unique<Stream>();
     stream->handle = pa_simple_new(nullptr, "Halvern", PA_STREAM_RECORD, "@DEFAULT_MONITOR@", "music light",
-                                   &spec, nullptr, &attributes, &code);
+                                   &format, nullptr, &attributes, &code);
     if (stream->handle == nullptr) {
         error = std::string("cannot record the sound being played: ") + pa_strerror(code);
         return nullptr;

@@ -50,7 +50,9 @@ inline bool passQueue(CMerivexUSBDevice& device) {
         .ok();
 }
 
-/// Waits up to `bound` for `done` to hold; true when it did.
+/// Polls `done` until it holds or `bound` passes (a condition another thread changes without an event
+/// the test can wait on); true when it held. The 2 ms between looks is the polling interval, not a wait
+/// for something to happen.
 inline bool waitFor(const std::function<bool()>& done,
                     std::chrono::milliseconds bound = std::chrono::milliseconds(2000)) {
     const auto deadline = std::chrono::steady_clock::now() + bound;

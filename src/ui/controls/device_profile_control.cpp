@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMouseEvent>
 
@@ -66,11 +65,8 @@ std::filesystem::path toPath(const QString& path) {
 }  // namespace
 
 CDeviceProfileUI::CDeviceProfileUI(const LayoutLoader* loader, QWidget* parent) : QWidget(parent) {
-    auto* box = new QHBoxLayout(this);  // owned by the control
-    box->setContentsMargins(0, 0, 0, 0);
-    QWidget* content = loader ? loader->load(QString::fromLatin1(kLayout), this) : nullptr;
+    QWidget* content = loadFilling(loader, kLayout, this);
     if (!content) return;
-    box->addWidget(content);
     m_combo = findControl<QComboBox>(content, QStringLiteral("device_profile_combo"));
     m_nameEdit = findControl<QLineEdit>(content, QStringLiteral("device_profile_name_edit"));
     m_buttons = findControl(content, QStringLiteral("profile_menu_layout"));

@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -71,11 +70,8 @@ QString fromView(std::string_view text) {
 }  // namespace
 
 CKeySetControlUI::CKeySetControlUI(const LayoutLoader* loader, QWidget* parent) : QWidget(parent) {
-    auto* box = new QHBoxLayout(this);  // owned by the control
-    box->setContentsMargins(0, 0, 0, 0);
-    QWidget* content = loader ? loader->load(QString::fromLatin1(kLayout), this) : nullptr;
+    QWidget* content = loadFilling(loader, kLayout, this);
     if (!content) return;
-    box->addWidget(content);
     bindControls(content);
     fillLists();
 }

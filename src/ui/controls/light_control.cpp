@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListView>
 #include <QSignalBlocker>
@@ -77,11 +76,8 @@ void selectQuietly(QComboBox* combo, int index) {
 }  // namespace
 
 CLightControlUI::CLightControlUI(const LayoutLoader* loader, QWidget* parent) : QWidget(parent) {
-    auto* box = new QHBoxLayout(this);  // owned by the control
-    box->setContentsMargins(0, 0, 0, 0);
-    QWidget* content = loader ? loader->load(QString::fromLatin1(kLayout), this) : nullptr;
+    QWidget* content = loadFilling(loader, kLayout, this);
     if (!content) return;
-    box->addWidget(content);
     bindControls(content);
     fillFixedLists();
     // Swatches show their colour as their background.

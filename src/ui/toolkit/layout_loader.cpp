@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHBoxLayout>
 #include <QUiLoader>
 
 #include "device/debug_sink.h"
@@ -58,6 +59,14 @@ QWidget* LayoutLoader::load(const QString& layout, QWidget* parent) const {
     QWidget* w = loader.load(&file, parent);
     if (!w) debugLog("layout unreadable: " + path.toStdString() + ": " + loader.errorString().toStdString());
     return w;
+}
+
+QWidget* loadFilling(const LayoutLoader* loader, const char* layout, QWidget* host) {
+    auto* box = new QHBoxLayout(host);  // owned by the host
+    box->setContentsMargins(0, 0, 0, 0);
+    QWidget* content = loader ? loader->load(QString::fromLatin1(layout), host) : nullptr;
+    if (content) box->addWidget(content);
+    return content;
 }
 
 }  // namespace halvern::ui

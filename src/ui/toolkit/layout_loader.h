@@ -34,4 +34,8 @@ private:
     QString m_skinFolder;
 };
 
+/// Loads `layout` as the whole content of `host` (edge to edge); the content, or null when there is no
+/// loader or the layout cannot be loaded (the host then stays empty).
+[[nodiscard]] QWidget* loadFilling(const LayoutLoader* loader, const char* layout, QWidget* host);
+
 }  // namespace halvern::ui

@@ -1,5 +1,6 @@
 // The application's client and intake against the real halvern-sound reading a WAV file at its own pace.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <spawn.h>
@@ -34,14 +35,33 @@ TEST(CompanionLink, BlocksFromTheCompanionReachTheKeyboardBandsUntilTheApplicati
     argv.reserve(args.size() + 1);
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
+    // The companion says "listening" on its output once its socket takes connections: that line is the
+    // event to connect on.
+    int out[2] = {-1, -1};
+    ASSERT_EQ(::pipe2(out, O_CLOEXEC), 0);
+    posix_spawn_file_actions_t actions;
+    ASSERT_EQ(::posix_spawn_file_actions_init(&actions), 0);
+    ASSERT_EQ(::posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO), 0);
     pid_t pid = 0;
-    ASSERT_EQ(::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+    const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    ::posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    ASSERT_EQ(spawned, 0);
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    std::string said;
+    while (said.find("listening\n") == std::string::npos) {
+        pollfd line{out[0], POLLIN, 0};
+        ASSERT_GT(::poll(&line, 1, 10'000), 0) << "the companion never said it listens";
+        char chunk[64];
+        const ssize_t n = ::read(out[0], chunk, sizeof chunk);
+        ASSERT_GT(n, 0) << "the companion ended before it listened";
+        said.append(chunk, static_cast<size_t>(n));
+    }
+    ::close(out[0]);
 
     CompanionClient client;
     std::string error;
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (!client.connect(error) && Clock::now() < deadline) ::usleep(10'000);  // until the socket is there
-    ASSERT_TRUE(client.connected()) << error;
+    ASSERT_TRUE(client.connect(error)) << error;
 
     AudioIntake intake;
     int deliveries = 0;
