@@ -38,9 +38,9 @@ void KeyPictureLayer::invalidate() {
 void KeyPictureLayer::showChangedLights() {
     if (m_changedLights.isEmpty()) return;
     // While the screen may not show the scene, one paint of the whole layer makes it current again.
-    const QRect area = m_screenCurrent ? m_changedLights : rect();
+    const QRegion area = m_screenCurrent ? m_changedLights : QRegion(rect());
     update(area);
-    m_requestedLights |= area;
+    m_requestedLights += area;
     m_changedLights = {};
 }
 
@@ -127,6 +127,7 @@ void KeyPictureLayer::paintEvent(QPaintEvent* event) {
     const bool rendered = !m_valid || m_backdrop.devicePixelRatio() != devicePixelRatioF();
     if (rendered) renderScene();
     const QRect area = event->rect();
+    const QRegion& region = event->region();
     const QRect patched = refreshScene(area);
     QPainter painter(this);
     // A paint asked for by the lights alone, into the window's own backing store, which holds what the
@@ -137,12 +138,15 @@ void KeyPictureLayer::paintEvent(QPaintEvent* event) {
     const bool toScreen = painter.paintEngine() && window()->backingStore() &&
                           painter.paintEngine()->paintDevice() == window()->backingStore()->paintDevice();
     const bool lightsOnly = toScreen && m_screenCurrent && !rendered && patched.isNull() &&
-                            m_requestedLights != rect() && event->region() == QRegion(m_requestedLights);
+                            m_requestedLights != QRegion(rect()) && region == m_requestedLights;
     if (!lightsOnly) copyArea(painter, m_scene, area);
     const bool sceneKept = !rendered && (patched.isNull() || (toScreen && area.contains(patched)));
     if (toScreen) {
         m_requestedLights = {};
-        m_screenCurrent = area == rect() || (m_screenCurrent && sceneKept);
+        // A paint of all the layer that can be seen makes the screen whole (a panel may show only part
+        // of its layer: a mouse pad's picture is cut at the bottom by the frame around it).
+        const bool whole = area == rect() || visibleRegion().subtracted(region).isEmpty();
+        m_screenCurrent = whole || (m_screenCurrent && sceneKept);
     } else {
         m_screenCurrent = m_screenCurrent && sceneKept;  // a grab changes nothing on the screen
     }
@@ -152,7 +156,7 @@ void KeyPictureLayer::paintEvent(QPaintEvent* event) {
         // all of them first, so that no key's place is cleared after its neighbour was painted into it.
         for (const Key& key : m_keys) {
             DeviceKeyButton* button = key.button;
-            if (!button || !button->geometry().intersects(area) || !button->isVisibleTo(m_panel)) continue;
+            if (!button || !region.intersects(button->geometry()) || !button->isVisibleTo(m_panel)) continue;
             if (!key.alone || !button->lightCoversWhatItPaints()) {
                 copyArea(painter, m_scene, button->geometry().intersected(area));
             }
@@ -160,7 +164,7 @@ void KeyPictureLayer::paintEvent(QPaintEvent* event) {
     }
     for (const Key& key : m_keys) {
         DeviceKeyButton* button = key.button;
-        if (!button || !button->geometry().intersects(area) || !button->isVisibleTo(m_panel)) continue;
+        if (!button || !region.intersects(button->geometry()) || !button->isVisibleTo(m_panel)) continue;
         painter.translate(button->pos());
         if (!key.alone) {
             button->prepareLayers(m_scene.devicePixelRatio());

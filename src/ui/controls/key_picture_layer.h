@@ -3,6 +3,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 #include <vector>
 
@@ -35,7 +36,7 @@ public:
 
     /// The light of `key` changed: its place is painted once showChangedLights() asks for it. The places
     /// of one frame are gathered into one rectangle, so the frame is one paint and one copy to the screen.
-    void lightChanged(const DeviceKeyButton& key) { m_changedLights |= key.geometry(); }
+    void lightChanged(const DeviceKeyButton& key) { m_changedLights += key.geometry(); }
     /// Asks for one paint of the lights that changed since the last call.
     void showChangedLights();
 
@@ -71,8 +72,10 @@ private:
     std::vector<Key> m_keys;
     QPixmap m_backdrop;
     QPixmap m_scene;
-    QRect m_changedLights;    ///< the lights changed since the last showChangedLights()
-    QRect m_requestedLights;  ///< the lights' places asked for since the last paint
+    // Places, not their bounding rectangle: the lights of a mouse pad lie around its edge, and the
+    // rectangle around them would have the whole picture painted and sent to the screen every frame.
+    QRegion m_changedLights;    ///< the lights changed since the last showChangedLights()
+    QRegion m_requestedLights;  ///< the lights' places asked for since the last paint
     /// Whether the window's backing store shows the whole scene as it stands (but for the lights).
     bool m_screenCurrent = false;
     bool m_valid = false;
