@@ -189,8 +189,8 @@ void KeyPictureLayer::paintEvent(QPaintEvent* event) {
         m_requestedLights = {};
         // A paint of all the layer that can be seen makes the screen whole (a panel may show only part
         // of its layer: a mouse pad's picture is cut at the bottom by the frame around it).
-        m_screenCurrent = (m_screenCurrent && sceneKept) || area == rect() ||
-                          visibleRegion().subtracted(region).isEmpty();
+        m_screenCurrent =
+            (m_screenCurrent && sceneKept) || area == rect() || visibleRegion().subtracted(region).isEmpty();
     } else {
         m_screenCurrent = m_screenCurrent && sceneKept;  // a grab changes nothing on the screen
     }

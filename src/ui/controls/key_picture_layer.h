@@ -68,7 +68,8 @@ private:
     /// Whether a paint of `region` (bounded by `area`) paints `key`: on a paint of the lights alone, the
     /// keys whose light changed and the overlapping keys under them, without testing every key against
     /// every light's place.
-    [[nodiscard]] static bool paints(const Key& key, const QRect& area, const QRegion& region, bool lightsOnly);
+    [[nodiscard]] static bool paints(const Key& key, const QRect& area, const QRegion& region,
+                                     bool lightsOnly);
 
     void collectKeys();
     void renderScene();
