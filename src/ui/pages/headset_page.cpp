@@ -1,5 +1,6 @@
 #include "ui/pages/headset_page.h"
 
+#include <QLineEdit>
 #include <array>
 
 #include "devices/headset_eq.h"
@@ -76,6 +77,8 @@ void HeadsetPage::showAudio() {
         m_voice->SetCustomEqNames(m_headset.customEqNames(), m_headset.chosenCustomEq().value_or(-1));
         m_voice->SetMicrophone(system.micInSelect != 0, system.micInValue);
         m_voice->SetMonitor(system.micMonitorSelect != 0, system.micMonitorValue);
+        if (auto* name = qobject_cast<QLineEdit*>(m_voice->part(QStringLiteral("custom_eq_name_edit"))); name && m_texts)
+            name->setPlaceholderText(m_texts->text(QStringLiteral("custom_eq_name_placeholder")));
     }
     if (m_magic) m_magic->SetMagicVoice(system.magicEnable != 0, system.magicType);
     showAvailability();
