@@ -54,8 +54,8 @@ int printEq(const CommandContext& context, CMerivexHS6533Device& headset) {
     }
     context.out << "equaliser: ";
     if (system.eqType == headset_eq::kCustomType) {
-        context.out << "custom (" << (chosen >= 0 ? names[static_cast<size_t>(chosen)] : "no saved one chosen")
-                    << ')';
+        context.out << "custom ("
+                    << (chosen >= 0 ? names[static_cast<size_t>(chosen)] : "no saved one chosen") << ')';
     } else {
         context.out << "preset " << system.eqType;
     }
@@ -83,9 +83,10 @@ int saveCustom(const CommandContext& context, CMerivexHS6533Device& headset, con
             return refused(context, "a custom equaliser named '" + name +
                                         "' exists already (names are compared without regard to case)");
         default:
-            return refused(context, name.empty() ? "no name was given and no custom equaliser is chosen to "
-                                                   "save over"
-                                                 : "20 custom equalisers are saved already; delete one first");
+            return refused(context, name.empty()
+                                        ? "no name was given and no custom equaliser is chosen to "
+                                          "save over"
+                                        : "20 custom equalisers are saved already; delete one first");
     }
 }
 
@@ -93,7 +94,8 @@ int frame(const CommandContext& context) {
     auto session = openHeadset(context, false, false);
     if (!session) return kExitDeviceError;
     CMerivexHS6533Device& device = *session->device;
-    const DeviceResult sent = device.Await([&device](CMerivexUSBDevice::Done done) { device.SendFrameOnce(done); });
+    const DeviceResult sent =
+        device.Await([&device](CMerivexUSBDevice::Done done) { device.SendFrameOnce(done); });
     if (!sent) return refused(context, describe(sent));
     context.out << "sent one frame: " << headset_leds::kReportCount << " LED reports\n";
     return kExitOk;
@@ -115,23 +117,30 @@ int runHeadsetEqCommand(const CommandContext& context, const CommandArgs& words)
     if (verb == "frame") {
         if (count != 1) problem = "frame takes no other words";
     } else if (verb == "eq") {
-        if (count != 2) problem = "eq takes PRESET (1-12) or custom";
+        if (count != 2)
+            problem = "eq takes PRESET (1-12) or custom";
         else if (words[1] != "custom" && !(preset = parseInteger(words[1], 1, headset_eq::kPresetCount)))
             problem = rangeProblem("PRESET", 1, headset_eq::kPresetCount, words[1]);
     } else if (verb == "band") {
         index = parseInteger(argument(1), 0, HeadsetAudio::kEqBands - 1);
         value = parseInteger(argument(2), headset_eq::kBandMin, headset_eq::kBandMax);
-        if (count != 3) problem = "band takes INDEX and VALUE";
-        else if (!index) problem = rangeProblem("INDEX", 0, HeadsetAudio::kEqBands - 1, words[1]);
-        else if (!value) problem = rangeProblem("VALUE", headset_eq::kBandMin, headset_eq::kBandMax, words[2]);
+        if (count != 3)
+            problem = "band takes INDEX and VALUE";
+        else if (!index)
+            problem = rangeProblem("INDEX", 0, HeadsetAudio::kEqBands - 1, words[1]);
+        else if (!value)
+            problem = rangeProblem("VALUE", headset_eq::kBandMin, headset_eq::kBandMax, words[2]);
     } else {
         const std::string action = argument(1);
         if (action == "select" || action == "delete") {
             index = parseInteger(argument(2), 0, headset_eq::kMaxCustomEqs - 1);
-            if (count != 3 || !index) problem = rangeProblem(action + " INDEX", 0, headset_eq::kMaxCustomEqs - 1, argument(2));
+            if (count != 3 || !index)
+                problem = rangeProblem(action + " INDEX", 0, headset_eq::kMaxCustomEqs - 1, argument(2));
         } else if (action == "save") {
-            if (count > 3) problem = "save takes one NAME (quote a name with spaces)";
-            else if (argument(2).size() > headset_eq::kMaxNameBytes) problem = "the NAME is longer than 64 bytes";
+            if (count > 3)
+                problem = "save takes one NAME (quote a name with spaces)";
+            else if (argument(2).size() > headset_eq::kMaxNameBytes)
+                problem = "the NAME is longer than 64 bytes";
         } else if (action != "list" || count != 2) {
             problem = "custom-eq takes save [NAME], select INDEX, delete INDEX or list";
         }
@@ -146,8 +155,10 @@ int runHeadsetEqCommand(const CommandContext& context, const CommandArgs& words)
         return accepted ? printEq(context, headset)
                         : refused(context, "the sound library did not take the equaliser setting");
     };
-    if (verb == "eq") return applied(preset ? headset.SelectEqPreset(static_cast<int>(*preset)) : headset.SelectCustomEq());
-    if (verb == "band") return applied(headset.MoveEqBand(static_cast<int>(*index), static_cast<int>(*value)));
+    if (verb == "eq")
+        return applied(preset ? headset.SelectEqPreset(static_cast<int>(*preset)) : headset.SelectCustomEq());
+    if (verb == "band")
+        return applied(headset.MoveEqBand(static_cast<int>(*index), static_cast<int>(*value)));
     const std::string action = words[1];
     if (action == "list") return listCustom(context, headset);
     if (action == "save") return saveCustom(context, headset, argument(2));
@@ -165,10 +176,11 @@ int runHeadsetInfo(const CommandContext& context) {
     const uint16_t version = session->found.command.attributes.versionNumber;
     char line[96];
     std::snprintf(line, sizeof line, "firmware version: %x.%02x\n", version >> 8, version & 0xFF);
-    context.out << "headset " << session->found.describe() << '\n' << line << "info: " << hexBytes(device.info()) << '\n';
+    context.out << "headset " << session->found.describe() << '\n'
+                << line << "info: " << hexBytes(device.info()) << '\n';
     const auto start = device.audioStart();
     context.out << "sound library: "
-                << (!start ? "none on this system"
+                << (!start                                      ? "none on this system"
                     : *start == HeadsetAudio::Start::Ready      ? "ready"
                     : *start == HeadsetAudio::Start::InitFailed ? "could not be started"
                                                                 : "no playback device")
@@ -177,16 +189,20 @@ int runHeadsetInfo(const CommandContext& context) {
     if (!audio || !audio->ready()) return kExitOk;
     const auto deviceLine = [&context](std::string_view side, const std::optional<audio::DeviceRecord>& d) {
         context.out << side << " device: ";
-        if (d) context.out << "handle " << d->handle << ", type " << d->type << ", state " << d->state << '\n';
-        else context.out << "none\n";
+        if (d)
+            context.out << "handle " << d->handle << ", type " << d->type << ", state " << d->state << '\n';
+        else
+            context.out << "none\n";
     };
     deviceLine("playback", audio->devices().playback);
     deviceLine("recording", audio->devices().recording);
     const HeadsetAudio::Reading reading = audio->read();
     const auto range = [&context, &line](std::string_view what, const std::optional<double>& min,
-                                         const std::optional<double>& max, const std::optional<double>& step) {
+                                         const std::optional<double>& max,
+                                         const std::optional<double>& step) {
         if (!min || !max) return;
-        std::snprintf(line, sizeof line, " volume: %.2f to %.2f dB, step %.2f\n", *min, *max, step.value_or(0));
+        std::snprintf(line, sizeof line, " volume: %.2f to %.2f dB, step %.2f\n", *min, *max,
+                      step.value_or(0));
         context.out << what << line;
     };
     range("microphone", reading.minVolume, reading.maxVolume, reading.volumeStep);

@@ -141,7 +141,8 @@ bool HeadsetAudio::call(const Property& property, PropertyValue& value, Access a
     if (!ready() || !device) return false;
     const int result = m_library.PropertyControl(*device, property.name, value, property.parameters, access);
     if (result == audio::kPropertyNotAvailable) {
-        if (const auto feature = featureOf(property.name)) m_unavailable[static_cast<size_t>(*feature)] = true;
+        if (const auto feature = featureOf(property.name))
+            m_unavailable[static_cast<size_t>(*feature)] = true;
     }
     return result == 0;
 }

@@ -79,7 +79,9 @@ public:
 
     /// False once the library answered that it has nothing to act on for the feature (at start, while
     /// bringing the properties to their defaults, or on a later call).
-    [[nodiscard]] bool available(Feature feature) const { return !m_unavailable[static_cast<size_t>(feature)]; }
+    [[nodiscard]] bool available(Feature feature) const {
+        return !m_unavailable[static_cast<size_t>(feature)];
+    }
 
 private:
     struct Property;

@@ -70,9 +70,14 @@ HeadsetAudio::Bands CMerivexHS6533Device::profileBands() {
     return m_bands;
 }
 
+// The equaliser is the program's own: whenever a profile is taken (opening the page, another profile, the
+// defaults), the library plays its EQ.
 void CMerivexHS6533Device::takeSettingsFromProfile() {
     CMerivexLightRecordDevice::takeSettingsFromProfile();
+    const Bands previous = m_bands;
     m_bands = profileBands();
+    if (audioReady() && !m_audio->setEqualiser(m_bands, previous))
+        debugLog("the profile's equaliser could not be set");
 }
 
 bool CMerivexHS6533Device::playBands(const HeadsetAudio::Bands& bands) {
@@ -138,7 +143,8 @@ int CMerivexHS6533Device::SaveCustomEq(std::string_view typed) {
         return kEqSaved;
     }
     std::vector<std::string> names = headset.GetCustomEqNames();
-    if (name.size() > headset_eq::kMaxNameBytes || names.size() >= headset_eq::kMaxCustomEqs) return kEqRefused;
+    if (name.size() > headset_eq::kMaxNameBytes || names.size() >= headset_eq::kMaxCustomEqs)
+        return kEqRefused;
     if (std::ranges::any_of(names, [name](const std::string& n) { return EqualsIgnoreCase(n, name); }))
         return kEqNameExists;
     names.emplace_back(name);

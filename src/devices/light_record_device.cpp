@@ -160,8 +160,6 @@ void CMerivexHS6533Device::ActivatePage(Done done) {
             HeadsetSystem system = audioSettings();
             HeadsetAudio::TakeReading(m_audio->read(), system);
             saveAudio(system);
-            // The library plays the profile's EQ from the start.
-            if (!m_audio->setEqualiser(m_bands, m_bands)) debugLog("the profile's equaliser could not be set");
             ShowSettings();
         }
         if (done) done(result);

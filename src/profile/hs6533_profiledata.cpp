@@ -102,7 +102,8 @@ void CHs6533Profiledata::RemoveCustomEq(int index) {
     for (const std::string_view key : {kCustomNames, kCustomRows}) {
         Json::Value& list = GroupRef(key, Json::arrayValue);
         Json::Value removed;
-        if (at < list.size() && !list.removeIndex(at, &removed)) debugLog("a custom equaliser could not be removed");
+        if (at < list.size() && !list.removeIndex(at, &removed))
+            debugLog("a custom equaliser could not be removed");
     }
 }
 

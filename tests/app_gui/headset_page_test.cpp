@@ -30,8 +30,11 @@ constexpr int kHeadsetKind = 3;
 class HeadsetPageTest : public PageFixture {
 protected:
     void SetUp() override {
-        // Opening the page ends with the profile's EQ (preset 1) set in the library.
-        startWith(emu::Product::Headset, [&] { return page() && captured("AUDIO P write EQ_Slider10 5"); });
+        // Opening the page sets the profile's EQ (preset 1) and ends reading the voice changer's type.
+        startWith(emu::Product::Headset, [&] {
+            return page() && captured("AUDIO P write EQ_Slider10 5") &&
+                   captured("AUDIO R read MagicVoice_Selection 0");
+        });
         answerMessages(true);
     }
     ui::HeadsetPage* page() { return pageOf<ui::HeadsetPage>(kHeadsetKind); }
@@ -51,7 +54,8 @@ protected:
         return false;
     }
     bool shown(const char* textId) {
-        return waitUntil([&] { return !messages.empty(); }) && messages.back() == texts.text(QLatin1String(textId));
+        return waitUntil([&] { return !messages.empty(); }) &&
+               messages.back() == texts.text(QLatin1String(textId));
     }
 };
 

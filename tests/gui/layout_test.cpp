@@ -121,15 +121,16 @@ struct PageSpec {
     int lights;  // userData light_0 … light_(lights-1)
     bool keyFunctions;
     std::array<const char*, 4> tabs;  // the option tabs the page has (the switch's pages they show)
-    int functions;                     // pages of the function switch
+    int functions;                    // pages of the function switch
 };
 
 constexpr std::array<const char*, 4> kFullTabs{"deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab"};
+constexpr std::array<const char*, 4> kHeadsetTabs{"deng_Op_tab", "6533_voice_Op_tab", "magic_Op_tab"};
 constexpr std::array<PageSpec, 4> kPages{{
     {"mouse_device.ui", "mouse_device_key_light", 11, 6, false, kFullTabs, 4},
     {"keyboard_device.ui", "keyboard_device_key_light", 170, 170, true, kFullTabs, 4},
     {"mousepad_device.ui", "mousepad_device_key_light", 0, 15, false, {"deng_Op_tab"}, 1},
-    {"hs6533_device.ui", "hs6533_device_key_light", 0, 13, false, {"deng_Op_tab", "6533_voice_Op_tab", "magic_Op_tab"}, 7},
+    {"hs6533_device.ui", "hs6533_device_key_light", 0, 13, false, kHeadsetTabs, 7},
 }};
 
 QStringList allLayouts() {

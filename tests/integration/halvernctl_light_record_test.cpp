@@ -63,7 +63,8 @@ TEST_F(HalvernctlLightRecordTest, HeadsetEqualiserCommandsAndOneFrame) {
 
     r = run({"headset", "custom-eq", "save"});
     EXPECT_EQ(r.code, kExitDeviceError);
-    EXPECT_EQ(r.err, "halvernctl headset: no name was given and no custom equaliser is chosen to save over\n");
+    EXPECT_EQ(r.err,
+              "halvernctl headset: no name was given and no custom equaliser is chosen to save over\n");
     ASSERT_EQ(run({"headset", "custom-eq", "save", "Mine"}).code, kExitOk);
     r = run({"headset", "custom-eq", "save", "MINE"});
     EXPECT_EQ(r.code, kExitDeviceError);

@@ -12,8 +12,8 @@
 #include "ui/controls/hand_img_select_button.h"
 #include "ui/controls/key_set_control.h"
 #include "ui/controls/light_control.h"
-#include "ui/controls/magic_control.h"
 #include "ui/controls/macro_control.h"
+#include "ui/controls/magic_control.h"
 #include "ui/controls/redio_macro_button.h"
 #include "ui/controls/select_panel.h"
 #include "ui/controls/shoot_control.h"
@@ -59,8 +59,9 @@ void registerCustomControls(LayoutLoader& loader) {
         [rows](QWidget* parent) -> QWidget* { return new CKeySetControlUI(rows, parent); });
     loader.registerControl(QString::fromLatin1(CLightControlUI::kClassName),
                            [rows](QWidget* parent) -> QWidget* { return new CLightControlUI(rows, parent); });
-    loader.registerControl(QString::fromLatin1(CVoice6533ControlUI::kClassName),
-                           [rows](QWidget* parent) -> QWidget* { return new CVoice6533ControlUI(rows, parent); });
+    loader.registerControl(
+        QString::fromLatin1(CVoice6533ControlUI::kClassName),
+        [rows](QWidget* parent) -> QWidget* { return new CVoice6533ControlUI(rows, parent); });
     loader.registerControl(QString::fromLatin1(CMagicControlUI::kClassName),
                            [rows](QWidget* parent) -> QWidget* { return new CMagicControlUI(rows, parent); });
 }

@@ -9,9 +9,9 @@ class LayoutLoader;
 
 /// The class names (layout tags) of all our own controls.
 inline constexpr std::array<std::string_view, 19> kCustomControlClasses{
-    "DeviceKeyButton",      "SelectPanel",   "CircleProgress", "HandImgButton", "HandImgSelectButton",
-    "RedioMacroButton",     "AudioRecord",   "ChartView",      "Wnd",           "ComboEditContainerElement",
-    "CloudShareListItemUI", "DeviceProfile", "ColourPalette",  "KeySetControl", "LightControl",
+    "DeviceKeyButton",      "SelectPanel",   "CircleProgress",   "HandImgButton", "HandImgSelectButton",
+    "RedioMacroButton",     "AudioRecord",   "ChartView",        "Wnd",           "ComboEditContainerElement",
+    "CloudShareListItemUI", "DeviceProfile", "ColourPalette",    "KeySetControl", "LightControl",
     "MacroControl",         "ShootControl",  "Voice6533Control", "MagicControl",
 };
 

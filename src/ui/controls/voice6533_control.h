@@ -19,8 +19,9 @@ namespace halvern::ui {
 
 class LayoutLoader;
 
-/// The headset's sound editor, built from "voice6533_control.ui": the equaliser's 13 choices ("6533_eq_option_"
-/// 1-12 the presets, 13 the custom EQ), its ten band sliders ("6533_eq_hz_slider_" 0-9), the custom EQ row
+/// The headset's sound editor, built from "voice6533_control.ui": the equaliser's 13 choices
+/// ("6533_eq_option_" 1-12 the presets, 13 the custom EQ), its ten band sliders ("6533_eq_hz_slider_" 0-9),
+/// the custom EQ row
 /// ("custom_eq_option_layout": saved EQs, a name for a new one, save and delete), the microphone and the
 /// monitor (each on/off and a level). It only shows and reads values; the headset page carries out each
 /// change. Values set here notify nothing.

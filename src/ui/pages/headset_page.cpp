@@ -77,7 +77,8 @@ void HeadsetPage::showAudio() {
         m_voice->SetCustomEqNames(m_headset.customEqNames(), m_headset.chosenCustomEq().value_or(-1));
         m_voice->SetMicrophone(system.micInSelect != 0, system.micInValue);
         m_voice->SetMonitor(system.micMonitorSelect != 0, system.micMonitorValue);
-        if (auto* name = qobject_cast<QLineEdit*>(m_voice->part(QStringLiteral("custom_eq_name_edit"))); name && m_texts)
+        if (auto* name = qobject_cast<QLineEdit*>(m_voice->part(QStringLiteral("custom_eq_name_edit")));
+            name && m_texts)
             name->setPlaceholderText(m_texts->text(QStringLiteral("custom_eq_name_placeholder")));
     }
     if (m_magic) m_magic->SetMagicVoice(system.magicEnable != 0, system.magicType);
@@ -141,10 +142,10 @@ void HeadsetPage::EqButton(int which) {
     const QString name = m_voice->GetNewName().trimmed();
     const int saved = m_headset.SaveCustomEq(name.toStdString());
     if (saved == CMerivexHS6533Device::kEqSaved) m_voice->ClearNewName();
-    done(saved == CMerivexHS6533Device::kEqSaved,
-         saved == CMerivexHS6533Device::kEqNameExists ? QStringLiteral("message_text_5")
-         : name.isEmpty()                              ? QStringLiteral("eq_save_unnamed_text")
-                                                       : QStringLiteral("eq_save_full_text"));
+    done(saved == CMerivexHS6533Device::kEqSaved, saved == CMerivexHS6533Device::kEqNameExists
+                                                      ? QStringLiteral("message_text_5")
+                                                  : name.isEmpty() ? QStringLiteral("eq_save_unnamed_text")
+                                                                   : QStringLiteral("eq_save_full_text"));
 }
 
 void HeadsetPage::MicOption(int which, bool on) {

@@ -23,8 +23,8 @@ class CVoice6533ControlUI;
 class HeadsetPage final : public LightOnlyPage {
     Q_OBJECT
 public:
-    HeadsetPage(CMerivexHS6533Device& headset, std::unique_ptr<LightTarget> target, const LayoutLoader& loader,
-                const LanguageTexts* texts, QWidget* parent = nullptr);
+    HeadsetPage(CMerivexHS6533Device& headset, std::unique_ptr<LightTarget> target,
+                const LayoutLoader& loader, const LanguageTexts* texts, QWidget* parent = nullptr);
 
     void BindPageControls() override;
     void ShowSettings() override;
