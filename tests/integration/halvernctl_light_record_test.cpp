@@ -71,6 +71,11 @@ TEST_F(HalvernctlLightRecordTest, HeadsetEqualiserCommandsAndOneFrame) {
     EXPECT_NE(r.err.find("exists already"), std::string::npos) << r.err;
     EXPECT_EQ(run({"headset", "custom-eq", "list"}).out, "* 0 Mine\n");
     EXPECT_EQ(run({"headset", "band", "10", "1"}).code, kExitUsage);
+    EXPECT_EQ(run({"headset", "eq", "13"}).code, kExitUsage);
+    EXPECT_EQ(run({"headset", "custom-eq", "save", std::string(65, 'x')}).code, kExitUsage);
+    r = run({"headset", "custom-eq", "select", "3"});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(r.err, "halvernctl headset: there is no custom equaliser 3\n");
     EXPECT_EQ(run({"headset", "custom-eq", "delete", "0"}).out,
               "equaliser: preset 1, bands 7 11 2 -3 -1 4 9 12 9 5\n");
 

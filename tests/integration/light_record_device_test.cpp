@@ -14,6 +14,7 @@
 #include "devices/headset_led_reports.h"
 #include "emulated_links.h"
 #include "emulator/emulator.h"
+#include "profile/hs6533_profiledata.h"
 #include "temp_env.h"
 
 namespace halvern {
@@ -304,6 +305,27 @@ TEST_F(HeadsetAudioTest, ARefusedBandLeavesEqualiserAndProfileAndUnavailableFeat
     EXPECT_FALSE(device.audioAvailable(HeadsetAudio::Feature::MagicVoice));
     EXPECT_TRUE(device.audioAvailable(HeadsetAudio::Feature::Equaliser));
     EXPECT_FALSE(device.SetMagicVoice(true));
+}
+
+// The library counts voices from 0; the voice changer turns the microphone echo off. A profile's custom
+// EQs are outside input: bands are held to the sliders' range, and a list already over 20 takes no name.
+TEST_F(HeadsetAudioTest, VoicesAreWrittenAsTheLibraryCountsAndProfileEqsAreHeldToTheirRange) {
+    open();
+    ASSERT_TRUE(device.SetMagicVoiceType(3));
+    EXPECT_TRUE(written("AUDIO R write MagicVoice_Selection 2"));
+    ASSERT_TRUE(device.SetMagicVoice(true));
+    EXPECT_TRUE(written("AUDIO R write Enable_MICECHO 0"));
+
+    auto& profile = static_cast<CHs6533Profiledata&>(device.profile());
+    profile.SetCustomEqNames(std::vector<std::string>(25, "from a file"));
+    profile.SetCustomEqValues(0, {999, -999, 3});
+    ASSERT_TRUE(device.ChooseCustomEq(0));
+    EXPECT_EQ(device.eqBands()[0], headset_eq::kBandMax);
+    EXPECT_EQ(device.eqBands()[1], headset_eq::kBandMin);
+    EXPECT_TRUE(written("AUDIO P write EQ_Slider1 20"));
+    EXPECT_EQ(device.SaveCustomEq("one more"), CMerivexHS6533Device::kEqRefused);
+    EXPECT_FALSE(device.ChooseCustomEq(25));
+    EXPECT_FALSE(device.DeleteCustomEq(-1));
 }
 
 TEST_F(HeadsetAudioTest, AFailedStartTouchesNoProperty) {

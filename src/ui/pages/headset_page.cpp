@@ -30,18 +30,11 @@ constexpr std::array<FeatureControls, 7> kFeatureControls{{
     {Feature::MagicVoiceType, true, {"magic_option_layout", nullptr, nullptr}},
 }};
 
-constexpr char kOwnToolTip[] = "availableToolTip";
-
-// Disables a control with the reason as its tooltip, or gives it back its own tooltip.
+// Disables a control with the reason as its tooltip (these controls have no tooltip of their own).
 void markAvailable(QWidget* control, bool available, const QString& why) {
     if (!control) return;
-    if (!control->property(kOwnToolTip).isValid()) control->setProperty(kOwnToolTip, control->toolTip());
-    if (!available) {
-        control->setEnabled(false);
-        control->setToolTip(why);
-        return;
-    }
-    control->setToolTip(control->property(kOwnToolTip).toString());
+    control->setToolTip(available ? QString() : why);
+    if (!available) control->setEnabled(false);
 }
 
 }  // namespace
