@@ -256,6 +256,7 @@ TEST(Layouts, EveryAssignableFunctionHasATextInBothLanguages) {
     ASSERT_TRUE(english.load(languageFile(QStringLiteral("en.json"))));
     ASSERT_TRUE(chinese.load(languageFile(QStringLiteral("zh_CN.json"))));
     std::vector<std::string_view> ids;
+    ids.reserve(std::size(KeyCodeTable));
     for (const auto& row : KeyCodeTable) ids.push_back(row.name);
     const auto addChoices = [&ids](const auto& table) {
         for (const auto& row : table) ids.push_back(row.name);
