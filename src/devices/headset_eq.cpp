@@ -86,6 +86,40 @@ bool CMerivexHS6533Device::playBands(const HeadsetAudio::Bands& bands) {
     return true;
 }
 
+void CMerivexHS6533Device::playProfileSound() {
+    if (!audioReady()) return;
+    HeadsetSystem system = audioSettings();
+    const bool written =
+        m_audio->setMicrophoneOn(system.micInSelect != 0) && m_audio->setMicrophoneLevel(system.micInValue) &&
+        m_audio->setMonitorOn(system.micMonitorSelect != 0) &&
+        m_audio->setMonitorLevel(system.micMonitorValue) && m_audio->setMagicVoice(system.magicEnable != 0) &&
+        (system.magicType < 1 || system.magicType > HeadsetAudio::kMagicVoiceTypes ||
+         m_audio->setMagicVoiceType(system.magicType));
+    if (!written) debugLog("the library did not take every default sound setting");
+    HeadsetAudio::TakeReading(m_audio->read(), system);
+    saveAudio(system);
+}
+
+void CMerivexHS6533Device::RestoreDefaults(Done done) {
+    CHs6533Profiledata& headset = headsetProfile();
+    const std::vector<std::string> names = headset.GetCustomEqNames();
+    std::vector<std::vector<int32_t>> rows;
+    rows.reserve(names.size());
+    for (size_t i = 0; i < names.size(); ++i) rows.push_back(headset.GetCustomEqValues(static_cast<int>(i)));
+    CMerivexLightRecordDevice::RestoreDefaults(
+        [this, names, rows = std::move(rows), done = std::move(done)](DeviceResult result) {
+            if (result) {
+                CHs6533Profiledata& restored = headsetProfile();
+                restored.SetCustomEqNames(names);
+                for (size_t i = 0; i < rows.size(); ++i)
+                    restored.SetCustomEqValues(static_cast<int>(i), rows[i]);
+                playProfileSound();  // saves the profile
+                ShowSettings();
+            }
+            if (done) done(result);
+        });
+}
+
 bool CMerivexHS6533Device::SelectEqPreset(int type) {
     if (type < 1 || type > headset_eq::kPresetCount) return false;
     const Bands& bands = headset_eq::PresetBands(type);

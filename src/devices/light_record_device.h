@@ -109,6 +109,11 @@ public:
     [[nodiscard]] bool SetMagicVoice(bool on);
     [[nodiscard]] bool SetMagicVoiceType(int type);
 
+    /// As every device; once the headset took the defaults, the library takes the default sound settings
+    /// too (what it refuses is read back into the profile), and the user's custom EQs stay, as they stay
+    /// when a profile is reset.
+    void RestoreDefaults(Done done = {}) override;
+
     /// Computes the current effect frame and sends its 12 LED reports once (a job of the device's queue).
     void SendFrameOnce(Done done);
 
@@ -161,6 +166,9 @@ private:
     [[nodiscard]] HeadsetAudio::Bands profileBands();
     /// The bands to the library; on success they are the page's.
     [[nodiscard]] bool playBands(const HeadsetAudio::Bands& bands);
+    /// Writes the profile's microphone, monitor and voice changer settings to the library, then reads the
+    /// library's values back into the profile.
+    void playProfileSound();
 
     std::unique_ptr<audio::AudioConfigLibrary> m_library;
     std::unique_ptr<HeadsetAudio> m_audio;

@@ -328,6 +328,21 @@ TEST_F(HeadsetAudioTest, VoicesAreWrittenAsTheLibraryCountsAndProfileEqsAreHeldT
     EXPECT_FALSE(device.DeleteCustomEq(-1));
 }
 
+// The defaults reach the library (the page shows nothing that does not act) and the user's EQs stay.
+TEST_F(HeadsetAudioTest, RestoringTheDefaultsSetsTheirSoundAndKeepsTheCustomEqs) {
+    open();
+    ASSERT_TRUE(device.SetMicrophoneLevel(20));
+    ASSERT_TRUE(device.MoveEqBand(0, 5));
+    ASSERT_EQ(device.SaveCustomEq("Mine"), CMerivexHS6533Device::kEqSaved);
+    ASSERT_TRUE(device.Await([&](auto done) { device.RestoreDefaults(done); }).ok());
+    EXPECT_EQ(device.audioSettings().micInValue, 80) << "the default file's level";
+    EXPECT_TRUE(written("AUDIO R write VolumeScalarControl -1 0.8"));
+    EXPECT_EQ(device.audioSettings().eqType, 1);
+    EXPECT_EQ(device.eqBands(), headset_eq::PresetBands(1));
+    EXPECT_EQ(device.customEqNames(), std::vector<std::string>{"Mine"});
+    EXPECT_EQ(static_cast<CHs6533Profiledata&>(device.profile()).GetCustomEqValues(0).at(0), 5);
+}
+
 TEST_F(HeadsetAudioTest, AFailedStartTouchesNoProperty) {
     open({.initFails = true});
     EXPECT_EQ(device.audioStart(), HeadsetAudio::Start::InitFailed);
