@@ -48,6 +48,10 @@ private:
 /// What a property call does.
 enum class Access : int32_t { Read = 0, Write = 1 };
 
+/// PropertyControl's answer for a property this system has nothing to act on (no sound processing for it):
+/// the page shows the property's control disabled and says why, instead of treating it as a failed write.
+inline constexpr int kPropertyNotAvailable = 2;
+
 /// The sound card's configuration library: the five calls the headset's page makes. Results are 0 for
 /// success unless a call says otherwise.
 class AudioConfigLibrary {
