@@ -42,6 +42,7 @@ void MainWindow::openMusicWindow() {
     }
     ui::MusicWnd window(m_loader, m_texts, LoadAudioStyleSet(file.device()), this);
     window.setDpi(logicalDpiX());
+    window.move(frameGeometry().center() - window.rect().center());
     m_musicWindow = &window;
     const int result = window.exec();
     m_musicWindow = nullptr;

@@ -30,6 +30,7 @@ QString numbered(const char* prefix, std::size_t n) {
 MusicWnd::MusicWnd(const LayoutLoader& loader, const LanguageTexts& texts, AudioStyleSet set, QWidget* owner)
     : QDialog(owner, Qt::Tool | Qt::FramelessWindowHint), m_set(std::move(set)) {
     setObjectName(QStringLiteral("MusicWnd"));
+    setAttribute(Qt::WA_TranslucentBackground);  // the layout's rounded corners show what lies behind
     resize(kSize);
     auto* layout = new QVBoxLayout(this);  // owned by the window
     layout->setContentsMargins(0, 0, 0, 0);
