@@ -189,6 +189,8 @@ private:
     /// Sends the current style's colour to the companion and shows it on the colour sliders.
     void sendStyleColour(const AudioStyleSet& set);
     void sendStoredStyleColour();
+    /// The device reset: the sound colour styles become the shipped ones again.
+    void resetSoundStyles();
     void showColourStep(std::size_t channel, int step);
 
     // Profiles of the page that sent the notification (main_window_profiles.cpp).

@@ -69,6 +69,12 @@ void MainWindow::sendStoredStyleColour() {
     sendStyleColour(LoadAudioStyleSet(file.device()));
 }
 
+void MainWindow::resetSoundStyles() {
+    // The companion keeps its colour until the styles are confirmed again.
+    AudioFile file = audioFile();
+    if (!file.reset()) (void)showMessage(QStringLiteral("music_file_failed_text"));
+}
+
 void MainWindow::onMusicColourSlider(const Route& route, const ui::Notification& n) {
     const auto channel = static_cast<std::size_t>(route.variant);
     if (channel >= kSliderNames.size()) return;

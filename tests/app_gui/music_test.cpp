@@ -140,6 +140,15 @@ TEST_F(MusicTest, StyleWindowSendsAndStoresOnlyWhenConfirmed) {
     EXPECT_EQ(set.names[0], "Bass");
     EXPECT_EQ(set.names[2], "第三组");
     EXPECT_EQ(set.colours[6], 4);
+
+    // The device reset, once confirmed, brings back the shipped styles.
+    answerMessages(true);
+    QWidget* reset = in<QWidget>(keyboardPage(), "device_reset_btn");
+    ASSERT_NE(reset, nullptr);
+    window->onNotification({QStringLiteral("click"), QStringLiteral("device_reset_btn"), reset, 0, 0});
+    ASSERT_TRUE(stored.open());
+    EXPECT_EQ(LoadAudioStyleSet(stored.device()).names[0], "第一组");
+    EXPECT_EQ(LoadAudioStyleSet(stored.device()).currentStyle, 0);
 }
 
 TEST_F(MusicTest, ColourSlidersTellTheCompanionAndShowTheirStep) {
