@@ -7,7 +7,9 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "device/debug_sink.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/layout_loader.h"
@@ -55,6 +57,10 @@ MusicWnd::MusicWnd(const LayoutLoader& loader, const LanguageTexts& texts, Audio
             connect(close, &QAbstractButton::clicked, this, [this] { done(0); });
         if (QWidget* titleBar = findControl(content, QStringLiteral("title_bar"))) new WindowDrag(titleBar);
     }
+    const auto missing = [](const auto& controls) {
+        return std::any_of(controls.begin(), controls.end(), [](const auto& c) { return c.isNull(); });
+    };
+    if (missing(m_options) || missing(m_sliders)) debugLog("GetAudioLightInfo control is NULL");
     if (m_max) connect(m_max, &QAbstractButton::clicked, this, &QWidget::showMaximized);
     if (m_restore) connect(m_restore, &QAbstractButton::clicked, this, &QWidget::showNormal);
 
