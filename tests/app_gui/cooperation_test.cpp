@@ -125,7 +125,7 @@ TEST_F(CooperationTest, DeviceListGoesOnlyToAProgramListeningForIt) {
     ASSERT_EQ(got.size(), 1024);
     const auto value = [&got](int i) {
         return static_cast<int32_t>(companion::getLe(std::as_bytes(std::span(got.constData(), 1024)),
-                                                     static_cast<std::size_t>(4 * i)));
+                                                     4 * static_cast<std::size_t>(i)));
     };
     EXPECT_EQ((std::vector<int32_t>{value(0), value(1), value(2), value(3), value(4)}),
               (std::vector<int32_t>{2, 3, 0, 2, static_cast<int32_t>(kDeviceKindTable.size())}));

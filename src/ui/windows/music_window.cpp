@@ -100,7 +100,7 @@ void MusicWnd::selectStyle(std::size_t style) {
 }
 
 void MusicWnd::showStyle() {
-    const std::size_t at = 3 * m_set.currentStyle;
+    const std::size_t at = std::size_t{3} * m_set.currentStyle;
     for (std::size_t c = 0; c < m_sliders.size(); ++c) {
         const int step = m_set.colours[at + c];
         if (m_sliders[c]) {
