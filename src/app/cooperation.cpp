@@ -1,6 +1,7 @@
 #include "app/cooperation.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 
 namespace halvern::app {
@@ -26,6 +27,20 @@ void Cooperation::broadcast(const QString& name, qlonglong wParam, qlonglong lPa
         QString::fromLatin1(kPath), QString::fromLatin1(kInterface), QStringLiteral("Message"));
     signal << name << wParam << lParam;
     QDBusConnection::sessionBus().send(signal);
+}
+
+bool Cooperation::sendToInventoryListener(int kind, const QByteArray& data) {
+    if (!m_session) return false;
+    QDBusConnection session = QDBusConnection::sessionBus();
+    const QString service = QString::fromLatin1(kInventoryService);
+    const QDBusConnectionInterface* bus = session.interface();
+    if (bus == nullptr || !bus->isServiceRegistered(service).value()) return false;
+    QDBusMessage call = QDBusMessage::createMethodCall(service, QString::fromLatin1(kInventoryPath), service,
+                                                       QStringLiteral("CopyData"));
+    call.setAutoStartService(false);
+    call << kind << data;
+    // A listener that hangs must not hold the window up: the call is sent without waiting for an answer.
+    return session.send(call);
 }
 
 void Cooperation::onMessage(const QString& name, qlonglong wParam, qlonglong lParam) {

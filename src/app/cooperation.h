@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDBusContext>
 #include <QObject>
 #include <QString>
@@ -28,9 +29,16 @@ public:
     /// Broadcasts a message to every cooperating program.
     void broadcast(const QString& name, qlonglong wParam, qlonglong lParam);
     [[nodiscard]] bool onSessionBus() const { return m_session; }
+    /// Hands `data` of data kind `kind` to the program that owns kInventoryService on the session bus
+    /// (its method CopyData(int kind, bytes data)), without waiting for it. False, with nothing sent, when
+    /// no program owns that name.
+    bool sendToInventoryListener(int kind, const QByteArray& data);
 
     static constexpr const char* kPath = "/org/halvern/Halvern";
     static constexpr const char* kInterface = "org.halvern.Halvern";
+    /// The name, object and interface of the program that receives the list of supported devices.
+    static constexpr const char* kInventoryService = "org.halvern.VideZavo";
+    static constexpr const char* kInventoryPath = "/org/halvern/VideZavo";
 
 signals:
     /// A message from another program (our own broadcasts are not echoed).

@@ -65,6 +65,8 @@ const std::array<MainWindow::Handler, kOperationCount>& MainWindow::handlers() {
         set(Operation::ProfilePanelToggle, &MainWindow::onProfilePanelToggle);
         set(Operation::SameLightForAll, &MainWindow::onSameMode);
         set(Operation::SynchroSelected, &MainWindow::onSynchroSelected);
+        set(Operation::AudioLightSettings, &MainWindow::onAudioLightSettings);
+        set(Operation::MusicColourSlider, &MainWindow::onMusicColourSlider);
         return t;
     }();
     return table;
@@ -122,6 +124,8 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
                     lightControlRequest(wParam, lParam);
                 } else if (IsLightModeRequest(name.toStdString())) {
                     lightModeRequest(wParam, lParam);
+                } else if (name == QLatin1String(message_name::kAudioLight)) {
+                    answerInventoryRequest();
                 }
             });
     connect(&m_cooperation, &Cooperation::sleeping, this, &MainWindow::systemSleep);
@@ -201,7 +205,7 @@ void MainWindow::start() {
     m_cooperation.broadcast(QString::fromLatin1(message_name::kLightControlAnnouncement), 1, 1);
 }
 
-void MainWindow::startSoundCompanion(const QString& program) {
+void MainWindow::startSoundCompanion(const QString& program, const QStringList& arguments) {
     const auto typeCodeOf = [](const DeviceSlotPage& p) -> uint16_t {
         const auto index = static_cast<std::size_t>(p.kindIndex);
         return index < kDeviceKindTable.size() ? kDeviceKindTable[index].typeCode : 0;
@@ -226,18 +230,8 @@ void MainWindow::startSoundCompanion(const QString& program) {
     };
     hooks.launchFailed = [this] { showMessage(QStringLiteral("Record open failed!"), false); };
     // The companion shows the current style's colour from the start, not only after the style window.
-    hooks.greeted = [this] {
-        AudioFile file(GetAppDataFolder() / AudioFile::kFileName,
-                       GetDefaultDataFolder() / AudioFile::kFileName);
-        if (!file.open()) {
-            debugLog("audio file unreadable; the sound companion keeps its own colour");
-            return;
-        }
-        const AudioStyleSet set = LoadAudioStyleSet(file.device());
-        const std::size_t at = 3 * std::min<std::size_t>(set.currentStyle, AudioStyleSet::kStyles - 1);
-        m_sound->sendStyleColour(set.colours[at], set.colours[at + 1], set.colours[at + 2]);
-    };
-    m_sound = std::make_unique<SoundLink>(program, std::move(hooks), QStringList{});
+    hooks.greeted = [this] { sendStoredStyleColour(); };
+    m_sound = std::make_unique<SoundLink>(program, std::move(hooks), arguments);
     m_sound->start();
 }
 

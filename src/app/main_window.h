@@ -22,6 +22,7 @@
 #include "ui/toolkit/notify_hub.h"
 #include "ui/windows/about_window.h"
 #include "ui/windows/colour_picker.h"
+#include "ui/windows/music_window.h"
 #include "ui/windows/settings_window.h"
 #include "ui/windows/skin_frame.h"
 
@@ -55,9 +56,15 @@ public:
     /// Stops every thread within its bound; the window can then be destroyed.
     void shutdown();
     /// Keeps the sound companion `program` running and feeds its levels to the music modes of the selected
-    /// keyboard or mouse.
-    void startSoundCompanion(const QString& program);
+    /// keyboard or mouse; `arguments` are for tests and demos (a WAV file instead of what plays).
+    void startSoundCompanion(const QString& program, const QStringList& arguments = {});
     [[nodiscard]] SoundLink* soundLink() const { return m_sound.get(); }
+    /// Opens the sound colour styles modally (unless they are open); confirmed, they are sent and stored.
+    void openMusicWindow();
+    [[nodiscard]] ui::MusicWnd* musicWindow() const { return m_musicWindow; }
+    /// A cooperating program asked for the list of supported devices: it goes to the program listening for
+    /// it, or nowhere.
+    void answerInventoryRequest();
 
     /// The instance message: from a second start (lParam 1) or from discovery's first scan (lParam 0).
     void instanceMessage(qintptr wParam, qintptr lParam);
@@ -176,6 +183,16 @@ private:
     /// The list entries show which devices take part.
     void showSynchro();
 
+    // The sound companion's colour (main_window_music.cpp).
+    void onAudioLightSettings(const Route&, const ui::Notification&);
+    void onMusicColourSlider(const Route& route, const ui::Notification& n);
+    /// Sends the current style's colour to the companion and shows it on the colour sliders.
+    void sendStyleColour(const AudioStyleSet& set);
+    void sendStoredStyleColour();
+    /// The device reset: the sound colour styles become the shipped ones again.
+    void resetSoundStyles();
+    void showColourStep(std::size_t channel, int step);
+
     // Profiles of the page that sent the notification (main_window_profiles.cpp).
     [[nodiscard]] DeviceSlotPage* slotPageOf(const ui::Notification& n) const;
     void onProfileAdd(const Route&, const ui::Notification& n);
@@ -222,6 +239,7 @@ private:
     ui::ColourPickerOpener m_colourPicker;  ///< at most one colour picker at a time
     std::unique_ptr<SynchronisedLighting> m_sync;
     std::unique_ptr<SoundLink> m_sound;
+    QPointer<ui::MusicWnd> m_musicWindow;  ///< while the style window is open
     LightModeRequests m_lightRequests;
     QTimer* m_lightReturn =
         nullptr;  ///< one-shot: the return after light-mode requests (owned by the window)

@@ -170,6 +170,7 @@ void MainWindow::onProfileReset(const Route&, const ui::Notification& n) {
     }
     // The profile file holds the defaults now: the page reloads it and the device takes all of it.
     page->device->SwitchProfile(control->GetCurrentProfileId().toStdString(), page->page->track());
+    resetSoundStyles();
 }
 
 void MainWindow::onProfileRename(const Route&, const ui::Notification& n) {

@@ -65,6 +65,7 @@ enum class Operation : uint8_t {
     LightColourEdit,
     LightModeSelected,
     AudioLightSettings,
+    MusicColourSlider,
     CustomColourButton,
     // Mouse and keyboard settings
     DpiColourOption,

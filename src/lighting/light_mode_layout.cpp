@@ -19,6 +19,7 @@ constexpr uint8_t kColourAreaOff = 4;  // the whole colour area is disabled
 constexpr uint8_t kGameColours = 8;    // the keyboard's game-colour list is shown
 constexpr uint8_t kCustomGroups = 16;  // the keyboard's custom group list is shown
 constexpr uint8_t kAudioColours = 32;  // the audio mode list is shown and the colour area shows page 1
+constexpr uint8_t kSoundColour = 64;   // the sound companion's colour and styles are offered
 
 /// One row of a mode table: the device values it covers, the six areas (multicolour, colour, palette,
 /// brightness, speed, direction) as 'E' enabled, 'D' disabled or '-' unchanged, its extras and, when the
@@ -59,8 +60,8 @@ constexpr std::array kKeyboardRows{
     row({20}, "DEEEDD", kSpeedHidden | kCustomGroups),
     row({27}, "DDDEED"),
     row({28}, "DDDDDD", kSame),
-    row({29}, "EEEED-", kSpeedHidden | kAudioColours),
-    row({30}, "DDDEDD", kColourAreaOff),
+    row({29}, "EEEED-", kSpeedHidden | kAudioColours | kSoundColour),
+    row({30}, "DDDEDD", kColourAreaOff | kSoundColour),
 };
 
 constexpr std::array kMouseRows{
@@ -70,7 +71,7 @@ constexpr std::array kMouseRows{
     row({3}, "DEEEDD", kSame),
     row({7, 8}, "DDDEED"),
     row({10}, "DDDDDD", kSame),
-    row({11}, "EEEED-", kSpeedHidden | kAudioColours),
+    row({11}, "EEEED-", kSpeedHidden | kAudioColours | kSoundColour),
 };
 
 constexpr std::array kPadRows{
@@ -138,6 +139,7 @@ LightModeLayoutPlan LightModeLayout(int typeCode, int value) {
     plan.gameColourListShown = (extras & kGameColours) != 0;
     plan.customGroupShown = (extras & kCustomGroups) != 0;
     plan.audioModeListShown = (extras & kAudioColours) != 0;
+    plan.soundColourShown = (extras & kSoundColour) != 0;
     plan.colourPage = (extras & kAudioColours) != 0 ? 1 : 0;
     if (match->direction) plan.direction = *match->direction;
     return plan;

@@ -31,6 +31,7 @@ struct LightModeLayoutPlan {
     bool customGroupShown = false;     ///< the keyboard's custom colour groups
     bool gameColourListShown = false;  ///< the keyboard's game-colour list ("ZZCCLedMode")
     bool audioModeListShown = false;   ///< the audio-reactive light's mode list
+    bool soundColourShown = false;     ///< the sound companion's colour sliders and style window button
     bool colourAreaEnabled = true;     ///< the whole colour area
     bool sameModeOffered = false;      ///< the same-mode button, when the editor allows it
     int colourPage = 0;                ///< 0 the light colour, 1 the audio-reactive colours

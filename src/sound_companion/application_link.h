@@ -26,6 +26,9 @@ public:
     /// colour in `colour`. False once the application took leave or went away.
     [[nodiscard]] bool takeMessages(StyleColour& colour);
 
+    /// The connection to the application, to wait on with other files.
+    [[nodiscard]] int fd() const { return m_connection.get(); }
+
     /// Waits (without using the processor) until a message arrives or the application goes.
     [[nodiscard]] bool waitForMessages();
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,17 +75,6 @@ public:
     [[nodiscard]] virtual bool read(std::vector<float>& samples, std::string& error) = 0;
 };
 
-class CaptureSource final : public SampleSource {
-public:
-    explicit CaptureSource(std::unique_ptr<PulseCapture> capture) : m_capture(std::move(capture)) {}
-    bool read(std::vector<float>& samples, std::string& error) override {
-        return m_capture->read(samples, error);
-    }
-
-private:
-    std::unique_ptr<PulseCapture> m_capture;
-};
-
 /// A WAV file's samples, handed out at once or, when `paced`, as fast as they would play.
 class WavSource final : public SampleSource {
 public:
@@ -119,26 +109,33 @@ private:
     timespec m_start{};
 };
 
-/// Passes blocks on; of a stretch of silence only the first, so the lights settle dark, and nothing more
-/// until sound returns.
+/// Passes blocks on; of a stretch of silence only the first kSilentTail, so the band values of the
+/// application fall to zero and are handed on (its bands follow how much each position changes, and take
+/// several unchanged blocks to fade), and nothing more until sound returns.
 class BlockOutput {
 public:
+    /// A quarter of a second: more than the eight blocks the loudest band needs to reach zero plus the three
+    /// of one hand-over.
+    static constexpr int kSilentTail = kBlocksPerSecond / 4;
+
     explicit BlockOutput(ApplicationLink* link) : m_link(link) {}
     /// False when the block could not be passed on.
     [[nodiscard]] bool take(long long milliseconds, const SoundBlock& block) {
-        if (block.silent && m_silent) return true;
-        m_silent = block.silent;
+        m_silentBlocks = block.silent ? m_silentBlocks + 1 : 0;
+        if (settled()) return true;
         if (m_link != nullptr) return m_link->send(block);
         return printBlock(stdout, milliseconds, block) && std::fflush(stdout) == 0;
     }
+    /// The silence has been passed on; nothing more goes out until sound returns.
+    [[nodiscard]] bool settled() const { return m_silentBlocks > kSilentTail; }
 
 private:
     ApplicationLink* m_link;
-    bool m_silent = false;
+    int m_silentBlocks = 0;
 };
 
-/// Analyses the source until it ends, the application leaves or a block cannot be passed on.
-int run(SampleSource& source, int sampleRate, const Options& options, ApplicationLink* link) {
+/// Analyses a WAV file until it ends, the application leaves or a block cannot be passed on.
+int runWav(SampleSource& source, int sampleRate, const Options& options, ApplicationLink* link) {
     BandAnalyser analyser(sampleRate);
     StyleColour colour = options.colour;
     analyser.setStyleColour(colour);
@@ -161,6 +158,41 @@ int run(SampleSource& source, int sampleRate, const Options& options, Applicatio
     // The file has ended: stay until the application leaves, so it does not start another companion.
     while (link != nullptr && link->waitForMessages() && link->takeMessages(colour)) {
     }
+    return 0;
+}
+
+/// Analyses the sound being played until the application leaves, a block cannot be passed on or the sound
+/// server goes away. While nothing plays and the silence has been passed on, the recording rests.
+int runCapture(PulseCapture& capture, const Options& options, ApplicationLink* link) {
+    BandAnalyser analyser(PulseCapture::kSampleRate);
+    StyleColour colour = options.colour;
+    analyser.setStyleColour(colour);
+    if (link != nullptr) {
+        capture.watch(link->fd(), [&] {
+            if (!link->takeMessages(colour)) return false;
+            analyser.setStyleColour(colour);
+            return true;
+        });
+    }
+    BlockOutput output(link);
+    long long total = 0;
+    bool outputFailed = false;
+    std::string error;
+    const bool ran = capture.run(
+        [&](std::span<const float> samples) {
+            total += static_cast<long long>(samples.size());
+            std::size_t consumed = 0;
+            while (analyser.push(samples, consumed)) {
+                if (!output.take(total * 1000 / PulseCapture::kSampleRate, analyser.block())) {
+                    outputFailed = true;
+                    return PulseCapture::Next::Stop;
+                }
+            }
+            return output.settled() ? PulseCapture::Next::Rest : PulseCapture::Next::More;
+        },
+        error);
+    if (!ran) return fail(error);
+    if (outputFailed && link == nullptr) return fail("cannot write the blocks");
     return 0;
 }
 
@@ -187,10 +219,9 @@ int main(int argc, char** argv) {
         if (!readWav(options.wavPath, sound, error)) return fail(error);
         const int rate = sound.sampleRate;
         WavSource source(std::move(sound), link != nullptr);
-        return run(source, rate, options, link.get());
+        return runWav(source, rate, options, link.get());
     }
     auto capture = PulseCapture::open(BandAnalyser::samplesPerBlockAt(PulseCapture::kSampleRate), error);
     if (!capture) return fail(error);
-    CaptureSource source(std::move(capture));
-    return run(source, PulseCapture::kSampleRate, options, link.get());
+    return runCapture(*capture, options, link.get());
 }

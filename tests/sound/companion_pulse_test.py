@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""halvern-sound recording a private PulseAudio server's null sink while paplay plays 100 Hz, then 4 kHz."""
+"""halvern-sound recording a private PulseAudio server's null sink while paplay plays 100 Hz, then 4 kHz, and
+pausing its recording once nothing plays."""
 import json
 import os
 import shutil
@@ -60,9 +61,15 @@ def main():
                 with open(out_path) as f:
                     return [json.loads(line) for line in f if line.endswith("\n")]
 
-            # After the music the companion goes quiet with one dark block.
+            # After the music the companion goes quiet with dark blocks, and with nothing playing it pauses
+            # (corks) its recording, so the server sends it nothing.
             if not wait_for(lambda: any(b["silent"] for b in blocks() if b["ms"] > 1000)):
                 print("FAIL: no dark block after the sound stopped")
+                return 1
+            corked = lambda: "Corked: yes" in subprocess.run(["pactl", "list", "source-outputs"], env=env,
+                                                            capture_output=True, text=True).stdout
+            if not wait_for(corked):
+                print("FAIL: the recording goes on while nothing plays")
                 return 1
         finally:
             if recorder:

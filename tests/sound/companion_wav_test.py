@@ -27,6 +27,9 @@ def loudest_group(raw):
     return max(range(25), key=lambda g: sum(abs(v) for v in raw[5 * g:5 * g + 4]))
 
 
+SILENT_TAIL = 15  # blocks, a quarter of a second
+
+
 def main():
     companion = sys.argv[1]
     failures = []
@@ -54,9 +57,11 @@ def main():
           "six-value colour does not follow the style colour")
     signs = [b["raw"][15] for b in sounding if 150 <= b["ms"] <= 450]
     check(all(a * b < 0 for a, b in zip(signs, signs[1:])), "levels do not flip sign from block to block")
+    # A second of silence: a quarter of a second of dark blocks (so the application's bands fade), then nothing.
     silent = [b for b in blocks if b["silent"]]
-    check(len(silent) == 1 and silent[0] is blocks[-1] and not any(silent[0]["raw"]) and not any(silent[0]["six"]),
-          f"{len(silent)} silent blocks printed; expected one dark block at the end")
+    check(len(silent) == SILENT_TAIL and blocks[-SILENT_TAIL:] == silent
+          and not any(any(b["raw"]) or any(b["six"]) for b in silent),
+          f"{len(silent)} silent blocks printed; expected {SILENT_TAIL} dark blocks at the end")
 
     # Files from elsewhere: a data chunk claiming more than the file holds, an odd fmt chunk, no WAV at all.
     header = b"RIFF\xff\xff\xff\xffWAVEfmt \x10\x00\x00\x00" + struct.pack("<HHIIHH", 1, 1, RATE, RATE * 2, 2, 16)

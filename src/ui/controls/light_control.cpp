@@ -330,6 +330,7 @@ void CLightControlUI::ApplyModeLayout(int typeCode, int value) {
     showIf(find("lightcustom_layout"), plan.customGroupShown);
     showIf(find("light_combo_ZZCCmodeSelectLayout"), plan.gameColourListShown);
     showIf(find("light_combo_AudiomodeSelectLayout"), plan.audioModeListShown);
+    showIf(find("music_colour_layout"), plan.soundColourShown);
     if (QWidget* colourArea = find("light_color_layout")) colourArea->setEnabled(plan.colourAreaEnabled);
     if (m_colourPages) m_colourPages->setCurrentIndex(plan.colourPage);
     m_sameOffered = plan.sameModeOffered;

@@ -14,12 +14,12 @@
 #include "ui/toolkit/layout_loader.h"
 #include "ui/toolkit/name_split.h"
 #include "ui/toolkit/notify_hub.h"
+#include "ui/windows/window_dpi.h"
 #include "ui/windows/window_drag.h"
 
 namespace halvern::ui {
 namespace {
 
-constexpr std::array<int, 7> kAcceptedDpi{48, 72, 96, 120, 144, 168, 192};
 constexpr std::array<const char*, 3> kEditNames{"color_edit_r", "color_edit_g", "color_edit_b"};
 constexpr std::array<int, 3> kEditShifts{16, 8, 0};
 
@@ -156,11 +156,7 @@ void CColorSelectWnd::route(const Notification& notification) {
 }
 
 void CColorSelectWnd::SetDpi(int dpi) {
-    if (std::find(kAcceptedDpi.begin(), kAcceptedDpi.end(), dpi) == kAcceptedDpi.end()) {
-        debugLog("SET_WND DPI SET ERROR");
-        dpi = 96;
-    }
-    m_dpi = dpi;
+    m_dpi = AcceptedDpi(dpi, "SET_WND DPI SET ERROR");
 }
 
 void CColorSelectWnd::SetColour(uint32_t argb) {

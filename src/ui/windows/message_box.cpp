@@ -10,14 +10,10 @@
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/layout_loader.h"
+#include "ui/windows/window_dpi.h"
 #include "ui/windows/window_drag.h"
 
 namespace halvern::ui {
-namespace {
-
-constexpr std::array<int, 7> kAcceptedDpi{48, 72, 96, 120, 144, 168, 192};
-
-}  // namespace
 
 MessageBox::MessageBox(const LayoutLoader& loader, const LanguageTexts& texts, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), m_texts(texts) {
@@ -61,11 +57,7 @@ void MessageBox::setButtonMode(int mode) {
 }
 
 void MessageBox::setDpi(int dpi) {
-    if (std::find(kAcceptedDpi.begin(), kAcceptedDpi.end(), dpi) == kAcceptedDpi.end()) {
-        debugLog("MSG_WND DPI SET ERROR");
-        dpi = 96;
-    }
-    m_dpi = dpi;
+    m_dpi = AcceptedDpi(dpi, "MSG_WND DPI SET ERROR");
 }
 
 int MessageBox::ShowMessage(const LayoutLoader& loader, const LanguageTexts& texts, QWidget* owner,

@@ -25,6 +25,12 @@ TEST(LightModeLayout, KeyboardSoundModesShowTheirListsAndHideSpeed) {
     EXPECT_TRUE(music.audioModeListShown);
     EXPECT_EQ(music.colourPage, 1);
     EXPECT_FALSE(music.sameModeOffered);
+
+    // The sound companion's colour is offered where sound drives the lights, and only there.
+    for (const auto& [type, value] : {std::pair{1, 29}, std::pair{1, 30}, std::pair{2, 11}})
+        EXPECT_TRUE(LightModeLayout(type, value).soundColourShown) << type << " " << value;
+    EXPECT_FALSE(game.soundColourShown);
+    EXPECT_FALSE(LightModeLayout(2, 10).soundColourShown);
 }
 
 TEST(LightModeLayout, OffModesDisableAllButTheListAndOfferSameMode) {
