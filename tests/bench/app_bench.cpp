@@ -33,6 +33,7 @@
 #include "app/main_window.h"
 #include "devices/keyboard_device.h"
 #include "emulator/emulator.h"
+#include "event_loop.h"
 #include "proc_stats.h"
 #include "profile/data_folders.h"
 #include "ui/controls/control_registry.h"
@@ -41,6 +42,7 @@
 namespace {
 
 using namespace halvern;
+using bench::runUntil;
 
 constexpr int kMouse = 0;
 constexpr int kKeyboard = 1;
@@ -66,19 +68,6 @@ double secondsSinceExec() {
     clock_gettime(CLOCK_BOOTTIME, &now);
     const double boot = static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
     return boot - startTicks / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-// Runs the event loop until `done` holds or `ms` pass; false on the time-out.
-bool runUntil(const std::function<bool()>& done, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms) return false;
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
 }
 
 void runFor(double seconds) {

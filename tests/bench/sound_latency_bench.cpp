@@ -30,6 +30,7 @@
 #include "app/sound_link.h"
 #include "devices/keyboard_device.h"
 #include "emulator/emulator.h"
+#include "event_loop.h"
 #include "profile/data_folders.h"
 #include "tone_wav.h"
 #include "ui/controls/control_registry.h"
@@ -39,21 +40,14 @@ namespace {
 using namespace halvern;
 using Clock = std::chrono::steady_clock;
 
+// Onsets are timed to a few milliseconds: the loop looks every 5 ms.
+bool runUntilFine(const std::function<bool()>& done, int ms) {
+    return bench::runUntil(done, ms, 5);
+}
+
 constexpr double kToneSeconds = 0.3;
 constexpr double kPeriodSeconds = 1.53;  // not a whole number of three-block hand-overs: onsets fall anywhere
 constexpr double kFirstBlockSeconds = 735.0 / 44100.0;  // the companion's block at 44.1 kHz
-
-bool runUntil(const std::function<bool()>& done, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms) return false;
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
 
 bool dark(const std::vector<uint8_t>& frame) {
     return std::all_of(frame.begin(), frame.end(), [](uint8_t b) { return b == 0; });
@@ -80,7 +74,7 @@ int main(int argc, char** argv) {
     window.start();
     app::DeviceList& list = window.deviceList();
     CMerivexKeyboardDevice* device = nullptr;
-    if (!keyboard || !runUntil(
+    if (!keyboard || !runUntilFine(
                          [&] {
                              app::DeviceSlotPage* p = list.pageForKind(1);
                              device = p ? dynamic_cast<CMerivexKeyboardDevice*>(p->device.get()) : nullptr;
@@ -94,7 +88,7 @@ int main(int argc, char** argv) {
     bool switched = false;
     device->ChangeSettings([](KeyboardSettings& s) { s.light.mode = CMerivexKeyboardDevice::kMusicMode; },
                            [&switched](DeviceResult result) { switched = result.ok(); });
-    if (!runUntil([&] { return switched; }, 5000)) {
+    if (!runUntilFine([&] { return switched; }, 5000)) {
         std::fprintf(stderr, "sound_latency_bench: the keyboard did not take its music mode\n");
         return 1;
     }
@@ -134,8 +128,8 @@ int main(int argc, char** argv) {
     hooks.sixValues = [device](std::span<const int32_t> values) { device->AudioColour(values); };
     app::SoundLink link(program, std::move(hooks), {QStringLiteral("--wav"), QString::fromStdString(wav)});
     link.start();
-    if (!runUntil([&] { return link.companionProcessId() != 0 && firstBlock != Clock::time_point{}; },
-                  5000)) {
+    if (!runUntilFine([&] { return link.companionProcessId() != 0 && firstBlock != Clock::time_point{}; },
+                      5000)) {
         std::fprintf(stderr, "sound_latency_bench: no block from %s\n", qPrintable(program));
         return 1;
     }
@@ -144,7 +138,7 @@ int main(int argc, char** argv) {
     const auto at = [&](double seconds) {
         return start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     };
-    (void)runUntil([&] { return Clock::now() >= at((tones + 1) * kPeriodSeconds); }, 60000);
+    (void)runUntilFine([&] { return Clock::now() >= at((tones + 1) * kPeriodSeconds); }, 60000);
     watching = false;
     watcher.join();
 
