@@ -4,6 +4,7 @@
 #include "devices/emulated_audio_library.h"
 #include "devices/light_record_device.h"
 #include "devices/light_target.h"
+#include "devices/linux_audio/linux_audio_library.h"
 #include "emulator/emulator.h"
 #include "emulator/traffic_capture.h"
 #include "ui/pages/light_only_page.h"
@@ -11,8 +12,8 @@
 namespace halvern::app {
 namespace {
 
-// An emulated headset comes with the emulated sound library, its calls in the emulator's capture. The
-// system's own sound library is not supported yet: a real headset's sound settings stay the profile's.
+// An emulated headset comes with the emulated sound library, its calls in the emulator's capture; a real
+// one with the system's sound server.
 std::unique_ptr<CMerivexUSBDevice> makeHeadset(HidBackend& backend) {
     auto headset = std::make_unique<CMerivexHS6533Device>(backend);
     if (const auto* emulator = dynamic_cast<const emu::Emulator*>(&backend)) {
@@ -20,6 +21,8 @@ std::unique_ptr<CMerivexUSBDevice> makeHeadset(HidBackend& backend) {
         if (auto capture = emulator->capture())
             sink = [capture](std::string_view line) { capture->recordLine(line); };
         headset->SetAudioLibrary(audio::EmulatedAudioLibrary::Headset(std::move(sink)));
+    } else {
+        headset->SetAudioLibrary(std::make_unique<audio::LinuxAudioLibrary>());
     }
     return headset;
 }

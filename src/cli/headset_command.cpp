@@ -1,5 +1,5 @@
 // `headset mic|monitor|voice`: the headset's microphone, monitor and voice effect, through the sound
-// library (the emulated one for an emulated headset).
+// library (the sound server for a real headset, the emulated library for an emulated one).
 
 #include <array>
 #include <memory>
@@ -11,6 +11,7 @@
 #include "cli/shared_commands.h"
 #include "devices/emulated_audio_library.h"
 #include "devices/light_record_device.h"
+#include "devices/linux_audio/linux_audio_library.h"
 #include "emulator/emulator.h"
 #include "emulator/traffic_capture.h"
 
@@ -51,6 +52,8 @@ std::unique_ptr<CMerivexHS6533Device> openHeadset(const CommandContext& context)
         if (auto capture = emulator->capture())
             sink = [capture](std::string_view line) { capture->recordLine(line); };
         headset->SetAudioLibrary(audio::EmulatedAudioLibrary::Headset(std::move(sink)));
+    } else {
+        headset->SetAudioLibrary(std::make_unique<audio::LinuxAudioLibrary>());
     }
     if (!openPageDevice(context, "headset", *headset)) return nullptr;
     CMerivexHS6533Device& device = *headset;

@@ -1,0 +1,143 @@
+// The Linux sound library against a PulseAudio server of the test's own, whose null sink and source carry
+// the headset's USB identity.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "band_measurement.h"
+#include "devices/headset_audio.h"
+#include "devices/linux_audio/linux_audio_library.h"
+#include "private_sound_server.h"
+
+namespace halvern {
+namespace {
+
+using audio::Access;
+using audio::Direction;
+using audio::PropertyValue;
+using test::commandOutput;
+using test::PrivateSoundServer;
+
+class LinuxAudioTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { server = std::make_unique<PrivateSoundServer>(); }
+    static void TearDownTestSuite() { server.reset(); }
+
+    void SetUp() override {
+        if (!server->running())
+            GTEST_SKIP() << "no PulseAudio server could be started here (is pulseaudio installed?)";
+        ASSERT_EQ(audio.start(), HeadsetAudio::Start::Ready);
+    }
+
+    int write(bool playback, std::wstring_view name, int32_t number) {
+        PropertyValue value;
+        value.setInteger(number);
+        const auto& device = playback ? audio.devices().playback : audio.devices().recording;
+        return library.PropertyControl(*device, name, value, {}, Access::Write);
+    }
+    // The lines of `pactl list short modules` naming `module`.
+    static int modulesNamed(const std::string& module) {
+        const std::string list = commandOutput("pactl list short modules");
+        int count = 0;
+        for (size_t at = 0; (at = list.find(module + "\t", at)) != std::string::npos; ++at) ++count;
+        return count;
+    }
+
+    static inline std::unique_ptr<PrivateSoundServer> server;
+    audio::LinuxAudioLibrary library;
+    HeadsetAudio audio{library};
+};
+
+TEST_F(LinuxAudioTest, DeviceChoiceFindsTheHeadsetByItsUsbIdentityAlone) {
+    // The other sink and the monitors of both sinks are left out.
+    uint32_t playback = 0;
+    uint32_t recording = 0;
+    ASSERT_EQ(library.GetDeviceCount(Direction::Playback, playback), 0);
+    ASSERT_EQ(library.GetDeviceCount(Direction::Recording, recording), 0);
+    EXPECT_EQ(playback, 1u);
+    EXPECT_EQ(recording, 1u);
+    EXPECT_EQ(audio.devices().playback->type, 1);
+    EXPECT_EQ(audio.devices().playback->state, 1);
+    EXPECT_EQ(audio.devices().recording->type, 2);
+
+    // Surround and voice effects have no sound processing here: left out of the features, refused.
+    ASSERT_TRUE(audio.features()[0].has_value());
+    EXPECT_EQ(*audio.features()[0], (std::array<int32_t, 3>{1, 0, 0}));
+    EXPECT_FALSE(library.PropertyAvailable(*audio.devices().recording, L"Enable_MAGICVOICE"));
+    EXPECT_TRUE(library.PropertyAvailable(*audio.devices().playback, L"EQ_Slider3"));
+    EXPECT_EQ(write(true, L"VirtualSurroundEffectControl", 1), audio::kPropertyUnavailable);
+    EXPECT_FALSE(audio.setMagicVoice(true));
+    // Starting brought nothing in: the equaliser stays off until it is asked for.
+    EXPECT_EQ(modulesNamed("module-ladspa-sink"), 0);
+}
+
+TEST_F(LinuxAudioTest, MicrophoneAndMonitorActOnTheHeadset) {
+    ASSERT_TRUE(audio.setMicrophoneLevel(40));
+    EXPECT_NE(commandOutput("pactl get-source-volume headset_mic").find(" 40% "), std::string::npos);
+    ASSERT_TRUE(audio.setMicrophoneOn(false));
+    EXPECT_EQ(commandOutput("pactl get-source-mute headset_mic"), "Mute: yes\n");
+    EXPECT_EQ(audio.read().micOn, false);
+    EXPECT_EQ(audio.read().micLevel, 40);
+    ASSERT_TRUE(audio.setMicrophoneOn(true));
+    EXPECT_EQ(commandOutput("pactl get-source-mute headset_mic"), "Mute: no\n");
+
+    // The monitor is a loopback from the microphone to the headset, there only while it is on.
+    ASSERT_TRUE(audio.setMonitorLevel(30));
+    ASSERT_TRUE(audio.setMonitorOn(true));
+    EXPECT_EQ(modulesNamed("module-loopback"), 1);
+    EXPECT_NE(commandOutput("pactl list sink-inputs").find(" 30% "), std::string::npos);
+    EXPECT_EQ(audio.read().monitorOn, true);
+    ASSERT_TRUE(audio.setMonitorOn(true));
+    EXPECT_EQ(modulesNamed("module-loopback"), 1);
+    ASSERT_TRUE(audio.setMonitorOn(false));
+    EXPECT_EQ(modulesNamed("module-loopback"), 0);
+    EXPECT_EQ(audio.read().monitorLevel, 30);
+}
+
+TEST_F(LinuxAudioTest, AServerThatHangsFailsTheCallInsteadOfBlockingIt) {
+    server->pause(true);
+    PropertyValue value;
+    const int result =
+        library.PropertyControl(*audio.devices().recording, L"MuteControl", value, {}, Access::Read);
+    server->pause(false);
+    EXPECT_NE(result, 0);
+    // Once it answers again, so does the library.
+    EXPECT_TRUE(audio.read().micOn.has_value());
+}
+
+// White noise through the equaliser, recorded from what the headset's sink plays, has each preset's gain
+// at each band's centre; changing a band leaves one filter loaded, and switching off removes it.
+TEST_F(LinuxAudioTest, TheEqualiserShapesWhatTheHeadsetPlays) {
+    commandOutput("pactl set-default-sink headset");
+    constexpr std::array<std::array<int, 10>, 2> kPresets{{
+        {14, 10, 4, 0, -4, -3, -1, 1, 2, 3},    // bass
+        {2, 1, -2, -3, -5, -1, 7, 11, 15, 13},  // treble
+    }};
+    ASSERT_EQ(write(true, L"Enable_EQ_GFX", 1), 0);
+    const std::string equaliser = commandOutput("pactl get-default-sink");
+    EXPECT_NE(equaliser.find("halvern_headset_eq"), std::string::npos) << "the default output follows";
+    for (const auto& preset : kPresets) {
+        for (int band = 0; band < 10; ++band)
+            ASSERT_EQ(write(true, L"EQ_Slider" + std::to_wstring(band + 1), preset[band]), 0);
+        EXPECT_EQ(modulesNamed("module-ladspa-sink"), 1);
+        std::string sink = commandOutput("pactl get-default-sink");
+        sink.pop_back();
+        std::string error;
+        const auto gains = test::measureBandGains(sink, "headset.monitor", error);
+        ASSERT_TRUE(gains) << error;
+        for (int band = 0; band < 10; ++band) {
+            std::printf("band %d: set %+3d dB, measured %+6.2f dB\n", band + 1, preset[band], (*gains)[band]);
+            EXPECT_NEAR((*gains)[band], preset[band], 2.0) << "band " << band + 1;
+        }
+    }
+    ASSERT_EQ(write(true, L"Enable_EQ_GFX", 0), 0);
+    EXPECT_EQ(modulesNamed("module-ladspa-sink"), 0);
+    EXPECT_EQ(commandOutput("pactl get-default-sink"), "headset\n");
+}
+
+}  // namespace
+}  // namespace halvern
