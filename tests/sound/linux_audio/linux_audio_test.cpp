@@ -2,11 +2,13 @@
 // the headset's USB identity.
 
 #include <gtest/gtest.h>
+#include <pulse/simple.h>
 
 #include <array>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "band_measurement.h"
 #include "devices/headset_audio.h"
@@ -98,6 +100,21 @@ TEST_F(LinuxAudioTest, MicrophoneAndMonitorActOnTheHeadset) {
     EXPECT_EQ(audio.read().monitorLevel, 30);
 }
 
+// The device queue's thread and the page's may call at once (run under ThreadSanitizer to see races).
+TEST_F(LinuxAudioTest, CallsFromTwoThreadsTakeTurns) {
+    std::thread writer([this] {
+        for (int level = 0; level <= 100; level += 10) EXPECT_TRUE(audio.setMicrophoneLevel(level));
+    });
+    audio::LinuxAudioLibrary& shared = library;
+    const audio::DeviceRecord microphone = *audio.devices().recording;
+    for (int i = 0; i < 10; ++i) {
+        PropertyValue value;
+        EXPECT_EQ(shared.PropertyControl(microphone, L"VolumeScalarControl", value, {}, Access::Read), 0);
+    }
+    writer.join();
+    EXPECT_EQ(audio.read().micLevel, 100);
+}
+
 TEST_F(LinuxAudioTest, AServerThatHangsFailsTheCallInsteadOfBlockingIt) {
     server->pause(true);
     PropertyValue value;
@@ -109,34 +126,91 @@ TEST_F(LinuxAudioTest, AServerThatHangsFailsTheCallInsteadOfBlockingIt) {
     EXPECT_TRUE(audio.read().micOn.has_value());
 }
 
+std::string defaultSink() {
+    std::string name = commandOutput("pactl get-default-sink");
+    if (!name.empty()) name.pop_back();
+    return name;
+}
+
+// The sink index of a playing stream, from `pactl list short sink-inputs` ("index sink client ...").
+std::string sinkOfTheOnlyStream() {
+    const std::string line = commandOutput("pactl list short sink-inputs");
+    const size_t tab = line.find('\t');
+    return tab == std::string::npos ? "" : line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1);
+}
+std::string indexOfSink(const std::string& name) {
+    const std::string list = commandOutput("pactl list short sinks");
+    const size_t at = list.find("\t" + name + "\t");
+    if (at == std::string::npos) return "";
+    const size_t lineStart = list.rfind('\n', at);
+    return list.substr(lineStart == std::string::npos ? 0 : lineStart + 1,
+                       at - (lineStart == std::string::npos ? 0 : lineStart + 1));
+}
+
 // White noise through the equaliser, recorded from what the headset's sink plays, has each preset's gain
-// at each band's centre; changing a band leaves one filter loaded, and switching off removes it.
+// at each band's centre; a program playing on the headset plays through it; changing a band leaves one
+// filter loaded, and switching off removes it.
 TEST_F(LinuxAudioTest, TheEqualiserShapesWhatTheHeadsetPlays) {
     commandOutput("pactl set-default-sink headset");
+    const pa_sample_spec format{PA_SAMPLE_S16LE, 44100, 2};
+    std::unique_ptr<pa_simple, decltype(&pa_simple_free)> program(
+        pa_simple_new(nullptr, "program", PA_STREAM_PLAYBACK, "headset", "music", &format, nullptr, nullptr,
+                      nullptr),
+        &pa_simple_free);
+    ASSERT_TRUE(program);
     constexpr std::array<std::array<int, 10>, 2> kPresets{{
         {14, 10, 4, 0, -4, -3, -1, 1, 2, 3},    // bass
         {2, 1, -2, -3, -5, -1, 7, 11, 15, 13},  // treble
     }};
     ASSERT_EQ(write(true, L"Enable_EQ_GFX", 1), 0);
-    const std::string equaliser = commandOutput("pactl get-default-sink");
-    EXPECT_NE(equaliser.find("halvern_headset_eq"), std::string::npos) << "the default output follows";
+    EXPECT_NE(defaultSink().find("halvern_headset_eq"), std::string::npos) << "the default output follows";
+    EXPECT_EQ(sinkOfTheOnlyStream(), indexOfSink(defaultSink()));
     for (const auto& preset : kPresets) {
         for (int band = 0; band < 10; ++band)
             ASSERT_EQ(write(true, L"EQ_Slider" + std::to_wstring(band + 1), preset[band]), 0);
         EXPECT_EQ(modulesNamed("module-ladspa-sink"), 1);
-        std::string sink = commandOutput("pactl get-default-sink");
-        sink.pop_back();
         std::string error;
-        const auto gains = test::measureBandGains(sink, "headset.monitor", error);
+        const auto gains = test::measureBandGains(defaultSink(), "headset.monitor", error);
         ASSERT_TRUE(gains) << error;
         for (int band = 0; band < 10; ++band) {
             std::printf("band %d: set %+3d dB, measured %+6.2f dB\n", band + 1, preset[band], (*gains)[band]);
             EXPECT_NEAR((*gains)[band], preset[band], 2.0) << "band " << band + 1;
         }
     }
+    EXPECT_EQ(sinkOfTheOnlyStream(), indexOfSink(defaultSink()));
     ASSERT_EQ(write(true, L"Enable_EQ_GFX", 0), 0);
     EXPECT_EQ(modulesNamed("module-ladspa-sink"), 0);
-    EXPECT_EQ(commandOutput("pactl get-default-sink"), "headset\n");
+    EXPECT_EQ(defaultSink(), "headset");
+    EXPECT_EQ(sinkOfTheOnlyStream(), indexOfSink("headset"));
+}
+
+// A filter an earlier run left is taken over with its bands (held to the range); a second one goes.
+TEST_F(LinuxAudioTest, TheNextStartTakesOverTheEqualiserItFinds) {
+    const std::string plugin = "master=headset plugin=caps label=Eq10X2 control=0,0,0,0,0,0,0,0,0,0";
+    commandOutput("pactl load-module module-ladspa-sink sink_name=halvern_headset_eq_2 " + plugin +
+                  " \"sink_properties='halvern.role=equaliser halvern.bands=99,-99,3,0,0,0,0,0,0,7'\"");
+    commandOutput("pactl load-module module-ladspa-sink sink_name=halvern_headset_eq_1 " + plugin +
+                  " \"sink_properties='halvern.role=equaliser halvern.bands=1,2'\"");
+    ASSERT_EQ(modulesNamed("module-ladspa-sink"), 2);
+
+    audio::LinuxAudioLibrary later;
+    HeadsetAudio laterAudio(later);
+    ASSERT_EQ(laterAudio.start(), HeadsetAudio::Start::Ready);
+    EXPECT_EQ(modulesNamed("module-ladspa-sink"), 1);
+    PropertyValue value;
+    const auto readBack = [&](std::wstring_view name) {
+        return later.PropertyControl(*laterAudio.devices().playback, name, value, {}, Access::Read) == 0
+                   ? std::string(value.text())
+                   : std::string("failed");
+    };
+    EXPECT_EQ(readBack(L"Enable_EQ_GFX"), "1");
+    EXPECT_EQ(readBack(L"EQ_Slider1"), "20");
+    EXPECT_EQ(readBack(L"EQ_Slider2"), "-20");
+    EXPECT_EQ(readBack(L"EQ_Slider10"), "7");
+    value.setInteger(0);
+    ASSERT_EQ(
+        later.PropertyControl(*laterAudio.devices().playback, L"Enable_EQ_GFX", value, {}, Access::Write), 0);
+    EXPECT_EQ(modulesNamed("module-ladspa-sink"), 0);
 }
 
 }  // namespace
