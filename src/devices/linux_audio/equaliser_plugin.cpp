@@ -70,7 +70,7 @@ bool solve(std::array<std::array<double, N>, N>& a, std::array<double, N>& b) {
 
 struct EqualiserPlugin::Library {
     struct Closer {
-        void operator()(void* handle) const { dlclose(handle); }
+        void operator()(void* library) const { dlclose(library); }
     };
     std::unique_ptr<void, Closer> handle;
     const LADSPA_Descriptor* descriptor = nullptr;
