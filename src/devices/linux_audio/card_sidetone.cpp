@@ -61,9 +61,11 @@ std::optional<CardSidetone::Range> CardSidetone::range() const {
         return std::nullopt;
     long rawLow = 0;
     long rawHigh = 0;
-    snd_mixer_selem_get_playback_volume_range(control->element, &rawLow, &rawHigh);
-    const double steps = std::max(1L, rawHigh - rawLow);
-    return Range{low / 100.0, high / 100.0, (high - low) / 100.0 / steps};
+    if (snd_mixer_selem_get_playback_volume_range(control->element, &rawLow, &rawHigh) < 0)
+        return std::nullopt;
+    const auto steps = static_cast<double>(std::max(1L, rawHigh - rawLow));
+    const auto fromCentiDb = [](long centiDb) { return static_cast<double>(centiDb) / 100.0; };
+    return Range{fromCentiDb(low), fromCentiDb(high), fromCentiDb(high - low) / steps};
 }
 
 std::optional<bool> CardSidetone::muted() const {
@@ -111,7 +113,7 @@ std::optional<double> CardSidetone::levelDb() const {
     if (!control ||
         snd_mixer_selem_get_playback_dB(control->element, SND_MIXER_SCHN_FRONT_LEFT, &centiDb) < 0)
         return std::nullopt;
-    return centiDb / 100.0;
+    return static_cast<double>(centiDb) / 100.0;
 }
 
 }  // namespace halvern::audio

@@ -27,7 +27,7 @@ double decibelsOf(uint32_t volume) {
 
 HeadsetMonitor::HeadsetMonitor(PulseClient& client, std::string source, std::string sink,
                                std::optional<CardSidetone> card)
-    : m_client(client), m_source(std::move(source)), m_sink(std::move(sink)), m_card(std::move(card)) {}
+    : m_client(client), m_source(std::move(source)), m_sink(std::move(sink)), m_card(card) {}
 
 void HeadsetMonitor::adopt(Deadline deadline) {
     if (m_card) return;

@@ -101,7 +101,7 @@ std::optional<std::array<double, 10>> measureBandGains(const std::string& sink,
     // A null sink records exact silence before the noise arrives; one period later the filter has settled.
     const auto onset = static_cast<size_t>(
         std::find_if(recorded.begin(), recorded.end(), [](float s) { return s != 0.0f; }) - recorded.begin());
-    if (onset + 2 * kPeriod > recorded.size()) {
+    if (onset + size_t{2} * kPeriod > recorded.size()) {
         error = "the recording holds too little of the noise";
         return std::nullopt;
     }
