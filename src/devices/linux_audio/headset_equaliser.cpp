@@ -117,13 +117,13 @@ void HeadsetEqualiser::moveStreams(const std::string& from, const std::string& t
     }
 }
 
-void HeadsetEqualiser::removeStale(Deadline deadline) {
+void HeadsetEqualiser::refresh(Deadline deadline) {
     std::erase_if(m_stale,
                   [this, deadline](uint32_t module) { return m_client.unloadModule(module, deadline); });
+    if (m_module && m_client.moduleLoaded(m_module->module, deadline) == false) m_module.reset();
 }
 
 bool HeadsetEqualiser::setOn(bool on, Deadline deadline) {
-    removeStale(deadline);
     if (on == this->on()) return true;
     if (on) {
         const auto loaded = load(m_bands, deadline);
@@ -140,7 +140,6 @@ bool HeadsetEqualiser::setOn(bool on, Deadline deadline) {
 
 bool HeadsetEqualiser::setBand(int index, int gain, Deadline deadline) {
     if (index < 0 || index >= kBands) return false;
-    removeStale(deadline);
     Bands bands = m_bands;
     bands[static_cast<size_t>(index)] = std::clamp(gain, kMinGain, kMaxGain);
     if (bands == m_bands) return true;

@@ -31,6 +31,9 @@ public:
 
     /// Takes over the filter sink that an earlier run left in front of the master (its bands, and on).
     void adopt(Deadline deadline);
+    /// Catches up with the server: unloads the filter sinks whose unloading failed before (a server that
+    /// was too slow), and forgets the filter sink when it went (its master went, or the server restarted).
+    void refresh(Deadline deadline);
     /// Whether the plugin is there to run (checked in this process).
     [[nodiscard]] bool available() const { return m_plugin.has_value(); }
 
@@ -51,8 +54,6 @@ private:
     };
     [[nodiscard]] std::optional<Loaded> load(const Bands& bands, Deadline deadline);
     void moveStreams(const std::string& from, const std::string& to, Deadline deadline);
-    /// Unloads the filter sinks whose unloading failed before (a server that was too slow).
-    void removeStale(Deadline deadline);
     [[nodiscard]] std::string argumentFor(const std::string& sink, const Bands& bands) const;
 
     PulseClient& m_client;

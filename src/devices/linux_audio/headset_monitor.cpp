@@ -49,6 +49,10 @@ void HeadsetMonitor::adopt(Deadline deadline) {
         m_level = static_cast<double>(stream->volume) / PA_VOLUME_NORM;
 }
 
+void HeadsetMonitor::refresh(Deadline deadline) {
+    if (m_loopback && m_client.moduleLoaded(*m_loopback, deadline) == false) m_loopback.reset();
+}
+
 std::optional<HeadsetMonitor::Range> HeadsetMonitor::range() const {
     if (m_card) {
         const auto range = m_card->range();

@@ -25,6 +25,8 @@ public:
                    std::optional<CardSidetone> card);
 
     void adopt(Deadline deadline);
+    /// Forgets the loopback when it went (the server restarted, or its source or sink went).
+    void refresh(Deadline deadline);
     [[nodiscard]] bool available() const { return m_card.has_value() || !m_sink.empty(); }
     [[nodiscard]] const std::string& source() const { return m_source; }
     [[nodiscard]] const std::string& sink() const { return m_sink; }

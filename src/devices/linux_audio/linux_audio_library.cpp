@@ -389,6 +389,9 @@ int LinuxAudioLibrary::PropertyControl(const DeviceRecord& device, std::wstring_
     if (p->side == Side::Recording && s.monitor && s.monitor->source() != d->name &&
         p->act >= Act::MonitorVolumeDb && p->act <= Act::MonitorStepDb)
         return kFailed;
+    if (p->act == Act::EqOn || p->act == Act::EqBand) s.equaliser->refresh(deadline);
+    if (p->act == Act::MonitorMute || p->act == Act::MonitorLevel || p->act == Act::MonitorVolumeDb)
+        s.monitor->refresh(deadline);
     if (access == Access::Write) return s.write(*p, *d, value, deadline) ? 0 : kFailed;
     const auto text = s.read(*p, *d, deadline);
     if (!text) return kFailed;

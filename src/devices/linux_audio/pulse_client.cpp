@@ -249,6 +249,12 @@ std::optional<std::string> PulseClient::defaultSink(Deadline deadline) {
     });
 }
 
+std::optional<bool> PulseClient::moduleLoaded(uint32_t index, Deadline deadline) {
+    const auto loaded = modules(deadline);
+    if (!loaded) return std::nullopt;
+    return std::any_of(loaded->begin(), loaded->end(), [index](const Module& m) { return m.index == index; });
+}
+
 std::optional<uint32_t> PulseClient::loadModule(std::string_view name, std::string_view argument,
                                                 Deadline deadline) {
     const std::string module(name);

@@ -59,6 +59,8 @@ public:
     [[nodiscard]] std::optional<std::vector<Module>> modules(Deadline deadline);
     [[nodiscard]] std::optional<std::vector<Stream>> streams(Deadline deadline);
     [[nodiscard]] std::optional<std::string> defaultSink(Deadline deadline);
+    /// Whether the module `index` is loaded; nothing when the server did not answer.
+    [[nodiscard]] std::optional<bool> moduleLoaded(uint32_t index, Deadline deadline);
 
     /// The loaded module's index; nothing when the server refused it.
     [[nodiscard]] std::optional<uint32_t> loadModule(std::string_view name, std::string_view argument,

@@ -207,10 +207,16 @@ TEST_F(LinuxAudioTest, TheNextStartTakesOverTheEqualiserItFinds) {
     EXPECT_EQ(readBack(L"EQ_Slider1"), "20");
     EXPECT_EQ(readBack(L"EQ_Slider2"), "-20");
     EXPECT_EQ(readBack(L"EQ_Slider10"), "7");
-    value.setInteger(0);
+    // Gone behind its back (a server restart, say), it reads as off and comes back when asked.
+    commandOutput("pactl unload-module module-ladspa-sink");
+    EXPECT_EQ(readBack(L"Enable_EQ_GFX"), "0");
+    value.setInteger(1);
     ASSERT_EQ(
         later.PropertyControl(*laterAudio.devices().playback, L"Enable_EQ_GFX", value, {}, Access::Write), 0);
-    EXPECT_EQ(modulesNamed("module-ladspa-sink"), 0);
+    EXPECT_EQ(modulesNamed("module-ladspa-sink"), 1);
+    value.setInteger(0);
+    EXPECT_EQ(
+        later.PropertyControl(*laterAudio.devices().playback, L"Enable_EQ_GFX", value, {}, Access::Write), 0);
 }
 
 }  // namespace
