@@ -34,7 +34,7 @@ public:
         const std::string socket = m_folder + "/native";
         const std::string identity = "device.vendor.id=0c76 device.product.id=1630";
         std::vector<std::string> arguments{
-            "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+            "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=10", "--use-pid-file=no",
             "--log-target=stderr", "--log-level=0", "-L", "module-null-sink sink_name=speakers", "-L",
             std::string("module-null-sink sink_name=") + kHeadsetSink + " sink_properties='" + identity +
                 " device.description=Headset'",
