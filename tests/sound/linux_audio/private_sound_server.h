@@ -48,6 +48,7 @@ public:
         ::setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
         ::unsetenv("DISPLAY");
         std::vector<char*> argv;
+        argv.reserve(arguments.size() + 1);
         for (std::string& a : arguments) argv.push_back(a.data());
         argv.push_back(nullptr);
         if (::posix_spawnp(&m_pid, "pulseaudio", nullptr, nullptr, argv.data(), environ) != 0) {
