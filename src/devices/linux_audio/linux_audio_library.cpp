@@ -6,6 +6,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -112,15 +113,6 @@ std::string_view property(const PulseClient::Node& node, const std::string& key)
     return it == node.properties.end() ? std::string_view() : std::string_view(it->second);
 }
 
-// A sink or source with the headset's identity; not a monitor, nor one of our own filters.
-bool isHeadset(const PulseClient::Node& node) {
-    if (node.monitorOf != PulseClient::kNoIndex || property(node, "device.class") == "monitor" ||
-        node.properties.contains("halvern.role"))
-        return false;
-    return hexNumber(property(node, "device.vendor.id")) == kVendor &&
-           hexNumber(property(node, "device.product.id")) == kProduct;
-}
-
 // The ALSA card of a sink or source (PulseAudio: "alsa.card", PipeWire: "api.alsa.card"); -1 when none.
 int cardOf(const PulseClient::Node& node) {
     for (const char* key : {"alsa.card", "api.alsa.card"}) {
@@ -132,6 +124,30 @@ int cardOf(const PulseClient::Node& node) {
             return card;
     }
     return -1;
+}
+
+// The USB identity of an ALSA card from sysfs (its interface's parent is the USB device), for a server
+// that does not copy it into the sink's properties.
+std::optional<uint32_t> sysfsNumber(int card, const char* file) {
+    std::ifstream in("/sys/class/sound/card" + std::to_string(card) + "/device/../" + file);
+    std::array<char, 16> text{};
+    if (!in.getline(text.data(), static_cast<std::streamsize>(text.size()))) return std::nullopt;
+    return hexNumber(std::string_view(text.data()));
+}
+
+// A sink or source with the headset's identity (from its properties, else from its ALSA card); not a
+// monitor, nor one of our own filters.
+bool isHeadset(const PulseClient::Node& node) {
+    if (node.monitorOf != PulseClient::kNoIndex || property(node, "device.class") == "monitor" ||
+        node.properties.contains("halvern.role"))
+        return false;
+    const std::string_view vendor = property(node, "device.vendor.id");
+    const std::string_view product = property(node, "device.product.id");
+    if (!vendor.empty() || !product.empty())
+        return hexNumber(vendor) == kVendor && hexNumber(product) == kProduct;
+    const int card = cardOf(node);
+    return card >= 0 && sysfsNumber(card, "idVendor") == kVendor &&
+           sysfsNumber(card, "idProduct") == kProduct;
 }
 
 std::string decimal(double value) {
