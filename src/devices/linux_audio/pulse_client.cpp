@@ -130,7 +130,13 @@ pa_cvolume flatVolume(uint8_t channels, uint32_t volume) {
 PulseClient::PulseClient() = default;
 PulseClient::~PulseClient() = default;
 
+void PulseClient::drop(Deadline deadline) {
+    m_connection.reset();
+    if (Clock::now() >= deadline) m_restUntil = Clock::now() + kRest;
+}
+
 bool PulseClient::connect(Deadline deadline) {
+    if (Clock::now() < m_restUntil) return false;
     if (m_connection) {
         // Takes in what happened since the last call, a hang-up of the server among it.
         for (int pass = 0; pass < 16 && pa_mainloop_iterate(m_connection->loop, 0, nullptr) > 0; ++pass) {
@@ -141,7 +147,7 @@ bool PulseClient::connect(Deadline deadline) {
     Connection& c = *m_connection;
     if (c.context == nullptr || pa_context_connect(c.context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
         !c.runUntil([&c] { return c.ready(); }, deadline)) {
-        m_connection.reset();
+        drop(deadline);
         return false;
     }
     return true;
@@ -152,17 +158,17 @@ namespace {
 // Starts one request with `start(context, &call)` and waits for its answer. A request that is not
 // answered in time is cancelled and the connection dropped, so a late answer can find nothing of ours.
 template <class Result, class Start>
-std::optional<Result> request(PulseClient& client, std::unique_ptr<PulseClient::Connection>& connection,
-                              PulseClient::Deadline deadline, Start start) {
+std::optional<Result> request(PulseClient& client, PulseClient::Deadline deadline, Start start) {
     if (!client.connect(deadline)) return std::nullopt;
+    PulseClient::Connection& connection = *client.connection();
     Call<Result> call;
-    pa_operation* operation = start(connection->context, &call);
+    pa_operation* operation = start(connection.context, &call);
     if (operation == nullptr) return std::nullopt;
-    const bool answered = connection->runUntil([&call] { return call.done; }, deadline);
+    const bool answered = connection.runUntil([&call] { return call.done; }, deadline);
     if (!answered) pa_operation_cancel(operation);
     pa_operation_unref(operation);
     if (!answered) {
-        connection.reset();
+        client.drop(deadline);
         return std::nullopt;
     }
     if (!call.ok) return std::nullopt;
@@ -173,7 +179,7 @@ std::optional<Result> request(PulseClient& client, std::unique_ptr<PulseClient::
 
 std::optional<std::vector<PulseClient::Node>> PulseClient::sinks(Deadline deadline) {
     using Result = std::vector<Node>;
-    return request<Result>(*this, m_connection, deadline, [](pa_context* context, Call<Result>* call) {
+    return request<Result>(*this, deadline, [](pa_context* context, Call<Result>* call) {
         return pa_context_get_sink_info_list(
             context,
             [](pa_context*, const pa_sink_info* info, int eol, void* data) {
@@ -185,7 +191,7 @@ std::optional<std::vector<PulseClient::Node>> PulseClient::sinks(Deadline deadli
 
 std::optional<std::vector<PulseClient::Node>> PulseClient::sources(Deadline deadline) {
     using Result = std::vector<Node>;
-    return request<Result>(*this, m_connection, deadline, [](pa_context* context, Call<Result>* call) {
+    return request<Result>(*this, deadline, [](pa_context* context, Call<Result>* call) {
         return pa_context_get_source_info_list(
             context,
             [](pa_context*, const pa_source_info* info, int eol, void* data) {
@@ -198,22 +204,21 @@ std::optional<std::vector<PulseClient::Node>> PulseClient::sources(Deadline dead
 std::optional<PulseClient::Node> PulseClient::source(std::string_view name, Deadline deadline) {
     using Result = std::vector<Node>;
     const std::string wanted(name);
-    auto found =
-        request<Result>(*this, m_connection, deadline, [&wanted](pa_context* context, Call<Result>* call) {
-            return pa_context_get_source_info_by_name(
-                context, wanted.c_str(),
-                [](pa_context*, const pa_source_info* info, int eol, void* data) {
-                    collect(eol, info, *static_cast<Call<Result>*>(data), &sourceNode);
-                },
-                call);
-        });
+    auto found = request<Result>(*this, deadline, [&wanted](pa_context* context, Call<Result>* call) {
+        return pa_context_get_source_info_by_name(
+            context, wanted.c_str(),
+            [](pa_context*, const pa_source_info* info, int eol, void* data) {
+                collect(eol, info, *static_cast<Call<Result>*>(data), &sourceNode);
+            },
+            call);
+    });
     if (!found || found->empty()) return std::nullopt;
     return std::move(found->front());
 }
 
 std::optional<std::vector<PulseClient::Module>> PulseClient::modules(Deadline deadline) {
     using Result = std::vector<Module>;
-    return request<Result>(*this, m_connection, deadline, [](pa_context* context, Call<Result>* call) {
+    return request<Result>(*this, deadline, [](pa_context* context, Call<Result>* call) {
         return pa_context_get_module_info_list(
             context,
             [](pa_context*, const pa_module_info* info, int eol, void* data) {
@@ -225,7 +230,7 @@ std::optional<std::vector<PulseClient::Module>> PulseClient::modules(Deadline de
 
 std::optional<std::vector<PulseClient::Stream>> PulseClient::streams(Deadline deadline) {
     using Result = std::vector<Stream>;
-    return request<Result>(*this, m_connection, deadline, [](pa_context* context, Call<Result>* call) {
+    return request<Result>(*this, deadline, [](pa_context* context, Call<Result>* call) {
         return pa_context_get_sink_input_info_list(
             context,
             [](pa_context*, const pa_sink_input_info* info, int eol, void* data) {
@@ -237,7 +242,7 @@ std::optional<std::vector<PulseClient::Stream>> PulseClient::streams(Deadline de
 
 std::optional<std::string> PulseClient::defaultSink(Deadline deadline) {
     using Result = std::string;
-    return request<Result>(*this, m_connection, deadline, [](pa_context* context, Call<Result>* call) {
+    return request<Result>(*this, deadline, [](pa_context* context, Call<Result>* call) {
         return pa_context_get_server_info(
             context,
             [](pa_context*, const pa_server_info* info, void* data) {
@@ -259,23 +264,23 @@ std::optional<uint32_t> PulseClient::loadModule(std::string_view name, std::stri
                                                 Deadline deadline) {
     const std::string module(name);
     const std::string arguments(argument);
-    auto index = request<uint32_t>(*this, m_connection, deadline,
-                                   [&module, &arguments](pa_context* context, Call<uint32_t>* call) {
-                                       return pa_context_load_module(
-                                           context, module.c_str(), arguments.c_str(),
-                                           [](pa_context*, uint32_t loaded, void* data) {
-                                               auto& c = *static_cast<Call<uint32_t>*>(data);
-                                               c.result = loaded;
-                                               c.ok = loaded != PA_INVALID_INDEX;
-                                               c.done = true;
-                                           },
-                                           call);
-                                   });
+    auto index =
+        request<uint32_t>(*this, deadline, [&module, &arguments](pa_context* context, Call<uint32_t>* call) {
+            return pa_context_load_module(
+                context, module.c_str(), arguments.c_str(),
+                [](pa_context*, uint32_t loaded, void* data) {
+                    auto& c = *static_cast<Call<uint32_t>*>(data);
+                    c.result = loaded;
+                    c.ok = loaded != PA_INVALID_INDEX;
+                    c.done = true;
+                },
+                call);
+        });
     return index;
 }
 
 bool PulseClient::unloadModule(uint32_t index, Deadline deadline) {
-    return request<bool>(*this, m_connection, deadline,
+    return request<bool>(*this, deadline,
                          [index](pa_context* context, Call<bool>* call) {
                              return pa_context_unload_module(context, index, onSuccess, call);
                          })
@@ -286,7 +291,7 @@ bool PulseClient::setSourceVolume(std::string_view name, uint8_t channels, uint3
                                   Deadline deadline) {
     const std::string source(name);
     const pa_cvolume levels = flatVolume(channels, volume);
-    return request<bool>(*this, m_connection, deadline,
+    return request<bool>(*this, deadline,
                          [&source, &levels](pa_context* context, Call<bool>* call) {
                              return pa_context_set_source_volume_by_name(context, source.c_str(), &levels,
                                                                          onSuccess, call);
@@ -296,7 +301,7 @@ bool PulseClient::setSourceVolume(std::string_view name, uint8_t channels, uint3
 
 bool PulseClient::setSourceMute(std::string_view name, bool mute, Deadline deadline) {
     const std::string source(name);
-    return request<bool>(*this, m_connection, deadline,
+    return request<bool>(*this, deadline,
                          [&source, mute](pa_context* context, Call<bool>* call) {
                              return pa_context_set_source_mute_by_name(context, source.c_str(), mute ? 1 : 0,
                                                                        onSuccess, call);
@@ -306,7 +311,7 @@ bool PulseClient::setSourceMute(std::string_view name, bool mute, Deadline deadl
 
 bool PulseClient::setStreamVolume(uint32_t index, uint8_t channels, uint32_t volume, Deadline deadline) {
     const pa_cvolume levels = flatVolume(channels, volume);
-    return request<bool>(*this, m_connection, deadline,
+    return request<bool>(*this, deadline,
                          [index, &levels](pa_context* context, Call<bool>* call) {
                              return pa_context_set_sink_input_volume(context, index, &levels, onSuccess,
                                                                      call);
@@ -316,7 +321,7 @@ bool PulseClient::setStreamVolume(uint32_t index, uint8_t channels, uint32_t vol
 
 bool PulseClient::moveStream(uint32_t index, std::string_view sink, Deadline deadline) {
     const std::string target(sink);
-    return request<bool>(*this, m_connection, deadline,
+    return request<bool>(*this, deadline,
                          [index, &target](pa_context* context, Call<bool>* call) {
                              return pa_context_move_sink_input_by_name(context, index, target.c_str(),
                                                                        onSuccess, call);
@@ -326,7 +331,7 @@ bool PulseClient::moveStream(uint32_t index, std::string_view sink, Deadline dea
 
 bool PulseClient::setDefaultSink(std::string_view name, Deadline deadline) {
     const std::string sink(name);
-    return request<bool>(*this, m_connection, deadline,
+    return request<bool>(*this, deadline,
                          [&sink](pa_context* context, Call<bool>* call) {
                              return pa_context_set_default_sink(context, sink.c_str(), onSuccess, call);
                          })

@@ -50,7 +50,12 @@ public:
     PulseClient(const PulseClient&) = delete;
     PulseClient& operator=(const PulseClient&) = delete;
 
-    /// Connects unless connected; false when no server answered before the deadline.
+    /// How long calls fail at once after the server left one unanswered: a server that hangs costs one
+    /// wait, not one per call.
+    static constexpr std::chrono::seconds kRest{3};
+
+    /// Connects unless connected; false when no server answered before the deadline, and during kRest
+    /// after an unanswered request.
     [[nodiscard]] bool connect(Deadline deadline);
 
     [[nodiscard]] std::optional<std::vector<Node>> sinks(Deadline deadline);
@@ -73,10 +78,16 @@ public:
     [[nodiscard]] bool moveStream(uint32_t index, std::string_view sink, Deadline deadline);
     [[nodiscard]] bool setDefaultSink(std::string_view name, Deadline deadline);
 
+    /// Drops the connection after a request failed on it; rests (kRest) when the deadline passed.
+    void drop(Deadline deadline);
+
     struct Connection;
+    /// The connection (null when there is none); for the request helper.
+    [[nodiscard]] Connection* connection() const { return m_connection.get(); }
 
 private:
     std::unique_ptr<Connection> m_connection;
+    Clock::time_point m_restUntil{};
 };
 
 }  // namespace halvern::audio
