@@ -136,11 +136,14 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
     device.ConfigureFromTables(kindIndex, row);
     device.SetExecutor(m_uiTasks);
 
-    // Owned by their containers once added, by the owner until then (and for good when one is missing).
-    slotPage->power = new ui::DevicePower(m_loader, m_controls.owner);
-    slotPage->page = entryKind->makePage(device, {m_loader, m_controls.texts, m_controls.owner});
+    // Made as children of their containers (of the owner where one is missing): moving a built page to
+    // another parent would resolve its fonts and style sheet again for every widget in it.
+    const auto parentFor = [this](QWidget* container) { return container ? container : m_controls.owner; };
+    QWidget* entryParent = m_controls.entries ? m_controls.entries->parentWidget() : nullptr;
+    slotPage->power = new ui::DevicePower(m_loader, parentFor(m_controls.powers));
+    slotPage->page = entryKind->makePage(device, {m_loader, m_controls.texts, parentFor(m_controls.pages)});
     slotPage->page->setHost(m_controls.host);
-    slotPage->entry = new ui::DeviceOption(m_loader, m_controls.owner);
+    slotPage->entry = new ui::DeviceOption(m_loader, parentFor(entryParent));
     slotPage->power->hide();
     slotPage->page->hide();
     slotPage->page->BindPageControls();

@@ -1,4 +1,5 @@
-// The headset: its device object and its page (the Lighting tab's operations are every kind's).
+// The headset: its device object, its page and the operations of its sound editors (the Lighting tab's
+// operations are every kind's).
 
 #include "app/device_kinds.h"
 #include "devices/emulated_audio_library.h"
@@ -7,7 +8,7 @@
 #include "devices/linux_audio/linux_audio_library.h"
 #include "emulator/emulator.h"
 #include "emulator/traffic_capture.h"
-#include "ui/pages/light_only_page.h"
+#include "ui/pages/headset_page.h"
 
 namespace halvern::app {
 namespace {
@@ -27,6 +28,39 @@ std::unique_ptr<CMerivexUSBDevice> makeHeadset(HidBackend& backend) {
     return headset;
 }
 
+ui::HeadsetPage& headsetPage(ui::DevicePage& page) {
+    return static_cast<ui::HeadsetPage&>(page);
+}
+
+constexpr auto kHeadsetRoutes = std::to_array<PageRoute>({
+    {Operation::EqOption,
+     [](ui::DevicePage& p, const Route& r, const ui::Notification& n) {
+         if (n.wParam != 0) headsetPage(p).EqOption(r.index);
+     }},
+    {Operation::EqSlider,
+     [](ui::DevicePage& p, const Route& r, const ui::Notification& n) {
+         headsetPage(p).EqBandMoved(r.index, static_cast<int>(n.wParam));
+     }},
+    {Operation::EqNameSelected,
+     [](ui::DevicePage& p, const Route&, const ui::Notification& n) {
+         headsetPage(p).EqNameChosen(static_cast<int>(n.wParam));
+     }},
+    {Operation::EqPresetButton,
+     [](ui::DevicePage& p, const Route& r, const ui::Notification&) { headsetPage(p).EqButton(r.variant); }},
+    {Operation::MicOption,
+     [](ui::DevicePage& p, const Route& r, const ui::Notification& n) {
+         headsetPage(p).MicOption(r.variant, n.wParam != 0);
+     }},
+    {Operation::MicSlider,
+     [](ui::DevicePage& p, const Route& r, const ui::Notification& n) {
+         headsetPage(p).MicSlider(r.variant, static_cast<int>(n.wParam));
+     }},
+    {Operation::MagicOption,
+     [](ui::DevicePage& p, const Route& r, const ui::Notification& n) {
+         headsetPage(p).MagicOption(r.index, n.wParam != 0);
+     }},
+});
+
 }  // namespace
 
 constinit const DeviceKindEntry kHeadsetKind{
@@ -35,9 +69,9 @@ constinit const DeviceKindEntry kHeadsetKind{
     makeHeadset,
     [](CMerivexUSBDevice& device, const PageContext& c) -> ui::DevicePage* {
         auto& headset = static_cast<CMerivexHS6533Device&>(device);
-        return new ui::LightOnlyPage(headset, LightRecordTarget(headset), c.loader, c.texts, c.parent);
+        return new ui::HeadsetPage(headset, LightRecordTarget(headset), c.loader, c.texts, c.parent);
     },
-    {},
+    kHeadsetRoutes,
 };
 
 }  // namespace halvern::app

@@ -7,7 +7,7 @@
 
 #include "app/main_window.h"
 #include "device/debug_sink.h"
-#include "lighting/lighting_thread.h"
+#include "lighting/steady_clock.h"
 #include "ui/pages/light_panel.h"
 
 namespace halvern::app {

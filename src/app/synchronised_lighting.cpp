@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "lighting/lighting_thread.h"
+#include "lighting/steady_clock.h"
 
 namespace halvern::app {
 

@@ -1,11 +1,13 @@
 // `headset mic|monitor|voice`: the headset's microphone, monitor and voice effect, through the sound
-// library (the sound server for a real headset, the emulated library for an emulated one).
+// library (the sound server for a real headset, the emulated library for an emulated one); the
+// equaliser's commands are in headset_eq_command.
 
 #include <array>
 #include <memory>
 
 #include "cli/cli_support.h"
 #include "cli/command_checks.h"
+#include "cli/headset_session.h"
 #include "cli/option_words.h"
 #include "cli/page_session.h"
 #include "cli/shared_commands.h"
@@ -20,7 +22,8 @@ namespace {
 
 constexpr std::string_view kUsage =
     "halvernctl headset mic [--on 0|1] [--level 0-100] | headset monitor [--on 0|1] [--level 0-100] | "
-    "headset voice [--on 0|1] [--type 1-4]";
+    "headset voice [--on 0|1] [--type 1-4] | headset eq PRESET|custom | headset band INDEX VALUE | "
+    "headset custom-eq save [NAME]|select INDEX|delete INDEX|list | headset frame";
 
 struct AudioControl {
     std::string_view word;
@@ -44,27 +47,6 @@ constexpr std::array<AudioControl, 3> kControls{{
      &HeadsetSystem::magicEnable, &HeadsetSystem::magicType},
 }};
 
-// The headset with its sound library and its page opened; null (with a line on err) when that fails.
-std::unique_ptr<CMerivexHS6533Device> openHeadset(const CommandContext& context) {
-    auto headset = std::make_unique<CMerivexHS6533Device>(context.backend);
-    if (const auto* emulator = dynamic_cast<const emu::Emulator*>(&context.backend)) {
-        audio::EmulatedAudioLibrary::LineSink sink;
-        if (auto capture = emulator->capture())
-            sink = [capture](std::string_view line) { capture->recordLine(line); };
-        headset->SetAudioLibrary(audio::EmulatedAudioLibrary::Headset(std::move(sink)));
-    } else {
-        headset->SetAudioLibrary(std::make_unique<audio::LinuxAudioLibrary>());
-    }
-    if (!openPageDevice(context, "headset", *headset)) return nullptr;
-    CMerivexHS6533Device& device = *headset;
-    (void)device.Await([&device](CMerivexUSBDevice::Done done) { device.ActivatePage(std::move(done)); });
-    if (!device.audioReady()) {
-        context.err << "halvernctl headset: the headset's sound settings cannot be reached on this system\n";
-        return nullptr;
-    }
-    return headset;
-}
-
 }  // namespace
 
 int runHeadsetCommand(const CommandContext& context, const CommandArgs& args) {
@@ -72,7 +54,11 @@ int runHeadsetCommand(const CommandContext& context, const CommandArgs& args) {
     for (const AudioControl& c : kControls) {
         if (!args.empty() && args[0] == c.word) control = &c;
     }
-    if (!control) return usageError(context, "headset", "mic, monitor or voice is needed", kUsage);
+    if (!control && !args.empty() && isHeadsetEqVerb(args[0])) return runHeadsetEqCommand(context, args);
+    if (!control) {
+        return usageError(context, "headset", "mic, monitor, voice, eq, band, custom-eq or frame is needed",
+                          kUsage);
+    }
     std::string problem;
     const std::array<std::string_view, 2> known{"--on", control->second};
     const auto words = splitOptionWords(CommandArgs(args.begin() + 1, args.end()), known, problem);
@@ -83,8 +69,9 @@ int runHeadsetCommand(const CommandContext& context, const CommandArgs& args) {
               : std::nullopt;
     if (!problem.empty()) return usageError(context, "headset", problem, kUsage);
 
-    auto headset = openHeadset(context);
-    if (!headset) return kExitDeviceError;
+    auto session = openHeadset(context, true);
+    if (!session) return kExitDeviceError;
+    CMerivexHS6533Device* headset = session->device.get();
     if ((on && !((*headset).*(control->setOn))(*on != 0)) ||
         (second && !((*headset).*(control->setSecond))(static_cast<int>(*second)))) {
         context.err << "halvernctl headset: the sound library did not take the " << control->shown
@@ -95,6 +82,30 @@ int runHeadsetCommand(const CommandContext& context, const CommandArgs& args) {
     context.out << control->shown << ": " << (system.*(control->on) != 0 ? "on" : "off") << ", "
                 << control->second.substr(2) << ' ' << system.*(control->value) << '\n';
     return kExitOk;
+}
+
+std::optional<HeadsetSession> openHeadset(const CommandContext& context, bool needsSound, bool streaming) {
+    HeadsetSession session{std::make_unique<CMerivexHS6533Device>(context.backend), {}, {}};
+    CMerivexHS6533Device& device = *session.device;
+    if (const auto* emulator = dynamic_cast<const emu::Emulator*>(&context.backend)) {
+        audio::EmulatedAudioLibrary::LineSink sink;
+        if (auto capture = emulator->capture())
+            sink = [capture](std::string_view line) { capture->recordLine(line); };
+        device.SetAudioLibrary(audio::EmulatedAudioLibrary::Headset(std::move(sink)));
+    } else {
+        device.SetAudioLibrary(std::make_unique<audio::LinuxAudioLibrary>());
+    }
+    auto found = openPageDevice(context, "headset", device);
+    if (!found) return std::nullopt;
+    session.found = std::move(*found);
+    if (!streaming) device.SetLightControl(false);
+    session.activation =
+        device.Await([&device](CMerivexUSBDevice::Done done) { device.ActivatePage(std::move(done)); });
+    if (needsSound && !device.audioReady()) {
+        context.err << "halvernctl headset: the headset's sound settings cannot be reached on this system\n";
+        return std::nullopt;
+    }
+    return session;
 }
 
 }  // namespace halvern::cli

@@ -7,6 +7,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/device_session.h"
+#include "cli/headset_session.h"
 
 namespace halvern::cli {
 namespace {
@@ -37,10 +38,11 @@ constexpr std::array<InfoField, 7> kInfoFields{{
 
 int runInfoCommand(const CommandContext& context, const CommandArgs& args) {
     const KindChoice* kind = args.size() == 1 ? findKindChoice(args[0]) : nullptr;
-    if (!kind || kind->name == "headset") {
-        context.err << "halvernctl: usage: info mouse|keyboard|mousepad\n";
+    if (!kind) {
+        context.err << "halvernctl: usage: info mouse|keyboard|mousepad|headset\n";
         return kExitUsage;
     }
+    if (kind->name == "headset") return runHeadsetInfo(context);
     auto session = DeviceSession::open(context.backend, *kind, context.err);
     if (!session) return kExitDeviceError;
     CommandChannel& channel = session->channel();

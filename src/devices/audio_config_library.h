@@ -48,9 +48,9 @@ private:
 /// What a property call does.
 enum class Access : int32_t { Read = 0, Write = 1 };
 
-/// The result of a property call for a property that cannot act on this system (no sound processing for
-/// it); any other failure is another non-zero result.
-inline constexpr int kPropertyUnavailable = -2;
+/// PropertyControl's answer for a property this system has nothing to act on (no sound processing for it):
+/// the page shows the property's control disabled and says why, instead of treating it as a failed write.
+inline constexpr int kPropertyNotAvailable = 2;
 
 /// The sound card's configuration library: the five calls the headset's page makes. Results are 0 for
 /// success unless a call says otherwise.
@@ -70,12 +70,6 @@ public:
     [[nodiscard]] virtual int PropertyControl(const DeviceRecord& device, std::wstring_view name,
                                               PropertyValue& value, std::span<const int32_t> parameters,
                                               Access access) = 0;
-
-    /// Whether the property `name` of `device` really acts here; one that does not answers every call with
-    /// kPropertyUnavailable (a page disables its control). Not one of the five calls: a page may ignore it.
-    [[nodiscard]] virtual bool PropertyAvailable(const DeviceRecord& /*device*/, std::wstring_view /*name*/) {
-        return true;
-    }
 };
 
 /// The headset's two devices, as chosen from the library's lists.

@@ -6,25 +6,24 @@ namespace halvern {
 
 DeviceLighting::DeviceLighting(DeviceKind kind) : m_engine(kind), m_snapshot(m_engine.frame().size()) {}
 
-DeviceLighting::~DeviceLighting() {
-    stop();
-}
-
 void DeviceLighting::start() {
     std::scoped_lock lock(m_mutex);
-    m_thread.reset();
     m_engine.start(steadyMillis());
-    m_thread = std::make_unique<LightingThread>(m_engine);
+    m_running = true;
 }
 
 void DeviceLighting::stop() {
     std::scoped_lock lock(m_mutex);
-    m_thread.reset();
+    m_running = false;
+}
+
+bool DeviceLighting::running() const {
+    std::scoped_lock lock(m_mutex);
+    return m_running;
 }
 
 Millis DeviceLighting::snapshot(LedFrame& out) {
     std::scoped_lock lock(m_mutex);
-    if (m_thread) return m_thread->snapshot(out);
     m_engine.runDue(steadyMillis());
     out = m_engine.frame();
     return m_engine.nextDue();

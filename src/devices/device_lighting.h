@@ -1,40 +1,39 @@
 #pragma once
 
-#include <memory>
 #include <mutex>
 
 #include "lighting/led_frame.h"
 #include "lighting/lighting_engine.h"
-#include "lighting/lighting_thread.h"
+#include "lighting/steady_clock.h"
 
 namespace halvern {
 
 class CMerivexUSBDevice;
 
-/// A device page's lighting: the effect engine of its kind and the thread that steps it. Until start()
-/// the engine is driven directly by the caller; afterwards every change goes through the thread, which
-/// sleeps until the effect's next step is due.
+/// A device page's lighting: the effect engine of its kind, shared between the threads that change it and
+/// read its frames (the window's preview, the device queue's stream). No thread of its own steps it: every
+/// read and change first runs the passes due by now, which gives exactly the frames of a thread waking each
+/// millisecond, so an effect costs only when somebody looks at it and never wakes the process by itself.
+/// Until start() the engine is not run by the clock: the caller drives it directly (the command line does).
 class DeviceLighting {
 public:
     explicit DeviceLighting(DeviceKind kind);
-    ~DeviceLighting();
     DeviceLighting(const DeviceLighting&) = delete;
     DeviceLighting& operator=(const DeviceLighting&) = delete;
 
-    /// Starts the thread, restarting a running one.
+    /// Starts (or starts again) running the engine by the clock.
     void start();
     void stop();
-    [[nodiscard]] bool running() const { return m_thread != nullptr; }
+    [[nodiscard]] bool running() const;
 
-    /// Runs fn(engine) where the engine is safe to change: on the thread's lock, or directly.
+    /// Runs fn(engine) under the lock; once started, after the passes due so far (what fn changes is drawn
+    /// at the next pass).
     template <typename Fn>
     void update(Fn&& fn) {
         std::scoped_lock lock(m_mutex);
-        if (m_thread) {
-            m_thread->update(std::forward<Fn>(fn));
-        } else {
-            fn(m_engine);
-        }
+        if (m_running) m_engine.runDue(steadyMillis());
+        fn(m_engine);
+        if (m_running) m_engine.invalidate();
     }
 
     /// Copies the current frame into the device's LED colours (what the preview shows).
@@ -44,10 +43,10 @@ public:
     Millis snapshot(LedFrame& out);
 
 private:
-    std::mutex m_mutex;  ///< guards starting and stopping against updates
+    mutable std::mutex m_mutex;
     LightingEngine m_engine;
     LedFrame m_snapshot;
-    std::unique_ptr<LightingThread> m_thread;
+    bool m_running = false;
 };
 
 }  // namespace halvern

@@ -118,7 +118,10 @@ int EmulatedAudioLibrary::PropertyControl(const DeviceRecord& device, std::wstri
         std::scoped_lock lock(m_mutex);
         const std::optional<Direction> direction = directionOfLocked(device);
         const Key key{device.handle, name, channel};
-        if (access == Access::Write) {
+        if (m_faults.unavailable.contains(name)) {
+            value.clear();
+            result = kPropertyNotAvailable;
+        } else if (access == Access::Write) {
             shown = scalar ? decimal(value.floating()) : std::to_string(value.integer());
             if (direction && !m_faults.failingWrites.contains(name)) {
                 m_properties[key] = shown;
@@ -139,7 +142,9 @@ int EmulatedAudioLibrary::PropertyControl(const DeviceRecord& device, std::wstri
         line += access == Access::Write ? "write " : "read ";
         line += name;
         if (channel) line += " " + std::to_string(*channel);
-        line += " " + (result == 0 ? shown : std::string("failed"));
+        line += " " + (result == 0                       ? shown
+                       : result == kPropertyNotAvailable ? std::string("unavailable")
+                                                         : std::string("failed"));
     }
     m_capture(line);  // outside the lock: the sink may call back
     return result;

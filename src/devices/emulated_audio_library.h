@@ -26,6 +26,7 @@ public:
         bool noPlayback = false;                ///< no playback device is listed
         std::set<std::string> failingReads{};   ///< property names whose reads fail
         std::set<std::string> failingWrites{};  ///< property names whose writes fail
+        std::set<std::string> unavailable{};    ///< property names answered with kPropertyNotAvailable
     };
     using LineSink = std::function<void(std::string_view line)>;
 

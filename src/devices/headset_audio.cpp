@@ -59,6 +59,34 @@ constexpr std::array<DefaultProperty, 24> kDefaults{{
     {true, L"MagicVoice_Selection", {}, false},
 }};
 
+constexpr std::array<std::wstring_view, HeadsetAudio::kEqBands> kBandNames{
+    L"EQ_Slider1", L"EQ_Slider2", L"EQ_Slider3", L"EQ_Slider4", L"EQ_Slider5",
+    L"EQ_Slider6", L"EQ_Slider7", L"EQ_Slider8", L"EQ_Slider9", L"EQ_Slider10"};
+
+// Which control a property serves; properties of no control are left out.
+struct FeatureOf {
+    std::wstring_view name;
+    HeadsetAudio::Feature feature;
+};
+constexpr std::array<FeatureOf, 8> kFeatureOf{{
+    {L"Enable_EQ_GFX", HeadsetAudio::Feature::Equaliser},
+    {L"MuteControl", HeadsetAudio::Feature::Microphone},
+    {L"VolumeScalarControl", HeadsetAudio::Feature::MicrophoneLevel},
+    {L"AAMuteControl", HeadsetAudio::Feature::Monitor},
+    {L"AAVolumeScalarControl", HeadsetAudio::Feature::MonitorLevel},
+    {L"Enable_MAGICVOICE", HeadsetAudio::Feature::MagicVoice},
+    {L"MagicVoice_Selection", HeadsetAudio::Feature::MagicVoiceType},
+    {L"VirtualSurroundEffectControl", HeadsetAudio::Feature::Surround},
+}};
+
+std::optional<HeadsetAudio::Feature> featureOf(std::wstring_view name) {
+    if (name.starts_with(L"EQ_Slider")) return HeadsetAudio::Feature::Equaliser;
+    for (const FeatureOf& f : kFeatureOf) {
+        if (f.name == name) return f.feature;
+    }
+    return std::nullopt;
+}
+
 int percentOf(double scalar) {
     return std::clamp(static_cast<int>(std::lround(scalar * 100)), 0, 100);
 }
@@ -108,11 +136,20 @@ void HeadsetAudio::bringToDefaults() {
     }
 }
 
-bool HeadsetAudio::readProperty(const Property& property, PropertyValue& value) {
+bool HeadsetAudio::call(const Property& property, PropertyValue& value, Access access) {
     const auto& device = property.recording ? m_devices.recording : m_devices.playback;
     if (!ready() || !device) return false;
+    const int result = m_library.PropertyControl(*device, property.name, value, property.parameters, access);
+    if (result == audio::kPropertyNotAvailable) {
+        if (const auto feature = featureOf(property.name))
+            m_unavailable[static_cast<size_t>(*feature)] = true;
+    }
+    return result == 0;
+}
+
+bool HeadsetAudio::readProperty(const Property& property, PropertyValue& value) {
     value.clear();
-    return m_library.PropertyControl(*device, property.name, value, property.parameters, Access::Read) == 0;
+    return call(property, value, Access::Read);
 }
 
 std::optional<double> HeadsetAudio::readNumber(const Property& property) {
@@ -122,19 +159,15 @@ std::optional<double> HeadsetAudio::readNumber(const Property& property) {
 }
 
 bool HeadsetAudio::writeInteger(const Property& property, int32_t number) {
-    const auto& device = property.recording ? m_devices.recording : m_devices.playback;
-    if (!ready() || !device) return false;
     PropertyValue value;
     value.setInteger(number);
-    return m_library.PropertyControl(*device, property.name, value, property.parameters, Access::Write) == 0;
+    return call(property, value, Access::Write);
 }
 
 bool HeadsetAudio::writeScalar(const Property& property, int percent) {
-    const auto& device = property.recording ? m_devices.recording : m_devices.playback;
-    if (!ready() || !device) return false;
     PropertyValue value;
     value.setFloat(static_cast<float>(std::clamp(percent, 0, 100)) / 100.0f);
-    return m_library.PropertyControl(*device, property.name, value, property.parameters, Access::Write) == 0;
+    return call(property, value, Access::Write);
 }
 
 HeadsetAudio::Reading HeadsetAudio::read() {
@@ -168,7 +201,8 @@ void HeadsetAudio::TakeReading(const Reading& r, HeadsetSystem& s) {
     if (r.monitorOn) s.micMonitorSelect = *r.monitorOn ? 1 : 0;
     if (r.monitorLevel) s.micMonitorValue = *r.monitorLevel;
     if (r.magicEnable) s.magicEnable = *r.magicEnable;
-    if (r.magicType) s.magicType = *r.magicType;
+    // The library counts the voice types from 0; a type it should not have leaves the profile's.
+    if (r.magicType && *r.magicType >= 0 && *r.magicType < kMagicVoiceTypes) s.magicType = *r.magicType + 1;
 }
 
 bool HeadsetAudio::setMicrophoneOn(bool on) {
@@ -188,11 +222,42 @@ bool HeadsetAudio::setMonitorLevel(int percent) {
 }
 
 bool HeadsetAudio::setMagicVoice(bool on) {
-    return writeInteger(Property{true, L"Enable_MAGICVOICE", {}}, on ? 1 : 0);
+    if (!writeInteger(Property{true, L"Enable_MAGICVOICE", {}}, on ? 1 : 0)) return false;
+    // The voice changer and the microphone echo do not play together.
+    if (on && !writeInteger(Property{true, L"Enable_MICECHO", {}}, 0))
+        debugLog("the microphone echo could not be turned off for the voice changer");
+    return true;
 }
 
 bool HeadsetAudio::setMagicVoiceType(int type) {
-    return writeInteger(Property{true, L"MagicVoice_Selection", {}}, type);
+    return writeInteger(Property{true, L"MagicVoice_Selection", {}}, type - 1);
+}
+
+bool HeadsetAudio::setBand(size_t band, int32_t value) {
+    if (band >= kEqBands) return false;
+    return writeInteger(Property{false, kBandNames[band], {}}, value);
+}
+
+bool HeadsetAudio::setEqualiser(const Bands& bands, const Bands& previous) {
+    if (!writeInteger(Property{false, L"Enable_EQ_GFX", {}}, 1)) return false;
+    for (size_t band = 0; band < kEqBands; ++band) {
+        if (setBand(band, bands[band])) continue;
+        for (size_t back = 0; back < band; ++back) {
+            if (!setBand(back, previous[back])) debugLog("an equaliser band could not be set back");
+        }
+        return false;
+    }
+    return true;
+}
+
+std::optional<HeadsetAudio::Bands> HeadsetAudio::readBands() {
+    Bands bands{};
+    for (size_t band = 0; band < kEqBands; ++band) {
+        const auto value = readNumber(Property{false, kBandNames[band], {}});
+        if (!value) return std::nullopt;
+        bands[band] = static_cast<int32_t>(std::lround(std::clamp(*value, -100.0, 100.0)));
+    }
+    return bands;
 }
 
 }  // namespace halvern

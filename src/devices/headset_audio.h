@@ -16,6 +16,21 @@ namespace halvern {
 class HeadsetAudio {
 public:
     enum class Start { Ready, InitFailed, NoPlayback };
+    /// What the page's audio controls act on; the library may have nothing to act on for some of them.
+    enum class Feature : uint8_t {
+        Equaliser,
+        Microphone,
+        MicrophoneLevel,
+        Monitor,
+        MonitorLevel,
+        MagicVoice,
+        MagicVoiceType,
+        Surround,
+    };
+    static constexpr size_t kFeatureCount = 8;
+    static constexpr size_t kEqBands = 10;
+    static constexpr int kMagicVoiceTypes = 4;  ///< voice types 1-4
+    using Bands = std::array<int32_t, kEqBands>;
 
     /// What the recording device reports (each value only when its read succeeded).
     struct Reading {
@@ -52,10 +67,25 @@ public:
     [[nodiscard]] bool setMonitorOn(bool on);
     [[nodiscard]] bool setMonitorLevel(int percent);
     [[nodiscard]] bool setMagicVoice(bool on);
+    /// Writes the voice type (1-4) as the library counts it (0-3).
     [[nodiscard]] bool setMagicVoiceType(int type);
+    /// Turns the equaliser on and writes the ten band values. When a band is refused, the bands written
+    /// before it get `previous` back, so the equaliser is left as it was.
+    [[nodiscard]] bool setEqualiser(const Bands& bands, const Bands& previous);
+    /// Writes one band (0-9).
+    [[nodiscard]] bool setBand(size_t band, int32_t value);
+    /// The ten band values the library holds; nothing when one cannot be read.
+    [[nodiscard]] std::optional<Bands> readBands();
+
+    /// False once the library answered that it has nothing to act on for the feature (at start, while
+    /// bringing the properties to their defaults, or on a later call).
+    [[nodiscard]] bool available(Feature feature) const {
+        return !m_unavailable[static_cast<size_t>(feature)];
+    }
 
 private:
     struct Property;
+    [[nodiscard]] bool call(const Property& property, audio::PropertyValue& value, audio::Access access);
     [[nodiscard]] bool readProperty(const Property& property, audio::PropertyValue& value);
     [[nodiscard]] std::optional<double> readNumber(const Property& property);
     [[nodiscard]] bool writeInteger(const Property& property, int32_t value);
@@ -68,6 +98,7 @@ private:
     Start m_start = Start::InitFailed;
     audio::ChosenDevices m_devices;
     std::array<std::optional<std::array<int32_t, 3>>, 2> m_features{};
+    std::array<bool, kFeatureCount> m_unavailable{};
 };
 
 }  // namespace halvern

@@ -125,6 +125,21 @@ int CMerivexHS6533Device::sendStreamFrame(CommandChannel& channel, std::span<con
     return allSent ? result::kSuccess : result::kWriteFailed;
 }
 
+void CMerivexHS6533Device::SendFrameOnce(Done done) {
+    // Built on the queue's worker, where the streamed frames are built too.
+    queue().submit(
+        [this](CommandChannel& channel) {
+            LedFrame frame(static_cast<size_t>(ledCount()));
+            lighting().snapshot(frame);  // when the frame changes next does not matter here
+            DeviceQueue::FrameBuffer buffer{};
+            const size_t length = buildStreamFrame(frame, buffer);
+            if (length != headset_leds::kFrameSize) return DeviceResult::Refused(DeviceStep::Frame);
+            return DeviceResult::FromCode(sendStreamFrame(channel, std::span(buffer).first(length)),
+                                          DeviceStep::Frame);
+        },
+        std::move(done));
+}
+
 // ---- The headset's sound settings ----
 
 void CMerivexHS6533Device::SetAudioLibrary(std::unique_ptr<audio::AudioConfigLibrary> library) {
@@ -135,19 +150,16 @@ void CMerivexHS6533Device::SetAudioLibrary(std::unique_ptr<audio::AudioConfigLib
 }
 
 HeadsetSystem CMerivexHS6533Device::audioSettings() {
-    return static_cast<CHs6533Profiledata&>(profile()).GetHeadsetSystem();
+    return headsetProfile().GetHeadsetSystem();
 }
 
 void CMerivexHS6533Device::ActivatePage(Done done) {
     if (m_audio && !m_audioStart) m_audioStart = m_audio->start();
     CMerivexLightRecordDevice::ActivatePage([this, done](DeviceResult result) {
         if (audioReady()) {
-            auto& headset = static_cast<CHs6533Profiledata&>(profile());
-            HeadsetSystem system = headset.GetHeadsetSystem();
+            HeadsetSystem system = audioSettings();
             HeadsetAudio::TakeReading(m_audio->read(), system);
-            headset.SetHeadsetSystem(system);
-            if (!SaveProfile())
-                debugLog("profile file could not be written after reading the sound settings");
+            saveAudio(system);
             ShowSettings();
         }
         if (done) done(result);
@@ -157,11 +169,9 @@ void CMerivexHS6533Device::ActivatePage(Done done) {
 bool CMerivexHS6533Device::changeAudio(const std::function<bool(HeadsetAudio&)>& write,
                                        const std::function<void(HeadsetSystem&)>& store) {
     if (!audioReady() || !write(*m_audio)) return false;
-    auto& headset = static_cast<CHs6533Profiledata&>(profile());
-    HeadsetSystem system = headset.GetHeadsetSystem();
+    HeadsetSystem system = audioSettings();
     store(system);
-    headset.SetHeadsetSystem(system);
-    if (!SaveProfile()) debugLog("profile file could not be written after a sound setting changed");
+    saveAudio(system);
     return true;
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "devices/headset_audio.h"
 #include "devices/keyed_device.h"
@@ -8,6 +12,8 @@
 #include "devices/settings_commit.h"
 
 namespace halvern {
+
+class CHs6533Profiledata;
 
 /// The settings of a light-only device's page.
 struct LightRecordSettings {
@@ -75,7 +81,11 @@ public:
 /// is refused. An edit the library refuses leaves the profile as it was.
 class CMerivexHS6533Device final : public CMerivexLightRecordDevice {
 public:
-    static constexpr int kMagicVoiceTypes = 4;  ///< voice types 1-4
+    static constexpr int kMagicVoiceTypes = HeadsetAudio::kMagicVoiceTypes;  ///< voice types 1-4
+    /// SaveCustomEq's results.
+    static constexpr int kEqSaved = 1;
+    static constexpr int kEqNameExists = 0;
+    static constexpr int kEqRefused = -1;
 
     explicit CMerivexHS6533Device(HidBackend& backend);
     ~CMerivexHS6533Device() override;
@@ -99,19 +109,71 @@ public:
     [[nodiscard]] bool SetMagicVoice(bool on);
     [[nodiscard]] bool SetMagicVoiceType(int type);
 
+    /// As every device; once the headset took the defaults, the library takes the default sound settings
+    /// too (what it refuses is read back into the profile), and the user's custom EQs stay, as they stay
+    /// when a profile is reset.
+    void RestoreDefaults(Done done = {}) override;
+
+    /// Computes the current effect frame and sends its 12 LED reports once (a job of the device's queue).
+    void SendFrameOnce(Done done);
+
+    /// The library behind the audio settings (null without one), and the headset's use of it (null
+    /// without a library).
+    [[nodiscard]] audio::AudioConfigLibrary* audioLibrary() { return m_library.get(); }
+    [[nodiscard]] HeadsetAudio* audio() { return m_audio.get(); }
+    /// False when the library is ready but has nothing to act on for `feature` (its control is shown
+    /// disabled); true otherwise.
+    [[nodiscard]] bool audioAvailable(HeadsetAudio::Feature feature) const;
+
+    // ---- The equaliser (headset_eq.cpp). Each edit writes the library first; a refusal changes nothing.
+    /// The band values the page shows and the library plays.
+    [[nodiscard]] const HeadsetAudio::Bands& eqBands() const { return m_bands; }
+    [[nodiscard]] std::vector<std::string> customEqNames();
+    /// The custom EQ the page has chosen: its index while the EQ type is the custom one and an entry is
+    /// chosen; nothing otherwise.
+    [[nodiscard]] std::optional<int> chosenCustomEq();
+    /// Preset `type` (1-12): its bands to the library, kept as the profile's row of the preset.
+    [[nodiscard]] bool SelectEqPreset(int type);
+    /// The custom EQ type: the chosen custom EQ's bands go to the library (none chosen: the bands stay).
+    [[nodiscard]] bool SelectCustomEq();
+    /// One band (0-9) moved: the EQ becomes the custom one; under a preset no saved entry is chosen.
+    [[nodiscard]] bool MoveEqBand(int band, int value);
+    /// Custom EQ `index` chosen: its bands go to the library and it becomes the EQ.
+    [[nodiscard]] bool ChooseCustomEq(int index);
+    /// Saves the shown bands: under `name` as a new custom EQ, or with an empty name over the chosen one.
+    /// kEqSaved; kEqNameExists when a name equal to it but for letter case exists; kEqRefused for an empty
+    /// name with none chosen, a 21st name or a name longer than headset_eq::kMaxNameBytes.
+    [[nodiscard]] int SaveCustomEq(std::string_view name);
+    /// Deletes custom EQ `index`. While the custom EQ plays, the first one left takes over, or preset 1
+    /// when none is left (their bands go to the library first).
+    [[nodiscard]] bool DeleteCustomEq(int index);
+
 protected:
     [[nodiscard]] bool streamWanted(std::chrono::milliseconds& minPeriod) override;
     size_t buildStreamFrame(const LedFrame& frame, DeviceQueue::FrameBuffer& buffer) const override;
     /// Sends the reports one by one; one that fails does not stop the others, and none is sent again.
     [[nodiscard]] int sendStreamFrame(CommandChannel& channel, std::span<const uint8_t> frame) override;
 
+    /// The profile's EQ: its bands become the page's.
+    void takeSettingsFromProfile() override;
+
 private:
     [[nodiscard]] bool changeAudio(const std::function<bool(HeadsetAudio&)>& write,
                                    const std::function<void(HeadsetSystem&)>& store);
+    [[nodiscard]] CHs6533Profiledata& headsetProfile();
+    void saveAudio(const HeadsetSystem& system);
+    /// The bands of the profile's EQ type (the library's own for the custom type with no entry chosen).
+    [[nodiscard]] HeadsetAudio::Bands profileBands();
+    /// The bands to the library; on success they are the page's.
+    [[nodiscard]] bool playBands(const HeadsetAudio::Bands& bands);
+    /// Writes the profile's microphone, monitor and voice changer settings to the library, then reads the
+    /// library's values back into the profile.
+    void playProfileSound();
 
     std::unique_ptr<audio::AudioConfigLibrary> m_library;
     std::unique_ptr<HeadsetAudio> m_audio;
     std::optional<HeadsetAudio::Start> m_audioStart;
+    HeadsetAudio::Bands m_bands{};
 };
 
 }  // namespace halvern

@@ -22,8 +22,8 @@ namespace halvern {
 /// says when the next pass that changes anything falls, so the caller can sleep until then. Waking
 /// early is harmless; waking later only delays the frame, never changes the sequence of frames.
 ///
-/// Not thread-safe apart from the light list and the sequence: one thread drives an engine (the owner
-/// serialises calls, see LightingThread).
+/// Not thread-safe apart from the light list and the sequence: the owner serialises calls (see
+/// DeviceLighting, where readers and changes drive the engine under one lock).
 class LightingEngine {
 public:
     explicit LightingEngine(DeviceKind kind, uint32_t seed = 1);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "device/debug_sink.h"
 #include "profile/json_access.h"
 #include "profile/record_fields.h"
 
@@ -93,6 +94,17 @@ std::vector<int32_t> CHs6533Profiledata::GetCustomEqValues(int index) {
 
 void CHs6533Profiledata::SetCustomEqValues(int index, const std::vector<int32_t>& values) {
     if (IsListIndex(index)) writeBands(kCustomRows, static_cast<Json::ArrayIndex>(index), values);
+}
+
+void CHs6533Profiledata::RemoveCustomEq(int index) {
+    if (!IsListIndex(index)) return;
+    const auto at = static_cast<Json::ArrayIndex>(index);
+    for (const std::string_view key : {kCustomNames, kCustomRows}) {
+        Json::Value& list = GroupRef(key, Json::arrayValue);
+        Json::Value removed;
+        if (at < list.size() && !list.removeIndex(at, &removed))
+            debugLog("a custom equaliser could not be removed");
+    }
 }
 
 }  // namespace halvern

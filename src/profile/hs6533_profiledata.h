@@ -35,6 +35,8 @@ public:
     /// The ten band values of custom equaliser `index` (empty for an index outside 0..kMaxJsonListLength).
     std::vector<int32_t> GetCustomEqValues(int index);
     void SetCustomEqValues(int index, const std::vector<int32_t>& values);
+    /// Removes custom equaliser `index`: its name and its band values, so the later ones keep theirs.
+    void RemoveCustomEq(int index);
 
 private:
     std::vector<int32_t> readBands(std::string_view groupKey, Json::ArrayIndex row);

@@ -1,31 +1,24 @@
 #include "update/http_client.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <mutex>
+
+#include "update/curl_library.h"
 
 namespace halvern {
 namespace {
 
 struct CurlDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+    const CurlLibrary* curl;
+    void operator()(CURL* handle) const { curl->easy_cleanup(handle); }
 };
 struct HeaderListDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    const CurlLibrary* curl;
+    void operator()(curl_slist* list) const { curl->slist_free_all(list); }
 };
 using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
 using HeaderList = std::unique_ptr<curl_slist, HeaderListDeleter>;
-
-void initialiseCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        // Without it curl would initialise itself on the first handle, which is not safe between threads.
-        if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) curl_global_cleanup();
-    });
-}
 
 char lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -68,14 +61,15 @@ int progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 /// Sets options one after another until one fails; the first failure is kept.
 class Options {
 public:
-    explicit Options(CURL* curl) : m_curl(curl) {}
+    Options(const CurlLibrary& library, CURL* curl) : m_library(library), m_curl(curl) {}
     template <typename Value>
     void set(CURLoption option, Value value) {
-        if (m_result == CURLE_OK) m_result = curl_easy_setopt(m_curl, option, value);
+        if (m_result == CURLE_OK) m_result = m_library.easy_setopt(m_curl, option, value);
     }
     [[nodiscard]] CURLcode result() const { return m_result; }
 
 private:
+    const CurlLibrary& m_library;
     CURL* m_curl;
     CURLcode m_result = CURLE_OK;
 };
@@ -107,9 +101,7 @@ bool IsHttpUrl(std::string_view url) {
     return hostStart < url.size() && url[hostStart] != '/' && url[hostStart] != '?' && url[hostStart] != '#';
 }
 
-HttpClient::HttpClient() {
-    initialiseCurlOnce();
-}
+HttpClient::HttpClient() = default;
 
 void HttpClient::HttpInit() {
     Settings fresh;
@@ -136,7 +128,12 @@ long HttpClient::HttpRequest(std::string_view method, std::string_view url, std:
         m_lastError = kHttpErrorBadUrl;
         return -1;
     }
-    CurlHandle curl(curl_easy_init());
+    const CurlLibrary* library = Curl();
+    if (!library) {
+        m_lastError = CURLE_FAILED_INIT;
+        return -1;
+    }
+    CurlHandle curl(library->easy_init(), CurlDeleter{library});
     if (!curl) {
         m_lastError = CURLE_FAILED_INIT;
         return -1;
@@ -145,7 +142,7 @@ long HttpClient::HttpRequest(std::string_view method, std::string_view url, std:
     const bool secure = startsWithNoCase(url, "https://");
     BodySink sink{buffer};
     CURL* c = curl.get();
-    Options options(c);
+    Options options(*library, c);
     options.set(CURLOPT_URL, address.c_str());
     options.set(CURLOPT_PROTOCOLS_STR, "http,https");
     options.set(CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
@@ -169,10 +166,10 @@ long HttpClient::HttpRequest(std::string_view method, std::string_view url, std:
     options.set(CURLOPT_CUSTOMREQUEST, post ? "POST" : "GET");
 
     const std::string length = "Content-Length: " + std::to_string(body.size());
-    HeaderList headers;
+    HeaderList headers(nullptr, HeaderListDeleter{library});
     for (const char* line : {length.c_str(), "Content-Type: application/x-www-form-urlencoded",
                              "Accept:application/prs.Zantor.v1+json", "Expect:"}) {
-        curl_slist* grown = curl_slist_append(headers.get(), line);
+        curl_slist* grown = library->slist_append(headers.get(), line);
         if (!grown) {
             m_lastError = CURLE_OUT_OF_MEMORY;
             return -1;
@@ -182,8 +179,8 @@ long HttpClient::HttpRequest(std::string_view method, std::string_view url, std:
     }
     options.set(CURLOPT_HTTPHEADER, headers.get());
 
-    const CURLcode result = m_cancelled.load() ? CURLE_ABORTED_BY_CALLBACK : curl_easy_perform(c);
-    if (curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &m_status) != CURLE_OK) m_status = 0;
+    const CURLcode result = m_cancelled.load() ? CURLE_ABORTED_BY_CALLBACK : library->easy_perform(c);
+    if (library->easy_getinfo(c, CURLINFO_RESPONSE_CODE, &m_status) != CURLE_OK) m_status = 0;
     m_cut = sink.cut;
     if (result == CURLE_OK || (sink.cut && result == CURLE_WRITE_ERROR)) return static_cast<long>(sink.used);
     m_lastError = static_cast<int>(result);

@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "devices/mouse_record.h"
-#include "lighting/lighting_thread.h"
+#include "lighting/steady_clock.h"
 #include "page_fixture.h"
 #include "ui/pages/mouse_page.h"
 

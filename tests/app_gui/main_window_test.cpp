@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QStackedWidget>
 #include <chrono>
+#include <fstream>
+#include <sstream>
 
 #include "emulator/emulator.h"
 #include "gui_wait.h"
@@ -91,6 +93,17 @@ TEST_F(MainWindowTest, MousePadPageIsMadeOnItsFirstArrival) {
     ASSERT_TRUE(emulator.detach(Product::MousePad, Attachment::Cable));
     ASSERT_TRUE(waitUntil([&] { return !entryVisible(2); }));
     EXPECT_TRUE(page(2));  // the page stays for the next arrival
+}
+
+// What the window never uses at start-up stays out of the process: libcurl (with its TLS and Kerberos
+// libraries) until an update check runs, and Qt Quick, which Qt Designer's plugin would bring in through
+// the layout loader.
+TEST_F(MainWindowTest, StartingLoadsNeitherCurlNorQtQuick) {
+    std::ifstream maps("/proc/self/maps");
+    std::stringstream mapped;
+    mapped << maps.rdbuf();
+    EXPECT_EQ(mapped.str().find("libcurl"), std::string::npos);
+    EXPECT_EQ(mapped.str().find("libQt6Quick"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, RoutingActsOnTheWindowByExactNameAndPrefix) {

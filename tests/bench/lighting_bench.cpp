@@ -1,6 +1,6 @@
-// Lighting figures: the cost of one frame of every keyboard and mouse mode, and the CPU a lighting thread
-// takes over 10 s (keyboard, mode 1) when it sleeps until its next step, next to a thread that wakes every
-// millisecond as the devices' threads used to.
+// Lighting figures: the cost of one frame of every keyboard and mouse mode, and the CPU of an effect over
+// 10 s (keyboard, mode 1) driven by a reader every 40 ms, next to a thread that wakes every millisecond
+// as the devices' threads used to.
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -9,8 +9,9 @@
 #include <ctime>
 #include <thread>
 
+#include "devices/device_lighting.h"
 #include "lighting/lighting_engine.h"
-#include "lighting/lighting_thread.h"
+#include "lighting/steady_clock.h"
 
 namespace halvern {
 namespace {
@@ -64,18 +65,24 @@ double processCpuSeconds() {
 
 constexpr auto kRunFor = std::chrono::seconds(10);
 
-/// A lighting thread that sleeps until the engine's next step.
-void BM_SleepingThread(benchmark::State& state) {
+/// The engine driven by its reader alone, as a device's lighting is: a preview reading every 40 ms.
+void BM_ReaderDriven(benchmark::State& state) {
     for (auto _ : state) {
-        LightingEngine engine(DeviceKind::Keyboard);
-        prepare(engine, 1, static_cast<uint8_t>(state.range(0)));
+        DeviceLighting lighting(DeviceKind::Keyboard);
+        lighting.update(
+            [&](LightingEngine& engine) { prepare(engine, 1, static_cast<uint8_t>(state.range(0))); });
+        lighting.start();
+        LedFrame frame(170);
+        uint64_t reads = 0;
         const double before = processCpuSeconds();
-        {
-            LightingThread thread(engine);
-            std::this_thread::sleep_for(kRunFor);
-            state.counters["wakes"] = static_cast<double>(thread.wakeCount());
+        const auto end = std::chrono::steady_clock::now() + kRunFor;
+        while (std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
+            benchmark::DoNotOptimize(lighting.snapshot(frame));
+            ++reads;
         }
         const double cpu = processCpuSeconds() - before;
+        state.counters["reads"] = static_cast<double>(reads);
         state.counters["cpu_ms"] = cpu * 1e3;
         state.counters["core_pct"] = cpu / std::chrono::duration<double>(kRunFor).count() * 100;
     }
@@ -106,7 +113,7 @@ void BM_MillisecondThread(benchmark::State& state) {
     }
 }
 
-BENCHMARK(BM_SleepingThread)->Arg(0)->Arg(2)->Arg(4)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReaderDriven)->Arg(0)->Arg(2)->Arg(4)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MillisecondThread)->Arg(0)->Arg(2)->Arg(4)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,5 +1,6 @@
 // halvernctl light, show and headset over an emulated mouse pad and headset.
 
+#include "cli/info_command.h"
 #include "cli/shared_commands.h"
 #include "cli/show_command.h"
 #include "ctl_fixture.h"
@@ -11,6 +12,7 @@ const CtlCommands kCommands{
     {"show", runShowCommand},
     {"light", runLightCommand},
     {"headset", runHeadsetCommand},
+    {"info", runInfoCommand},
 };
 
 class HalvernctlLightRecordTest : public CtlFixture {
@@ -46,6 +48,45 @@ TEST_F(HalvernctlLightRecordTest, HeadsetSoundSettingsGoThroughItsLibrary) {
     EXPECT_EQ(mic.out, "microphone: off, level 55\n");
     EXPECT_EQ(run({"headset", "voice", "--type", "5"}).code, kExitUsage);
     EXPECT_EQ(run({"headset", "volume"}).code, kExitUsage);
+}
+
+// The equaliser's commands as the page's edits, their refusals each with its own line, and one frame.
+TEST_F(HalvernctlLightRecordTest, HeadsetEqualiserCommandsAndOneFrame) {
+    const auto headset = emulator.attach(emu::Product::Headset);
+    ASSERT_TRUE(headset);
+    CtlRun r = run({"headset", "eq", "3"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(r.out, "equaliser: preset 3, bands 10 4 0 -3 -4 -3 -2 -1 0 0\n");
+    EXPECT_EQ(run({"headset", "eq", "custom"}).out,
+              "equaliser: custom (no saved one chosen), bands 10 4 0 -3 -4 -3 -2 -1 0 0\n")
+        << "the custom EQ starts from the bands playing";
+
+    r = run({"headset", "custom-eq", "save"});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(r.err,
+              "halvernctl headset: no name was given and no custom equaliser is chosen to save over\n");
+    ASSERT_EQ(run({"headset", "custom-eq", "save", "Mine"}).code, kExitOk);
+    r = run({"headset", "custom-eq", "save", "MINE"});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_NE(r.err.find("exists already"), std::string::npos) << r.err;
+    EXPECT_EQ(run({"headset", "custom-eq", "list"}).out, "* 0 Mine\n");
+    EXPECT_EQ(run({"headset", "band", "10", "1"}).code, kExitUsage);
+    EXPECT_EQ(run({"headset", "eq", "13"}).code, kExitUsage);
+    EXPECT_EQ(run({"headset", "custom-eq", "save", std::string(65, 'x')}).code, kExitUsage);
+    r = run({"headset", "custom-eq", "select", "3"});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(r.err, "halvernctl headset: there is no custom equaliser 3\n");
+    EXPECT_EQ(run({"headset", "custom-eq", "delete", "0"}).out,
+              "equaliser: preset 1, bands 7 11 2 -3 -1 4 9 12 9 5\n");
+
+    const size_t before = headset->firmware().ledReportCount();
+    r = run({"headset", "frame"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(headset->firmware().ledReportCount() - before, 12u);
+
+    r = run({"info", "headset"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_NE(r.out.find("sound library: ready\n"), std::string::npos) << r.out;
 }
 
 }  // namespace

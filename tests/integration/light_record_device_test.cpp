@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "devices/emulated_audio_library.h"
+#include "devices/headset_eq.h"
 #include "devices/headset_led_reports.h"
 #include "emulated_links.h"
 #include "emulator/emulator.h"
+#include "profile/hs6533_profiledata.h"
 #include "temp_env.h"
 
 namespace halvern {
@@ -236,6 +238,109 @@ TEST_F(HeadsetAudioTest, RefusedWritesLeaveTheProfile) {
     EXPECT_EQ(device.audioSettings(), before);
     EXPECT_TRUE(device.SetMonitor(false));
     EXPECT_EQ(device.audioSettings().micMonitorSelect, 0);
+}
+
+// Every preset's bands reach the library; a band moved under a preset makes the EQ custom with no entry.
+TEST_F(HeadsetAudioTest, PresetsReachTheLibraryAndABandMoveMakesTheEqCustom) {
+    open();
+    const auto playback = audio::ChooseDevices(*library).playback;
+    ASSERT_TRUE(playback);
+    for (int type = 1; type <= headset_eq::kPresetCount; ++type) {
+        ASSERT_TRUE(device.SelectEqPreset(type));
+        for (size_t band = 0; band < HeadsetAudio::kEqBands; ++band) {
+            EXPECT_EQ(library->stored(*playback, "EQ_Slider" + std::to_string(band + 1)),
+                      std::to_string(headset_eq::PresetBands(type)[band]))
+                << "preset " << type << " band " << band;
+        }
+    }
+    EXPECT_TRUE(written("AUDIO P write EQ_Slider3 -13")) << "preset 6's third band, as a capture line";
+    ASSERT_TRUE(device.SaveCustomEq("Mine") == CMerivexHS6533Device::kEqSaved);
+    ASSERT_TRUE(device.ChooseCustomEq(0));
+    ASSERT_TRUE(device.SelectEqPreset(2));
+
+    ASSERT_TRUE(device.MoveEqBand(4, 9));
+    EXPECT_EQ(device.audioSettings().eqType, headset_eq::kCustomType);
+    EXPECT_FALSE(device.chosenCustomEq()) << "no saved entry is chosen";
+    EXPECT_EQ(library->stored(*playback, "EQ_Slider5"), "9");
+    EXPECT_EQ(device.eqBands()[4], 9);
+}
+
+TEST_F(HeadsetAudioTest, CustomEqSaveRefusalsAndDeletingTheLastGoesBackToPreset1) {
+    open();
+    ASSERT_TRUE(device.SelectCustomEq());
+    EXPECT_EQ(device.SaveCustomEq("  "), CMerivexHS6533Device::kEqRefused) << "no name, none chosen";
+    ASSERT_TRUE(device.MoveEqBand(0, 3));
+    ASSERT_EQ(device.SaveCustomEq("Rock"), CMerivexHS6533Device::kEqSaved);
+    EXPECT_EQ(device.SaveCustomEq("rOCK"), CMerivexHS6533Device::kEqNameExists);
+    for (int i = 1; i < headset_eq::kMaxCustomEqs; ++i)
+        ASSERT_EQ(device.SaveCustomEq("eq" + std::to_string(i)), CMerivexHS6533Device::kEqSaved);
+    EXPECT_EQ(device.SaveCustomEq("one too many"), CMerivexHS6533Device::kEqRefused);
+
+    // Deleting an entry keeps the later ones' bands with their names.
+    ASSERT_TRUE(device.MoveEqBand(0, -7));
+    ASSERT_EQ(device.SaveCustomEq(""), CMerivexHS6533Device::kEqSaved) << "over the chosen eq19";
+    for (int i = 0; i < headset_eq::kMaxCustomEqs - 1; ++i) ASSERT_TRUE(device.DeleteCustomEq(0));
+    EXPECT_EQ(device.customEqNames(), std::vector<std::string>{"eq19"});
+    EXPECT_EQ(device.eqBands()[0], -7) << "the first one left plays";
+
+    ASSERT_TRUE(device.DeleteCustomEq(0));
+    EXPECT_TRUE(device.customEqNames().empty());
+    EXPECT_EQ(device.audioSettings().eqType, 1);
+    EXPECT_EQ(device.eqBands(), headset_eq::PresetBands(1));
+}
+
+TEST_F(HeadsetAudioTest, ARefusedBandLeavesEqualiserAndProfileAndUnavailableFeaturesAreKnown) {
+    open({.failingWrites = {"EQ_Slider4"}, .unavailable = {"Enable_MAGICVOICE"}});
+    const auto playback = audio::ChooseDevices(*library).playback;
+    ASSERT_TRUE(playback);
+    const HeadsetSystem before = device.audioSettings();
+    const HeadsetAudio::Bands bands = device.eqBands();
+    EXPECT_FALSE(device.SelectEqPreset(2));
+    EXPECT_EQ(device.audioSettings(), before);
+    EXPECT_EQ(device.eqBands(), bands);
+    EXPECT_EQ(library->stored(*playback, "EQ_Slider1"), std::to_string(bands[0])) << "set back";
+    EXPECT_FALSE(device.MoveEqBand(3, 1));
+    EXPECT_EQ(device.audioSettings(), before);
+
+    EXPECT_FALSE(device.audioAvailable(HeadsetAudio::Feature::MagicVoice));
+    EXPECT_TRUE(device.audioAvailable(HeadsetAudio::Feature::Equaliser));
+    EXPECT_FALSE(device.SetMagicVoice(true));
+}
+
+// The library counts voices from 0; the voice changer turns the microphone echo off. A profile's custom
+// EQs are outside input: bands are held to the sliders' range, and a list already over 20 takes no name.
+TEST_F(HeadsetAudioTest, VoicesAreWrittenAsTheLibraryCountsAndProfileEqsAreHeldToTheirRange) {
+    open();
+    ASSERT_TRUE(device.SetMagicVoiceType(3));
+    EXPECT_TRUE(written("AUDIO R write MagicVoice_Selection 2"));
+    ASSERT_TRUE(device.SetMagicVoice(true));
+    EXPECT_TRUE(written("AUDIO R write Enable_MICECHO 0"));
+
+    auto& profile = static_cast<CHs6533Profiledata&>(device.profile());
+    profile.SetCustomEqNames(std::vector<std::string>(25, "from a file"));
+    profile.SetCustomEqValues(0, {999, -999, 3});
+    ASSERT_TRUE(device.ChooseCustomEq(0));
+    EXPECT_EQ(device.eqBands()[0], headset_eq::kBandMax);
+    EXPECT_EQ(device.eqBands()[1], headset_eq::kBandMin);
+    EXPECT_TRUE(written("AUDIO P write EQ_Slider1 20"));
+    EXPECT_EQ(device.SaveCustomEq("one more"), CMerivexHS6533Device::kEqRefused);
+    EXPECT_FALSE(device.ChooseCustomEq(25));
+    EXPECT_FALSE(device.DeleteCustomEq(-1));
+}
+
+// The defaults reach the library (the page shows nothing that does not act) and the user's EQs stay.
+TEST_F(HeadsetAudioTest, RestoringTheDefaultsSetsTheirSoundAndKeepsTheCustomEqs) {
+    open();
+    ASSERT_TRUE(device.SetMicrophoneLevel(20));
+    ASSERT_TRUE(device.MoveEqBand(0, 5));
+    ASSERT_EQ(device.SaveCustomEq("Mine"), CMerivexHS6533Device::kEqSaved);
+    ASSERT_TRUE(device.Await([&](auto done) { device.RestoreDefaults(done); }).ok());
+    EXPECT_EQ(device.audioSettings().micInValue, 80) << "the default file's level";
+    EXPECT_TRUE(written("AUDIO R write VolumeScalarControl -1 0.8"));
+    EXPECT_EQ(device.audioSettings().eqType, 1);
+    EXPECT_EQ(device.eqBands(), headset_eq::PresetBands(1));
+    EXPECT_EQ(device.customEqNames(), std::vector<std::string>{"Mine"});
+    EXPECT_EQ(static_cast<CHs6533Profiledata&>(device.profile()).GetCustomEqValues(0).at(0), 5);
 }
 
 TEST_F(HeadsetAudioTest, AFailedStartTouchesNoProperty) {

@@ -152,5 +152,27 @@ TEST_F(KeyPictureLayerTest, TheScreenShowsTheWholePictureAfterFramesThatPaintedO
     EXPECT_EQ(screen(), picture());
 }
 
+// The frame around a mouse pad's picture cuts off the bottom of its layer: once the part that can be seen
+// was painted whole, frames still paint only the lights.
+TEST(KeyPictureLayerCutOff, FramesPaintOnlyTheLightsWhenPartOfTheLayerIsHidden) {
+    QWidget host;
+    host.resize(300, 150);
+    auto* panel = new SelectPanel(&host);  // owned by the host
+    panel->resize(300, 200);
+    auto* key = new DeviceKeyButton(panel);  // owned by the panel
+    key->setGeometry(20, 20, 40, 30);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    QCoreApplication::sendPostedEvents();
+    KeyPictureLayer& layer = panel->pictureLayer();
+    for (uint32_t step = 1; step <= 4; ++step) {
+        key->setLightColour(step * 0x302010, 200, true);
+        layer.lightChanged(*key);
+        layer.showChangedLights();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !layer.paintPending(); }));
+    }
+    EXPECT_GE(layer.lightsOnlyPaints(), 3);
+}
+
 }  // namespace
 }  // namespace halvern::ui::test

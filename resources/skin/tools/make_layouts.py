@@ -10,6 +10,7 @@ import os
 
 import colour_picker_layout
 import device_profile_layout
+import headset_audio_layout
 import key_set_layout
 import keyboard_keys as kb
 from uixml import W, L, Spacer, Aligned, hbox, vbox, document, pretty
@@ -69,6 +70,16 @@ def placeholder_page(name, title_id, note_id):
     ], margins=(20, 18, 20, 18), spacing=6))
 
 
+def light_page(prefix):
+    """The Lighting section: its title and the light editor."""
+    name = f"{prefix}_light_page"
+    return W("QWidget", name, layout=vbox(f"{name}_box", [
+        W("QLabel", f"{name}_title", textId="light_tab_text", role="section"),
+        W("LightControl", "light_control"),
+        Spacer(horizontal=False, w=20, h=40),
+    ], margins=(20, 18, 20, 18), spacing=6))
+
+
 def function_switch(prefix, pages):
     return W("QStackedWidget", "device_function_switch", currentIndex=0, children=[
         placeholder_page(f"{prefix}_{page}_page", title, "page_pending_note") for page, title in pages])
@@ -84,12 +95,15 @@ FULL_PAGES = [("light", "light_tab_text"), ("key", "key_tab_text"), ("macro", "m
               ("system", "system_tab_text")]
 
 
-def tab_row(prefix, with_keys=True):
-    return W("QWidget", f"{prefix}_tab_row", layout=hbox(f"{prefix}_tab_box", [
-        tab("deng_Op_tab", "light_tab_text", checked=True),
-        tab("key_Op_tab", "key_tab_text", visible=with_keys),
-        tab("macro_Op_tab", "macro_tab_text", visible=with_keys),
-        tab("system_Op_tab", "system_tab_text"),
+def tab_row(prefix, with_keys=True, tabs=None):
+    if tabs is None:
+        tabs = [
+            tab("deng_Op_tab", "light_tab_text", checked=True),
+            tab("key_Op_tab", "key_tab_text", visible=with_keys),
+            tab("macro_Op_tab", "macro_tab_text", visible=with_keys),
+            tab("system_Op_tab", "system_tab_text"),
+        ]
+    return W("QWidget", f"{prefix}_tab_row", layout=hbox(f"{prefix}_tab_box", tabs + [
         Spacer(),
         W("QPushButton", "default_btn", textId="default_btn_text", toolTipId="default_btn_tip",
           cursor=("enum", "Qt::PointingHandCursor"), role="secondary"),
@@ -100,10 +114,10 @@ def card(name, child_layout):
     return W("QFrame", name, layout=child_layout, role="card")
 
 
-def side_by_side_page(prefix, picture_panel, with_keys):
+def side_by_side_page(prefix, picture_panel, with_keys, tabs=None, switch=None):
     """Picture on the left, the tabs and function panels on the right (mouse, headset)."""
-    right_items = [tab_row(prefix, with_keys), card(f"{prefix}_function_card", vbox(
-        f"{prefix}_function_box", [function_switch(prefix, FULL_PAGES)]))]
+    right_items = [tab_row(prefix, with_keys, tabs), card(f"{prefix}_function_card", vbox(
+        f"{prefix}_function_box", [switch or function_switch(prefix, FULL_PAGES)]))]
     stretch = [0, 1]
     if with_keys:
         right_items.append(card(f"{prefix}_key_function_card", vbox(
@@ -116,14 +130,15 @@ def side_by_side_page(prefix, picture_panel, with_keys):
     ], spacing=14, stretch=[0, 1]))
 
 
-def stacked_page(prefix, picture_panel, with_keys):
+def stacked_page(prefix, picture_panel, with_keys, tabs=None, switch=None):
     """Tabs on top, the picture across the page, the function panels below (keyboard, mouse pad)."""
-    bottom = [card(f"{prefix}_function_card", vbox(f"{prefix}_function_box", [function_switch(prefix, FULL_PAGES)]))]
+    bottom = [card(f"{prefix}_function_card", vbox(f"{prefix}_function_box",
+                                                   [switch or function_switch(prefix, FULL_PAGES)]))]
     if with_keys:
         bottom.append(card(f"{prefix}_key_function_card", vbox(
             f"{prefix}_key_function_box", [key_function_switch(prefix)])))
     return W("QWidget", f"{prefix}_device", geometry=("rect", 0, 0, 968, 500), layout=vbox(f"{prefix}_page_box", [
-        tab_row(prefix, with_keys),
+        tab_row(prefix, with_keys, tabs),
         card(f"{prefix}_picture_card", vbox(f"{prefix}_picture_box", [Aligned(picture_panel, "Qt::AlignHCenter|Qt::AlignVCenter")],
                                             margins=(10, 10, 10, 10))),
         hbox(f"{prefix}_bottom_box", bottom, spacing=10, stretch=[3, 2] if with_keys else None),
@@ -419,7 +434,11 @@ def pad_spots():
 
 def mousepad_page():
     picture = panel("mousepad_device_key_light", PAD_SIZE, "devices/mousepad.svg", pad_spots())
-    return stacked_page("mousepad", picture, with_keys=False)
+    # Lights only: the Lighting tab is its one section.
+    return stacked_page("mousepad", picture, with_keys=False,
+                        tabs=[tab("deng_Op_tab", "light_tab_text", checked=True)],
+                        switch=W("QStackedWidget", "device_function_switch", currentIndex=0,
+                                 children=[light_page("mousepad")]))
 
 
 # ----------------------------------------------------------------------------------------------------------
@@ -444,8 +463,24 @@ def headset_spots():
 
 
 def headset_page():
+    """Lighting, the sound editor (equaliser, microphone, monitor) and the voice changer. The switch keeps
+    the option tabs' numbering: its pages 5 and 6 are the two editors, the pages of tabs the headset has
+    not are empty."""
     picture = panel("hs6533_device_key_light", HS_SIZE, "devices/headset.svg", headset_spots())
-    return side_by_side_page("hs6533", picture, with_keys=False)
+    tabs = [
+        tab("deng_Op_tab", "light_tab_text", checked=True),
+        tab("6533_voice_Op_tab", "voice_tab_text"),
+        tab("magic_Op_tab", "magic_tab_text"),
+    ]
+    unused = [W("QWidget", f"hs6533_unused_page_{i}") for i in range(1, 5)]
+    switch = W("QStackedWidget", "device_function_switch", currentIndex=0, children=[
+        light_page("hs6533"), *unused,
+        W("QWidget", "hs6533_voice_page", layout=vbox("hs6533_voice_page_box", [
+            W("Voice6533Control", "Voice6533ControlItem")])),
+        W("QWidget", "hs6533_magic_page", layout=vbox("hs6533_magic_page_box", [
+            W("MagicControl", "MagicControlItem")])),
+    ])
+    return side_by_side_page("hs6533", picture, with_keys=False, tabs=tabs, switch=switch)
 
 
 # ----------------------------------------------------------------------------------------------------------
@@ -604,6 +639,13 @@ def about():
              layout=vbox("about_box", [title_bar, body], spacing=0, stretch=[0, 1]))
 
 
+def device_pages_without_keys():
+    """Only the mouse pad's and the headset's pages (the others' layouts have been edited since)."""
+    write("mousepad_device.ui", mousepad_page(), custom=True)
+    write("hs6533_device.ui", headset_page(), custom=True)
+    headset_audio_layout.main()
+
+
 def main():
     write("main_window.ui", main_window())
     write("keyboard_device.ui", keyboard_page(), custom=True)
@@ -618,7 +660,9 @@ def main():
     key_set_layout.main()
     colour_picker_layout.main()
     device_profile_layout.main()
+    headset_audio_layout.main()
 
 
 if __name__ == "__main__":
-    main()
+    import sys
+    device_pages_without_keys() if sys.argv[1:] == ["--light-only"] else main()

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "devices/headset_eq.h"
 #include "devices/linux_audio/equaliser_plugin.h"
 #include "devices/linux_audio/pulse_client.h"
 
@@ -20,8 +21,8 @@ namespace halvern::audio {
 class HeadsetEqualiser {
 public:
     static constexpr int kBands = EqualiserPlugin::kBands;
-    static constexpr int kMinGain = -20;  ///< dB
-    static constexpr int kMaxGain = 20;
+    static constexpr int kMinGain = headset_eq::kBandMin;  ///< dB, the page's band range
+    static constexpr int kMaxGain = headset_eq::kBandMax;
     static constexpr std::string_view kRole = "halvern.role=equaliser";
     using Bands = std::array<int, kBands>;
     using Deadline = PulseClient::Deadline;

@@ -399,7 +399,7 @@ int LinuxAudioLibrary::PropertyControl(const DeviceRecord& device, std::wstring_
     if (d == nullptr || p == nullptr) return kFailed;
     const bool playback = d->direction == Direction::Playback;
     if ((p->side == Side::Playback && !playback) || (p->side == Side::Recording && playback)) return kFailed;
-    if (!s.acts(*p)) return kPropertyUnavailable;
+    if (!s.acts(*p)) return kPropertyNotAvailable;
     // The equaliser and the monitor belong to the headset's first sink and source.
     if ((p->act == Act::EqOn || p->act == Act::EqBand) && s.equaliser->master() != d->name) return kFailed;
     if (p->side == Side::Recording && s.monitor && s.monitor->source() != d->name &&
@@ -413,12 +413,6 @@ int LinuxAudioLibrary::PropertyControl(const DeviceRecord& device, std::wstring_
     if (!text) return kFailed;
     value.setText(*text);
     return 0;
-}
-
-bool LinuxAudioLibrary::PropertyAvailable(const DeviceRecord& device, std::wstring_view name) {
-    std::scoped_lock lock(m_mutex);
-    const Property* p = findProperty(name);
-    return m_state->device(device) != nullptr && p != nullptr && m_state->acts(*p);
 }
 
 }  // namespace halvern::audio

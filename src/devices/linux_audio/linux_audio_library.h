@@ -12,7 +12,7 @@ namespace halvern::audio {
 /// (type 2), known by their USB identity 0C76:1630; the microphone acts on the source, the monitor on the
 /// card's sidetone control or a loopback, the equaliser is a filter sink in front of the sink (see
 /// docs/ARCHITECTURE.md for every property). Properties without sound processing here (virtual surround,
-/// environment, noise reduction, voice effects) answer kPropertyUnavailable.
+/// environment, noise reduction, voice effects) answer kPropertyNotAvailable.
 ///
 /// Every call waits for the server at most about a second. Safe to call from any thread.
 class LinuxAudioLibrary final : public AudioConfigLibrary {
@@ -31,7 +31,6 @@ public:
     [[nodiscard]] int PropertyControl(const DeviceRecord& device, std::wstring_view name,
                                       PropertyValue& value, std::span<const int32_t> parameters,
                                       Access access) override;
-    [[nodiscard]] bool PropertyAvailable(const DeviceRecord& device, std::wstring_view name) override;
 
     struct State;
 

@@ -13,9 +13,11 @@
 #include "ui/controls/key_set_control.h"
 #include "ui/controls/light_control.h"
 #include "ui/controls/macro_control.h"
+#include "ui/controls/magic_control.h"
 #include "ui/controls/redio_macro_button.h"
 #include "ui/controls/select_panel.h"
 #include "ui/controls/shoot_control.h"
+#include "ui/controls/voice6533_control.h"
 #include "ui/controls/wnd_host.h"
 #include "ui/toolkit/layout_loader.h"
 
@@ -57,6 +59,11 @@ void registerCustomControls(LayoutLoader& loader) {
         [rows](QWidget* parent) -> QWidget* { return new CKeySetControlUI(rows, parent); });
     loader.registerControl(QString::fromLatin1(CLightControlUI::kClassName),
                            [rows](QWidget* parent) -> QWidget* { return new CLightControlUI(rows, parent); });
+    loader.registerControl(
+        QString::fromLatin1(CVoice6533ControlUI::kClassName),
+        [rows](QWidget* parent) -> QWidget* { return new CVoice6533ControlUI(rows, parent); });
+    loader.registerControl(QString::fromLatin1(CMagicControlUI::kClassName),
+                           [rows](QWidget* parent) -> QWidget* { return new CMagicControlUI(rows, parent); });
 }
 
 }  // namespace halvern::ui

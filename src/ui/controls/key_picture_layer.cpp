@@ -35,13 +35,56 @@ void KeyPictureLayer::invalidate() {
     QMetaObject::invokeMethod(this, &KeyPictureLayer::collectKeys, Qt::QueuedConnection);
 }
 
+void KeyPictureLayer::lightChanged(const DeviceKeyButton& key) {
+    const QRect place = key.geometry();
+    m_changedPlaces.push_back(place);  // its capacity stays from frame to frame
+    m_changedBounds |= place;
+    m_changedArea += static_cast<qint64>(place.width()) * place.height();
+    // A frame names its lights in the keys' order: the search goes on from the last one found.
+    const size_t count = m_keys.size();
+    for (size_t step = 0; step < count; ++step) {
+        const size_t i = (m_lastChangedKey + 1 + step) % count;
+        if (m_keys[i].button == &key) {
+            m_keys[i].lightChanged = true;
+            m_lastChangedKey = i;
+            return;
+        }
+    }
+}
+
+bool KeyPictureLayer::paints(const Key& key, const QRect& area, const QRegion& region, bool lightsOnly) {
+    const QRect place = key.button->geometry();
+    // A key that stands alone shares no pixel with another key, so only its own light brings its place
+    // into the region of a lights-only paint.
+    if (lightsOnly && key.alone) return key.lightRequested;
+    if (!area.intersects(place)) return false;
+    return region.rectCount() == 1 || region.intersects(place);
+}
+
 void KeyPictureLayer::showChangedLights() {
-    if (m_changedLights.isEmpty()) return;
+    if (m_changedPlaces.empty()) return;
     // While the screen may not show the scene, one paint of the whole layer makes it current again.
-    const QRect area = m_screenCurrent ? m_changedLights : rect();
+    // Lights that fill most of the rectangle around them (a keyboard's) are painted as that rectangle;
+    // lights spread thinly (around a mouse pad's edge) each in their own place, or the whole picture
+    // would be sent to the screen every frame.
+    QRegion area;
+    const qint64 bounds = static_cast<qint64>(m_changedBounds.width()) * m_changedBounds.height();
+    if (!m_screenCurrent) {
+        area = QRegion(rect());
+    } else if (2 * m_changedArea >= bounds) {
+        area = QRegion(m_changedBounds);
+    } else {
+        for (const QRect& place : m_changedPlaces) area += place;
+    }
     update(area);
-    m_requestedLights |= area;
-    m_changedLights = {};
+    m_requestedLights += area;
+    for (Key& key : m_keys) {
+        key.lightRequested = key.lightRequested || key.lightChanged;
+        key.lightChanged = false;
+    }
+    m_changedPlaces.clear();
+    m_changedBounds = {};
+    m_changedArea = 0;
 }
 
 bool KeyPictureLayer::standsAlone(const DeviceKeyButton* key) const {
@@ -58,6 +101,7 @@ void KeyPictureLayer::collectKeys() {
     for (QObject* object : m_panel->children()) {
         if (auto* key = qobject_cast<DeviceKeyButton*>(object)) m_keys.push_back({key, false});
     }
+    m_changedPlaces.reserve(m_keys.size());
     for (Key& key : m_keys) {
         const QRect place = key.button->geometry();
         bool alone = key.button->isVisibleTo(m_panel);
@@ -127,6 +171,7 @@ void KeyPictureLayer::paintEvent(QPaintEvent* event) {
     const bool rendered = !m_valid || m_backdrop.devicePixelRatio() != devicePixelRatioF();
     if (rendered) renderScene();
     const QRect area = event->rect();
+    const QRegion& region = event->region();
     const QRect patched = refreshScene(area);
     QPainter painter(this);
     // A paint asked for by the lights alone, into the window's own backing store, which holds what the
@@ -137,12 +182,15 @@ void KeyPictureLayer::paintEvent(QPaintEvent* event) {
     const bool toScreen = painter.paintEngine() && window()->backingStore() &&
                           painter.paintEngine()->paintDevice() == window()->backingStore()->paintDevice();
     const bool lightsOnly = toScreen && m_screenCurrent && !rendered && patched.isNull() &&
-                            m_requestedLights != rect() && event->region() == QRegion(m_requestedLights);
+                            m_requestedLights != QRegion(rect()) && region == m_requestedLights;
     if (!lightsOnly) copyArea(painter, m_scene, area);
     const bool sceneKept = !rendered && (patched.isNull() || (toScreen && area.contains(patched)));
     if (toScreen) {
         m_requestedLights = {};
-        m_screenCurrent = area == rect() || (m_screenCurrent && sceneKept);
+        // A paint of all the layer that can be seen makes the screen whole (a panel may show only part
+        // of its layer: a mouse pad's picture is cut at the bottom by the frame around it).
+        m_screenCurrent =
+            (m_screenCurrent && sceneKept) || area == rect() || visibleRegion().subtracted(region).isEmpty();
     } else {
         m_screenCurrent = m_screenCurrent && sceneKept;  // a grab changes nothing on the screen
     }
@@ -152,7 +200,7 @@ void KeyPictureLayer::paintEvent(QPaintEvent* event) {
         // all of them first, so that no key's place is cleared after its neighbour was painted into it.
         for (const Key& key : m_keys) {
             DeviceKeyButton* button = key.button;
-            if (!button || !button->geometry().intersects(area) || !button->isVisibleTo(m_panel)) continue;
+            if (!button || !paints(key, area, region, true) || !button->isVisibleTo(m_panel)) continue;
             if (!key.alone || !button->lightCoversWhatItPaints()) {
                 copyArea(painter, m_scene, button->geometry().intersected(area));
             }
@@ -160,7 +208,7 @@ void KeyPictureLayer::paintEvent(QPaintEvent* event) {
     }
     for (const Key& key : m_keys) {
         DeviceKeyButton* button = key.button;
-        if (!button || !button->geometry().intersects(area) || !button->isVisibleTo(m_panel)) continue;
+        if (!button || !paints(key, area, region, lightsOnly) || !button->isVisibleTo(m_panel)) continue;
         painter.translate(button->pos());
         if (!key.alone) {
             button->prepareLayers(m_scene.devicePixelRatio());
@@ -168,6 +216,9 @@ void KeyPictureLayer::paintEvent(QPaintEvent* event) {
         }
         button->paintLight(painter);
         painter.translate(-button->pos());
+    }
+    if (toScreen) {
+        for (Key& key : m_keys) key.lightRequested = false;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 #include <vector>
 
@@ -34,8 +35,8 @@ public:
     void invalidate();
 
     /// The light of `key` changed: its place is painted once showChangedLights() asks for it. The places
-    /// of one frame are gathered into one rectangle, so the frame is one paint and one copy to the screen.
-    void lightChanged(const DeviceKeyButton& key) { m_changedLights |= key.geometry(); }
+    /// of one frame are gathered into one region, so the frame is one paint and one copy to the screen.
+    void lightChanged(const DeviceKeyButton& key);
     /// Asks for one paint of the lights that changed since the last call.
     void showChangedLights();
 
@@ -59,8 +60,16 @@ private:
     struct Key {
         QPointer<DeviceKeyButton> button;
         bool alone = false;
-        int sceneLook = -1;  ///< the key's layers version its place in the scene shows
+        bool lightChanged = false;    ///< since the last showChangedLights()
+        bool lightRequested = false;  ///< asked to be shown since the last paint to the screen
+        int sceneLook = -1;           ///< the key's layers version its place in the scene shows
     };
+
+    /// Whether a paint of `region` (bounded by `area`) paints `key`: on a paint of the lights alone, the
+    /// keys whose light changed and the overlapping keys under them, without testing every key against
+    /// every light's place.
+    [[nodiscard]] static bool paints(const Key& key, const QRect& area, const QRegion& region,
+                                     bool lightsOnly);
 
     void collectKeys();
     void renderScene();
@@ -69,10 +78,15 @@ private:
 
     QWidget* m_panel;
     std::vector<Key> m_keys;
+    size_t m_lastChangedKey = 0;  ///< where the search for the next changed light starts
     QPixmap m_backdrop;
     QPixmap m_scene;
-    QRect m_changedLights;    ///< the lights changed since the last showChangedLights()
-    QRect m_requestedLights;  ///< the lights' places asked for since the last paint
+    /// The places of the lights changed since the last showChangedLights(), the rectangle around them and
+    /// the sum of their areas.
+    std::vector<QRect> m_changedPlaces;
+    QRect m_changedBounds;
+    qint64 m_changedArea = 0;
+    QRegion m_requestedLights;  ///< the lights' places asked for since the last paint
     /// Whether the window's backing store shows the whole scene as it stands (but for the lights).
     bool m_screenCurrent = false;
     bool m_valid = false;

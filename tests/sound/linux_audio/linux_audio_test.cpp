@@ -13,6 +13,7 @@
 
 #include "band_measurement.h"
 #include "devices/headset_audio.h"
+#include "devices/headset_eq.h"
 #include "devices/linux_audio/linux_audio_library.h"
 #include "devices/linux_audio/pulse_client.h"
 #include "private_sound_server.h"
@@ -71,9 +72,11 @@ TEST_F(LinuxAudioTest, DeviceChoiceFindsTheHeadsetByItsUsbIdentityAlone) {
     // Surround and voice effects have no sound processing here: left out of the features, refused.
     ASSERT_TRUE(audio.features()[0].has_value());
     EXPECT_EQ(*audio.features()[0], (std::array<int32_t, 3>{1, 0, 0}));
-    EXPECT_FALSE(library.PropertyAvailable(*audio.devices().recording, L"Enable_MAGICVOICE"));
-    EXPECT_TRUE(library.PropertyAvailable(*audio.devices().playback, L"EQ_Slider3"));
-    EXPECT_EQ(write(true, L"VirtualSurroundEffectControl", 1), audio::kPropertyUnavailable);
+    EXPECT_FALSE(audio.available(HeadsetAudio::Feature::Surround));
+    EXPECT_FALSE(audio.available(HeadsetAudio::Feature::MagicVoice));
+    EXPECT_TRUE(audio.available(HeadsetAudio::Feature::Equaliser));
+    EXPECT_TRUE(audio.available(HeadsetAudio::Feature::Monitor));
+    EXPECT_EQ(write(true, L"VirtualSurroundEffectControl", 1), audio::kPropertyNotAvailable);
     EXPECT_FALSE(audio.setMagicVoice(true));
     // Starting brought nothing in: the equaliser stays off until it is asked for.
     EXPECT_EQ(modulesNamed("module-ladspa-sink"), 0);
@@ -165,10 +168,8 @@ TEST_F(LinuxAudioTest, TheEqualiserShapesWhatTheHeadsetPlays) {
                       nullptr),
         &pa_simple_free);
     ASSERT_TRUE(program);
-    constexpr std::array<std::array<int, 10>, 2> kPresets{{
-        {14, 10, 4, 0, -4, -3, -1, 1, 2, 3},    // bass
-        {2, 1, -2, -3, -5, -1, 7, 11, 15, 13},  // treble
-    }};
+    // Presets 7 (bass) and 8 (treble).
+    const std::array<headset_eq::Bands, 2> kPresets{headset_eq::kPresets[6], headset_eq::kPresets[7]};
     ASSERT_EQ(write(true, L"Enable_EQ_GFX", 1), 0);
     EXPECT_NE(defaultSink().find("halvern_headset_eq"), std::string::npos) << "the default output follows";
     EXPECT_EQ(sinkOfTheOnlyStream(), indexOfSink(defaultSink()));

@@ -9,7 +9,6 @@
 #include <thread>
 #include <vector>
 
-#include "lighting/lighting_thread.h"
 #include "test_support.h"
 
 namespace halvern {
@@ -77,7 +76,7 @@ Outcome compare(const Scenario& scenario, Millis lateBy = 0) {
     std::size_t nextEvent = 0;
     for (Millis t = 1; t <= scenario.duration; ++t) {
         while (nextEvent < scenario.events.size() && scenario.events[nextEvent].at == t) {
-            // What LightingThread::update does: catch up to now, change, and plan the sleep again.
+            // What DeviceLighting::update does: catch up to now, change, and plan the next pass again.
             sleeper.runDue(t - 1);
             scenario.events[nextEvent].apply(sleeper);
             scenario.events[nextEvent].apply(reference);
@@ -315,40 +314,6 @@ TEST(Scheduling, ALongStallResumesInsteadOfReplayingEverything) {
     engine.runDue(10 + 3'600'000);  // an hour asleep: at most a second is replayed
     EXPECT_GT(engine.nextDue(), 10 + 3'600'000);
     EXPECT_LE(engine.nextDue(), 10 + 3'600'000 + 4);
-}
-
-TEST(LightingThread, SleepsBetweenStepsAndWakesForChanges) {
-    LightingEngine engine(DeviceKind::Keyboard);
-    LedFrame seen(170);
-    {
-        LightingThread thread(engine);
-        thread.update([](LightingEngine& e) { e.applySettings(test::settingsFor(28, 4)); });  // all off
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        const uint64_t idleWakes = thread.wakeCount();
-        EXPECT_LT(idleWakes, 60u);  // one step every 4 ms, not a wake every millisecond
-        thread.update([](LightingEngine& e) { e.applySettings(test::settingsFor(6, 4)); });  // static
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        thread.snapshot(seen);
-        thread.stop();
-    }
-    EXPECT_EQ(seen.entry(0), (LedEntry{10, 20, 30, 255}));
-}
-
-// An animated effect nobody reads costs nothing: the thread rests until a reader comes back (a read runs
-// what is due itself, so the reader's frame is that of a thread that never rested).
-TEST(LightingThread, RestsWhileNobodyReadsAndPacesAgainForAReader) {
-    LightingEngine engine(DeviceKind::Keyboard);
-    LedFrame seen(170);
-    LightingThread thread(engine);
-    thread.update([](LightingEngine& e) { e.applySettings(test::settingsFor(1, 4)); });  // the wave
-    ASSERT_TRUE(thread.awaitResting(true, std::chrono::seconds(2)));                     // never read yet
-    (void)thread.snapshot(seen);  // one read now and then does not wake it
-    EXPECT_TRUE(thread.resting());
-    (void)thread.snapshot(seen);  // a steady reader does
-    ASSERT_TRUE(thread.awaitResting(false, std::chrono::seconds(2)));
-    // Without further reads it rests again once the readers count as gone.
-    ASSERT_TRUE(thread.awaitResting(true, std::chrono::seconds(2)));
-    thread.stop();
 }
 
 }  // namespace

@@ -1,0 +1,219 @@
+// `headset eq|band|custom-eq|frame` and `info headset`: the headset's equaliser as its page edits it, one
+// light frame sent by hand, and what the headset and its sound library report.
+
+#include <json/json.h>
+
+#include <array>
+#include <cstdio>
+
+#include "cli/cli_support.h"
+#include "cli/command_checks.h"
+#include "cli/headset_session.h"
+#include "devices/headset_eq.h"
+#include "devices/headset_led_reports.h"
+
+namespace halvern::cli {
+namespace {
+
+constexpr std::string_view kUsage =
+    "halvernctl headset eq PRESET|custom | headset band INDEX VALUE | "
+    "headset custom-eq save [NAME]|select INDEX|delete INDEX|list | headset frame";
+
+using Feature = HeadsetAudio::Feature;
+constexpr std::array<std::pair<Feature, std::string_view>, HeadsetAudio::kFeatureCount> kFeatureNames{{
+    {Feature::Equaliser, "equaliser"},
+    {Feature::Microphone, "microphone on/off"},
+    {Feature::MicrophoneLevel, "microphone level"},
+    {Feature::Monitor, "monitor on/off"},
+    {Feature::MonitorLevel, "monitor level"},
+    {Feature::MagicVoice, "voice changer"},
+    {Feature::MagicVoiceType, "voice changer's voices"},
+    {Feature::Surround, "virtual surround"},
+}};
+
+int refused(const CommandContext& context, std::string_view why) {
+    context.err << "halvernctl headset: " << why << '\n';
+    return kExitDeviceError;
+}
+
+// The equaliser as the page shows it: its type, the chosen custom EQ, the bands and the saved names.
+int printEq(const CommandContext& context, CMerivexHS6533Device& headset) {
+    const HeadsetSystem system = headset.audioSettings();
+    const std::vector<std::string> names = headset.customEqNames();
+    const int chosen = headset.chosenCustomEq().value_or(-1);
+    const auto& bands = headset.eqBands();
+    if (context.json) {
+        Json::Value root;
+        root["eqType"] = system.eqType;
+        root["chosen"] = chosen;
+        for (const int32_t band : bands) root["bands"].append(band);
+        root["names"] = Json::Value(Json::arrayValue);
+        for (const std::string& name : names) root["names"].append(name);
+        context.out << root.toStyledString();
+        return kExitOk;
+    }
+    context.out << "equaliser: ";
+    if (system.eqType == headset_eq::kCustomType) {
+        context.out << "custom ("
+                    << (chosen >= 0 ? names[static_cast<size_t>(chosen)] : "no saved one chosen") << ')';
+    } else {
+        context.out << "preset " << system.eqType;
+    }
+    context.out << ", bands";
+    for (const int32_t band : bands) context.out << ' ' << band;
+    context.out << '\n';
+    return kExitOk;
+}
+
+int listCustom(const CommandContext& context, CMerivexHS6533Device& headset) {
+    if (context.json) return printEq(context, headset);
+    const std::vector<std::string> names = headset.customEqNames();
+    const int chosen = headset.chosenCustomEq().value_or(-1);
+    if (names.empty()) context.out << "no custom equalisers saved\n";
+    for (size_t i = 0; i < names.size(); ++i)
+        context.out << (static_cast<int>(i) == chosen ? "* " : "  ") << i << ' ' << names[i] << '\n';
+    return kExitOk;
+}
+
+int saveCustom(const CommandContext& context, CMerivexHS6533Device& headset, const std::string& name) {
+    switch (headset.SaveCustomEq(name)) {
+        case CMerivexHS6533Device::kEqSaved:
+            return printEq(context, headset);
+        case CMerivexHS6533Device::kEqNameExists:
+            return refused(context, "a custom equaliser named '" + name +
+                                        "' exists already (names are compared without regard to case)");
+        default:
+            return refused(context, name.empty()
+                                        ? "no name was given and no custom equaliser is chosen to "
+                                          "save over"
+                                        : "20 custom equalisers are saved already; delete one first");
+    }
+}
+
+int frame(const CommandContext& context) {
+    auto session = openHeadset(context, false, false);
+    if (!session) return kExitDeviceError;
+    CMerivexHS6533Device& device = *session->device;
+    const DeviceResult sent =
+        device.Await([&device](CMerivexUSBDevice::Done done) { device.SendFrameOnce(done); });
+    if (!sent) return refused(context, describe(sent));
+    context.out << "sent one frame: " << headset_leds::kReportCount << " LED reports\n";
+    return kExitOk;
+}
+
+}  // namespace
+
+bool isHeadsetEqVerb(std::string_view verb) {
+    return verb == "eq" || verb == "band" || verb == "custom-eq" || verb == "frame";
+}
+
+int runHeadsetEqCommand(const CommandContext& context, const CommandArgs& words) {
+    const std::string& verb = words[0];
+    const size_t count = words.size();
+    const auto argument = [&words](size_t i) { return i < words.size() ? words[i] : std::string(); };
+    // Checked before the headset is opened.
+    std::optional<long> preset, index, value;
+    std::string problem;
+    if (verb == "frame") {
+        if (count != 1) problem = "frame takes no other words";
+    } else if (verb == "eq") {
+        if (count != 2)
+            problem = "eq takes PRESET (1-12) or custom";
+        else if (words[1] != "custom" && !(preset = parseInteger(words[1], 1, headset_eq::kPresetCount)))
+            problem = rangeProblem("PRESET", 1, headset_eq::kPresetCount, words[1]);
+    } else if (verb == "band") {
+        index = parseInteger(argument(1), 0, HeadsetAudio::kEqBands - 1);
+        value = parseInteger(argument(2), headset_eq::kBandMin, headset_eq::kBandMax);
+        if (count != 3)
+            problem = "band takes INDEX and VALUE";
+        else if (!index)
+            problem = rangeProblem("INDEX", 0, HeadsetAudio::kEqBands - 1, words[1]);
+        else if (!value)
+            problem = rangeProblem("VALUE", headset_eq::kBandMin, headset_eq::kBandMax, words[2]);
+    } else {
+        const std::string action = argument(1);
+        if (action == "select" || action == "delete") {
+            index = parseInteger(argument(2), 0, headset_eq::kMaxCustomEqs - 1);
+            if (count != 3 || !index)
+                problem = rangeProblem(action + " INDEX", 0, headset_eq::kMaxCustomEqs - 1, argument(2));
+        } else if (action == "save") {
+            if (count > 3)
+                problem = "save takes one NAME (quote a name with spaces)";
+            else if (argument(2).size() > headset_eq::kMaxNameBytes)
+                problem = "the NAME is longer than 64 bytes";
+        } else if (action != "list" || count != 2) {
+            problem = "custom-eq takes save [NAME], select INDEX, delete INDEX or list";
+        }
+    }
+    if (!problem.empty()) return usageError(context, "headset", problem, kUsage);
+    if (verb == "frame") return frame(context);
+
+    auto session = openHeadset(context, true);
+    if (!session) return kExitDeviceError;
+    CMerivexHS6533Device& headset = *session->device;
+    const auto applied = [&](bool accepted) {
+        return accepted ? printEq(context, headset)
+                        : refused(context, "the sound library did not take the equaliser setting");
+    };
+    if (verb == "eq")
+        return applied(preset ? headset.SelectEqPreset(static_cast<int>(*preset)) : headset.SelectCustomEq());
+    if (verb == "band")
+        return applied(headset.MoveEqBand(static_cast<int>(*index), static_cast<int>(*value)));
+    const std::string action = words[1];
+    if (action == "list") return listCustom(context, headset);
+    if (action == "save") return saveCustom(context, headset, argument(2));
+    if (static_cast<size_t>(*index) >= headset.customEqNames().size())
+        return refused(context, "there is no custom equaliser " + std::to_string(*index));
+    return applied(action == "select" ? headset.ChooseCustomEq(static_cast<int>(*index))
+                                      : headset.DeleteCustomEq(static_cast<int>(*index)));
+}
+
+int runHeadsetInfo(const CommandContext& context) {
+    auto session = openHeadset(context, false, false);
+    if (!session) return kExitDeviceError;
+    CMerivexHS6533Device& device = *session->device;
+    if (!session->activation) return refused(context, describe(session->activation));
+    const uint16_t version = session->found.command.attributes.versionNumber;
+    char line[96];
+    std::snprintf(line, sizeof line, "firmware version: %x.%02x\n", version >> 8, version & 0xFF);
+    context.out << "headset " << session->found.describe() << '\n'
+                << line << "info: " << hexBytes(device.info()) << '\n';
+    const auto start = device.audioStart();
+    context.out << "sound library: "
+                << (!start                                      ? "none on this system"
+                    : *start == HeadsetAudio::Start::Ready      ? "ready"
+                    : *start == HeadsetAudio::Start::InitFailed ? "could not be started"
+                                                                : "no playback device")
+                << '\n';
+    HeadsetAudio* audio = device.audio();
+    if (!audio || !audio->ready()) return kExitOk;
+    const auto deviceLine = [&context](std::string_view side, const std::optional<audio::DeviceRecord>& d) {
+        context.out << side << " device: ";
+        if (d)
+            context.out << "handle " << d->handle << ", type " << d->type << ", state " << d->state << '\n';
+        else
+            context.out << "none\n";
+    };
+    deviceLine("playback", audio->devices().playback);
+    deviceLine("recording", audio->devices().recording);
+    const HeadsetAudio::Reading reading = audio->read();
+    const auto range = [&context, &line](std::string_view what, const std::optional<double>& min,
+                                         const std::optional<double>& max,
+                                         const std::optional<double>& step) {
+        if (!min || !max) return;
+        std::snprintf(line, sizeof line, " volume: %.2f to %.2f dB, step %.2f\n", *min, *max,
+                      step.value_or(0));
+        context.out << what << line;
+    };
+    range("microphone", reading.minVolume, reading.maxVolume, reading.volumeStep);
+    range("monitor", reading.monitorMin, reading.monitorMax, reading.monitorStep);
+    std::string missing;
+    for (const auto& [feature, name] : kFeatureNames) {
+        if (audio->available(feature)) continue;
+        missing += (missing.empty() ? "" : ", ") + std::string(name);
+    }
+    context.out << "not available here: " << (missing.empty() ? "nothing" : missing) << '\n';
+    return kExitOk;
+}
+
+}  // namespace halvern::cli

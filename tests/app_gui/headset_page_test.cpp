@@ -1,0 +1,108 @@
+// The headset page's sound editors in the running main window, against the emulated headset and its
+// emulated sound library.
+
+#include "ui/pages/headset_page.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSlider>
+#include <fstream>
+#include <sstream>
+
+#include "devices/emulated_audio_library.h"
+#include "devices/headset_eq.h"
+#include "devices/light_record_device.h"
+#include "page_fixture.h"
+#include "ui/controls/magic_control.h"
+#include "ui/controls/voice6533_control.h"
+#include "ui/toolkit/control_lookup.h"
+
+namespace halvern::app {
+namespace {
+
+using test::waitUntil;
+
+constexpr int kHeadsetKind = 3;
+
+class HeadsetPageTest : public PageFixture {
+protected:
+    void SetUp() override {
+        // Opening the page sets the profile's EQ (preset 1) and ends reading the voice changer's type.
+        startWith(emu::Product::Headset, [&] {
+            return page() && captured("AUDIO P write EQ_Slider10 5") &&
+                   captured("AUDIO R read MagicVoice_Selection 0");
+        });
+        answerMessages(true);
+    }
+    ui::HeadsetPage* page() { return pageOf<ui::HeadsetPage>(kHeadsetKind); }
+    CMerivexHS6533Device& headset() { return static_cast<CMerivexHS6533Device&>(page()->device()); }
+    ui::CVoice6533ControlUI* voice() { return page()->voiceControl(); }
+    template <typename T = QAbstractButton>
+    T* control(const QString& name) {
+        return findControl<T>(page(), name);
+    }
+    audio::EmulatedAudioLibrary& library() {
+        return static_cast<audio::EmulatedAudioLibrary&>(*headset().audioLibrary());
+    }
+    bool captured(const std::string& line) {
+        std::ifstream in(capture);
+        for (std::string l; std::getline(in, l);)
+            if (l == line) return true;
+        return false;
+    }
+    bool shown(const char* textId) {
+        return waitUntil([&] { return !messages.empty(); }) &&
+               messages.back() == texts.text(QLatin1String(textId));
+    }
+};
+
+TEST_F(HeadsetPageTest, ABandMovedUnderAPresetMakesTheEqCustomAndSaveSaysWhyItRefuses) {
+    control(QStringLiteral("6533_eq_option_6"))->click();
+    ASSERT_TRUE(waitUntil([&] { return headset().audioSettings().eqType == 6; }));
+    EXPECT_TRUE(captured("AUDIO P write EQ_Slider2 14"));
+    EXPECT_EQ(voice()->GetBand(2), -13);
+
+    auto* band = control<QSlider>(QStringLiteral("6533_eq_hz_slider_0"));
+    band->triggerAction(QAbstractSlider::SliderSingleStepAdd);  // 7 → 8, as a key press moves it
+    ASSERT_TRUE(waitUntil([&] { return voice()->GetEqType() == headset_eq::kCustomType; }));
+    EXPECT_EQ(voice()->GetChosenCustomEq(), -1);
+    EXPECT_TRUE(control<QWidget>(QStringLiteral("custom_eq_option_layout"))->isEnabled());
+    EXPECT_TRUE(captured("AUDIO P write EQ_Slider1 8"));
+
+    control(QStringLiteral("hs_EQ_btn_save"))->click();
+    EXPECT_TRUE(shown("eq_save_unnamed_text"));
+    control<QLineEdit>(QStringLiteral("custom_eq_name_edit"))->setText(QStringLiteral("Mine"));
+    control(QStringLiteral("hs_EQ_btn_save"))->click();
+    ASSERT_TRUE(waitUntil([&] { return voice()->GetChosenCustomEq() == 0; }));
+    control<QLineEdit>(QStringLiteral("custom_eq_name_edit"))->setText(QStringLiteral("MINE"));
+    control(QStringLiteral("hs_EQ_btn_save"))->click();
+    EXPECT_TRUE(shown("message_text_5"));
+
+    control(QStringLiteral("hs_EQ_btn_delete"))->click();
+    ASSERT_TRUE(waitUntil([&] { return voice()->GetEqType() == 1; })) << "the last one went: preset 1";
+    EXPECT_FALSE(control<QWidget>(QStringLiteral("custom_eq_option_layout"))->isEnabled());
+}
+
+TEST_F(HeadsetPageTest, ARefusedWriteLeavesPageAndProfileAndAnUnavailableControlSaysWhy) {
+    library().setFaults({.failingWrites = {"MuteControl"}, .unavailable = {"Enable_MAGICVOICE"}});
+    const HeadsetSystem before = headset().audioSettings();
+    auto* microphone = control(QStringLiteral("6533_MicIn_option"));
+    ASSERT_TRUE(microphone->isChecked());
+    microphone->click();
+    EXPECT_TRUE(shown("audio_write_failed_text"));
+    EXPECT_TRUE(microphone->isChecked()) << "shown as the headset keeps it";
+    EXPECT_EQ(headset().audioSettings(), before);
+
+    auto* magic = control(QStringLiteral("magic_enable_option"));
+    magic->click();
+    ASSERT_TRUE(waitUntil([&] { return !magic->isEnabled(); }));
+    EXPECT_FALSE(magic->isChecked());
+    EXPECT_EQ(magic->toolTip(), texts.text(QStringLiteral("audio_unavailable_tip")));
+    EXPECT_EQ(headset().audioSettings(), before);
+}
+
+}  // namespace
+}  // namespace halvern::app
