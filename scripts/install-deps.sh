@@ -12,6 +12,7 @@ packages=(
   xvfb xauth trayer dbus-daemon
   udev desktop-file-utils appstream
   libfftw3-dev libpulse-dev pulseaudio pulseaudio-utils
+  libasound2-dev ladspa-sdk caps
 )
 
 missing=()

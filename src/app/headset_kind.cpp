@@ -5,6 +5,7 @@
 #include "devices/emulated_audio_library.h"
 #include "devices/light_record_device.h"
 #include "devices/light_target.h"
+#include "devices/linux_audio/linux_audio_library.h"
 #include "emulator/emulator.h"
 #include "emulator/traffic_capture.h"
 #include "ui/pages/headset_page.h"
@@ -12,8 +13,8 @@
 namespace halvern::app {
 namespace {
 
-// An emulated headset comes with the emulated sound library, its calls in the emulator's capture. The
-// system's own sound library is not supported yet: a real headset's sound settings stay the profile's.
+// An emulated headset comes with the emulated sound library, its calls in the emulator's capture; a real
+// one with the system's sound server.
 std::unique_ptr<CMerivexUSBDevice> makeHeadset(HidBackend& backend) {
     auto headset = std::make_unique<CMerivexHS6533Device>(backend);
     if (const auto* emulator = dynamic_cast<const emu::Emulator*>(&backend)) {
@@ -21,6 +22,8 @@ std::unique_ptr<CMerivexUSBDevice> makeHeadset(HidBackend& backend) {
         if (auto capture = emulator->capture())
             sink = [capture](std::string_view line) { capture->recordLine(line); };
         headset->SetAudioLibrary(audio::EmulatedAudioLibrary::Headset(std::move(sink)));
+    } else {
+        headset->SetAudioLibrary(std::make_unique<audio::LinuxAudioLibrary>());
     }
     return headset;
 }

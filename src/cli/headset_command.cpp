@@ -1,5 +1,6 @@
 // `headset mic|monitor|voice`: the headset's microphone, monitor and voice effect, through the sound
-// library (the emulated one for an emulated headset); the equaliser's commands are in headset_eq_command.
+// library (the sound server for a real headset, the emulated library for an emulated one); the
+// equaliser's commands are in headset_eq_command.
 
 #include <array>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "cli/shared_commands.h"
 #include "devices/emulated_audio_library.h"
 #include "devices/light_record_device.h"
+#include "devices/linux_audio/linux_audio_library.h"
 #include "emulator/emulator.h"
 #include "emulator/traffic_capture.h"
 
@@ -90,6 +92,8 @@ std::optional<HeadsetSession> openHeadset(const CommandContext& context, bool ne
         if (auto capture = emulator->capture())
             sink = [capture](std::string_view line) { capture->recordLine(line); };
         device.SetAudioLibrary(audio::EmulatedAudioLibrary::Headset(std::move(sink)));
+    } else {
+        device.SetAudioLibrary(std::make_unique<audio::LinuxAudioLibrary>());
     }
     auto found = openPageDevice(context, "headset", device);
     if (!found) return std::nullopt;

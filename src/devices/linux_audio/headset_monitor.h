@@ -1,0 +1,54 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "devices/linux_audio/card_sidetone.h"
+#include "devices/linux_audio/pulse_client.h"
+
+namespace halvern::audio {
+
+/// The microphone heard in the headset (monitor, sidetone): the card's own mixer control when it has one,
+/// otherwise a loopback from the headset's source to its sink in the sound server (module-loopback,
+/// loaded while the monitor is on). The loopback's level is its stream volume; the level set while it is
+/// off is given to it when it is loaded. A loopback left by an earlier run is taken over.
+class HeadsetMonitor {
+public:
+    static constexpr std::string_view kRole = "halvern.role=monitor";
+    using Deadline = PulseClient::Deadline;
+    struct Range {
+        double minDb, maxDb, stepDb;
+    };
+
+    /// `sink` may be empty when the headset has no sink (then only a card control can act).
+    HeadsetMonitor(PulseClient& client, std::string source, std::string sink,
+                   std::optional<CardSidetone> card);
+
+    void adopt(Deadline deadline);
+    /// Forgets the loopback when it went (the server restarted, or its source or sink went).
+    void refresh(Deadline deadline);
+    [[nodiscard]] bool available() const { return m_card.has_value() || !m_sink.empty(); }
+    [[nodiscard]] const std::string& source() const { return m_source; }
+    [[nodiscard]] const std::string& sink() const { return m_sink; }
+    [[nodiscard]] bool usesCard() const { return m_card.has_value(); }
+
+    [[nodiscard]] std::optional<Range> range() const;
+    [[nodiscard]] std::optional<bool> muted(Deadline deadline);
+    [[nodiscard]] bool setMuted(bool muted, Deadline deadline);
+    /// 0 … 1
+    [[nodiscard]] std::optional<double> level(Deadline deadline);
+    [[nodiscard]] bool setLevel(double share, Deadline deadline);
+    [[nodiscard]] std::optional<double> levelDb(Deadline deadline);
+
+private:
+    [[nodiscard]] std::optional<PulseClient::Stream> loopbackStream(Deadline deadline);
+
+    PulseClient& m_client;
+    std::string m_source;
+    std::string m_sink;
+    std::optional<CardSidetone> m_card;
+    std::optional<uint32_t> m_loopback;
+    double m_level = 1.0;
+};
+
+}  // namespace halvern::audio

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+
+#include "devices/audio_config_library.h"
+
+namespace halvern::audio {
+
+/// The headset's sound settings on Linux, through the sound server (PulseAudio, or PipeWire's pulse
+/// server) and the card's ALSA mixer. The devices listed are the headset's sink (type 1) and source
+/// (type 2), known by their USB identity 0C76:1630; the microphone acts on the source, the monitor on the
+/// card's sidetone control or a loopback, the equaliser is a filter sink in front of the sink (see
+/// docs/ARCHITECTURE.md for every property). Properties without sound processing here (virtual surround,
+/// environment, noise reduction, voice effects) answer kPropertyNotAvailable.
+///
+/// Every call waits for the server at most about a second. Safe to call from any thread.
+class LinuxAudioLibrary final : public AudioConfigLibrary {
+public:
+    LinuxAudioLibrary();
+    ~LinuxAudioLibrary() override;
+    LinuxAudioLibrary(const LinuxAudioLibrary&) = delete;
+    LinuxAudioLibrary& operator=(const LinuxAudioLibrary&) = delete;
+
+    /// 0 when the sound server answers.
+    [[nodiscard]] int ConfLibInit() override;
+    /// Lists the headset's sink and source anew (a device keeps its handle while its name stays).
+    int CreateDeviceList() override;
+    [[nodiscard]] int GetDeviceCount(Direction direction, uint32_t& count) override;
+    [[nodiscard]] int GetDeviceById(Direction direction, uint32_t index, DeviceRecord& device) override;
+    [[nodiscard]] int PropertyControl(const DeviceRecord& device, std::wstring_view name,
+                                      PropertyValue& value, std::span<const int32_t> parameters,
+                                      Access access) override;
+
+    struct State;
+
+private:
+    std::mutex m_mutex;
+    std::unique_ptr<State> m_state;
+};
+
+}  // namespace halvern::audio

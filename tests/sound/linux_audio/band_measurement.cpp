@@ -1,0 +1,128 @@
+#include "band_measurement.h"
+
+#include <fftw3.h>
+#include <pulse/error.h>
+#include <pulse/simple.h>
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <memory>
+#include <numbers>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace halvern::test {
+namespace {
+
+constexpr int kRate = 44100;
+constexpr int kPeriod = 16384;  // 2.7 Hz a bin: two bins even around the lowest band
+constexpr int kPeriodsPlayed = 3;
+constexpr float kLevel = 0.01f;  // rms: -40 dBFS leaves room for every boost
+
+struct SimpleCloser {
+    void operator()(pa_simple* s) const { pa_simple_free(s); }
+};
+using Simple = std::unique_ptr<pa_simple, SimpleCloser>;
+
+struct PlanDestroyer {
+    void operator()(fftwf_plan_s* plan) const { fftwf_destroy_plan(plan); }
+};
+
+// |X[k]|² of one period.
+std::vector<double> powerSpectrum(std::vector<float> samples) {
+    std::vector<fftwf_complex> spectrum(kPeriod / 2 + 1);
+    std::unique_ptr<fftwf_plan_s, PlanDestroyer> plan(
+        fftwf_plan_dft_r2c_1d(kPeriod, samples.data(), spectrum.data(), FFTW_ESTIMATE));
+    fftwf_execute(plan.get());
+    std::vector<double> power(spectrum.size());
+    for (size_t k = 0; k < spectrum.size(); ++k)
+        power[k] = double(spectrum[k][0]) * spectrum[k][0] + double(spectrum[k][1]) * spectrum[k][1];
+    return power;
+}
+
+// One period of noise with equal strength in every bin and random phases.
+std::vector<float> periodicNoise() {
+    std::vector<fftwf_complex> spectrum(kPeriod / 2 + 1);
+    std::mt19937 random(1630);
+    std::uniform_real_distribution<float> phase(0.0f, 2 * std::numbers::pi_v<float>);
+    for (size_t k = 1; k + 1 < spectrum.size(); ++k) {
+        const float p = phase(random);
+        spectrum[k][0] = std::cos(p);
+        spectrum[k][1] = std::sin(p);
+    }
+    std::vector<float> samples(kPeriod);
+    std::unique_ptr<fftwf_plan_s, PlanDestroyer> plan(
+        fftwf_plan_dft_c2r_1d(kPeriod, spectrum.data(), samples.data(), FFTW_ESTIMATE));
+    fftwf_execute(plan.get());
+    double sum = 0;
+    for (const float s : samples) sum += double(s) * s;
+    const auto scale = static_cast<float>(kLevel / std::sqrt(sum / kPeriod));
+    for (float& s : samples) s *= scale;
+    return samples;
+}
+
+}  // namespace
+
+std::optional<std::array<double, 10>> measureBandGains(const std::string& sink,
+                                                       const std::string& monitorSource, std::string& error) {
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, 1};
+    int code = 0;
+    // Short buffers: the noise is heard as soon as it is written, and recorded as soon as it is heard.
+    constexpr uint32_t kUnset = UINT32_MAX;
+    constexpr uint32_t kBuffer = 4096 * sizeof(float);
+    const pa_buffer_attr buffers{kUnset, kBuffer, kUnset, kUnset, kBuffer};
+    Simple recorder(pa_simple_new(nullptr, "halvern-test", PA_STREAM_RECORD, monitorSource.c_str(), "measure",
+                                  &format, nullptr, &buffers, &code));
+    Simple player(pa_simple_new(nullptr, "halvern-test", PA_STREAM_PLAYBACK, sink.c_str(), "noise", &format,
+                                nullptr, &buffers, &code));
+    if (!recorder || !player) {
+        error = pa_strerror(code);
+        return std::nullopt;
+    }
+    const std::vector<float> noise = periodicNoise();
+    std::vector<float> recorded(static_cast<size_t>(kPeriod) * (kPeriodsPlayed + 2));
+    bool played = true;
+    std::thread playing([&] {
+        int playCode = 0;
+        for (int i = 0; i < kPeriodsPlayed && played; ++i)
+            played =
+                pa_simple_write(player.get(), noise.data(), noise.size() * sizeof(float), &playCode) == 0;
+        played = played && pa_simple_drain(player.get(), &playCode) == 0;
+    });
+    const bool read =
+        pa_simple_read(recorder.get(), recorded.data(), recorded.size() * sizeof(float), &code) == 0;
+    playing.join();
+    if (!read || !played) {
+        error = "the noise could not be played and recorded";
+        return std::nullopt;
+    }
+    // A null sink records exact silence before the noise arrives; one period later the filter has settled.
+    const auto onset = static_cast<size_t>(
+        std::find_if(recorded.begin(), recorded.end(), [](float s) { return s != 0.0f; }) - recorded.begin());
+    if (onset + size_t{2} * kPeriod > recorded.size()) {
+        error = "the recording holds too little of the noise";
+        return std::nullopt;
+    }
+    const auto from = recorded.begin() + static_cast<std::ptrdiff_t>(onset + kPeriod);
+    const std::vector<double> in = powerSpectrum(noise);
+    const std::vector<double> out = powerSpectrum(std::vector<float>(from, from + kPeriod));
+    std::array<double, 10> gains{};
+    for (size_t band = 0; band < gains.size(); ++band) {
+        // The bins within a sixth of an octave of the centre.
+        const double centre = 31.25 * std::pow(2.0, double(band));
+        const auto low = static_cast<size_t>(std::ceil(centre * std::pow(2.0, -1.0 / 12) * kPeriod / kRate));
+        const auto high = static_cast<size_t>(std::floor(centre * std::pow(2.0, 1.0 / 12) * kPeriod / kRate));
+        double inSum = 0;
+        double outSum = 0;
+        for (size_t k = low; k <= high && k < in.size(); ++k) {
+            inSum += in[k];
+            outSum += out[k];
+        }
+        gains[band] = 10 * std::log10(std::max(outSum, 1e-30) / std::max(inSum, 1e-30));
+    }
+    return gains;
+}
+
+}  // namespace halvern::test
