@@ -46,8 +46,10 @@ protected:
     // The layer decides which keys stand alone once the keys' changes have been delivered.
     static void settle() { QCoreApplication::sendPostedEvents(); }
 
-    bool opaque(const DeviceKeyButton* key) const { return m_panel->pictureLayer().standsAlone(key); }
-    int renders() const { return m_panel->pictureLayer().renders(); }
+    [[nodiscard]] bool opaque(const DeviceKeyButton* key) const {
+        return m_panel->pictureLayer().standsAlone(key);
+    }
+    [[nodiscard]] int renders() const { return m_panel->pictureLayer().renders(); }
 
     std::unique_ptr<SelectPanel> m_panel;
     DeviceKeyButton* m_a = nullptr;
