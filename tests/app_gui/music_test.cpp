@@ -16,6 +16,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <string>
 
 #include "page_fixture.h"
 #include "profile/data_folders.h"
@@ -185,11 +186,11 @@ TEST_F(MusicTest, KeyboardFramesFollowTheSoundAndGoDarkInSilence) {
     const auto dark = [](const std::vector<uint8_t>& frame) {
         return !frame.empty() && std::all_of(frame.begin(), frame.end(), [](uint8_t b) { return b == 0; });
     };
-    std::set<std::vector<uint8_t>> lit;
+    std::set<std::string> lit;  // the frames' bytes
     ASSERT_TRUE(waitUntil(
         [&] {
             const auto frame = firmware.lastFrame();
-            if (!dark(frame)) lit.insert(frame);
+            if (!dark(frame)) lit.emplace(frame.begin(), frame.end());
             return lit.size() >= 3;
         },
         5000))
