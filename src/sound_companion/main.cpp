@@ -1,9 +1,12 @@
 // halvern-sound: analyses sound into the level blocks that drive the music light modes and sends them to
 // the application, or prints them.
 
+#include <sys/prctl.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <span>
@@ -204,6 +207,11 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
+    // The companion lives as long as the program that started it: an application that ends before it ever
+    // connected (a crash while starting) would otherwise leave it waiting for a connection for good.
+    const pid_t parent = ::getppid();
+    if (::prctl(PR_SET_PDEATHSIG, SIGTERM) != 0) return fail("cannot follow the application's life");
+    if (::getppid() != parent) return 0;  // it ended before the watch was set
     std::string error;
     std::unique_ptr<ApplicationLink> link;
     if (!options.print) {

@@ -2,10 +2,12 @@
 """halvern-sound --wav --print on generated tones: a 100 Hz tone, a 4 kHz tone, then silence."""
 import json
 import math
+import os
 import struct
 import subprocess
 import sys
 import tempfile
+import time
 import wave
 
 RATE = 44100
@@ -28,6 +30,24 @@ def loudest_group(raw):
 
 
 SILENT_TAIL = 15  # blocks, a quarter of a second
+
+
+# Starts the program it is given, says its process number and then waits to be killed.
+LAUNCHER = "import subprocess, sys, time; p = subprocess.Popen(sys.argv[1:]); print(p.pid, flush=True); time.sleep(60)"
+
+
+def ends_within(pid, seconds):
+    """Whether process `pid` is gone (or a zombie nobody reaped) within `seconds`."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        try:
+            with open(f"/proc/{pid}/stat") as stat:
+                if stat.read().rsplit(")", 1)[1].split()[0] == "Z":
+                    return True
+        except FileNotFoundError:
+            return True
+        time.sleep(0.02)
+    return False
 
 
 def main():
@@ -78,6 +98,20 @@ def main():
             result = subprocess.run([companion, "--wav", f.name, "--print"], capture_output=True, text=True)
         check(result.returncode in (0, 1), f"{name}: exit {result.returncode}")
         check(name == "cut-off data" or (result.returncode == 1 and result.stderr), f"{name} accepted")
+
+    # Started by a program that ends before it ever connects, the companion ends too instead of waiting
+    # for a connection for good.
+    with tempfile.TemporaryDirectory() as runtime, tempfile.NamedTemporaryFile(suffix=".wav") as f:
+        write_wav(f.name, tone(100, 0.2))
+        launcher = subprocess.Popen(
+            [sys.executable, "-c", LAUNCHER, companion, "--wav", f.name],
+            stdout=subprocess.PIPE, text=True, env={**os.environ, "XDG_RUNTIME_DIR": runtime})
+        pid = int(launcher.stdout.readline())
+        check(launcher.stdout.readline().strip() == "listening", "the companion did not listen")
+        launcher.kill()
+        launcher.wait()
+        check(ends_within(pid, 5.0), "the companion outlived the program that started it")
+        launcher.stdout.close()
 
     for text in failures:
         print("FAIL:", text)
