@@ -22,7 +22,7 @@ constexpr long kMaxSeconds = 3600;
 
 struct RecordOptions {
     TimingMode timing = TimingMode::Record;
-    uint16_t fixedDelay = 50;
+    uint16_t fixedDelay = kDefaultFixedDelay;
     HookMode hook = HookMode::Append;
     long row = -1;
     long seconds = -1;

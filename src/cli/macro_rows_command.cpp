@@ -11,6 +11,7 @@
 #include "cli/cli_support.h"
 #include "cli/command_checks.h"
 #include "cli/names.h"
+#include "input/macro_recorder.h"
 #include "input/macro_rows.h"
 
 namespace halvern::cli {
@@ -19,9 +20,6 @@ namespace {
 constexpr std::string_view kUsage =
     "halvernctl macro show POSITION | insert POSITION ROW ITEM [N] | delete-row POSITION ROW | "
     "move-row POSITION ROW up|down|top|bottom";
-
-/// The delay of inserted actions and movements when no recording changed it.
-constexpr uint16_t kFixedDelay = 50;
 
 /// The macro at a position of the list with its rows; nothing, with a usage line, when there is none.
 struct OpenMacro {
@@ -138,11 +136,11 @@ int insertMacroRows(const CommandContext& context, MacroStore& store, const Comm
     if (const auto movement = valueOfWord(kMovements, item)) {
         const auto distance = words.size() == 4 ? parseInteger(words[3], 0, 65535) : std::nullopt;
         if (!distance) return usageError(context, "macro", item + " needs a distance N (0-65535)", kUsage);
-        events = std::vector<MacroEvent>{MovementEvent(*movement, *distance, kFixedDelay)};
+        events = std::vector<MacroEvent>{MovementEvent(*movement, *distance, kDefaultFixedDelay)};
     }
     if (!events) {
         if (words.size() == 4) return usageError(context, "macro", item + " takes no number", kUsage);
-        events = MenuItemEvents(item, kFixedDelay);
+        events = MenuItemEvents(item, kDefaultFixedDelay);
     }
     if (!events) {
         return usageError(context, "macro",

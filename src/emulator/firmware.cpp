@@ -133,6 +133,8 @@ uint8_t Firmware::transfer(const Report& request, Report& reply) {
             m_frameLength = 0;
         }
         m_frameLength = std::max(m_frameLength, offset + length);
+        ++m_frameChunks;
+        m_frameChunkTaken.notify_all();
     }
     return kStatusOk;
 }
@@ -180,6 +182,13 @@ std::vector<uint8_t> Firmware::lastFrame() const {
 unsigned Firmware::frameCount() const {
     std::lock_guard lock(m_mutex);
     return m_frames;
+}
+
+bool Firmware::awaitFrameChunk(uint64_t& seen, std::chrono::steady_clock::time_point until) const {
+    std::unique_lock lock(m_mutex);
+    const bool arrived = m_frameChunkTaken.wait_until(lock, until, [&] { return m_frameChunks > seen; });
+    seen = m_frameChunks;
+    return arrived;
 }
 
 std::vector<LedReport> Firmware::ledReports() const {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
@@ -72,6 +74,9 @@ public:
     [[nodiscard]] std::vector<uint8_t> lastFrame() const;
     /// Streamed frames begun (a 0x12 chunk at offset 0 begins one).
     [[nodiscard]] unsigned frameCount() const;
+    /// Waits until a frame chunk arrives beyond the `seen` already counted, or until `until`; `seen` then
+    /// counts every chunk so far. True when one arrived.
+    [[nodiscard]] bool awaitFrameChunk(uint64_t& seen, std::chrono::steady_clock::time_point until) const;
     /// The most recent LED output reports, oldest first (at most kLedHistory).
     [[nodiscard]] std::vector<LedReport> ledReports() const;
     [[nodiscard]] unsigned ledReportCount() const;
@@ -90,6 +95,8 @@ private:
     MemoryImage m_memory;
     size_t m_frameLength = 0;
     unsigned m_frames = 0;
+    uint64_t m_frameChunks = 0;
+    mutable std::condition_variable m_frameChunkTaken;
     std::deque<LedReport> m_ledReports;
     unsigned m_ledReportCount = 0;
     std::array<unsigned, 256> m_commandCounts{};

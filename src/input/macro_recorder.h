@@ -10,6 +10,9 @@
 
 namespace halvern {
 
+/// The delay of rows when no recording measured one (the fixed delay's start, inserted actions).
+inline constexpr uint16_t kDefaultFixedDelay = 50;
+
 /// How the delays of recorded rows are measured.
 enum class TimingMode : uint8_t {
     Record = 1,    ///< the time since the previous event (since the start for the first), capped at 65535
@@ -61,7 +64,7 @@ private:
 
     TimingMode m_timing = TimingMode::Record;
     HookMode m_hook = HookMode::Append;
-    uint16_t m_fixedDelay = 50;
+    uint16_t m_fixedDelay = kDefaultFixedDelay;
     uint32_t m_lastEventMs = 0;
     std::array<std::optional<ScanCode>, 4> m_lastKey{};
     std::array<std::optional<std::pair<uint8_t, bool>>, 4> m_lastButton{};

@@ -14,6 +14,9 @@ namespace halvern {
 /// offending byte, so any byte string decodes without error.
 [[nodiscard]] std::wstring Utf8ToWide(std::string_view text);
 
+/// The longest beginning of the UTF-8 text that has at most `maxBytes` bytes and does not cut a character.
+[[nodiscard]] std::string_view Utf8Prefix(std::string_view text, size_t maxBytes);
+
 /// The local time as "%d_%02d_%02d_%02d_%02d_%02d_%03d" (year, month, day, hour, minute, second,
 /// milliseconds): the id of profiles and macros, for example "2024_05_17_13_45_09_123".
 [[nodiscard]] std::string MakeTimeId();

@@ -2,7 +2,9 @@
 
 #include <string_view>
 
+#include "profile/json_access.h"
 #include "profile/json_file.h"
+#include "profile/text_utf8.h"
 
 namespace halvern {
 
@@ -16,24 +18,25 @@ constexpr std::array<const char*, 3 * AudioStyleSet::kStyles> kColourKeys{
     "nStyleR0", "nStyleG0", "nStyleB0", "nStyleR1", "nStyleG1", "nStyleB1",
     "nStyleR2", "nStyleG2", "nStyleB2", "nStyleR3", "nStyleG3", "nStyleB3"};
 
+/// Names are shown in edits of 32 characters: a longer one from the file is cut there (at most 4 bytes a
+/// character), never copied whole.
+constexpr std::size_t kMaxNameBytes = 128;
+
 uint8_t lowByte(const Json::Value& v) {
-    if (v.isBool()) return v.asBool() ? 1 : 0;
-    if (v.isInt64()) return static_cast<uint8_t>(v.asInt64());
-    if (v.isUInt64()) return static_cast<uint8_t>(v.asUInt64());
-    if (v.isDouble()) return static_cast<uint8_t>(static_cast<int64_t>(v.asDouble()));
-    return 0;
+    return static_cast<uint8_t>(ToInt(v));
 }
 
 }  // namespace
 
 AudioStyleSet LoadAudioStyleSet(const Json::Value& device) {
     AudioStyleSet set;
-    if (!device.isObject() || !device[kInfoKey].isObject()) return set;
-    const Json::Value& info = device[kInfoKey];
-    set.currentStyle = lowByte(info["nAudioStyle"]);
+    const Json::Value& info = Member(device, kInfoKey);
+    if (!info.isObject()) return set;
+    set.currentStyle = lowByte(Member(info, "nAudioStyle"));
     for (std::size_t i = 0; i < kNameKeys.size(); ++i)
-        if (info[kNameKeys[i]].isString()) set.names[i] = info[kNameKeys[i]].asString();
-    for (std::size_t i = 0; i < kColourKeys.size(); ++i) set.colours[i] = lowByte(info[kColourKeys[i]]);
+        set.names[i] = std::string(Utf8Prefix(ToText(Member(info, kNameKeys[i])), kMaxNameBytes));
+    for (std::size_t i = 0; i < kColourKeys.size(); ++i)
+        set.colours[i] = lowByte(Member(info, kColourKeys[i]));
     return set;
 }
 

@@ -97,16 +97,18 @@ int main(int argc, char** argv) {
     const std::string wav = home.filePath(QStringLiteral("tones.wav")).toStdString();
     test::writeToneWav(wav, 200, kToneSeconds, kPeriodSeconds, tones + 1);
 
-    // A watcher notes when the keyboard's frame turns from dark to lit.
+    // A watcher, woken by each frame chunk the keyboard takes, notes when its frame turns from dark to lit.
     std::atomic<bool> watching{true};
     std::vector<Clock::time_point> litAt;
     std::thread watcher([&] {
+        const emu::Firmware& firmware = keyboard->firmware();
         bool wasDark = true;
+        uint64_t chunks = 0;
         while (watching) {
-            const bool isDark = dark(keyboard->firmware().lastFrame());
+            if (!firmware.awaitFrameChunk(chunks, Clock::now() + std::chrono::milliseconds(100))) continue;
+            const bool isDark = dark(firmware.lastFrame());
             if (wasDark && !isDark) litAt.push_back(Clock::now());
             wasDark = isDark;
-            std::this_thread::sleep_for(std::chrono::microseconds(250));
         }
     });
 

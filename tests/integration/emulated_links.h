@@ -16,6 +16,7 @@
 
 #include "emulated_open.h"
 #include "emulator/emulator.h"
+#include "wait_for.h"
 
 namespace halvern::test {
 
@@ -48,19 +49,6 @@ inline bool passQueue(CMerivexUSBDevice& device) {
             device.queue().submit([](CommandChannel&) { return DeviceResult{}; }, std::move(done));
         })
         .ok();
-}
-
-/// Polls `done` until it holds or `bound` passes (a condition another thread changes without an event
-/// the test can wait on); true when it held. The 2 ms between looks is the polling interval, not a wait
-/// for something to happen.
-inline bool waitFor(const std::function<bool()>& done,
-                    std::chrono::milliseconds bound = std::chrono::milliseconds(2000)) {
-    const auto deadline = std::chrono::steady_clock::now() + bound;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
 }
 
 /// Records the list-entry timers (id, delay) a device asks for, from whichever thread asks.

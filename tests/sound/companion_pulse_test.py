@@ -3,7 +3,9 @@
 pausing its recording once nothing plays."""
 import json
 import os
+import select
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
@@ -23,24 +25,44 @@ def wait_for(condition, seconds=10.0):
     return False
 
 
+def server_ready(notify, pid, seconds):
+    """Whether the server says "READY=1" on `notify` within `seconds` (false when it ends first)."""
+    ended = os.pidfd_open(pid)
+    try:
+        deadline = time.monotonic() + seconds
+        while (left := deadline - time.monotonic()) > 0:
+            readable = select.select([notify, ended], [], [], left)[0]
+            if ended in readable:
+                return False
+            if notify in readable and b"READY=1" in notify.recv(256):
+                return True
+        return False
+    finally:
+        os.close(ended)
+
+
 def main():
     companion = sys.argv[1]
     if not (shutil.which("pulseaudio") and shutil.which("paplay") and shutil.which("pactl")):
         print("pulseaudio, paplay or pactl missing")
         return SKIP
     with tempfile.TemporaryDirectory(prefix="halvern-pulse-") as home:
-        socket = os.path.join(home, "native")
+        native = os.path.join(home, "native")
         env = dict(os.environ, HOME=home, XDG_RUNTIME_DIR=home, PULSE_RUNTIME_PATH=home,
-                   PULSE_SERVER="unix:" + socket)
+                   PULSE_SERVER="unix:" + native)
         env.pop("DISPLAY", None)
+        # The server says it is ready as a systemd service does: "READY=1" to the socket NOTIFY_SOCKET names.
+        notify = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+        notify.bind(os.path.join(home, "notify"))
         daemon = subprocess.Popen(
             ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
              "-L", "module-null-sink sink_name=halvern_test",
-             "-L", f"module-native-protocol-unix auth-anonymous=1 socket={socket}"],
-            env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+             "-L", f"module-native-protocol-unix auth-anonymous=1 socket={native}"],
+            env=dict(env, NOTIFY_SOCKET=os.path.join(home, "notify")), stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
         recorder = None
         try:
-            if not wait_for(lambda: subprocess.run(["pactl", "info"], env=env, capture_output=True).returncode == 0):
+            if not server_ready(notify, daemon.pid, 10.0):
                 print("the private sound server did not start")
                 return SKIP
             low, high = os.path.join(home, "low.wav"), os.path.join(home, "high.wav")
@@ -72,6 +94,7 @@ def main():
                 print("FAIL: the recording goes on while nothing plays")
                 return 1
         finally:
+            notify.close()
             if recorder:
                 recorder.terminate()
                 recorder.wait()

@@ -3,11 +3,11 @@
 import json
 import math
 import os
+import select
 import struct
 import subprocess
 import sys
 import tempfile
-import time
 import wave
 
 RATE = 44100
@@ -33,21 +33,25 @@ SILENT_TAIL = 15  # blocks, a quarter of a second
 
 
 # Starts the program it is given, says its process number and then waits to be killed.
-LAUNCHER = "import subprocess, sys, time; p = subprocess.Popen(sys.argv[1:]); print(p.pid, flush=True); time.sleep(60)"
+LAUNCHER = "import signal, subprocess, sys; p = subprocess.Popen(sys.argv[1:]); print(p.pid, flush=True); signal.pause()"
+
+
+def read_line(stream, seconds):
+    """A line of an unbuffered pipe, or "" when none comes within `seconds`."""
+    if not select.select([stream], [], [], seconds)[0]:
+        return ""
+    return stream.readline().decode(errors="replace").strip()
 
 
 def ends_within(pid, seconds):
-    """Whether process `pid` is gone (or a zombie nobody reaped) within `seconds`."""
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        try:
-            with open(f"/proc/{pid}/stat") as stat:
-                if stat.read().rsplit(")", 1)[1].split()[0] == "Z":
-                    return True
-        except FileNotFoundError:
-            return True
-        time.sleep(0.02)
-    return False
+    """Whether process `pid` ends (a zombie nobody reaped counts) within `seconds`: its pidfd becomes
+    readable when it does."""
+    try:
+        ended = os.pidfd_open(pid)
+    except ProcessLookupError:
+        return True
+    with os.fdopen(ended) as watched:
+        return bool(select.select([watched], [], [], seconds)[0])
 
 
 def main():
@@ -105,12 +109,16 @@ def main():
         write_wav(f.name, tone(100, 0.2))
         launcher = subprocess.Popen(
             [sys.executable, "-c", LAUNCHER, companion, "--wav", f.name],
-            stdout=subprocess.PIPE, text=True, env={**os.environ, "XDG_RUNTIME_DIR": runtime})
-        pid = int(launcher.stdout.readline())
-        check(launcher.stdout.readline().strip() == "listening", "the companion did not listen")
-        launcher.kill()
-        launcher.wait()
-        check(ends_within(pid, 5.0), "the companion outlived the program that started it")
+            stdout=subprocess.PIPE, bufsize=0, env={**os.environ, "XDG_RUNTIME_DIR": runtime})
+        try:
+            # The launcher's process number and the companion's "listening", in whichever order they come.
+            lines = [read_line(launcher.stdout, 5.0) for _ in range(2)]
+        finally:
+            launcher.kill()
+            launcher.wait()
+        numbers = [int(line) for line in lines if line.isdigit()]
+        check("listening" in lines and len(numbers) == 1, f"the launch said {lines}")
+        check(not numbers or ends_within(numbers[0], 5.0), "the companion outlived the program that started it")
         launcher.stdout.close()
 
     for text in failures:

@@ -133,7 +133,7 @@ private:
     MacroRows m_rows;
     MacroEditorHooks m_hooks;
     const LanguageTexts* m_texts = nullptr;
-    uint16_t m_fixedDelay = 50;
+    uint16_t m_fixedDelay = kDefaultFixedDelay;
     MacroRecorder m_recorder;
     std::function<std::unique_ptr<InputHook>()> m_hookFactory;
     std::unique_ptr<InputHook> m_hook;

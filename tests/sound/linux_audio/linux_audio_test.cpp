@@ -17,6 +17,7 @@
 #include "devices/linux_audio/linux_audio_library.h"
 #include "devices/linux_audio/pulse_client.h"
 #include "private_sound_server.h"
+#include "wait_for.h"
 
 namespace halvern {
 namespace {
@@ -130,10 +131,9 @@ TEST_F(LinuxAudioTest, AServerThatHangsFailsTheCallInsteadOfBlockingIt) {
     EXPECT_FALSE(audio.read().micOn.has_value());
     server->pause(false);
     // Once it answers again, so does the library, after its rest.
-    const auto deadline = std::chrono::steady_clock::now() + audio::PulseClient::kRest * 3;
-    while (!audio.read().micOn && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_TRUE(audio.read().micOn.has_value());
+    EXPECT_TRUE(
+        test::waitFor([&] { return audio.read().micOn.has_value(); },
+                      std::chrono::duration_cast<std::chrono::milliseconds>(audio::PulseClient::kRest * 3)));
 }
 
 std::string defaultSink() {

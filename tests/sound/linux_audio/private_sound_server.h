@@ -1,16 +1,22 @@
 #pragma once
 
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
-#include <thread>
+#include <string_view>
 #include <vector>
 
 #include "devices/linux_audio/pulse_client.h"
@@ -45,25 +51,32 @@ public:
             "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + socket};
         for (const char* name : {"HOME", "XDG_RUNTIME_DIR", "PULSE_RUNTIME_PATH"})
             ::setenv(name, m_folder.c_str(), 1);
+        // The server says it is ready as a systemd service does: "READY=1" to the socket NOTIFY_SOCKET names.
+        const Descriptor notify(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const std::string notifyPath = m_folder + "/notify";
+        if (!notify.valid() || notifyPath.size() >= sizeof address.sun_path) return;
+        std::memcpy(address.sun_path, notifyPath.c_str(), notifyPath.size() + 1);
+        if (::bind(notify.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return;
+        ::setenv("NOTIFY_SOCKET", notifyPath.c_str(), 1);
         ::setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
         ::unsetenv("DISPLAY");
         std::vector<char*> argv;
         argv.reserve(arguments.size() + 1);
         for (std::string& a : arguments) argv.push_back(a.data());
         argv.push_back(nullptr);
-        if (::posix_spawnp(&m_pid, "pulseaudio", nullptr, nullptr, argv.data(), environ) != 0) {
+        const int spawned = ::posix_spawnp(&m_pid, "pulseaudio", nullptr, nullptr, argv.data(), environ);
+        ::unsetenv("NOTIFY_SOCKET");
+        if (spawned != 0) {
             m_pid = -1;
             return;
         }
-        // Polls until the server answers (it has no other way to say it is ready).
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         audio::PulseClient client;
-        while (!client.connect(std::chrono::steady_clock::now() + std::chrono::milliseconds(200))) {
-            if (std::chrono::steady_clock::now() > deadline || exited()) {
-                stop();
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (!awaitReady(notify.fd, std::chrono::seconds(10)) ||
+            !client.connect(std::chrono::steady_clock::now() + std::chrono::seconds(2))) {
+            stop();
+            return;
         }
         m_running = true;
     }
@@ -80,7 +93,37 @@ public:
     void pause(bool paused) const { ::kill(m_pid, paused ? SIGSTOP : SIGCONT); }
 
 private:
-    bool exited() { return ::waitpid(m_pid, nullptr, WNOHANG) == m_pid ? (m_pid = -1, true) : false; }
+    struct Descriptor {
+        explicit Descriptor(int f) : fd(f) {}
+        ~Descriptor() {
+            if (fd >= 0) ::close(fd);
+        }
+        Descriptor(const Descriptor&) = delete;
+        Descriptor& operator=(const Descriptor&) = delete;
+        [[nodiscard]] bool valid() const { return fd >= 0; }
+        int fd;
+    };
+
+    /// Waits for the server's "READY=1" on `notify`; false when the server ends first or `bound` passes.
+    [[nodiscard]] bool awaitReady(int notify, std::chrono::milliseconds bound) const {
+        const Descriptor ended(static_cast<int>(::syscall(SYS_pidfd_open, m_pid, 0)));
+        if (!ended.valid()) return false;
+        const auto deadline = std::chrono::steady_clock::now() + bound;
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) return false;
+            pollfd watched[2] = {{notify, POLLIN, 0}, {ended.fd, POLLIN, 0}};
+            if (::poll(watched, 2, static_cast<int>(left.count())) < 0 && errno != EINTR) return false;
+            if (watched[1].revents != 0) return false;  // the server ended
+            if ((watched[0].revents & POLLIN) == 0) continue;
+            char message[256];
+            const ssize_t got = ::recv(notify, message, sizeof message, 0);
+            if (got > 0 &&
+                std::string_view(message, static_cast<size_t>(got)).find("READY=1") != std::string_view::npos)
+                return true;
+        }
+    }
     void stop() {
         if (m_pid <= 0) return;
         ::kill(m_pid, SIGCONT);

@@ -32,6 +32,20 @@ TEST(AudioStyleSet, ReadsLowBytesTreatsUnusableValuesAsZeroAndKeepsOtherMembers)
     EXPECT_EQ(LoadAudioStyleSet(Json::Value()).currentStyle, 0);
 }
 
+// A file from elsewhere: a colour far outside any integer, a name of a thousand characters.
+TEST(AudioStyleSet, HugeNumbersAndLongNamesAreBounded) {
+    std::string longName;
+    for (int i = 0; i < 1000; ++i) longName += "第";
+    const Json::Value device = ParseJsonText(R"({"AudioLightInfo": {"nStyleR0": 1e300, "nStyleG0": -1e300,
+        "nStyleName1": ")" + longName + R"("}})");
+    const AudioStyleSet set = LoadAudioStyleSet(device);
+    EXPECT_EQ(set.colours[0], 0xFF);  // clamped to the largest integer, whose low byte is 0xFF
+    EXPECT_EQ(set.colours[1], 0x00);
+    EXPECT_LE(set.names[0].size(), 128u);
+    EXPECT_EQ(set.names[0].size() % 3, 0u);  // whole characters (three bytes each) only
+    EXPECT_EQ(set.names[0], longName.substr(0, set.names[0].size()));
+}
+
 TEST(AudioFile, MadeFromTheDefaultSavedInPlaceAndReset) {
     const test::TempDir dir;
     const auto shipped = dir / "AudioFile.json";
