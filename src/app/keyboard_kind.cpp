@@ -27,6 +27,8 @@ constexpr std::array kKeyboardRoutes =
                  if (n.wParam != 0)
                      keyboardPage(p).RepeatDelaySelected(r.index);  // not the choice that was left
              }},
+            {Operation::ResetKeyRepeat, [](ui::DevicePage& p, const Route&,
+                                           const ui::Notification&) { keyboardPage(p).ResetKeyRepeat(); }},
             {Operation::PollingRate,
              [](ui::DevicePage& p, const Route& r, const ui::Notification& n) {
                  if (n.wParam != 0) keyboardPage(p).PollingSelected(r.index);

@@ -14,7 +14,6 @@
 #include "device/hidraw_backend.h"
 #include "emulator/emulator.h"
 #include "profile/data_folders.h"
-#include "profile/language_choice.h"
 #include "ui/controls/control_registry.h"
 
 namespace {
@@ -43,17 +42,6 @@ std::unique_ptr<HidBackend> makeBackend() {
         qWarning("HALVERN_EMULATE: unknown device %s", unknown.c_str());
     }
     return emulator;
-}
-
-// The stored language; HALVERN_LANGUAGE ("zh_CN") picks one by its file for a run instead.
-int startLanguage() {
-    const std::vector<LanguageEntry> languages = ReadLanguageList(LanguageListFile());
-    const QString forced = qEnvironmentVariable("HALVERN_LANGUAGE");
-    for (size_t i = 0; i < languages.size() && !forced.isEmpty(); ++i) {
-        if (QString::fromStdString(languages[i].file) == forced + QStringLiteral(".json"))
-            return static_cast<int>(i);
-    }
-    return FindStoredLanguage(languages, ReadLanguageNumber(LanguageChoiceFile()));
 }
 
 }  // namespace
@@ -109,7 +97,7 @@ int main(int argc, char** argv) {
                              emulatorCommand(*emulator, verb, device);
                          });
     }
-    window.applyLanguage(startLanguage());
+    window.applyStartLanguage();
     window.start();
     window.startSoundCompanion(app::soundCompanionProgram());
     const int code = QApplication::exec();

@@ -126,6 +126,8 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
                     lightModeRequest(wParam, lParam);
                 } else if (name == QLatin1String(message_name::kAudioLight)) {
                     answerInventoryRequest();
+                } else if (name == QLatin1String(message_name::kSettings)) {
+                    if (m_settings) m_settings->installerMessage(wParam, lParam);
                 }
             });
     connect(&m_cooperation, &Cooperation::sleeping, this, &MainWindow::systemSleep);

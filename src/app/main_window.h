@@ -101,6 +101,9 @@ public:
     /// Makes the language at `index` of the language list the interface's: its texts on the window, every
     /// page and every open window, its number stored for the next start. The current index does nothing.
     void applyLanguage(int index);
+    /// Applies the language the program starts in: the one HALVERN_LANGUAGE names by its file ("zh_CN")
+    /// for this run only, else the stored choice. Stores nothing.
+    void applyStartLanguage();
     [[nodiscard]] int languageIndex() const { return m_languageIndex; }
     /// How often the fonts were rebuilt for a language.
     [[nodiscard]] int fontRebuilds() const { return m_fontRebuilds; }
@@ -246,6 +249,7 @@ private:
     std::unique_ptr<ui::SettingsWindow> m_settings;  ///< while open; a window of its own
     std::vector<LanguageEntry> m_languages;
     int m_languageIndex = -1;  ///< none applied yet
+    void showLanguage(int index, bool remember);
     int m_fontRebuilds = 0;
     ui::SkinObserver m_skinObserver;
     QPointer<ui::CSkinFrame> m_skinFrame;  ///< deletes itself when it closes

@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "device/debug_sink.h"
 #include "profile/data_folders.h"
+#include "profile/language_choice.h"
 #include "ui/pages/device_page.h"
 #include "update/update_settings.h"
 
@@ -17,12 +18,7 @@ namespace halvern::app {
 std::vector<int> MainWindow::firmwareVersions() const {
     std::vector<int> versions;
     if (!m_list) return versions;
-    for (const auto& page : m_list->pages()) {
-        const auto& info = page->device->info();
-        // Bytes 3-4 of the information block: the firmware's version, as the device reports it.
-        const bool connected = page->device->commandChannel().connected();
-        versions.push_back(connected ? (info[3] | (info[4] << 8)) : 0);
-    }
+    for (const auto& page : m_list->pages()) versions.push_back(page->device->firmwareVersion());
     return versions;
 }
 
@@ -61,6 +57,21 @@ void MainWindow::openSettings(bool fromGear) {
 }
 
 void MainWindow::applyLanguage(int index) {
+    showLanguage(index, true);
+}
+
+void MainWindow::applyStartLanguage() {
+    const QString forced = qEnvironmentVariable("HALVERN_LANGUAGE");
+    for (size_t i = 0; i < m_languages.size() && !forced.isEmpty(); ++i) {
+        if (QString::fromStdString(m_languages[i].file) == forced + QStringLiteral(".json")) {
+            showLanguage(static_cast<int>(i), false);
+            return;
+        }
+    }
+    showLanguage(FindStoredLanguage(m_languages, ReadLanguageNumber(LanguageChoiceFile())), false);
+}
+
+void MainWindow::showLanguage(int index, bool remember) {
     if (index == m_languageIndex) return;
     if (LanguageChangeRebuildsFonts(m_languageIndex, index)) {
         // The desktop's own interface font, which fontconfig completes with the script's glyphs.
@@ -76,7 +87,7 @@ void MainWindow::applyLanguage(int index) {
     if (entry.file.empty() || !m_texts.load(QString::fromStdString(file.string()))) {
         debugLog("language: cannot read " + file.string() + ", the texts stay as they were");
     }
-    if (listed && !WriteLanguageNumber(LanguageChoiceFile(), entry.id)) {
+    if (remember && listed && !WriteLanguageNumber(LanguageChoiceFile(), entry.id)) {
         debugLog("language: cannot store the choice in " + LanguageChoiceFile().string());
     }
 

@@ -76,6 +76,7 @@ int runUpdateCheckCommand(const CommandContext& context, const CommandArgs& args
         Json::Value root;
         root["server"] = address;
         root["reached"] = status != CheckStatus::NoServer;
+        root["complete"] = status != CheckStatus::NoServer && status != CheckStatus::Incomplete;
         root["updates"] = status == CheckStatus::UpdatesFound;
         Json::Value rows(Json::arrayValue);
         for (const CheckItem& item : items) {
@@ -102,6 +103,10 @@ int runUpdateCheckCommand(const CommandContext& context, const CommandArgs& args
     }
     if (status == CheckStatus::NoServer) {
         context.err << "halvernctl: the update server " << address << " could not be reached\n";
+        return kExitDeviceError;
+    }
+    if (status == CheckStatus::Incomplete) {
+        context.err << "halvernctl: the update server " << address << " did not answer for every item\n";
         return kExitDeviceError;
     }
     return kExitOk;

@@ -150,6 +150,14 @@ public:
     void RunCompletions() { (void)m_completions.runPending(); }
 
     // ---- Getters. ----
+    /// The firmware version the update check asks about: the USB version number (bcdDevice) of the cable
+    /// command interface, as `halvernctl update-check` reads it from the system; 0 while the device is not
+    /// connected by cable.
+    [[nodiscard]] int firmwareVersion() {
+        return m_command.connected() && !m_command.receiverMode()
+                   ? m_command.cableInterface().attributes().versionNumber
+                   : 0;
+    }
     [[nodiscard]] CommandChannel& commandChannel() { return m_command; }
     [[nodiscard]] DeviceQueue& queue() { return m_queue; }
     [[nodiscard]] CommandChannel& notificationChannel() { return m_notification; }

@@ -14,7 +14,9 @@ std::vector<uint8_t> buildInfo(const ProductModel& model, const DeviceConfig& co
     std::vector<uint8_t> info(kInfoSize, 0);
     info[0] = model.info.deviceClass;                             // device class
     putLe16(info, 1, model.cableProductId);                       // 1-2: product
-    putLe16(info, 3, model.cableVersion);                         // 3-4: firmware version
+    // 3-4: the firmware's own version word. The program reads the version from bcdDevice; the word differs
+    // from it here so that a test can tell which of the two was read.
+    putLe16(info, 3, static_cast<uint16_t>(model.cableVersion + 0x0100));
     info[5] = keySlots;                                           // key slots
     info[6] = config.macroUnits.value_or(model.info.macroUnits);  // macro memory, 128-byte units
     putLe16(info, 9, config.sensorCode.value_or(model.info.sensorCode));

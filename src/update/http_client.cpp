@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "device/debug_sink.h"
 #include "update/curl_library.h"
 
 namespace halvern {
@@ -58,21 +59,43 @@ int progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return static_cast<std::atomic<bool>*>(user)->load() ? 1 : 0;
 }
 
-/// Sets options one after another until one fails; the first failure is kept.
+/// Sets options one after another until one is refused; the first refusal is kept with the option's
+/// number, so a request never goes out with part of its options.
 class Options {
 public:
     Options(const CurlLibrary& library, CURL* curl) : m_library(library), m_curl(curl) {}
     template <typename Value>
     void set(CURLoption option, Value value) {
-        if (m_result == CURLE_OK) m_result = m_library.easy_setopt(m_curl, option, value);
+        if (m_result != CURLE_OK) return;
+        m_result = m_library.easy_setopt(m_curl, option, value);
+        if (m_result != CURLE_OK) m_refused = option;
+    }
+    /// The allowed protocols by name (libcurl 7.85 and later), or by bit mask where an older libcurl does not
+    /// know the option by name.
+    void setProtocols(CURLoption byName, CURLoption byMask, const char* names, long mask) {
+        if (m_result != CURLE_OK) return;
+        m_result = m_library.easy_setopt(m_curl, byName, names);
+        if (m_result == CURLE_UNKNOWN_OPTION || m_result == CURLE_NOT_BUILT_IN) {
+            m_result = CURLE_OK;
+            set(byMask, mask);
+        } else if (m_result != CURLE_OK) {
+            m_refused = byName;
+        }
     }
     [[nodiscard]] CURLcode result() const { return m_result; }
+    [[nodiscard]] CURLoption refused() const { return m_refused; }
 
 private:
     const CurlLibrary& m_library;
     CURL* m_curl;
     CURLcode m_result = CURLE_OK;
+    CURLoption m_refused{};
 };
+
+// The bit-mask forms of the protocol options, which libcurl 7.85 marked deprecated: named by number so
+// that building against a newer libcurl does not warn. Their values are fixed by libcurl's ABI.
+constexpr auto kProtocolsByMask = static_cast<CURLoption>(CURLOPTTYPE_LONG + 181);
+constexpr auto kRedirectProtocolsByMask = static_cast<CURLoption>(CURLOPTTYPE_LONG + 182);
 
 void setTimeouts(Options& options, const HttpClient::Settings& s) {
     // Name resolution is part of connecting for libcurl, so its bound is the connect time-out.
@@ -128,7 +151,7 @@ long HttpClient::HttpRequest(std::string_view method, std::string_view url, std:
         m_lastError = kHttpErrorBadUrl;
         return -1;
     }
-    const CurlLibrary* library = Curl();
+    const CurlLibrary* library = m_library ? m_library : Curl();
     if (!library) {
         m_lastError = CURLE_FAILED_INIT;
         return -1;
@@ -144,8 +167,9 @@ long HttpClient::HttpRequest(std::string_view method, std::string_view url, std:
     CURL* c = curl.get();
     Options options(*library, c);
     options.set(CURLOPT_URL, address.c_str());
-    options.set(CURLOPT_PROTOCOLS_STR, "http,https");
-    options.set(CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
+    options.setProtocols(CURLOPT_PROTOCOLS_STR, kProtocolsByMask, "http,https", CURLPROTO_HTTP | CURLPROTO_HTTPS);
+    options.setProtocols(CURLOPT_REDIR_PROTOCOLS_STR, kRedirectProtocolsByMask, secure ? "https" : "http,https",
+                         secure ? CURLPROTO_HTTPS : CURLPROTO_HTTP | CURLPROTO_HTTPS);
     options.set(CURLOPT_FOLLOWLOCATION, 1L);
     options.set(CURLOPT_MAXREDIRS, kMaxRedirects);
     options.set(CURLOPT_USERAGENT, m_settings.userAgent.c_str());
@@ -178,6 +202,13 @@ long HttpClient::HttpRequest(std::string_view method, std::string_view url, std:
         if (!headers) headers.reset(grown);
     }
     options.set(CURLOPT_HTTPHEADER, headers.get());
+    if (options.result() != CURLE_OK) {
+        // A request without all of its options (no body, no protocol limit, no time-out) is never sent.
+        debugLog("update: libcurl refused option " + std::to_string(static_cast<int>(options.refused())) +
+                 ": " + std::to_string(static_cast<int>(options.result())));
+        m_lastError = static_cast<int>(options.result());
+        return -1;
+    }
 
     const CURLcode result = m_cancelled.load() ? CURLE_ABORTED_BY_CALLBACK : library->easy_perform(c);
     if (library->easy_getinfo(c, CURLINFO_RESPONSE_CODE, &m_status) != CURLE_OK) m_status = 0;

@@ -8,6 +8,8 @@
 
 namespace halvern {
 
+struct CurlLibrary;
+
 /// The response buffer every caller hands to HttpClient::HttpRequest.
 inline constexpr size_t kHttpBufferSize = 102400;
 
@@ -39,13 +41,16 @@ public:
     };
 
     HttpClient();
+    /// A client that makes its requests through these calls instead of the loaded libcurl (tests).
+    explicit HttpClient(const CurlLibrary& library) : m_library(&library) {}
 
     /// Resets the settings (the CA file is kept) and the last error.
     void HttpInit();
 
     /// Sends one request. `method` is "GET" or "POST" in any case; `url` an http or https address. Returns
     /// the number of body bytes copied into `buffer` (0 when nothing could be sent; the buffer then starts
-    /// with kNoLinkServer), or -1 for bad arguments (last error kHttpErrorBadUrl or kHttpErrorBadMethod).
+    /// with kNoLinkServer), or -1 for bad arguments (last error kHttpErrorBadUrl or kHttpErrorBadMethod)
+    /// and when libcurl is missing or refused one of the request's options (last error: libcurl's code).
     /// `useProxy` asks for a named proxy of the settings; none is ever configured, so the system's proxy
     /// variables apply either way.
     [[nodiscard]] long HttpRequest(std::string_view method, std::string_view url, std::span<const char> body,
@@ -64,6 +69,7 @@ public:
     void cancel() { m_cancelled.store(true); }
 
 private:
+    const CurlLibrary* m_library = nullptr;  ///< null: the loaded libcurl
     Settings m_settings;
     int m_lastError = 0;
     bool m_cut = false;

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 
 #include "profile/json_file.h"
@@ -41,6 +40,7 @@ CheckItem InitialItem(const CheckEntry& entry) {
     CheckItem item;
     item.name = entry.model == "ALL" ? std::string("AP") : entry.name;
     item.installedText = entry.hex() ? VersionText(entry.version, true) : entry.versionText;
+    item.state = UpdateState::Checking;
     return item;
 }
 
@@ -106,6 +106,7 @@ UpdateInfo ParseUpdateAnswer(std::span<const char> answer, int version, bool hex
     // The project's one JSON reader: a nesting limit instead of an exception, no trailing garbage.
     const Json::Value root = ParseJsonText(std::string(answer.data(), length));
     if (!root.isObject()) return info;
+    info.answered = true;
     info.downloadAddress = memberText(root, "path");
     info.name = memberText(root, "name");
     info.answerVersionName = memberText(root, "version_name");
@@ -129,12 +130,11 @@ UpdateInfo CheckForUpdate(HttpClient& client, const std::string& serverUrl, std:
     std::vector<char> buffer(kHttpBufferSize, '\0');
     client.HttpInit();
     const long received = client.HttpRequest("POST", serverUrl, body, buffer, false);
-    if (received <= 0) {
+    const long status = client.responseStatus();
+    // Nothing sent, no reply, a bad address, or an error page: the server said nothing about this entry.
+    if (received <= 0 || status < 200 || status > 299) {
         UpdateInfo info;
         info.installedText = VersionText(version, hex);
-        if (received == 0 && std::strncmp(buffer.data(), kNoLinkServer.data(), kNoLinkServer.size()) == 0)
-            info.name = std::string(kNoLinkServer);
-        if (received < 0) info.name = std::string(kNoLinkServer);  // a bad address reaches no server either
         return info;
     }
     return ParseUpdateAnswer(std::span<const char>(buffer.data(), static_cast<size_t>(received)), version,
@@ -164,12 +164,17 @@ CheckStatus RunUpdateCheck(std::span<const CheckEntry> entries, const std::strin
         if (stop.stop_requested()) return CheckStatus::NoServer;
         const CheckEntry& entry = entries[k];
         UpdateInfo info = CheckForUpdate(client, url, AppKey(entry), entry.version, entry.hex());
-        if (equalsNoCase(info.name, kNoLinkServer)) {
-            ++failures;
-            info.name.clear();
-        }
         CheckItem& item = items[k];
         item.name = entry.name;
+        if (!info.answered || equalsNoCase(info.name, kNoLinkServer)) {
+            ++failures;
+            item.installedText = InitialItem(entry).installedText;
+            item.offeredText.clear();
+            item.state = UpdateState::NoAnswer;
+            item.selected = false;
+            if (listener.itemChecked) listener.itemChecked(k, item);
+            continue;
+        }
         if (info.name.empty()) {
             item.installedText = InitialItem(entry).installedText;
             item.offeredText.clear();
@@ -187,7 +192,7 @@ CheckStatus RunUpdateCheck(std::span<const CheckEntry> entries, const std::strin
     }
     if (updateFound) return CheckStatus::UpdatesFound;
     if (!entries.empty() && failures == entries.size()) return CheckStatus::NoServer;
-    return CheckStatus::AllCurrent;
+    return failures > 0 ? CheckStatus::Incomplete : CheckStatus::AllCurrent;
 }
 
 }  // namespace halvern

@@ -38,6 +38,8 @@ enum class UpdateState : int {
     Updating = 6,
     UpToDate = 7,
     UpdateFailed = 8,
+    Checking = 9,  ///< asked, no answer yet
+    NoAnswer = 10,  ///< the server was not reached, or did not answer for this item
 };
 
 /// How an item in each state looks: its text id, whether it shows progress or the done mark, whether its
@@ -49,7 +51,7 @@ struct UpdateStateLook {
     bool selectable;
     std::string_view word;
 };
-inline constexpr std::array<UpdateStateLook, 9> kUpdateItemStates{{
+inline constexpr std::array<UpdateStateLook, 11> kUpdateItemStates{{
     {"LessUpdateText", false, false, false, "older"},
     {"NeedUpdateText", false, false, true, "update-available"},
     {"NeedUpdateText", false, false, true, "update-available"},
@@ -59,16 +61,30 @@ inline constexpr std::array<UpdateStateLook, 9> kUpdateItemStates{{
     {"UpdateIngText", true, false, false, "updating"},
     {"UpdateOkText", false, false, false, "up-to-date"},
     {"UpdateFailText", false, false, true, "failed"},
+    {"UpdateCheckingText", false, false, false, "checking"},
+    {"UpdateNoAnswerText", false, false, false, "no-answer"},
 }};
 [[nodiscard]] const UpdateStateLook& LookOf(UpdateState state);
 
 /// Overall status of a check.
-enum class CheckStatus : int { Checking = 0, UpdatesFound = 1, NoServer = 2, Updating = 3, AllCurrent = 4 };
-inline constexpr std::array<std::string_view, 5> kCheckStatusTextIds{
-    "GetUpdateInfoText", "HaveUpdateInfoText", "NoUpdateInfoText", "ISUpdateINGText", "UpdateIsLastText"};
+/// Incomplete: no update was offered, but the server did not answer for every item.
+enum class CheckStatus : int {
+    Checking = 0,
+    UpdatesFound = 1,
+    NoServer = 2,
+    Updating = 3,
+    AllCurrent = 4,
+    Incomplete = 5
+};
+inline constexpr std::array<std::string_view, 6> kCheckStatusTextIds{
+    "GetUpdateInfoText", "HaveUpdateInfoText", "NoUpdateInfoText",
+    "ISUpdateINGText",   "UpdateIsLastText",   "UpdatePartlyCheckedText"};
 
 /// The answer for one entry.
 struct UpdateInfo {
+    /// The server answered for this entry: an HTTP success whose body is a JSON object. Only then does
+    /// `status` say anything.
+    bool answered = false;
     UpdateState status = UpdateState::UpToDate;
     int deviceId = 0;
     std::string name;               ///< the answer's "name"; empty when it offers nothing
@@ -92,12 +108,14 @@ struct UpdateInfo {
 /// "V%04x" (hexadecimal) or "V%d" of a version number.
 [[nodiscard]] std::string VersionText(int version, bool hex);
 
-/// Reads an answer of the update server (at most the bytes given; no terminating zero needed). Not JSON,
-/// or a JSON without the members, reads as "nothing offered" (empty name, up to date).
+/// Reads an answer of the update server (at most the bytes given; no terminating zero needed). A JSON
+/// object without the members reads as "nothing offered" (empty name, up to date); anything that is not a
+/// JSON object is no answer at all (`answered` false).
 [[nodiscard]] UpdateInfo ParseUpdateAnswer(std::span<const char> answer, int version, bool hex);
 
-/// Asks the server at `serverUrl` (the address the requests go to) about one entry. The name is
-/// kNoLinkServer when the server could not be reached.
+/// Asks the server at `serverUrl` (the address the requests go to) about one entry. Not `answered` when
+/// the server could not be reached, the request could not be made, or the server answered with an HTTP
+/// error or with something other than a JSON object (an error page).
 [[nodiscard]] UpdateInfo CheckForUpdate(HttpClient& client, const std::string& serverUrl,
                                         std::string_view appKey, int version, bool hex);
 
@@ -114,7 +132,7 @@ struct CheckItem {
     bool selected = false;  ///< offered and chosen for updating
 };
 
-/// An entry's item before its answer: the name it is listed under, the installed version, up to date.
+/// An entry's item before its answer: the name it is listed under, the installed version, Checking.
 [[nodiscard]] CheckItem InitialItem(const CheckEntry& entry);
 
 /// Callbacks of RunUpdateCheck, on the checking thread.
@@ -125,8 +143,10 @@ struct CheckListener {
 };
 
 /// Checks every entry (those with version 0 are left out) one after another, reporting the items as they
-/// change, and returns the overall status: UpdatesFound, NoServer when no entry reached the server, else
-/// AllCurrent. Ends early, as NoServer, when stop is requested.
+/// change, and returns the overall status: UpdatesFound, NoServer when the server answered for no entry,
+/// Incomplete when it answered for some, else AllCurrent. An entry without an answer is NoAnswer, never
+/// up to date. `checked` is called for answered entries only. Ends early, as NoServer, when stop is
+/// requested.
 [[nodiscard]] CheckStatus RunUpdateCheck(std::span<const CheckEntry> entries,
                                          const std::string& serverAddress, HttpClient& client,
                                          const CheckListener& listener, const std::stop_token& stop = {});

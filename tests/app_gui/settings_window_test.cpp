@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
+#include <algorithm>
 #include <fstream>
 
 #include "app/main_window.h"
@@ -180,6 +181,27 @@ TEST_F(SettingsWindowTest, TheLanguageChangesAtRunTimeEverywhere) {
     window->applyLanguage(1);
     EXPECT_FALSE(std::filesystem::exists(LanguageChoiceFile()));
     EXPECT_EQ(window->fontRebuilds(), 2);
+}
+
+// HALVERN_LANGUAGE picks the language of one run: the user's stored choice stays as it was.
+TEST_F(SettingsWindowTest, ALanguageForOneRunIsNotStored) {
+    const std::vector<LanguageEntry> languages = ReadLanguageList(LanguageListFile());
+    const auto chinese = std::find_if(languages.begin(), languages.end(),
+                                      [](const LanguageEntry& l) { return l.file == "zh_CN.json"; });
+    ASSERT_NE(chinese, languages.end());
+    const int chineseIndex = static_cast<int>(chinese - languages.begin());
+    {
+        test::ScopedEnv forced{"HALVERN_LANGUAGE", "zh_CN"};
+        MainWindow first(emulator, loader, texts);
+        first.applyStartLanguage();
+        EXPECT_EQ(first.languageIndex(), chineseIndex);
+        EXPECT_FALSE(std::filesystem::exists(LanguageChoiceFile()));
+    }
+    MainWindow next(emulator, loader, texts);
+    next.applyStartLanguage();
+    EXPECT_NE(next.languageIndex(), chineseIndex);  // the next run is in the stored (default) language
+    next.applyLanguage(chineseIndex);               // a choice in the window is stored
+    EXPECT_EQ(FindStoredLanguage(languages, ReadLanguageNumber(LanguageChoiceFile())), chineseIndex);
 }
 
 }  // namespace

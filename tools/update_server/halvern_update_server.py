@@ -45,8 +45,13 @@ def answer_for(folder: pathlib.Path, key: str) -> bytes:
     return data
 
 
+# How long a client may take over its TLS handshake and between the parts of its request.
+CLIENT_TIMEOUT_S = 15
+
+
 class Handler(http.server.BaseHTTPRequestHandler):
     server_version = "HalvernUpdateServer/1.0"
+    timeout = CLIENT_TIMEOUT_S
 
     def do_POST(self):
         if urllib.parse.urlsplit(self.path).path != "/api/updates":
@@ -73,6 +78,31 @@ class Handler(http.server.BaseHTTPRequestHandler):
         sys.stderr.write("%s %s\n" % (self.address_string(), format % args))
 
 
+class TlsServer(http.server.ThreadingHTTPServer):
+    """Serves https. The handshake runs in each connection's own thread, bounded in time, so a client that
+    connects and stays silent holds up only itself, not the accept loop."""
+
+    daemon_threads = True
+
+    def __init__(self, address, context):
+        super().__init__(address, Handler)
+        self.context = context
+
+    def finish_request(self, request, client_address):
+        request.settimeout(CLIENT_TIMEOUT_S)
+        try:
+            request = self.context.wrap_socket(request, server_side=True)
+        except (ssl.SSLError, OSError):
+            return
+        try:
+            super().finish_request(request, client_address)
+        finally:
+            try:
+                request.close()
+            except OSError:
+                pass
+
+
 def main() -> int:
     parser = argparse.ArgumentParser(description="Answers Halvern's update checks from a folder of JSON files.")
     parser.add_argument("--answers", required=True, type=pathlib.Path, help="folder of KEY.json answers")
@@ -84,14 +114,16 @@ def main() -> int:
     if not options.answers.is_dir():
         parser.error("%s is not a folder" % options.answers)
 
-    server = http.server.ThreadingHTTPServer((options.host, options.port), Handler)
-    server.answers = options.answers
     scheme = "http"
     if options.tls_cert:
         context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
         context.load_cert_chain(options.tls_cert, options.tls_key)
-        server.socket = context.wrap_socket(server.socket, server_side=True)
+        server = TlsServer((options.host, options.port), context)
         scheme = "https"
+    else:
+        server = http.server.ThreadingHTTPServer((options.host, options.port), Handler)
+        server.daemon_threads = True
+    server.answers = options.answers
     host, port = server.server_address[:2]
     print("listening on %s://%s:%d" % (scheme, host, port), flush=True)
     try:

@@ -236,7 +236,9 @@ def keyboard_system_page():
         hbox("repeat_try_box", [
             W("QLabel", "repeat_delay_time_label1", role="muted", minimumSize=("size", 140, 0)),
             W("QLineEdit", "repeat_input_richedit", minimumSize=("size", 0, 28)),
-        ], spacing=10, stretch=[0, 1]),
+            W("QPushButton", "reset_repeat_btn", textId="reset_repeat_text", role="secondary",
+              cursor=("enum", "Qt::PointingHandCursor")),
+        ], spacing=10, stretch=[0, 1, 0]),
     ])
     return W("QWidget", "keyboard_system_page", layout=hbox("keyboard_system_box", [polling, flags, repeat],
                                                              margins=(12, 10, 12, 6), spacing=22, stretch=[0, 0, 1]))

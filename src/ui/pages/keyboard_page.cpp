@@ -9,6 +9,7 @@
 #include <QStackedWidget>
 #include <algorithm>
 
+#include "profile/keyboard_profiledata.h"
 #include "ui/controls/device_key_button.h"
 #include "ui/pages/assignment_label.h"
 #include "ui/pages/macro_tab.h"
@@ -196,6 +197,18 @@ void KeyboardPage::RepeatDelaySelected(int choice) {
     if (choice < 0 || choice >= kDelayChoices) return;
     change([choice](KeyboardSettings& s) { s.system.repeatDelay = static_cast<uint16_t>(choice); });
     showRepeatTexts();
+}
+
+void KeyboardPage::ResetKeyRepeat() {
+    // The shipped default profile's rate and delay; the other system words stay as the user set them.
+    CKeyboardProfiledata defaults;
+    if (!defaults.UseDeviceRecord(defaults.LoadDeviceRecord(m_keyboard.DefaultDataFile()))) return;
+    const KeyboardSystem shipped = defaults.GetKeyboardSystem();
+    change([shipped](KeyboardSettings& s) {
+        s.system.repeat = shipped.repeat;
+        s.system.repeatDelay = shipped.repeatDelay;
+    });
+    showRepeat();
 }
 
 void KeyboardPage::PollingSelected(int choice) {

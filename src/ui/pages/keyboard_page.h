@@ -51,6 +51,8 @@ public:
     void FlagChanged(int which, bool on);
     void RepeatRateChanged(int value);
     void RepeatDelaySelected(int choice);
+    /// Puts the key repeat rate and delay back to the shipped defaults.
+    void ResetKeyRepeat();
     void PollingSelected(int choice);
     /// A key was picked on the picture: its assignment goes to the editor.
     void KeyPicked(int key);

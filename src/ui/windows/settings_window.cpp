@@ -11,6 +11,7 @@
 #include <QStackedWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "device/debug_sink.h"
 #include "device/executor.h"
@@ -35,6 +36,7 @@ QString idOf(std::string_view id) {
 // Text colours of the item states: blue while something is offered or going on, white when up to date;
 // grey for what cannot be chosen.
 QString stateColour(UpdateState state) {
+    if (state == UpdateState::Checking || state == UpdateState::NoAnswer) return QStringLiteral("#999999");
     return state == UpdateState::UpToDate ? QStringLiteral("#FFFFFF") : QStringLiteral("#0099FF");
 }
 
@@ -284,6 +286,33 @@ void SettingsWindow::markChosen() {
     }
     if (m_update) m_update->setEnabled(false);
     if (m_pages) m_pages->setCurrentIndex(0);
+}
+
+void SettingsWindow::installerMessage(qlonglong wParam, qlonglong lParam) {
+    const auto underWay = std::find_if(m_items.begin(), m_items.end(), [](const CheckItem& item) {
+        return item.state == UpdateState::Downloading || item.state == UpdateState::Updating;
+    });
+    if (underWay == m_items.end()) return;
+    const auto index = static_cast<size_t>(underWay - m_items.begin());
+    switch (wParam) {
+    case 1:
+        underWay->state =
+            underWay->state == UpdateState::Downloading ? UpdateState::Downloaded : UpdateState::UpToDate;
+        break;
+    case 2:
+    case 3:
+        underWay->state = UpdateState::UpdateFailed;
+        break;
+    case 4:
+        if (QWidget* row = itemWidget(index)) {
+            if (auto* value = findControl<QLabel>(row, QStringLiteral("update_progress_value")))
+                value->setText(QStringLiteral("%1%").arg(std::clamp<qlonglong>(lParam, 0, 100)));
+        }
+        return;
+    default:
+        return;
+    }
+    showItem(index);
 }
 
 // A download or installation under way holds the window open. Items only marked for update do not: this

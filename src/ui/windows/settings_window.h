@@ -56,6 +56,11 @@ public:
 
     /// Sets every text again from the texts (after a language change), the status line's date included.
     void retranslate();
+    /// A message of the installer of the item being downloaded or installed: 1 it finished, 2 or 3 it
+    /// failed, 4 its progress is `lParam` percent. Nothing happens when no item is under way (this program
+    /// downloads nothing itself, so only an installer that takes over an item gets there) or for any other
+    /// value.
+    void installerMessage(qlonglong wParam, qlonglong lParam);
     /// The language list shows `index` as chosen, without announcing it.
     void showLanguage(int index);
 

@@ -3,11 +3,18 @@
 #include <gtest/gtest.h>
 #include <json/json.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdarg>
 #include <string>
 #include <vector>
 
 #include "local_server.h"
 #include "temp_env.h"
+#include "update/curl_library.h"
 
 namespace halvern {
 namespace {
@@ -118,6 +125,18 @@ TEST(HttpClient, VerifiesCertificates) {
     trusting.settings().caFile = kData + "/tls/ca.pem";
     EXPECT_GT(send(trusting, "POST", server.url() + "/api/updates", "app_key=X").received, 0);
 
+    // A client that connects and never starts its handshake holds up nobody else.
+    const auto port = static_cast<uint16_t>(std::stoi(server.url().substr(server.url().rfind(':') + 1)));
+    const int idle = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    ASSERT_EQ(::connect(idle, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const Exchange answered = send(trusting, "POST", server.url() + "/api/updates", "app_key=X");
+    ::close(idle);
+    EXPECT_GT(answered.received, 0);
+
     for (const std::string& ca : {kData + "/tls/other_ca.pem", std::string()}) {
         HttpClient doubting;
         doubting.settings().caFile = ca;
@@ -125,6 +144,63 @@ TEST(HttpClient, VerifiesCertificates) {
         EXPECT_EQ(e.received, 0) << ca;
         EXPECT_EQ(std::string(e.buffer.data()), kNoLinkServer) << ca;
     }
+}
+
+}  // namespace
+}  // namespace halvern
+
+namespace halvern {
+namespace {
+
+// libcurl as a library that lacks some options: the option named in gRefused is refused with gRefusal,
+// every other one is handed to the real libcurl.
+CURLoption gRefused{};
+CURLcode gRefusal = CURLE_UNKNOWN_OPTION;
+
+CURLcode refusingSetopt(CURL* curl, CURLoption option, ...) {
+    if (option == gRefused) return gRefusal;
+    std::va_list args;
+    va_start(args, option);
+    const CurlLibrary& real = *Curl();
+    CURLcode result = CURLE_OK;
+    if (option < CURLOPTTYPE_OBJECTPOINT) {
+        result = real.easy_setopt(curl, option, va_arg(args, long));
+    } else if (option < CURLOPTTYPE_OFF_T) {
+        result = real.easy_setopt(curl, option, va_arg(args, void*));
+    } else {
+        result = real.easy_setopt(curl, option, va_arg(args, curl_off_t));
+    }
+    va_end(args);
+    return result;
+}
+
+TEST_F(HttpClientTest, ARefusedOptionFailsTheRequestOrFallsBack) {
+    ASSERT_NE(Curl(), nullptr);
+    CurlLibrary lacking = *Curl();
+    lacking.easy_setopt = refusingSetopt;
+    HttpClient client(lacking);
+
+    // An older libcurl without the protocol lists by name: the bit masks stand in, the request goes out whole.
+    for (const CURLoption option : {CURLOPT_PROTOCOLS_STR, CURLOPT_REDIR_PROTOCOLS_STR}) {
+        gRefused = option;
+        gRefusal = CURLE_UNKNOWN_OPTION;
+        const Exchange e = send(client, "POST", m_server.url() + "/echo", "a=1");
+        ASSERT_GT(e.received, 0) << option;
+        EXPECT_EQ(e.json()["method"].asString(), "POST");
+        EXPECT_EQ(e.json()["body"].asString(), "a=1");
+    }
+    // Any other refusal: nothing is sent (a bodiless GET would have been) and the caller is told.
+    for (const CURLoption option : {CURLOPT_POSTFIELDS, CURLOPT_CUSTOMREQUEST, CURLOPT_HTTPHEADER}) {
+        gRefused = option;
+        gRefusal = CURLE_UNKNOWN_OPTION;
+        const Exchange e = send(client, "POST", m_server.url() + "/echo", "a=1");
+        EXPECT_EQ(e.received, -1) << option;
+        EXPECT_EQ(client.HttpLastError(), CURLE_UNKNOWN_OPTION);
+    }
+    gRefused = CURLOPT_PROTOCOLS_STR;
+    gRefusal = CURLE_BAD_FUNCTION_ARGUMENT;  // known but refused: no silent fallback
+    EXPECT_EQ(send(client, "POST", m_server.url() + "/echo", "a=1").received, -1);
+    gRefused = {};
 }
 
 }  // namespace

@@ -102,7 +102,7 @@ TEST_F(UpdateCheckWithServer, ComparesTheOfferWithWhatIsInstalled) {
     EXPECT_EQ((run(appOnly, m_server.url(), status), status), CheckStatus::AllCurrent);
 }
 
-TEST(UpdateCheck, NoServerLeavesEveryItemUpToDate) {
+TEST(UpdateCheck, NoServerLeavesNoItemUpToDate) {
     std::string gone;
     {
         test::TempDir answers;
@@ -114,9 +114,34 @@ TEST(UpdateCheck, NoServerLeavesEveryItemUpToDate) {
     const auto items = run(EntriesToCheck(MakeCheckEntries(std::array{0x0103}, 100, "V1.0.0")), gone, status);
     EXPECT_EQ(status, CheckStatus::NoServer);
     for (const CheckItem& item : items) {
-        EXPECT_EQ(item.state, UpdateState::UpToDate);
+        EXPECT_EQ(item.state, UpdateState::NoAnswer);
         EXPECT_EQ(item.offeredText, "");
+        EXPECT_FALSE(item.selected);
     }
+    EXPECT_EQ(InitialItem(MakeCheckEntries(std::array{0x0103}, 100, "V1.0.0")[0]).state, UpdateState::Checking);
+}
+
+// A server that answers some entries and sends error pages or garbage for the others: only the answered
+// rows show a state, and the check does not call everything current.
+TEST_F(UpdateCheckWithServer, ErrorPagesAreNoAnswer) {
+    writeAnswer(m_answers.path(), "ZANTOR_0_ALL_Halvern_1",
+                R"({"name":"AP","version":"1027","version_name":"V1.0.2.7"})");
+    const auto entries = EntriesToCheck(MakeCheckEntries(std::array{0x0103}, 1027, "V1.0.2.7"));
+    CheckStatus status{};
+    writeAnswer(m_answers.path(), "ZANTOR_1_QD44M2_MS_1", "<html>Service unavailable</html>");
+    std::vector<CheckItem> items = run(entries, m_server.url(), status);
+    ASSERT_EQ(items.size(), 2U);
+    EXPECT_EQ(items[0].state, UpdateState::NoAnswer);  // status 200, but an HTML page
+    EXPECT_EQ(items[1].state, UpdateState::UpToDate);
+    EXPECT_EQ(status, CheckStatus::Incomplete);
+
+    // A wrong address on a live server: every request gets a 404 page.
+    items = run(entries, m_server.url() + "/elsewhere", status);
+    EXPECT_EQ(items[0].state, UpdateState::NoAnswer);
+    EXPECT_EQ(items[1].state, UpdateState::NoAnswer);
+    EXPECT_EQ(status, CheckStatus::NoServer);
+    EXPECT_FALSE(ParseUpdateAnswer(std::string_view("<html></html>"), 1, true).answered);
+    EXPECT_TRUE(ParseUpdateAnswer(std::string_view("{}"), 1, true).answered);
 }
 
 // A server that takes the connection and never answers: only a stop ends the check.
