@@ -24,7 +24,7 @@ struct AxisValue {
 std::optional<AxisValue> axisOption(const OptionWords& words, std::string_view sliderName,
                                     std::string_view dpiName, std::string& problem) {
     const auto slider = integerOption(words, sliderName, 0, 0xFFFF, problem);
-    const auto dpi = integerOption(words, dpiName, 0, DpiScale::kMaxEditDpi, problem);
+    const auto dpi = integerOption(words, dpiName, 0, DpiScale::kMaxTypedDpi, problem);
     if (!problem.empty()) return std::nullopt;
     if (slider && dpi) {
         problem = std::string(sliderName) + " and " + std::string(dpiName) + " exclude each other";
@@ -43,6 +43,13 @@ std::optional<uint16_t> axisPosition(const MouseSession& session, const AxisValu
         if (!session.answered()) {
             problem = "the mouse did not report its DPI range (is it switched on?)";
             deviceProblem = true;
+            return std::nullopt;
+        }
+        // Below the lowest counts as the lowest, as on the page; above the highest is refused, as a slider
+        // position above the highest is.
+        if (axis.value > scale.highestDpi()) {
+            problem = std::to_string(axis.value) + " DPI is above this mouse's range, " +
+                      std::to_string(scale.lowestDpi()) + " to " + std::to_string(scale.highestDpi()) + " DPI";
             return std::nullopt;
         }
         return static_cast<uint16_t>(scale.position(static_cast<int>(axis.value)));

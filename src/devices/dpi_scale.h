@@ -13,7 +13,8 @@ struct DpiScale {
     static constexpr int kRangeBreak = 48;
     static constexpr int kUpperStep = 200;
     static constexpr int kUpperBase = 5000;
-    static constexpr int kMaxEditDpi = 10000;
+    /// The most a DPI field takes as typed (five digits); what the mouse can reach is checked against it.
+    static constexpr int kMaxTypedDpi = 99999;
 
     uint16_t sensor = 0;
     int step = 1;
@@ -24,6 +25,9 @@ struct DpiScale {
     [[nodiscard]] static DpiScale fromInfo(std::span<const uint8_t> info);
 
     [[nodiscard]] int dpi(int position) const;
+    /// The DPI of positions 0 and highest: the range a typed DPI must lie in.
+    [[nodiscard]] int lowestDpi() const { return dpi(0); }
+    [[nodiscard]] int highestDpi() const { return dpi(highest); }
     /// The slider position of a typed DPI (below the lowest counts as the lowest), kept within 0-highest.
     [[nodiscard]] int position(int dpi) const;
 };

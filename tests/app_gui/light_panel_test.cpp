@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QListView>
+#include <QSignalBlocker>
 #include <QStackedWidget>
 
 #include "devices/keyboard_record.h"
@@ -88,6 +92,28 @@ TEST_F(LightPanelTest, KeyboardSoundModesChangeTheEditorAndReachTheRecord) {
     expectRecord(29);
     ASSERT_TRUE(settled(page));
     EXPECT_EQ(keyboard.profile().GetLightInfo().mode, 29);  // saved with the record
+}
+
+// The keyboard's mode list hides rows it does not offer (the custom effect); no key on the closed list
+// reaches one.
+TEST_F(LightPanelTest, KeysOnTheModeListNeverChooseAHiddenMode) {
+    open<ui::KeyboardPage>(Product::Keyboard, 1);
+    auto* modes = control<QComboBox>("light_combo_modeSelect");
+    auto* view = qobject_cast<QListView*>(modes->view());
+    ASSERT_TRUE(modes && view);
+    int hidden = 0;
+    for (int row = 0; row < modes->count(); ++row) hidden += view->isRowHidden(row) ? 1 : 0;
+    ASSERT_GT(hidden, 0);
+    const QSignalBlocker quiet(modes);  // only where the keys lead matters, not the writes they would make
+    for (const int key : {Qt::Key_Home, Qt::Key_End, Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown}) {
+        for (int start = 0; start < modes->count(); ++start) {
+            if (view->isRowHidden(start)) continue;
+            modes->setCurrentIndex(start);
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QCoreApplication::sendEvent(modes, &press);
+            EXPECT_FALSE(view->isRowHidden(modes->currentIndex())) << "key " << key << " from row " << start;
+        }
+    }
 }
 
 TEST_F(LightPanelTest, MouseColourFromASwatchReachesTheRecordAndLeavesSynchronisedLighting) {

@@ -113,9 +113,21 @@ TEST_F(MousePageTest, ADpiTypedPastTheHighestShowsWhatTheStageGot) {
     ASSERT_TRUE(waitUntil([&] { return edit->text() != QStringLiteral("99999"); })) << "the field kept 99999";
     ASSERT_TRUE(settled(page()));
     const int stored = page()->mouse().settings().stages.at(3).dpiX;
-    EXPECT_EQ(edit->text().toInt(), page()->mouse().dpiScale().dpi(stored));
-    EXPECT_LE(edit->text().toInt(), 10000);
+    const DpiScale scale = page()->mouse().dpiScale();
+    EXPECT_EQ(edit->text().toInt(), scale.dpi(stored));
+    EXPECT_EQ(stored, scale.highest);
     EXPECT_EQ(slider->value(), stored);
+
+    // Every DPI the slider reaches can be typed, past 10000 too.
+    ASSERT_GT(scale.dpi(scale.highest - 1), 10000);
+    const QString reachable = QString::number(scale.dpi(scale.highest - 1));
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, reachable);
+    QTest::keyClick(edit, Qt::Key_Tab);
+    ASSERT_TRUE(waitUntil([&] { return page()->mouse().settings().stages.at(3).dpiX == scale.highest - 1; }));
+    ASSERT_TRUE(settled(page()));
+    EXPECT_EQ(edit->text(), reachable);
 }
 
 TEST_F(MousePageTest, ButtonListShowsEachAssignmentAndARefusedChangeIsTakenBack) {

@@ -135,7 +135,7 @@ TEST_F(SettingsWindowTest, WithoutAServerItSaysSoAndAsksNobody) {
     for (const QLabel* state : states) EXPECT_TRUE(state->isHidden());
 }
 
-// Every control that names a text shows that text of `language`; the language list shows its entries.
+// Every control that names a text shows that text of `language`, the light editor's list entries too.
 QStringList otherLanguageLeft(QWidget* root, const ui::LanguageTexts& language) {
     QStringList wrong;
     QList<QWidget*> all = root->findChildren<QWidget*>();
@@ -148,6 +148,15 @@ QStringList otherLanguageLeft(QWidget* root, const ui::LanguageTexts& language) 
         if (!id.isEmpty() && (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) &&
             !shown.startsWith(language.text(id)))
             wrong << w->objectName() + QStringLiteral(": ") + shown;
+        // The light editor's lists keep each entry's text id with the entry.
+        auto* list = qobject_cast<QComboBox*>(w);
+        for (int i = 0; list && w->objectName().startsWith(QStringLiteral("light_combo_")) && i < list->count();
+             ++i) {
+            const QString itemId = list->itemData(i, Qt::UserRole + 1).toString();
+            if (!itemId.isEmpty() && list->itemText(i) != language.text(itemId))
+                wrong << w->objectName() + QStringLiteral("[") + QString::number(i) + QStringLiteral("]: ") +
+                             list->itemText(i);
+        }
     }
     return wrong;
 }

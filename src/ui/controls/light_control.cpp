@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QSignalBlocker>
+#include <QStandardItemModel>
 #include <QStackedWidget>
 #include <algorithm>
 
@@ -152,6 +153,18 @@ void CLightControlUI::SetTexts(const LanguageTexts* texts) {
     m_texts = texts;
     if (!m_content) return;
     if (m_texts) m_texts->apply(m_content);
+    retranslateLists();
+}
+
+bool CLightControlUI::event(QEvent* event) {
+    if (event->type() == LanguageTexts::AppliedEvent::type()) {
+        retranslateLists();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void CLightControlUI::retranslateLists() {
     for (QComboBox* combo : {m_modes.data(), m_gameColours.data(), m_audioModes.data()}) {
         if (!combo) continue;
         for (int i = 0; i < combo->count(); ++i) {
@@ -185,6 +198,12 @@ void CLightControlUI::SetModeList(const std::vector<std::string>& names, const s
             m_modes->setItemData(static_cast<int>(i), QSize(0, kModeItemHeight), Qt::SizeHintRole);
             const bool shown = i < visible.size() && visible[i];
             if (view) view->setRowHidden(static_cast<int>(i), !shown);
+            // A hidden row is also disabled: the closed list's keys (Home, Up, Down) and the wheel skip
+            // disabled rows only, so it can never be chosen.
+            if (auto* model = qobject_cast<QStandardItemModel*>(m_modes->model())) {
+                if (QStandardItem* item = model->item(static_cast<int>(i)))
+                    item->setEnabled(shown);
+            }
         }
     }
     for (auto [slider, maximum] :

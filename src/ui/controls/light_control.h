@@ -111,7 +111,13 @@ public:
     /// The user chose which audio colour to edit: 0 background, 1 foreground (the other box is cleared).
     void AudioColourKindPicked(int foreground);
 
+protected:
+    /// A language applied over the window: the lists' entries and the side boxes take its texts too (they
+    /// carry their text ids as item data, out of the reach of the ids on the widgets).
+    bool event(QEvent* event) override;
+
 private:
+    void retranslateLists();
     void bindControls(QWidget* content);
     void fillFixedLists();
     [[nodiscard]] QString textOf(const QString& id) const;

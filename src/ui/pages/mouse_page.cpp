@@ -10,6 +10,7 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QSlider>
+#include <QToolTip>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -319,8 +320,17 @@ void MousePage::DpiEdited(int stage) {
     if (stage < 0 || stage >= static_cast<int>(m_stages.size())) return;
     StageRow& s = m_stages[static_cast<size_t>(stage)];
     if (!s.edit) return;
-    const int typed = std::min(s.edit->text().toInt(), DpiScale::kMaxEditDpi);  // empty counts as 0
-    const int position = m_mouse.dpiScale().position(typed);
+    const int typed = s.edit->text().toInt();  // empty counts as 0; the validator keeps it to five digits
+    const DpiScale scale = m_mouse.dpiScale();
+    const int position = scale.position(typed);
+    if (typed < scale.lowestDpi() || typed > scale.highestDpi()) {
+        // The stage takes the nearest DPI the mouse has; say why the field now shows another number.
+        QToolTip::showText(s.edit->mapToGlobal(QPoint(0, s.edit->height())),
+                           text(QStringLiteral("dpi_range_text"))
+                               .arg(scale.lowestDpi())
+                               .arg(scale.highestDpi()),
+                           s.edit);
+    }
     if (s.slider) s.slider->setValue(position);
     DpiSliderChanged(stage, position);  // shows the DPI of the position stored, not what was typed
 }
