@@ -18,7 +18,9 @@
 #include "profile/data_folders.h"
 #include "profile/language_choice.h"
 #include "sound/audio_style_set.h"
+#include "ui/controls/light_control.h"
 #include "ui/controls/macro_control.h"
+#include "ui/pages/light_panel.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/windows/message_box.h"
 
@@ -103,6 +105,7 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
     connect(&m_hub, &ui::NotifyHub::notified, this, &MainWindow::onNotification);
     m_list->pageMade = [this](DeviceSlotPage& page) {
         m_dataFolders.watch(QString::fromStdString(page.device->UserFolder().string()));
+        showSoundServerState(page);
     };
     connect(&m_dataFolders, &DataFolderWatcher::folderChanged, this, &MainWindow::dataFolderChanged);
     m_list->createInitialPages();
@@ -233,8 +236,19 @@ void MainWindow::startSoundCompanion(const QString& program, const QStringList& 
     hooks.launchFailed = [this] { showMessage(QStringLiteral("Record open failed!"), false); };
     // The companion shows the current style's colour from the start, not only after the style window.
     hooks.greeted = [this] { sendStoredStyleColour(); };
+    hooks.soundServerFound = [this](bool found) {
+        m_soundServerMissing = !found;
+        if (!m_list) return;
+        for (const auto& p : m_list->pages()) showSoundServerState(*p);
+    };
     m_sound = std::make_unique<SoundLink>(program, std::move(hooks), arguments);
     m_sound->start();
+}
+
+void MainWindow::showSoundServerState(DeviceSlotPage& page) const {
+    ui::LightPanel* panel = page.page ? page.page->lightPanel() : nullptr;
+    if (ui::CLightControlUI* editor = panel ? panel->editor() : nullptr)
+        editor->SetSoundServerMissing(m_soundServerMissing);
 }
 
 void MainWindow::shutdown() {

@@ -249,6 +249,8 @@ private:
     std::unique_ptr<ui::SettingsWindow> m_settings;  ///< while open; a window of its own
     std::vector<LanguageEntry> m_languages;
     int m_languageIndex = -1;  ///< none applied yet
+    bool m_soundServerMissing = false;  ///< the sound companion found no sound server to record from
+    void showSoundServerState(DeviceSlotPage& page) const;
     void showLanguage(int index, bool remember);
     int m_fontRebuilds = 0;
     ui::SkinObserver m_skinObserver;

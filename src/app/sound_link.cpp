@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcessEnvironment>
+#include <cstdio>
 
 namespace halvern::app {
 
@@ -11,6 +12,8 @@ namespace {
 
 /// A companion that ran at least this long had sound to work on; the next restart is quick again.
 constexpr qint64 kSettledMs = 5000;
+/// The longest diagnostic line of the companion kept while its end has not come.
+constexpr qsizetype kLongestErrorLine = 4096;
 
 }  // namespace
 
@@ -31,14 +34,21 @@ SoundLink::SoundLink(QString program, SoundLinkHooks hooks, QStringList argument
       m_hooks(std::move(hooks)) {
     m_restart.setSingleShot(true);
     connect(&m_restart, &QTimer::timeout, this, &SoundLink::launch);
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Its diagnostics are passed on, each distinct line once: a companion restarted again and again for the
+    // same reason (no sound server) does not fill the log with it.
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    connect(&m_process, &QProcess::readyReadStandardError, this, &SoundLink::forwardErrors);
     // The companion writes one line once it listens: the moment to connect, without polling.
     connect(&m_process, &QProcess::readyReadStandardOutput, this, [this] {
         m_process.readAllStandardOutput();
         if (!m_client.connected()) connectToCompanion();
     });
     connect(&m_process, &QProcess::started, this, [this] { m_running.start(); });
-    connect(&m_process, &QProcess::finished, this, &SoundLink::companionEnded);
+    connect(&m_process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
+        forwardErrors();
+        if (status == QProcess::NormalExit && exitCode == kExitNoSoundServer) soundServerFound(false);
+        companionEnded();
+    });
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart) return;
         if (!m_failureShown && m_hooks.launchFailed) m_hooks.launchFailed();
@@ -92,7 +102,28 @@ void SoundLink::watchConnection() {
     if (m_hooks.greeted) m_hooks.greeted();
 }
 
+void SoundLink::forwardErrors() {
+    m_errorLine += m_process.readAllStandardError();
+    for (qsizetype end = m_errorLine.indexOf('\n'); end >= 0; end = m_errorLine.indexOf('\n')) {
+        const QByteArray line = m_errorLine.left(end);
+        m_errorLine.remove(0, end + 1);
+        if (line == m_lastError) continue;
+        m_lastError = line;
+        std::fprintf(stderr, "%s\n", line.constData());
+    }
+    // A line without its end is bounded: a companion writing without pause is cut, not stored whole.
+    if (m_errorLine.size() > kLongestErrorLine) m_errorLine.clear();
+}
+
+void SoundLink::soundServerFound(bool found) {
+    if (found == m_serverFound) return;
+    m_serverFound = found;
+    if (found) m_lastError.clear();  // a later failure is news again
+    if (m_hooks.soundServerFound) m_hooks.soundServerFound(found);
+}
+
 void SoundLink::readMessages() {
+    if (!m_serverFound) soundServerFound(true);  // blocks come: the companion records the sound again
     for (;;) {
         switch (m_client.receive()) {
             case CompanionClient::Received::Nothing:

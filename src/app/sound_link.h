@@ -29,6 +29,9 @@ struct SoundLinkHooks {
     std::function<void()> launchFailed;
     /// A companion has been greeted (optional): the moment to send it the style colour.
     std::function<void()> greeted;
+    /// Whether the sound being played can be followed: false when the companion found no sound server to
+    /// record from, true again once one has been greeted (optional; called on changes only).
+    std::function<void(bool)> soundServerFound;
 };
 
 /// Keeps halvern-sound running and linked: starts it, connects when it says it listens, turns its blocks
@@ -58,6 +61,8 @@ public:
 
     /// The restart delay after a companion that ran long enough, and the longest delay.
     static constexpr int kRestartMs = 1000;
+    /// The companion's exit code when it could not reach a sound server.
+    static constexpr int kExitNoSoundServer = 3;
     static constexpr int kLongestRestartMs = 60000;
 
 private:
@@ -67,6 +72,8 @@ private:
     void readMessages();
     void companionEnded();
     void dropConnection();
+    void forwardErrors();
+    void soundServerFound(bool found);
 
     QString m_program;
     QStringList m_arguments;
@@ -80,6 +87,9 @@ private:
     int m_restartMs = kRestartMs;
     bool m_stopping = false;
     bool m_failureShown = false;
+    bool m_serverFound = true;
+    QByteArray m_errorLine;     ///< the companion's line being read from its stderr
+    QByteArray m_lastError;     ///< the last line passed on: a companion restarted for the same reason says it once
 };
 
 /// The installed companion beside the running program, or the build tree's.

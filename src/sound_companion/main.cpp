@@ -65,9 +65,12 @@ bool parseOptions(int argc, char** argv, Options& options) {
     return true;
 }
 
-int fail(const std::string& text) {
+/// The exit code that tells the application no sound server could be reached (others mean other failures).
+constexpr int kExitNoSoundServer = 3;
+
+int fail(const std::string& text, int code = 1) {
     std::fprintf(stderr, "halvern-sound: %s\n", text.c_str());
-    return 1;
+    return code;
 }
 
 /// Where samples come from: the sound being played, or a WAV file.
@@ -230,6 +233,6 @@ int main(int argc, char** argv) {
         return runWav(source, rate, options, link.get());
     }
     auto capture = PulseCapture::open(BandAnalyser::samplesPerBlockAt(PulseCapture::kSampleRate), error);
-    if (!capture) return fail(error);
+    if (!capture) return fail(error, kExitNoSoundServer);
     return runCapture(*capture, options, link.get());
 }

@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QLabel>
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
@@ -125,6 +127,29 @@ void CLightControlUI::bindControls(QWidget* content) {
     m_audioBackground = find.operator()<QAbstractButton>("audio_BkColor_check");
     m_audioForeground = find.operator()<QAbstractButton>("audio_FgColor_check");
     m_colourPages = find.operator()<QStackedWidget>("light_color_tablayout");
+    addSoundServerNote(find("music_colour_layout"));
+}
+
+// Below the music modes' colour row: why the lights do not follow the music, while that is so.
+void CLightControlUI::addSoundServerNote(QWidget* musicRow) {
+    auto* column = musicRow && musicRow->parentWidget()
+                       ? qobject_cast<QBoxLayout*>(musicRow->parentWidget()->layout())
+                       : nullptr;
+    if (!column) return;
+    auto* note = new QLabel(musicRow->parentWidget());  // owned by its parent widget
+    note->setObjectName(QStringLiteral("music_no_sound_server_note"));
+    note->setProperty("textId", QStringLiteral("music_no_sound_server_text"));
+    note->setProperty("role", QStringLiteral("muted"));
+    note->setTextFormat(Qt::PlainText);
+    note->setWordWrap(true);
+    note->hide();
+    column->insertWidget(column->indexOf(musicRow) + 1, note);
+    m_soundServerNote = note;
+}
+
+void CLightControlUI::SetSoundServerMissing(bool missing) {
+    m_soundServerMissing = missing;
+    showIf(m_soundServerNote, m_soundServerMissing && m_soundColourShown);
 }
 
 void CLightControlUI::fillFixedLists() {
@@ -350,6 +375,8 @@ void CLightControlUI::ApplyModeLayout(int typeCode, int value) {
     showIf(find("light_combo_ZZCCmodeSelectLayout"), plan.gameColourListShown);
     showIf(find("light_combo_AudiomodeSelectLayout"), plan.audioModeListShown);
     showIf(find("music_colour_layout"), plan.soundColourShown);
+    m_soundColourShown = plan.soundColourShown;
+    showIf(m_soundServerNote, m_soundServerMissing && m_soundColourShown);
     if (QWidget* colourArea = find("light_color_layout")) colourArea->setEnabled(plan.colourAreaEnabled);
     if (m_colourPages) m_colourPages->setCurrentIndex(plan.colourPage);
     m_sameOffered = plan.sameModeOffered;

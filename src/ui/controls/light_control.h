@@ -43,6 +43,8 @@ public:
 
     /// Language of the lists and direction texts; null shows the text ids. Must outlive the control.
     void SetTexts(const LanguageTexts* texts);
+    /// No sound server can be recorded from: the music modes say so under their colour row.
+    void SetSoundServerMissing(bool missing);
     /// The device's type code (1 keyboard, 2 mouse, 3 mouse pad, 7 headset, ...), which picks the layout
     /// table.
     void SetDeviceType(int typeCode) { m_typeCode = typeCode; }
@@ -118,6 +120,7 @@ protected:
 
 private:
     void retranslateLists();
+    void addSoundServerNote(QWidget* musicRow);
     void bindControls(QWidget* content);
     void fillFixedLists();
     [[nodiscard]] QString textOf(const QString& id) const;
@@ -128,6 +131,9 @@ private:
     int m_typeCode = 0;
     bool m_allowSameMode = false;
     bool m_sameOffered = false;  ///< the current mode's layout offers the same-mode button
+    bool m_soundColourShown = false;  ///< the current mode follows the music
+    bool m_soundServerMissing = false;
+    QPointer<QWidget> m_soundServerNote;
     AudioLightInfo m_audio{};
     std::vector<int> m_modeValues;
     std::vector<std::string> m_modeNames;
