@@ -11,46 +11,54 @@ ui::KeyboardPage& keyboardPage(ui::DevicePage& page) {
     return static_cast<ui::KeyboardPage&>(page);
 }
 
-constexpr std::array kKeyboardRoutes =
-    std::to_array<PageRoute>(
-        {
-            {Operation::KeyboardFlag,
-             [](ui::DevicePage& p, const Route& r, const ui::Notification& n) {
-                 keyboardPage(p).FlagChanged(r.variant, n.wParam != 0);
-             }},
-            {Operation::RepeatRate,
-             [](ui::DevicePage& p, const Route&, const ui::Notification& n) {
-                 keyboardPage(p).RepeatRateChanged(static_cast<int>(n.wParam));
-             }},
-            {Operation::RepeatDelay,
-             [](ui::DevicePage& p, const Route& r, const ui::Notification& n) {
-                 if (n.wParam != 0)
-                     keyboardPage(p).RepeatDelaySelected(r.index);  // not the choice that was left
-             }},
-            {Operation::ResetKeyRepeat, [](ui::DevicePage& p, const Route&,
-                                           const ui::Notification&) { keyboardPage(p).ResetKeyRepeat(); }},
-            {Operation::PollingRate,
-             [](ui::DevicePage& p, const Route& r, const ui::Notification& n) {
-                 if (n.wParam != 0) keyboardPage(p).PollingSelected(r.index);
-             }},
-            {Operation::KeySelectionEnded, [](ui::DevicePage& p, const Route&,
-                                              const ui::Notification&) { keyboardPage(p).SelectionEnded(); }},
-            // 0 picks the strip's colour; 1 colours the selected keys, 2 every key, 3 switches every key off.
-            {
-                Operation::CustomColourButton,
-                [](ui::DevicePage& p, const Route& r, const ui::Notification&) {
-                    if (r.variant == 0) return keyboardPage(p).PickCustomColour();
-                    keyboardPage(p).ApplyCustomColour(r.variant - 1);
-                }},
-            {Operation::KeyButton, [](ui::DevicePage& p, const Route& r,
-                                      const ui::Notification&) { keyboardPage(p).KeyPicked(r.index); }},
-            {Operation::KeyAssignmentButton,
-             [](ui::DevicePage& p, const Route& r,
-                const ui::Notification&) { keyboardPage(p).KeyEditorButton(r.variant); }},
-            {Operation::KeyAssignmentChoice,
-             [](ui::DevicePage& p, const Route& r,
-                const ui::Notification&) { keyboardPage(p).KeyEditorChoice(r.variant); }},
-        });
+constexpr std::array
+    kKeyboardRoutes =
+        std::
+            to_array<PageRoute>(
+                {
+                    {Operation::KeyboardFlag,
+                     [](ui::DevicePage& p, const Route& r, const ui::Notification& n) {
+                         keyboardPage(p).FlagChanged(r.variant, n.wParam != 0);
+                     }},
+                    {Operation::RepeatRate,
+                     [](ui::DevicePage& p, const Route&, const ui::Notification& n) {
+                         keyboardPage(p).RepeatRateChanged(static_cast<int>(n.wParam));
+                     }},
+                    {Operation::RepeatDelay,
+                     [](ui::DevicePage& p, const Route& r, const ui::Notification& n) {
+                         if (n.wParam != 0)
+                             keyboardPage(p).RepeatDelaySelected(r.index);  // not the choice that was left
+                     }},
+                    {Operation::ResetKeyRepeat,
+                     [](ui::DevicePage& p, const Route&,
+                        const ui::Notification&) { keyboardPage(p).ResetKeyRepeat(); }},
+                    {Operation::PollingRate,
+                     [](ui::DevicePage& p, const Route& r, const ui::Notification& n) {
+                         if (n.wParam != 0) keyboardPage(p).PollingSelected(r.index);
+                     }},
+                    {Operation::KeySelectionEnded,
+                     [](ui::DevicePage& p, const Route&, const ui::Notification&) {
+                         keyboardPage(p).SelectionEnded();
+                     }},
+                    // 0 picks the strip's colour; 1 colours the selected keys, 2 every key, 3 switches every
+                    // key off.
+                    {Operation::CustomColourButton,
+                     [](ui::DevicePage& p, const Route& r, const ui::Notification&) {
+                         if (r.variant == 0) return keyboardPage(p).PickCustomColour();
+                         keyboardPage(p).ApplyCustomColour(r.variant - 1);
+                     }},
+                    {Operation::KeyButton,
+                     [](ui::DevicePage& p, const Route& r,
+                        const ui::Notification&) { keyboardPage(p).KeyPicked(r.index); }},
+                    {Operation::KeyAssignmentButton,
+                     [](ui::DevicePage& p, const Route& r, const ui::Notification&) {
+                         keyboardPage(p).KeyEditorButton(r.variant);
+                     }},
+                    {Operation::KeyAssignmentChoice,
+                     [](ui::DevicePage& p, const Route& r, const ui::Notification&) {
+                         keyboardPage(p).KeyEditorChoice(r.variant);
+                     }},
+                });
 
 }  // namespace
 

@@ -248,7 +248,7 @@ private:
         nullptr;  ///< one-shot: the return after light-mode requests (owned by the window)
     std::unique_ptr<ui::SettingsWindow> m_settings;  ///< while open; a window of its own
     std::vector<LanguageEntry> m_languages;
-    int m_languageIndex = -1;  ///< none applied yet
+    int m_languageIndex = -1;           ///< none applied yet
     bool m_soundServerMissing = false;  ///< the sound companion found no sound server to record from
     void showSoundServerState(DeviceSlotPage& page) const;
     void showLanguage(int index, bool remember);

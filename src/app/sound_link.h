@@ -88,8 +88,9 @@ private:
     bool m_stopping = false;
     bool m_failureShown = false;
     bool m_serverFound = true;
-    QByteArray m_errorLine;     ///< the companion's line being read from its stderr
-    QByteArray m_lastError;     ///< the last line passed on: a companion restarted for the same reason says it once
+    QByteArray m_errorLine;  ///< the companion's line being read from its stderr
+    QByteArray
+        m_lastError;  ///< the last line passed on: a companion restarted for the same reason says it once
 };
 
 /// The installed companion beside the running program, or the build tree's.

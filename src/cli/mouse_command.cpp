@@ -49,7 +49,8 @@ std::optional<uint16_t> axisPosition(const MouseSession& session, const AxisValu
         // position above the highest is.
         if (axis.value > scale.highestDpi()) {
             problem = std::to_string(axis.value) + " DPI is above this mouse's range, " +
-                      std::to_string(scale.lowestDpi()) + " to " + std::to_string(scale.highestDpi()) + " DPI";
+                      std::to_string(scale.lowestDpi()) + " to " + std::to_string(scale.highestDpi()) +
+                      " DPI";
             return std::nullopt;
         }
         return static_cast<uint16_t>(scale.position(static_cast<int>(axis.value)));

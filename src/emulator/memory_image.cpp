@@ -12,8 +12,8 @@ void putLe16(std::vector<uint8_t>& bytes, size_t offset, uint16_t value) {
 
 std::vector<uint8_t> buildInfo(const ProductModel& model, const DeviceConfig& config, uint8_t keySlots) {
     std::vector<uint8_t> info(kInfoSize, 0);
-    info[0] = model.info.deviceClass;                             // device class
-    putLe16(info, 1, model.cableProductId);                       // 1-2: product
+    info[0] = model.info.deviceClass;        // device class
+    putLe16(info, 1, model.cableProductId);  // 1-2: product
     // 3-4: the firmware's own version word. The program reads the version from bcdDevice; the word differs
     // from it here so that a test can tell which of the two was read.
     putLe16(info, 3, static_cast<uint16_t>(model.cableVersion + 0x0100));

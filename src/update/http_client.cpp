@@ -167,8 +167,10 @@ long HttpClient::HttpRequest(std::string_view method, std::string_view url, std:
     CURL* c = curl.get();
     Options options(*library, c);
     options.set(CURLOPT_URL, address.c_str());
-    options.setProtocols(CURLOPT_PROTOCOLS_STR, kProtocolsByMask, "http,https", CURLPROTO_HTTP | CURLPROTO_HTTPS);
-    options.setProtocols(CURLOPT_REDIR_PROTOCOLS_STR, kRedirectProtocolsByMask, secure ? "https" : "http,https",
+    options.setProtocols(CURLOPT_PROTOCOLS_STR, kProtocolsByMask, "http,https",
+                         CURLPROTO_HTTP | CURLPROTO_HTTPS);
+    options.setProtocols(CURLOPT_REDIR_PROTOCOLS_STR, kRedirectProtocolsByMask,
+                         secure ? "https" : "http,https",
                          secure ? CURLPROTO_HTTPS : CURLPROTO_HTTP | CURLPROTO_HTTPS);
     options.set(CURLOPT_FOLLOWLOCATION, 1L);
     options.set(CURLOPT_MAXREDIRS, kMaxRedirects);

@@ -38,7 +38,7 @@ enum class UpdateState : int {
     Updating = 6,
     UpToDate = 7,
     UpdateFailed = 8,
-    Checking = 9,  ///< asked, no answer yet
+    Checking = 9,   ///< asked, no answer yet
     NoAnswer = 10,  ///< the server was not reached, or did not answer for this item
 };
 

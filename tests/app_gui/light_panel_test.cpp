@@ -105,7 +105,8 @@ TEST_F(LightPanelTest, KeysOnTheModeListNeverChooseAHiddenMode) {
     for (int row = 0; row < modes->count(); ++row) hidden += view->isRowHidden(row) ? 1 : 0;
     ASSERT_GT(hidden, 0);
     const QSignalBlocker quiet(modes);  // only where the keys lead matters, not the writes they would make
-    for (const int key : {Qt::Key_Home, Qt::Key_End, Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown}) {
+    for (const int key :
+         {Qt::Key_Home, Qt::Key_End, Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown}) {
         for (int start = 0; start < modes->count(); ++start) {
             if (view->isRowHidden(start)) continue;
             modes->setCurrentIndex(start);

@@ -150,8 +150,8 @@ QStringList otherLanguageLeft(QWidget* root, const ui::LanguageTexts& language) 
             wrong << w->objectName() + QStringLiteral(": ") + shown;
         // The light editor's lists keep each entry's text id with the entry.
         auto* list = qobject_cast<QComboBox*>(w);
-        for (int i = 0; list && w->objectName().startsWith(QStringLiteral("light_combo_")) && i < list->count();
-             ++i) {
+        for (int i = 0;
+             list && w->objectName().startsWith(QStringLiteral("light_combo_")) && i < list->count(); ++i) {
             const QString itemId = list->itemData(i, Qt::UserRole + 1).toString();
             if (!itemId.isEmpty() && list->itemText(i) != language.text(itemId))
                 wrong << w->objectName() + QStringLiteral("[") + QString::number(i) + QStringLiteral("]: ") +

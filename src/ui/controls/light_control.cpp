@@ -2,14 +2,14 @@
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
-#include <QLabel>
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QSignalBlocker>
-#include <QStandardItemModel>
 #include <QStackedWidget>
+#include <QStandardItemModel>
 #include <algorithm>
 
 #include "device/debug_sink.h"
@@ -226,8 +226,7 @@ void CLightControlUI::SetModeList(const std::vector<std::string>& names, const s
             // A hidden row is also disabled: the closed list's keys (Home, Up, Down) and the wheel skip
             // disabled rows only, so it can never be chosen.
             if (auto* model = qobject_cast<QStandardItemModel*>(m_modes->model())) {
-                if (QStandardItem* item = model->item(static_cast<int>(i)))
-                    item->setEnabled(shown);
+                if (QStandardItem* item = model->item(static_cast<int>(i))) item->setEnabled(shown);
             }
         }
     }

@@ -130,7 +130,7 @@ private:
     const LanguageTexts* m_texts = nullptr;
     int m_typeCode = 0;
     bool m_allowSameMode = false;
-    bool m_sameOffered = false;  ///< the current mode's layout offers the same-mode button
+    bool m_sameOffered = false;       ///< the current mode's layout offers the same-mode button
     bool m_soundColourShown = false;  ///< the current mode follows the music
     bool m_soundServerMissing = false;
     QPointer<QWidget> m_soundServerNote;

@@ -10,9 +10,9 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QSlider>
-#include <QToolTip>
 #include <QStackedWidget>
 #include <QStyle>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "profile/data_folders.h"
@@ -325,11 +325,9 @@ void MousePage::DpiEdited(int stage) {
     const int position = scale.position(typed);
     if (typed < scale.lowestDpi() || typed > scale.highestDpi()) {
         // The stage takes the nearest DPI the mouse has; say why the field now shows another number.
-        QToolTip::showText(s.edit->mapToGlobal(QPoint(0, s.edit->height())),
-                           text(QStringLiteral("dpi_range_text"))
-                               .arg(scale.lowestDpi())
-                               .arg(scale.highestDpi()),
-                           s.edit);
+        QToolTip::showText(
+            s.edit->mapToGlobal(QPoint(0, s.edit->height())),
+            text(QStringLiteral("dpi_range_text")).arg(scale.lowestDpi()).arg(scale.highestDpi()), s.edit);
     }
     if (s.slider) s.slider->setValue(position);
     DpiSliderChanged(stage, position);  // shows the DPI of the position stored, not what was typed

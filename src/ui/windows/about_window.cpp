@@ -4,13 +4,12 @@
 #include <QEvent>
 #include <QLabel>
 #include <QVBoxLayout>
-#include <algorithm>
 
-#include "device/supported_devices.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/layout_loader.h"
 #include "ui/windows/window_drag.h"
+#include "update/update_settings.h"
 
 namespace halvern::ui {
 
@@ -30,6 +29,10 @@ AboutWindow::AboutWindow(const LayoutLoader& loader, const LanguageTexts& texts,
         m_max = findControl<QAbstractButton>(m_content, QStringLiteral("maxbtn"));
         m_restore = findControl<QAbstractButton>(m_content, QStringLiteral("restorebtn"));
         if (QWidget* titleBar = findControl(m_content, QStringLiteral("title_bar"))) new WindowDrag(titleBar);
+        // Buttons with nothing behind them are not shown.
+        for (const char* idle : {"menubtn", "homepage_btn"}) {
+            if (QWidget* button = findControl(m_content, QString::fromLatin1(idle))) button->hide();
+        }
     }
     if (m_close) connect(m_close, &QAbstractButton::clicked, this, &QDialog::reject);
     if (m_min) connect(m_min, &QAbstractButton::clicked, this, &QWidget::showMinimized);
@@ -42,11 +45,8 @@ AboutWindow::AboutWindow(const LayoutLoader& loader, const LanguageTexts& texts,
 AboutWindow::~AboutWindow() = default;
 
 QString AboutWindow::applicationVersion() {
-    const auto row = std::find_if(kVersionTable.begin(), kVersionTable.end(),
-                                  [](const VersionRow& r) { return r.text4 == "AP"; });
-    return row == kVersionTable.end()
-               ? QString()
-               : QString::fromUtf8(row->version.data(), static_cast<qsizetype>(row->version.size()));
+    const std::string_view version = ApplicationVersionText();  // what --version prints too
+    return QString::fromUtf8(version.data(), static_cast<qsizetype>(version.size()));
 }
 
 void AboutWindow::retranslate(const LanguageTexts& texts) {

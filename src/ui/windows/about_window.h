@@ -14,7 +14,7 @@ class LayoutLoader;
 
 /// The about window, built from "about.ui": the program's name, its version ("software_ver_label": the
 /// text of "software_rev_text" followed by the application's version) and its own title-bar buttons
-/// ("closebtn", "minbtn", "maxbtn", "restorebtn"; "menubtn" and "homepage_btn" do nothing). "maxbtn"
+/// ("closebtn", "minbtn", "maxbtn", "restorebtn"; "menubtn" and "homepage_btn" are hidden). "maxbtn"
 /// shows while the window is not maximised, "restorebtn" while it is. Closing it in any way, the window
 /// manager's close included, ends only this window.
 class AboutWindow final : public QDialog {
@@ -30,7 +30,7 @@ public:
     void retranslate(const LanguageTexts& texts);
     [[nodiscard]] QString versionText() const;
 
-    /// The version of the application row of the version table ("V1.0.0.0").
+    /// The application's version, as `halvern --version` prints it ("1.0.0").
     [[nodiscard]] static QString applicationVersion();
 
 protected:

@@ -295,22 +295,22 @@ void SettingsWindow::installerMessage(qlonglong wParam, qlonglong lParam) {
     if (underWay == m_items.end()) return;
     const auto index = static_cast<size_t>(underWay - m_items.begin());
     switch (wParam) {
-    case 1:
-        underWay->state =
-            underWay->state == UpdateState::Downloading ? UpdateState::Downloaded : UpdateState::UpToDate;
-        break;
-    case 2:
-    case 3:
-        underWay->state = UpdateState::UpdateFailed;
-        break;
-    case 4:
-        if (QWidget* row = itemWidget(index)) {
-            if (auto* value = findControl<QLabel>(row, QStringLiteral("update_progress_value")))
-                value->setText(QStringLiteral("%1%").arg(std::clamp<qlonglong>(lParam, 0, 100)));
-        }
-        return;
-    default:
-        return;
+        case 1:
+            underWay->state =
+                underWay->state == UpdateState::Downloading ? UpdateState::Downloaded : UpdateState::UpToDate;
+            break;
+        case 2:
+        case 3:
+            underWay->state = UpdateState::UpdateFailed;
+            break;
+        case 4:
+            if (QWidget* row = itemWidget(index)) {
+                if (auto* value = findControl<QLabel>(row, QStringLiteral("update_progress_value")))
+                    value->setText(QStringLiteral("%1%").arg(std::clamp<qlonglong>(lParam, 0, 100)));
+            }
+            return;
+        default:
+            return;
     }
     showItem(index);
 }

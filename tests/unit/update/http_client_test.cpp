@@ -1,9 +1,8 @@
 #include "update/http_client.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <json/json.h>
-
-#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -180,7 +179,8 @@ TEST_F(HttpClientTest, ARefusedOptionFailsTheRequestOrFallsBack) {
     lacking.easy_setopt = refusingSetopt;
     HttpClient client(lacking);
 
-    // An older libcurl without the protocol lists by name: the bit masks stand in, the request goes out whole.
+    // An older libcurl without the protocol lists by name: the bit masks stand in, the request goes out
+    // whole.
     for (const CURLoption option : {CURLOPT_PROTOCOLS_STR, CURLOPT_REDIR_PROTOCOLS_STR}) {
         gRefused = option;
         gRefusal = CURLE_UNKNOWN_OPTION;

@@ -118,7 +118,8 @@ TEST(UpdateCheck, NoServerLeavesNoItemUpToDate) {
         EXPECT_EQ(item.offeredText, "");
         EXPECT_FALSE(item.selected);
     }
-    EXPECT_EQ(InitialItem(MakeCheckEntries(std::array{0x0103}, 100, "V1.0.0")[0]).state, UpdateState::Checking);
+    EXPECT_EQ(InitialItem(MakeCheckEntries(std::array{0x0103}, 100, "V1.0.0")[0]).state,
+              UpdateState::Checking);
 }
 
 // A server that answers some entries and sends error pages or garbage for the others: only the answered
