@@ -8,8 +8,10 @@
 
 #include "app/main_window.h"
 #include "device/debug_sink.h"
+#include "device/supported_devices.h"
 #include "profile/data_folders.h"
 #include "profile/language_choice.h"
+#include "ui/controls/device_option.h"
 #include "ui/pages/device_page.h"
 #include "update/update_settings.h"
 
@@ -32,6 +34,17 @@ void MainWindow::openSettings(bool fromGear) {
     ui::SettingsWindowSetup setup;
     const std::string version(ApplicationVersionText());
     setup.entries = MakeCheckEntries(firmwareVersions(), VersionNumberOf(version), "V" + version);
+    // Each row is listed under the name the device list shows, the application's under its own name.
+    if (m_list) {
+        const auto& pages = m_list->pages();
+        for (size_t k = 0; k + 1 < setup.entries.size() && k < pages.size(); ++k) {
+            const auto kindIndex = static_cast<size_t>(pages[k]->kindIndex);
+            if (kindIndex < kDeviceKindTable.size())
+                setup.entries[k].name =
+                    m_texts.text(ui::KindDisplayTextId(kDeviceKindTable[kindIndex].kindName)).toStdString();
+        }
+    }
+    if (!setup.entries.empty()) setup.entries.back().name = "Halvern";
     setup.serverAddress = GetUpdateServerAddress();
     setup.languages = m_languages;
     setup.languageIndex = std::max(m_languageIndex, 0);

@@ -38,7 +38,7 @@ unsigned long long answerVersion(const std::string& text, bool hex) {
 
 CheckItem InitialItem(const CheckEntry& entry) {
     CheckItem item;
-    item.name = entry.model == "ALL" ? std::string("AP") : entry.name;
+    item.name = entry.name;
     item.installedText = entry.hex() ? VersionText(entry.version, true) : entry.versionText;
     item.state = UpdateState::Checking;
     return item;

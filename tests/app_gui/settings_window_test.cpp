@@ -17,6 +17,7 @@
 #include "profile/language_choice.h"
 #include "temp_env.h"
 #include "ui/controls/control_registry.h"
+#include "ui/controls/device_option.h"
 #include "ui/toolkit/control_lookup.h"
 #include "update/update_settings.h"
 
@@ -83,6 +84,11 @@ TEST_F(SettingsWindowTest, ListsTheAnswersAndMarksTheChosenUpdates) {
     EXPECT_EQ(settings->statusText(), texts.text(QStringLiteral("HaveUpdateInfoText")));
     ASSERT_EQ(settings->items().size(), 2U);  // the mouse and the application
     QWidget* mouse = settings->itemWidget(0);
+    // Listed under the names the window uses elsewhere, and with the version the system reports (bcdDevice).
+    EXPECT_EQ(control<QAbstractButton>(mouse, "check_name_select")->text(),
+              texts.text(ui::KindDisplayTextId("mouse")));
+    EXPECT_EQ(control<QAbstractButton>(settings->itemWidget(1), "check_name_select")->text(),
+              QStringLiteral("Halvern"));
     EXPECT_EQ(control<QLabel>(mouse, "OldRev")->text(), QStringLiteral("V0105"));
     EXPECT_EQ(control<QLabel>(mouse, "updateRev")->text(), QStringLiteral("V0106"));
     EXPECT_EQ(control<QLabel>(mouse, "update_status_text")->text(),
