@@ -287,7 +287,11 @@ void KeyboardPage::SelectionEnded() {
 
 void KeyboardPage::showSelection() {
     if (m_selectionLabel) {
-        m_selectionLabel->setText(text("custom_colour_selected_text").arg(m_selected.size()));
+        // Without language texts (a window made before any language is loaded) the id stands for the text
+        // and has no place for the number.
+        const QString format = text("custom_colour_selected_text");
+        m_selectionLabel->setText(format.contains(QStringLiteral("%1")) ? format.arg(m_selected.size())
+                                                                        : QString::number(m_selected.size()));
     }
     if (auto* apply = findControl<QAbstractButton>(this, QStringLiteral("custom_colour_keys_btn"))) {
         apply->setEnabled(!m_selected.empty());
