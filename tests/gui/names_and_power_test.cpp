@@ -121,8 +121,9 @@ TEST(DeviceNames, EveryKindHasAReadableTranslatedName) {
     EXPECT_EQ(name->text(), languages.chinese.text(QStringLiteral("device_kind_headset_text")));
 }
 
-// Every legend of the keyboard picture, "Super" among them, fits its key at the picture's default size,
-// at most two pixels smaller than the style's size.
+// Every legend of the keyboard picture, "Super", "PrtSc", "PgUp" and the numpad's Enter among them, fits
+// the lit face of its key at the picture's default size (on two lines where that keeps it larger), at
+// most two pixels smaller than the style's size.
 TEST(KeyboardLegends, EveryLegendFitsItsKey) {
     const ShippedStyle style;
     auto page = loadLayout(QStringLiteral("keyboard_device.ui"));
@@ -134,11 +135,16 @@ TEST(KeyboardLegends, EveryLegendFitsItsKey) {
     for (DeviceKeyButton* key : spotsOf(*panel)) {
         if (key->text().isEmpty() || key->isHidden()) continue;
         key->ensurePolished();
-        const int room = key->width() - 4;  // a pixel of edge and a pixel of air on each side
-        const int needed = QFontMetrics(key->legendFont()).horizontalAdvance(key->text());
-        EXPECT_GE(key->legendFont().pixelSize(), key->font().pixelSize() - 2) << key->text().toStdString();
-        EXPECT_LE(needed, room) << key->objectName().toStdString() << " \"" << key->text().toStdString()
-                                << "\"";
+        const int room = key->width() - 2 * DeviceKeyButton::kLegendMargin;
+        const DeviceKeyButton::Legend legend = key->legend();
+        const QStringList lines = legend.text.split(QLatin1Char('\n'));
+        for (const QString& line : lines) {
+            EXPECT_LE(QFontMetrics(legend.font).horizontalAdvance(line), room)
+                << key->objectName().toStdString() << " \"" << line.toStdString() << "\"";
+        }
+        EXPECT_LE(lines.size() * QFontMetrics(legend.font).height(), key->height())
+            << key->text().toStdString();
+        EXPECT_GE(legend.font.pixelSize(), key->font().pixelSize() - 2) << key->text().toStdString();
         supers += key->text() == QLatin1String("Super");
     }
     EXPECT_EQ(supers, 2) << "the Linux name of the logo keys";

@@ -7,6 +7,8 @@
 #include <QPainterPath>
 #include <QRegion>
 #include <QSvgRenderer>
+#include <algorithm>
+#include <cstdlib>
 
 #include "ui/controls/contrast.h"
 #include "ui/controls/image_cache.h"
@@ -56,15 +58,58 @@ void DeviceKeyButton::mouseDoubleClickEvent(QMouseEvent* event) {
     requestRepaint();
 }
 
-QFont DeviceKeyButton::legendFont() const {
-    QFont legend = font();
-    const int room = width() - 2 * kLegendMargin;
-    if (text().isEmpty() || room <= 0) return legend;
-    int pixels = legend.pixelSize() > 0 ? legend.pixelSize() : QFontInfo(legend).pixelSize();
-    while (pixels > kMinLegendPixels && QFontMetrics(legend).horizontalAdvance(text()) > room) {
-        legend.setPixelSize(--pixels);
+namespace {
+
+// Where a two-line legend is split: at a space, else before a capital that follows a small letter, the one
+// nearest the middle; empty when there is no such place.
+QString twoLineLegend(const QString& text) {
+    qsizetype best = -1;
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        const bool space = text[i] == QLatin1Char(' ');
+        const bool capital = text[i].isUpper() && text[i - 1].isLower();
+        if (!space && !capital) continue;
+        if (best < 0 || std::abs(2 * i - text.size()) < std::abs(2 * best - text.size())) best = i;
     }
-    return legend;
+    if (best < 0) return {};
+    const qsizetype rest = text[best] == QLatin1Char(' ') ? best + 1 : best;
+    return text.left(best) + QLatin1Char('\n') + text.mid(rest);
+}
+
+int widestLine(const QFont& font, const QString& text) {
+    const QFontMetrics metrics(font);
+    int widest = 0;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    return widest;
+}
+
+}  // namespace
+
+DeviceKeyButton::Legend DeviceKeyButton::legend() const {
+    const QFont style = font();
+    const int room = width() - 2 * kLegendMargin;
+    if (text().isEmpty() || room <= 0) return {style, text()};
+    const int base = style.pixelSize() > 0 ? style.pixelSize() : QFontInfo(style).pixelSize();
+    // The largest size, from the style's down, at which every line of `t` fits the room.
+    const auto fitted = [&](const QString& t, QFont font) {
+        int pixels = base;
+        font.setPixelSize(pixels);
+        while (pixels > kMinLegendPixels && widestLine(font, t) > room) font.setPixelSize(--pixels);
+        return Legend{font, t};
+    };
+    Legend best = fitted(text(), style);
+    if (best.font.pixelSize() >= base - 1) return best;  // a pixel smaller on one line reads best
+    const QString split = twoLineLegend(text());
+    if (!split.isEmpty()) {
+        const Legend two = fitted(split, style);
+        const bool tallEnough = 2 * QFontMetrics(two.font).height() <= height() - 2 * kLegendMargin + 2;
+        if (tallEnough && two.font.pixelSize() > best.font.pixelSize()) best = two;
+    }
+    QFont lighter = style;
+    lighter.setWeight(QFont::Normal);
+    const Legend light = fitted(text(), lighter);
+    if (light.font.pixelSize() > best.font.pixelSize()) best = light;
+    return best;
 }
 
 QColor DeviceKeyButton::capColour() const {
@@ -132,10 +177,11 @@ void DeviceKeyButton::prepareLayers(qreal ratio) {
     m_labelDark = QPixmap();
     m_legendInsideGlow = true;
     if (text().isEmpty()) return;
-    const QFont legend = legendFont();
+    const Legend legend = this->legend();
     // Only the text's own bounds are kept: drawing the legend then blends those pixels, not the key's.
-    const QRect bounds =
-        QFontMetrics(legend).boundingRect(r.toAlignedRect(), Qt::AlignCenter, text()).intersected(rect());
+    const QRect bounds = QFontMetrics(legend.font)
+                             .boundingRect(r.toAlignedRect(), Qt::AlignCenter, legend.text)
+                             .intersected(rect());
     if (bounds.isEmpty()) return;
     m_legendInsideGlow = glowRegion.intersected(bounds) == QRegion(bounds);
     m_labelOrigin = bounds.topLeft();
@@ -144,9 +190,9 @@ void DeviceKeyButton::prepareLayers(qreal ratio) {
         *pixmap = layer(bounds.size());
         QPainter label(pixmap);
         label.translate(-m_labelOrigin);
-        label.setFont(legend);
+        label.setFont(legend.font);
         label.setPen(colour);
-        label.drawText(r, Qt::AlignCenter, text());
+        label.drawText(r, Qt::AlignCenter, legend.text);
     }
 }
 

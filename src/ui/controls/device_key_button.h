@@ -51,10 +51,18 @@ public:
     /// its light (WCAG contrast of at least 4.5 for any light colour).
     [[nodiscard]] QColor legendColour() const;
 
-    /// The font the legend (the button's text) is drawn in: the style's font, made smaller (down to
-    /// kMinLegendPixels) when the legend would not fit the key's width with kLegendMargin on each side.
-    [[nodiscard]] QFont legendFont() const;
-    static constexpr int kLegendMargin = 2;
+    /// How the legend (the button's text) is drawn: in the style's font on one line when it fits the lit
+    /// face of the key (its width less kLegendMargin on each side); else on two lines, split where a
+    /// word or a capital begins ("Prt" over "Sc"), or in a lighter weight, whichever keeps the larger
+    /// size; made smaller (down to kMinLegendPixels) only as far as it must.
+    struct Legend {
+        QFont font;
+        QString text;  ///< with a line break where it is split
+    };
+    [[nodiscard]] Legend legend() const;
+    [[nodiscard]] QFont legendFont() const { return legend().font; }
+    /// The cap's edge and the rim of the light take 4 pixels each side; one more keeps the text off them.
+    static constexpr int kLegendMargin = 5;
     static constexpr int kMinLegendPixels = 7;
 
     /// How many times the button asked to be repainted (lets tests check that a no-op repaints nothing).
