@@ -105,10 +105,20 @@ DeviceKeyButton::Legend DeviceKeyButton::legend() const {
         const bool tallEnough = 2 * QFontMetrics(two.font).height() <= height() - 2 * kLegendMargin + 2;
         if (tallEnough && two.font.pixelSize() > best.font.pixelSize()) best = two;
     }
+    // Then narrower and lighter faces of the same family, for single words like "Pause".
+    QFont narrowBold = style;
+    narrowBold.setStretch(QFont::Condensed);
     QFont lighter = style;
     lighter.setWeight(QFont::Normal);
-    const Legend light = fitted(text(), lighter);
-    if (light.font.pixelSize() > best.font.pixelSize()) best = light;
+    QFont narrower = lighter;
+    narrower.setStretch(QFont::Condensed);
+    for (const QFont& face : {narrowBold, lighter, narrower}) {
+        const Legend other = fitted(text(), face);
+        const bool fits = widestLine(other.font, other.text) <= room;
+        const bool bestFits = widestLine(best.font, best.text) <= room;
+        if ((fits && !bestFits) || (fits == bestFits && other.font.pixelSize() > best.font.pixelSize()))
+            best = other;
+    }
     return best;
 }
 
