@@ -186,14 +186,14 @@ TEST_F(MacroEditorTest, RecordingLocksTheEditorAndLeavesOutTheStopClick) {
 }
 
 TEST(StopButtonArea, LogicalRectanglesInDevicePixels) {
-    EXPECT_EQ(ui::DevicePixelRect(QRect(100, 50, 80, 30), QRect(0, 0, 1280, 720), 1.0),
+    EXPECT_EQ(ui::devicePixelRect(QRect(100, 50, 80, 30), QRect(0, 0, 1280, 720), 1.0),
               QRect(100, 50, 80, 30));
-    EXPECT_EQ(ui::DevicePixelRect(QRect(100, 50, 80, 30), QRect(0, 0, 1280, 720), 2.0),
+    EXPECT_EQ(ui::devicePixelRect(QRect(100, 50, 80, 30), QRect(0, 0, 1280, 720), 2.0),
               QRect(200, 100, 160, 60));
     // A second screen keeps its corner where it is in device pixels.
-    EXPECT_EQ(ui::DevicePixelRect(QRect(2000, 100, 80, 30), QRect(1920, 0, 960, 540), 2.0),
+    EXPECT_EQ(ui::devicePixelRect(QRect(2000, 100, 80, 30), QRect(1920, 0, 960, 540), 2.0),
               QRect(2080, 200, 160, 60));
-    EXPECT_EQ(ui::DevicePixelRect(QRect(10, 10, 10, 10), QRect(0, 0, 100, 100), 1.5), QRect(15, 15, 15, 15));
+    EXPECT_EQ(ui::devicePixelRect(QRect(10, 10, 10, 10), QRect(0, 0, 100, 100), 1.5), QRect(15, 15, 15, 15));
 }
 
 // The click on the stop button ends the recording and is no part of the macro, whether the hook reports
@@ -220,7 +220,7 @@ TEST_F(MacroEditorTest, TheStopClickIsLeftOutAtAnyScaleAndWithoutAPosition) {
     start->click();
     const QScreen* screen = stop->screen();
     ASSERT_TRUE(screen);
-    const QPoint onStop = ui::DevicePixelRect(QRect(stop->mapToGlobal(QPoint(0, 0)), stop->size()),
+    const QPoint onStop = ui::devicePixelRect(QRect(stop->mapToGlobal(QPoint(0, 0)), stop->size()),
                                               screen->geometry(), screen->devicePixelRatio())
                               .center();
     uint32_t t = SteadyMilliseconds();

@@ -308,8 +308,8 @@ TEST_F(ProfileControlTest, ExportAddsTheExtensionTheImportDialogLists) {
     EXPECT_TRUE(QFile::exists(m_folder.filePath(QStringLiteral("Loud.JSON"))));
     ASSERT_TRUE(control.ImportProfile(m_folder.filePath(QStringLiteral("Race.json"))));
     EXPECT_EQ(names(control).last(), QStringLiteral("Race"));
-    EXPECT_EQ(WithExtension(QString(), QStringLiteral(".json")), QString());
-    EXPECT_EQ(WithExtension(QStringLiteral("/a.json/b"), QStringLiteral(".json")),
+    EXPECT_EQ(withExtension(QString(), QStringLiteral(".json")), QString());
+    EXPECT_EQ(withExtension(QStringLiteral("/a.json/b"), QStringLiteral(".json")),
               QStringLiteral("/a.json/b.json"));
 }
 

@@ -271,7 +271,7 @@ bool CDeviceProfileUI::ResetProfile() {
 }
 
 bool CDeviceProfileUI::ExportProfile(const QString& path) {
-    const QString file = WithExtension(path, QLatin1String(kProfileFileExtension));
+    const QString file = withExtension(path, QLatin1String(kProfileFileExtension));
     return m_combo && !file.isEmpty() && m_list.ExportProfile(toPath(file));
 }
 

@@ -277,7 +277,7 @@ void CMacroControlUI::build() {
     });
     connect(exportButton, &QPushButton::clicked, this, [this] {
         if (selectedMacro() < 0) return;
-        ExportTo(ChooseSaveFile(this, QLatin1String(kFileFilter), QLatin1String(kFileExtension)));
+        ExportTo(chooseSaveFile(this, QLatin1String(kFileFilter), QLatin1String(kFileExtension)));
     });
     connect(m_names, &QListWidget::currentRowChanged, this, [this] { ShowMacro(); });
     connect(m_actions, &QTableWidget::itemSelectionChanged, this, [this] {
@@ -468,7 +468,7 @@ void CMacroControlUI::ImportFrom(const QString& path) {
 
 void CMacroControlUI::ExportTo(const QString& chosen) {
     const int at = selectedMacro();
-    const QString path = WithExtension(chosen, QLatin1String(kFileExtension));
+    const QString path = withExtension(chosen, QLatin1String(kFileExtension));
     if (at < 0 || path.isEmpty()) return;
     if (!m_store.ExportMacro(at, path.toStdString()) && m_hooks.message)
         m_hooks.message(QStringLiteral("macro_export_failed_text"));
@@ -641,7 +641,7 @@ void CMacroControlUI::EndRecording() {
     store();
 }
 
-QRect DevicePixelRect(const QRect& logical, const QRect& screen, qreal ratio) {
+QRect devicePixelRect(const QRect& logical, const QRect& screen, qreal ratio) {
     const QPointF origin = screen.topLeft();
     const QPointF topLeft = origin + (QPointF(logical.topLeft()) - origin) * ratio;
     return QRectF(topLeft, QSizeF(logical.size()) * ratio).toAlignedRect();
@@ -656,7 +656,7 @@ bool CMacroControlUI::onStopButton(const InputEvent& event) const {
     const QScreen* screen = stop->screen();
     const QRect logical(stop->mapToGlobal(QPoint(0, 0)), stop->size());
     const QRect area =
-        screen ? DevicePixelRect(logical, screen->geometry(), screen->devicePixelRatio()) : logical;
+        screen ? devicePixelRect(logical, screen->geometry(), screen->devicePixelRatio()) : logical;
     return area.contains(event.x, event.y);
 }
 

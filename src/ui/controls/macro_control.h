@@ -44,7 +44,7 @@ struct MacroEditorHooks {
 /// A rectangle in Qt's global coordinates (logical pixels) in device pixels, as the input hook reports
 /// positions: Qt keeps the top-left corner of each screen (geometry `screen`, logical) in device pixels
 /// and scales by `ratio` from there.
-[[nodiscard]] QRect DevicePixelRect(const QRect& logical, const QRect& screen, qreal ratio);
+[[nodiscard]] QRect devicePixelRect(const QRect& logical, const QRect& screen, qreal ratio);
 
 /// The macro tab of the mouse and keyboard pages: the device's macros ("macro_name_list") with add,
 /// delete, rename, import and export, and the rows of the selected macro ("macro_action_list": action,

@@ -18,7 +18,7 @@ constexpr std::array<RenameRefusal, 2> kRenameRefusals{{{0, "message_text_5"}, {
 }  // namespace
 
 QString ChooseExportPath(QWidget* owner) {
-    return ChooseSaveFile(owner, QLatin1String(kProfileFileFilter), QLatin1String(kProfileFileExtension));
+    return chooseSaveFile(owner, QLatin1String(kProfileFileFilter), QLatin1String(kProfileFileExtension));
 }
 
 QString ChooseImportPath(QWidget* owner) {

@@ -232,7 +232,7 @@ void CShootControlUI::build() {
         });
     connect(findChild<QPushButton*>(QStringLiteral("shootdate_export_btn")), &QPushButton::clicked, this,
             [this] {
-                ExportTo(ChooseSaveFile(this, QLatin1String(kFileFilter), QLatin1String(kFileExtension)));
+                ExportTo(chooseSaveFile(this, QLatin1String(kFileFilter), QLatin1String(kFileExtension)));
             });
 }
 
@@ -318,7 +318,7 @@ void CShootControlUI::ImportFrom(const QString& path) {
 }
 
 void CShootControlUI::ExportTo(const QString& chosen) {
-    const QString path = WithExtension(chosen, QLatin1String(kFileExtension));
+    const QString path = withExtension(chosen, QLatin1String(kFileExtension));
     if (path.isEmpty()) return;
     if (!m_store.Export(m_gun, path.toStdString())) failed();
 }

@@ -266,7 +266,7 @@ void MousePage::rebuildButtonList() {
         row->findChild<QLabel*>(QStringLiteral("name"))->setText(name);
         auto* textLabel = row->findChild<QLabel*>(QStringLiteral("assignment"));
         textLabel->setText(textLabel->fontMetrics().elidedText(*assignment, Qt::ElideRight, kListTextWidth));
-        textLabel->setToolTip(PlainToolTip(*assignment));
+        textLabel->setToolTip(plainToolTip(*assignment));
         row->setEnabled(true);
         row->setVisible(!picture->isHidden());
     }

@@ -4,7 +4,7 @@
 
 namespace halvern::ui {
 
-QString PlainToolTip(const QString& text) {
+QString plainToolTip(const QString& text) {
     return text.isEmpty() ? QString() : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
 }
 

@@ -9,11 +9,11 @@ namespace halvern::ui {
 /// `path` with `extension` (".mac") appended unless its file name already ends with it, in any letter
 /// case. Exports go through this, so the import dialog, which lists only files with the extension, finds
 /// what was exported. An empty path stays empty.
-[[nodiscard]] QString WithExtension(const QString& path, const QString& extension);
+[[nodiscard]] QString withExtension(const QString& path, const QString& extension);
 
 /// Asks where to save a file (a save dialog over `owner` listing `filter`). A name typed without
 /// `extension` gets it before the dialog asks whether to replace an existing file. Empty when the user
 /// cancelled.
-[[nodiscard]] QString ChooseSaveFile(QWidget* owner, const QString& filter, const QString& extension);
+[[nodiscard]] QString chooseSaveFile(QWidget* owner, const QString& filter, const QString& extension);
 
 }  // namespace halvern::ui
