@@ -122,6 +122,7 @@ private:
             if (event.button == 0) return;
             event.x = e.u.keyButtonPointer.rootX;
             event.y = e.u.keyButtonPointer.rootY;
+            event.positioned = true;
         }
         m_sink(event);
     }

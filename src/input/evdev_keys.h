@@ -47,7 +47,7 @@ inline constexpr std::array<EvdevKeyRow, 113> kEvdevKeyTable{{
     {96, 0x1C, true},   {97, 0x1D, true},   {98, 0x35, true},   {99, 0x37, true},   {100, 0x38, true},
     {102, 0x47, true},  {103, 0x48, true},  {104, 0x49, true},  {105, 0x4B, true},  {106, 0x4D, true},
     {107, 0x4F, true},  {108, 0x50, true},  {109, 0x51, true},  {110, 0x52, true},  {111, 0x53, true},
-    {119, 0x45, false}, {121, 0x7E, false}, {122, 0x71, false}, {123, 0x72, false}, {124, 0x7D, false},
+    {119, 0x45, false}, {121, 0x7E, false}, {122, 0x72, false}, {123, 0x71, false}, {124, 0x7D, false},
     {125, 0x5B, true},  {126, 0x5C, true},  {127, 0x5D, true},
 }};
 

@@ -151,6 +151,12 @@ long DecimalValue(const std::string& text) {
     return std::strtol(text.c_str(), nullptr, 10);
 }
 
+bool HasInvalidMacroCount(const KeyEditorState& s) {
+    if (s.category != cat::kMacro || s.macroOverIndex != kMacroOverCountIndex) return false;
+    const long count = DecimalValue(s.macroCycleText);
+    return count < kMinMacroCount || count > kMaxMacroCount;
+}
+
 bool IsCompleteAssignment(const KeyEditorState& s) {
     if (s.category < 0) return false;
     if (const ChoiceCategory* c = choiceCategoryOf(s.category)) {
@@ -162,7 +168,7 @@ bool IsCompleteAssignment(const KeyEditorState& s) {
             return !s.keyTextId.empty() || s.modifierBox > 0;
         case cat::kMacro:
             return s.macroIndex >= 0 && s.macroCount > 0 && s.macroIndex < s.macroCount &&
-                   s.macroIndex <= 0xFF;
+                   s.macroIndex <= 0xFF && !HasInvalidMacroCount(s);
         case cat::kRecoil:
             return s.gunIndex >= 0 && static_cast<size_t>(s.gunIndex) < kRecoilNames.size();
         default:

@@ -68,10 +68,20 @@ struct KeyEditorState {
     bool operator==(const KeyEditorState&) const = default;
 };
 
+/// How often a macro can be played by "keyset_macro_cycle_edit": the count is one byte, and 0 times would
+/// leave the key doing nothing.
+inline constexpr long kMinMacroCount = 1;
+inline constexpr long kMaxMacroCount = 255;
+
+/// Whether the macro category is set to play a number of times that is blank or out of
+/// kMinMacroCount-kMaxMacroCount.
+[[nodiscard]] bool HasInvalidMacroCount(const KeyEditorState& state);
+
 /// Whether the controls describe a whole assignment. Incomplete are: no category chosen; a list category
 /// (mouse button, DPI, media, system, shortcut, recoil pattern) without a selection; the macro category
-/// without a macro of the list; the keyboard category with neither a key nor a modifier (saving it would
-/// give the key no function at all). Number edits are always complete: blank text reads as 0.
+/// without a macro of the list, or with a number of times that is blank or out of range
+/// (HasInvalidMacroCount); the keyboard category with neither a key nor a modifier (saving either would
+/// give the key no function at all). The other number edits are always complete: blank text reads as 0.
 [[nodiscard]] bool IsCompleteAssignment(const KeyEditorState& state);
 
 /// Builds the assignment the controls describe, starting from `current` (whose key index it keeps).

@@ -1,5 +1,8 @@
 #include "input/macro_event.h"
 
+#include <strings.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -19,6 +22,22 @@ uint16_t clampDelay(long long value) {
     return value < 0 || value > 65534 ? kDelayOutOfRange : static_cast<uint16_t>(value);
 }
 
+/// A number (fractions cut off) or a decimal text (C conversion) clamped to 0-`max`; other types are 0.
+uint8_t byteFromJson(const Json::Value& value, uint8_t max) {
+    long long number = 0;
+    if (value.isString()) {
+        number = std::strtoll(value.asCString(), nullptr, 10);
+    } else if (value.isNumeric() || value.isBool()) {
+        number = ToInt(value);
+    }
+    return static_cast<uint8_t>(std::clamp<long long>(number, 0, max));
+}
+
+bool isDown(const Json::Value& action) {
+    const std::string text = ToText(action);
+    return text.size() == 4 && strncasecmp(text.c_str(), "down", 4) == 0;
+}
+
 }  // namespace
 
 uint16_t DelayFromJson(const Json::Value& value) {
@@ -29,9 +48,9 @@ uint16_t DelayFromJson(const Json::Value& value) {
 
 MacroEvent EventFromJson(const Json::Value& object) {
     MacroEvent event;
-    event.down = ToText(Member(object, kAction)) == "down";
-    event.button = static_cast<uint8_t>(ToInt(Member(object, kButton)) & 0xFF);
-    event.type = static_cast<uint8_t>(ToInt(Member(object, kType)) & 0x7F);
+    event.down = isDown(Member(object, kAction));
+    event.button = byteFromJson(Member(object, kButton), 0xFF);
+    event.type = byteFromJson(Member(object, kType), 0x7F);
     event.delay = DelayFromJson(Member(object, kDelay));
     return event;
 }

@@ -38,7 +38,13 @@ inline constexpr uint16_t kDelayOutOfRange = 65535;
 /// values outside 0-65534 read as 65535; any other JSON type reads as 0.
 [[nodiscard]] uint16_t DelayFromJson(const Json::Value& value);
 
-/// An event object of a macro or recoil file. Never throws: members of the wrong type read as 0 or "up".
+/// An event object of a macro or recoil file. This is the one reading of the event format: the macro
+/// editor, the recoil editor, halvernctl and the device image all take events from here, so what is shown
+/// is what is sent. Never throws; for values out of their range:
+/// - "Action": "down" in any letter case is a press (negative direction), anything else a release;
+/// - "Button": a number or a decimal text, clamped to 0-255 (other types read as 0);
+/// - "Type": as "Button", clamped to 0-127 (bit 7 of the stored byte is the action);
+/// - "Delay": as DelayFromJson.
 [[nodiscard]] MacroEvent EventFromJson(const Json::Value& object);
 
 /// The event object as the program writes it: "Action", "Button", "Delay" (decimal text), "Type".

@@ -29,16 +29,17 @@ enum class HookMode : uint8_t {
 };
 
 /// One input event of the user's: a key by its scan code, or a mouse button by its bit (1 left, 2 right,
-/// 4 middle, 8 back, 16 forward) with the pointer's screen position.
+/// 4 middle, 8 back, 16 forward) with the pointer's screen position when the backend knows it.
 struct InputEvent {
     enum class Kind : uint8_t { Key, Button };
     Kind kind = Kind::Key;
     bool down = false;
     ScanCode key{};
     uint8_t button = 0;
-    int x = 0;
+    int x = 0;  ///< screen position in device pixels, when `positioned`
     int y = 0;
-    uint32_t timeMs = 0;  ///< a steady clock in milliseconds
+    uint32_t timeMs = 0;      ///< a steady clock in milliseconds
+    bool positioned = false;  ///< x and y hold the pointer's position (the evdev backend cannot know it)
 };
 
 /// Turns input events into macro rows while a recording runs. Key presses that repeat the key last

@@ -1,12 +1,12 @@
 #include "input/recoil_store.h"
 
 #include <json/value.h>
-#include <strings.h>
 
 #include <algorithm>
 #include <string>
 
 #include "input/file_copy.h"
+#include "input/macro_event.h"
 #include "profile/json_access.h"
 #include "profile/json_file.h"
 
@@ -42,11 +42,6 @@ void writeShot(Json::Value& events, int shot, const RecoilShot& s) {
     events[at + 5] = event(s.up, 0, 0, 5);
 }
 
-bool isDown(const Json::Value& e) {
-    const std::string action = ToText(Member(e, "Action"));
-    return strcasecmp(action.c_str(), "down") == 0;
-}
-
 }  // namespace
 
 std::filesystem::path RecoilFileName(int gun) {
@@ -74,17 +69,12 @@ bool RecoilStore::RestoreMissing() const {
 
 namespace {
 
+/// The shot as the mouse receives it: its X and Y move events read by the one reader of macro events.
 RecoilShot shotOf(const Json::Value& events, int shot) {
     const auto at = static_cast<Json::ArrayIndex>(shot * RecoilStore::kEventsPerShot);
-    const Json::Value& x = Element(events, at + 2);
-    const Json::Value& y = Element(events, at + 3);
-    RecoilShot s;
-    s.left = isDown(x);
-    s.up = isDown(y);
-    s.x = static_cast<int>(std::clamp<int64_t>(ToInt(Member(x, "Button")), 0, RecoilStore::kMaxOffset));
-    s.y = static_cast<int>(std::clamp<int64_t>(ToInt(Member(y, "Button")), 0, RecoilStore::kMaxOffset));
-    s.delay = static_cast<int>(std::clamp<int64_t>(ToInt(Member(y, "Delay")), 0, RecoilStore::kMaxDelay));
-    return s;
+    const MacroEvent x = EventFromJson(Element(events, at + 2));
+    const MacroEvent y = EventFromJson(Element(events, at + 3));
+    return RecoilShot{x.button, x.down, y.button, y.down, y.delay};
 }
 
 }  // namespace

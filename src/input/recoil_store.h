@@ -34,8 +34,9 @@ public:
     /// when a copy failed (that file then stays as it was).
     [[nodiscard]] bool RestoreMissing() const;
 
-    /// The shot of a gun (both clamped into range) as the file holds it; zeros when the file or the shot's
-    /// events are missing.
+    /// The shot of a gun (both clamped into range) as the mouse receives it: its move events are read by
+    /// EventFromJson, as the pattern sent to the mouse is. Zeros when the file or the shot's events are
+    /// missing.
     [[nodiscard]] RecoilShot ReadShot(int gun, int shot) const;
     /// All 30 shots of a gun, read at once.
     [[nodiscard]] std::array<RecoilShot, kShots> ReadPattern(int gun) const;

@@ -86,6 +86,19 @@ TEST_F(HeadsetPageTest, ABandMovedUnderAPresetMakesTheEqCustomAndSaveSaysWhyItRe
     EXPECT_FALSE(control<QWidget>(QStringLiteral("custom_eq_option_layout"))->isEnabled());
 }
 
+TEST_F(HeadsetPageTest, ACustomEqNameShowsAsTyped) {
+    const QString name = QStringLiteral("<u>eq</u>");
+    control(QStringLiteral("6533_eq_option_6"))->click();
+    ASSERT_TRUE(waitUntil([&] { return headset().audioSettings().eqType == 6; }));
+    control<QSlider>(QStringLiteral("6533_eq_hz_slider_0"))
+        ->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    ASSERT_TRUE(waitUntil([&] { return voice()->GetEqType() == headset_eq::kCustomType; }));
+    control<QLineEdit>(QStringLiteral("custom_eq_name_edit"))->setText(name);
+    control(QStringLiteral("hs_EQ_btn_save"))->click();
+    ASSERT_TRUE(waitUntil([&] { return voice()->GetChosenCustomEq() == 0; }));
+    EXPECT_EQ(markupShown(name), QStringList{});
+}
+
 TEST_F(HeadsetPageTest, ARefusedWriteLeavesPageAndProfileAndAnUnavailableControlSaysWhy) {
     library().setFaults({.failingWrites = {"MuteControl"}, .unavailable = {"Enable_MAGICVOICE"}});
     const HeadsetSystem before = headset().audioSettings();

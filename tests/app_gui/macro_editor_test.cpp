@@ -7,8 +7,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QStyleOptionViewItem>
+#include <QTest>
 #include <QValidator>
 
 #include "input/event_image.h"
@@ -93,6 +95,16 @@ TEST_F(MacroEditorTest, RowCommandsChangeTheRowsAndSaveAtOnce) {
     int caret = 0;
     EXPECT_NE(delayEdit->validator()->validate(text, caret), QValidator::Acceptable);
 
+    // An export named without ".mac" gets it, so the import dialog lists it; importing it adds a macro.
+    test::TempDir outside;
+    editor->ExportTo(QString::fromStdString((outside / "mine").string()));
+    ASSERT_TRUE(std::filesystem::exists(outside / "mine.mac"));
+    EXPECT_FALSE(std::filesystem::exists(outside / "mine"));
+    editor->ImportFrom(QString::fromStdString((outside / "mine.mac").string()));
+    EXPECT_EQ(editor->nameList()->count(), 2);
+    EXPECT_EQ(saved(1), saved(0));
+    editor->SelectMacro(0);
+
     // Another macro shows its own rows; deleting every row is saved too.
     editor->AddMacro();
     EXPECT_EQ(editor->actionList()->rowCount(), 0);
@@ -147,8 +159,9 @@ TEST_F(MacroEditorTest, RecordingLocksTheEditorAndLeavesOutTheStopClick) {
     const uint32_t t = SteadyMilliseconds();
     input({InputEvent::Kind::Key, true, {0x1E, false}, 0, 0, 0, t + 10});
     input({InputEvent::Kind::Key, false, {0x1E, false}, 0, 0, 0, t + 510});
-    input({InputEvent::Kind::Button, true, {}, 2, onStop.x(), onStop.y(), t + 600});  // a right click is kept
-    input({InputEvent::Kind::Button, true, {}, 1, onStop.x(), onStop.y(), t + 700});  // the stop click is not
+    // A right click is kept, the stop click is not.
+    input({InputEvent::Kind::Button, true, {}, 2, onStop.x(), onStop.y(), t + 600, true});
+    input({InputEvent::Kind::Button, true, {}, 1, onStop.x(), onStop.y(), t + 700, true});
     // The list shows the rows as they come: the new row, and the delay of the row before it.
     ASSERT_EQ(editor->actionList()->rowCount(), 3);
     EXPECT_EQ(editor->actionList()->item(0, 2)->text(), QStringLiteral("500"));
@@ -172,6 +185,77 @@ TEST_F(MacroEditorTest, RecordingLocksTheEditorAndLeavesOutTheStopClick) {
     EXPECT_EQ(saved(0)[0], (MacroEvent{true, 0x05, 10, 500}));
 }
 
+TEST(StopButtonArea, LogicalRectanglesInDevicePixels) {
+    EXPECT_EQ(ui::devicePixelRect(QRect(100, 50, 80, 30), QRect(0, 0, 1280, 720), 1.0),
+              QRect(100, 50, 80, 30));
+    EXPECT_EQ(ui::devicePixelRect(QRect(100, 50, 80, 30), QRect(0, 0, 1280, 720), 2.0),
+              QRect(200, 100, 160, 60));
+    // A second screen keeps its corner where it is in device pixels.
+    EXPECT_EQ(ui::devicePixelRect(QRect(2000, 100, 80, 30), QRect(1920, 0, 960, 540), 2.0),
+              QRect(2080, 200, 160, 60));
+    EXPECT_EQ(ui::devicePixelRect(QRect(10, 10, 10, 10), QRect(0, 0, 100, 100), 1.5), QRect(15, 15, 15, 15));
+}
+
+// The click on the stop button ends the recording and is no part of the macro, whether the hook reports
+// positions in device pixels at any display scale (X) or reports none (evdev), and whichever of Qt and the
+// hook sees the press first. ctest also runs this with QT_SCALE_FACTOR=2.
+TEST_F(MacroEditorTest, TheStopClickIsLeftOutAtAnyScaleAndWithoutAPosition) {
+    InputHook::Sink sink;
+    editor->SetHookFactory([&sink] { return std::make_unique<FakeHook>(&sink); });
+    editor->AddMacro();
+    auto* start = ui::findControl<QPushButton>(editor, QStringLiteral("macro_btn_starredio"));
+    auto* stop = ui::findControl<QPushButton>(editor, QStringLiteral("macro_btn_stopredio"));
+    const auto input = [&](InputEvent e) {
+        ASSERT_TRUE(sink);
+        sink(e);
+        QCoreApplication::processEvents();
+    };
+    const auto button = [](bool down, uint8_t bit, uint32_t at, std::optional<QPoint> where = {}) {
+        return InputEvent{
+            InputEvent::Kind::Button, down, {}, bit, where ? where->x() : 0, where ? where->y() : 0, at,
+            where.has_value()};
+    };
+
+    // Positions in device pixels: the screen's scale lies between Qt's coordinates and the hook's.
+    start->click();
+    const QScreen* screen = stop->screen();
+    ASSERT_TRUE(screen);
+    const QPoint onStop = ui::devicePixelRect(QRect(stop->mapToGlobal(QPoint(0, 0)), stop->size()),
+                                              screen->geometry(), screen->devicePixelRatio())
+                              .center();
+    uint32_t t = SteadyMilliseconds();
+    input(button(true, 1, t, onStop));
+    input(button(false, 1, t + 80, onStop));
+    stop->click();
+    EXPECT_TRUE(saved(0).empty()) << "display scale " << screen->devicePixelRatio();
+
+    // No positions, the hook first: Qt's press takes the recorded press back, and a click made before
+    // stays.
+    start->click();
+    t = SteadyMilliseconds();
+    input(button(true, 1, t - 40));
+    input(button(false, 1, t - 20));
+    input(button(true, 1, t));
+    stop->click();
+    ASSERT_FALSE(sink);
+    EXPECT_EQ(saved(0), (std::vector<MacroEvent>{{true, 1, 1, 20}, {false, 1, 1, 0}}));
+
+    // No positions, Qt first: the hook's press and release arrive while the button is down.
+    start->click();
+    t = SteadyMilliseconds();
+    input(button(true, 2, t));
+    input(button(false, 2, t + 30));
+    QTest::mousePress(stop, Qt::LeftButton);
+    input(button(true, 1, t + 60));
+    input(button(false, 1, t + 90));
+    QTest::mouseRelease(stop, Qt::LeftButton);
+    EXPECT_FALSE(editor->recording());
+    const std::vector<MacroEvent> rows = saved(0);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[2], (MacroEvent{true, 2, 1, 30}));
+    EXPECT_EQ(rows[3], (MacroEvent{false, 2, 1, 0}));
+}
+
 TEST_F(MacroEditorTest, RecoilShotsAreEditedAndReachTheMouse) {
     ui::CShootControlUI* recoil = page()->recoilEditor();
     ASSERT_TRUE(recoil);
@@ -191,12 +275,22 @@ TEST_F(MacroEditorTest, RecoilShotsAreEditedAndReachTheMouse) {
     recoil->SelectBullet(4);
     auto* xCheck = ui::findControl<QCheckBox>(recoil, QStringLiteral("bullet_x_check"));
     auto* yCheck = ui::findControl<QCheckBox>(recoil, QStringLiteral("bullet_y_check"));
-    const RecoilShot before = recoil->store().ReadShot(2, 4);
-    xCheck->setChecked(!before.left);  // a toggled check alone writes nothing
-    EXPECT_EQ(xCheck->text(), texts.text(before.left ? QStringLiteral("mouse_move_to_right_text")
-                                                     : QStringLiteral("mouse_move_to_left_text")));
+    // A direction ticked alone is the shot's: it is saved, survives a switch to another shot, and the
+    // check's label names the direction the shot now moves.
+    RecoilShot changed = recoil->store().ReadShot(2, 4);
+    changed.up = !changed.up;
+    yCheck->click();
+    EXPECT_EQ(recoil->store().ReadShot(2, 4), changed);
+    EXPECT_EQ(yCheck->text(), texts.text(changed.up ? QStringLiteral("mouse_move_to_up_text")
+                                                    : QStringLiteral("mouse_move_to_down_text")));
     recoil->SelectBullet(5);
-    EXPECT_EQ(recoil->store().ReadShot(2, 4), before);
+    recoil->SelectBullet(4);
+    EXPECT_EQ(yCheck->isChecked(), changed.up);
+    changed.left = !changed.left;
+    xCheck->click();
+    EXPECT_EQ(recoil->store().ReadShot(2, 4), changed);
+    EXPECT_EQ(xCheck->text(), texts.text(changed.left ? QStringLiteral("mouse_move_to_left_text")
+                                                      : QStringLiteral("mouse_move_to_right_text")));
 
     recoil->SelectBullet(4);
     xCheck->setChecked(true);
@@ -206,6 +300,10 @@ TEST_F(MacroEditorTest, RecoilShotsAreEditedAndReachTheMouse) {
     ui::findControl<QLineEdit>(recoil, QStringLiteral("bullet_delay_eidt"))->setText(QStringLiteral("90"));
     recoil->SaveShot();
     EXPECT_EQ(recoil->store().ReadShot(2, 4), (RecoilShot{3, true, 7, true, 90}));
+
+    test::TempDir outside;
+    recoil->ExportTo(QString::fromStdString((outside / "gun").string()));
+    EXPECT_EQ(test::readBytes(outside / "gun.shoot"), test::readBytes(recoil->store().PatternPath(2)));
 
     ui::findControl<QPushButton>(recoil, QStringLiteral("shootdate_save_btn"))->click();
     ASSERT_TRUE(test::waitUntil([&] { return !page()->writing(); }));

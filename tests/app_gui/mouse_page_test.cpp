@@ -13,6 +13,7 @@
 #include <QSlider>
 #include <QStyleOptionSlider>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
 #include <sstream>
 
@@ -176,6 +177,67 @@ TEST_F(MousePageTest, PickedButtonTakesTheEditorsAssignmentOnSave) {
               texts.text(QStringLiteral("mouse_key_middle")));
 }
 
+TEST_F(MousePageTest, DefaultGivesThePickedButtonItsOwnFunctionBack) {
+    ui::CKeySetControlUI* editor = page()->keyEditor();
+    ASSERT_TRUE(editor);
+    const KeyListEntry before = page()->mouse().keyList().at(3);
+    page()->KeyPicked(3);
+    KeyEditorState state = editor->editorState();
+    state.category = key_category::kMouseButton;
+    state.page = key_category::kMouseButton;
+    state.mouseKeyIndex = 1;  // the middle button
+    editor->applyEditorState(state);
+    page()->KeyEditorButton(0);
+    ASSERT_TRUE(settled(page()));
+    ASSERT_NE(page()->mouse().keyList().at(3).current, before.defaults);
+
+    page()->KeyPicked(3);
+    page()->KeyEditorButton(1);  // default
+    EXPECT_FALSE(editor->isVisibleTo(page()));
+    ASSERT_TRUE(settled(page()));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(page()->mouse().keyList().at(3).current, before.defaults);
+    const auto table = mouse->firmware().region(emu::Region::KeyTable);
+    EXPECT_EQ(std::vector<uint8_t>(table.begin() + 12, table.begin() + 15),
+              (std::vector<uint8_t>{before.defaults.type, before.defaults.code1, before.defaults.code2}));
+    auto* row = ui::findControl(page(), QStringLiteral("device_setkeyinfo_row_3"));
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->findChild<QLabel*>(QStringLiteral("assignment"))->text(),
+              texts.text(QStringLiteral("mouse_key_forward")));
+    // Reopened, the editor shows the default category.
+    page()->KeyPicked(3);
+    EXPECT_EQ(editor->editorState().category, key_category::kDefault);
+}
+
+TEST_F(MousePageTest, AMacroToPlayABlankOrZeroNumberOfTimesIsRefused) {
+    page()->macroEditor()->AddMacro();
+    ui::CKeySetControlUI* editor = page()->keyEditor();
+    const KeyAssignment before = page()->mouse().keyList().at(3).current;
+    page()->KeyPicked(3);
+    KeyEditorState state = editor->editorState();
+    ASSERT_EQ(state.macroCount, 1);
+    state.category = key_category::kMacro;
+    state.page = key_category::kMacro;
+    state.macroIndex = 0;
+    state.macroOverIndex = kMacroOverCountIndex;
+    answerMessages(true);
+    for (const char* times : {"", "0", "256", "x"}) {
+        state.macroCycleText = times;
+        editor->applyEditorState(state);
+        page()->KeyEditorButton(0);
+        EXPECT_TRUE(editor->isVisibleTo(page())) << times;
+        EXPECT_EQ(page()->mouse().keyList().at(3).current, before) << times;
+    }
+    EXPECT_EQ(messages, std::vector<QString>(
+                            4, texts.text(QString::fromLatin1(ui::CKeySetControlUI::kMacroCountTextId))));
+    state.macroCycleText = "3";
+    editor->applyEditorState(state);
+    page()->KeyEditorButton(0);
+    EXPECT_FALSE(editor->isVisibleTo(page()));
+    ASSERT_TRUE(settled(page()));
+    EXPECT_EQ(page()->mouse().keyList().at(3).current, (KeyAssignment{before.keyIndex, 0x71, 0, 3}));
+}
+
 TEST_F(MousePageTest, AKeyPressedInTheKeyFieldAssignsTheKey) {
     ui::CKeySetControlUI* editor = page()->keyEditor();
     page()->KeyPicked(3);
@@ -212,6 +274,44 @@ TEST_F(MousePageTest, AKeyPressedInTheKeyFieldAssignsTheKey) {
     const auto after = mouse->firmware().region(emu::Region::KeyTable);
     EXPECT_EQ(std::vector<uint8_t>(after.begin() + 12, after.begin() + 15),
               (std::vector<uint8_t>{0x20, 0x01, 0x04}));
+}
+
+// Names are the user's text: one that looks like markup reads as typed wherever the windows show it.
+TEST_F(MousePageTest, MacroAndProfileNamesShowAsTyped) {
+    const QString macroName = QStringLiteral("<b>bold</b>");
+    ui::CMacroControlUI* macros = page()->macroEditor();
+    macros->AddMacro();
+    ui::findControl<QLineEdit>(macros, QStringLiteral("macro_edit_macroname"))->setText(macroName);
+    macros->RenameMacro();
+    KeyListEntry entry = page()->mouse().keyList()[3];
+    entry.current = {entry.current.keyIndex, 0x70, 0, 0};  // the forward button plays it
+    ASSERT_TRUE(await([&](CMerivexUSBDevice::Done d) { page()->mouse().SetKeyAssignment(3, entry, d); }));
+    page()->ShowSettings();
+    ASSERT_TRUE(waitUntil([&] { return labelShows(macroName); }));
+    EXPECT_EQ(markupShown(macroName), QStringList{});
+
+    const QString profileName = QStringLiteral("<i>mine</i>");
+    ui::CDeviceProfileUI* profiles = page()->profileControl();
+    ASSERT_TRUE(profiles->AddProfile());
+    ASSERT_EQ(profiles->RenameProfile(profileName), 1);
+    // The question before deleting it names it.
+    bool asked = false;
+    QStringList inQuestion;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<ui::MessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        asked = labelShows(profileName);
+        inQuestion = markupShown(profileName);
+        box->done(0);
+    });
+    answer.start(10);
+    auto* deleteButton = ui::findControl<QWidget>(page(), QStringLiteral("device_sub_btn"));
+    ASSERT_TRUE(deleteButton);
+    window->onNotification({QStringLiteral("click"), QStringLiteral("device_sub_btn"), deleteButton, 0, 0});
+    ASSERT_TRUE(waitUntil([&] { return asked; }));
+    EXPECT_EQ(inQuestion, QStringList{});
+    EXPECT_EQ(markupShown(profileName), QStringList{});
 }
 
 TEST_F(MousePageTest, ChoosingAnotherProfileSwitchesOnceAfterThePause) {

@@ -152,6 +152,18 @@ TEST_F(MusicTest, StyleWindowSendsAndStoresOnlyWhenConfirmed) {
     EXPECT_EQ(LoadAudioStyleSet(stored.device()).currentStyle, 0);
 }
 
+TEST_F(MusicTest, AStyleNameShowsAsTyped) {
+    standInForTheCompanion();
+    const QString name = QStringLiteral("<s>style</s>");
+    withStyleWindow([&](ui::MusicWnd& w) {
+        in<QLineEdit>(&w, "audio_edit_name1")->setText(name);
+        emit in<QLineEdit>(&w, "audio_edit_name1")->editingFinished();
+        EXPECT_EQ(markupShown(name), QStringList{});
+        in<QAbstractButton>(&w, "okbtn")->click();
+    });
+    EXPECT_EQ(markupShown(name), QStringList{});
+}
+
 TEST_F(MusicTest, ColourSlidersTellTheCompanionAndShowTheirStep) {
     standInForTheCompanion();
     (void)received();

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QString>
+#include <QStringList>
+#include <QTextDocument>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
@@ -21,6 +24,30 @@
 #include "ui/windows/message_box.h"
 
 namespace halvern::app {
+
+/// Where the open windows show `name` (a user's name holding markup, "<b>x</b>") as rich text: labels that
+/// take their text for markup and tooltips holding it unescaped.
+inline QStringList markupShown(const QString& name) {
+    QStringList found;
+    for (QWidget* w : QApplication::allWidgets()) {
+        const auto* label = qobject_cast<QLabel*>(w);
+        if (label && label->text().contains(name) && label->textFormat() != Qt::PlainText &&
+            Qt::mightBeRichText(label->text()))
+            found << QStringLiteral("label ") + w->objectName();
+        if (w->toolTip().contains(name) && Qt::mightBeRichText(w->toolTip()))
+            found << QStringLiteral("tooltip of ") + w->objectName();
+    }
+    return found;
+}
+
+/// Whether a label of the open windows shows `name`.
+inline bool labelShows(const QString& name) {
+    for (QWidget* w : QApplication::allWidgets()) {
+        const auto* label = qobject_cast<QLabel*>(w);
+        if (label && label->text().contains(name)) return true;
+    }
+    return false;
+}
 
 class PageFixture : public ::testing::Test {
 protected:

@@ -18,6 +18,7 @@
 #include "ui/controls/profile_actions.h"
 #include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/notify_hub.h"
+#include "ui/toolkit/save_file.h"
 
 namespace halvern::ui::test {
 namespace {
@@ -293,6 +294,23 @@ TEST_F(ProfileControlTest, ImportNamesTheProfileAfterItsFileAndRefusesOtherFiles
     EXPECT_FALSE(control.ExportProfile(QString()));
     EXPECT_EQ(control.combo()->count(), 4);
     EXPECT_EQ(list()["profilelist"].size(), 4u);
+}
+
+// A name typed without the extension gets it, so the import dialog, which lists "*.json", finds the file.
+TEST_F(ProfileControlTest, ExportAddsTheExtensionTheImportDialogLists) {
+    CDeviceProfileUI& control = start(2);
+    ASSERT_TRUE(control.ExportProfile(m_folder.filePath(QStringLiteral("Race"))));
+    EXPECT_TRUE(QFile::exists(m_folder.filePath(QStringLiteral("Race.json"))));
+    EXPECT_FALSE(QFile::exists(m_folder.filePath(QStringLiteral("Race"))));
+    ASSERT_TRUE(control.ExportProfile(m_folder.filePath(QStringLiteral("Race.v2"))));
+    EXPECT_TRUE(QFile::exists(m_folder.filePath(QStringLiteral("Race.v2.json"))));
+    ASSERT_TRUE(control.ExportProfile(m_folder.filePath(QStringLiteral("Loud.JSON"))));
+    EXPECT_TRUE(QFile::exists(m_folder.filePath(QStringLiteral("Loud.JSON"))));
+    ASSERT_TRUE(control.ImportProfile(m_folder.filePath(QStringLiteral("Race.json"))));
+    EXPECT_EQ(names(control).last(), QStringLiteral("Race"));
+    EXPECT_EQ(withExtension(QString(), QStringLiteral(".json")), QString());
+    EXPECT_EQ(withExtension(QStringLiteral("/a.json/b"), QStringLiteral(".json")),
+              QStringLiteral("/a.json/b.json"));
 }
 
 TEST_F(ProfileControlTest, TabsHiddenByDeviceTypeAndSelectedOneAtATime) {

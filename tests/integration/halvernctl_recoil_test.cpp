@@ -7,6 +7,7 @@
 #include "ctl_fixture.h"
 #include "input/recoil_store.h"
 #include "profile/data_folders.h"
+#include "profile/json_file.h"
 
 namespace halvern::cli {
 namespace {
@@ -75,6 +76,27 @@ TEST_F(HalvernctlRowsTest, RecoilShotsReachTheMouseWithWriteMacros) {
     EXPECT_EQ(bytesOf(*mouse, Region::Recoil, gun2 + 4 + 24 * 4, 24),
               (std::vector<uint8_t>{10, 0, 0x81, 1, 0, 0, 0x01, 1, 5, 0, 0x84, 3,  //
                                     90, 0, 0x85, 7, 0, 0, 0x84, 0, 0, 0, 0x85, 0}));
+}
+
+// A pattern edited by hand: halvernctl shows each shot as the mouse then plays it.
+TEST_F(HalvernctlRowsTest, RecoilShowTellsWhatTheMouseReceivesFromAHandEditedFile) {
+    ASSERT_EQ(run({"recoil", "show", "1", "1"}).code, kExitOk);  // restores the shipped patterns
+    const RecoilStore store(GetDeviceDataFolder("mouse"), GetDefaultDataFolder());
+    Json::Value pattern = ReadJsonFile(store.PatternPath(1));
+    pattern["Events"][2] = ParseJsonText(R"({"Action": "Down", "Button": 300, "Delay": 5, "Type": 4})");
+    pattern["Events"][3] = ParseJsonText(R"({"Action": "up", "Button": 9, "Delay": "90", "Type": 5})");
+    pattern["Events"][9] = ParseJsonText(R"({"Action": "DOWN", "Button": 2, "Delay": -5, "Type": 5})");
+    ASSERT_TRUE(WriteJsonFile(store.PatternPath(1), pattern));
+    EXPECT_EQ(run({"recoil", "show", "1", "1"}).out, "shot 1: x 255 left, y 9 down, delay 90 ms\n");
+    EXPECT_EQ(run({"recoil", "show", "1", "2"}).out.substr(0, 8), "shot 2: ");
+    EXPECT_NE(run({"recoil", "show", "1", "2"}).out.find("up, delay 65535 ms"), std::string::npos);
+
+    ASSERT_EQ(run({"write-macros"}).code, kExitOk);
+    const size_t gun1 = 24 + 4 + 180 * 4;
+    EXPECT_EQ(bytesOf(*mouse, Region::Recoil, gun1 + 4 + 2 * 4, 8),
+              (std::vector<uint8_t>{5, 0, 0x84, 255, 90, 0, 0x05, 9}));
+    EXPECT_EQ(bytesOf(*mouse, Region::Recoil, gun1 + 4 + 9 * 4, 4),
+              (std::vector<uint8_t>{0xFF, 0xFF, 0x85, 2}));
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 
+#include "ui/controls/profile_actions.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/layout_loader.h"
+#include "ui/toolkit/save_file.h"
 
 namespace halvern::ui {
 namespace {
@@ -269,7 +271,8 @@ bool CDeviceProfileUI::ResetProfile() {
 }
 
 bool CDeviceProfileUI::ExportProfile(const QString& path) {
-    return m_combo && !path.isEmpty() && m_list.ExportProfile(toPath(path));
+    const QString file = withExtension(path, QLatin1String(kProfileFileExtension));
+    return m_combo && !file.isEmpty() && m_list.ExportProfile(toPath(file));
 }
 
 int CDeviceProfileUI::RenameProfile(const QString& name) {

@@ -100,7 +100,7 @@ public:
     /// Adds the profile in `path` under the file's name, and selects it as AddProfile does. False when it
     /// is not a profile file.
     bool ImportProfile(const QString& path);
-    /// Writes the selected profile to `path`.
+    /// Writes the selected profile to `path`, with ".json" added when its name lacks it.
     bool ExportProfile(const QString& path);
 
     [[nodiscard]] const ProfileList& profiles() const { return m_list; }

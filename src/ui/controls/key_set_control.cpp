@@ -227,6 +227,12 @@ bool CKeySetControlUI::IsComplete() const {
     return IsCompleteAssignment(editorState());
 }
 
+QString CKeySetControlUI::IncompleteTextId() const {
+    const KeyEditorState s = editorState();
+    if (IsCompleteAssignment(s)) return {};
+    return QLatin1String(HasInvalidMacroCount(s) ? kMacroCountTextId : kIncompleteTextId);
+}
+
 KeyListEntry CKeySetControlUI::ReadAssignment() {
     m_entry.current = halvern::ReadAssignment(editorState(), m_entry.current, m_entry.defaults);
     return m_entry;
@@ -242,6 +248,14 @@ void CKeySetControlUI::ShowDefault() {
 
 void CKeySetControlUI::ShowCurrent() {
     ShowAssignment(m_entry.current);
+}
+
+KeyListEntry CKeySetControlUI::RestoreDefault() {
+    const uint16_t key = m_entry.current.keyIndex;
+    m_entry.current = m_entry.defaults;
+    m_entry.current.keyIndex = key;
+    ShowAssignment(m_entry.current);
+    return m_entry;
 }
 
 void CKeySetControlUI::SetMacroNames(const std::vector<std::string>& names) {

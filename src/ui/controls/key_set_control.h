@@ -41,6 +41,8 @@ public:
     static constexpr int kModifierBoxes = 5;
     /// The message shown when the user saves an incomplete assignment.
     static constexpr char kIncompleteTextId[] = "key_editor_incomplete_text";
+    /// The message shown when the number of times a macro plays is blank or out of range.
+    static constexpr char kMacroCountTextId[] = "key_editor_macro_count_text";
 
     /// Builds the editor through `loader`; without a loader or a readable layout it stays empty and every
     /// operation works on the stored assignments only.
@@ -59,6 +61,9 @@ public:
     /// function with an empty key field and no modifier, or a list without a choice. The save handler asks
     /// this first and, when false, shows kIncompleteTextId and keeps the editor open.
     [[nodiscard]] bool IsComplete() const;
+    /// The text id of the message that explains why the controls are incomplete (kMacroCountTextId or
+    /// kIncompleteTextId); empty when they are complete.
+    [[nodiscard]] QString IncompleteTextId() const;
     /// Builds the current assignment from the controls, stores it and returns current and default. An
     /// incomplete assignment is refused: the stored assignment and the result stay as they were.
     KeyListEntry ReadAssignment();
@@ -66,6 +71,9 @@ public:
     void SetCurrent(const KeyAssignment& assignment);
     void ShowDefault();
     void ShowCurrent();
+    /// Makes the key's default assignment its current one (for "key_butt_keydefalut"), shows it and
+    /// returns current and default for the page to store.
+    KeyListEntry RestoreDefault();
     /// Fills "keyset_macro_combo" with the device's macro names in list order.
     void SetMacroNames(const std::vector<std::string>& names);
 

@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
@@ -25,6 +26,7 @@
 #include "hook/x11_input_hook.h"
 #include "input/key_tables.h"
 #include "ui/toolkit/language_texts.h"
+#include "ui/toolkit/save_file.h"
 
 namespace halvern::ui {
 namespace {
@@ -123,6 +125,11 @@ constexpr std::array<RecordCommand, 7> kRecordCommands{{
 constexpr std::array<const char*, 5> kMacroControls{"macro_action_layout", "mouse_move_layout",
                                                     "macro_btn_export", "macro_btn_name_sub",
                                                     "macro_btn_name_edit"};
+
+bool isLeftPress(const InputEvent& event) {
+    constexpr uint8_t kLeftButton = 1;
+    return event.kind == InputEvent::Kind::Button && event.button == kLeftButton && event.down;
+}
 
 }  // namespace
 
@@ -270,7 +277,7 @@ void CMacroControlUI::build() {
     });
     connect(exportButton, &QPushButton::clicked, this, [this] {
         if (selectedMacro() < 0) return;
-        ExportTo(QFileDialog::getSaveFileName(this, QString(), QString(), QLatin1String(kFileFilter)));
+        ExportTo(chooseSaveFile(this, QLatin1String(kFileFilter), QLatin1String(kFileExtension)));
     });
     connect(m_names, &QListWidget::currentRowChanged, this, [this] { ShowMacro(); });
     connect(m_actions, &QTableWidget::itemSelectionChanged, this, [this] {
@@ -459,8 +466,9 @@ void CMacroControlUI::ImportFrom(const QString& path) {
     if (m_hooks.namesChanged) m_hooks.namesChanged();
 }
 
-void CMacroControlUI::ExportTo(const QString& path) {
+void CMacroControlUI::ExportTo(const QString& chosen) {
     const int at = selectedMacro();
+    const QString path = withExtension(chosen, QLatin1String(kFileExtension));
     if (at < 0 || path.isEmpty()) return;
     if (!m_store.ExportMacro(at, path.toStdString()) && m_hooks.message)
         m_hooks.message(QStringLiteral("macro_export_failed_text"));
@@ -540,6 +548,7 @@ void CMacroControlUI::buildRecordControls(QLayout* box, QWidget* parent) {
         BeginRecording(check && check->isChecked() ? TimingMode::Constant : TimingMode::Record,
                        HookMode::Append);
     });
+    connect(stop, &QPushButton::pressed, this, &CMacroControlUI::stopPressed);
     connect(stop, &QPushButton::clicked, this, &CMacroControlUI::EndRecording);
 }
 
@@ -597,6 +606,7 @@ void CMacroControlUI::BeginRecording(TimingMode timing, HookMode hook) {
         }
     }
     m_recorder.Begin(timing, hook, m_fixedDelay, SteadyMilliseconds());
+    m_lastLeftPress.reset();
     setLocked(true);
     m_hook = m_hookFactory();
     // The hook calls from its own thread; the event is handled here, on this control's thread. Once the
@@ -631,19 +641,50 @@ void CMacroControlUI::EndRecording() {
     store();
 }
 
+QRect devicePixelRect(const QRect& logical, const QRect& screen, qreal ratio) {
+    const QPointF origin = screen.topLeft();
+    const QPointF topLeft = origin + (QPointF(logical.topLeft()) - origin) * ratio;
+    return QRectF(topLeft, QSizeF(logical.size()) * ratio).toAlignedRect();
+}
+
 bool CMacroControlUI::onStopButton(const InputEvent& event) const {
-    const auto* stop = findChild<QWidget*>(QStringLiteral("macro_btn_stopredio"));
-    if (!stop) return false;
-    const QRect area(stop->mapToGlobal(QPoint(0, 0)), stop->size());
+    const auto* stop = findChild<QPushButton*>(QStringLiteral("macro_btn_stopredio"));
+    if (!stop || event.kind != InputEvent::Kind::Button) return false;
+    // Qt has taken the press on the button already: this is the same click, seen later by the hook.
+    if (stop->isDown()) return true;
+    if (!event.positioned) return false;
+    const QScreen* screen = stop->screen();
+    const QRect logical(stop->mapToGlobal(QPoint(0, 0)), stop->size());
+    const QRect area =
+        screen ? devicePixelRect(logical, screen->geometry(), screen->devicePixelRatio()) : logical;
     return area.contains(event.x, event.y);
+}
+
+void CMacroControlUI::stopPressed() {
+    // Without a position the hook cannot tell the stop click from another one. Its press usually arrives
+    // before Qt's (the hook reads the devices directly): a left press recorded just now and not released
+    // yet is this click and is taken back. A press that comes later is dropped on arrival (onStopButton),
+    // and so is the release while the button is down; after the click the recording has ended.
+    constexpr uint32_t kSameClickMs = 500;
+    if (!m_hook || !m_lastLeftPress || SteadyMilliseconds() - m_lastLeftPress->timeMs > kSameClickMs) return;
+    m_rows = std::move(m_lastLeftPress->before);
+    m_lastLeftPress.reset();
+    showRows();
 }
 
 void CMacroControlUI::OnHookEvent(const InputEvent& event) {
     if (!m_hook || !m_awake) return;
-    const bool onStop = event.kind == InputEvent::Kind::Button && onStopButton(event);
+    const bool onStop = onStopButton(event);
     const size_t count = m_rows.events.size();
     const int selected = m_rows.selected;
+    std::optional<MacroRows> before;
+    if (isLeftPress(event) && !onStop) before = m_rows;
     if (!m_recorder.Record(m_rows, event, onStop)) return;
+    if (before) {
+        m_lastLeftPress = LeftPress{std::move(*before), event.timeMs};
+    } else {
+        m_lastLeftPress.reset();
+    }
     // One row is new (with the delay of the row before it changed) or one row changed: only those are
     // shown again, so a long macro records as fast as a short one.
     m_showing = true;

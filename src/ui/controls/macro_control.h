@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "input/input_hook.h"
@@ -40,6 +41,11 @@ struct MacroEditorHooks {
     std::function<void(bool recording)> recordingChanged;
 };
 
+/// A rectangle in Qt's global coordinates (logical pixels) in device pixels, as the input hook reports
+/// positions: Qt keeps the top-left corner of each screen (geometry `screen`, logical) in device pixels
+/// and scales by `ratio` from there.
+[[nodiscard]] QRect devicePixelRect(const QRect& logical, const QRect& screen, qreal ratio);
+
 /// The macro tab of the mouse and keyboard pages: the device's macros ("macro_name_list") with add,
 /// delete, rename, import and export, and the rows of the selected macro ("macro_action_list": action,
 /// down/up or distance, delay) with moves, deletes, inserted mouse actions (the context menu of the list,
@@ -51,6 +57,8 @@ class CMacroControlUI final : public QWidget {
 public:
     static constexpr char kClassName[] = "MacroControl";
     static constexpr char kFileFilter[] = "Macro Files(*.mac)";
+    /// What an exported macro's file name ends with, so that the import dialog lists it.
+    static constexpr char kFileExtension[] = ".mac";
     static constexpr int kNameColumn = 0, kStateColumn = 1, kDelayColumn = 2;
 
     explicit CMacroControlUI(QWidget* parent = nullptr);
@@ -118,6 +126,8 @@ private:
     void startRecordingCommand(std::string_view item);
     void setLocked(bool locked);
     [[nodiscard]] bool onStopButton(const InputEvent& event) const;
+    /// Qt saw a press on "macro_btn_stopredio": a press of the hook's that came first is that click.
+    void stopPressed();
     void fillNames(int select);
     void showRows();
     /// The three cells of a row from its event.
@@ -140,6 +150,13 @@ private:
     bool m_awake = true;
     uint64_t m_session = 0;  ///< counts the recordings (the hook's thread reads the value it was given)
     bool m_showing = false;  ///< the table is being filled: its change signals are ours
+    /// The rows as they were before the last recorded left press, while that press is the last event
+    /// recorded: if it turns out to be the press on the stop button, the rows go back to these.
+    struct LeftPress {
+        MacroRows before;
+        uint32_t timeMs = 0;
+    };
+    std::optional<LeftPress> m_lastLeftPress;
 
     QPointer<QListWidget> m_names;
     QPointer<QTableWidget> m_actions;

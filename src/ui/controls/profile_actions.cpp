@@ -1,8 +1,9 @@
 #include "ui/controls/profile_actions.h"
 
 #include <QFileDialog>
-#include <QFileInfo>
 #include <array>
+
+#include "ui/toolkit/save_file.h"
 
 namespace halvern::ui {
 namespace {
@@ -17,10 +18,7 @@ constexpr std::array<RenameRefusal, 2> kRenameRefusals{{{0, "message_text_5"}, {
 }  // namespace
 
 QString ChooseExportPath(QWidget* owner) {
-    QString path =
-        QFileDialog::getSaveFileName(owner, QString(), QString(), QLatin1String(kProfileFileFilter));
-    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".json");
-    return path;
+    return chooseSaveFile(owner, QLatin1String(kProfileFileFilter), QLatin1String(kProfileFileExtension));
 }
 
 QString ChooseImportPath(QWidget* owner) {

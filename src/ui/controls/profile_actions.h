@@ -8,9 +8,11 @@ namespace halvern::ui {
 
 /// The file filter of profile files in the import and export dialogs.
 inline constexpr char kProfileFileFilter[] = "Profile Files(*.json)";
+/// What an exported profile's file name ends with, so that the import dialog lists it.
+inline constexpr char kProfileFileExtension[] = ".json";
 
-/// Asks where to export the selected profile (a save dialog over `owner`). A name without an extension
-/// gets ".json". Empty when the user cancelled.
+/// Asks where to export the selected profile (a save dialog over `owner`). A name without ".json" gets
+/// it. Empty when the user cancelled.
 [[nodiscard]] QString ChooseExportPath(QWidget* owner);
 
 /// Asks for an existing profile file to import (an open dialog over `owner`). Empty when the user cancelled.

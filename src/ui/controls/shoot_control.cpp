@@ -17,6 +17,7 @@
 #include "device/debug_sink.h"
 #include "input/key_tables.h"
 #include "ui/toolkit/language_texts.h"
+#include "ui/toolkit/save_file.h"
 
 namespace halvern::ui {
 namespace {
@@ -211,8 +212,14 @@ void CShootControlUI::build() {
 
     connect(previous, &QPushButton::clicked, this, &CShootControlUI::PreviousBullet);
     connect(next, &QPushButton::clicked, this, &CShootControlUI::NextBullet);
-    connect(m_xCheck, &QCheckBox::toggled, this, &CShootControlUI::relabel);
-    connect(m_yCheck, &QCheckBox::toggled, this, &CShootControlUI::relabel);
+    // A direction the user ticks is the shot's at once, like a value left in an edit: the check's label
+    // then names what the shot does (ShowShot sets the checks without this signal).
+    for (QCheckBox* check : {m_xCheck.data(), m_yCheck.data()}) {
+        connect(check, &QCheckBox::toggled, this, [this] {
+            relabel();
+            SaveShot();
+        });
+    }
     for (QLineEdit* edit : {m_xEdit.data(), m_yEdit.data(), m_delayEdit.data()})
         connect(edit, &QLineEdit::editingFinished, this, &CShootControlUI::SaveShot);
     connect(findChild<QPushButton*>(QStringLiteral("shootdate_reset_btn")), &QPushButton::clicked, this,
@@ -223,10 +230,10 @@ void CShootControlUI::build() {
         findChild<QPushButton*>(QStringLiteral("shootdate_import_btn")), &QPushButton::clicked, this, [this] {
             ImportFrom(QFileDialog::getOpenFileName(this, QString(), QString(), QLatin1String(kFileFilter)));
         });
-    connect(
-        findChild<QPushButton*>(QStringLiteral("shootdate_export_btn")), &QPushButton::clicked, this, [this] {
-            ExportTo(QFileDialog::getSaveFileName(this, QString(), QString(), QLatin1String(kFileFilter)));
-        });
+    connect(findChild<QPushButton*>(QStringLiteral("shootdate_export_btn")), &QPushButton::clicked, this,
+            [this] {
+                ExportTo(chooseSaveFile(this, QLatin1String(kFileFilter), QLatin1String(kFileExtension)));
+            });
 }
 
 QString CShootControlUI::textOf(const char* id) const {
@@ -310,7 +317,8 @@ void CShootControlUI::ImportFrom(const QString& path) {
     SelectBullet(m_bullet);
 }
 
-void CShootControlUI::ExportTo(const QString& path) {
+void CShootControlUI::ExportTo(const QString& chosen) {
+    const QString path = withExtension(chosen, QLatin1String(kFileExtension));
     if (path.isEmpty()) return;
     if (!m_store.Export(m_gun, path.toStdString())) failed();
 }

@@ -21,14 +21,16 @@ class LanguageTexts;
 /// The mouse's recoil tab: four patterns (guns "shoot_gun_op_0".."3") of 30 shots ("bullet_op_0".."29"),
 /// each shot a horizontal and vertical pull ("bullet_x_check"/"bullet_x_eidt", "bullet_y_check"/
 /// "bullet_y_eidt") and a delay ("bullet_delay_eidt"). A shot is written to its pattern file when one of
-/// its edits is left; the checks only relabel until then. "shootdate_save_btn" has the mouse take its
-/// macros and the four patterns.
+/// its edits is left or one of its direction checks is toggled; a check's label names the direction the
+/// shot moves. "shootdate_save_btn" has the mouse take its macros and the four patterns.
 class CShootControlUI final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CShootControlUI)
 public:
     static constexpr char kClassName[] = "ShootControl";
     static constexpr char kFileFilter[] = "Shoot Files(*.shoot)";
+    /// What an exported pattern's file name ends with, so that the import dialog lists it.
+    static constexpr char kFileExtension[] = ".shoot";
 
     explicit CShootControlUI(QWidget* parent = nullptr);
     ~CShootControlUI() override;

@@ -232,26 +232,29 @@ void KeyboardPage::KeyPicked(int key) {
     m_keyEditor->show();
 }
 
+void KeyboardPage::storeAssignment(const KeyListEntry& entry) {
+    if (m_pickedKey < 0) return;
+    m_keyboard.SetKeyAssignment(static_cast<size_t>(m_pickedKey), entry,
+                                track([this](DeviceResult) { ShowKeyPictures(); }));
+    ShowKeyPictures();
+}
+
 void KeyboardPage::KeyEditorButton(int which) {
     if (!m_keyEditor) return;
     switch (which) {
         case 0:
-            if (!m_keyEditor->IsComplete()) {
-                // An assignment without its key or choice would leave the button doing nothing: it is refused
-                // and the editor stays open to finish it.
-                if (host())
-                    (void)host()->showMessage(QString::fromLatin1(CKeySetControlUI::kIncompleteTextId));
+            if (const QString why = m_keyEditor->IncompleteTextId(); !why.isEmpty()) {
+                // An assignment without its key, choice or count would leave the button doing nothing: it is
+                // refused and the editor stays open to finish it.
+                if (host()) (void)host()->showMessage(why);
                 return;
             }
-            if (m_pickedKey >= 0) {
-                m_keyboard.SetKeyAssignment(static_cast<size_t>(m_pickedKey), m_keyEditor->ReadAssignment(),
-                                            track([this](DeviceResult) { ShowKeyPictures(); }));
-                ShowKeyPictures();
-            }
+            storeAssignment(m_keyEditor->ReadAssignment());
             m_keyEditor->hide();
             return;
         case 1:
-            m_keyEditor->ShowDefault();
+            // The default is the button's function from now on, stored and sent like any other choice.
+            storeAssignment(m_keyEditor->RestoreDefault());
             m_keyEditor->hide();
             return;
         case 2:

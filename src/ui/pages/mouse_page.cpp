@@ -23,6 +23,7 @@
 #include "ui/pages/macro_tab.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/language_texts.h"
+#include "ui/toolkit/plain_text.h"
 
 namespace halvern::ui {
 namespace {
@@ -247,10 +248,12 @@ void MousePage::rebuildButtonList() {
             auto* nameLabel = new QLabel(row);
             nameLabel->setObjectName(QStringLiteral("name"));
             nameLabel->setFixedWidth(kListNameWidth);
+            nameLabel->setTextFormat(Qt::PlainText);
             nameLabel->setStyleSheet(QStringLiteral("color: #FFFFFF;"));
             auto* textLabel = new QLabel(row);
             textLabel->setObjectName(QStringLiteral("assignment"));
             textLabel->setFixedWidth(kListTextWidth);
+            textLabel->setTextFormat(Qt::PlainText);  // a macro's name reads as the user typed it
             textLabel->setStyleSheet(QStringLiteral("color: #0099FF;"));
             box->addWidget(nameLabel);
             box->addWidget(textLabel);
@@ -264,7 +267,7 @@ void MousePage::rebuildButtonList() {
         row->findChild<QLabel*>(QStringLiteral("name"))->setText(name);
         auto* textLabel = row->findChild<QLabel*>(QStringLiteral("assignment"));
         textLabel->setText(textLabel->fontMetrics().elidedText(*assignment, Qt::ElideRight, kListTextWidth));
-        textLabel->setToolTip(*assignment);
+        textLabel->setToolTip(plainToolTip(*assignment));
         row->setEnabled(true);
         row->setVisible(!picture->isHidden());
     }
@@ -426,26 +429,29 @@ void MousePage::KeyPicked(int button) {
     ShowFunctionTab(kKeysTab);
 }
 
+void MousePage::storeAssignment(const KeyListEntry& entry) {
+    if (m_pickedButton < 0) return;
+    m_mouse.SetKeyAssignment(static_cast<size_t>(m_pickedButton), entry,
+                             track([this](DeviceResult) { rebuildButtonList(); }));
+    rebuildButtonList();
+}
+
 void MousePage::KeyEditorButton(int which) {
     if (!m_keyEditor) return;
     switch (which) {
         case 0:
-            if (!m_keyEditor->IsComplete()) {
-                // An assignment without its key or choice would leave the button doing nothing: it is refused
-                // and the editor stays open to finish it.
-                if (host())
-                    (void)host()->showMessage(QString::fromLatin1(CKeySetControlUI::kIncompleteTextId));
+            if (const QString why = m_keyEditor->IncompleteTextId(); !why.isEmpty()) {
+                // An assignment without its key, choice or count would leave the button doing nothing: it is
+                // refused and the editor stays open to finish it.
+                if (host()) (void)host()->showMessage(why);
                 return;
             }
-            if (m_pickedButton >= 0) {
-                m_mouse.SetKeyAssignment(static_cast<size_t>(m_pickedButton), m_keyEditor->ReadAssignment(),
-                                         track([this](DeviceResult) { rebuildButtonList(); }));
-                rebuildButtonList();
-            }
+            storeAssignment(m_keyEditor->ReadAssignment());
             m_keyEditor->hide();
             return;
         case 1:
-            m_keyEditor->ShowDefault();
+            // The default is the button's function from now on, stored and sent like any other choice.
+            storeAssignment(m_keyEditor->RestoreDefault());
             m_keyEditor->hide();
             return;
         case 2:

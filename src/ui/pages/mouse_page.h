@@ -89,6 +89,8 @@ private:
     void showPolling();
     void showPointer();
     void rebuildButtonList();
+    /// Stores the picked key's new assignment in the device (which sends and saves it) and shows it.
+    void storeAssignment(const KeyListEntry& entry);
     void showLogoTooltip();
     void bindRecoilTab();
     [[nodiscard]] QString text(const QString& id) const;

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QUiLoader>
 
 #include "device/debug_sink.h"
@@ -73,7 +74,15 @@ QWidget* LayoutLoader::load(const QString& layout, QWidget* parent) const {
     FactoryLoader loader(m_creators);
     loader.setWorkingDirectory(QFileInfo(path).absoluteDir());
     QWidget* w = loader.load(&file, parent);
-    if (!w) debugLog("layout unreadable: " + path.toStdString() + ": " + loader.errorString().toStdString());
+    if (!w) {
+        debugLog("layout unreadable: " + path.toStdString() + ": " + loader.errorString().toStdString());
+        return nullptr;
+    }
+    // Labels show language texts and what users typed (names of macros, profiles, EQ settings, sound
+    // styles); neither is markup, and a name such as "<b>x</b>" must read as typed.
+    QList<QLabel*> labels = w->findChildren<QLabel*>();
+    if (auto* label = qobject_cast<QLabel*>(w)) labels.push_back(label);
+    for (QLabel* label : labels) label->setTextFormat(Qt::PlainText);
     return w;
 }
 

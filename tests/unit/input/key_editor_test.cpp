@@ -148,6 +148,19 @@ TEST(KeyEditor, MacroCategory) {
     s.macroOverIndex = kMacroOverCountIndex;
     s.macroCycleText = "12";
     EXPECT_EQ(ReadAssignment(s, kCurrent, kDefault), code(0x71, 2, 12));
+    // Playing a macro a blank, zero or too large number of times would leave the key doing nothing.
+    for (const char* times : {"", " ", "0", "-2", "256", "many"}) {
+        s.macroCycleText = times;
+        EXPECT_TRUE(HasInvalidMacroCount(s)) << times;
+        EXPECT_FALSE(IsCompleteAssignment(s)) << times;
+        EXPECT_EQ(ReadAssignment(s, kCurrent, kDefault), kCurrent) << times;
+    }
+    s.macroCycleText = "255";
+    EXPECT_EQ(ReadAssignment(s, kCurrent, kDefault), code(0x71, 2, 255));
+    s.macroOverIndex = 0;
+    s.macroCycleText.clear();  // the count matters only when the macro plays a number of times
+    EXPECT_FALSE(HasInvalidMacroCount(s));
+    EXPECT_EQ(ReadAssignment(s, kCurrent, kDefault), code(0x70, 2, 0));
 
     // Reopening shows the macro and its repeat, so saving again keeps them.
     KeyEditorState shown;

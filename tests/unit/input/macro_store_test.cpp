@@ -119,9 +119,9 @@ TEST(MacroStore, BadFilesNeverThrow) {
         "text", {"Action": "down", "Button": 300, "Delay": 1.5, "Type": 138}]})");
     const std::vector<MacroEvent> events = store.LoadMacro("g");
     ASSERT_EQ(events.size(), 3u);
-    EXPECT_EQ(events[0], (MacroEvent{false, 0, 0, 0}));
+    EXPECT_EQ(events[0], (MacroEvent{false, 4, 0, 0}));
     EXPECT_EQ(events[1], (MacroEvent{false, 0, 0, 0}));
-    EXPECT_EQ(events[2], (MacroEvent{true, 300 & 0xFF, 138 & 0x7F, 1}));
+    EXPECT_EQ(events[2], (MacroEvent{true, 255, 127, 1}));  // clamped, as the recoil editor shows them
     writeBytes(dir / "g.mac", R"({"Events": "none"})");
     EXPECT_TRUE(store.LoadMacro("g").empty());
 
@@ -205,6 +205,12 @@ TEST(MacroEvent, EncodingAndJson) {
     EXPECT_EQ(DelayFromJson(Json::Value("99999999999999999999999")), 65535);
     EXPECT_EQ(DelayFromJson(Json::Value(1e30)), 65535);
     EXPECT_EQ(DelayFromJson(Json::Value(Json::arrayValue)), 0);
+    // Values out of range are clamped rather than cut to their low bits; the action ignores letter case.
+    EXPECT_EQ(
+        EventFromJson(ParseJsonText(R"({"Action": "Down", "Button": 300, "Delay": "-5", "Type": 129})")),
+        (MacroEvent{true, 255, 127, 65535}));
+    EXPECT_EQ(EventFromJson(ParseJsonText(R"({"Action": "upward", "Button": "44", "Type": -3})")),
+              (MacroEvent{false, 44, 0, 0}));
 }
 
 }  // namespace
