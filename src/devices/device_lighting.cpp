@@ -29,6 +29,15 @@ Millis DeviceLighting::snapshot(LedFrame& out) {
     return m_engine.nextDue();
 }
 
+void DeviceLighting::nextFrame(LedFrame& out) {
+    std::scoped_lock lock(m_mutex);
+    const Millis now = steadyMillis();
+    m_engine.runDue(now);
+    if (const Millis due = m_engine.nextDue(); due != LightingEngine::kNever && due > now)
+        m_engine.runDue(due);
+    out = m_engine.frame();
+}
+
 void DeviceLighting::copyFrameTo(CMerivexUSBDevice& device) {
     (void)snapshot(m_snapshot);
     const int count = std::min(device.ledCount(), static_cast<int>(m_snapshot.size()));
