@@ -41,9 +41,8 @@ public:
     /// Copies the current frame into `out` (sized for the engine's LEDs) and returns when the effect's
     /// next step is due (LightingEngine::kNever: not on its own). Safe from any thread.
     Millis snapshot(LedFrame& out);
-    /// Runs the engine on to its next step (when one is due later) and copies that frame into `out`: for
-    /// a frame sent on its own, which must show the effect even when the engine has only just started and
-    /// drawn nothing yet.
+    /// Copies the current frame into `out`, after running the engine on to the effect's first step when it
+    /// has not drawn yet (just started: its frame is blank until then): for a frame sent on its own.
     void nextFrame(LedFrame& out);
 
 private:

@@ -227,6 +227,42 @@ TEST(HeadsetDevice, SynchronisedItsLedReportsCarryTheSharedColours) {
     EXPECT_TRUE(test::waitFor([&] { return newest(0xAA) == 0x7F && newest(0xAB) == 0; }));
 }
 
+// A frame sent by hand right after the page opened shows the light: the engine has drawn nothing yet then
+// (at speed 0 its first step falls some 16 ms after the start).
+TEST(HeadsetDevice, OneFrameSentRightAfterOpeningCarriesTheLight) {
+    test::TempDir data;
+    test::ScopedEnv xdg("XDG_DATA_HOME", data.path().string());
+    emu::Emulator emulator(emu::EmulatorOptions{emu::Transport::InProcess, {}, {}});
+    const auto headset = emulator.attach(Product::Headset);
+    ASSERT_TRUE(headset);
+    const auto open = [&](CMerivexHS6533Device& device) {
+        test::openOverEmulator(emulator, device, false);
+        ASSERT_TRUE(device.ConfigureFromTables(3, device.identity()));
+        device.SetLightControl(false);  // only the frame sent by hand
+        ASSERT_TRUE(device.Await([&](auto done) { device.ActivatePage(done); }).ok());
+    };
+    {
+        CMerivexHS6533Device device(emulator);
+        open(device);
+        LightSetting light = device.settings().light;
+        light.mode = 3;  // static
+        light.brightness = 4;
+        light.speed = 0;
+        light.red = 0xFF, light.green = 0, light.blue = 0;
+        ASSERT_TRUE(device.Await([&](auto done) { device.ChangeLight(light, done); }).ok());
+    }
+    CMerivexHS6533Device device(emulator);
+    open(device);
+    if (HasFatalFailure()) return;
+    const unsigned before = headset->firmware().ledReportCount();
+    ASSERT_TRUE(device.Await([&](auto done) { device.SendFrameOnce(done); }).ok());
+    ASSERT_EQ(headset->firmware().ledReportCount() - before, 12u);
+    const auto reports = headset->firmware().ledReports();
+    const auto frame = std::span(reports).last(12);
+    EXPECT_EQ(frame[0][4], 247) << "red of LED 0";
+    EXPECT_EQ(frame[4][4], 0) << "green of LED 0";
+}
+
 // The headset's sound settings over the emulated sound library.
 class HeadsetAudioTest : public ::testing::Test {
 protected:
