@@ -493,17 +493,14 @@ void DeviceList::ShowDeviceEntry(int index, bool visible, bool select) {
         for (auto& other : m_pages) other->entry->Select(other.get() == &page);
     }
     const VisibleCount visibleCount = CountVisibleEntries();
-    int synchro = 0;
-    for (auto& p : m_pages) synchro += p->entry->IsEntryVisible() && p->entry->IsSynchro();
     updateNoDeviceNotice();
     if (visibleCount.count == 0) {
         if (m_controls.pages && m_controls.pages->count() > 0) m_controls.pages->setCurrentIndex(0);
         if (m_controls.powers && m_controls.powers->count() > 0) m_controls.powers->setCurrentIndex(0);
     }
+    // Who takes part in synchronised lighting, and what the entries' synchro options show, is the
+    // window's (the devices' light-sync flags).
     if (enableSync) enableSync(visibleCount.count >= 2);
-    if (synchro < 2) {
-        for (auto& p : m_pages) p->entry->SetSynchro(false);
-    }
 }
 
 void DeviceList::HideDeviceEntry(int index) {

@@ -79,7 +79,9 @@ void MainWindow::returnToPreviousLightMode(int64_t now) {
 SharedEffectResult MainWindow::sameMode(DeviceSlotPage& source) {
     ui::LightPanel* sourcePanel = panelOf(source);
     if (!sourcePanel) return SharedEffectResult::NoLight;
-    const auto shared = SharedEffectOf(source.device->typeCode(), sourcePanel->target()->light());
+    const LightTarget& sourceTarget = *sourcePanel->target();
+    const auto shared =
+        SharedEffectOf(source.device->typeCode(), sourceTarget.light(), sourceTarget.lightModes());
     if (!shared) return SharedEffectResult::NoEquivalent;
     for (const int kind : kSameModeOrder) {
         DeviceSlotPage* page = m_list->pageForKind(kind);
@@ -104,23 +106,34 @@ void MainWindow::onSameMode(const Route&, const ui::Notification&) {
         debugLog("same effect: the mode has no shared equivalent");
 }
 
+// A device joins the shared animation only once there is one (a same effect was given); before that its
+// preview would stop with nothing to follow. The option then shows whether the device takes part.
 void MainWindow::onSynchroSelected(const Route&, const ui::Notification& n) {
+    const bool joinable = m_sync->animation().running();
     for (const auto& page : m_list->pages()) {
-        if (!page->entry || !n.control || !page->entry->isAncestorOf(n.control)) continue;
-        page->device->commandChannel().setLightSync(n.wParam != 0 && panelOf(*page) && connected(*page));
+        if (!page->entry || !page->device || !n.control || !page->entry->isAncestorOf(n.control)) continue;
+        page->device->commandChannel().setLightSync(n.wParam != 0 && joinable && panelOf(*page) &&
+                                                    connected(*page));
     }
     m_sync->wake();
     showSynchro();
 }
 
+// Called whenever the list changed. Synchronised lighting takes two: with fewer than two visible devices,
+// or fewer than two visible ones taking part, every device leaves it (the hidden ones too).
 void MainWindow::enableSync(bool possible) {
+    int takingPart = 0;
+    for (const auto& page : m_list->pages()) {
+        takingPart += page->device && page->entry && page->entry->IsEntryVisible() &&
+                      page->device->commandChannel().lightSync();
+    }
     for (const auto& page : m_list->pages()) {
         if (ui::LightPanel* panel = panelOf(*page)) panel->editor()->SetAllowSameMode(possible);
-        if (!possible && page->device) page->device->commandChannel().setLightSync(false);
+        if ((!possible || takingPart < 2) && page->device) page->device->commandChannel().setLightSync(false);
         if (QAbstractButton* synchro = page->entry ? page->entry->synchroButton() : nullptr)
             synchro->setVisible(possible && panelOf(*page));
     }
-    // The list clears the entries' synchro options itself when fewer than two visible entries have it.
+    showSynchro();
     if (m_sync) m_sync->wake();
 }
 

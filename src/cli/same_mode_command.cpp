@@ -7,6 +7,7 @@
 #include "cli/command_checks.h"
 #include "cli/key_device.h"
 #include "cli/keyboard_session.h"
+#include "cli/light_record_session.h"
 #include "cli/mouse_session.h"
 #include "cli/shared_commands.h"
 #include "devices/light_target.h"
@@ -18,16 +19,21 @@ constexpr std::string_view kUsage =
     "halvernctl same-mode --from mouse|keyboard|mousepad|headset [--screen WxH]";
 constexpr std::array<std::string_view, 2> kKnown{"--from", "--screen"};
 
+/// The kinds, in the order they take the shared effect: keyboards, mice, mouse pads, headsets.
+constexpr std::array<std::string_view, 4> kKinds{"keyboard", "mouse", "mousepad", "headset"};
+
 /// The attached devices that take light settings, opened as their pages open them.
 struct Devices {
     std::optional<KeyboardSession> keyboard;
     std::optional<MouseSession> mouse;
-    std::unique_ptr<LightTarget> keyboardTarget;
-    std::unique_ptr<LightTarget> mouseTarget;
+    std::optional<LightRecordSession> mousePad;
+    std::optional<LightRecordSession> headset;
+    std::array<std::unique_ptr<LightTarget>, kKinds.size()> targets;
 
     [[nodiscard]] LightTarget* target(std::string_view kind) const {
-        if (kind == "keyboard") return keyboardTarget.get();
-        if (kind == "mouse") return mouseTarget.get();
+        for (size_t i = 0; i < kKinds.size(); ++i) {
+            if (kKinds[i] == kind) return targets[i].get();
+        }
         return nullptr;
     }
 };
@@ -35,7 +41,32 @@ struct Devices {
 /// The mode's name as the command line prints it.
 std::string modeNameOf(LightTarget& target, std::string_view kind, uint8_t mode) {
     const EnglishTexts texts;
-    return lightModeName(target.lightModes(), mode, kind == "keyboard" ? kKeyboardModes : kMouseModes, texts);
+    const LightModeRange range = kind == "keyboard" ? kKeyboardModes
+                                 : kind == "mouse"  ? kMouseModes
+                                                    : lightRecordModes(kind);
+    return lightModeName(target.lightModes(), mode, range, texts);
+}
+
+/// Opens every attached kind; false, with its line on `context.err`, when one cannot be opened.
+bool openAttached(const CommandContext& context, std::pair<int, int> screen, Devices& devices) {
+    for (size_t i = 0; i < kKinds.size(); ++i) {
+        const std::string_view kind = kKinds[i];
+        if (!kindAttached(context.backend, kind)) continue;
+        std::unique_ptr<LightTarget>& target = devices.targets[i];
+        if (kind == "keyboard") {
+            if (!(devices.keyboard = openKeyboard(context))) return false;
+            target = KeyboardLightTarget(*devices.keyboard->device);
+        } else if (kind == "mouse") {
+            if (!(devices.mouse = openMouse(context))) return false;
+            target = MouseLightTarget(*devices.mouse->device, [screen] { return screen; });
+        } else {
+            std::optional<LightRecordSession>& session =
+                kind == "mousepad" ? devices.mousePad : devices.headset;
+            if (!(session = openLightRecordDevice(context, kind))) return false;
+            target = LightRecordTarget(*session->device);
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -50,17 +81,7 @@ int runSameModeCommand(const CommandContext& context, const CommandArgs& args) {
     const std::string from = *fromWord;
 
     Devices devices;
-    const std::pair<int, int> screen{words->screen.width, words->screen.height};
-    if (kindAttached(context.backend, "keyboard")) {
-        devices.keyboard = openKeyboard(context);
-        if (!devices.keyboard) return kExitDeviceError;
-        devices.keyboardTarget = KeyboardLightTarget(*devices.keyboard->device);
-    }
-    if (kindAttached(context.backend, "mouse")) {
-        devices.mouse = openMouse(context);
-        if (!devices.mouse) return kExitDeviceError;
-        devices.mouseTarget = MouseLightTarget(*devices.mouse->device, [screen] { return screen; });
-    }
+    if (!openAttached(context, {words->screen.width, words->screen.height}, devices)) return kExitDeviceError;
 
     LightTarget* source = devices.target(from);
     if (!source) {
@@ -68,7 +89,7 @@ int runSameModeCommand(const CommandContext& context, const CommandArgs& args) {
         return kExitDeviceError;
     }
     const LightSetting light = source->light();
-    const auto shared = SharedEffectOf(source->device().typeCode(), light);
+    const auto shared = SharedEffectOf(source->device().typeCode(), light, source->lightModes());
     if (!shared) {
         context.err << "halvernctl same-mode: the " << from << "'s light mode " << int{light.mode} << " ("
                     << modeNameOf(*source, from, light.mode)
@@ -76,8 +97,7 @@ int runSameModeCommand(const CommandContext& context, const CommandArgs& args) {
         return kExitDeviceError;
     }
 
-    // Keyboards first, then mice (mouse pads and headsets follow once they take light settings).
-    for (const std::string_view kind : {std::string_view("keyboard"), std::string_view("mouse")}) {
+    for (const std::string_view kind : kKinds) {
         LightTarget* target = devices.target(kind);
         if (!target) continue;
         const auto next = WithSharedEffect(target->device().typeCode(), target->light(), *shared);

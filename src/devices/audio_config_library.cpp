@@ -69,6 +69,16 @@ std::vector<DeviceRecord> listDevices(AudioConfigLibrary& library, Direction dir
 
 }  // namespace
 
+int AudioConfigLibrary::WriteProperties(const DeviceRecord& device, std::span<PropertyWrite> writes) {
+    for (PropertyWrite& write : writes) {
+        if (const int result =
+                PropertyControl(device, write.name, write.value, write.parameters, Access::Write);
+            result != 0)
+            return result;
+    }
+    return 0;
+}
+
 ChosenDevices ChooseDevices(AudioConfigLibrary& library) {
     ChosenDevices chosen;
     const std::vector<DeviceRecord> playback = listDevices(library, Direction::Playback);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -52,8 +53,15 @@ enum class Access : int32_t { Read = 0, Write = 1 };
 /// the page shows the property's control disabled and says why, instead of treating it as a failed write.
 inline constexpr int kPropertyNotAvailable = 2;
 
-/// The sound card's configuration library: the five calls the headset's page makes. Results are 0 for
-/// success unless a call says otherwise.
+/// One write of a batch (AudioConfigLibrary::WriteProperties).
+struct PropertyWrite {
+    std::wstring_view name;
+    PropertyValue value;
+    std::span<const int32_t> parameters;
+};
+
+/// The sound card's configuration library: the five calls the headset's page makes, and a batch of writes.
+/// Results are 0 for success unless a call says otherwise.
 class AudioConfigLibrary {
 public:
     virtual ~AudioConfigLibrary() = default;
@@ -70,6 +78,16 @@ public:
     [[nodiscard]] virtual int PropertyControl(const DeviceRecord& device, std::wstring_view name,
                                               PropertyValue& value, std::span<const int32_t> parameters,
                                               Access access) = 0;
+    /// Writes `writes` to `device` as one change: 0 when every write was taken, otherwise the result of
+    /// the first one refused. A library that can apply them together does (the Linux library loads the
+    /// equaliser's filter once for all its bands); by default each is written in turn with PropertyControl
+    /// and the first refusal ends the batch, the writes before it staying.
+    [[nodiscard]] virtual int WriteProperties(const DeviceRecord& device, std::span<PropertyWrite> writes);
+    /// Calls `changed`, on a thread of the library's, whenever the devices it lists may have changed (a
+    /// sound device came or went, the sound server started or stopped); `changed` must only hand the news
+    /// on. An empty function ends the calls: once this returns, the one before is not called any more. A
+    /// library without such news never calls.
+    virtual void WatchDevices(std::function<void()> changed) { (void)changed; }
 };
 
 /// The headset's two devices, as chosen from the library's lists.

@@ -29,6 +29,20 @@ Millis DeviceLighting::snapshot(LedFrame& out) {
     return m_engine.nextDue();
 }
 
+void DeviceLighting::nextFrame(LedFrame& out) {
+    std::scoped_lock lock(m_mutex);
+    const Millis now = steadyMillis();
+    m_engine.runDue(now);
+    // Pass by pass, at most a second on: the slowest first step is far sooner.
+    constexpr Millis kLongestWait = 1000;
+    for (Millis pass = 0; pass < kLongestWait && !m_engine.drawn(); ++pass) {
+        const Millis due = m_engine.nextDue();
+        if (due > now + kLongestWait) break;
+        m_engine.runDue(due);
+    }
+    out = m_engine.frame();
+}
+
 void DeviceLighting::copyFrameTo(CMerivexUSBDevice& device) {
     (void)snapshot(m_snapshot);
     const int count = std::min(device.ledCount(), static_cast<int>(m_snapshot.size()));

@@ -41,6 +41,9 @@ public:
     /// Copies the current frame into `out` (sized for the engine's LEDs) and returns when the effect's
     /// next step is due (LightingEngine::kNever: not on its own). Safe from any thread.
     Millis snapshot(LedFrame& out);
+    /// Copies the current frame into `out`, after running the engine on to the effect's first step when it
+    /// has not drawn yet (just started: its frame is blank until then): for a frame sent on its own.
+    void nextFrame(LedFrame& out);
 
 private:
     mutable std::mutex m_mutex;

@@ -49,8 +49,19 @@ DeviceRecord EmulatedAudioLibrary::addDevice(Direction direction, int32_t type, 
 }
 
 void EmulatedAudioLibrary::setFaults(Faults faults) {
-    std::scoped_lock lock(m_mutex);
-    m_faults = std::move(faults);
+    bool devicesChanged = false;
+    {
+        std::scoped_lock lock(m_mutex);
+        devicesChanged = faults.noPlayback != m_faults.noPlayback;
+        m_faults = std::move(faults);
+    }
+    std::scoped_lock lock(m_watchMutex);
+    if (devicesChanged && m_changed) m_changed();
+}
+
+void EmulatedAudioLibrary::WatchDevices(std::function<void()> changed) {
+    std::scoped_lock lock(m_watchMutex);
+    m_changed = std::move(changed);
 }
 
 void EmulatedAudioLibrary::store(const DeviceRecord& device, std::string_view name,

@@ -36,6 +36,8 @@ public:
     [[nodiscard]] static std::unique_ptr<EmulatedAudioLibrary> Headset(LineSink capture = {});
 
     DeviceRecord addDevice(Direction direction, int32_t type, int32_t state = 1);
+    /// New faults; a change of `noPlayback` is announced as the devices changing (WatchDevices), on the
+    /// caller's thread.
     void setFaults(Faults faults);
     /// Sets a property's stored text (a channel of std::nullopt: the call without parameters).
     void store(const DeviceRecord& device, std::string_view name, std::optional<int32_t> channel,
@@ -51,6 +53,7 @@ public:
     [[nodiscard]] int PropertyControl(const DeviceRecord& device, std::wstring_view name,
                                       PropertyValue& value, std::span<const int32_t> parameters,
                                       Access access) override;
+    void WatchDevices(std::function<void()> changed) override;
 
 private:
     using Key = std::tuple<int32_t, std::string, std::optional<int32_t>>;
@@ -64,6 +67,8 @@ private:
     std::vector<DeviceRecord> m_recording;
     std::map<Key, std::string> m_properties;
     int32_t m_nextHandle = 1;
+    std::mutex m_watchMutex;  ///< held while the watcher is called, so WatchDevices({}) ends the calls
+    std::function<void()> m_changed;
 };
 
 }  // namespace halvern::audio

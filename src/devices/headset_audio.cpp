@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <span>
+#include <vector>
 
 #include "device/debug_sink.h"
 
@@ -25,12 +26,14 @@ constexpr std::array<int32_t, 3> kSurroundParameters{4, -1, 0};
 constexpr std::array<int32_t, 1> kAllChannels{-1};
 constexpr std::array<int32_t, 1> kFirstChannel{0};
 
-// The properties brought to their defaults at start: each read, and written with 0 only when the read fails.
+// The properties brought to their defaults at start: each read, and written only when the read fails:
+// with 0, or for a level with the user's level.
 struct DefaultProperty {
     bool recording;
     std::wstring_view name;
     std::span<const int32_t> parameters;
     bool scalar;
+    int32_t HeadsetSystem::*userLevel = nullptr;
 };
 constexpr std::array<DefaultProperty, 24> kDefaults{{
     {false, L"VirtualSurroundEffectControl", kSurroundParameters, false},
@@ -51,10 +54,10 @@ constexpr std::array<DefaultProperty, 24> kDefaults{{
     {true, L"Enable_ENC_LFX", {}, false},
     {true, L"VolumeControl", kAllChannels, false},
     {true, L"MuteControl", {}, false},
-    {true, L"VolumeScalarControl", kAllChannels, true},
+    {true, L"VolumeScalarControl", kAllChannels, true, &HeadsetSystem::micInValue},
     {true, L"AAVolumeControl", kFirstChannel, false},
     {true, L"AAMuteControl", {}, false},
-    {true, L"AAVolumeScalarControl", kFirstChannel, true},
+    {true, L"AAVolumeScalarControl", kFirstChannel, true, &HeadsetSystem::micMonitorValue},
     {true, L"Enable_MAGICVOICE", {}, false},
     {true, L"MagicVoice_Selection", {}, false},
 }};
@@ -93,7 +96,7 @@ int percentOf(double scalar) {
 
 }  // namespace
 
-HeadsetAudio::Start HeadsetAudio::start() {
+HeadsetAudio::Start HeadsetAudio::start(const HeadsetSystem& user) {
     if (m_started) return *m_started;
     if (m_library.ConfLibInit() != 0) {
         m_started = m_start = Start::InitFailed;
@@ -110,8 +113,26 @@ HeadsetAudio::Start HeadsetAudio::start() {
     m_started = m_start;
     if (!ready()) return m_start;
     readFeatures();
-    bringToDefaults();
+    bringToDefaults(user);
     return m_start;
+}
+
+bool HeadsetAudio::devicesChanged(const HeadsetSystem& user) {
+    if (!m_started) return false;
+    if (m_start != Start::InitFailed) {
+        (void)m_library.CreateDeviceList();
+        uint32_t playback = 0;
+        const bool any = m_library.GetDeviceCount(audio::Direction::Playback, playback) == 0 && playback > 0;
+        const audio::ChosenDevices now = any ? audio::ChooseDevices(m_library) : audio::ChosenDevices{};
+        if (now.playback == m_devices.playback && now.recording == m_devices.recording) return false;
+    }
+    m_started.reset();
+    m_start = Start::InitFailed;
+    m_devices = {};
+    m_features = {};
+    m_unavailable = {};
+    (void)start(user);
+    return true;
 }
 
 void HeadsetAudio::readFeatures() {
@@ -126,12 +147,13 @@ void HeadsetAudio::readFeatures() {
     }
 }
 
-void HeadsetAudio::bringToDefaults() {
+void HeadsetAudio::bringToDefaults(const HeadsetSystem& user) {
     for (const DefaultProperty& d : kDefaults) {
         const Property property{d.recording, d.name, d.parameters, d.scalar};
         PropertyValue value;
         if (readProperty(property, value)) continue;
-        const bool written = d.scalar ? writeScalar(property, 0) : writeInteger(property, 0);
+        const int32_t number = d.userLevel ? std::clamp(user.*d.userLevel, 0, 100) : 0;
+        const bool written = d.scalar ? writeScalar(property, number) : writeInteger(property, number);
         if (!written) debugLog("an audio property could not be brought to its default");
     }
 }
@@ -238,16 +260,24 @@ bool HeadsetAudio::setBand(size_t band, int32_t value) {
     return writeInteger(Property{false, kBandNames[band], {}}, value);
 }
 
-bool HeadsetAudio::setEqualiser(const Bands& bands, const Bands& previous) {
-    if (!writeInteger(Property{false, L"Enable_EQ_GFX", {}}, 1)) return false;
+bool HeadsetAudio::writeEqualiser(const Bands& bands) {
+    if (!ready() || !m_devices.playback) return false;
+    std::vector<audio::PropertyWrite> writes(kEqBands + 1);
+    writes[0].name = L"Enable_EQ_GFX";
+    writes[0].value.setInteger(1);
     for (size_t band = 0; band < kEqBands; ++band) {
-        if (setBand(band, bands[band])) continue;
-        for (size_t back = 0; back < band; ++back) {
-            if (!setBand(back, previous[back])) debugLog("an equaliser band could not be set back");
-        }
-        return false;
+        writes[band + 1].name = kBandNames[band];
+        writes[band + 1].value.setInteger(bands[band]);
     }
-    return true;
+    const int result = m_library.WriteProperties(*m_devices.playback, writes);
+    if (result == audio::kPropertyNotAvailable) m_unavailable[static_cast<size_t>(Feature::Equaliser)] = true;
+    return result == 0;
+}
+
+bool HeadsetAudio::setEqualiser(const Bands& bands, const Bands& previous) {
+    if (writeEqualiser(bands)) return true;
+    if (!writeEqualiser(previous)) debugLog("an equaliser band could not be set back");
+    return false;
 }
 
 std::optional<HeadsetAudio::Bands> HeadsetAudio::readBands() {

@@ -46,8 +46,15 @@ public:
     explicit HeadsetAudio(audio::AudioConfigLibrary& library) : m_library(library) {}
 
     /// Starts the library once: init, device lists, device choice, defaults, feature lists. Later calls
-    /// return the first answer.
-    [[nodiscard]] Start start();
+    /// return the first answer. A property the library cannot read is written with its default, 0, but
+    /// for the microphone and monitor levels, which get the user's levels in `user` (a library that
+    /// holds no level of its own must not replace the user's with silence or full volume).
+    [[nodiscard]] Start start(const HeadsetSystem& user);
+    /// The library's devices may have changed (AudioConfigLibrary::WatchDevices). When the headset's
+    /// devices came, went or are other ones, or the library had not started, it starts again as start()
+    /// does. True when it did (the caller takes the new state); false, touching nothing, when the same
+    /// devices are there, and before the first start.
+    [[nodiscard]] bool devicesChanged(const HeadsetSystem& user);
     /// Whether properties can be read and written (started with a playback device).
     [[nodiscard]] bool ready() const { return m_start == Start::Ready; }
     [[nodiscard]] const audio::ChosenDevices& devices() const { return m_devices; }
@@ -69,8 +76,8 @@ public:
     [[nodiscard]] bool setMagicVoice(bool on);
     /// Writes the voice type (1-4) as the library counts it (0-3).
     [[nodiscard]] bool setMagicVoiceType(int type);
-    /// Turns the equaliser on and writes the ten band values. When a band is refused, the bands written
-    /// before it get `previous` back, so the equaliser is left as it was.
+    /// Turns the equaliser on and writes the ten band values, as one change. When the library refuses, the
+    /// bands it took get `previous` back, so the equaliser is left as it was.
     [[nodiscard]] bool setEqualiser(const Bands& bands, const Bands& previous);
     /// Writes one band (0-9).
     [[nodiscard]] bool setBand(size_t band, int32_t value);
@@ -90,7 +97,9 @@ private:
     [[nodiscard]] std::optional<double> readNumber(const Property& property);
     [[nodiscard]] bool writeInteger(const Property& property, int32_t value);
     [[nodiscard]] bool writeScalar(const Property& property, int percent);
-    void bringToDefaults();
+    /// "Enable_EQ_GFX" = 1 and the ten bands in one batch.
+    [[nodiscard]] bool writeEqualiser(const Bands& bands);
+    void bringToDefaults(const HeadsetSystem& user);
     void readFeatures();
 
     audio::AudioConfigLibrary& m_library;

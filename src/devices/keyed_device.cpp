@@ -356,8 +356,21 @@ void CMerivexKeyedDevice::SetLightControl(bool on) {
     wakeStreamer();
 }
 
+// While synchronised, the shared animation paints the LED frame and a device that streams sends that;
+// each painted colour wakes the stream (SetLedColour).
+void CMerivexKeyedDevice::SetLedColour(int index, uint32_t value) {
+    CMerivexUSBDevice::SetLedColour(index, value);
+    if (commandChannel().lightSync()) wakeStreamer();
+}
+
 size_t CMerivexKeyedDevice::streamFrame(DeviceQueue::FrameBuffer& buffer,
                                         DeviceQueue::Clock::time_point& nextChange) {
+    if (commandChannel().lightSync()) {
+        for (size_t i = 0; i < m_streamFrame.size(); ++i)
+            m_streamFrame.setWord(i, GetLedColour(static_cast<int>(i)));
+        nextChange = DeviceQueue::Clock::time_point::max();
+        return buildStreamFrame(m_streamFrame, buffer);
+    }
     const Millis next = m_lighting.snapshot(m_streamFrame);
     nextChange = next == LightingEngine::kNever
                      ? DeviceQueue::Clock::time_point::max()

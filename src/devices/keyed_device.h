@@ -67,6 +67,9 @@ public:
     /// Copies the engine's frame into the preview frame only: the queue builds the streamed frames itself.
     void SendLightFrame() override;
     [[nodiscard]] bool StreamsOnLightTick() const override { return false; }
+    /// Sets a preview colour; while the device takes part in synchronised lighting, also the colour its
+    /// streamed frames carry.
+    void SetLedColour(int index, uint32_t value) override;
     void WriteSettings(int slot, int firstByte, int byte68, int width, int height, Done done) override;
 
     /// Reads the active onboard record into the page and the profile (saved).

@@ -105,6 +105,7 @@ CMerivexHS6533Device::CMerivexHS6533Device(HidBackend& backend)
     : CMerivexLightRecordDevice(backend, kHeadsetKind, std::make_unique<CHs6533Profiledata>()) {}
 
 CMerivexHS6533Device::~CMerivexHS6533Device() {
+    if (m_library) m_library->WatchDevices({});
     stopThreads();
 }
 
@@ -130,7 +131,7 @@ void CMerivexHS6533Device::SendFrameOnce(Done done) {
     queue().submit(
         [this](CommandChannel& channel) {
             LedFrame frame(static_cast<size_t>(ledCount()));
-            lighting().snapshot(frame);  // when the frame changes next does not matter here
+            lighting().nextFrame(frame);
             DeviceQueue::FrameBuffer buffer{};
             const size_t length = buildStreamFrame(frame, buffer);
             if (length != headset_leds::kFrameSize) return DeviceResult::Refused(DeviceStep::Frame);
@@ -143,6 +144,7 @@ void CMerivexHS6533Device::SendFrameOnce(Done done) {
 // ---- The headset's sound settings ----
 
 void CMerivexHS6533Device::SetAudioLibrary(std::unique_ptr<audio::AudioConfigLibrary> library) {
+    if (m_library) m_library->WatchDevices({});
     m_audio.reset();
     m_audioStart.reset();
     m_library = std::move(library);
@@ -153,9 +155,11 @@ HeadsetSystem CMerivexHS6533Device::audioSettings() {
     return headsetProfile().GetHeadsetSystem();
 }
 
+// The library starts once the profile is loaded: what it cannot tell (a level it does not hold) it takes
+// from the profile, and the profile's equaliser plays from the start.
 void CMerivexHS6533Device::ActivatePage(Done done) {
-    if (m_audio && !m_audioStart) m_audioStart = m_audio->start();
     CMerivexLightRecordDevice::ActivatePage([this, done](DeviceResult result) {
+        startAudio();
         if (audioReady()) {
             HeadsetSystem system = audioSettings();
             HeadsetAudio::TakeReading(m_audio->read(), system);
@@ -164,6 +168,35 @@ void CMerivexHS6533Device::ActivatePage(Done done) {
         }
         if (done) done(result);
     });
+}
+
+void CMerivexHS6533Device::startAudio() {
+    if (!m_audio || m_audioStart) return;
+    m_audioStart = m_audio->start(audioSettings());
+    playProfileEqualiser();
+    // The sound device may come after the headset's HID interface (or the sound server after the
+    // program), and may go again: the library's news reach this thread through the queue's executor.
+    m_library->WatchDevices(
+        [this] { queue().completeLater([this](DeviceResult) { audioDevicesChanged(); }, {}); });
+}
+
+void CMerivexHS6533Device::playProfileEqualiser() {
+    if (!audioReady()) return;
+    const HeadsetAudio::Bands previous = m_bands;
+    m_bands = profileBands();
+    if (!m_audio->setEqualiser(m_bands, previous)) debugLog("the profile's equaliser could not be set");
+}
+
+void CMerivexHS6533Device::audioDevicesChanged() {
+    if (!m_audio || !m_audioStart || !m_audio->devicesChanged(audioSettings())) return;
+    m_audioStart = m_audio->start(audioSettings());  // the new start's answer
+    playProfileEqualiser();
+    if (audioReady()) {
+        HeadsetSystem system = audioSettings();
+        HeadsetAudio::TakeReading(m_audio->read(), system);
+        saveAudio(system);
+    }
+    ShowSettings();
 }
 
 bool CMerivexHS6533Device::changeAudio(const std::function<bool(HeadsetAudio&)>& write,

@@ -92,7 +92,7 @@ public:
 
     /// The library the audio settings go through (before ActivatePage).
     void SetAudioLibrary(std::unique_ptr<audio::AudioConfigLibrary> library);
-    /// Starts the library (once), then opens the page as the pad does and takes the recording device's
+    /// Opens the page as the pad does, then starts the library (once) and takes the recording device's
     /// values into the page and the profile.
     void ActivatePage(Done done = {}) override;
     /// How starting the library went; nothing before ActivatePage or without a library.
@@ -158,6 +158,13 @@ protected:
     void takeSettingsFromProfile() override;
 
 private:
+    /// Starts the library once, with the profile's levels for what it does not hold, plays the profile's
+    /// equaliser and follows the library's devices from then on.
+    void startAudio();
+    void playProfileEqualiser();
+    /// The library's devices may have changed: a headset sound device that came is started (the page
+    /// shows its values), one that went leaves the audio settings not ready.
+    void audioDevicesChanged();
     [[nodiscard]] bool changeAudio(const std::function<bool(HeadsetAudio&)>& write,
                                    const std::function<void(HeadsetSystem&)>& store);
     [[nodiscard]] CHs6533Profiledata& headsetProfile();

@@ -4,6 +4,7 @@
 #include "devices/keyboard_device.h"
 #include "devices/light_record_device.h"
 #include "devices/mouse_device.h"
+#include "lighting/light_mode_layout.h"
 
 namespace halvern {
 
@@ -11,12 +12,21 @@ void LightTarget::selectCustomGroup(int, CMerivexUSBDevice::Done done) {
     device().queue().completeLater(done, {});
 }
 
-std::optional<SharedEffectSettings> SharedEffectOf(uint16_t typeCode, const LightSetting& light) {
-    const auto effect = SharedEffectOfMode(cableTwin(typeCode), light.mode);
+std::optional<SharedEffectSettings> SharedEffectOf(uint16_t typeCode, const LightSetting& light,
+                                                   const LightModeLists& modes) {
+    const uint16_t cable = cableTwin(typeCode);
+    const auto effect = SharedEffectOfMode(cable, light.mode);
     if (!effect) return std::nullopt;
-    return SharedEffectSettings{
-        *effect,         light.brightness,      light.speed,
-        light.direction, light.multiColor != 0, Rgb{light.red, light.green, light.blue}};
+    const bool wheel = *effect == SharedEffect::Breathing || *effect == SharedEffect::Blink;
+    const bool offered = light.mode < modes.values.size() &&
+                         LightModeLayout(cable, modes.values[light.mode]).area(LightArea::Multicolour) ==
+                             ControlState::Enabled;
+    return SharedEffectSettings{*effect,
+                                light.brightness,
+                                light.speed,
+                                light.direction,
+                                wheel && offered && light.multiColor != 0,
+                                Rgb{light.red, light.green, light.blue}};
 }
 
 std::optional<LightSetting> WithSharedEffect(uint16_t typeCode, LightSetting light,

@@ -41,10 +41,12 @@ public:
     [[nodiscard]] virtual int speedMax() const { return 4; }
 };
 
-/// The shared effect `light` runs on a device of `typeCode` (receiver codes as their cable twins), with
-/// its brightness, speed, direction, multicolour flag and colour; nothing when its mode has none.
-[[nodiscard]] std::optional<SharedEffectSettings> SharedEffectOf(uint16_t typeCode,
-                                                                 const LightSetting& light);
+/// The shared effect `light` runs on a device of `typeCode` (receiver codes as their cable twins) whose
+/// modes are `modes`, with its brightness, speed, direction and colour; nothing when its mode has none.
+/// The multicolour flag is taken only where it means something: the source's mode offers it (a mode that
+/// greys it out leaves a stale flag behind) and the shared effect draws from the colour wheel with it.
+[[nodiscard]] std::optional<SharedEffectSettings> SharedEffectOf(uint16_t typeCode, const LightSetting& light,
+                                                                 const LightModeLists& modes);
 /// `light` changed to run `shared` on a device of `typeCode`: the kind's mode for the effect and the shared
 /// levels, direction, multicolour flag and colour. Nothing for a kind without a mapping.
 [[nodiscard]] std::optional<LightSetting> WithSharedEffect(uint16_t typeCode, LightSetting light,

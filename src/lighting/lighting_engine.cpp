@@ -71,6 +71,7 @@ void LightingEngine::setCustomColours(std::span<const Rgb> colours) {
 
 void LightingEngine::runEffect(Millis now) {
     const ModeEntry& mode = currentMode();
+    m_drawn = true;
     if (mode.cadence == Cadence::Sequence || mode.effect == nullptr) {
         m_sequence.pass(m_frame, now, m_settings.speed(), true);
         return;
@@ -83,6 +84,7 @@ void LightingEngine::start(Millis now) {
     m_lastPass = now;
     m_ticks.restart(now);
     m_started = true;
+    m_drawn = false;
 }
 
 Millis LightingEngine::effectDue() const {
@@ -106,9 +108,11 @@ void LightingEngine::runPass(Millis now) {
             EffectContext ctx = context(now);
             mode.effect(ctx);
             m_steadyShown = mode.steady;
+            m_drawn = true;
         }
     } else {
         m_sequence.pass(m_frame, now, m_settings.speed(), false);
+        m_drawn = true;
     }
     if (m_model->lightListEveryPass) {
         m_lightList.advance(now);

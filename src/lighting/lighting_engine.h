@@ -67,6 +67,8 @@ public:
     bool runDue(Millis now);
     /// When the next pass that changes anything is due; kNever when nothing will change on its own.
     [[nodiscard]] Millis nextDue() const;
+    /// Whether the effect has drawn into the frame since the engine started (until then it is blank).
+    [[nodiscard]] bool drawn() const { return m_drawn; }
 
     static constexpr Millis kNever = INT64_MAX;
     /// A thread held up longer than this (a suspended machine) resumes instead of replaying every pass.
@@ -89,6 +91,7 @@ private:
     TickCounter m_ticks;
     Millis m_lastPass = 0;
     bool m_started = false;
+    bool m_drawn = false;
     bool m_overlayPending = false;  // the light list moved since it was last drawn
     bool m_steadyShown = false;     // a steady mode's picture is in the frame
 };

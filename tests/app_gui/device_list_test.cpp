@@ -144,27 +144,35 @@ TEST_F(DeviceListTest, UnpluggingTheSelectedOfTwoDevicesSelectsTheOther) {
     EXPECT_TRUE(noticeShown());
 }
 
-TEST_F(DeviceListTest, TheSynchroOptionIsClearedWhenFewerThanTwoVisibleEntriesHaveIt) {
+// Taking part is the devices' light-sync flag alone; each entry's synchro option shows it after every
+// change of the list, and with fewer than two visible devices taking part every device leaves.
+TEST_F(DeviceListTest, FewerThanTwoVisibleDevicesTakingPartEndSynchronisedLighting) {
     plug(Product::Mouse, kMouse);
     plug(Product::Keyboard, kKeyboard);
-    const auto synchro = [&](int kind) { return page(kind)->entry->IsSynchro(); };
-    page(kMouse)->entry->SetSynchro(true);
-    page(kKeyboard)->entry->SetSynchro(true);
+    const auto takesPart = [&](int kind) { return page(kind)->device->commandChannel().lightSync(); };
+    // The option shows the flag; a disagreement between the two fails here.
+    const auto synchro = [&](int kind) {
+        EXPECT_EQ(page(kind)->entry->IsSynchro(), takesPart(kind)) << "kind " << kind;
+        return takesPart(kind);
+    };
+    page(kMouse)->device->commandChannel().setLightSync(true);
+    page(kKeyboard)->device->commandChannel().setLightSync(true);
 
-    // Two visible entries with it keep it while the list changes around them.
+    // Two visible devices taking part stay in while the list changes around them.
     plug(Product::MousePad, kMousePad);
     EXPECT_TRUE(synchro(kMouse) && synchro(kKeyboard));
+    EXPECT_FALSE(synchro(kMousePad));
     unplug(Product::MousePad, kMousePad);
     EXPECT_TRUE(synchro(kMouse) && synchro(kKeyboard));
 
-    // One of them goes: one entry is left, and no entry keeps the option, the hidden one neither.
+    // One of them goes: the one left follows no more, nor does the hidden one.
     unplug(Product::Keyboard, kKeyboard);
     EXPECT_FALSE(synchro(kMouse));
     EXPECT_FALSE(synchro(kKeyboard));
 
-    // With two visible entries but only one of them choosing it, the next change of the list clears it.
+    // With two visible devices but only one of them taking part, the next change of the list ends it.
     plug(Product::Keyboard, kKeyboard);
-    page(kMouse)->entry->SetSynchro(true);
+    page(kMouse)->device->commandChannel().setLightSync(true);
     plug(Product::MousePad, kMousePad);
     EXPECT_FALSE(synchro(kMouse));
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -210,6 +211,30 @@ TEST_F(SynchronisedLightTest, KeyboardBlinkGoesToTheMouseAndPagesLeaveOneByOne) 
     EXPECT_FALSE(window->synchronisedLighting().active());
     EXPECT_FALSE(
         ui::findControl(keyboardEditor, QStringLiteral("deng_same_mode"))->isVisibleTo(keyboardEditor));
+}
+
+// The synchro option is the light-sync flag shown: before any same effect there is nothing to follow, so
+// choosing it leaves the device (and its preview) on its own effect; after one, the device joins.
+TEST_F(SynchronisedLightTest, TheSynchroOptionJoinsOnlyAnAnimationThatRuns) {
+    QAbstractButton* option = slot(0).entry->synchroButton();
+    ASSERT_TRUE(option);
+    ASSERT_TRUE(waitUntil([&] { return option->isVisibleTo(window.get()); }));
+    option->click();
+    EXPECT_FALSE(inSync(mousePage));
+    EXPECT_FALSE(option->isChecked()) << "shown as it is";
+
+    choose("light_combo_modeSelect", 6);  // the keyboard's static light
+    ASSERT_TRUE(settled(keyboardPage));
+    window->deviceList().ShowDeviceEntry(1, true, true);
+    ASSERT_EQ(window->sameMode(slot(1)), SharedEffectResult::Started);
+    EXPECT_TRUE(option->isChecked());
+    option->click();
+    EXPECT_FALSE(inSync(mousePage));
+    EXPECT_FALSE(option->isChecked());
+    option->click();
+    EXPECT_TRUE(inSync(mousePage));
+    EXPECT_TRUE(option->isChecked());
+    ASSERT_TRUE(settled(mousePage));
 }
 
 }  // namespace

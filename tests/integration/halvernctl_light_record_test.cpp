@@ -89,5 +89,25 @@ TEST_F(HalvernctlLightRecordTest, HeadsetEqualiserCommandsAndOneFrame) {
     EXPECT_NE(r.out.find("sound library: ready\n"), std::string::npos) << r.out;
 }
 
+// A frame sent by hand shows the headset's light, also when it is sent right after the page opened.
+TEST_F(HalvernctlLightRecordTest, OneHeadsetFrameCarriesTheLightSetting) {
+    const auto headset = emulator.attach(emu::Product::Headset);
+    ASSERT_TRUE(headset);
+    CtlRun r = run({"light", "--device", "headset", "--mode", "3", "--brightness", "4", "--color", "204060"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    r = run({"headset", "frame"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    const auto reports = headset->firmware().ledReports();
+    ASSERT_GE(reports.size(), 12u);
+    const auto frame = std::span(reports).last(12);
+    // Red, green and blue of LED 0 (registers 0xAA, 0xAB, 0xAC of controller 0x22), scaled by the level.
+    ASSERT_EQ(frame[0][2], 0xAA);
+    EXPECT_GT(frame[0][4], 0x18);
+    EXPECT_LE(frame[0][4], 0x20);
+    EXPECT_GT(frame[4][4], frame[0][4]);
+    EXPECT_GT(frame[8][4], frame[4][4]);
+    EXPECT_EQ(frame[11][9], frame[8][4]) << "LED 12 shows what LED 0 shows";
+}
+
 }  // namespace
 }  // namespace halvern::cli

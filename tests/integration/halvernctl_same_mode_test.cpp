@@ -69,5 +69,46 @@ TEST_F(HalvernctlSameModeTest, AModeWithoutSharedEffectWritesNothing) {
     EXPECT_EQ(run({"light", "--device", "headset", "--mode", "1"}).code, kExitDeviceError);
 }
 
+// The mouse pad and the headset give and take the shared effect as the keyboard and the mouse do.
+TEST_F(HalvernctlSameModeTest, TheMousePadAndTheHeadsetGiveAndTakeTheEffect) {
+    ASSERT_TRUE(emulator.attach(emu::Product::MousePad));
+    ASSERT_TRUE(emulator.attach(emu::Product::Headset));
+    ASSERT_EQ(run({"light", "--device", "mousepad", "--mode", "4", "--brightness", "3", "--speed", "2",
+                   "--color", "102030"})
+                  .code,
+              kExitOk);
+    CtlRun r = run({"same-mode", "--from", "mousepad"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(lineCount(r.out), 4u) << r.out;  // keyboard, mouse, mouse pad, headset
+    EXPECT_EQ(runJson({"show", "keyboard"})["light"]["mode"].asInt(), 23);
+    EXPECT_EQ(runJson({"show", "mouse"})["light"]["mode"].asInt(), 4);
+    const Json::Value headset = runJson({"show", "headset"})["light"];
+    EXPECT_EQ(headset["mode"].asInt(), 4);
+    EXPECT_EQ(headset["brightness"].asInt(), 3);
+    EXPECT_EQ(headset["color"].asString(), "102030");
+
+    ASSERT_EQ(run({"light", "--device", "headset", "--mode", "1"}).code, kExitOk);  // spectrum
+    r = run({"same-mode", "--from", "headset"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(runJson({"show", "keyboard"})["light"]["mode"].asInt(), 4);
+    EXPECT_EQ(runJson({"show", "mouse"})["light"]["mode"].asInt(), 1);
+    EXPECT_EQ(runJson({"show", "mousepad"})["light"]["mode"].asInt(), 1);
+}
+
+// A multicolour flag the source's mode greys out (the mouse's static light) is not given on: the keyboard
+// shows one colour, as the shared animation does.
+TEST_F(HalvernctlSameModeTest, OnlyWhatTheSharedEffectMeansIsCopied) {
+    ASSERT_EQ(run({"light", "--device", "keyboard", "--mode", "5", "--multicolor", "1"}).code, kExitOk);
+    ASSERT_EQ(
+        run({"light", "--device", "mouse", "--mode", "3", "--multicolor", "1", "--color", "405060"}).code,
+        kExitOk);
+    const CtlRun r = run({"same-mode", "--from", "mouse"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    const Json::Value keyboardLight = runJson({"show", "keyboard"})["light"];
+    EXPECT_EQ(keyboardLight["mode"].asInt(), 6);
+    EXPECT_EQ(keyboardLight["multicolor"].asInt(), 0);
+    EXPECT_EQ(keyboardLight["color"].asString(), "405060");
+}
+
 }  // namespace
 }  // namespace halvern::cli

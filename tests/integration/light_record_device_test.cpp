@@ -187,6 +187,82 @@ TEST(HeadsetDevice, SendsTwelveLedReportsPerFrameAndItsRecord) {
     EXPECT_EQ(headset->firmware().region(Region::Settings)[1], device.lightLists().values.at(0));
 }
 
+// Taking part in synchronised lighting, the headset's LED reports carry the shared animation's colours
+// (painted into its LED frame), not its own effect's; leaving it, its own effect comes back.
+TEST(HeadsetDevice, SynchronisedItsLedReportsCarryTheSharedColours) {
+    test::TempDir data;
+    test::ScopedEnv xdg("XDG_DATA_HOME", data.path().string());
+    emu::Emulator emulator(emu::EmulatorOptions{emu::Transport::InProcess, {}, {}});
+    const auto headset = emulator.attach(Product::Headset);
+    ASSERT_TRUE(headset);
+    CMerivexHS6533Device device(emulator);
+    test::openOverEmulator(emulator, device, false);
+    ASSERT_TRUE(device.ConfigureFromTables(3, device.identity()));
+    ASSERT_TRUE(device.Await([&](auto done) { device.ActivatePage(done); }).ok());
+    device.SetLightControl(true);
+    LightSetting light = device.settings().light;
+    light.mode = 3;  // static
+    light.brightness = 4;
+    light.red = 0xFF, light.green = 0, light.blue = 0;
+    ASSERT_TRUE(device.Await([&](auto done) { device.ChangeLight(light, done); }).ok());
+
+    // Byte 4 (LED 0) of the newest report for a register of controller 0x22.
+    const auto newest = [&](uint8_t reg) {
+        const auto reports = headset->firmware().ledReports();
+        for (auto it = reports.rbegin(); it != reports.rend(); ++it) {
+            if ((*it)[1] == 0x22 && (*it)[2] == reg) return static_cast<int>((*it)[4]);
+        }
+        return -1;
+    };
+    ASSERT_TRUE(test::waitFor([&] { return newest(0xAA) == 247 && newest(0xAB) == 0; })) << "red, its own";
+
+    device.commandChannel().setLightSync(true);
+    for (int led = 0; led < device.ledCount(); ++led) device.SetLedColour(led, 0xFF00FF00);  // green, full
+    EXPECT_TRUE(test::waitFor([&] { return newest(0xAA) == 0 && newest(0xAB) == 247; }))
+        << "red " << newest(0xAA) << ", green " << newest(0xAB);
+
+    device.commandChannel().setLightSync(false);
+    light.red = 0x80;
+    ASSERT_TRUE(device.Await([&](auto done) { device.ChangeLight(light, done); }).ok());
+    EXPECT_TRUE(test::waitFor([&] { return newest(0xAA) == 0x7F && newest(0xAB) == 0; }));
+}
+
+// A frame sent by hand right after the page opened shows the light: the engine has drawn nothing yet then
+// (at speed 0 its first step falls some 16 ms after the start).
+TEST(HeadsetDevice, OneFrameSentRightAfterOpeningCarriesTheLight) {
+    test::TempDir data;
+    test::ScopedEnv xdg("XDG_DATA_HOME", data.path().string());
+    emu::Emulator emulator(emu::EmulatorOptions{emu::Transport::InProcess, {}, {}});
+    const auto headset = emulator.attach(Product::Headset);
+    ASSERT_TRUE(headset);
+    const auto open = [&](CMerivexHS6533Device& device) {
+        test::openOverEmulator(emulator, device, false);
+        ASSERT_TRUE(device.ConfigureFromTables(3, device.identity()));
+        device.SetLightControl(false);  // only the frame sent by hand
+        ASSERT_TRUE(device.Await([&](auto done) { device.ActivatePage(done); }).ok());
+    };
+    {
+        CMerivexHS6533Device device(emulator);
+        open(device);
+        LightSetting light = device.settings().light;
+        light.mode = 3;  // static
+        light.brightness = 4;
+        light.speed = 0;
+        light.red = 0xFF, light.green = 0, light.blue = 0;
+        ASSERT_TRUE(device.Await([&](auto done) { device.ChangeLight(light, done); }).ok());
+    }
+    CMerivexHS6533Device device(emulator);
+    open(device);
+    if (HasFatalFailure()) return;
+    const unsigned before = headset->firmware().ledReportCount();
+    ASSERT_TRUE(device.Await([&](auto done) { device.SendFrameOnce(done); }).ok());
+    ASSERT_EQ(headset->firmware().ledReportCount() - before, 12u);
+    const auto reports = headset->firmware().ledReports();
+    const auto frame = std::span(reports).last(12);
+    EXPECT_EQ(frame[0][4], 247) << "red of LED 0";
+    EXPECT_EQ(frame[4][4], 0) << "green of LED 0";
+}
+
 // The headset's sound settings over the emulated sound library.
 class HeadsetAudioTest : public ::testing::Test {
 protected:
@@ -219,8 +295,10 @@ TEST_F(HeadsetAudioTest, StartBringsMissingPropertiesToZeroAndReadsTheMicrophone
     ASSERT_EQ(device.audioStart(), HeadsetAudio::Start::Ready);
     EXPECT_TRUE(written("AUDIO P read VirtualSurroundEffectControl 4 failed"));
     EXPECT_TRUE(written("AUDIO P write VirtualSurroundEffectControl 4 0"));
-    EXPECT_TRUE(written("AUDIO R write VolumeScalarControl -1 0"));
-    EXPECT_TRUE(written("AUDIO R write AAVolumeScalarControl 0 0"));
+    // Levels the library does not hold get the profile's, not silence.
+    EXPECT_TRUE(written("AUDIO R write VolumeScalarControl -1 0.8"));
+    EXPECT_TRUE(written("AUDIO R write AAVolumeScalarControl 0 0.5"));
+    EXPECT_EQ(device.audioSettings().micMonitorValue, 50);
     EXPECT_EQ(device.audioSettings().micInSelect, 1) << "not muted";
 
     ASSERT_TRUE(device.SetMicrophoneLevel(64));
@@ -341,6 +419,27 @@ TEST_F(HeadsetAudioTest, RestoringTheDefaultsSetsTheirSoundAndKeepsTheCustomEqs)
     EXPECT_EQ(device.eqBands(), headset_eq::PresetBands(1));
     EXPECT_EQ(device.customEqNames(), std::vector<std::string>{"Mine"});
     EXPECT_EQ(static_cast<CHs6533Profiledata&>(device.profile()).GetCustomEqValues(0).at(0), 5);
+}
+
+// A sound device that comes after the headset's HID interface brings the sound settings with it (its values
+// into the profile); when it goes, the settings are refused again and the profile keeps what it had.
+TEST_F(HeadsetAudioTest, TheSoundSettingsFollowTheSoundDeviceComingAndGoing) {
+    open({.noPlayback = true});
+    EXPECT_EQ(device.audioStart(), HeadsetAudio::Start::NoPlayback);
+    EXPECT_FALSE(device.SetMicrophoneLevel(30));
+
+    library->setFaults({});  // the sound device appears
+    device.RunCompletions();
+    EXPECT_EQ(device.audioStart(), HeadsetAudio::Start::Ready);
+    EXPECT_TRUE(written("AUDIO R write AAVolumeScalarControl 0 0.5")) << "started with the profile's levels";
+    ASSERT_TRUE(device.SetMicrophoneLevel(30));
+    EXPECT_EQ(device.audioSettings().micInValue, 30);
+
+    library->setFaults({.noPlayback = true});  // and goes
+    device.RunCompletions();
+    EXPECT_FALSE(device.audioReady());
+    EXPECT_FALSE(device.SetMicrophoneLevel(40));
+    EXPECT_EQ(device.audioSettings().micInValue, 30);
 }
 
 TEST_F(HeadsetAudioTest, AFailedStartTouchesNoProperty) {

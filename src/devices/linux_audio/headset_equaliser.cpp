@@ -141,7 +141,23 @@ bool HeadsetEqualiser::setOn(bool on, Deadline deadline) {
 bool HeadsetEqualiser::setBand(int index, int gain, Deadline deadline) {
     if (index < 0 || index >= kBands) return false;
     Bands bands = m_bands;
-    bands[static_cast<size_t>(index)] = std::clamp(gain, kMinGain, kMaxGain);
+    bands[static_cast<size_t>(index)] = gain;
+    return setBands(bands, deadline);
+}
+
+bool HeadsetEqualiser::set(Bands bands, bool on, Deadline deadline) {
+    if (!on) return setOn(false, deadline) && setBands(bands, deadline);
+    if (this->on()) return setBands(bands, deadline);
+    // Off: the bands are only kept, and switching on loads the filter with them.
+    const Bands before = m_bands;
+    if (!setBands(bands, deadline)) return false;
+    if (setOn(true, deadline)) return true;
+    m_bands = before;
+    return false;
+}
+
+bool HeadsetEqualiser::setBands(Bands bands, Deadline deadline) {
+    for (int& gain : bands) gain = std::clamp(gain, kMinGain, kMaxGain);
     if (bands == m_bands) return true;
     if (!m_module) {
         m_bands = bands;  // heard once the equaliser is switched on

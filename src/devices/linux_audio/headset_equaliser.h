@@ -47,6 +47,9 @@ public:
     [[nodiscard]] bool setOn(bool on, Deadline deadline);
     /// Sets one band's gain in dB (held to kMinGain … kMaxGain); the filter is reloaded when on.
     [[nodiscard]] bool setBand(int index, int gain, Deadline deadline);
+    /// Sets every band and on or off as one change: the filter is loaded at most once.
+    [[nodiscard]] bool set(Bands bands, bool on, Deadline deadline);
+    [[nodiscard]] const Bands& bands() const { return m_bands; }
 
 private:
     struct Loaded {
@@ -54,6 +57,8 @@ private:
         std::string sink;
     };
     [[nodiscard]] std::optional<Loaded> load(const Bands& bands, Deadline deadline);
+    /// New bands (held to the range); a filter that is on is reloaded once.
+    [[nodiscard]] bool setBands(Bands bands, Deadline deadline);
     void moveStreams(const std::string& from, const std::string& to, Deadline deadline);
     [[nodiscard]] std::string argumentFor(const std::string& sink, const Bands& bands) const;
 

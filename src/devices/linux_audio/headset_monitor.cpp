@@ -89,7 +89,8 @@ bool HeadsetMonitor::setMuted(bool muted, Deadline deadline) {
         return true;
     }
     if (m_loopback) return true;
-    if (!plainArgument(m_source) || !plainArgument(m_sink)) return false;
+    // Louder than asked is worse than no monitor: without a level there is nothing to load it at.
+    if (!m_level || !plainArgument(m_source) || !plainArgument(m_sink)) return false;
     const std::string argument = "source=" + m_source + " sink=" + m_sink +
                                  " latency_msec=20 source_dont_move=true sink_dont_move=true"
                                  " sink_input_properties='media.name=\"Headset monitor\" " +
@@ -98,8 +99,7 @@ bool HeadsetMonitor::setMuted(bool muted, Deadline deadline) {
     if (!module) return false;
     m_loopback = *module;
     if (const auto stream = loopbackStream(deadline);
-        !stream || !m_client.setStreamVolume(stream->index, stream->channels, volumeOf(m_level), deadline)) {
-        // Louder than asked is worse than no monitor.
+        !stream || !m_client.setStreamVolume(stream->index, stream->channels, volumeOf(*m_level), deadline)) {
         if (!m_client.unloadModule(*m_loopback, deadline))
             debugLog("a monitor without its level stays loaded");
         m_loopback.reset();
@@ -111,6 +111,11 @@ bool HeadsetMonitor::setMuted(bool muted, Deadline deadline) {
 std::optional<double> HeadsetMonitor::level(Deadline deadline) {
     if (m_card) return m_card->level();
     if (m_sink.empty() || !m_client.connect(deadline)) return std::nullopt;
+    if (!m_loopback) return m_level;
+    // Loaded, the stream's volume is the level (whoever changed it).
+    const auto stream = loopbackStream(deadline);
+    if (!stream) return std::nullopt;
+    m_level = static_cast<double>(stream->volume) / PA_VOLUME_NORM;
     return m_level;
 }
 

@@ -11,7 +11,9 @@ namespace halvern::audio {
 /// The microphone heard in the headset (monitor, sidetone): the card's own mixer control when it has one,
 /// otherwise a loopback from the headset's source to its sink in the sound server (module-loopback,
 /// loaded while the monitor is on). The loopback's level is its stream volume; the level set while it is
-/// off is given to it when it is loaded. A loopback left by an earlier run is taken over.
+/// off is given to it when it is loaded. A loopback left by an earlier run is taken over with its level.
+/// Without a loopback nothing in the server holds the level: until one is set (the user's, from the
+/// profile) the level reads as unknown, and the monitor is not turned on at a level nobody chose.
 class HeadsetMonitor {
 public:
     static constexpr std::string_view kRole = "halvern.role=monitor";
@@ -35,7 +37,7 @@ public:
     [[nodiscard]] std::optional<Range> range() const;
     [[nodiscard]] std::optional<bool> muted(Deadline deadline);
     [[nodiscard]] bool setMuted(bool muted, Deadline deadline);
-    /// 0 … 1
+    /// 0 … 1; nothing when it cannot be read or, on the loopback, none was set or taken over yet.
     [[nodiscard]] std::optional<double> level(Deadline deadline);
     [[nodiscard]] bool setLevel(double share, Deadline deadline);
     [[nodiscard]] std::optional<double> levelDb(Deadline deadline);
@@ -48,7 +50,7 @@ private:
     std::string m_sink;
     std::optional<CardSidetone> m_card;
     std::optional<uint32_t> m_loopback;
-    double m_level = 1.0;
+    std::optional<double> m_level;  ///< the loopback's level while none is loaded
 };
 
 }  // namespace halvern::audio

@@ -14,6 +14,7 @@
 #include "devices/linux_audio/headset_equaliser.h"
 #include "devices/linux_audio/headset_monitor.h"
 #include "devices/linux_audio/pulse_client.h"
+#include "devices/linux_audio/pulse_device_watch.h"
 
 namespace halvern::audio {
 namespace {
@@ -317,6 +318,31 @@ struct LinuxAudioLibrary::State {
         return std::nullopt;
     }
 
+    // A batch of equaliser properties on the equaliser's sink as one change; nothing when the batch holds
+    // anything else.
+    std::optional<int> writeEqualiser(const DeviceRecord& record, std::span<PropertyWrite> writes,
+                                      Deadline deadline) {
+        const Device* d = device(record);
+        if (d == nullptr || d->direction != Direction::Playback || writes.empty()) return std::nullopt;
+        for (const PropertyWrite& w : writes) {
+            const Property* p = findProperty(w.name);
+            if (p == nullptr || (p->act != Act::EqOn && p->act != Act::EqBand)) return std::nullopt;
+        }
+        if (!acts(*findProperty(L"Enable_EQ_GFX"))) return kPropertyNotAvailable;
+        if (equaliser->master() != d->name) return kFailed;
+        equaliser->refresh(deadline);
+        HeadsetEqualiser::Bands bands = equaliser->bands();
+        bool on = equaliser->on();
+        for (const PropertyWrite& w : writes) {
+            const Property& p = *findProperty(w.name);
+            if (p.act == Act::EqOn)
+                on = w.value.integer() != 0;
+            else
+                bands[static_cast<size_t>(p.band)] = w.value.integer();
+        }
+        return equaliser->set(bands, on, deadline) ? 0 : kFailed;
+    }
+
     bool write(const Property& p, const Device& d, const PropertyValue& value, Deadline deadline) {
         const float share = value.floating();
         switch (p.act) {
@@ -348,6 +374,11 @@ struct LinuxAudioLibrary::State {
 
 LinuxAudioLibrary::LinuxAudioLibrary() : m_state(std::make_unique<State>()) {}
 LinuxAudioLibrary::~LinuxAudioLibrary() = default;
+
+void LinuxAudioLibrary::WatchDevices(std::function<void()> changed) {
+    m_watch.reset();
+    if (changed) m_watch = std::make_unique<PulseDeviceWatch>(std::move(changed));
+}
 
 int LinuxAudioLibrary::ConfLibInit() {
     std::scoped_lock lock(m_mutex);
@@ -384,6 +415,15 @@ int LinuxAudioLibrary::GetDeviceById(Direction direction, uint32_t index, Device
     device = DeviceRecord{handles[index], direction == Direction::Playback ? kPlaybackType : kRecordingType,
                           0, kPresent};
     return 0;
+}
+
+int LinuxAudioLibrary::WriteProperties(const DeviceRecord& device, std::span<PropertyWrite> writes) {
+    {
+        std::scoped_lock lock(m_mutex);
+        const Deadline deadline = PulseClient::Clock::now() + kCallTime;
+        if (const auto result = m_state->writeEqualiser(device, writes, deadline)) return *result;
+    }
+    return AudioConfigLibrary::WriteProperties(device, writes);
 }
 
 int LinuxAudioLibrary::PropertyControl(const DeviceRecord& device, std::wstring_view name,

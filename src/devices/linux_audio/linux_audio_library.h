@@ -7,6 +7,8 @@
 
 namespace halvern::audio {
 
+class PulseDeviceWatch;
+
 /// The headset's sound settings on Linux, through the sound server (PulseAudio, or PipeWire's pulse
 /// server) and the card's ALSA mixer. The devices listed are the headset's sink (type 1) and source
 /// (type 2), known by their USB identity 0C76:1630; the microphone acts on the source, the monitor on the
@@ -31,12 +33,19 @@ public:
     [[nodiscard]] int PropertyControl(const DeviceRecord& device, std::wstring_view name,
                                       PropertyValue& value, std::span<const int32_t> parameters,
                                       Access access) override;
+    /// A batch of the equaliser's properties (on, bands) loads its filter once; other batches are written
+    /// one by one.
+    [[nodiscard]] int WriteProperties(const DeviceRecord& device, std::span<PropertyWrite> writes) override;
+    /// Follows the server's sink and source events (and the server coming and going) on a thread of its
+    /// own connection.
+    void WatchDevices(std::function<void()> changed) override;
 
     struct State;
 
 private:
     std::mutex m_mutex;
     std::unique_ptr<State> m_state;
+    std::unique_ptr<PulseDeviceWatch> m_watch;  // last: stopped first
 };
 
 }  // namespace halvern::audio

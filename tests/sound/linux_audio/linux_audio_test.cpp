@@ -5,6 +5,7 @@
 #include <pulse/simple.h>
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -36,7 +37,7 @@ protected:
     void SetUp() override {
         if (!server->running())
             GTEST_SKIP() << "no PulseAudio server could be started here (is pulseaudio installed?)";
-        ASSERT_EQ(audio.start(), HeadsetAudio::Start::Ready);
+        ASSERT_EQ(audio.start(HeadsetSystem{}), HeadsetAudio::Start::Ready);
     }
 
     int write(bool playback, std::wstring_view name, int32_t number) {
@@ -104,6 +105,47 @@ TEST_F(LinuxAudioTest, MicrophoneAndMonitorActOnTheHeadset) {
     ASSERT_TRUE(audio.setMonitorOn(false));
     EXPECT_EQ(modulesNamed("module-loopback"), 0);
     EXPECT_EQ(audio.read().monitorLevel, 30);
+}
+
+// Nothing in the server holds the level of a monitor that is off: each start takes the user's level from
+// the profile, a loopback an earlier run left keeps its own, and after the server lost the loopback the
+// monitor comes back at the level last set.
+TEST_F(LinuxAudioTest, TheMonitorLevelSetSurvivesRestartsOfTheProgramAndOfTheServer) {
+    HeadsetSystem profile;
+    profile.micMonitorValue = 30;
+    const auto nextRun = [&profile](HeadsetAudio& started) {
+        ASSERT_EQ(started.start(profile), HeadsetAudio::Start::Ready);
+        HeadsetAudio::TakeReading(started.read(), profile);
+    };
+    {
+        audio::LinuxAudioLibrary first;
+        HeadsetAudio run(first);
+        nextRun(run);
+        EXPECT_EQ(profile.micMonitorValue, 30);
+        ASSERT_TRUE(run.setMonitorOn(true));
+        EXPECT_NE(commandOutput("pactl list sink-inputs").find(" 30% "), std::string::npos);
+        ASSERT_TRUE(run.setMonitorLevel(45));
+        profile.micMonitorValue = 45;
+    }
+    {
+        audio::LinuxAudioLibrary second;
+        HeadsetAudio run(second);
+        profile.micMonitorValue = 10;  // the loaded loopback's own level wins
+        nextRun(run);
+        EXPECT_EQ(profile.micMonitorValue, 45);
+    }
+    commandOutput("pactl unload-module module-loopback");  // what a restart of the server does
+    {
+        audio::LinuxAudioLibrary third;
+        HeadsetAudio run(third);
+        nextRun(run);
+        EXPECT_EQ(profile.micMonitorValue, 45);
+        EXPECT_EQ(run.read().monitorOn, false);
+        ASSERT_TRUE(run.setMonitorOn(true));
+        EXPECT_NE(commandOutput("pactl list sink-inputs").find(" 45% "), std::string::npos);
+        ASSERT_TRUE(run.setMonitorOn(false));
+    }
+    EXPECT_EQ(modulesNamed("module-loopback"), 0);
 }
 
 // The device queue's thread and the page's may call at once (run under ThreadSanitizer to see races).
@@ -192,6 +234,29 @@ TEST_F(LinuxAudioTest, TheEqualiserShapesWhatTheHeadsetPlays) {
     EXPECT_EQ(sinkOfTheOnlyStream(), indexOfSink("headset"));
 }
 
+// The module index of the loaded equaliser (the server counts its module loads up), or -1.
+long equaliserModule() {
+    const std::string list = commandOutput("pactl list short modules");
+    const size_t at = list.find("\tmodule-ladspa-sink\t");
+    if (at == std::string::npos) return -1;
+    const size_t lineStart = list.rfind('\n', at);
+    return std::stol(list.substr(lineStart == std::string::npos ? 0 : lineStart + 1));
+}
+
+// The ten bands of a preset are one change: the filter is loaded once (each load moves every program's
+// stream), whether the equaliser was off or on.
+TEST_F(LinuxAudioTest, APresetLoadsTheEqualiserFilterOnce) {
+    const long before = std::stol(commandOutput("pactl load-module module-null-sink sink_name=marker"));
+    commandOutput("pactl unload-module " + std::to_string(before));
+    ASSERT_TRUE(audio.setEqualiser(headset_eq::PresetBands(1), {}));
+    EXPECT_EQ(equaliserModule(), before + 1) << "switched on with its bands: one load";
+    ASSERT_TRUE(audio.setEqualiser(headset_eq::PresetBands(2), headset_eq::PresetBands(1)));
+    EXPECT_EQ(equaliserModule(), before + 2) << "another preset: one load";
+    EXPECT_EQ(modulesNamed("module-ladspa-sink"), 1);
+    ASSERT_EQ(write(true, L"Enable_EQ_GFX", 0), 0);
+    EXPECT_EQ(modulesNamed("module-ladspa-sink"), 0);
+}
+
 // A filter an earlier run left is taken over with its bands (held to the range); a second one goes.
 TEST_F(LinuxAudioTest, TheNextStartTakesOverTheEqualiserItFinds) {
     const std::string plugin = "master=headset plugin=caps label=Eq10X2 control=0,0,0,0,0,0,0,0,0,0";
@@ -203,7 +268,7 @@ TEST_F(LinuxAudioTest, TheNextStartTakesOverTheEqualiserItFinds) {
 
     audio::LinuxAudioLibrary later;
     HeadsetAudio laterAudio(later);
-    ASSERT_EQ(laterAudio.start(), HeadsetAudio::Start::Ready);
+    ASSERT_EQ(laterAudio.start(HeadsetSystem{}), HeadsetAudio::Start::Ready);
     EXPECT_EQ(modulesNamed("module-ladspa-sink"), 1);
     PropertyValue value;
     const auto readBack = [&](std::wstring_view name) {
@@ -225,6 +290,47 @@ TEST_F(LinuxAudioTest, TheNextStartTakesOverTheEqualiserItFinds) {
     value.setInteger(0);
     EXPECT_EQ(
         later.PropertyControl(*laterAudio.devices().playback, L"Enable_EQ_GFX", value, {}, Access::Write), 0);
+}
+
+// The module that made the headset's sink (the server's own, loaded at its start), or "".
+std::string headsetSinkModule() {
+    const std::string list = commandOutput("pactl list short modules");
+    const size_t at = list.find("\tmodule-null-sink\tsink_name=headset ");
+    if (at == std::string::npos) return "";
+    const size_t lineStart = list.rfind('\n', at);
+    const size_t from = lineStart == std::string::npos ? 0 : lineStart + 1;
+    return list.substr(from, at - from);
+}
+
+// The server's news reach the library's watcher: the headset's sink going and coming back is followed,
+// and a start while it was gone becomes ready once it is there.
+TEST_F(LinuxAudioTest, TheHeadsetsSoundDeviceComingAndGoingIsFollowed) {
+    std::atomic<int> news{0};
+    library.WatchDevices([&news] { ++news; });
+    ASSERT_TRUE(test::waitFor([&] { return news.load() >= 1; })) << "told once it is connected";
+    EXPECT_FALSE(audio.devicesChanged(HeadsetSystem{})) << "the same devices";
+
+    const std::string module = headsetSinkModule();
+    ASSERT_FALSE(module.empty());
+    int seen = news.load();
+    commandOutput("pactl unload-module " + module);
+    ASSERT_TRUE(test::waitFor([&] { return news.load() > seen; }));
+    EXPECT_TRUE(audio.devicesChanged(HeadsetSystem{}));
+    EXPECT_FALSE(audio.ready());
+    audio::LinuxAudioLibrary later;
+    HeadsetAudio laterAudio(later);
+    EXPECT_EQ(laterAudio.start(HeadsetSystem{}), HeadsetAudio::Start::NoPlayback);
+
+    seen = news.load();
+    commandOutput(
+        "pactl load-module module-null-sink sink_name=headset \"sink_properties='device.vendor.id=0c76 "
+        "device.product.id=1630 device.description=Headset'\"");
+    ASSERT_TRUE(test::waitFor([&] { return news.load() > seen; }));
+    EXPECT_TRUE(audio.devicesChanged(HeadsetSystem{}));
+    EXPECT_TRUE(audio.ready());
+    EXPECT_TRUE(laterAudio.devicesChanged(HeadsetSystem{}));
+    EXPECT_TRUE(laterAudio.ready());
+    library.WatchDevices({});
 }
 
 }  // namespace
