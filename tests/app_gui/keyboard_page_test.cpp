@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <set>
@@ -126,6 +127,16 @@ TEST_F(KeyboardPageTest, FlagsAndRepeatDelayReachTheRecordAndTheLabel) {
     EXPECT_TRUE(control<QAbstractButton>("repeat_delay_check_0")->isChecked());
     EXPECT_EQ(control<QWidget>("repeat_input_richedit")->property("placeholderText").toString(),
               texts.text(QStringLiteral("Repeat_input_text")));
+
+    // Reset puts the shipped rate and delay back (16 and 500 ms), on the page and in the device.
+    page()->RepeatRateChanged(3);
+    ASSERT_TRUE(settled(page()));
+    QTest::mouseClick(control<QAbstractButton>("reset_repeat_btn"), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return page()->keyboard().settings().system.repeat == 16; }));
+    ASSERT_TRUE(settled(page()));
+    EXPECT_EQ(page()->keyboard().settings().system.repeatDelay, 1);
+    EXPECT_EQ(control<QSlider>("repeat_rate_slider")->value(), 16);
+    EXPECT_TRUE(control<QAbstractButton>("repeat_delay_check_1")->isChecked());
 
     // The keyboard refuses: the flag goes back on the page and in the settings, and the window says so once.
     answerMessages(false);

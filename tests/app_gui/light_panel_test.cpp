@@ -118,6 +118,28 @@ TEST_F(LightPanelTest, KeysOnTheModeListNeverChooseAHiddenMode) {
     }
 }
 
+// Without a sound server the music mode says why its lights stay dark, under its colour row.
+TEST_F(LightPanelTest, AMusicModeWithoutASoundServerSaysWhy) {
+    open<ui::MousePage>(Product::Mouse, 0);
+    int music = -1;
+    for (size_t i = 0; i < editor->modeCount(); ++i) {
+        if (editor->modeValue(static_cast<int>(i)) == 11) music = static_cast<int>(i);
+    }
+    ASSERT_GE(music, 0);
+    editor->SetSoundServerMissing(true);
+    auto* note = control("music_no_sound_server_note");
+    ASSERT_TRUE(note);
+    EXPECT_FALSE(shown("music_no_sound_server_note"));  // not a music mode
+    choose("light_combo_modeSelect", music);
+    ASSERT_TRUE(shown("music_no_sound_server_note"));
+    QWidget* row = control("music_colour_layout");
+    QCoreApplication::sendPostedEvents();
+    EXPECT_GE(note->geometry().top(), row->geometry().bottom());  // below the row, not beside it
+    EXPECT_EQ(note->geometry().left(), row->geometry().left());
+    editor->SetSoundServerMissing(false);
+    EXPECT_FALSE(shown("music_no_sound_server_note"));
+}
+
 TEST_F(LightPanelTest, MouseColourFromASwatchReachesTheRecordAndLeavesSynchronisedLighting) {
     open<ui::MousePage>(Product::Mouse, 0);
     auto& mouse = static_cast<ui::MousePage*>(page)->mouse();

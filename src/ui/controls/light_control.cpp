@@ -11,6 +11,7 @@
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <algorithm>
+#include <functional>
 
 #include "device/debug_sink.h"
 #include "lighting/light_mode_layout.h"
@@ -132,9 +133,17 @@ void CLightControlUI::bindControls(QWidget* content) {
 
 // Below the music modes' colour row: why the lights do not follow the music, while that is so.
 void CLightControlUI::addSoundServerNote(QWidget* musicRow) {
-    auto* column = musicRow && musicRow->parentWidget()
-                       ? qobject_cast<QBoxLayout*>(musicRow->parentWidget()->layout())
-                       : nullptr;
+    if (!musicRow || !musicRow->parentWidget()) return;
+    // The box layout that holds the row, however deep inside its parent's layout it is nested.
+    const std::function<QBoxLayout*(QLayout*)> holder = [&](QLayout* layout) -> QBoxLayout* {
+        if (!layout) return nullptr;
+        if (auto* box = qobject_cast<QBoxLayout*>(layout); box && box->indexOf(musicRow) >= 0) return box;
+        for (int i = 0; i < layout->count(); ++i) {
+            if (QBoxLayout* found = holder(layout->itemAt(i)->layout())) return found;
+        }
+        return nullptr;
+    };
+    QBoxLayout* column = holder(musicRow->parentWidget()->layout());
     if (!column) return;
     auto* note = new QLabel(musicRow->parentWidget());  // owned by its parent widget
     note->setObjectName(QStringLiteral("music_no_sound_server_note"));

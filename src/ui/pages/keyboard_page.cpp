@@ -9,6 +9,7 @@
 #include <QStackedWidget>
 #include <algorithm>
 
+#include "profile/json_file.h"
 #include "profile/keyboard_profiledata.h"
 #include "ui/controls/device_key_button.h"
 #include "ui/pages/assignment_label.h"
@@ -202,7 +203,7 @@ void KeyboardPage::RepeatDelaySelected(int choice) {
 void KeyboardPage::ResetKeyRepeat() {
     // The shipped default profile's rate and delay; the other system words stay as the user set them.
     CKeyboardProfiledata defaults;
-    if (!defaults.UseDeviceRecord(defaults.LoadDeviceRecord(m_keyboard.DefaultDataFile()))) return;
+    if (!defaults.UseDeviceRecord(ReadJsonFile(m_keyboard.DefaultDataFile()))) return;
     const KeyboardSystem shipped = defaults.GetKeyboardSystem();
     change([shipped](KeyboardSettings& s) {
         s.system.repeat = shipped.repeat;
