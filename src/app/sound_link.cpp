@@ -123,7 +123,6 @@ void SoundLink::soundServerFound(bool found) {
 }
 
 void SoundLink::readMessages() {
-    if (!m_serverFound) soundServerFound(true);  // blocks come: the companion records the sound again
     for (;;) {
         switch (m_client.receive()) {
             case CompanionClient::Received::Nothing:
@@ -136,6 +135,7 @@ void SoundLink::readMessages() {
             case CompanionClient::Received::Message:
                 break;
         }
+        if (!m_serverFound) soundServerFound(true);  // blocks come: the companion records the sound again
         if (m_client.kind() == companion::kRawBlock) {
             const auto delivery = m_intake.takeRawBlock(m_client.content(), m_hooks.selectedTypeCode());
             if (delivery.target != AudioLevelTarget::None) m_hooks.levels(delivery.target, delivery.levels);
