@@ -302,6 +302,57 @@ TEST_P(KeyboardDeviceTest, MusicFramesAreStreamedAtTheLedPositionsOnlyOnTheCable
     EXPECT_EQ(firmware.frameCount(), frames);
 }
 
+// A light mode change and then another change before the keyboard answered the first record: the mode's
+// start action (custom colours for mode 20, the stream for mode 29) still runs when the batch is answered,
+// and when the second record is refused the keyboard keeps, and runs, the mode it took.
+TEST_P(KeyboardDeviceTest, ALightModeChangedJustBeforeAnotherChangeStillStartsItsEffect) {
+    connect();
+    device.SetLightControl(true);
+    const auto twoChanges = [&](uint8_t mode, const std::function<void()>& between) {
+        DeviceResult first = DeviceResult::Cancelled(DeviceStep::None);
+        const DeviceResult last = run([&](auto done) {
+            device.ChangeSettings([mode](KeyboardSettings& s) { s.light.mode = mode; },
+                                  [&first](DeviceResult r) { first = r; });
+            if (between) between();
+            device.ChangeSettings([](KeyboardSettings& s) { s.system.winFlag ^= 1; }, done);
+        });
+        EXPECT_TRUE(first) << int(mode);
+        return last;
+    };
+
+    const unsigned colourWrites = keyboard->firmware().commandCount(0x0B);
+    ASSERT_TRUE(twoChanges(Keyboard::kCustomColourMode, {}));
+    ASSERT_TRUE(test::passQueue(device));
+    EXPECT_EQ(device.lightSettings().mode, Keyboard::kCustomColourMode);
+    EXPECT_EQ(keyboard->firmware().commandCount(0x0B), colourWrites + (viaReceiver() ? 0u : 7u));
+
+    ASSERT_TRUE(twoChanges(Keyboard::kMusicMode, {}));
+    EXPECT_EQ(device.lightSettings().mode, Keyboard::kMusicMode);
+    if (!viaReceiver()) {
+        EXPECT_TRUE(test::waitFor([&] { return device.streamStats().frames >= 2; }));
+    }
+
+    ASSERT_TRUE(change([](KeyboardSettings& s) { s.light.mode = 6; }));
+    const auto winFlag = device.settings().system.winFlag;
+    const unsigned frames = device.streamStats().frames;
+    const DeviceResult refused = twoChanges(Keyboard::kMusicMode, [&] {
+        device.queue().submit([this](CommandChannel&) {
+            keyboard->setFaults({.refuseCommand = 0x06});  // between the two records
+            return DeviceResult{};
+        });
+    });
+    EXPECT_EQ(refused.code(), result::kStatusFF);
+    EXPECT_EQ(device.settings().light.mode, Keyboard::kMusicMode);
+    EXPECT_EQ(device.settings().system.winFlag, winFlag);
+    EXPECT_EQ(device.lightSettings().mode, Keyboard::kMusicMode);
+    EXPECT_EQ(
+        region(Region::Settings, 1, 1),
+        (std::vector<uint8_t>{static_cast<uint8_t>(device.lightLists().values.at(Keyboard::kMusicMode))}));
+    if (!viaReceiver()) {
+        EXPECT_TRUE(test::waitFor([&] { return device.streamStats().frames >= frames + 2; }));
+    }
+}
+
 TEST_P(KeyboardDeviceTest, NotificationsSetTheRecordAndAskForARefresh) {
     test::TimerRequests timers;
     device.SetEvents(timers.events());

@@ -460,6 +460,56 @@ TEST_P(MouseDeviceTest, MusicModeFramesAreStreamedByTheDevicesOwnWorker) {
     EXPECT_EQ(mouse->firmware().frameCount(), frames);
 }
 
+// A light change and then another change before the mouse answered the first record: the two go out as
+// two records, and the light change must still reach the lights when the second is answered.
+TEST_P(MouseDeviceTest, ALightChangeFollowedByAnotherBeforeItsAnswerStillReachesTheLights) {
+    connect();
+    device.SetLightControl(true);
+    DeviceResult first = DeviceResult::Cancelled(DeviceStep::None);
+    const DeviceResult last = run([&](auto done) {
+        device.ChangeSettings([](MouseSettings& s) { s.light.mode = CMerivexUSBDevice::kSoftwareLightMode; },
+                              1920, 1080, [&first](DeviceResult r) { first = r; });
+        device.ChangeSettings([](MouseSettings& s) { s.stages[2].dpiX = 40; }, 1920, 1080, done);
+    });
+    ASSERT_TRUE(last);
+    EXPECT_TRUE(first);
+    EXPECT_EQ(settings(1, 1)[0], device.lightLists().values.at(CMerivexUSBDevice::kSoftwareLightMode));
+    EXPECT_EQ(settings(14 + 9 * 2 + 2, 1)[0], 40);
+    EXPECT_EQ(device.lightSettings().mode, CMerivexUSBDevice::kSoftwareLightMode);  // the effect runs
+    EXPECT_TRUE(test::waitFor([&] { return device.streamStats().frames >= 2; }));
+}
+
+// The record after a light change is refused: the mouse holds the light change, so it stays on the page,
+// in the file and on the lights, while the refused change is undone.
+TEST_P(MouseDeviceTest, WhenTheRecordAfterALightChangeIsRefusedTheLightChangeStays) {
+    connect();
+    device.SetLightControl(true);
+    const MouseSettings before = device.settings();
+    DeviceResult first = DeviceResult::Cancelled(DeviceStep::None);
+    const DeviceResult last = run([&](auto done) {
+        device.ChangeSettings([](MouseSettings& s) { s.light.mode = CMerivexUSBDevice::kSoftwareLightMode; },
+                              1920, 1080, [&first](DeviceResult r) { first = r; });
+        // Runs between the two records: the mouse refuses settings writes from now on.
+        device.queue().submit([this](CommandChannel&) {
+            mouse->setFaults({.refuseCommand = 0x06});
+            return DeviceResult{};
+        });
+        device.ChangeSettings([](MouseSettings& s) { s.stages[2].dpiX = 40; }, 1920, 1080, done);
+    });
+    EXPECT_EQ(last.code(), result::kStatusFF);
+    EXPECT_TRUE(first);
+    EXPECT_EQ(device.settings().light.mode, CMerivexUSBDevice::kSoftwareLightMode);
+    EXPECT_EQ(device.settings().stages.at(2), before.stages.at(2));
+    EXPECT_EQ(settings(1, 1)[0], device.lightLists().values.at(CMerivexUSBDevice::kSoftwareLightMode));
+    CMouseProfiledata reread;
+    reread.SetDefaultPath(device.DefaultDataFile());
+    (void)reread.LoadDeviceRecord(device.profile().GetProfilePath());
+    EXPECT_EQ(reread.GetLightInfo().mode, CMerivexUSBDevice::kSoftwareLightMode);
+    EXPECT_EQ(reread.GetDpiStages().at(2), before.stages.at(2));
+    EXPECT_EQ(device.lightSettings().mode, CMerivexUSBDevice::kSoftwareLightMode);
+    EXPECT_TRUE(test::waitFor([&] { return device.streamStats().frames >= 2; }));
+}
+
 INSTANTIATE_TEST_SUITE_P(Links, MouseDeviceTest, test::allLinks(), test::linkName);
 
 }  // namespace
