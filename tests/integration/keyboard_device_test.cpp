@@ -27,7 +27,7 @@ class KeyboardDeviceTest : public ::testing::TestWithParam<test::Link> {
 protected:
     KeyboardDeviceTest()
         : xdg("XDG_DATA_HOME", data.path().string()),
-          emulator(emu::EmulatorOptions{GetParam().transport, {}, {}}) {}
+          emulator(emu::EmulatorOptions{GetParam().transport, {}, data.path() / "capture.txt"}) {}
 
     // Plugs the keyboard in, opens it the way the device list does and activates the page.
     void connect(const emu::DeviceConfig& config = {}) {
@@ -53,6 +53,8 @@ protected:
     }
 
     bool viaReceiver() const { return GetParam().attachment == Attachment::Receiver; }
+
+    std::filesystem::path capture() const { return data.path() / "capture.txt"; }
 
     std::vector<uint8_t> region(Region r, size_t from, size_t count) const {
         const auto bytes = keyboard->firmware().region(r);
@@ -351,6 +353,30 @@ TEST_P(KeyboardDeviceTest, ALightModeChangedJustBeforeAnotherChangeStillStartsIt
     if (!viaReceiver()) {
         EXPECT_TRUE(test::waitFor([&] { return device.streamStats().frames >= frames + 2; }));
     }
+}
+
+// A new activation sets the frame source again while the music mode streams: frames go on, and none lands
+// between a Begin and its End.
+TEST_P(KeyboardDeviceTest, ReactivatingAStreamingKeyboardKeepsFramesOutOfSequences) {
+    connect();
+    device.SetLightControl(true);
+    ASSERT_TRUE(change([](KeyboardSettings& s) { s.light.mode = Keyboard::kMusicMode; }));
+    if (!viaReceiver()) {
+        ASSERT_TRUE(test::waitFor([&] { return device.streamStats().frames >= 2; }));
+    }
+    const size_t mark = test::captureLines(capture());
+    for (int round = 0; round < 6; ++round) {
+        ASSERT_TRUE(run([&](auto done) { device.ActivatePage(done); }));
+        ASSERT_TRUE(change([](KeyboardSettings& s) { s.system.wFlag ^= 1; }));
+    }
+    EXPECT_EQ(device.lightSettings().mode, Keyboard::kMusicMode);
+    const auto reports = test::readCapture(capture(), mark);
+    EXPECT_EQ(test::framesInsideSequences(reports), 0u);
+    if (viaReceiver()) return;  // no frames through the receiver
+    const uint64_t frames = device.streamStats().frames;
+    ASSERT_TRUE(test::waitFor([&] { return device.streamStats().frames >= frames + 2; }));
+    EXPECT_TRUE(std::ranges::any_of(test::readCapture(capture(), mark),
+                                    [](const auto& r) { return r.out() && r.command() == 0x12; }));
 }
 
 TEST_P(KeyboardDeviceTest, NotificationsSetTheRecordAndAskForARefresh) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -23,12 +24,6 @@ using emu::Product;
 using emu::Region;
 
 using Setup = test::Link;
-
-// One parsed capture line: direction and bytes.
-struct CapturedReport {
-    std::string direction;
-    std::vector<uint8_t> bytes;
-};
 
 class MouseDeviceTest : public ::testing::TestWithParam<Setup> {
 protected:
@@ -66,31 +61,11 @@ protected:
         return run([&](auto done) { device.WriteMacros(done); });
     }
 
-    // Reports recorded since `mark` lines, without the link queries of the receiver.
-    std::vector<CapturedReport> capturedSince(size_t mark) const {
-        std::ifstream in(data.path() / "capture.txt");
-        std::vector<CapturedReport> reports;
-        std::string line;
-        for (size_t n = 0; std::getline(in, line); ++n) {
-            if (n < mark) continue;
-            std::istringstream words(line);
-            CapturedReport r;
-            std::string name, hex;
-            words >> r.direction >> name;
-            while (words >> hex) r.bytes.push_back(static_cast<uint8_t>(std::stoul(hex, nullptr, 16)));
-            if (r.bytes.size() > 3 && r.bytes[3] == 0xAA) continue;
-            reports.push_back(std::move(r));
-        }
-        return reports;
+    // Reports recorded since `mark` lines.
+    std::vector<test::CapturedReport> capturedSince(size_t mark) const {
+        return test::readCapture(data.path() / "capture.txt", mark);
     }
-
-    size_t lineCount() const {
-        std::ifstream in(data.path() / "capture.txt");
-        size_t n = 0;
-        std::string line;
-        while (std::getline(in, line)) ++n;
-        return n;
-    }
+    size_t lineCount() const { return test::captureLines(data.path() / "capture.txt"); }
 
     std::vector<uint8_t> settings(size_t from, size_t count) const {
         const auto region = mouse->firmware().region(Region::Settings);
@@ -129,9 +104,9 @@ TEST_P(MouseDeviceTest, DraggingAStageWritesOneRecordBetweenBeginAndEnd) {
     ASSERT_TRUE(change([](MouseSettings& s) { s.stages[2].dpiX = s.stages[2].dpiY = 40; }, 2560, 1440));
 
     const auto reports = capturedSince(mark);
-    std::vector<CapturedReport> out;
+    std::vector<test::CapturedReport> out;
     for (const auto& r : reports) {
-        if (r.direction == "OUT") out.push_back(r);
+        if (r.out() && r.command() != 0xAA) out.push_back(r);
     }
     const size_t chunks = viaReceiver() ? 4 : 2;
     ASSERT_EQ(out.size(), chunks + 2);
@@ -508,6 +483,26 @@ TEST_P(MouseDeviceTest, WhenTheRecordAfterALightChangeIsRefusedTheLightChangeSta
     EXPECT_EQ(reread.GetDpiStages().at(2), before.stages.at(2));
     EXPECT_EQ(device.lightSettings().mode, CMerivexUSBDevice::kSoftwareLightMode);
     EXPECT_TRUE(test::waitFor([&] { return device.streamStats().frames >= 2; }));
+}
+
+// A new activation (a replug, a move between cable and receiver) sets the frame source again while the
+// worker streams: frames go on, and none lands between a Begin and its End.
+TEST_P(MouseDeviceTest, ReactivatingAStreamingMouseKeepsFramesOutOfSequences) {
+    connect();
+    device.SetLightControl(true);
+    ASSERT_TRUE(change([](MouseSettings& s) { s.light.mode = CMerivexUSBDevice::kSoftwareLightMode; }));
+    ASSERT_TRUE(test::waitFor([&] { return device.streamStats().frames >= 2; }));
+    const size_t mark = lineCount();
+    for (int round = 0; round < 6; ++round) {
+        ASSERT_TRUE(run([&](auto done) { device.ActivatePage(done); }));
+        ASSERT_TRUE(change([round](MouseSettings& s) { s.stages[1].dpiX = 20 + round; }));
+    }
+    const uint64_t frames = device.streamStats().frames;
+    ASSERT_TRUE(test::waitFor([&] { return device.streamStats().frames >= frames + 2; }));
+    const auto reports = capturedSince(mark);
+    EXPECT_TRUE(std::ranges::any_of(reports, [](const auto& r) { return r.out() && r.command() == 0x12; }));
+    EXPECT_EQ(test::framesInsideSequences(reports), 0u);
+    EXPECT_EQ(device.lightSettings().mode, CMerivexUSBDevice::kSoftwareLightMode);
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, MouseDeviceTest, test::allLinks(), test::linkName);
