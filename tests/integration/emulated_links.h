@@ -89,6 +89,18 @@ inline std::vector<CapturedReport> readCapture(const std::filesystem::path& file
     return reports;
 }
 
+/// The command codes of the requests in order, the chunks of one transfer counted once; frame chunks
+/// (0x12) are left out.
+inline std::vector<uint8_t> requestCodes(const std::vector<CapturedReport>& reports) {
+    std::vector<uint8_t> codes;
+    for (const CapturedReport& r : reports) {
+        if (!r.out() || r.command() == 0x12) continue;
+        if (codes.empty() || codes.back() != r.command() || r.command() == 0xAA || r.command() <= 0x02)
+            codes.push_back(r.command());
+    }
+    return codes;
+}
+
 /// How many frame chunks (0x12) went out between a Begin (0x01) and its End (0x02).
 inline size_t framesInsideSequences(const std::vector<CapturedReport>& reports) {
     bool inside = false;

@@ -12,6 +12,7 @@
 
 #include "emulated_links.h"
 #include "emulator/emulator.h"
+#include "input/macro_store.h"
 #include "temp_env.h"
 
 namespace halvern {
@@ -54,6 +55,12 @@ protected:
 
     bool viaReceiver() const { return GetParam().attachment == Attachment::Receiver; }
 
+    // The requests an operation sends, in order (see test::requestCodes).
+    std::vector<uint8_t> requestsOf(const std::function<void(CMerivexUSBDevice::Done)>& start) {
+        const size_t mark = test::captureLines(capture());
+        EXPECT_TRUE(run(start));
+        return test::requestCodes(test::readCapture(capture(), mark));
+    }
     std::filesystem::path capture() const { return data.path() / "capture.txt"; }
 
     std::vector<uint8_t> region(Region r, size_t from, size_t count) const {
@@ -353,6 +360,45 @@ TEST_P(KeyboardDeviceTest, ALightModeChangedJustBeforeAnotherChangeStillStartsIt
     if (!viaReceiver()) {
         EXPECT_TRUE(test::waitFor([&] { return device.streamStats().frames >= frames + 2; }));
     }
+}
+
+// The keyboard's reads and writes go without link checks, behind the receiver too; only its readiness and
+// power reads ask the link.
+TEST_P(KeyboardDeviceTest, OnlyReadinessAndPowerAskTheLink) {
+    connect();
+    const auto expect = [this](std::vector<uint8_t> codes) {
+        if (!viaReceiver()) std::erase(codes, uint8_t{0xAA});
+        return codes;
+    };
+    EXPECT_EQ(requestsOf([&](auto done) { device.ActivatePage(done); }),
+              (std::vector<uint8_t>{0x01, 0x03, 0x07, 0x1B, 0x02}));
+    EXPECT_EQ(requestsOf([&](auto done) { device.ReadDeviceState(done); }), (std::vector<uint8_t>{0x05}));
+    EXPECT_EQ(requestsOf([&](auto done) {
+                  device.ChangeSettings([](KeyboardSettings& s) { s.system.wFlag ^= 1; }, done);
+              }),
+              (std::vector<uint8_t>{0x01, 0x06, 0x02}));
+    KeyListEntry entry = device.keyList().at(64);
+    entry.current = {64, 0x20, 0x00, 0x05};
+    EXPECT_EQ(requestsOf([&](auto done) { device.SetKeyAssignment(64, entry, done); }),
+              (std::vector<uint8_t>{0x03, 0x01, 0x09, 0x02}));
+    MacroStore store(device.UserFolder());
+    ASSERT_FALSE(store.AddMacro().empty());
+    device.ShowSettings();
+    EXPECT_EQ(requestsOf([&](auto done) { device.WriteMacros(done); }),
+              (std::vector<uint8_t>{0x03, 0x01, 0x15, 0x02}));
+
+    device.SetPowerFlag(true);
+    EXPECT_EQ(requestsOf([&](auto done) { device.SyncWithDevice(done); }), expect({0xAA, 0x1A}));
+    const size_t mark = test::captureLines(capture());
+    bool ready = false;
+    ASSERT_TRUE(run([&](auto done) {
+        device.IsReady([&ready, done](bool answered) {
+            ready = answered;
+            done({});
+        });
+    }));
+    EXPECT_TRUE(ready);
+    EXPECT_EQ(test::requestCodes(test::readCapture(capture(), mark)), expect({0xAA}));
 }
 
 // A new activation sets the frame source again while the music mode streams: frames go on, and none lands

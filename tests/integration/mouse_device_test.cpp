@@ -108,6 +108,10 @@ TEST_P(MouseDeviceTest, DraggingAStageWritesOneRecordBetweenBeginAndEnd) {
     for (const auto& r : reports) {
         if (r.out() && r.command() != 0xAA) out.push_back(r);
     }
+    // Behind the receiver the link is asked before Begin, before the record and before End.
+    EXPECT_EQ(test::requestCodes(reports), viaReceiver()
+                                               ? (std::vector<uint8_t>{0xAA, 0x01, 0xAA, 0x06, 0xAA, 0x02})
+                                               : (std::vector<uint8_t>{0x01, 0x06, 0x02}));
     const size_t chunks = viaReceiver() ? 4 : 2;
     ASSERT_EQ(out.size(), chunks + 2);
     EXPECT_EQ(out.front().bytes[3], 0x01);
@@ -483,6 +487,40 @@ TEST_P(MouseDeviceTest, WhenTheRecordAfterALightChangeIsRefusedTheLightChangeSta
     EXPECT_EQ(reread.GetDpiStages().at(2), before.stages.at(2));
     EXPECT_EQ(device.lightSettings().mode, CMerivexUSBDevice::kSoftwareLightMode);
     EXPECT_TRUE(test::waitFor([&] { return device.streamStats().frames >= 2; }));
+}
+
+// Every operation's requests in order: behind the receiver the mouse asks the link before it reads or
+// writes anything, and before each step of a settings write; on its cable it never does.
+TEST_P(MouseDeviceTest, TheLinkIsAskedBeforeEveryOperationBehindTheReceiver) {
+    connect(false);
+    const auto expect = [this](std::vector<uint8_t> codes) {
+        if (!viaReceiver()) std::erase(codes, uint8_t{0xAA});
+        return codes;
+    };
+    const auto requestsOf = [this](const std::function<void(CMerivexUSBDevice::Done)>& start) {
+        const size_t mark = lineCount();
+        EXPECT_TRUE(run(start));
+        return test::requestCodes(capturedSince(mark));
+    };
+    EXPECT_EQ(requestsOf([&](auto done) { device.ActivatePage(done); }),
+              expect({0xAA, 0x01, 0x03, 0x07, 0x02, 0xAA, 0x05}));
+    EXPECT_EQ(requestsOf([&](auto done) { device.ReadDeviceState(done); }), expect({0xAA, 0x05}));
+    EXPECT_EQ(requestsOf([&](auto done) {
+                  device.ChangeSettings([](MouseSettings& s) { s.activeStage = 2; }, 1920, 1080, done);
+              }),
+              expect({0xAA, 0x01, 0xAA, 0x06, 0xAA, 0x02}));
+    KeyListEntry left = device.keyList().at(0);
+    left.current = {0, 0x20, 0x01, 0x04};
+    EXPECT_EQ(requestsOf([&](auto done) { device.SetKeyAssignment(0, left, done); }),
+              expect({0xAA, 0x03, 0x01, 0x09, 0x02}));
+    MacroStore store(device.UserFolder());
+    ASSERT_FALSE(store.AddMacro().empty());
+    device.ShowSettings();
+    EXPECT_EQ(requestsOf([&](auto done) { device.WriteMacros(done); }),
+              expect({0xAA, 0x03, 0x01, 0x15, 0x02}));
+    // The recoil image goes as the macro image does.
+    EXPECT_EQ(requestsOf([&](auto done) { device.WriteRecoilPatterns(done); }),
+              expect({0xAA, 0x03, 0x01, 0x17, 0x02}));
 }
 
 // A new activation (a replug, a move between cable and receiver) sets the frame source again while the
