@@ -411,7 +411,12 @@ TEST_P(KeyboardDeviceTest, ReactivatingAStreamingKeyboardKeepsFramesOutOfSequenc
         ASSERT_TRUE(test::waitFor([&] { return device.streamStats().frames >= 2; }));
     }
     const size_t mark = test::captureLines(capture());
-    for (int round = 0; round < 6; ++round) {
+    std::array<int32_t, 500> levels{};
+    for (int round = 0; round < 20; ++round) {
+        // Sound keeps the frames changing, so a frame is due whenever a job ends.
+        for (size_t b = 0; b < levels.size(); ++b)
+            levels[b] = static_cast<int32_t>((round * 37 + b * 211) % 2000);
+        device.AudioLevels(levels);
         ASSERT_TRUE(run([&](auto done) { device.ActivatePage(done); }));
         ASSERT_TRUE(change([](KeyboardSettings& s) { s.system.wFlag ^= 1; }));
     }
