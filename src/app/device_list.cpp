@@ -66,6 +66,7 @@ DeviceList::DeviceList(HidBackend& backend, SlotTable& slotTable, const ui::Layo
       m_uiTasks(uiTasks) {}
 
 DeviceList::~DeviceList() {
+    *m_alive = false;  // tasks still waiting on the interface thread find the list and its pages gone
     // Pages' widgets belong to the window; the device objects go first, closing their channels.
     for (auto& p : m_pages) p->device.reset();
 }
@@ -152,15 +153,15 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
     DeviceSlotPage* raw = slotPage.get();
     device.SetEvents(DeviceEvents{
         [this, raw](int id, int delayMs) {
-            m_uiTasks.post([this, raw, id, delayMs] {
-                if (raw->entry) m_hub.setTimer(raw->entry, id, delayMs);
+            m_uiTasks.post([this, alive = m_alive, raw, id, delayMs] {
+                if (*alive && raw->entry) m_hub.setTimer(raw->entry, id, delayMs);
             });
         },
         {},
         [this, raw](std::span<const uint8_t> report) {
             std::vector<uint8_t> copy(report.begin(), report.end());
-            m_uiTasks.post([raw, copy] {
-                if (raw->power) raw->power->ShowStatus(copy);
+            m_uiTasks.post([alive = m_alive, raw, copy] {
+                if (*alive && raw->power) raw->power->ShowStatus(copy);
             });
         },
         [raw] {

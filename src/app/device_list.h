@@ -153,6 +153,8 @@ private:
     int m_screenWidth = 1920;
     int m_screenHeight = 1080;
     Executor& m_uiTasks;  ///< where the devices' completions and reports run
+    /// False once the list went: what the devices' threads handed to m_uiTasks for it is dropped then.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 }  // namespace halvern::app

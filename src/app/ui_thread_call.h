@@ -12,7 +12,8 @@ namespace halvern::app {
 
 /// Runs work on the user-interface thread for a worker and waits until it is done, the way discovery
 /// hands over arrivals and removals. Unlike a blocking queued call it gives up when the window closes, so
-/// a worker waiting here never blocks the shutdown that waits for the worker.
+/// a worker waiting here never blocks the shutdown that waits for the worker; work still waiting to run
+/// then never runs (the window frees what it would touch right after closing).
 class UiThreadCall {
 public:
     /// `ui` runs tasks on the user-interface thread.
@@ -28,6 +29,11 @@ public:
             m_waiting.push_back(state);
         }
         m_ui.post([state, work = std::move(work)] {
+            {
+                // Closed before the task came up: what the work would touch may be gone already.
+                std::lock_guard lock(state->mutex);
+                if (state->closed) return;
+            }
             work();
             std::lock_guard lock(state->mutex);
             state->done = true;

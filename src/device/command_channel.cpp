@@ -37,6 +37,10 @@ namespace {
 
 constexpr uint8_t kStatusErrorFF = 0xFF;
 constexpr uint8_t kStatusErrorFE = 0xFE;
+// Late replies taken off the interface before a request at most. A device never owes more than a few (one
+// per exchange that gave up); one that keeps sending must not hold the I/O lock for good, and what is left
+// is told apart from the reply by its command code.
+constexpr int kMaxStaleReplies = 64;
 
 // "命令" or "返回", then the 64 bytes as two lines of 32 in groups of four.
 void dumpReport(const char* word, std::span<const uint8_t> bytes) {
@@ -115,7 +119,7 @@ int CommandChannel::exchange(std::span<const uint8_t> request, std::span<uint8_t
         const BusyMark busy(m_busy);
         // A reply that came after its exchange had given up must not pass for the answer to this request.
         report::Bytes stale{};
-        while (hid.Read(stale, nullptr, 0)) {
+        for (int n = 0; n < kMaxStaleReplies && hid.Read(stale, nullptr, 0); ++n) {
         }
         // A frame chunk does not wait for its write apart: its reply says the write went out, and a
         // write that failed or hangs is told apart from a missing reply afterwards.

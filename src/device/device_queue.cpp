@@ -30,6 +30,7 @@ void DeviceQueue::setExecutor(Executor& executor) {
     m_executor = &executor;
 }
 
+// The source is only ever read under m_mutex: the worker takes a copy of it for each frame.
 void DeviceQueue::setFrameSource(FrameSource source) {
     std::scoped_lock lock(m_mutex);
     m_source = std::move(source);
@@ -203,14 +204,21 @@ void DeviceQueue::runSourceFrame() {
     int written = result::kSuccess;
     size_t length = 0;
     bool wanted = false;
+    FrameSource source;
+    {
+        // The owner may set a new source at any time (every activation does): this frame uses the one
+        // set when it began.
+        std::scoped_lock lock(m_mutex);
+        source = m_source;
+    }
     {
         std::scoped_lock run(m_runMutex);
-        wanted = m_source.wanted && m_source.wanted(minPeriod);
+        wanted = source.wanted && source.build && source.wanted(minPeriod);
         if (wanted) {
-            length = std::min(m_source.build(buffer, nextChange), buffer.size());
+            length = std::min(source.build(buffer, nextChange), buffer.size());
             const std::span<const uint8_t> frame = std::span(buffer).first(length);
             if (length > 0)
-                written = m_source.send ? m_source.send(m_channel, frame) : m_channel.StreamLightFrame(frame);
+                written = source.send ? source.send(m_channel, frame) : m_channel.StreamLightFrame(frame);
         }
     }
     const Clock::time_point done = Clock::now();

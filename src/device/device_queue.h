@@ -69,7 +69,8 @@ public:
 
     /// Chooses the executor of later completions (the window sets its event loop's).
     void setExecutor(Executor& executor);
-    /// Sets where streamed frames come from (before start()).
+    /// Sets where streamed frames come from, from any thread (every activation sets it again); a frame
+    /// under way ends with the source it began with.
     void setFrameSource(FrameSource source);
 
     /// Starts the worker (once; later calls do nothing).
@@ -113,7 +114,7 @@ private:
     void runPostedFrame();
 
     CommandChannel& m_channel;
-    FrameSource m_source;
+    FrameSource m_source;  ///< guarded by m_mutex: the worker takes a copy of it for each frame
     std::shared_ptr<bool> m_alive =
         std::make_shared<bool>(true);  ///< false once the owner went (owner's thread)
 

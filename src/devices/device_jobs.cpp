@@ -13,6 +13,12 @@ DeviceResult firstFailure(DeviceResult first, DeviceResult then) {
     return first.ok() ? then : first;
 }
 
+// Connected, and with `askLink` the link behind the receiver answers.
+DeviceResult linkFor(CommandChannel& channel, bool askLink) {
+    if (askLink) return CheckLink(channel);
+    return channel.connected() ? DeviceResult{} : DeviceResult::Failure(result::kNoReply, DeviceStep::Link);
+}
+
 }  // namespace
 
 DeviceResult CheckLink(CommandChannel& channel) {
@@ -30,8 +36,8 @@ DeviceResult InSequence(CommandChannel& channel, DeviceStep step, const std::fun
     return firstFailure(done, DeviceResult::FromCode(channel.End(), step));
 }
 
-DeviceResult ReadTables(CommandChannel& channel, bool withLeds, Tables& out) {
-    if (const DeviceResult link = CheckLink(channel); !link) return link;
+DeviceResult ReadTables(CommandChannel& channel, bool withLeds, Tables& out, bool askLink) {
+    if (const DeviceResult link = linkFor(channel, askLink); !link) return link;
     return InSequence(channel, DeviceStep::Information, [&]() -> DeviceResult {
         if (const int r = channel.ReadInfo(out.info); r != result::kSuccess) {
             return DeviceResult::Failure(r, DeviceStep::Information);
@@ -62,8 +68,9 @@ DeviceResult ReadInformation(CommandChannel& channel, Info& out) {
     });
 }
 
-DeviceResult ReadActiveRecord(CommandChannel& channel, std::span<uint8_t> record, uint16_t stride) {
-    if (const DeviceResult link = CheckLink(channel); !link)
+DeviceResult ReadActiveRecord(CommandChannel& channel, std::span<uint8_t> record, uint16_t stride,
+                              bool askLink) {
+    if (const DeviceResult link = linkFor(channel, askLink); !link)
         return DeviceResult::Failure(link.code(), DeviceStep::State);
     uint8_t active = 0;
     if (const int r = channel.ReadAt(std::span(&active, 1), 0); r != result::kSuccess) {
@@ -138,7 +145,8 @@ DeviceResult WriteKeys(CommandChannel& channel, const KeyWrite& write, Info& inf
     if (const int over = MacroOverflowCount(write.macros->size, limit); over > 0)
         return DeviceResult::Overflow(over);
     if (write.macros->bytes.empty()) return DeviceResult::Refused(DeviceStep::Macros);
-    return InCheckedSequence(channel, DeviceStep::Macros, write.linkChecks, [&] {
+    // As the key table: the link was asked before the information read, the writes follow at once.
+    return InSequence(channel, DeviceStep::Macros, [&] {
         return DeviceResult::FromCode(channel.WriteData15(write.macros->bytes), DeviceStep::Macros);
     });
 }

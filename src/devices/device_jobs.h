@@ -37,16 +37,18 @@ struct Tables {
     std::vector<uint8_t> leds;      ///< one LED position per key slot (when asked for)
 };
 
-/// Begin, the information block, the key table (and with `withLeds` the LED table), End.
-[[nodiscard]] DeviceResult ReadTables(CommandChannel& channel, bool withLeds, Tables& out);
+/// Begin, the information block, the key table (and with `withLeds` the LED table), End. With `askLink`
+/// the receiver's link is asked first (the mouse); the channel must be connected either way.
+[[nodiscard]] DeviceResult ReadTables(CommandChannel& channel, bool withLeds, Tables& out, bool askLink);
 
 /// Begin, the information block, End: what a device without keys is asked when its page opens.
 [[nodiscard]] DeviceResult ReadInformation(CommandChannel& channel, Info& out);
 
 /// Reads the index of the active onboard record (settings offset 0), then that record from offset
-/// index × `stride` into `record`, and puts the index in the record's byte 0.
+/// index × `stride` into `record`, and puts the index in the record's byte 0. With `askLink` the
+/// receiver's link is asked first.
 [[nodiscard]] DeviceResult ReadActiveRecord(CommandChannel& channel, std::span<uint8_t> record,
-                                            uint16_t stride);
+                                            uint16_t stride, bool askLink);
 
 /// Writes an onboard record at `offset` between Begin and End; with `linkEachStep` (the mouse) the link is
 /// asked before each of the three steps, as a wireless mouse needs.
@@ -65,12 +67,13 @@ struct KeyWrite {
     std::vector<uint8_t> table;        ///< empty: no key table to write
     bool macroStep = false;            ///< the macro step runs (it reads the information block first)
     std::optional<MacroImage> macros;  ///< the image it writes; nothing: the macro list is empty
-    bool linkChecks = true;            ///< ask the link before the writes (the mouse)
+    bool linkChecks = true;            ///< ask the link before each step's information read (the mouse)
 };
 
 /// The key table (ReadInfo, Begin, WriteBlock, End) and then the macro step (ReadInfo, and with an image
-/// Begin, WriteData15, End). A macro image larger than the device's memory (info byte 6 × 128) is refused
-/// before anything is written, with the number of events to remove. `info` receives the information block.
+/// Begin, WriteData15, End); with `linkChecks` each step asks the receiver's link before its ReadInfo. A
+/// macro image larger than the device's memory (info byte 6 × 128) is refused before anything is written,
+/// with the number of events to remove. `info` receives the information block.
 [[nodiscard]] DeviceResult WriteKeys(CommandChannel& channel, const KeyWrite& write, Info& info);
 
 /// The recoil image with WriteData17 between Begin and End, after the information block.

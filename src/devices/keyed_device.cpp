@@ -98,13 +98,15 @@ void CMerivexKeyedDevice::activate(Done done) {
     const size_t recordSize = stateRecordSize();
     const uint16_t stride = stateRecordStride();
     const bool lightOnly = m_kind.lightOnly;
+    const bool askLink = linkChecks();
     queue().submit(
-        [read, withLeds, withState, recordSize, stride, lightOnly](CommandChannel& channel) {
-            const DeviceResult tables = lightOnly ? jobs::ReadInformation(channel, read->tables.info)
-                                                  : jobs::ReadTables(channel, withLeds, read->tables);
+        [read, withLeds, withState, recordSize, stride, lightOnly, askLink](CommandChannel& channel) {
+            const DeviceResult tables = lightOnly
+                                            ? jobs::ReadInformation(channel, read->tables.info)
+                                            : jobs::ReadTables(channel, withLeds, read->tables, askLink);
             if (withState) {
                 read->record.assign(recordSize, 0);
-                read->state = jobs::ReadActiveRecord(channel, read->record, stride);
+                read->state = jobs::ReadActiveRecord(channel, read->record, stride, askLink);
             }
             return tables;
         },
@@ -128,17 +130,20 @@ void CMerivexKeyedDevice::activate(Done done) {
 void CMerivexKeyedDevice::ReadDeviceState(Done done) {
     auto record = std::make_shared<std::vector<uint8_t>>(stateRecordSize(), 0);
     const uint16_t stride = stateRecordStride();
-    queue().submit([record, stride](
-                       CommandChannel& channel) { return jobs::ReadActiveRecord(channel, *record, stride); },
-                   [this, record, done](DeviceResult result) {
-                       if (result) {
-                           m_activeRecord = record->empty() ? 0 : (*record)[0];
-                           commandChannel().setLightSync(false);  // the device's own light from now on
-                           takeStateRecord(*record);
-                           if (!SaveProfile()) result = DeviceResult::FileError();
-                       }
-                       if (done) done(result);
-                   });
+    const bool askLink = linkChecks();
+    queue().submit(
+        [record, stride, askLink](CommandChannel& channel) {
+            return jobs::ReadActiveRecord(channel, *record, stride, askLink);
+        },
+        [this, record, done](DeviceResult result) {
+            if (result) {
+                m_activeRecord = record->empty() ? 0 : (*record)[0];
+                commandChannel().setLightSync(false);  // the device's own light from now on
+                takeStateRecord(*record);
+                if (!SaveProfile()) result = DeviceResult::FileError();
+            }
+            if (done) done(result);
+        });
 }
 
 void CMerivexKeyedDevice::RefreshPage(Done done) {
@@ -267,7 +272,7 @@ void CMerivexKeyedDevice::WriteSettings(int slot, int firstByte, int byte68, int
     if (!record) return queue().completeLater(done, DeviceResult::Refused(DeviceStep::Settings));
     // Without a device the profile alone holds the change, as it always did.
     if (!commandChannel().connected()) return queue().completeLater(done, {});
-    const bool linkEach = linkEachStep();
+    const bool linkEach = linkChecks();
     queue().submit(
         [record = std::move(*record), linkEach](CommandChannel& channel) {
             return jobs::WriteRecord(channel, record.bytes, record.offset, linkEach);
@@ -286,7 +291,7 @@ void CMerivexKeyedDevice::WriteAll(int width, int height, Done done) {
     jobs::KeyWrite keys = keyWrite(true, true);
     if (!record || keys.table.empty())
         return queue().completeLater(done, DeviceResult::Refused(DeviceStep::Settings));
-    const bool linkEach = linkEachStep();
+    const bool linkEach = linkChecks();
     queue().submit(
         [record = std::move(*record), keys = std::move(keys), linkEach](CommandChannel& channel) {
             if (const DeviceResult r = jobs::WriteRecord(channel, record.bytes, record.offset, linkEach); !r)
@@ -393,7 +398,7 @@ bool CMerivexKeyedDevice::CheckMacroAssignments() {
 
 jobs::KeyWrite CMerivexKeyedDevice::keyWrite(bool withTable, bool withMacros) {
     jobs::KeyWrite write;
-    write.linkChecks = linkEachStep();
+    write.linkChecks = linkChecks();
     MacroStore store(UserFolder());
     const auto list = store.LoadMacroList();
     if (withTable && !m_factoryTable.empty()) {

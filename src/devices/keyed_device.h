@@ -35,7 +35,10 @@ public:
         std::span<const key_table::Code> keyCodes;  ///< the default code of each logical key
         const char* readerExitText;                 ///< written when a notification reader ends
         const char* factoryFilePrefix;              ///< the remembered factory table's file name start
-        bool linkEachStep;  ///< ask the receiver's link before each write step (the mouse)
+        /// Behind the receiver, ask its link before every read and write and before each step of a settings
+        /// write (the mouse); the keyboard's reads and writes go without (readiness and power ask all the
+        /// same).
+        bool linkChecks;
         /// A device with lights only (mouse pad, headset): no key table or macros; its page opens with the
         /// information block alone, and of its notifications only 0x0401 counts (a resync after 500 ms).
         bool lightOnly = false;
@@ -162,7 +165,7 @@ protected:
     [[nodiscard]] const std::vector<int>& keyMap() const { return m_keyMap; }
     [[nodiscard]] std::vector<KeyListEntry>& keys() { return m_keys; }
     [[nodiscard]] DeviceLighting& lighting() { return m_lighting; }
-    [[nodiscard]] bool linkEachStep() const { return m_kind.linkEachStep; }
+    [[nodiscard]] bool linkChecks() const { return m_kind.linkChecks; }
 
 private:
     [[nodiscard]] std::filesystem::path factoryTableFile() const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,10 @@ namespace halvern {
 /// acknowledged, so quick changes never queue up and the last one always wins. A refusal brings back the
 /// settings the device acknowledged last. The profile file is written when the device holds what the page
 /// shows, never before (record first, profile second). Used on the owner's thread only.
+///
+/// The records sent back to back for a run of quick changes form one batch: `taken` hears of the batch
+/// once, when it ends, as the change from what the device held before it to what it holds after it, so a
+/// change carried by an early record of the batch is never lost to a later one.
 template <class Settings>
 class SettingsCommit {
 public:
@@ -37,13 +42,17 @@ public:
     }
 
     /// The current settings changed: send them. `done` gets the result of the record that carries this
-    /// change (and a failure to save the profile file, after a record the device took).
+    /// change (and a failure to save the profile file, after a record the device took). A change the
+    /// device acknowledged stays taken when the record that follows it in the same batch is refused.
     void commit(Done done) {
-        m_waiting.push_back(std::move(done));
         if (m_inFlight) {
+            m_next.push_back(std::move(done));
             m_again = true;
             return;
         }
+        m_batchStart = m_acknowledged;
+        m_batchTook = false;
+        m_waiting.push_back(std::move(done));
         sendCurrent();
     }
 
@@ -61,21 +70,48 @@ private:
     void answered(DeviceResult r) {
         m_inFlight = false;
         if (r.ok()) {
-            const Settings before = m_acknowledged;
             m_acknowledged = m_sent;
+            m_batchTook = true;
+            // The changes this record carried are held by the device; the batch's outcome is theirs too.
+            m_carried.insert(m_carried.end(), std::make_move_iterator(m_waiting.begin()),
+                             std::make_move_iterator(m_waiting.end()));
+            m_waiting.clear();
             if (m_again) {
+                m_waiting.swap(m_next);
                 sendCurrent();
                 return;
             }
-            if (m_hooks.taken) m_hooks.taken(before, m_acknowledged);
-            if (m_hooks.save && !m_hooks.save()) r = DeviceResult::FileError();
-        } else {
-            m_again = false;
-            m_hooks.restore(m_acknowledged);
-            if (m_hooks.save) (void)m_hooks.save();  // the file follows the device: what it held last
+            const DeviceResult saved = finishBatch();
+            finish(m_carried, saved);
+            return;
         }
+        // Refused: the device holds what it acknowledged last, which may be an earlier record of this
+        // batch. Its changes stay and their effects follow; the changes of the refused record and those
+        // that waited for the next one are undone.
+        m_again = false;
+        m_hooks.restore(m_acknowledged);
+        const DeviceResult saved = finishBatch();
+        std::vector<Done> refused;
+        refused.swap(m_waiting);
+        refused.insert(refused.end(), std::make_move_iterator(m_next.begin()),
+                       std::make_move_iterator(m_next.end()));
+        m_next.clear();
+        finish(m_carried, saved);
+        finish(refused, r);
+    }
+
+    // The device holds m_acknowledged: its effects follow and the profile file is written. The result
+    // of the save, for the changes the device took.
+    DeviceResult finishBatch() {
+        if (m_batchTook && m_hooks.taken) m_hooks.taken(m_batchStart, m_acknowledged);
+        DeviceResult saved;
+        if (m_hooks.save && !m_hooks.save()) saved = DeviceResult::FileError();
+        return saved;
+    }
+
+    static void finish(std::vector<Done>& callers, DeviceResult r) {
         std::vector<Done> waiting;
-        waiting.swap(m_waiting);
+        waiting.swap(callers);
         for (const Done& done : waiting) {
             if (done) done(r);
         }
@@ -85,7 +121,11 @@ private:
     Hooks m_hooks;
     Settings m_acknowledged{};
     Settings m_sent{};
-    std::vector<Done> m_waiting;
+    Settings m_batchStart{};      ///< what the device held when the batch began
+    bool m_batchTook = false;     ///< the device acknowledged a record of the batch
+    std::vector<Done> m_waiting;  ///< changes carried by the record on its way
+    std::vector<Done> m_next;     ///< changes that go out with the next record
+    std::vector<Done> m_carried;  ///< changes of acknowledged records, waiting for the batch to end
     bool m_inFlight = false;
     bool m_again = false;
 };

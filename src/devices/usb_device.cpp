@@ -1,6 +1,7 @@
 #include "devices/usb_device.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 #include "devices/device_jobs.h"
@@ -26,13 +27,15 @@ void CMerivexUSBDevice::stopQueue() {
 
 DeviceResult CMerivexUSBDevice::Await(const std::function<void(Done)>& start,
                                       std::chrono::milliseconds bound) {
-    std::optional<DeviceResult> outcome;
-    start([&outcome](DeviceResult r) { outcome = r; });
+    // The operation may answer after this call gave up: its Done then writes into an outcome that is
+    // still there, and nobody reads it.
+    auto outcome = std::make_shared<std::optional<DeviceResult>>();
+    start([outcome](DeviceResult r) { *outcome = r; });
     const auto deadline = std::chrono::steady_clock::now() + bound;
-    while (!outcome) {
+    while (!*outcome) {
         if (!m_completions.waitAndRun(deadline)) return DeviceResult::Cancelled(DeviceStep::None);
     }
-    return *outcome;
+    return **outcome;
 }
 
 void CMerivexUSBDevice::IsReady(std::function<void(bool)> ready) {

@@ -143,7 +143,8 @@ public:
 
     /// Runs an operation that reports through a Done to its end on the calling thread, running the
     /// completions as they arrive: for the command line and tests, which own the object and keep the
-    /// default executor. `start` receives the Done to pass on. Gives up (Cancelled) after `bound`.
+    /// default executor. `start` receives the Done to pass on. Gives up (Cancelled) after `bound`; the
+    /// operation's late answer then runs with a later call and is dropped.
     [[nodiscard]] DeviceResult Await(const std::function<void(Done)>& start,
                                      std::chrono::milliseconds bound = std::chrono::seconds(60));
     /// Runs the completions that have arrived (the command line between operations).

@@ -7,8 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -49,6 +53,65 @@ inline bool passQueue(CMerivexUSBDevice& device) {
             device.queue().submit([](CommandChannel&) { return DeviceResult{}; }, std::move(done));
         })
         .ok();
+}
+
+/// One line of the emulator's capture: "OUT" or "IN" and the report's bytes.
+struct CapturedReport {
+    std::string direction;
+    std::vector<uint8_t> bytes;
+    [[nodiscard]] bool out() const { return direction == "OUT"; }
+    [[nodiscard]] uint8_t command() const { return bytes.size() > 3 ? bytes[3] : 0; }
+};
+
+/// The number of lines the capture holds now (a mark for readCapture).
+inline size_t captureLines(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    size_t n = 0;
+    std::string line;
+    while (std::getline(in, line)) ++n;
+    return n;
+}
+
+/// The reports captured from line `mark` on, the receiver's link queries (0xAA) included.
+inline std::vector<CapturedReport> readCapture(const std::filesystem::path& file, size_t mark = 0) {
+    std::ifstream in(file);
+    std::vector<CapturedReport> reports;
+    std::string line;
+    for (size_t n = 0; std::getline(in, line); ++n) {
+        if (n < mark) continue;
+        std::istringstream words(line);
+        CapturedReport r;
+        std::string name, hex;
+        words >> r.direction >> name;
+        while (words >> hex) r.bytes.push_back(static_cast<uint8_t>(std::stoul(hex, nullptr, 16)));
+        reports.push_back(std::move(r));
+    }
+    return reports;
+}
+
+/// The command codes of the requests in order, the chunks of one transfer counted once; frame chunks
+/// (0x12) are left out.
+inline std::vector<uint8_t> requestCodes(const std::vector<CapturedReport>& reports) {
+    std::vector<uint8_t> codes;
+    for (const CapturedReport& r : reports) {
+        if (!r.out() || r.command() == 0x12) continue;
+        if (codes.empty() || codes.back() != r.command() || r.command() == 0xAA || r.command() <= 0x02)
+            codes.push_back(r.command());
+    }
+    return codes;
+}
+
+/// How many frame chunks (0x12) went out between a Begin (0x01) and its End (0x02).
+inline size_t framesInsideSequences(const std::vector<CapturedReport>& reports) {
+    bool inside = false;
+    size_t frames = 0;
+    for (const CapturedReport& r : reports) {
+        if (!r.out()) continue;
+        if (r.command() == 0x01) inside = true;
+        if (r.command() == 0x02) inside = false;
+        if (r.command() == 0x12 && inside) ++frames;
+    }
+    return frames;
 }
 
 /// Records the list-entry timers (id, delay) a device asks for, from whichever thread asks.

@@ -12,6 +12,7 @@
 
 #include "emulated_links.h"
 #include "emulator/emulator.h"
+#include "input/macro_store.h"
 #include "temp_env.h"
 
 namespace halvern {
@@ -27,7 +28,7 @@ class KeyboardDeviceTest : public ::testing::TestWithParam<test::Link> {
 protected:
     KeyboardDeviceTest()
         : xdg("XDG_DATA_HOME", data.path().string()),
-          emulator(emu::EmulatorOptions{GetParam().transport, {}, {}}) {}
+          emulator(emu::EmulatorOptions{GetParam().transport, {}, data.path() / "capture.txt"}) {}
 
     // Plugs the keyboard in, opens it the way the device list does and activates the page.
     void connect(const emu::DeviceConfig& config = {}) {
@@ -53,6 +54,14 @@ protected:
     }
 
     bool viaReceiver() const { return GetParam().attachment == Attachment::Receiver; }
+
+    // The requests an operation sends, in order (see test::requestCodes).
+    std::vector<uint8_t> requestsOf(const std::function<void(CMerivexUSBDevice::Done)>& start) {
+        const size_t mark = test::captureLines(capture());
+        EXPECT_TRUE(run(start));
+        return test::requestCodes(test::readCapture(capture(), mark));
+    }
+    std::filesystem::path capture() const { return data.path() / "capture.txt"; }
 
     std::vector<uint8_t> region(Region r, size_t from, size_t count) const {
         const auto bytes = keyboard->firmware().region(r);
@@ -300,6 +309,125 @@ TEST_P(KeyboardDeviceTest, MusicFramesAreStreamedAtTheLedPositionsOnlyOnTheCable
     const unsigned frames = firmware.frameCount();
     ASSERT_TRUE(test::passQueue(device));
     EXPECT_EQ(firmware.frameCount(), frames);
+}
+
+// A light mode change and then another change before the keyboard answered the first record: the mode's
+// start action (custom colours for mode 20, the stream for mode 29) still runs when the batch is answered,
+// and when the second record is refused the keyboard keeps, and runs, the mode it took.
+TEST_P(KeyboardDeviceTest, ALightModeChangedJustBeforeAnotherChangeStillStartsItsEffect) {
+    connect();
+    device.SetLightControl(true);
+    const auto twoChanges = [&](uint8_t mode, const std::function<void()>& between) {
+        DeviceResult first = DeviceResult::Cancelled(DeviceStep::None);
+        const DeviceResult last = run([&](auto done) {
+            device.ChangeSettings([mode](KeyboardSettings& s) { s.light.mode = mode; },
+                                  [&first](DeviceResult r) { first = r; });
+            if (between) between();
+            device.ChangeSettings([](KeyboardSettings& s) { s.system.winFlag ^= 1; }, done);
+        });
+        EXPECT_TRUE(first) << int(mode);
+        return last;
+    };
+
+    const unsigned colourWrites = keyboard->firmware().commandCount(0x0B);
+    ASSERT_TRUE(twoChanges(Keyboard::kCustomColourMode, {}));
+    ASSERT_TRUE(test::passQueue(device));
+    EXPECT_EQ(device.lightSettings().mode, Keyboard::kCustomColourMode);
+    EXPECT_EQ(keyboard->firmware().commandCount(0x0B), colourWrites + (viaReceiver() ? 0u : 7u));
+
+    ASSERT_TRUE(twoChanges(Keyboard::kMusicMode, {}));
+    EXPECT_EQ(device.lightSettings().mode, Keyboard::kMusicMode);
+    if (!viaReceiver()) {
+        EXPECT_TRUE(test::waitFor([&] { return device.streamStats().frames >= 2; }));
+    }
+
+    ASSERT_TRUE(change([](KeyboardSettings& s) { s.light.mode = 6; }));
+    const auto winFlag = device.settings().system.winFlag;
+    const unsigned frames = device.streamStats().frames;
+    const DeviceResult refused = twoChanges(Keyboard::kMusicMode, [&] {
+        device.queue().submit([this](CommandChannel&) {
+            keyboard->setFaults({.refuseCommand = 0x06});  // between the two records
+            return DeviceResult{};
+        });
+    });
+    EXPECT_EQ(refused.code(), result::kStatusFF);
+    EXPECT_EQ(device.settings().light.mode, Keyboard::kMusicMode);
+    EXPECT_EQ(device.settings().system.winFlag, winFlag);
+    EXPECT_EQ(device.lightSettings().mode, Keyboard::kMusicMode);
+    EXPECT_EQ(
+        region(Region::Settings, 1, 1),
+        (std::vector<uint8_t>{static_cast<uint8_t>(device.lightLists().values.at(Keyboard::kMusicMode))}));
+    if (!viaReceiver()) {
+        EXPECT_TRUE(test::waitFor([&] { return device.streamStats().frames >= frames + 2; }));
+    }
+}
+
+// The keyboard's reads and writes go without link checks, behind the receiver too; only its readiness and
+// power reads ask the link.
+TEST_P(KeyboardDeviceTest, OnlyReadinessAndPowerAskTheLink) {
+    connect();
+    const auto expect = [this](std::vector<uint8_t> codes) {
+        if (!viaReceiver()) std::erase(codes, uint8_t{0xAA});
+        return codes;
+    };
+    EXPECT_EQ(requestsOf([&](auto done) { device.ActivatePage(done); }),
+              (std::vector<uint8_t>{0x01, 0x03, 0x07, 0x1B, 0x02}));
+    EXPECT_EQ(requestsOf([&](auto done) { device.ReadDeviceState(done); }), (std::vector<uint8_t>{0x05}));
+    EXPECT_EQ(requestsOf([&](auto done) {
+                  device.ChangeSettings([](KeyboardSettings& s) { s.system.wFlag ^= 1; }, done);
+              }),
+              (std::vector<uint8_t>{0x01, 0x06, 0x02}));
+    KeyListEntry entry = device.keyList().at(64);
+    entry.current = {64, 0x20, 0x00, 0x05};
+    EXPECT_EQ(requestsOf([&](auto done) { device.SetKeyAssignment(64, entry, done); }),
+              (std::vector<uint8_t>{0x03, 0x01, 0x09, 0x02}));
+    MacroStore store(device.UserFolder());
+    ASSERT_FALSE(store.AddMacro().empty());
+    device.ShowSettings();
+    EXPECT_EQ(requestsOf([&](auto done) { device.WriteMacros(done); }),
+              (std::vector<uint8_t>{0x03, 0x01, 0x15, 0x02}));
+
+    device.SetPowerFlag(true);
+    EXPECT_EQ(requestsOf([&](auto done) { device.SyncWithDevice(done); }), expect({0xAA, 0x1A}));
+    const size_t mark = test::captureLines(capture());
+    bool ready = false;
+    ASSERT_TRUE(run([&](auto done) {
+        device.IsReady([&ready, done](bool answered) {
+            ready = answered;
+            done({});
+        });
+    }));
+    EXPECT_TRUE(ready);
+    EXPECT_EQ(test::requestCodes(test::readCapture(capture(), mark)), expect({0xAA}));
+}
+
+// A new activation sets the frame source again while the music mode streams: frames go on, and none lands
+// between a Begin and its End.
+TEST_P(KeyboardDeviceTest, ReactivatingAStreamingKeyboardKeepsFramesOutOfSequences) {
+    connect();
+    device.SetLightControl(true);
+    ASSERT_TRUE(change([](KeyboardSettings& s) { s.light.mode = Keyboard::kMusicMode; }));
+    if (!viaReceiver()) {
+        ASSERT_TRUE(test::waitFor([&] { return device.streamStats().frames >= 2; }));
+    }
+    const size_t mark = test::captureLines(capture());
+    std::array<int32_t, 500> levels{};
+    for (int round = 0; round < 20; ++round) {
+        // Sound keeps the frames changing, so a frame is due whenever a job ends.
+        for (size_t b = 0; b < levels.size(); ++b)
+            levels[b] = static_cast<int32_t>((round * 37 + b * 211) % 2000);
+        device.AudioLevels(levels);
+        ASSERT_TRUE(run([&](auto done) { device.ActivatePage(done); }));
+        ASSERT_TRUE(change([](KeyboardSettings& s) { s.system.wFlag ^= 1; }));
+    }
+    EXPECT_EQ(device.lightSettings().mode, Keyboard::kMusicMode);
+    const auto reports = test::readCapture(capture(), mark);
+    EXPECT_EQ(test::framesInsideSequences(reports), 0u);
+    if (viaReceiver()) return;  // no frames through the receiver
+    const uint64_t frames = device.streamStats().frames;
+    ASSERT_TRUE(test::waitFor([&] { return device.streamStats().frames >= frames + 2; }));
+    EXPECT_TRUE(std::ranges::any_of(test::readCapture(capture(), mark),
+                                    [](const auto& r) { return r.out() && r.command() == 0x12; }));
 }
 
 TEST_P(KeyboardDeviceTest, NotificationsSetTheRecordAndAskForARefresh) {

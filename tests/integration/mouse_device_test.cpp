@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -23,12 +24,6 @@ using emu::Product;
 using emu::Region;
 
 using Setup = test::Link;
-
-// One parsed capture line: direction and bytes.
-struct CapturedReport {
-    std::string direction;
-    std::vector<uint8_t> bytes;
-};
 
 class MouseDeviceTest : public ::testing::TestWithParam<Setup> {
 protected:
@@ -66,31 +61,11 @@ protected:
         return run([&](auto done) { device.WriteMacros(done); });
     }
 
-    // Reports recorded since `mark` lines, without the link queries of the receiver.
-    std::vector<CapturedReport> capturedSince(size_t mark) const {
-        std::ifstream in(data.path() / "capture.txt");
-        std::vector<CapturedReport> reports;
-        std::string line;
-        for (size_t n = 0; std::getline(in, line); ++n) {
-            if (n < mark) continue;
-            std::istringstream words(line);
-            CapturedReport r;
-            std::string name, hex;
-            words >> r.direction >> name;
-            while (words >> hex) r.bytes.push_back(static_cast<uint8_t>(std::stoul(hex, nullptr, 16)));
-            if (r.bytes.size() > 3 && r.bytes[3] == 0xAA) continue;
-            reports.push_back(std::move(r));
-        }
-        return reports;
+    // Reports recorded since `mark` lines.
+    std::vector<test::CapturedReport> capturedSince(size_t mark) const {
+        return test::readCapture(data.path() / "capture.txt", mark);
     }
-
-    size_t lineCount() const {
-        std::ifstream in(data.path() / "capture.txt");
-        size_t n = 0;
-        std::string line;
-        while (std::getline(in, line)) ++n;
-        return n;
-    }
+    size_t lineCount() const { return test::captureLines(data.path() / "capture.txt"); }
 
     std::vector<uint8_t> settings(size_t from, size_t count) const {
         const auto region = mouse->firmware().region(Region::Settings);
@@ -129,10 +104,14 @@ TEST_P(MouseDeviceTest, DraggingAStageWritesOneRecordBetweenBeginAndEnd) {
     ASSERT_TRUE(change([](MouseSettings& s) { s.stages[2].dpiX = s.stages[2].dpiY = 40; }, 2560, 1440));
 
     const auto reports = capturedSince(mark);
-    std::vector<CapturedReport> out;
+    std::vector<test::CapturedReport> out;
     for (const auto& r : reports) {
-        if (r.direction == "OUT") out.push_back(r);
+        if (r.out() && r.command() != 0xAA) out.push_back(r);
     }
+    // Behind the receiver the link is asked before Begin, before the record and before End.
+    EXPECT_EQ(test::requestCodes(reports), viaReceiver()
+                                               ? (std::vector<uint8_t>{0xAA, 0x01, 0xAA, 0x06, 0xAA, 0x02})
+                                               : (std::vector<uint8_t>{0x01, 0x06, 0x02}));
     const size_t chunks = viaReceiver() ? 4 : 2;
     ASSERT_EQ(out.size(), chunks + 2);
     EXPECT_EQ(out.front().bytes[3], 0x01);
@@ -458,6 +437,115 @@ TEST_P(MouseDeviceTest, MusicModeFramesAreStreamedByTheDevicesOwnWorker) {
     const unsigned frames = mouse->firmware().frameCount();
     ASSERT_TRUE(test::passQueue(device));
     EXPECT_EQ(mouse->firmware().frameCount(), frames);
+}
+
+// A light change and then another change before the mouse answered the first record: the two go out as
+// two records, and the light change must still reach the lights when the second is answered.
+TEST_P(MouseDeviceTest, ALightChangeFollowedByAnotherBeforeItsAnswerStillReachesTheLights) {
+    connect();
+    device.SetLightControl(true);
+    DeviceResult first = DeviceResult::Cancelled(DeviceStep::None);
+    const DeviceResult last = run([&](auto done) {
+        device.ChangeSettings([](MouseSettings& s) { s.light.mode = CMerivexUSBDevice::kSoftwareLightMode; },
+                              1920, 1080, [&first](DeviceResult r) { first = r; });
+        device.ChangeSettings([](MouseSettings& s) { s.stages[2].dpiX = 40; }, 1920, 1080, done);
+    });
+    ASSERT_TRUE(last);
+    EXPECT_TRUE(first);
+    EXPECT_EQ(settings(1, 1)[0], device.lightLists().values.at(CMerivexUSBDevice::kSoftwareLightMode));
+    EXPECT_EQ(settings(14 + 9 * 2 + 2, 1)[0], 40);
+    EXPECT_EQ(device.lightSettings().mode, CMerivexUSBDevice::kSoftwareLightMode);  // the effect runs
+    EXPECT_TRUE(test::waitFor([&] { return device.streamStats().frames >= 2; }));
+}
+
+// The record after a light change is refused: the mouse holds the light change, so it stays on the page,
+// in the file and on the lights, while the refused change is undone.
+TEST_P(MouseDeviceTest, WhenTheRecordAfterALightChangeIsRefusedTheLightChangeStays) {
+    connect();
+    device.SetLightControl(true);
+    const MouseSettings before = device.settings();
+    DeviceResult first = DeviceResult::Cancelled(DeviceStep::None);
+    const DeviceResult last = run([&](auto done) {
+        device.ChangeSettings([](MouseSettings& s) { s.light.mode = CMerivexUSBDevice::kSoftwareLightMode; },
+                              1920, 1080, [&first](DeviceResult r) { first = r; });
+        // Runs between the two records: the mouse refuses settings writes from now on.
+        device.queue().submit([this](CommandChannel&) {
+            mouse->setFaults({.refuseCommand = 0x06});
+            return DeviceResult{};
+        });
+        device.ChangeSettings([](MouseSettings& s) { s.stages[2].dpiX = 40; }, 1920, 1080, done);
+    });
+    EXPECT_EQ(last.code(), result::kStatusFF);
+    EXPECT_TRUE(first);
+    EXPECT_EQ(device.settings().light.mode, CMerivexUSBDevice::kSoftwareLightMode);
+    EXPECT_EQ(device.settings().stages.at(2), before.stages.at(2));
+    EXPECT_EQ(settings(1, 1)[0], device.lightLists().values.at(CMerivexUSBDevice::kSoftwareLightMode));
+    CMouseProfiledata reread;
+    reread.SetDefaultPath(device.DefaultDataFile());
+    (void)reread.LoadDeviceRecord(device.profile().GetProfilePath());
+    EXPECT_EQ(reread.GetLightInfo().mode, CMerivexUSBDevice::kSoftwareLightMode);
+    EXPECT_EQ(reread.GetDpiStages().at(2), before.stages.at(2));
+    EXPECT_EQ(device.lightSettings().mode, CMerivexUSBDevice::kSoftwareLightMode);
+    EXPECT_TRUE(test::waitFor([&] { return device.streamStats().frames >= 2; }));
+}
+
+// Every operation's requests in order: behind the receiver the mouse asks the link before it reads or
+// writes anything, and before each step of a settings write; on its cable it never does.
+TEST_P(MouseDeviceTest, TheLinkIsAskedBeforeEveryOperationBehindTheReceiver) {
+    connect(false);
+    const auto expect = [this](std::vector<uint8_t> codes) {
+        if (!viaReceiver()) std::erase(codes, uint8_t{0xAA});
+        return codes;
+    };
+    const auto requestsOf = [this](const std::function<void(CMerivexUSBDevice::Done)>& start) {
+        const size_t mark = lineCount();
+        EXPECT_TRUE(run(start));
+        return test::requestCodes(capturedSince(mark));
+    };
+    EXPECT_EQ(requestsOf([&](auto done) { device.ActivatePage(done); }),
+              expect({0xAA, 0x01, 0x03, 0x07, 0x02, 0xAA, 0x05}));
+    EXPECT_EQ(requestsOf([&](auto done) { device.ReadDeviceState(done); }), expect({0xAA, 0x05}));
+    EXPECT_EQ(requestsOf([&](auto done) {
+                  device.ChangeSettings([](MouseSettings& s) { s.activeStage = 2; }, 1920, 1080, done);
+              }),
+              expect({0xAA, 0x01, 0xAA, 0x06, 0xAA, 0x02}));
+    KeyListEntry left = device.keyList().at(0);
+    left.current = {0, 0x20, 0x01, 0x04};
+    EXPECT_EQ(requestsOf([&](auto done) { device.SetKeyAssignment(0, left, done); }),
+              expect({0xAA, 0x03, 0x01, 0x09, 0x02}));
+    MacroStore store(device.UserFolder());
+    ASSERT_FALSE(store.AddMacro().empty());
+    device.ShowSettings();
+    EXPECT_EQ(requestsOf([&](auto done) { device.WriteMacros(done); }),
+              expect({0xAA, 0x03, 0x01, 0x15, 0x02}));
+    // The recoil image goes as the macro image does.
+    EXPECT_EQ(requestsOf([&](auto done) { device.WriteRecoilPatterns(done); }),
+              expect({0xAA, 0x03, 0x01, 0x17, 0x02}));
+}
+
+// A new activation (a replug, a move between cable and receiver) sets the frame source again while the
+// worker streams: frames go on, and none lands between a Begin and its End.
+TEST_P(MouseDeviceTest, ReactivatingAStreamingMouseKeepsFramesOutOfSequences) {
+    connect();
+    device.SetLightControl(true);
+    ASSERT_TRUE(change([](MouseSettings& s) { s.light.mode = CMerivexUSBDevice::kSoftwareLightMode; }));
+    ASSERT_TRUE(test::waitFor([&] { return device.streamStats().frames >= 2; }));
+    const size_t mark = lineCount();
+    std::array<int32_t, 500> levels{};
+    for (int round = 0; round < 20; ++round) {
+        // Sound keeps the frames changing, so a frame is due whenever a job ends.
+        for (size_t b = 0; b < levels.size(); ++b)
+            levels[b] = static_cast<int32_t>((round * 37 + b * 211) % 2000);
+        device.AudioLevels(levels);
+        ASSERT_TRUE(run([&](auto done) { device.ActivatePage(done); }));
+        ASSERT_TRUE(change([round](MouseSettings& s) { s.stages[1].dpiX = 20 + round; }));
+    }
+    const uint64_t frames = device.streamStats().frames;
+    ASSERT_TRUE(test::waitFor([&] { return device.streamStats().frames >= frames + 2; }));
+    const auto reports = capturedSince(mark);
+    EXPECT_TRUE(std::ranges::any_of(reports, [](const auto& r) { return r.out() && r.command() == 0x12; }));
+    EXPECT_EQ(test::framesInsideSequences(reports), 0u);
+    EXPECT_EQ(device.lightSettings().mode, CMerivexUSBDevice::kSoftwareLightMode);
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, MouseDeviceTest, test::allLinks(), test::linkName);

@@ -1,8 +1,12 @@
 #include "device/command_channel.h"
 
 #include <gtest/gtest.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <deque>
+#include <mutex>
 #include <thread>
 
 #include "device/debug_sink.h"
@@ -41,6 +45,90 @@ protected:
     std::shared_ptr<test::FakeDevice> device;
     CommandChannel channel{backend};
 };
+
+// A device that keeps sending: whenever the channel looks, another unasked-for report waits (up to a cap,
+// so that a channel without a bound still ends), and each request gets its answer as well.
+class FloodingNode final : public HidNode {
+public:
+    static constexpr int kFloodCap = 100000;
+
+    FloodingNode() : m_fd(::eventfd(1, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+    ~FloodingNode() override { ::close(m_fd); }
+    FloodingNode(const FloodingNode&) = delete;
+    FloodingNode& operator=(const FloodingNode&) = delete;
+
+    int pollFd() const override { return m_fd; }
+    ssize_t readReport(std::span<uint8_t> buffer) override {
+        std::lock_guard lock(m_mutex);
+        Report report(64, 0);
+        report[0] = 4;
+        if (!m_replies.empty()) {
+            report = std::move(m_replies.front());
+            m_replies.pop_front();
+        } else if (m_sent < kFloodCap) {
+            ++m_sent;
+            if (m_requests == 0) ++m_staleBeforeRequest;
+            report[3] = 0x55;  // no request has this code
+        } else {
+            uint64_t count = 0;
+            (void)!::read(m_fd, &count, sizeof count);  // quiet at last
+            return 0;
+        }
+        const size_t n = std::min(buffer.size(), report.size());
+        std::copy_n(report.begin(), n, buffer.begin());
+        return static_cast<ssize_t>(n);
+    }
+    ssize_t writeReport(std::span<const uint8_t> report) override {
+        std::lock_guard lock(m_mutex);
+        ++m_requests;
+        m_replies.push_back(echoResponder(Report(report.begin(), report.end())).front());
+        const uint64_t one = 1;
+        (void)!::write(m_fd, &one, sizeof one);
+        return static_cast<ssize_t>(report.size());
+    }
+    bool setOutputReport(std::span<const uint8_t>) override { return false; }
+    std::vector<uint8_t> reportDescriptor() const override { return test::productDescriptor(); }
+    HidAttributes attributes() const override { return {0x320F, 0x221C, 1}; }
+    uint16_t interfaceNumber() const override { return 1; }
+
+    int staleBeforeRequest() const {
+        std::lock_guard lock(m_mutex);
+        return m_staleBeforeRequest;
+    }
+
+private:
+    int m_fd;
+    mutable std::mutex m_mutex;
+    std::deque<Report> m_replies;
+    int m_sent = 0;
+    int m_requests = 0;
+    int m_staleBeforeRequest = 0;
+};
+
+class FloodingBackend final : public HidBackend {
+public:
+    bool enumerate(std::vector<HidEnumEntry>&) override { return true; }
+    std::unique_ptr<HidNode> openNode(std::string_view, bool) override {
+        auto node = std::make_unique<FloodingNode>();
+        opened = node.get();
+        return node;
+    }
+    FloodingNode* opened = nullptr;
+};
+
+TEST(CommandChannelFlood, TheStaleReplyDrainEndsOnADeviceThatKeepsSending) {
+    FloodingBackend backend;
+    CommandChannel channel{backend};
+    ASSERT_TRUE(channel.cableInterface().Open("/dev/hidraw9#4", true, true, true, false));
+    ASSERT_NE(backend.opened, nullptr);
+    channel.SetMode(1);
+    channel.setConnected(true);
+    channel.setTimeouts(100, 100);
+    EXPECT_EQ(channel.Begin(), result::kSuccess);
+    // A few stale replies are taken off before the request; the rest is left to the reply's code check.
+    EXPECT_GT(backend.opened->staleBeforeRequest(), 0);
+    EXPECT_LE(backend.opened->staleBeforeRequest(), 64);
+}
 
 TEST(CommandReport, LayoutAndChecksum) {
     const auto begin = report::buildRequest(command::kBegin, 0, 0, {});

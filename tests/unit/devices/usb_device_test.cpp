@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <latch>
+
 #include "fake_hid.h"
 
 namespace halvern {
@@ -36,6 +38,39 @@ protected:
     std::shared_ptr<test::FakeDevice> device;
     CMerivexUSBDevice page{backend};
 };
+
+// An Await that gave up leaves its operation running; the operation's late answer comes up during the
+// next Await, which must still wait for its own.
+TEST_F(UsbDeviceTest, TheLateAnswerOfAnAwaitThatGaveUpIsNotTakenForTheNextOne) {
+    std::latch release(1);
+    std::latch lateAnswerRan(1);
+    const DeviceResult gaveUp = page.Await(
+        [&](CMerivexUSBDevice::Done done) {
+            page.queue().submit(
+                [&release](CommandChannel&) {
+                    release.wait();
+                    return DeviceResult::Refused(DeviceStep::Settings);
+                },
+                [&lateAnswerRan, done](DeviceResult r) {
+                    done(r);
+                    lateAnswerRan.count_down();
+                });
+        },
+        std::chrono::milliseconds(1));
+    EXPECT_EQ(gaveUp.step(), DeviceStep::None);
+    EXPECT_FALSE(gaveUp);
+    release.count_down();
+    const DeviceResult next = page.Await([&](CMerivexUSBDevice::Done done) {
+        // Answers only once the late answer was handled, so the two never come up together.
+        page.queue().submit(
+            [&lateAnswerRan](CommandChannel&) {
+                lateAnswerRan.wait();
+                return DeviceResult{};
+            },
+            std::move(done));
+    });
+    EXPECT_TRUE(next) << describe(next);
+}
 
 TEST_F(UsbDeviceTest, LedColoursStayWithinTheLedCount) {
     page.SetLedColour(3, 0x11223344);
