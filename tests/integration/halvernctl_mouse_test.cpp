@@ -337,7 +337,7 @@ TEST_F(HalvernctlMouseTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
         {"dpi", "1"},
         {"dpi", "1", "--slider", "3", "--dpi", "400"},
         {"dpi", "1", "--slider", "149"},  // above the emulated mouse's highest position, 148
-        {"dpi", "1", "--dpi", "99999"},  // above the emulated mouse's highest DPI
+        {"dpi", "1", "--dpi", "99999"},   // above the emulated mouse's highest DPI
         {"dpi", "1", "--slider", "3", "--enable", "2"},
         {"dpi", "1", "--slider", "3", "--enable", "0"},  // the active stage stays on
         {"dpi", "1", "--slider", "3", "--color", "12345"},
