@@ -85,7 +85,7 @@ TEST_P(KeyboardDeviceTest, KeysAreMappedThroughTheKeyTableAndTheirLedsThroughThe
     const auto slots = device.keySlots();
     for (size_t key : {0u, 16u, 63u, 120u, 125u}) {
         ASSERT_NE(slots[key], Keyboard::kAbsentMarker) << key;
-        const size_t at = slots[key] * 3u;
+        const size_t at = size_t{slots[key]} * 3;
         EXPECT_TRUE(std::equal(Keyboard::kKeyCodes[key].begin(), Keyboard::kKeyCodes[key].end(),
                                device.factoryTable().begin() + static_cast<long>(at)));
         EXPECT_EQ(device.keyLed(key), key);
@@ -288,9 +288,9 @@ TEST_P(KeyboardDeviceTest, MusicFramesAreStreamedAtTheLedPositionsOnlyOnTheCable
         if (led == Keyboard::kAbsentMarker || led >= 104) continue;
         const uint32_t word = device.GetLedColour(static_cast<int>(key));
         const uint32_t level = word >> 24;
-        EXPECT_EQ(frame[led * 3u], ((word & 0xFF) * level) >> 8) << key;
+        EXPECT_EQ(frame[size_t{led} * 3], ((word & 0xFF) * level) >> 8) << key;
         EXPECT_EQ(frame[led * 3u + 2], (((word >> 16) & 0xFF) * level) >> 8) << key;
-        EXPECT_GT(frame[led * 3u], 0) << key;
+        EXPECT_GT(frame[size_t{led} * 3], 0) << key;
         lit.insert(led);
     }
     for (size_t led = 0; led < 104; ++led) {
@@ -415,7 +415,7 @@ TEST_P(KeyboardDeviceTest, ReactivatingAStreamingKeyboardKeepsFramesOutOfSequenc
     for (int round = 0; round < 20; ++round) {
         // Sound keeps the frames changing, so a frame is due whenever a job ends.
         for (size_t b = 0; b < levels.size(); ++b)
-            levels[b] = static_cast<int32_t>((round * 37 + b * 211) % 2000);
+            levels[b] = static_cast<int32_t>((static_cast<size_t>(round) * 37 + b * 211) % 2000);
         device.AudioLevels(levels);
         ASSERT_TRUE(run([&](auto done) { device.ActivatePage(done); }));
         ASSERT_TRUE(change([](KeyboardSettings& s) { s.system.wFlag ^= 1; }));

@@ -179,7 +179,7 @@ TEST_P(MouseDeviceTest, ReadingTheStateTakesLightAndStageFromTheMouse) {
 TEST_P(MouseDeviceTest, AButtonMissingFromTheFactoryTableIsNeverWritten) {
     // Slot 8 held button 9's code; the mouse now has something else there.
     const std::array<uint8_t, 3> other{0x55, 0x66, 0x77};
-    ASSERT_TRUE(mouse->firmware().poke(Region::KeyTable, 8 * 3, other));
+    ASSERT_TRUE(mouse->firmware().poke(Region::KeyTable, size_t{8} * 3, other));
     connect();
     EXPECT_FALSE(device.buttonPresent(9));
     EXPECT_EQ(device.buttonSlots()[9], CMerivexMouseDevice::kAbsentMarker);
@@ -193,9 +193,9 @@ TEST_P(MouseDeviceTest, AButtonMissingFromTheFactoryTableIsNeverWritten) {
     ASSERT_TRUE(assign(0, left));
 
     const auto table = mouse->firmware().region(Region::KeyTable);
-    EXPECT_EQ(table[8 * 3], 0x55);
+    EXPECT_EQ(table[size_t{8} * 3], 0x55);
     EXPECT_EQ(table[8 * 3 + 2], 0x77);
-    EXPECT_EQ(table[1 * 3], 0x20);  // the left button's slot took Ctrl+A
+    EXPECT_EQ(table[size_t{1} * 3], 0x20);  // the left button's slot took Ctrl+A
     EXPECT_EQ(table[1 * 3 + 1], 0x01);
     EXPECT_EQ(table[1 * 3 + 2], 0x04);
 }
@@ -291,7 +291,7 @@ TEST_P(MouseDeviceTest, AssignmentsOfRemovedMacrosAreReset) {
     ASSERT_EQ(store.DeleteMacro(0), 0);
     ASSERT_TRUE(assign(2, e2));
     const auto table = mouse->firmware().region(Region::KeyTable);
-    EXPECT_EQ(table[2 * 3], 0x10);
+    EXPECT_EQ(table[size_t{2} * 3], 0x10);
     EXPECT_EQ(table[2 * 3 + 1], 0x04);
 }
 
@@ -388,7 +388,7 @@ TEST_P(MouseDeviceTest, MacrosDeletedWhileAwayAreResetWhenThePageOpens) {
     ASSERT_TRUE(test::passQueue(device));  // the key table write that follows
     EXPECT_EQ(device.keyList().at(2).current, device.keyList().at(2).defaults);
     const auto table = mouse->firmware().region(Region::KeyTable);
-    EXPECT_EQ(table[2 * 3], 0x10);  // the middle button's own code, not a macro
+    EXPECT_EQ(table[size_t{2} * 3], 0x10);  // the middle button's own code, not a macro
 }
 
 TEST_P(MouseDeviceTest, AMouseThatDoesNotAnswerKeepsThePageAsItWas) {
@@ -535,7 +535,7 @@ TEST_P(MouseDeviceTest, ReactivatingAStreamingMouseKeepsFramesOutOfSequences) {
     for (int round = 0; round < 20; ++round) {
         // Sound keeps the frames changing, so a frame is due whenever a job ends.
         for (size_t b = 0; b < levels.size(); ++b)
-            levels[b] = static_cast<int32_t>((round * 37 + b * 211) % 2000);
+            levels[b] = static_cast<int32_t>((static_cast<size_t>(round) * 37 + b * 211) % 2000);
         device.AudioLevels(levels);
         ASSERT_TRUE(run([&](auto done) { device.ActivatePage(done); }));
         ASSERT_TRUE(change([round](MouseSettings& s) { s.stages[1].dpiX = 20 + round; }));
