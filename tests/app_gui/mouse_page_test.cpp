@@ -17,6 +17,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "device/command_channel.h"
 #include "page_fixture.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/notification.h"
@@ -40,7 +41,8 @@ std::vector<uint8_t> commandsSince(const std::filesystem::path& capture, size_t 
         words >> direction >> name;
         std::vector<uint8_t> bytes;
         while (words >> hex) bytes.push_back(static_cast<uint8_t>(std::stoul(hex, nullptr, 16)));
-        if (bytes.size() > 3 && bytes[3] != 0xAA) codes.push_back(bytes[3]);
+        // Link queries and the entry timers' status reads (ReadOnce) may fall between any two writes.
+        if (bytes.size() > 3 && bytes[3] != 0xAA && bytes[3] != command::kReadOnce) codes.push_back(bytes[3]);
     }
     return codes;
 }
