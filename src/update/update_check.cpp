@@ -29,6 +29,37 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
            });
 }
 
+// An answer is one flat object. Deeper text is not an answer, and is never handed to the JSON reader: each
+// level of its recursion is another call stack, which a stream of hostile answers would keep adding to
+// wherever stacks are recorded (the sanitizers' allocation records grew without end under the fuzzer).
+constexpr int kMaxAnswerDepth = 4;
+
+// The deepest nesting of objects and arrays in `text`, brackets inside strings left out.
+int nestingDepth(std::string_view text) {
+    int depth = 0;
+    int deepest = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : text) {
+        if (inString) {
+            if (escaped) {
+                escaped = false;
+            } else if (c == '\\') {
+                escaped = true;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '{' || c == '[') {
+            deepest = std::max(deepest, ++depth);
+        } else if (c == '}' || c == ']') {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
 // The answer's version read as an unsigned number in base 16 or 10, as far as it reads.
 unsigned long long answerVersion(const std::string& text, bool hex) {
     return std::strtoull(text.c_str(), nullptr, hex ? 16 : 10);
@@ -103,6 +134,7 @@ UpdateInfo ParseUpdateAnswer(std::span<const char> answer, int version, bool hex
     // The body may carry its own terminating zero; the JSON ends there.
     const auto end = std::find(answer.begin(), answer.end(), '\0');
     const size_t length = static_cast<size_t>(end - answer.begin());
+    if (nestingDepth(std::string_view(answer.data(), length)) > kMaxAnswerDepth) return info;
     // The project's one JSON reader: a nesting limit instead of an exception, no trailing garbage.
     const Json::Value root = ParseJsonText(std::string(answer.data(), length));
     if (!root.isObject()) return info;

@@ -142,6 +142,14 @@ TEST_F(UpdateCheckWithServer, ErrorPagesAreNoAnswer) {
     EXPECT_EQ(items[1].state, UpdateState::NoAnswer);
     EXPECT_EQ(status, CheckStatus::NoServer);
     EXPECT_FALSE(ParseUpdateAnswer(std::string_view("<html></html>"), 1, true).answered);
+    // An answer is a flat object: deep nesting is no answer, brackets inside strings count for nothing.
+    EXPECT_FALSE(
+        ParseUpdateAnswer(std::string_view(R"({"name":"MS","version":"0104","x":[[[[[1]]]]]})"), 1, true)
+            .answered);
+    EXPECT_EQ(
+        ParseUpdateAnswer(std::string_view(R"({"name":"[[[[[[","version":"0104","x":[{}]})"), 0x0103, true)
+            .status,
+        UpdateState::NeedUpdate);
     EXPECT_TRUE(ParseUpdateAnswer(std::string_view("{}"), 1, true).answered);
 }
 
