@@ -76,17 +76,17 @@ TEST_F(KeyboardPageTest, RubberBandSelectionGetsTheCustomColourAtTheKeysLeds) {
     page()->SetCustomColour(0x12C07F);
     QTest::mouseClick(apply, Qt::LeftButton);
     const auto memory = [&] { return keyboard->firmware().region(emu::Region::CustomColour); };
-    const size_t group = device.settings().light.customGroup * 512u;
+    const size_t group = size_t{device.settings().light.customGroup} * 512u;
     for (int key : {64, 65, 66}) {
         const uint8_t led = device.keyLed(static_cast<size_t>(key));
         ASSERT_NE(led, CMerivexKeyboardDevice::kAbsentMarker) << key;
-        const size_t at = group + led * 3u;
+        const size_t at = group + size_t{led} * 3u;
         ASSERT_TRUE(waitUntil([&] { return memory().size() > at + 2 && memory()[at] == 0x12; })) << key;
         EXPECT_EQ(memory()[at + 1], 0xC0) << key;
         EXPECT_EQ(memory()[at + 2], 0x7F) << key;
     }
     // A key outside the band keeps its colour.
-    const size_t outside = group + device.keyLed(67) * 3u;
+    const size_t outside = group + size_t{device.keyLed(67)} * 3u;
     EXPECT_FALSE(memory()[outside] == 0x12 && memory()[outside + 1] == 0xC0) << "key 67 was not selected";
 
     // A new band replaces the selection.

@@ -247,7 +247,8 @@ TEST_F(HalvernctlMouseTest, ARefusedWriteExitsOneNamesTheResultAndKeepsTheProfil
 
 TEST_F(HalvernctlMouseTest, KeyWritesTheKeyTableOnlyForButtonsTheMouseHas) {
     // Slot 8 held button 9's code; this mouse has something else there.
-    ASSERT_TRUE(mouse->firmware().poke(Region::KeyTable, 8 * 3, std::array<uint8_t, 3>{0x55, 0x66, 0x77}));
+    ASSERT_TRUE(
+        mouse->firmware().poke(Region::KeyTable, size_t{8} * 3, std::array<uint8_t, 3>{0x55, 0x66, 0x77}));
     CtlRun r = run({"key", "9", "100100"});
     EXPECT_EQ(r.code, kExitUsage);
     EXPECT_EQ(r.err.rfind("halvernctl key: button 9 is not on this mouse;", 0), 0u) << r.err;
@@ -316,7 +317,8 @@ TEST_F(HalvernctlMouseTest, MacrosThatDoNotFitNameTheEventsToRemove) {
     EXPECT_EQ(mouse->firmware().region(Region::Macro)[4], 1);  // one macro in the image
     // The emulated mouse answers a table read with the table last written; give it its factory layout
     // back so that the next page finds button 3 again.
-    ASSERT_TRUE(mouse->firmware().poke(Region::KeyTable, 4 * 3, std::array<uint8_t, 3>{0x10, 0x10, 0x00}));
+    ASSERT_TRUE(
+        mouse->firmware().poke(Region::KeyTable, size_t{4} * 3, std::array<uint8_t, 3>{0x10, 0x10, 0x00}));
 
     ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>(1019, press)));  // 4098 bytes: 2 over
     r = run({"write-macros"});

@@ -73,7 +73,7 @@ TEST_F(HalvernctlRowsTest, RecoilShotsReachTheMouseWithWriteMacros) {
     const size_t gun2 = 24 + 2 * (4 + 180 * 4);
     EXPECT_EQ(bytesOf(*mouse, Region::Recoil, 16 + 2 * 2, 2), (std::vector<uint8_t>{gun2 & 0xFF, gun2 >> 8}));
     EXPECT_EQ(bytesOf(*mouse, Region::Recoil, gun2, 4), (std::vector<uint8_t>{180, 0, 0, 0}));
-    EXPECT_EQ(bytesOf(*mouse, Region::Recoil, gun2 + 4 + 24 * 4, 24),
+    EXPECT_EQ(bytesOf(*mouse, Region::Recoil, gun2 + 4 + size_t{24} * 4, 24),
               (std::vector<uint8_t>{10, 0, 0x81, 1, 0, 0, 0x01, 1, 5, 0, 0x84, 3,  //
                                     90, 0, 0x85, 7, 0, 0, 0x84, 0, 0, 0, 0x85, 0}));
 }
@@ -93,9 +93,9 @@ TEST_F(HalvernctlRowsTest, RecoilShowTellsWhatTheMouseReceivesFromAHandEditedFil
 
     ASSERT_EQ(run({"write-macros"}).code, kExitOk);
     const size_t gun1 = 24 + 4 + 180 * 4;
-    EXPECT_EQ(bytesOf(*mouse, Region::Recoil, gun1 + 4 + 2 * 4, 8),
+    EXPECT_EQ(bytesOf(*mouse, Region::Recoil, gun1 + 4 + size_t{2} * 4, 8),
               (std::vector<uint8_t>{5, 0, 0x84, 255, 90, 0, 0x05, 9}));
-    EXPECT_EQ(bytesOf(*mouse, Region::Recoil, gun1 + 4 + 9 * 4, 4),
+    EXPECT_EQ(bytesOf(*mouse, Region::Recoil, gun1 + 4 + size_t{9} * 4, 4),
               (std::vector<uint8_t>{0xFF, 0xFF, 0x85, 2}));
 }
 

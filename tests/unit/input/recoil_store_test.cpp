@@ -140,6 +140,7 @@ TEST_F(RecoilStoreTest, WhatTheEditorShowsIsWhatTheMouseReceives) {
         ASSERT_TRUE(WriteJsonFile(store.PatternPath(1), document));
 
         std::vector<std::vector<MacroEvent>> blocks;
+        blocks.reserve(RecoilStore::kGuns);
         for (int gun = 0; gun < RecoilStore::kGuns; ++gun)
             blocks.push_back(LoadEventsFile(store.PatternPath(gun)));
         const std::vector<uint8_t> image = BuildEventImage(blocks);
