@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -150,6 +151,22 @@ TEST_F(KeyboardPageTest, FlagsAndRepeatDelayReachTheRecordAndTheLabel) {
     EXPECT_EQ(messages[0],
               QStringLiteral("Writing the settings failed: the device refused it. Your settings are as they "
                              "were."));
+}
+
+// The Keys tab says what to do there until a key is picked, and again once its editor has closed.
+TEST_F(KeyboardPageTest, TheKeysTabSaysWhatToDoUntilAKeyIsPicked) {
+    page()->ShowFunctionTab(1);
+    auto* hint = control<QLabel>("device_tishi_info");
+    ASSERT_TRUE(hint);
+    ASSERT_TRUE(waitUntil([&] { return hint->isVisible(); }));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_GT(hint->width(), 200);
+    EXPECT_GE(hint->height(), hint->heightForWidth(hint->width()));  // every line of it shows
+    EXPECT_EQ(hint->text(), texts.text(QStringLiteral("keyboard_key_pick_hint")));
+    page()->KeyPicked(64);
+    EXPECT_FALSE(hint->isVisible());
+    page()->KeyEditorButton(2);  // cancel
+    EXPECT_TRUE(hint->isVisible());
 }
 
 TEST_F(KeyboardPageTest, KeyPicturesNameTheKeyAndMarkRemappedOnes) {

@@ -180,7 +180,9 @@ void DevicePage::ShowFunctionTab(int tab) {
     if (!m_functionSwitch)
         m_functionSwitch = findControl<QStackedWidget>(m_content, "device_function_switch");
     selectPage(m_functionSwitch, tab);
-    if (QWidget* hint = findControl(m_content, QStringLiteral("device_tishi_info"))) hint->hide();
+    // A hint above the tabs gives way to them; one inside a tab (the keyboard's Keys tab) belongs there.
+    QWidget* hint = findControl(m_content, QStringLiteral("device_tishi_info"));
+    if (hint && !(m_functionSwitch && m_functionSwitch->isAncestorOf(hint))) hint->hide();
 }
 
 CMerivexUSBDevice::Done DevicePage::track(std::function<void(DeviceResult)> then,

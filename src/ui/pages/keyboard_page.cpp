@@ -233,6 +233,12 @@ void KeyboardPage::KeyPicked(int key) {
     m_keyEditor->show();
 }
 
+// The editor closes and the tab says again what to do there.
+void KeyboardPage::closeKeyEditor() {
+    if (m_keyEditor) m_keyEditor->hide();
+    if (m_hint) m_hint->show();
+}
+
 void KeyboardPage::storeAssignment(const KeyListEntry& entry) {
     if (m_pickedKey < 0) return;
     m_keyboard.SetKeyAssignment(static_cast<size_t>(m_pickedKey), entry,
@@ -251,16 +257,16 @@ void KeyboardPage::KeyEditorButton(int which) {
                 return;
             }
             storeAssignment(m_keyEditor->ReadAssignment());
-            m_keyEditor->hide();
+            closeKeyEditor();
             return;
         case 1:
             // The default is the button's function from now on, stored and sent like any other choice.
             storeAssignment(m_keyEditor->RestoreDefault());
-            m_keyEditor->hide();
+            closeKeyEditor();
             return;
         case 2:
             m_keyEditor->ShowCurrent();
-            m_keyEditor->hide();
+            closeKeyEditor();
             return;
         case 3:
             m_keyboard.WriteKeysAndMacros(

@@ -84,6 +84,7 @@ private:
     void change(const std::function<void(KeyboardSettings&)>& edit,
                 std::function<void(DeviceResult)> then = {});
     /// Stores the picked key's new assignment in the device (which sends and saves it) and shows it.
+    void closeKeyEditor();
     void storeAssignment(const KeyListEntry& entry);
     void colourKeys(int which);
     void fitFunctionPagesToTheCurrentOne();
