@@ -10,7 +10,6 @@ namespace halvern::audio {
 namespace {
 
 constexpr std::chrono::milliseconds kRetry{1000};
-constexpr int kPollMs = 1000;
 
 // One connection: its own main loop, run on the watch's thread only.
 struct Session {
@@ -64,8 +63,9 @@ void PulseDeviceWatch::run(const std::stop_token& stop) {
         pa_context_set_subscribe_callback(session.context, &onEvent, &m_changed);
         if (pa_context_connect(session.context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
             while (!stop.stop_requested() && !session.broken()) {
-                if (pa_mainloop_prepare(session.loop, kPollMs * 1000) < 0 ||
-                    pa_mainloop_poll(session.loop) < 0 || pa_mainloop_dispatch(session.loop) < 0)
+                // No time-out: the server's events and a stop (pa_mainloop_wakeup) are what wake the loop.
+                if (pa_mainloop_prepare(session.loop, -1) < 0 || pa_mainloop_poll(session.loop) < 0 ||
+                    pa_mainloop_dispatch(session.loop) < 0)
                     break;
                 if (!session.subscribed && session.state() == PA_CONTEXT_READY) {
                     const auto mask = static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK |
