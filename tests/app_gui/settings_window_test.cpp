@@ -122,6 +122,9 @@ TEST_F(SettingsWindowTest, AnUpToDateCheckShowsItsDateAndAltF4EndsTheProgram) {
     EXPECT_EQ(settings->status(), CheckStatus::AllCurrent);
     EXPECT_EQ(settings->statusText(),
               texts.text(QStringLiteral("UpdateIsLastText")) + QString::fromStdString(TodayText()));
+    const auto* tick = settings->findChild<QLabel*>(QStringLiteral("update_status_image"));
+    ASSERT_TRUE(tick);
+    EXPECT_FALSE(tick->isHidden());
     ASSERT_EQ(settings->items().size(), 1U);
     EXPECT_EQ(settings->items()[0].offeredText, "");
 
@@ -139,6 +142,10 @@ TEST_F(SettingsWindowTest, WithoutAServerItSaysSoAndAsksNobody) {
     const auto states = settings->findChildren<QLabel*>(QStringLiteral("update_status_text"));
     ASSERT_FALSE(states.isEmpty());
     for (const QLabel* state : states) EXPECT_TRUE(state->isHidden());
+    // Nor does the window's tick, which stands for "up to date".
+    const auto* tick = settings->findChild<QLabel*>(QStringLiteral("update_status_image"));
+    ASSERT_TRUE(tick);
+    EXPECT_TRUE(tick->isHidden());
 }
 
 // Every control that names a text shows that text of `language`, the light editor's list entries too.

@@ -244,7 +244,8 @@ void SettingsWindow::checkFinishedWith(CheckStatus status) {
 void SettingsWindow::showStatus(CheckStatus status) {
     m_status = status;
     if (m_statusRing) m_statusRing->setVisible(status == CheckStatus::Checking);
-    if (m_statusImage) m_statusImage->setVisible(status != CheckStatus::Checking);
+    // The tick stands for "up to date" only: a check that reached nobody, or only some, shows none.
+    if (m_statusImage) m_statusImage->setVisible(status == CheckStatus::AllCurrent);
     if (!m_statusText) return;
     QString text = m_texts.text(idOf(kCheckStatusTextIds[static_cast<size_t>(status)]));
     if (status == CheckStatus::AllCurrent) text += m_lastDate;
