@@ -159,12 +159,13 @@ int deleteMacro(const CommandContext& context, KeyDevice device, MacroStore& sto
 
 int importMacro(const CommandContext& context, KeyDevice, MacroStore& store, const CommandArgs& words) {
     const std::string& file = words[0];
-    const std::string name = store.ImportMacro(file);
-    if (name.empty()) {
-        context.err << "halvernctl: cannot import " << file << " (unreadable, or the list is full)\n";
+    const MacroStore::Imported imported = store.ImportMacro(file);
+    if (imported.result != ImportResult::Imported) {
+        context.err << "halvernctl: cannot import " << file << ": " << ImportProblem(imported.result, "macro")
+                    << '\n';
         return kExitDeviceError;
     }
-    context.out << "imported " << name << '\n';
+    context.out << "imported " << imported.name << '\n';
     return kExitOk;
 }
 

@@ -107,9 +107,17 @@ int copyVerb(const CommandContext& context, const RecoilStore& store, const Comm
     if (!gun || words.size() != wanted)
         return usageError(context, "recoil",
                           std::string(verb) + " takes GUN (0-3)" + (wanted == 2 ? " FILE" : ""), kUsage);
+    if (verb == "import") {
+        if (const ImportResult result = store.Import(*gun, words[1]); result != ImportResult::Imported) {
+            context.err << "halvernctl: cannot import " << words[1] << " as the pattern of gun " << *gun
+                        << ": " << ImportProblem(result, "recoil pattern") << " (the pattern is unchanged)\n";
+            return kExitDeviceError;
+        }
+        context.out << "imported gun " << *gun << '\n';
+        return kExitOk;
+    }
     bool done = false;
     if (verb == "reset") done = store.Reset(*gun);
-    if (verb == "import") done = store.Import(*gun, words[1]);
     if (verb == "export") done = store.Export(*gun, words[1]);
     if (!done) {
         context.err << "halvernctl: cannot " << verb << " the pattern of gun " << *gun

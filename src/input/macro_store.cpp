@@ -147,19 +147,21 @@ bool MacroStore::ExportMacro(int position, const std::filesystem::path& target) 
     return !path.empty() && CopyFileAtomic(path, target);
 }
 
-std::string MacroStore::ImportMacro(const std::filesystem::path& source) {
-    if (ReadFileText(source).empty()) return {};
+MacroStore::Imported MacroStore::ImportMacro(const std::filesystem::path& source) {
+    if (const ImportResult check = CheckEventFile(source); check != ImportResult::Imported)
+        return {check, {}};
     std::vector<MacroEntry> entries = LoadMacroList();
+    if (entries.size() >= kMaxMacros) return {ImportResult::ListFull, {}};
     const int position = appendEntry(entries);
-    if (position < 0) return {};
+    if (position < 0) return {ImportResult::WriteFailed, {}};
     const MacroEntry& entry = entries[static_cast<size_t>(position)];
     if (!CopyFileAtomic(source, MacroPath(entry.guid))) {
         // Take the new entry back out rather than leave a macro with nothing behind it.
         entries.pop_back();
         static_cast<void>(writeList(entries));
-        return {};
+        return {ImportResult::WriteFailed, {}};
     }
-    return entry.name;
+    return {ImportResult::Imported, entry.name};
 }
 
 }  // namespace halvern

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "input/event_file_import.h"
 #include "input/macro_event.h"
 
 namespace halvern {
@@ -63,10 +64,14 @@ public:
     /// Copies the macro file of `position` byte for byte to `target`. False when it cannot.
     [[nodiscard]] bool ExportMacro(int position, const std::filesystem::path& target) const;
 
-    /// Adds a macro (named by the naming rule, not by the file) and copies `source` over its file
-    /// unparsed. Returns the new name; an empty text (and nothing changed) when the list is full or the
-    /// source cannot be read.
-    [[nodiscard]] std::string ImportMacro(const std::filesystem::path& source);
+    /// Adds a macro (named by the naming rule, not by the file) and copies `source` byte for byte over its
+    /// file, once it has checked that the source is a file of macro events (CheckEventFile). Gives the
+    /// new name with Imported; anything else changed nothing.
+    struct Imported {
+        ImportResult result = ImportResult::Unreadable;
+        std::string name;
+    };
+    [[nodiscard]] Imported ImportMacro(const std::filesystem::path& source);
 
     /// "<folder>/<guid>.mac", or an empty path when the Guid is not a plain file name.
     [[nodiscard]] std::filesystem::path MacroPath(std::string_view guid) const;

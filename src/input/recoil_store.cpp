@@ -113,8 +113,9 @@ bool RecoilStore::Reset(int gun) const {
     return CopyFileAtomic(DefaultPath(gun), PatternPath(gun));
 }
 
-bool RecoilStore::Import(int gun, const std::filesystem::path& source) const {
-    return !source.empty() && CopyFileAtomic(source, PatternPath(gun));
+ImportResult RecoilStore::Import(int gun, const std::filesystem::path& source) const {
+    if (const ImportResult check = CheckEventFile(source); check != ImportResult::Imported) return check;
+    return CopyFileAtomic(source, PatternPath(gun)) ? ImportResult::Imported : ImportResult::WriteFailed;
 }
 
 bool RecoilStore::Export(int gun, const std::filesystem::path& target) const {

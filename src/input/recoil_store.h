@@ -3,6 +3,8 @@
 #include <array>
 #include <filesystem>
 
+#include "input/event_file_import.h"
+
 namespace halvern {
 
 /// One shot of a recoil pattern as the editor shows it: the horizontal and vertical pull after the shot
@@ -47,8 +49,9 @@ public:
 
     /// Copies the shipped pattern of the gun over the user's. False when it cannot.
     [[nodiscard]] bool Reset(int gun) const;
-    /// Copies `source` over the gun's pattern unparsed. False (pattern unchanged) when it cannot.
-    [[nodiscard]] bool Import(int gun, const std::filesystem::path& source) const;
+    /// Copies `source` over the gun's pattern byte for byte once it has checked that the source is a file
+    /// of macro events (CheckEventFile). Anything but Imported leaves the pattern unchanged.
+    [[nodiscard]] ImportResult Import(int gun, const std::filesystem::path& source) const;
     /// Copies the gun's pattern to `target`. False when it cannot.
     [[nodiscard]] bool Export(int gun, const std::filesystem::path& target) const;
 

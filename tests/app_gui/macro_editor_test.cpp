@@ -12,6 +12,7 @@
 #include <QStyleOptionViewItem>
 #include <QTest>
 #include <QValidator>
+#include <fstream>
 
 #include "input/event_image.h"
 #include "page_fixture.h"
@@ -103,6 +104,12 @@ TEST_F(MacroEditorTest, RowCommandsChangeTheRowsAndSaveAtOnce) {
     editor->ImportFrom(QString::fromStdString((outside / "mine.mac").string()));
     EXPECT_EQ(editor->nameList()->count(), 2);
     EXPECT_EQ(saved(1), saved(0));
+    // A file that is not a macro adds nothing and says so.
+    answerMessages(true);
+    { std::ofstream(outside / "notes.mac") << "shopping list\n"; }
+    editor->ImportFrom(QString::fromStdString((outside / "notes.mac").string()));
+    EXPECT_EQ(editor->nameList()->count(), 2);
+    EXPECT_EQ(messages, (std::vector<QString>{texts.text(QStringLiteral("macro_import_wrong_text"))}));
     editor->SelectMacro(0);
 
     // Another macro shows its own rows; deleting every row is saved too.

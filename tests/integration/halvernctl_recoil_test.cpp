@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "cli/macro_command.h"
 #include "cli/recoil_command.h"
 #include "ctl_fixture.h"
@@ -76,6 +78,34 @@ TEST_F(HalvernctlRowsTest, RecoilShotsReachTheMouseWithWriteMacros) {
     EXPECT_EQ(bytesOf(*mouse, Region::Recoil, gun2 + 4 + size_t{24} * 4, 24),
               (std::vector<uint8_t>{10, 0, 0x81, 1, 0, 0, 0x01, 1, 5, 0, 0x84, 3,  //
                                     90, 0, 0x85, 7, 0, 0, 0x84, 0, 0, 0, 0x85, 0}));
+}
+
+// Imports read their file before they replace anything: a file that is not a pattern or a macro is
+// refused with one line and exit 1, and the user's pattern and macro list stay.
+TEST_F(HalvernctlRowsTest, ImportsRefuseFilesThatAreNotPatternsOrMacros) {
+    ASSERT_EQ(run({"recoil", "set", "2", "1", "--x", "4", "--y", "5", "--delay", "60"}).code, kExitOk);
+    const RecoilStore store(GetDeviceDataFolder("mouse"), GetDefaultDataFolder());
+    const std::string pattern = ReadFileText(store.PatternPath(2));
+    const std::string notAPattern = (data.path() / "hostname").string();
+    { std::ofstream(notAPattern) << "localhost\n"; }
+
+    CtlRun r = run({"recoil", "import", "2", notAPattern});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(lineCount(r.err), 1u) << r.err;
+    EXPECT_NE(r.err.find("not a recoil pattern file"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFileText(store.PatternPath(2)), pattern);
+
+    r = run({"macro", "import", notAPattern});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(lineCount(r.err), 1u) << r.err;
+    EXPECT_NE(r.err.find("not a macro file"), std::string::npos) << r.err;
+    EXPECT_EQ(run({"macro", "list"}).out, "");
+
+    // A pattern exported from gun 2 goes into gun 3 as it was.
+    const std::string exported = (data.path() / "gun2.Shoot").string();
+    ASSERT_EQ(run({"recoil", "export", "2", exported}).code, kExitOk);
+    EXPECT_EQ(run({"recoil", "import", "3", exported}).out, "imported gun 3\n");
+    EXPECT_EQ(run({"recoil", "show", "3", "1"}).out, run({"recoil", "show", "2", "1"}).out);
 }
 
 // A pattern edited by hand: halvernctl shows each shot as the mouse then plays it.

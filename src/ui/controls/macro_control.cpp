@@ -32,6 +32,13 @@ namespace halvern::ui {
 namespace {
 
 constexpr int kDelayDigits = 6;
+
+/// The message of a refused macro import.
+QString importRefusalTextId(ImportResult result) {
+    if (result == ImportResult::NotEvents) return QStringLiteral("macro_import_wrong_text");
+    if (result == ImportResult::ListFull) return QStringLiteral("macro_import_full_text");
+    return QStringLiteral("macro_import_failed_text");
+}
 constexpr int kMaxDelay = 65535;
 constexpr int kRowHeight = 30;
 
@@ -461,7 +468,12 @@ void CMacroControlUI::CancelEdits() {
 }
 
 void CMacroControlUI::ImportFrom(const QString& path) {
-    if (path.isEmpty() || m_store.ImportMacro(path.toStdString()).empty()) return;
+    if (path.isEmpty()) return;
+    const MacroStore::Imported imported = m_store.ImportMacro(path.toStdString());
+    if (imported.result != ImportResult::Imported) {
+        if (m_hooks.message) m_hooks.message(importRefusalTextId(imported.result));
+        return;
+    }
     fillNames(static_cast<int>(m_store.LoadMacroList().size()) - 1);
     if (m_hooks.namesChanged) m_hooks.namesChanged();
 }

@@ -313,7 +313,12 @@ void CShootControlUI::ResetGun() {
 
 void CShootControlUI::ImportFrom(const QString& path) {
     if (path.isEmpty()) return;
-    if (!m_store.Import(m_gun, path.toStdString())) failed();  // an unreadable source changes nothing
+    // A source that is not a pattern is refused before anything is replaced.
+    const ImportResult result = m_store.Import(m_gun, path.toStdString());
+    if (result == ImportResult::NotEvents && m_message)
+        m_message(QStringLiteral("shoot_import_wrong_text"));
+    else if (result != ImportResult::Imported)
+        failed();
     SelectBullet(m_bullet);
 }
 

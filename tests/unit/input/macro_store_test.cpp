@@ -46,7 +46,7 @@ TEST(MacroStore, NamingAddingAndTheLimit) {
     EXPECT_EQ(store.AddMacro(), "");  // full
     const std::filesystem::path source = dir / "in.mac";
     writeBytes(source, R"({"Events": []})");
-    EXPECT_EQ(store.ImportMacro(source), "");
+    EXPECT_EQ(store.ImportMacro(source).result, ImportResult::ListFull);
     EXPECT_EQ(readBytes(store.ListPath()), before);
 }
 
@@ -170,7 +170,7 @@ TEST(MacroStore, DeleteExportAndImport) {
     ASSERT_TRUE(store.ExportMacro(0, exported));
     const std::string original = readBytes(store.MacroPath(store.LoadMacroList()[0].guid));
     EXPECT_EQ(readBytes(exported), original);
-    EXPECT_EQ(store.ImportMacro(exported), "macro_2");
+    EXPECT_EQ(store.ImportMacro(exported).name, "macro_2");
     const MacroEntry imported = store.LoadMacroList()[1];
     EXPECT_EQ(readBytes(store.MacroPath(imported.guid)), original);
     EXPECT_EQ(ReadJsonFile(store.MacroPath(imported.guid))["MacroName"], Json::Value("macro_1"));
@@ -178,8 +178,13 @@ TEST(MacroStore, DeleteExportAndImport) {
     ASSERT_TRUE(store.SaveMacro(1, events));  // the list entry is what a save writes
     EXPECT_EQ(ReadJsonFile(store.MacroPath(imported.guid))["MacroName"], Json::Value("macro_2"));
 
-    // A source that cannot be read adds nothing.
-    EXPECT_EQ(store.ImportMacro(dir / "missing.mac"), "");
+    // A source that cannot be read, or is not a macro file, adds nothing (no empty macro appears).
+    EXPECT_EQ(store.ImportMacro(dir / "missing.mac").result, ImportResult::Unreadable);
+    const std::filesystem::path text = dir / "hostname";
+    writeBytes(text, "localhost\n");
+    EXPECT_EQ(store.ImportMacro(text).result, ImportResult::NotEvents);
+    writeBytes(text, R"({"MacroName": "x"})");
+    EXPECT_EQ(store.ImportMacro(text).result, ImportResult::NotEvents);
     EXPECT_EQ(store.LoadMacroList().size(), 2u);
 
     // Deleting moves later macros up and removes the file; the last delete leaves an empty list.

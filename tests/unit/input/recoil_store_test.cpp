@@ -67,12 +67,29 @@ TEST_F(RecoilStoreTest, MissingOrBrokenPatternsComeBackFromTheShippedCopies) {
     EXPECT_EQ(ReadJsonFile(store.PatternPath(3))["Events"].size(), 180u);
     EXPECT_EQ(store.ReadShot(3, 0), RecoilShot{});
 
-    // Import and export copy unparsed; a missing source changes nothing.
-    writeBytes(user / "in.shoot", "not json");
-    ASSERT_TRUE(store.Import(2, user / "in.shoot"));
-    EXPECT_EQ(readBytes(store.PatternPath(2)), "not json");
-    EXPECT_FALSE(store.Import(2, user / "missing.shoot"));
-    EXPECT_EQ(readBytes(store.PatternPath(2)), "not json");
+    // An import checks its source first: what is not a file of events, or cannot be read, leaves the
+    // pattern as it was. A pattern file is copied byte for byte.
+    ASSERT_TRUE(store.SaveShot(2, 0, {7, true, 8, false, 9}));
+    const std::string mine = readBytes(store.PatternPath(2));
+    const std::pair<const char*, ImportResult> refused[] = {
+        {"localhost\n", ImportResult::NotEvents},
+        {"[1, 2]", ImportResult::NotEvents},
+        {R"({"Events": 3})", ImportResult::NotEvents},
+        {R"({"Events": [{"Button": 1}]})", ImportResult::NotEvents},
+        {"", ImportResult::Unreadable},
+    };
+    for (const auto& [text, why] : refused) {
+        writeBytes(user / "in.shoot", text);
+        EXPECT_EQ(store.Import(2, user / "in.shoot"), why) << text;
+        EXPECT_EQ(readBytes(store.PatternPath(2)), mine) << text;
+    }
+    EXPECT_EQ(store.Import(2, user / "missing.shoot"), ImportResult::Unreadable);
+    EXPECT_EQ(store.Import(2, user.path()), ImportResult::Unreadable);  // a folder
+    EXPECT_EQ(readBytes(store.PatternPath(2)), mine);
+    const std::string theirs = R"({"Events": [{"Action": "down", "Button": 1, "Delay": 10, "Type": 1}]} )";
+    writeBytes(user / "in.shoot", theirs);
+    ASSERT_EQ(store.Import(2, user / "in.shoot"), ImportResult::Imported);
+    EXPECT_EQ(readBytes(store.PatternPath(2)), theirs);
     ASSERT_TRUE(store.Export(0, user / "out.shoot"));
     EXPECT_EQ(readBytes(user / "out.shoot"), readBytes(store.DefaultPath(0)));
     ASSERT_TRUE(store.Reset(2));
