@@ -11,6 +11,7 @@
 #include "cli/headset_session.h"
 #include "devices/headset_eq.h"
 #include "devices/headset_led_reports.h"
+#include "profile/name_rule.h"
 
 namespace halvern::cli {
 namespace {
@@ -55,7 +56,9 @@ int printEq(const CommandContext& context, CMerivexHS6533Device& headset) {
     context.out << "equaliser: ";
     if (system.eqType == headset_eq::kCustomType) {
         context.out << "custom ("
-                    << (chosen >= 0 ? names[static_cast<size_t>(chosen)] : "no saved one chosen") << ')';
+                    << (chosen >= 0 ? PrintableName(names[static_cast<size_t>(chosen)])
+                                    : "no saved one chosen")
+                    << ")";
     } else {
         context.out << "preset " << system.eqType;
     }
@@ -71,7 +74,8 @@ int listCustom(const CommandContext& context, CMerivexHS6533Device& headset) {
     const int chosen = headset.chosenCustomEq().value_or(-1);
     if (names.empty()) context.out << "no custom equalisers saved\n";
     for (size_t i = 0; i < names.size(); ++i)
-        context.out << (static_cast<int>(i) == chosen ? "* " : "  ") << i << ' ' << names[i] << '\n';
+        context.out << (static_cast<int>(i) == chosen ? "* " : "  ") << i << ' ' << PrintableName(names[i])
+                    << '\n';
     return kExitOk;
 }
 
@@ -79,6 +83,8 @@ int saveCustom(const CommandContext& context, CMerivexHS6533Device& headset, con
     switch (headset.SaveCustomEq(name)) {
         case CMerivexHS6533Device::kEqSaved:
             return printEq(context, headset);
+        case CMerivexHS6533Device::kEqNameInvalid:
+            return refused(context, NameProblemText(CheckName(name)));
         case CMerivexHS6533Device::kEqNameExists:
             return refused(context, "a custom equaliser named '" + name +
                                         "' exists already (names are compared without regard to case)");
@@ -139,8 +145,8 @@ int runHeadsetEqCommand(const CommandContext& context, const CommandArgs& words)
         } else if (action == "save") {
             if (count > 3)
                 problem = "save takes one NAME (quote a name with spaces)";
-            else if (argument(2).size() > headset_eq::kMaxNameBytes)
-                problem = "the NAME is longer than 64 bytes";
+            else if (count == 3 && CheckName(argument(2)) != NameProblem::None)
+                problem = NameProblemText(CheckName(argument(2)));
         } else if (action != "list" || count != 2) {
             problem = "custom-eq takes save [NAME], select INDEX, delete INDEX or list";
         }

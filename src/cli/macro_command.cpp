@@ -14,6 +14,7 @@
 #include "cli/mouse_session.h"
 #include "input/macro_store.h"
 #include "profile/data_folders.h"
+#include "profile/name_rule.h"
 
 namespace halvern::cli {
 namespace {
@@ -57,7 +58,7 @@ int listMacros(const CommandContext& context, KeyDevice, MacroStore& store, cons
             row["events"] = static_cast<Json::UInt64>(events);
             rows.append(row);
         } else {
-            context.out << i << "  " << list[i].name << "  (" << events
+            context.out << i << "  " << PrintableName(list[i].name) << "  (" << events
                         << (events == 1 ? " event)\n" : " events)\n");
         }
     }
@@ -85,6 +86,8 @@ int renameMacro(const CommandContext& context, KeyDevice, MacroStore& store, con
             return kExitOk;
         case RenameResult::kBlank:
             return usageError(context, "macro", "the new name is blank", kUsage);
+        case RenameResult::kInvalid:
+            return usageError(context, "macro", NameProblemText(CheckName(words[1])), kUsage);
         case RenameResult::kDuplicate:
             return usageError(context, "macro", "a macro named '" + words[1] + "' exists (letter case aside)",
                               kUsage);

@@ -7,6 +7,7 @@
 #include "device/debug_sink.h"
 #include "devices/light_record_device.h"
 #include "profile/hs6533_profiledata.h"
+#include "profile/name_rule.h"
 #include "profile/text_utf8.h"
 
 namespace halvern {
@@ -177,8 +178,8 @@ int CMerivexHS6533Device::SaveCustomEq(std::string_view typed) {
         return kEqSaved;
     }
     std::vector<std::string> names = headset.GetCustomEqNames();
-    if (name.size() > headset_eq::kMaxNameBytes || names.size() >= headset_eq::kMaxCustomEqs)
-        return kEqRefused;
+    if (CheckName(name) != NameProblem::None) return kEqNameInvalid;
+    if (names.size() >= headset_eq::kMaxCustomEqs) return kEqRefused;
     if (std::ranges::any_of(names, [name](const std::string& n) { return EqualsIgnoreCase(n, name); }))
         return kEqNameExists;
     names.emplace_back(name);

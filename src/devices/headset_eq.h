@@ -14,7 +14,6 @@ inline constexpr int kCustomType = 13;  ///< the EQ type of the user's own band 
 inline constexpr int kMaxCustomEqs = 20;
 inline constexpr int kBandMin = -20;  ///< the band sliders' range
 inline constexpr int kBandMax = 20;
-inline constexpr size_t kMaxNameBytes = 64;  ///< a custom EQ's name, in UTF-8 bytes
 
 /// The band values of the twelve presets (EQ types 1-12), bands from the lowest to the highest.
 inline constexpr std::array<Bands, kPresetCount> kPresets{{

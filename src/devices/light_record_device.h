@@ -86,6 +86,7 @@ public:
     static constexpr int kEqSaved = 1;
     static constexpr int kEqNameExists = 0;
     static constexpr int kEqRefused = -1;
+    static constexpr int kEqNameInvalid = -2;  ///< the name rule refuses the name (CheckName)
 
     explicit CMerivexHS6533Device(HidBackend& backend);
     ~CMerivexHS6533Device() override;
@@ -142,7 +143,7 @@ public:
     [[nodiscard]] bool ChooseCustomEq(int index);
     /// Saves the shown bands: under `name` as a new custom EQ, or with an empty name over the chosen one.
     /// kEqSaved; kEqNameExists when a name equal to it but for letter case exists; kEqRefused for an empty
-    /// name with none chosen, a 21st name or a name longer than headset_eq::kMaxNameBytes.
+    /// name with none chosen or a 21st name; kEqNameInvalid for a name the name rule refuses.
     [[nodiscard]] int SaveCustomEq(std::string_view name);
     /// Deletes custom EQ `index`. While the custom EQ plays, the first one left takes over, or preset 1
     /// when none is left (their bands go to the library first).

@@ -4,6 +4,7 @@
 #include "profile/file_names.h"
 #include "profile/json_access.h"
 #include "profile/json_file.h"
+#include "profile/name_rule.h"
 #include "profile/text_utf8.h"
 
 namespace halvern {
@@ -98,7 +99,8 @@ std::string MacroStore::AddMacro() {
 
 RenameResult MacroStore::RenameMacro(int position, std::string_view name) {
     std::vector<MacroEntry> entries = LoadMacroList();
-    if (IsBlank(name)) return RenameResult::kBlank;
+    if (const NameProblem problem = CheckName(name); problem != NameProblem::None)
+        return problem == NameProblem::Blank ? RenameResult::kBlank : RenameResult::kInvalid;
     for (const MacroEntry& entry : entries) {
         if (EqualsIgnoreCase(entry.name, name)) return RenameResult::kDuplicate;
     }

@@ -22,6 +22,7 @@ struct MacroEntry {
 enum class RenameResult {
     kDone,
     kBlank,      ///< the new name is empty or only white space
+    kInvalid,    ///< the name rule refuses it otherwise (CheckName: a control character, too long)
     kDuplicate,  ///< some macro (this one included) already has the name, ignoring case
     kFailed,     ///< no macro at that position, or the list could not be written
 };

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "profile/data_folders.h"
+#include "profile/name_rule.h"
 #include "profile/profile_list.h"
 
 namespace halvern {
@@ -46,7 +47,7 @@ void printList(const ProfileList& list, std::ostream& out) {
     const auto& entries = list.GetEntries();
     for (size_t i = 0; i < entries.size(); ++i) {
         out << i << '\t' << (static_cast<int>(i) == list.GetSelectedIndex() ? "*" : " ") << '\t'
-            << entries[i].name << '\t' << entries[i].id << '\n';
+            << PrintableName(entries[i].name) << '\t' << entries[i].id << '\n';
     }
 }
 
@@ -99,6 +100,8 @@ int renameProfile(ProfileList& list, const std::string* name, std::ostream& out,
             return kExitOk;
         case 2:
             return refused(err, "Cannot rename: the name is blank.");
+        case 3:
+            return refused(err, "Cannot rename: " + NameProblemText(CheckName(*name)) + ".");
         default:
             return refused(err, "Cannot rename: another profile already has that name.");
     }

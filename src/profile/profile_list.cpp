@@ -6,6 +6,7 @@
 #include "profile/file_names.h"
 #include "profile/json_access.h"
 #include "profile/json_file.h"
+#include "profile/name_rule.h"
 #include "profile/profile_naming.h"
 #include "profile/text_utf8.h"
 
@@ -214,7 +215,8 @@ bool ProfileList::DeleteProfile() {
 }
 
 int ProfileList::RenameProfile(std::string_view newName) {
-    if (IsBlank(newName)) return 2;
+    if (const NameProblem problem = CheckName(newName); problem != NameProblem::None)
+        return problem == NameProblem::Blank ? 2 : 3;
     if (!hasSelection()) return 0;
     if (ContainsName(namesOf(m_entries), newName, m_selected)) return 0;
 

@@ -66,8 +66,9 @@ public:
     /// becomes the previous entry; the selection in memory moves to the entry now at the removed position
     /// (or the last one), which the caller then switches to with SelectProfile(GetSelectedIndex()).
     [[nodiscard]] bool DeleteProfile();
-    /// 1 renamed; 2 refused, the name is blank; 0 refused, another profile has that name (or none is
-    /// selected, or a write failed).
+    /// 1 renamed; 2 refused, the name is blank; 3 refused by the name rule otherwise (CheckName: a control
+    /// character or too long); 0 refused, another profile has that name (or none is selected, or a write
+    /// failed).
     [[nodiscard]] int RenameProfile(std::string_view newName);
     /// Replaces the selected profile's settings with the shipped defaults, keeping its name and id (and, on
     /// the headset, its custom equalisers).

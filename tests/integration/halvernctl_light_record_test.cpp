@@ -72,7 +72,9 @@ TEST_F(HalvernctlLightRecordTest, HeadsetEqualiserCommandsAndOneFrame) {
     EXPECT_EQ(run({"headset", "custom-eq", "list"}).out, "* 0 Mine\n");
     EXPECT_EQ(run({"headset", "band", "10", "1"}).code, kExitUsage);
     EXPECT_EQ(run({"headset", "eq", "13"}).code, kExitUsage);
-    EXPECT_EQ(run({"headset", "custom-eq", "save", std::string(65, 'x')}).code, kExitUsage);
+    EXPECT_EQ(run({"headset", "custom-eq", "save", std::string(41, 'x')}).code, kExitUsage);
+    EXPECT_EQ(run({"headset", "custom-eq", "save", "tab\there"}).code, kExitUsage);
+    EXPECT_EQ(run({"headset", "custom-eq", "list"}).out, "* 0 Mine\n");
     r = run({"headset", "custom-eq", "select", "3"});
     EXPECT_EQ(r.code, kExitDeviceError);
     EXPECT_EQ(r.err, "halvernctl headset: there is no custom equaliser 3\n");

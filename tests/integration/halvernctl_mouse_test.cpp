@@ -270,6 +270,7 @@ TEST_F(HalvernctlMouseTest, MacroCommandsKeepTheListAndTheAssignmentsInStep) {
     EXPECT_EQ(run({"macro", "rename", "0", "Jump"}).code, kExitOk);
     EXPECT_EQ(run({"macro", "rename", "1", "JUMP"}).code, kExitUsage);
     EXPECT_EQ(run({"macro", "rename", "1", "  "}).code, kExitUsage);
+    EXPECT_EQ(run({"macro", "rename", "1", "a\tb"}).code, kExitUsage);
     MacroStore store(GetDeviceDataFolder("mouse"));
     const MacroEvent press{true, 0x04, 10, 20};
     ASSERT_TRUE(store.SaveMacro(1, std::vector<MacroEvent>(3, press)));

@@ -454,6 +454,11 @@ void CMacroControlUI::RenameMacro() {
             if (m_hooks.message) m_hooks.message(QStringLiteral("message_text_5"));
             return;
         case RenameResult::kBlank:
+            if (m_hooks.message) m_hooks.message(QStringLiteral("message_text_25"));
+            return;
+        case RenameResult::kInvalid:
+            if (m_hooks.message) m_hooks.message(QStringLiteral("name_invalid_text"));
+            return;
         case RenameResult::kFailed:
             return;
     }

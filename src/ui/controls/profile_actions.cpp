@@ -13,7 +13,8 @@ struct RenameRefusal {
     const char* textId;
 };
 
-constexpr std::array<RenameRefusal, 2> kRenameRefusals{{{0, "message_text_5"}, {2, "message_text_25"}}};
+constexpr std::array<RenameRefusal, 3> kRenameRefusals{
+    {{0, "message_text_5"}, {2, "message_text_25"}, {3, "name_invalid_text"}}};
 
 }  // namespace
 

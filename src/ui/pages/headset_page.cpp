@@ -12,6 +12,13 @@
 namespace halvern::ui {
 namespace {
 
+/// The message of a custom equaliser that was not saved.
+QString saveRefusalTextId(int saved, bool unnamed) {
+    if (saved == CMerivexHS6533Device::kEqNameExists) return QStringLiteral("message_text_5");
+    if (saved == CMerivexHS6533Device::kEqNameInvalid) return QStringLiteral("name_invalid_text");
+    return unnamed ? QStringLiteral("eq_save_unnamed_text") : QStringLiteral("eq_save_full_text");
+}
+
 using Feature = HeadsetAudio::Feature;
 
 // Which controls serve which feature of the sound library.
@@ -135,10 +142,7 @@ void HeadsetPage::EqButton(int which) {
     const QString name = m_voice->GetNewName().trimmed();
     const int saved = m_headset.SaveCustomEq(name.toStdString());
     if (saved == CMerivexHS6533Device::kEqSaved) m_voice->ClearNewName();
-    done(saved == CMerivexHS6533Device::kEqSaved, saved == CMerivexHS6533Device::kEqNameExists
-                                                      ? QStringLiteral("message_text_5")
-                                                  : name.isEmpty() ? QStringLiteral("eq_save_unnamed_text")
-                                                                   : QStringLiteral("eq_save_full_text"));
+    done(saved == CMerivexHS6533Device::kEqSaved, saveRefusalTextId(saved, name.isEmpty()));
 }
 
 void HeadsetPage::MicOption(int which, bool on) {

@@ -45,6 +45,8 @@ TEST_F(Cli, RefusalsExitOneAndChangeNothing) {
     EXPECT_EQ(run({"keyboard", "delete"}), 1);
     EXPECT_NE(err.find("last profile"), std::string::npos);
     EXPECT_EQ(run({"keyboard", "rename", " "}), 1);
+    EXPECT_EQ(run({"keyboard", "rename", "two\nlines"}), 1);
+    EXPECT_NE(err.find("control character"), std::string::npos) << err;
     EXPECT_EQ(run({"keyboard", "select", "5"}), 1);
     EXPECT_EQ(run({"keyboard", "select", "1x"}), 1);
     EXPECT_EQ(run({"keyboard", "import", (dir / "missing.json").string()}), 1);

@@ -3,6 +3,7 @@
 #include <regex>
 
 #include "profile/color_options.h"
+#include "profile/name_rule.h"
 #include "profile/text_utf8.h"
 
 namespace halvern {
@@ -52,6 +53,25 @@ TEST(Text, BlankNamesShowNothing) {
 
 // The generated table is sound: folding is idempotent and lower case folds to itself, over every plane
 // that has letters.
+// One rule for the names people give: what would break a list or reach a terminal is refused, and
+// names stored before the rule are shown escaped.
+TEST(Text, NamesFollowOneRule) {
+    EXPECT_EQ(CheckName("Shooter"), NameProblem::None);
+    EXPECT_EQ(CheckName("配置 二"), NameProblem::None);
+    EXPECT_EQ(CheckName(std::string(kMaxNameCharacters, 'a')), NameProblem::None);
+    std::string chinese;
+    for (size_t i = 0; i < kMaxNameCharacters; ++i) chinese += "宏";  // 120 bytes, 40 characters
+    EXPECT_EQ(CheckName(chinese), NameProblem::None);
+    EXPECT_EQ(CheckName(chinese + "宏"), NameProblem::TooLong);
+    EXPECT_EQ(CheckName(" \u3000"), NameProblem::Blank);
+    for (const std::string bad : {"a\tb", "a\nb", "a\x1b[31mb", "a\x7f", "a\xc2\x85", "a\xff"})
+        EXPECT_EQ(CheckName(bad), NameProblem::ControlCharacter) << bad;
+    EXPECT_FALSE(NameProblemText(NameProblem::TooLong).empty());
+
+    EXPECT_EQ(PrintableName("Shooter 宏"), "Shooter 宏");
+    EXPECT_EQ(PrintableName("a\tb\nc\x1b[0m\x01\xc2\x9b"), "a\\tb\\nc\\e[0m\\x01\\x9b");
+}
+
 TEST(Text, CaseFoldingIsStable) {
     for (char32_t cp = 0; cp < 0x20000; ++cp) {
         if (cp >= 0xD800 && cp <= 0xDFFF) continue;
