@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <filesystem>
 #include <ostream>
 #include <string_view>
 
@@ -124,6 +125,9 @@ int exportProfile(ProfileList& list, const std::string* file, std::ostream& out,
 }
 
 int importProfile(ProfileList& list, const std::string* file, std::ostream& out, std::ostream& err) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(*file, error))
+        return refused(err, "Cannot import " + *file + ": no such file.");
     if (!list.ImportProfile(*file)) {
         return refused(err, "Cannot import " + *file +
                                 ": it is not a profile file (it needs \"profilename\" and \"profileUUID\").");

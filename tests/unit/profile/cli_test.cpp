@@ -50,6 +50,7 @@ TEST_F(Cli, RefusalsExitOneAndChangeNothing) {
     EXPECT_EQ(run({"keyboard", "select", "5"}), 1);
     EXPECT_EQ(run({"keyboard", "select", "1x"}), 1);
     EXPECT_EQ(run({"keyboard", "import", (dir / "missing.json").string()}), 1);
+    EXPECT_NE(err.find("no such file"), std::string::npos) << err;
     EXPECT_EQ(test::readBytes(listFile), before);
 
     for (int i = 1; i < 50; ++i) ASSERT_EQ(run({"keyboard", "add"}), 0);
