@@ -34,7 +34,7 @@ constexpr const char* kProfileEnabled = "libinput Accel Profile Enabled";
 // libinput's profile order: adaptive, flat (and custom on newer drivers).
 constexpr std::size_t kAdaptive = 0;
 constexpr std::size_t kFlat = 1;
-constexpr unsigned long kMaxProfiles = 8;  // NOLINT(google-runtime-int): Xlib's item counts are longs
+constexpr unsigned long kMaxProfiles = 8;  // Xlib counts items in longs
 
 /// A property's raw items, bounded; empty when the device lacks it or its format differs.
 struct Property {
@@ -44,12 +44,12 @@ struct Property {
     [[nodiscard]] std::size_t items() const { return format > 0 ? bytes.size() / (format / 8) : 0; }
 };
 
-Property readProperty(Display* d, int device, Atom property, long length) {  // NOLINT(google-runtime-int)
+Property readProperty(Display* d, int device, Atom property, long length) {
     Property p;
     Atom type = None;
     int format = 0;
-    unsigned long items = 0;  // NOLINT(google-runtime-int)
-    unsigned long after = 0;  // NOLINT(google-runtime-int)
+    unsigned long items = 0;
+    unsigned long after = 0;
     unsigned char* raw = nullptr;
     if (XIGetProperty(d, device, property, 0, length, False, AnyPropertyType, &type, &format, &items, &after,
                       &raw) != Success) {
