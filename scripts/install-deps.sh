@@ -5,11 +5,12 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config ccache file
-  libjsoncpp-dev libudev-dev libcurl4-openssl-dev python3 libxtst-dev
+  libjsoncpp-dev libudev-dev libcurl4-openssl-dev python3 libxtst-dev libxi-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format clang-tidy
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev qt6-svg-dev
   xvfb xauth trayer dbus-daemon
+  weston qt6-wayland
   udev desktop-file-utils appstream
   libfftw3-dev libpulse-dev pulseaudio pulseaudio-utils
   libasound2-dev ladspa-sdk caps

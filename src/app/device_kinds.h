@@ -41,6 +41,9 @@ struct DeviceKindEntry {
     /// Makes the page for a device object made by makeDevice.
     ui::DevicePage* (*makePage)(CMerivexUSBDevice& device, const PageContext& context);
     std::span<const PageRoute> routes;
+    /// The device's lights always show this program's frames (the headset's), not only in the software
+    /// mode, so they stop when the program ends.
+    bool lightsFromProgram;
 };
 
 /// Every kind, in the order of the device kind table.

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QLayout>
 #include <QStackedWidget>
+#include <algorithm>
 
 #include "device/debug_sink.h"
 #include "ui/toolkit/language_texts.h"
@@ -475,6 +476,18 @@ DeviceList::VisibleCount DeviceList::CountVisibleEntries() const {
         }
     }
     return c;
+}
+
+// A connected device whose light control is this program's, in the software-driven mode or of a kind
+// whose lights always come from here.
+bool DeviceList::LightsNeedProgram() const {
+    return std::any_of(m_pages.begin(), m_pages.end(), [](const auto& p) {
+        if (!p->device || !p->entry || !p->entry->IsEntryVisible() || !p->device->lightControl() ||
+            !p->device->commandChannel().connected())
+            return false;
+        return (p->kind && p->kind->lightsFromProgram) ||
+               p->device->lightSettings().mode == CMerivexUSBDevice::kSoftwareLightMode;
+    });
 }
 
 void DeviceList::updateNoDeviceNotice() {

@@ -91,6 +91,8 @@ public:
     [[nodiscard]] VisibleCount CountVisibleEntries() const;
     /// "No_device_Link" shown exactly when no entry is visible.
     void updateNoDeviceNotice();
+    /// Whether a connected device's lights are computed by this program (they stop when it ends).
+    [[nodiscard]] bool LightsNeedProgram() const;
 
     /// A link report of a list entry: the device behind the receiver answers (1) or stopped (0).
     void LinkReport(int kindIndex, bool answering);

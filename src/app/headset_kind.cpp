@@ -72,6 +72,7 @@ constinit const DeviceKindEntry kHeadsetKind{
         return new ui::HeadsetPage(headset, LightRecordTarget(headset), c.loader, c.texts, c.parent);
     },
     kHeadsetRoutes,
+    true,
 };
 
 }  // namespace halvern::app

@@ -73,6 +73,7 @@ constinit const DeviceKindEntry kKeyboardKind{
                                     c.parent);
     },
     kKeyboardRoutes,
+    false,
 };
 
 }  // namespace halvern::app

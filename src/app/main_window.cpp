@@ -161,7 +161,10 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::buildTray() {
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        if (auto* ok = ui::findControl<QWidget>(m_root, QStringLiteral("nodevice_ok_btn"))) ok->hide();
+        return;
+    }
     m_trayMenu = std::make_unique<QMenu>();
     m_trayMenu->setObjectName(QStringLiteral("tray_menu"));
     m_trayMenu->addAction(m_texts.text(QStringLiteral("tray_show")), this, [this] { bringToFront(); })
@@ -366,16 +369,22 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 // With a tray the window hides there and comes back from it; without one there would be no way back to a
-// hidden window, so closing ends the program.
+// hidden window, so closing ends the program. What stops with it is said once, in the window, before the
+// first such close: the software light effects and the headset's lights are this program's work.
 void MainWindow::closeByUser() {
     if (m_tray && !m_stopped) return hideToTray();
+    if (!m_stopped && !m_closeWarned && m_list && m_list->LightsNeedProgram()) {
+        m_closeWarned = true;
+        if (showMessage(QStringLiteral("close_lights_stop_text"), true, 1) != 1) return;
+    }
     emit exitRequested();
 }
 
-// The no-device notice's button: out of the way, but never out of reach.
+// The no-device notice's button hides the window to the tray. Without a tray nothing could bring a hidden
+// (or, on a desktop without a task bar, a minimised) window back, so the button is not offered there and
+// the window stays, waiting for a device.
 void MainWindow::putAway() {
-    if (m_tray) return hideToTray();
-    showMinimized();
+    if (m_tray) hideToTray();
 }
 
 void MainWindow::openAbout() {

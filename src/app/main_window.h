@@ -237,6 +237,7 @@ private:
     bool m_screenWatched = false;
     bool m_stopped = false;
     bool m_accessHintShown = false;
+    bool m_closeWarned = false;         ///< the window said what stops when the program ends
     QTimer* m_profileSwitch = nullptr;  ///< 400 ms debounce of profile choices (owned by the window)
     QPointer<ui::DevicePage> m_profileSwitchPage;
     ui::ColourPickerOpener m_colourPicker;  ///< at most one colour picker at a time

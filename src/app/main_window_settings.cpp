@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include "app/main_window.h"
 #include "device/debug_sink.h"
@@ -65,7 +66,10 @@ void MainWindow::openSettings(bool fromGear) {
     const QSize size = window->size();
     const QPoint at = fromGear ? QPoint(frame.right() - 30 - size.width(), frame.top() + 60)
                                : frame.center() - QPoint(size.width() / 2, size.height() / 2);
-    window->move(at);
+    window->move(at);  // where the desktop lets a program place its windows (X11)
+    // Under Wayland the compositor places it, over the window it belongs to.
+    window->winId();
+    if (QWindow* handle = window->windowHandle()) handle->setTransientParent(windowHandle());
     window->show();
 }
 

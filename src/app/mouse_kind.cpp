@@ -86,6 +86,7 @@ constinit const DeviceKindEntry kMouseKind{
         return new ui::MousePage(static_cast<CMerivexMouseDevice&>(device), c.loader, c.texts, c.parent);
     },
     kMouseRoutes,
+    false,
 };
 
 }  // namespace halvern::app

@@ -18,6 +18,7 @@ constinit const DeviceKindEntry kMousePadKind{
         return new ui::LightOnlyPage(pad, LightRecordTarget(pad), c.loader, c.texts, c.parent);
     },
     {},
+    false,
 };
 
 }  // namespace halvern::app

@@ -1,5 +1,6 @@
 // The window's own frame and menus where there is no system tray (GNOME's default): closing ends the
-// program instead of leaving it unreachable, the notice's button only minimises, the about window is
+// program instead of leaving it unreachable (saying once what stops with it), the notice offers no button
+// that would put the window out of reach, the about window is
 // reachable from the window itself, the desktop's decorations restore a maximised window, and the
 // light-control button speaks the interface language.
 
@@ -14,6 +15,7 @@
 #include "app/main_window.h"
 #include "emulator/emulator.h"
 #include "gui_wait.h"
+#include "page_fixture.h"
 #include "ui/controls/control_registry.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/windows/about_window.h"
@@ -48,13 +50,16 @@ protected:
     int exits = 0;
 };
 
-TEST_F(WindowShellTest, WithoutATrayClosingEndsTheProgramAndTheNoticeOnlyMinimises) {
+TEST_F(WindowShellTest, WithoutATrayClosingEndsTheProgramAndTheNoticeKeepsTheWindow) {
     ASSERT_FALSE(window->trayIcon());
-    click("nodevice_ok_btn");
+    auto* ok = ui::findControl<QAbstractButton>(window.get(), QStringLiteral("nodevice_ok_btn"));
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(ok->isHidden());  // nothing could bring a hidden window back
+    click("nodevice_ok_btn");     // routed anyway: the window stays where it is
     EXPECT_EQ(exits, 0);
-    EXPECT_TRUE(window->isVisible());  // minimised at most, never out of reach
-    window->showNormal();
-    click("closebtn");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isMinimized());
+    click("closebtn");  // no lights need the program: it ends without a question
     EXPECT_EQ(exits, 1);
     window->close();  // the window manager's close
     EXPECT_EQ(exits, 2);
@@ -105,6 +110,29 @@ TEST_F(WindowShellTest, TheLightControlButtonSaysWhoHasTheLightsInTheInterfaceLa
     window->lightControlRequest(1, 1);
     EXPECT_EQ(button->text(), texts.text(QStringLiteral("control_light_text")));
     EXPECT_TRUE(button->isChecked());
+}
+
+// The headset's lights are this program's work: closing without a tray says so once, in the window.
+class NoTrayLightsTest : public PageFixture {
+protected:
+    void SetUp() override {
+        if (QSystemTrayIcon::isSystemTrayAvailable()) GTEST_SKIP() << "a tray host is here";
+        startWith(emu::Product::Headset, [&] { return window->deviceList().LightsNeedProgram(); });
+        QObject::connect(window.get(), &MainWindow::exitRequested, [this] { ++exits; });
+    }
+    int exits = 0;
+};
+
+TEST_F(NoTrayLightsTest, ClosingSaysOnceThatTheLightsStopWithTheProgram) {
+    answerMessages(false);  // "keep the window"
+    window->onNotification({QStringLiteral("click"), QStringLiteral("closebtn"), nullptr, 0, 0});
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_EQ(messages.front(), texts.text(QStringLiteral("close_lights_stop_text")));
+    EXPECT_EQ(exits, 0);
+    EXPECT_TRUE(window->isVisible());
+    window->close();  // told once: the next close ends the program
+    EXPECT_EQ(messages.size(), 1U);
+    EXPECT_EQ(exits, 1);
 }
 
 }  // namespace

@@ -150,6 +150,7 @@ CMacroControlUI::CMacroControlUI(QWidget* parent) : QWidget(parent) {
         SetHookFactory([] { return MakeX11InputHook(); });
     } else if (platform.startsWith(QLatin1String("wayland"))) {
         SetHookFactory([] { return MakeEvdevInputHook(); });
+        m_failureTextId = QStringLiteral("macro_record_input_group_text");
     } else {
         SetHookFactory({});
     }
@@ -643,7 +644,7 @@ void CMacroControlUI::BeginRecording(TimingMode timing, HookMode hook) {
     if (!started) {
         m_hook.reset();
         setLocked(false);
-        if (m_hooks.message) m_hooks.message(QStringLiteral("macro_record_failed_text"));
+        if (m_hooks.message) m_hooks.message(m_failureTextId);
         return;
     }
     if (m_hooks.recordingChanged) m_hooks.recordingChanged(true);

@@ -146,6 +146,9 @@ private:
     uint16_t m_fixedDelay = kDefaultFixedDelay;
     MacroRecorder m_recorder;
     std::function<std::unique_ptr<InputHook>()> m_hookFactory;
+    /// What the window says when recording cannot start: under Wayland, that the kernel's input devices
+    /// need the "input" group.
+    QString m_failureTextId = QStringLiteral("macro_record_failed_text");
     std::unique_ptr<InputHook> m_hook;
     bool m_awake = true;
     uint64_t m_session = 0;  ///< counts the recordings (the hook's thread reads the value it was given)

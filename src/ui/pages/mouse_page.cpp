@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QScreen>
+#include <QSet>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QStyle>
@@ -21,6 +23,7 @@
 #include "ui/controls/key_set_control.h"
 #include "ui/pages/assignment_label.h"
 #include "ui/pages/macro_tab.h"
+#include "ui/pages/pointer_session.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/plain_text.h"
@@ -34,6 +37,46 @@ constexpr std::array<const char*, CMerivexMouseDevice::kButtonCount> kButtonName
     "mouse_key_back",  "mouse_key_DPI_add", "mouse_key_DPI_sub",  "mouse_key_DPI_loop",
     "keyboard_key_GM", "mouse_key_M8_key",  "mouse_key_fire_key",
 };
+
+using desktop::PointerSetting;
+
+/// The Pointer tab's controls of one setting: its slider or option, the label beside a slider that shows
+/// its value ("%1" of the value text; none: the number alone), the label that says why it cannot take
+/// effect (speed and acceleration share one), and the profile's field.
+struct PointerRow {
+    PointerSetting setting;
+    const char* control;
+    const char* valueLabel;
+    const char* valueTextId;
+    const char* reasonLabel;
+    uint16_t MouseSystem::*field;
+};
+
+constexpr std::array<PointerRow, 5> kPointerRows{{
+    {PointerSetting::Speed, "pointer_speed_slider", "pointer_speed_value", nullptr, "pointer_speed_reason",
+     &MouseSystem::mouseSpeed},
+    {PointerSetting::Precision, "pointer_precision_check", nullptr, nullptr, "pointer_speed_reason",
+     &MouseSystem::pointerPrecision},
+    {PointerSetting::WheelLines, "scroll_speed_slider", "scroll_speed_value", "pointer_lines_value",
+     "scroll_speed_reason", &MouseSystem::wheelLines},
+    {PointerSetting::ScrollPage, "scrolls_page_check", nullptr, nullptr, "scrolls_page_reason",
+     &MouseSystem::scrollPage},
+    {PointerSetting::DoubleClick, "double_click_slider", "double_click_value", "pointer_ms_value",
+     "double_click_reason", &MouseSystem::doubleClickTime},
+}};
+
+// What the routed slider and option numbers stand for.
+constexpr std::array<PointerSetting, 3> kPointerSliders{PointerSetting::Speed, PointerSetting::WheelLines,
+                                                        PointerSetting::DoubleClick};
+constexpr std::array<PointerSetting, 2> kPointerOptions{PointerSetting::Precision,
+                                                        PointerSetting::ScrollPage};
+
+const PointerRow& pointerRow(PointerSetting setting) {
+    for (const PointerRow& row : kPointerRows) {
+        if (row.setting == setting) return row;
+    }
+    return kPointerRows[0];
+}
 
 constexpr int kListRowHeight = 25;
 constexpr int kListNameWidth = 120;
@@ -55,10 +98,12 @@ MousePage::MousePage(CMerivexMouseDevice& device, const LayoutLoader& loader, co
     : DevicePage(device, loader, parent),
       m_mouse(device),
       m_texts(texts),
-      m_light(*this, MouseLightTarget(device, [] {
-          const QSize size = screenPixels();
-          return std::pair{size.width(), size.height()};
-      })) {}
+      m_light(*this, MouseLightTarget(device,
+                                      [] {
+                                          const QSize size = screenPixels();
+                                          return std::pair{size.width(), size.height()};
+                                      })),
+      m_pointer(MakePointerSettings(CurrentDesktopSession())) {}
 
 QSize MousePage::screenPixels() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -127,6 +172,13 @@ void MousePage::BindPageControls() {
     }
     m_macroEditor = BindMacroTab(*this, m_mouse, m_mouse.profile(), m_texts);
     bindRecoilTab();
+    // The value beside a slider follows it while it is dragged.
+    for (const PointerRow& row : kPointerRows) {
+        if (!row.valueLabel) continue;
+        if (auto* slider = findControl<QSlider>(root, QString::fromLatin1(row.control)))
+            connect(slider, &QSlider::valueChanged, this,
+                    [this, setting = row.setting](int value) { showPointerValue(setting, value); });
+    }
     m_profileControl = findControl<CDeviceProfileUI>(root, QStringLiteral("DeviceProfileItem"));
     if (m_profileControl) {
         m_profileControl->SetDeviceType(m_mouse.typeCode());
@@ -199,20 +251,58 @@ void MousePage::showPolling() {
     if (QAbstractButton* option = m_polling[static_cast<size_t>(index)]) option->setChecked(true);
 }
 
+// Each control shows the profile's value; what cannot take effect in this session is disabled and says why.
 void MousePage::showPointer() {
     const MouseSystem& system = m_mouse.settings().system;
-    const auto setSlider = [this](const char* name, int value) {
-        if (auto* slider = findControl<QSlider>(this, QString::fromLatin1(name))) slider->setValue(value);
-    };
-    const auto setCheck = [this](const char* name, bool on) {
-        if (auto* check = findControl<QAbstractButton>(this, QString::fromLatin1(name)))
-            check->setChecked(on);
-    };
-    setSlider("pointer_speed_slider", system.mouseSpeed);
-    setSlider("scroll_speed_slider", system.wheelLines);
-    setSlider("double_click_slider", system.doubleClickTime);
-    setCheck("pointer_precision_check", system.pointerPrecision != 0);
-    setCheck("scrolls_page_check", system.scrollPage != 0);
+    const desktop::UsbIds ids{m_mouse.identity().vid, m_mouse.identity().pid};
+    QSet<QString> reasonsShown;  // speed and acceleration share their reason
+    for (const PointerRow& row : kPointerRows) {
+        const int value = system.*row.field;
+        auto* control = findControl<QWidget>(this, QString::fromLatin1(row.control));
+        if (auto* slider = qobject_cast<QSlider*>(control)) {
+            const QSignalBlocker quiet(slider);
+            slider->setValue(value);
+        } else if (auto* check = qobject_cast<QAbstractButton*>(control)) {
+            check->setChecked(value != 0);
+        }
+        showPointerValue(row.setting, value);
+        const desktop::Availability availability = m_pointer
+                                                       ? m_pointer->availability(row.setting, ids)
+                                                       : desktop::Availability{"pointer_reason_no_x", {}};
+        if (control) control->setEnabled(availability.available());
+        if (row.valueLabel) {
+            if (auto* label = findControl<QLabel>(this, QString::fromLatin1(row.valueLabel)))
+                label->setEnabled(availability.available());
+        }
+        auto* reason = findControl<QLabel>(this, QString::fromLatin1(row.reasonLabel));
+        if (!reason || reasonsShown.contains(reason->objectName())) continue;
+        reasonsShown.insert(reason->objectName());
+        reason->setVisible(!availability.available());
+        if (!availability.available()) {
+            reason->setText(
+                text(QString::fromStdString(availability.reasonId))
+                    .replace(QStringLiteral("%1"), QString::fromStdString(availability.argument)));
+        }
+    }
+}
+
+void MousePage::showPointerValue(PointerSetting setting, int value) {
+    const PointerRow& row = pointerRow(setting);
+    auto* label = row.valueLabel ? findControl<QLabel>(this, QString::fromLatin1(row.valueLabel)) : nullptr;
+    if (!label) return;
+    if (desktop::IsUnset(setting, value)) {
+        label->setText(text(QStringLiteral("pointer_value_unset")));
+    } else if (row.valueTextId) {
+        label->setText(
+            text(QString::fromLatin1(row.valueTextId)).replace(QStringLiteral("%1"), QString::number(value)));
+    } else {
+        label->setText(QString::number(value));
+    }
+}
+
+void MousePage::SetPointerSettings(std::unique_ptr<desktop::PointerSettings> settings) {
+    m_pointer = std::move(settings);
+    showPointer();
 }
 
 std::optional<QString> MousePage::assignmentText(const KeyAssignment& a) const {
@@ -392,19 +482,34 @@ void MousePage::PollingSelected(int index) {
 }
 
 void MousePage::PointerSliderChanged(int which, int value) {
-    const auto v = static_cast<uint16_t>(std::clamp(value, 0, 0xFFFF));
-    change([which, v](MouseSettings& m) {
-        if (which == 0) m.system.mouseSpeed = v;
-        if (which == 1) m.system.wheelLines = v;
-        if (which == 2) m.system.doubleClickTime = v;
-    });
+    if (which < 0 || which >= static_cast<int>(kPointerSliders.size())) return;
+    changePointer(kPointerSliders[static_cast<size_t>(which)], value);
 }
 
 void MousePage::PointerOptionChanged(int which, bool on) {
-    change([which, on](MouseSettings& m) {
-        if (which == 0) m.system.pointerPrecision = on ? 1 : 0;
-        if (which == 1) m.system.scrollPage = on ? 1 : 0;
-    });
+    if (which < 0 || which >= static_cast<int>(kPointerOptions.size())) return;
+    changePointer(kPointerOptions[static_cast<size_t>(which)], on ? 1 : 0);
+}
+
+// The setting acts first; only what the session took is kept with the profile, so the page never shows a
+// value the desktop refused.
+void MousePage::changePointer(PointerSetting setting, int value) {
+    const auto v = static_cast<uint16_t>(std::clamp(value, 0, 0xFFFF));
+    const desktop::UsbIds ids{m_mouse.identity().vid, m_mouse.identity().pid};
+    const desktop::ApplyResult result =
+        m_pointer ? m_pointer->apply(setting, v, ids) : desktop::ApplyResult::Unavailable;
+    if (result == desktop::ApplyResult::Unavailable) {
+        showPointer();  // its control is disabled: a change that still arrives changes nothing
+        return;
+    }
+    if (result == desktop::ApplyResult::Failed) {
+        showPointer();
+        if (host()) (void)host()->showMessage(QStringLiteral("pointer_apply_failed"));
+        return;
+    }
+    const auto field = pointerRow(setting).field;
+    change([field, v](MouseSettings& m) { m.system.*field = v; });
+    showPointerValue(setting, v);
 }
 
 void MousePage::SettingsTabSelected(int tab) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <optional>
 
+#include "desktop/pointer_settings.h"
 #include "devices/mouse_device.h"
 #include "ui/controls/device_profile_control.h"
 #include "ui/controls/key_set_control.h"
@@ -54,8 +55,13 @@ public:
     [[nodiscard]] uint32_t DpiColour(int stage) const;
     void PollingSelected(int index);
     /// Pointer sliders (0 speed, 1 wheel lines, 2 double-click time) and options (0 precision, 1 page).
+    /// The setting is made to act where the session allows (the mouse's own input device, the desktop's
+    /// settings), then kept with the profile; one that the desktop refuses is taken back and the window
+    /// says so.
     void PointerSliderChanged(int which, int value);
     void PointerOptionChanged(int which, bool on);
+    /// Where the pointer settings are made to act (the window's session by default; tests give a fake).
+    void SetPointerSettings(std::unique_ptr<desktop::PointerSettings> settings);
     void SettingsTabSelected(int tab);
     /// A button was picked on the picture: its assignment goes to the editor.
     void KeyPicked(int button);
@@ -88,6 +94,8 @@ private:
     void applyEnableRule();
     void showPolling();
     void showPointer();
+    void showPointerValue(desktop::PointerSetting setting, int value);
+    void changePointer(desktop::PointerSetting setting, int value);
     void rebuildButtonList();
     /// Stores the picked key's new assignment in the device (which sends and saves it) and shows it.
     void storeAssignment(const KeyListEntry& entry);
@@ -108,6 +116,7 @@ private:
     QPointer<CDeviceProfileUI> m_profileControl;
     int m_pickedButton = -1;
     LightPanel m_light;
+    std::unique_ptr<desktop::PointerSettings> m_pointer;
 };
 
 }  // namespace halvern::ui

@@ -1,7 +1,9 @@
 #include "ui/windows/window_drag.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QWidget>
+#include <QWindow>
 
 namespace halvern::ui {
 
@@ -16,6 +18,12 @@ bool WindowDrag::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonPress: {
             auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() != Qt::LeftButton || window->isMaximized()) return false;
+            // A Wayland client cannot place its windows: the compositor moves it. Under X the window follows
+            // the pointer itself, which also works where no window manager takes a move request.
+            if (QWindow* handle = window->windowHandle();
+                handle && QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
+                handle->startSystemMove())
+                return true;
             m_dragging = true;
             m_grab = mouse->globalPosition().toPoint() - window->frameGeometry().topLeft();
             return true;
