@@ -41,6 +41,13 @@ bool itemPresent(const CMerivexMouseDevice& device, size_t j) {
 bool itemPresent(const CMerivexKeyboardDevice& device, size_t j) {
     return device.keyPresent(j);
 }
+/// Whether the assignment takes away the last left click (a mouse that cannot click any more).
+bool takesLastLeftClick(const CMerivexMouseDevice& device, size_t j, const KeyAssignment& assignment) {
+    return device.TakesLastLeftClick(j, assignment);
+}
+bool takesLastLeftClick(const CMerivexKeyboardDevice&, size_t, const KeyAssignment&) {
+    return false;
+}
 auto itemSlots(const CMerivexMouseDevice& device) {
     return device.buttonSlots();
 }
@@ -128,6 +135,11 @@ int assignKey(const CommandContext& context, PageSession<Device>& session, const
                 return reportMacroWrite(context, overflow, t.device);
             }
         }
+    }
+    if (takesLastLeftClick(device, j, assignment)) {
+        context.err << "halvernctl: " << itemLabel(t, j, request.items)
+                    << " is the last button doing left click; give left click to another button first\n";
+        return kExitDeviceError;
     }
     KeyListEntry entry = device.keyList()[j];
     entry.current = assignment;

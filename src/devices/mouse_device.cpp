@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "devices/light_head.h"
+#include "input/key_tables.h"
 
 namespace halvern {
 namespace {
@@ -12,6 +13,13 @@ constexpr int kMouseKindId = 1;
 constexpr CMerivexKeyedDevice::Kind kMouseKind{
     DeviceKind::Mouse,         kMouseKindId,   CMerivexMouseDevice::kButtonCodes,
     "MS 设备同步线程设定退出", "factory_keys", true};
+
+constexpr uint8_t kLeftButtonMask = 0x01;
+
+bool clicksLeft(const KeyAssignment& a, const KeyAssignment& defaults) {
+    const KeyAssignment& does = a.type == assign_type::kDefault ? defaults : a;
+    return does.type == assign_type::kMouseButton && does.code1 == kLeftButtonMask;
+}
 
 }  // namespace
 
@@ -39,6 +47,20 @@ std::array<uint8_t, CMerivexMouseDevice::kButtonCount> CMerivexMouseDevice::butt
         slots[j] = buttonPresent(j) ? static_cast<uint8_t>(keyMap()[j]) : kAbsentMarker;
     }
     return slots;
+}
+
+bool CMerivexMouseDevice::TakesLastLeftClick(size_t button, const KeyAssignment& next) const {
+    const std::vector<KeyListEntry>& keys = keyList();
+    if (button >= keys.size()) return false;
+    bool clicksNow = false;
+    bool clicksAfter = false;
+    for (size_t j = 0; j < keys.size(); ++j) {
+        if (!buttonPresent(j)) continue;
+        const KeyListEntry& key = keys[j];
+        clicksNow = clicksNow || clicksLeft(key.current, key.defaults);
+        clicksAfter = clicksAfter || clicksLeft(j == button ? next : key.current, key.defaults);
+    }
+    return clicksNow && !clicksAfter;
 }
 
 // ---- Page life ----

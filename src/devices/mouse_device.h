@@ -75,6 +75,11 @@ public:
                         Done done);
 
     [[nodiscard]] bool buttonPresent(size_t button) const { return keyPresent(button); }
+    /// Whether `button` doing `next` would leave none of the mouse's buttons doing left click while one
+    /// does now: the user could no longer click with it. Absent buttons do not count; a button whose
+    /// assignment is its own function (type 0) does what its default does. The page asks before such a
+    /// change and the command line refuses it; SetKeyAssignment itself does not decide.
+    [[nodiscard]] bool TakesLastLeftClick(size_t button, const KeyAssignment& next) const;
     /// The slot of each logical button in the key table, or kAbsentMarker.
     [[nodiscard]] std::array<uint8_t, kButtonCount> buttonSlots() const;
     [[nodiscard]] DpiScale dpiScale() const { return DpiScale::fromInfo(info()); }

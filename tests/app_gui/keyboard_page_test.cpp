@@ -8,7 +8,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QLabel>
+#include <QScreen>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -16,6 +18,7 @@
 
 #include "page_fixture.h"
 #include "ui/controls/device_key_button.h"
+#include "ui/controls/key_picture_layer.h"
 #include "ui/controls/select_panel.h"
 #include "ui/toolkit/control_lookup.h"
 
@@ -194,6 +197,82 @@ TEST_F(KeyboardPageTest, KeyPicturesNameTheKeyAndMarkRemappedOnes) {
     page()->ShowKeyPictures();
     EXPECT_TRUE(page()->keyButton(65)->toolTip().endsWith(QStringLiteral("Does: 关闭")));
     EXPECT_FALSE(page()->keyButton(65)->keysetImageHidden());
+}
+
+// The open editor names its key in its title line and the picture marks the key; the mark moves with the
+// key picked and goes when the editor closes.
+TEST_F(KeyboardPageTest, TheOpenEditorNamesAndMarksItsKey) {
+    ui::CKeySetControlUI* editor = page()->keyEditor();
+    auto* title = qobject_cast<QLabel*>(editor->control(QStringLiteral("keyset_title_label")));
+    ASSERT_TRUE(title);
+    page()->KeyPicked(64);
+    EXPECT_EQ(title->text(), QStringLiteral("Editing: A"));
+    EXPECT_TRUE(page()->keyButton(64)->isEditing());
+    page()->KeyPicked(120);
+    EXPECT_EQ(title->text(), QStringLiteral("Editing: ") + texts.text(QStringLiteral("keyboard_key_M1")));
+    EXPECT_FALSE(page()->keyButton(64)->isEditing());
+    EXPECT_TRUE(page()->keyButton(120)->isEditing());
+    page()->KeyEditorButton(0);  // saved as it was
+    EXPECT_FALSE(editor->isVisibleTo(page()));
+    EXPECT_FALSE(page()->keyButton(120)->isEditing());
+    EXPECT_EQ(page()->editedKey(), -1);
+}
+
+// What the window shows of a key changes as soon as the key does: the edit mark when its editor opens, the
+// remap mark when a key captured in the field is saved, with a still light effect (nothing else repaints
+// the picture) and without showing the page again.
+TEST_F(KeyboardPageTest, TheKeysMarksAreDrawnAtOnce) {
+    auto& device = page()->keyboard();
+    ASSERT_TRUE(await([&](auto done) {
+        device.ChangeSettings([](auto& s) { s.light.mode = CMerivexKeyboardDevice::kCustomColourMode; },
+                              done);
+    }));
+    ui::DeviceKeyButton* a = page()->keyButton(64);
+    ASSERT_TRUE(a && a->isVisible());
+    ui::KeyPictureLayer& layer = page()->selectionPanel()->pictureLayer();
+    // What the screen shows of the key.
+    const auto shown = [&] {
+        QWidget* top = a->window();
+        const QPoint at = a->mapTo(top, QPoint(0, 0));
+        return top->screen()->grabWindow(top->winId(), at.x(), at.y(), a->width(), a->height()).toImage();
+    };
+    const auto painted = [&] {
+        QCoreApplication::sendPostedEvents();
+        return !layer.paintPending() && !page()->writing();
+    };
+    // A still effect: once the new mode is shown, the key looks the same from one light tick to the next.
+    QImage plain;
+    QElapsedTimer still;
+    still.start();
+    ASSERT_TRUE(waitUntil([&] {
+        if (const QImage now = shown(); now != plain) {
+            plain = now;
+            still.restart();
+        }
+        return painted() && still.elapsed() > 300;
+    })) << "the light effect is not still";
+    ASSERT_FALSE(plain.isNull());
+
+    page()->KeyPicked(64);
+    ASSERT_TRUE(waitUntil([&] { return shown() != plain; })) << "the edit mark was not drawn";
+    ui::CKeySetControlUI* editor = page()->keyEditor();
+    KeyEditorState state = editor->editorState();
+    state.category = key_category::kKeyboard;
+    state.page = key_category::kKeyboard;
+    editor->applyEditorState(state);
+    ASSERT_TRUE(editor->OnKeyCaptured(0x30, false));  // B
+    EXPECT_TRUE(a->keysetImageHidden()) << "nothing is saved before Save";
+    page()->KeyEditorButton(0);
+    EXPECT_FALSE(a->keysetImageHidden());
+    EXPECT_FALSE(a->isEditing());
+    ASSERT_TRUE(waitUntil(painted));
+    const QImage marked = shown();
+    EXPECT_NE(marked, plain) << "the remap mark was not drawn";
+
+    // Given its own function back, the key looks as it did.
+    page()->KeyPicked(64);
+    page()->KeyEditorButton(1);
+    ASSERT_TRUE(waitUntil([&] { return painted() && shown() == plain; })) << "the mark stayed";
 }
 
 TEST_F(KeyboardPageTest, ChoosingAnotherProfileShowsAndWritesItsSettings) {

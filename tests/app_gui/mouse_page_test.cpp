@@ -19,6 +19,7 @@
 
 #include "device/command_channel.h"
 #include "page_fixture.h"
+#include "ui/controls/device_key_button.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/notification.h"
 
@@ -140,7 +141,7 @@ TEST_F(MousePageTest, ButtonListShowsEachAssignmentAndARefusedChangeIsTakenBack)
     ASSERT_TRUE(row0);
     EXPECT_EQ(row0->findChild<QLabel*>(QStringLiteral("name"))->text(),
               texts.text(QStringLiteral("mouse_key_left")));
-    EXPECT_EQ(row0->findChild<QLabel*>(QStringLiteral("assignment"))->text(),
+    EXPECT_EQ(row0->findChild<QAbstractButton*>(QStringLiteral("assignment"))->text(),
               texts.text(QStringLiteral("mouse_key_left")));
 
     // The mouse refuses: the stage keeps its value on the page and in the profile.
@@ -175,7 +176,7 @@ TEST_F(MousePageTest, PickedButtonTakesTheEditorsAssignmentOnSave) {
               (std::vector<uint8_t>{0x10, 0x04, 0x00}));
     auto* row = ui::findControl(page(), QStringLiteral("device_setkeyinfo_row_3"));
     ASSERT_TRUE(row);
-    EXPECT_EQ(row->findChild<QLabel*>(QStringLiteral("assignment"))->text(),
+    EXPECT_EQ(row->findChild<QAbstractButton*>(QStringLiteral("assignment"))->text(),
               texts.text(QStringLiteral("mouse_key_middle")));
 }
 
@@ -204,7 +205,7 @@ TEST_F(MousePageTest, DefaultGivesThePickedButtonItsOwnFunctionBack) {
               (std::vector<uint8_t>{before.defaults.type, before.defaults.code1, before.defaults.code2}));
     auto* row = ui::findControl(page(), QStringLiteral("device_setkeyinfo_row_3"));
     ASSERT_TRUE(row);
-    EXPECT_EQ(row->findChild<QLabel*>(QStringLiteral("assignment"))->text(),
+    EXPECT_EQ(row->findChild<QAbstractButton*>(QStringLiteral("assignment"))->text(),
               texts.text(QStringLiteral("mouse_key_forward")));
     // Reopened, the editor shows the default category.
     page()->KeyPicked(3);
@@ -240,8 +241,15 @@ TEST_F(MousePageTest, AMacroToPlayABlankOrZeroNumberOfTimesIsRefused) {
     EXPECT_EQ(page()->mouse().keyList().at(3).current, (KeyAssignment{before.keyIndex, 0x71, 0, 3}));
 }
 
-TEST_F(MousePageTest, AKeyPressedInTheKeyFieldAssignsTheKey) {
+// A key pressed in the key field only fills the field: the button keeps what it does until Save.
+TEST_F(MousePageTest, AKeyPressedInTheKeyFieldIsShownAndSavedOnlyBySave) {
     ui::CKeySetControlUI* editor = page()->keyEditor();
+    const KeyAssignment before = page()->mouse().keyList().at(3).current;
+    const auto slot4 = [&] {
+        const auto table = mouse->firmware().region(emu::Region::KeyTable);
+        return std::vector<uint8_t>(table.begin() + 12, table.begin() + 15);
+    };
+    const std::vector<uint8_t> tableBefore = slot4();
     page()->KeyPicked(3);
     KeyEditorState state = editor->editorState();
     state.category = key_category::kKeyboard;
@@ -255,27 +263,139 @@ TEST_F(MousePageTest, AKeyPressedInTheKeyFieldAssignsTheKey) {
         QCoreApplication::sendEvent(field, &event);
     };
     press(8 + 113);  // a media key: nothing
-    EXPECT_TRUE(editor->isVisibleTo(page()));
+    EXPECT_TRUE(field->text().isEmpty());
     press(8 + 30);  // A
-    EXPECT_FALSE(editor->isVisibleTo(page()));
-    ASSERT_TRUE(settled(page()));
-    const auto table = mouse->firmware().region(emu::Region::KeyTable);
-    EXPECT_EQ(std::vector<uint8_t>(table.begin() + 12, table.begin() + 15),
-              (std::vector<uint8_t>{0x20, 0x00, 0x04}));
-    EXPECT_TRUE(field->text().isEmpty() || field->text() == texts.text(QStringLiteral("keyboard_key_A")));
+    EXPECT_EQ(field->text(), texts.text(QStringLiteral("keyboard_key_A")));
+    EXPECT_TRUE(editor->isVisibleTo(page()));
+    EXPECT_FALSE(page()->writing());
+    EXPECT_EQ(page()->mouse().keyList().at(3).current, before);
+    EXPECT_EQ(editor->entry().current, before);
 
-    // A modifier chosen first, by a click that the window routes, stays chosen for the key.
+    // Cancelled, the stray key is gone: nothing was written and the editor shows the button again.
+    page()->KeyEditorButton(2);
+    EXPECT_EQ(page()->mouse().keyList().at(3).current, before);
+    EXPECT_EQ(slot4(), tableBefore);
     page()->KeyPicked(3);
+    EXPECT_NE(editor->editorState().category, key_category::kKeyboard);
+
+    // Saved, it is the button's: a modifier chosen first, by a click the window routes, goes with it.
     editor->applyEditorState(state);
     auto* ctrl = qobject_cast<QAbstractButton*>(editor->control(QStringLiteral("key_ComBox_check_1")));
     ASSERT_TRUE(ctrl);
     ctrl->click();
-    EXPECT_EQ(editor->GetModifierBox(), 1);
     press(8 + 30);
+    EXPECT_EQ(slot4(), tableBefore);
+    page()->KeyEditorButton(0);
+    EXPECT_FALSE(editor->isVisibleTo(page()));
     ASSERT_TRUE(settled(page()));
-    const auto after = mouse->firmware().region(emu::Region::KeyTable);
-    EXPECT_EQ(std::vector<uint8_t>(after.begin() + 12, after.begin() + 15),
-              (std::vector<uint8_t>{0x20, 0x01, 0x04}));
+    EXPECT_EQ(slot4(), (std::vector<uint8_t>{0x20, 0x01, 0x04}));
+}
+
+// The blue assignment of each row is a link to the button's editor, as the button on the picture is. The
+// open editor names its button, in the language shown, and the picture marks it until the editor closes.
+TEST_F(MousePageTest, TheListsAssignmentOpensTheEditorThatNamesAndMarksItsButton) {
+    ui::CKeySetControlUI* editor = page()->keyEditor();
+    page()->ShowFunctionTab(1);
+    const auto link = [&](int row) {
+        auto* line = ui::findControl(page(), QStringLiteral("device_setkeyinfo_row_%1").arg(row));
+        return line ? line->findChild<QAbstractButton*>(QStringLiteral("assignment")) : nullptr;
+    };
+    ASSERT_TRUE(link(3) && link(1));
+    ASSERT_TRUE(waitUntil([&] { return link(3)->isVisible(); }));
+    auto* title = qobject_cast<QLabel*>(editor->control(QStringLiteral("keyset_title_label")));
+    ASSERT_TRUE(title);
+    const auto marked = [&] {
+        std::vector<int> keys;
+        for (int j = 0; j < 11; ++j) {
+            if (page()->keyButton(j) && page()->keyButton(j)->isEditing()) keys.push_back(j);
+        }
+        return keys;
+    };
+    EXPECT_EQ(marked(), std::vector<int>{});
+
+    QTest::mouseClick(link(3), Qt::LeftButton);
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->entry().current, page()->mouse().keyList().at(3).current);
+    EXPECT_EQ(title->text(), QStringLiteral("Editing: Forward"));
+    EXPECT_TRUE(title->isVisible());
+    EXPECT_EQ(marked(), std::vector<int>{3});
+
+    // Another button: the title and the mark move with it.
+    QTest::mouseClick(link(1), Qt::LeftButton);
+    EXPECT_EQ(title->text(), QStringLiteral("Editing: Right button"));
+    EXPECT_EQ(marked(), std::vector<int>{1});
+
+    // The language changes under the open editor.
+    ASSERT_TRUE(texts.load(QString::fromLatin1(HALVERN_SOURCE_RESOURCES "/lang/zh_CN.json")));
+    texts.apply(window.get());
+    EXPECT_EQ(title->text(), QStringLiteral("正在编辑：右键"));
+    auto* functions = qobject_cast<QComboBox*>(editor->control(QStringLiteral("keyset_function_combo")));
+    ASSERT_TRUE(functions);
+    EXPECT_EQ(functions->itemText(0), QStringLiteral("默认"));
+
+    page()->KeyEditorButton(2);  // cancel
+    EXPECT_FALSE(editor->isVisibleTo(page()));
+    EXPECT_EQ(marked(), std::vector<int>{});
+}
+
+// Without a button doing left click the user could not click any more: taking away the last one asks
+// first, naming what happens, and "no" keeps the button as it was, with its editor open.
+TEST_F(MousePageTest, TakingAwayTheLastLeftClickAsksFirst) {
+    ui::CKeySetControlUI* editor = page()->keyEditor();
+    const auto choose = [&](int button, int mouseKeyIndex) {  // 0 left, 1 middle (kMouseButtonChoices)
+        page()->KeyPicked(button);
+        KeyEditorState state = editor->editorState();
+        state.category = key_category::kMouseButton;
+        state.page = key_category::kMouseButton;
+        state.mouseKeyIndex = mouseKeyIndex;
+        editor->applyEditorState(state);
+    };
+    const auto slot = [&](size_t n) {
+        const auto table = mouse->firmware().region(emu::Region::KeyTable);
+        return std::vector<uint8_t>(table.begin() + static_cast<std::ptrdiff_t>(n * 3),
+                                    table.begin() + static_cast<std::ptrdiff_t>(n * 3 + 3));
+    };
+    const KeyListEntry left = page()->mouse().keyList().at(0);
+    const std::vector<uint8_t> leftSlot = slot(1);  // the left button sits in slot 1
+    ASSERT_EQ(leftSlot, (std::vector<uint8_t>{0x10, 0x01, 0x00}));
+
+    answerMessages(false);
+    choose(0, 1);
+    page()->KeyEditorButton(0);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], texts.text(QStringLiteral("mouse_left_click_lost_text")));
+    EXPECT_TRUE(editor->isVisibleTo(page()));
+    EXPECT_TRUE(page()->keyButton(0)->isEditing());
+    EXPECT_FALSE(page()->writing());
+    EXPECT_EQ(page()->mouse().keyList().at(0).current, left.current);
+    EXPECT_EQ(editor->entry().current, left.current);
+    page()->KeyEditorButton(2);
+    EXPECT_EQ(slot(1), leftSlot);
+
+    // With a second button clicking, the left one is free to go: nothing is asked.
+    choose(3, 0);
+    page()->KeyEditorButton(0);
+    ASSERT_TRUE(settled(page()));
+    choose(0, 1);
+    page()->KeyEditorButton(0);
+    ASSERT_TRUE(settled(page()));
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(slot(1), (std::vector<uint8_t>{0x10, 0x04, 0x00}));
+
+    // The forward button's own function (Default) would take the last left click away too.
+    page()->KeyPicked(3);
+    page()->KeyEditorButton(1);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(page()->mouse().keyList().at(3).current.code1, 0x01);
+    EXPECT_TRUE(editor->isVisibleTo(page()));
+
+    // Confirmed, it is done as asked.
+    answerMessages(true);
+    page()->KeyEditorButton(1);
+    ASSERT_EQ(messages.size(), 3u);
+    ASSERT_TRUE(settled(page()));
+    EXPECT_FALSE(editor->isVisibleTo(page()));
+    EXPECT_EQ(page()->mouse().keyList().at(3).current, page()->mouse().keyList().at(3).defaults);
 }
 
 // Names are the user's text: one that looks like markup reads as typed wherever the windows show it.
@@ -289,7 +409,12 @@ TEST_F(MousePageTest, MacroAndProfileNamesShowAsTyped) {
     entry.current = {entry.current.keyIndex, 0x70, 0, 0};  // the forward button plays it
     ASSERT_TRUE(await([&](CMerivexUSBDevice::Done d) { page()->mouse().SetKeyAssignment(3, entry, d); }));
     page()->ShowSettings();
-    ASSERT_TRUE(waitUntil([&] { return labelShows(macroName); }));
+    ASSERT_TRUE(waitUntil([&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the list's old rows
+        auto* row = ui::findControl(page(), QStringLiteral("device_setkeyinfo_row_3"));
+        auto* link = row ? row->findChild<QAbstractButton*>(QStringLiteral("assignment")) : nullptr;
+        return link && link->text() == macroName;  // a button's text is never markup
+    }));
     EXPECT_EQ(markupShown(macroName), QStringList{});
 
     const QString profileName = QStringLiteral("<i>mine</i>");

@@ -184,6 +184,15 @@ TEST_F(HalvernctlMouseTest, ButtonsFunctionsAndPollingRatesGoByName) {
     EXPECT_EQ(r.out, "button 3 (Forward): G (20000a), written to the mouse\n");
     EXPECT_EQ(keySlot(4), (std::vector<uint8_t>{0x20, 0x00, 0x0A}));
 
+    // The last button doing left click keeps it: without one the mouse could not click any more.
+    r = run({"key", "left", "ctrl+a"});
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(r.err,
+              "halvernctl: button 0 (Left button) is the last button doing left click; give left click to "
+              "another button first\n");
+    EXPECT_EQ(keySlot(1), (std::vector<uint8_t>{0x10, 0x01, 0x00}));
+    ASSERT_EQ(run({"key", "back", "left button"}).code, kExitOk);
+
     // Buttons go by what they do out of the box; a modifier and a key as the key editor combines them.
     r = run({"key", "left", "ctrl+a"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
@@ -257,7 +266,8 @@ TEST_F(HalvernctlMouseTest, KeyWritesTheKeyTableOnlyForButtonsTheMouseHas) {
     EXPECT_NE(r.err.find("there is no macro 0 (the list holds 0)"), std::string::npos) << r.err;
     EXPECT_EQ(mouse->firmware().commandCount(0x09), 0u);
 
-    r = run({"key", "0", "200104"});  // Ctrl+A on the left button, which sits in slot 1
+    ASSERT_EQ(run({"key", "3", "100100"}).code, kExitOk);  // the forward button clicks now
+    r = run({"key", "0", "200104"});                       // Ctrl+A on the left button, which sits in slot 1
     ASSERT_EQ(r.code, kExitOk) << r.err;
     EXPECT_EQ(keySlot(1), (std::vector<uint8_t>{0x20, 0x01, 0x04}));
     EXPECT_EQ(keySlot(8), (std::vector<uint8_t>{0x55, 0x66, 0x77}));

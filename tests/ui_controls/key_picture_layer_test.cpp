@@ -9,6 +9,7 @@
 #include <QBackingStore>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QTest>
 #include <memory>
 
@@ -50,6 +51,16 @@ protected:
         return m_panel->pictureLayer().standsAlone(key);
     }
     [[nodiscard]] int renders() const { return m_panel->pictureLayer().renders(); }
+    /// What the screen shows of the panel, and what a full rendering of it shows.
+    [[nodiscard]] QImage screen() const {
+        return m_panel->screen()
+            ->grabWindow(m_panel->winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
+    [[nodiscard]] QImage picture() const {
+        return m_panel->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
 
     std::unique_ptr<SelectPanel> m_panel;
     DeviceKeyButton* m_a = nullptr;
@@ -130,13 +141,6 @@ TEST_F(KeyPictureLayerTest, TheScreenShowsTheWholePictureAfterFramesThatPaintedO
         layer.showChangedLights();
         return QTest::qWaitFor([&] { return !layer.paintPending(); });
     };
-    const auto screen = [&] {
-        return m_panel->screen()
-            ->grabWindow(m_panel->winId())
-            .toImage()
-            .convertToFormat(QImage::Format_RGB32);
-    };
-    const auto picture = [&] { return m_panel->grab().toImage().convertToFormat(QImage::Format_RGB32); };
 
     for (uint32_t step = 0; step < 4; ++step) ASSERT_TRUE(frame(step * 0x302010));
     EXPECT_GT(layer.lightsOnlyPaints(), 0);
@@ -174,6 +178,18 @@ TEST(KeyPictureLayerCutOff, FramesPaintOnlyTheLightsWhenPartOfTheLayerIsHidden) 
         ASSERT_TRUE(QTest::qWaitFor([&] { return !layer.paintPending(); }));
     }
     EXPECT_GE(layer.lightsOnlyPaints(), 3);
+}
+
+// A key whose look changes without its light (the mark of the key being edited) reaches the screen at
+// once: the layer lies over the keys, so a repaint of the key itself would never be seen.
+TEST_F(KeyPictureLayerTest, AKeysMarkReachesTheScreenWithoutALightChanging) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return screen() == picture(); }));
+    const QImage before = screen();
+    m_a->setEditing(true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return screen() == picture(); }));
+    EXPECT_NE(screen(), before);
+    m_a->setEditing(false);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return screen() == before; }));
 }
 
 }  // namespace

@@ -25,7 +25,13 @@ DeviceKeyButton::DeviceKeyButton(QWidget* parent) : QPushButton(parent) {
 
 void DeviceKeyButton::requestRepaint() {
     ++m_repaints;
-    update();
+    // A key of a picture panel is painted by the picture layer that lies over it: Qt drops a paint of the
+    // key itself, as an opaque sibling covers it, so the layer is asked.
+    if (KeyPictureLayer* layer = SelectPanel::pictureLayerOf(*this)) {
+        layer->keyChanged(*this);
+    } else {
+        update();
+    }
 }
 
 void DeviceKeyButton::setLightImage(const QString& image) {
@@ -47,6 +53,12 @@ void DeviceKeyButton::setLightColour(uint32_t colour, int alpha, bool lit) {
 void DeviceKeyButton::setKeysetImageHidden(bool hidden) {
     if (hidden == m_keysetHidden) return;
     m_keysetHidden = hidden;
+    requestRepaint();
+}
+
+void DeviceKeyButton::setEditing(bool editing) {
+    if (editing == m_editing) return;
+    m_editing = editing;
     requestRepaint();
 }
 
@@ -141,7 +153,7 @@ QColor DeviceKeyButton::legendColour() const {
 }
 
 DeviceKeyButton::LayersLook DeviceKeyButton::currentLook(qreal ratio) const {
-    return {size(), ratio, isDown(), underMouse(), m_selected, text()};
+    return {size(), ratio, isDown(), underMouse(), m_selected, m_editing, text()};
 }
 
 void DeviceKeyButton::updateLight() {
@@ -169,12 +181,23 @@ void DeviceKeyButton::prepareLayers(qreal ratio) {
     m_cap = layer(size());
     QPainter p(&m_cap);
     p.setRenderHint(QPainter::Antialiasing);
-    // Status: a key cap that shows hover, press and selection.
+    // Status: a key cap that shows hover, press, selection and the key being edited.
     const QColor cap = capColour();
-    const QColor edge = m_selected ? QColor(0x3D, 0xA9, 0xFC) : QColor(0x44, 0x4A, 0x55);
-    p.setPen(QPen(edge, m_selected ? 2.0 : 1.0));
+    QColor edge(0x44, 0x4A, 0x55);
+    qreal edgeWidth = 1.0;
+    if (m_editing) {
+        edge = QColor(0xFF, 0xFF, 0xFF);
+        edgeWidth = 3.0;
+    } else if (m_selected) {
+        edge = QColor(0x3D, 0xA9, 0xFC);
+        edgeWidth = 2.0;
+    }
+    // The wide edge lies inside the cap's outline, where the other edges draw theirs.
+    const qreal inset = m_editing ? 1.0 : 0.0;
+    const QRectF edgeRect = r.adjusted(inset, inset, -inset, -inset);
+    p.setPen(QPen(edge, edgeWidth));
     p.setBrush(cap);
-    p.drawRoundedRect(r, radius, radius);
+    p.drawRoundedRect(edgeRect, radius, radius);
     p.end();
     // The glow inside the cap, as the few rectangles that make up its pixels: filling them every frame
     // costs a handful of row fills, where an anti-aliased path is rasterised again each time.

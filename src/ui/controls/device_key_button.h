@@ -47,6 +47,11 @@ public:
     void setSelectedKey(bool selected) { m_selected = selected; }
     [[nodiscard]] bool isSelectedKey() const { return m_selected; }
 
+    /// Marks the key whose assignment the page's key editor has open (a wide bright edge, apart from the
+    /// selection's); repaints only when the flag changes.
+    void setEditing(bool editing);
+    [[nodiscard]] bool isEditing() const { return m_editing; }
+
     /// The colour the legend is drawn in now: white or black, whichever reads better on the key cap with
     /// its light (WCAG contrast of at least 4.5 for any light colour).
     [[nodiscard]] QColor legendColour() const;
@@ -109,6 +114,7 @@ private:
     bool m_lit = false;
     bool m_keysetHidden = true;
     bool m_selected = false;
+    bool m_editing = false;
     int m_repaints = 0;
     /// What the prepared layers were drawn for; they are drawn again when any of it changes.
     struct LayersLook {
@@ -117,6 +123,7 @@ private:
         bool down = false;
         bool hovered = false;
         bool selected = false;
+        bool editing = false;
         QString text;
         bool operator==(const LayersLook&) const = default;
     };

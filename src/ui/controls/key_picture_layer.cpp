@@ -87,6 +87,12 @@ void KeyPictureLayer::showChangedLights() {
     m_changedArea = 0;
 }
 
+void KeyPictureLayer::keyChanged(const DeviceKeyButton& key) {
+    const QRect place = key.geometry();
+    m_changedKeys += place;
+    update(place);
+}
+
 bool KeyPictureLayer::standsAlone(const DeviceKeyButton* key) const {
     for (const Key& k : m_keys) {
         if (k.button == key) return k.alone;
@@ -182,11 +188,13 @@ void KeyPictureLayer::paintEvent(QPaintEvent* event) {
     const bool toScreen = painter.paintEngine() && window()->backingStore() &&
                           painter.paintEngine()->paintDevice() == window()->backingStore()->paintDevice();
     const bool lightsOnly = toScreen && m_screenCurrent && !rendered && patched.isNull() &&
-                            m_requestedLights != QRegion(rect()) && region == m_requestedLights;
+                            m_changedKeys.isEmpty() && m_requestedLights != QRegion(rect()) &&
+                            region == m_requestedLights;
     if (!lightsOnly) copyArea(painter, m_scene, area);
     const bool sceneKept = !rendered && (patched.isNull() || (toScreen && area.contains(patched)));
     if (toScreen) {
         m_requestedLights = {};
+        m_changedKeys = {};
         // A paint of all the layer that can be seen makes the screen whole (a panel may show only part
         // of its layer: a mouse pad's picture is cut at the bottom by the frame around it).
         m_screenCurrent =

@@ -40,6 +40,10 @@ public:
     /// Asks for one paint of the lights that changed since the last call.
     void showChangedLights();
 
+    /// Something of `key` other than its light changed (its remap mark, its edit mark): its place is
+    /// painted again from the scene up, in a paint that is not one of the lights alone.
+    void keyChanged(const DeviceKeyButton& key);
+
     /// Something was drawn over the layer (the panel's rubber band): the next paint copies the scene under
     /// all of its region.
     void overlaid();
@@ -87,6 +91,7 @@ private:
     QRect m_changedBounds;
     qint64 m_changedArea = 0;
     QRegion m_requestedLights;  ///< the lights' places asked for since the last paint
+    QRegion m_changedKeys;      ///< the places of keys changed otherwise, asked for since the last paint
     /// Whether the window's backing store shows the whole scene as it stands (but for the lights).
     bool m_screenCurrent = false;
     bool m_valid = false;

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QStackedWidget>
@@ -84,6 +85,8 @@ void CKeySetControlUI::bindControls(QWidget* content) {
     m_functionCombo = findControl<QComboBox>(content, QStringLiteral("keyset_function_combo"));
     m_pages = findControl<QStackedWidget>(content, QStringLiteral("function_switch_tablayout"));
     m_keyEdit = findControl<QLineEdit>(content, QStringLiteral("keyset_keyboard_text_edit"));
+    m_title = findControl<QLabel>(content, QStringLiteral("keyset_title_label"));
+    if (m_title) m_title->setTextFormat(Qt::PlainText);
     if (m_keyEdit) m_keyEdit->installEventFilter(this);
     m_macroCycleLayout = findControl(content, QStringLiteral("keyset_macro_cycle_layout"));
     for (int k = 0; k < kModifierBoxes; ++k) {
@@ -138,6 +141,22 @@ void CKeySetControlUI::retranslate() {
         }
     }
     showKeyText();
+    showTitle();
+}
+
+void CKeySetControlUI::SetEditedKey(const QString& nameId) {
+    m_editedKeyId = nameId;
+    showTitle();
+}
+
+void CKeySetControlUI::showTitle() {
+    if (!m_title) return;
+    m_title->setVisible(!m_editedKeyId.isEmpty());
+    if (m_editedKeyId.isEmpty()) return;
+    const QString name = m_texts ? m_texts->text(m_editedKeyId) : m_editedKeyId;
+    const QString format = m_texts ? m_texts->text(QString::fromLatin1(kTitleTextId)) : QString();
+    // Without a language (or with one that lacks the line) the name stands alone.
+    m_title->setText(format.contains(QStringLiteral("%1")) ? format.arg(name) : name);
 }
 
 void CKeySetControlUI::showKeyText() {
@@ -304,6 +323,11 @@ void CKeySetControlUI::OnMacroOverSelected() {
         m_macroCycleLayout->setVisible(over->currentIndex() == kMacroOverCountIndex);
 }
 
+bool CKeySetControlUI::event(QEvent* event) {
+    if (event->type() == LanguageTexts::AppliedEvent::type()) retranslate();
+    return QWidget::event(event);
+}
+
 bool CKeySetControlUI::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_keyEdit ||
         (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride))
@@ -313,7 +337,7 @@ bool CKeySetControlUI::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) return true;
     const auto* key = static_cast<QKeyEvent*>(event);
     const std::optional<ScanCode> scan = ScanFromXkbKeycode(key->nativeScanCode());
-    if (!key->isAutoRepeat() && scan && OnKeyCaptured(scan->scan, scan->extended)) emit keyCaptured();
+    if (!key->isAutoRepeat() && scan) (void)OnKeyCaptured(scan->scan, scan->extended);
     return true;
 }
 
@@ -322,7 +346,6 @@ std::optional<KeyAssignment> CKeySetControlUI::OnKeyCaptured(uint8_t scan, bool 
     const std::optional<KeyAssignment> captured = CaptureKey(s, m_entry.current, scan, extended);
     if (!captured) return std::nullopt;
     applyEditorState(s);
-    SetCurrent(*captured);
     return captured;
 }
 

@@ -13,6 +13,7 @@
 #include "profile/profile_records.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QAbstractButton;
 class QStackedWidget;
@@ -43,6 +44,8 @@ public:
     static constexpr char kIncompleteTextId[] = "key_editor_incomplete_text";
     /// The message shown when the number of times a macro plays is blank or out of range.
     static constexpr char kMacroCountTextId[] = "key_editor_macro_count_text";
+    /// The title line naming the key being edited ("%1" stands for the key's name).
+    static constexpr char kTitleTextId[] = "key_editor_title_text";
 
     /// Builds the editor through `loader`; without a loader or a readable layout it stays empty and every
     /// operation works on the stored assignments only.
@@ -87,15 +90,15 @@ public:
     void OnFunctionSelected();
     /// A choice in "keyset_macro_over_combo": the repeat count is shown only for "a number of times".
     void OnMacroOverSelected();
-    /// A key pressed while capturing: the new current assignment when the keyboard page is shown and the
-    /// key is known (the caller then saves it), else nothing.
+    /// A key pressed while capturing: when the keyboard page is shown and the key is known, the key field
+    /// and the modifier boxes show it and the assignment they now make is returned; else nothing. Only
+    /// filling the controls: the key keeps its assignment until the save button stores it.
     std::optional<KeyAssignment> OnKeyCaptured(uint8_t scan, bool extended);
 
-signals:
-    /// A key pressed in "keyset_keyboard_text_edit" became the current assignment: the page saves it.
-    void keyCaptured();
+    /// Names the key the editor edits in its title line ("key_editor_title_text" with the key's name);
+    /// `nameId` is the language text id of the key's name, empty for no title.
+    void SetEditedKey(const QString& nameId);
 
-public:
     [[nodiscard]] const KeyListEntry& entry() const { return m_entry; }
     /// What the controls hold now.
     [[nodiscard]] KeyEditorState editorState() const;
@@ -107,12 +110,15 @@ public:
 protected:
     /// Key presses in the key field are captured (by their key code) instead of typed.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    /// A language applied to the window: the lists, the key field and the title follow it.
+    bool event(QEvent* event) override;
 
 private:
     void bindControls(QWidget* content);
     void fillLists();
     void retranslate();
     void showKeyText();
+    void showTitle();
     [[nodiscard]] QString textOf(std::string_view id) const;
     [[nodiscard]] int categoryCount() const;
 
@@ -121,6 +127,7 @@ private:
     QPointer<QComboBox> m_functionCombo;
     QPointer<QStackedWidget> m_pages;
     QPointer<QLineEdit> m_keyEdit;
+    QPointer<QLabel> m_title;
     QPointer<QWidget> m_macroCycleLayout;
     std::array<QPointer<QAbstractButton>, kModifierBoxes> m_boxes;
 
@@ -128,6 +135,7 @@ private:
     KeyListEntry m_entry;
     uint8_t m_capturedUsage = 0;
     std::string_view m_keyTextId;
+    QString m_editedKeyId;
 };
 
 }  // namespace halvern::ui

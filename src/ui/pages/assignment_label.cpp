@@ -38,11 +38,18 @@ std::optional<QString> keyboardAssignmentLabel(const KeyAssignment& a,
     return assignmentLabel(a, macroNames, texts);
 }
 
-QString keyCodeName(uint8_t type, uint8_t c1, uint8_t c2, const LanguageTexts* texts) {
+QString keyCodeNameId(uint8_t type, uint8_t c1, uint8_t c2) {
     for (const KeyCodeRow& row : KeyCodeTable) {
-        if (row.type == type && row.code1 == c1 && row.code2 == c2) return translate(row.name, texts);
+        if (row.type == type && row.code1 == c1 && row.code2 == c2)
+            return QString::fromUtf8(row.name.data(), static_cast<qsizetype>(row.name.size()));
     }
     return {};
+}
+
+QString keyCodeName(uint8_t type, uint8_t c1, uint8_t c2, const LanguageTexts* texts) {
+    const QString id = keyCodeNameId(type, c1, c2);
+    if (id.isEmpty()) return {};
+    return texts ? texts->text(id) : id;
 }
 
 }  // namespace halvern::ui

@@ -27,5 +27,7 @@ class LanguageTexts;
 /// The language text of the key code table row equal in all three bytes to (type, c1, c2); empty when
 /// there is none.
 [[nodiscard]] QString keyCodeName(uint8_t type, uint8_t c1, uint8_t c2, const LanguageTexts* texts);
+/// The language text id of that row's name; empty when there is no such row.
+[[nodiscard]] QString keyCodeNameId(uint8_t type, uint8_t c1, uint8_t c2);
 
 }  // namespace halvern::ui

@@ -81,6 +81,12 @@ DeviceKeyButton* DevicePage::lightButton(int index) const {
     return (index >= 0 && index < m_lights.size()) ? m_lights[index].data() : nullptr;
 }
 
+void DevicePage::markEditedKey(int index) {
+    if (DeviceKeyButton* before = keyButton(m_editedKey)) before->setEditing(false);
+    m_editedKey = keyButton(index) ? index : -1;
+    if (DeviceKeyButton* now = keyButton(m_editedKey)) now->setEditing(true);
+}
+
 void DevicePage::BindPageControls() {
     m_keys.fill(nullptr, m_content ? m_device.keyCount() : 0);
     m_lights.fill(nullptr, m_content ? m_device.ledCount() : 0);

@@ -50,6 +50,11 @@ public:
     [[nodiscard]] SelectPanel* selectionPanel() const { return m_panel; }
     [[nodiscard]] DeviceKeyButton* keyButton(int index) const;
     [[nodiscard]] DeviceKeyButton* lightButton(int index) const;
+    /// Marks key `index` on the picture as the one the key editor has open, and unmarks the one marked
+    /// before; -1 (the editor closed) marks none.
+    void markEditedKey(int index);
+    /// The key marked as edited, or -1.
+    [[nodiscard]] int editedKey() const { return m_editedKey; }
 
     /// Finds the selection panel and binds key buttons by name ("key_" n) and light buttons by user data
     /// ("light_" n, in the dynamic property "userData"); lit white. Entries without a control stay null.
@@ -91,6 +96,7 @@ private:
     std::vector<uint32_t>
         m_nextFrame;  ///< read into on every tick, swapped with m_shownFrame when it differs
     std::vector<int> m_pendingTabs;
+    int m_editedKey = -1;
 };
 
 }  // namespace halvern::ui

@@ -75,11 +75,7 @@ void KeyboardPage::BindPageControls() {
     m_selectionLabel = findControl<QLabel>(this, QStringLiteral("custom_colour_selection_label"));
     if (m_swatch) m_swatch->setStyleSheet(swatchStyle(m_colour));
     m_keyEditor = findControl<CKeySetControlUI>(this, QStringLiteral("KeySetControlItem"));
-    if (m_keyEditor) {
-        m_keyEditor->SetTexts(m_texts);
-        // One key pressed in the key field assigns it: the editor saves as its save button does.
-        connect(m_keyEditor, &CKeySetControlUI::keyCaptured, this, [this] { KeyEditorButton(0); });
-    }
+    if (m_keyEditor) m_keyEditor->SetTexts(m_texts);
     m_macroEditor = BindMacroTab(*this, m_keyboard, m_keyboard.profile(), m_texts);
     m_profileControl = findControl<CDeviceProfileUI>(this, QStringLiteral("DeviceProfileItem"));
     if (m_profileControl) {
@@ -230,12 +226,18 @@ void KeyboardPage::KeyPicked(int key) {
     if (m_hint) m_hint->hide();
     if (!m_keyEditor) return;
     m_keyEditor->LoadEntry(m_keyboard.keyList()[static_cast<size_t>(key)]);
+    const auto& codes = CMerivexKeyboardDevice::kKeyCodes;
+    const auto index = static_cast<size_t>(key);
+    m_keyEditor->SetEditedKey(
+        index < codes.size() ? keyCodeNameId(codes[index][0], codes[index][1], codes[index][2]) : QString());
     m_keyEditor->show();
+    markEditedKey(key);
 }
 
-// The editor closes and the tab says again what to do there.
+// The editor closes, its key is no longer marked and the tab says again what to do there.
 void KeyboardPage::closeKeyEditor() {
     if (m_keyEditor) m_keyEditor->hide();
+    markEditedKey(-1);
     if (m_hint) m_hint->show();
 }
 

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QSet>
@@ -27,6 +28,7 @@
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/plain_text.h"
+#include "ui/windows/message_box.h"
 
 namespace halvern::ui {
 namespace {
@@ -165,11 +167,7 @@ void MousePage::BindPageControls() {
     m_buttonList = findControl(root, QStringLiteral("device_setkeyinfo_list"));
     m_hint = findControl(root, QStringLiteral("device_tishi_info"));
     m_keyEditor = findControl<CKeySetControlUI>(root, QStringLiteral("KeySetControlItem"));
-    if (m_keyEditor) {
-        m_keyEditor->SetTexts(m_texts);
-        // One key pressed in the key field assigns it: the editor saves as its save button does.
-        connect(m_keyEditor, &CKeySetControlUI::keyCaptured, this, [this] { KeyEditorButton(0); });
-    }
+    if (m_keyEditor) m_keyEditor->SetTexts(m_texts);
     m_macroEditor = BindMacroTab(*this, m_mouse, m_mouse.profile(), m_texts);
     bindRecoilTab();
     // The value beside a slider follows it while it is dragged.
@@ -340,13 +338,19 @@ void MousePage::rebuildButtonList() {
             nameLabel->setFixedWidth(kListNameWidth);
             nameLabel->setTextFormat(Qt::PlainText);
             nameLabel->setStyleSheet(QStringLiteral("color: #FFFFFF;"));
-            auto* textLabel = new QLabel(row);
-            textLabel->setObjectName(QStringLiteral("assignment"));
-            textLabel->setFixedWidth(kListTextWidth);
-            textLabel->setTextFormat(Qt::PlainText);  // a macro's name reads as the user typed it
-            textLabel->setStyleSheet(QStringLiteral("color: #0099FF;"));
+            // What the button does reads as a link, and is one: it opens the button's editor as the
+            // button on the picture does. A push button's text is never markup, so a macro's name
+            // reads as the user typed it.
+            auto* link = new QPushButton(row);
+            link->setObjectName(QStringLiteral("assignment"));
+            link->setProperty("role", QStringLiteral("link"));
+            link->setFixedWidth(kListTextWidth);
+            link->setCursor(Qt::PointingHandCursor);
+            link->setStyleSheet(QStringLiteral("text-align: left; padding: 0px;"));
+            const int button = rowCount;
+            connect(link, &QPushButton::clicked, this, [this, button] { KeyPicked(button); });
             box->addWidget(nameLabel);
-            box->addWidget(textLabel);
+            box->addWidget(link);
             box->addStretch();
             row->hide();
             row->setEnabled(false);
@@ -355,9 +359,12 @@ void MousePage::rebuildButtonList() {
         }
         row = rows->itemAt(j)->widget();
         row->findChild<QLabel*>(QStringLiteral("name"))->setText(name);
-        auto* textLabel = row->findChild<QLabel*>(QStringLiteral("assignment"));
-        textLabel->setText(textLabel->fontMetrics().elidedText(*assignment, Qt::ElideRight, kListTextWidth));
-        textLabel->setToolTip(plainToolTip(*assignment));
+        auto* link = row->findChild<QPushButton*>(QStringLiteral("assignment"));
+        // A button takes "&" for a shortcut mark: doubled, it reads as typed.
+        link->setText(link->fontMetrics()
+                          .elidedText(*assignment, Qt::ElideRight, kListTextWidth)
+                          .replace(QLatin1Char('&'), QStringLiteral("&&")));
+        link->setToolTip(plainToolTip(*assignment));
         row->setEnabled(true);
         row->setVisible(!picture->isHidden());
     }
@@ -527,18 +534,37 @@ void MousePage::KeyPicked(int button) {
     if (m_hint) m_hint->hide();
     if (!m_keyEditor) return;
     m_keyEditor->LoadEntry(m_mouse.keyList()[static_cast<size_t>(button)]);
+    m_keyEditor->SetEditedKey(QString::fromLatin1(kButtonNames[static_cast<size_t>(button)]));
     m_keyEditor->show();
+    markEditedKey(button);
     // A button picked while another tab is shown brings the keys tab forward, where its editor is.
     constexpr int kKeysTab = 1;
     if (auto* tab = findControl<QAbstractButton>(this, QStringLiteral("key_Op_tab"))) tab->setChecked(true);
     ShowFunctionTab(kKeysTab);
 }
 
-void MousePage::storeAssignment(const KeyListEntry& entry) {
-    if (m_pickedButton < 0) return;
-    m_mouse.SetKeyAssignment(static_cast<size_t>(m_pickedButton), entry,
-                             track([this](DeviceResult) { rebuildButtonList(); }));
+// The editor closes, its button is no longer marked and the tab says again what to do there.
+void MousePage::closeKeyEditor() {
+    if (m_keyEditor) m_keyEditor->hide();
+    markEditedKey(-1);
+    if (m_hint) m_hint->show();
+}
+
+bool MousePage::storeAssignment(const KeyListEntry& entry) {
+    if (m_pickedButton < 0) return false;
+    const auto button = static_cast<size_t>(m_pickedButton);
+    // Without a button doing left click the user could not click on anything, this question included:
+    // it is asked before, and a "no" leaves the button as it was with the editor open.
+    if (m_mouse.TakesLastLeftClick(button, entry.current) &&
+        (!host() || host()->showMessage(QStringLiteral("mouse_left_click_lost_text"), true,
+                                        MessageBox::kConfirmCancel) != 1)) {
+        if (m_keyEditor && button < m_mouse.keyList().size())
+            m_keyEditor->SetCurrent(m_mouse.keyList()[button].current);
+        return false;
+    }
+    m_mouse.SetKeyAssignment(button, entry, track([this](DeviceResult) { rebuildButtonList(); }));
     rebuildButtonList();
+    return true;
 }
 
 void MousePage::KeyEditorButton(int which) {
@@ -551,17 +577,15 @@ void MousePage::KeyEditorButton(int which) {
                 if (host()) (void)host()->showMessage(why);
                 return;
             }
-            storeAssignment(m_keyEditor->ReadAssignment());
-            m_keyEditor->hide();
+            if (storeAssignment(m_keyEditor->ReadAssignment())) closeKeyEditor();
             return;
         case 1:
             // The default is the button's function from now on, stored and sent like any other choice.
-            storeAssignment(m_keyEditor->RestoreDefault());
-            m_keyEditor->hide();
+            if (storeAssignment(m_keyEditor->RestoreDefault())) closeKeyEditor();
             return;
         case 2:
             m_keyEditor->ShowCurrent();
-            m_keyEditor->hide();
+            closeKeyEditor();
             return;
         case 3:
             m_mouse.WriteKeysAndMacros(track({}, QStringLiteral("message_text_7")));

@@ -97,8 +97,11 @@ private:
     void showPointerValue(desktop::PointerSetting setting, int value);
     void changePointer(desktop::PointerSetting setting, int value);
     void rebuildButtonList();
-    /// Stores the picked key's new assignment in the device (which sends and saves it) and shows it.
-    void storeAssignment(const KeyListEntry& entry);
+    /// Stores the picked key's new assignment in the device (which sends and saves it) and shows it. False
+    /// when the user kept the button as it was (it held the mouse's last left click).
+    bool storeAssignment(const KeyListEntry& entry);
+    /// Closes the key editor and unmarks its button on the picture.
+    void closeKeyEditor();
     void showLogoTooltip();
     void bindRecoilTab();
     [[nodiscard]] QString text(const QString& id) const;
