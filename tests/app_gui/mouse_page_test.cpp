@@ -324,6 +324,24 @@ TEST_F(MousePageTest, TheListsAssignmentOpensTheEditorThatNamesAndMarksItsButton
     QTest::mouseClick(link(1), Qt::LeftButton);
     EXPECT_EQ(title->text(), QStringLiteral("Editing: Right button"));
     EXPECT_EQ(marked(), std::vector<int>{1});
+    // The title is never cut: beside "Function" where it fits, else on a line of its own, and the
+    // function list stays inside the editor.
+    const auto whole = [&] {
+        return title->wordWrap() || title->width() >= title->fontMetrics().horizontalAdvance(title->text()) +
+                                                          title->contentsMargins().left() +
+                                                          title->contentsMargins().right();
+    };
+    auto* list = editor->control(QStringLiteral("keyset_function_combo"));
+    ASSERT_TRUE(list);
+    const auto inside = [&] {
+        const QRect shown = list->geometry().translated(list->parentWidget()->mapTo(editor, QPoint()));
+        return editor->rect().contains(shown);
+    };
+    EXPECT_TRUE(waitUntil(whole));
+    EXPECT_TRUE(inside());
+    window->resize(window->minimumSize());
+    EXPECT_TRUE(waitUntil(whole));
+    EXPECT_TRUE(inside());
 
     // The language changes under the open editor.
     ASSERT_TRUE(texts.load(QString::fromLatin1(HALVERN_SOURCE_RESOURCES "/lang/zh_CN.json")));

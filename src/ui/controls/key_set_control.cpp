@@ -1,6 +1,7 @@
 #include "ui/controls/key_set_control.h"
 
 #include <QAbstractButton>
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -82,11 +83,17 @@ CKeySetControlUI::~CKeySetControlUI() = default;
 void CKeySetControlUI::bindControls(QWidget* content) {
     m_content = content;
     m_layout = findControl(content, QStringLiteral("keyset_layout"));
+    if (m_layout) m_layout->installEventFilter(this);
     m_functionCombo = findControl<QComboBox>(content, QStringLiteral("keyset_function_combo"));
     m_pages = findControl<QStackedWidget>(content, QStringLiteral("function_switch_tablayout"));
     m_keyEdit = findControl<QLineEdit>(content, QStringLiteral("keyset_keyboard_text_edit"));
     m_title = findControl<QLabel>(content, QStringLiteral("keyset_title_label"));
-    if (m_title) m_title->setTextFormat(Qt::PlainText);
+    if (m_title) {
+        m_title->setTextFormat(Qt::PlainText);
+        // The title never widens the editor: placeTitle gives it a row of its own where the function's
+        // row has no room for it.
+        m_title->setMinimumWidth(1);
+    }
     if (m_keyEdit) m_keyEdit->installEventFilter(this);
     m_macroCycleLayout = findControl(content, QStringLiteral("keyset_macro_cycle_layout"));
     for (int k = 0; k < kModifierBoxes; ++k) {
@@ -157,6 +164,37 @@ void CKeySetControlUI::showTitle() {
     const QString format = m_texts ? m_texts->text(QString::fromLatin1(kTitleTextId)) : QString();
     // Without a language (or with one that lacks the line) the name stands alone.
     m_title->setText(format.contains(QStringLiteral("%1")) ? format.arg(name) : name);
+    placeTitle();
+}
+
+// The title sits beside "Function" where the editor is wide enough (the keyboard's, short of height), and
+// above it where it is not (the mouse's narrow column, a long name, a large scale), wrapped if need be.
+void CKeySetControlUI::placeTitle() {
+    // Laid out only once shown; the show and every resize place it again.
+    if (!m_title || !m_layout || !m_layout->isVisible()) return;
+    auto* column = qobject_cast<QVBoxLayout*>(m_layout->layout());
+    auto* row = m_layout->findChild<QHBoxLayout*>(QStringLiteral("keyset_function_row"));
+    if (!column || !row) return;
+    const bool inRow = row->indexOf(m_title) >= 0;
+    QSpacerItem* gap = nullptr;
+    for (int i = 0; i < row->count() && !gap; ++i) gap = row->itemAt(i)->spacerItem();
+    constexpr int kGap = 16;
+    // What the row needs beside the title (the title asks for nothing there), plus the title in one line.
+    const int others = row->minimumSize().width() + (inRow ? 0 : kGap + row->spacing());
+    const int title = m_title->fontMetrics().horizontalAdvance(m_title->text()) +
+                      m_title->contentsMargins().left() + m_title->contentsMargins().right() + row->spacing();
+    const bool fits = others + title <= column->contentsRect().width();
+    if (fits == inRow) return;
+    if (fits) {
+        column->removeWidget(m_title);
+        row->insertWidget(0, m_title);
+    } else {
+        row->removeWidget(m_title);
+        column->insertWidget(0, m_title);
+    }
+    m_title->setWordWrap(!fits);
+    if (gap) gap->changeSize(fits ? kGap : 0, 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    row->invalidate();
 }
 
 void CKeySetControlUI::showKeyText() {
@@ -329,6 +367,10 @@ bool CKeySetControlUI::event(QEvent* event) {
 }
 
 bool CKeySetControlUI::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_layout && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
+        placeTitle();
+        return QWidget::eventFilter(watched, event);
+    }
     if (watched != m_keyEdit ||
         (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride))
         return QWidget::eventFilter(watched, event);

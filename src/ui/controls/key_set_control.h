@@ -108,7 +108,8 @@ public:
     [[nodiscard]] QWidget* control(const QString& name) const;
 
 protected:
-    /// Key presses in the key field are captured (by their key code) instead of typed.
+    /// Key presses in the key field are captured (by their key code) instead of typed; the editor's
+    /// resizes place the title.
     bool eventFilter(QObject* watched, QEvent* event) override;
     /// A language applied to the window: the lists, the key field and the title follow it.
     bool event(QEvent* event) override;
@@ -119,6 +120,7 @@ private:
     void retranslate();
     void showKeyText();
     void showTitle();
+    void placeTitle();
     [[nodiscard]] QString textOf(std::string_view id) const;
     [[nodiscard]] int categoryCount() const;
 
