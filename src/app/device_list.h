@@ -89,7 +89,8 @@ public:
         int count = 0;
     };
     [[nodiscard]] VisibleCount CountVisibleEntries() const;
-    /// "No_device_Link" shown exactly when no entry is visible.
+    /// "No_device_Link" shown exactly when no entry is visible, and then alone: the pages and the power
+    /// widget are hidden with it.
     void updateNoDeviceNotice();
 
     /// A link report of a list entry: the device behind the receiver answers (1) or stopped (0).
