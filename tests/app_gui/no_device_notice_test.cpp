@@ -100,7 +100,8 @@ protected:
             if (p->page && p->page->isVisible()) found += "a page is shown; ";
             for (int id : kEntryTimerIds) {
                 if (window->hub().hasTimer(p->entry, id))
-                    found += "timer " + std::to_string(id) + " of kind " + std::to_string(p->kindIndex) + "; ";
+                    found +=
+                        "timer " + std::to_string(id) + " of kind " + std::to_string(p->kindIndex) + "; ";
             }
         }
         if (window->synchronisedLighting().active()) found += "the shared animation runs; ";
@@ -134,7 +135,8 @@ TEST_P(NoDeviceNoticeTest, StandsAloneAfterEveryOrderOfUnplugging) {
             ASSERT_TRUE(waitUntil(
                 [&] {
                     const auto& pages = window->deviceList().pages();
-                    return std::none_of(pages.begin(), pages.end(), [](const auto& p) { return p->page->writing(); });
+                    return std::none_of(pages.begin(), pages.end(),
+                                        [](const auto& p) { return p->page->writing(); });
                 },
                 5000));
         }

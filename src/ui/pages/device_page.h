@@ -77,6 +77,7 @@ public:
 
 private:
     void showBusy();
+    void showPictureForTab(int tab);
 
     CMerivexUSBDevice& m_device;
     PageHost* m_host = nullptr;
