@@ -15,7 +15,7 @@ namespace {
 using namespace entry_timer;
 
 /// Every timer an entry runs for its page.
-constexpr std::array<int, 8> kEntryTimers{kLightTick, kActivate, kRefresh,  kHook1003,
+constexpr std::array<int, 8> kEntryTimers{kLightTick, kActivate, kRefresh,   kHook1003,
                                           kHook1004,  kSync,     kLinkWatch, kLinkProbe};
 
 bool isReceiverType(uint16_t typeCode) {

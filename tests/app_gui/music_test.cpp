@@ -126,7 +126,7 @@ TEST_F(MusicTest, StyleWindowSendsAndStoresOnlyWhenConfirmed) {
         in<QSlider>(&w, "audio_r_slider")->setValue(4);
         QLineEdit* name = in<QLineEdit>(&w, "audio_edit_name3");
         name->clear();
-        emit name->editingFinished();  // as when it loses focus
+        emit name->editingFinished();                        // as when it loses focus
         EXPECT_EQ(name->text(), QStringLiteral("Style 3"));  // the default name, in the window's language
         in<QLineEdit>(&w, "audio_edit_name1")->setText(QStringLiteral("Bass"));
         emit in<QLineEdit>(&w, "audio_edit_name1")->editingFinished();
@@ -171,7 +171,8 @@ TEST_F(MusicTest, DefaultStyleNamesFollowTheLanguageUntilRenamed) {
     test::ScopedEnv configHome{"XDG_CONFIG_HOME", (folder.path() / "config").string()};
     const auto names = [](ui::MusicWnd& w) {
         QStringList shown;
-        for (const char* edit : {"audio_edit_name1", "audio_edit_name2", "audio_edit_name3", "audio_edit_name4"})
+        for (const char* edit :
+             {"audio_edit_name1", "audio_edit_name2", "audio_edit_name3", "audio_edit_name4"})
             shown << in<QLineEdit>(&w, edit)->text();
         return shown;
     };
