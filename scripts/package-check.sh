@@ -14,6 +14,8 @@ export DEBIAN_FRONTEND=noninteractive
 
 echo "--- $deb"
 dpkg-deb --field "$deb" Package Version Depends Recommends Suggests
+# The Chinese interface needs a CJK font; the package brings one in where recommends are installed.
+dpkg-deb --field "$deb" Recommends | grep -qw fonts-noto-cjk || { echo "package-check: no CJK font recommended" >&2; exit 1; }
 $sudo apt-get install -y -q --no-install-recommends "./$deb"
 trap '$sudo apt-get purge -y -q halvern >/dev/null' EXIT
 

@@ -4,6 +4,7 @@
 #include <QLayout>
 #include <QStackedWidget>
 #include <algorithm>
+#include <array>
 
 #include "device/debug_sink.h"
 #include "ui/toolkit/language_texts.h"
@@ -13,6 +14,10 @@ namespace halvern::app {
 namespace {
 
 using namespace entry_timer;
+
+/// Every timer an entry runs for its page.
+constexpr std::array<int, 8> kEntryTimers{kLightTick, kActivate, kRefresh,   kHook1003,
+                                          kHook1004,  kSync,     kLinkWatch, kLinkProbe};
 
 bool isReceiverType(uint16_t typeCode) {
     return typeCode == type_code::kMouseReceiver || typeCode == type_code::kKeyboardReceiver;
@@ -155,7 +160,9 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
     device.SetEvents(DeviceEvents{
         [this, raw](int id, int delayMs) {
             m_uiTasks.post([this, alive = m_alive, raw, id, delayMs] {
-                if (*alive && raw->entry) m_hub.setTimer(raw->entry, id, delayMs);
+                // An answer that comes back after the device went starts nothing for its page.
+                if (*alive && raw->entry && raw->device->commandChannel().connected())
+                    m_hub.setTimer(raw->entry, id, delayMs);
             });
         },
         {},
@@ -282,7 +289,7 @@ void DeviceList::Removal(int slot) {
     channel.cableInterface().Close();
     channel.receiverInterface().Close();
     if (page->entry) {
-        for (int id : {kLightTick, kActivate, kSync, kLinkWatch}) m_hub.killTimer(page->entry, id);
+        for (int id : kEntryTimers) m_hub.killTimer(page->entry, id);
     }
     HideDeviceEntry(entryIndex(*page));
     updateNoDeviceNotice();
@@ -490,8 +497,13 @@ bool DeviceList::LightsNeedProgram() const {
     });
 }
 
+// The notice lies over the pages in the same place: the pages and the power widget go while it shows, so
+// no page (nor a skin that makes the notice see-through) shows through it.
 void DeviceList::updateNoDeviceNotice() {
-    if (m_controls.noDeviceNotice) m_controls.noDeviceNotice->setVisible(CountVisibleEntries().count == 0);
+    const bool none = CountVisibleEntries().count == 0;
+    if (m_controls.pages) m_controls.pages->setVisible(!none);
+    if (m_controls.powers) m_controls.powers->setVisible(!none);
+    if (m_controls.noDeviceNotice) m_controls.noDeviceNotice->setVisible(none);
 }
 
 void DeviceList::ShowDeviceEntry(int index, bool visible, bool select) {

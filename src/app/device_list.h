@@ -89,7 +89,8 @@ public:
         int count = 0;
     };
     [[nodiscard]] VisibleCount CountVisibleEntries() const;
-    /// "No_device_Link" shown exactly when no entry is visible.
+    /// "No_device_Link" shown exactly when no entry is visible, and then alone: the pages and the power
+    /// widget are hidden with it.
     void updateNoDeviceNotice();
     /// Whether a connected device's lights are computed by this program (they stop when it ends).
     [[nodiscard]] bool LightsNeedProgram() const;

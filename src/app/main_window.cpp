@@ -85,7 +85,7 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
     m_root = m_loader.load(QStringLiteral("main_window.ui"), this);
     if (!m_root) m_root = new QWidget(this);  // a window without its layout still runs, empty
     layout->addWidget(m_root);
-    resize(1100, 780);  // room for the keyboard picture and its editors below; refitToScreen bounds it
+    resize(kDefaultSize);  // refitToScreen bounds it
 
     DeviceListControls controls;
     if (QWidget* strip = required<QWidget>(m_root, "device_select_layout")) {

@@ -49,6 +49,10 @@ class MainWindow final : public QWidget, public ui::PageHost, public ui::SkinRec
 public:
     MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::LanguageTexts& texts,
                QWidget* parent = nullptr);
+    /// The size the window opens at (bounded by the screen), with room for the keyboard picture and its
+    /// editors below it, and the smallest it can be made: the root layout's minimum, which no page raises.
+    static constexpr QSize kDefaultSize{1100, 780};
+    static constexpr QSize kMinimumSize{1000, 640};
     ~MainWindow() override;
 
     /// Starts discovery; the window shows itself after the first scan.

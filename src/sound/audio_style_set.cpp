@@ -1,5 +1,6 @@
 #include "sound/audio_style_set.h"
 
+#include <string>
 #include <string_view>
 
 #include "profile/json_access.h"
@@ -27,6 +28,14 @@ uint8_t lowByte(const Json::Value& v) {
 }
 
 }  // namespace
+
+bool IsDefaultStyleName(std::size_t style, std::string_view name) {
+    return style < kDefaultStyleNames.size() && (name.empty() || name == kDefaultStyleNames[style]);
+}
+
+std::string DefaultStyleNameId(std::size_t style) {
+    return "music_style_name_" + std::to_string(style + 1);
+}
 
 AudioStyleSet LoadAudioStyleSet(const Json::Value& device) {
     AudioStyleSet set;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace halvern {
 
@@ -19,9 +20,17 @@ struct AudioStyleSet {
     std::array<uint8_t, 3 * kStyles> colours{};
 };
 
-/// The names a style gets when its name is emptied.
+/// The names the shipped audio file gives the styles, and what a style's name becomes when it is emptied.
+/// Stored as they are, they stand for "not named by the user": the interface shows such a style by the
+/// name of its language (`DefaultStyleNameId`), so it follows the language until the user renames it.
 inline const std::array<std::string, AudioStyleSet::kStyles> kDefaultStyleNames{"第一组", "第二组", "第三组",
                                                                                 "第四组"};
+
+/// Whether `name` is style `style`'s default name (the stored default or empty) rather than one the user
+/// gave. False for a style beyond the four.
+[[nodiscard]] bool IsDefaultStyleName(std::size_t style, std::string_view name);
+/// The text id of style `style`'s default name in the interface languages ("music_style_name_1" …).
+[[nodiscard]] std::string DefaultStyleNameId(std::size_t style);
 
 /// Reads the "AudioLightInfo" member of the audio file's "Device" value. Missing keys read as 0 or the
 /// empty name; integers keep their low 8 bits; a key of an unusable type (text for a colour, say) reads as 0.

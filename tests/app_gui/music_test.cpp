@@ -20,6 +20,7 @@
 
 #include "page_fixture.h"
 #include "profile/data_folders.h"
+#include "profile/language_choice.h"
 #include "sound/companion_protocol.h"
 #include "thread_sanitizer.h"
 #include "tone_wav.h"
@@ -125,8 +126,8 @@ TEST_F(MusicTest, StyleWindowSendsAndStoresOnlyWhenConfirmed) {
         in<QSlider>(&w, "audio_r_slider")->setValue(4);
         QLineEdit* name = in<QLineEdit>(&w, "audio_edit_name3");
         name->clear();
-        emit name->editingFinished();  // as when it loses focus
-        EXPECT_EQ(name->text(), QStringLiteral("第三组"));
+        emit name->editingFinished();                        // as when it loses focus
+        EXPECT_EQ(name->text(), QStringLiteral("Style 3"));  // the default name, in the window's language
         in<QLineEdit>(&w, "audio_edit_name1")->setText(QStringLiteral("Bass"));
         emit in<QLineEdit>(&w, "audio_edit_name1")->editingFinished();
         in<QAbstractButton>(&w, "okbtn")->click();
@@ -162,6 +163,45 @@ TEST_F(MusicTest, AStyleNameShowsAsTyped) {
         in<QAbstractButton>(&w, "okbtn")->click();
     });
     EXPECT_EQ(markupShown(name), QStringList{});
+}
+
+// The shipped names are shown in the interface's language until the user names a style; a live change of
+// the language changes the unnamed ones and leaves the named one as typed.
+TEST_F(MusicTest, DefaultStyleNamesFollowTheLanguageUntilRenamed) {
+    test::ScopedEnv configHome{"XDG_CONFIG_HOME", (folder.path() / "config").string()};
+    const auto names = [](ui::MusicWnd& w) {
+        QStringList shown;
+        for (const char* edit :
+             {"audio_edit_name1", "audio_edit_name2", "audio_edit_name3", "audio_edit_name4"})
+            shown << in<QLineEdit>(&w, edit)->text();
+        return shown;
+    };
+    withStyleWindow([&](ui::MusicWnd& w) {
+        EXPECT_EQ(names(w), (QStringList{"Style 1", "Style 2", "Style 3", "Style 4"}));
+        in<QLineEdit>(&w, "audio_edit_name1")->setText(QStringLiteral("Bass"));
+        emit in<QLineEdit>(&w, "audio_edit_name1")->editingFinished();
+        // Leaving a default name as it is, or typing it again, keeps the style unnamed.
+        in<QLineEdit>(&w, "audio_edit_name2")->setText(QStringLiteral("Style 2"));
+        emit in<QLineEdit>(&w, "audio_edit_name2")->editingFinished();
+        emit in<QLineEdit>(&w, "audio_edit_name4")->editingFinished();
+        in<QAbstractButton>(&w, "okbtn")->click();
+    });
+    AudioFile stored(GetAppDataFolder() / "AudioFile.json", GetDefaultDataFolder() / "AudioFile.json");
+    ASSERT_TRUE(stored.open());
+    const AudioStyleSet set = LoadAudioStyleSet(stored.device());
+    EXPECT_EQ(set.names[0], "Bass");
+    for (std::size_t s = 1; s < AudioStyleSet::kStyles; ++s)
+        EXPECT_TRUE(IsDefaultStyleName(s, set.names[s])) << "style " << s << ": " << set.names[s];
+
+    const std::vector<LanguageEntry> languages = ReadLanguageList(LanguageListFile());
+    const auto chinese = std::find_if(languages.begin(), languages.end(),
+                                      [](const LanguageEntry& l) { return l.file == "zh_CN.json"; });
+    ASSERT_NE(chinese, languages.end());
+    window->applyLanguage(static_cast<int>(chinese - languages.begin()));
+    withStyleWindow([&](ui::MusicWnd& w) {
+        EXPECT_EQ(names(w), (QStringList{"Bass", "第二组", "第三组", "第四组"}));
+        in<QAbstractButton>(&w, "closebtn")->click();
+    });
 }
 
 TEST_F(MusicTest, ColourSlidersTellTheCompanionAndShowTheirStep) {

@@ -218,7 +218,7 @@ TEST(Layouts, DevicePagesHoldTheirSpotsSwitchesAndTabs) {
             if (!spot->isHidden()) shown.push_back(spot);
         }
         for (std::size_t i = 0; i < shown.size(); ++i) {
-            EXPECT_TRUE(QRect(QPoint(0, 0), panel->minimumSize()).contains(shown[i]->geometry()))
+            EXPECT_TRUE(QRect(QPoint(0, 0), panel->sizeHint()).contains(shown[i]->geometry()))
                 << shown[i]->objectName().toStdString();
             for (std::size_t j = i + 1; j < shown.size(); ++j) {
                 EXPECT_FALSE(shown[i]->geometry().intersects(shown[j]->geometry()))

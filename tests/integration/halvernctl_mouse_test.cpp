@@ -132,21 +132,21 @@ TEST_F(HalvernctlMouseTest, LightModesGoByNameAndTheListShowsThem) {
         uint8_t mode;
     };
     CtlRun r;
-    for (const Named& n : {Named{"breathing", 2}, Named{"FOUR-COLOUR breathing", 7},
-                           Named{"four_color_breathing", 7}, Named{"Four colour blink", 8}}) {
+    for (const Named& n : {Named{"breathing", 2}, Named{"4-COLOUR breathing", 7},
+                           Named{"four_color_breathing", 7}, Named{"4 colour blink", 8}}) {
         r = run({"light", "--mode", n.word});
         ASSERT_EQ(r.code, kExitOk) << n.word << ": " << r.err;
         EXPECT_EQ(record(1, 1)[0], n.mode) << n.word;
     }
     EXPECT_EQ(r.out,
-              "light: Four-colour blink, brightness 4, speed 2, direction 0, multicolor 0, colour ff0000, "
+              "light: 4-colour blink, brightness 4, speed 2, direction 0, multicolor 0, colour ff0000, "
               "written to the mouse\n");
 
     r = run({"light", "--list"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
     EXPECT_EQ(lineCount(r.out), 13u) << r.out;  // a heading and the mouse's twelve modes
     EXPECT_NE(r.out.find("\n   0  Wave\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\n*  8  Four-colour blink\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\n*  8  4-colour blink\n"), std::string::npos) << r.out;
     const Json::Value modes = runJson({"light", "--list"});
     ASSERT_EQ(modes.size(), 12u);
     EXPECT_EQ(modes[2]["name"].asString(), "Breathing");

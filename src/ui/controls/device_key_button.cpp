@@ -100,7 +100,7 @@ int widestLine(const QFont& font, const QString& text) {
 DeviceKeyButton::Legend DeviceKeyButton::legend() const {
     const QFont style = font();
     const int room = width() - 2 * kLegendMargin;
-    if (text().isEmpty() || room <= 0) return {style, text()};
+    if (text().isEmpty() || room <= 0) return {style, QString()};
     const int base = style.pixelSize() > 0 ? style.pixelSize() : QFontInfo(style).pixelSize();
     // The largest size, from the style's down, at which every line of `t` fits the room.
     const auto fitted = [&](const QString& t, QFont font) {
@@ -131,7 +131,12 @@ DeviceKeyButton::Legend DeviceKeyButton::legend() const {
         if ((fits && !bestFits) || (fits == bestFits && other.font.pixelSize() > best.font.pixelSize()))
             best = other;
     }
-    return best;
+    // A key drawn too small for its legend (the picture of a short window) shows none rather than a cut
+    // one: its tooltip still names it.
+    const QFontMetrics metrics(best.font);
+    const bool fits = widestLine(best.font, best.text) <= room &&
+                      metrics.height() * (best.text.count(QLatin1Char('\n')) + 1) <= height();
+    return fits ? best : Legend{style, QString()};
 }
 
 QColor DeviceKeyButton::capColour() const {

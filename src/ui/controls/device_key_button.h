@@ -59,7 +59,8 @@ public:
     /// How the legend (the button's text) is drawn: in the style's font on one line when it fits the lit
     /// face of the key (its width less kLegendMargin on each side); else on two lines, split where a
     /// word or a capital begins ("Prt" over "Sc"), or in a lighter weight, whichever keeps the larger
-    /// size; made smaller (down to kMinLegendPixels) only as far as it must.
+    /// size; made smaller (down to kMinLegendPixels) only as far as it must. A legend that does not fit
+    /// even then (a key of a picture drawn small) is empty: the key shows none rather than part of one.
     struct Legend {
         QFont font;
         QString text;  ///< with a line break where it is split

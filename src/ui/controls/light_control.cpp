@@ -128,6 +128,17 @@ void CLightControlUI::bindControls(QWidget* content) {
     m_audioBackground = find.operator()<QAbstractButton>("audio_BkColor_check");
     m_audioForeground = find.operator()<QAbstractButton>("audio_FgColor_check");
     m_colourPages = find.operator()<QStackedWidget>("light_color_tablayout");
+    if (m_colourPages) {
+        // The colour page shown asks for its own height only, not for the taller sound-colour page's.
+        const auto fit = [pages = m_colourPages](int current) {
+            for (int i = 0; i < pages->count(); ++i) {
+                const auto policy = i == current ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+                pages->widget(i)->setSizePolicy(policy, policy);
+            }
+        };
+        connect(m_colourPages, &QStackedWidget::currentChanged, this, fit);
+        fit(m_colourPages->currentIndex());
+    }
     addSoundServerNote(find("music_colour_layout"));
 }
 

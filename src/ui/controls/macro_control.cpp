@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
@@ -167,7 +168,7 @@ void CMacroControlUI::build() {
 
     auto* nameArea = new QWidget(this);
     nameArea->setObjectName(QStringLiteral("macro_name_tab"));
-    nameArea->setFixedWidth(180);
+    nameArea->setFixedWidth(200);
     box->addWidget(nameArea, 0);
     auto* left = new QVBoxLayout(nameArea);
     left->setContentsMargins(0, 0, 0, 0);
@@ -207,30 +208,41 @@ void CMacroControlUI::build() {
     m_actions->verticalHeader()->setVisible(false);
     m_actions->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_actions->setContextMenuPolicy(Qt::CustomContextMenu);
-    right->addWidget(m_actions, 1);
+    // The list takes the height; its commands stand in a column beside it, so the list shows its rows
+    // even where the editor is short.
+    auto* listRow = new QHBoxLayout;
+    right->addLayout(listRow, 1);
+    listRow->addWidget(m_actions, 1);
+    auto* commands = new QVBoxLayout;
+    listRow->addLayout(commands, 0);
 
-    // Row commands in two lines under the list: moves, then deletes and save or undo.
+    // Row commands two by two: moves, then deletes and save or undo.
     auto* rowButtons = new QGridLayout;
-    right->addLayout(rowButtons);
-    int column = 0;
+    commands->addLayout(rowButtons);
+    int place = 0;
     for (const RowMoveControl& c : kRowMoveControls) {
         QPushButton* b = button(c.button, c.textId, actionArea);
-        rowButtons->addWidget(b, 0, column++);
+        rowButtons->addWidget(b, place / 2, place % 2);
+        ++place;
         connect(b, &QPushButton::clicked, this, [this, move = c.move] { MoveRow(move); });
     }
     auto* deleteRow = button("macro_btn_delete", "macro_btn_delete_text", actionArea);
     auto* deleteAll = button("macro_btn_deleteall", "macro_btn_deleteall_text", actionArea);
     auto* save = button("macro_btn_save", "macro_btn_save_text", actionArea);
     auto* cancel = button("macro_btn_cancel", "macro_btn_cancel_text", actionArea);
-    column = 0;
-    for (QPushButton* b : {deleteRow, deleteAll, save, cancel}) rowButtons->addWidget(b, 1, column++);
+    for (QPushButton* b : {deleteRow, deleteAll, save, cancel}) {
+        rowButtons->addWidget(b, place / 2, place % 2);
+        ++place;
+    }
 
+    // Then the mouse movements, one distance and its button a line.
     auto* moveArea = new QWidget(actionArea);
     moveArea->setObjectName(QStringLiteral("mouse_move_layout"));
-    right->addWidget(moveArea);
+    commands->addWidget(moveArea);
+    commands->addStretch(1);
     auto* moves = new QGridLayout(moveArea);
     moves->setContentsMargins(0, 0, 0, 0);
-    int place = 0;
+    place = 0;
     for (const MovementControl& c : kMovementControls) {
         auto* edit = new QLineEdit(QStringLiteral("10"), moveArea);
         edit->setObjectName(QLatin1String(c.edit));
@@ -238,8 +250,8 @@ void CMacroControlUI::build() {
         edit->setValidator(new QIntValidator(0, 999, edit));  // owned by the edit
         edit->setFixedWidth(48);
         QPushButton* b = button(c.button, c.textId, moveArea);
-        moves->addWidget(edit, place / 2, (place % 2) * 2);
-        moves->addWidget(b, place / 2, (place % 2) * 2 + 1);
+        moves->addWidget(edit, place, 0);
+        moves->addWidget(b, place, 1);
         ++place;
         connect(b, &QPushButton::clicked, this, [this, movement = c.movement] { InsertMovement(movement); });
     }
@@ -729,6 +741,12 @@ void CMacroControlUI::OnHookEvent(const InputEvent& event) {
 void CMacroControlUI::hideEvent(QHideEvent* event) {
     if (!event->spontaneous()) EndRecording();
     QWidget::hideEvent(event);
+}
+
+void CMacroControlUI::showEvent(QShowEvent* event) {
+    const int header = m_actions->horizontalHeader()->sizeHint().height();
+    m_actions->setMinimumHeight(header + kShownRows * kRowHeight + 2 * m_actions->frameWidth());
+    QWidget::showEvent(event);
 }
 
 void CMacroControlUI::openActionMenu(const QPoint& at) {

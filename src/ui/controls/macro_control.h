@@ -116,9 +116,14 @@ public:
     [[nodiscard]] QListWidget* nameList() const { return m_names; }
     [[nodiscard]] QMenu* actionMenu() const { return m_menu.get(); }
 
+    /// The rows the event list always has room for: the editor asks its page for that height.
+    static constexpr int kShownRows = 8;
+
 protected:
     /// A page that goes out of sight (another device shown) ends its recording.
     void hideEvent(QHideEvent* event) override;
+    /// Sizes the event list for kShownRows rows under its header, in the style it is shown in.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void build();

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QRubberBand>
 #include <QStyleOption>
+#include <algorithm>
+#include <cmath>
 
 #include "ui/controls/device_key_button.h"
 #include "ui/controls/key_picture_layer.h"
@@ -20,6 +22,22 @@ bool overlaps(const QRect& selection, const QRect& key) {
     const int selRight = selection.x() + selection.width();
     const int selBottom = selection.y() + selection.height();
     return selection.x() < keyRight && key.x() < selRight && selection.y() < keyBottom && key.y() < selBottom;
+}
+
+// A rectangle of the picture in the panel: both edges are rounded, so keys that do not overlap in the
+// picture never overlap when drawn smaller.
+QRect mapRect(const QRect& r, double scale, QPointF origin) {
+    const auto at = [scale](int v, double from) { return static_cast<int>(std::lround(from + v * scale)); };
+    const int left = at(r.x(), origin.x());
+    const int top = at(r.y(), origin.y());
+    return {left, top, at(r.x() + r.width(), origin.x()) - left, at(r.y() + r.height(), origin.y()) - top};
+}
+
+QRect unmapRect(const QRect& r, double scale, QPointF origin) {
+    const auto at = [scale](int v, double from) { return static_cast<int>(std::lround((v - from) / scale)); };
+    const int left = at(r.x(), origin.x());
+    const int top = at(r.y(), origin.y());
+    return {left, top, at(r.x() + r.width(), origin.x()) - left, at(r.y() + r.height(), origin.y()) - top};
 }
 
 }  // namespace
@@ -48,6 +66,7 @@ void SelectPanel::childEvent(QChildEvent* event) {
 bool SelectPanel::event(QEvent* event) {
     switch (event->type()) {
         case QEvent::Resize:
+            placeChildren();
             m_layer->setGeometry(rect());
             m_layer->invalidate();
             break;
@@ -60,6 +79,38 @@ bool SelectPanel::event(QEvent* event) {
             break;
     }
     return QWidget::event(event);
+}
+
+QSize SelectPanel::sizeHint() const {
+    const QSize full = maximumSize();
+    return full.width() < QWIDGETSIZE_MAX && full.height() < QWIDGETSIZE_MAX ? full : QWidget::sizeHint();
+}
+
+void SelectPanel::placeChildren() {
+    const QSize full = maximumSize();
+    double scale = 1.0;
+    QPointF origin;
+    if (full.width() < QWIDGETSIZE_MAX && full.height() < QWIDGETSIZE_MAX && !full.isEmpty()) {
+        scale = std::min({1.0, double(width()) / full.width(), double(height()) / full.height()});
+        origin = QPointF((width() - full.width() * scale) / 2, (height() - full.height() * scale) / 2);
+    }
+    std::erase_if(m_placed, [](const Placed& p) { return p.child.isNull(); });
+    for (QObject* object : children()) {
+        auto* child = qobject_cast<QWidget*>(object);
+        if (!child || child == m_layer || child == m_band) continue;
+        auto known = std::find_if(m_placed.begin(), m_placed.end(),
+                                  [child](const Placed& p) { return p.child == child; });
+        if (known == m_placed.end()) known = m_placed.insert(m_placed.end(), Placed{child, {}, {}});
+        // Placed from outside since the panel last placed it: that place is in the last drawing's scale.
+        if (known->placed.isNull() || child->geometry() != known->placed)
+            known->design = unmapRect(child->geometry(), m_scale, m_origin);
+    }
+    m_scale = scale;
+    m_origin = origin;
+    for (Placed& p : m_placed) {
+        p.placed = mapRect(p.design, m_scale, m_origin);
+        p.child->setGeometry(p.placed);
+    }
 }
 
 void SelectPanel::press(QPoint at) {

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QPoint>
+#include <QPointF>
+#include <QPointer>
 #include <QRect>
 #include <QWidget>
+#include <vector>
 
 class QRubberBand;
 
@@ -16,6 +19,10 @@ class KeyPictureLayer;
 /// selection, not added to the last one), and the panel sends "click_select_end". A press and release
 /// that moved less than the platform's drag distance (QApplication::startDragDistance) is an ordinary
 /// click and selects nothing.
+///
+/// The picture is laid out for its largest size, the panel's maximum size. Given less room (a short window),
+/// the picture and its keys are placed smaller, in proportion, centred in the panel; never larger. A
+/// child's place set from outside (the layout file, the page) is always in the picture's own coordinates.
 class SelectPanel final : public QWidget {
     Q_OBJECT
 public:
@@ -31,6 +38,11 @@ public:
     [[nodiscard]] KeyPictureLayer& pictureLayer() { return *m_layer; }
     /// The picture layer that paints `key`, when the key lies in a picture panel.
     [[nodiscard]] static KeyPictureLayer* pictureLayerOf(const QWidget& key);
+
+    /// How large the picture is drawn: 1 at its full size, less when the panel is smaller.
+    [[nodiscard]] double scale() const { return m_scale; }
+    /// The full size of the picture (the maximum size), when it has one.
+    [[nodiscard]] QSize sizeHint() const override;
 
 signals:
     void notify(const QString& type, qintptr wParam, qintptr lParam);
@@ -49,6 +61,14 @@ private:
     void move(QPoint at);
     /// True when a drag ended here (the release is then not a click on a key).
     bool release();
+    /// Places every child at its place in the picture, scaled to the panel's size.
+    void placeChildren();
+
+    struct Placed {
+        QPointer<QWidget> child;
+        QRect design;  ///< in the picture's own coordinates
+        QRect placed;  ///< where the panel put it last
+    };
 
     bool m_pressed = false;
     bool m_dragging = false;
@@ -57,6 +77,9 @@ private:
     QRect m_selection;
     QRubberBand* m_band = nullptr;
     KeyPictureLayer* m_layer = nullptr;  ///< a child, made first
+    std::vector<Placed> m_placed;
+    double m_scale = 1.0;
+    QPointF m_origin;  ///< where the picture's corner lies in the panel
 };
 
 }  // namespace halvern::ui

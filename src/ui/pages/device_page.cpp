@@ -92,6 +92,12 @@ void DevicePage::BindPageControls() {
     m_lights.fill(nullptr, m_content ? m_device.ledCount() : 0);
     m_panel = m_content ? m_content->findChild<SelectPanel*>() : nullptr;
     if (!m_panel) return;
+    if (!m_functionSwitch)
+        m_functionSwitch = findControl<QStackedWidget>(m_content, "device_function_switch");
+    if (m_functionSwitch) {
+        connect(m_functionSwitch, &QStackedWidget::currentChanged, this, &DevicePage::showPictureForTab);
+        showPictureForTab(m_functionSwitch->currentIndex());
+    }
     // The device picture under the lights is rendered once per size, not on every repaint of a light.
     for (QObject* child : m_panel->children()) {
         if (auto* picture = qobject_cast<QLabel*>(child); picture && PictureCache::install(picture)) break;
@@ -110,6 +116,15 @@ void DevicePage::BindPageControls() {
             button->setLightColour(0xFFFFFF, 255, true);
         }
     }
+}
+
+// A tab whose editor does not work on the picture (the layout marks its page "hidesPicture") gives the
+// picture's room to the editor.
+void DevicePage::showPictureForTab(int tab) {
+    QWidget* card = m_panel;
+    while (card && card->parentWidget() != m_content) card = card->parentWidget();
+    const QWidget* page = m_functionSwitch ? m_functionSwitch->widget(tab) : nullptr;
+    if (card) card->setVisible(!(page && page->property("hidesPicture").toBool()));
 }
 
 bool DevicePage::sectionPending(int tab) const {

@@ -82,6 +82,7 @@ public:
 
 private:
     void showBusy();
+    void showPictureForTab(int tab);
 
     CMerivexUSBDevice& m_device;
     PageHost* m_host = nullptr;

@@ -1,9 +1,11 @@
 #include "ui/pages/keyboard_page.h"
 
 #include <QAbstractButton>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStackedWidget>
@@ -91,7 +93,8 @@ void KeyboardPage::BindPageControls() {
 }
 
 // A stack is as tall as its tallest page; the key editor would make every tab scroll. Pages not shown
-// ask for no room.
+// ask for no room. The tab shown gets the height it asks for: the picture above gives way (it is drawn
+// smaller), so the editors do not scroll.
 void KeyboardPage::fitFunctionPagesToTheCurrentOne() {
     auto* pages = findControl<QStackedWidget>(this, QStringLiteral("device_function_switch"));
     if (!pages) return;
@@ -103,6 +106,25 @@ void KeyboardPage::fitFunctionPagesToTheCurrentOne() {
     };
     connect(pages, &QStackedWidget::currentChanged, this, fit);
     fit(pages->currentIndex());
+    m_functionScroll = findControl<QScrollArea>(this, QStringLiteral("keyboard_function_scroll"));
+    if (m_functionScroll && m_functionScroll->widget()) {
+        m_functionScroll->widget()->installEventFilter(this);
+        fitFunctionScroll();
+    }
+}
+
+void KeyboardPage::fitFunctionScroll() {
+    QWidget* content = m_functionScroll ? m_functionScroll->widget() : nullptr;
+    if (!content) return;
+    const int wanted = content->sizeHint().height() + 2 * m_functionScroll->frameWidth();
+    if (m_functionScroll->minimumHeight() != wanted) m_functionScroll->setMinimumHeight(wanted);
+}
+
+bool KeyboardPage::eventFilter(QObject* watched, QEvent* event) {
+    // The content's layout changed (another tab, rows shown or hidden with the light mode, the key editor).
+    if (event->type() == QEvent::LayoutRequest && m_functionScroll && watched == m_functionScroll->widget())
+        fitFunctionScroll();
+    return DevicePage::eventFilter(watched, event);
 }
 
 // ---- Showing the settings ----

@@ -15,6 +15,7 @@
 class QAbstractButton;
 class QLabel;
 class QLineEdit;
+class QScrollArea;
 class QSlider;
 
 namespace halvern::ui {
@@ -42,6 +43,7 @@ public:
     [[nodiscard]] LightPanel* lightPanel() override { return &m_light; }
 
     void BindPageControls() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     /// Shows the keyboard's settings on every control (the device calls this after reading its state).
     void ShowSettings() override;
     /// Rebuilds the key pictures' tooltips and remapped marks, then the repeat-delay texts.
@@ -88,6 +90,8 @@ private:
     void storeAssignment(const KeyListEntry& entry);
     void colourKeys(int which);
     void fitFunctionPagesToTheCurrentOne();
+    /// The function area's height follows what its tab shown asks for.
+    void fitFunctionScroll();
     void showFlags();
     void showRepeat();
     void showPolling();
@@ -109,6 +113,7 @@ private:
     QPointer<CKeySetControlUI> m_keyEditor;
     QPointer<CMacroControlUI> m_macroEditor;
     QPointer<CDeviceProfileUI> m_profileControl;
+    QPointer<QScrollArea> m_functionScroll;
     std::vector<int> m_selected;
     uint32_t m_colour = 0xFFFFFF;
     int m_pickedKey = -1;

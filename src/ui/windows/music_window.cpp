@@ -30,7 +30,7 @@ QString numbered(const char* prefix, std::size_t n) {
 }  // namespace
 
 MusicWnd::MusicWnd(const LayoutLoader& loader, const LanguageTexts& texts, AudioStyleSet set, QWidget* owner)
-    : QDialog(owner, Qt::Tool | Qt::FramelessWindowHint), m_set(std::move(set)) {
+    : QDialog(owner, Qt::Tool | Qt::FramelessWindowHint), m_texts(texts), m_set(std::move(set)) {
     setObjectName(QStringLiteral("MusicWnd"));
     setAttribute(Qt::WA_TranslucentBackground);  // the layout's rounded corners show what lies behind
     resize(kSize);
@@ -79,7 +79,7 @@ MusicWnd::MusicWnd(const LayoutLoader& loader, const LanguageTexts& texts, Audio
             });
         }
         if (m_names[s]) {
-            m_names[s]->setText(QString::fromStdString(m_set.names[s]));
+            m_names[s]->setText(shownName(s));
             connect(m_names[s], &QLineEdit::editingFinished, this, [this, s] { nameLeft(s); });
         }
     }
@@ -123,10 +123,24 @@ void MusicWnd::sliderMoved(std::size_t channel, int value) {
     if (m_values[channel]) m_values[channel]->setText(QString::number(step));
 }
 
+QString MusicWnd::defaultName(std::size_t style) const {
+    return m_texts.text(QString::fromStdString(DefaultStyleNameId(style)));
+}
+
+QString MusicWnd::shownName(std::size_t style) const {
+    const std::string& name = m_set.names[style];
+    return IsDefaultStyleName(style, name) ? defaultName(style) : QString::fromStdString(name);
+}
+
 void MusicWnd::nameLeft(std::size_t style) {
     QLineEdit* edit = m_names[style];
     if (!edit) return;
-    if (edit->text().isEmpty()) edit->setText(QString::fromStdString(kDefaultStyleNames[style]));
+    const QString typed = edit->text().trimmed();
+    if (typed.isEmpty() || typed == defaultName(style)) {
+        m_set.names[style] = kDefaultStyleNames[style];
+        edit->setText(defaultName(style));
+        return;
+    }
     m_set.names[style] = edit->text().toStdString();
 }
 

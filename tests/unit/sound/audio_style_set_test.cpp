@@ -46,6 +46,20 @@ TEST(AudioStyleSet, HugeNumbersAndLongNamesAreBounded) {
     EXPECT_EQ(set.names[0], longName.substr(0, set.names[0].size()));
 }
 
+// The shipped file's names (and emptied ones) are the defaults the interface shows in its language.
+TEST(AudioStyleSet, TheShippedNamesAndEmptyOnesAreDefaultNames) {
+    const AudioStyleSet shipped =
+        LoadAudioStyleSet(ReadJsonFile(HALVERN_SOURCE_RESOURCES "/DefaultData/AudioFile.json")["Device"]);
+    for (std::size_t s = 0; s < AudioStyleSet::kStyles; ++s) {
+        EXPECT_TRUE(IsDefaultStyleName(s, shipped.names[s])) << s;
+        EXPECT_TRUE(IsDefaultStyleName(s, ""));
+        EXPECT_FALSE(IsDefaultStyleName(s, "Bass"));
+        EXPECT_FALSE(IsDefaultStyleName((s + 1) % AudioStyleSet::kStyles, shipped.names[s])) << "another's";
+    }
+    EXPECT_FALSE(IsDefaultStyleName(AudioStyleSet::kStyles, ""));
+    EXPECT_EQ(DefaultStyleNameId(3), "music_style_name_4");
+}
+
 TEST(AudioFile, MadeFromTheDefaultSavedInPlaceAndReset) {
     const test::TempDir dir;
     const auto shipped = dir / "AudioFile.json";
