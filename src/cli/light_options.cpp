@@ -1,6 +1,7 @@
 #include "cli/light_options.h"
 
 #include <algorithm>
+#include <array>
 #include <tuple>
 
 #include "cli/cli_support.h"
@@ -17,6 +18,16 @@ constexpr long kLastMode = 255;
 constexpr std::string_view kModePrefix = "light_mode_";
 /// What follows the name of a saved effect, which the user named and may have named as a mode of its own.
 constexpr std::string_view kSavedMark = " (saved effect)";
+
+/// Names the window once showed for modes since renamed; scripts written with them keep working.
+struct FormerModeName {
+    std::string_view id;
+    std::string_view name;
+};
+constexpr std::array<FormerModeName, 2> kFormerModeNames{{
+    {"light_mode_four_color_breathing", "Four-colour breathing"},
+    {"light_mode_four_color_blink", "Four-colour blink"},
+}};
 
 std::optional<uint8_t> byteOption(const OptionWords& words, std::string_view name, long max,
                                   std::string& problem) {
@@ -91,6 +102,9 @@ std::vector<NamedChoice> lightModeChoices(const LightModeLists& lists, const Lig
         if (const std::string_view text = texts.text(id); !text.empty()) choice.names.emplace_back(text);
         if (const std::string_view tail = idTail(id, kModePrefix); !tail.empty())
             choice.aliases.emplace_back(tail);
+        for (const FormerModeName& former : kFormerModeNames) {
+            if (former.id == id) choice.aliases.emplace_back(former.name);
+        }
         choices.push_back(std::move(choice));
     }
     if (!range.savedEffects) return choices;

@@ -132,8 +132,9 @@ TEST_F(HalvernctlMouseTest, LightModesGoByNameAndTheListShowsThem) {
         uint8_t mode;
     };
     CtlRun r;
-    for (const Named& n : {Named{"breathing", 2}, Named{"4-COLOUR breathing", 7},
-                           Named{"four_color_breathing", 7}, Named{"4 colour blink", 8}}) {
+    for (const Named& n :
+         {Named{"breathing", 2}, Named{"4-COLOUR breathing", 7}, Named{"four_color_breathing", 7},
+          Named{"Four-colour breathing", 7}, Named{"4 colour blink", 8}}) {
         r = run({"light", "--mode", n.word});
         ASSERT_EQ(r.code, kExitOk) << n.word << ": " << r.err;
         EXPECT_EQ(record(1, 1)[0], n.mode) << n.word;
