@@ -76,6 +76,13 @@ TEST_F(KeyboardPageTest, RubberBandSelectionGetsTheCustomColourAtTheKeysLeds) {
     EXPECT_EQ(page()->selectedKeys(), (std::vector<int>{64, 65, 66}));
     EXPECT_TRUE(apply->isEnabled());
     EXPECT_EQ(control<QLabel>("custom_colour_selection_label")->text(), QStringLiteral("3 keys selected"));
+    // The count follows a language chosen while the page shows.
+    ASSERT_TRUE(texts.load(QString::fromLatin1(HALVERN_SOURCE_RESOURCES "/lang/zh_CN.json")));
+    texts.apply(window.get());
+    EXPECT_EQ(control<QLabel>("custom_colour_selection_label")->text(),
+              texts.text(QStringLiteral("custom_colour_selected_text")).arg(3));
+    ASSERT_TRUE(texts.load(QString::fromLatin1(HALVERN_SOURCE_RESOURCES "/lang/en.json")));
+    texts.apply(window.get());
 
     page()->SetCustomColour(0x12C07F);
     QTest::mouseClick(apply, Qt::LeftButton);

@@ -319,6 +319,11 @@ void KeyboardPage::SelectionEnded() {
     showSelection();
 }
 
+bool KeyboardPage::event(QEvent* event) {
+    if (event->type() == LanguageTexts::AppliedEvent::type()) showSelection();
+    return DevicePage::event(event);
+}
+
 void KeyboardPage::showSelection() {
     if (m_selectionLabel) {
         // Without language texts (a window made before any language is loaded) the id stands for the text

@@ -44,6 +44,8 @@ public:
 
     void BindPageControls() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    /// A language applied to the window: the texts the page composes in code follow it.
+    bool event(QEvent* event) override;
     /// Shows the keyboard's settings on every control (the device calls this after reading its state).
     void ShowSettings() override;
     /// Rebuilds the key pictures' tooltips and remapped marks, then the repeat-delay texts.
