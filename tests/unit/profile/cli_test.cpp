@@ -15,7 +15,7 @@ struct Cli : ::testing::Test {
     std::string out;
     std::string err;
 
-    int run(std::vector<std::string> args) {
+    int run(const std::vector<std::string>& args) {
         std::ostringstream o;
         std::ostringstream e;
         const int code = RunProfileCommand(args, o, e);
