@@ -3,7 +3,11 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
+
+#include <QEventLoop>
 #include <QSocketNotifier>
+#include <QTimer>
 
 namespace halvern::app {
 
@@ -38,6 +42,28 @@ void UiTaskQueue::runWaiting() {
         tasks.swap(m_tasks);
     }
     for (auto& task : tasks) task();  // a task may post more: they wake the loop again
+    if (m_afterTasks && !tasks.empty()) m_afterTasks();
+    for (const Wait& wait : m_waits) {
+        if ((*wait.finished)()) wait.loop->quit();
+    }
+}
+
+bool UiTaskQueue::runUntil(const std::function<bool()>& finished,
+                           std::chrono::steady_clock::time_point deadline) {
+    if (finished()) return true;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                           std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    QEventLoop loop;
+    QTimer bound;
+    bound.setSingleShot(true);
+    connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
+    bound.start(static_cast<int>(std::min<long long>(left.count(), 24LL * 3600 * 1000)));
+    m_waits.push_back({&finished, &loop});
+    loop.exec();
+    m_waits.erase(std::find_if(m_waits.begin(), m_waits.end(),
+                               [&loop](const Wait& wait) { return wait.loop == &loop; }));
+    return finished();
 }
 
 }  // namespace halvern::app

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QObject>
+#include <chrono>
+#include <vector>
 #include <deque>
 #include <functional>
 #include <mutex>
 
 #include "device/executor.h"
 
+class QEventLoop;
 class QSocketNotifier;
 
 namespace halvern::app {
@@ -25,6 +28,12 @@ public:
 
     /// Safe from any thread.
     void post(std::function<void()> task) override;
+    /// Waits in a nested event loop: the window keeps painting and answering while a command the
+    /// application carries out for another program waits for its device.
+    [[nodiscard]] bool runUntil(const std::function<bool()>& finished,
+                                std::chrono::steady_clock::time_point deadline) override;
+    /// Called after each batch of tasks has run (the device service looks for what changed).
+    void setAfterTasks(std::function<void()> hook) { m_afterTasks = std::move(hook); }
 
 private:
     void runWaiting();
@@ -33,6 +42,13 @@ private:
     QSocketNotifier* m_notifier = nullptr;  ///< owned as a child
     std::mutex m_mutex;
     std::deque<std::function<void()>> m_tasks;
+    /// The nested waits under way, innermost last: each ends once its condition holds after a task ran.
+    struct Wait {
+        const std::function<bool()>* finished;
+        QEventLoop* loop;
+    };
+    std::vector<Wait> m_waits;
+    std::function<void()> m_afterTasks;
 };
 
 }  // namespace halvern::app

@@ -30,6 +30,11 @@ void DeviceQueue::setExecutor(Executor& executor) {
     m_executor = &executor;
 }
 
+Executor& DeviceQueue::executor() {
+    std::scoped_lock lock(m_mutex);
+    return *m_executor;
+}
+
 // The source is only ever read under m_mutex: the worker takes a copy of it for each frame.
 void DeviceQueue::setFrameSource(FrameSource source) {
     std::scoped_lock lock(m_mutex);

@@ -69,6 +69,8 @@ public:
 
     /// Chooses the executor of later completions (the window sets its event loop's).
     void setExecutor(Executor& executor);
+    /// The executor completions go to now (the owner's thread waits on it for an operation's end).
+    [[nodiscard]] Executor& executor();
     /// Sets where streamed frames come from, from any thread (every activation sets it again); a frame
     /// under way ends with the source it began with.
     void setFrameSource(FrameSource source);

@@ -29,4 +29,12 @@ bool CompletionQueue::waitAndRun(std::chrono::steady_clock::time_point deadline)
     return true;
 }
 
+bool CompletionQueue::runUntil(const std::function<bool()>& finished,
+                               std::chrono::steady_clock::time_point deadline) {
+    while (!finished()) {
+        if (!waitAndRun(deadline)) return false;
+    }
+    return true;
+}
+
 }  // namespace halvern

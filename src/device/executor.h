@@ -15,6 +15,10 @@ public:
     virtual ~Executor() = default;
     /// Queues `task` to run on the owner's thread. Safe from any thread.
     virtual void post(std::function<void()> task) = 0;
+    /// On the owner's thread: runs the owner's tasks as they arrive until `finished` holds or `deadline`
+    /// passes (an operation awaited to its end). False on time-out.
+    [[nodiscard]] virtual bool runUntil(const std::function<bool()>& finished,
+                                        std::chrono::steady_clock::time_point deadline) = 0;
 };
 
 /// An executor whose tasks run when the owning thread asks for them: the command line and the tests, which
@@ -22,6 +26,8 @@ public:
 class CompletionQueue final : public Executor {
 public:
     void post(std::function<void()> task) override;
+    [[nodiscard]] bool runUntil(const std::function<bool()>& finished,
+                                std::chrono::steady_clock::time_point deadline) override;
 
     /// Runs the tasks waiting now. Returns how many ran.
     size_t runPending();

@@ -31,10 +31,11 @@ DeviceResult CMerivexUSBDevice::Await(const std::function<void(Done)>& start,
     // still there, and nobody reads it.
     auto outcome = std::make_shared<std::optional<DeviceResult>>();
     start([outcome](DeviceResult r) { *outcome = r; });
+    // The completions run where the object's owner runs them: the default queue here, or the window's
+    // event loop for an object the window owns (a command the running application carries out).
     const auto deadline = std::chrono::steady_clock::now() + bound;
-    while (!*outcome) {
-        if (!m_completions.waitAndRun(deadline)) return DeviceResult::Cancelled(DeviceStep::None);
-    }
+    if (!m_queue.executor().runUntil([&outcome] { return outcome->has_value(); }, deadline))
+        return DeviceResult::Cancelled(DeviceStep::None);
     return **outcome;
 }
 

@@ -21,6 +21,10 @@ public:
         std::scoped_lock lock(m_mutex);
         m_tasks.push_back(std::move(task));
     }
+    bool runUntil(const std::function<bool()>& finished, std::chrono::steady_clock::time_point) override {
+        runAll();
+        return finished();
+    }
     size_t waiting() {
         std::scoped_lock lock(m_mutex);
         return m_tasks.size();
