@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/attached_devices.h"
 #include "device/hid_backend.h"
 
 namespace halvern::cli {
@@ -14,6 +15,8 @@ struct CommandContext {
     bool json = false;
     std::ostream& out;
     std::ostream& err;
+    /// The application's devices when it carries the command out; null when halvernctl opens them itself.
+    AttachedDevices* attached = nullptr;
 };
 
 using CommandArgs = std::vector<std::string>;

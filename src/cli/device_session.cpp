@@ -33,6 +33,10 @@ const KindChoice* findKindChoice(std::string_view name) {
     return nullptr;
 }
 
+std::string notAttachedLine(const KindChoice& kind) {
+    return "halvernctl: no " + std::string(kind.name) + " is attached";
+}
+
 std::string FoundDevice::describe() const {
     char ids[16];
     std::snprintf(ids, sizeof ids, "%04x:%04x", command.attributes.vendorId, command.attributes.productId);
@@ -57,7 +61,7 @@ std::optional<FoundDevice> openKindInto(HidBackend& backend, const KindChoice& k
     }
     const ClaimedInterface* command = chooseCommand(*claimed, kind);
     if (!command || command->slot < 0 || static_cast<size_t>(command->slot) >= kInterfaceTable.size()) {
-        err << "halvernctl: no " << kind.name << " is attached\n";
+        err << notAttachedLine(kind) << '\n';
         return std::nullopt;
     }
     FoundDevice found{*command, command->typeCode == kind.receiverType};

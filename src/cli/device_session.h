@@ -18,6 +18,8 @@ struct KindChoice {
     uint16_t receiverType = 0;  ///< 0 when the product has no receiver form
 };
 [[nodiscard]] const KindChoice* findKindChoice(std::string_view name);
+/// "halvernctl: no <kind> is attached".
+[[nodiscard]] std::string notAttachedLine(const KindChoice& kind);
 
 /// A kind's command interface as one scan found it: the cable form when present, else the receiver form.
 struct FoundDevice {
@@ -51,6 +53,7 @@ public:
     [[nodiscard]] const ClaimedInterface& command() const { return m_found.command; }
     [[nodiscard]] bool viaReceiver() const { return m_found.viaReceiver; }
     [[nodiscard]] std::string describe() const { return m_found.describe(); }
+    [[nodiscard]] const FoundDevice& found() const { return m_found; }
 
     explicit DeviceSession(HidBackend& backend) : m_channel(backend) {}
 

@@ -20,6 +20,9 @@
 namespace halvern::cli {
 namespace {
 
+constexpr std::string_view kNoSoundLine =
+    "halvernctl headset: the headset's sound settings cannot be reached on this system";
+
 constexpr std::string_view kUsage =
     "halvernctl headset mic [--on 0|1] [--level 0-100] | headset monitor [--on 0|1] [--level 0-100] | "
     "headset voice [--on 0|1] [--type 1-4] | headset eq PRESET|custom | headset band INDEX VALUE | "
@@ -71,7 +74,7 @@ int runHeadsetCommand(const CommandContext& context, const CommandArgs& args) {
 
     auto session = openHeadset(context, true);
     if (!session) return kExitDeviceError;
-    CMerivexHS6533Device* headset = session->device.get();
+    CMerivexHS6533Device* headset = session->device;
     if ((on && !((*headset).*(control->setOn))(*on != 0)) ||
         (second && !((*headset).*(control->setSecond))(static_cast<int>(*second)))) {
         context.err << "halvernctl headset: the sound library did not take the " << control->shown
@@ -85,7 +88,19 @@ int runHeadsetCommand(const CommandContext& context, const CommandArgs& args) {
 }
 
 std::optional<HeadsetSession> openHeadset(const CommandContext& context, bool needsSound, bool streaming) {
-    HeadsetSession session{std::make_unique<CMerivexHS6533Device>(context.backend), {}, {}};
+    HeadsetSession session;
+    if (context.attached) {
+        // The application's headset, with the sound library and lights it already runs.
+        session.device = dynamic_cast<CMerivexHS6533Device*>(lendPageDevice(context, "headset", session.found));
+        if (!session.device) return std::nullopt;
+        if (needsSound && !session.device->audioReady()) {
+            context.err << kNoSoundLine << '\n';
+            return std::nullopt;
+        }
+        return session;
+    }
+    session.owned = std::make_unique<CMerivexHS6533Device>(context.backend);
+    session.device = session.owned.get();
     CMerivexHS6533Device& device = *session.device;
     if (const auto* emulator = dynamic_cast<const emu::Emulator*>(&context.backend)) {
         audio::EmulatedAudioLibrary::LineSink sink;
@@ -102,7 +117,7 @@ std::optional<HeadsetSession> openHeadset(const CommandContext& context, bool ne
     session.activation =
         device.Await([&device](CMerivexUSBDevice::Done done) { device.ActivatePage(std::move(done)); });
     if (needsSound && !device.audioReady()) {
-        context.err << "halvernctl headset: the headset's sound settings cannot be reached on this system\n";
+        context.err << kNoSoundLine << '\n';
         return std::nullopt;
     }
     return session;

@@ -12,7 +12,8 @@ namespace halvern::cli {
 /// The headset opened as its page opens, with its sound library (the emulated one for an emulated
 /// headset) started.
 struct HeadsetSession {
-    std::unique_ptr<CMerivexHS6533Device> device;
+    std::unique_ptr<CMerivexHS6533Device> owned;  ///< empty when the application lent its own
+    CMerivexHS6533Device* device = nullptr;
     FoundDevice found;
     DeviceResult activation;  ///< reading the information block while the page opened
 };

@@ -4,10 +4,13 @@
 
 #include <array>
 #include <cstdio>
+#include <memory>
+#include <optional>
 
 #include "cli/cli_support.h"
 #include "cli/device_session.h"
 #include "cli/headset_session.h"
+#include "cli/page_session.h"
 
 namespace halvern::cli {
 namespace {
@@ -34,6 +37,59 @@ constexpr std::array<InfoField, 7> kInfoFields{{
     {"tailValue", "value at bytes 32-33", 32, 2, true},
 }};
 
+struct InfoRead {
+    FoundDevice found;
+    std::array<uint8_t, CommandChannel::kInfoSize> info{};
+    const char* step = "QueryLink";  ///< the exchange that failed, when one did
+    int code = 0;
+};
+
+/// QueryLink, then the information block inside Begin … End.
+void exchange(CommandChannel& channel, InfoRead& read) {
+    read.code = channel.QueryLink();
+    if (read.code == result::kSuccess) {
+        read.step = "Begin";
+        read.code = channel.Begin();
+    }
+    if (read.code == result::kSuccess) {
+        read.step = "ReadInfo";
+        read.code = channel.ReadInfo(read.info);
+    }
+    if (read.code == result::kSuccess) {
+        read.step = "End";
+        read.code = channel.End();
+    }
+}
+
+/// Reads the kind's information block on a channel of its own, or, when the application carries the
+/// command out, as one job on its device's queue (between the window's own exchanges). Nothing, with one
+/// line on `context.err`, when the device cannot be reached at all.
+std::optional<InfoRead> readInfoBlock(const CommandContext& context, const KindChoice& kind) {
+    if (!context.attached) {
+        auto session = DeviceSession::open(context.backend, kind, context.err);
+        if (!session) return std::nullopt;
+        InfoRead read{session->found(), {}, "QueryLink", 0};
+        exchange(session->channel(), read);
+        return read;
+    }
+    auto read = std::make_shared<InfoRead>();  // a job that outlives a given-up wait writes here
+    CMerivexUSBDevice* device = lendPageDevice(context, kind.name, read->found);
+    if (!device) return std::nullopt;
+    const DeviceResult waited = device->Await([device, read](CMerivexUSBDevice::Done done) {
+        device->queue().submit(
+            [read](CommandChannel& channel) {
+                exchange(channel, *read);
+                return DeviceResult{};
+            },
+            std::move(done));
+    });
+    if (!waited) {
+        context.err << "halvernctl: " << kind.name << ": " << describe(waited) << '\n';
+        return std::nullopt;
+    }
+    return *read;
+}
+
 }  // namespace
 
 int runInfoCommand(const CommandContext& context, const CommandArgs& args) {
@@ -43,39 +99,23 @@ int runInfoCommand(const CommandContext& context, const CommandArgs& args) {
         return kExitUsage;
     }
     if (kind->name == "headset") return runHeadsetInfo(context);
-    auto session = DeviceSession::open(context.backend, *kind, context.err);
-    if (!session) return kExitDeviceError;
-    CommandChannel& channel = session->channel();
-
-    std::array<uint8_t, CommandChannel::kInfoSize> info{};
-    const char* step = "QueryLink";
-    int code = channel.QueryLink();
-    if (code == result::kSuccess) {
-        step = "Begin";
-        code = channel.Begin();
-    }
-    if (code == result::kSuccess) {
-        step = "ReadInfo";
-        code = channel.ReadInfo(info);
-    }
-    if (code == result::kSuccess) {
-        step = "End";
-        code = channel.End();
-    }
+    const auto read = readInfoBlock(context, *kind);
+    if (!read) return kExitDeviceError;
+    const auto& [found, info, step, code] = *read;
     if (code != result::kSuccess) {
-        const std::string why = std::string(step) == "QueryLink" && code == 0
+        const std::string why = std::string_view(step) == "QueryLink" && code == 0
                                     ? "the device behind the receiver does not answer (is it switched on?)"
                                     : describeResult(code);
         context.err << "halvernctl: " << kind->name << ": " << step << " failed: " << why << '\n';
         return kExitDeviceError;
     }
 
-    const uint16_t version = session->command().attributes.versionNumber;
+    const uint16_t version = found.command.attributes.versionNumber;
     if (context.json) {
         Json::Value root;
         root["device"] = std::string(kind->name);
-        root["receiver"] = session->viaReceiver();
-        root["path"] = session->command().path;
+        root["receiver"] = found.viaReceiver;
+        root["path"] = found.command.path;
         root["version"] = version;
         Json::Value bytes(Json::arrayValue);
         for (uint8_t b : info) bytes.append(b);
@@ -85,7 +125,7 @@ int runInfoCommand(const CommandContext& context, const CommandArgs& args) {
         return kExitOk;
     }
     char line[96];
-    context.out << kind->name << ' ' << session->describe() << '\n';
+    context.out << kind->name << ' ' << found.describe() << '\n';
     std::snprintf(line, sizeof line, "firmware version: %x.%02x\n", version >> 8, version & 0xFF);
     context.out << line << "info: " << hexBytes(info) << '\n';
     for (const auto& f : kInfoFields) {

@@ -16,6 +16,17 @@ int pageKindIndex(const KindChoice& choice) {
 
 }  // namespace
 
+CMerivexUSBDevice* lendPageDevice(const CommandContext& context, std::string_view kind, FoundDevice& found) {
+    const KindChoice* choice = findKindChoice(kind);
+    if (!choice || pageKindIndex(*choice) < 0) {
+        context.err << "halvernctl: there is no page for a " << kind << '\n';
+        return nullptr;
+    }
+    CMerivexUSBDevice* device = context.attached->find(*choice, found);
+    if (!device) context.err << notAttachedLine(*choice) << '\n';
+    return device;
+}
+
 std::optional<FoundDevice> openPageDevice(const CommandContext& context, std::string_view kind,
                                           CMerivexUSBDevice& device) {
     const KindChoice* choice = findKindChoice(kind);

@@ -10,10 +10,12 @@
 
 namespace halvern::cli {
 
-/// A device object opened the way the main window opens its page, with the page activated.
+/// A device object opened the way the main window opens its page, with the page activated; or, when the
+/// running application carries the command out, the object its window shows.
 template <class Device>
 struct PageSession {
-    std::unique_ptr<Device> device;
+    std::unique_ptr<Device> owned;  ///< the object opened for this command; empty for a lent one
+    Device* device = nullptr;
     FoundDevice found;
     DeviceResult activation;  ///< what reading the device's tables gave when the page opened
     DeviceResult refreshed;   ///< the first refresh (the keyboard reads its record there)
@@ -29,11 +31,25 @@ struct PageSession {
 [[nodiscard]] std::optional<FoundDevice> openPageDevice(const CommandContext& context, std::string_view kind,
                                                         CMerivexUSBDevice& device);
 
-/// A new `Device` opened by openPageDevice, its page activated.
+/// The application's object of `kind` (through `context.attached`), with the same lines on `context.err`
+/// as openPageDevice when there is none.
+[[nodiscard]] CMerivexUSBDevice* lendPageDevice(const CommandContext& context, std::string_view kind,
+                                                FoundDevice& found);
+
+/// A new `Device` opened by openPageDevice, its page activated; the application's own object, already
+/// active, when the application carries the command out.
 template <class Device>
 [[nodiscard]] std::optional<PageSession<Device>> openPageSession(const CommandContext& context,
                                                                  std::string_view kind) {
-    PageSession<Device> session{std::make_unique<Device>(context.backend), {}, {}, {}};
+    if (context.attached) {
+        PageSession<Device> lent;
+        lent.device = dynamic_cast<Device*>(lendPageDevice(context, kind, lent.found));
+        if (!lent.device) return std::nullopt;
+        return lent;
+    }
+    PageSession<Device> session;
+    session.owned = std::make_unique<Device>(context.backend);
+    session.device = session.owned.get();
     auto found = openPageDevice(context, kind, *session.device);
     if (!found) return std::nullopt;
     session.found = std::move(*found);

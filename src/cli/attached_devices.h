@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string_view>
+
+namespace halvern {
+class CMerivexUSBDevice;
+}
+
+namespace halvern::cli {
+
+struct FoundDevice;
+struct KindChoice;
+
+/// The running application's device objects, lent to a command it carries out for halvernctl: the command
+/// then works on the very objects the window shows (their queues, their profiles) instead of opening the
+/// device a second time. The objects belong to the application's interface thread, which runs the command.
+class AttachedDevices {
+public:
+    virtual ~AttachedDevices() = default;
+    /// The object of `kind` whose device is connected now, with its command interface in `found`; null
+    /// when none is.
+    [[nodiscard]] virtual CMerivexUSBDevice* find(const KindChoice& kind, FoundDevice& found) = 0;
+};
+
+}  // namespace halvern::cli
