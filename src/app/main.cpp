@@ -2,6 +2,7 @@
 // devices, found through the same discovery as real ones.
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 #include <QIcon>
@@ -10,6 +11,7 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "app/service/device_service.h"
 #include "app/single_instance.h"
 #include "device/hidraw_backend.h"
 #include "emulator/emulator.h"
@@ -99,8 +101,15 @@ int main(int argc, char** argv) {
     }
     window.applyStartLanguage();
     window.start();
+    // The session's device service: halvernctl and other programs reach the devices through it.
+    app::DeviceService service(window.deviceList(), *backend);
+    if (QString problem; !service.start(QDBusConnection::sessionBus(), problem)) {
+        qWarning("halvern: the device service is not on the session bus: %s", qPrintable(problem));
+    }
+    window.uiTasks().setAfterTasks([&service] { service.stateMayHaveChanged(); });
     window.startSoundCompanion(app::soundCompanionProgram());
     const int code = QApplication::exec();
+    window.uiTasks().setAfterTasks({});
     window.shutdown();
     return code;
 }

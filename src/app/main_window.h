@@ -88,6 +88,8 @@ public:
     [[nodiscard]] bool systemAwake() const { return m_systemAwake; }
 
     [[nodiscard]] DeviceList& deviceList() { return *m_list; }
+    /// Where the devices' threads hand their work to this thread.
+    [[nodiscard]] UiTaskQueue& uiTasks() { return m_uiTasks; }
     [[nodiscard]] ui::NotifyHub& hub() { return m_hub; }
     [[nodiscard]] bool lightControl() const { return m_lightControl; }
     [[nodiscard]] QSystemTrayIcon* trayIcon() const { return m_tray; }
