@@ -3,11 +3,10 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-#include <algorithm>
-
 #include <QEventLoop>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <algorithm>
 
 namespace halvern::app {
 
@@ -51,8 +50,8 @@ void UiTaskQueue::runWaiting() {
 bool UiTaskQueue::runUntil(const std::function<bool()>& finished,
                            std::chrono::steady_clock::time_point deadline) {
     if (finished()) return true;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                           std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) return false;
     QEventLoop loop;
     QTimer bound;

@@ -2,10 +2,10 @@
 
 #include <QObject>
 #include <chrono>
-#include <vector>
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 #include "device/executor.h"
 

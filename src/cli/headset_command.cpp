@@ -91,7 +91,8 @@ std::optional<HeadsetSession> openHeadset(const CommandContext& context, bool ne
     HeadsetSession session;
     if (context.attached) {
         // The application's headset, with the sound library and lights it already runs.
-        session.device = dynamic_cast<CMerivexHS6533Device*>(lendPageDevice(context, "headset", session.found));
+        session.device =
+            dynamic_cast<CMerivexHS6533Device*>(lendPageDevice(context, "headset", session.found));
         if (!session.device) return std::nullopt;
         if (needsSound && !session.device->audioReady()) {
             context.err << kNoSoundLine << '\n';

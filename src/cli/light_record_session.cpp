@@ -18,8 +18,8 @@ template <class Device>
 std::optional<LightRecordSession> open(const CommandContext& context, std::string_view kind) {
     auto session = openPageSession<Device>(context, kind);
     if (!session) return std::nullopt;
-    LightRecordSession opened{std::move(session->owned), session->device, std::move(session->found),
-                              session->activation, {}};
+    LightRecordSession opened{
+        std::move(session->owned), session->device, std::move(session->found), session->activation, {}};
     CMerivexLightRecordDevice& device = *opened.device;
     opened.refreshed = device.Await([&device](CMerivexUSBDevice::Done done) { device.RefreshPage(done); });
     return opened;

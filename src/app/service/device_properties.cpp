@@ -37,10 +37,12 @@ namespace {
 using Words = std::optional<std::vector<std::string>>;
 
 const LightSetting* lightOf(CMerivexUSBDevice& device) {
-    if (const auto* mouse = dynamic_cast<const CMerivexMouseDevice*>(&device)) return &mouse->settings().light;
+    if (const auto* mouse = dynamic_cast<const CMerivexMouseDevice*>(&device))
+        return &mouse->settings().light;
     if (const auto* keyboard = dynamic_cast<const CMerivexKeyboardDevice*>(&device))
         return &keyboard->settings().light;
-    if (const auto* lit = dynamic_cast<const CMerivexLightRecordDevice*>(&device)) return &lit->settings().light;
+    if (const auto* lit = dynamic_cast<const CMerivexLightRecordDevice*>(&device))
+        return &lit->settings().light;
     return nullptr;
 }
 
@@ -124,7 +126,8 @@ QVariant winLock(const PropertySource& source) {
 std::optional<uint> wholeNumber(const QVariant& value, std::string& problem) {
     bool ok = false;
     const qlonglong number = value.toLongLong(&ok);
-    const bool integral = value.metaType().id() != QMetaType::Double && value.metaType().id() != QMetaType::Bool;
+    const bool integral =
+        value.metaType().id() != QMetaType::Double && value.metaType().id() != QMetaType::Bool;
     if (!ok || !integral || number < 0 || number > 0xFFFFFFFFLL) {
         problem = "expected a whole number of 0 or more";
         return std::nullopt;
@@ -144,7 +147,8 @@ std::optional<bool> truth(const QVariant& value, std::string& problem) {
 std::vector<std::string> lightCommand(const PropertySource& source, std::optional<uint> mode = {}) {
     const LightSetting* light = lightOf(source.device);
     const uint current = light ? light->mode : 0U;
-    return {"light", "--device", std::string(source.kind.name), "--mode", std::to_string(mode.value_or(current))};
+    return {"light", "--device", std::string(source.kind.name), "--mode",
+            std::to_string(mode.value_or(current))};
 }
 
 template <const char* Option>
@@ -193,7 +197,8 @@ Words pollingWords(const PropertySource& source, const QVariant& value, std::str
         problem = "the polling rate is given in Hz";
         return std::nullopt;
     }
-    return std::vector<std::string>{"polling", "--device", std::string(source.kind.name), std::to_string(*number)};
+    return std::vector<std::string>{"polling", "--device", std::string(source.kind.name),
+                                    std::to_string(*number)};
 }
 
 template <const char* Command, const char* Option>
@@ -228,24 +233,30 @@ const std::array<PropertyRow, 22> kProperties{{
     {kDevice, "Name", "",
      [](const PropertySource& s) { return QVariant(QString::fromStdString(s.device.kindName())); }, nullptr},
     {kDevice, "Connection", "",
-     [](const PropertySource& s) { return QVariant(QString::fromLatin1(s.found.viaReceiver ? "receiver" : "cable")); },
+     [](const PropertySource& s) {
+         return QVariant(QString::fromLatin1(s.found.viaReceiver ? "receiver" : "cable"));
+     },
      nullptr},
     {kDevice, "VendorId", "",
      [](const PropertySource& s) { return QVariant::fromValue<ushort>(s.found.command.attributes.vendorId); },
      nullptr},
     {kDevice, "ProductId", "",
-     [](const PropertySource& s) { return QVariant::fromValue<ushort>(s.found.command.attributes.productId); },
+     [](const PropertySource& s) {
+         return QVariant::fromValue<ushort>(s.found.command.attributes.productId);
+     },
      nullptr},
-    {kDevice, "Path", "", [](const PropertySource& s) { return QVariant(QString::fromStdString(s.found.command.path)); },
-     nullptr},
+    {kDevice, "Path", "",
+     [](const PropertySource& s) { return QVariant(QString::fromStdString(s.found.command.path)); }, nullptr},
     {kDevice, "FirmwareVersion", "", firmware, nullptr},
     {kDevice, "ActiveProfile", "",
-     [](const PropertySource& s) { return QVariant(QString::fromStdString(s.device.GetProfileName())); }, nullptr},
+     [](const PropertySource& s) { return QVariant(QString::fromStdString(s.device.GetProfileName())); },
+     nullptr},
     {kLighting, "Mode", "", lightNumber<&LightSetting::mode>, lightModeWords},
     {kLighting, "ModeName", "", modeName, nullptr},
     {kLighting, "Brightness", "", lightNumber<&LightSetting::brightness>, lightNumberWords<kBrightness>},
     {kLighting, "Speed", "", lightNumber<&LightSetting::speed>, lightNumberWords<kSpeed>},
-    {kLighting, "Direction", "mouse keyboard", lightNumber<&LightSetting::direction>, lightNumberWords<kDirection>},
+    {kLighting, "Direction", "mouse keyboard", lightNumber<&LightSetting::direction>,
+     lightNumberWords<kDirection>},
     {kLighting, "Multicolour", "", multicolour, multicolourWords},
     {kLighting, "Colour", "", colour, colourWords},
     {kMouse, "DpiStages", "mouse", dpiStages, nullptr},
@@ -253,7 +264,8 @@ const std::array<PropertyRow, 22> kProperties{{
     {kMouse, "PollingRate", "mouse", pollingRate, pollingWords},
     {kKeyboard, "PollingRate", "keyboard", pollingRate, pollingWords},
     {kKeyboard, "WinLock", "keyboard", winLock, systemWords<kFlags, kWinLock>},
-    {kKeyboard, "RepeatRate", "keyboard", keyboardNumber<&KeyboardSystem::repeat>, systemWords<kRepeat, kRate>},
+    {kKeyboard, "RepeatRate", "keyboard", keyboardNumber<&KeyboardSystem::repeat>,
+     systemWords<kRepeat, kRate>},
     {kKeyboard, "RepeatDelay", "keyboard", keyboardNumber<&KeyboardSystem::repeatDelay>,
      systemWords<kRepeat, kDelay>},
 }};
@@ -290,8 +302,8 @@ const PropertyRow* findProperty(const QString& interface, const QString& name) {
     return nullptr;
 }
 
-std::optional<std::vector<std::string>> lightingWords(const PropertySource& source, const QVariantMap& settings,
-                                                      std::string& problem) {
+std::optional<std::vector<std::string>> lightingWords(const PropertySource& source,
+                                                      const QVariantMap& settings, std::string& problem) {
     struct Key {
         const char* name;
         const char* option;

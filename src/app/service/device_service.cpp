@@ -21,8 +21,6 @@
 namespace halvern::app {
 namespace {
 
-
-
 constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
 constexpr size_t kMaxWords = 256;
 
@@ -36,11 +34,13 @@ constexpr const char* kIntrospectionHead =
     "  </interface>\n"
     "  <interface name=\"org.freedesktop.DBus.Properties\">\n"
     "    <method name=\"Get\"><arg name=\"interface\" type=\"s\" direction=\"in\"/>"
-    "<arg name=\"name\" type=\"s\" direction=\"in\"/><arg name=\"value\" type=\"v\" direction=\"out\"/></method>\n"
+    "<arg name=\"name\" type=\"s\" direction=\"in\"/><arg name=\"value\" type=\"v\" "
+    "direction=\"out\"/></method>\n"
     "    <method name=\"GetAll\"><arg name=\"interface\" type=\"s\" direction=\"in\"/>"
     "<arg name=\"properties\" type=\"a{sv}\" direction=\"out\"/></method>\n"
     "    <method name=\"Set\"><arg name=\"interface\" type=\"s\" direction=\"in\"/>"
-    "<arg name=\"name\" type=\"s\" direction=\"in\"/><arg name=\"value\" type=\"v\" direction=\"in\"/></method>\n"
+    "<arg name=\"name\" type=\"s\" direction=\"in\"/><arg name=\"value\" type=\"v\" "
+    "direction=\"in\"/></method>\n"
     "    <signal name=\"PropertiesChanged\"><arg name=\"interface\" type=\"s\"/>"
     "<arg name=\"changed\" type=\"a{sv}\"/><arg name=\"invalidated\" type=\"as\"/></signal>\n"
     "  </interface>\n";
@@ -90,13 +90,15 @@ bool DeviceService::start(QDBusConnection bus, QString& problem) {
         problem = QStringLiteral("there is no session bus");
         return false;
     }
-    if (!bus.registerVirtualObject(QString::fromLatin1(service::kManagerPath), this, QDBusConnection::SubPath)) {
+    if (!bus.registerVirtualObject(QString::fromLatin1(service::kManagerPath), this,
+                                   QDBusConnection::SubPath)) {
         problem = QStringLiteral("the service's objects could not be registered");
         return false;
     }
     if (!bus.registerService(QString::fromLatin1(service::kBusName))) {
         bus.unregisterObject(QString::fromLatin1(service::kManagerPath), QDBusConnection::UnregisterTree);
-        problem = QStringLiteral("another program holds the name %1").arg(QString::fromLatin1(service::kBusName));
+        problem =
+            QStringLiteral("another program holds the name %1").arg(QString::fromLatin1(service::kBusName));
         return false;
     }
     m_bus = bus;
@@ -152,8 +154,8 @@ QString DeviceService::introspect(const QString& path) const {
     const auto it = m_published.find(path);
     if (it == m_published.end()) return {};
     QString xml;
-    for (const char* interface : {service::kDeviceInterface, service::kLightingInterface, service::kMouseInterface,
-                                  service::kKeyboardInterface}) {
+    for (const char* interface : {service::kDeviceInterface, service::kLightingInterface,
+                                  service::kMouseInterface, service::kKeyboardInterface}) {
         if (dbus::kindHasInterface(interface, it->second.kind->name))
             xml += interfaceXml(m_introspection, QString::fromLatin1(interface));
     }
@@ -175,7 +177,8 @@ bool DeviceService::handleMessage(const QDBusMessage& message, const QDBusConnec
         cli::FoundDevice found;
         if (!find(*kind, found)) {
             sendError(message, "NotAttached",
-                      QStringLiteral("no %1 is attached").arg(QString::fromUtf8(name.data(), qsizetype(name.size()))));
+                      QStringLiteral("no %1 is attached")
+                          .arg(QString::fromUtf8(name.data(), qsizetype(name.size()))));
             return true;
         }
         return handleDevice(message, *kind);
@@ -190,8 +193,10 @@ bool DeviceService::handleManager(const QDBusMessage& message) {
         const QVariantMap properties = managerProperties();
         if (member == QLatin1String("GetAll")) {
             m_bus.send(message.createReply(properties));
-        } else if (member == QLatin1String("Get") && args.size() == 2 && properties.contains(args[1].toString())) {
-            m_bus.send(message.createReply(QVariant::fromValue(QDBusVariant(properties.value(args[1].toString())))));
+        } else if (member == QLatin1String("Get") && args.size() == 2 &&
+                   properties.contains(args[1].toString())) {
+            m_bus.send(
+                message.createReply(QVariant::fromValue(QDBusVariant(properties.value(args[1].toString())))));
         } else if (member == QLatin1String("Set")) {
             m_bus.send(message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.PropertyReadOnly"),
                                                 QStringLiteral("the manager's properties are read-only")));
@@ -204,7 +209,8 @@ bool DeviceService::handleManager(const QDBusMessage& message) {
     if (member == QLatin1String("RunCommand") && message.signature() == QLatin1String("ass")) {
         const QStringList words = args[0].toStringList();
         if (static_cast<size_t>(words.size()) > kMaxWords ||
-            std::any_of(words.begin(), words.end(), [](const QString& w) { return w.size() > kMaxWordLength; })) {
+            std::any_of(words.begin(), words.end(),
+                        [](const QString& w) { return w.size() > kMaxWordLength; })) {
             sendError(message, "InvalidArgument", QStringLiteral("the command line is too long"));
             return true;
         }
@@ -213,15 +219,14 @@ bool DeviceService::handleManager(const QDBusMessage& message) {
         command.cwd = args[1].toString();
         message.setDelayedReply(true);
         command.done = [this, message](int code, const std::string& out, const std::string& err) {
-            m_bus.send(message.createReply(
-                {code, QString::fromStdString(out), QString::fromStdString(err)}));
+            m_bus.send(message.createReply({code, QString::fromStdString(out), QString::fromStdString(err)}));
         };
         queue(std::move(command), message);
         return true;
     }
-    m_bus.send(message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
-                                        QStringLiteral("no method %1 with arguments (%2)")
-                                            .arg(member, message.signature())));
+    m_bus.send(message.createErrorReply(
+        QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
+        QStringLiteral("no method %1 with arguments (%2)").arg(member, message.signature())));
     return true;
 }
 
@@ -260,9 +265,9 @@ bool DeviceService::handleDevice(const QDBusMessage& message, const cli::KindCho
         queueChange(message, dbus::dpiStageWords(args[0].toUInt(), args[1].toUInt(), args[2].toBool()));
         return true;
     }
-    m_bus.send(message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
-                                        QStringLiteral("no method %1 with arguments (%2)")
-                                            .arg(member, message.signature())));
+    m_bus.send(message.createErrorReply(
+        QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
+        QStringLiteral("no method %1 with arguments (%2)").arg(member, message.signature())));
     return true;
 }
 
@@ -321,9 +326,9 @@ void DeviceService::queueChange(const QDBusMessage& message, std::vector<std::st
             m_bus.send(message.createReply());
             return;
         }
-        const char* name = code == cli::kExitUsage                  ? "InvalidArgument"
+        const char* name = code == cli::kExitUsage                         ? "InvalidArgument"
                            : err.find(" is attached") != std::string::npos ? "NotAttached"
-                                                                          : "Refused";
+                                                                           : "Refused";
         sendError(message, name, firstLine(err));
     };
     queue(std::move(command), message);
@@ -387,7 +392,8 @@ std::map<QString, QVariant> DeviceService::readProperties(const cli::KindChoice&
         if (!dbus::kindHas(row, kind.name)) continue;
         const QVariant value = row.read(source);
         if (value.isValid())
-            values.emplace(QString::fromLatin1(row.interface) + QLatin1Char('.') + QString::fromLatin1(row.name), value);
+            values.emplace(
+                QString::fromLatin1(row.interface) + QLatin1Char('.') + QString::fromLatin1(row.name), value);
     }
     return values;
 }
@@ -435,16 +441,18 @@ void DeviceService::publishChanges() {
         }
     }
     if (listChanged) {
-        m_bus.send(QDBusMessage::createSignal(manager, QString::fromLatin1(kPropertiesInterface),
-                                              QStringLiteral("PropertiesChanged"))
-                   << QString::fromLatin1(service::kManagerInterface)
-                   << QVariantMap{{QStringLiteral("Devices"), managerProperties().value(QStringLiteral("Devices"))}}
-                   << QStringList());
+        m_bus.send(
+            QDBusMessage::createSignal(manager, QString::fromLatin1(kPropertiesInterface),
+                                       QStringLiteral("PropertiesChanged"))
+            << QString::fromLatin1(service::kManagerInterface)
+            << QVariantMap{{QStringLiteral("Devices"), managerProperties().value(QStringLiteral("Devices"))}}
+            << QStringList());
     }
 }
 
 void DeviceService::sendError(const QDBusMessage& message, const char* name, const QString& text) {
-    m_bus.send(message.createErrorReply(QString::fromLatin1(service::kErrorPrefix) + QString::fromLatin1(name), text));
+    m_bus.send(message.createErrorReply(
+        QString::fromLatin1(service::kErrorPrefix) + QString::fromLatin1(name), text));
 }
 
 }  // namespace halvern::app
