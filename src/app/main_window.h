@@ -46,7 +46,8 @@ enum class StartMode : uint8_t { Window, Background };
 /// The application's window: the device strip, the pages, the tray icon. Every notification of every
 /// control arrives here and is routed by the sender's name to the operation it asks for: the window's own
 /// operations here, a page's operations to the page that sent it (through its kind's entry). Closing the
-/// window hides it to the tray; the tray's "exit" ends the program. The window is the pages' host: message
+/// window hides it to the tray (without a tray, it does what the user chose: keep running in the
+/// background, or quit); the tray's "exit" ends the program. The window is the pages' host: message
 /// boxes, the one message that says what failed, the colour picker.
 class MainWindow final : public QWidget, public ui::PageHost, public ui::SkinReceiver {
     Q_OBJECT

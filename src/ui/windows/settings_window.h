@@ -49,7 +49,7 @@ class SettingsWindow final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SettingsWindow)
 public:
-    static constexpr QSize kSize{630, 500};
+    static constexpr QSize kSize{630, 560};
     /// How long closing waits for the check to end.
     static constexpr std::chrono::milliseconds kStopBound{500};
 
