@@ -22,6 +22,7 @@ trap '$sudo apt-get purge -y -q halvern >/dev/null' EXIT
 echo "--- installed programs"
 /usr/bin/halvernctl --version
 /usr/bin/halvern --version
+/usr/bin/halvern --help | grep -q -- '--background' || { echo "package-check: halvern --help names no --background" >&2; exit 1; }
 /usr/bin/halvernctl --emulate mouse list
 # The installed copy reads its shipped default profile from /usr/share/halvern.
 data=$(mktemp -d)
@@ -52,13 +53,17 @@ desktop-file-validate /usr/share/applications/org.halvern.Halvern.desktop
 appstreamcli validate --no-net /usr/share/metainfo/org.halvern.Halvern.metainfo.xml
 test -f /usr/share/icons/hicolor/scalable/apps/org.halvern.Halvern.svg
 test -f /usr/share/icons/hicolor/48x48/apps/org.halvern.Halvern.png
+# The bus starts the device service as the installed program, in the background.
+service=/usr/share/dbus-1/services/org.halvern.Halvern1.service
+grep -qx 'Name=org.halvern.Halvern1' "$service"
+grep -qx 'Exec=/usr/bin/halvern --background' "$service"
 bash -c 'source /usr/share/bash-completion/completions/halvernctl && complete -p halvernctl'
 zcat -f /usr/share/man/man1/halvernctl.1* | grep -q '^\.TH HALVERNCTL 1'
 
 echo "--- removal"
 $sudo apt-get purge -y -q halvern
 trap - EXIT
-for file in /usr/bin/halvernctl /usr/bin/halvern "$rules"; do
+for file in /usr/bin/halvernctl /usr/bin/halvern "$rules" "$service"; do
   [ ! -e "$file" ] || { echo "package-check: $file is still there after the removal" >&2; exit 1; }
 done
 echo "package-check: installed, ran and removed $deb"

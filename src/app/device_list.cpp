@@ -142,6 +142,9 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
     CMerivexUSBDevice& device = *slotPage->device;
     device.ConfigureFromTables(kindIndex, row);
     device.SetExecutor(m_uiTasks);
+    // A page made while the window is hidden (a first arrival in the background) starts as hidden.
+    device.SetWindowActive(m_windowActive);
+    device.SetWindowHidden(m_windowHidden);
 
     // Made as children of their containers (of the owner where one is missing): moving a built page to
     // another parent would resolve its fonts and style sheet again for every widget in it.

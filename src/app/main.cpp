@@ -7,12 +7,13 @@
 #include <QFile>
 #include <QIcon>
 #include <cstdio>
-#include <cstring>
 #include <memory>
+#include <span>
 
 #include "app/main_window.h"
 #include "app/service/device_service.h"
 #include "app/single_instance.h"
+#include "app/start_options.h"
 #include "device/hidraw_backend.h"
 #include "emulator/emulator.h"
 #include "profile/data_folders.h"
@@ -49,12 +50,17 @@ std::unique_ptr<HidBackend> makeBackend() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Answered before the toolkit starts, so it works without a display.
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("halvern %s\n", HALVERN_VERSION);
-            return 0;
-        }
+    // Answered before the toolkit starts, so they work without a display.
+    const app::StartOptions options =
+        app::ParseStartOptions(std::span<const char* const>(argv + 1, argc > 1 ? argc - 1 : 0));
+    if (options.help) {
+        const std::string_view help = app::StartHelpText();
+        std::fwrite(help.data(), 1, help.size(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("halvern %s\n", HALVERN_VERSION);
+        return 0;
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Halvern"));
@@ -64,7 +70,8 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     app::SingleInstance instance;
-    if (!instance.acquire()) return 0;  // the running copy has been brought forward
+    // The running copy brings its window forward, unless this start was for the background only.
+    if (!instance.acquire(!options.background)) return 0;
 
     // Texts are drawn in the desktop's own fonts (fontconfig finds CJK and Thai ones); none is shipped.
     const QDir resources(QString::fromStdString(GetResourceFolder().string()));
@@ -100,7 +107,7 @@ int main(int argc, char** argv) {
                          });
     }
     window.applyStartLanguage();
-    window.start();
+    window.start(options.background ? app::StartMode::Background : app::StartMode::Window);
     // The session's device service: halvernctl and other programs reach the devices through it.
     app::DeviceService service(window.deviceList(), *backend);
     if (QString problem; !service.start(QDBusConnection::sessionBus(), problem)) {

@@ -193,12 +193,18 @@ void MainWindow::buildTray() {
     m_tray->show();
 }
 
-void MainWindow::start() {
+void MainWindow::start(StartMode mode) {
+    m_background = mode == StartMode::Background;
+    if (m_background) {
+        // As for a window hidden to the tray: no preview, and the devices are not asked for their state.
+        m_list->setWindowHidden(true);
+        m_list->setWindowActive(false);
+    }
     DiscoveryEvents events{
         [this](int slot) {
             m_uiCall.run([this, slot] {
                 m_list->Arrival(slot);
-                bringToFront();
+                if (!m_background) bringToFront();
             });
         },
         [this](int slot) { m_uiCall.run([this, slot] { m_list->Removal(slot); }); },
@@ -285,11 +291,18 @@ void MainWindow::onNotification(const ui::Notification& n) {
 void MainWindow::instanceMessage(qintptr wParam, qintptr lParam) {
     debugLog("软件标示 " + std::to_string(static_cast<long long>(wParam)) + "，" +
              std::to_string(static_cast<long long>(lParam)));
+    // The first scan shows the window, unless the program started in the background; a second start
+    // always does.
+    if (lParam == 0 && m_background) {
+        if (m_list) m_list->updateNoDeviceNotice();
+        return;
+    }
     bringToFront();
 }
 
 void MainWindow::bringToFront() {
     if (m_stopped) return;
+    m_background = false;
     m_list->updateNoDeviceNotice();
     m_list->setWindowHidden(false);
     if (!m_shownOnce) refitToScreen();
@@ -368,16 +381,43 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     closeByUser();
 }
 
-// With a tray the window hides there and comes back from it; without one there would be no way back to a
-// hidden window, so closing ends the program. What stops with it is said once, in the window, before the
-// first such close: the software light effects and the headset's lights are this program's work.
+// With a tray the window hides there and comes back from it. Without one, closing does what the user
+// chose (kept in the settings file, changed in Settings): the program keeps running in the background,
+// where a second start brings the window back, or it ends. The choice is asked for at the first close that
+// matters, when the software light effects or the headset's lights are this program's work; until then
+// closing ends the program.
 void MainWindow::closeByUser() {
-    if (m_tray && !m_stopped) return hideToTray();
-    if (!m_stopped && !m_closeWarned && m_list && m_list->LightsNeedProgram()) {
-        m_closeWarned = true;
-        if (showMessage(QStringLiteral("close_lights_stop_text"), true, 1) != 1) return;
+    if (m_stopped) {
+        emit exitRequested();
+        return;
     }
+    if (m_tray) return hideToTray();
+    CloseChoice choice = ReadCloseChoice(SettingsFile());
+    if (choice == CloseChoice::Ask && m_list && m_list->LightsNeedProgram()) {
+        choice = askCloseChoice();
+        if (choice == CloseChoice::Ask) return;  // put aside: the window stays
+        // Not stored, it still holds for this close; the next one asks again.
+        if (!WriteCloseChoice(SettingsFile(), choice))
+            debugLog("settings: cannot store the close choice in " + SettingsFile().string());
+    }
+    if (choice == CloseChoice::Background) return hideToTray();
     emit exitRequested();
+}
+
+CloseChoice MainWindow::askCloseChoice() {
+    ui::MessageBox box(m_loader, m_texts, this);
+    box.setObjectName(QStringLiteral("close_choice"));
+    box.setMessage(QStringLiteral("close_choice_text"), true);
+    box.setButtonMode(ui::MessageBox::kConfirmCancel);
+    if (QAbstractButton* keep = box.confirmButton())
+        keep->setText(m_texts.text(QStringLiteral("close_keep_running")));
+    bool quit = false;
+    if (QAbstractButton* end = box.cancelButton()) {
+        end->setText(m_texts.text(QStringLiteral("close_quit")));
+        connect(end, &QAbstractButton::clicked, &box, [&quit] { quit = true; });
+    }
+    if (box.exec() == 1) return CloseChoice::Background;
+    return quit ? CloseChoice::Quit : CloseChoice::Ask;
 }
 
 // The no-device notice's button hides the window to the tray. Without a tray nothing could bring a hidden

@@ -16,6 +16,7 @@
 #include "app/synchronised_lighting.h"
 #include "app/ui_task_queue.h"
 #include "app/ui_thread_call.h"
+#include "profile/close_choice.h"
 #include "ui/pages/page_host.h"
 #include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/layout_loader.h"
@@ -38,10 +39,15 @@ enum class SharedEffectResult : uint8_t {
     NoLight,       ///< the page has no Lighting tab
 };
 
+/// How the program starts: with its window, or in the background (devices and lights run, the window stays
+/// hidden until a second start or the tray opens it).
+enum class StartMode : uint8_t { Window, Background };
+
 /// The application's window: the device strip, the pages, the tray icon. Every notification of every
 /// control arrives here and is routed by the sender's name to the operation it asks for: the window's own
 /// operations here, a page's operations to the page that sent it (through its kind's entry). Closing the
-/// window hides it to the tray; the tray's "exit" ends the program. The window is the pages' host: message
+/// window hides it to the tray (without a tray, it does what the user chose: keep running in the
+/// background, or quit); the tray's "exit" ends the program. The window is the pages' host: message
 /// boxes, the one message that says what failed, the colour picker.
 class MainWindow final : public QWidget, public ui::PageHost, public ui::SkinReceiver {
     Q_OBJECT
@@ -55,8 +61,10 @@ public:
     static constexpr QSize kMinimumSize{1000, 640};
     ~MainWindow() override;
 
-    /// Starts discovery; the window shows itself after the first scan.
-    void start();
+    /// Starts discovery. With `StartMode::Window` the window shows itself after the first scan; in the
+    /// background it stays hidden (and its devices are not asked for what only a shown window needs) until
+    /// the user opens it: a second start of the program, or the tray.
+    void start(StartMode mode = StartMode::Window);
     /// Stops every thread within its bound; the window can then be destroyed.
     void shutdown();
     /// Keeps the sound companion `program` running and feeds its levels to the music modes of the selected
@@ -145,6 +153,9 @@ private:
 
     void bringToFront();
     void closeByUser();
+    /// Asks once, on a desktop without a tray, what closing the window should do from now on: Ask when
+    /// the question was put aside (the window stays).
+    [[nodiscard]] CloseChoice askCloseChoice();
     void putAway();
     void openAbout();
     void buildHeaderMenu();
@@ -243,7 +254,7 @@ private:
     bool m_screenWatched = false;
     bool m_stopped = false;
     bool m_accessHintShown = false;
-    bool m_closeWarned = false;         ///< the window said what stops when the program ends
+    bool m_background = false;          ///< started in the background and not opened since
     QTimer* m_profileSwitch = nullptr;  ///< 400 ms debounce of profile choices (owned by the window)
     QPointer<ui::DevicePage> m_profileSwitchPage;
     ui::ColourPickerOpener m_colourPicker;  ///< at most one colour picker at a time

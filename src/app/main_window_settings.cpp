@@ -10,6 +10,8 @@
 #include "app/main_window.h"
 #include "device/debug_sink.h"
 #include "device/supported_devices.h"
+#include "profile/autostart_entry.h"
+#include "profile/close_choice.h"
 #include "profile/data_folders.h"
 #include "profile/language_choice.h"
 #include "ui/controls/device_option.h"
@@ -50,6 +52,7 @@ void MainWindow::openSettings(bool fromGear) {
     setup.languages = m_languages;
     setup.languageIndex = std::max(m_languageIndex, 0);
     setup.lastCheckFile = LastCheckFile();
+    setup.start = {AutostartEntryPath(), SettingsFile(), !m_tray};
     m_settings = std::make_unique<ui::SettingsWindow>(m_loader, m_texts, m_uiTasks, std::move(setup));
     ui::SettingsWindow* window = m_settings.get();
     window->setWindowModality(Qt::ApplicationModal);

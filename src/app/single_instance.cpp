@@ -27,12 +27,12 @@ QString SingleInstance::socketName() const {
     return socketPath(m_name);
 }
 
-bool SingleInstance::acquire() {
+bool SingleInstance::acquire(bool signalRunningCopy) {
     m_lock = std::make_unique<QLockFile>(QDir(runtimeFolder()).filePath(m_name + QStringLiteral(".lock")));
     m_lock->setStaleLockTime(0);  // a lock left by a crashed copy is taken over (its process is gone)
     if (!m_lock->tryLock(0)) {
         m_lock.reset();
-        signalRunningCopy();
+        if (signalRunningCopy) sendInstanceMessage();
         return false;
     }
     m_server = std::make_unique<QLocalServer>();
@@ -72,7 +72,7 @@ QString SingleInstance::socketPath(const QString& name) {
     return QDir(runtimeFolder()).filePath(QStringLiteral("%1-%2.sock").arg(name).arg(::getuid()));
 }
 
-void SingleInstance::signalRunningCopy() const {
+void SingleInstance::sendInstanceMessage() const {
     QLocalSocket socket;
     socket.connectToServer(socketName());
     if (!socket.waitForConnected(1000)) return;

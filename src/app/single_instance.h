@@ -9,7 +9,7 @@ namespace halvern::app {
 
 /// One running copy per user. The first copy holds a lock file in the runtime folder and listens on a
 /// local socket; a later copy finds the lock taken, sends the instance message "Halvern" (wParam 0,
-/// lParam 1) to the first one and exits.
+/// lParam 1) to the first one and exits. A later copy started in the background tells the first one nothing.
 class SingleInstance final : public QObject {
     Q_OBJECT
 public:
@@ -18,8 +18,9 @@ public:
     ~SingleInstance() override;
 
     /// True when this process is the first copy (and now owns the instance). Otherwise the running copy
-    /// has been signalled.
-    bool acquire();
+    /// has been signalled, unless `signalRunningCopy` is false (a second start in the background, which
+    /// leaves the running copy's window as it is).
+    bool acquire(bool signalRunningCopy = true);
 
     static constexpr const char* kInstanceMessage = "Halvern";
     /// The local socket of the running copy named `name`: one line per message, "<name> <wParam> <lParam>",
@@ -34,7 +35,7 @@ signals:
 
 private:
     [[nodiscard]] QString socketName() const;
-    void signalRunningCopy() const;
+    void sendInstanceMessage() const;
 
     QString m_name;
     std::unique_ptr<QLockFile> m_lock;

@@ -209,5 +209,31 @@ TEST(Tray, IconWithExitMenuAndClosingOnlyHides) {
     window.shutdown();
 }
 
+// Started in the background where a tray is there: the icon shows, the window does not, and the tray's
+// click opens it.
+TEST(Tray, ABackgroundStartShowsOnlyTheIconAndTheTrayOpensTheWindow) {
+    if (qEnvironmentVariableIsSet("HALVERN_TRAY_HOST_STARTING")) {
+        (void)waitUntil(QSystemTrayIcon::isSystemTrayAvailable, 10000);
+    }
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) GTEST_SKIP() << "no system tray here";
+    emu::Emulator emulator;
+    (void)emulator.attach(Product::Mouse, Attachment::Cable);
+    ui::LayoutLoader loader;
+    ui::registerCustomControls(loader);
+    ui::LanguageTexts texts;
+    MainWindow window(emulator, loader, texts);
+    window.start(StartMode::Background);
+    ASSERT_TRUE(window.trayIcon());
+    ASSERT_TRUE(waitUntil([&] {
+        const DeviceSlotPage* mouse = window.deviceList().pageForKind(0);
+        return mouse && mouse->entry->IsEntryVisible();
+    }));
+    EXPECT_TRUE(window.trayIcon()->isVisible());
+    EXPECT_FALSE(window.isVisible());
+    emit window.trayIcon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(window.isVisible());
+    window.shutdown();
+}
+
 }  // namespace
 }  // namespace halvern::app

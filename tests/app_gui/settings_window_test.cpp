@@ -1,11 +1,15 @@
 // The settings window: the update check against the reference server, marking updates, the window
-// without a server, Alt+F4, and the interface language switched at run time on every page and window.
+// without a server, Alt+F4, the interface language switched at run time on every page and window, and the
+// boxes that show and change how the program starts and ends.
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QTimer>
 #include <algorithm>
 #include <fstream>
 
@@ -13,12 +17,15 @@
 #include "emulator/emulator.h"
 #include "gui_wait.h"
 #include "local_server.h"
+#include "profile/autostart_entry.h"
+#include "profile/close_choice.h"
 #include "profile/json_file.h"
 #include "profile/language_choice.h"
 #include "temp_env.h"
 #include "ui/controls/control_registry.h"
 #include "ui/controls/device_option.h"
 #include "ui/toolkit/control_lookup.h"
+#include "ui/windows/message_box.h"
 #include "update/update_settings.h"
 
 namespace halvern::app {
@@ -224,6 +231,94 @@ TEST_F(SettingsWindowTest, ALanguageForOneRunIsNotStored) {
     EXPECT_NE(next.languageIndex(), chineseIndex);  // the next run is in the stored (default) language
     next.applyLanguage(chineseIndex);               // a choice in the window is stored
     EXPECT_EQ(FindStoredLanguage(languages, ReadLanguageNumber(LanguageChoiceFile())), chineseIndex);
+}
+
+// Each box shows its file: "Start with the desktop" the autostart entry, "keep running" the close choice.
+class StartBoxesTest : public SettingsWindowTest {
+protected:
+    void SetUp() override {
+        SettingsWindowTest::SetUp();
+        openWindow("");
+    }
+    QCheckBox* box(const char* name) {
+        ui::SettingsWindow* settings = openSettings();
+        return settings ? control<QCheckBox>(settings, name) : nullptr;
+    }
+    void closeSettings() {
+        control<QAbstractButton>(window->settingsWindow(), "closebtn")->click();
+        ASSERT_TRUE(waitUntil([&] { return !window->settingsWindow(); }));
+    }
+    /// Message boxes shown from now on: their texts, each confirmed as soon as it opens.
+    void answerMessages() {
+        answerer = std::make_unique<QTimer>();
+        QObject::connect(answerer.get(), &QTimer::timeout, [this] {
+            if (auto* shown = qobject_cast<ui::MessageBox*>(QApplication::activeModalWidget())) {
+                messages.push_back(shown->message());
+                shown->done(1);
+            }
+        });
+        answerer->start(10);
+    }
+    std::filesystem::path entry = folder.path() / "config" / "autostart" / "org.halvern.Halvern.desktop";
+    std::unique_ptr<QTimer> answerer;
+    QStringList messages;
+};
+
+TEST_F(StartBoxesTest, StartWithTheDesktopWritesAndRemovesTheAutostartEntry) {
+    ASSERT_EQ(AutostartEntryPath(), entry);
+    QCheckBox* start = box("start_with_desktop_box");
+    ASSERT_TRUE(start);
+    EXPECT_TRUE(start->isVisible());
+    EXPECT_FALSE(start->isChecked());
+    start->click();
+    EXPECT_TRUE(start->isChecked());
+    ASSERT_TRUE(AutostartEntryEnabled(entry));
+    EXPECT_NE(ReadFileText(entry).find("\nExec=halvern --background\n"), std::string::npos);
+    start->click();
+    EXPECT_FALSE(start->isChecked());
+    EXPECT_FALSE(std::filesystem::exists(entry));
+
+    // The file is the truth: an entry written elsewhere shows when the window opens.
+    closeSettings();
+    ASSERT_TRUE(WriteAutostartEntry(entry, "halvern").ok());
+    EXPECT_TRUE(box("start_with_desktop_box")->isChecked());
+    EXPECT_EQ(exits, 0);
+}
+
+TEST_F(StartBoxesTest, AnEntryThatCannotBeWrittenSaysSoOnceAndTheBoxStaysAsItWas) {
+    std::filesystem::create_directories(entry.parent_path().parent_path());
+    std::ofstream(entry.parent_path()) << "a file where the autostart folder belongs";
+    QCheckBox* start = box("start_with_desktop_box");
+    ASSERT_TRUE(start);
+    answerMessages();
+    start->click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.front().contains(QString::fromStdString(entry.string())))
+        << messages.front().toStdString();
+    EXPECT_FALSE(start->isChecked());
+    EXPECT_FALSE(AutostartEntryEnabled(entry));
+}
+
+TEST_F(StartBoxesTest, KeepRunningShowsAndStoresTheCloseChoice) {
+    QCheckBox* keep = box("keep_running_box");
+    ASSERT_TRUE(keep);
+    ASSERT_FALSE(window->trayIcon());  // offered only where closing could end the program
+    EXPECT_TRUE(keep->isVisible());
+    EXPECT_FALSE(keep->isChecked());
+    keep->click();
+    EXPECT_TRUE(keep->isChecked());
+    EXPECT_EQ(ReadCloseChoice(SettingsFile()), CloseChoice::Background);
+    keep->click();
+    EXPECT_FALSE(keep->isChecked());
+    EXPECT_EQ(ReadCloseChoice(SettingsFile()), CloseChoice::Quit);
+
+    // A settings file the program cannot read is left alone, and the box shows what holds.
+    std::ofstream(SettingsFile()) << R"({"CloseWindow": "background", )";
+    answerMessages();
+    keep->click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_FALSE(keep->isChecked());
+    EXPECT_EQ(ReadFileText(SettingsFile()), R"({"CloseWindow": "background", )");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The window's own frame and menus where there is no system tray (GNOME's default): closing ends the
-// program instead of leaving it unreachable (saying once what stops with it), the notice offers no button
+// program, or, where its lights need it, asks once whether it keeps running in the background (a second
+// start brings the window back) and remembers the answer; the notice offers no button
 // that would put the window out of reach, the about window is
 // reachable from the window itself, the desktop's decorations restore a maximised window, and the
 // light-control button speaks the interface language.
@@ -16,6 +17,8 @@
 #include "emulator/emulator.h"
 #include "gui_wait.h"
 #include "page_fixture.h"
+#include "profile/close_choice.h"
+#include "temp_env.h"
 #include "ui/controls/control_registry.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/windows/about_window.h"
@@ -38,6 +41,9 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return window->isVisible(); }));
     }
     void TearDown() override { window.reset(); }
+
+    test::TempDir folder;
+    test::ScopedEnv configHome{"XDG_CONFIG_HOME", folder.path().string()};
 
     void click(const char* name) {
         window->onNotification({QStringLiteral("click"), QString::fromLatin1(name), nullptr, 0, 0});
@@ -112,7 +118,8 @@ TEST_F(WindowShellTest, TheLightControlButtonSaysWhoHasTheLightsInTheInterfaceLa
     EXPECT_TRUE(button->isChecked());
 }
 
-// The headset's lights are this program's work: closing without a tray says so once, in the window.
+// The headset's lights are this program's work: closing without a tray asks whether the program keeps
+// running in the background, and the answer holds from then on.
 class NoTrayLightsTest : public PageFixture {
 protected:
     void SetUp() override {
@@ -120,19 +127,60 @@ protected:
         startWith(emu::Product::Headset, [&] { return window->deviceList().LightsNeedProgram(); });
         QObject::connect(window.get(), &MainWindow::exitRequested, [this] { ++exits; });
     }
+    void close() {
+        window->onNotification({QStringLiteral("click"), QStringLiteral("closebtn"), nullptr, 0, 0});
+    }
+    /// Answers the question with its "Quit" button.
+    void answerQuit() {
+        answerer = std::make_unique<QTimer>();
+        QObject::connect(answerer.get(), &QTimer::timeout, [this] {
+            auto* box = qobject_cast<ui::MessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->cancelButton()) return;
+            messages.push_back(box->message());
+            box->cancelButton()->click();
+        });
+        answerer->start(10);
+    }
+    test::ScopedEnv configHome{"XDG_CONFIG_HOME", (folder.path() / "config").string()};
     int exits = 0;
 };
 
-TEST_F(NoTrayLightsTest, ClosingSaysOnceThatTheLightsStopWithTheProgram) {
-    answerMessages(false);  // "keep the window"
-    window->onNotification({QStringLiteral("click"), QStringLiteral("closebtn"), nullptr, 0, 0});
+TEST_F(NoTrayLightsTest, ClosingAsksOnceToKeepRunningInTheBackgroundAndRemembers) {
+    answerMessages(false);  // the question put aside: the window stays, and the next close asks again
+    close();
     ASSERT_EQ(messages.size(), 1U);
-    EXPECT_EQ(messages.front(), texts.text(QStringLiteral("close_lights_stop_text")));
+    EXPECT_EQ(messages.front(), texts.text(QStringLiteral("close_choice_text")));
     EXPECT_EQ(exits, 0);
     EXPECT_TRUE(window->isVisible());
-    window->close();  // told once: the next close ends the program
-    EXPECT_EQ(messages.size(), 1U);
+    EXPECT_EQ(ReadCloseChoice(SettingsFile()), CloseChoice::Ask);
+
+    answerMessages(true);  // "Keep running"
+    window->close();       // the window manager's close asks too
+    EXPECT_EQ(messages.size(), 2U);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(exits, 0);
+    EXPECT_EQ(ReadCloseChoice(SettingsFile()), CloseChoice::Background);
+    const unsigned before = plugged->firmware().ledReportCount();
+    EXPECT_TRUE(test::waitUntil([&] { return plugged->firmware().ledReportCount() > before + 3; }, 5000))
+        << "the headset's lights go on in the background";
+
+    window->instanceMessage(0, 1);  // a second start of the program
+    EXPECT_TRUE(window->isVisible());
+    close();  // remembered: no question
+    EXPECT_EQ(messages.size(), 2U);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(exits, 0);
+}
+
+TEST_F(NoTrayLightsTest, QuitIsRememberedAndEndsTheProgramWithoutAskingAgain) {
+    answerQuit();
+    close();
+    ASSERT_EQ(messages.size(), 1U);
     EXPECT_EQ(exits, 1);
+    EXPECT_EQ(ReadCloseChoice(SettingsFile()), CloseChoice::Quit);
+    close();
+    EXPECT_EQ(messages.size(), 1U);
+    EXPECT_EQ(exits, 2);
 }
 
 }  // namespace

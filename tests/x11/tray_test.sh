@@ -13,7 +13,7 @@ export HALVERN_TRAY_HOST_STARTING=1
 exec xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   trayer --expand true --SetDockType true >/dev/null 2>&1 &
   tray=$!
-  "$0" --gtest_filter=Tray.* 2>&1 | tee /dev/stderr | grep -q "\[  PASSED  \] 1 test"
+  "$0" --gtest_filter=Tray.* 2>&1 | tee /dev/stderr | grep -q "\[  PASSED  \] 2 tests"
   status=$?
   kill $tray 2>/dev/null
   wait $tray 2>/dev/null

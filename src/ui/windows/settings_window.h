@@ -9,6 +9,7 @@
 
 #include "device/worker_thread.h"
 #include "profile/language_choice.h"
+#include "ui/windows/start_section.h"
 #include "update/update_check.h"
 
 class QAbstractButton;
@@ -33,9 +34,11 @@ struct SettingsWindowSetup {
     std::vector<LanguageEntry> languages;
     int languageIndex = 0;
     std::filesystem::path lastCheckFile;
+    StartFiles start;  ///< "Start with the desktop" and what closing the window does
 };
 
-/// The settings window ("setwnd.ui"): the interface language ("Language_combox_info") and, every time it
+/// The settings window ("setwnd.ui"): the interface language ("Language_combox_info"), how the program
+/// starts and ends (StartSection) and, every time it
 /// opens, an update check of the entries on a worker thread, listed one item a row ("update_list", each
 /// built from "device_update_list_item.ui") with its state, and the overall status ("Update_Status_text").
 /// Items offering an update can be chosen and marked for update ("update_fw_and_ap", then
@@ -46,7 +49,7 @@ class SettingsWindow final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SettingsWindow)
 public:
-    static constexpr QSize kSize{630, 500};
+    static constexpr QSize kSize{630, 560};
     /// How long closing waits for the check to end.
     static constexpr std::chrono::milliseconds kStopBound{500};
 
@@ -119,6 +122,7 @@ private:
     bool m_noServer = false;
     bool m_closingByButton = false;
     QString m_lastDate;
+    std::unique_ptr<StartSection> m_start;
 };
 
 }  // namespace halvern::ui
