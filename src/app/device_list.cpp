@@ -288,6 +288,7 @@ void DeviceList::Removal(int slot) {
     if (!page) return;
     if (isReceiverType(row.row.typeCode)) debugLog("鼠标设备丢失");
     CommandChannel& channel = page->device->commandChannel();
+    page->active = false;
     channel.setConnected(false);
     channel.cableInterface().Close();
     channel.receiverInterface().Close();
@@ -333,6 +334,7 @@ void DeviceList::SwitchAttachment(int slot) {
 }
 
 void DeviceList::startActivation(DeviceSlotPage& page) {
+    page.active = false;
     if (page.entry) m_hub.setTimer(page.entry, kActivate, 500);
 }
 
@@ -418,6 +420,7 @@ void DeviceList::onActivate(DeviceSlotPage& page) {
 void DeviceList::activated(DeviceSlotPage& page) {
     CommandChannel& channel = page.device->commandChannel();
     if (!channel.connected() || !page.entry) return;
+    page.active = true;
     m_hub.setTimer(page.entry, kLightTick, 5);
     if (page.device->powerFlag()) m_hub.setTimer(page.entry, kSync, 50);
     if (channel.receiverMode()) startLinkWatch(page, 2000);

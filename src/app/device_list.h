@@ -56,6 +56,8 @@ struct DeviceSlotPage {
     QPointer<ui::DevicePower> power;
     int kindIndex = -1;
     int linkTries = 0;
+    /// The device is connected and its page has read it (or tried to): other programs may use it now.
+    bool active = false;
 };
 
 /// Device presence and the device list: binds arriving interfaces to device pages (made on first need),

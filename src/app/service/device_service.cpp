@@ -119,7 +119,7 @@ CMerivexUSBDevice* DeviceService::find(const cli::KindChoice& kind, cli::FoundDe
             kDeviceKindTable[static_cast<size_t>(page->kindIndex)].typeCode != kind.cableType)
             continue;
         CommandChannel& channel = page->device->commandChannel();
-        if (!channel.connected()) return nullptr;
+        if (!page->active || !channel.connected()) return nullptr;
         const bool viaReceiver = channel.receiverMode();
         const HidInterface& hid = viaReceiver ? channel.receiverInterface() : channel.cableInterface();
         found.viaReceiver = viaReceiver;

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Every halvernctl command line of cli_commands.txt, once by halvernctl alone on emulated devices and once
+# through the running application (offscreen, on the same emulated devices, on a private session bus):
+# each line must print the same and exit with the same code both ways. Profile names carry the time they
+# were made, so they are masked before comparing. Run under tests/dbus/session_bus.sh.
+# Usage: cli_both_ways.sh HALVERN HALVERNCTL COMMAND_FILE
+set -u
+halvern=$1 ctl=$2 table=$3
+devices=mouse,keyboard,mousepad,headset
+work=$(mktemp -d)
+app_pid=
+cleanup() { [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+command -v gdbus >/dev/null || { echo "gdbus not installed (package libglib2.0-bin): skipped"; exit 77; }
+
+mask() { sed -E 's/[0-9]{4}(_[0-9]{2}){5}_[0-9]{3}/PROFILE/g'; }
+
+# Runs every line of the table with `$@` before its words, into folder $1's files N.code, N.out, N.err.
+run_table() {
+    local into=$1; shift
+    local n=0 line
+    mkdir -p "$into"
+    while IFS= read -r line; do
+        case $line in ''|'#'*) continue ;; esac
+        n=$((n + 1))
+        # shellcheck disable=SC2086 # the line's words are meant to split
+        "$@" $line >"$into/$n.out" 2>"$into/$n.err" </dev/null
+        echo $? >"$into/$n.code"
+        echo "$line" >"$into/$n.line"
+    done <"$table"
+}
+
+isolated() {  # a home of its own for one way
+    export HOME=$work/$1/home XDG_CONFIG_HOME=$work/$1/home/.config XDG_DATA_HOME=$work/$1/home/.local/share
+    mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
+}
+
+# Alone: nothing holds the bus name, so halvernctl opens its own emulated devices.
+(
+    isolated alone
+    run_table "$work/alone/out" "$ctl" --emulate "$devices" --emulator-state "$work/alone/state"
+)
+
+# Through the application: halvernctl without --emulate reaches the application's emulated devices.
+isolated app
+mkdir -p "$work/app/state"
+HALVERN_EMULATE=$devices HALVERN_EMULATOR_STATE=$work/app/state QT_QPA_PLATFORM=offscreen \
+    "$halvern" >"$work/app.log" 2>&1 &
+app_pid=$!
+deadline=$((SECONDS + 30))
+until gdbus call --session -d org.halvern.Halvern1 -o /org/halvern/Halvern1 \
+        -m org.freedesktop.DBus.Properties.Get org.halvern.Halvern1.Manager Devices 2>/dev/null |
+        grep -o "devices/[a-z]*" | wc -l | grep -qx 4; do
+    if [ $SECONDS -ge $deadline ]; then echo "the application did not show its four devices on the bus"; cat "$work/app.log"; exit 1; fi
+    kill -0 "$app_pid" 2>/dev/null || { echo "the application ended"; cat "$work/app.log"; exit 1; }
+    sleep 0.1
+done
+run_table "$work/app/out" "$ctl"
+
+failed=0 total=0
+for code in "$work"/alone/out/*.code; do
+    n=$(basename "$code" .code)
+    total=$((total + 1))
+    for part in code out err; do
+        if ! diff <(mask <"$work/alone/out/$n.$part") <(mask <"$work/app/out/$n.$part") >"$work/diff"; then
+            echo "DIFFERS ($part): halvernctl $(cat "$work/alone/out/$n.line")"
+            cat "$work/diff"
+            failed=$((failed + 1))
+        fi
+    done
+done
+echo "$total command lines, $failed differences"
+[ "$failed" -eq 0 ]
