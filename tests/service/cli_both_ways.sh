@@ -57,7 +57,21 @@ until gdbus call --session -d org.halvern.Halvern1 -o /org/halvern/Halvern1 \
 done
 run_table "$work/app/out" "$ctl"
 
-failed=0 total=0
+# What a client sees with the desktop's own tools: the objects, their interfaces, a property.
+failed=0
+introspection=$(gdbus introspect --session -d org.halvern.Halvern1 -o /org/halvern/Halvern1/devices/mouse)
+for interface in Device Lighting Mouse; do
+    grep -q "interface org.halvern.Halvern1.$interface " <<<"$introspection" ||
+        { echo "the mouse's object lacks org.halvern.Halvern1.$interface"; failed=$((failed + 1)); }
+done
+if grep -q "org.halvern.Halvern1.Keyboard" <<<"$introspection"; then
+    echo "the mouse's object has the keyboard's interface"; failed=$((failed + 1))
+fi
+kind=$(gdbus call --session -d org.halvern.Halvern1 -o /org/halvern/Halvern1/devices/keyboard \
+    -m org.freedesktop.DBus.Properties.Get org.halvern.Halvern1.Device Kind)
+[ "$kind" = "(<'keyboard'>,)" ] || { echo "the keyboard's Kind reads $kind"; failed=$((failed + 1)); }
+
+total=0
 for code in "$work"/alone/out/*.code; do
     n=$(basename "$code" .code)
     total=$((total + 1))

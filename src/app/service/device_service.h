@@ -44,7 +44,7 @@ public:
     void stateMayHaveChanged();
 
     /// Commands that may wait for their turn; more are refused as busy.
-    static constexpr size_t kMaxWaitingCommands = 64;
+    static constexpr size_t kMaxWaitingCommands = 256;
 
     // AttachedDevices
     [[nodiscard]] CMerivexUSBDevice* find(const cli::KindChoice& kind, cli::FoundDevice& found) override;
