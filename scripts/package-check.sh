@@ -57,13 +57,15 @@ test -f /usr/share/icons/hicolor/48x48/apps/org.halvern.Halvern.png
 service=/usr/share/dbus-1/services/org.halvern.Halvern1.service
 grep -qx 'Name=org.halvern.Halvern1' "$service"
 grep -qx 'Exec=/usr/bin/halvern --background' "$service"
+interfaces=/usr/share/dbus-1/interfaces/org.halvern.Halvern1.xml
+grep -q '<interface name="org.halvern.Halvern1.Manager">' "$interfaces"
 bash -c 'source /usr/share/bash-completion/completions/halvernctl && complete -p halvernctl'
 zcat -f /usr/share/man/man1/halvernctl.1* | grep -q '^\.TH HALVERNCTL 1'
 
 echo "--- removal"
 $sudo apt-get purge -y -q halvern
 trap - EXIT
-for file in /usr/bin/halvernctl /usr/bin/halvern "$rules" "$service"; do
+for file in /usr/bin/halvernctl /usr/bin/halvern "$rules" "$service" "$interfaces"; do
   [ ! -e "$file" ] || { echo "package-check: $file is still there after the removal" >&2; exit 1; }
 done
 echo "package-check: installed, ran and removed $deb"
