@@ -13,6 +13,7 @@
 #include "cli/option_words.h"
 #include "cli/polling_rates.h"
 #include "cli/service_names.h"
+#include "devices/headset_eq.h"
 #include "devices/keyboard_device.h"
 #include "devices/light_record_device.h"
 #include "devices/mouse_device.h"
@@ -122,6 +123,20 @@ QVariant winLock(const PropertySource& source) {
     return keyboard ? QVariant(keyboard->settings().system.winFlag != 0) : QVariant();
 }
 
+template <int32_t HeadsetSystem::*Field>
+QVariant headsetNumber(const PropertySource& source) {
+    auto* headset = dynamic_cast<CMerivexHS6533Device*>(&source.device);
+    return headset
+               ? QVariant::fromValue<uint>(static_cast<uint>(std::max(0, headset->audioSettings().*Field)))
+               : QVariant();
+}
+
+template <int32_t HeadsetSystem::*Field>
+QVariant headsetSwitch(const PropertySource& source) {
+    auto* headset = dynamic_cast<CMerivexHS6533Device*>(&source.device);
+    return headset ? QVariant(headset->audioSettings().*Field != 0) : QVariant();
+}
+
 /// A whole number the value holds (of any integer type the caller sent), or nothing.
 std::optional<uint> wholeNumber(const QVariant& value, std::string& problem) {
     bool ok = false;
@@ -213,6 +228,32 @@ Words systemWords(const PropertySource&, const QVariant& value, std::string& pro
     return std::vector<std::string>{Command, Option, std::to_string(*number)};
 }
 
+/// `headset CONTROL OPTION VALUE`: the microphone, monitor and voice settings.
+template <const char* Control, const char* Option>
+Words headsetWords(const PropertySource&, const QVariant& value, std::string& problem) {
+    std::optional<uint> number;
+    if (value.metaType().id() == QMetaType::Bool) {
+        number = value.toBool() ? 1U : 0U;
+    } else {
+        number = wholeNumber(value, problem);
+    }
+    if (!number) return std::nullopt;
+    return std::vector<std::string>{"headset", Control, Option, std::to_string(*number)};
+}
+
+Words equaliserWords(const PropertySource&, const QVariant& value, std::string& problem) {
+    const auto number = wholeNumber(value, problem);
+    if (!number) return std::nullopt;
+    return std::vector<std::string>{"headset", "eq",
+                                    *number == headset_eq::kCustomType ? "custom" : std::to_string(*number)};
+}
+
+constexpr char kMic[] = "mic";
+constexpr char kMonitor[] = "monitor";
+constexpr char kVoice[] = "voice";
+constexpr char kOn[] = "--on";
+constexpr char kLevel[] = "--level";
+constexpr char kType[] = "--type";
 constexpr char kBrightness[] = "--brightness";
 constexpr char kSpeed[] = "--speed";
 constexpr char kDirection[] = "--direction";
@@ -226,8 +267,9 @@ constexpr const char* kDevice = halvern::service::kDeviceInterface;
 constexpr const char* kLighting = halvern::service::kLightingInterface;
 constexpr const char* kMouse = halvern::service::kMouseInterface;
 constexpr const char* kKeyboard = halvern::service::kKeyboardInterface;
+constexpr const char* kHeadset = halvern::service::kHeadsetInterface;
 
-const std::array<PropertyRow, 22> kProperties{{
+const std::array<PropertyRow, 29> kProperties{{
     {kDevice, "Kind", "", [](const PropertySource& s) { return QVariant(QString::fromUtf8(s.kind.name)); },
      nullptr},
     {kDevice, "Name", "",
@@ -268,6 +310,17 @@ const std::array<PropertyRow, 22> kProperties{{
      systemWords<kRepeat, kRate>},
     {kKeyboard, "RepeatDelay", "keyboard", keyboardNumber<&KeyboardSystem::repeatDelay>,
      systemWords<kRepeat, kDelay>},
+    {kHeadset, "Equaliser", "headset", headsetNumber<&HeadsetSystem::eqType>, equaliserWords},
+    {kHeadset, "Microphone", "headset", headsetSwitch<&HeadsetSystem::micInSelect>, headsetWords<kMic, kOn>},
+    {kHeadset, "MicrophoneLevel", "headset", headsetNumber<&HeadsetSystem::micInValue>,
+     headsetWords<kMic, kLevel>},
+    {kHeadset, "Monitor", "headset", headsetSwitch<&HeadsetSystem::micMonitorSelect>,
+     headsetWords<kMonitor, kOn>},
+    {kHeadset, "MonitorLevel", "headset", headsetNumber<&HeadsetSystem::micMonitorValue>,
+     headsetWords<kMonitor, kLevel>},
+    {kHeadset, "VoiceEffect", "headset", headsetSwitch<&HeadsetSystem::magicEnable>,
+     headsetWords<kVoice, kOn>},
+    {kHeadset, "Voice", "headset", headsetNumber<&HeadsetSystem::magicType>, headsetWords<kVoice, kType>},
 }};
 
 }  // namespace

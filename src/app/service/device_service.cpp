@@ -154,8 +154,9 @@ QString DeviceService::introspect(const QString& path) const {
     const auto it = m_published.find(path);
     if (it == m_published.end()) return {};
     QString xml;
-    for (const char* interface : {service::kDeviceInterface, service::kLightingInterface,
-                                  service::kMouseInterface, service::kKeyboardInterface}) {
+    for (const char* interface :
+         {service::kDeviceInterface, service::kLightingInterface, service::kMouseInterface,
+          service::kKeyboardInterface, service::kHeadsetInterface}) {
         if (dbus::kindHasInterface(interface, it->second.kind->name))
             xml += interfaceXml(m_introspection, QString::fromLatin1(interface));
     }
@@ -222,6 +223,10 @@ bool DeviceService::handleManager(const QDBusMessage& message) {
             m_bus.send(message.createReply({code, QString::fromStdString(out), QString::fromStdString(err)}));
         };
         queue(std::move(command), message);
+        return true;
+    }
+    if (member == QLatin1String("SameMode") && message.signature() == QLatin1String("s")) {
+        queueChange(message, {"same-mode", "--from", args[0].toString().toStdString()});
         return true;
     }
     m_bus.send(message.createErrorReply(
