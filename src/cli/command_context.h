@@ -8,12 +8,17 @@
 
 namespace halvern::cli {
 
+class RunLocks;
+
 /// What every halvernctl command gets: where devices come from, the output format and the two streams.
 struct CommandContext {
     HidBackend& backend;
     bool json = false;
     std::ostream& out;
     std::ostream& err;
+    /// The device locks of this run, taken as commands open devices; null takes none (commands run in
+    /// one process against a private emulator).
+    RunLocks* locks = nullptr;
 };
 
 using CommandArgs = std::vector<std::string>;

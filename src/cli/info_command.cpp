@@ -43,7 +43,7 @@ int runInfoCommand(const CommandContext& context, const CommandArgs& args) {
         return kExitUsage;
     }
     if (kind->name == "headset") return runHeadsetInfo(context);
-    auto session = DeviceSession::open(context.backend, *kind, context.err);
+    auto session = DeviceSession::open(context.backend, *kind, context.locks, context.err);
     if (!session) return kExitDeviceError;
     CommandChannel& channel = session->channel();
 

@@ -17,6 +17,7 @@
 #include "cli/macro_command.h"
 #include "cli/mouse_command.h"
 #include "cli/recoil_command.h"
+#include "cli/run_locks.h"
 #include "cli/show_command.h"
 #include "cli/update_command.h"
 #include "profile/profile_cli.h"
@@ -100,8 +101,10 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 
+    // Made before the backend, so the devices stay locked until the emulator has saved their state.
+    RunLocks locks;
     std::unique_ptr<HidBackend> backend = makeBackend(*options, std::cerr);
     if (!backend) return kExitUsage;
-    const CommandContext context{*backend, options->json, std::cout, std::cerr};
+    const CommandContext context{*backend, options->json, std::cout, std::cerr, &locks};
     return entry->handler(context, options->args);
 }
