@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -91,11 +92,18 @@ pid_t parseHolder(std::string_view text) {
     return pid > 0 && pid <= kPidLimit ? static_cast<pid_t>(pid) : 0;
 }
 
-pid_t holderOf(int fd) {
+pid_t pidIn(int fd) {
     std::array<char, 16> text{};
     const ssize_t got = ::pread(fd, text.data(), text.size(), 0);
     if (got <= 0 || static_cast<size_t>(got) >= text.size()) return 0;  // nothing, or more than a pid
     return parseHolder(std::string_view(text.data(), static_cast<size_t>(got)));
+}
+
+/// The holder named in the file, when that process lives: a holder that writes no pid (flock(1)) leaves
+/// the pid of one that died without clearing it.
+pid_t holderOf(int fd) {
+    const pid_t pid = pidIn(fd);
+    return pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH ? 0 : pid;
 }
 
 /// flock without waiting: 1 taken, 0 held by another, -1 failed.
@@ -176,7 +184,9 @@ DeviceLock::~DeviceLock() {
 
 void DeviceLock::release() {
     if (m_fd < 0) return;
-    // Unlocked before the close, so a waiter woken by the close finds the lock free.
+    // The pid goes with the holder; unlocked before the close, so a waiter woken by the close finds the
+    // lock free.
+    (void)!::ftruncate(m_fd, 0);
     (void)::flock(m_fd, LOCK_UN);
     ::close(m_fd);
     m_fd = -1;
@@ -270,7 +280,7 @@ LockAttempt lockDevice(const std::filesystem::path& file, const LockWait& wait) 
 
 pid_t readLockHolder(const std::filesystem::path& file) {
     Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK));
-    return fd.get() < 0 ? 0 : holderOf(fd.get());
+    return fd.get() < 0 ? 0 : pidIn(fd.get());
 }
 
 }  // namespace halvern

@@ -94,6 +94,7 @@ TEST_F(DeviceLockTest, OneHolderAtATimeWithItsPidWrittenAndReleasedWhenTheLockGo
     first.lock.reset();
     EXPECT_EQ(tryLockDevice(file).outcome, LockOutcome::Busy);
     { const DeviceLock gone = std::move(moved); }
+    EXPECT_EQ(readLockHolder(file), 0) << "the pid goes with its holder";
     EXPECT_EQ(tryLockDevice(file).outcome, LockOutcome::Taken);
 }
 
@@ -149,6 +150,24 @@ TEST_F(DeviceLockTest, TheLockOfAProcessThatDiesIsFreeForTheWaiter) {
     const LockAttempt taken = waiter.get();
     EXPECT_EQ(taken.outcome, LockOutcome::Taken);
     EXPECT_EQ(readLockHolder(file), ::getpid());
+}
+
+TEST_F(DeviceLockTest, APidLeftByAHolderThatDiedIsNotNamedForTheNextHolder) {
+    std::filesystem::create_directories(file.parent_path());
+    pid_t dead = 0;
+    {
+        LockingChild child(file);
+        ASSERT_TRUE(child.locked());
+        dead = child.pid();
+    }
+    ASSERT_EQ(readLockHolder(file), dead);
+    // Held by a program that writes no pid (as flock(1) does).
+    const int bare = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(bare, LOCK_EX | LOCK_NB), 0);
+    const LockAttempt busy = tryLockDevice(file);
+    EXPECT_EQ(busy.outcome, LockOutcome::Busy);
+    EXPECT_EQ(busy.holder, 0);
+    ::close(bare);
 }
 
 TEST_F(DeviceLockTest, TheWaiterThreadHandsTheLockOverOrIsCalledOffWhenItGoes) {
