@@ -26,9 +26,12 @@ namespace {
 
 /// Above the largest process id Linux hands out (PID_MAX_LIMIT).
 constexpr long kPidLimit = 4'194'304;
-/// How often a waiter looks again when it cannot watch the holder's process (a holder in another pid
-/// namespace): its closing the file may be seen before the kernel dropped its lock.
+/// How often a waiter looks again when it cannot watch the holder's process (a holder that wrote no pid):
+/// the holder's closing the file may be seen before the kernel dropped its lock.
 constexpr std::chrono::milliseconds kUnwatchedLook{1000};
+/// How often it looks again in any case: the pid a holder in another pid namespace wrote names some other
+/// process here, whose end would never come.
+constexpr std::chrono::milliseconds kSafetyLook{5000};
 
 /// Closes a descriptor when it goes.
 class Fd {
@@ -256,9 +259,8 @@ LockAttempt lockDevice(const std::filesystem::path& file, const LockWait& wait) 
                 std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             if (timeout.count() <= 0) return busy(holder);
         }
-        if (holderEnd.get() < 0 || changes.get() < 0) {
-            timeout = timeout.count() < 0 ? kUnwatchedLook : std::min(timeout, kUnwatchedLook);
-        }
+        const auto look = holderEnd.get() < 0 || changes.get() < 0 ? kUnwatchedLook : kSafetyLook;
+        timeout = timeout.count() < 0 ? look : std::min(timeout, look);
         std::array<pollfd, 3> fds{
             {{changes.get(), POLLIN, 0}, {holderEnd.get(), POLLIN, 0}, {wait.cancelFd, POLLIN, 0}}};
         const int ready = ::poll(fds.data(), fds.size(), static_cast<int>(timeout.count()));

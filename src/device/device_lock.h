@@ -77,7 +77,7 @@ struct LockWait {
 [[nodiscard]] LockAttempt tryLockDevice(const std::filesystem::path& file);
 
 /// Takes the lock in `file`, waiting while another holds it: woken when the holder closes the file or its
-/// process ends (no polling, except a one-second look when the holder's process cannot be watched).
+/// process ends, with a look every few seconds for a holder whose process cannot be watched.
 /// Busy after `wait.bound`, Cancelled when `wait.cancelFd` became readable.
 [[nodiscard]] LockAttempt lockDevice(const std::filesystem::path& file, const LockWait& wait);
 

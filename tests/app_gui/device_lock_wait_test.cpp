@@ -104,6 +104,15 @@ TEST_F(DeviceLockWaitTest, CableAndReceiverArrivingWhileItWaitsOpenTheCableAndOn
     EXPECT_EQ(lockState(), LockOutcome::Busy);
 }
 
+TEST_F(DeviceLockWaitTest, ALockThatCannotBeUsedDoesNotKeepTheUserFromTheDevice) {
+    std::filesystem::create_directories(lockFile.parent_path());
+    std::filesystem::permissions(lockFile.parent_path(), std::filesystem::perms::all);
+    ASSERT_EQ(lockState(), LockOutcome::Failed);
+    ASSERT_TRUE(emulator.attach(Product::Mouse));
+    ASSERT_TRUE(waitUntil([&] { return mouseShown(); }, 5000));
+    EXPECT_FALSE(mouse().lock);
+}
+
 TEST_F(DeviceLockWaitTest, TheWindowGoesWhileItWaitsAndHoldsNothingAfterwards) {
     LockAttempt other = tryLockDevice(lockFile);
     ASSERT_EQ(other.outcome, LockOutcome::Taken);

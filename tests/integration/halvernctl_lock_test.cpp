@@ -108,6 +108,22 @@ TEST_F(LockedDeviceTest, ACommandSendsNothingWhileAnotherProgramHoldsTheDeviceAn
     EXPECT_EQ(tryLockDevice(mouseLock(emulator)).outcome, LockOutcome::Taken);  // the run is over
 }
 
+TEST_F(LockedDeviceTest, ALockFolderOthersCanWriteToStopsTheCommandBeforeItSendsAnything) {
+    emu::Emulator emulator({.transport = emu::Transport::SocketPair, .stateDirectory = state});
+    const auto mouse = emulator.attach(emu::Product::Mouse);
+    std::filesystem::create_directories(runtime / "halvern");
+    std::filesystem::permissions(runtime / "halvern", std::filesystem::perms::all);
+    std::ostringstream out, err;
+    RunLocks locks;
+    const CommandContext context{emulator, false, out, err, &locks};
+    EXPECT_EQ(runDpiCommand(context, {"1", "--dpi", "800"}), kExitDeviceError);
+    EXPECT_EQ(err.str(), "halvernctl: cannot reserve the mouse for this run: The lock folder " +
+                             (runtime / "halvern").string() +
+                             " is not a folder of yours that only you can write to; remove it or set "
+                             "XDG_RUNTIME_DIR.\n");
+    EXPECT_EQ(commandsReceived(mouse->firmware()), 0u);
+}
+
 TEST_F(LockedDeviceTest, EmulatorsSharingAStateFolderShareTheDevicesMemory) {
     const std::vector<uint8_t> mark{0x5A, 0xA5};
     auto later = std::make_unique<emu::Emulator>(emu::EmulatorOptions{.stateDirectory = state});
