@@ -164,6 +164,7 @@ public:
         std::vector<std::string> all{HALVERNCTL_BINARY};
         all.insert(all.end(), words.begin(), words.end());
         std::vector<char*> argv;
+        argv.reserve(all.size() + 1);
         for (std::string& word : all) argv.push_back(word.data());
         argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
