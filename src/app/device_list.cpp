@@ -5,6 +5,7 @@
 #include <QStackedWidget>
 #include <algorithm>
 #include <array>
+#include <string>
 
 #include "device/debug_sink.h"
 #include "ui/toolkit/language_texts.h"
@@ -243,30 +244,100 @@ void DeviceList::Attach(int slot, const DeviceSlot& s) {
         }
         return;
     }
+    DeviceSlotPage* page = pageWithIdentity(pageRow);
+    // Another program has the device: it is opened when the lock comes (lockArrived).
+    if (page && !holdDevice(*page, s.row.typeCode)) return;
     // Already attached the other way: a cable takes over from the receiver; a receiver waits.
     if (partnerRow(slot) && m_slots.slot(static_cast<int>(s.row.partnerSlot)).row.inUse) {
         if (!isReceiverType(s.row.typeCode)) SwitchAttachment(slot);
         return;
     }
-    DeviceSlotPage* page = pageWithIdentity(pageRow);
-    if (!page) return;
-    CommandChannel& channel = page->device->commandChannel();
+    if (page) openCommand(*page, pageRow, s);
+}
+
+void DeviceList::openCommand(DeviceSlotPage& page, const InterfaceRow& pageRow, const DeviceSlot& s) {
+    CommandChannel& channel = page.device->commandChannel();
     if (channel.connected()) return;
     const bool receiver = isReceiverType(s.row.typeCode);
     bool opened = false;
     // No exchange may be half-way on the channel while its interface and mode change.
-    page->device->queue().whileIdle([&] {
+    page.device->queue().whileIdle([&] {
         opened = interfaceFor(channel, receiver).Open(s.path, true, true, true, false);
         if (!opened) return;
         channel.SetMode(receiver ? 2 : 1);
         channel.setConnected(true);
     });
     if (!opened) return;
-    page->device->SetIdentity(pageRow);
+    page.device->SetIdentity(pageRow);
     if (!receiver) {
-        ShowDeviceEntry(entryIndex(*page), true, CountVisibleEntries().count == 0);
+        ShowDeviceEntry(entryIndex(page), true, CountVisibleEntries().count == 0);
     }
-    startActivation(*page);
+    startActivation(page);
+}
+
+bool DeviceList::holdDevice(DeviceSlotPage& page, uint16_t typeCode) {
+    if (page.lockWait) return false;
+    if (page.lock) return true;
+    const auto file = deviceLockFile(m_backend, typeCode);
+    if (!file) return true;
+    LockAttempt attempt = tryLockDevice(*file);
+    switch (attempt.outcome) {
+        case LockOutcome::Taken:
+            page.lock = std::move(attempt.lock);
+            return true;
+        case LockOutcome::Busy:
+            break;
+        case LockOutcome::Failed:
+        case LockOutcome::Cancelled:
+            // A lock that cannot be used must not keep the user from the device.
+            debugLog("device lock: " + attempt.problem + " The device is used without its lock.");
+            return true;
+    }
+    const std::string kind(kDeviceKindTable[static_cast<size_t>(page.kindIndex)].kindName);
+    DeviceSlotPage* raw = &page;
+    page.lockWait = std::make_unique<DeviceLockWaiter>(
+        *file,
+        [kind](pid_t holder) {
+            const std::string who = holder > 0 ? " (pid " + std::to_string(holder) + ")" : "";
+            debugLog("device lock: waiting for another program" + who + " that uses the " + kind);
+        },
+        [this, alive = m_alive, raw] {
+            m_uiTasks.post([this, alive, raw] {
+                if (*alive) lockArrived(*raw);
+            });
+        });
+    return false;
+}
+
+void DeviceList::lockArrived(DeviceSlotPage& page) {
+    if (!page.lockWait) return;  // called off meanwhile (the device went)
+    LockAttempt attempt = page.lockWait->take();
+    if (attempt.outcome == LockOutcome::Cancelled) return;  // word of an earlier wait; this one goes on
+    page.lockWait.reset();
+    if (attempt.outcome == LockOutcome::Taken) {
+        page.lock = std::move(attempt.lock);
+    } else {
+        debugLog("device lock: " + attempt.problem + " The device is used without its lock.");
+    }
+    const int slot = presentCommandSlot(page);
+    if (slot < 0) {
+        page.lock.reset();
+        return;
+    }
+    const DeviceSlot s = m_slots.slot(slot);
+    openCommand(page, pageRowFor(slot, s), s);
+    updateNoDeviceNotice();
+}
+
+int DeviceList::presentCommandSlot(const DeviceSlotPage& page) const {
+    const InterfaceRow& id = page.device->identity();
+    const int cable = findInterfaceRow(id.vid, id.pid, id.typeCode, interface_role::kCommand);
+    if (cable < 0) return -1;
+    if (m_slots.slot(cable).row.inUse) return cable;
+    const InterfaceRow* partner = partnerRow(cable);
+    const int receiver =
+        partner ? static_cast<int>(kInterfaceTable[static_cast<size_t>(cable)].partnerSlot) : -1;
+    return receiver >= 0 && m_slots.slot(receiver).row.inUse ? receiver : -1;
 }
 
 void DeviceList::Removal(int slot) {
@@ -297,12 +368,16 @@ void DeviceList::Removal(int slot) {
     }
     HideDeviceEntry(entryIndex(*page));
     updateNoDeviceNotice();
+    // Gone whichever way it was attached: another program may have it now.
+    page->lockWait.reset();
+    page->lock.reset();
 }
 
 void DeviceList::SwitchAttachment(int slot) {
     const DeviceSlot s{kInterfaceTable[static_cast<size_t>(slot)], {}};
     DeviceSlotPage* page = pageWithIdentity(pageRowFor(slot, s));
-    if (!page) return;
+    // Not open yet while it waits for its lock: then the lock's arrival opens the present way.
+    if (!page || page->lockWait) return;
     CommandChannel& channel = page->device->commandChannel();
     const bool toCable = channel.receiverMode();
     // The cable slot's path when moving to the cable, else the receiver (partner) slot's.

@@ -4,10 +4,13 @@
 #include <QPointer>
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/device_kinds.h"
 #include "app/discovery.h"
+#include "device/device_lock.h"
+#include "device/device_lock_waiter.h"
 #include "devices/usb_device.h"
 #include "ui/controls/device_option.h"
 #include "ui/controls/device_power.h"
@@ -50,6 +53,11 @@ struct DeviceListControls {
 /// One device page with its list entry and power widget.
 struct DeviceSlotPage {
     const DeviceKindEntry* kind = nullptr;
+    /// The device's lock while this program has the device open; while another program holds it, the
+    /// wait for it (the device is opened when the lock comes). Declared before the device, so the device
+    /// is closed before its lock goes.
+    std::optional<DeviceLock> lock;
+    std::unique_ptr<DeviceLockWaiter> lockWait;
     std::unique_ptr<CMerivexUSBDevice> device;
     QPointer<ui::DevicePage> page;
     QPointer<ui::DeviceOption> entry;
@@ -131,6 +139,16 @@ public:
 private:
     DeviceSlotPage* CreatePage(int kindIndex, const InterfaceRow& row);
     void Attach(int slot, const DeviceSlot& s);
+    /// Opens the page's command interface on the slot `s` (nothing when it is connected already).
+    void openCommand(DeviceSlotPage& page, const InterfaceRow& pageRow, const DeviceSlot& s);
+    /// Whether the page's device may be opened now: its lock is held (taken now if free) or it needs
+    /// none. False while another program holds it: a wait starts, and lockArrived opens the device.
+    [[nodiscard]] bool holdDevice(DeviceSlotPage& page, uint16_t typeCode);
+    /// On the interface thread once the page's wait for its lock ended.
+    void lockArrived(DeviceSlotPage& page);
+    /// The slot of the page's command interface to open: the cable's when present, else the receiver's;
+    /// -1 when neither is present.
+    [[nodiscard]] int presentCommandSlot(const DeviceSlotPage& page) const;
     void SwitchAttachment(int slot);
     [[nodiscard]] DeviceSlotPage* pageWithIdentity(const InterfaceRow& row);
     [[nodiscard]] InterfaceRow pageRowFor(int slot, const DeviceSlot& s) const;

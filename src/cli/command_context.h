@@ -9,6 +9,8 @@
 
 namespace halvern::cli {
 
+class RunLocks;
+
 /// What every halvernctl command gets: where devices come from, the output format and the two streams.
 struct CommandContext {
     HidBackend& backend;
@@ -17,6 +19,9 @@ struct CommandContext {
     std::ostream& err;
     /// The application's devices when it carries the command out; null when halvernctl opens them itself.
     AttachedDevices* attached = nullptr;
+    /// The device locks of this run, taken as commands open devices; null takes none (commands run in
+    /// one process against a private emulator).
+    RunLocks* locks = nullptr;
 };
 
 using CommandArgs = std::vector<std::string>;

@@ -15,6 +15,7 @@
 #include "cli/macro_command.h"
 #include "cli/mouse_command.h"
 #include "cli/recoil_command.h"
+#include "cli/run_locks.h"
 #include "cli/show_command.h"
 #include "cli/update_command.h"
 #include "profile/profile_cli.h"
@@ -104,9 +105,11 @@ int runCommandLine(const std::vector<std::string>& words, std::ostream& out, std
         const CommandContext context{*host.backend, options->json, out, err, host.attached};
         return entry->handler(context, options->args);
     }
+    // Made before the backend, so the devices stay locked until the emulator has saved their state.
+    RunLocks locks;
     std::unique_ptr<HidBackend> backend = makeBackend(*options, err);
     if (!backend) return kExitUsage;
-    const CommandContext context{*backend, options->json, out, err};
+    const CommandContext context{*backend, options->json, out, err, nullptr, &locks};
     return entry->handler(context, options->args);
 }
 

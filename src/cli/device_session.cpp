@@ -51,7 +51,7 @@ const InterfaceRow& FoundDevice::row() const {
 }
 
 std::optional<FoundDevice> openKindInto(HidBackend& backend, const KindChoice& kind, CommandChannel& channel,
-                                        std::ostream& err) {
+                                        RunLocks* locks, std::ostream& err) {
     DeviceSlotList slots = makeDeviceSlotList();
     HidInterface probe(backend);
     const auto claimed = claimNewInterfaces(probe, slots);
@@ -64,6 +64,8 @@ std::optional<FoundDevice> openKindInto(HidBackend& backend, const KindChoice& k
         err << notAttachedLine(kind) << '\n';
         return std::nullopt;
     }
+    // Nothing may reach the device before it is ours for the run.
+    if (locks && !locks->hold(backend, command->typeCode, kind.name, err)) return std::nullopt;
     FoundDevice found{*command, command->typeCode == kind.receiverType};
     HidInterface& hid = found.viaReceiver ? channel.receiverInterface() : channel.cableInterface();
     if (!hid.Open(found.command.path, true, true, true, false)) {
@@ -77,9 +79,9 @@ std::optional<FoundDevice> openKindInto(HidBackend& backend, const KindChoice& k
 }
 
 std::unique_ptr<DeviceSession> DeviceSession::open(HidBackend& backend, const KindChoice& kind,
-                                                   std::ostream& err) {
+                                                   RunLocks* locks, std::ostream& err) {
     auto session = std::make_unique<DeviceSession>(backend);
-    auto found = openKindInto(backend, kind, session->m_channel, err);
+    auto found = openKindInto(backend, kind, session->m_channel, locks, err);
     if (!found) return nullptr;
     session->m_found = std::move(*found);
     return session;

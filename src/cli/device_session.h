@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/run_locks.h"
 #include "device/command_channel.h"
 #include "device/interface_scan.h"
 
@@ -36,18 +37,20 @@ struct FoundDevice {
 /// interfaces, the cable form is preferred, and the interface is opened as the channel's cable interface
 /// (mode 1) or receiver interface (mode 2), and the channel marked connected. Serves a bare channel and a
 /// device object's command channel alike. Nothing, with one line on `err`, when no such device is
-/// attached or it cannot be opened.
+/// attached or it cannot be opened. With `locks`, the device's lock is taken (held for the run) before
+/// the device is opened; nothing, with one line on `err`, when another program keeps it.
 [[nodiscard]] std::optional<FoundDevice> openKindInto(HidBackend& backend, const KindChoice& kind,
-                                                      CommandChannel& channel, std::ostream& err);
+                                                      CommandChannel& channel, RunLocks* locks,
+                                                      std::ostream& err);
 
 /// A device's command interface opened into a command channel of its own (for the commands that speak
 /// the protocol directly).
 class DeviceSession {
 public:
-    /// Scans the backend and opens the kind's command interface. Nothing, with one line on `err`, when
-    /// no such device is attached or it cannot be opened.
+    /// Scans the backend and opens the kind's command interface (as openKindInto). Nothing, with one
+    /// line on `err`, when no such device is attached or it cannot be opened.
     [[nodiscard]] static std::unique_ptr<DeviceSession> open(HidBackend& backend, const KindChoice& kind,
-                                                             std::ostream& err);
+                                                             RunLocks* locks, std::ostream& err);
 
     [[nodiscard]] CommandChannel& channel() { return m_channel; }
     [[nodiscard]] const ClaimedInterface& command() const { return m_found.command; }

@@ -66,7 +66,7 @@ void exchange(CommandChannel& channel, InfoRead& read) {
 /// line on `context.err`, when the device cannot be reached at all.
 std::optional<InfoRead> readInfoBlock(const CommandContext& context, const KindChoice& kind) {
     if (!context.attached) {
-        auto session = DeviceSession::open(context.backend, kind, context.err);
+        auto session = DeviceSession::open(context.backend, kind, context.locks, context.err);
         if (!session) return std::nullopt;
         InfoRead read{session->found(), {}, "QueryLink", 0};
         exchange(session->channel(), read);

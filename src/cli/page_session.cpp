@@ -35,7 +35,7 @@ std::optional<FoundDevice> openPageDevice(const CommandContext& context, std::st
         context.err << "halvernctl: there is no page for a " << kind << '\n';
         return std::nullopt;
     }
-    auto found = openKindInto(context.backend, *choice, device.commandChannel(), context.err);
+    auto found = openKindInto(context.backend, *choice, device.commandChannel(), context.locks, context.err);
     if (!found) return std::nullopt;
     device.ConfigureFromTables(index, found->row());
     return found;

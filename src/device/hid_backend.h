@@ -75,6 +75,11 @@ public:
     [[nodiscard]] virtual int hotplugFd() { return -1; }
     /// Takes the pending hot-plug events after hotplugFd() became readable.
     virtual void drainHotplug() {}
+
+    /// Names the set of devices that other programs reach through a backend like this one, for the
+    /// per-device locks (see deviceLockFile): programs whose backends give the same scope share their
+    /// devices' locks. Empty when no other program can reach these devices, so nothing needs a lock.
+    [[nodiscard]] virtual std::string lockScope() const { return {}; }
 };
 
 /// Why the calling thread's last HidBackend::openNode failed (an errno value such as EACCES), or 0 when it

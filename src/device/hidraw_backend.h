@@ -19,6 +19,8 @@ public:
     /// A udev monitor of the hidraw subsystem, made on first use.
     [[nodiscard]] int hotplugFd() override;
     void drainHotplug() override;
+    /// Every program of the session reaches the same hidraw nodes.
+    [[nodiscard]] std::string lockScope() const override { return "hidraw"; }
 
 private:
     struct Monitor;

@@ -44,7 +44,10 @@ Emulator::Emulator(EmulatorOptions options) : m_options(std::move(options)) {
         std::error_code error;
         std::filesystem::create_directories(m_options.stateDirectory, error);
         m_persist = std::filesystem::is_directory(m_options.stateDirectory, error);
-        if (!m_persist) {
+        if (m_persist) {
+            const auto folder = std::filesystem::weakly_canonical(m_options.stateDirectory, error);
+            m_lockScope = "emulator " + (error ? m_options.stateDirectory : folder).string();
+        } else {
             m_setupError = "The emulator state folder " + m_options.stateDirectory.string() +
                            " cannot be used; choose a folder you can write to.";
         }
@@ -60,8 +63,9 @@ Emulator::Emulator(EmulatorOptions options) : m_options(std::move(options)) {
 }
 
 Emulator::~Emulator() {
-    if (m_persist) (void)saveState();
     std::lock_guard lock(m_mutex);
+    // A state file another program saved since holds the newer memory of the shared device.
+    for (const auto& [product, firmware] : m_firmware) (void)firmware->saveUnlessReplaced();
     for (const auto& device : m_devices) device->unplug();
 }
 
@@ -176,6 +180,8 @@ std::unique_ptr<HidNode> Emulator::openNode(std::string_view path, bool write) {
         return nullptr;
     }
     const auto address = parseNodePath(path);
+    // Another program sharing the state folder may have used the device since: open what it left.
+    device->firmware().reloadIfReplaced();
     if (m_options.transport == Transport::SocketPair) {
         return openSocketNode(std::move(device), address->interfaceNumber, write);
     }

@@ -89,6 +89,9 @@ public:
     /// Readable after a device was attached, detached or unplugged by a fault.
     [[nodiscard]] int hotplugFd() override;
     void drainHotplug() override;
+    /// Programs whose emulators keep their state in the same folder share the emulated devices (their
+    /// memory), so they share the devices' locks; an emulator without a state folder shares nothing.
+    [[nodiscard]] std::string lockScope() const override { return m_lockScope; }
 
 private:
     /// An eventfd shared with the devices' unplug handlers, which may outlive the emulator.
@@ -107,6 +110,7 @@ private:
     const EmulatorOptions m_options;
     std::string m_setupError;
     bool m_persist = false;
+    std::string m_lockScope;
     std::shared_ptr<TrafficCapture> m_capture;
     mutable std::mutex m_mutex;
     std::map<Product, std::shared_ptr<Firmware>> m_firmware;

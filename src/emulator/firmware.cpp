@@ -1,5 +1,7 @@
 #include "emulator/firmware.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <string>
 
@@ -71,11 +73,41 @@ Firmware::Firmware(const ProductModel& model, const DeviceConfig& config, std::f
     if (!loadStateFile(m_stateFile, m_memory)) {
         debugLog("emulator: no usable state in " + m_stateFile.string() + ", starting from factory state");
     }
+    m_stamp = stampOfFile();
 }
 
 Firmware::~Firmware() {
+    (void)saveUnlessReplaced();
+}
+
+Firmware::StateStamp Firmware::stampOfFile() const {
+    struct stat info {};
+    if (m_stateFile.empty() || ::stat(m_stateFile.c_str(), &info) != 0) return {};
+    return {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+            static_cast<int64_t>(info.st_size),
+            static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
+bool Firmware::saveUnlessReplaced() const {
     std::lock_guard lock(m_mutex);
-    if (!m_stateFile.empty()) (void)saveLocked();
+    if (m_stateFile.empty()) return false;
+    const StateStamp now = stampOfFile();
+    if (now != m_stamp && now != StateStamp{}) {
+        debugLog("emulator: " + m_stateFile.string() + " was saved by another program; not written over");
+        return false;
+    }
+    return saveLocked();
+}
+
+void Firmware::reloadIfReplaced() {
+    std::lock_guard lock(m_mutex);
+    if (m_stateFile.empty()) return;
+    const StateStamp now = stampOfFile();
+    if (now == m_stamp) return;
+    // Saved whole by a rename, so the file is always one complete image; a bad one leaves the memory be.
+    if (!loadStateFile(m_stateFile, m_memory))
+        debugLog("emulator: no usable state in " + m_stateFile.string());
+    m_stamp = now;
 }
 
 Report Firmware::execute(const Report& request, std::optional<uint8_t> refuseWith) {
@@ -155,7 +187,10 @@ bool Firmware::save() const {
 
 bool Firmware::saveLocked() const {
     if (m_stateFile.empty()) return false;
-    if (saveStateFile(m_stateFile, m_memory)) return true;
+    if (saveStateFile(m_stateFile, m_memory)) {
+        m_stamp = stampOfFile();
+        return true;
+    }
     debugLog("emulator: cannot write state file " + m_stateFile.string());
     return false;
 }

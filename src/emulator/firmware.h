@@ -62,6 +62,13 @@ public:
 
     /// Writes the state file now. Returns false when there is none or it cannot be written.
     [[nodiscard]] bool save() const;
+    /// Writes the state file unless another program's emulator saved it since this firmware last loaded
+    /// or saved it (that program's device memory is the newer one). Returns false when nothing was written.
+    [[nodiscard]] bool saveUnlessReplaced() const;
+    /// Loads the state file again when another program's emulator saved it since this firmware last
+    /// loaded or saved it. Emulators sharing a state folder so share the device's memory, as programs
+    /// share a real device (one at a time: each holds the device's lock while it uses the device).
+    void reloadIfReplaced();
 
     [[nodiscard]] const ProductModel& model() const { return m_model; }
 
@@ -86,6 +93,16 @@ public:
     static constexpr size_t kLedHistory = 256;
 
 private:
+    /// One version of the state file: its identity, size and time of change.
+    struct StateStamp {
+        uint64_t device = 0;
+        uint64_t inode = 0;
+        int64_t size = -1;
+        int64_t changedNs = 0;
+        bool operator==(const StateStamp&) const = default;
+    };
+    [[nodiscard]] StateStamp stampOfFile() const;
+
     uint8_t transfer(const Report& request, Report& reply);
     bool saveLocked() const;
 
@@ -93,6 +110,7 @@ private:
     const std::filesystem::path m_stateFile;
     mutable std::mutex m_mutex;
     MemoryImage m_memory;
+    mutable StateStamp m_stamp;  ///< the state file as this firmware last loaded or saved it
     size_t m_frameLength = 0;
     unsigned m_frames = 0;
     uint64_t m_frameChunks = 0;
