@@ -96,10 +96,6 @@ int main(int argc, char** argv) {
                              window.instanceMessage(wParam, lParam);
                          }
                      });
-    QObject::connect(&window, &app::MainWindow::exitRequested, &app, [&] {
-        window.shutdown();
-        QApplication::quit();
-    });
     if (auto* emulator = dynamic_cast<emu::Emulator*>(backend.get())) {
         QObject::connect(&instance, &app::SingleInstance::commandReceived, &window,
                          [emulator](const QString& verb, const QString& device) {
@@ -114,6 +110,13 @@ int main(int argc, char** argv) {
         qWarning("halvern: the device service is not on the session bus: %s", qPrintable(problem));
     }
     window.uiTasks().setAfterTasks([&service] { service.stateMayHaveChanged(); });
+    QObject::connect(&window, &app::MainWindow::exitRequested, &app, [&] {
+        // A command carried out for another program may be waiting for its device in a nested event loop,
+        // holding the window's device objects: quitting ends its waits (it ends as given up), and the
+        // devices close after it returned, below.
+        if (!service.commandRunning()) window.shutdown();
+        QApplication::quit();
+    });
     window.startSoundCompanion(app::soundCompanionProgram());
     const int code = QApplication::exec();
     window.uiTasks().setAfterTasks({});

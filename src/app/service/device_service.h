@@ -43,6 +43,9 @@ public:
     /// event is handled.
     void stateMayHaveChanged();
 
+    /// Whether a command is being carried out now (it may be waiting for its device).
+    [[nodiscard]] bool commandRunning() const { return m_running; }
+
     /// Commands that may wait for their turn; more are refused as busy.
     static constexpr size_t kMaxWaitingCommands = 256;
 
