@@ -216,14 +216,15 @@ Words pollingWords(const PropertySource& source, const QVariant& value, std::str
                                     std::to_string(*number)};
 }
 
+/// A switch as 0 or 1, or a whole number: the command words of both are numbers.
+std::optional<uint> switchOrNumber(const QVariant& value, std::string& problem) {
+    if (value.metaType().id() == QMetaType::Bool) return value.toBool() ? 1U : 0U;
+    return wholeNumber(value, problem);
+}
+
 template <const char* Command, const char* Option>
 Words systemWords(const PropertySource&, const QVariant& value, std::string& problem) {
-    std::optional<uint> number;
-    if (value.metaType().id() == QMetaType::Bool) {
-        number = value.toBool() ? 1U : 0U;
-    } else {
-        number = wholeNumber(value, problem);
-    }
+    const auto number = switchOrNumber(value, problem);
     if (!number) return std::nullopt;
     return std::vector<std::string>{Command, Option, std::to_string(*number)};
 }
@@ -231,12 +232,7 @@ Words systemWords(const PropertySource&, const QVariant& value, std::string& pro
 /// `headset CONTROL OPTION VALUE`: the microphone, monitor and voice settings.
 template <const char* Control, const char* Option>
 Words headsetWords(const PropertySource&, const QVariant& value, std::string& problem) {
-    std::optional<uint> number;
-    if (value.metaType().id() == QMetaType::Bool) {
-        number = value.toBool() ? 1U : 0U;
-    } else {
-        number = wholeNumber(value, problem);
-    }
+    const auto number = switchOrNumber(value, problem);
     if (!number) return std::nullopt;
     return std::vector<std::string>{"headset", Control, Option, std::to_string(*number)};
 }
