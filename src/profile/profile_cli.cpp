@@ -155,14 +155,46 @@ constexpr std::array<ProfileVerb, 9> kVerbs{{
     {"import", true, importProfile},
 }};
 
+const CliKind* findKind(std::string_view word) {
+    for (const CliKind& candidate : kKinds) {
+        if (candidate.word == word) return &candidate;
+    }
+    return nullptr;
+}
+
+/// Reads the kind's profile list from the user's data folder; false when the folder cannot be opened.
+bool openList(const CliKind& kind, ProfileList& list) {
+    const std::filesystem::path folder = GetDeviceDataFolder(kind.kindName);
+    if (folder.empty()) return false;
+    list.SetDeviceType(kind.typeCode);
+    list.SetPaths(folder, GetDefaultProfilePath(kind.kindName));
+    list.Init();
+    return true;
+}
+
 }  // namespace
+
+std::string SelectedProfileId(std::string_view kindWord) {
+    const CliKind* kind = findKind(kindWord);
+    ProfileList list;
+    if (!kind || !openList(*kind, list)) return {};
+    return list.GetCurrentProfileId();
+}
+
+bool SelectProfileId(std::string_view kindWord, const std::string& id) {
+    const CliKind* kind = findKind(kindWord);
+    ProfileList list;
+    if (!kind || !openList(*kind, list)) return false;
+    const auto& entries = list.GetEntries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].id == id) return list.SelectProfile(static_cast<int>(i));
+    }
+    return false;
+}
 
 int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.size() < 2) return usage(err, "a device kind and a verb are needed");
-    const CliKind* kind = nullptr;
-    for (const CliKind& candidate : kKinds) {
-        if (candidate.word == args[0]) kind = &candidate;
-    }
+    const CliKind* kind = findKind(args[0]);
     if (!kind) return usage(err, "no device kind '" + args[0] + "'");
     const ProfileVerb* verb = nullptr;
     for (const ProfileVerb& candidate : kVerbs) {
@@ -174,13 +206,8 @@ int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out, s
             err, std::string(verb->name) + (verb->takesWord ? " takes one word" : " takes no more words"));
     }
 
-    const std::filesystem::path folder = GetDeviceDataFolder(kind->kindName);
-    if (folder.empty()) return refused(err, "Cannot open the user's data folder.");
     ProfileList list;
-    list.SetDeviceType(kind->typeCode);
-    list.SetPaths(folder, GetDefaultProfilePath(kind->kindName));
-    list.Init();
-
+    if (!openList(*kind, list)) return refused(err, "Cannot open the user's data folder.");
     return verb->run(list, verb->takesWord ? &args[2] : nullptr, out, err);
 }
 

@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace halvern {
@@ -12,5 +13,12 @@ namespace halvern {
 /// Returns the exit code: 0 done, 1 refused or failed (one line on `err`; nothing changed), 2 bad usage.
 [[nodiscard]] int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out,
                                     std::ostream& err);
+
+/// The id of the profile selected for KIND (as RunProfileCommand takes it); empty when the kind is unknown
+/// or its list cannot be read.
+[[nodiscard]] std::string SelectedProfileId(std::string_view kindWord);
+/// Selects KIND's profile with this id again (a switch the device refused is undone). False when there is
+/// no such profile or the list cannot be written.
+[[nodiscard]] bool SelectProfileId(std::string_view kindWord, const std::string& id);
 
 }  // namespace halvern
