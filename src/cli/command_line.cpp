@@ -14,11 +14,11 @@
 #include "cli/list_command.h"
 #include "cli/macro_command.h"
 #include "cli/mouse_command.h"
+#include "cli/profile_command.h"
 #include "cli/recoil_command.h"
 #include "cli/run_locks.h"
 #include "cli/show_command.h"
 #include "cli/update_command.h"
-#include "profile/profile_cli.h"
 
 namespace halvern::cli {
 namespace {
@@ -35,15 +35,11 @@ int effectCommand(const CommandContext& context, const CommandArgs& args) {
     return runEffectCommand(args, context.json, context.out, context.err);
 }
 
-int profileCommand(const CommandContext& context, const CommandArgs& args) {
-    return RunProfileCommand(args, context.out, context.err);
-}
-
 constexpr CommandEntry kCommands[] = {
     {"list", runListCommand, true},
     {"doctor", runDoctorCommand, true},
     {"info", runInfoCommand, true},
-    {"profile", profileCommand, true},
+    {"profile", runProfileCommand, true},
     {"show", runShowCommand, true},
     {"dpi", runDpiCommand, true},
     {"dpi-active", runDpiActiveCommand, true},
