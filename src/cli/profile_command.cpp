@@ -59,7 +59,7 @@ int runProfileCommand(const CommandContext& context, const CommandArgs& args) {
 
     // Opened on the profile it has now, as the window's page is, before the files change: opening reads
     // the device's state into the selected profile, which must still be the one the device holds.
-    const std::string kind = args[0];
+    const std::string& kind = args[0];
     OpenedDevice opened = openKind(context, kind);
     if (!opened.device) return kExitDeviceError;
     const std::string before = SelectedProfileId(kind);

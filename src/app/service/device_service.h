@@ -53,7 +53,7 @@ public:
     [[nodiscard]] CMerivexUSBDevice* find(const cli::KindChoice& kind, cli::FoundDevice& found) override;
 
     // QDBusVirtualObject
-    QString introspect(const QString& path) const override;
+    [[nodiscard]] QString introspect(const QString& path) const override;
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
 
 private:
