@@ -63,9 +63,11 @@ QString interfaceXml(const QString& all, const QString& interface) {
     return stop < 0 ? QString() : all.mid(start, stop + end.size() - start) + QLatin1Char('\n');
 }
 
-/// The first line of what a command said on its error stream, for a D-Bus error's text.
+/// The first line of what a command said on its error stream, for a D-Bus error's text: without the
+/// command's usage line, which names command-line words the bus does not take.
 QString firstLine(const std::string& text) {
-    const std::string line = text.substr(0, text.find('\n'));
+    std::string line = text.substr(0, text.find('\n'));
+    line = line.substr(0, line.find("; usage: "));
     return QString::fromStdString(line);
 }
 
