@@ -77,6 +77,14 @@ QVariant colour(const PropertySource& source) {
     return light ? QString::fromStdString(cli::hexTriple(light->red, light->green, light->blue)) : QVariant();
 }
 
+/// The kind's name as the window's device list shows it (in English).
+QVariant deviceName(const PropertySource& source) {
+    const std::string id = "device_kind_" + std::string(source.kind.name) + "_text";
+    const std::string_view text = source.texts.text(id);
+    return QString::fromUtf8(text.empty() ? source.kind.name.data() : text.data(),
+                             static_cast<qsizetype>(text.empty() ? source.kind.name.size() : text.size()));
+}
+
 QVariant firmware(const PropertySource& source) {
     if (source.found.viaReceiver) return QString();
     const uint16_t version = source.found.command.attributes.versionNumber;
@@ -268,8 +276,7 @@ constexpr const char* kHeadset = halvern::service::kHeadsetInterface;
 const std::array<PropertyRow, 29> kProperties{{
     {kDevice, "Kind", "", [](const PropertySource& s) { return QVariant(QString::fromUtf8(s.kind.name)); },
      nullptr},
-    {kDevice, "Name", "",
-     [](const PropertySource& s) { return QVariant(QString::fromStdString(s.device.kindName())); }, nullptr},
+    {kDevice, "Name", "", deviceName, nullptr},
     {kDevice, "Connection", "",
      [](const PropertySource& s) {
          return QVariant(QString::fromLatin1(s.found.viaReceiver ? "receiver" : "cable"));
