@@ -247,9 +247,12 @@ void DeviceList::Attach(int slot, const DeviceSlot& s) {
     DeviceSlotPage* page = pageWithIdentity(pageRow);
     // Another program has the device: it is opened when the lock comes (lockArrived).
     if (page && !holdDevice(*page, s.row.typeCode)) return;
-    // Already attached the other way: a cable takes over from the receiver; a receiver waits.
+    // Already attached the other way: a cable takes over from the receiver; a receiver waits. A cable whose
+    // device is open on it already (the lock's arrival opened the present way first) stays as it is.
     if (partnerRow(slot) && m_slots.slot(static_cast<int>(s.row.partnerSlot)).row.inUse) {
-        if (!isReceiverType(s.row.typeCode)) SwitchAttachment(slot);
+        const CommandChannel* channel = page ? &page->device->commandChannel() : nullptr;
+        const bool onCable = channel && channel->connected() && !channel->receiverMode();
+        if (!isReceiverType(s.row.typeCode) && !onCable) SwitchAttachment(slot);
         return;
     }
     if (page) openCommand(*page, pageRow, s);

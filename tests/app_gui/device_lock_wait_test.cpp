@@ -86,10 +86,7 @@ TEST_F(DeviceLockWaitTest, ADeviceThatGoesWhileTheWindowWaitsIsNotWaitedForAnyLo
     EXPECT_EQ(lockState(), LockOutcome::Busy);
 }
 
-// Off for now: when the cable's arrival is handled while the window still waits for the lock, the window
-// sometimes opens the receiver and the cable never takes over (seen under the thread sanitizer, whose
-// timing makes it likely). The window then works through the receiver; the cause is still to be found.
-TEST_F(DeviceLockWaitTest, DISABLED_CableAndReceiverArrivingWhileItWaitsOpenTheCableAndOneLockCoversBoth) {
+TEST_F(DeviceLockWaitTest, CableAndReceiverArrivingWhileItWaitsOpenTheCableAndOneLockCoversBoth) {
     LockAttempt other = tryLockDevice(lockFile);
     ASSERT_EQ(other.outcome, LockOutcome::Taken);
     ASSERT_TRUE(emulator.attach(Product::Mouse, Attachment::Receiver));
@@ -98,8 +95,8 @@ TEST_F(DeviceLockWaitTest, DISABLED_CableAndReceiverArrivingWhileItWaitsOpenTheC
     CommandChannel& channel = mouse().device->commandChannel();
     other.lock.reset();
     ASSERT_TRUE(waitUntil([&] { return mouseShown(); }, 5000));
-    // The cable wins whether discovery saw it before the lock came or only after (a cable then takes over
-    // from the receiver).
+    // The cable wins whether the lock came before discovery handed the cable over or after; a cable handed
+    // over when the device is open on it already leaves it there.
     EXPECT_TRUE(waitUntil([&] { return channel.connected() && !channel.receiverMode(); }, 5000))
         << "the cable is preferred";
 
