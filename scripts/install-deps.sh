@@ -9,7 +9,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format clang-tidy
   qt6-base-dev qt6-tools-dev libqt6opengl6-dev qt6-svg-dev
-  xvfb xauth trayer dbus-daemon
+  xvfb xauth trayer dbus-daemon dbus-bin
   weston qt6-wayland
   udev desktop-file-utils appstream
   libfftw3-dev libpulse-dev pulseaudio pulseaudio-utils

@@ -9,11 +9,13 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -34,12 +36,30 @@ Figures figuresOf(std::vector<double> ms) {
     return {ms[ms.size() / 2], ms.back()};
 }
 
-bool mouseListed(QDBusConnection& bus) {
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        kService, kMouse, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get << QStringLiteral("org.halvern.Halvern1.Device") << QStringLiteral("Kind");
-    return bus.call(get, QDBus::Block, 2000).type() == QDBusMessage::ReplyMessage;
-}
+/// Ends `loop` when the service announces the mouse's object (subscribed before the application starts,
+/// so the announcement cannot be missed).
+class MouseAnnouncement : public QObject {
+    Q_OBJECT
+public:
+    MouseAnnouncement(QDBusConnection& bus, QEventLoop& loop) : m_loop(loop) {
+        subscribed = bus.connect(kService, QStringLiteral("/org/halvern/Halvern1"),
+                                 QStringLiteral("org.halvern.Halvern1.Manager"),
+                                 QStringLiteral("DeviceAdded"), this, SLOT(added(QDBusMessage)));
+    }
+    bool subscribed = false;
+    bool seen = false;
+
+public slots:
+    void added(const QDBusMessage& message) {
+        const QList<QVariant> args = message.arguments();
+        if (args.isEmpty() || args[0].value<QDBusObjectPath>().path() != kMouse) return;
+        seen = true;
+        m_loop.quit();
+    }
+
+private:
+    QEventLoop& m_loop;
+};
 
 double runCtl(const QStringList& words) {
     QElapsedTimer timer;
@@ -68,6 +88,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    QEventLoop waiting;
+    MouseAnnouncement announcement(bus, waiting);
     QProcess app;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HALVERN_EMULATE"), QStringLiteral("mouse"));
@@ -75,14 +97,16 @@ int main(int argc, char** argv) {
     app.setProcessEnvironment(environment);
     app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     app.start(QStringLiteral(HALVERN_BINARY), {});
-    QElapsedTimer waited;
-    waited.start();
-    while (!mouseListed(bus)) {
-        if (waited.elapsed() > 30000 || app.state() == QProcess::NotRunning) {
-            std::fprintf(stderr, "the application did not list the mouse on the bus\n");
-            return 1;
-        }
-        QThread::msleep(50);
+    QTimer::singleShot(30000, &waiting, &QEventLoop::quit);
+    QObject::connect(&app, &QProcess::finished, &waiting, &QEventLoop::quit);
+    waiting.exec();
+    if (!announcement.subscribed) {
+        std::fprintf(stderr, "cannot listen for the service's announcements\n");
+        return 1;
+    }
+    if (!announcement.seen) {
+        std::fprintf(stderr, "the application did not list the mouse on the bus\n");
+        return 1;
     }
 
     std::vector<double> writes;
@@ -129,3 +153,5 @@ int main(int argc, char** argv) {
                 runs, a.median, a.worst);
     return 0;
 }
+
+#include "service_bench.moc"

@@ -44,17 +44,22 @@ isolated() {  # a home of its own for one way
 # Through the application: halvernctl without --emulate reaches the application's emulated devices.
 isolated app
 mkdir -p "$work/app/state"
+# The service announces each device once its page has read it: listen before the application starts, so
+# no announcement is missed (the monitor's first line says it listens), then wait for all four.
+coproc MONITOR { exec dbus-monitor --session "type=signal,interface=org.halvern.Halvern1.Manager,member=DeviceAdded"; }
+monitor_pid=$MONITOR_PID
+IFS= read -r -t 10 _ <&"${MONITOR[0]}" || { echo "dbus-monitor did not start"; exit 1; }
 HALVERN_EMULATE=$devices HALVERN_EMULATOR_STATE=$work/app/state QT_QPA_PLATFORM=offscreen \
     "$halvern" >"$work/app.log" 2>&1 &
 app_pid=$!
-deadline=$((SECONDS + 30))
-until gdbus call --session -d org.halvern.Halvern1 -o /org/halvern/Halvern1 \
-        -m org.freedesktop.DBus.Properties.Get org.halvern.Halvern1.Manager Devices 2>/dev/null |
-        grep -o "devices/[a-z]*" | wc -l | grep -qx 4; do
-    if [ $SECONDS -ge $deadline ]; then echo "the application did not show its four devices on the bus"; cat "$work/app.log"; exit 1; fi
-    kill -0 "$app_pid" 2>/dev/null || { echo "the application ended"; cat "$work/app.log"; exit 1; }
-    sleep 0.1
+added=0
+while [ $added -lt 4 ] && IFS= read -r -t 30 line <&"${MONITOR[0]}"; do
+    case $line in *member=DeviceAdded*) added=$((added + 1)) ;; esac
 done
+kill "$monitor_pid" 2>/dev/null
+if [ $added -lt 4 ]; then
+    echo "the application announced $added of its four devices on the bus"; cat "$work/app.log"; exit 1
+fi
 run_table "$work/app/out" "$ctl"
 
 # What a client sees with the desktop's own tools: the objects, their interfaces, a property.
