@@ -58,7 +58,7 @@ std::optional<int> runInApplication(const std::vector<std::string>& words, std::
     }
     const QList<QVariant> values = answer.arguments();
     // What another program answered: the shape halvernctl expects, and no more text than a command prints.
-    constexpr qsizetype kMaxText = 16 * 1024 * 1024;
+    constexpr qsizetype kMaxText = qsizetype{16} * 1024 * 1024;
     if (values.size() != 3 || answer.signature() != QLatin1String("iss") ||
         values[1].toString().size() > kMaxText || values[2].toString().size() > kMaxText) {
         err << "halvernctl: the running Halvern gave an answer this program does not understand\n";
