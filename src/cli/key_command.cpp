@@ -103,6 +103,20 @@ std::string itemLabel(const KeyTarget& t, size_t j, std::span<const NamedChoice>
     return std::string(t.item) + " " + std::to_string(j) + (name.empty() ? "" : " (" + name + ")");
 }
 
+/// The code of a macro named on the line: its number in the device's list with the word's repeat.
+std::optional<key_table::Code> macroCode(const CommandContext& context, const MacroWord& word,
+                                         std::span<const std::string> macroNames, const KeyTarget& t) {
+    std::vector<NamedChoice> macros;
+    for (size_t i = 0; i < macroNames.size(); ++i)
+        macros.push_back({macroNames[i], {macroNames[i]}, {}, static_cast<long>(i)});
+    const NameMatch match = matchName(macros, word.name);
+    if (!match.value || *match.value > 0xFF) {
+        (void)usageError(context, "key", nameProblem(match, word.name, "macro", macros), t.usage);
+        return std::nullopt;
+    }
+    return key_table::Code{word.type, static_cast<uint8_t>(*match.value), word.repeat};
+}
+
 template <class Device>
 int assignKey(const CommandContext& context, PageSession<Device>& session, const KeyRequest& request,
               const KeyTarget& t, const EnglishTexts& texts) {
@@ -119,8 +133,13 @@ int assignKey(const CommandContext& context, PageSession<Device>& session, const
         return kExitDeviceError;
     }
     const KeyAssignment& own = device.keyList()[j].defaults;
-    const key_table::Code code =
+    key_table::Code code =
         request.function.useDefault ? key_table::Code{own.type, own.code1, own.code2} : request.function.code;
+    if (request.function.macro) {
+        const auto named = macroCode(context, *request.function.macro, device.macroNames(), t);
+        if (!named) return kExitUsage;
+        code = *named;
+    }
     const KeyAssignment assignment{static_cast<uint16_t>(j), code[0], code[1], code[2]};
     if (key_table::IsMacroType(assignment.type)) {
         const size_t macros = device.macroNames().size();

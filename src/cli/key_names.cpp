@@ -31,6 +31,19 @@ constexpr std::array<ModifierBox, 4> kModifierBoxes{{
 constexpr std::string_view kModifierPrefix = "keyset_modifier_";
 constexpr std::string_view kDefaultTextId = "keyset_category_default";
 
+/// Functions that the devices' own tables hold and the key lists show, but that no list of the key editor
+/// offers; they are taken by the names shown for them.
+struct ExtraFunction {
+    std::string_view textId;
+    uint8_t type, code1, code2;
+};
+constexpr std::array<ExtraFunction, 4> kExtraFunctions{{
+    {"close_text", assign_type::kKeyboard, 0x00, 0x00},           // a key that does nothing
+    {"mouse_key_DPI_shift", assign_type::kDpiShift, 0x90, 0x01},  // the mouse's own DPI shift button
+    {"mouse_key_smart_key", assign_type::kSpecial, 0x02, 0x00},
+    {"show_window", assign_type::kShowWindow, 0x00, 0x00},
+}};
+
 constexpr long packCode(uint8_t type, uint8_t c1, uint8_t c2) {
     return long{type} << 16 | long{c1} << 8 | c2;
 }
@@ -82,7 +95,7 @@ uint8_t modifierMask(std::string_view word, const EnglishTexts& texts) {
 /// The HID usage of a plain key a word names ("G", "F5"); nothing when it names none.
 std::optional<uint8_t> plainKeyUsage(std::string_view word, const EnglishTexts& texts) {
     std::vector<NamedChoice> keys;
-    for (size_t row = kFirstPlainKeyRow; row < static_cast<size_t>(kCapturableKeyRows); ++row) {
+    for (size_t row = kFirstPlainKeyRow; row < KeyCodeTable.size(); ++row) {
         const KeyCodeRow& key = KeyCodeTable[row];
         if (key.type == assign_type::kKeyboard && key.code1 == 0)
             keys.push_back(textIdChoice(key.name, key.code2, texts));
@@ -92,15 +105,48 @@ std::optional<uint8_t> plainKeyUsage(std::string_view word, const EnglishTexts& 
     return static_cast<uint8_t>(*match.value);
 }
 
-/// "MODIFIER+KEY" as the key editor combines them (one modifier box and a key); nothing otherwise.
+/// "MODIFIER+...+KEY" or "MODIFIER+...+MODIFIER": modifiers joined with "+", then a key or one more
+/// modifier ("Ctrl+G", "Ctrl+Shift+C", "Left Ctrl+Num +", "Left Ctrl+Left Alt"); nothing otherwise.
 std::optional<key_table::Code> combination(std::string_view word, const EnglishTexts& texts) {
     for (size_t plus = word.find('+'); plus != std::string_view::npos; plus = word.find('+', plus + 1)) {
         if (plus == 0 || plus + 1 >= word.size()) continue;
         const uint8_t mask = modifierMask(word.substr(0, plus), texts);
-        const auto usage = mask != 0 ? plainKeyUsage(word.substr(plus + 1), texts) : std::nullopt;
-        if (usage) return key_table::Code{assign_type::kKeyboard, mask, *usage};
+        if (mask == 0) continue;
+        const std::string_view rest = word.substr(plus + 1);
+        if (const auto usage = plainKeyUsage(rest, texts))
+            return key_table::Code{assign_type::kKeyboard, mask, *usage};
+        if (const uint8_t more = modifierMask(rest, texts); more != 0)
+            return key_table::Code{assign_type::kKeyboard, static_cast<uint8_t>(mask | more), 0};
+        if (const auto code = combination(rest, texts))
+            return key_table::Code{assign_type::kKeyboard, static_cast<uint8_t>(mask | (*code)[1]),
+                                   (*code)[2]};
     }
     return std::nullopt;
+}
+
+/// A keyboard code with modifiers named as combination reads it: every modifier of the mask, lowest bit
+/// first, then the key ("Left Ctrl+Left Shift+C"); empty when a part has no name.
+std::string keyboardName(uint8_t mask, uint8_t usage, const EnglishTexts& texts) {
+    std::string name;
+    for (unsigned bit = 1; bit <= 0x80; bit <<= 1) {
+        if ((mask & bit) == 0) continue;
+        const int row = FindModifierRow(static_cast<uint8_t>(bit));
+        if (row < 0) return {};
+        name += (name.empty() ? "" : "+") + shownText(KeyCodeTable[static_cast<size_t>(row)].name, texts);
+    }
+    if (usage == 0) return name;
+    const int row = FindKeyRowByUsage(usage);
+    if (row < 0) return {};
+    return name + "+" + shownText(KeyCodeTable[static_cast<size_t>(row)].name, texts);
+}
+
+/// Whether `name` read back as a function gives the code `value`.
+bool namesCode(const std::string& name, long value, std::span<const NamedChoice> functions,
+               const EnglishTexts& texts) {
+    std::string problem;
+    const auto word = parseFunctionWord(name, functions, texts, problem);
+    return word && !word->useDefault && !word->macro &&
+           packCode(word->code[0], word->code[1], word->code[2]) == value;
 }
 
 const NamedChoice* choiceOfValue(std::span<const NamedChoice> choices, long value) {
@@ -121,6 +167,14 @@ std::vector<NamedChoice> functionChoices(const EnglishTexts& texts) {
             choices.push_back(textIdChoice(row.name, packCode(row.type, row.code1, row.code2), texts));
         }
     }
+    for (const ExtraFunction& f : kExtraFunctions) {
+        choices.push_back(textIdChoice(f.textId, packCode(f.type, f.code1, f.code2), texts));
+    }
+    for (size_t i = 0; i < kDeviceShortcutNames.size(); ++i) {
+        choices.push_back(textIdChoice(kDeviceShortcutNames[i],
+                                       packCode(assign_type::kDeviceShortcut, 0, static_cast<uint8_t>(i)),
+                                       texts));
+    }
     for (const ChoiceRow& row : kShortcutChoices) {  // shown as they are, in every language
         choices.push_back(
             {std::string(row.name), {std::string(row.name)}, {}, packCode(row.type, row.code1, row.code2)});
@@ -137,20 +191,27 @@ std::vector<NamedChoice> functionChoices(const EnglishTexts& texts) {
 
 std::optional<FunctionWord> parseFunctionWord(std::string_view word, std::span<const NamedChoice> functions,
                                               const EnglishTexts& texts, std::string& problem) {
-    if (const auto code = parseHexTriple(word)) return FunctionWord{false, *code};
+    if (const auto code = parseHexTriple(word)) return FunctionWord{false, *code, {}};
     const NameMatch match = matchName(functions, word);
     if (match.value) {
-        if (*match.value == kDefaultFunction) return FunctionWord{true, {}};
-        return FunctionWord{false, unpackCode(*match.value)};
+        if (*match.value == kDefaultFunction) return FunctionWord{true, {}, {}};
+        return FunctionWord{false, unpackCode(*match.value), {}};
     }
     if (match.candidates.empty()) {
-        if (const auto code = combination(word, texts)) return FunctionWord{false, *code};
+        ParameterWord numbered = parseParameterWord(word, texts);
+        if (!numbered.problem.empty()) {
+            problem = std::move(numbered.problem);
+            return std::nullopt;
+        }
+        if (numbered.code) return FunctionWord{false, *numbered.code, {}};
+        if (numbered.macro) return FunctionWord{false, {}, std::move(numbered.macro)};
+        if (const auto code = combination(word, texts)) return FunctionWord{false, *code, {}};
     }
     problem = nameProblem(match, word, "key or function", {});
     if (match.candidates.empty()) {
         problem +=
-            " (a key such as G, F5 or Page Up, a modifier and a key such as Ctrl+G, a mouse button such "
-            "as Left button, Default, or a code TTAABB)";
+            " (a key such as G, F5 or Page Up, modifiers and a key such as Ctrl+Shift+G, a mouse button "
+            "such as Left button, Fire key, macro NAME, Default, or a code TTAABB)";
     }
     return std::nullopt;
 }
@@ -160,6 +221,8 @@ std::vector<NamedChoice> itemChoices(std::span<const key_table::Code> defaults,
     std::vector<NamedChoice> items;
     for (size_t j = 0; j < defaults.size(); ++j) {
         const key_table::Code& code = defaults[j];
+        // A key with no function of its own ("Disabled") names nothing.
+        if (code[0] == assign_type::kKeyboard && code[1] == 0 && code[2] == 0) continue;
         if (const NamedChoice* named = choiceOfValue(functions, packCode(code[0], code[1], code[2]))) {
             items.push_back({named->shown, named->names, named->aliases, static_cast<long>(j)});
             continue;
@@ -195,17 +258,21 @@ std::string itemName(size_t j, std::span<const NamedChoice> items) {
 
 std::string assignmentName(const KeyAssignment& a, std::span<const std::string> macroNames,
                            std::span<const NamedChoice> functions, const EnglishTexts& texts) {
-    if (key_table::IsMacroType(a.type)) {
-        return a.code1 < macroNames.size() ? "macro " + macroNames[a.code1]
-                                           : "macro " + std::to_string(a.code1);
-    }
-    if (const NamedChoice* named = choiceOfValue(functions, packCode(a.type, a.code1, a.code2)))
-        return named->shown;
-    const auto text = AssignmentTextFor(a.type, a.code1, a.code2, macroNames);
-    if (!text || text->textIds.empty()) return {};  // a literal is the page's text for a type it cannot name
+    if (std::string numbered = parameterName(a, macroNames, texts); !numbered.empty()) return numbered;
+    if (key_table::IsMacroType(a.type)) return "macro " + std::to_string(a.code1);
+    const long value = packCode(a.type, a.code1, a.code2);
+    if (const NamedChoice* named = choiceOfValue(functions, value)) return named->shown;
     std::string name;
-    for (const std::string_view id : text->textIds) name += (name.empty() ? "" : "+") + shownText(id, texts);
-    return name;
+    if (a.type == assign_type::kKeyboard && a.code1 != 0) {
+        name = keyboardName(a.code1, a.code2, texts);
+    } else if (const auto text = AssignmentTextFor(a.type, a.code1, a.code2, macroNames)) {
+        // A literal is the page's text for a type it cannot name.
+        for (const std::string_view id : text->textIds)
+            name += (name.empty() ? "" : "+") + shownText(id, texts);
+    }
+    // A name that would give another code when typed (a factory DPI shift of other steps) is left out;
+    // the code says it.
+    return !name.empty() && namesCode(name, value, functions, texts) ? name : std::string();
 }
 
 std::string assignmentLine(const KeyAssignment& a, std::span<const std::string> macroNames,

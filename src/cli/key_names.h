@@ -11,29 +11,33 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/function_params.h"
 #include "cli/names.h"
 #include "devices/key_table.h"
 #include "profile/profile_records.h"
 
 namespace halvern::cli {
 
-/// A function a `key` command line names: the item's own function, or a code.
+/// A function a `key` command line names: the item's own function, a code, or a macro by its name.
 struct FunctionWord {
     bool useDefault = false;
     key_table::Code code{};
+    std::optional<MacroWord> macro;  ///< set for "macro NAME ..."; the code is then the device's to find
 };
 
 /// The value of the "Default" choice of functionChoices; every other value is a code 0xTTAABB.
 inline constexpr long kDefaultFunction = -1;
 
-/// Everything a key or button can be given by name: the keys of the key editor's table ("G", "F5",
+/// Everything a key or button can be given by a name alone: the keys of the key editor's table ("G", "F5",
 /// "Page Up", "Left Ctrl", and the ids' tails "LCtrl", "Caplk"), the mouse buttons ("Left button", "left"),
-/// the DPI, media and system functions, the shortcuts ("Ctrl+C"), the recoil patterns and
-/// "Default" (the item's own function).
+/// the DPI, media and system functions, the shortcuts ("Ctrl+C"), the recoil patterns, the functions only
+/// a device's own table holds ("DPI shift", "Disabled", "Cut") and "Default" (the item's own function).
 [[nodiscard]] std::vector<NamedChoice> functionChoices(const EnglishTexts& texts);
 
-/// The function `word` names: six hex digits TTAABB, a name of `functions`, or a modifier and a key as the
-/// key editor combines them ("Ctrl+G", "shift+f5"). Nothing, with the reason in `problem`, otherwise.
+/// The function `word` names: six hex digits TTAABB, a name of `functions`, a function with its numbers
+/// ("Fire key, interval 120, count 2", "macro Jump, times 5"; see parseParameterWord), or modifiers and a
+/// key ("Ctrl+G", "shift+f5", "Ctrl+Shift+C", "Left Ctrl+Left Alt"). Nothing, with the reason in
+/// `problem`, otherwise.
 [[nodiscard]] std::optional<FunctionWord> parseFunctionWord(std::string_view word,
                                                             std::span<const NamedChoice> functions,
                                                             const EnglishTexts& texts, std::string& problem);
@@ -54,8 +58,9 @@ inline constexpr long kDefaultFunction = -1;
 /// The shown name of item `j` among `items`; empty when it has none.
 [[nodiscard]] std::string itemName(size_t j, std::span<const NamedChoice> items);
 
-/// What an assignment does, in English, as the device page's key list says it: "G", "Left Ctrl+G",
-/// "Left button", "macro Jump". Empty when the page shows no text for it.
+/// What an assignment does, in English, in words parseFunctionWord reads back to the same code: "G",
+/// "Left Ctrl+Left Shift+G", "Left button", "Fire key, interval 120, count 2", "macro Jump". Empty when
+/// the device page shows no text for it.
 [[nodiscard]] std::string assignmentName(const KeyAssignment& assignment,
                                          std::span<const std::string> macroNames,
                                          std::span<const NamedChoice> functions, const EnglishTexts& texts);
