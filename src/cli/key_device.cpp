@@ -11,7 +11,6 @@ namespace halvern::cli {
 namespace {
 
 constexpr std::string_view kOption = "--device";
-constexpr std::string_view kValues = "mouse or keyboard";
 
 struct DeviceName {
     std::string_view word;
@@ -51,8 +50,20 @@ KeyDevice attachedDevice(HidBackend& backend) {
     return KeyDevice::Mouse;
 }
 
-std::string usageOf(std::string_view command) {
-    return "halvernctl " + std::string(command) + " [" + std::string(kOption) + " mouse|keyboard] ...";
+/// "mouse, keyboard or headset" with `last` " or ", "mouse|keyboard|headset" with "|".
+std::string kindList(std::span<const std::string_view> kinds, std::string_view separator,
+                     std::string_view last) {
+    std::string text;
+    for (size_t i = 0; i < kinds.size(); ++i) {
+        if (i > 0) text += i + 1 == kinds.size() ? last : separator;
+        text += kinds[i];
+    }
+    return text;
+}
+
+std::string usageOf(std::string_view command, std::span<const std::string_view> kinds) {
+    return "halvernctl " + std::string(command) + " [" + std::string(kOption) + " " +
+           kindList(kinds, "|", "|") + "] ...";
 }
 
 }  // namespace
@@ -78,7 +89,8 @@ std::string_view deviceWord(KeyDevice device) {
 }
 
 std::optional<KeyDeviceChoice> chooseKeyDevice(const CommandContext& context, const CommandArgs& args,
-                                               std::string_view command) {
+                                               std::string_view command,
+                                               std::span<const std::string_view> kinds) {
     KeyDeviceChoice choice;
     std::optional<std::string> named;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -92,7 +104,7 @@ std::optional<KeyDeviceChoice> chooseKeyDevice(const CommandContext& context, co
         if (named) problem = std::string(kOption) + " is given twice";
         if (!joined && i + 1 >= args.size()) problem = std::string(kOption) + " needs a value";
         if (!problem.empty()) {
-            (void)usageError(context, command, problem, usageOf(command));
+            (void)usageError(context, command, problem, usageOf(command, kinds));
             return std::nullopt;
         }
         named = joined ? word.substr(kOption.size() + 1) : args[++i];
@@ -102,8 +114,8 @@ std::optional<KeyDeviceChoice> chooseKeyDevice(const CommandContext& context, co
         if (!device) {
             (void)usageError(
                 context, command,
-                std::string(kOption) + " takes " + std::string(kValues) + ", not '" + *named + "'",
-                usageOf(command));
+                std::string(kOption) + " takes " + kindList(kinds, ", ", " or ") + ", not '" + *named + "'",
+                usageOf(command, kinds));
             return std::nullopt;
         }
         choice.device = *device;
@@ -114,8 +126,8 @@ std::optional<KeyDeviceChoice> chooseKeyDevice(const CommandContext& context, co
 }
 
 int runOnKeyDevice(const CommandContext& context, const CommandArgs& args, std::string_view command,
-                   DeviceHandler mouse, DeviceHandler keyboard) {
-    const auto choice = chooseKeyDevice(context, args, command);
+                   DeviceHandler mouse, DeviceHandler keyboard, std::span<const std::string_view> kinds) {
+    const auto choice = chooseKeyDevice(context, args, command, kinds);
     if (!choice) return kExitUsage;
     return (choice->device == KeyDevice::Keyboard ? keyboard : mouse)(context, choice->args);
 }

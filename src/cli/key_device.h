@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,12 +22,16 @@ struct KeyDeviceChoice {
     CommandArgs args;
 };
 
+/// The kinds a shared command's "--device" takes, as its messages name them.
+inline constexpr std::array<std::string_view, 2> kKeyDeviceKinds{"mouse", "keyboard"};
+
 /// Takes "--device mouse|keyboard" (or "--device=...") out of a command's words. Without it: the mouse
 /// when one is attached, else the keyboard when one is, else the mouse (whose command then says that none
-/// is attached). Nothing, with one usage line for `command`, when the option has no value or another one.
-[[nodiscard]] std::optional<KeyDeviceChoice> chooseKeyDevice(const CommandContext& context,
-                                                             const CommandArgs& args,
-                                                             std::string_view command);
+/// is attached). Nothing, with one usage line for `command`, when the option has no value or another one;
+/// the line names `kinds`, every kind the command's --device takes (the command handles the others first).
+[[nodiscard]] std::optional<KeyDeviceChoice> chooseKeyDevice(
+    const CommandContext& context, const CommandArgs& args, std::string_view command,
+    std::span<const std::string_view> kinds = kKeyDeviceKinds);
 
 /// Whether one scan finds the command interface of `kind` ("mouse", "keyboard", "mousepad", "headset"),
 /// on its cable or through its receiver.
@@ -38,6 +44,7 @@ struct KeyDeviceChoice {
 /// Runs the device's variant of a shared command with the words left after the device choice.
 using DeviceHandler = int (*)(const CommandContext&, const CommandArgs&);
 [[nodiscard]] int runOnKeyDevice(const CommandContext& context, const CommandArgs& args,
-                                 std::string_view command, DeviceHandler mouse, DeviceHandler keyboard);
+                                 std::string_view command, DeviceHandler mouse, DeviceHandler keyboard,
+                                 std::span<const std::string_view> kinds = kKeyDeviceKinds);
 
 }  // namespace halvern::cli

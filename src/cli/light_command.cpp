@@ -174,7 +174,8 @@ int runLightCommand(const CommandContext& context, const CommandArgs& args) {
         };
         return runLight(context, choice->rest, target, open, lightRecordChange);
     }
-    return runOnKeyDevice(context, args, "light", mouseLight, keyboardLight);
+    static constexpr std::array<std::string_view, 4> kKinds{"mouse", "keyboard", "mousepad", "headset"};
+    return runOnKeyDevice(context, args, "light", mouseLight, keyboardLight, kKinds);
 }
 
 }  // namespace halvern::cli
