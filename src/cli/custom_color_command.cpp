@@ -25,23 +25,36 @@ struct ColourRequest {
 struct RequestForm {
     std::string_view option;
     size_t words;  ///< words after the option
+    std::string_view takes;
     ColourRequest::Reach reach;
 };
 constexpr std::array<RequestForm, 3> kForms{{
-    {"--all", 1, ColourRequest::Reach::All},
-    {"--key", 2, ColourRequest::Reach::Key},
-    {"--off", 0, ColourRequest::Reach::Off},
+    {"--all", 1, "takes a colour RRGGBB", ColourRequest::Reach::All},
+    {"--key", 2, "takes a key and a colour RRGGBB", ColourRequest::Reach::Key},
+    {"--off", 0, "takes no value", ColourRequest::Reach::Off},
 }};
+
+/// The one form the words name; nothing, with the reason, when they name none or more than one.
+const RequestForm* formOf(const CommandArgs& args, std::string& problem) {
+    std::vector<const RequestForm*> named;
+    for (const std::string& word : args) {
+        for (const RequestForm& f : kForms) {
+            if (word == f.option) named.push_back(&f);
+        }
+    }
+    if (named.size() == 1) return named.front();
+    problem = named.empty() ? "one of --all, --key or --off is needed"
+                            : std::string(named[0]->option) + " and " + std::string(named[1]->option) +
+                                  " cannot be given together: give one of --all, --key or --off";
+    return nullptr;
+}
 
 std::optional<ColourRequest> readRequest(const CommandArgs& args, std::span<const NamedChoice> keys,
                                          std::string& problem) {
-    const RequestForm* form = nullptr;
-    for (const RequestForm& f : kForms) {
-        if (!args.empty() && args[0] == f.option) form = &f;
-    }
-    if (!form || args.size() != form->words + 1) {
-        problem = form ? std::string(form->option) + " takes " + std::to_string(form->words) + " word(s)"
-                       : "one of --all, --key or --off is needed";
+    const RequestForm* form = formOf(args, problem);
+    if (!form) return std::nullopt;
+    if (args[0] != form->option || args.size() != form->words + 1) {
+        problem = std::string(form->option) + " " + std::string(form->takes);
         return std::nullopt;
     }
     ColourRequest request{form->reach, 0, {}};
