@@ -208,7 +208,7 @@ constexpr std::array<MacroVerb, 11> kVerbs{{
     {"insert", 3, 4, onRows<insertMacroRows>},
     {"delete-row", 2, 2, onRows<deleteMacroRow>},
     {"move-row", 3, 3, onRows<moveMacroRow>},
-    {"record", 3, 6, onRows<recordMacro>},
+    {"record", 1, 16, onRows<recordMacro>},  // its own options are checked by the recording
 }};
 
 /// Writes the macros the device's keys use into its macro memory.

@@ -65,7 +65,8 @@ std::optional<RecordOptions> parseOptions(const CommandArgs& words, std::string&
             return problem = "unknown option '" + w + "'", std::nullopt;
         }
     }
-    if (o.seconds < 0) return problem = "--seconds N is needed", std::nullopt;
+    if (o.seconds < 0)
+        return problem = "--seconds is missing: record takes --seconds N (1-3600)", std::nullopt;
     // Replacing a row never measures time.
     if (o.hook == HookMode::Replace) o.timing = TimingMode::Ignore;
     return o;
@@ -75,7 +76,8 @@ std::optional<RecordOptions> parseOptions(const CommandArgs& words, std::string&
 
 int recordMacro(const CommandContext& context, MacroStore& store, const CommandArgs& words) {
     std::string problem;
-    const auto options = parseOptions(words, problem);
+    if (words[0].starts_with("--")) problem = "record takes the macro's position before its options";
+    const auto options = problem.empty() ? parseOptions(words, problem) : std::nullopt;
     if (!options) return usageError(context, "macro", problem, kUsage);
     const std::vector<MacroEntry> list = store.LoadMacroList();
     const auto position = parseInteger(words[0], 0, static_cast<long>(list.size()) - 1);
