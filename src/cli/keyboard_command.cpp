@@ -1,5 +1,7 @@
 #include "cli/keyboard_command.h"
 
+#include <json/json.h>
+
 #include <array>
 
 #include "cli/cli_support.h"
@@ -11,22 +13,54 @@ namespace {
 /// One option of a command that sets words of the keyboard's system record.
 struct SystemOption {
     std::string_view name;
+    std::string_view jsonKey;  ///< its key in `show keyboard --json`
     long max = 0;
     uint16_t KeyboardSystem::*member = nullptr;
 };
 
 constexpr std::array<SystemOption, 3> kFlagOptions{{
-    {"--win-lock", 1, &KeyboardSystem::winFlag},
-    {"--w", 1, &KeyboardSystem::wFlag},
-    {"--key6", 1, &KeyboardSystem::key6Flag},
+    {"--win-lock", "winLock", 1, &KeyboardSystem::winFlag},
+    {"--w", "wFlag", 1, &KeyboardSystem::wFlag},
+    {"--key6", "key6", 1, &KeyboardSystem::key6Flag},
 }};
 constexpr std::array<SystemOption, 2> kRepeatOptions{{
-    {"--rate", 31, &KeyboardSystem::repeat},
-    {"--delay", 3, &KeyboardSystem::repeatDelay},
+    {"--rate", "repeatRate", 31, &KeyboardSystem::repeat},
+    {"--delay", "repeatDelay", 3, &KeyboardSystem::repeatDelay},
 }};
 
-/// Reads the given options (at least one is needed), changes those words of the system record through
-/// the page's path and says what they are now: "COMMAND: win-lock 1, w 0, key6 1, WHERE".
+/// The words as they are now: "COMMAND: win-lock 1, w 0, key6 1", or one JSON object with --json.
+template <size_t N>
+void printSystemWords(const CommandContext& context, const KeyboardSystem& system, std::string_view command,
+                      const std::array<SystemOption, N>& table) {
+    if (context.json) {
+        Json::Value root;
+        for (const SystemOption& o : table) root[std::string(o.jsonKey)] = system.*(o.member);
+        context.out << root.toStyledString();
+        return;
+    }
+    context.out << command << ":";
+    for (size_t i = 0; i < N; ++i)
+        context.out << (i == 0 ? " " : ", ") << table[i].name.substr(2) << ' ' << system.*(table[i].member);
+    context.out << '\n';
+}
+
+/// Without options: the keyboard's words as its page shows them after opening.
+template <size_t N>
+int showSystemWords(const CommandContext& context, std::string_view command,
+                    const std::array<SystemOption, N>& table) {
+    auto session = openKeyboard(context);
+    if (!session) return kExitDeviceError;
+    if (const DeviceResult read = session->refreshed; !read) {
+        context.err << "halvernctl: the keyboard did not report its settings (" << describeResult(read.code())
+                    << ")\n";
+        return kExitDeviceError;
+    }
+    printSystemWords(context, session->device->settings().system, command, table);
+    return kExitOk;
+}
+
+/// Reads the given options (none: shows the words as they are), changes those words of the system record
+/// through the page's path and says what they are now: "COMMAND: win-lock 1, w 0, key6 1, WHERE".
 template <size_t N>
 int changeSystemWords(const CommandContext& context, const CommandArgs& args, std::string_view command,
                       const std::array<SystemOption, N>& table, std::string_view usage,
@@ -39,8 +73,8 @@ int changeSystemWords(const CommandContext& context, const CommandArgs& args, st
     for (size_t i = 0; i < N && words && problem.empty(); ++i) {
         values[i] = integerOption(words->words, table[i].name, 0, table[i].max, problem);
     }
-    if (words && problem.empty() && words->words.options.empty()) problem = "at least one option is needed";
-    if (!problem.empty()) return usageError(context, command, problem, usage);
+    if (!words || !problem.empty()) return usageError(context, command, problem, usage);
+    if (words->words.options.empty()) return showSystemWords(context, command, table);
 
     auto session = openKeyboard(context);
     if (!session) return kExitDeviceError;

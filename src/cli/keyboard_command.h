@@ -16,11 +16,12 @@ namespace halvern::cli {
 [[nodiscard]] int runShowKeyboard(const CommandContext& context, const CommandArgs& args);
 
 /// `flags [--win-lock 0|1] [--w 0|1] [--key6 0|1]`: the Windows-key lock, W flag and 6-key flag
-/// (onboard record bytes 22, 20 and 21); at least one is needed.
+/// (onboard record bytes 22, 20 and 21). Without options: prints them as the keyboard holds them
+/// ("flags: win-lock 1, w 0, key6 1", or JSON {"winLock", "wFlag", "key6"}).
 [[nodiscard]] int runFlagsCommand(const CommandContext& context, const CommandArgs& args);
 
-/// `repeat [--rate 0-31] [--delay 0-3]`: the key repeat rate and delay. They live in the profile only;
-/// at least one is needed.
+/// `repeat [--rate 0-31] [--delay 0-3]`: the key repeat rate and delay. They live in the profile only.
+/// Without options: prints them ("repeat: rate 5, delay 1", or JSON {"repeatRate", "repeatDelay"}).
 [[nodiscard]] int runRepeatCommand(const CommandContext& context, const CommandArgs& args);
 
 /// `custom-color (--all RRGGBB | --key KEY RRGGBB | --off)`: the per-key colours of the custom colour
