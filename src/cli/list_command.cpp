@@ -5,9 +5,31 @@
 #include <cstdio>
 
 #include "cli/cli_support.h"
+#include "cli/device_session.h"
 #include "device/interface_scan.h"
 
 namespace halvern::cli {
+namespace {
+
+/// "command" or "notification"; the number for a role the program does not know.
+std::string roleName(uint16_t role) {
+    if (role == interface_role::kCommand) return "command";
+    if (role == interface_role::kNotification) return "notification";
+    return std::to_string(role);
+}
+
+/// "mouse", "mouse receiver"; empty for a type code no kind has.
+std::string kindName(uint16_t typeCode) {
+    for (const std::string_view kind : {"mouse", "keyboard", "mousepad", "headset"}) {
+        const KindChoice* choice = findKindChoice(kind);
+        if (choice && choice->cableType == typeCode) return std::string(kind);
+        if (choice && choice->receiverType != 0 && choice->receiverType == typeCode)
+            return std::string(kind) + " receiver";
+    }
+    return {};
+}
+
+}  // namespace
 
 int runListCommand(const CommandContext& context, const CommandArgs& args) {
     if (!args.empty()) {
@@ -38,9 +60,12 @@ int runListCommand(const CommandContext& context, const CommandArgs& args) {
             rows.append(row);
             continue;
         }
-        char line[96];
-        std::snprintf(line, sizeof line, "%2zu  type %u  role %3u  %04x:%04x  interface %u  collection %u  ",
-                      i, slot.row.typeCode, slot.row.role, slot.row.vid, slot.row.pid,
+        const std::string kind = kindName(slot.row.typeCode);
+        const std::string type =
+            "type " + std::to_string(slot.row.typeCode) + (kind.empty() ? "" : " (" + kind + ")");
+        char line[160];
+        std::snprintf(line, sizeof line, "%2zu  %-26s  %-12s  %04x:%04x  interface %u  collection %u  ", i,
+                      type.c_str(), roleName(slot.row.role).c_str(), slot.row.vid, slot.row.pid,
                       slot.row.interfaceNumber, slot.row.collection);
         context.out << line << slot.path << '\n';
     }

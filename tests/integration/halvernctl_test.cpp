@@ -65,7 +65,8 @@ TEST_F(HalvernctlTest, ListShowsEverySlotOfEachFormAttached) {
     ASSERT_EQ(r.code, kExitOk) << r.err;
     EXPECT_EQ(lineCount(r.out), 6u);  // command and notification slot of each
     EXPECT_NE(
-        r.out.find(" 6  type 6  role   0  320f:221d  interface 1  collection 4  emu:mouse-receiver/1#4"),
+        r.out.find(" 6  type 6 (mouse receiver)     command       320f:221d  interface 1  collection 4  "
+                   "emu:mouse-receiver/1#4"),
         std::string::npos)
         << r.out;
 
