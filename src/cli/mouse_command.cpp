@@ -63,6 +63,19 @@ std::optional<uint16_t> axisPosition(const MouseSession& session, const AxisValu
     return static_cast<uint16_t>(axis.value);
 }
 
+/// What became of a DPI number the mouse cannot take as it is: "; asked 1234 DPI, the mouse's step gives
+/// 1200 DPI" (`axis` names the Y axis); empty for a slider position or a DPI taken as typed.
+std::string roundedNote(const AxisValue& typed, uint16_t position, const DpiScale& scale,
+                        std::string_view axis) {
+    if (!typed.typedDpi) return {};
+    const int given = scale.dpi(position);
+    if (given == typed.value) return {};
+    const std::string asked = "asked " + std::to_string(typed.value) + " DPI" + std::string(axis);
+    if (typed.value < scale.lowestDpi())
+        return "; " + asked + ", the mouse's lowest is " + std::to_string(given) + " DPI";
+    return "; " + asked + ", the mouse's step gives " + std::to_string(given) + " DPI";
+}
+
 /// Whether switching stage `index` off leaves the page's rule intact: the active stage and the last
 /// enabled stage stay on.
 std::optional<std::string> disableProblem(const MouseSettings& s, size_t index) {
@@ -125,8 +138,10 @@ int runDpiCommand(const CommandContext& context, const CommandArgs& args) {
         words->screen);
     if (code != kExitOk) return code;
     const MouseSettings& s = session->device->settings();
-    context.out << stageLine(s.stages.at(index), index, s.activeStage, session->device->dpiScale())
-                << ", written to the mouse\n";
+    const DpiScale scale = session->device->dpiScale();
+    context.out << stageLine(s.stages.at(index), index, s.activeStage, scale) << ", written to the mouse"
+                << roundedNote(*x, *xPosition, scale, "")
+                << (y ? roundedNote(*y, *yPosition, scale, " for Y") : "") << '\n';
     return kExitOk;
 }
 

@@ -72,7 +72,8 @@ TEST_F(HalvernctlMouseTest, ShowMouseReadsTheMouseAndPrintsStagesWithDpiValues) 
     EXPECT_NE(text.out.find("light: Flow, brightness 4"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("polling rate: 1000 Hz\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("active stage: 4\n"), std::string::npos);
-    EXPECT_NE(text.out.find("(Fire key): Fire key, interval 120, count 2 (147802)\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("(Fire key): Fire key, interval 120, count 2 (147802)\n"), std::string::npos)
+        << text.out;
     EXPECT_NE(text.out.find("button 0 (Left button): Left button (100100)\n"), std::string::npos);
     EXPECT_EQ(text.out.find("light_mode_"), std::string::npos) << "no text ids";
 
@@ -102,9 +103,10 @@ TEST_F(HalvernctlMouseTest, SettingsCommandsWriteTheRecordWithTheScreenSize) {
     // Below the lowest DPI counts as the lowest; a separate Y value sets the X/Y flag; integer division.
     r = run({"dpi", "3", "--dpi", "50", "--y-dpi=1625", "--color", "12aB56", "--enable", "0"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_EQ(
-        r.out,
-        "stage 3: off, X 200 DPI (slider 0) Y 1600 DPI (slider 14), colour 12ab56, written to the mouse\n");
+    EXPECT_EQ(r.out,
+              "stage 3: off, X 200 DPI (slider 0) Y 1600 DPI (slider 14), colour 12ab56, written to the "
+              "mouse; asked 50 "
+              "DPI, the mouse's lowest is 200 DPI; asked 1625 DPI for Y, the mouse's step gives 1600 DPI\n");
     EXPECT_EQ(record(kStageBase + 3 * kStageSize, 9),
               (std::vector<uint8_t>{0, 1, 0, 0, 14, 0, 0x12, 0xAB, 0x56}));
     EXPECT_EQ(record(69, 4), (std::vector<uint8_t>{0x80, 0x07, 0x38, 0x04}));  // 1920x1080 unless told
