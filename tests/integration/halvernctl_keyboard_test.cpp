@@ -293,10 +293,8 @@ TEST_F(HalvernctlKeyboardTest, ARefusedRecordExitsOneAndKeepsTheProfile) {
 TEST_F(HalvernctlKeyboardTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
     const std::vector<std::vector<std::string>> lines{
         {"show", "keyboard", "extra"},
-        {"flags"},
         {"flags", "--w", "2"},
         {"flags", "--caps", "1"},
-        {"repeat"},
         {"repeat", "--rate", "32"},
         {"repeat", "--delay", "4"},
         {"polling", "4"},
