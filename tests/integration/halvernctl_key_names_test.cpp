@@ -189,6 +189,46 @@ TEST_F(HalvernctlKeyNamesTest, TheFactoryFunctionsShowPrintsAreTakenBack) {
     }
 }
 
+// The functions with numbers, over their whole code space at the edges of each byte: the name printed for a
+// code reads back to that code (the wheel's second direction counts down from 128).
+TEST(HalvernctlFunctionNumbers, EveryCodeOfAFunctionWithNumbersReadsBackFromItsName) {
+    const EnglishTexts texts;
+    const std::vector<NamedChoice> functions = functionChoices(texts);
+    const std::vector<std::string> macros{"Jump", "Burst, fast"};
+    const std::vector<uint8_t> edges{0x00, 0x01, 0x0F, 0x10, 0x7E, 0x7F, 0x80, 0x81, 0xF0, 0xFE, 0xFF};
+    std::vector<std::pair<uint8_t, uint8_t>> bytes;
+    for (int all = 0; all < 256; ++all) {
+        for (const uint8_t edge : edges) {
+            bytes.emplace_back(static_cast<uint8_t>(all), edge);
+            bytes.emplace_back(edge, static_cast<uint8_t>(all));
+        }
+    }
+    for (const uint8_t type : {0x11, 0x12, 0x14}) {
+        for (const auto& [c1, c2] : bytes) {
+            const KeyAssignment a{0, type, c1, c2};
+            const std::string name = assignmentName(a, macros, functions, texts);
+            std::string problem;
+            const auto word = parseFunctionWord(name, functions, texts, problem);
+            ASSERT_TRUE(word) << name << ": " << problem;
+            EXPECT_EQ(word->code, (key_table::Code{type, c1, c2})) << name;
+        }
+    }
+    for (const uint8_t type : {0x70, 0x71}) {
+        for (uint8_t macro = 0; macro < macros.size(); ++macro) {
+            for (int repeat = type == 0x70 ? 0 : 1; repeat <= (type == 0x70 ? 3 : 255); ++repeat) {
+                const KeyAssignment a{0, type, macro, static_cast<uint8_t>(repeat)};
+                const std::string name = assignmentName(a, macros, functions, texts);
+                std::string problem;
+                const auto word = parseFunctionWord(name, functions, texts, problem);
+                ASSERT_TRUE(word && word->macro) << name << ": " << problem;
+                EXPECT_EQ(word->macro->name, macros[macro]) << name;
+                EXPECT_EQ(word->macro->type, type) << name;
+                EXPECT_EQ(word->macro->repeat, repeat) << name;
+            }
+        }
+    }
+}
+
 // Words that name nothing, or a function with numbers it does not take, are refused as usage.
 TEST_F(HalvernctlKeyNamesTest, BadFunctionWordsAreUsageErrors) {
     addMacro("mouse", "Jump");
