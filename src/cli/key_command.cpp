@@ -1,5 +1,8 @@
 // `key`: one assignment of a mouse button or a keyboard key, written as the key editor's save does.
 
+#include <algorithm>
+#include <cctype>
+
 #include "cli/cli_support.h"
 #include "cli/key_device.h"
 #include "cli/key_names.h"
@@ -103,13 +106,25 @@ std::string itemLabel(const KeyTarget& t, size_t j, std::span<const NamedChoice>
     return std::string(t.item) + " " + std::to_string(j) + (name.empty() ? "" : " (" + name + ")");
 }
 
-/// The code of a macro named on the line: its number in the device's list with the word's repeat.
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+/// The code of a macro named on the line: its number in the device's list with the word's repeat. The name
+/// as it is written (the list holds no two names that differ only in case) comes before the looser match
+/// without spaces and hyphens, under which "Jump up" and "Jumpup" would be one name.
 std::optional<key_table::Code> macroCode(const CommandContext& context, const MacroWord& word,
                                          std::span<const std::string> macroNames, const KeyTarget& t) {
     std::vector<NamedChoice> macros;
     for (size_t i = 0; i < macroNames.size(); ++i)
         macros.push_back({macroNames[i], {macroNames[i]}, {}, static_cast<long>(i)});
-    const NameMatch match = matchName(macros, word.name);
+    NameMatch match;
+    const auto same = std::ranges::find_if(
+        macroNames, [&](const std::string& n) { return sameIgnoringCase(n, word.name); });
+    if (same != macroNames.end()) match.value = same - macroNames.begin();
+    if (!match.value) match = matchName(macros, word.name);
     if (!match.value || *match.value > 0xFF) {
         (void)usageError(context, "key", nameProblem(match, word.name, "macro", macros), t.usage);
         return std::nullopt;

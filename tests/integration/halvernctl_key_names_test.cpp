@@ -61,6 +61,8 @@ const std::vector<Case> kStatedCases{
     {"macro Jump, times 9", "710009"},
     {"macro Burst, fast", "700100"},
     {"macro burst, fast, times 2", "710102"},
+    {"macro Jump up", "700200"},  // one name without its space, another with it
+    {"macro jumpup", "700300"},
     {"Recoil pattern 2", "720100"},
     {"Cut", "220000"},
     {"Show Halvern", "230000"},
@@ -162,6 +164,8 @@ TEST_F(HalvernctlKeyNamesTest, EveryNameShowPrintsGivesTheSameCodeWhenTyped) {
     for (const std::string device : {"mouse", "keyboard"}) {
         addMacro(device, "Jump");
         addMacro(device, "Burst, fast");
+        addMacro(device, "Jump up");
+        addMacro(device, "JumpUp");
     }
     // The mouse's buttons by what they do out of the box (the left button keeps its left click).
     roundTrip("mouse",
