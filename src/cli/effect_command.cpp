@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "cli/cli_support.h"
+#include "cli/option_words.h"
 #include "lighting/lighting_engine.h"
 
 namespace halvern::cli {
@@ -48,11 +49,9 @@ constexpr std::array<IntegerOption, 7> kIntegerOptions{{
 }};
 
 std::optional<Rgb> parseColour(std::string_view text) {
-    if (text.size() != 6) return std::nullopt;
-    const auto value = parseInteger("0x" + std::string(text), 0, 0xFFFFFF);
-    if (!value) return std::nullopt;
-    return Rgb{static_cast<uint8_t>(*value >> 16), static_cast<uint8_t>(*value >> 8),
-               static_cast<uint8_t>(*value)};
+    const auto colour = parseHexTriple(text);
+    if (!colour) return std::nullopt;
+    return Rgb{(*colour)[0], (*colour)[1], (*colour)[2]};
 }
 
 /// Parses the words after "effect"; on failure returns the reason.

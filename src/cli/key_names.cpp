@@ -177,12 +177,12 @@ std::vector<NamedChoice> itemChoices(std::span<const key_table::Code> defaults,
 
 std::optional<size_t> parseItemWord(std::string_view word, size_t last, std::span<const NamedChoice> items,
                                     std::string_view what, std::string& problem) {
-    if (const auto number = parseInteger(word, 0, static_cast<long>(last)))
-        return static_cast<size_t>(*number);
+    if (const auto number = parseInteger(word, 1, static_cast<long>(last) + 1))
+        return static_cast<size_t>(*number - 1);
     const NameMatch match = matchName(items, word);
     if (match.value) return static_cast<size_t>(*match.value);
     problem = match.candidates.empty()
-                  ? std::string(what) + " takes a number 0-" + std::to_string(last) + " or a " +
+                  ? std::string(what) + " takes a number 1-" + std::to_string(last + 1) + " or a " +
                         std::string(what) + "'s name, not '" + std::string(word) + "'"
                   : nameProblem(match, word, what, {});
     return std::nullopt;
@@ -197,7 +197,7 @@ std::string assignmentName(const KeyAssignment& a, std::span<const std::string> 
                            std::span<const NamedChoice> functions, const EnglishTexts& texts) {
     if (key_table::IsMacroType(a.type)) {
         return a.code1 < macroNames.size() ? "macro " + macroNames[a.code1]
-                                           : "macro " + std::to_string(a.code1);
+                                           : "macro " + std::to_string(a.code1 + 1);
     }
     if (const NamedChoice* named = choiceOfValue(functions, packCode(a.type, a.code1, a.code2)))
         return named->shown;

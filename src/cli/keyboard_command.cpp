@@ -3,6 +3,7 @@
 #include <array>
 
 #include "cli/cli_support.h"
+#include "cli/json_output.h"
 #include "cli/keyboard_session.h"
 
 namespace halvern::cli {
@@ -11,18 +12,19 @@ namespace {
 /// One option of a command that sets words of the keyboard's system record.
 struct SystemOption {
     std::string_view name;
+    std::string_view key;  ///< its key in the JSON result
     long max = 0;
     uint16_t KeyboardSystem::*member = nullptr;
 };
 
 constexpr std::array<SystemOption, 3> kFlagOptions{{
-    {"--win-lock", 1, &KeyboardSystem::winFlag},
-    {"--w", 1, &KeyboardSystem::wFlag},
-    {"--key6", 1, &KeyboardSystem::key6Flag},
+    {"--win-lock", "winLock", 1, &KeyboardSystem::winFlag},
+    {"--w", "wFlag", 1, &KeyboardSystem::wFlag},
+    {"--key6", "key6", 1, &KeyboardSystem::key6Flag},
 }};
 constexpr std::array<SystemOption, 2> kRepeatOptions{{
-    {"--rate", 31, &KeyboardSystem::repeat},
-    {"--delay", 3, &KeyboardSystem::repeatDelay},
+    {"--rate", "repeatRate", 31, &KeyboardSystem::repeat},
+    {"--delay", "repeatDelay", 3, &KeyboardSystem::repeatDelay},
 }};
 
 /// Reads the given options (at least one is needed), changes those words of the system record through
@@ -50,6 +52,13 @@ int changeSystemWords(const CommandContext& context, const CommandArgs& args, st
         }
     });
     if (code != kExitOk) return code;
+    if (context.json) {
+        Json::Value result = changeResult("keyboard", command, "set");
+        for (const SystemOption& option : table)
+            result[std::string(option.key)] = session->device->settings().system.*(option.member);
+        printJson(context.out, result);
+        return kExitOk;
+    }
     context.out << command << ":";
     for (size_t i = 0; i < N; ++i) {
         context.out << (i == 0 ? " " : ", ") << table[i].name.substr(2) << ' '

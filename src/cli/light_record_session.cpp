@@ -1,6 +1,7 @@
 // The mouse pad and the headset on the command line: opening them, and `show mousepad|headset`.
 
 #include "cli/light_record_session.h"
+#include "cli/json_output.h"
 
 #include <json/json.h>
 
@@ -56,20 +57,14 @@ int show(const CommandContext& context, const CommandArgs& args, std::string_vie
     if (context.json) {
         Json::Value root;
         root["device"] = std::string(kind);
+        root["receiver"] = session->found.viaReceiver;
         root["path"] = session->found.command.path;
-        Json::Value l;
-        l["mode"] = light.mode;
-        l["modeName"] = mode;
-        l["brightness"] = light.brightness;
-        l["speed"] = light.speed;
-        l["multicolor"] = light.multiColor;
-        l["color"] = hexTriple(light.red, light.green, light.blue);
-        root["light"] = l;
+        root["light"] = lightJson(light, mode, false);
         root["activeRecord"] = record[0];
         root["deviceMode"] = record[1];
         root["deviceDirection"] = record[4];
         root["record"] = recordHex(record);
-        context.out << root.toStyledString();
+        printJson(context.out, root);
         return kExitOk;
     }
     context.out << deviceWord(kind) << " at " << session->found.command.path << '\n'

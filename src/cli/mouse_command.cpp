@@ -4,6 +4,8 @@
 #include <array>
 
 #include "cli/cli_support.h"
+#include "cli/json_output.h"
+#include "cli/numbering.h"
 #include "cli/mouse_session.h"
 
 namespace halvern::cli {
@@ -13,7 +15,7 @@ constexpr std::string_view kDpiUsage =
     "halvernctl dpi STAGE (--slider P | --dpi D) [--y-slider P | --y-dpi D] [--enable 0|1] [--color RRGGBB] "
     "[--screen WxH]";
 constexpr std::string_view kDpiActiveUsage = "halvernctl dpi-active STAGE [--screen WxH]";
-constexpr long kLastStage = static_cast<long>(CMerivexMouseDevice::kStageCount) - 1;
+constexpr size_t kStages = CMerivexMouseDevice::kStageCount;
 
 /// One axis of a stage as typed: a slider position or a DPI number.
 struct AxisValue {
@@ -67,7 +69,7 @@ std::optional<uint16_t> axisPosition(const MouseSession& session, const AxisValu
 /// enabled stage stay on.
 std::optional<std::string> disableProblem(const MouseSettings& s, size_t index) {
     if (static_cast<int>(index) == s.activeStage) {
-        return "stage " + std::to_string(index) + " is the active stage and cannot be switched off";
+        return "stage " + ordinalText(index) + " is the active stage and cannot be switched off";
     }
     const auto enabled =
         std::count_if(s.stages.begin(), s.stages.end(), [](const DpiStage& d) { return d.active; });
@@ -83,8 +85,7 @@ int runDpiCommand(const CommandContext& context, const CommandArgs& args) {
                                                             "--enable", "--color", "--screen"};
     std::string problem;
     const auto words = splitSettingsWords(args, kKnown, 1, problem);
-    const auto stage = words ? parseInteger(words->words.positional[0], 0, kLastStage) : std::nullopt;
-    if (words && !stage) problem = rangeProblem("STAGE", 0, kLastStage, words->words.positional[0]);
+    const auto stage = words ? parseOrdinal(words->words.positional[0], "STAGE", kStages, problem) : std::nullopt;
     std::optional<AxisValue> x, y;
     std::optional<long> enable;
     std::optional<std::array<uint8_t, 3>> colour;
@@ -99,7 +100,7 @@ int runDpiCommand(const CommandContext& context, const CommandArgs& args) {
 
     auto session = openMouse(context);
     if (!session) return kExitDeviceError;
-    const size_t index = static_cast<size_t>(*stage);
+    const size_t index = *stage;
     bool deviceProblem = false;
     const auto xPosition = axisPosition(*session, *x, problem, deviceProblem);
     const auto yPosition = xPosition && y ? axisPosition(*session, *y, problem, deviceProblem) : xPosition;
@@ -125,6 +126,13 @@ int runDpiCommand(const CommandContext& context, const CommandArgs& args) {
         words->screen);
     if (code != kExitOk) return code;
     const MouseSettings& s = session->device->settings();
+    if (context.json) {
+        Json::Value result = changeResult("mouse", "dpiStage", "set");
+        result["stage"] = stageJson(s.stages.at(index), index, session->device->dpiScale());
+        result["activeStage"] = s.activeStage + 1;
+        printJson(context.out, result);
+        return kExitOk;
+    }
     context.out << stageLine(s.stages.at(index), index, s.activeStage, session->device->dpiScale())
                 << ", written to the mouse\n";
     return kExitOk;
@@ -134,16 +142,15 @@ int runDpiActiveCommand(const CommandContext& context, const CommandArgs& args) 
     static constexpr std::array<std::string_view, 1> kKnown{"--screen"};
     std::string problem;
     const auto words = splitSettingsWords(args, kKnown, 1, problem);
-    const auto stage = words ? parseInteger(words->words.positional[0], 0, kLastStage) : std::nullopt;
-    if (words && !stage) problem = rangeProblem("STAGE", 0, kLastStage, words->words.positional[0]);
+    const auto stage = words ? parseOrdinal(words->words.positional[0], "STAGE", kStages, problem) : std::nullopt;
     if (!problem.empty()) return usageError(context, "dpi-active", problem, kDpiActiveUsage);
 
     auto session = openMouse(context);
     if (!session) return kExitDeviceError;
     const auto& stages = session->device->settings().stages;
-    const size_t index = static_cast<size_t>(*stage);
+    const size_t index = *stage;
     if (index >= stages.size() || !stages[index].active) {
-        return usageError(context, "dpi-active", "stage " + std::to_string(index) + " is switched off",
+        return usageError(context, "dpi-active", "stage " + ordinalText(index) + " is switched off",
                           kDpiActiveUsage);
     }
     const int code = changeMouseSettings(
@@ -151,7 +158,14 @@ int runDpiActiveCommand(const CommandContext& context, const CommandArgs& args) 
         words->screen);
     if (code != kExitOk) return code;
     const DpiStage& active = session->device->settings().stages.at(index);
-    context.out << "active stage: " << index << " (" << session->device->dpiScale().dpi(active.dpiX)
+    if (context.json) {
+        Json::Value result = changeResult("mouse", "activeStage", "set");
+        result["activeStage"] = static_cast<int>(index) + 1;
+        result["dpi"] = session->device->dpiScale().dpi(active.dpiX);
+        printJson(context.out, result);
+        return kExitOk;
+    }
+    context.out << "active stage: " << ordinalText(index) << " (" << session->device->dpiScale().dpi(active.dpiX)
                 << " DPI), written to the mouse\n";
     return kExitOk;
 }
