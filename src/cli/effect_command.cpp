@@ -110,17 +110,19 @@ void appendLed(std::string& line, const LedEntry& e) {
     line.append(text.data(), 8);
 }
 
+/// One frame: LEDs separated by spaces, or in JSON one array a line, indented as the program's JSON is
+/// (the frames are streamed, so a long run never has to be held whole).
 void printFrame(std::ostream& out, const LedFrame& frame, bool json, bool first) {
     std::string line;
-    line.reserve(frame.size() * 11 + 4);
-    if (json) line += first ? "[" : ",[";
+    line.reserve(frame.size() * 12 + 12);
+    if (json) line += first ? "      [ " : ",\n      [ ";
     for (std::size_t i = 0; i < frame.size(); ++i) {
-        if (i > 0) line += json ? "," : " ";
+        if (i > 0) line += json ? ", " : " ";
         if (json) line += '"';
         appendLed(line, frame.entries()[i]);
         if (json) line += '"';
     }
-    line += json ? "]" : "\n";
+    line += json ? " ]" : "\n";
     out << line;
 }
 
@@ -139,15 +141,14 @@ int runEffectCommand(const std::vector<std::string>& args, bool json, std::ostre
     if (sameMode) engine.restartMode();
 
     if (request.json) {
-        out << "{\"device\":\"" << request.model->name << "\",\"mode\":" << int{request.settings.mode}
-            << ",\"frames\":[";
+        out << "{\n   \"device\" : \"" << request.model->name << "\",\n   \"frames\" : [\n";
     }
     const Millis interval = stepInterval(*request.model, request.settings);
     for (long n = 0; n < request.frames; ++n) {
         engine.runEffect(kStartTime + n * interval);
         printFrame(out, engine.frame(), request.json, n == 0);
     }
-    if (request.json) out << "]}\n";
+    if (request.json) out << "\n   ],\n   \"mode\" : " << int{request.settings.mode} << "\n}\n";
     return kExitOk;
 }
 

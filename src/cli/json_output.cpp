@@ -1,19 +1,14 @@
 #include "cli/json_output.h"
 
 #include <cstdio>
-#include <memory>
 
 #include "cli/option_words.h"
+#include "profile/json_file.h"
 
 namespace halvern::cli {
 
 void printJson(std::ostream& out, const Json::Value& value) {
-    Json::StreamWriterBuilder builder;
-    builder["indentation"] = "  ";
-    builder["emitUTF8"] = true;
-    const std::unique_ptr<Json::StreamWriter> writer(builder.newStreamWriter());
-    (void)writer->write(value, &out);
-    out << '\n';
+    out << FormatJson(value);
 }
 
 Json::Value changeResult(std::string_view device, std::string_view changed, std::string_view action) {

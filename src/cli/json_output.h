@@ -14,7 +14,7 @@
 
 namespace halvern::cli {
 
-/// Writes `value` pretty-printed (two spaces a level, UTF-8 as it is) and a newline.
+/// Writes `value` as the program writes its JSON files (FormatJson): indented, keys in order, UTF-8.
 void printJson(std::ostream& out, const Json::Value& value);
 
 /// The start of every change command's result: {"device": DEVICE, "changed": WHAT, "action": ACTION}.

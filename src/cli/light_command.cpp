@@ -45,7 +45,8 @@ struct LightTarget {
 
 /// `light --list`: the modes the device's list offers, the current one marked.
 template <class Device>
-int listModes(const CommandContext& context, const Device& device, const LightModeRange& range) {
+int listModes(const CommandContext& context, const Device& device, const LightModeRange& range,
+              std::string_view kind) {
     const EnglishTexts texts;
     const std::vector<NamedChoice> choices = lightModeChoices(device.lightLists(), range, texts);
     const long current = device.settings().light.mode;
@@ -58,7 +59,10 @@ int listModes(const CommandContext& context, const Device& device, const LightMo
             row["current"] = c.value == current;
             rows.append(row);
         }
-        printJson(context.out, rows);
+        Json::Value root(Json::objectValue);
+        root["device"] = std::string(kind);
+        root["modes"] = rows;
+        printJson(context.out, root);
         return kExitOk;
     }
     context.out << "light modes of the " << range.device << ":\n";
@@ -96,7 +100,7 @@ int runLight(const CommandContext& context, const CommandArgs& args, const Light
     auto session = open(context);
     if (!session) return kExitDeviceError;
     auto& device = *session->device;
-    if (list) return listModes(context, device, target.modes);
+    if (list) return listModes(context, device, target.modes, target.kind);
 
     const EnglishTexts texts;
     const auto mode = resolveLightMode(device.lightLists(), options->mode, target.modes, texts, problem);
