@@ -195,11 +195,11 @@ TEST_F(DeviceServiceTest, ADpiStageChangedByThePageOrByHalvernctlIsAnnounced) {
     // halvernctl without --emulate finds the application on the bus and changes the same mouse.
     QProcess ctl;
     ctl.start(QStringLiteral(HALVERNCTL_BINARY),
-              {QStringLiteral("dpi"), QStringLiteral("4"), QStringLiteral("--dpi"), QStringLiteral("1200")});
+              {QStringLiteral("dpi"), QStringLiteral("5"), QStringLiteral("--dpi"), QStringLiteral("1200")});
     ASSERT_TRUE(waitUntil([&] { return ctl.state() == QProcess::NotRunning; }, 20000));
     EXPECT_EQ(ctl.exitCode(), 0) << ctl.readAllStandardError().toStdString();
     EXPECT_EQ(ctl.readAllStandardOutput().toStdString(),
-              "stage 4: on, 1200 DPI (slider 10), colour 00ffff, written to the mouse\n");
+              "stage 5: on, 1200 DPI (slider 10), colour 00ffff, written to the mouse\n");
     EXPECT_TRUE(waitUntil([&] { return client.sawChange(kMousePath, QStringLiteral("DpiStages")); }))
         << "halvernctl's change";
     const auto* device = dynamic_cast<const CMerivexMouseDevice*>(page->device.get());
