@@ -179,12 +179,16 @@ std::optional<size_t> parseItemWord(std::string_view word, size_t last, std::spa
                                     std::string_view what, std::string& problem) {
     if (const auto number = parseInteger(word, 1, static_cast<long>(last) + 1))
         return static_cast<size_t>(*number - 1);
+    const std::string range = std::string(what) + " takes a number 1-" + std::to_string(last + 1) + " or a " +
+                              std::string(what) + "'s name, not '" + std::string(word) + "'";
+    // A number is always a number, never the name of the digit key it also spells.
+    if (!word.empty() && std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        problem = range;
+        return std::nullopt;
+    }
     const NameMatch match = matchName(items, word);
     if (match.value) return static_cast<size_t>(*match.value);
-    problem = match.candidates.empty()
-                  ? std::string(what) + " takes a number 1-" + std::to_string(last + 1) + " or a " +
-                        std::string(what) + "'s name, not '" + std::string(word) + "'"
-                  : nameProblem(match, word, what, {});
+    problem = match.candidates.empty() ? range : nameProblem(match, word, what, {});
     return std::nullopt;
 }
 
