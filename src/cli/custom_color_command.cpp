@@ -131,9 +131,9 @@ int runCustomColorCommand(const CommandContext& context, const CommandArgs& args
     }
     if (request->reach == ColourRequest::Reach::Key &&
         device.keyLed(request->key) == CMerivexKeyboardDevice::kAbsentMarker) {
-        return usageError(context, "custom-color",
-                          "key " + std::to_string(request->key + 1) + " is not on this keyboard or has no LED",
-                          kUsage);
+        return usageError(
+            context, "custom-color",
+            "key " + std::to_string(request->key + 1) + " is not on this keyboard or has no LED", kUsage);
     }
     // As the page's colour buttons: the custom colours show only in their mode, so switch to it first.
     const bool switching = device.settings().light.mode != CMerivexKeyboardDevice::kCustomColourMode;
@@ -151,8 +151,9 @@ int runCustomColorCommand(const CommandContext& context, const CommandArgs& args
         Json::Value result =
             changeResult("keyboard", "customColors", kActions[static_cast<size_t>(request->reach)]);
         const bool off = request->reach == ColourRequest::Reach::Off;
-        result["color"] = off ? Json::Value() : Json::Value(hexTriple(request->colour.red, request->colour.green,
-                                                                      request->colour.blue));
+        result["color"] =
+            off ? Json::Value()
+                : Json::Value(hexTriple(request->colour.red, request->colour.green, request->colour.blue));
         if (request->reach == ColourRequest::Reach::Key) {
             result["key"] = static_cast<int>(request->key) + 1;
             if (const std::string name = itemName(request->key, keys); !name.empty()) result["name"] = name;

@@ -7,8 +7,8 @@
 
 #include "cli/cli_support.h"
 #include "cli/command_checks.h"
-#include "cli/json_output.h"
 #include "cli/headset_session.h"
+#include "cli/json_output.h"
 #include "cli/option_words.h"
 #include "cli/page_session.h"
 #include "cli/shared_commands.h"
@@ -32,7 +32,7 @@ constexpr std::string_view kUsage =
 struct AudioControl {
     std::string_view word;
     std::string_view shown;
-    std::string_view key;  ///< its name in JSON
+    std::string_view key;     ///< its name in JSON
     std::string_view second;  ///< "--level" or "--type"
     long secondMin, secondMax;
     bool (CMerivexHS6533Device::*setOn)(bool);
@@ -87,7 +87,8 @@ int runHeadsetCommand(const CommandContext& context, const CommandArgs& args) {
     if (context.json) {
         // Without options the command shows the control; with them it changed it.
         const bool changed = on || second;
-        Json::Value result = changed ? changeResult("headset", control->key, "set") : Json::Value(Json::objectValue);
+        Json::Value result =
+            changed ? changeResult("headset", control->key, "set") : Json::Value(Json::objectValue);
         if (!changed) {
             result["device"] = "headset";
             result["control"] = std::string(control->key);

@@ -8,9 +8,9 @@
 
 #include "cli/cli_support.h"
 #include "cli/command_checks.h"
+#include "cli/headset_session.h"
 #include "cli/json_output.h"
 #include "cli/numbering.h"
-#include "cli/headset_session.h"
 #include "devices/headset_eq.h"
 #include "devices/headset_led_reports.h"
 #include "profile/name_rule.h"
@@ -70,7 +70,8 @@ int printEq(const CommandContext& context, CMerivexHS6533Device& headset, std::s
     const int chosen = headset.chosenCustomEq().value_or(-1);
     const auto& bands = headset.eqBands();
     if (context.json) {
-        Json::Value root = action.empty() ? Json::Value(Json::objectValue) : changeResult("headset", "equaliser", action);
+        Json::Value root =
+            action.empty() ? Json::Value(Json::objectValue) : changeResult("headset", "equaliser", action);
         if (action.empty()) root["device"] = "headset";
         root["equaliser"] = eqJson(headset);
         printJson(context.out, root);
@@ -97,8 +98,8 @@ int listCustom(const CommandContext& context, CMerivexHS6533Device& headset) {
     const int chosen = headset.chosenCustomEq().value_or(-1);
     if (names.empty()) context.out << "no custom equalisers saved\n";
     for (size_t i = 0; i < names.size(); ++i)
-        context.out << (static_cast<int>(i) == chosen ? "* " : "  ") << i + 1 << ' ' << PrintableName(names[i])
-                    << '\n';
+        context.out << (static_cast<int>(i) == chosen ? "* " : "  ") << i + 1 << ' '
+                    << PrintableName(names[i]) << '\n';
     return kExitOk;
 }
 
@@ -218,7 +219,8 @@ int runHeadsetEqCommand(const CommandContext& context, const CommandArgs& words)
     } else {
         const std::string action = argument(1);
         if (action == "select" || action == "delete") {
-            if (const auto at = parseOrdinal(argument(2), action + " INDEX", headset_eq::kMaxCustomEqs, problem))
+            if (const auto at =
+                    parseOrdinal(argument(2), action + " INDEX", headset_eq::kMaxCustomEqs, problem))
                 index = static_cast<long>(*at);
             if (count != 3 && problem.empty()) problem = action + " takes one INDEX";
         } else if (action == "save") {
@@ -251,7 +253,8 @@ int runHeadsetEqCommand(const CommandContext& context, const CommandArgs& words)
     if (action == "save") return saveCustom(context, headset, argument(2));
     if (static_cast<size_t>(*index) >= headset.customEqNames().size()) {
         return usageError(context, "headset",
-                          ordinalProblem(words[2], action + " INDEX", headset.customEqNames().size()), kUsage);
+                          ordinalProblem(words[2], action + " INDEX", headset.customEqNames().size()),
+                          kUsage);
     }
     return action == "select" ? applied(headset.ChooseCustomEq(static_cast<int>(*index)), "selected")
                               : applied(headset.DeleteCustomEq(static_cast<int>(*index)), "deleted");

@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "cli/cli_support.h"
-#include "cli/json_output.h"
 #include "cli/device_session.h"
 #include "cli/headset_session.h"
+#include "cli/json_output.h"
 #include "cli/page_session.h"
 
 namespace halvern::cli {
@@ -127,7 +127,8 @@ int runInfoCommand(const CommandContext& context, const CommandArgs& args) {
     }
     char line[96];
     context.out << kind->name << ' ' << found.describe() << '\n';
-    context.out << "firmware version: " << firmwareVersionText(version) << '\n' << "info: " << hexBytes(info) << '\n';
+    context.out << "firmware version: " << firmwareVersionText(version) << '\n'
+                << "info: " << hexBytes(info) << '\n';
     for (const auto& f : kInfoFields) {
         const unsigned value = f.width == 2 ? le16(info, f.offset) : info[f.offset];
         std::snprintf(line, sizeof line, f.hex ? "%s: 0x%04x\n" : "%s: %u\n", f.label, value);

@@ -130,8 +130,8 @@ int assignKey(const CommandContext& context, PageSession<Device>& session, const
         const size_t macros = device.macroNames().size();
         if (assignment.code1 >= macros) {
             return usageError(context, "key",
-                              "there is no macro " + std::to_string(assignment.code1 + 1) + " (the list holds " +
-                                  std::to_string(macros) + ")",
+                              "there is no macro " + std::to_string(assignment.code1 + 1) +
+                                  " (the list holds " + std::to_string(macros) + ")",
                               t.usage);
         }
         if (session.answered()) {

@@ -16,7 +16,8 @@ std::string keyboardKeyRanges() {
         if (!keyboardKeyHasSlot(j)) continue;
         size_t last = j;
         while (keyboardKeyHasSlot(last + 1)) ++last;
-        ranges.push_back(last == j ? std::to_string(j + 1) : std::to_string(j + 1) + "-" + std::to_string(last + 1));
+        ranges.push_back(last == j ? std::to_string(j + 1)
+                                   : std::to_string(j + 1) + "-" + std::to_string(last + 1));
         j = last;
     }
     std::string text;

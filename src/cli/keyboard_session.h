@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "cli/command_checks.h"
-#include "cli/names.h"
 #include "cli/command_context.h"
 #include "cli/light_options.h"
+#include "cli/names.h"
 #include "cli/page_session.h"
 #include "cli/polling_rates.h"
 #include "devices/keyboard_device.h"

@@ -4,10 +4,10 @@
 
 #include "cli/cli_support.h"
 #include "cli/json_output.h"
-#include "cli/polling_rates.h"
 #include "cli/key_names.h"
 #include "cli/keyboard_command.h"
 #include "cli/keyboard_session.h"
+#include "cli/polling_rates.h"
 
 namespace halvern::cli {
 namespace {

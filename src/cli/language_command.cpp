@@ -2,7 +2,6 @@
 
 #include <json/json.h>
 
-
 #include "cli/cli_support.h"
 #include "cli/command_checks.h"
 #include "cli/json_output.h"

@@ -1,11 +1,11 @@
 // The mouse pad and the headset on the command line: opening them, and `show mousepad|headset`.
 
 #include "cli/light_record_session.h"
-#include "cli/json_output.h"
 
 #include <json/json.h>
 
 #include "cli/cli_support.h"
+#include "cli/json_output.h"
 #include "cli/option_words.h"
 
 namespace halvern::cli {

@@ -8,12 +8,12 @@
 
 #include "cli/cli_support.h"
 #include "cli/json_output.h"
-#include "cli/numbering.h"
 #include "cli/key_device.h"
 #include "cli/keyboard_session.h"
 #include "cli/macro_record_command.h"
 #include "cli/macro_rows_command.h"
 #include "cli/mouse_session.h"
+#include "cli/numbering.h"
 #include "input/macro_store.h"
 #include "profile/data_folders.h"
 #include "profile/name_rule.h"
@@ -96,14 +96,16 @@ int addMacro(const CommandContext& context, KeyDevice device, MacroStore& store,
         return kExitDeviceError;
     }
     if (context.json) {
-        printMacroChange(context, device, "added", macroAt(store, static_cast<int>(store.LoadMacroList().size()) - 1));
+        printMacroChange(context, device, "added",
+                         macroAt(store, static_cast<int>(store.LoadMacroList().size()) - 1));
         return kExitOk;
     }
     context.out << "added " << name << '\n';
     return kExitOk;
 }
 
-int renameMacro(const CommandContext& context, KeyDevice device, MacroStore& store, const CommandArgs& words) {
+int renameMacro(const CommandContext& context, KeyDevice device, MacroStore& store,
+                const CommandArgs& words) {
     const auto at = position(context, store, words[0]);
     if (!at) return kExitUsage;
     switch (store.RenameMacro(*at, words[1])) {
@@ -200,7 +202,8 @@ int deleteMacro(const CommandContext& context, KeyDevice device, MacroStore& sto
     return deleteFromDevice(context, store, *at, openMouse(context), device);
 }
 
-int importMacro(const CommandContext& context, KeyDevice device, MacroStore& store, const CommandArgs& words) {
+int importMacro(const CommandContext& context, KeyDevice device, MacroStore& store,
+                const CommandArgs& words) {
     const std::string& file = words[0];
     const MacroStore::Imported imported = store.ImportMacro(file);
     if (imported.result != ImportResult::Imported) {
@@ -217,7 +220,8 @@ int importMacro(const CommandContext& context, KeyDevice device, MacroStore& sto
     return kExitOk;
 }
 
-int exportMacro(const CommandContext& context, KeyDevice device, MacroStore& store, const CommandArgs& words) {
+int exportMacro(const CommandContext& context, KeyDevice device, MacroStore& store,
+                const CommandArgs& words) {
     const auto at = position(context, store, words[0]);
     if (!at) return kExitUsage;
     if (store.ExportMacro(*at, words[1])) {
@@ -293,7 +297,8 @@ int writeUsedMacros(const CommandContext& context, const CommandArgs& args,
                                  device.Await([&device](CMerivexUSBDevice::Done done) {
                                      device.WriteRecoilPatterns(std::move(done));
                                  }));
-            if (code == kExitOk && !context.json) context.out << "wrote the four recoil patterns to the mouse\n";
+            if (code == kExitOk && !context.json)
+                context.out << "wrote the four recoil patterns to the mouse\n";
         }
     }
     if (code == kExitOk && context.json) {

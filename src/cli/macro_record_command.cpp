@@ -109,8 +109,8 @@ int recordMacro(const CommandContext& context, std::string_view device, MacroSto
     }
     if (!context.json)
         context.out << "recording for " << options->seconds << " s"
-                << (hook->keyboardGrabbed() ? "" : " (the keys also reach the other programs)") << "...\n"
-                << std::flush;
+                    << (hook->keyboardGrabbed() ? "" : " (the keys also reach the other programs)") << "...\n"
+                    << std::flush;
     std::this_thread::sleep_for(std::chrono::seconds(options->seconds));  // the recording's length
     hook->Stop();
 

@@ -11,8 +11,8 @@
 #include "cli/cli_support.h"
 #include "cli/command_checks.h"
 #include "cli/json_output.h"
-#include "cli/numbering.h"
 #include "cli/names.h"
+#include "cli/numbering.h"
 #include "input/macro_recorder.h"
 #include "input/macro_rows.h"
 
@@ -220,9 +220,10 @@ int moveMacroRow(const CommandContext& context, std::string_view device, MacroSt
         return save(context, device, store, *open,
                     {"moved", from, "row " + std::to_string(from + 1) + " stays where it is"}, false);
     }
-    return save(context, device, store, *open,
-                {"moved", open->rows.selected,
-                 "moved row " + std::to_string(from + 1) + " to row " + std::to_string(open->rows.selected + 1)});
+    return save(
+        context, device, store, *open,
+        {"moved", open->rows.selected,
+         "moved row " + std::to_string(from + 1) + " to row " + std::to_string(open->rows.selected + 1)});
 }
 
 }  // namespace halvern::cli

@@ -5,8 +5,8 @@
 
 #include "cli/cli_support.h"
 #include "cli/json_output.h"
-#include "cli/numbering.h"
 #include "cli/mouse_session.h"
+#include "cli/numbering.h"
 
 namespace halvern::cli {
 namespace {
@@ -85,7 +85,8 @@ int runDpiCommand(const CommandContext& context, const CommandArgs& args) {
                                                             "--enable", "--color", "--screen"};
     std::string problem;
     const auto words = splitSettingsWords(args, kKnown, 1, problem);
-    const auto stage = words ? parseOrdinal(words->words.positional[0], "STAGE", kStages, problem) : std::nullopt;
+    const auto stage =
+        words ? parseOrdinal(words->words.positional[0], "STAGE", kStages, problem) : std::nullopt;
     std::optional<AxisValue> x, y;
     std::optional<long> enable;
     std::optional<std::array<uint8_t, 3>> colour;
@@ -142,7 +143,8 @@ int runDpiActiveCommand(const CommandContext& context, const CommandArgs& args) 
     static constexpr std::array<std::string_view, 1> kKnown{"--screen"};
     std::string problem;
     const auto words = splitSettingsWords(args, kKnown, 1, problem);
-    const auto stage = words ? parseOrdinal(words->words.positional[0], "STAGE", kStages, problem) : std::nullopt;
+    const auto stage =
+        words ? parseOrdinal(words->words.positional[0], "STAGE", kStages, problem) : std::nullopt;
     if (!problem.empty()) return usageError(context, "dpi-active", problem, kDpiActiveUsage);
 
     auto session = openMouse(context);
@@ -165,8 +167,8 @@ int runDpiActiveCommand(const CommandContext& context, const CommandArgs& args) 
         printJson(context.out, result);
         return kExitOk;
     }
-    context.out << "active stage: " << ordinalText(index) << " (" << session->device->dpiScale().dpi(active.dpiX)
-                << " DPI), written to the mouse\n";
+    context.out << "active stage: " << ordinalText(index) << " ("
+                << session->device->dpiScale().dpi(active.dpiX) << " DPI), written to the mouse\n";
     return kExitOk;
 }
 

@@ -1,8 +1,8 @@
 #include "cli/option_words.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 
 #include "cli/cli_support.h"

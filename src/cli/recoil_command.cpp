@@ -51,7 +51,9 @@ int show(const CommandContext& context, const RecoilStore& store, const CommandA
     if (words.size() > 2) return usageError(context, "recoil", "show takes GUN [SHOT]", kUsage);
     std::string problem;
     const auto gun = gunOf(words[0], problem);
-    const auto shot = !gun ? std::nullopt : words.size() == 2 ? shotOf(words[1], problem) : std::optional<int>(-1);
+    const auto shot = !gun                ? std::nullopt
+                      : words.size() == 2 ? shotOf(words[1], problem)
+                                          : std::optional<int>(-1);
     if (!gun || !shot) return usageError(context, "recoil", problem, kUsage);
     const int first = *shot < 0 ? 0 : *shot;
     const int last = *shot < 0 ? RecoilStore::kShots - 1 : *shot;

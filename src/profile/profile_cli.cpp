@@ -115,14 +115,16 @@ int addProfile(ProfileList& list, const std::string*, const Output& o, std::ostr
     }
     if (!list.AddProfile())
         return refused(err, "Cannot add a profile: the profile files could not be written.");
-    confirm(o, "added", profileJson(list, list.GetEntries().size() - 1), "added " + list.GetEntries().back().name);
+    confirm(o, "added", profileJson(list, list.GetEntries().size() - 1),
+            "added " + list.GetEntries().back().name);
     return kExitOk;
 }
 
 int copyProfile(ProfileList& list, const std::string*, const Output& o, std::ostream& err) {
     if (!list.CopyProfile())
         return refused(err, "Cannot copy the profile: the profile files could not be written.");
-    confirm(o, "added", profileJson(list, list.GetEntries().size() - 1), "added " + list.GetEntries().back().name);
+    confirm(o, "added", profileJson(list, list.GetEntries().size() - 1),
+            "added " + list.GetEntries().back().name);
     return kExitOk;
 }
 
@@ -176,8 +178,8 @@ int selectProfile(ProfileList& list, const std::string* arg, const Output& o, st
 
 int exportProfile(ProfileList& list, const std::string* file, const Output& o, std::ostream& err) {
     if (!list.ExportProfile(*file)) return refused(err, "Cannot export the profile to " + *file + ".");
-    confirm(o, "exported", profileJson(list, selected(list)), "exported " + selectedName(list) + " to " + *file,
-            file);
+    confirm(o, "exported", profileJson(list, selected(list)),
+            "exported " + selectedName(list) + " to " + *file, file);
     return kExitOk;
 }
 

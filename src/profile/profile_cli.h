@@ -12,8 +12,8 @@ namespace halvern {
 /// select INDEX (from 1, as the window lists them), reset, export FILE or import FILE. `args` starts at
 /// KIND. With `json` the list and each change's confirmation are JSON (docs/CLI_JSON.md).
 /// Returns the exit code: 0 done, 1 refused or failed (one line on `err`; nothing changed), 2 bad usage.
-[[nodiscard]] int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                                    bool json = false);
+[[nodiscard]] int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out,
+                                    std::ostream& err, bool json = false);
 
 /// The id of the profile selected for KIND (as RunProfileCommand takes it); empty when the kind is unknown
 /// or its list cannot be read.

@@ -156,6 +156,15 @@ TEST_F(DeviceServiceTest, PropertiesAreReadFromTheDeviceAndWrittenThroughIt) {
     const QDBusMessage written = client.set(kMousePath, mouseInterface, QStringLiteral("ActiveStage"), 2U);
     EXPECT_EQ(written.type(), QDBusMessage::ReplyMessage) << written.errorMessage().toStdString();
     EXPECT_EQ(client.get(kMousePath, mouseInterface, QStringLiteral("ActiveStage")).toUInt(), 2U);
+    // The bus counts a stage as its index in DpiStages (halvernctl and the window count from 1): stage 0
+    // is the first one.
+    const QDBusMessage stage = client.call(kMousePath, mouseInterface, QStringLiteral("SetDpiStage"),
+                                           {QVariant::fromValue(0U), QVariant::fromValue(900U), true});
+    EXPECT_EQ(stage.type(), QDBusMessage::ReplyMessage) << stage.errorMessage().toStdString();
+    const auto* mouse = dynamic_cast<const CMerivexMouseDevice*>(
+        window.deviceList().pageForKind(0) ? window.deviceList().pageForKind(0)->device.get() : nullptr);
+    ASSERT_TRUE(mouse);
+    EXPECT_EQ(mouse->dpiScale().dpi(mouse->settings().stages[0].dpiX), 900);
 
     const auto errorOf = [](const QDBusMessage& reply) { return reply.errorName().toStdString(); };
     EXPECT_EQ(

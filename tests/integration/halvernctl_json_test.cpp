@@ -85,7 +85,8 @@ std::map<std::string, Shape> readDocumentedShapes(const std::string& path) {
         if (optional) key.pop_back();
         tables[section].push_back({key, row[2], optional});
     }
-    const std::set<std::string> primitive{"string", "integer", "number", "boolean", "array", "object", "null"};
+    const std::set<std::string> primitive{"string", "integer", "number", "boolean",
+                                          "array",  "object",  "null"};
     std::map<std::string, Shape> shapes;
     for (const auto& [name, rows] : tables) {
         Shape& shape = shapes[name];
@@ -139,7 +140,8 @@ bool typeFits(const Field& field, const std::string& type) {
     return field.types.contains(type) || (type == "integer" && field.types.contains("number"));
 }
 
-void checkValue(const Json::Value& v, const std::string& path, const Shape& shape, std::vector<std::string>& problems);
+void checkValue(const Json::Value& v, const std::string& path, const Shape& shape,
+                std::vector<std::string>& problems);
 
 /// Members of the object at `path` (empty: the top): each documented with a fitting type, each documented
 /// key that is not optional present.
@@ -168,7 +170,8 @@ void checkObject(const Json::Value& object, const std::string& path, const Shape
     }
 }
 
-void checkValue(const Json::Value& v, const std::string& path, const Shape& shape, std::vector<std::string>& problems) {
+void checkValue(const Json::Value& v, const std::string& path, const Shape& shape,
+                std::vector<std::string>& problems) {
     if (v.isObject()) {
         checkObject(v, path, shape, problems);
         return;
@@ -296,8 +299,10 @@ TEST_F(HalvernctlJsonTest, EveryCommandPrintsTheDocumentedShape) {
     expectDocumented("`headset mic|monitor|voice` (with options)", {"headset", "voice", "--type", "2"});
     expectDocumented("`headset eq|band|custom-eq save|select|delete`", {"headset", "eq", "3"});
     expectDocumented("`headset eq|band|custom-eq save|select|delete`", {"headset", "band", "10", "-4"});
-    expectDocumented("`headset eq|band|custom-eq save|select|delete`", {"headset", "custom-eq", "save", "Mine"});
-    expectDocumented("`headset eq|band|custom-eq save|select|delete`", {"headset", "custom-eq", "select", "1"});
+    expectDocumented("`headset eq|band|custom-eq save|select|delete`",
+                     {"headset", "custom-eq", "save", "Mine"});
+    expectDocumented("`headset eq|band|custom-eq save|select|delete`",
+                     {"headset", "custom-eq", "select", "1"});
     expectDocumented("`headset custom-eq list`", {"headset", "custom-eq", "list"});
     expectDocumented("`headset frame`", {"headset", "frame"});
     expectDocumented("`key KEY FUNCTION`", {"key", "4", "G"});
@@ -310,7 +315,8 @@ TEST_F(HalvernctlJsonTest, EveryCommandPrintsTheDocumentedShape) {
 
     expectDocumented("`macro add|rename|delete|import|export`", {"macro", "add"});
     expectDocumented("`macro add|rename|delete|import|export`", {"macro", "rename", "1", "Jump"});
-    expectDocumented("`macro insert|delete-row|move-row|record`", {"macro", "insert", "1", "0", "left_click"});
+    expectDocumented("`macro insert|delete-row|move-row|record`",
+                     {"macro", "insert", "1", "0", "left_click"});
     expectDocumented("`macro insert|delete-row|move-row|record`", {"macro", "move-row", "1", "2", "top"});
     expectDocumented("`macro show POSITION`", {"macro", "show", "1"});
     expectDocumented("`macro list`", {"macro", "list"});
@@ -332,9 +338,14 @@ TEST_F(HalvernctlJsonTest, EveryCommandPrintsTheDocumentedShape) {
 
     expectDocumented("`profile KIND list`", {"profile", "mouse", "list"});
     const std::string profileFile = (data.path() / "profile.json").string();
-    for (const std::vector<std::string>& verb : std::vector<std::vector<std::string>>{
-             {"add"}, {"select", "2"}, {"rename", "Shooter"}, {"copy"}, {"reset"}, {"export", profileFile},
-             {"import", profileFile}, {"delete"}}) {
+    for (const std::vector<std::string>& verb : std::vector<std::vector<std::string>>{{"add"},
+                                                                                      {"select", "2"},
+                                                                                      {"rename", "Shooter"},
+                                                                                      {"copy"},
+                                                                                      {"reset"},
+                                                                                      {"export", profileFile},
+                                                                                      {"import", profileFile},
+                                                                                      {"delete"}}) {
         std::vector<std::string> words{"profile", "keyboard"};
         words.insert(words.end(), verb.begin(), verb.end());
         expectDocumented("`profile KIND add|copy|delete|rename|select|reset|import|export`", words);

@@ -352,7 +352,7 @@ TEST_F(HalvernctlMouseTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
         {"show", "toaster"},
         {"show", "mouse", "extra"},
         {"dpi", "7", "--slider", "1"},
-        {"dpi", "0", "--slider", "1"},  // stages count from 1
+        {"dpi", "0", "--slider", "1"},    // stages count from 1
         {"dpi", "0x2", "--slider", "1"},  // decimal only
         {"dpi", "2"},
         {"dpi", "2", "--slider", "3", "--dpi", "400"},
