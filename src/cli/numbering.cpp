@@ -6,7 +6,7 @@ namespace halvern::cli {
 
 std::string ordinalProblem(std::string_view text, std::string_view what, size_t count) {
     if (count == 0)
-        return "there is no " + std::string(what) + " " + std::string(text) + ": the list is empty";
+        return std::string(what) + " '" + std::string(text) + "' names nothing: the list is empty";
     return std::string(what) + " takes 1-" + std::to_string(count) + ", not '" + std::string(text) + "'";
 }
 

@@ -12,7 +12,7 @@
 namespace halvern::cli {
 
 /// The 0-based index that the 1-based number `text` names among `count` things; nothing, with
-/// "WHAT takes 1-COUNT, not 'TEXT'" (or "there is no WHAT TEXT: the list is empty") in `problem`, when
+/// "WHAT takes 1-COUNT, not 'TEXT'" (or "WHAT 'TEXT' names nothing: the list is empty") in `problem`, when
 /// `text` is not a decimal number from 1 to `count`.
 [[nodiscard]] std::optional<size_t> parseOrdinal(std::string_view text, std::string_view what, size_t count,
                                                  std::string& problem);

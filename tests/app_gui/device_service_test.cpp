@@ -161,10 +161,10 @@ TEST_F(DeviceServiceTest, PropertiesAreReadFromTheDeviceAndWrittenThroughIt) {
     const QDBusMessage stage = client.call(kMousePath, mouseInterface, QStringLiteral("SetDpiStage"),
                                            {QVariant::fromValue(0U), QVariant::fromValue(900U), true});
     EXPECT_EQ(stage.type(), QDBusMessage::ReplyMessage) << stage.errorMessage().toStdString();
-    const auto* mouse = dynamic_cast<const CMerivexMouseDevice*>(
-        window.deviceList().pageForKind(0) ? window.deviceList().pageForKind(0)->device.get() : nullptr);
-    ASSERT_TRUE(mouse);
-    EXPECT_EQ(mouse->dpiScale().dpi(mouse->settings().stages[0].dpiX), 900);
+    const auto* page = window.deviceList().pageForKind(0);
+    const auto* object = dynamic_cast<const CMerivexMouseDevice*>(page ? page->device.get() : nullptr);
+    ASSERT_TRUE(object);
+    EXPECT_EQ(object->dpiScale().dpi(object->settings().stages[0].dpiX), 900);
 
     const auto errorOf = [](const QDBusMessage& reply) { return reply.errorName().toStdString(); };
     EXPECT_EQ(
