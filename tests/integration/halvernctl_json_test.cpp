@@ -36,7 +36,7 @@ struct Field {
 /// Key paths ("stages[].dpiX") of one section and what they hold.
 using Shape = std::map<std::string, Field>;
 
-std::string trim(std::string text) {
+std::string trim(const std::string& text) {
     const auto first = text.find_first_not_of(' ');
     const auto last = text.find_last_not_of(' ');
     return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
@@ -157,7 +157,7 @@ void checkObject(const Json::Value& object, const std::string& path, const Shape
         }
         const std::string type = typeOf(object[name]);
         if (!typeFits(field->second, type)) {
-            problems.push_back(key + " is " + type);
+            problems.push_back(key + " is " += type);
             continue;
         }
         checkValue(object[name], key, shape, problems);
@@ -182,7 +182,7 @@ void checkValue(const Json::Value& v, const std::string& path, const Shape& shap
     for (const Json::Value& item : v) {
         const std::string type = typeOf(item);
         if (field != shape.end() ? !typeFits(field->second, type) : type != "object") {
-            problems.push_back(element + " is " + type);
+            problems.push_back(element + " is " += type);
             continue;
         }
         checkValue(item, element, shape, problems);
