@@ -17,14 +17,9 @@ std::string hexBytes(std::span<const uint8_t> bytes) {
 }
 
 std::optional<long> parseInteger(std::string_view text, long min, long max) {
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        text.remove_prefix(2);
-        base = 16;
-    }
     long value = 0;
     const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value, base);
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
     if (text.empty() || ec != std::errc{} || ptr != end || value < min || value > max) return std::nullopt;
     return value;
 }

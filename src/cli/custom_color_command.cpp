@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/cli_support.h"
+#include "cli/json_output.h"
 #include "cli/key_names.h"
 #include "cli/keyboard_command.h"
 #include "cli/keyboard_session.h"
@@ -13,7 +14,6 @@ namespace halvern::cli {
 namespace {
 
 constexpr std::string_view kUsage = "halvernctl custom-color (--all RRGGBB | --key KEY RRGGBB | --off)";
-constexpr size_t kLastKey = CMerivexKeyboardDevice::kKeyCount - 1;
 
 /// What a command line asks for: every key one colour, one key a colour, or every key dark.
 struct ColourRequest {
@@ -60,7 +60,7 @@ std::optional<ColourRequest> readRequest(const CommandArgs& args, std::span<cons
     ColourRequest request{form->reach, 0, {}};
     if (form->reach == ColourRequest::Reach::Off) return request;
     if (form->reach == ColourRequest::Reach::Key) {
-        const auto key = parseItemWord(args[1], kLastKey, keys, "key", problem);
+        const auto key = parseKeyboardKey(args[1], keys, problem);
         if (!key) return std::nullopt;
         request.key = *key;
     }
@@ -78,7 +78,7 @@ std::vector<int> targetKeys(const CMerivexKeyboardDevice& device, const ColourRe
     if (request.reach == ColourRequest::Reach::Key) return {static_cast<int>(request.key)};
     std::vector<int> keys;
     for (size_t j = 0; j < CMerivexKeyboardDevice::kKeyCount; ++j) {
-        if (device.keyPresent(j)) keys.push_back(static_cast<int>(j));
+        if (device.keyPresent(j) && keyboardKeyHasSlot(j)) keys.push_back(static_cast<int>(j));
     }
     return keys;
 }
@@ -97,7 +97,7 @@ std::string doneText(const ColourRequest& request, size_t keyCount, std::span<co
             break;
     }
     const std::string name = itemName(request.key, keys);
-    return "key " + std::to_string(request.key) + (name.empty() ? "" : " (" + name + ")") + ": " + colour;
+    return "key " + std::to_string(request.key + 1) + (name.empty() ? "" : " (" + name + ")") + ": " + colour;
 }
 
 /// Sets the colours; the exit code, and on success how many keys took them.
@@ -144,9 +144,9 @@ int runCustomColorCommand(const CommandContext& context, const CommandArgs& args
     }
     if (request->reach == ColourRequest::Reach::Key &&
         device.keyLed(request->key) == CMerivexKeyboardDevice::kAbsentMarker) {
-        return usageError(context, "custom-color",
-                          "key " + std::to_string(request->key) + " is not on this keyboard or has no LED",
-                          kUsage);
+        return usageError(
+            context, "custom-color",
+            "key " + std::to_string(request->key + 1) + " is not on this keyboard or has no LED", kUsage);
     }
     // As the page's colour buttons: the custom colours show only in their mode, so switch to it first.
     const bool switching = device.settings().light.mode != CMerivexKeyboardDevice::kCustomColourMode;
@@ -159,6 +159,24 @@ int runCustomColorCommand(const CommandContext& context, const CommandArgs& args
     size_t coloured = 0;
     const int code = applyRequest(context, device, *request, coloured);
     if (code != kExitOk) return code;
+    if (context.json) {
+        static constexpr std::array<std::string_view, 3> kActions{"all", "key", "off"};
+        Json::Value result =
+            changeResult("keyboard", "customColors", kActions[static_cast<size_t>(request->reach)]);
+        const bool off = request->reach == ColourRequest::Reach::Off;
+        result["color"] =
+            off ? Json::Value()
+                : Json::Value(hexTriple(request->colour.red, request->colour.green, request->colour.blue));
+        if (request->reach == ColourRequest::Reach::Key) {
+            result["key"] = static_cast<int>(request->key) + 1;
+            if (const std::string name = itemName(request->key, keys); !name.empty()) result["name"] = name;
+        }
+        result["keys"] = off ? Json::Value() : Json::Value(static_cast<Json::UInt64>(coloured));
+        result["lightMode"] = device.settings().light.mode;
+        result["lightModeSwitched"] = switching;
+        printJson(context.out, result);
+        return kExitOk;
+    }
     context.out << doneText(*request, coloured, keys) << ", written to the keyboard";
     if (switching) {
         context.out << " (light mode switched to "

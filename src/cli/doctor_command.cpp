@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "cli/cli_support.h"
+#include "cli/json_output.h"
 #include "device/hid_backend.h"
 #include "device/udev_rules.h"
 
@@ -92,7 +93,9 @@ void printLines(const CommandContext& context, const std::vector<DoctorLine>& li
             row["fix"] = line.fix;
             rows.append(row);
         }
-        context.out << rows.toStyledString();
+        Json::Value root(Json::objectValue);
+        root["checks"] = rows;
+        printJson(context.out, root);
         return;
     }
     for (const DoctorLine& line : lines) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "cli/cli_support.h"
+#include "cli/option_words.h"
 #include "lighting/lighting_engine.h"
 
 namespace halvern::cli {
@@ -48,11 +49,9 @@ constexpr std::array<IntegerOption, 7> kIntegerOptions{{
 }};
 
 std::optional<Rgb> parseColour(std::string_view text) {
-    if (text.size() != 6) return std::nullopt;
-    const auto value = parseInteger("0x" + std::string(text), 0, 0xFFFFFF);
-    if (!value) return std::nullopt;
-    return Rgb{static_cast<uint8_t>(*value >> 16), static_cast<uint8_t>(*value >> 8),
-               static_cast<uint8_t>(*value)};
+    const auto colour = parseHexTriple(text);
+    if (!colour) return std::nullopt;
+    return Rgb{(*colour)[0], (*colour)[1], (*colour)[2]};
 }
 
 /// Parses the words after "effect"; on failure returns the reason.
@@ -111,17 +110,19 @@ void appendLed(std::string& line, const LedEntry& e) {
     line.append(text.data(), 8);
 }
 
+/// One frame: LEDs separated by spaces, or in JSON one array a line, indented as the program's JSON is
+/// (the frames are streamed, so a long run never has to be held whole).
 void printFrame(std::ostream& out, const LedFrame& frame, bool json, bool first) {
     std::string line;
-    line.reserve(frame.size() * 11 + 4);
-    if (json) line += first ? "[" : ",[";
+    line.reserve(frame.size() * 12 + 12);
+    if (json) line += first ? "      [ " : ",\n      [ ";
     for (std::size_t i = 0; i < frame.size(); ++i) {
-        if (i > 0) line += json ? "," : " ";
+        if (i > 0) line += json ? ", " : " ";
         if (json) line += '"';
         appendLed(line, frame.entries()[i]);
         if (json) line += '"';
     }
-    line += json ? "]" : "\n";
+    line += json ? " ]" : "\n";
     out << line;
 }
 
@@ -140,15 +141,14 @@ int runEffectCommand(const std::vector<std::string>& args, bool json, std::ostre
     if (sameMode) engine.restartMode();
 
     if (request.json) {
-        out << "{\"device\":\"" << request.model->name << "\",\"mode\":" << int{request.settings.mode}
-            << ",\"frames\":[";
+        out << "{\n   \"device\" : \"" << request.model->name << "\",\n   \"frames\" : [\n";
     }
     const Millis interval = stepInterval(*request.model, request.settings);
     for (long n = 0; n < request.frames; ++n) {
         engine.runEffect(kStartTime + n * interval);
         printFrame(out, engine.frame(), request.json, n == 0);
     }
-    if (request.json) out << "]}\n";
+    if (request.json) out << "\n   ],\n   \"mode\" : " << int{request.settings.mode} << "\n}\n";
     return kExitOk;
 }
 

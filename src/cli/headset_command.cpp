@@ -8,6 +8,7 @@
 #include "cli/cli_support.h"
 #include "cli/command_checks.h"
 #include "cli/headset_session.h"
+#include "cli/json_output.h"
 #include "cli/option_words.h"
 #include "cli/page_session.h"
 #include "cli/shared_commands.h"
@@ -31,6 +32,7 @@ constexpr std::string_view kUsage =
 struct AudioControl {
     std::string_view word;
     std::string_view shown;
+    std::string_view key;     ///< its name in JSON
     std::string_view second;  ///< "--level" or "--type"
     long secondMin, secondMax;
     bool (CMerivexHS6533Device::*setOn)(bool);
@@ -40,12 +42,12 @@ struct AudioControl {
 };
 
 constexpr std::array<AudioControl, 3> kControls{{
-    {"mic", "microphone", "--level", 0, 100, &CMerivexHS6533Device::SetMicrophone,
+    {"mic", "microphone", "microphone", "--level", 0, 100, &CMerivexHS6533Device::SetMicrophone,
      &CMerivexHS6533Device::SetMicrophoneLevel, &HeadsetSystem::micInSelect, &HeadsetSystem::micInValue},
-    {"monitor", "monitor", "--level", 0, 100, &CMerivexHS6533Device::SetMonitor,
+    {"monitor", "monitor", "monitor", "--level", 0, 100, &CMerivexHS6533Device::SetMonitor,
      &CMerivexHS6533Device::SetMonitorLevel, &HeadsetSystem::micMonitorSelect,
      &HeadsetSystem::micMonitorValue},
-    {"voice", "voice effect", "--type", 1, CMerivexHS6533Device::kMagicVoiceTypes,
+    {"voice", "voice effect", "voiceEffect", "--type", 1, CMerivexHS6533Device::kMagicVoiceTypes,
      &CMerivexHS6533Device::SetMagicVoice, &CMerivexHS6533Device::SetMagicVoiceType,
      &HeadsetSystem::magicEnable, &HeadsetSystem::magicType},
 }};
@@ -82,6 +84,20 @@ int runHeadsetCommand(const CommandContext& context, const CommandArgs& args) {
         return kExitDeviceError;
     }
     const HeadsetSystem system = headset->audioSettings();
+    if (context.json) {
+        // Without options the command shows the control; with them it changed it.
+        const bool changed = on || second;
+        Json::Value result =
+            changed ? changeResult("headset", control->key, "set") : Json::Value(Json::objectValue);
+        if (!changed) {
+            result["device"] = "headset";
+            result["control"] = std::string(control->key);
+        }
+        result["on"] = system.*(control->on) != 0;
+        result[std::string(control->second.substr(2))] = system.*(control->value);
+        printJson(context.out, result);
+        return kExitOk;
+    }
     context.out << control->shown << ": " << (system.*(control->on) != 0 ? "on" : "off") << ", "
                 << control->second.substr(2) << ' ' << system.*(control->value) << '\n';
     return kExitOk;

@@ -9,6 +9,8 @@
 #include "cli/cli_support.h"
 #include "cli/command_checks.h"
 #include "cli/headset_session.h"
+#include "cli/json_output.h"
+#include "cli/numbering.h"
 #include "devices/headset_eq.h"
 #include "devices/headset_led_reports.h"
 #include "profile/name_rule.h"
@@ -37,20 +39,42 @@ int refused(const CommandContext& context, std::string_view why) {
     return kExitDeviceError;
 }
 
-// The equaliser as the page shows it: its type, the chosen custom EQ, the bands and the saved names.
-int printEq(const CommandContext& context, CMerivexHS6533Device& headset) {
+/// The equaliser as --json prints it: type, preset or customEq (1-based, or null), bands, customEqs.
+Json::Value eqJson(CMerivexHS6533Device& headset) {
+    const HeadsetSystem system = headset.audioSettings();
+    const std::vector<std::string> names = headset.customEqNames();
+    const int chosen = headset.chosenCustomEq().value_or(-1);
+    const bool custom = system.eqType == headset_eq::kCustomType;
+    Json::Value eq(Json::objectValue);
+    eq["type"] = custom ? "custom" : "preset";
+    eq["preset"] = custom ? Json::Value() : Json::Value(system.eqType);
+    eq["customEq"] = custom && chosen >= 0 ? Json::Value(chosen + 1) : Json::Value();
+    eq["bands"] = Json::Value(Json::arrayValue);
+    for (const int32_t band : headset.eqBands()) eq["bands"].append(band);
+    eq["customEqs"] = Json::Value(Json::arrayValue);
+    for (size_t i = 0; i < names.size(); ++i) {
+        Json::Value row(Json::objectValue);
+        row["index"] = static_cast<int>(i) + 1;
+        row["name"] = names[i];
+        row["chosen"] = static_cast<int>(i) == chosen;
+        eq["customEqs"].append(row);
+    }
+    return eq;
+}
+
+/// Prints the equaliser after `action` changed it ("preset", "custom", "band", "saved", "selected",
+/// "deleted"), or as it is when `action` is empty.
+int printEq(const CommandContext& context, CMerivexHS6533Device& headset, std::string_view action = {}) {
     const HeadsetSystem system = headset.audioSettings();
     const std::vector<std::string> names = headset.customEqNames();
     const int chosen = headset.chosenCustomEq().value_or(-1);
     const auto& bands = headset.eqBands();
     if (context.json) {
-        Json::Value root;
-        root["eqType"] = system.eqType;
-        root["chosen"] = chosen;
-        for (const int32_t band : bands) root["bands"].append(band);
-        root["names"] = Json::Value(Json::arrayValue);
-        for (const std::string& name : names) root["names"].append(name);
-        context.out << root.toStyledString();
+        Json::Value root =
+            action.empty() ? Json::Value(Json::objectValue) : changeResult("headset", "equaliser", action);
+        if (action.empty()) root["device"] = "headset";
+        root["equaliser"] = eqJson(headset);
+        printJson(context.out, root);
         return kExitOk;
     }
     context.out << "equaliser: ";
@@ -74,15 +98,15 @@ int listCustom(const CommandContext& context, CMerivexHS6533Device& headset) {
     const int chosen = headset.chosenCustomEq().value_or(-1);
     if (names.empty()) context.out << "no custom equalisers saved\n";
     for (size_t i = 0; i < names.size(); ++i)
-        context.out << (static_cast<int>(i) == chosen ? "* " : "  ") << i << ' ' << PrintableName(names[i])
-                    << '\n';
+        context.out << (static_cast<int>(i) == chosen ? "* " : "  ") << i + 1 << ' '
+                    << PrintableName(names[i]) << '\n';
     return kExitOk;
 }
 
 int saveCustom(const CommandContext& context, CMerivexHS6533Device& headset, const std::string& name) {
     switch (headset.SaveCustomEq(name)) {
         case CMerivexHS6533Device::kEqSaved:
-            return printEq(context, headset);
+            return printEq(context, headset, "saved");
         case CMerivexHS6533Device::kEqNameInvalid:
             return refused(context, NameProblemText(CheckName(name)));
         case CMerivexHS6533Device::kEqNameExists:
@@ -103,7 +127,64 @@ int frame(const CommandContext& context) {
     const DeviceResult sent =
         device.Await([&device](CMerivexUSBDevice::Done done) { device.SendFrameOnce(done); });
     if (!sent) return refused(context, describe(sent));
+    if (context.json) {
+        Json::Value result = changeResult("headset", "lights", "frameSent");
+        result["reports"] = static_cast<Json::UInt64>(headset_leds::kReportCount);
+        printJson(context.out, result);
+        return kExitOk;
+    }
     context.out << "sent one frame: " << headset_leds::kReportCount << " LED reports\n";
+    return kExitOk;
+}
+
+std::string_view soundLibraryState(const CMerivexHS6533Device& device) {
+    const auto start = device.audioStart();
+    return !start                                      ? "none on this system"
+           : *start == HeadsetAudio::Start::Ready      ? "ready"
+           : *start == HeadsetAudio::Start::InitFailed ? "could not be started"
+                                                       : "no playback device";
+}
+
+/// `info headset --json`: the same facts as the text, by name.
+int printHeadsetInfoJson(const CommandContext& context, const HeadsetSession& session) {
+    const CMerivexHS6533Device& device = *session.device;
+    Json::Value root(Json::objectValue);
+    root["device"] = "headset";
+    root["receiver"] = session.found.viaReceiver;
+    root["path"] = session.found.command.path;
+    root["firmwareVersion"] = firmwareVersionText(session.found.command.attributes.versionNumber);
+    root["info"] = Json::Value(Json::arrayValue);
+    for (const uint8_t b : device.info()) root["info"].append(b);
+    root["soundLibrary"] = std::string(soundLibraryState(device));
+    HeadsetAudio* audio = session.device->audio();
+    const bool ready = audio && audio->ready();
+    const auto deviceJson = [](const std::optional<audio::DeviceRecord>& d) {
+        if (!d) return Json::Value();
+        Json::Value v(Json::objectValue);
+        v["handle"] = d->handle;
+        v["type"] = d->type;
+        v["state"] = d->state;
+        return v;
+    };
+    const auto rangeJson = [](const std::optional<double>& min, const std::optional<double>& max,
+                              const std::optional<double>& step) {
+        if (!min || !max) return Json::Value();
+        Json::Value v(Json::objectValue);
+        v["minDb"] = *min;
+        v["maxDb"] = *max;
+        v["stepDb"] = step.value_or(0);
+        return v;
+    };
+    root["playback"] = ready ? deviceJson(audio->devices().playback) : Json::Value();
+    root["recording"] = ready ? deviceJson(audio->devices().recording) : Json::Value();
+    const HeadsetAudio::Reading reading = ready ? audio->read() : HeadsetAudio::Reading{};
+    root["microphoneVolume"] = rangeJson(reading.minVolume, reading.maxVolume, reading.volumeStep);
+    root["monitorVolume"] = rangeJson(reading.monitorMin, reading.monitorMax, reading.monitorStep);
+    root["unavailable"] = Json::Value(Json::arrayValue);
+    for (const auto& [feature, name] : kFeatureNames) {
+        if (ready && !audio->available(feature)) root["unavailable"].append(std::string(name));
+    }
+    printJson(context.out, root);
     return kExitOk;
 }
 
@@ -128,20 +209,20 @@ int runHeadsetEqCommand(const CommandContext& context, const CommandArgs& words)
         else if (words[1] != "custom" && !(preset = parseInteger(words[1], 1, headset_eq::kPresetCount)))
             problem = rangeProblem("PRESET", 1, headset_eq::kPresetCount, words[1]);
     } else if (verb == "band") {
-        index = parseInteger(argument(1), 0, HeadsetAudio::kEqBands - 1);
         value = parseInteger(argument(2), headset_eq::kBandMin, headset_eq::kBandMax);
-        if (count != 3)
+        if (count != 3) {
             problem = "band takes INDEX and VALUE";
-        else if (!index)
-            problem = rangeProblem("INDEX", 0, HeadsetAudio::kEqBands - 1, words[1]);
-        else if (!value)
-            problem = rangeProblem("VALUE", headset_eq::kBandMin, headset_eq::kBandMax, words[2]);
+        } else if (const auto band = parseOrdinal(words[1], "INDEX", HeadsetAudio::kEqBands, problem)) {
+            index = static_cast<long>(*band);
+            if (!value) problem = rangeProblem("VALUE", headset_eq::kBandMin, headset_eq::kBandMax, words[2]);
+        }
     } else {
         const std::string action = argument(1);
         if (action == "select" || action == "delete") {
-            index = parseInteger(argument(2), 0, headset_eq::kMaxCustomEqs - 1);
-            if (count != 3 || !index)
-                problem = rangeProblem(action + " INDEX", 0, headset_eq::kMaxCustomEqs - 1, argument(2));
+            if (const auto at =
+                    parseOrdinal(argument(2), action + " INDEX", headset_eq::kMaxCustomEqs, problem))
+                index = static_cast<long>(*at);
+            if (count != 3 && problem.empty()) problem = action + " takes one INDEX";
         } else if (action == "save") {
             if (count > 3)
                 problem = "save takes one NAME (quote a name with spaces)";
@@ -157,21 +238,26 @@ int runHeadsetEqCommand(const CommandContext& context, const CommandArgs& words)
     auto session = openHeadset(context, true);
     if (!session) return kExitDeviceError;
     CMerivexHS6533Device& headset = *session->device;
-    const auto applied = [&](bool accepted) {
-        return accepted ? printEq(context, headset)
+    const auto applied = [&](bool accepted, std::string_view action) {
+        return accepted ? printEq(context, headset, action)
                         : refused(context, "the sound library did not take the equaliser setting");
     };
-    if (verb == "eq")
-        return applied(preset ? headset.SelectEqPreset(static_cast<int>(*preset)) : headset.SelectCustomEq());
+    if (verb == "eq") {
+        return preset ? applied(headset.SelectEqPreset(static_cast<int>(*preset)), "preset")
+                      : applied(headset.SelectCustomEq(), "custom");
+    }
     if (verb == "band")
-        return applied(headset.MoveEqBand(static_cast<int>(*index), static_cast<int>(*value)));
+        return applied(headset.MoveEqBand(static_cast<int>(*index), static_cast<int>(*value)), "band");
     const std::string action = words[1];
     if (action == "list") return listCustom(context, headset);
     if (action == "save") return saveCustom(context, headset, argument(2));
-    if (static_cast<size_t>(*index) >= headset.customEqNames().size())
-        return refused(context, "there is no custom equaliser " + std::to_string(*index));
-    return applied(action == "select" ? headset.ChooseCustomEq(static_cast<int>(*index))
-                                      : headset.DeleteCustomEq(static_cast<int>(*index)));
+    if (static_cast<size_t>(*index) >= headset.customEqNames().size()) {
+        return usageError(context, "headset",
+                          ordinalProblem(words[2], action + " INDEX", headset.customEqNames().size()),
+                          kUsage);
+    }
+    return action == "select" ? applied(headset.ChooseCustomEq(static_cast<int>(*index)), "selected")
+                              : applied(headset.DeleteCustomEq(static_cast<int>(*index)), "deleted");
 }
 
 int runHeadsetInfo(const CommandContext& context) {
@@ -179,18 +265,13 @@ int runHeadsetInfo(const CommandContext& context) {
     if (!session) return kExitDeviceError;
     CMerivexHS6533Device& device = *session->device;
     if (!session->activation) return refused(context, describe(session->activation));
+    if (context.json) return printHeadsetInfoJson(context, *session);
     const uint16_t version = session->found.command.attributes.versionNumber;
     char line[96];
-    std::snprintf(line, sizeof line, "firmware version: %x.%02x\n", version >> 8, version & 0xFF);
     context.out << "headset " << session->found.describe() << '\n'
-                << line << "info: " << hexBytes(device.info()) << '\n';
-    const auto start = device.audioStart();
-    context.out << "sound library: "
-                << (!start                                      ? "none on this system"
-                    : *start == HeadsetAudio::Start::Ready      ? "ready"
-                    : *start == HeadsetAudio::Start::InitFailed ? "could not be started"
-                                                                : "no playback device")
-                << '\n';
+                << "firmware version: " << firmwareVersionText(version) << '\n'
+                << "info: " << hexBytes(device.info()) << '\n';
+    context.out << "sound library: " << soundLibraryState(device) << '\n';
     HeadsetAudio* audio = device.audio();
     if (!audio || !audio->ready()) return kExitOk;
     const auto deviceLine = [&context](std::string_view side, const std::optional<audio::DeviceRecord>& d) {

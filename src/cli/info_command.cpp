@@ -10,6 +10,7 @@
 #include "cli/cli_support.h"
 #include "cli/device_session.h"
 #include "cli/headset_session.h"
+#include "cli/json_output.h"
 #include "cli/page_session.h"
 
 namespace halvern::cli {
@@ -112,22 +113,22 @@ int runInfoCommand(const CommandContext& context, const CommandArgs& args) {
 
     const uint16_t version = found.command.attributes.versionNumber;
     if (context.json) {
-        Json::Value root;
+        Json::Value root(Json::objectValue);
         root["device"] = std::string(kind->name);
         root["receiver"] = found.viaReceiver;
         root["path"] = found.command.path;
-        root["version"] = version;
+        root["firmwareVersion"] = firmwareVersionText(version);
         Json::Value bytes(Json::arrayValue);
         for (uint8_t b : info) bytes.append(b);
         root["info"] = bytes;
         for (const auto& f : kInfoFields) root[f.key] = f.width == 2 ? le16(info, f.offset) : info[f.offset];
-        context.out << root.toStyledString();
+        printJson(context.out, root);
         return kExitOk;
     }
     char line[96];
     context.out << kind->name << ' ' << found.describe() << '\n';
-    std::snprintf(line, sizeof line, "firmware version: %x.%02x\n", version >> 8, version & 0xFF);
-    context.out << line << "info: " << hexBytes(info) << '\n';
+    context.out << "firmware version: " << firmwareVersionText(version) << '\n'
+                << "info: " << hexBytes(info) << '\n';
     for (const auto& f : kInfoFields) {
         const unsigned value = f.width == 2 ? le16(info, f.offset) : info[f.offset];
         std::snprintf(line, sizeof line, f.hex ? "%s: 0x%04x\n" : "%s: %u\n", f.label, value);

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "cli/cli_support.h"
+#include "cli/json_output.h"
 #include "cli/key_device.h"
 #include "cli/key_names.h"
 #include "cli/keyboard_session.h"
@@ -87,9 +88,12 @@ std::optional<KeyRequest> keyWords(const CommandContext& context, const CommandA
     request.items = itemChoices(t.defaults, request.functions, texts);
     std::string problem;
     if (args.size() != 2) problem = "expects a " + std::string(t.item) + " and a function";
-    const auto item = problem.empty()
-                          ? parseItemWord(args[0], t.defaults.size() - 1, request.items, t.item, problem)
-                          : std::nullopt;
+    std::optional<size_t> item;
+    if (problem.empty() && t.device == "keyboard") {
+        item = parseKeyboardKey(args[0], request.items, problem);
+    } else if (problem.empty()) {
+        item = parseItemWord(args[0], t.defaults.size() - 1, request.items, t.item, problem);
+    }
     const auto function = item ? parseFunctionWord(args[1], request.functions, texts, problem) : std::nullopt;
     if (!function) {
         (void)usageError(context, "key", problem, t.usage);
@@ -103,7 +107,7 @@ std::optional<KeyRequest> keyWords(const CommandContext& context, const CommandA
 /// "button 3 (Forward)", or "button 3" when the item has no name.
 std::string itemLabel(const KeyTarget& t, size_t j, std::span<const NamedChoice> items) {
     const std::string name = itemName(j, items);
-    return std::string(t.item) + " " + std::to_string(j) + (name.empty() ? "" : " (" + name + ")");
+    return std::string(t.item) + " " + std::to_string(j + 1) + (name.empty() ? "" : " (" + name + ")");
 }
 
 bool sameIgnoringCase(std::string_view a, std::string_view b) {
@@ -140,7 +144,7 @@ int assignKey(const CommandContext& context, PageSession<Device>& session, const
     if (session.answered() && !itemPresent(device, j)) {
         return usageError(
             context, "key",
-            std::string(t.item) + " " + std::to_string(j) + " is not on this " + std::string(t.device),
+            std::string(t.item) + " " + std::to_string(j + 1) + " is not on this " + std::string(t.device),
             t.usage);
     }
     if (j >= device.keyList().size()) {
@@ -160,8 +164,8 @@ int assignKey(const CommandContext& context, PageSession<Device>& session, const
         const size_t macros = device.macroNames().size();
         if (assignment.code1 >= macros) {
             return usageError(context, "key",
-                              "there is no macro " + std::to_string(assignment.code1) + " (the list holds " +
-                                  std::to_string(macros) + ")",
+                              "there is no macro " + std::to_string(assignment.code1 + 1) +
+                                  " (the list holds " + std::to_string(macros) + ")",
                               t.usage);
         }
         if (session.answered()) {
@@ -182,6 +186,18 @@ int assignKey(const CommandContext& context, PageSession<Device>& session, const
             device.SetKeyAssignment(j, entry, std::move(done));
         }));
     if (result != kExitOk) return result;
+    if (context.json) {
+        const KeyAssignment& now = device.keyList()[j].current;
+        Json::Value item(Json::objectValue);
+        item[std::string(t.item)] = static_cast<int>(j) + 1;
+        if (const std::string name = itemName(j, request.items); !name.empty()) item["name"] = name;
+        item["code"] = hexTriple(now.type, now.code1, now.code2);
+        item["function"] = assignmentName(now, device.macroNames(), request.functions, texts);
+        Json::Value out = changeResult(t.device, "key", "set");
+        out[std::string(t.item)] = item;
+        printJson(context.out, out);
+        return kExitOk;
+    }
     context.out << itemLabel(t, j, request.items) << ": "
                 << assignmentLine(device.keyList()[j].current, device.macroNames(), request.functions, texts)
                 << ", written to the " << t.device << '\n';

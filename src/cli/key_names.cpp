@@ -240,14 +240,18 @@ std::vector<NamedChoice> itemChoices(std::span<const key_table::Code> defaults,
 
 std::optional<size_t> parseItemWord(std::string_view word, size_t last, std::span<const NamedChoice> items,
                                     std::string_view what, std::string& problem) {
-    if (const auto number = parseInteger(word, 0, static_cast<long>(last)))
-        return static_cast<size_t>(*number);
+    if (const auto number = parseInteger(word, 1, static_cast<long>(last) + 1))
+        return static_cast<size_t>(*number - 1);
+    const std::string range = std::string(what) + " takes a number 1-" + std::to_string(last + 1) + " or a " +
+                              std::string(what) + "'s name, not '" + std::string(word) + "'";
+    // A number is always a number, never the name of the digit key it also spells.
+    if (!word.empty() && std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        problem = range;
+        return std::nullopt;
+    }
     const NameMatch match = matchName(items, word);
     if (match.value) return static_cast<size_t>(*match.value);
-    problem = match.candidates.empty()
-                  ? std::string(what) + " takes a number 0-" + std::to_string(last) + " or a " +
-                        std::string(what) + "'s name, not '" + std::string(word) + "'"
-                  : nameProblem(match, word, what, {});
+    problem = match.candidates.empty() ? range : nameProblem(match, word, what, {});
     return std::nullopt;
 }
 
@@ -259,7 +263,10 @@ std::string itemName(size_t j, std::span<const NamedChoice> items) {
 std::string assignmentName(const KeyAssignment& a, std::span<const std::string> macroNames,
                            std::span<const NamedChoice> functions, const EnglishTexts& texts) {
     if (std::string numbered = parameterName(a, macroNames, texts); !numbered.empty()) return numbered;
-    if (key_table::IsMacroType(a.type)) return "macro " + std::to_string(a.code1);
+    if (key_table::IsMacroType(a.type)) {
+        return a.code1 < macroNames.size() ? "macro " + macroNames[a.code1]
+                                           : "macro " + std::to_string(a.code1 + 1);
+    }
     const long value = packCode(a.type, a.code1, a.code2);
     if (const NamedChoice* named = choiceOfValue(functions, value)) return named->shown;
     std::string name;

@@ -49,8 +49,8 @@ inline constexpr long kDefaultFunction = -1;
                                                    std::span<const NamedChoice> functions,
                                                    const EnglishTexts& texts);
 
-/// The item `word` names: its number (0 to `last`), or the name of one of `items`. `what` is the item's
-/// word in messages ("button", "key"). Nothing, with the reason in `problem`, otherwise.
+/// The 0-based item `word` names: its number (1 to `last` + 1), or the name of one of `items`. `what` is the
+/// item's word in messages ("button", "key"). Nothing, with the reason in `problem`, otherwise.
 [[nodiscard]] std::optional<size_t> parseItemWord(std::string_view word, size_t last,
                                                   std::span<const NamedChoice> items, std::string_view what,
                                                   std::string& problem);

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "cli/cli_support.h"
+#include "cli/json_output.h"
 #include "cli/keyboard_session.h"
 
 namespace halvern::cli {
@@ -13,7 +14,7 @@ namespace {
 /// One option of a command that sets words of the keyboard's system record.
 struct SystemOption {
     std::string_view name;
-    std::string_view jsonKey;  ///< its key in `show keyboard --json`
+    std::string_view key;  ///< its key in JSON: `show keyboard`, this command's view and its result
     long max = 0;
     uint16_t KeyboardSystem::*member = nullptr;
 };
@@ -34,8 +35,8 @@ void printSystemWords(const CommandContext& context, const KeyboardSystem& syste
                       const std::array<SystemOption, N>& table) {
     if (context.json) {
         Json::Value root;
-        for (const SystemOption& o : table) root[std::string(o.jsonKey)] = system.*(o.member);
-        context.out << root.toStyledString();
+        for (const SystemOption& o : table) root[std::string(o.key)] = system.*(o.member);
+        printJson(context.out, root);
         return;
     }
     context.out << command << ":";
@@ -84,6 +85,13 @@ int changeSystemWords(const CommandContext& context, const CommandArgs& args, st
         }
     });
     if (code != kExitOk) return code;
+    if (context.json) {
+        Json::Value result = changeResult("keyboard", command, "set");
+        for (const SystemOption& option : table)
+            result[std::string(option.key)] = session->device->settings().system.*(option.member);
+        printJson(context.out, result);
+        return kExitOk;
+    }
     context.out << command << ":";
     for (size_t i = 0; i < N; ++i) {
         context.out << (i == 0 ? " " : ", ") << table[i].name.substr(2) << ' '

@@ -3,9 +3,11 @@
 #include <json/json.h>
 
 #include "cli/cli_support.h"
+#include "cli/json_output.h"
 #include "cli/key_names.h"
 #include "cli/keyboard_command.h"
 #include "cli/keyboard_session.h"
+#include "cli/polling_rates.h"
 
 namespace halvern::cli {
 namespace {
@@ -34,19 +36,9 @@ std::string colourText(const std::vector<LightColor>& colours, size_t j) {
     return j < colours.size() ? hexTriple(colours[j].red, colours[j].green, colours[j].blue) : std::string();
 }
 
-Json::Value lightJson(const CMerivexKeyboardDevice& device, const ShowNames& names) {
+Json::Value keyboardLightJson(const CMerivexKeyboardDevice& device, const ShowNames& names) {
     const LightSetting& l = device.settings().light;
-    Json::Value light;
-    light["mode"] = l.mode;
-    light["modeName"] = lightModeName(device.lightLists(), l.mode, kKeyboardModes, names.texts);
-    light["brightness"] = l.brightness;
-    light["speed"] = l.speed;
-    light["direction"] = l.direction;
-    light["multicolor"] = l.multiColor;
-    light["color"] = hexTriple(l.red, l.green, l.blue);
-    light["zzcc"] = l.audioLightMode;
-    light["group"] = l.customGroup;
-    return light;
+    return lightJson(l, lightModeName(device.lightLists(), l.mode, kKeyboardModes, names.texts), true);
 }
 
 void printKeyboardJson(const CommandContext& context, const KeyboardSession& session,
@@ -57,21 +49,21 @@ void printKeyboardJson(const CommandContext& context, const KeyboardSession& ses
     root["device"] = "keyboard";
     root["receiver"] = session.found.viaReceiver;
     root["path"] = session.found.command.path;
-    root["light"] = lightJson(device, names);
+    root["light"] = keyboardLightJson(device, names);
     root["winLock"] = system.winFlag;
     root["wFlag"] = system.wFlag;
     root["key6"] = system.key6Flag;
-    root["pollingRate"] = system.pollingRate;
-    if (const auto hz = pollingRateHz(system.pollingRate, kKeyboardPolling)) root["pollingRateHz"] = *hz;
+    root["pollingRate"] = pollingJson(system.pollingRate, kKeyboardPolling);
     root["repeatRate"] = system.repeat;
     root["repeatDelay"] = system.repeatDelay;
     root["repeatDelayMs"] = repeatDelayMs(system.repeatDelay);
     const std::vector<LightColor> colours = device.customColours();
     Json::Value keys(Json::arrayValue);
     for (size_t j = 0; j < device.keyList().size(); ++j) {
+        if (!keyboardKeyHasSlot(j)) continue;
         Json::Value row;
         const KeyAssignment& current = device.keyList()[j].current;
-        row["key"] = static_cast<int>(j);
+        row["key"] = static_cast<int>(j) + 1;
         if (const std::string name = itemName(j, names.keys); !name.empty()) row["name"] = name;
         row["present"] = device.keyPresent(j);
         row["code"] = keyCode(current);
@@ -81,7 +73,7 @@ void printKeyboardJson(const CommandContext& context, const KeyboardSession& ses
         keys.append(row);
     }
     root["keys"] = keys;
-    context.out << root.toStyledString();
+    printJson(context.out, root);
 }
 
 void printKeyboardText(const CommandContext& context, const KeyboardSession& session,
@@ -99,21 +91,23 @@ void printKeyboardText(const CommandContext& context, const KeyboardSession& ses
     out << "repeat: rate " << system.repeat << ", delay " << system.repeatDelay << " ("
         << repeatDelayMs(system.repeatDelay) << " ms)\n";
     const std::vector<LightColor> colours = device.customColours();
-    size_t absent = 0;
+    size_t absent = 0, keys = 0;
     for (size_t j = 0; j < device.keyList().size(); ++j) {
+        if (!keyboardKeyHasSlot(j)) continue;
+        ++keys;
         if (!device.keyPresent(j)) {
             ++absent;
             continue;
         }
         const std::string name = itemName(j, names.keys);
-        out << "key " << j << (name.empty() ? "" : " (" + name + ")") << ": "
+        out << "key " << j + 1 << (name.empty() ? "" : " (" + name + ")") << ": "
             << assignmentLine(device.keyList()[j].current, device.macroNames(), names.functions, names.texts);
         if (device.keyLed(j) != CMerivexKeyboardDevice::kAbsentMarker)
             out << ", LED " << int{device.keyLed(j)};
         if (j < colours.size()) out << ", custom colour " << colourText(colours, j);
         out << '\n';
     }
-    out << absent << " of " << device.keyList().size() << " keys are not on this keyboard\n";
+    out << absent << " of " << keys << " keys are not on this keyboard\n";
 }
 
 }  // namespace

@@ -2,9 +2,10 @@
 
 #include <json/json.h>
 
-#include <charconv>
-
 #include "cli/cli_support.h"
+#include "cli/command_checks.h"
+#include "cli/json_output.h"
+#include "cli/numbering.h"
 #include "profile/language_choice.h"
 
 namespace halvern::cli {
@@ -21,38 +22,42 @@ int runLanguageCommand(const CommandContext& context, const CommandArgs& args) {
         context.err << "halvernctl: usage: language [INDEX]\n";
         return kExitUsage;
     }
+    const auto languageJson = [&languages](size_t i, bool isCurrent) {
+        Json::Value row(Json::objectValue);
+        row["index"] = static_cast<int>(i) + 1;
+        row["name"] = languages[i].name;
+        row["id"] = static_cast<Json::Int64>(languages[i].id);
+        row["current"] = isCurrent;
+        return row;
+    };
     if (args.size() == 1) {
-        int index = -1;
-        const std::string& word = args[0];
-        const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), index);
-        if (error != std::errc() || end != word.data() + word.size() || index < 0 ||
-            static_cast<size_t>(index) >= languages.size()) {
-            context.err << "halvernctl: language: INDEX is 0 to " << languages.size() - 1 << '\n';
-            return kExitUsage;
-        }
-        const LanguageEntry& chosen = languages[static_cast<size_t>(index)];
-        if (index != current && !WriteLanguageNumber(choiceFile, chosen.id)) {
+        std::string problem;
+        const auto index = parseOrdinal(args[0], "INDEX", languages.size(), problem);
+        if (!index) return usageError(context, "language", problem, "halvernctl language [INDEX]");
+        const LanguageEntry& chosen = languages[*index];
+        if (static_cast<int>(*index) != current && !WriteLanguageNumber(choiceFile, chosen.id)) {
             context.err << "halvernctl: cannot store the language in " << choiceFile.string() << '\n';
             return kExitDeviceError;
+        }
+        if (context.json) {
+            Json::Value result = changeResult({}, "language", "chosen");
+            result["language"] = languageJson(*index, true);
+            printJson(context.out, result);
+            return kExitOk;
         }
         context.out << "language: " << chosen.name << '\n';
         return kExitOk;
     }
     if (context.json) {
-        Json::Value rows(Json::arrayValue);
-        for (size_t i = 0; i < languages.size(); ++i) {
-            Json::Value row;
-            row["index"] = static_cast<int>(i);
-            row["name"] = languages[i].name;
-            row["id"] = static_cast<Json::Int64>(languages[i].id);
-            row["current"] = static_cast<int>(i) == current;
-            rows.append(row);
-        }
-        context.out << rows.toStyledString();
+        Json::Value root(Json::objectValue);
+        root["languages"] = Json::Value(Json::arrayValue);
+        for (size_t i = 0; i < languages.size(); ++i)
+            root["languages"].append(languageJson(i, static_cast<int>(i) == current));
+        printJson(context.out, root);
         return kExitOk;
     }
     for (size_t i = 0; i < languages.size(); ++i) {
-        context.out << (static_cast<int>(i) == current ? "* " : "  ") << i << "  " << languages[i].name
+        context.out << (static_cast<int>(i) == current ? "* " : "  ") << i + 1 << "  " << languages[i].name
                     << '\n';
     }
     return kExitOk;

@@ -8,6 +8,7 @@
 #include <iomanip>
 
 #include "cli/cli_support.h"
+#include "cli/json_output.h"
 #include "cli/key_device.h"
 #include "cli/keyboard_session.h"
 #include "cli/light_record_session.h"
@@ -39,11 +40,13 @@ struct LightTarget {
     const LightModeRange& modes;
     std::span<const std::string_view> known;
     bool keyboard;
+    std::string_view kind;  ///< mouse, keyboard, mousepad, headset
 };
 
 /// `light --list`: the modes the device's list offers, the current one marked.
 template <class Device>
-int listModes(const CommandContext& context, const Device& device, const LightModeRange& range) {
+int listModes(const CommandContext& context, const Device& device, const LightModeRange& range,
+              std::string_view kind) {
     const EnglishTexts texts;
     const std::vector<NamedChoice> choices = lightModeChoices(device.lightLists(), range, texts);
     const long current = device.settings().light.mode;
@@ -56,7 +59,10 @@ int listModes(const CommandContext& context, const Device& device, const LightMo
             row["current"] = c.value == current;
             rows.append(row);
         }
-        context.out << rows.toStyledString();
+        Json::Value root(Json::objectValue);
+        root["device"] = std::string(kind);
+        root["modes"] = rows;
+        printJson(context.out, root);
         return kExitOk;
     }
     context.out << "light modes of the " << range.device << ":\n";
@@ -94,7 +100,7 @@ int runLight(const CommandContext& context, const CommandArgs& args, const Light
     auto session = open(context);
     if (!session) return kExitDeviceError;
     auto& device = *session->device;
-    if (list) return listModes(context, device, target.modes);
+    if (list) return listModes(context, device, target.modes, target.kind);
 
     const EnglishTexts texts;
     const auto mode = resolveLightMode(device.lightLists(), options->mode, target.modes, texts, problem);
@@ -103,9 +109,15 @@ int runLight(const CommandContext& context, const CommandArgs& args, const Light
     const int code = change(context, *session, *options, words->screen);
     if (code != kExitOk) return code;
     const LightSetting& light = device.settings().light;
-    context.out << lightLine(light, lightModeName(device.lightLists(), light.mode, target.modes, texts),
-                             target.keyboard)
-                << ", written to the " << target.modes.device << '\n';
+    const std::string modeName = lightModeName(device.lightLists(), light.mode, target.modes, texts);
+    if (context.json) {
+        Json::Value result = changeResult(target.kind, "light", "set");
+        result["light"] = lightJson(light, modeName, target.keyboard);
+        printJson(context.out, result);
+        return kExitOk;
+    }
+    context.out << lightLine(light, modeName, target.keyboard) << ", written to the " << target.modes.device
+                << '\n';
     return kExitOk;
 }
 
@@ -115,12 +127,12 @@ constexpr std::array<std::string_view, 8> kKeyboardKnown{
     "--mode", "--brightness", "--speed", "--direction", "--multicolor", "--color", "--zzcc", "--group"};
 
 int mouseLight(const CommandContext& context, const CommandArgs& args) {
-    const LightTarget target{kMouseUsage, kMouseModes, kMouseKnown, false};
+    const LightTarget target{kMouseUsage, kMouseModes, kMouseKnown, false, "mouse"};
     return runLight(context, args, target, openMouse, mouseChange);
 }
 
 int keyboardLight(const CommandContext& context, const CommandArgs& args) {
-    const LightTarget target{kKeyboardUsage, kKeyboardModes, kKeyboardKnown, true};
+    const LightTarget target{kKeyboardUsage, kKeyboardModes, kKeyboardKnown, true, "keyboard"};
     return runLight(context, args, target, openKeyboard, keyboardChange);
 }
 
@@ -168,7 +180,7 @@ int runLightCommand(const CommandContext& context, const CommandArgs& args) {
     if (const auto choice = lightOnlyKind(args)) {
         const LightModeRange modes = lightRecordModes(choice->kind);
         const LightTarget target{choice->kind == "mousepad" ? kMousePadUsage : kHeadsetUsage, modes,
-                                 kLightRecordKnown, false};
+                                 kLightRecordKnown, false, choice->kind};
         const auto open = [&kind = choice->kind](const CommandContext& c) {
             return openLightRecordDevice(c, kind);
         };

@@ -5,6 +5,7 @@
 #include <json/json.h>
 
 #include "cli/cli_support.h"
+#include "cli/json_output.h"
 #include "cli/option_words.h"
 
 namespace halvern::cli {
@@ -56,20 +57,14 @@ int show(const CommandContext& context, const CommandArgs& args, std::string_vie
     if (context.json) {
         Json::Value root;
         root["device"] = std::string(kind);
+        root["receiver"] = session->found.viaReceiver;
         root["path"] = session->found.command.path;
-        Json::Value l;
-        l["mode"] = light.mode;
-        l["modeName"] = mode;
-        l["brightness"] = light.brightness;
-        l["speed"] = light.speed;
-        l["multicolor"] = light.multiColor;
-        l["color"] = hexTriple(light.red, light.green, light.blue);
-        root["light"] = l;
+        root["light"] = lightJson(light, mode, false);
         root["activeRecord"] = record[0];
         root["deviceMode"] = record[1];
         root["deviceDirection"] = record[4];
         root["record"] = recordHex(record);
-        context.out << root.toStyledString();
+        printJson(context.out, root);
         return kExitOk;
     }
     context.out << deviceWord(kind) << " at " << session->found.command.path << '\n'

@@ -6,6 +6,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/device_session.h"
+#include "cli/json_output.h"
 #include "device/interface_scan.h"
 
 namespace halvern::cli {
@@ -69,7 +70,11 @@ int runListCommand(const CommandContext& context, const CommandArgs& args) {
                       slot.row.interfaceNumber, slot.row.collection);
         context.out << line << slot.path << '\n';
     }
-    if (context.json) context.out << rows.toStyledString();
+    if (context.json) {
+        Json::Value root(Json::objectValue);
+        root["slots"] = rows;
+        printJson(context.out, root);
+    }
     return kExitOk;
 }
 

@@ -7,11 +7,13 @@
 #include <type_traits>
 
 #include "cli/cli_support.h"
+#include "cli/json_output.h"
 #include "cli/key_device.h"
 #include "cli/keyboard_session.h"
 #include "cli/macro_record_command.h"
 #include "cli/macro_rows_command.h"
 #include "cli/mouse_session.h"
+#include "cli/numbering.h"
 #include "input/macro_store.h"
 #include "profile/data_folders.h"
 #include "profile/name_rule.h"
@@ -25,64 +27,94 @@ constexpr std::string_view kUsage =
     "delete-row POSITION ROW | move-row POSITION ROW up|down|top|bottom | record POSITION [--timing "
     "record|ignore|constant:MS] [--append|--before ROW|--after ROW|--replace ROW] --seconds N";
 
-/// A macro position of the list; nothing, with one usage line, when there is no macro there.
+/// The 0-based macro a 1-based POSITION names; nothing, with one usage line, when there is no macro there.
 std::optional<int> position(const CommandContext& context, const MacroStore& store, const std::string& text) {
-    const size_t count = store.LoadMacroList().size();
-    const auto value = parseInteger(text, 0, static_cast<long>(MacroStore::kMaxMacros) - 1);
-    if (value && static_cast<size_t>(*value) < count) return static_cast<int>(*value);
-    (void)usageError(context, "macro",
-                     "no macro at position '" + text + "' (the list holds " + std::to_string(count) + ")",
-                     kUsage);
+    std::string problem;
+    const auto at = parseOrdinal(text, "POSITION", store.LoadMacroList().size(), problem);
+    if (at) return static_cast<int>(*at);
+    (void)usageError(context, "macro", problem, kUsage);
     return std::nullopt;
+}
+
+/// A macro of the list as --json prints it: position (1-based), name, guid, events.
+Json::Value macroJson(const MacroStore& store, const MacroEntry& entry, size_t at) {
+    Json::Value row(Json::objectValue);
+    row["position"] = static_cast<int>(at) + 1;
+    row["name"] = entry.name;
+    row["guid"] = entry.guid;
+    row["events"] = static_cast<Json::UInt64>(store.LoadMacro(entry.guid).size());
+    return row;
+}
+
+/// Prints a change of macro `at` as JSON: its entry after the change (or before, for a deleted one).
+void printMacroChange(const CommandContext& context, KeyDevice device, std::string_view action,
+                      const Json::Value& macro) {
+    Json::Value result = changeResult(deviceWord(device), "macro", action);
+    result["macro"] = macro;
+    printJson(context.out, result);
+}
+
+/// The macro at 0-based `at` as JSON, or null when the list holds no such position.
+Json::Value macroAt(const MacroStore& store, int at) {
+    const std::vector<MacroEntry> list = store.LoadMacroList();
+    if (at < 0 || static_cast<size_t>(at) >= list.size()) return {};
+    return macroJson(store, list[static_cast<size_t>(at)], static_cast<size_t>(at));
 }
 
 /// "macro 2 (Jump)"; without the name when the list no longer holds the position.
 std::string macroLabel(const MacroStore& store, int at) {
     const std::vector<MacroEntry> list = store.LoadMacroList();
-    const std::string label = "macro " + std::to_string(at);
+    const std::string label = "macro " + std::to_string(at + 1);
     return at >= 0 && static_cast<size_t>(at) < list.size()
                ? label + " (" + list[static_cast<size_t>(at)].name + ")"
                : label;
 }
 
-int listMacros(const CommandContext& context, KeyDevice, MacroStore& store, const CommandArgs&) {
+int listMacros(const CommandContext& context, KeyDevice device, MacroStore& store, const CommandArgs&) {
     const std::vector<MacroEntry> list = store.LoadMacroList();
-    Json::Value rows(Json::arrayValue);
+    if (context.json) {
+        Json::Value root(Json::objectValue);
+        root["device"] = std::string(deviceWord(device));
+        root["macros"] = Json::Value(Json::arrayValue);
+        for (size_t i = 0; i < list.size(); ++i) root["macros"].append(macroJson(store, list[i], i));
+        printJson(context.out, root);
+        return kExitOk;
+    }
     for (size_t i = 0; i < list.size(); ++i) {
         const size_t events = store.LoadMacro(list[i].guid).size();
-        if (context.json) {
-            Json::Value row;
-            row["position"] = static_cast<int>(i);
-            row["name"] = list[i].name;
-            row["guid"] = list[i].guid;
-            row["events"] = static_cast<Json::UInt64>(events);
-            rows.append(row);
-        } else {
-            context.out << i << "  " << PrintableName(list[i].name) << "  (" << events
-                        << (events == 1 ? " event)\n" : " events)\n");
-        }
+        context.out << i + 1 << "  " << PrintableName(list[i].name) << "  (" << events
+                    << (events == 1 ? " event)\n" : " events)\n");
     }
-    if (context.json) context.out << rows.toStyledString();
     return kExitOk;
 }
 
-int addMacro(const CommandContext& context, KeyDevice, MacroStore& store, const CommandArgs&) {
+int addMacro(const CommandContext& context, KeyDevice device, MacroStore& store, const CommandArgs&) {
     const std::string name = store.AddMacro();
     if (name.empty()) {
         context.err << "halvernctl: no macro added: the list is full (" << MacroStore::kMaxMacros
                     << " macros) or cannot be written\n";
         return kExitDeviceError;
     }
+    if (context.json) {
+        printMacroChange(context, device, "added",
+                         macroAt(store, static_cast<int>(store.LoadMacroList().size()) - 1));
+        return kExitOk;
+    }
     context.out << "added " << name << '\n';
     return kExitOk;
 }
 
-int renameMacro(const CommandContext& context, KeyDevice, MacroStore& store, const CommandArgs& words) {
+int renameMacro(const CommandContext& context, KeyDevice device, MacroStore& store,
+                const CommandArgs& words) {
     const auto at = position(context, store, words[0]);
     if (!at) return kExitUsage;
     switch (store.RenameMacro(*at, words[1])) {
         case RenameResult::kDone:
-            context.out << "renamed macro " << *at << " to " << words[1] << '\n';
+            if (context.json) {
+                printMacroChange(context, device, "renamed", macroAt(store, *at));
+            } else {
+                context.out << "renamed macro " << *at + 1 << " to " << PrintableName(words[1]) << '\n';
+            }
             return kExitOk;
         case RenameResult::kBlank:
             return usageError(context, "macro", "the new name is blank", kUsage);
@@ -102,13 +134,23 @@ int renameMacro(const CommandContext& context, KeyDevice, MacroStore& store, con
 /// a list that cannot be written puts the assignments back.
 template <class Device>
 int deleteFromDevice(const CommandContext& context, MacroStore& store, int at,
-                     std::optional<PageSession<Device>> session, std::string_view word) {
+                     std::optional<PageSession<Device>> session, KeyDevice kind) {
     if (!session) return kExitDeviceError;
+    const std::string_view word = deviceWord(kind);
     Device& device = *session->device;
     const std::string deleted = "deleted " + macroLabel(store, at);
+    const Json::Value before = macroAt(store, at);
+    const auto confirm = [&](bool written) {
+        if (!context.json) return false;
+        Json::Value result = changeResult(word, "macro", "deleted");
+        result["macro"] = before;
+        result["keysWritten"] = written;
+        printJson(context.out, result);
+        return true;
+    };
 
-    const std::vector<KeyListEntry> before = device.keyList();
-    std::vector<KeyListEntry> keys = before;
+    const std::vector<KeyListEntry> keysBefore = device.keyList();
+    std::vector<KeyListEntry> keys = keysBefore;
     const bool changed = key_table::DropMacro(keys, static_cast<uint8_t>(at));
     if (changed) {
         device.profile().SetKeyList(keys);
@@ -119,7 +161,7 @@ int deleteFromDevice(const CommandContext& context, MacroStore& store, int at,
     }
     if (store.DeleteMacro(at) != at) {
         if (changed) {
-            device.profile().SetKeyList(before);
+            device.profile().SetKeyList(keysBefore);
             if (!device.SaveProfile())
                 context.err << "halvernctl: the profile file cannot be written either\n";
         }
@@ -133,7 +175,7 @@ int deleteFromDevice(const CommandContext& context, MacroStore& store, int at,
     }
     device.ShowSettings();
     if (!changed) {
-        context.out << deleted << '\n';
+        if (!confirm(false)) context.out << deleted << '\n';
         return kExitOk;
     }
     const DeviceResult written =
@@ -145,7 +187,7 @@ int deleteFromDevice(const CommandContext& context, MacroStore& store, int at,
         return kExitDeviceError;
     }
     const int code = reportRefusal(context, word, "macros", written);
-    if (code == kExitOk) {
+    if (code == kExitOk && !confirm(true)) {
         context.out << deleted << "; the key table and macros written to the " << word << '\n';
     }
     return code;
@@ -156,11 +198,12 @@ int deleteMacro(const CommandContext& context, KeyDevice device, MacroStore& sto
     const auto at = position(context, store, words[0]);
     if (!at) return kExitUsage;
     if (device == KeyDevice::Keyboard)
-        return deleteFromDevice(context, store, *at, openKeyboard(context), "keyboard");
-    return deleteFromDevice(context, store, *at, openMouse(context), "mouse");
+        return deleteFromDevice(context, store, *at, openKeyboard(context), device);
+    return deleteFromDevice(context, store, *at, openMouse(context), device);
 }
 
-int importMacro(const CommandContext& context, KeyDevice, MacroStore& store, const CommandArgs& words) {
+int importMacro(const CommandContext& context, KeyDevice device, MacroStore& store,
+                const CommandArgs& words) {
     const std::string& file = words[0];
     const MacroStore::Imported imported = store.ImportMacro(file);
     if (imported.result != ImportResult::Imported) {
@@ -168,18 +211,31 @@ int importMacro(const CommandContext& context, KeyDevice, MacroStore& store, con
                     << '\n';
         return kExitDeviceError;
     }
+    if (context.json) {
+        printMacroChange(context, device, "imported",
+                         macroAt(store, static_cast<int>(store.LoadMacroList().size()) - 1));
+        return kExitOk;
+    }
     context.out << "imported " << imported.name << '\n';
     return kExitOk;
 }
 
-int exportMacro(const CommandContext& context, KeyDevice, MacroStore& store, const CommandArgs& words) {
+int exportMacro(const CommandContext& context, KeyDevice device, MacroStore& store,
+                const CommandArgs& words) {
     const auto at = position(context, store, words[0]);
     if (!at) return kExitUsage;
     if (store.ExportMacro(*at, words[1])) {
+        if (context.json) {
+            Json::Value result = changeResult(deviceWord(device), "macro", "exported");
+            result["macro"] = macroAt(store, *at);
+            result["file"] = words[1];
+            printJson(context.out, result);
+            return kExitOk;
+        }
         context.out << "exported " << macroLabel(store, *at) << " to " << words[1] << '\n';
         return kExitOk;
     }
-    context.err << "halvernctl: cannot export macro " << *at << " to " << words[1]
+    context.err << "halvernctl: cannot export macro " << *at + 1 << " to " << words[1]
                 << " (a macro has a file only once it holds events, or the target cannot be written)\n";
     return kExitDeviceError;
 }
@@ -192,9 +248,9 @@ struct MacroVerb {
 };
 
 /// A row verb: it needs no device.
-template <int (*Rows)(const CommandContext&, MacroStore&, const CommandArgs&)>
-int onRows(const CommandContext& context, KeyDevice, MacroStore& store, const CommandArgs& words) {
-    return Rows(context, store, words);
+template <int (*Rows)(const CommandContext&, std::string_view, MacroStore&, const CommandArgs&)>
+int onRows(const CommandContext& context, KeyDevice device, MacroStore& store, const CommandArgs& words) {
+    return Rows(context, deviceWord(device), store, words);
 }
 
 constexpr std::array<MacroVerb, 11> kVerbs{{
@@ -227,7 +283,9 @@ int writeUsedMacros(const CommandContext& context, const CommandArgs& args,
     int code = reportRefusal(context, word, "macros", device.Await([&device](CMerivexUSBDevice::Done done) {
         device.WriteMacros(std::move(done));
     }));
-    if (code == kExitOk && device.macroNames().empty()) {
+    if (context.json) {
+        // One result once everything is written.
+    } else if (code == kExitOk && device.macroNames().empty()) {
         context.out << "the macro list is empty: nothing to write\n";
     } else if (code == kExitOk) {
         context.out << "wrote " << used.size() << (used.size() == 1 ? " macro" : " macros") << " to the "
@@ -239,8 +297,15 @@ int writeUsedMacros(const CommandContext& context, const CommandArgs& args,
                                  device.Await([&device](CMerivexUSBDevice::Done done) {
                                      device.WriteRecoilPatterns(std::move(done));
                                  }));
-            if (code == kExitOk) context.out << "wrote the four recoil patterns to the mouse\n";
+            if (code == kExitOk && !context.json)
+                context.out << "wrote the four recoil patterns to the mouse\n";
         }
+    }
+    if (code == kExitOk && context.json) {
+        Json::Value result = changeResult(word, "macros", "written");
+        result["macros"] = static_cast<Json::UInt64>(device.macroNames().empty() ? 0 : used.size());
+        result["recoilPatterns"] = std::is_same_v<Device, CMerivexMouseDevice>;
+        printJson(context.out, result);
     }
     return code;
 }

@@ -9,6 +9,8 @@
 
 #include "cli/cli_support.h"
 #include "cli/command_checks.h"
+#include "cli/json_output.h"
+#include "cli/numbering.h"
 #include "hook/x11_input_hook.h"
 #include "input/macro_recorder.h"
 
@@ -24,7 +26,7 @@ struct RecordOptions {
     TimingMode timing = TimingMode::Record;
     uint16_t fixedDelay = kDefaultFixedDelay;
     HookMode hook = HookMode::Append;
-    long row = -1;
+    std::string row;  ///< ROW as typed (1-based), for --before, --after and --replace
     long seconds = -1;
 };
 
@@ -40,9 +42,7 @@ std::optional<RecordOptions> parseOptions(const CommandArgs& words, std::string&
             o.hook = w == "--before"  ? HookMode::Before
                      : w == "--after" ? HookMode::After
                                       : HookMode::Replace;
-            const auto row = parseInteger(words[++i], 0, static_cast<long>(kMaxMacroEvents) - 1);
-            if (!row) return problem = w + " takes a row number", std::nullopt;
-            o.row = *row;
+            o.row = words[++i];
         } else if (w == "--seconds" && hasValue) {
             const auto seconds = parseInteger(words[++i], 1, kMaxSeconds);
             if (!seconds) return problem = "--seconds takes 1-3600", std::nullopt;
@@ -74,20 +74,20 @@ std::optional<RecordOptions> parseOptions(const CommandArgs& words, std::string&
 
 }  // namespace
 
-int recordMacro(const CommandContext& context, MacroStore& store, const CommandArgs& words) {
+int recordMacro(const CommandContext& context, std::string_view device, MacroStore& store,
+                const CommandArgs& words) {
     std::string problem;
     if (words[0].starts_with("--")) problem = "record takes the macro's position before its options";
     const auto options = problem.empty() ? parseOptions(words, problem) : std::nullopt;
     if (!options) return usageError(context, "macro", problem, kUsage);
     const std::vector<MacroEntry> list = store.LoadMacroList();
-    const auto position = parseInteger(words[0], 0, static_cast<long>(list.size()) - 1);
-    if (!position) return usageError(context, "macro", "no macro at position '" + words[0] + "'", kUsage);
-    MacroRows rows{store.LoadMacro(list[static_cast<size_t>(*position)].guid), -1};
+    const auto position = parseOrdinal(words[0], "POSITION", list.size(), problem);
+    if (!position) return usageError(context, "macro", problem, kUsage);
+    MacroRows rows{store.LoadMacro(list[*position].guid), -1};
     if (options->hook != HookMode::Append) {
-        if (options->row >= static_cast<long>(rows.events.size()))
-            return usageError(context, "macro", "the macro has no row " + std::to_string(options->row),
-                              kUsage);
-        rows.selected = static_cast<int>(options->row);
+        const auto row = parseOrdinal(options->row, "ROW", rows.events.size(), problem);
+        if (!row) return usageError(context, "macro", problem, kUsage);
+        rows.selected = static_cast<int>(*row);
     }
 
     std::unique_ptr<InputHook> hook = MakeX11InputHook();
@@ -109,9 +109,10 @@ int recordMacro(const CommandContext& context, MacroStore& store, const CommandA
         context.err << "halvernctl: the X display refused to record its input\n";
         return kExitDeviceError;
     }
-    context.out << "recording for " << options->seconds << " s"
-                << (hook->keyboardGrabbed() ? "" : " (the keys also reach the other programs)") << "...\n"
-                << std::flush;
+    if (!context.json)
+        context.out << "recording for " << options->seconds << " s"
+                    << (hook->keyboardGrabbed() ? "" : " (the keys also reach the other programs)") << "...\n"
+                    << std::flush;
     std::this_thread::sleep_for(std::chrono::seconds(options->seconds));  // the recording's length
     hook->Stop();
 
@@ -121,8 +122,16 @@ int recordMacro(const CommandContext& context, MacroStore& store, const CommandA
         context.err << "halvernctl: the macro file cannot be written; the macro stays as it was\n";
         return kExitDeviceError;
     }
+    if (context.json) {
+        Json::Value result = changeResult(device, "macroRows", "recorded");
+        result["position"] = static_cast<int>(*position) + 1;
+        result["events"] = static_cast<Json::UInt64>(recorded);
+        result["rows"] = static_cast<Json::UInt64>(rows.events.size());
+        printJson(context.out, result);
+        return kExitOk;
+    }
     context.out << "recorded " << recorded << (recorded == 1 ? " event" : " events") << " into macro "
-                << *position << '\n';
+                << *position + 1 << '\n';
     return kExitOk;
 }
 

@@ -9,6 +9,7 @@ namespace halvern::cli {
 /// --replace ROW] --seconds N`: records the keys and mouse buttons of the X display for N seconds into
 /// the macro, as the macro editor records, and saves it. Other programs do not get the keys meanwhile
 /// when the keyboard can be grabbed.
-[[nodiscard]] int recordMacro(const CommandContext& context, MacroStore& store, const CommandArgs& words);
+[[nodiscard]] int recordMacro(const CommandContext& context, std::string_view device, MacroStore& store,
+                              const CommandArgs& words);
 
 }  // namespace halvern::cli

@@ -10,7 +10,9 @@
 
 #include "cli/cli_support.h"
 #include "cli/command_checks.h"
+#include "cli/json_output.h"
 #include "cli/names.h"
+#include "cli/numbering.h"
 #include "input/macro_recorder.h"
 #include "input/macro_rows.h"
 
@@ -18,52 +20,66 @@ namespace halvern::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "halvernctl macro show POSITION | insert POSITION ROW ITEM [N] | delete-row POSITION ROW | "
-    "move-row POSITION ROW up|down|top|bottom";
+    "halvernctl macro show POSITION | insert POSITION ROW ITEM [N] (after ROW; ROW 0: at the top) | "
+    "delete-row POSITION ROW | move-row POSITION ROW up|down|top|bottom";
 
 /// The macro at a position of the list with its rows; nothing, with a usage line, when there is none.
 struct OpenMacro {
-    int position;
+    int position;  ///< 0-based
+    std::string name;
     MacroRows rows;
 };
 
 std::optional<OpenMacro> openMacro(const CommandContext& context, const MacroStore& store,
                                    const std::string& text, int& failure) {
     const std::vector<MacroEntry> list = store.LoadMacroList();
-    const auto value = parseInteger(text, 0, static_cast<long>(MacroStore::kMaxMacros) - 1);
-    if (!value || static_cast<size_t>(*value) >= list.size()) {
-        failure = usageError(
-            context, "macro",
-            "no macro at position '" + text + "' (the list holds " + std::to_string(list.size()) + ")",
-            kUsage);
+    std::string problem;
+    const auto at = parseOrdinal(text, "POSITION", list.size(), problem);
+    if (!at) {
+        failure = usageError(context, "macro", problem, kUsage);
         return std::nullopt;
     }
-    OpenMacro open{static_cast<int>(*value), {}};
-    open.rows.events = store.LoadMacro(list[static_cast<size_t>(*value)].guid);
+    OpenMacro open{static_cast<int>(*at), list[*at].name, {}};
+    open.rows.events = store.LoadMacro(list[*at].guid);
     return open;
 }
 
-/// Selects ROW; in an empty macro only row 0 is accepted (nothing selected).
+/// Selects the 1-based ROW.
 bool selectRow(const CommandContext& context, MacroRows& rows, const std::string& text, int& failure) {
-    const long last = rows.events.empty() ? 0 : static_cast<long>(rows.events.size()) - 1;
-    const auto row = parseInteger(text, 0, last);
+    std::string problem;
+    const auto row = parseOrdinal(text, "ROW", rows.events.size(), problem);
     if (!row) {
-        failure = usageError(
-            context, "macro",
-            "no row '" + text + "' (the macro holds " + std::to_string(rows.events.size()) + " rows)",
-            kUsage);
+        failure = usageError(context, "macro", problem, kUsage);
         return false;
     }
-    rows.selected = rows.events.empty() ? -1 : static_cast<int>(*row);
+    rows.selected = static_cast<int>(*row);
     return true;
 }
 
-int save(const CommandContext& context, MacroStore& store, const OpenMacro& open, const std::string& done) {
-    if (!store.SaveMacro(open.position, open.rows.events)) {
+/// What a row verb did, for its confirmation: the action, the row it leaves selected (0-based) and the
+/// line the text prints.
+struct RowChange {
+    std::string_view action;
+    int row;
+    std::string line;
+};
+
+/// Saves the macro (unless nothing changed) and confirms the change.
+int save(const CommandContext& context, std::string_view device, MacroStore& store, const OpenMacro& open,
+         const RowChange& done, bool changed = true) {
+    if (changed && !store.SaveMacro(open.position, open.rows.events)) {
         context.err << "halvernctl: the macro file cannot be written; the macro stays as it was\n";
         return kExitDeviceError;
     }
-    context.out << done << '\n';
+    if (!context.json) {
+        context.out << done.line << '\n';
+        return kExitOk;
+    }
+    Json::Value result = changeResult(device, "macroRows", done.action);
+    result["position"] = open.position + 1;
+    result["row"] = done.row + 1;
+    result["rows"] = static_cast<Json::UInt64>(open.rows.events.size());
+    printJson(context.out, result);
     return kExitOk;
 }
 
@@ -108,29 +124,53 @@ constexpr std::array<Word<RowMove>, 4> kRowMoves{{
 
 }  // namespace
 
-int showMacroRows(const CommandContext& context, MacroStore& store, const CommandArgs& words) {
+int showMacroRows(const CommandContext& context, std::string_view device, MacroStore& store,
+                  const CommandArgs& words) {
     int failure = kExitUsage;
     const auto open = openMacro(context, store, words[0], failure);
     if (!open) return failure;
+    const EnglishTexts texts;
     if (context.json) {
-        Json::Value events(Json::arrayValue);
-        for (const MacroEvent& e : open->rows.events) events.append(EventToJson(e));
-        context.out << events.toStyledString();
+        Json::Value root(Json::objectValue);
+        root["device"] = std::string(device);
+        root["position"] = open->position + 1;
+        root["name"] = open->name;
+        root["rows"] = Json::Value(Json::arrayValue);
+        for (size_t i = 0; i < open->rows.events.size(); ++i) {
+            const MacroEvent& e = open->rows.events[i];
+            Json::Value row(Json::objectValue);
+            row["row"] = static_cast<int>(i) + 1;
+            row["text"] = rowText(texts, e);
+            row["type"] = e.type;
+            row["button"] = e.button;
+            row["down"] = e.down;
+            row["delay"] = e.delay;
+            root["rows"].append(row);
+        }
+        printJson(context.out, root);
         return kExitOk;
     }
-    const EnglishTexts texts;
     for (size_t i = 0; i < open->rows.events.size(); ++i) {
         const MacroEvent& e = open->rows.events[i];
-        context.out << i << "  " << rowText(texts, e) << "  " << e.delay << " ms\n";
+        context.out << i + 1 << "  " << rowText(texts, e) << "  " << e.delay << " ms\n";
     }
     if (open->rows.events.empty()) context.out << "the macro holds no rows\n";
     return kExitOk;
 }
 
-int insertMacroRows(const CommandContext& context, MacroStore& store, const CommandArgs& words) {
+int insertMacroRows(const CommandContext& context, std::string_view device, MacroStore& store,
+                    const CommandArgs& words) {
     int failure = kExitUsage;
     auto open = openMacro(context, store, words[0], failure);
-    if (!open || !selectRow(context, open->rows, words[1], failure)) return failure;
+    if (!open) return failure;
+    // ROW 0 is the place before the first row.
+    const auto after = parseInteger(words[1], 0, static_cast<long>(open->rows.events.size()));
+    if (!after) {
+        return usageError(context, "macro",
+                          "ROW takes 0-" + std::to_string(open->rows.events.size()) +
+                              " (0: at the top), not '" + words[1] + "'",
+                          kUsage);
+    }
     const std::string& item = words[2];
     std::optional<std::vector<MacroEvent>> events;
     if (const auto movement = valueOfWord(kMovements, item)) {
@@ -148,36 +188,42 @@ int insertMacroRows(const CommandContext& context, MacroStore& store, const Comm
                               "' (left_down ... back_click, or move-left|move-right|move-up|move-down N)",
                           kUsage);
     }
-    if (!InsertAfterSelection(open->rows, *events)) {
+    if (!InsertAtRow(open->rows, static_cast<size_t>(*after), *events)) {
         context.err << "halvernctl: a macro holds at most " << kMaxMacroEvents << " rows\n";
         return kExitDeviceError;
     }
-    return save(context, store, *open,
-                "inserted " + item + " at row " +
-                    std::to_string(open->rows.selected + 1 - static_cast<int>(events->size())));
+    const int first = static_cast<int>(*after);
+    return save(context, device, store, *open,
+                {"inserted", first, "inserted " + item + " at row " + std::to_string(first + 1)});
 }
 
-int deleteMacroRow(const CommandContext& context, MacroStore& store, const CommandArgs& words) {
+int deleteMacroRow(const CommandContext& context, std::string_view device, MacroStore& store,
+                   const CommandArgs& words) {
     int failure = kExitUsage;
     auto open = openMacro(context, store, words[0], failure);
     if (!open || !selectRow(context, open->rows, words[1], failure)) return failure;
+    const int row = open->rows.selected;
     if (!DeleteSelectedRow(open->rows))
         return usageError(context, "macro", "the macro holds no rows", kUsage);
-    return save(context, store, *open, "deleted row " + words[1]);
+    return save(context, device, store, *open, {"deleted", row, "deleted row " + std::to_string(row + 1)});
 }
 
-int moveMacroRow(const CommandContext& context, MacroStore& store, const CommandArgs& words) {
+int moveMacroRow(const CommandContext& context, std::string_view device, MacroStore& store,
+                 const CommandArgs& words) {
     int failure = kExitUsage;
     auto open = openMacro(context, store, words[0], failure);
     if (!open || !selectRow(context, open->rows, words[1], failure)) return failure;
     const auto move = valueOfWord(kRowMoves, words[2]);
     if (!move) return usageError(context, "macro", "move-row takes up, down, top or bottom", kUsage);
+    const int from = open->rows.selected;
     if (!MoveSelectedRow(open->rows, *move)) {
-        context.out << "row " << words[1] << " stays where it is\n";
-        return kExitOk;
+        return save(context, device, store, *open,
+                    {"moved", from, "row " + std::to_string(from + 1) + " stays where it is"}, false);
     }
-    return save(context, store, *open,
-                "moved row " + words[1] + " to row " + std::to_string(open->rows.selected));
+    return save(
+        context, device, store, *open,
+        {"moved", open->rows.selected,
+         "moved row " + std::to_string(from + 1) + " to row " + std::to_string(open->rows.selected + 1)});
 }
 
 }  // namespace halvern::cli

@@ -4,7 +4,9 @@
 #include <array>
 
 #include "cli/cli_support.h"
+#include "cli/json_output.h"
 #include "cli/mouse_session.h"
+#include "cli/numbering.h"
 
 namespace halvern::cli {
 namespace {
@@ -13,7 +15,7 @@ constexpr std::string_view kDpiUsage =
     "halvernctl dpi STAGE (--slider P | --dpi D) [--y-slider P | --y-dpi D] [--enable 0|1] [--color RRGGBB] "
     "[--screen WxH]";
 constexpr std::string_view kDpiActiveUsage = "halvernctl dpi-active STAGE [--screen WxH]";
-constexpr long kLastStage = static_cast<long>(CMerivexMouseDevice::kStageCount) - 1;
+constexpr size_t kStages = CMerivexMouseDevice::kStageCount;
 
 /// One axis of a stage as typed: a slider position or a DPI number.
 struct AxisValue {
@@ -80,7 +82,7 @@ std::string roundedNote(const AxisValue& typed, uint16_t position, const DpiScal
 /// enabled stage stay on.
 std::optional<std::string> disableProblem(const MouseSettings& s, size_t index) {
     if (static_cast<int>(index) == s.activeStage) {
-        return "stage " + std::to_string(index) + " is the active stage and cannot be switched off";
+        return "stage " + ordinalText(index) + " is the active stage and cannot be switched off";
     }
     const auto enabled =
         std::count_if(s.stages.begin(), s.stages.end(), [](const DpiStage& d) { return d.active; });
@@ -96,8 +98,8 @@ int runDpiCommand(const CommandContext& context, const CommandArgs& args) {
                                                             "--enable", "--color", "--screen"};
     std::string problem;
     const auto words = splitSettingsWords(args, kKnown, 1, problem);
-    const auto stage = words ? parseInteger(words->words.positional[0], 0, kLastStage) : std::nullopt;
-    if (words && !stage) problem = rangeProblem("STAGE", 0, kLastStage, words->words.positional[0]);
+    const auto stage =
+        words ? parseOrdinal(words->words.positional[0], "STAGE", kStages, problem) : std::nullopt;
     std::optional<AxisValue> x, y;
     std::optional<long> enable;
     std::optional<std::array<uint8_t, 3>> colour;
@@ -112,7 +114,7 @@ int runDpiCommand(const CommandContext& context, const CommandArgs& args) {
 
     auto session = openMouse(context);
     if (!session) return kExitDeviceError;
-    const size_t index = static_cast<size_t>(*stage);
+    const size_t index = *stage;
     bool deviceProblem = false;
     const auto xPosition = axisPosition(*session, *x, problem, deviceProblem);
     const auto yPosition = xPosition && y ? axisPosition(*session, *y, problem, deviceProblem) : xPosition;
@@ -139,6 +141,13 @@ int runDpiCommand(const CommandContext& context, const CommandArgs& args) {
     if (code != kExitOk) return code;
     const MouseSettings& s = session->device->settings();
     const DpiScale scale = session->device->dpiScale();
+    if (context.json) {
+        Json::Value result = changeResult("mouse", "dpiStage", "set");
+        result["stage"] = stageJson(s.stages.at(index), index, scale);
+        result["activeStage"] = s.activeStage + 1;
+        printJson(context.out, result);
+        return kExitOk;
+    }
     context.out << stageLine(s.stages.at(index), index, s.activeStage, scale) << ", written to the mouse"
                 << roundedNote(*x, *xPosition, scale, "")
                 << (y ? roundedNote(*y, *yPosition, scale, " for Y") : "") << '\n';
@@ -149,16 +158,16 @@ int runDpiActiveCommand(const CommandContext& context, const CommandArgs& args) 
     static constexpr std::array<std::string_view, 1> kKnown{"--screen"};
     std::string problem;
     const auto words = splitSettingsWords(args, kKnown, 1, problem);
-    const auto stage = words ? parseInteger(words->words.positional[0], 0, kLastStage) : std::nullopt;
-    if (words && !stage) problem = rangeProblem("STAGE", 0, kLastStage, words->words.positional[0]);
+    const auto stage =
+        words ? parseOrdinal(words->words.positional[0], "STAGE", kStages, problem) : std::nullopt;
     if (!problem.empty()) return usageError(context, "dpi-active", problem, kDpiActiveUsage);
 
     auto session = openMouse(context);
     if (!session) return kExitDeviceError;
     const auto& stages = session->device->settings().stages;
-    const size_t index = static_cast<size_t>(*stage);
+    const size_t index = *stage;
     if (index >= stages.size() || !stages[index].active) {
-        return usageError(context, "dpi-active", "stage " + std::to_string(index) + " is switched off",
+        return usageError(context, "dpi-active", "stage " + ordinalText(index) + " is switched off",
                           kDpiActiveUsage);
     }
     const int code = changeMouseSettings(
@@ -166,8 +175,15 @@ int runDpiActiveCommand(const CommandContext& context, const CommandArgs& args) 
         words->screen);
     if (code != kExitOk) return code;
     const DpiStage& active = session->device->settings().stages.at(index);
-    context.out << "active stage: " << index << " (" << session->device->dpiScale().dpi(active.dpiX)
-                << " DPI), written to the mouse\n";
+    if (context.json) {
+        Json::Value result = changeResult("mouse", "activeStage", "set");
+        result["activeStage"] = static_cast<int>(index) + 1;
+        result["dpi"] = session->device->dpiScale().dpi(active.dpiX);
+        printJson(context.out, result);
+        return kExitOk;
+    }
+    context.out << "active stage: " << ordinalText(index) << " ("
+                << session->device->dpiScale().dpi(active.dpiX) << " DPI), written to the mouse\n";
     return kExitOk;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <json/json.h>
+
 #include <functional>
 #include <optional>
 
@@ -36,5 +38,7 @@ inline constexpr PollingChoices kMousePolling{"mouse", 5};
 /// One line of a DPI stage: "stage N: on|off[, active], D DPI (slider P)[ or X ... Y ...], colour RRGGBB".
 [[nodiscard]] std::string stageLine(const DpiStage& stage, size_t index, int activeStage,
                                     const DpiScale& scale);
+/// A DPI stage as --json prints it: stage (1-6), enabled, separateXY, sliderX, dpiX, sliderY, dpiY, color.
+[[nodiscard]] Json::Value stageJson(const DpiStage& stage, size_t index, const DpiScale& scale);
 
 }  // namespace halvern::cli

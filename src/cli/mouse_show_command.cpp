@@ -3,6 +3,7 @@
 #include <json/json.h>
 
 #include "cli/cli_support.h"
+#include "cli/json_output.h"
 #include "cli/key_names.h"
 #include "cli/light_options.h"
 #include "cli/mouse_command.h"
@@ -22,19 +23,6 @@ std::string modeName(const CMerivexMouseDevice& device, uint8_t mode, const Show
     return lightModeName(device.lightLists(), mode, kMouseModes, names.texts);
 }
 
-Json::Value stageJson(const DpiStage& stage, size_t index, const DpiScale& scale) {
-    Json::Value row;
-    row["stage"] = static_cast<int>(index);
-    row["enabled"] = stage.active != 0;
-    row["separateXY"] = stage.xy != 0;
-    row["sliderX"] = stage.dpiX;
-    row["dpiX"] = scale.dpi(stage.dpiX);
-    row["sliderY"] = stage.dpiY;
-    row["dpiY"] = scale.dpi(stage.dpiY);
-    row["color"] = hexTriple(stage.red, stage.green, stage.blue);
-    return row;
-}
-
 std::string buttonCode(const KeyAssignment& a) {
     return hexTriple(a.type, a.code1, a.code2);
 }
@@ -47,18 +35,9 @@ void printMouseJson(const CommandContext& context, const MouseSession& session, 
     root["device"] = "mouse";
     root["receiver"] = session.found.viaReceiver;
     root["path"] = session.found.command.path;
-    Json::Value light;
-    light["mode"] = s.light.mode;
-    light["modeName"] = modeName(device, s.light.mode, names);
-    light["brightness"] = s.light.brightness;
-    light["speed"] = s.light.speed;
-    light["direction"] = s.light.direction;
-    light["multicolor"] = s.light.multiColor;
-    light["color"] = hexTriple(s.light.red, s.light.green, s.light.blue);
-    root["light"] = light;
-    root["pollingRate"] = s.system.reportRate;
-    if (const auto hz = pollingRateHz(s.system.reportRate, kMousePolling)) root["pollingRateHz"] = *hz;
-    root["activeStage"] = s.activeStage;
+    root["light"] = lightJson(s.light, modeName(device, s.light.mode, names), false);
+    root["pollingRate"] = pollingJson(s.system.reportRate, kMousePolling);
+    root["activeStage"] = s.activeStage + 1;
     Json::Value stages(Json::arrayValue);
     for (size_t i = 0; i < s.stages.size(); ++i) stages.append(stageJson(s.stages[i], i, scale));
     root["stages"] = stages;
@@ -66,7 +45,7 @@ void printMouseJson(const CommandContext& context, const MouseSession& session, 
     for (size_t j = 0; j < device.keyList().size(); ++j) {
         Json::Value row;
         const KeyAssignment& current = device.keyList()[j].current;
-        row["button"] = static_cast<int>(j);
+        row["button"] = static_cast<int>(j) + 1;
         if (const std::string name = itemName(j, names.buttons); !name.empty()) row["name"] = name;
         row["present"] = device.buttonPresent(j);
         row["code"] = buttonCode(current);
@@ -74,7 +53,7 @@ void printMouseJson(const CommandContext& context, const MouseSession& session, 
         buttons.append(row);
     }
     root["buttons"] = buttons;
-    context.out << root.toStyledString();
+    printJson(context.out, root);
 }
 
 void printMouseText(const CommandContext& context, const MouseSession& session, const ShowNames& names) {
@@ -85,12 +64,12 @@ void printMouseText(const CommandContext& context, const MouseSession& session, 
     out << "mouse " << session.found.describe() << '\n';
     out << lightLine(s.light, modeName(device, s.light.mode, names), false) << '\n';
     out << "polling rate: " << pollingRateText(s.system.reportRate, kMousePolling) << '\n';
-    out << "active stage: " << s.activeStage << '\n';
+    out << "active stage: " << s.activeStage + 1 << '\n';
     for (size_t i = 0; i < s.stages.size(); ++i)
         out << stageLine(s.stages[i], i, s.activeStage, scale) << '\n';
     for (size_t j = 0; j < device.keyList().size(); ++j) {
         const std::string name = itemName(j, names.buttons);
-        out << "button " << j << (name.empty() ? "" : " (" + name + ")") << ": "
+        out << "button " << j + 1 << (name.empty() ? "" : " (" + name + ")") << ": "
             << assignmentLine(device.keyList()[j].current, device.macroNames(), names.functions, names.texts)
             << (device.buttonPresent(j) ? "" : ", not on this mouse") << '\n';
     }

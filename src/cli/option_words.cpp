@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 
 #include "cli/cli_support.h"
@@ -51,10 +52,11 @@ std::optional<std::array<uint8_t, 3>> parseHexTriple(std::string_view text) {
         })) {
         return std::nullopt;
     }
-    const auto value = parseInteger("0x" + std::string(text), 0, 0xFFFFFF);
-    if (!value) return std::nullopt;
-    return std::array<uint8_t, 3>{static_cast<uint8_t>(*value >> 16), static_cast<uint8_t>(*value >> 8),
-                                  static_cast<uint8_t>(*value)};
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    return std::array<uint8_t, 3>{static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 8),
+                                  static_cast<uint8_t>(value)};
 }
 
 std::string hexTriple(uint8_t a, uint8_t b, uint8_t c) {

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "cli/cli_support.h"
+#include "cli/json_output.h"
 #include "cli/key_device.h"
 #include "cli/keyboard_session.h"
 #include "cli/mouse_session.h"
@@ -30,6 +31,12 @@ std::optional<std::pair<SettingsWords, uint16_t>> pollingWords(const CommandCont
 
 /// The line a successful change prints.
 void reportRate(const CommandContext& context, uint16_t index, const PollingChoices& choices) {
+    if (context.json) {
+        Json::Value result = changeResult(choices.device, "pollingRate", "set");
+        result["pollingRate"] = pollingJson(index, choices);
+        printJson(context.out, result);
+        return;
+    }
     context.out << "polling rate: " << pollingRateText(index, choices) << ", written to the "
                 << choices.device << '\n';
 }

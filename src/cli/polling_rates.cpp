@@ -32,7 +32,15 @@ std::optional<int> pollingRateHz(uint16_t index, const PollingChoices& choices) 
 
 std::string pollingRateText(uint16_t index, const PollingChoices& choices) {
     const auto hz = pollingRateHz(index, choices);
-    return hz ? std::to_string(*hz) + " Hz" : "unknown (index " + std::to_string(index) + ")";
+    return hz ? std::to_string(*hz) + " Hz" : "unknown (index " + std::to_string(index + 1) + ")";
+}
+
+Json::Value pollingJson(uint16_t index, const PollingChoices& choices) {
+    Json::Value polling(Json::objectValue);
+    polling["index"] = index + 1;
+    const auto hz = pollingRateHz(index, choices);
+    polling["hz"] = hz ? Json::Value(*hz) : Json::Value();
+    return polling;
 }
 
 std::optional<uint16_t> parsePollingWord(std::string_view word, const PollingChoices& choices,
@@ -43,13 +51,13 @@ std::optional<uint16_t> parsePollingWord(std::string_view word, const PollingCho
         for (size_t i = 0; i < count; ++i) {
             if (kPollingRatesHz[i] == *value) return static_cast<uint16_t>(i);
         }
-        if (number.size() == word.size() && *value < static_cast<long>(count))
-            return static_cast<uint16_t>(*value);
+        if (number.size() == word.size() && *value >= 1 && *value <= static_cast<long>(count))
+            return static_cast<uint16_t>(*value - 1);
     }
     std::string rates;
     for (size_t i = 0; i < count; ++i) rates += (i == 0 ? "" : ", ") + std::to_string(kPollingRatesHz[i]);
-    problem = "the " + std::string(choices.device) + " polls at " + rates + " Hz (or index 0-" +
-              std::to_string(count - 1) + "), not '" + std::string(word) + "'";
+    problem = "the " + std::string(choices.device) + " polls at " + rates + " Hz (or index 1-" +
+              std::to_string(count) + "), not '" + std::string(word) + "'";
     return std::nullopt;
 }
 

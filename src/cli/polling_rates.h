@@ -1,5 +1,7 @@
 #pragma once
 
+#include <json/json.h>
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -24,8 +26,12 @@ struct PollingChoices {
 /// "1000 Hz", or "unknown (index N)" for an index the device does not offer.
 [[nodiscard]] std::string pollingRateText(uint16_t index, const PollingChoices& choices);
 
-/// The index a `polling` word chooses: a rate the device offers ("1000", "1000Hz", "1000 Hz") or an index
-/// (0 to count - 1). Nothing, with the reason in `problem`, otherwise.
+/// A polling rate as --json prints it: {"index": 1-count, "hz": the rate, or null for an index the device
+/// does not offer}.
+[[nodiscard]] Json::Value pollingJson(uint16_t index, const PollingChoices& choices);
+
+/// The index a `polling` word chooses: a rate the device offers ("1000", "1000Hz", "1000 Hz") or the
+/// rate's number in the list (1 to count). Nothing, with the reason in `problem`, otherwise.
 [[nodiscard]] std::optional<uint16_t> parsePollingWord(std::string_view word, const PollingChoices& choices,
                                                        std::string& problem);
 

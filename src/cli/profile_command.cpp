@@ -3,14 +3,17 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "cli/cli_support.h"
 #include "cli/command_checks.h"
+#include "cli/json_output.h"
 #include "cli/key_device.h"
 #include "cli/keyboard_session.h"
 #include "cli/light_record_session.h"
 #include "cli/mouse_session.h"
+#include "profile/json_file.h"
 #include "profile/profile_cli.h"
 
 namespace halvern::cli {
@@ -48,6 +51,14 @@ std::string_view deviceWord(std::string_view kind) {
     return kind == "mousepad" ? "mouse pad" : kind;
 }
 
+/// Prints a change's JSON result (held back until the device took the profile) with whether the profile
+/// was written to the device.
+void printHeld(const CommandContext& context, const std::string& held, bool written) {
+    Json::Value result = ParseJsonText(held);
+    if (result.isObject() && result.isMember("changed")) result["deviceWritten"] = written;
+    printJson(context.out, result);
+}
+
 }  // namespace
 
 int runProfileCommand(const CommandContext& context, const CommandArgs& args) {
@@ -55,7 +66,13 @@ int runProfileCommand(const CommandContext& context, const CommandArgs& args) {
         args.size() >= 2 && findKindChoice(args[0]) &&
         std::find(kDeviceVerbs.begin(), kDeviceVerbs.end(), args[1]) != kDeviceVerbs.end() &&
         attachedNow(context, args[0]);
-    if (!reachesDevice) return RunProfileCommand(args, context.out, context.err);
+    if (!reachesDevice) {
+        if (!context.json) return RunProfileCommand(args, context.out, context.err);
+        std::ostringstream held;
+        const int code = RunProfileCommand(args, held, context.err, true);
+        if (code == kExitOk) printHeld(context, held.str(), false);
+        return code;
+    }
 
     // Opened on the profile it has now, as the window's page is, before the files change: opening reads
     // the device's state into the selected profile, which must still be the one the device holds.
@@ -63,7 +80,8 @@ int runProfileCommand(const CommandContext& context, const CommandArgs& args) {
     OpenedDevice opened = openKind(context, kind);
     if (!opened.device) return kExitDeviceError;
     const std::string before = SelectedProfileId(kind);
-    const int code = RunProfileCommand(args, context.out, context.err);
+    std::ostringstream held;
+    const int code = RunProfileCommand(args, context.json ? held : context.out, context.err, context.json);
     if (code != kExitOk) return code;
 
     const std::string after = SelectedProfileId(kind);
@@ -75,6 +93,10 @@ int runProfileCommand(const CommandContext& context, const CommandArgs& args) {
         if (after != before && !SelectProfileId(kind, before))
             context.err << "halvernctl: the profile list could not be set back\n";
         return reportRefusal(context, deviceWord(kind), "profile", written);
+    }
+    if (context.json) {
+        printHeld(context, held.str(), true);
+        return kExitOk;
     }
     context.out << "profile written to the " << deviceWord(kind) << '\n';
     return kExitOk;

@@ -8,6 +8,8 @@
 
 #include "cli/cli_support.h"
 #include "cli/command_checks.h"
+#include "cli/json_output.h"
+#include "cli/numbering.h"
 #include "input/recoil_store.h"
 #include "profile/data_folders.h"
 
@@ -16,21 +18,17 @@ namespace {
 
 constexpr std::string_view kUsage =
     "halvernctl recoil show GUN [SHOT] | set GUN SHOT --x N --y N --delay MS | reset GUN | "
-    "import GUN FILE | export GUN FILE   (GUN 0-3, SHOT 1-30)";
+    "import GUN FILE | export GUN FILE   (GUN 1-4, SHOT 1-30)";
 
-struct Target {
-    int gun = 0;
-    int shot = 0;  ///< 0-based
-};
-
-std::optional<int> gunOf(const std::string& text) {
-    const auto gun = parseInteger(text, 0, RecoilStore::kGuns - 1);
+/// The 0-based gun or shot a 1-based word names; nothing, with the problem, when it names none.
+std::optional<int> gunOf(const std::string& text, std::string& problem) {
+    const auto gun = parseOrdinal(text, "GUN", RecoilStore::kGuns, problem);
     return gun ? std::optional<int>(static_cast<int>(*gun)) : std::nullopt;
 }
 
-std::optional<int> shotOf(const std::string& text) {
-    const auto shot = parseInteger(text, 1, RecoilStore::kShots);
-    return shot ? std::optional<int>(static_cast<int>(*shot) - 1) : std::nullopt;
+std::optional<int> shotOf(const std::string& text, std::string& problem) {
+    const auto shot = parseOrdinal(text, "SHOT", RecoilStore::kShots, problem);
+    return shot ? std::optional<int>(static_cast<int>(*shot)) : std::nullopt;
 }
 
 /// "shot 5: x 3 left, y 7 up, delay 90 ms".
@@ -51,9 +49,12 @@ Json::Value shotJson(int shot, const RecoilShot& s) {
 
 int show(const CommandContext& context, const RecoilStore& store, const CommandArgs& words) {
     if (words.size() > 2) return usageError(context, "recoil", "show takes GUN [SHOT]", kUsage);
-    const auto gun = gunOf(words[0]);
-    const auto shot = words.size() == 2 ? shotOf(words[1]) : std::optional<int>(-1);
-    if (!gun || !shot) return usageError(context, "recoil", "GUN is 0-3, SHOT 1-30", kUsage);
+    std::string problem;
+    const auto gun = gunOf(words[0], problem);
+    const auto shot = !gun                ? std::nullopt
+                      : words.size() == 2 ? shotOf(words[1], problem)
+                                          : std::optional<int>(-1);
+    if (!gun || !shot) return usageError(context, "recoil", problem, kUsage);
     const int first = *shot < 0 ? 0 : *shot;
     const int last = *shot < 0 ? RecoilStore::kShots - 1 : *shot;
     Json::Value shots(Json::arrayValue);
@@ -65,7 +66,13 @@ int show(const CommandContext& context, const RecoilStore& store, const CommandA
             context.out << shotLine(b, s) << '\n';
         }
     }
-    if (context.json) context.out << shots.toStyledString();
+    if (context.json) {
+        Json::Value root(Json::objectValue);
+        root["device"] = "mouse";
+        root["gun"] = *gun + 1;
+        root["shots"] = shots;
+        printJson(context.out, root);
+    }
     return kExitOk;
 }
 
@@ -82,49 +89,68 @@ int set(const CommandContext& context, const RecoilStore& store, const CommandAr
     const auto x = option(words, "--x", -kOffset, kOffset);
     const auto y = option(words, "--y", -kOffset, kOffset);
     const auto delay = option(words, "--delay", 0, RecoilStore::kMaxDelay);
-    const auto gun = gunOf(words[0]);
-    const auto shot = shotOf(words.size() >= 2 ? words[1] : std::string());
+    std::string problem;
+    const auto gun = gunOf(words[0], problem);
+    const auto shot = gun ? shotOf(words.size() >= 2 ? words[1] : std::string(), problem) : std::nullopt;
     if (words.size() != 8 || !gun || !shot || !x || !y || !delay) {
+        if (words.size() == 8 && !problem.empty()) return usageError(context, "recoil", problem, kUsage);
         return usageError(context, "recoil",
-                          "set takes GUN (0-3) SHOT (1-30) --x N --y N (-255 to 255) --delay MS (0-65535)",
+                          "set takes GUN (1-4) SHOT (1-30) --x N --y N (-255 to 255) --delay MS (0-65535)",
                           kUsage);
     }
-    const Target at{gun.value(), shot.value()};
     const RecoilShot value{static_cast<int>(*x < 0 ? -*x : *x), *x < 0, static_cast<int>(*y < 0 ? -*y : *y),
                            *y < 0, static_cast<int>(*delay)};
-    if (!store.SaveShot(at.gun, at.shot, value)) {
-        context.err << "halvernctl: " << store.PatternPath(at.gun).string() << " cannot be written\n";
+    if (!store.SaveShot(*gun, *shot, value)) {
+        context.err << "halvernctl: " << store.PatternPath(*gun).string() << " cannot be written\n";
         return kExitDeviceError;
     }
-    context.out << "gun " << at.gun << ' ' << shotLine(at.shot, value) << '\n';
+    if (context.json) {
+        Json::Value result = changeResult("mouse", "recoilPattern", "set");
+        result["gun"] = *gun + 1;
+        result["shot"] = shotJson(*shot, value);
+        printJson(context.out, result);
+        return kExitOk;
+    }
+    context.out << "gun " << *gun + 1 << ' ' << shotLine(*shot, value) << '\n';
     return kExitOk;
 }
 
 int copyVerb(const CommandContext& context, const RecoilStore& store, const CommandArgs& words,
              std::string_view verb) {
-    const auto gun = gunOf(words[0]);
+    std::string problem;
+    const auto gun = gunOf(words[0], problem);
     const size_t wanted = verb == "reset" ? 1 : 2;
-    if (!gun || words.size() != wanted)
-        return usageError(context, "recoil",
-                          std::string(verb) + " takes GUN (0-3)" + (wanted == 2 ? " FILE" : ""), kUsage);
+    if (words.size() != wanted)
+        problem = std::string(verb) + " takes GUN (1-4)" + (wanted == 2 ? " FILE" : "");
+    if (!gun || !problem.empty()) return usageError(context, "recoil", problem, kUsage);
+    const int shown = *gun + 1;
+    const auto confirm = [&](std::string_view action) {
+        if (!context.json) return false;
+        Json::Value result = changeResult("mouse", "recoilPattern", action);
+        result["gun"] = shown;
+        result["file"] = wanted == 2 ? Json::Value(words[1]) : Json::Value();
+        printJson(context.out, result);
+        return true;
+    };
     if (verb == "import") {
         if (const ImportResult result = store.Import(*gun, words[1]); result != ImportResult::Imported) {
-            context.err << "halvernctl: cannot import " << words[1] << " as the pattern of gun " << *gun
+            context.err << "halvernctl: cannot import " << words[1] << " as the pattern of gun " << shown
                         << ": " << ImportProblem(result, "recoil pattern") << " (the pattern is unchanged)\n";
             return kExitDeviceError;
         }
-        context.out << "imported gun " << *gun << '\n';
+        if (!confirm("imported")) context.out << "imported gun " << shown << '\n';
         return kExitOk;
     }
     bool done = false;
     if (verb == "reset") done = store.Reset(*gun);
     if (verb == "export") done = store.Export(*gun, words[1]);
     if (!done) {
-        context.err << "halvernctl: cannot " << verb << " the pattern of gun " << *gun
+        context.err << "halvernctl: cannot " << verb << " the pattern of gun " << shown
                     << " (a file is missing or unreadable, or the target cannot be written)\n";
         return kExitDeviceError;
     }
-    context.out << verb << (verb == "reset" ? "" : "ed") << " gun " << *gun << '\n';
+    const std::string action = std::string(verb) + (verb == "reset" ? "" : "ed");
+    if (!confirm(action)) context.out << action << " gun " << shown << '\n';
     return kExitOk;
 }
 

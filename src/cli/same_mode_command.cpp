@@ -5,6 +5,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/command_checks.h"
+#include "cli/json_output.h"
 #include "cli/key_device.h"
 #include "cli/keyboard_session.h"
 #include "cli/light_record_session.h"
@@ -97,6 +98,8 @@ int runSameModeCommand(const CommandContext& context, const CommandArgs& args) {
         return kExitDeviceError;
     }
 
+    Json::Value shown = changeResult(from, "light", "shared");
+    shown["devices"] = Json::Value(Json::arrayValue);
     for (const std::string_view kind : kKinds) {
         LightTarget* target = devices.target(kind);
         if (!target) continue;
@@ -106,10 +109,18 @@ int runSameModeCommand(const CommandContext& context, const CommandArgs& args) {
             [&](CMerivexUSBDevice::Done done) { target->changeLight(*next, std::move(done)); });
         if (const int code = reportRefusal(context, kind, "light settings", result); code != kExitOk)
             return code;
+        if (context.json) {
+            Json::Value row(Json::objectValue);
+            row["device"] = std::string(kind);
+            row["light"] = lightJson(*next, modeNameOf(*target, kind, next->mode), kind == "keyboard");
+            shown["devices"].append(row);
+            continue;
+        }
         context.out << kind << ": "
                     << lightLine(*next, modeNameOf(*target, kind, next->mode), kind == "keyboard")
                     << ", written to the " << kind << '\n';
     }
+    if (context.json) printJson(context.out, shown);
     return kExitOk;
 }
 

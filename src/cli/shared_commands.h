@@ -15,12 +15,13 @@ namespace halvern::cli {
 /// `headset mic|monitor|voice`: the headset's microphone, monitor and voice effect.
 [[nodiscard]] int runHeadsetCommand(const CommandContext& context, const CommandArgs& args);
 
-/// `polling INDEX`: the polling-rate index, 0-4 on the mouse (which also takes --screen WxH), 0-3 on the
-/// keyboard.
+/// `polling RATE`: the polling rate in Hz or by its place in the list, 1-5 on the mouse (which also takes
+/// --screen WxH), 1-4 on the keyboard.
 [[nodiscard]] int runPollingCommand(const CommandContext& context, const CommandArgs& args);
 
-/// `key KEY TTAABB`: one button's (mouse, 0-10) or key's (keyboard, 0-169) assignment, type and two code
-/// bytes; then the key table (and the macros, for a macro assignment) written to the device.
+/// `key KEY TTAABB`: one button's (mouse, 1-11) or key's (keyboard, the keys with a slot of 1-126)
+/// assignment, type and two code bytes; then the key table (and the macros, for a macro assignment) written
+/// to the device.
 [[nodiscard]] int runKeyCommand(const CommandContext& context, const CommandArgs& args);
 
 /// `same-mode --from KIND [--screen WxH]`: every attached device takes the light effect of KIND's device

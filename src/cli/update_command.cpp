@@ -6,6 +6,7 @@
 #include <iomanip>
 
 #include "cli/cli_support.h"
+#include "cli/json_output.h"
 #include "device/interface_scan.h"
 #include "update/update_check.h"
 #include "update/update_settings.h"
@@ -90,7 +91,7 @@ int runUpdateCheckCommand(const CommandContext& context, const CommandArgs& args
             rows.append(row);
         }
         root["items"] = rows;
-        context.out << root.toStyledString();
+        printJson(context.out, root);
     } else {
         for (const CheckItem& item : items) {
             context.out << std::left << std::setw(6) << item.name << std::setw(12) << item.installedText

@@ -27,8 +27,13 @@ MacroEvent MovementEvent(Movement movement, long distance, uint16_t delay) {
 }
 
 bool InsertAfterSelection(MacroRows& rows, const std::vector<MacroEvent>& events) {
-    if (events.empty() || rows.events.size() + events.size() > kMaxMacroEvents) return false;
-    const size_t at = rows.events.empty() ? 0 : static_cast<size_t>(std::max(rows.selected, 0)) + 1;
+    return InsertAtRow(rows, rows.events.empty() ? 0 : static_cast<size_t>(std::max(rows.selected, 0)) + 1,
+                       events);
+}
+
+bool InsertAtRow(MacroRows& rows, size_t at, const std::vector<MacroEvent>& events) {
+    if (events.empty() || at > rows.events.size() || rows.events.size() + events.size() > kMaxMacroEvents)
+        return false;
     rows.events.insert(rows.events.begin() + static_cast<std::ptrdiff_t>(at), events.begin(), events.end());
     rows.selected = static_cast<int>(at + events.size() - 1);
     return true;

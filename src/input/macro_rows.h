@@ -46,6 +46,10 @@ enum class RowMove : uint8_t { Up, Down, Top, Bottom };
 /// selected in a list that has rows) and selects the last of them, so that further insertions follow
 /// in order. False, with nothing changed, when the macro would exceed kMaxMacroEvents.
 [[nodiscard]] bool InsertAfterSelection(MacroRows& rows, const std::vector<MacroEvent>& events);
+/// Inserts `events` before row `at` (0 puts them at the top, the row count at the end) and selects the last
+/// of them. False (nothing changed) when `at` is past the end, `events` is empty or the macro would hold
+/// more than kMaxMacroEvents rows.
+[[nodiscard]] bool InsertAtRow(MacroRows& rows, size_t at, const std::vector<MacroEvent>& events);
 
 /// Moves the selected row; the row stays selected. False (nothing changed) without a selection, or when
 /// the row is already where the move would take it.

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "profile/data_folders.h"
+#include "profile/json_file.h"
 #include "profile/name_rule.h"
 #include "profile/profile_list.h"
 
@@ -32,7 +33,7 @@ constexpr std::array<CliKind, 4> kKinds{{
 
 constexpr std::string_view kUsage =
     "usage: halvernctl profile mouse|keyboard|mousepad|headset "
-    "list|add|copy|delete|rename NAME|select INDEX|reset|export FILE|import FILE";
+    "list|add|copy|delete|rename NAME|select INDEX|reset|export FILE|import FILE   (INDEX from 1)";
 
 int usage(std::ostream& err, std::string_view problem) {
     err << "halvernctl profile: " << problem << "; " << kUsage << '\n';
@@ -44,11 +45,58 @@ int refused(std::ostream& err, std::string_view line) {
     return kExitRefused;
 }
 
-void printList(const ProfileList& list, std::ostream& out) {
+/// What a verb writes to: the output, and whether it is JSON.
+struct Output {
+    std::ostream& out;
+    bool json;
+    std::string_view kind;
+};
+
+/// Profile `i` of the list as --json prints it: index (from 1), name, id, selected.
+Json::Value profileJson(const ProfileList& list, size_t i) {
     const auto& entries = list.GetEntries();
+    Json::Value row(Json::objectValue);
+    if (i >= entries.size()) return row;
+    row["index"] = static_cast<Json::UInt64>(i + 1);
+    row["name"] = entries[i].name;
+    row["id"] = entries[i].id;
+    row["selected"] = static_cast<int>(i) == list.GetSelectedIndex();
+    return row;
+}
+
+/// The confirmation of a change: "ACTION NAME" in text; in JSON the change result with the profile.
+void confirm(const Output& o, std::string_view action, const Json::Value& profile, const std::string& line,
+             const std::string* file = nullptr) {
+    if (!o.json) {
+        o.out << line << '\n';
+        return;
+    }
+    Json::Value result(Json::objectValue);
+    result["device"] = std::string(o.kind);
+    result["changed"] = "profile";
+    result["action"] = std::string(action);
+    result["profile"] = profile;
+    if (file) result["file"] = *file;
+    o.out << FormatJson(result);
+}
+
+size_t selected(const ProfileList& list) {
+    return static_cast<size_t>(list.GetSelectedIndex());
+}
+
+void printList(const ProfileList& list, const Output& o) {
+    const auto& entries = list.GetEntries();
+    if (o.json) {
+        Json::Value root(Json::objectValue);
+        root["device"] = std::string(o.kind);
+        root["profiles"] = Json::Value(Json::arrayValue);
+        for (size_t i = 0; i < entries.size(); ++i) root["profiles"].append(profileJson(list, i));
+        o.out << FormatJson(root);
+        return;
+    }
     for (size_t i = 0; i < entries.size(); ++i) {
-        out << i << '\t' << (static_cast<int>(i) == list.GetSelectedIndex() ? "*" : " ") << '\t'
-            << PrintableName(entries[i].name) << '\t' << entries[i].id << '\n';
+        o.out << i + 1 << '\t' << (static_cast<int>(i) == list.GetSelectedIndex() ? "*" : " ") << '\t'
+              << PrintableName(entries[i].name) << '\t' << entries[i].id << '\n';
     }
 }
 
@@ -56,48 +104,52 @@ const std::string& selectedName(const ProfileList& list) {
     return list.GetEntries()[static_cast<size_t>(list.GetSelectedIndex())].name;
 }
 
-int listProfiles(ProfileList& list, const std::string*, std::ostream& out, std::ostream&) {
-    printList(list, out);
+int listProfiles(ProfileList& list, const std::string*, const Output& o, std::ostream&) {
+    printList(list, o);
     return kExitOk;
 }
 
-int addProfile(ProfileList& list, const std::string*, std::ostream& out, std::ostream& err) {
+int addProfile(ProfileList& list, const std::string*, const Output& o, std::ostream& err) {
     if (list.GetEntries().size() >= ProfileList::kMaxProfiles) {
         return refused(err, "cannot add a profile: the device already has 50 profiles");
     }
     if (!list.AddProfile())
         return refused(err, "cannot add a profile: the profile files could not be written");
-    out << "added " << list.GetEntries().back().name << '\n';
+    confirm(o, "added", profileJson(list, list.GetEntries().size() - 1),
+            "added " + list.GetEntries().back().name);
     return kExitOk;
 }
 
-int copyProfile(ProfileList& list, const std::string*, std::ostream& out, std::ostream& err) {
+int copyProfile(ProfileList& list, const std::string*, const Output& o, std::ostream& err) {
     if (!list.CopyProfile())
         return refused(err, "cannot copy the profile: the profile files could not be written");
-    out << "added " << list.GetEntries().back().name << '\n';
+    confirm(o, "added", profileJson(list, list.GetEntries().size() - 1),
+            "added " + list.GetEntries().back().name);
     return kExitOk;
 }
 
-int deleteProfile(ProfileList& list, const std::string*, std::ostream& out, std::ostream& err) {
+int deleteProfile(ProfileList& list, const std::string*, const Output& o, std::ostream& err) {
     if (list.GetEntries().size() <= 1) return refused(err, "cannot delete the last profile");
     const std::string name = selectedName(list);
+    Json::Value deleted = profileJson(list, selected(list));
+    deleted["selected"] = false;
     if (!list.DeleteProfile())
         return refused(err, "cannot delete the profile: the list could not be written");
     (void)list.SelectProfile(list.GetSelectedIndex());  // the switch to the entry that took its place
-    out << "deleted " << name << '\n';
+    confirm(o, "deleted", deleted, "deleted " + name);
     return kExitOk;
 }
 
-int resetProfile(ProfileList& list, const std::string*, std::ostream& out, std::ostream& err) {
+int resetProfile(ProfileList& list, const std::string*, const Output& o, std::ostream& err) {
     if (!list.ResetProfile()) return refused(err, "cannot reset the profile: it could not be written");
-    out << "reset " << selectedName(list) << '\n';
+    confirm(o, "reset", profileJson(list, selected(list)), "reset " + selectedName(list));
     return kExitOk;
 }
 
-int renameProfile(ProfileList& list, const std::string* name, std::ostream& out, std::ostream& err) {
+int renameProfile(ProfileList& list, const std::string* name, const Output& o, std::ostream& err) {
     switch (list.RenameProfile(*name)) {
         case 1:
-            out << "renamed to " << *name << '\n';
+            confirm(o, "renamed", profileJson(list, selected(list)), "renamed to " + PrintableName(*name));
             return kExitOk;
         case 2:
             return refused(err, "cannot rename: the name is blank");
@@ -108,23 +160,30 @@ int renameProfile(ProfileList& list, const std::string* name, std::ostream& out,
     }
 }
 
-int selectProfile(ProfileList& list, const std::string* arg, std::ostream& out, std::ostream& err) {
-    int index = -1;
+int selectProfile(ProfileList& list, const std::string* arg, const Output& o, std::ostream& err) {
+    // INDEX counts from 1, as the window's list shows the profiles; a number outside the list is a usage
+    // mistake, named with the list's range.
+    const size_t count = list.GetEntries().size();
+    int index = 0;
     const auto [end, error] = std::from_chars(arg->data(), arg->data() + arg->size(), index);
-    if (error != std::errc() || end != arg->data() + arg->size() || !list.SelectProfile(index)) {
-        return refused(err, "cannot select profile " + *arg + ": there is no profile with that index");
+    if (error != std::errc() || end != arg->data() + arg->size() || index < 1 ||
+        static_cast<size_t>(index) > count) {
+        return usage(err, "INDEX takes 1-" + std::to_string(count) + ", not '" + *arg + "'");
     }
-    out << "selected " << selectedName(list) << '\n';
+    if (!list.SelectProfile(index - 1))
+        return refused(err, "cannot select profile " + *arg + ": the profile list could not be written");
+    confirm(o, "selected", profileJson(list, selected(list)), "selected " + selectedName(list));
     return kExitOk;
 }
 
-int exportProfile(ProfileList& list, const std::string* file, std::ostream& out, std::ostream& err) {
-    if (!list.ExportProfile(*file)) return refused(err, "cannot export the profile to " + *file);
-    out << "exported " << selectedName(list) << " to " << *file << '\n';
+int exportProfile(ProfileList& list, const std::string* file, const Output& o, std::ostream& err) {
+    if (!list.ExportProfile(*file)) return refused(err, "cannot export the profile to " + *file + "");
+    confirm(o, "exported", profileJson(list, selected(list)),
+            "exported " + selectedName(list) + " to " + *file, file);
     return kExitOk;
 }
 
-int importProfile(ProfileList& list, const std::string* file, std::ostream& out, std::ostream& err) {
+int importProfile(ProfileList& list, const std::string* file, const Output& o, std::ostream& err) {
     std::error_code error;
     if (!std::filesystem::exists(*file, error))
         return refused(err, "cannot import " + *file + ": no such file");
@@ -134,7 +193,8 @@ int importProfile(ProfileList& list, const std::string* file, std::ostream& out,
         return refused(err, "cannot import " + *file +
                                 ": it is not a profile file (it needs \"profilename\" and \"profileUUID\")");
     }
-    out << "imported " << list.GetEntries().back().name << '\n';
+    confirm(o, "imported", profileJson(list, list.GetEntries().size() - 1),
+            "imported " + list.GetEntries().back().name);
     return kExitOk;
 }
 
@@ -142,7 +202,7 @@ int importProfile(ProfileList& list, const std::string* file, std::ostream& out,
 struct ProfileVerb {
     std::string_view name;
     bool takesWord;
-    int (*run)(ProfileList&, const std::string*, std::ostream&, std::ostream&);
+    int (*run)(ProfileList&, const std::string*, const Output&, std::ostream&);
 };
 
 constexpr std::array<ProfileVerb, 9> kVerbs{{
@@ -194,7 +254,7 @@ bool SelectProfileId(std::string_view kindWord, const std::string& id) {
     return false;
 }
 
-int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool json) {
     if (args.size() < 2) return usage(err, "a device kind and a verb are needed");
     const CliKind* kind = findKind(args[0]);
     if (!kind) return usage(err, "no device kind '" + args[0] + "'");
@@ -210,7 +270,7 @@ int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out, s
 
     ProfileList list;
     if (!openList(*kind, list)) return refused(err, "cannot open the user's data folder");
-    return verb->run(list, verb->takesWord ? &args[2] : nullptr, out, err);
+    return verb->run(list, verb->takesWord ? &args[2] : nullptr, Output{out, json, kind->word}, err);
 }
 
 }  // namespace halvern

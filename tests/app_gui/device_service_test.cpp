@@ -156,6 +156,15 @@ TEST_F(DeviceServiceTest, PropertiesAreReadFromTheDeviceAndWrittenThroughIt) {
     const QDBusMessage written = client.set(kMousePath, mouseInterface, QStringLiteral("ActiveStage"), 2U);
     EXPECT_EQ(written.type(), QDBusMessage::ReplyMessage) << written.errorMessage().toStdString();
     EXPECT_EQ(client.get(kMousePath, mouseInterface, QStringLiteral("ActiveStage")).toUInt(), 2U);
+    // The bus counts a stage as its index in DpiStages (halvernctl and the window count from 1): stage 0
+    // is the first one.
+    const QDBusMessage stage = client.call(kMousePath, mouseInterface, QStringLiteral("SetDpiStage"),
+                                           {QVariant::fromValue(0U), QVariant::fromValue(900U), true});
+    EXPECT_EQ(stage.type(), QDBusMessage::ReplyMessage) << stage.errorMessage().toStdString();
+    const auto* page = window.deviceList().pageForKind(0);
+    const auto* object = dynamic_cast<const CMerivexMouseDevice*>(page ? page->device.get() : nullptr);
+    ASSERT_TRUE(object);
+    EXPECT_EQ(object->dpiScale().dpi(object->settings().stages[0].dpiX), 900);
 
     const auto errorOf = [](const QDBusMessage& reply) { return reply.errorName().toStdString(); };
     EXPECT_EQ(
@@ -195,11 +204,11 @@ TEST_F(DeviceServiceTest, ADpiStageChangedByThePageOrByHalvernctlIsAnnounced) {
     // halvernctl without --emulate finds the application on the bus and changes the same mouse.
     QProcess ctl;
     ctl.start(QStringLiteral(HALVERNCTL_BINARY),
-              {QStringLiteral("dpi"), QStringLiteral("4"), QStringLiteral("--dpi"), QStringLiteral("1200")});
+              {QStringLiteral("dpi"), QStringLiteral("5"), QStringLiteral("--dpi"), QStringLiteral("1200")});
     ASSERT_TRUE(waitUntil([&] { return ctl.state() == QProcess::NotRunning; }, 20000));
     EXPECT_EQ(ctl.exitCode(), 0) << ctl.readAllStandardError().toStdString();
     EXPECT_EQ(ctl.readAllStandardOutput().toStdString(),
-              "stage 4: on, 1200 DPI (slider 10), colour 00ffff, written to the mouse\n");
+              "stage 5: on, 1200 DPI (slider 10), colour 00ffff, written to the mouse\n");
     EXPECT_TRUE(waitUntil([&] { return client.sawChange(kMousePath, QStringLiteral("DpiStages")); }))
         << "halvernctl's change";
     const auto* device = dynamic_cast<const CMerivexMouseDevice*>(page->device.get());

@@ -88,8 +88,9 @@ TEST_F(DoctorTest, OneLinePerSupportedNodeWithTheFixOfARefusedOne) {
 
     // The same findings as JSON.
     const CtlRun json = doctor({}, true);
-    Json::Value rows;
-    ASSERT_TRUE(Json::Reader().parse(json.out, rows));
+    Json::Value root;
+    ASSERT_TRUE(Json::Reader().parse(json.out, root));
+    const Json::Value& rows = root["checks"];
     ASSERT_EQ(rows.size(), 5u);  // two devices, rules, sound, display
     int failed = 0;
     for (const auto& row : rows) failed += row["topic"] == "device" && !row["ok"].asBool();

@@ -50,6 +50,13 @@ protected:
     }
 
     Json::Value showJson() { return runJson({"show", "keyboard"}); }
+    /// The row of key `number` (counted from 1) in show's keys; null when show lists no such key.
+    static Json::Value keyRow(const Json::Value& keys, int number) {
+        for (const Json::Value& row : keys) {
+            if (row["key"].asInt() == number) return row;
+        }
+        return {};
+    }
 
     // Bytes of onboard record 0, which starts at offset 0 of the settings memory.
     std::vector<uint8_t> record(size_t from, size_t count) const {
@@ -77,23 +84,28 @@ TEST_F(HalvernctlKeyboardTest, ShowKeyboardReadsTheRecordAndListsTheKeys) {
     EXPECT_NE(text.out.find("flags: win-lock 1, w 1, key6 0\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("polling rate: 125 Hz\n"),
               std::string::npos);  // the profile's, not the record's
-    EXPECT_NE(text.out.find("key 64 (A): A (200004), LED 64"), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find("key 17: a02400, LED 17"), std::string::npos) << "no name, no text";
+    EXPECT_NE(text.out.find("key 65 (A): A (200004), LED 64"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("key 18: a02400, LED 17"), std::string::npos) << "no name, no text";
+    EXPECT_EQ(text.out.find("key 20:"), std::string::npos) << "a key without a slot of its own";
 
     const Json::Value json = showJson();
     EXPECT_EQ(json["device"].asString(), "keyboard");
     EXPECT_FALSE(json["receiver"].asBool());
     EXPECT_EQ(json["light"]["mode"].asInt(), 6);
     EXPECT_EQ(json["light"]["modeName"].asString(), "Static");
-    EXPECT_EQ(json["pollingRateHz"].asInt(), 125);
+    EXPECT_EQ(json["pollingRate"]["hz"].asInt(), 125);
     EXPECT_EQ(json["winLock"].asInt(), 1);
-    ASSERT_EQ(json["keys"].size(), 170u);
-    EXPECT_EQ(json["keys"][0]["code"].asString(), "200029");
-    EXPECT_EQ(json["keys"][120]["code"].asString(), "d0a201");
-    EXPECT_EQ(json["keys"][64]["led"].asInt(), 64);
-    EXPECT_EQ(json["keys"][64]["name"].asString(), "A");
-    EXPECT_EQ(json["keys"][120]["function"].asString(), "M1");
-    EXPECT_FALSE(json["keys"][17].isMember("name"));
+    // The keys with a slot of their own: 126 less the four without a factory code (19-21 and 105).
+    const Json::Value& keys = json["keys"];
+    ASSERT_EQ(keys.size(), 122u);
+    EXPECT_EQ(keys[0]["key"].asInt(), 1);
+    EXPECT_EQ(keyRow(keys, 1)["code"].asString(), "200029");
+    EXPECT_EQ(keyRow(keys, 121)["code"].asString(), "d0a201");
+    EXPECT_EQ(keyRow(keys, 65)["led"].asInt(), 64);
+    EXPECT_EQ(keyRow(keys, 65)["name"].asString(), "A");
+    EXPECT_EQ(keyRow(keys, 121)["function"].asString(), "M1");
+    EXPECT_FALSE(keyRow(keys, 18).isMember("name"));
+    EXPECT_TRUE(keyRow(keys, 20).isNull());
 }
 
 TEST_F(HalvernctlKeyboardTest, FlagsPollingAndRepeatGoThroughTheRecordAndTheProfile) {
@@ -106,14 +118,14 @@ TEST_F(HalvernctlKeyboardTest, FlagsPollingAndRepeatGoThroughTheRecordAndTheProf
     EXPECT_EQ(record(20, 4), (std::vector<uint8_t>{1, 1, 0, 0}));
 
     // Only a keyboard is attached: polling means the keyboard without being told. Its highest rate is
-    // 1000 Hz (index 3).
-    ASSERT_EQ(run({"polling", "1"}).code, kExitOk);
+    // 1000 Hz, the fourth.
+    ASSERT_EQ(run({"polling", "2"}).code, kExitOk);
     EXPECT_EQ(record(23, 1)[0], 1);
     r = run({"polling", "--device", "keyboard", "1000hz"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
     EXPECT_EQ(r.out, "polling rate: 1000 Hz, written to the keyboard\n");
     EXPECT_EQ(record(23, 1)[0], 3);
-    ASSERT_EQ(run({"polling", "2"}).code, kExitOk);
+    ASSERT_EQ(run({"polling", "3"}).code, kExitOk);
     EXPECT_EQ(record(23, 1)[0], 2);
     EXPECT_EQ(run({"polling", "2000"}).code, kExitUsage);
 
@@ -127,7 +139,8 @@ TEST_F(HalvernctlKeyboardTest, FlagsPollingAndRepeatGoThroughTheRecordAndTheProf
     EXPECT_EQ(json["repeatRate"].asInt(), 17);
     EXPECT_EQ(json["repeatDelay"].asInt(), 3);
     EXPECT_EQ(json["repeatDelayMs"].asInt(), 1000);
-    EXPECT_EQ(json["pollingRate"].asInt(), 2);
+    EXPECT_EQ(json["pollingRate"]["index"].asInt(), 3);
+    EXPECT_EQ(json["pollingRate"]["hz"].asInt(), 500);
     EXPECT_EQ(json["wFlag"].asInt(), 1);
     EXPECT_EQ(json["key6"].asInt(), 1);
 }
@@ -152,33 +165,39 @@ TEST_F(HalvernctlKeyboardTest, LightWritesTheLedSubModeAndTheCustomGroup) {
 }
 
 TEST_F(HalvernctlKeyboardTest, KeyWritesTheKeyTableForKeysTheKeyboardHas) {
-    // This keyboard's table lacks the Esc key's code (key 0, factory slot 107) from the start.
+    // This keyboard's table lacks the Esc key's code (key 1, factory slot 107) from the start.
     ASSERT_TRUE(keyboard->firmware().poke(Region::KeyTable, kSlotOfKey0 * 3,
                                           std::array<uint8_t, 3>{0x55, 0x66, 0x77}));
-    CtlRun r = run({"key", "0", "200004"});
+    CtlRun r = run({"key", "1", "200004"});
     EXPECT_EQ(r.code, kExitUsage);
-    EXPECT_EQ(r.err.rfind("halvernctl key: key 0 is not on this keyboard;", 0), 0u) << r.err;
-    r = run({"key", "64", "700000"});
+    EXPECT_EQ(r.err.rfind("halvernctl key: key 1 is not on this keyboard;", 0), 0u) << r.err;
+    r = run({"key", "65", "700000"});
     EXPECT_EQ(r.code, kExitUsage);
-    EXPECT_NE(r.err.find("there is no macro 0 (the list holds 0)"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("there is no macro 1 (the list holds 0)"), std::string::npos) << r.err;
     EXPECT_EQ(keyboard->firmware().commandCount(0x09), 0u);
 
-    r = run({"key", "64", "200105"});  // Ctrl+B on the A key
+    r = run({"key", "65", "200105"});  // Ctrl+B on the A key
     ASSERT_EQ(r.code, kExitOk) << r.err;
     EXPECT_EQ(keySlot(kSlotOfKey64), (std::vector<uint8_t>{0x20, 0x01, 0x05}));
     EXPECT_EQ(keySlot(kSlotOfKey0), (std::vector<uint8_t>{0x55, 0x66, 0x77}));
     const Json::Value keys = showJson()["keys"];
-    EXPECT_EQ(keys[64]["code"].asString(), "200105");
-    EXPECT_FALSE(keys[0]["present"].asBool());
+    EXPECT_EQ(keyRow(keys, 65)["code"].asString(), "200105");
+    EXPECT_FALSE(keyRow(keys, 1)["present"].asBool());
 
-    // Keys 18-20 all sit at the first "none" slot: the keyboard keeps one code there, so none of them can
-    // take a function of its own. Refused, and nothing written.
+    // Keys 19-21, 105 and 127-170 have no factory code of their own: they would all find the one slot of
+    // the first of them, so none can take a function. The parser refuses them with the keys there are,
+    // before the keyboard is asked, and nothing is written.
     const unsigned tableWrites = keyboard->firmware().commandCount(0x09);
-    r = run({"key", "19", "200004"});
-    EXPECT_EQ(r.code, kExitDeviceError);
-    EXPECT_EQ(r.err.rfind("halvernctl: the keyboard cannot take the key assignment", 0), 0u) << r.err;
+    for (const char* key : {"20", "105", "127", "170"}) {
+        r = run({"key", key, "200004"});
+        EXPECT_EQ(r.code, kExitUsage) << key;
+        EXPECT_EQ(r.err.rfind("halvernctl key: key takes 1-18, 22-104 or 106-126 or a key's name, not '" +
+                                  std::string(key) + "';",
+                              0),
+                  0u)
+            << r.err;
+    }
     EXPECT_EQ(keyboard->firmware().commandCount(0x09), tableWrites);
-    EXPECT_NE(showJson()["keys"][19]["code"].asString(), "200004");
 }
 
 TEST_F(HalvernctlKeyboardTest, LightModesAndKeysGoByName) {
@@ -192,7 +211,7 @@ TEST_F(HalvernctlKeyboardTest, LightModesAndKeysGoByName) {
     EXPECT_EQ(record(1, 1)[0], 20);
 
     // The list holds the modes the page offers: 31 less the four it hides (0, 17, 19 and 30).
-    const Json::Value modes = runJson({"light", "--list"});
+    const Json::Value modes = runJson({"light", "--list"})["modes"];
     ASSERT_EQ(modes.size(), 27u);
     for (const Json::Value& m : modes) {
         for (const int hidden : {0, 17, 19, 30}) EXPECT_NE(m["mode"].asInt(), hidden);
@@ -205,18 +224,18 @@ TEST_F(HalvernctlKeyboardTest, LightModesAndKeysGoByName) {
               std::string::npos)
         << r.err;
 
-    // The W key (key 44, slot 57) does Page Up; Caps Lock (key 63, slot 44) Shift+F5.
+    // The W key (key 45, slot 57) does Page Up; Caps Lock (key 64, slot 44) Shift+F5.
     r = run({"key", "W", "Page Up"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_EQ(r.out, "key 44 (W): Page Up (20004b), written to the keyboard\n");
+    EXPECT_EQ(r.out, "key 45 (W): Page Up (20004b), written to the keyboard\n");
     EXPECT_EQ(keySlot(57), (std::vector<uint8_t>{0x20, 0x00, 0x4B}));
     r = run({"key", "caps lock", "shift+f5"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_EQ(r.out, "key 63 (Caps Lock): Left Shift+F5 (20023e), written to the keyboard\n");
+    EXPECT_EQ(r.out, "key 64 (Caps Lock): Left Shift+F5 (20023e), written to the keyboard\n");
     EXPECT_EQ(keySlot(44), (std::vector<uint8_t>{0x20, 0x02, 0x3E}));
     const Json::Value keys = showJson()["keys"];
-    EXPECT_EQ(keys[44]["function"].asString(), "Page Up");
-    EXPECT_EQ(keys[63]["name"].asString(), "Caps Lock");
+    EXPECT_EQ(keyRow(keys, 45)["function"].asString(), "Page Up");
+    EXPECT_EQ(keyRow(keys, 64)["name"].asString(), "Caps Lock");
 }
 
 TEST_F(HalvernctlKeyboardTest, CustomColoursGoToTheKeysLedPositionInTheCurrentGroup) {
@@ -226,18 +245,18 @@ TEST_F(HalvernctlKeyboardTest, CustomColoursGoToTheKeysLedPositionInTheCurrentGr
     ASSERT_EQ(r.code, kExitOk) << r.err;
     EXPECT_EQ(
         r.out,
-        "key 64 (A): colour a0b0c0, written to the keyboard (light mode switched to Custom key colours)\n");
+        "key 65 (A): colour a0b0c0, written to the keyboard (light mode switched to Custom key colours)\n");
     EXPECT_EQ(record(1, 1)[0], 20);
     EXPECT_EQ(customColour(0, kLedOfKey64), (std::vector<uint8_t>{0xA0, 0xB0, 0xC0}));
     const Json::Value keys = showJson()["keys"];
-    EXPECT_EQ(keys[64]["customColor"].asString(), "a0b0c0");
-    EXPECT_NE(keys[0]["customColor"].asString(), "a0b0c0");
+    EXPECT_EQ(keyRow(keys, 65)["customColor"].asString(), "a0b0c0");
+    EXPECT_NE(keyRow(keys, 1)["customColor"].asString(), "a0b0c0");
     EXPECT_NE(customColour(0, 0), (std::vector<uint8_t>{0xA0, 0xB0, 0xC0}));
 
     ASSERT_EQ(run({"light", "--mode", "20", "--group", "2"}).code, kExitOk);
     r = run({"custom-color", "--all", "0000ff"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_EQ(r.out, "170 keys: colour 0000ff, written to the keyboard\n");
+    EXPECT_EQ(r.out, "122 keys: colour 0000ff, written to the keyboard\n");
     EXPECT_EQ(customColour(2, kLedOfKey64), (std::vector<uint8_t>{0, 0, 0xFF}));
     EXPECT_EQ(customColour(2, 0), (std::vector<uint8_t>{0, 0, 0xFF}));
     EXPECT_EQ(customColour(0, kLedOfKey64), (std::vector<uint8_t>{0xA0, 0xB0, 0xC0}));  // group 0 kept
@@ -262,10 +281,10 @@ TEST_F(HalvernctlKeyboardTest, TheReceiverTakesNoCustomColoursAndTheMouseStaysTh
     // With a mouse attached too, the shared commands mean the mouse unless told otherwise.
     auto mouse = emulator.attach(emu::Product::Mouse, emu::Attachment::Cable);
     ASSERT_TRUE(mouse);
-    ASSERT_EQ(run({"polling", "--device", "keyboard", "1"}).code, kExitOk);
+    ASSERT_EQ(run({"polling", "--device", "keyboard", "2"}).code, kExitOk);
     EXPECT_EQ(record(23, 1)[0], 1);
     EXPECT_EQ(mouse->firmware().commandCount(0x06), 0u);
-    ASSERT_EQ(run({"polling", "4"}).code, kExitOk);  // 4 is the mouse's highest index, not the keyboard's
+    ASSERT_EQ(run({"polling", "5"}).code, kExitOk);  // 5 is the mouse's highest index, not the keyboard's
     EXPECT_EQ(mouse->firmware().region(Region::Settings)[11], 4);
     EXPECT_EQ(record(23, 1)[0], 1);
 }
@@ -297,7 +316,8 @@ TEST_F(HalvernctlKeyboardTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
         {"flags", "--caps", "1"},
         {"repeat", "--rate", "32"},
         {"repeat", "--delay", "4"},
-        {"polling", "4"},
+        {"polling", "5"},
+        {"polling", "0"},
         {"polling", "--screen", "1920x1080", "1"},
         {"polling", "--device", "toaster", "1"},
         {"polling", "1", "--device"},
@@ -309,6 +329,8 @@ TEST_F(HalvernctlKeyboardTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
         {"light", "--mode", "17"},  // hidden in the keyboard's mode list
         {"light", "--mode", "5", "--screen", "1920x1080"},
         {"key", "170", "200004"},
+        {"key", "0", "200004"},
+        {"key", "20", "200004"},
         {"key", "64", "2000"},
         {"custom-color"},
         {"custom-color", "--all"},

@@ -69,16 +69,18 @@ TEST_F(HalvernctlLightRecordTest, HeadsetEqualiserCommandsAndOneFrame) {
     r = run({"headset", "custom-eq", "save", "MINE"});
     EXPECT_EQ(r.code, kExitDeviceError);
     EXPECT_NE(r.err.find("exists already"), std::string::npos) << r.err;
-    EXPECT_EQ(run({"headset", "custom-eq", "list"}).out, "* 0 Mine\n");
-    EXPECT_EQ(run({"headset", "band", "10", "1"}).code, kExitUsage);
+    EXPECT_EQ(run({"headset", "custom-eq", "list"}).out, "* 1 Mine\n");
+    EXPECT_EQ(run({"headset", "band", "11", "1"}).code, kExitUsage);
+    EXPECT_EQ(run({"headset", "band", "0", "1"}).code, kExitUsage);
     EXPECT_EQ(run({"headset", "eq", "13"}).code, kExitUsage);
     EXPECT_EQ(run({"headset", "custom-eq", "save", std::string(41, 'x')}).code, kExitUsage);
     EXPECT_EQ(run({"headset", "custom-eq", "save", "tab\there"}).code, kExitUsage);
-    EXPECT_EQ(run({"headset", "custom-eq", "list"}).out, "* 0 Mine\n");
+    EXPECT_EQ(run({"headset", "custom-eq", "list"}).out, "* 1 Mine\n");
     r = run({"headset", "custom-eq", "select", "3"});
-    EXPECT_EQ(r.code, kExitDeviceError);
-    EXPECT_EQ(r.err, "halvernctl headset: there is no custom equaliser 3\n");
-    EXPECT_EQ(run({"headset", "custom-eq", "delete", "0"}).out,
+    EXPECT_EQ(r.code, kExitUsage);
+    EXPECT_EQ(r.err.rfind("halvernctl headset: select INDEX takes 1-1, not '3';", 0), 0u) << r.err;
+    EXPECT_EQ(run({"headset", "custom-eq", "delete", "0"}).code, kExitUsage);
+    EXPECT_EQ(run({"headset", "custom-eq", "delete", "1"}).out,
               "equaliser: preset 1, bands 7 11 2 -3 -1 4 9 12 9 5\n");
 
     const size_t before = headset->firmware().ledReportCount();

@@ -237,8 +237,8 @@ TEST_F(LockedDeviceTest, TwoHalvernctlRunsOnOneDeviceTakeTurnsWithoutInterleavin
         command.insert(command.begin(), emulate.begin(), emulate.end());
         return command;
     };
-    CtlProcess first(words({"dpi", "1", "--dpi", "1200"}));
-    CtlProcess second(words({"dpi", "2", "--dpi", "1600"}));
+    CtlProcess first(words({"dpi", "2", "--dpi", "1200"}));
+    CtlProcess second(words({"dpi", "3", "--dpi", "1600"}));
     ASSERT_TRUE(first.started() && second.started());
 
     // Both wait for this test's hold, and say so, before either sends anything.
@@ -300,8 +300,8 @@ TEST_F(LockedDeviceTest, TwoHalvernctlRunsOnOneDeviceTakeTurnsWithoutInterleavin
     std::ostringstream out, err;
     const CommandContext context{after, false, out, err};
     EXPECT_EQ(runShowCommand(context, {"mouse"}), kExitOk) << err.str();
-    EXPECT_NE(out.str().find("stage 1: on, active, 1200 DPI"), std::string::npos) << out.str();
-    EXPECT_NE(out.str().find("stage 2: on, 1600 DPI"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("stage 2: on, active, 1200 DPI"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("stage 3: on, 1600 DPI"), std::string::npos) << out.str();
 }
 
 }  // namespace

@@ -65,54 +65,56 @@ TEST_F(HalvernctlMouseTest, ShowMouseReadsTheMouseAndPrintsStagesWithDpiValues) 
     ASSERT_EQ(text.code, kExitOk) << text.err;
     EXPECT_EQ(text.out.rfind("mouse 320f:221c on its cable (emu:mouse/1#4)\n", 0), 0u) << text.out;
     // The emulated mouse: lowest 200 DPI, 100 DPI per slider step (200 above position 48).
-    EXPECT_NE(text.out.find("stage 1: on, 800 DPI (slider 6), colour 00ff00\n"), std::string::npos)
+    EXPECT_NE(text.out.find("stage 2: on, 800 DPI (slider 6), colour 00ff00\n"), std::string::npos)
         << text.out;
-    EXPECT_NE(text.out.find("stage 4: on, active, 3200 DPI (slider 30), colour 00ffff\n"), std::string::npos);
+    EXPECT_NE(text.out.find("stage 5: on, active, 3200 DPI (slider 30), colour 00ffff\n"), std::string::npos);
     // Names people read: the mode's English name, the rate in Hz, each button by its own function.
     EXPECT_NE(text.out.find("light: Flow, brightness 4"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("polling rate: 1000 Hz\n"), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find("active stage: 4\n"), std::string::npos);
-    EXPECT_NE(text.out.find("(Fire key): Fire key, interval 120, count 2 (147802)\n"), std::string::npos)
+    EXPECT_NE(text.out.find("active stage: 5\n"), std::string::npos);
+    EXPECT_NE(text.out.find("button 11 (Fire key): Fire key, interval 120, count 2 (147802)\n"), std::string::npos)
         << text.out;
-    EXPECT_NE(text.out.find("button 0 (Left button): Left button (100100)\n"), std::string::npos);
+    EXPECT_NE(text.out.find("button 1 (Left button): Left button (100100)\n"), std::string::npos);
     EXPECT_EQ(text.out.find("light_mode_"), std::string::npos) << "no text ids";
 
     const Json::Value json = runJson({"show", "mouse"});
     ASSERT_EQ(json["stages"].size(), 6u);
     EXPECT_EQ(json["stages"][5]["sliderX"].asInt(), 46);
     EXPECT_EQ(json["stages"][5]["dpiX"].asInt(), 4800);
-    EXPECT_EQ(json["activeStage"].asInt(), 4);
+    EXPECT_EQ(json["activeStage"].asInt(), 5);  // counted from 1, as the window shows it
+    EXPECT_EQ(json["stages"][5]["stage"].asInt(), 6);
     EXPECT_EQ(json["light"]["mode"].asInt(), 5);
     EXPECT_EQ(json["light"]["modeName"].asString(), "Flow");
-    EXPECT_EQ(json["pollingRate"].asInt(), 3);
-    EXPECT_EQ(json["pollingRateHz"].asInt(), 1000);
+    EXPECT_EQ(json["pollingRate"]["index"].asInt(), 4);
+    EXPECT_EQ(json["pollingRate"]["hz"].asInt(), 1000);
     EXPECT_EQ(json["buttons"].size(), 11u);
     EXPECT_EQ(json["buttons"][0]["code"].asString(), "100100");
     EXPECT_EQ(json["buttons"][0]["name"].asString(), "Left button");
+    EXPECT_EQ(json["buttons"][0]["button"].asInt(), 1);
     EXPECT_EQ(json["buttons"][8]["function"].asString(), "Game mode");
 }
 
 TEST_F(HalvernctlMouseTest, SettingsCommandsWriteTheRecordWithTheScreenSize) {
-    CtlRun r = run({"dpi", "2", "--dpi", "1600", "--screen", "2560x1440"});
+    CtlRun r = run({"dpi", "3", "--dpi", "1600", "--screen", "2560x1440"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_EQ(r.out, "stage 2: on, 1600 DPI (slider 14), colour 0000ff, written to the mouse\n");
+    EXPECT_EQ(r.out, "stage 3: on, 1600 DPI (slider 14), colour 0000ff, written to the mouse\n");
     const size_t stage2 = kStageBase + 2 * kStageSize;
     EXPECT_EQ(record(stage2, 5), (std::vector<uint8_t>{1, 0, 14, 0, 14}));
     EXPECT_EQ(record(69, 4), (std::vector<uint8_t>{0x00, 0x0A, 0xA0, 0x05}));
 
     // Below the lowest DPI counts as the lowest; a separate Y value sets the X/Y flag; integer division.
-    r = run({"dpi", "3", "--dpi", "50", "--y-dpi=1625", "--color", "12aB56", "--enable", "0"});
+    r = run({"dpi", "4", "--dpi", "50", "--y-dpi=1625", "--color", "12aB56", "--enable", "0"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
     EXPECT_EQ(r.out,
-              "stage 3: off, X 200 DPI (slider 0) Y 1600 DPI (slider 14), colour 12ab56, written to the "
-              "mouse; asked 50 "
-              "DPI, the mouse's lowest is 200 DPI; asked 1625 DPI for Y, the mouse's step gives 1600 DPI\n");
+              "stage 4: off, X 200 DPI (slider 0) Y 1600 DPI (slider 14), colour 12ab56, written to the "
+              "mouse; asked 50 DPI, the mouse's lowest is 200 DPI; asked 1625 DPI for Y, the mouse's step "
+              "gives 1600 DPI\n");
     EXPECT_EQ(record(kStageBase + 3 * kStageSize, 9),
               (std::vector<uint8_t>{0, 1, 0, 0, 14, 0, 0x12, 0xAB, 0x56}));
     EXPECT_EQ(record(69, 4), (std::vector<uint8_t>{0x80, 0x07, 0x38, 0x04}));  // 1920x1080 unless told
 
-    ASSERT_EQ(run({"dpi-active", "5"}).code, kExitOk);
-    ASSERT_EQ(run({"polling", "2"}).code, kExitOk);
+    ASSERT_EQ(run({"dpi-active", "6"}).code, kExitOk);
+    ASSERT_EQ(run({"polling", "3"}).code, kExitOk);  // the third rate, 500 Hz
     r = run({"light", "--mode", "3", "--brightness", "1", "--speed", "0", "--color", "00ff80"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
     EXPECT_EQ(record(1, 8),
@@ -121,7 +123,8 @@ TEST_F(HalvernctlMouseTest, SettingsCommandsWriteTheRecordWithTheScreenSize) {
 
     // The profile keeps what was written: a later page shows it.
     const Json::Value json = runJson({"show", "mouse"});
-    EXPECT_EQ(json["pollingRate"].asInt(), 2);
+    EXPECT_EQ(json["pollingRate"]["index"].asInt(), 3);
+    EXPECT_EQ(json["pollingRate"]["hz"].asInt(), 500);
     EXPECT_EQ(json["stages"][3]["dpiY"].asInt(), 1600);
     EXPECT_FALSE(json["stages"][3]["enabled"].asBool());
 }
@@ -150,7 +153,7 @@ TEST_F(HalvernctlMouseTest, LightModesGoByNameAndTheListShowsThem) {
     EXPECT_EQ(lineCount(r.out), 13u) << r.out;  // a heading and the mouse's twelve modes
     EXPECT_NE(r.out.find("\n   0  Wave\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\n*  8  4-colour blink\n"), std::string::npos) << r.out;
-    const Json::Value modes = runJson({"light", "--list"});
+    const Json::Value modes = runJson({"light", "--list"})["modes"];
     ASSERT_EQ(modes.size(), 12u);
     EXPECT_EQ(modes[2]["name"].asString(), "Breathing");
     EXPECT_TRUE(modes[8]["current"].asBool());
@@ -181,17 +184,17 @@ TEST_F(HalvernctlMouseTest, LightModesGoByNameAndTheListShowsThem) {
 }
 
 TEST_F(HalvernctlMouseTest, ButtonsFunctionsAndPollingRatesGoByName) {
-    // Button 3 (the forward button, in slot 4) by number, the function by the name of the G key.
-    CtlRun r = run({"key", "3", "G"});
+    // Button 4 (the forward button, in slot 4) by number, the function by the name of the G key.
+    CtlRun r = run({"key", "4", "G"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_EQ(r.out, "button 3 (Forward): G (20000a), written to the mouse\n");
+    EXPECT_EQ(r.out, "button 4 (Forward): G (20000a), written to the mouse\n");
     EXPECT_EQ(keySlot(4), (std::vector<uint8_t>{0x20, 0x00, 0x0A}));
 
     // The last button doing left click keeps it: without one the mouse could not click any more.
     r = run({"key", "left", "ctrl+a"});
     EXPECT_EQ(r.code, kExitDeviceError);
     EXPECT_EQ(r.err,
-              "halvernctl: button 0 (Left button) is the last button doing left click; give left click to "
+              "halvernctl: button 1 (Left button) is the last button doing left click; give left click to "
               "another button first\n");
     EXPECT_EQ(keySlot(1), (std::vector<uint8_t>{0x10, 0x01, 0x00}));
     ASSERT_EQ(run({"key", "back", "left button"}).code, kExitOk);
@@ -199,7 +202,7 @@ TEST_F(HalvernctlMouseTest, ButtonsFunctionsAndPollingRatesGoByName) {
     // Buttons go by what they do out of the box; a modifier and a key as the key editor combines them.
     r = run({"key", "left", "ctrl+a"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_EQ(r.out, "button 0 (Left button): Ctrl+A (200104), written to the mouse\n");
+    EXPECT_EQ(r.out, "button 1 (Left button): Ctrl+A (200104), written to the mouse\n");
     EXPECT_EQ(keySlot(1), (std::vector<uint8_t>{0x20, 0x01, 0x04}));
     ASSERT_EQ(run({"key", "Forward", "page-down"}).code, kExitOk);
     EXPECT_EQ(keySlot(4), (std::vector<uint8_t>{0x20, 0x00, 0x4E}));
@@ -211,15 +214,15 @@ TEST_F(HalvernctlMouseTest, ButtonsFunctionsAndPollingRatesGoByName) {
     EXPECT_EQ(keySlot(4), (std::vector<uint8_t>{0x10, 0x02, 0x00}));
     r = run({"key", "forward", "default"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_EQ(r.out, "button 3 (Forward): Forward (101000), written to the mouse\n");
+    EXPECT_EQ(r.out, "button 4 (Forward): Forward (101000), written to the mouse\n");
     EXPECT_EQ(keySlot(4), (std::vector<uint8_t>{0x10, 0x10, 0x00}));
 
-    // Polling rates in Hz, with or without the unit; a number below 5 is still an index.
+    // Polling rates in Hz, with or without the unit; a number from 1 to 5 is the rate's place in the list.
     struct Rate {
         const char* word;
         uint8_t index;
     };
-    for (const Rate& rate : {Rate{"500", 2}, Rate{"2000Hz", 4}, Rate{"125 hz", 0}, Rate{"1", 1}}) {
+    for (const Rate& rate : {Rate{"500", 2}, Rate{"2000Hz", 4}, Rate{"125 hz", 0}, Rate{"2", 1}}) {
         r = run({"polling", rate.word});
         ASSERT_EQ(r.code, kExitOk) << rate.word << ": " << r.err;
         EXPECT_EQ(record(11, 1)[0], rate.index) << rate.word;
@@ -227,23 +230,23 @@ TEST_F(HalvernctlMouseTest, ButtonsFunctionsAndPollingRatesGoByName) {
     EXPECT_EQ(r.out, "polling rate: 250 Hz, written to the mouse\n");
     r = run({"polling", "300"});
     EXPECT_EQ(r.code, kExitUsage);
-    EXPECT_NE(r.err.find("the mouse polls at 125, 250, 500, 1000, 2000 Hz (or index 0-4), not '300'"),
+    EXPECT_NE(r.err.find("the mouse polls at 125, 250, 500, 1000, 2000 Hz (or index 1-5), not '300'"),
               std::string::npos)
         << r.err;
 }
 
 TEST_F(HalvernctlMouseTest, ARefusedWriteExitsOneNamesTheResultAndKeepsTheProfile) {
-    const int polling = runJson({"show", "mouse"})["pollingRate"].asInt();
+    const int polling = runJson({"show", "mouse"})["pollingRate"]["index"].asInt();
     ASSERT_NE(polling, 0);
     mouse->setFaults({.replyStatus = 0xFF});
 
-    CtlRun r = run({"polling", "0"});
+    CtlRun r = run({"polling", "1"});
     EXPECT_EQ(r.code, kExitDeviceError);
     EXPECT_EQ(r.err,
               "halvernctl: the mouse refused the settings (result -102: the device refused the command "
               "(status 0xFF))\n");
     EXPECT_EQ(record(11, 1)[0], 3);  // the factory record's index, untouched
-    r = run({"dpi", "1", "--dpi", "800"});
+    r = run({"dpi", "2", "--dpi", "800"});
     EXPECT_EQ(r.code, kExitDeviceError);
     EXPECT_EQ(r.err, "halvernctl: the mouse did not report its DPI range (is it switched on?)\n");
     r = run({"show", "mouse"});
@@ -254,23 +257,23 @@ TEST_F(HalvernctlMouseTest, ARefusedWriteExitsOneNamesTheResultAndKeepsTheProfil
     EXPECT_NE(r.err.find("result -102"), std::string::npos) << r.err;
 
     mouse->setFaults({});
-    EXPECT_EQ(runJson({"show", "mouse"})["pollingRate"].asInt(), polling);
+    EXPECT_EQ(runJson({"show", "mouse"})["pollingRate"]["index"].asInt(), polling);
 }
 
 TEST_F(HalvernctlMouseTest, KeyWritesTheKeyTableOnlyForButtonsTheMouseHas) {
-    // Slot 8 held button 9's code; this mouse has something else there.
+    // Slot 8 held the code of button 10 (the ninth from 0); this mouse has something else there.
     ASSERT_TRUE(
         mouse->firmware().poke(Region::KeyTable, size_t{8} * 3, std::array<uint8_t, 3>{0x55, 0x66, 0x77}));
-    CtlRun r = run({"key", "9", "100100"});
+    CtlRun r = run({"key", "10", "100100"});
     EXPECT_EQ(r.code, kExitUsage);
-    EXPECT_EQ(r.err.rfind("halvernctl key: button 9 is not on this mouse;", 0), 0u) << r.err;
-    r = run({"key", "3", "700000"});
+    EXPECT_EQ(r.err.rfind("halvernctl key: button 10 is not on this mouse;", 0), 0u) << r.err;
+    r = run({"key", "4", "700000"});
     EXPECT_EQ(r.code, kExitUsage);
-    EXPECT_NE(r.err.find("there is no macro 0 (the list holds 0)"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("there is no macro 1 (the list holds 0)"), std::string::npos) << r.err;
     EXPECT_EQ(mouse->firmware().commandCount(0x09), 0u);
 
-    ASSERT_EQ(run({"key", "3", "100100"}).code, kExitOk);  // the forward button clicks now
-    r = run({"key", "0", "200104"});                       // Ctrl+A on the left button, which sits in slot 1
+    ASSERT_EQ(run({"key", "4", "100100"}).code, kExitOk);  // the forward button clicks now
+    r = run({"key", "1", "200104"});                       // Ctrl+A on the left button, which sits in slot 1
     ASSERT_EQ(r.code, kExitOk) << r.err;
     EXPECT_EQ(keySlot(1), (std::vector<uint8_t>{0x20, 0x01, 0x04}));
     EXPECT_EQ(keySlot(8), (std::vector<uint8_t>{0x55, 0x66, 0x77}));
@@ -280,38 +283,39 @@ TEST_F(HalvernctlMouseTest, KeyWritesTheKeyTableOnlyForButtonsTheMouseHas) {
 TEST_F(HalvernctlMouseTest, MacroCommandsKeepTheListAndTheAssignmentsInStep) {
     EXPECT_EQ(run({"macro", "add"}).out, "added macro_1\n");
     EXPECT_EQ(run({"macro", "add"}).out, "added macro_2\n");
-    EXPECT_EQ(run({"macro", "rename", "0", "Jump"}).code, kExitOk);
-    EXPECT_EQ(run({"macro", "rename", "1", "JUMP"}).code, kExitUsage);
-    EXPECT_EQ(run({"macro", "rename", "1", "  "}).code, kExitUsage);
-    EXPECT_EQ(run({"macro", "rename", "1", "a\tb"}).code, kExitUsage);
+    EXPECT_EQ(run({"macro", "rename", "1", "Jump"}).code, kExitOk);
+    EXPECT_EQ(run({"macro", "rename", "2", "JUMP"}).code, kExitUsage);
+    EXPECT_EQ(run({"macro", "rename", "2", "  "}).code, kExitUsage);
+    EXPECT_EQ(run({"macro", "rename", "2", "a\tb"}).code, kExitUsage);
     MacroStore store(GetDeviceDataFolder("mouse"));
     const MacroEvent press{true, 0x04, 10, 20};
     ASSERT_TRUE(store.SaveMacro(1, std::vector<MacroEvent>(3, press)));
 
     const std::string exported = (data.path() / "out.mac").string();
-    ASSERT_EQ(run({"macro", "export", "1", exported}).code, kExitOk);
+    ASSERT_EQ(run({"macro", "export", "2", exported}).code, kExitOk);
     EXPECT_EQ(run({"macro", "import", exported}).out, "imported macro_1\n");
     EXPECT_EQ(run({"macro", "list"}).out,
-              "0  Jump  (0 events)\n1  macro_2  (3 events)\n2  macro_1  (3 events)\n");
-    const Json::Value list = runJson({"macro", "list"});
+              "1  Jump  (0 events)\n2  macro_2  (3 events)\n3  macro_1  (3 events)\n");
+    const Json::Value list = runJson({"macro", "list"})["macros"];
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[2]["name"].asString(), "macro_1");
     EXPECT_EQ(list[2]["events"].asInt(), 3);
+    EXPECT_EQ(list[2]["position"].asInt(), 3);
 
-    // Button 3 plays macro 2, button 4 macro 1. Deleting macro 0 moves both up one number; deleting the
-    // macro button 4 plays gives button 4 its own function back.
-    ASSERT_EQ(run({"key", "3", "710205"}).code, kExitOk);
-    ASSERT_EQ(run({"key", "4", "700100"}).code, kExitOk);
-    ASSERT_EQ(run({"macro", "delete", "0"}).code, kExitOk);
+    // Button 4 plays macro 3 (code 02), button 5 macro 2 (code 01). Deleting macro 1 moves both up one
+    // number; deleting the macro button 5 plays gives button 5 its own function back.
+    ASSERT_EQ(run({"key", "4", "710205"}).code, kExitOk);
+    ASSERT_EQ(run({"key", "5", "700100"}).code, kExitOk);
+    ASSERT_EQ(run({"macro", "delete", "1"}).code, kExitOk);
     Json::Value buttons = runJson({"show", "mouse"})["buttons"];
     EXPECT_EQ(buttons[3]["code"].asString(), "710105");
     EXPECT_EQ(buttons[4]["code"].asString(), "700000");
-    ASSERT_EQ(run({"macro", "delete", "0"}).code, kExitOk);
+    ASSERT_EQ(run({"macro", "delete", "1"}).code, kExitOk);
     buttons = runJson({"show", "mouse"})["buttons"];
     EXPECT_EQ(buttons[3]["code"].asString(), "710005");
     EXPECT_EQ(buttons[4]["code"].asString(), "100800");
-    EXPECT_EQ(run({"macro", "list"}).out, "0  macro_1  (3 events)\n");
-    EXPECT_EQ(run({"macro", "delete", "1"}).code, kExitUsage);
+    EXPECT_EQ(run({"macro", "list"}).out, "1  macro_1  (3 events)\n");
+    EXPECT_EQ(run({"macro", "delete", "2"}).code, kExitUsage);
 }
 
 TEST_F(HalvernctlMouseTest, MacrosThatDoNotFitNameTheEventsToRemove) {
@@ -320,17 +324,17 @@ TEST_F(HalvernctlMouseTest, MacrosThatDoNotFitNameTheEventsToRemove) {
     const MacroEvent press{true, 0x04, 10, 20};
     // 32 × 128 = 4096 bytes of macro memory; one macro takes 22 bytes plus 4 per event.
     ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>(1020, press)));  // 4102 bytes: 6 over
-    CtlRun r = run({"key", "3", "700000"});
+    CtlRun r = run({"key", "4", "700000"});
     EXPECT_EQ(r.code, kExitDeviceError);
     EXPECT_EQ(r.err, "halvernctl: the macros do not fit the mouse's memory: remove 2 events\n");
     EXPECT_EQ(keySlot(4), (std::vector<uint8_t>{0x10, 0x10, 0x00}));  // no key table names a missing macro
 
     ASSERT_TRUE(store.SaveMacro(0, std::vector<MacroEvent>(2, press)));
-    ASSERT_EQ(run({"key", "3", "700000"}).code, kExitOk);
+    ASSERT_EQ(run({"key", "4", "700000"}).code, kExitOk);
     EXPECT_EQ(keySlot(4), (std::vector<uint8_t>{0x70, 0x00, 0x00}));
     EXPECT_EQ(mouse->firmware().region(Region::Macro)[4], 1);  // one macro in the image
     // The emulated mouse answers a table read with the table last written; give it its factory layout
-    // back so that the next page finds button 3 again.
+    // back so that the next page finds button 4 again.
     ASSERT_TRUE(
         mouse->firmware().poke(Region::KeyTable, size_t{4} * 3, std::array<uint8_t, 3>{0x10, 0x10, 0x00}));
 
@@ -349,45 +353,49 @@ TEST_F(HalvernctlMouseTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
         {"show"},
         {"show", "toaster"},
         {"show", "mouse", "extra"},
-        {"dpi", "6", "--slider", "1"},
-        {"dpi", "1"},
-        {"dpi", "1", "--slider", "3", "--dpi", "400"},
-        {"dpi", "1", "--slider", "149"},  // above the emulated mouse's highest position, 148
-        {"dpi", "1", "--dpi", "99999"},   // above the emulated mouse's highest DPI
-        {"dpi", "1", "--slider", "3", "--enable", "2"},
-        {"dpi", "1", "--slider", "3", "--enable", "0"},  // the active stage stays on
-        {"dpi", "1", "--slider", "3", "--color", "12345"},
-        {"dpi", "1", "--slider", "3", "--color", "12345g"},
-        {"dpi", "1", "--slider", "3", "--screen", "0x1080"},
-        {"dpi", "1", "--slider", "3", "--screen", "1920"},
-        {"dpi", "1", "--slider", "3", "--slider", "4"},
-        {"dpi", "1", "--speed", "3"},
+        {"dpi", "7", "--slider", "1"},
+        {"dpi", "0", "--slider", "1"},    // stages count from 1
+        {"dpi", "0x2", "--slider", "1"},  // decimal only
+        {"dpi", "2"},
+        {"dpi", "2", "--slider", "3", "--dpi", "400"},
+        {"dpi", "2", "--slider", "149"},  // above the emulated mouse's highest position, 148
+        {"dpi", "2", "--dpi", "99999"},   // above the emulated mouse's highest DPI
+        {"dpi", "2", "--slider", "3", "--enable", "2"},
+        {"dpi", "2", "--slider", "3", "--enable", "0"},  // the active stage stays on
+        {"dpi", "2", "--slider", "3", "--color", "12345"},
+        {"dpi", "2", "--slider", "3", "--color", "12345g"},
+        {"dpi", "2", "--slider", "3", "--screen", "0x1080"},
+        {"dpi", "2", "--slider", "3", "--screen", "1920"},
+        {"dpi", "2", "--slider", "3", "--slider", "4"},
+        {"dpi", "2", "--speed", "3"},
         {"dpi-active", "9"},
-        {"polling", "5"},
+        {"polling", "6"},
+        {"polling", "0"},
         {"polling"},
         {"light", "--brightness", "2"},
         {"light", "--mode", "3", "--brightness", "5"},
         {"light", "--mode", "3", "--speed", "-1"},
         {"light", "--mode", "12"},  // no saved effect
-        {"key", "11", "100100"},
-        {"key", "0", "10010"},
-        {"key", "0", "0x1001"},
-        {"key", "0"},
+        {"key", "12", "100100"},
+        {"key", "0", "100100"},
+        {"key", "1", "10010"},
+        {"key", "1", "0x1001"},
+        {"key", "1"},
         {"macro"},
         {"macro", "frob"},
-        {"macro", "rename", "0"},
-        {"macro", "rename", "0", "name"},  // no macro yet
+        {"macro", "rename", "1"},
+        {"macro", "rename", "1", "name"},  // no macro yet
         {"write-macros", "now"},
         // Words beyond what a command takes, names that name nothing.
-        {"dpi", "1", "2", "--slider", "3"},
-        {"dpi-active", "1", "2"},
-        {"polling", "1", "2"},
+        {"dpi", "2", "2", "--slider", "3"},
+        {"dpi-active", "2", "3"},
+        {"polling", "2", "3"},
         {"polling", "1 kHz"},
         {"light", "--mode", "1", "extra"},
         {"light", "--list", "now"},
         {"light", "--list", "--mode", "1"},
         {"light", "--mode", "sparkle"},  // a keyboard mode
-        {"key", "0", "100100", "x"},
+        {"key", "1", "100100", "x"},
         {"key", "wheel", "100100"},
         {"key", "3", "ctrl+"},
         {"key", "3", "hyper+g"},
@@ -406,12 +414,12 @@ TEST_F(HalvernctlMouseTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
     EXPECT_EQ(mouse->firmware().commandCount(0x15), 0u);
 
     // A switched-off stage cannot become the active one; the last enabled stage stays on.
-    for (const char* stage : {"0", "2", "3", "4"})
+    for (const char* stage : {"1", "3", "4", "5"})
         ASSERT_EQ(run({"dpi", stage, "--slider", "3", "--enable", "0"}).code, kExitOk);
-    EXPECT_EQ(run({"dpi-active", "3"}).code, kExitUsage);
-    ASSERT_EQ(run({"dpi-active", "5"}).code, kExitOk);
-    EXPECT_EQ(run({"dpi", "1", "--slider", "3", "--enable", "0"}).code, kExitOk);
-    EXPECT_EQ(run({"dpi", "5", "--slider", "3", "--enable", "0"}).code, kExitUsage);
+    EXPECT_EQ(run({"dpi-active", "4"}).code, kExitUsage);
+    ASSERT_EQ(run({"dpi-active", "6"}).code, kExitOk);
+    EXPECT_EQ(run({"dpi", "2", "--slider", "3", "--enable", "0"}).code, kExitOk);
+    EXPECT_EQ(run({"dpi", "6", "--slider", "3", "--enable", "0"}).code, kExitUsage);
 }
 
 }  // namespace

@@ -26,10 +26,10 @@ protected:
     void SetUp() override {
         mouse = emulator.attach(emu::Product::Mouse, emu::Attachment::Cable);
         ASSERT_TRUE(mouse);
-        ASSERT_EQ(run({"dpi", "2", "--dpi", "5000"}).code, kExitOk);
+        ASSERT_EQ(run({"dpi", "3", "--dpi", "5000"}).code, kExitOk);
     }
 
-    /// Stage 2's DPI as the mouse reports it.
+    /// Stage 3's DPI as the mouse reports it.
     int stageTwoOnTheMouse() {
         const Json::Value shown = runJson({"show", "mouse"});
         return shown["stages"][2]["dpiX"].asInt();
@@ -44,7 +44,7 @@ TEST_F(HalvernctlProfileTest, SwitchingProfilesWritesTheSelectedOneToTheMouse) {
     EXPECT_EQ(r.out, "added profile2\nprofile written to the mouse\n");
     EXPECT_EQ(stageTwoOnTheMouse(), 1600) << "the new profile's own stages";
 
-    r = run({"profile", "mouse", "select", "0"});
+    r = run({"profile", "mouse", "select", "1"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
     EXPECT_EQ(stageTwoOnTheMouse(), 5000) << "the first profile's stages came back with it";
 
@@ -61,14 +61,14 @@ TEST_F(HalvernctlProfileTest, SwitchingProfilesWritesTheSelectedOneToTheMouse) {
 
 TEST_F(HalvernctlProfileTest, ASwitchTheMouseRefusesLeavesTheListOnTheProfileItHolds) {
     ASSERT_EQ(run({"profile", "mouse", "add"}).code, kExitOk);
-    ASSERT_EQ(run({"profile", "mouse", "select", "0"}).code, kExitOk);
+    ASSERT_EQ(run({"profile", "mouse", "select", "1"}).code, kExitOk);
     mouse->setFaults({.replyStatus = 0xFF});
-    const CtlRun r = run({"profile", "mouse", "select", "1"});
+    const CtlRun r = run({"profile", "mouse", "select", "2"});
     EXPECT_EQ(r.code, kExitDeviceError);
     EXPECT_EQ(r.err.rfind("halvernctl: the mouse cannot take the profile", 0), 0u) << r.err;
     mouse->setFaults({});
     const CtlRun list = run({"profile", "mouse", "list"});
-    EXPECT_EQ(list.out.substr(0, list.out.find('\n')).substr(0, 3), "0\t*") << list.out;
+    EXPECT_EQ(list.out.substr(0, list.out.find('\n')).substr(0, 3), "1\t*") << list.out;
     EXPECT_EQ(stageTwoOnTheMouse(), 5000);
 }
 

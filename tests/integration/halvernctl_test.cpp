@@ -72,8 +72,9 @@ TEST_F(HalvernctlTest, ListShowsEverySlotOfEachFormAttached) {
 
     const CtlRun json = run({"--json", "--emulate=headset", "list"});
     ASSERT_EQ(json.code, kExitOk);
-    Json::Value rows;
-    ASSERT_TRUE(Json::Reader().parse(json.out, rows));
+    Json::Value root;
+    ASSERT_TRUE(Json::Reader().parse(json.out, root));
+    const Json::Value& rows = root["slots"];
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0]["slot"].asInt(), 10);
     EXPECT_EQ(rows[0]["collection"].asInt(), 0);

@@ -207,10 +207,15 @@ Words colourWords(const PropertySource& source, const QVariant& value, std::stri
     return words;
 }
 
+/// The bus counts the stages from 0 (ActiveStage indexes DpiStages); halvernctl from 1, as the window.
+std::string stageWord(uint stage) {
+    return std::to_string(static_cast<unsigned long long>(stage) + 1);
+}
+
 Words activeStageWords(const PropertySource&, const QVariant& value, std::string& problem) {
     const auto number = wholeNumber(value, problem);
     if (!number) return std::nullopt;
-    return std::vector<std::string>{"dpi-active", std::to_string(*number)};
+    return std::vector<std::string>{"dpi-active", stageWord(*number)};
 }
 
 Words pollingWords(const PropertySource& source, const QVariant& value, std::string& problem) {
@@ -407,7 +412,7 @@ std::optional<std::vector<std::string>> lightingWords(const PropertySource& sour
 }
 
 std::vector<std::string> dpiStageWords(uint stage, uint dpi, bool enabled) {
-    return {"dpi", std::to_string(stage), "--dpi", std::to_string(dpi), "--enable", enabled ? "1" : "0"};
+    return {"dpi", stageWord(stage), "--dpi", std::to_string(dpi), "--enable", enabled ? "1" : "0"};
 }
 
 void registerBusTypes() {

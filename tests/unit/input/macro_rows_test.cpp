@@ -39,6 +39,20 @@ TEST(MacroRows, MenuItemsAndMovementsInsertAfterTheSelectionWithTheFixedDelay) {
     EXPECT_EQ(rows.events.size(), kMaxMacroEvents - 1);
 }
 
+// A row number from 0 (the top) to the row count (the end); one past the end is refused, nothing changed.
+TEST(MacroRows, InsertAtRowReachesTheTopAndTheEndButNotPastIt) {
+    MacroRows rows{{key(4), key(5)}, -1};
+    ASSERT_TRUE(InsertAtRow(rows, 0, *MenuItemEvents("left_click", kFixed)));
+    EXPECT_EQ(rows.events.front(), (MacroEvent{true, 1, 1, kFixed}));
+    EXPECT_EQ(rows.selected, 1);
+    ASSERT_TRUE(InsertAtRow(rows, rows.events.size(), {key(6)}));
+    EXPECT_EQ(rows.events.back(), key(6));
+    const std::vector<MacroEvent> before = rows.events;
+    EXPECT_FALSE(InsertAtRow(rows, rows.events.size() + 1, {key(7)}));
+    EXPECT_FALSE(InsertAtRow(rows, 0, {}));
+    EXPECT_EQ(rows.events, before);
+}
+
 TEST(MacroRows, MovesStopAtTheEndsAndDeleteClearsTheSelection) {
     MacroRows rows{{key(4), key(5), key(6)}, 0};
     EXPECT_FALSE(MoveSelectedRow(rows, RowMove::Up));

@@ -28,13 +28,13 @@ struct Cli : ::testing::Test {
 
 TEST_F(Cli, ListAddRenameSelect) {
     ASSERT_EQ(run({"mouse", "list"}), 0);
-    EXPECT_TRUE(out.starts_with("0\t*\tprofile1\t")) << out;
+    EXPECT_TRUE(out.starts_with("1\t*\tprofile1\t")) << out;
     ASSERT_EQ(run({"mouse", "add"}), 0);
-    ASSERT_EQ(run({"mouse", "select", "1"}), 0);
+    ASSERT_EQ(run({"mouse", "select", "2"}), 0);
     ASSERT_EQ(run({"mouse", "rename", "Shooter"}), 0);
     ASSERT_EQ(run({"mouse", "list"}), 0);
-    EXPECT_NE(out.find("0\t \tprofile1\t"), std::string::npos) << out;
-    EXPECT_NE(out.find("1\t*\tShooter\t"), std::string::npos) << out;
+    EXPECT_NE(out.find("1\t \tprofile1\t"), std::string::npos) << out;
+    EXPECT_NE(out.find("2\t*\tShooter\t"), std::string::npos) << out;
     EXPECT_TRUE(std::filesystem::exists(folder("mouse") / "ProfileList.ini"));
 }
 
@@ -47,8 +47,7 @@ TEST_F(Cli, RefusalsExitOneAndChangeNothing) {
     EXPECT_EQ(run({"keyboard", "rename", " "}), 1);
     EXPECT_EQ(run({"keyboard", "rename", "two\nlines"}), 1);
     EXPECT_NE(err.find("control character"), std::string::npos) << err;
-    EXPECT_EQ(run({"keyboard", "select", "5"}), 1);
-    EXPECT_EQ(run({"keyboard", "select", "1x"}), 1);
+
     EXPECT_EQ(run({"keyboard", "import", (dir / "missing.json").string()}), 1);
     EXPECT_NE(err.find("no such file"), std::string::npos) << err;
     EXPECT_EQ(test::readBytes(listFile), before);
@@ -74,6 +73,10 @@ TEST_F(Cli, UsageErrorsExitTwoAndChangeNothing) {
              {"mouse", "reset", "now"},
              {"mouse", "list", "x"},
              {"mouse", "select", "0", "1"},
+             {"mouse", "select", "0"},  // profiles count from 1
+             {"mouse", "select", "3"},  // two profiles
+             {"mouse", "select", "1x"},
+             {"mouse", "select", "0x1"},
              {"mouse", "rename", "a", "b"},
          }) {
         EXPECT_EQ(run(words), 2) << words[1];
@@ -91,10 +94,10 @@ TEST_F(Cli, ExportImportDeleteReset) {
     ASSERT_EQ(run({"headset", "export", exported.string()}), 0);
     ASSERT_EQ(run({"headset", "import", exported.string()}), 0);
     EXPECT_EQ(out, "imported Party\n");
-    ASSERT_EQ(run({"headset", "select", "1"}), 0);
+    ASSERT_EQ(run({"headset", "select", "2"}), 0);
     ASSERT_EQ(run({"headset", "delete"}), 0);
     ASSERT_EQ(run({"headset", "list"}), 0);
-    EXPECT_TRUE(out.starts_with("0\t*\tprofile1\t")) << out;
+    EXPECT_TRUE(out.starts_with("1\t*\tprofile1\t")) << out;
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1);
     ASSERT_EQ(run({"mousepad", "copy"}), 0);
     EXPECT_EQ(out, "added profile1 copy\n");
