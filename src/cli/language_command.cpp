@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "cli/cli_support.h"
+#include "cli/command_checks.h"
 #include "profile/language_choice.h"
 
 namespace halvern::cli {
@@ -18,8 +19,7 @@ int runLanguageCommand(const CommandContext& context, const CommandArgs& args) {
     const std::filesystem::path choiceFile = LanguageChoiceFile();
     const int current = FindStoredLanguage(languages, ReadLanguageNumber(choiceFile));
     if (args.size() > 1) {
-        context.err << "halvernctl: usage: language [INDEX]\n";
-        return kExitUsage;
+        return usageError(context, "language", "takes one INDEX, not '" + args[1] + "' too");
     }
     if (args.size() == 1) {
         int index = -1;
@@ -27,8 +27,8 @@ int runLanguageCommand(const CommandContext& context, const CommandArgs& args) {
         const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), index);
         if (error != std::errc() || end != word.data() + word.size() || index < 0 ||
             static_cast<size_t>(index) >= languages.size()) {
-            context.err << "halvernctl: language: INDEX is 0 to " << languages.size() - 1 << '\n';
-            return kExitUsage;
+            return usageError(context, "language",
+                              rangeProblem("INDEX", 0, static_cast<long>(languages.size()) - 1, word));
         }
         const LanguageEntry& chosen = languages[static_cast<size_t>(index)];
         if (index != current && !WriteLanguageNumber(choiceFile, chosen.id)) {

@@ -12,6 +12,8 @@
 #include "cli/macro_record_command.h"
 #include "cli/macro_rows_command.h"
 #include "cli/mouse_session.h"
+#include "cli/option_words.h"
+#include "cli/standard_files.h"
 #include "input/macro_store.h"
 #include "profile/data_folders.h"
 #include "profile/name_rule.h"
@@ -175,8 +177,13 @@ int importMacro(const CommandContext& context, KeyDevice, MacroStore& store, con
 int exportMacro(const CommandContext& context, KeyDevice, MacroStore& store, const CommandArgs& words) {
     const auto at = position(context, store, words[0]);
     if (!at) return kExitUsage;
-    if (store.ExportMacro(*at, words[1])) {
-        context.out << "exported " << macroLabel(store, *at) << " to " << words[1] << '\n';
+    const bool exported = exportToFile(words[1], context.out, [&](const std::filesystem::path& target) {
+        return store.ExportMacro(*at, target);
+    });
+    if (exported) {
+        // Standard output carries the macro itself.
+        if (words[1] != kStandardStream)
+            context.out << "exported " << macroLabel(store, *at) << " to " << words[1] << '\n';
         return kExitOk;
     }
     context.err << "halvernctl: cannot export macro " << *at << " to " << words[1]
@@ -267,7 +274,10 @@ int runMacroCommand(const CommandContext& context, const CommandArgs& args) {
         return usageError(context, "macro",
                           all.empty() ? "a verb is needed" : "unknown verb '" + all[0] + "'", kUsage);
     }
-    const CommandArgs words(all.begin() + 1, all.end());
+    // Only record takes options: the others' words after "--" are words.
+    const CommandArgs words = verb->name == "record"
+                                  ? CommandArgs(all.begin() + 1, all.end())
+                                  : withoutEndOfOptions(CommandArgs(all.begin() + 1, all.end()));
     if (words.size() < verb->words || words.size() > verb->maxWords) {
         return usageError(context, "macro",
                           std::string(verb->name) + " takes " + std::to_string(verb->words) + " argument(s)",

@@ -30,17 +30,13 @@ constexpr std::array<CliKind, 4> kKinds{{
     {"headset", "HD", 7},
 }};
 
-constexpr std::string_view kUsage =
-    "usage: halvernctl profile mouse|keyboard|mousepad|headset "
-    "list|add|copy|delete|rename NAME|select INDEX|reset|export FILE|import FILE";
-
 int usage(std::ostream& err, std::string_view problem) {
-    err << "halvernctl profile: " << problem << "; " << kUsage << '\n';
+    err << "halvernctl: profile: " << problem << "; see 'halvernctl help profile'\n";
     return kExitUsage;
 }
 
 int refused(std::ostream& err, std::string_view line) {
-    err << line << '\n';
+    err << "halvernctl: " << line << '\n';
     return kExitRefused;
 }
 

@@ -64,7 +64,7 @@ TEST_F(HalvernctlLightRecordTest, HeadsetEqualiserCommandsAndOneFrame) {
     r = run({"headset", "custom-eq", "save"});
     EXPECT_EQ(r.code, kExitDeviceError);
     EXPECT_EQ(r.err,
-              "halvernctl headset: no name was given and no custom equaliser is chosen to save over\n");
+              "halvernctl: headset: no name was given and no custom equaliser is chosen to save over\n");
     ASSERT_EQ(run({"headset", "custom-eq", "save", "Mine"}).code, kExitOk);
     r = run({"headset", "custom-eq", "save", "MINE"});
     EXPECT_EQ(r.code, kExitDeviceError);
@@ -77,7 +77,7 @@ TEST_F(HalvernctlLightRecordTest, HeadsetEqualiserCommandsAndOneFrame) {
     EXPECT_EQ(run({"headset", "custom-eq", "list"}).out, "* 0 Mine\n");
     r = run({"headset", "custom-eq", "select", "3"});
     EXPECT_EQ(r.code, kExitDeviceError);
-    EXPECT_EQ(r.err, "halvernctl headset: there is no custom equaliser 3\n");
+    EXPECT_EQ(r.err, "halvernctl: headset: there is no custom equaliser 3\n");
     EXPECT_EQ(run({"headset", "custom-eq", "delete", "0"}).out,
               "equaliser: preset 1, bands 7 11 2 -3 -1 4 9 12 9 5\n");
 

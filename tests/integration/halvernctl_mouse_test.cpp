@@ -169,7 +169,7 @@ TEST_F(HalvernctlMouseTest, LightModesGoByNameAndTheListShowsThem) {
     }
     EXPECT_NE(r.err.find("'sparkle' is not a mouse light mode"), std::string::npos) << r.err;
     EXPECT_EQ(run({"light", "--mode", "static"})
-                  .err.rfind("halvernctl light: 'static' could be Static or Static "
+                  .err.rfind("halvernctl: light: 'static' could be Static or Static "
                              "(saved effect);",
                              0),
               0u);
@@ -261,7 +261,7 @@ TEST_F(HalvernctlMouseTest, KeyWritesTheKeyTableOnlyForButtonsTheMouseHas) {
         mouse->firmware().poke(Region::KeyTable, size_t{8} * 3, std::array<uint8_t, 3>{0x55, 0x66, 0x77}));
     CtlRun r = run({"key", "9", "100100"});
     EXPECT_EQ(r.code, kExitUsage);
-    EXPECT_EQ(r.err.rfind("halvernctl key: button 9 is not on this mouse;", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.rfind("halvernctl: key: button 9 is not on this mouse;", 0), 0u) << r.err;
     r = run({"key", "3", "700000"});
     EXPECT_EQ(r.code, kExitUsage);
     EXPECT_NE(r.err.find("there is no macro 0 (the list holds 0)"), std::string::npos) << r.err;
