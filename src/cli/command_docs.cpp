@@ -104,15 +104,17 @@ std::string manCommandSection() {
         });
         text += ".fi\n" + roff(sentence(command.summary)) + "\n";
         forEachLine(command.details, [&text](std::string_view line) { text += roff(line) + "\n"; });
+        std::string options;
         for (const OptionSpec& option : command.options) {
-            text += ".TP\n.B " + roff(option.name) + "\n";
-            std::string about =
-                option.value.empty() ? "takes no value" : "takes " + std::string(option.value);
-            if (!option.verbs.empty()) about += "; with " + std::string(option.verbs);
-            if (!option.needs.empty()) about += "; with " + std::string(option.needs);
-            text += roff(about) + "\n";
+            options += options.empty() ? "Options: " : ", ";
+            options += "\\fB" + roff(option.name) + "\\fR";
+            if (!option.value.empty()) options += " \\fI" + roff(option.value) + "\\fR";
+            std::string with(option.verbs);
+            if (!option.needs.empty())
+                with += (with.empty() ? "with " : "; with ") + std::string(option.needs);
+            if (!with.empty()) options += " (" + roff(with) + ")";
         }
-        text += ".PP\n";
+        if (!options.empty()) text += ".PP\n" + options + ".\n";
     }
     return text;
 }
