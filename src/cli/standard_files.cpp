@@ -100,7 +100,7 @@ StandardInput takeStandardInput(std::vector<std::string>& words, std::istream& i
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
         total += static_cast<size_t>(in.gcount());
         if (total > kMaxStandardInput) {
-            err << "halvernctl: standard input holds more than " << kMaxStandardInput / (1024 * 1024)
+            err << "halvernctl: standard input holds more than " << kMaxStandardInput / (size_t{1024} * 1024)
                 << " MiB; nothing was imported\n";
             taken.failure = kExitDeviceError;
             return taken;

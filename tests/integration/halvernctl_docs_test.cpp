@@ -78,9 +78,9 @@ TEST_F(DocsTest, CompletionOffersEveryCommandAndExactlyTheOptionsTheTableGives) 
             cases["second " + name] = name + " " + std::string(WordList(command.firstWords).next()) + " ''";
         }
         for (const OptionSpec& option : command.options) {
-            const std::string optionName(option.name);
-            if (!option.choices.empty())
-                cases["value " + name + optionName] = name + " " + optionName + " ''";
+            if (option.choices.empty()) continue;
+            const std::string words = name + " " + std::string(option.name) + " ''";
+            cases["value " + name + std::string(option.name)] = words;
         }
     }
     const auto offered = complete(cases);

@@ -31,7 +31,7 @@ class UsageTest : public ::testing::Test {
 protected:
     /// One command line on every kind of emulated device, as halvernctl's main() runs it; `input` is
     /// standard input.
-    LineRun run(std::vector<std::string> words, const std::string& input = {}) const {
+    [[nodiscard]] LineRun run(std::vector<std::string> words, const std::string& input = {}) const {
         words.insert(words.begin(), kEmulate.begin(), kEmulate.end());
         LineRun r;
         std::ostringstream out, err;
