@@ -148,7 +148,7 @@ int runCommandLine(const std::vector<std::string>& words, std::ostream& out, std
     // Made before the backend, so the devices stay locked until the emulator has saved their state.
     RunLocks locks;
     std::unique_ptr<HidBackend> backend = makeBackend(*options, err);
-    if (!backend) return kExitUsage;
+    if (!backend) return kExitDeviceError;  // the emulator's folder or capture file: the line is written
     const CommandContext context{*backend, options->json, out, err, nullptr, &locks};
     return entry->handler(context, args);
 }

@@ -188,6 +188,9 @@ TEST_F(UsageTest, EachKindOfMistakeGivesTheSameExitCodeInEveryCommand) {
         {{"recoil", "import", "1", "/nonexistent/r.json"},
          kExitDeviceError,
          "cannot import /nonexistent/r.json"},
+        // Failed: the emulator's folder or capture file cannot be made.
+        {{"--capture", "/nonexistent/capture.txt", "list"}, kExitDeviceError, "/nonexistent/capture.txt"},
+        {{"--emulator-state", "/proc/no-state-here", "list"}, kExitDeviceError, "/proc/no-state-here"},
     };
     for (const Mistake& m : mistakes) expectMistake(m, run(m.words));
 }
