@@ -59,33 +59,33 @@ int listProfiles(ProfileList& list, const std::string*, std::ostream& out, std::
 
 int addProfile(ProfileList& list, const std::string*, std::ostream& out, std::ostream& err) {
     if (list.GetEntries().size() >= ProfileList::kMaxProfiles) {
-        return refused(err, "Cannot add a profile: the device already has 50 profiles.");
+        return refused(err, "cannot add a profile: the device already has 50 profiles");
     }
     if (!list.AddProfile())
-        return refused(err, "Cannot add a profile: the profile files could not be written.");
+        return refused(err, "cannot add a profile: the profile files could not be written");
     out << "added " << list.GetEntries().back().name << '\n';
     return kExitOk;
 }
 
 int copyProfile(ProfileList& list, const std::string*, std::ostream& out, std::ostream& err) {
     if (!list.CopyProfile())
-        return refused(err, "Cannot copy the profile: the profile files could not be written.");
+        return refused(err, "cannot copy the profile: the profile files could not be written");
     out << "added " << list.GetEntries().back().name << '\n';
     return kExitOk;
 }
 
 int deleteProfile(ProfileList& list, const std::string*, std::ostream& out, std::ostream& err) {
-    if (list.GetEntries().size() <= 1) return refused(err, "Cannot delete the last profile.");
+    if (list.GetEntries().size() <= 1) return refused(err, "cannot delete the last profile");
     const std::string name = selectedName(list);
     if (!list.DeleteProfile())
-        return refused(err, "Cannot delete the profile: the list could not be written.");
+        return refused(err, "cannot delete the profile: the list could not be written");
     (void)list.SelectProfile(list.GetSelectedIndex());  // the switch to the entry that took its place
     out << "deleted " << name << '\n';
     return kExitOk;
 }
 
 int resetProfile(ProfileList& list, const std::string*, std::ostream& out, std::ostream& err) {
-    if (!list.ResetProfile()) return refused(err, "Cannot reset the profile: it could not be written.");
+    if (!list.ResetProfile()) return refused(err, "cannot reset the profile: it could not be written");
     out << "reset " << selectedName(list) << '\n';
     return kExitOk;
 }
@@ -96,11 +96,11 @@ int renameProfile(ProfileList& list, const std::string* name, std::ostream& out,
             out << "renamed to " << *name << '\n';
             return kExitOk;
         case 2:
-            return refused(err, "Cannot rename: the name is blank.");
+            return refused(err, "cannot rename: the name is blank");
         case 3:
-            return refused(err, "Cannot rename: " + NameProblemText(CheckName(*name)) + ".");
+            return refused(err, "cannot rename: " + NameProblemText(CheckName(*name)));
         default:
-            return refused(err, "Cannot rename: another profile already has that name.");
+            return refused(err, "cannot rename: another profile already has that name");
     }
 }
 
@@ -108,14 +108,14 @@ int selectProfile(ProfileList& list, const std::string* arg, std::ostream& out, 
     int index = -1;
     const auto [end, error] = std::from_chars(arg->data(), arg->data() + arg->size(), index);
     if (error != std::errc() || end != arg->data() + arg->size() || !list.SelectProfile(index)) {
-        return refused(err, "Cannot select profile " + *arg + ": there is no profile with that index.");
+        return refused(err, "cannot select profile " + *arg + ": there is no profile with that index");
     }
     out << "selected " << selectedName(list) << '\n';
     return kExitOk;
 }
 
 int exportProfile(ProfileList& list, const std::string* file, std::ostream& out, std::ostream& err) {
-    if (!list.ExportProfile(*file)) return refused(err, "Cannot export the profile to " + *file + ".");
+    if (!list.ExportProfile(*file)) return refused(err, "cannot export the profile to " + *file);
     out << "exported " << selectedName(list) << " to " << *file << '\n';
     return kExitOk;
 }
@@ -123,10 +123,10 @@ int exportProfile(ProfileList& list, const std::string* file, std::ostream& out,
 int importProfile(ProfileList& list, const std::string* file, std::ostream& out, std::ostream& err) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(*file, error))
-        return refused(err, "Cannot import " + *file + ": no such file.");
+        return refused(err, "cannot import " + *file + ": no such file");
     if (!list.ImportProfile(*file)) {
-        return refused(err, "Cannot import " + *file +
-                                ": it is not a profile file (it needs \"profilename\" and \"profileUUID\").");
+        return refused(err, "cannot import " + *file +
+                                ": it is not a profile file (it needs \"profilename\" and \"profileUUID\")");
     }
     out << "imported " << list.GetEntries().back().name << '\n';
     return kExitOk;
@@ -203,7 +203,7 @@ int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out, s
     }
 
     ProfileList list;
-    if (!openList(*kind, list)) return refused(err, "Cannot open the user's data folder.");
+    if (!openList(*kind, list)) return refused(err, "cannot open the user's data folder");
     return verb->run(list, verb->takesWord ? &args[2] : nullptr, out, err);
 }
 
