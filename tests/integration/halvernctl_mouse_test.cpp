@@ -353,7 +353,6 @@ TEST_F(HalvernctlMouseTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
         {"dpi", "1", "--slider", "149"},  // above the emulated mouse's highest position, 148
         {"dpi", "1", "--dpi", "99999"},   // above the emulated mouse's highest DPI
         {"dpi", "1", "--slider", "3", "--enable", "2"},
-        {"dpi", "1", "--slider", "3", "--enable", "0"},  // the active stage stays on
         {"dpi", "1", "--slider", "3", "--color", "12345"},
         {"dpi", "1", "--slider", "3", "--color", "12345g"},
         {"dpi", "1", "--slider", "3", "--screen", "0x1080"},
@@ -399,17 +398,24 @@ TEST_F(HalvernctlMouseTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
         EXPECT_EQ(lineCount(r.err), 1u) << r.err;
         EXPECT_TRUE(r.out.empty()) << r.out;
     }
+    // The active stage stays on: refused (exit 1) before anything is written.
+    const CtlRun active = run({"dpi", "1", "--slider", "3", "--enable", "0"});
+    EXPECT_EQ(active.code, kExitDeviceError);
+    EXPECT_EQ(lineCount(active.err), 1u) << active.err;
     EXPECT_EQ(mouse->firmware().commandCount(0x06), 0u);
     EXPECT_EQ(mouse->firmware().commandCount(0x09), 0u);
     EXPECT_EQ(mouse->firmware().commandCount(0x15), 0u);
 
-    // A switched-off stage cannot become the active one; the last enabled stage stays on.
+    // A switched-off stage cannot become the active one; the last enabled stage stays on. Both are
+    // refusals of what the stages are now, not mistakes on the line.
     for (const char* stage : {"0", "2", "3", "4"})
         ASSERT_EQ(run({"dpi", stage, "--slider", "3", "--enable", "0"}).code, kExitOk);
-    EXPECT_EQ(run({"dpi-active", "3"}).code, kExitUsage);
+    const CtlRun off = run({"dpi-active", "3"});
+    EXPECT_EQ(off.code, kExitDeviceError);
+    EXPECT_EQ(off.err, "halvernctl: stage 3 is switched off\n");
     ASSERT_EQ(run({"dpi-active", "5"}).code, kExitOk);
     EXPECT_EQ(run({"dpi", "1", "--slider", "3", "--enable", "0"}).code, kExitOk);
-    EXPECT_EQ(run({"dpi", "5", "--slider", "3", "--enable", "0"}).code, kExitUsage);
+    EXPECT_EQ(run({"dpi", "5", "--slider", "3", "--enable", "0"}).code, kExitDeviceError);
 }
 
 }  // namespace
