@@ -3,14 +3,24 @@
 #include <ostream>
 
 #include "cli/cli_support.h"
+#include "cli/command_table.h"
 #include "cli/device_session.h"
 
 namespace halvern::cli {
 
-int usageError(const CommandContext& context, std::string_view command, std::string_view problem,
-               std::string_view usage) {
-    context.err << "halvernctl " << command << ": " << problem << "; usage: " << usage << '\n';
+int usageError(const CommandContext& context, std::string_view command, std::string_view problem) {
+    context.err << "halvernctl: " << command << ": " << problem << "; " << helpHint(command) << '\n';
     return kExitUsage;
+}
+
+int usageError(const CommandContext& context, std::string_view command, std::string_view problem,
+               std::string_view /*usage*/) {
+    return usageError(context, command, problem);
+}
+
+int refusal(const CommandContext& context, std::string_view problem) {
+    context.err << "halvernctl: " << problem << '\n';
+    return kExitDeviceError;
 }
 
 std::string rangeProblem(std::string_view what, long min, long max, std::string_view text) {

@@ -13,12 +13,20 @@
 
 namespace halvern::cli {
 
-// Argument checks and result messages shared by the device commands. A usage problem is one line
-// "halvernctl COMMAND: PROBLEM; usage: USAGE" and exit code 2; a device result is one line and exit code 1.
+// Argument checks and result messages shared by the commands. Every message is one line on standard
+// error starting "halvernctl: ". A usage mistake (unknown option, missing or extra word, a number that is
+// not one or out of its range, an unknown name) is "halvernctl: COMMAND: PROBLEM; see 'halvernctl help
+// COMMAND'" and exit code 2; a refusal or failure (device, file, the state of things) is one line and
+// exit code 1.
 
 /// One usage line on `err`; returns kExitUsage.
+int usageError(const CommandContext& context, std::string_view command, std::string_view problem);
+/// The same; the usage text of the command is in its help, from the command table, and not repeated.
 int usageError(const CommandContext& context, std::string_view command, std::string_view problem,
                std::string_view usage);
+
+/// "halvernctl: PROBLEM" on `err`; returns kExitDeviceError.
+int refusal(const CommandContext& context, std::string_view problem);
 
 /// "WHAT takes MIN-MAX, not 'TEXT'".
 [[nodiscard]] std::string rangeProblem(std::string_view what, long min, long max, std::string_view text);

@@ -1,11 +1,13 @@
 #include "cli/command_line.h"
 
+#include <algorithm>
 #include <memory>
 #include <string_view>
 
 #include "cli/backend_factory.h"
 #include "cli/cli_support.h"
 #include "cli/command_context.h"
+#include "cli/command_table.h"
 #include "cli/doctor_command.h"
 #include "cli/effect_command.h"
 #include "cli/info_command.h"
@@ -14,6 +16,7 @@
 #include "cli/list_command.h"
 #include "cli/macro_command.h"
 #include "cli/mouse_command.h"
+#include "cli/option_words.h"
 #include "cli/profile_command.h"
 #include "cli/recoil_command.h"
 #include "cli/run_locks.h"
@@ -25,10 +28,10 @@ namespace {
 
 using Handler = int (*)(const CommandContext&, const CommandArgs&);
 
+/// The code that carries out a command of the command table.
 struct CommandEntry {
     std::string_view name;
     Handler handler;
-    bool needsDevices;  ///< false: the command works on files, the network or the system's lists only
 };
 
 int effectCommand(const CommandContext& context, const CommandArgs& args) {
@@ -36,27 +39,27 @@ int effectCommand(const CommandContext& context, const CommandArgs& args) {
 }
 
 constexpr CommandEntry kCommands[] = {
-    {"list", runListCommand, true},
-    {"doctor", runDoctorCommand, true},
-    {"info", runInfoCommand, true},
-    {"profile", runProfileCommand, true},
-    {"show", runShowCommand, true},
-    {"dpi", runDpiCommand, true},
-    {"dpi-active", runDpiActiveCommand, true},
-    {"polling", runPollingCommand, true},
-    {"light", runLightCommand, true},
-    {"headset", runHeadsetCommand, true},
-    {"same-mode", runSameModeCommand, true},
-    {"key", runKeyCommand, true},
-    {"flags", runFlagsCommand, true},
-    {"repeat", runRepeatCommand, true},
-    {"custom-color", runCustomColorCommand, true},
-    {"macro", runMacroCommand, true},
-    {"write-macros", runWriteMacrosCommand, true},
-    {"update-check", runUpdateCheckCommand, false},
-    {"language", runLanguageCommand, false},
-    {"recoil", runRecoilCommand, true},
-    {"effect", effectCommand, false},
+    {"list", runListCommand},
+    {"doctor", runDoctorCommand},
+    {"info", runInfoCommand},
+    {"profile", runProfileCommand},
+    {"show", runShowCommand},
+    {"dpi", runDpiCommand},
+    {"dpi-active", runDpiActiveCommand},
+    {"polling", runPollingCommand},
+    {"light", runLightCommand},
+    {"headset", runHeadsetCommand},
+    {"same-mode", runSameModeCommand},
+    {"key", runKeyCommand},
+    {"flags", runFlagsCommand},
+    {"repeat", runRepeatCommand},
+    {"custom-color", runCustomColorCommand},
+    {"macro", runMacroCommand},
+    {"write-macros", runWriteMacrosCommand},
+    {"update-check", runUpdateCheckCommand},
+    {"language", runLanguageCommand},
+    {"recoil", runRecoilCommand},
+    {"effect", effectCommand},
 };
 
 const CommandEntry* findCommand(std::string_view name) {
@@ -66,13 +69,44 @@ const CommandEntry* findCommand(std::string_view name) {
     return nullptr;
 }
 
+/// The command's words as its parser takes them: a command without options has no use for "--".
+CommandArgs commandWords(const CommandSpec& spec, CommandArgs args) {
+    return spec.options.empty() ? withoutEndOfOptions(std::move(args)) : args;
+}
+
+/// The first option before "--" that the command does not take, by its name; every command refuses it
+/// with the same line.
+std::optional<std::string> unknownOption(const CommandSpec& spec, const CommandArgs& args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& word = args[i];
+        if (word == "--") break;
+        if (!word.starts_with("--")) continue;
+        const std::string name = word.substr(0, word.find('='));
+        const OptionSpec* option = findOptionSpec(spec, name);
+        if (!option) return name;
+        if (!option->value.empty() && name.size() == word.size()) ++i;  // its value, whatever it looks like
+    }
+    return std::nullopt;
+}
+
+int unknownCommand(std::ostream& err, std::string_view name) {
+    err << "halvernctl: unknown command '" << name << "'; " << helpHint("") << '\n';
+    return kExitUsage;
+}
+
 }  // namespace
+
+std::vector<std::string_view> runnableCommands() {
+    std::vector<std::string_view> names;
+    for (const auto& c : kCommands) names.push_back(c.name);
+    return names;
+}
 
 bool runsInApplication(const GlobalOptions& options) {
     if (!options.emulate.empty() || !options.emulatorState.empty() || !options.capture.empty()) return false;
     if (options.help || options.version) return false;
-    const CommandEntry* entry = findCommand(options.command);
-    if (!entry || !entry->needsDevices) return false;
+    const CommandSpec* spec = findCommandSpec(options.command);
+    if (!spec || !spec->needsDevices || !findCommand(options.command)) return false;
     const bool recording = options.command == "macro" && !options.args.empty() && options.args[0] == "record";
     return !recording;
 }
@@ -80,33 +114,43 @@ bool runsInApplication(const GlobalOptions& options) {
 int runCommandLine(const std::vector<std::string>& words, std::ostream& out, std::ostream& err,
                    const CommandHost& host) {
     const auto options = parseGlobalOptions(words, err);
-    if (!options) {
-        err << usageText();
-        return kExitUsage;
-    }
+    if (!options) return kExitUsage;  // the line is written
     if (options->version) {
         out << "halvernctl " << HALVERN_VERSION << '\n';
         return kExitOk;
     }
-    if (options->help || options->command.empty()) {
-        (options->help ? out : err) << usageText();
-        return options->help ? kExitOk : kExitUsage;
+    const CommandSpec* spec = findCommandSpec(options->command);
+    if (options->help) {
+        if (options->command.empty()) {
+            out << generalUsage();
+            return kExitOk;
+        }
+        if (!spec) return unknownCommand(err, options->command);
+        out << commandHelp(*spec);
+        return kExitOk;
     }
-    const CommandEntry* entry = findCommand(options->command);
-    if (!entry) {
-        err << "halvernctl: unknown command " << options->command << '\n' << usageText();
+    if (options->command.empty()) {
+        err << "halvernctl: a command is needed; " << helpHint("") << '\n';
         return kExitUsage;
     }
+    const CommandEntry* entry = findCommand(options->command);
+    if (!entry || !spec) return unknownCommand(err, options->command);
+    if (const auto option = unknownOption(*spec, options->args)) {
+        err << "halvernctl: " << spec->name << ": unknown option " << *option << "; " << helpHint(spec->name)
+            << '\n';
+        return kExitUsage;
+    }
+    const CommandArgs args = commandWords(*spec, options->args);
     if (host.backend) {
         const CommandContext context{*host.backend, options->json, out, err, host.attached};
-        return entry->handler(context, options->args);
+        return entry->handler(context, args);
     }
     // Made before the backend, so the devices stay locked until the emulator has saved their state.
     RunLocks locks;
     std::unique_ptr<HidBackend> backend = makeBackend(*options, err);
-    if (!backend) return kExitUsage;
+    if (!backend) return kExitDeviceError;  // the emulator's folder or capture file: the line is written
     const CommandContext context{*backend, options->json, out, err, nullptr, &locks};
-    return entry->handler(context, options->args);
+    return entry->handler(context, args);
 }
 
 }  // namespace halvern::cli

@@ -3,6 +3,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/attached_devices.h"
@@ -22,6 +23,9 @@ struct CommandHost {
 /// Every command's output and exit code come from here, wherever it runs.
 [[nodiscard]] int runCommandLine(const std::vector<std::string>& words, std::ostream& out, std::ostream& err,
                                  const CommandHost& host = {});
+
+/// The names of the commands this program carries out (each has its entry in the command table).
+[[nodiscard]] std::vector<std::string_view> runnableCommands();
 
 /// Whether a command line with these options is one the running application carries out: a device
 /// command without --emulate (whose devices are halvernctl's own). Help, the version, update checks (the

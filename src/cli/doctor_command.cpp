@@ -16,6 +16,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/json_output.h"
+#include "cli/command_checks.h"
 #include "device/hid_backend.h"
 #include "device/udev_rules.h"
 
@@ -197,8 +198,10 @@ int runDoctor(const CommandContext& context, const CommandArgs& args, const Doct
         return kExitOk;
     }
     if (!args.empty()) {
-        context.err << "halvernctl: doctor takes no arguments but --udev-rules\n";
-        return kExitUsage;
+        const std::string& word = args[0] == "--udev-rules" ? args[1] : args[0];
+        return usageError(
+            context, "doctor",
+            word.starts_with("-") ? "unknown option " + word : "takes no words but --udev-rules");
     }
     std::vector<HidEnumEntry> entries;
     if (!context.backend.enumerate(entries)) {
@@ -233,7 +236,10 @@ int runDoctor(const CommandContext& context, const CommandArgs& args, const Doct
     lines.push_back(checkSoundServer(probes.session));
     lines.push_back(checkRecorderBackend(probes.session));
     printLines(context, lines);
-    return deviceProblem ? kExitDeviceError : kExitOk;
+    // Something to fix is a finding a script must not take for success.
+    const bool printedFix =
+        std::any_of(lines.begin(), lines.end(), [](const DoctorLine& line) { return !line.ok; });
+    return deviceProblem || printedFix ? kExitDeviceError : kExitOk;
 }
 
 int runDoctorCommand(const CommandContext& context, const CommandArgs& args) {

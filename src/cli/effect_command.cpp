@@ -7,15 +7,12 @@
 
 #include "cli/cli_support.h"
 #include "cli/option_words.h"
+#include "cli/command_table.h"
 #include "lighting/lighting_engine.h"
 
 namespace halvern::cli {
 
 namespace {
-
-constexpr std::string_view kUsage =
-    "usage: halvernctl effect mouse|keyboard|mousepad|headset MODE [--brightness 0-4] [--speed 0-4] "
-    "[--direction 0|1] [--multicolor 0|1] [--color RRGGBB] [--zzcc N] [--frames N] [--seed N] [--json]";
 
 // A machine that has been up a while: time-based effects (blink) see their period as passed at once.
 constexpr Millis kStartTime = 1'000'000;
@@ -132,7 +129,7 @@ int runEffectCommand(const std::vector<std::string>& args, bool json, std::ostre
     EffectRequest request;
     request.json = json;
     if (const auto problem = parse(args, request)) {
-        err << "halvernctl effect: " << *problem << "; " << kUsage << '\n';
+        err << "halvernctl: effect: " << *problem << "; " << helpHint("effect") << '\n';
         return kExitUsage;
     }
     LightingEngine engine(request.model->kind, request.seed);

@@ -1,8 +1,10 @@
 #include "cli/global_options.h"
 
+#include <span>
 #include <sstream>
 #include <string_view>
 
+#include "cli/command_table.h"
 #include "emulator/emulator_types.h"
 
 namespace halvern::cli {
@@ -18,79 +20,25 @@ std::vector<std::string> splitList(const std::string& text) {
     return items;
 }
 
-}  // namespace
-
-const char* usageText() {
-    // The usage text keeps its columns.
-    // clang-format off
-    return "usage: halvernctl [--emulate LIST] [--emulator-state DIR] [--capture FILE] [--json] COMMAND ...\n"
-           "       halvernctl --version | --help\n"
-           "  LIST: comma list of mouse, mouse-receiver, keyboard, keyboard-receiver, mousepad, headset\n"
-           "commands:\n"
-           "  list                          claimed device slots\n"
-           "  doctor [--udev-rules]         can this user open each device, and why not; sound and display\n"
-           "                                (--udev-rules prints the udev rules that give the user access)\n"
-           "  info mouse|keyboard|mousepad  the device's information block\n"
-           "  info headset                  the headset's information block and its sound library\n"
-           "  effect DEVICE MODE [...]      compute light effect frames offline (see 'effect --help')\n"
-           "  profile KIND VERB [WORD]      profiles of a kind: list, add, copy, delete, rename NAME,\n"
-           "                                select INDEX, reset, export FILE, import FILE\n"
-           "  show mouse|keyboard           the device's settings, keys and (mouse) DPI stages\n"
-           "  show mousepad|headset         the light settings and the record read from the device\n"
-           "  dpi STAGE (--slider P | --dpi D) [--y-slider P | --y-dpi D] [--enable 0|1]\n"
-           "      [--color RRGGBB]          one of the mouse's DPI stages\n"
-           "  dpi-active STAGE              the mouse's active DPI stage (0-5)\n"
-           "  polling RATE                  the polling rate in Hz (mouse 125-2000, keyboard 125-1000)\n"
-           "                                or its index (mouse 0-4, keyboard 0-3)\n"
-           "  light --mode MODE [--brightness 0-4] [--speed 0-4] [--direction 0|1] [--multicolor 0|1]\n"
-           "        [--color RRGGBB] [--zzcc 0-3] [--group 0-4]   (the last two: keyboard only)\n"
-           "  light --list                  the device's light modes, by number and name\n"
-           "  light --device mousepad|headset --mode MODE [--brightness 0-4] [--speed 0-4]\n"
-           "        [--multicolor 0|1] [--color RRGGBB]   (the direction is the device's own)\n"
-           "  headset mic|monitor [--on 0|1] [--level 0-100] | headset voice [--on 0|1] [--type 1-4]\n"
-           "                                the headset's microphone, monitor and voice effect\n"
-           "  headset eq PRESET|custom | headset band INDEX VALUE\n"
-           "                                the headset's equaliser: preset 1-12, or band 0-9 at -20..20\n"
-           "  headset custom-eq save [NAME]|select INDEX|delete INDEX|list\n"
-           "                                the headset's saved equalisers (up to 20)\n"
-           "  headset frame                 computes the current light frame and sends it once\n"
-           "  same-mode --from KIND         every attached device takes KIND's light effect, in step\n"
-           "    (the mouse's dpi, dpi-active, polling and light take --screen WxH, the screen size\n"
-           "     written with the settings; default 1920x1080)\n"
-           "  key KEY FUNCTION              what a mouse button (0-10) or keyboard key (0-169) does\n"
-           "  macro list|add|rename POS NAME|delete POS|import FILE|export POS FILE\n"
-           "                                the device's macros\n"
-           "  macro show POS | insert POS ROW ITEM [N] | delete-row POS ROW | move-row POS ROW up|down|top|bottom\n"
-           "                                a macro's rows (ITEM: left_click ..., move-left N ...)\n"
-           "  macro record POS [--timing record|ignore|constant:MS] [--append|--before ROW|--after ROW|\n"
-           "         --replace ROW] --seconds N   records the X display's keys and buttons into a macro\n"
-           "  recoil show GUN [SHOT] | set GUN SHOT --x N --y N --delay MS | reset GUN |\n"
-           "         import GUN FILE | export GUN FILE\n"
-           "                                the mouse's four recoil patterns (GUN 0-3, SHOT 1-30)\n"
-           "  write-macros                  the macros the device's keys use (and the mouse's recoil\n"
-           "                                patterns), into its memory\n"
-           "    (polling, light, key, macro and write-macros take --device mouse|keyboard; without\n"
-           "     it the mouse when one is attached, else the keyboard)\n"
-           "  flags [--win-lock 0|1] [--w 0|1] [--key6 0|1]\n"
-           "                                the keyboard's Windows-key lock, W and 6-key flags\n"
-           "  repeat [--rate 0-31] [--delay 0-3]\n"
-           "                                the keyboard's key repeat (kept in the profile)\n"
-           "  custom-color (--all RRGGBB | --key KEY RRGGBB | --off)\n"
-           "                                the keyboard's per-key colours (mode 20)\n"
-           "  update-check [--server URL]   newer firmware for the attached devices or a newer Halvern?\n"
-           "                                (the server: --server, HALVERN_UPDATE_URL or \"UpdateServer\"\n"
-           "                                in ~/.config/Halvern/settings.json)\n"
-           "  language [INDEX]              the window's languages, the chosen one marked; or choose one\n"
-           "names:\n"
-           "  MODE is a light mode's number or name (see light --list); KEY a button's or key's\n"
-           "  number, or the name of what it does out of the box (left, W, Page Up); FUNCTION a key\n"
-           "  or function name (G, Ctrl+C, Page Up, Left button, Volume up, Default) or a code TTAABB.\n"
-           "  Names are the English ones the window shows, in any letter case, with or without spaces\n"
-           "  and hyphens; a number is always a number.\n"
-           "Every command that changes something says what it did in one line. With --json, list,\n"
-           "info, effect, show, light --list, macro list, update-check and language print JSON.\n";
-    // clang-format on
+/// The words after the command: --json and --help are taken wherever they stand before "--"; the rest,
+/// "--" with them, are the command's own.
+void takeCommandWords(std::span<const std::string> words, GlobalOptions& options) {
+    bool ended = false;
+    for (const std::string& word : words) {
+        if (!ended && word == "--json") {
+            options.json = true;
+            continue;
+        }
+        if (!ended && (word == "--help" || word == "-h")) {
+            options.help = true;
+            continue;
+        }
+        ended = ended || word == "--";
+        options.args.push_back(word);
+    }
 }
+
+}  // namespace
 
 std::optional<GlobalOptions> parseGlobalOptions(const std::vector<std::string>& words, std::ostream& err) {
     GlobalOptions options;
@@ -113,6 +61,10 @@ std::optional<GlobalOptions> parseGlobalOptions(const std::vector<std::string>& 
     };
     for (; i < words.size(); ++i) {
         const std::string& word = words[i];
+        if (word == "--") {
+            ++i;  // the command itself may begin with '-' no more than any other word
+            break;
+        }
         if (word.empty() || word[0] != '-') break;
         std::string emulate;
         int taken = 0;
@@ -139,13 +91,23 @@ std::optional<GlobalOptions> parseGlobalOptions(const std::vector<std::string>& 
                    (taken = value(word, "--capture", options.capture)) != 0) {
             if (taken < 0) return std::nullopt;
         } else {
-            err << "halvernctl: unknown option " << word << '\n';
+            err << "halvernctl: unknown option " << word << "; " << helpHint("") << '\n';
             return std::nullopt;
         }
     }
     if (i < words.size()) {
         options.command = words[i];
-        options.args.assign(words.begin() + static_cast<ptrdiff_t>(i) + 1, words.end());
+        takeCommandWords(std::span(words).subspan(i + 1), options);
+    }
+    if (options.command == "help") {
+        // "help CMD" is "CMD --help"; "help" alone the general usage.
+        if (options.args.size() > 1) {
+            err << "halvernctl: help takes one command; " << helpHint("") << '\n';
+            return std::nullopt;
+        }
+        options.command = options.args.empty() ? std::string() : options.args[0];
+        options.args.clear();
+        options.help = true;
     }
     if (options.emulate.empty() && (!options.emulatorState.empty() || !options.capture.empty())) {
         err << "halvernctl: --emulator-state and --capture work only with --emulate\n";

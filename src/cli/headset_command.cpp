@@ -22,7 +22,7 @@ namespace halvern::cli {
 namespace {
 
 constexpr std::string_view kNoSoundLine =
-    "halvernctl headset: the headset's sound settings cannot be reached on this system";
+    "halvernctl: headset: the headset's sound settings cannot be reached on this system";
 
 constexpr std::string_view kUsage =
     "halvernctl headset mic [--on 0|1] [--level 0-100] | headset monitor [--on 0|1] [--level 0-100] | "
@@ -59,7 +59,8 @@ int runHeadsetCommand(const CommandContext& context, const CommandArgs& args) {
     for (const AudioControl& c : kControls) {
         if (!args.empty() && args[0] == c.word) control = &c;
     }
-    if (!control && !args.empty() && isHeadsetEqVerb(args[0])) return runHeadsetEqCommand(context, args);
+    if (!control && !args.empty() && isHeadsetEqVerb(args[0]))
+        return runHeadsetEqCommand(context, withoutEndOfOptions(args));
     if (!control) {
         return usageError(context, "headset", "mic, monitor, voice, eq, band, custom-eq or frame is needed",
                           kUsage);
@@ -79,7 +80,7 @@ int runHeadsetCommand(const CommandContext& context, const CommandArgs& args) {
     CMerivexHS6533Device* headset = session->device;
     if ((on && !((*headset).*(control->setOn))(*on != 0)) ||
         (second && !((*headset).*(control->setSecond))(static_cast<int>(*second)))) {
-        context.err << "halvernctl headset: the sound library did not take the " << control->shown
+        context.err << "halvernctl: headset: the sound library did not take the " << control->shown
                     << " setting\n";
         return kExitDeviceError;
     }

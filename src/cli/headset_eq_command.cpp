@@ -35,7 +35,7 @@ constexpr std::array<std::pair<Feature, std::string_view>, HeadsetAudio::kFeatur
 }};
 
 int refused(const CommandContext& context, std::string_view why) {
-    context.err << "halvernctl headset: " << why << '\n';
+    context.err << "halvernctl: headset: " << why << '\n';
     return kExitDeviceError;
 }
 

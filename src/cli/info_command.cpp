@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "cli/cli_support.h"
+#include "cli/command_checks.h"
 #include "cli/device_session.h"
 #include "cli/headset_session.h"
 #include "cli/json_output.h"
@@ -96,8 +97,11 @@ std::optional<InfoRead> readInfoBlock(const CommandContext& context, const KindC
 int runInfoCommand(const CommandContext& context, const CommandArgs& args) {
     const KindChoice* kind = args.size() == 1 ? findKindChoice(args[0]) : nullptr;
     if (!kind) {
-        context.err << "halvernctl: usage: info mouse|keyboard|mousepad|headset\n";
-        return kExitUsage;
+        return usageError(context, "info",
+                          args.empty()               ? std::string("a device kind is needed")
+                          : args.size() > 1          ? "takes one device kind, not '" + args[1] + "' too"
+                          : args[0].starts_with("-") ? "unknown option " + args[0]
+                                                     : "unknown device kind '" + args[0] + "'");
     }
     if (kind->name == "headset") return runHeadsetInfo(context);
     const auto read = readInfoBlock(context, *kind);

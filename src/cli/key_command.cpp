@@ -9,6 +9,7 @@
 #include "cli/key_names.h"
 #include "cli/keyboard_session.h"
 #include "cli/mouse_session.h"
+#include "cli/option_words.h"
 #include "cli/shared_commands.h"
 #include "input/event_image.h"
 #include "input/macro_store.h"
@@ -207,7 +208,7 @@ int assignKey(const CommandContext& context, PageSession<Device>& session, const
 template <class Open>
 int keyOnDevice(const CommandContext& context, const CommandArgs& args, const KeyTarget& t, Open open) {
     const EnglishTexts texts;
-    const auto request = keyWords(context, args, t, texts);
+    const auto request = keyWords(context, withoutEndOfOptions(args), t, texts);
     if (!request) return kExitUsage;
     auto session = open(context);
     if (!session) return kExitDeviceError;

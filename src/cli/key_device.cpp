@@ -95,6 +95,11 @@ std::optional<KeyDeviceChoice> chooseKeyDevice(const CommandContext& context, co
     std::optional<std::string> named;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& word = args[i];
+        if (word == "--") {
+            // The rest are words; the command's own options have ended too.
+            choice.args.insert(choice.args.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+            break;
+        }
         const bool joined = word.starts_with(std::string(kOption) + "=");
         if (word != kOption && !joined) {
             choice.args.push_back(word);

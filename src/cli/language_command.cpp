@@ -19,8 +19,7 @@ int runLanguageCommand(const CommandContext& context, const CommandArgs& args) {
     const std::filesystem::path choiceFile = LanguageChoiceFile();
     const int current = FindStoredLanguage(languages, ReadLanguageNumber(choiceFile));
     if (args.size() > 1) {
-        context.err << "halvernctl: usage: language [INDEX]\n";
-        return kExitUsage;
+        return usageError(context, "language", "takes one INDEX, not '" + args[1] + "' too");
     }
     const auto languageJson = [&languages](size_t i, bool isCurrent) {
         Json::Value row(Json::objectValue);
@@ -33,7 +32,7 @@ int runLanguageCommand(const CommandContext& context, const CommandArgs& args) {
     if (args.size() == 1) {
         std::string problem;
         const auto index = parseOrdinal(args[0], "INDEX", languages.size(), problem);
-        if (!index) return usageError(context, "language", problem, "halvernctl language [INDEX]");
+        if (!index) return usageError(context, "language", problem);
         const LanguageEntry& chosen = languages[*index];
         if (static_cast<int>(*index) != current && !WriteLanguageNumber(choiceFile, chosen.id)) {
             context.err << "halvernctl: cannot store the language in " << choiceFile.string() << '\n';

@@ -148,7 +148,7 @@ int lightRecordChange(const CommandContext& context, LightRecordSession& session
     const DeviceResult result =
         device.Await([&](CMerivexUSBDevice::Done done) { device.ChangeLight(light, std::move(done)); });
     if (result) return kExitOk;
-    context.err << "halvernctl light: " << describe(result) << '\n';
+    context.err << "halvernctl: light: " << describe(result) << '\n';
     return kExitDeviceError;
 }
 

@@ -6,6 +6,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/json_output.h"
+#include "cli/command_checks.h"
 #include "cli/option_words.h"
 
 namespace halvern::cli {
@@ -39,14 +40,13 @@ std::string recordHex(const light_record::Record& record) {
 
 int show(const CommandContext& context, const CommandArgs& args, std::string_view kind) {
     if (!args.empty()) {
-        context.err << "halvernctl show " << kind << ": takes no other words\n";
-        return kExitUsage;
+        return usageError(context, "show", "show " + std::string(kind) + " takes no more words");
     }
     auto session = openLightRecordDevice(context, kind);
     if (!session) return kExitDeviceError;
     const CMerivexLightRecordDevice& device = *session->device;
     if (!session->refreshed) {
-        context.err << "halvernctl show " << kind << ": the " << deviceWord(kind)
+        context.err << "halvernctl: show " << kind << ": the " << deviceWord(kind)
                     << "'s record could not be read: " << describe(session->refreshed) << '\n';
         return kExitDeviceError;
     }

@@ -7,6 +7,7 @@
 #include "cli/cli_support.h"
 #include "cli/device_session.h"
 #include "cli/json_output.h"
+#include "cli/command_checks.h"
 #include "device/interface_scan.h"
 
 namespace halvern::cli {
@@ -34,8 +35,8 @@ std::string kindName(uint16_t typeCode) {
 
 int runListCommand(const CommandContext& context, const CommandArgs& args) {
     if (!args.empty()) {
-        context.err << "halvernctl: list takes no arguments\n";
-        return kExitUsage;
+        return usageError(context, "list",
+                          args[0].starts_with("-") ? "unknown option " + args[0] : "takes no words");
     }
     DeviceSlotList slots = makeDeviceSlotList();
     HidInterface probe(context.backend);

@@ -14,6 +14,8 @@
 #include "cli/macro_rows_command.h"
 #include "cli/mouse_session.h"
 #include "cli/numbering.h"
+#include "cli/option_words.h"
+#include "cli/standard_files.h"
 #include "input/macro_store.h"
 #include "profile/data_folders.h"
 #include "profile/name_rule.h"
@@ -224,7 +226,12 @@ int exportMacro(const CommandContext& context, KeyDevice device, MacroStore& sto
                 const CommandArgs& words) {
     const auto at = position(context, store, words[0]);
     if (!at) return kExitUsage;
-    if (store.ExportMacro(*at, words[1])) {
+    const bool exported = exportToFile(words[1], context.out, [&](const std::filesystem::path& target) {
+        return store.ExportMacro(*at, target);
+    });
+    if (exported) {
+        // Standard output carries the macro itself.
+        if (words[1] == kStandardStream) return kExitOk;
         if (context.json) {
             Json::Value result = changeResult(deviceWord(device), "macro", "exported");
             result["macro"] = macroAt(store, *at);
@@ -332,7 +339,10 @@ int runMacroCommand(const CommandContext& context, const CommandArgs& args) {
         return usageError(context, "macro",
                           all.empty() ? "a verb is needed" : "unknown verb '" + all[0] + "'", kUsage);
     }
-    const CommandArgs words(all.begin() + 1, all.end());
+    // Only record takes options: the others' words after "--" are words.
+    const CommandArgs words = verb->name == "record"
+                                  ? CommandArgs(all.begin() + 1, all.end())
+                                  : withoutEndOfOptions(CommandArgs(all.begin() + 1, all.end()));
     if (words.size() < verb->words || words.size() > verb->maxWords) {
         return usageError(context, "macro",
                           std::string(verb->name) + " takes " + std::to_string(verb->words) + " argument(s)",

@@ -118,8 +118,11 @@ int runDpiCommand(const CommandContext& context, const CommandArgs& args) {
     bool deviceProblem = false;
     const auto xPosition = axisPosition(*session, *x, problem, deviceProblem);
     const auto yPosition = xPosition && y ? axisPosition(*session, *y, problem, deviceProblem) : xPosition;
-    if (problem.empty() && enable == 0)
-        problem = disableProblem(session->device->settings(), index).value_or("");
+    // Not possible now, with the stages as they are: a refusal, not a usage mistake.
+    if (problem.empty() && enable == 0) {
+        if (const auto refused = disableProblem(session->device->settings(), index))
+            return refusal(context, *refused);
+    }
     if (!problem.empty()) {
         if (!deviceProblem) return usageError(context, "dpi", problem, kDpiUsage);
         context.err << "halvernctl: " << problem << '\n';
@@ -167,8 +170,7 @@ int runDpiActiveCommand(const CommandContext& context, const CommandArgs& args) 
     const auto& stages = session->device->settings().stages;
     const size_t index = *stage;
     if (index >= stages.size() || !stages[index].active) {
-        return usageError(context, "dpi-active", "stage " + ordinalText(index) + " is switched off",
-                          kDpiActiveUsage);
+        return refusal(context, "stage " + ordinalText(index) + " is switched off");
     }
     const int code = changeMouseSettings(
         context, *session->device, [&](MouseSettings& s) { s.activeStage = static_cast<int>(index); },

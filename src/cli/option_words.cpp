@@ -17,9 +17,14 @@ const std::string* OptionWords::find(std::string_view name) const {
 std::optional<OptionWords> splitOptionWords(const CommandArgs& args, std::span<const std::string_view> known,
                                             std::string& problem) {
     OptionWords words;
+    bool ended = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& word = args[i];
-        if (!word.starts_with("--")) {
+        if (!ended && word == "--") {
+            ended = true;
+            continue;
+        }
+        if (ended || !word.starts_with("--")) {
             words.positional.push_back(word);
             continue;
         }
@@ -44,6 +49,11 @@ std::optional<OptionWords> splitOptionWords(const CommandArgs& args, std::span<c
         }
     }
     return words;
+}
+
+CommandArgs withoutEndOfOptions(CommandArgs args) {
+    if (const auto end = std::find(args.begin(), args.end(), "--"); end != args.end()) args.erase(end);
+    return args;
 }
 
 std::optional<std::array<uint8_t, 3>> parseHexTriple(std::string_view text) {

@@ -23,10 +23,15 @@ struct OptionWords {
 };
 
 /// Splits `args`. Every option takes a value ("--name value" or "--name=value"), must be one of `known`
-/// and may appear once. Nothing, with the reason in `problem`, otherwise.
+/// and may appear once; the words after "--" are positional words whatever they look like. Nothing, with
+/// the reason in `problem`, otherwise.
 [[nodiscard]] std::optional<OptionWords> splitOptionWords(const CommandArgs& args,
                                                           std::span<const std::string_view> known,
                                                           std::string& problem);
+
+/// The words without the first "--": for the forms of a command that take no options, where a word
+/// after it is a word whatever it looks like.
+[[nodiscard]] CommandArgs withoutEndOfOptions(CommandArgs args);
 
 /// Exactly six hex digits as three bytes (a colour RRGGBB, an assignment code TTAABB); nothing otherwise.
 [[nodiscard]] std::optional<std::array<uint8_t, 3>> parseHexTriple(std::string_view text);

@@ -14,6 +14,7 @@
 #include "cli/light_record_session.h"
 #include "cli/mouse_session.h"
 #include "profile/json_file.h"
+#include "cli/standard_files.h"
 #include "profile/profile_cli.h"
 
 namespace halvern::cli {
@@ -66,6 +67,20 @@ int runProfileCommand(const CommandContext& context, const CommandArgs& args) {
         args.size() >= 2 && findKindChoice(args[0]) &&
         std::find(kDeviceVerbs.begin(), kDeviceVerbs.end(), args[1]) != kDeviceVerbs.end() &&
         attachedNow(context, args[0]);
+    if (args.size() == 3 && args[1] == "export" && args[2] == kStandardStream) {
+        // Standard output carries the profile itself, without the line that says where it went.
+        std::ostringstream said;
+        int code = kExitOk;
+        const bool written = exportToFile(args[2], context.out, [&](const std::filesystem::path& target) {
+            code = RunProfileCommand({args[0], args[1], target.string()}, said, context.err);
+            return code == kExitOk;
+        });
+        if (code == kExitOk && !written) {
+            context.err << "halvernctl: the profile could not be written to standard output\n";
+            code = kExitDeviceError;
+        }
+        return code;
+    }
     if (!reachesDevice) {
         if (!context.json) return RunProfileCommand(args, context.out, context.err);
         std::ostringstream held;

@@ -10,6 +10,7 @@
 #include "cli/command_checks.h"
 #include "cli/json_output.h"
 #include "cli/numbering.h"
+#include "cli/standard_files.h"
 #include "input/recoil_store.h"
 #include "profile/data_folders.h"
 
@@ -143,7 +144,11 @@ int copyVerb(const CommandContext& context, const RecoilStore& store, const Comm
     }
     bool done = false;
     if (verb == "reset") done = store.Reset(*gun);
-    if (verb == "export") done = store.Export(*gun, words[1]);
+    if (verb == "export") {
+        done = exportToFile(words[1], context.out,
+                            [&](const std::filesystem::path& target) { return store.Export(*gun, target); });
+        if (done && words[1] == kStandardStream) return kExitOk;  // standard output carries the pattern
+    }
     if (!done) {
         context.err << "halvernctl: cannot " << verb << " the pattern of gun " << shown
                     << " (a file is missing or unreadable, or the target cannot be written)\n";
@@ -161,8 +166,10 @@ int runRecoilCommand(const CommandContext& context, const CommandArgs& args) {
     const RecoilStore store(GetDeviceDataFolder("mouse"), GetDefaultDataFolder());
     if (!store.RestoreMissing())
         context.err << "halvernctl: a missing pattern could not be restored from the shipped copies\n";
-    const CommandArgs words(args.begin() + 1, args.end());
     const std::string& verb = args[0];
+    // Only set takes options: the others' words after "--" are words.
+    const CommandArgs words = verb == "set" ? CommandArgs(args.begin() + 1, args.end())
+                                            : withoutEndOfOptions(CommandArgs(args.begin() + 1, args.end()));
     if (verb == "show") return show(context, store, words);
     if (verb == "set") return set(context, store, words);
     if (verb == "reset" || verb == "import" || verb == "export") return copyVerb(context, store, words, verb);

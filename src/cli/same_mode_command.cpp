@@ -86,13 +86,13 @@ int runSameModeCommand(const CommandContext& context, const CommandArgs& args) {
 
     LightTarget* source = devices.target(from);
     if (!source) {
-        context.err << "halvernctl same-mode: " << lightsUnavailable(context.backend, from) << '\n';
+        context.err << "halvernctl: same-mode: " << lightsUnavailable(context.backend, from) << '\n';
         return kExitDeviceError;
     }
     const LightSetting light = source->light();
     const auto shared = SharedEffectOf(source->device().typeCode(), light, source->lightModes());
     if (!shared) {
-        context.err << "halvernctl same-mode: the " << from << "'s light mode " << int{light.mode} << " ("
+        context.err << "halvernctl: same-mode: the " << from << "'s light mode " << int{light.mode} << " ("
                     << modeNameOf(*source, from, light.mode)
                     << ") has no effect the other devices share; nothing was written\n";
         return kExitDeviceError;

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/cli_support.h"
+#include "cli/command_checks.h"
 #include "cli/keyboard_command.h"
 #include "cli/light_record_session.h"
 #include "cli/mouse_command.h"
@@ -31,13 +32,9 @@ int runShowCommand(const CommandContext& context, const CommandArgs& args) {
         if (!args.empty() && k.name == args[0]) kind = &k;
     }
     if (!kind) {
-        std::string kinds;
-        for (const ShowKind& k : kShowKinds) kinds += (kinds.empty() ? "" : "|") + std::string(k.name);
-        context.err << "halvernctl show: "
-                    << (args.empty() ? std::string("a device kind is needed")
-                                     : "cannot show '" + args[0] + "'")
-                    << "; usage: halvernctl show " << kinds << '\n';
-        return kExitUsage;
+        return usageError(
+            context, "show",
+            args.empty() ? std::string("a device kind is needed") : "unknown device kind '" + args[0] + "'");
     }
     return kind->show(context, CommandArgs(args.begin() + 1, args.end()));
 }

@@ -7,6 +7,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/json_output.h"
+#include "cli/command_checks.h"
 #include "device/interface_scan.h"
 #include "update/update_check.h"
 #include "update/update_settings.h"
@@ -46,8 +47,10 @@ int runUpdateCheckCommand(const CommandContext& context, const CommandArgs& args
         } else if (args[i] == "--server" && i + 1 < args.size()) {
             server = args[++i];
         } else {
-            context.err << "halvernctl: usage: update-check [--server URL] [--json]\n";
-            return kExitUsage;
+            return usageError(context, "update-check",
+                              args[i] == "--server"      ? std::string("--server needs a value")
+                              : args[i].starts_with("-") ? "unknown option " + args[i]
+                                                         : "takes no words");
         }
     }
     std::string address = server.empty() ? GetUpdateServerAddress() : NormaliseServerAddress(server);

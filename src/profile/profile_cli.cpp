@@ -31,12 +31,8 @@ constexpr std::array<CliKind, 4> kKinds{{
     {"headset", "HD", 7},
 }};
 
-constexpr std::string_view kUsage =
-    "usage: halvernctl profile mouse|keyboard|mousepad|headset "
-    "list|add|copy|delete|rename NAME|select INDEX|reset|export FILE|import FILE   (INDEX from 1)";
-
 int usage(std::ostream& err, std::string_view problem) {
-    err << "halvernctl profile: " << problem << "; " << kUsage << '\n';
+    err << "halvernctl: profile: " << problem << "; see 'halvernctl help profile'\n";
     return kExitUsage;
 }
 
@@ -177,7 +173,7 @@ int selectProfile(ProfileList& list, const std::string* arg, const Output& o, st
 }
 
 int exportProfile(ProfileList& list, const std::string* file, const Output& o, std::ostream& err) {
-    if (!list.ExportProfile(*file)) return refused(err, "cannot export the profile to " + *file + "");
+    if (!list.ExportProfile(*file)) return refused(err, "cannot export the profile to " + *file);
     confirm(o, "exported", profileJson(list, selected(list)),
             "exported " + selectedName(list) + " to " + *file, file);
     return kExitOk;

@@ -68,7 +68,9 @@ TEST_F(DoctorTest, OneLinePerSupportedNodeWithTheFixOfARefusedOne) {
     (void)emulator.attach(emu::Product::Mouse, emu::Attachment::Cable);
     (void)emulator.attach(emu::Product::Keyboard, emu::Attachment::Receiver);
     const CtlRun first = doctor();
-    ASSERT_EQ(first.code, kExitOk) << first.err;
+    ASSERT_TRUE(first.err.empty()) << first.err;
+    for (const std::string& line : linesAbout(first.out, "device"))
+        EXPECT_TRUE(line.starts_with("ok")) << line;
     // The command and notification collections share one node: one line, not two. Interface 0 (the boot
     // mouse or keyboard) is no node of ours and is not looked at.
     EXPECT_EQ(asked.size(), 2u);
@@ -99,7 +101,7 @@ TEST_F(DoctorTest, OneLinePerSupportedNodeWithTheFixOfARefusedOne) {
 
 TEST_F(DoctorTest, WithoutDevicesSaysSoAndChecksTheRulesFile) {
     CtlRun r = doctor();
-    EXPECT_EQ(r.code, kExitOk);
+    EXPECT_EQ(r.code, kExitDeviceError);  // the rules are missing: a fix is printed
     EXPECT_TRUE(asked.empty());
     ASSERT_EQ(linesAbout(r.out, "device").size(), 1u);
     EXPECT_NE(linesAbout(r.out, "device")[0].find("no supported device"), std::string::npos);
@@ -181,6 +183,35 @@ TEST_F(DoctorTest, SoundServerIsFoundByItsSocketsAndMustAnswer) {
     EXPECT_FALSE(checkSoundServer(probes.session).ok);
     env["PULSE_SERVER"] = "unix:" + (runtime / "pulse" / "native").string();
     EXPECT_TRUE(checkSoundServer(probes.session).ok);
+}
+
+TEST_F(DoctorTest, ExitsOneExactlyWhenItPrintsAFix) {
+    // A session where everything is in order: rules installed, a sound server that answers, an X display.
+    (void)emulator.attach(emu::Product::Mouse, emu::Attachment::Cable);
+    std::filesystem::create_directories(data.path() / "rules");
+    test::writeBytes(data.path() / "rules" / std::string(kUdevRulesFileName), makeUdevRules());
+    const auto runtime = data.path() / "run";
+    env["XDG_RUNTIME_DIR"] = runtime.string();
+    const StagedSocket server(runtime / "pulse" / "native", true);
+    env["DISPLAY"] = ":7";
+    std::filesystem::create_directories(data.path() / "x11");
+    test::writeBytes(data.path() / "x11" / "X7", "");
+
+    CtlRun r = doctor();
+    EXPECT_EQ(r.code, kExitOk) << r.out;
+    EXPECT_EQ(r.out.find("FIX"), std::string::npos) << r.out;
+
+    // Each finding with a fix alone makes it 1: the sound server gone, then a device this user cannot open.
+    env.erase("XDG_RUNTIME_DIR");
+    r = doctor();
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(linesAbout(r.out, "sound").at(0).rfind("FIX", 0), 0u) << r.out;
+    env["XDG_RUNTIME_DIR"] = runtime.string();
+    ASSERT_EQ(doctor().code, kExitOk);
+    refused.insert(*asked.begin());
+    r = doctor();
+    EXPECT_EQ(r.code, kExitDeviceError);
+    EXPECT_EQ(doctor({}, true).code, kExitDeviceError);  // the same with --json
 }
 
 TEST_F(DoctorTest, RecorderBackendFollowsTheSessionType) {

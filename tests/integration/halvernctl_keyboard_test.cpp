@@ -170,7 +170,7 @@ TEST_F(HalvernctlKeyboardTest, KeyWritesTheKeyTableForKeysTheKeyboardHas) {
                                           std::array<uint8_t, 3>{0x55, 0x66, 0x77}));
     CtlRun r = run({"key", "1", "200004"});
     EXPECT_EQ(r.code, kExitUsage);
-    EXPECT_EQ(r.err.rfind("halvernctl key: key 1 is not on this keyboard;", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.rfind("halvernctl: key: key 1 is not on this keyboard;", 0), 0u) << r.err;
     r = run({"key", "65", "700000"});
     EXPECT_EQ(r.code, kExitUsage);
     EXPECT_NE(r.err.find("there is no macro 1 (the list holds 0)"), std::string::npos) << r.err;

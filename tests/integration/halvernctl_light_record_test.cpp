@@ -64,7 +64,7 @@ TEST_F(HalvernctlLightRecordTest, HeadsetEqualiserCommandsAndOneFrame) {
     r = run({"headset", "custom-eq", "save"});
     EXPECT_EQ(r.code, kExitDeviceError);
     EXPECT_EQ(r.err,
-              "halvernctl headset: no name was given and no custom equaliser is chosen to save over\n");
+              "halvernctl: headset: no name was given and no custom equaliser is chosen to save over\n");
     ASSERT_EQ(run({"headset", "custom-eq", "save", "Mine"}).code, kExitOk);
     r = run({"headset", "custom-eq", "save", "MINE"});
     EXPECT_EQ(r.code, kExitDeviceError);
@@ -78,7 +78,7 @@ TEST_F(HalvernctlLightRecordTest, HeadsetEqualiserCommandsAndOneFrame) {
     EXPECT_EQ(run({"headset", "custom-eq", "list"}).out, "* 1 Mine\n");
     r = run({"headset", "custom-eq", "select", "3"});
     EXPECT_EQ(r.code, kExitUsage);
-    EXPECT_EQ(r.err.rfind("halvernctl headset: select INDEX takes 1-1, not '3';", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.rfind("halvernctl: headset: select INDEX takes 1-1, not '3';", 0), 0u) << r.err;
     EXPECT_EQ(run({"headset", "custom-eq", "delete", "0"}).code, kExitUsage);
     EXPECT_EQ(run({"headset", "custom-eq", "delete", "1"}).out,
               "equaliser: preset 1, bands 7 11 2 -3 -1 4 9 12 9 5\n");

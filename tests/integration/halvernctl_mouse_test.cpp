@@ -174,7 +174,7 @@ TEST_F(HalvernctlMouseTest, LightModesGoByNameAndTheListShowsThem) {
     }
     EXPECT_NE(r.err.find("'sparkle' is not a mouse light mode"), std::string::npos) << r.err;
     EXPECT_EQ(run({"light", "--mode", "static"})
-                  .err.rfind("halvernctl light: 'static' could be Static or Static "
+                  .err.rfind("halvernctl: light: 'static' could be Static or Static "
                              "(saved effect);",
                              0),
               0u);
@@ -266,7 +266,7 @@ TEST_F(HalvernctlMouseTest, KeyWritesTheKeyTableOnlyForButtonsTheMouseHas) {
         mouse->firmware().poke(Region::KeyTable, size_t{8} * 3, std::array<uint8_t, 3>{0x55, 0x66, 0x77}));
     CtlRun r = run({"key", "10", "100100"});
     EXPECT_EQ(r.code, kExitUsage);
-    EXPECT_EQ(r.err.rfind("halvernctl key: button 10 is not on this mouse;", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.rfind("halvernctl: key: button 10 is not on this mouse;", 0), 0u) << r.err;
     r = run({"key", "4", "700000"});
     EXPECT_EQ(r.code, kExitUsage);
     EXPECT_NE(r.err.find("there is no macro 1 (the list holds 0)"), std::string::npos) << r.err;
@@ -361,7 +361,6 @@ TEST_F(HalvernctlMouseTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
         {"dpi", "2", "--slider", "149"},  // above the emulated mouse's highest position, 148
         {"dpi", "2", "--dpi", "99999"},   // above the emulated mouse's highest DPI
         {"dpi", "2", "--slider", "3", "--enable", "2"},
-        {"dpi", "2", "--slider", "3", "--enable", "0"},  // the active stage stays on
         {"dpi", "2", "--slider", "3", "--color", "12345"},
         {"dpi", "2", "--slider", "3", "--color", "12345g"},
         {"dpi", "2", "--slider", "3", "--screen", "0x1080"},
@@ -409,17 +408,24 @@ TEST_F(HalvernctlMouseTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
         EXPECT_EQ(lineCount(r.err), 1u) << r.err;
         EXPECT_TRUE(r.out.empty()) << r.out;
     }
+    // The active stage stays on: refused (exit 1) before anything is written.
+    const CtlRun active = run({"dpi", "1", "--slider", "3", "--enable", "0"});
+    EXPECT_EQ(active.code, kExitDeviceError);
+    EXPECT_EQ(lineCount(active.err), 1u) << active.err;
     EXPECT_EQ(mouse->firmware().commandCount(0x06), 0u);
     EXPECT_EQ(mouse->firmware().commandCount(0x09), 0u);
     EXPECT_EQ(mouse->firmware().commandCount(0x15), 0u);
 
-    // A switched-off stage cannot become the active one; the last enabled stage stays on.
+    // A switched-off stage cannot become the active one; the last enabled stage stays on. Both are
+    // refusals of what the stages are now, not mistakes on the line.
     for (const char* stage : {"1", "3", "4", "5"})
         ASSERT_EQ(run({"dpi", stage, "--slider", "3", "--enable", "0"}).code, kExitOk);
-    EXPECT_EQ(run({"dpi-active", "4"}).code, kExitUsage);
+    const CtlRun off = run({"dpi-active", "4"});
+    EXPECT_EQ(off.code, kExitDeviceError);
+    EXPECT_EQ(off.err, "halvernctl: stage 4 is switched off\n");
     ASSERT_EQ(run({"dpi-active", "6"}).code, kExitOk);
     EXPECT_EQ(run({"dpi", "2", "--slider", "3", "--enable", "0"}).code, kExitOk);
-    EXPECT_EQ(run({"dpi", "6", "--slider", "3", "--enable", "0"}).code, kExitUsage);
+    EXPECT_EQ(run({"dpi", "6", "--slider", "3", "--enable", "0"}).code, kExitDeviceError);
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ TEST_F(HalvernctlSameModeTest, AModeWithoutSharedEffectWritesNothing) {
     EXPECT_EQ(run({"same-mode", "--from", "toaster"}).code, kExitUsage);
     const CtlRun pad = run({"same-mode", "--from", "mousepad"});
     EXPECT_EQ(pad.code, kExitDeviceError);
-    EXPECT_EQ(pad.err, "halvernctl same-mode: no mouse pad is attached\n");
+    EXPECT_EQ(pad.err, "halvernctl: same-mode: no mouse pad is attached\n");
     EXPECT_EQ(run({"light", "--device", "headset", "--mode", "1"}).code, kExitDeviceError);
 }
 

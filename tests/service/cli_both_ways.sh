@@ -62,8 +62,14 @@ if [ $added -lt 4 ]; then
 fi
 run_table "$work/app/out" "$ctl"
 
-# What a client sees with the desktop's own tools: the objects, their interfaces, a property.
 failed=0
+# Standard input reaches the application too: halvernctl reads it and hands over a file of its own.
+pattern=$("$ctl" recoil export 1 -)
+if [ -z "$pattern" ] || ! "$ctl" recoil import 2 - <<<"$pattern" >/dev/null || [ "$("$ctl" recoil export 2 -)" != "$pattern" ]; then
+    echo "an import from standard input through the application did not arrive"; failed=$((failed + 1))
+fi
+
+# What a client sees with the desktop's own tools: the objects, their interfaces, a property.
 introspection=$(gdbus introspect --session -d org.halvern.Halvern1 -o /org/halvern/Halvern1/devices/mouse)
 for interface in Device Lighting Mouse; do
     grep -q "interface org.halvern.Halvern1.$interface " <<<"$introspection" ||

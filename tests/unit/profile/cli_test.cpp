@@ -81,7 +81,8 @@ TEST_F(Cli, UsageErrorsExitTwoAndChangeNothing) {
          }) {
         EXPECT_EQ(run(words), 2) << words[1];
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-        EXPECT_NE(err.find("usage: halvernctl profile"), std::string::npos) << err;
+        EXPECT_TRUE(err.starts_with("halvernctl: profile: ")) << err;
+        EXPECT_TRUE(err.ends_with("; see 'halvernctl help profile'\n")) << err;
         EXPECT_TRUE(out.empty()) << out;
     }
     EXPECT_EQ(test::readBytes(folder("mouse") / "ProfileList.ini"), before);
