@@ -46,8 +46,9 @@ std::string generalUsage() {
     }
     text +=
         "Everything counted is numbered from 1, as the window shows it: DPI stages 1-6, mouse buttons\n"
-        "1-11, keyboard keys 1-170, polling indexes, recoil guns 1-4 and shots 1-30, EQ presets 1-12,\n"
-        "bands 1-10, voices 1-4, saved equalisers 1-20, macros, macro rows, profiles and languages.\n"
+        "1-11, keyboard keys 1-18, 22-104 and 106-126, polling indexes, recoil guns 1-4 and shots 1-30,\n"
+        "EQ presets 1-12, bands 1-10, voices 1-4, saved equalisers 1-20, macros, macro rows, profiles\n"
+        "and languages.\n"
         "Levels and codes stay as they are (brightness 0-4, levels 0-100, light mode numbers).\n"
         "Numbers are decimal. --json may stand anywhere before '--'; '--' ends the options (a word\n"
         "after it is a word even when it begins with '-'); FILE '-' is standard output or input.\n"

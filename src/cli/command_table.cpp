@@ -193,8 +193,9 @@ constexpr std::array<CommandSpec, 21> kCommands{{
      "", "", "", kSameModeOptions, true},
     {"key", "what a mouse button or keyboard key does",
      "key [--device mouse|keyboard] KEY FUNCTION",
-     "KEY is a button's number (mouse 1-11) or a key's (keyboard 1-170), or the name of what it does\n"
-     "out of the box (Left button, W, Page Up). FUNCTION is a key or function name as show prints it\n"
+     "KEY is a button's number (mouse 1-11) or a key's (keyboard 1-18, 22-104, 106-126), or the name of\n"
+     "what it does out of the box (Left button, W, Page Up). FUNCTION is a key or function name as show\n"
+     "prints it\n"
      "(G, Ctrl+Shift+C, Page Up, Left button, Volume up, Fire key, Disabled, Default), a macro's\n"
      "name, or a code TTAABB. Names are the English ones the window shows, in any letter case, with\n"
      "or without spaces and hyphens; a number is always a number.",

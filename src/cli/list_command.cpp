@@ -53,7 +53,9 @@ int runListCommand(const CommandContext& context, const CommandArgs& args) {
             Json::Value row;
             row["slot"] = static_cast<int>(i);
             row["type"] = slot.row.typeCode;
+            row["kind"] = kindName(slot.row.typeCode);
             row["role"] = slot.row.role;
+            row["roleName"] = roleName(slot.row.role);
             row["vid"] = slot.row.vid;
             row["pid"] = slot.row.pid;
             row["interface"] = slot.row.interfaceNumber;

@@ -283,6 +283,8 @@ TEST_F(HalvernctlJsonTest, EveryCommandPrintsTheDocumentedShape) {
     expectDocumented("`light --list`", {"light", "--device", "keyboard", "--list"});
     expectDocumented("`headset mic|monitor|voice` (without options)", {"headset", "mic"});
     expectDocumented("`headset mic|monitor|voice` (without options)", {"headset", "voice"});
+    expectDocumented("`flags` (without options)", {"flags"});
+    expectDocumented("`repeat` (without options)", {"repeat"});
     expectDocumented("`headset custom-eq list`", {"headset", "custom-eq", "list"});
     expectDocumented("`language`", {"language"});
     expectDocumented("`effect DEVICE MODE`", {"effect", "keyboard", "3", "--frames", "2"});

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <regex>
 #include <set>
@@ -81,12 +82,16 @@ protected:
     std::map<std::string, Shown> show(const std::string& device) {
         const CtlRun r = run({"show", device});
         EXPECT_EQ(r.code, kExitOk) << r.err;
-        static const std::regex kLine(R"(^(?:button|key) \d+ \((.+?)\): (.*) \(([0-9a-f]{6})\)(?:, .*)?$)");
+        static const std::regex kLine(R"(^(?:button|key) (\d+) \((.+?)\): (.*) \(([0-9a-f]{6})\)(?:, .*)?$)");
         std::map<std::string, Shown> items;
         std::istringstream lines(r.out);
         for (std::string line; std::getline(lines, line);) {
             std::smatch m;
-            if (std::regex_match(line, m, kLine)) items[m[1]] = {m[2], m[3]};
+            if (!std::regex_match(line, m, kLine)) continue;
+            // A word of digits is always a number, so the digit keys are named by their numbers.
+            const std::string name = m[2];
+            const bool digits = std::ranges::all_of(name, [](char c) { return c >= '0' && c <= '9'; });
+            items[digits ? std::string(m[1]) : name] = {m[3], m[4]};
         }
         return items;
     }

@@ -191,7 +191,7 @@ TEST_F(HalvernctlKeyboardTest, KeyWritesTheKeyTableForKeysTheKeyboardHas) {
     for (const char* key : {"20", "105", "127", "170"}) {
         r = run({"key", key, "200004"});
         EXPECT_EQ(r.code, kExitUsage) << key;
-        EXPECT_EQ(r.err.rfind("halvernctl key: key takes 1-18, 22-104 or 106-126 or a key's name, not '" +
+        EXPECT_EQ(r.err.rfind("halvernctl: key: key takes 1-18, 22-104 or 106-126 or a key's name, not '" +
                                   std::string(key) + "';",
                               0),
                   0u)

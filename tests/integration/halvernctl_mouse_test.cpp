@@ -409,7 +409,7 @@ TEST_F(HalvernctlMouseTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
         EXPECT_TRUE(r.out.empty()) << r.out;
     }
     // The active stage stays on: refused (exit 1) before anything is written.
-    const CtlRun active = run({"dpi", "1", "--slider", "3", "--enable", "0"});
+    const CtlRun active = run({"dpi", "2", "--slider", "3", "--enable", "0"});
     EXPECT_EQ(active.code, kExitDeviceError);
     EXPECT_EQ(lineCount(active.err), 1u) << active.err;
     EXPECT_EQ(mouse->firmware().commandCount(0x06), 0u);

@@ -58,7 +58,7 @@ TEST_F(HalvernctlRowsTest, MacroRowsAreInsertedMovedAndDeletedLikeTheEditorDoes)
     EXPECT_EQ(run({"macro", "insert", "1", "0", "jump"}).code, kExitUsage);
     EXPECT_EQ(run({"macro", "move-row", "1", "0", "up"}).code, kExitUsage);
     EXPECT_EQ(run({"macro", "move-row", "1", "1", "sideways"}).code, kExitUsage);
-    EXPECT_EQ(run({"macro", "delete-row", "1", "5"}).err.find("ROW takes 1-4, not '5'"), 18u);
+    EXPECT_EQ(run({"macro", "delete-row", "1", "5"}).err.find("ROW takes 1-4, not '5'"), 19u);
     EXPECT_EQ(run({"macro", "show", "2"}).code, kExitUsage);
     EXPECT_EQ(run({"macro", "show", "0"}).code, kExitUsage);
 }
@@ -78,7 +78,7 @@ TEST_F(HalvernctlRowsTest, RecoilShotsReachTheMouseWithWriteMacros) {
     EXPECT_EQ(run({"recoil", "show", "3", "31"}).code, kExitUsage);
     r = run({"recoil", "set", "5", "1", "--x", "1", "--y", "1", "--delay", "1"});
     EXPECT_EQ(r.code, kExitUsage);
-    EXPECT_EQ(r.err.rfind("halvernctl recoil: GUN takes 1-4, not '5';", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.rfind("halvernctl: recoil: GUN takes 1-4, not '5';", 0), 0u) << r.err;
     EXPECT_EQ(run({"recoil", "show", "0"}).code, kExitUsage);
     EXPECT_EQ(run({"recoil", "set", "1", "1", "--x", "1", "--y", "1"}).code, kExitUsage);
 
