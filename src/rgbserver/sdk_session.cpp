@@ -117,7 +117,7 @@ bool SdkSession::handle(const Header& header, std::span<const uint8_t> payload) 
         case PacketId::SetClientName: {
             std::string name = in.restAsText(kMaxClientText);
             if (!in.ok()) return close("client name too long");
-            clientName_ = std::move(name);
+            client_.name = std::move(name);
             return true;
         }
         case PacketId::RequestProfileList:
@@ -126,7 +126,7 @@ bool SdkSession::handle(const Header& header, std::span<const uint8_t> payload) 
         case PacketId::RequestLoadProfile: {
             const std::string name = in.restAsText(kMaxClientText);
             if (!in.ok()) return close("profile name too long");
-            source_.loadProfile(name, clientName_);
+            source_.loadProfile(name, client_);
             return true;
         }
         case PacketId::RequestSaveProfile:
@@ -168,7 +168,7 @@ bool SdkSession::handleControllerPacket(const Header& header, ByteReader& in) {
             (void)in.i32();
             return in.ok() || close("malformed zone resize");  // every zone has the size of its device
         case PacketId::SetCustomMode:
-            source_.setCustomMode(index, clientName_);
+            source_.setCustomMode(index, client_);
             return true;
         case PacketId::UpdateMode:
         case PacketId::SaveMode: {
@@ -178,7 +178,7 @@ bool SdkSession::handleControllerPacket(const Header& header, ByteReader& in) {
             if (!mode) return close("malformed mode");
             if (modeIndex >= 0 && static_cast<size_t>(modeIndex) < controller->modes.size())
                 source_.updateMode(index, static_cast<size_t>(modeIndex), *mode, id == PacketId::SaveMode,
-                                   clientName_);
+                                   client_);
             return true;
         }
         default:
@@ -195,7 +195,7 @@ bool SdkSession::handleLeds(PacketId id, size_t index, const RgbController& cont
         if (!in.ok()) return close("malformed LED update");
         if (led < 0 || static_cast<size_t>(led) >= colors_.size()) return true;  // no such LED: refused
         colors_[static_cast<size_t>(led)] = color;
-        source_.setLeds(index, colors_, clientName_);
+        source_.setLeds(index, colors_, client_);
         return true;
     }
     (void)in.u32();  // the block's size
@@ -218,7 +218,7 @@ bool SdkSession::handleLeds(PacketId id, size_t index, const RgbController& cont
         if (i < count) colors_[first + i] = color;
     }
     // A colour for every LED of the device or zone, as the protocol asks; anything else is refused.
-    if (known && sent == count) source_.setLeds(index, colors_, clientName_);
+    if (known && sent == count) source_.setLeds(index, colors_, client_);
     return true;
 }
 

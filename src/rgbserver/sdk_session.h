@@ -19,7 +19,8 @@ namespace halvern::rgb {
 
 class SdkSession {
 public:
-    explicit SdkSession(ControllerSource& source) : source_(source) {}
+    /// A session for the client numbered `clientId`.
+    SdkSession(ControllerSource& source, uint64_t clientId) : source_(source) { client_.id = clientId; }
 
     /// Takes received bytes, answers every whole packet among them (the answers gather in `output()`).
     /// False when the connection must close; `closeReason()` then says why.
@@ -34,7 +35,7 @@ public:
     /// connection should close.
     [[nodiscard]] bool outputOverflowing() const { return output_.size() > kMaxPendingOutput; }
 
-    [[nodiscard]] const std::string& clientName() const { return clientName_; }
+    [[nodiscard]] const RgbClient& client() const { return client_; }
     /// The version both sides speak: 0 until the client asks for the server's.
     [[nodiscard]] uint32_t protocol() const { return protocol_; }
     [[nodiscard]] std::string_view closeReason() const { return closeReason_; }
@@ -62,7 +63,7 @@ private:
     std::vector<uint8_t> output_;
     std::vector<uint8_t> scratch_;  // an answer's payload as it is written
     std::vector<RgbColor> colors_;  // a controller's colours as a zone or LED update makes them
-    std::string clientName_;
+    RgbClient client_;
     uint32_t protocol_ = 0;
     std::string closeReason_;
 };

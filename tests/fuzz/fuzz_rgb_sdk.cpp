@@ -32,15 +32,16 @@ public:
     const RgbController* controller(size_t index) const override {
         return index < 2 ? &controllers_[index] : nullptr;
     }
-    void setLeds(size_t index, std::span<const RgbColor> colors, std::string_view) override {
+    void setLeds(size_t index, std::span<const RgbColor> colors, const RgbClient&) override {
         if (colors.size() != controllers_[index].leds.size()) __builtin_trap();
     }
-    void setCustomMode(size_t, std::string_view) override {}
-    void updateMode(size_t index, size_t mode, const RgbMode&, bool, std::string_view) override {
+    void setCustomMode(size_t, const RgbClient&) override {}
+    void updateMode(size_t index, size_t mode, const RgbMode&, bool, const RgbClient&) override {
         if (mode >= controllers_[index].modes.size()) __builtin_trap();
     }
     std::vector<std::string> profileNames() const override { return {"Default"}; }
-    void loadProfile(std::string_view, std::string_view) override {}
+    void loadProfile(std::string_view, const RgbClient&) override {}
+    void clientLeft(const RgbClient&) override {}
 
 private:
     RgbController controllers_[2];
@@ -50,7 +51,7 @@ private:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FixedSource source;
-    SdkSession session(source);
+    SdkSession session(source, 1);
     // The first byte chooses how the stream is cut into reads, as a socket may deliver it.
     const size_t piece = size > 0 ? 1 + data[0] % 64 : 1;
     std::span<const uint8_t> rest(data, size);

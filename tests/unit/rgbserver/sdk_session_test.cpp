@@ -76,16 +76,17 @@ public:
     const RgbController* controller(size_t index) const override {
         return index < controllers.size() ? &controllers[index] : nullptr;
     }
-    void setLeds(size_t index, std::span<const RgbColor> colors, std::string_view client) override {
-        ledWrites.push_back({index, {colors.begin(), colors.end()}, std::string(client)});
+    void setLeds(size_t index, std::span<const RgbColor> colors, const RgbClient& client) override {
+        ledWrites.push_back({index, {colors.begin(), colors.end()}, client.name});
     }
-    void setCustomMode(size_t index, std::string_view) override { customModes.push_back(index); }
+    void setCustomMode(size_t index, const RgbClient&) override { customModes.push_back(index); }
     void updateMode(size_t index, size_t mode, const RgbMode& settings, bool save,
-                    std::string_view) override {
+                    const RgbClient&) override {
         modeWrites.push_back({index, mode, settings, save});
     }
     std::vector<std::string> profileNames() const override { return {"Default", "Game"}; }
-    void loadProfile(std::string_view name, std::string_view) override { loaded.emplace_back(name); }
+    void loadProfile(std::string_view name, const RgbClient&) override { loaded.emplace_back(name); }
+    void clientLeft(const RgbClient&) override {}
 };
 
 void put32(Bytes& b, uint32_t v) {
@@ -151,7 +152,7 @@ std::vector<Answer> answers(SdkSession& session) {
 class SdkSessionTest : public ::testing::Test {
 protected:
     RecordingSource source;
-    SdkSession session{source};
+    SdkSession session{source, 1};
 
     void send(const Bytes& bytes) { ASSERT_TRUE(session.receive(bytes)) << session.closeReason(); }
     Answer ask(const Bytes& bytes) {
@@ -173,7 +174,7 @@ TEST_F(SdkSessionTest, HandshakeCountsControllersAndNegotiatesTheLowerVersion) {
     negotiate(2);
     EXPECT_EQ(session.protocol(), 2u);
     send(packet(0, PacketId::SetClientName, Bytes{'t', 'o', 'o', 'l', '\t', 'x', 0}));
-    EXPECT_EQ(session.clientName(), "tool x");
+    EXPECT_EQ(session.client().name, "tool x");
     const Answer count = ask(packet(0, PacketId::RequestControllerCount));
     EXPECT_EQ(count.id, static_cast<uint32_t>(PacketId::RequestControllerCount));
     EXPECT_EQ(count.payload, u32Payload(2));
@@ -349,7 +350,7 @@ TEST_F(SdkSessionTest, HostilePacketsCloseTheConnectionBeforeReachingADevice) {
     };
     for (const auto& c : cases) {
         RecordingSource fresh;
-        SdkSession s(fresh);
+        SdkSession s(fresh, 2);
         EXPECT_FALSE(s.receive(c.bytes)) << c.what;
         EXPECT_FALSE(s.closeReason().empty()) << c.what;
         EXPECT_TRUE(fresh.ledWrites.empty() && fresh.modeWrites.empty()) << c.what;
