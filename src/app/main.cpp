@@ -11,13 +11,17 @@
 #include <span>
 
 #include "app/main_window.h"
+#include "app/rgb/rgb_service.h"
 #include "app/service/device_service.h"
 #include "app/single_instance.h"
 #include "app/start_options.h"
 #include "device/hidraw_backend.h"
 #include "emulator/emulator.h"
 #include "profile/data_folders.h"
+#include "profile/rgb_server_settings.h"
+#include "profile/settings_file.h"
 #include "ui/controls/control_registry.h"
+#include "ui/pages/mouse_page.h"
 
 namespace {
 
@@ -109,7 +113,18 @@ int main(int argc, char** argv) {
     if (QString problem; !service.start(QDBusConnection::sessionBus(), problem)) {
         qWarning("halvern: the device service is not on the session bus: %s", qPrintable(problem));
     }
-    window.uiTasks().setAfterTasks([&service] { service.stateMayHaveChanged(); });
+    // RGB programs, when the user lets them control the lights.
+    app::RgbService rgb(service, [] {
+        const QSize size = ui::MousePage::screenPixels();
+        return std::pair{size.width(), size.height()};
+    });
+    if (QString problem; !rgb.apply(ReadRgbServerSettings(SettingsFile()), problem)) {
+        qWarning("halvern: RGB programs cannot connect: %s", qPrintable(problem));
+    }
+    window.uiTasks().setAfterTasks([&service, &rgb] {
+        service.stateMayHaveChanged();
+        rgb.devicesMayHaveChanged();
+    });
     QObject::connect(&window, &app::MainWindow::exitRequested, &app, [&] {
         // A command carried out for another program may be waiting for its device in a nested event loop,
         // holding the window's device objects: quitting ends its waits (it ends as given up), and the

@@ -67,11 +67,12 @@ public:
     void AudioLevels(std::span<const int32_t> levels) override;
     void SwitchProfile(std::string profileId, Done done) override;
     void SetLightControl(bool on) override;
+    void SetExternalFrame(bool on) override;
     /// Copies the engine's frame into the preview frame only: the queue builds the streamed frames itself.
     void SendLightFrame() override;
     [[nodiscard]] bool StreamsOnLightTick() const override { return false; }
-    /// Sets a preview colour; while the device takes part in synchronised lighting, also the colour its
-    /// streamed frames carry.
+    /// Sets a preview colour; while the device takes part in synchronised lighting or a program outside
+    /// paints its frame, also the colour its streamed frames carry.
     void SetLedColour(int index, uint32_t value) override;
     void WriteSettings(int slot, int firstByte, int byte68, int width, int height, Done done) override;
 
@@ -158,6 +159,9 @@ protected:
     /// Sends the settings record the profile describes (slot 0, the screen size given last).
     void sendSettingsRecord(Done done);
     void wakeStreamer() { queue().wakeFrames(); }
+    /// Whether the LED frame is painted from outside the device's own effect: by synchronised lighting or
+    /// by a program that drives the LEDs.
+    [[nodiscard]] bool framePaintedOutside() { return externalFrame() || commandChannel().lightSync(); }
     void setScreen(int width, int height) { m_screenWidth = width, m_screenHeight = height; }
 
     [[nodiscard]] std::filesystem::path lightConfigPath() const;

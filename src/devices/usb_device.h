@@ -87,6 +87,10 @@ public:
     /// Stores the flag; a cable keyboard is told when the application takes the lights.
     virtual void SetLightControl(bool on);
     void SetWindowActive(bool active) { m_windowActive = active; }
+    /// While a program outside drives the LEDs one by one (an RGB program), it paints the LED colour frame
+    /// with SetLedColour, and the device shows and streams that frame instead of its own effect's.
+    virtual void SetExternalFrame(bool on) { m_externalFrame = on; }
+    [[nodiscard]] bool externalFrame() const { return m_externalFrame; }
     /// Stored only for pages that show power: they skip their status poll while the window is hidden.
     void SetWindowHidden(bool hidden);
 
@@ -227,6 +231,7 @@ private:
     BaseLightSettings m_light;
     std::atomic<bool> m_lightControl{true};
     std::atomic<bool> m_windowActive{true};
+    std::atomic<bool> m_externalFrame{false};
     std::atomic<bool> m_windowHidden{false};
     std::atomic<bool> m_powerFlag{false};
     std::array<uint32_t, 3> m_colours{};
