@@ -121,6 +121,11 @@ int main(int argc, char** argv) {
     if (QString problem; !rgb.apply(ReadRgbServerSettings(SettingsFile()), problem)) {
         qWarning("halvern: RGB programs cannot connect: %s", qPrintable(problem));
     }
+    window.rgbServerChanged = [&rgb](const RgbServerSettings& settings, QString& problem) {
+        return rgb.apply(settings, problem);
+    };
+    QObject::connect(&rgb, &app::RgbService::driversChanged, &window,
+                     [&window, &rgb] { window.setLightDrivers(rgb.drivers()); });
     window.uiTasks().setAfterTasks([&service, &rgb] {
         service.stateMayHaveChanged();
         rgb.devicesMayHaveChanged();

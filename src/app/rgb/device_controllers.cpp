@@ -207,6 +207,15 @@ std::optional<std::string> DeviceControllers::driverOf(const CMerivexUSBDevice& 
     return std::nullopt;
 }
 
+std::vector<std::string> DeviceControllers::drivers() const {
+    std::vector<std::string> names;
+    for (const auto& served : m_served) {
+        if (served->driver != 0 && std::ranges::find(names, served->driverName) == names.end())
+            names.push_back(served->driverName);
+    }
+    return names;
+}
+
 size_t DeviceControllers::controllerCount() const {
     return m_served.size();
 }

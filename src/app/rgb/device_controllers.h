@@ -33,6 +33,8 @@ public:
     [[nodiscard]] bool refresh();
     /// The name of the program that drives `device`'s lights now; nothing when none does.
     [[nodiscard]] std::optional<std::string> driverOf(const CMerivexUSBDevice& device) const;
+    /// The names of the programs driving any device's lights now, each once.
+    [[nodiscard]] std::vector<std::string> drivers() const;
     /// Called when a program starts or stops driving a device's lights.
     std::function<void()> driversChanged;
 

@@ -26,6 +26,12 @@ bool RgbService::apply(const RgbServerSettings& settings, QString& problem) {
     return m_server.listen(settings, problem);
 }
 
+QStringList RgbService::drivers() const {
+    QStringList names;
+    for (const std::string& name : m_controllers.drivers()) names << QString::fromStdString(name);
+    return names;
+}
+
 void RgbService::devicesMayHaveChanged() {
     if (m_comparePending) return;
     m_comparePending = true;

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <string>
 
@@ -29,10 +30,8 @@ public:
     /// The attached devices may have changed: compared once the current event is handled, and the programs
     /// told when they did.
     void devicesMayHaveChanged();
-    /// The program that drives `device`'s lights now.
-    [[nodiscard]] std::optional<std::string> driverOf(const CMerivexUSBDevice& device) const {
-        return m_controllers.driverOf(device);
-    }
+    /// The names of the programs that drive lights now, each once.
+    [[nodiscard]] QStringList drivers() const;
 
 signals:
     /// A program started or stopped driving a device's lights.
