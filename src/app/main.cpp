@@ -41,6 +41,8 @@ std::unique_ptr<HidBackend> makeBackend() {
     emu::EmulatorOptions options;
     options.transport = emu::Transport::SocketPair;
     options.stateDirectory = qEnvironmentVariable("HALVERN_EMULATOR_STATE").toStdString();
+    // Every report to and from the emulated devices, one line each, as halvernctl --capture writes them.
+    options.captureFile = qEnvironmentVariable("HALVERN_CAPTURE").toStdString();
     auto emulator = std::make_unique<emu::Emulator>(options);
     if (!emulator->setupError().empty()) qWarning("%s", emulator->setupError().c_str());
     std::vector<std::string> names;
