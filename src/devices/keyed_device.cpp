@@ -373,6 +373,11 @@ void CMerivexKeyedDevice::SetLedColour(int index, uint32_t value) {
     if (framePaintedOutside()) wakeStreamer();
 }
 
+void CMerivexKeyedDevice::SetLedColours(std::span<const int> indexes, std::span<const uint32_t> values) {
+    CMerivexUSBDevice::SetLedColours(indexes, values);
+    if (framePaintedOutside()) wakeStreamer();
+}
+
 size_t CMerivexKeyedDevice::streamFrame(DeviceQueue::FrameBuffer& buffer,
                                         DeviceQueue::Clock::time_point& nextChange) {
     if (framePaintedOutside()) {

@@ -74,6 +74,7 @@ public:
     /// Sets a preview colour; while the device takes part in synchronised lighting or a program outside
     /// paints its frame, also the colour its streamed frames carry.
     void SetLedColour(int index, uint32_t value) override;
+    void SetLedColours(std::span<const int> indexes, std::span<const uint32_t> values) override;
     void WriteSettings(int slot, int firstByte, int byte68, int width, int height, Done done) override;
 
     /// Reads the active onboard record into the page and the profile (saved).

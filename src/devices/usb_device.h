@@ -102,6 +102,9 @@ public:
     /// Devices whose queue builds the frames itself answer false.
     [[nodiscard]] virtual bool StreamsOnLightTick() const;
     virtual void SetLedColour(int index, uint32_t value);
+    /// Sets several colours at once, `values[i]` at `indexes[i]` (the shorter list bounds them), so a
+    /// streamed frame never carries half of them.
+    virtual void SetLedColours(std::span<const int> indexes, std::span<const uint32_t> values);
     [[nodiscard]] virtual uint32_t GetLedColour(int index) const;
     /// Reads what the page needs from the device, loads the profile, shows it and starts the threads.
     /// `done` gets the result of the reads (the page opens from the profile either way).

@@ -368,8 +368,9 @@ void DeviceControllers::setLeds(size_t index, std::span<const rgb::RgbColor> col
     Served* served = live(index);
     if (!served || colors.size() != served->frameIndex.size()) return;
     if (!enterDirect(*served, client)) return;  // refused: the device cannot show host-painted frames
-    for (size_t i = 0; i < colors.size(); ++i)
-        served->device->SetLedColour(served->frameIndex[i], packed(colors[i]));
+    m_packed.resize(colors.size());
+    std::ranges::transform(colors, m_packed.begin(), packed);
+    served->device->SetLedColours(served->frameIndex, m_packed);
 }
 
 void DeviceControllers::setCustomMode(size_t index, const rgb::RgbClient& client) {

@@ -64,6 +64,7 @@ private:
     ScreenPixels m_screen;
     const cli::EnglishTexts m_texts;
     std::vector<std::unique_ptr<Served>> m_served;
+    std::vector<uint32_t> m_packed;  ///< a Direct update's colours as the LED frame holds them
 };
 
 }  // namespace halvern::app
