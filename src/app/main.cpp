@@ -16,6 +16,7 @@
 #include "app/single_instance.h"
 #include "app/start_options.h"
 #include "device/hidraw_backend.h"
+#include "emulator/capturing_backend.h"
 #include "emulator/emulator.h"
 #include "profile/data_folders.h"
 #include "profile/rgb_server_settings.h"
@@ -37,7 +38,17 @@ void emulatorCommand(emu::Emulator& emulator, const QString& verb, const QString
 
 std::unique_ptr<HidBackend> makeBackend() {
     const QByteArray list = qgetenv("HALVERN_EMULATE");
-    if (list.isEmpty()) return std::make_unique<HidrawBackend>();
+    if (list.isEmpty()) {
+        // HALVERN_CAPTURE=FILE: every report to and from the devices, for a bug report.
+        const QString capture = qEnvironmentVariable("HALVERN_CAPTURE");
+        if (capture.isEmpty()) return std::make_unique<HidrawBackend>();
+        auto file = std::make_shared<emu::TrafficCapture>(capture.toStdString());
+        if (!file->isOpen()) {
+            qWarning("HALVERN_CAPTURE: cannot write %s", qPrintable(capture));
+            return std::make_unique<HidrawBackend>();
+        }
+        return std::make_unique<emu::CapturingBackend>(std::make_unique<HidrawBackend>(), std::move(file));
+    }
     emu::EmulatorOptions options;
     options.transport = emu::Transport::SocketPair;
     options.stateDirectory = qEnvironmentVariable("HALVERN_EMULATOR_STATE").toStdString();
