@@ -14,6 +14,7 @@ packages=(
   udev desktop-file-utils appstream
   libfftw3-dev libpulse-dev pulseaudio pulseaudio-utils
   libasound2-dev ladspa-sdk caps
+  nodejs npm  # the RGB server's test client (openrgb-sdk, pinned by tests/rgb/package-lock.json)
   fonts-noto-cjk  # the Chinese interface's glyphs, which the layout tests measure
 )
 

@@ -11,13 +11,18 @@
 #include <span>
 
 #include "app/main_window.h"
+#include "app/rgb/rgb_service.h"
 #include "app/service/device_service.h"
 #include "app/single_instance.h"
 #include "app/start_options.h"
 #include "device/hidraw_backend.h"
+#include "emulator/capturing_backend.h"
 #include "emulator/emulator.h"
 #include "profile/data_folders.h"
+#include "profile/rgb_server_settings.h"
+#include "profile/settings_file.h"
 #include "ui/controls/control_registry.h"
+#include "ui/pages/mouse_page.h"
 
 namespace {
 
@@ -33,10 +38,22 @@ void emulatorCommand(emu::Emulator& emulator, const QString& verb, const QString
 
 std::unique_ptr<HidBackend> makeBackend() {
     const QByteArray list = qgetenv("HALVERN_EMULATE");
-    if (list.isEmpty()) return std::make_unique<HidrawBackend>();
+    if (list.isEmpty()) {
+        // HALVERN_CAPTURE=FILE: every report to and from the devices, for a bug report.
+        const QString capture = qEnvironmentVariable("HALVERN_CAPTURE");
+        if (capture.isEmpty()) return std::make_unique<HidrawBackend>();
+        auto file = std::make_shared<emu::TrafficCapture>(capture.toStdString());
+        if (!file->isOpen()) {
+            qWarning("HALVERN_CAPTURE: cannot write %s", qPrintable(capture));
+            return std::make_unique<HidrawBackend>();
+        }
+        return std::make_unique<emu::CapturingBackend>(std::make_unique<HidrawBackend>(), std::move(file));
+    }
     emu::EmulatorOptions options;
     options.transport = emu::Transport::SocketPair;
     options.stateDirectory = qEnvironmentVariable("HALVERN_EMULATOR_STATE").toStdString();
+    // Every report to and from the emulated devices, one line each, as halvernctl --capture writes them.
+    options.captureFile = qEnvironmentVariable("HALVERN_CAPTURE").toStdString();
     auto emulator = std::make_unique<emu::Emulator>(options);
     if (!emulator->setupError().empty()) qWarning("%s", emulator->setupError().c_str());
     std::vector<std::string> names;
@@ -109,7 +126,23 @@ int main(int argc, char** argv) {
     if (QString problem; !service.start(QDBusConnection::sessionBus(), problem)) {
         qWarning("halvern: the device service is not on the session bus: %s", qPrintable(problem));
     }
-    window.uiTasks().setAfterTasks([&service] { service.stateMayHaveChanged(); });
+    // RGB programs, when the user lets them control the lights.
+    app::RgbService rgb(service, [] {
+        const QSize size = ui::MousePage::screenPixels();
+        return std::pair{size.width(), size.height()};
+    });
+    if (QString problem; !rgb.apply(ReadRgbServerSettings(SettingsFile()), problem)) {
+        qWarning("halvern: RGB programs cannot connect: %s", qPrintable(problem));
+    }
+    window.rgbServerChanged = [&rgb](const RgbServerSettings& settings, QString& problem) {
+        return rgb.apply(settings, problem);
+    };
+    QObject::connect(&rgb, &app::RgbService::driversChanged, &window,
+                     [&window, &rgb] { window.setLightDrivers(rgb.drivers()); });
+    window.uiTasks().setAfterTasks([&service, &rgb] {
+        service.stateMayHaveChanged();
+        rgb.devicesMayHaveChanged();
+    });
     QObject::connect(&window, &app::MainWindow::exitRequested, &app, [&] {
         // A command carried out for another program may be waiting for its device in a nested event loop,
         // holding the window's device objects: quitting ends its waits (it ends as given up), and the

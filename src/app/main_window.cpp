@@ -342,14 +342,32 @@ void MainWindow::setLightControl(bool on, bool announce) {
     if (announce) {
         m_cooperation.broadcast(QString::fromLatin1(message_name::kLightControlAnnouncement), 1, on ? 1 : 0);
     }
-    if (auto* button = ui::findControl<QAbstractButton>(m_root, QStringLiteral("control_light_status"))) {
-        button->setChecked(on);
-        // Another program may take the lights: the button says who has them, in the interface language.
-        button->setProperty("textId", on ? QStringLiteral("control_light_text")
-                                         : QStringLiteral("control_light_released_text"));
-        m_texts.apply(button);
-    }
+    showLightControl();
     if (m_systemAwake) m_list->setLightControl(on);
+}
+
+void MainWindow::setLightDrivers(const QStringList& programs) {
+    m_lightDrivers = programs;
+    showLightControl();
+}
+
+// The button says who has the lights, in the interface language: Halvern, another program it left them
+// to, or the RGB programs that drive them through Halvern.
+void MainWindow::showLightControl() {
+    auto* button = ui::findControl<QAbstractButton>(m_root, QStringLiteral("control_light_status"));
+    if (!button) return;
+    button->setChecked(m_lightControl);
+    button->setProperty("textId", m_lightControl ? QStringLiteral("control_light_text")
+                                                 : QStringLiteral("control_light_released_text"));
+    m_texts.apply(button);
+    if (m_lightControl && !m_lightDrivers.isEmpty()) {
+        QStringList names;
+        for (const QString& program : m_lightDrivers)
+            names << (program.isEmpty() ? m_texts.text(QStringLiteral("control_light_unnamed_program"))
+                                        : program);
+        button->setText(
+            m_texts.text(QStringLiteral("control_light_rgb_text")).arg(names.join(QStringLiteral(", "))));
+    }
 }
 
 void MainWindow::systemSleep(bool before) {

@@ -100,6 +100,11 @@ public:
     [[nodiscard]] UiTaskQueue& uiTasks() { return m_uiTasks; }
     [[nodiscard]] ui::NotifyHub& hub() { return m_hub; }
     [[nodiscard]] bool lightControl() const { return m_lightControl; }
+    /// The RGB programs that drive lights of the devices now (none: an empty list); the light button
+    /// names them.
+    void setLightDrivers(const QStringList& programs);
+    /// Starts, moves or stops the RGB server as the settings window asks (set by whoever runs it).
+    std::function<bool(const RgbServerSettings& settings, QString& problem)> rgbServerChanged;
     [[nodiscard]] QSystemTrayIcon* trayIcon() const { return m_tray; }
     [[nodiscard]] QMenu* headerMenu() const { return m_headerMenu.get(); }
     [[nodiscard]] ui::AboutWindow* aboutWindow() const { return m_about.current(); }
@@ -168,6 +173,7 @@ private:
     void hideToTray();
     void toggleFromTray();
     void setLightControl(bool on, bool announce);
+    void showLightControl();
     void buildTray();
 
     // Operations of the window itself; device operations of later features are routed to noOperation.
@@ -248,6 +254,7 @@ private:
     ui::AboutOpener m_about;
     DataFolderWatcher m_dataFolders;
     bool m_lightControl = true;
+    QStringList m_lightDrivers;  ///< the RGB programs driving lights now
     bool m_systemAwake = true;
     Cooperation m_cooperation;
     bool m_shownOnce = false;

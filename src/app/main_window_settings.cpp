@@ -53,6 +53,7 @@ void MainWindow::openSettings(bool fromGear) {
     setup.languageIndex = std::max(m_languageIndex, 0);
     setup.lastCheckFile = LastCheckFile();
     setup.start = {AutostartEntryPath(), SettingsFile(), !m_tray};
+    setup.rgb = {SettingsFile(), rgbServerChanged};
     m_settings = std::make_unique<ui::SettingsWindow>(m_loader, m_texts, m_uiTasks, std::move(setup));
     ui::SettingsWindow* window = m_settings.get();
     window->setWindowModality(Qt::ApplicationModal);
@@ -112,6 +113,7 @@ void MainWindow::showLanguage(int index, bool remember) {
     }
 
     m_texts.apply(this);
+    showLightControl();  // it may name programs, which the language's texts do not hold
     retranslateMenus();
     if (m_list) {
         for (const auto& page : m_list->pages()) {

@@ -101,6 +101,7 @@ void DeviceQueue::wakeFrames() {
         std::scoped_lock lock(m_mutex);
         // As soon as the least period allows; a failure pause is not cut short.
         m_frameDue = std::min(m_frameDue, m_frameEarliest);
+        ++m_frameWakes;
     }
     m_changed.notify_all();
 }
@@ -210,11 +211,13 @@ void DeviceQueue::runSourceFrame() {
     size_t length = 0;
     bool wanted = false;
     FrameSource source;
+    uint64_t wakes = 0;
     {
         // The owner may set a new source at any time (every activation does): this frame uses the one
         // set when it began.
         std::scoped_lock lock(m_mutex);
         source = m_source;
+        wakes = m_frameWakes;
     }
     {
         std::scoped_lock run(m_runMutex);
@@ -228,9 +231,12 @@ void DeviceQueue::runSourceFrame() {
     }
     const Clock::time_point done = Clock::now();
     std::scoped_lock lock(m_mutex);
+    // What changed while this frame was built (a colour painted after it was read) goes in the next one,
+    // as soon as the least period allows, instead of waiting for the steady refresh.
+    const bool wokenMeanwhile = m_frameWakes != wakes;
     if (!wanted) {
         m_frameEarliest = began;
-        m_frameDue = Clock::time_point::max();  // until wakeFrames()
+        m_frameDue = wokenMeanwhile ? began : Clock::time_point::max();  // until wakeFrames()
         return;
     }
     if (written != result::kSuccess) {
@@ -244,7 +250,8 @@ void DeviceQueue::runSourceFrame() {
     }
     // Never more often than the period allows; then not before the frame changes (or the steady refresh).
     m_frameEarliest = began + minPeriod;
-    m_frameDue = std::max(m_frameEarliest, std::min(began + kSteadyRefresh, nextChange));
+    m_frameDue = wokenMeanwhile ? m_frameEarliest
+                                : std::max(m_frameEarliest, std::min(began + kSteadyRefresh, nextChange));
 }
 
 }  // namespace halvern

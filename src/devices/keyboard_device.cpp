@@ -152,10 +152,11 @@ std::optional<CMerivexKeyedDevice::Record> CMerivexKeyboardDevice::settingsRecor
     return Record{{record.begin(), record.end()}, static_cast<uint16_t>(slot * keyboard_record::kStride)};
 }
 
-void CMerivexKeyboardDevice::ChangeSettings(const std::function<void(KeyboardSettings&)>& change, Done done) {
+void CMerivexKeyboardDevice::ChangeSettings(const std::function<void(KeyboardSettings&)>& change, Done done,
+                                            bool persist) {
     change(m_settings);
     storeSettingsInProfile();
-    m_commit.commit(std::move(done));
+    m_commit.commit(std::move(done), persist);
 }
 
 }  // namespace halvern

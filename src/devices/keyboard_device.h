@@ -55,8 +55,8 @@ public:
     [[nodiscard]] const KeyboardSettings& settings() const { return m_settings; }
     /// Changes the settings (the page shows them at once) and sends the onboard record; the profile file
     /// is saved once the keyboard took it. When the keyboard refuses, the settings it held last come back
-    /// and `done` gets the failure.
-    void ChangeSettings(const std::function<void(KeyboardSettings&)>& change, Done done);
+    /// and `done` gets the failure. Without `persist` the profile file is not written for this change.
+    void ChangeSettings(const std::function<void(KeyboardSettings&)>& change, Done done, bool persist = true);
     /// Selects the profile's custom colour set `group` (saved) and loads its colours (LoadCustomColours).
     /// A group outside the profile's lists changes nothing.
     void SetCustomGroup(int group, Done done = {});

@@ -352,7 +352,7 @@ void CMerivexKeyedDevice::AudioLevels(std::span<const int32_t> levels) {
 }
 
 void CMerivexKeyedDevice::SendLightFrame() {
-    if (commandChannel().lightSync()) return;  // the shared animation owns the preview frame meanwhile
+    if (framePaintedOutside()) return;  // the shared animation or a program owns the preview frame meanwhile
     m_lighting.copyFrameTo(*this);
 }
 
@@ -361,16 +361,26 @@ void CMerivexKeyedDevice::SetLightControl(bool on) {
     wakeStreamer();
 }
 
-// While synchronised, the shared animation paints the LED frame and a device that streams sends that;
-// each painted colour wakes the stream (SetLedColour).
+void CMerivexKeyedDevice::SetExternalFrame(bool on) {
+    CMerivexUSBDevice::SetExternalFrame(on);
+    wakeStreamer();
+}
+
+// While synchronised, the shared animation paints the LED frame, and while a program drives the LEDs that
+// program does; a device that streams sends that frame, and each painted colour wakes the stream.
 void CMerivexKeyedDevice::SetLedColour(int index, uint32_t value) {
     CMerivexUSBDevice::SetLedColour(index, value);
-    if (commandChannel().lightSync()) wakeStreamer();
+    if (framePaintedOutside()) wakeStreamer();
+}
+
+void CMerivexKeyedDevice::SetLedColours(std::span<const int> indexes, std::span<const uint32_t> values) {
+    CMerivexUSBDevice::SetLedColours(indexes, values);
+    if (framePaintedOutside()) wakeStreamer();
 }
 
 size_t CMerivexKeyedDevice::streamFrame(DeviceQueue::FrameBuffer& buffer,
                                         DeviceQueue::Clock::time_point& nextChange) {
-    if (commandChannel().lightSync()) {
+    if (framePaintedOutside()) {
         for (size_t i = 0; i < m_streamFrame.size(); ++i)
             m_streamFrame.setWord(i, GetLedColour(static_cast<int>(i)));
         nextChange = DeviceQueue::Clock::time_point::max();

@@ -67,12 +67,14 @@ public:
     void AudioLevels(std::span<const int32_t> levels) override;
     void SwitchProfile(std::string profileId, Done done) override;
     void SetLightControl(bool on) override;
+    void SetExternalFrame(bool on) override;
     /// Copies the engine's frame into the preview frame only: the queue builds the streamed frames itself.
     void SendLightFrame() override;
     [[nodiscard]] bool StreamsOnLightTick() const override { return false; }
-    /// Sets a preview colour; while the device takes part in synchronised lighting, also the colour its
-    /// streamed frames carry.
+    /// Sets a preview colour; while the device takes part in synchronised lighting or a program outside
+    /// paints its frame, also the colour its streamed frames carry.
     void SetLedColour(int index, uint32_t value) override;
+    void SetLedColours(std::span<const int> indexes, std::span<const uint32_t> values) override;
     void WriteSettings(int slot, int firstByte, int byte68, int width, int height, Done done) override;
 
     /// Reads the active onboard record into the page and the profile (saved).
@@ -158,6 +160,9 @@ protected:
     /// Sends the settings record the profile describes (slot 0, the screen size given last).
     void sendSettingsRecord(Done done);
     void wakeStreamer() { queue().wakeFrames(); }
+    /// Whether the LED frame is painted from outside the device's own effect: by synchronised lighting or
+    /// by a program that drives the LEDs.
+    [[nodiscard]] bool framePaintedOutside() { return externalFrame() || commandChannel().lightSync(); }
     void setScreen(int width, int height) { m_screenWidth = width, m_screenHeight = height; }
 
     [[nodiscard]] std::filesystem::path lightConfigPath() const;

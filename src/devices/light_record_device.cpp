@@ -41,9 +41,9 @@ int CMerivexLightRecordDevice::LoadLightSettings() {
     return CMerivexKeyedDevice::LoadLightSettings();
 }
 
-void CMerivexLightRecordDevice::ChangeLight(const LightSetting& light, Done done) {
+void CMerivexLightRecordDevice::ChangeLight(const LightSetting& light, Done done, bool persist) {
     takeLight(light);
-    m_commit.commit(std::move(done));
+    m_commit.commit(std::move(done), persist);
 }
 
 // A read replaces the stored record only: the page goes on showing and running the profile's light.

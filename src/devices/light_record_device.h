@@ -37,8 +37,9 @@ public:
     int LoadLightSettings() override;
 
     /// Stores `light` in the page and the profile and sends the record; a refusal brings the light the
-    /// device took last back (page, record and profile).
-    void ChangeLight(const LightSetting& light, Done done);
+    /// device took last back (page, record and profile). Without `persist` the profile file is not
+    /// written for this change.
+    void ChangeLight(const LightSetting& light, Done done, bool persist = true);
 
     [[nodiscard]] const LightRecordSettings& settings() const { return m_settings; }
     [[nodiscard]] CBasicProfiledata& profile() { return *m_profile; }

@@ -74,12 +74,19 @@ public:
         : KeyedLightTarget(mouse), m_screen(std::move(screen)) {}
 
     void changeLight(const LightSetting& light, CMerivexUSBDevice::Done done) override {
-        const auto [width, height] = m_screen ? m_screen() : std::pair{1920, 1080};
-        m_device.ChangeSettings([&light](MouseSettings& s) { s.light = light; }, width, height,
-                                std::move(done));
+        send(light, std::move(done), true);
+    }
+    void showLight(const LightSetting& light, CMerivexUSBDevice::Done done) override {
+        send(light, std::move(done), false);
     }
 
 private:
+    void send(const LightSetting& light, CMerivexUSBDevice::Done done, bool persist) {
+        const auto [width, height] = m_screen ? m_screen() : std::pair{1920, 1080};
+        m_device.ChangeSettings([&light](MouseSettings& s) { s.light = light; }, width, height,
+                                std::move(done), persist);
+    }
+
     ScreenPixels m_screen;
 };
 
@@ -89,6 +96,9 @@ public:
 
     void changeLight(const LightSetting& light, CMerivexUSBDevice::Done done) override {
         m_device.ChangeSettings([&light](KeyboardSettings& s) { s.light = light; }, std::move(done));
+    }
+    void showLight(const LightSetting& light, CMerivexUSBDevice::Done done) override {
+        m_device.ChangeSettings([&light](KeyboardSettings& s) { s.light = light; }, std::move(done), false);
     }
     void selectCustomGroup(int group, CMerivexUSBDevice::Done done) override {
         m_device.SetCustomGroup(group, std::move(done));
@@ -101,6 +111,9 @@ public:
 
     void changeLight(const LightSetting& light, CMerivexUSBDevice::Done done) override {
         m_device.ChangeLight(light, std::move(done));
+    }
+    void showLight(const LightSetting& light, CMerivexUSBDevice::Done done) override {
+        m_device.ChangeLight(light, std::move(done), false);
     }
 };
 

@@ -30,6 +30,9 @@ public:
     /// Stores, applies and sends `light`; `done` gets the device's answer. A refusal brings the previous
     /// record back.
     virtual void changeLight(const LightSetting& light, CMerivexUSBDevice::Done done) = 0;
+    /// Applies and sends `light` as changeLight does, without writing the profile file: a light the device
+    /// shows for a while (a program outside drives it), until changeLight gives it back its own.
+    virtual void showLight(const LightSetting& light, CMerivexUSBDevice::Done done) = 0;
     [[nodiscard]] virtual AudioLightInfo audioLight() = 0;
     /// Stores the audio light record in the profile, saves it and applies it; false when the profile file
     /// could not be written (the record is kept in the working profile).

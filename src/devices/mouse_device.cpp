@@ -143,12 +143,12 @@ std::optional<CMerivexKeyedDevice::Record> CMerivexMouseDevice::settingsRecord(i
 }
 
 void CMerivexMouseDevice::ChangeSettings(const std::function<void(MouseSettings&)>& change, int screenWidth,
-                                         int screenHeight, Done done) {
+                                         int screenHeight, Done done, bool persist) {
     setScreen(screenWidth, screenHeight);
     change(m_settings);
     m_settings.stages.resize(std::min(m_settings.stages.size(), kStageCount));
     storeSettingsInProfile();
-    m_commit.commit(std::move(done));
+    m_commit.commit(std::move(done), persist);
 }
 
 // ---- Notifications: the mouse adds its stage and the press that drives its reactive effect ----

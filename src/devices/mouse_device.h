@@ -70,9 +70,10 @@ public:
     [[nodiscard]] const MouseSettings& settings() const { return m_settings; }
     /// Changes the settings (the page shows them at once) and sends the onboard record with the given
     /// screen size; the profile file is saved once the mouse took it. When the mouse refuses the record,
-    /// the settings it held last come back (page and profile) and `done` gets the failure.
+    /// the settings it held last come back (page and profile) and `done` gets the failure. Without
+    /// `persist` the profile file is not written for this change.
     void ChangeSettings(const std::function<void(MouseSettings&)>& change, int screenWidth, int screenHeight,
-                        Done done);
+                        Done done, bool persist = true);
 
     [[nodiscard]] bool buttonPresent(size_t button) const { return keyPresent(button); }
     /// Whether `button` doing `next` would leave none of the mouse's buttons doing left click while one

@@ -44,14 +44,18 @@ public:
     /// The current settings changed: send them. `done` gets the result of the record that carries this
     /// change (and a failure to save the profile file, after a record the device took). A change the
     /// device acknowledged stays taken when the record that follows it in the same batch is refused.
-    void commit(Done done) {
+    /// Without `persist` the change is only shown by the device: the batch writes the profile file only
+    /// when one of its changes persists.
+    void commit(Done done, bool persist = true) {
         if (m_inFlight) {
             m_next.push_back(std::move(done));
             m_again = true;
+            m_batchPersists = m_batchPersists || persist;
             return;
         }
         m_batchStart = m_acknowledged;
         m_batchTook = false;
+        m_batchPersists = persist;
         m_waiting.push_back(std::move(done));
         sendCurrent();
     }
@@ -105,7 +109,7 @@ private:
     DeviceResult finishBatch() {
         if (m_batchTook && m_hooks.taken) m_hooks.taken(m_batchStart, m_acknowledged);
         DeviceResult saved;
-        if (m_hooks.save && !m_hooks.save()) saved = DeviceResult::FileError();
+        if (m_batchPersists && m_hooks.save && !m_hooks.save()) saved = DeviceResult::FileError();
         return saved;
     }
 
@@ -123,6 +127,7 @@ private:
     Settings m_sent{};
     Settings m_batchStart{};      ///< what the device held when the batch began
     bool m_batchTook = false;     ///< the device acknowledged a record of the batch
+    bool m_batchPersists = true;  ///< a change of the batch is to be kept in the profile file
     std::vector<Done> m_waiting;  ///< changes carried by the record on its way
     std::vector<Done> m_next;     ///< changes that go out with the next record
     std::vector<Done> m_carried;  ///< changes of acknowledged records, waiting for the batch to end

@@ -109,6 +109,13 @@ void CMerivexUSBDevice::SetLedColour(int index, uint32_t value) {
     if (index >= 0 && index < m_ledCount) m_frame[static_cast<size_t>(index)] = value;
 }
 
+void CMerivexUSBDevice::SetLedColours(std::span<const int> indexes, std::span<const uint32_t> values) {
+    std::lock_guard lock(m_frameMutex);
+    for (size_t i = 0; i < std::min(indexes.size(), values.size()); ++i) {
+        if (indexes[i] >= 0 && indexes[i] < m_ledCount) m_frame[static_cast<size_t>(indexes[i])] = values[i];
+    }
+}
+
 uint32_t CMerivexUSBDevice::GetLedColour(int index) const {
     std::lock_guard lock(m_frameMutex);
     return (index >= 0 && index < m_ledCount) ? m_frame[static_cast<size_t>(index)] : 0;

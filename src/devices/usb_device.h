@@ -87,6 +87,10 @@ public:
     /// Stores the flag; a cable keyboard is told when the application takes the lights.
     virtual void SetLightControl(bool on);
     void SetWindowActive(bool active) { m_windowActive = active; }
+    /// While a program outside drives the LEDs one by one (an RGB program), it paints the LED colour frame
+    /// with SetLedColour, and the device shows and streams that frame instead of its own effect's.
+    virtual void SetExternalFrame(bool on) { m_externalFrame = on; }
+    [[nodiscard]] bool externalFrame() const { return m_externalFrame; }
     /// Stored only for pages that show power: they skip their status poll while the window is hidden.
     void SetWindowHidden(bool hidden);
 
@@ -98,6 +102,9 @@ public:
     /// Devices whose queue builds the frames itself answer false.
     [[nodiscard]] virtual bool StreamsOnLightTick() const;
     virtual void SetLedColour(int index, uint32_t value);
+    /// Sets several colours at once, `values[i]` at `indexes[i]` (the shorter list bounds them), so a
+    /// streamed frame never carries half of them.
+    virtual void SetLedColours(std::span<const int> indexes, std::span<const uint32_t> values);
     [[nodiscard]] virtual uint32_t GetLedColour(int index) const;
     /// Reads what the page needs from the device, loads the profile, shows it and starts the threads.
     /// `done` gets the result of the reads (the page opens from the profile either way).
@@ -227,6 +234,7 @@ private:
     BaseLightSettings m_light;
     std::atomic<bool> m_lightControl{true};
     std::atomic<bool> m_windowActive{true};
+    std::atomic<bool> m_externalFrame{false};
     std::atomic<bool> m_windowHidden{false};
     std::atomic<bool> m_powerFlag{false};
     std::array<uint32_t, 3> m_colours{};

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "profile/settings_file.h"
+
 namespace halvern {
 
 /// What closing the window does on a desktop without a system tray, as the user answered it once.
@@ -12,16 +14,11 @@ enum class CloseChoice : uint8_t {
     Quit,        ///< the program ends
 };
 
-/// The user's settings file, "settings.json" in the configuration folder.
-[[nodiscard]] std::filesystem::path SettingsFile();
-
 /// The stored answer (member "CloseWindow": "background" or "quit"); Ask when there is none, the file is
 /// missing or unreadable, or the value is anything else.
 [[nodiscard]] CloseChoice ReadCloseChoice(const std::filesystem::path& file);
 
-/// Stores the answer (Ask removes it), keeping every other member of the file, and creates the file and its
-/// folder when missing. A file that is there but is not a JSON object is the user's and is left alone:
-/// false, as when the file cannot be written.
+/// Stores the answer (Ask removes it) as ChangeSettingsFile does.
 [[nodiscard]] bool WriteCloseChoice(const std::filesystem::path& file, CloseChoice choice);
 
 }  // namespace halvern

@@ -89,6 +89,7 @@ SettingsWindow::SettingsWindow(const LayoutLoader& loader, const LanguageTexts& 
 
     fillLanguages();
     m_start = std::make_unique<StartSection>(m_content, loader, texts, m_setup.start, this);
+    m_rgb = std::make_unique<RgbSection>(m_content, loader, texts, m_setup.rgb, this);
     m_texts.apply(m_content);
     setWindowTitle(m_content->windowTitle());
     m_lastDate = fromStd(ReadOrStartLastCheckDate(m_setup.lastCheckFile));

@@ -9,6 +9,7 @@
 
 #include "device/worker_thread.h"
 #include "profile/language_choice.h"
+#include "ui/windows/rgb_section.h"
 #include "ui/windows/start_section.h"
 #include "update/update_check.h"
 
@@ -34,7 +35,8 @@ struct SettingsWindowSetup {
     std::vector<LanguageEntry> languages;
     int languageIndex = 0;
     std::filesystem::path lastCheckFile;
-    StartFiles start;  ///< "Start with the desktop" and what closing the window does
+    StartFiles start;      ///< "Start with the desktop" and what closing the window does
+    RgbServerControl rgb;  ///< whether RGB programs may control the lights
 };
 
 /// The settings window ("setwnd.ui"): the interface language ("Language_combox_info"), how the program
@@ -123,6 +125,7 @@ private:
     bool m_closingByButton = false;
     QString m_lastDate;
     std::unique_ptr<StartSection> m_start;
+    std::unique_ptr<RgbSection> m_rgb;
 };
 
 }  // namespace halvern::ui

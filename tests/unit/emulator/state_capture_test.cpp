@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "device/debug_sink.h"
+#include "emulator/capturing_backend.h"
 #include "emulator/emulator.h"
 #include "emulator/traffic_capture.h"
 #include "test_reports.h"
@@ -146,6 +147,30 @@ TEST(TrafficCaptureFile, OneLinePerReportInBothDirections) {
     EXPECT_EQ(lines[1], "IN mouse-receiver 04 01 00 01" + zeros);
     EXPECT_EQ(lines[2], "IN mouse-receiver 03 01 04");
     EXPECT_EQ(formatCaptureLine("OUT", "headset", std::array<uint8_t, 2>{0xff, 0x0a}), "OUT headset ff 0a");
+}
+
+// Any backend (the system's hidraw nodes in the application) writes the same lines, under the node's path.
+TEST(TrafficCaptureFile, AWrappedBackendCapturesUnderTheNodesPath) {
+    TemporaryFolder folder;
+    const auto path = folder.path() / "traffic.txt";
+    {
+        auto emulator = std::make_unique<Emulator>(EmulatorOptions{});
+        ASSERT_TRUE(emulator->attach(Product::Mouse, Attachment::Cable));
+        CapturingBackend backend(std::move(emulator), std::make_shared<TrafficCapture>(path));
+        std::vector<HidEnumEntry> entries;
+        ASSERT_TRUE(backend.enumerate(entries));
+        EXPECT_FALSE(backend.openNode("emu:nothing/1", true))
+            << "what the backend cannot open stays unopened";
+        auto node = backend.openNode("emu:mouse/1#4", true);
+        ASSERT_TRUE(node);
+        ASSERT_TRUE(transact(*node, request(0x01)));
+    }
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("OUT emu:mouse/1 04 01 00 01", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[1].rfind("IN emu:mouse/1 04 01 00 01", 0), 0u) << lines[1];
 }
 
 TEST(TrafficCaptureFile, AnUnwritablePathIsReported) {

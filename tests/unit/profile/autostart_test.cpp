@@ -1,5 +1,5 @@
-// The desktop's autostart entry and the close choice in the settings file: where they live, what they say,
-// and that a failure changes nothing the user has.
+// The desktop's autostart entry, and the close choice and RGB server settings in the settings file: where
+// they live, what they say, and that a failure changes nothing the user has.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include "profile/autostart_entry.h"
 #include "profile/close_choice.h"
 #include "profile/json_file.h"
+#include "profile/rgb_server_settings.h"
 #include "test_support.h"
 
 namespace halvern {
@@ -138,6 +139,44 @@ TEST(CloseChoice, ASettingsFileThatIsNotAnObjectIsLeftAlone) {
         EXPECT_FALSE(WriteCloseChoice(file, CloseChoice::Background)) << text;
         EXPECT_EQ(readAll(file), text);
     }
+}
+
+TEST(RgbServerSettings, OffUntilTurnedOnAndKeptBesideTheUsersOwnSettings) {
+    TempDir dir;
+    const auto file = dir / "Halvern" / "settings.json";
+    EXPECT_EQ(ReadRgbServerSettings(file), RgbServerSettings{});
+    EXPECT_FALSE(RgbServerSettings{}.enabled);
+    EXPECT_EQ(RgbServerSettings{}.address, "127.0.0.1");
+
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file) << R"({"CloseWindow": "quit", "RgbServer": {"Enabled": true, "Port": 7000}})";
+    RgbServerSettings settings = ReadRgbServerSettings(file);
+    EXPECT_TRUE(settings.enabled);
+    EXPECT_EQ(settings.port, 7000);
+    settings.enabled = false;
+    ASSERT_TRUE(WriteRgbServerSettings(file, settings));
+    EXPECT_EQ(ReadRgbServerSettings(file), settings);
+    const Json::Value document = ReadJsonFile(file);
+    EXPECT_EQ(document["CloseWindow"].asString(), "quit");
+    EXPECT_FALSE(document["RgbServer"].isMember("Address")) << "the default address is not written";
+
+    settings.address = "0.0.0.0";  // named by the user for another machine
+    ASSERT_TRUE(WriteRgbServerSettings(file, settings));
+    EXPECT_EQ(ReadRgbServerSettings(file).address, "0.0.0.0");
+}
+
+TEST(RgbServerSettings, AnythingElseReadsAsTheDefault) {
+    TempDir dir;
+    const auto file = dir / "settings.json";
+    for (const char* text : {R"({"RgbServer": {"Enabled": "yes", "Port": 0}})",
+                             R"({"RgbServer": {"Enabled": 1, "Port": 70000}})", R"({"RgbServer": [true]})",
+                             R"({"RgbServer": {"Port": "6743", "Address": 5}})", "[]", "{"}) {
+        std::ofstream(file) << text;
+        EXPECT_EQ(ReadRgbServerSettings(file), RgbServerSettings{}) << text;
+    }
+    std::ofstream(file) << "[1]";
+    EXPECT_FALSE(WriteRgbServerSettings(file, RgbServerSettings{true}));
+    EXPECT_EQ(readAll(file), "[1]");
 }
 
 }  // namespace
