@@ -15,8 +15,8 @@
 #include <system_error>
 
 #include "cli/cli_support.h"
-#include "cli/json_output.h"
 #include "cli/command_checks.h"
+#include "cli/json_output.h"
 #include "device/hid_backend.h"
 #include "device/udev_rules.h"
 

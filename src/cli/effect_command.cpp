@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "cli/cli_support.h"
-#include "cli/option_words.h"
 #include "cli/command_table.h"
+#include "cli/option_words.h"
 #include "lighting/lighting_engine.h"
 
 namespace halvern::cli {

@@ -5,8 +5,8 @@
 #include <json/json.h>
 
 #include "cli/cli_support.h"
-#include "cli/json_output.h"
 #include "cli/command_checks.h"
+#include "cli/json_output.h"
 #include "cli/option_words.h"
 
 namespace halvern::cli {

@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "cli/cli_support.h"
+#include "cli/command_checks.h"
 #include "cli/device_session.h"
 #include "cli/json_output.h"
-#include "cli/command_checks.h"
 #include "device/interface_scan.h"
 
 namespace halvern::cli {

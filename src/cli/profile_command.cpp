@@ -13,8 +13,8 @@
 #include "cli/keyboard_session.h"
 #include "cli/light_record_session.h"
 #include "cli/mouse_session.h"
-#include "profile/json_file.h"
 #include "cli/standard_files.h"
+#include "profile/json_file.h"
 #include "profile/profile_cli.h"
 
 namespace halvern::cli {

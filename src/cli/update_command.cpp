@@ -6,8 +6,8 @@
 #include <iomanip>
 
 #include "cli/cli_support.h"
-#include "cli/json_output.h"
 #include "cli/command_checks.h"
+#include "cli/json_output.h"
 #include "device/interface_scan.h"
 #include "update/update_check.h"
 #include "update/update_settings.h"

@@ -131,7 +131,8 @@ private:
     Clock::time_point m_postedPausedUntil{};
     Clock::time_point m_frameEarliest{};                 ///< source frames: not before this
     Clock::time_point m_frameDue = Clock::time_point{};  ///< source frames: next one due
-    uint64_t m_frameWakes = 0;  ///< wakeFrames() calls so far: one during a frame's build is kept for after it
+    uint64_t m_frameWakes =
+        0;  ///< wakeFrames() calls so far: one during a frame's build is kept for after it
     Stats m_stats;
 
     std::mutex m_runMutex;  ///< held by the worker while it uses the channel; whileIdle takes it

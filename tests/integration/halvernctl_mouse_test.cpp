@@ -72,7 +72,8 @@ TEST_F(HalvernctlMouseTest, ShowMouseReadsTheMouseAndPrintsStagesWithDpiValues) 
     EXPECT_NE(text.out.find("light: Flow, brightness 4"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("polling rate: 1000 Hz\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("active stage: 5\n"), std::string::npos);
-    EXPECT_NE(text.out.find("button 11 (Fire key): Fire key, interval 120, count 2 (147802)\n"), std::string::npos)
+    EXPECT_NE(text.out.find("button 11 (Fire key): Fire key, interval 120, count 2 (147802)\n"),
+              std::string::npos)
         << text.out;
     EXPECT_NE(text.out.find("button 1 (Left button): Left button (100100)\n"), std::string::npos);
     EXPECT_EQ(text.out.find("light_mode_"), std::string::npos) << "no text ids";
