@@ -14,7 +14,6 @@ packages=(
   udev desktop-file-utils appstream
   libfftw3-dev libpulse-dev pulseaudio pulseaudio-utils
   libasound2-dev ladspa-sdk caps
-  nodejs npm  # the RGB server's test client (openrgb-sdk, pinned by tests/rgb/package-lock.json)
   fonts-noto-cjk  # the Chinese interface's glyphs, which the layout tests measure
 )
 
@@ -22,6 +21,12 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
+
+# The RGB server's test client (openrgb-sdk, pinned by tests/rgb/package-lock.json) runs on Node.js. A
+# Node.js installed from elsewhere brings its own npm (and conflicts with Debian's): it is used as it is.
+if ! command -v node > /dev/null || ! command -v npm > /dev/null; then
+  missing+=(nodejs npm)
+fi
 
 if [ ${#missing[@]} -eq 0 ]; then
   echo "install-deps: all ${#packages[@]} packages present"
