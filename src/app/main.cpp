@@ -147,12 +147,16 @@ int main(int argc, char** argv) {
         // A command carried out for another program may be waiting for its device in a nested event loop,
         // holding the window's device objects: quitting ends its waits (it ends as given up), and the
         // devices close after it returned, below.
-        if (!service.commandRunning()) window.shutdown();
+        if (!service.commandRunning()) {
+            rgb.stop();  // the RGB programs leave while the devices can still take their own light back
+            window.shutdown();
+        }
         QApplication::quit();
     });
     window.startSoundCompanion(app::soundCompanionProgram());
     const int code = QApplication::exec();
     window.uiTasks().setAfterTasks({});
+    rgb.stop();
     window.shutdown();
     return code;
 }

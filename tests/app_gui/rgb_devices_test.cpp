@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QHostAddress>
+#include <QTcpSocket>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "app/main_window.h"
 #include "app/rgb/device_controllers.h"
+#include "app/rgb/rgb_service.h"
 #include "app/service/device_service.h"
 #include "devices/keyboard_device.h"
 #include "devices/light_record_device.h"
@@ -181,6 +184,37 @@ TEST_F(RgbDevicesTest, AnUnpluggedDeviceIsNeverTouchedAndTheListChanges) {
     controllers.setLeds(kMouse, colours, effects);  // the stale index finds no device
     controllers.clientLeft(effects);
     EXPECT_TRUE(waitUntil([&] { return controllers.refresh() && controllers.controllerCount() == 2; }, 5000));
+}
+
+// The application's end with a program still connected: the program is let go and the devices take their
+// own light back while they can, and nothing touches them once the window has closed them.
+TEST_F(RgbDevicesTest, AtTheEndTheDevicesGetTheirLightBackBeforeTheyClose) {
+    ASSERT_TRUE(ready);
+    RgbService rgb(service, [] { return std::pair{1920, 1080}; });
+    RgbServerSettings settings;
+    settings.enabled = true;
+    settings.port = 0;
+    QString problem;
+    ASSERT_TRUE(rgb.apply(settings, problem)) << problem.toStdString();
+    const LightSetting own = lightOf(kMouse);
+    QTcpSocket program;
+    program.connectToHost(QHostAddress::LocalHost, rgb.port());
+    ASSERT_TRUE(waitUntil([&] { return program.state() == QAbstractSocket::ConnectedState; }));
+    QByteArray payload(4, '\0');
+    const auto leds = static_cast<uint16_t>(controllers.controller(kMouse)->leds.size());
+    payload.append(static_cast<char>(leds & 0xFF)).append(static_cast<char>(leds >> 8));
+    payload.append(QByteArray(4 * leds, '\x40'));
+    QByteArray packet("ORGB");
+    for (const uint32_t v : {static_cast<uint32_t>(kMouse), 1050u, static_cast<uint32_t>(payload.size())})
+        packet.append(reinterpret_cast<const char*>(&v), 4);
+    program.write(packet + payload);
+    ASSERT_TRUE(waitUntil([&] { return device(0).externalFrame(); }, 5000));
+    EXPECT_EQ(rgb.drivers(), QStringList{QString()});
+
+    rgb.stop();
+    EXPECT_FALSE(device(0).externalFrame());
+    EXPECT_EQ(lightOf(kMouse), own);
+    window.shutdown();  // the devices close; the service goes after them without touching them
 }
 
 }  // namespace

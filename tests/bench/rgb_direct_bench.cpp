@@ -178,6 +178,7 @@ int main(int argc, char** argv) {
     (void)bench::runUntil([&] { return finished.load(); }, 600000);
     program.join();
     window.uiTasks().setAfterTasks({});
+    rgb.stop();
     window.shutdown();
     if (latencies.empty()) {
         std::fprintf(stderr, "rgb_direct_bench: no update reached the keyboard\n");

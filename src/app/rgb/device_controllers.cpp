@@ -207,6 +207,16 @@ std::optional<std::string> DeviceControllers::driverOf(const CMerivexUSBDevice& 
     return std::nullopt;
 }
 
+void DeviceControllers::forgetDevices() {
+    m_served.clear();
+}
+
+void DeviceControllers::waitForWrites(std::chrono::milliseconds bound) {
+    for (size_t i = 0; i < m_served.size(); ++i) {
+        if (Served* served = live(i)) (void)served->device->queue().drain(bound);
+    }
+}
+
 std::vector<std::string> DeviceControllers::drivers() const {
     std::vector<std::string> names;
     for (const auto& served : m_served) {

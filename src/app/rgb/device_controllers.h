@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -35,6 +36,11 @@ public:
     [[nodiscard]] std::optional<std::string> driverOf(const CMerivexUSBDevice& device) const;
     /// The names of the programs driving any device's lights now, each once.
     [[nodiscard]] std::vector<std::string> drivers() const;
+    /// Waits, at most `bound` for each, until the served devices took what was sent to them (the lights given
+    /// back when the programs left), for the application's end.
+    void waitForWrites(std::chrono::milliseconds bound);
+    /// Lets go of the devices without touching them (they are going, or gone).
+    void forgetDevices();
     /// Called when a program starts or stops driving a device's lights.
     std::function<void()> driversChanged;
 

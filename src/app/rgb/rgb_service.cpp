@@ -10,8 +10,15 @@ RgbService::RgbService(cli::AttachedDevices& devices, ScreenPixels screen, QObje
 }
 
 RgbService::~RgbService() {
+    // The devices may be gone already (stop() gave them back their light): they are not touched now.
     m_controllers.driversChanged = {};
+    m_controllers.forgetDevices();
     m_server.close();
+}
+
+void RgbService::stop() {
+    m_server.close();
+    m_controllers.waitForWrites(std::chrono::milliseconds(500));
 }
 
 bool RgbService::apply(const RgbServerSettings& settings, QString& problem) {

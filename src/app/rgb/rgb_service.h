@@ -27,6 +27,10 @@ public:
     [[nodiscard]] bool listening() const { return m_server.listening(); }
     [[nodiscard]] quint16 port() const { return m_server.port(); }
 
+    /// Closes every connection, gives the devices their own light back and waits (briefly) until they took
+    /// it: before the devices close at the application's end.
+    void stop();
+
     /// The attached devices may have changed: compared once the current event is handled, and the programs
     /// told when they did.
     void devicesMayHaveChanged();
