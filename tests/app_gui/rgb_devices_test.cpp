@@ -203,7 +203,7 @@ TEST_F(RgbDevicesTest, AtTheEndTheDevicesGetTheirLightBackBeforeTheyClose) {
     QByteArray payload(4, '\0');
     const auto leds = static_cast<uint16_t>(controllers.controller(kMouse)->leds.size());
     payload.append(static_cast<char>(leds & 0xFF)).append(static_cast<char>(leds >> 8));
-    payload.append(QByteArray(4 * leds, '\x40'));
+    payload.append(QByteArray(qsizetype{4} * leds, '\x40'));
     QByteArray packet("ORGB");
     for (const uint32_t v : {static_cast<uint32_t>(kMouse), 1050u, static_cast<uint32_t>(payload.size())})
         packet.append(reinterpret_cast<const char*>(&v), 4);

@@ -84,7 +84,7 @@ void RgbServer::accept() {
 }
 
 void RgbServer::read(Connection& connection) {
-    std::array<uint8_t, 16 * 1024> buffer{};
+    std::array<uint8_t, size_t{16} * 1024> buffer;  // read() fills what is used
     while (connection.socket->bytesAvailable() > 0) {
         const qint64 got = connection.socket->read(reinterpret_cast<char*>(buffer.data()), buffer.size());
         if (got <= 0) break;
