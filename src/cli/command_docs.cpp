@@ -48,18 +48,18 @@ std::string quoted(std::string_view words) {
     return "\"" + std::string(words) + "\"";
 }
 
-std::string optionNames(std::span<const OptionSpec> options) {
+std::string optionNames(std::span<const OptionRow> options) {
     std::string names;
-    for (const OptionSpec& option : options) {
+    for (const OptionRow& option : options) {
         if (!names.empty()) names += ' ';
         names += option.name;
     }
     return names;
 }
 
-std::string valuedOptionNames(std::span<const OptionSpec> options) {
+std::string valuedOptionNames(std::span<const OptionRow> options) {
     std::string names;
-    for (const OptionSpec& option : options) {
+    for (const OptionRow& option : options) {
         if (option.value.empty()) continue;
         if (!names.empty()) names += ' ';
         names += option.name;
@@ -68,12 +68,12 @@ std::string valuedOptionNames(std::span<const OptionSpec> options) {
 }
 
 /// The completion of one command: option values after an option, options after '-', else its words.
-std::string commandCase(const CommandSpec& command) {
+std::string commandCase(const CommandRow& command) {
     std::string text = "        " + std::string(command.name) + ")\n";
     text += "            valued=" + quoted(valuedOptionNames(command.options)) + "\n";
     bool anyValue = false;
     std::string values = "            case $prev in\n";
-    for (const OptionSpec& option : command.options) {
+    for (const OptionRow& option : command.options) {
         if (option.value.empty()) continue;
         anyValue = true;
         values += "                " + std::string(option.name) + ") ";
@@ -96,7 +96,7 @@ std::string commandCase(const CommandSpec& command) {
 std::string manCommandSection() {
     std::string text = ".SH COMMANDS\n";
     text += "Each command's help, with the same text, is printed by\n.B halvernctl help\n.IR COMMAND .\n";
-    for (const CommandSpec& command : commandTable()) {
+    for (const CommandRow& command : commandTable()) {
         text += ".SS " + roff(command.name) + "\n.nf\n";
         forEachLine(command.synopsis, [&text](std::string_view line) {
             text += line.starts_with(' ') ? "           " + roff(line) + "\n"
@@ -105,7 +105,7 @@ std::string manCommandSection() {
         text += ".fi\n" + roff(sentence(command.summary)) + "\n";
         forEachLine(command.details, [&text](std::string_view line) { text += roff(line) + "\n"; });
         std::string options;
-        for (const OptionSpec& option : command.options) {
+        for (const OptionRow& option : command.options) {
             options += options.empty() ? "Options: " : ", ";
             options += "\\fB" + roff(option.name) + "\\fR";
             if (!option.value.empty()) options += " \\fI" + roff(option.value) + "\\fR";
@@ -138,10 +138,10 @@ std::string manPage(std::string_view page, std::string_view version) {
 
 std::string bashCompletion() {
     std::string commands = "help";
-    for (const CommandSpec& command : commandTable()) commands += " " + std::string(command.name);
+    for (const CommandRow& command : commandTable()) commands += " " + std::string(command.name);
     std::string global;
     std::string emulateChoices;
-    for (const OptionSpec& option : globalOptionTable()) {
+    for (const OptionRow& option : globalOptionTable()) {
         global += (global.empty() ? "" : " ") + std::string(option.name);
         if (option.name == "--emulate") emulateChoices = option.choices;
     }
@@ -197,7 +197,7 @@ std::string bashCompletion() {
         "    case $command in\n"
         "        help) first=" +
         quoted(commands.substr(5)) + " ;;\n";
-    for (const CommandSpec& command : commandTable()) text += commandCase(command);
+    for (const CommandRow& command : commandTable()) text += commandCase(command);
     text +=
         "        *) return ;;\n"
         "    esac\n"

@@ -20,7 +20,7 @@ void appendIndented(std::string& into, std::string_view text, std::string_view i
     }
 }
 
-std::string optionWithValue(const OptionSpec& option) {
+std::string optionWithValue(const OptionRow& option) {
     std::string text(option.name);
     if (!option.value.empty()) text.append(" ").append(option.value);
     return text;
@@ -29,7 +29,7 @@ std::string optionWithValue(const OptionSpec& option) {
 }  // namespace
 
 std::string helpHint(std::string_view command) {
-    if (command.empty() || !findCommandSpec(command)) return "see 'halvernctl --help'";
+    if (command.empty() || !findCommandRow(command)) return "see 'halvernctl --help'";
     return "see 'halvernctl help " + std::string(command) + "'";
 }
 
@@ -39,7 +39,7 @@ std::string generalUsage() {
         "       halvernctl help [COMMAND] | COMMAND --help | --version | --help\n"
         "  LIST: comma list of mouse, mouse-receiver, keyboard, keyboard-receiver, mousepad, headset\n"
         "commands:\n";
-    for (const CommandSpec& command : commandTable()) {
+    for (const CommandRow& command : commandTable()) {
         std::string name = "  " + std::string(command.name);
         name.resize(std::max(name.size() + 1, kNameColumn), ' ');
         text.append(name).append(command.summary).push_back('\n');
@@ -57,7 +57,7 @@ std::string generalUsage() {
     return text;
 }
 
-std::string commandHelp(const CommandSpec& command) {
+std::string commandHelp(const CommandRow& command) {
     std::string text;
     std::string_view synopsis = command.synopsis;
     bool first = true;
@@ -80,7 +80,7 @@ std::string commandHelp(const CommandSpec& command) {
     text.append(summary).append(".\n");
     if (!command.options.empty()) {
         text += "options:\n";
-        for (const OptionSpec& option : command.options) {
+        for (const OptionRow& option : command.options) {
             std::string line = "  " + optionWithValue(option);
             if (!option.verbs.empty() || !option.needs.empty()) {
                 line.resize(std::max(line.size() + 1, size_t{34}), ' ');

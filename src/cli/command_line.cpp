@@ -70,19 +70,19 @@ const CommandEntry* findCommand(std::string_view name) {
 }
 
 /// The command's words as its parser takes them: a command without options has no use for "--".
-CommandArgs commandWords(const CommandSpec& spec, CommandArgs args) {
-    return spec.options.empty() ? withoutEndOfOptions(std::move(args)) : args;
+CommandArgs commandWords(const CommandRow& row, CommandArgs args) {
+    return row.options.empty() ? withoutEndOfOptions(std::move(args)) : args;
 }
 
 /// The first option before "--" that the command does not take, by its name; every command refuses it
 /// with the same line.
-std::optional<std::string> unknownOption(const CommandSpec& spec, const CommandArgs& args) {
+std::optional<std::string> unknownOption(const CommandRow& row, const CommandArgs& args) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& word = args[i];
         if (word == "--") break;
         if (!word.starts_with("--")) continue;
         const std::string name = word.substr(0, word.find('='));
-        const OptionSpec* option = findOptionSpec(spec, name);
+        const OptionRow* option = findOptionRow(row, name);
         if (!option) return name;
         if (!option->value.empty() && name.size() == word.size()) ++i;  // its value, whatever it looks like
     }
@@ -105,8 +105,8 @@ std::vector<std::string_view> runnableCommands() {
 bool runsInApplication(const GlobalOptions& options) {
     if (!options.emulate.empty() || !options.emulatorState.empty() || !options.capture.empty()) return false;
     if (options.help || options.version) return false;
-    const CommandSpec* spec = findCommandSpec(options.command);
-    if (!spec || !spec->needsDevices || !findCommand(options.command)) return false;
+    const CommandRow* row = findCommandRow(options.command);
+    if (!row || !row->needsDevices || !findCommand(options.command)) return false;
     const bool recording = options.command == "macro" && !options.args.empty() && options.args[0] == "record";
     return !recording;
 }
@@ -119,14 +119,14 @@ int runCommandLine(const std::vector<std::string>& words, std::ostream& out, std
         out << "halvernctl " << HALVERN_VERSION << '\n';
         return kExitOk;
     }
-    const CommandSpec* spec = findCommandSpec(options->command);
+    const CommandRow* row = findCommandRow(options->command);
     if (options->help) {
         if (options->command.empty()) {
             out << generalUsage();
             return kExitOk;
         }
-        if (!spec) return unknownCommand(err, options->command);
-        out << commandHelp(*spec);
+        if (!row) return unknownCommand(err, options->command);
+        out << commandHelp(*row);
         return kExitOk;
     }
     if (options->command.empty()) {
@@ -134,13 +134,13 @@ int runCommandLine(const std::vector<std::string>& words, std::ostream& out, std
         return kExitUsage;
     }
     const CommandEntry* entry = findCommand(options->command);
-    if (!entry || !spec) return unknownCommand(err, options->command);
-    if (const auto option = unknownOption(*spec, options->args)) {
-        err << "halvernctl: " << spec->name << ": unknown option " << *option << "; " << helpHint(spec->name)
+    if (!entry || !row) return unknownCommand(err, options->command);
+    if (const auto option = unknownOption(*row, options->args)) {
+        err << "halvernctl: " << row->name << ": unknown option " << *option << "; " << helpHint(row->name)
             << '\n';
         return kExitUsage;
     }
-    const CommandArgs args = commandWords(*spec, options->args);
+    const CommandArgs args = commandWords(*row, options->args);
     if (host.backend) {
         const CommandContext context{*host.backend, options->json, out, err, host.attached};
         return entry->handler(context, args);

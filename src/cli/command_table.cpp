@@ -7,10 +7,10 @@ namespace halvern::cli {
 namespace {
 
 // Options several commands share.
-constexpr OptionSpec kKeyDevice{"--device", "mouse|keyboard", "mouse keyboard", "", "mouse"};
-constexpr OptionSpec kScreen{"--screen", "WxH", "", "", "1920x1080"};
+constexpr OptionRow kKeyDevice{"--device", "mouse|keyboard", "mouse keyboard", "", "mouse"};
+constexpr OptionRow kScreen{"--screen", "WxH", "", "", "1920x1080"};
 
-constexpr std::array<OptionSpec, 6> kGlobalOptions{{
+constexpr std::array<OptionRow, 6> kGlobalOptions{{
     {"--emulate", "LIST", "mouse mouse-receiver keyboard keyboard-receiver mousepad headset", "", "mouse"},
     {"--emulator-state", "DIR", "", "", ""},
     {"--capture", "FILE", "", "", ""},
@@ -19,9 +19,9 @@ constexpr std::array<OptionSpec, 6> kGlobalOptions{{
     {"--help", "", "", "", ""},
 }};
 
-constexpr std::array<OptionSpec, 1> kDoctorOptions{{{"--udev-rules", "", "", "", ""}}};
+constexpr std::array<OptionRow, 1> kDoctorOptions{{{"--udev-rules", "", "", "", ""}}};
 
-constexpr std::array<OptionSpec, 8> kEffectOptions{{
+constexpr std::array<OptionRow, 8> kEffectOptions{{
     {"--brightness", "0-4", "", "", "2"},
     {"--speed", "0-4", "", "", "2"},
     {"--direction", "0|1", "0 1", "", "1"},
@@ -32,7 +32,7 @@ constexpr std::array<OptionSpec, 8> kEffectOptions{{
     {"--seed", "N", "", "", "7"},
 }};
 
-constexpr std::array<OptionSpec, 7> kDpiOptions{{
+constexpr std::array<OptionRow, 7> kDpiOptions{{
     {"--slider", "P", "", "", "10"},
     {"--dpi", "D", "", "", "1600"},
     {"--y-slider", "P", "", "", "10"},
@@ -42,10 +42,10 @@ constexpr std::array<OptionSpec, 7> kDpiOptions{{
     kScreen,
 }};
 
-constexpr std::array<OptionSpec, 1> kScreenOnly{{kScreen}};
-constexpr std::array<OptionSpec, 2> kPollingOptions{{kKeyDevice, kScreen}};
+constexpr std::array<OptionRow, 1> kScreenOnly{{kScreen}};
+constexpr std::array<OptionRow, 2> kPollingOptions{{kKeyDevice, kScreen}};
 
-constexpr std::array<OptionSpec, 11> kLightOptions{{
+constexpr std::array<OptionRow, 11> kLightOptions{{
     {"--device", "mouse|keyboard|mousepad|headset", "mouse keyboard mousepad headset", "", "mouse"},
     {"--mode", "MODE", "", "", "1"},
     {"--brightness", "0-4", "", "", "2"},
@@ -59,20 +59,20 @@ constexpr std::array<OptionSpec, 11> kLightOptions{{
     kScreen,
 }};
 
-constexpr std::array<OptionSpec, 3> kHeadsetOptions{{
+constexpr std::array<OptionRow, 3> kHeadsetOptions{{
     {"--on", "0|1", "0 1", "mic monitor voice", "1"},
     {"--level", "0-100", "", "mic monitor", "50"},
     {"--type", "1-4", "1 2 3 4", "voice", "2"},
 }};
 
-constexpr std::array<OptionSpec, 2> kSameModeOptions{{
+constexpr std::array<OptionRow, 2> kSameModeOptions{{
     {"--from", "KIND", "keyboard mouse mousepad headset", "", "mouse"},
     kScreen,
 }};
 
-constexpr std::array<OptionSpec, 1> kKeyDeviceOnly{{kKeyDevice}};
+constexpr std::array<OptionRow, 1> kKeyDeviceOnly{{kKeyDevice}};
 
-constexpr std::array<OptionSpec, 7> kMacroOptions{{
+constexpr std::array<OptionRow, 7> kMacroOptions{{
     kKeyDevice,
     {"--timing", "record|ignore|constant:MS", "record ignore constant:", "record", "ignore"},
     {"--append", "", "", "record", ""},
@@ -82,37 +82,37 @@ constexpr std::array<OptionSpec, 7> kMacroOptions{{
     {"--seconds", "1-3600", "", "record", "1"},
 }};
 
-constexpr std::array<OptionSpec, 3> kRecoilOptions{{
+constexpr std::array<OptionRow, 3> kRecoilOptions{{
     {"--x", "-255..255", "", "set", "3"},
     {"--y", "-255..255", "", "set", "-4"},
     {"--delay", "0-65535", "", "set", "90"},
 }};
 
-constexpr std::array<OptionSpec, 3> kFlagsOptions{{
+constexpr std::array<OptionRow, 3> kFlagsOptions{{
     {"--win-lock", "0|1", "0 1", "", "1"},
     {"--w", "0|1", "0 1", "", "0"},
     {"--key6", "0|1", "0 1", "", "0"},
 }};
 
-constexpr std::array<OptionSpec, 2> kRepeatOptions{{
+constexpr std::array<OptionRow, 2> kRepeatOptions{{
     {"--rate", "0-31", "", "", "10"},
     {"--delay", "0-3", "0 1 2 3", "", "1"},
 }};
 
-constexpr std::array<OptionSpec, 3> kCustomColorOptions{{
+constexpr std::array<OptionRow, 3> kCustomColorOptions{{
     {"--all", "RRGGBB", "", "", "ff0000"},
     {"--key", "KEY RRGGBB", "", "", ""},
     {"--off", "", "", "", ""},
 }};
 
-constexpr std::array<OptionSpec, 2> kUpdateOptions{{
+constexpr std::array<OptionRow, 2> kUpdateOptions{{
     {"--server", "URL", "", "", ""},
     {"--json", "", "", "", ""},
 }};
 
 // The texts keep their line breaks: each synopsis line is one form, each details line is printed as it is.
 // clang-format off
-constexpr std::array<CommandSpec, 21> kCommands{{
+constexpr std::array<CommandRow, 21> kCommands{{
     {"list", "the device slots the attached devices claim",
      "list",
      "One line per claimed slot: its number, type, role, ids, interface, collection and path.",
@@ -251,25 +251,25 @@ constexpr std::array<CommandSpec, 21> kCommands{{
 
 }  // namespace
 
-std::span<const CommandSpec> commandTable() {
+std::span<const CommandRow> commandTable() {
     return kCommands;
 }
 
-const CommandSpec* findCommandSpec(std::string_view name) {
-    for (const CommandSpec& command : kCommands) {
+const CommandRow* findCommandRow(std::string_view name) {
+    for (const CommandRow& command : kCommands) {
         if (command.name == name) return &command;
     }
     return nullptr;
 }
 
-const OptionSpec* findOptionSpec(const CommandSpec& command, std::string_view name) {
-    for (const OptionSpec& option : command.options) {
+const OptionRow* findOptionRow(const CommandRow& command, std::string_view name) {
+    for (const OptionRow& option : command.options) {
         if (option.name == name) return &option;
     }
     return nullptr;
 }
 
-std::span<const OptionSpec> globalOptionTable() {
+std::span<const OptionRow> globalOptionTable() {
     return kGlobalOptions;
 }
 

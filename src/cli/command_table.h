@@ -11,7 +11,7 @@ namespace halvern::cli {
 // they name the same commands and options the parsers take.
 
 /// One option a command takes.
-struct OptionSpec {
+struct OptionRow {
     std::string_view name;     ///< "--brightness"
     std::string_view value;    ///< what it takes, as help shows it ("0-4", "RRGGBB", "FILE"); empty: nothing
     std::string_view choices;  ///< the words it takes, space-separated, for completion; empty: any
@@ -21,7 +21,7 @@ struct OptionSpec {
 };
 
 /// One command.
-struct CommandSpec {
+struct CommandRow {
     std::string_view name;
     std::string_view summary;  ///< one line, no full stop
     /// The forms of the command line after the program name, one per line, the command word first.
@@ -31,21 +31,21 @@ struct CommandSpec {
     std::string_view firstWords;   ///< the words that may come first (verbs or kinds), space-separated
     std::string_view secondWords;  ///< the words that may come second, space-separated
     std::string_view fileVerbs;    ///< the verbs whose last word is a FILE ("-": standard input/output)
-    std::span<const OptionSpec> options;
+    std::span<const OptionRow> options;
     bool needsDevices = true;  ///< false: works on files, the network or the system's lists only
 };
 
 /// Every command, in the order the usage lists them.
-[[nodiscard]] std::span<const CommandSpec> commandTable();
+[[nodiscard]] std::span<const CommandRow> commandTable();
 
 /// The command named `name`; null when there is none.
-[[nodiscard]] const CommandSpec* findCommandSpec(std::string_view name);
+[[nodiscard]] const CommandRow* findCommandRow(std::string_view name);
 
 /// The option of `command` named `name`; null when it takes none of that name.
-[[nodiscard]] const OptionSpec* findOptionSpec(const CommandSpec& command, std::string_view name);
+[[nodiscard]] const OptionRow* findOptionRow(const CommandRow& command, std::string_view name);
 
 /// The global options, as the table of a command without a name.
-[[nodiscard]] std::span<const OptionSpec> globalOptionTable();
+[[nodiscard]] std::span<const OptionRow> globalOptionTable();
 
 /// The words of a space-separated list, one after another.
 class WordList {
@@ -65,7 +65,7 @@ private:
 [[nodiscard]] std::string generalUsage();
 
 /// `halvernctl help CMD`: the command's synopsis, summary, options and details.
-[[nodiscard]] std::string commandHelp(const CommandSpec& command);
+[[nodiscard]] std::string commandHelp(const CommandRow& command);
 
 /// The text that ends a usage mistake's line: "see 'halvernctl help CMD'" (or "see 'halvernctl --help'").
 [[nodiscard]] std::string helpHint(std::string_view command);

@@ -19,8 +19,8 @@ namespace {
 /// verb is one of the first two words that are not options (profile KIND import FILE, macro import FILE,
 /// recoil import GUN FILE) and FILE the last.
 std::optional<size_t> standardInputWord(const GlobalOptions& options) {
-    const CommandSpec* spec = findCommandSpec(options.command);
-    if (!spec || !WordList::contains(spec->fileVerbs, "import")) return std::nullopt;
+    const CommandRow* row = findCommandRow(options.command);
+    if (!row || !WordList::contains(row->fileVerbs, "import")) return std::nullopt;
     std::vector<size_t> positional;
     bool ended = false;
     for (size_t i = 0; i < options.args.size(); ++i) {
@@ -30,7 +30,7 @@ std::optional<size_t> standardInputWord(const GlobalOptions& options) {
             continue;
         }
         if (!ended && word.starts_with("--")) {
-            const OptionSpec* option = findOptionSpec(*spec, word.substr(0, word.find('=')));
+            const OptionRow* option = findOptionRow(*row, word.substr(0, word.find('=')));
             if (option && !option->value.empty() && word.find('=') == std::string::npos) ++i;
             continue;
         }

@@ -70,14 +70,14 @@ protected:
 
 TEST_F(DocsTest, CompletionOffersEveryCommandAndExactlyTheOptionsTheTableGives) {
     std::map<std::string, std::string> cases{{"commands", "''"}, {"global", "--"}, {"help", "help ''"}};
-    for (const CommandSpec& command : commandTable()) {
+    for (const CommandRow& command : commandTable()) {
         const std::string name(command.name);
         cases["options " + name] = name + " --";
         if (!command.firstWords.empty()) cases["first " + name] = "--json " + name + " ''";
         if (!command.secondWords.empty()) {
             cases["second " + name] = name + " " + std::string(WordList(command.firstWords).next()) + " ''";
         }
-        for (const OptionSpec& option : command.options) {
+        for (const OptionRow& option : command.options) {
             if (option.choices.empty()) continue;
             const std::string words = name + " " + std::string(option.name) + " ''";
             cases["value " + name + std::string(option.name)] = words;
@@ -86,20 +86,20 @@ TEST_F(DocsTest, CompletionOffersEveryCommandAndExactlyTheOptionsTheTableGives) 
     const auto offered = complete(cases);
 
     std::set<std::string> commands{"help"};
-    for (const CommandSpec& command : commandTable()) commands.emplace(command.name);
+    for (const CommandRow& command : commandTable()) commands.emplace(command.name);
     EXPECT_EQ(offered.at("commands"), commands);
     EXPECT_TRUE(offered.at("commands").contains("headset"));
     EXPECT_TRUE(offered.at("commands").contains("recoil"));
     commands.erase("help");
     EXPECT_EQ(offered.at("help"), commands);
     std::set<std::string> global;
-    for (const OptionSpec& option : globalOptionTable()) global.emplace(option.name);
+    for (const OptionRow& option : globalOptionTable()) global.emplace(option.name);
     EXPECT_EQ(offered.at("global"), global);
 
-    for (const CommandSpec& command : commandTable()) {
+    for (const CommandRow& command : commandTable()) {
         const std::string name(command.name);
         std::set<std::string> options{"--json", "--help"};
-        for (const OptionSpec& option : command.options) options.emplace(option.name);
+        for (const OptionRow& option : command.options) options.emplace(option.name);
         EXPECT_EQ(offered.at("options " + name), options) << name;
         if (!command.firstWords.empty()) {
             EXPECT_EQ(offered.at("first " + name), wordsOf(command.firstWords)) << name;
@@ -107,7 +107,7 @@ TEST_F(DocsTest, CompletionOffersEveryCommandAndExactlyTheOptionsTheTableGives) 
         if (!command.secondWords.empty()) {
             EXPECT_EQ(offered.at("second " + name), wordsOf(command.secondWords)) << name;
         }
-        for (const OptionSpec& option : command.options) {
+        for (const OptionRow& option : command.options) {
             if (option.choices.empty()) continue;
             EXPECT_EQ(offered.at("value " + name + std::string(option.name)), wordsOf(option.choices))
                 << option.name;
@@ -131,12 +131,12 @@ TEST_F(DocsTest, ManualPageNamesEveryCommandAndOptionAndIsValidMarkup) {
     const std::string page = manPage(readFile(HALVERNCTL_MAN_TEMPLATE), "9.8.7");
     EXPECT_EQ(page.find('@'), std::string::npos);  // nothing left to fill in
     EXPECT_NE(page.find("\"Halvern 9.8.7\""), std::string::npos);
-    for (const CommandSpec& command : commandTable()) {
+    for (const CommandRow& command : commandTable()) {
         std::string escaped(command.name);
         for (size_t at = escaped.find('-'); at != std::string::npos; at = escaped.find('-', at + 2))
             escaped.replace(at, 1, "\\-");
         EXPECT_NE(page.find("\n.SS " + escaped + "\n"), std::string::npos) << command.name;
-        for (const OptionSpec& option : command.options) {
+        for (const OptionRow& option : command.options) {
             std::string name(option.name);
             for (size_t at = name.find('-'); at != std::string::npos; at = name.find('-', at + 2))
                 name.replace(at, 1, "\\-");

@@ -69,13 +69,13 @@ void expectMistake(const Mistake& m, const LineRun& r) {
     EXPECT_TRUE(r.err.starts_with("halvernctl: ")) << line << "\n" << r.err;
     EXPECT_NE(r.err.find(m.says), std::string::npos) << line << "\n" << r.err;
     EXPECT_TRUE(r.out.empty()) << line << "\n" << r.out;
-    if (m.code == kExitUsage && findCommandSpec(m.words[0])) {
+    if (m.code == kExitUsage && findCommandRow(m.words[0])) {
         EXPECT_NE(r.err.find("; see 'halvernctl help " + m.words[0] + "'\n"), std::string::npos) << r.err;
     }
 }
 
 TEST_F(UsageTest, EveryCommandRefusesAnUnknownOptionWithOneLine) {
-    for (const CommandSpec& command : commandTable()) {
+    for (const CommandRow& command : commandTable()) {
         const Mistake m{
             {std::string(command.name), "--no-such-option"}, kExitUsage, "unknown option --no-such-option"};
         expectMistake(m, run(m.words));
@@ -198,7 +198,7 @@ TEST_F(UsageTest, EachKindOfMistakeGivesTheSameExitCodeInEveryCommand) {
 TEST_F(UsageTest, HelpComesFromTheCommandTableForEveryCommand) {
     // Every command the program carries out has its entry, and every entry is carried out.
     std::vector<std::string_view> table, runnable = runnableCommands();
-    for (const CommandSpec& command : commandTable()) table.push_back(command.name);
+    for (const CommandRow& command : commandTable()) table.push_back(command.name);
     std::sort(table.begin(), table.end());
     std::sort(runnable.begin(), runnable.end());
     EXPECT_EQ(table, runnable);
@@ -207,7 +207,7 @@ TEST_F(UsageTest, HelpComesFromTheCommandTableForEveryCommand) {
     EXPECT_EQ(general.code, kExitOk);
     EXPECT_EQ(general.out, generalUsage());
     EXPECT_EQ(run({"help"}).out, generalUsage());
-    for (const CommandSpec& command : commandTable()) {
+    for (const CommandRow& command : commandTable()) {
         const std::string name(command.name);
         EXPECT_NE(general.out.find("\n  " + name + " "), std::string::npos) << name;
         for (const auto& words : std::vector<std::vector<std::string>>{{"help", name},
@@ -223,19 +223,19 @@ TEST_F(UsageTest, HelpComesFromTheCommandTableForEveryCommand) {
         // The help names every form and every option the command takes.
         const std::string help = commandHelp(command);
         EXPECT_TRUE(help.starts_with("usage: halvernctl " + name)) << help;
-        for (const OptionSpec& option : command.options) EXPECT_NE(help.find(option.name), std::string::npos);
+        for (const OptionRow& option : command.options) EXPECT_NE(help.find(option.name), std::string::npos);
     }
     // The numbering of the shared decision, as help says it.
-    EXPECT_NE(commandHelp(*findCommandSpec("dpi")).find("STAGE is 1-6"), std::string::npos);
-    EXPECT_NE(commandHelp(*findCommandSpec("recoil")).find("GUN is 1-4, SHOT 1-30"), std::string::npos);
-    EXPECT_NE(commandHelp(*findCommandSpec("headset")).find("BAND 1-10"), std::string::npos);
+    EXPECT_NE(commandHelp(*findCommandRow("dpi")).find("STAGE is 1-6"), std::string::npos);
+    EXPECT_NE(commandHelp(*findCommandRow("recoil")).find("GUN is 1-4, SHOT 1-30"), std::string::npos);
+    EXPECT_NE(commandHelp(*findCommandRow("headset")).find("BAND 1-10"), std::string::npos);
 }
 
 TEST_F(UsageTest, TheParsersTakeEveryOptionTheTableOffers) {
     // Each option with a value the table says it takes, on the form it goes with: whatever else the line
     // lacks, the option is never the one refused.
-    for (const CommandSpec& command : commandTable()) {
-        for (const OptionSpec& option : command.options) {
+    for (const CommandRow& command : commandTable()) {
+        for (const OptionRow& option : command.options) {
             if (option.name == "--json") continue;  // taken by the program for every command
             std::vector<std::string> words{std::string(command.name)};
             WordList verbs(option.verbs.empty() ? command.firstWords : option.verbs);
