@@ -71,6 +71,11 @@ std::string EnglishTexts::shown(std::string_view id, std::string_view prefix) co
     return std::string(tail.empty() ? id : tail);
 }
 
+std::string kindDisplayName(std::string_view kind, const EnglishTexts& texts) {
+    const std::string_view text = texts.text("device_kind_" + std::string(kind) + "_text");
+    return std::string(text.empty() ? kind : text);
+}
+
 std::string_view idTail(std::string_view id, std::string_view prefix) {
     if (prefix.empty() || !id.starts_with(prefix)) return {};
     return id.substr(prefix.size());

@@ -27,6 +27,10 @@ private:
     std::map<std::string, std::string, std::less<>> m_texts;
 };
 
+/// A device kind's name ("mouse", "mousepad") as the window's device list shows it in English ("Mouse pad");
+/// the kind's word when the texts have none.
+[[nodiscard]] std::string kindDisplayName(std::string_view kind, const EnglishTexts& texts);
+
 /// The id without `prefix`; empty when the id does not start with it or nothing follows it.
 [[nodiscard]] std::string_view idTail(std::string_view id, std::string_view prefix);
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 
 #include "cli/device_session.h"
+#include "cli/json_output.h"
 #include "cli/key_names.h"
 #include "device/debug_sink.h"
 #include "devices/keyboard_device.h"
@@ -153,6 +153,9 @@ struct DeviceControllers::Served {
     bool direct = false;
     /// The light the device had before a program changed it without saving, to give back.
     std::optional<LightSetting> own;
+    /// What the controller's modes were last described from.
+    std::optional<LightSetting> describedLight;
+    bool describedDirect = false;
 };
 
 DeviceControllers::DeviceControllers(cli::AttachedDevices& devices, ScreenPixels screen)
@@ -172,7 +175,12 @@ bool DeviceControllers::refresh() {
         const auto same =
             std::ranges::find_if(m_served, [&](const auto& s) { return s && s->device == device; });
         if (same != m_served.end()) {
-            (*same)->found = found;
+            // Moved between cable and receiver: a new interface, version and Direct offer.
+            if ((*same)->found.command.path != found.command.path) {
+                (*same)->found = found;
+                describeDevice(**same);
+                (*same)->describedLight.reset();  // Direct may be offered or not now
+            }
             now.push_back(std::move(*same));
             continue;
         }
@@ -182,7 +190,9 @@ bool DeviceControllers::refresh() {
         served->device = device;
         served->found = found;
         served->target = targetOf(*device, m_screen);
-        if (served->target) now.push_back(std::move(served));
+        if (!served->target) continue;
+        describeDevice(*served);
+        now.push_back(std::move(served));
     }
     // A device that went while a program drove it needs nothing given back; the window hears it is gone.
     const bool drivenGone = std::ranges::any_of(m_served, [](const auto& s) { return s && s->driver != 0; });
@@ -233,7 +243,7 @@ size_t DeviceControllers::controllerCount() const {
 const rgb::RgbController* DeviceControllers::controller(size_t index) const {
     Served* served = live(index);
     if (!served) return nullptr;
-    describe(*served);
+    describeState(*served);
     return &served->controller;
 }
 
@@ -251,39 +261,21 @@ bool DeviceControllers::directOffered(const Served& served) {
     return false;
 }
 
-void DeviceControllers::describe(Served& served) const {
+// What does not change while the device stays on the same interface: its identity and its LEDs (the
+// keyboard's keys as they sit on the board, the others' LEDs in a row).
+void DeviceControllers::describeDevice(Served& served) const {
     rgb::RgbController& c = served.controller;
-    CMerivexUSBDevice& device = *served.device;
-    const LightTarget& target = *served.target;
-    const LightSetting light = target.light();
-    const LightModeLists& lists = target.lightModes();
-    const uint16_t typeCode = served.kind->cableType;
     c.type = served.type;
-    const std::string nameId = "device_kind_" + std::string(served.kind->name) + "_text";
-    const std::string_view name = m_texts.text(nameId);
-    c.name = name.empty() ? std::string(served.kind->name) : std::string(name);
+    c.name = cli::kindDisplayName(served.kind->name, m_texts);
     c.vendor = "Halvern";
-    char version[16] = "";
-    if (!served.found.viaReceiver) {
-        const uint16_t v = served.found.command.attributes.versionNumber;
-        std::snprintf(version, sizeof version, "%x.%02x", v >> 8, v & 0xFF);
-    }
-    c.version = version;
+    c.version = served.found.viaReceiver
+                    ? std::string()
+                    : cli::firmwareVersionText(served.found.command.attributes.versionNumber);
     c.description = c.name + ", " + served.found.describe();
     c.serial.clear();
     c.location = "HID: " + served.found.command.path;
 
-    c.modes.clear();
-    if (directOffered(served)) c.modes.push_back(directMode());
-    c.activeMode = 0;
-    for (size_t m = 0; m < lists.names.size(); ++m) {
-        if (m < lists.visible.size() && !lists.visible[m]) continue;
-        if (light.mode == m && !served.direct) c.activeMode = static_cast<int32_t>(c.modes.size());
-        c.modes.push_back(describeMode(target, m, light, m_texts, typeCode));
-    }
-
-    // The LEDs: the keyboard's keys as they sit on the board, the others' LEDs in a row.
-    const int frameLeds = device.ledCount();
+    const int frameLeds = served.device->ledCount();
     c.zones.clear();
     c.leds.clear();
     served.frameIndex.clear();
@@ -313,9 +305,39 @@ void DeviceControllers::describe(Served& served) const {
         c.zones.push_back({c.name, frameLeds == 1 ? rgb::ZoneType::Single : rgb::ZoneType::Linear, 0,
                            static_cast<uint32_t>(frameLeds), std::nullopt});
     }
+}
+
+void DeviceControllers::describeModes(Served& served, const LightSetting& light,
+                                      const LightModeLists& lists) const {
+    rgb::RgbController& c = served.controller;
+    c.modes.clear();
+    if (directOffered(served)) c.modes.push_back(directMode());
+    c.activeMode = 0;
+    for (size_t m = 0; m < lists.names.size(); ++m) {
+        if (m < lists.visible.size() && !lists.visible[m]) continue;
+        if (light.mode == m && !served.direct) c.activeMode = static_cast<int32_t>(c.modes.size());
+        c.modes.push_back(describeMode(*served.target, m, light, m_texts, served.kind->cableType));
+    }
+}
+
+// What the device holds now: its modes with their settings, the active one, and the LEDs' colours.
+void DeviceControllers::describeState(Served& served) const {
+    rgb::RgbController& c = served.controller;
+    const LightTarget& target = *served.target;
+    const LightSetting light = target.light();
+    const LightModeLists& lists = target.lightModes();
+    // The modes change with the light only; a Direct stream asks for the colours many times a second.
+    const bool sameModes =
+        served.describedLight == light && served.describedDirect == served.direct && !c.modes.empty();
+    served.describedLight = light;
+    served.describedDirect = served.direct;
+    if (!sameModes) describeModes(served, light, lists);
+    served.device->copyFrame(m_frame);
+
     c.colors.resize(c.leds.size());
     for (size_t i = 0; i < c.leds.size(); ++i) {
-        const uint32_t v = device.GetLedColour(served.frameIndex[i]);
+        const auto at = static_cast<size_t>(served.frameIndex[i]);
+        const uint32_t v = at < m_frame.size() ? m_frame[at] : 0;
         c.colors[i] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16)};
     }
 }
@@ -391,7 +413,7 @@ void DeviceControllers::updateMode(size_t index, size_t modeIndex, const rgb::Rg
                                    const rgb::RgbClient& client) {
     Served* served = live(index);
     if (!served) return;
-    describe(*served);
+    describeState(*served);
     if (modeIndex >= served->controller.modes.size()) return;
     const rgb::RgbMode& offered = served->controller.modes[modeIndex];
     if (offered.value == kDirectMode) {

@@ -64,13 +64,16 @@ private:
     [[nodiscard]] bool enterDirect(Served& served, const rgb::RgbClient& client);
     void takeDriver(Served& served, const rgb::RgbClient& client);
     void giveBack(Served& served);
-    void describe(Served& served) const;
+    void describeDevice(Served& served) const;
+    void describeState(Served& served) const;
+    void describeModes(Served& served, const LightSetting& light, const LightModeLists& lists) const;
 
     cli::AttachedDevices& m_devices;
     ScreenPixels m_screen;
     const cli::EnglishTexts m_texts;
     std::vector<std::unique_ptr<Served>> m_served;
-    std::vector<uint32_t> m_packed;  ///< a Direct update's colours as the LED frame holds them
+    std::vector<uint32_t> m_packed;         ///< a Direct update's colours as the LED frame holds them
+    mutable std::vector<uint32_t> m_frame;  ///< a device's LED frame as a description reads it
 };
 
 }  // namespace halvern::app

@@ -4,8 +4,8 @@
 #include <QDBusMetaType>
 #include <algorithm>
 #include <array>
-#include <cstdio>
 
+#include "cli/json_output.h"
 #include "cli/keyboard_session.h"
 #include "cli/light_options.h"
 #include "cli/light_record_session.h"
@@ -79,18 +79,12 @@ QVariant colour(const PropertySource& source) {
 
 /// The kind's name as the window's device list shows it (in English).
 QVariant deviceName(const PropertySource& source) {
-    const std::string id = "device_kind_" + std::string(source.kind.name) + "_text";
-    const std::string_view text = source.texts.text(id);
-    return QString::fromUtf8(text.empty() ? source.kind.name.data() : text.data(),
-                             static_cast<qsizetype>(text.empty() ? source.kind.name.size() : text.size()));
+    return QString::fromStdString(cli::kindDisplayName(source.kind.name, source.texts));
 }
 
 QVariant firmware(const PropertySource& source) {
     if (source.found.viaReceiver) return QString();
-    const uint16_t version = source.found.command.attributes.versionNumber;
-    char text[16];
-    std::snprintf(text, sizeof text, "%x.%02x", version >> 8, version & 0xFF);
-    return QString::fromLatin1(text);
+    return QString::fromStdString(cli::firmwareVersionText(source.found.command.attributes.versionNumber));
 }
 
 QVariant dpiStages(const PropertySource& source) {
