@@ -7,15 +7,9 @@
 namespace halvern::cli {
 namespace {
 
-constexpr std::array<KindChoice, 4> kKinds{{
-    {"mouse", type_code::kMouse, type_code::kMouseReceiver},
-    {"keyboard", type_code::kKeyboard, type_code::kKeyboardReceiver},
-    {"mousepad", type_code::kMousePad, 0},
-    {"headset", type_code::kHeadset, 0},
-}};
-
 /// The kind's command interface among the claimed ones: cable form first. Null when there is none.
-const ClaimedInterface* chooseCommand(const std::vector<ClaimedInterface>& claimed, const KindChoice& kind) {
+const ClaimedInterface* chooseCommand(const std::vector<ClaimedInterface>& claimed,
+                                      const DeviceKindInfo& kind) {
     for (uint16_t type : {kind.cableType, kind.receiverType}) {
         for (const auto& c : claimed) {
             if (type != 0 && c.typeCode == type && c.role == interface_role::kCommand) return &c;
@@ -26,14 +20,7 @@ const ClaimedInterface* chooseCommand(const std::vector<ClaimedInterface>& claim
 
 }  // namespace
 
-const KindChoice* findKindChoice(std::string_view name) {
-    for (const auto& k : kKinds) {
-        if (k.name == name) return &k;
-    }
-    return nullptr;
-}
-
-std::string notAttachedLine(const KindChoice& kind) {
+std::string notAttachedLine(const DeviceKindInfo& kind) {
     return "halvernctl: no " + std::string(kind.name) + " is attached";
 }
 
@@ -50,8 +37,8 @@ const InterfaceRow& FoundDevice::row() const {
     return kInterfaceTable[std::min(slot, kInterfaceTable.size() - 1)];
 }
 
-std::optional<FoundDevice> openKindInto(HidBackend& backend, const KindChoice& kind, CommandChannel& channel,
-                                        RunLocks* locks, std::ostream& err) {
+std::optional<FoundDevice> openKindInto(HidBackend& backend, const DeviceKindInfo& kind,
+                                        CommandChannel& channel, RunLocks* locks, std::ostream& err) {
     DeviceSlotList slots = makeDeviceSlotList();
     HidInterface probe(backend);
     const auto claimed = claimNewInterfaces(probe, slots);
@@ -78,7 +65,7 @@ std::optional<FoundDevice> openKindInto(HidBackend& backend, const KindChoice& k
     return found;
 }
 
-std::unique_ptr<DeviceSession> DeviceSession::open(HidBackend& backend, const KindChoice& kind,
+std::unique_ptr<DeviceSession> DeviceSession::open(HidBackend& backend, const DeviceKindInfo& kind,
                                                    RunLocks* locks, std::ostream& err) {
     auto session = std::make_unique<DeviceSession>(backend);
     auto found = openKindInto(backend, kind, session->m_channel, locks, err);

@@ -9,18 +9,12 @@
 #include "cli/run_locks.h"
 #include "device/command_channel.h"
 #include "device/interface_scan.h"
+#include "device/kind_registry.h"
 
 namespace halvern::cli {
 
-/// The product families halvernctl can address by name.
-struct KindChoice {
-    std::string_view name;  ///< "mouse", "keyboard", "mousepad", "headset"
-    uint16_t cableType = 0;
-    uint16_t receiverType = 0;  ///< 0 when the product has no receiver form
-};
-[[nodiscard]] const KindChoice* findKindChoice(std::string_view name);
 /// "halvernctl: no <kind> is attached".
-[[nodiscard]] std::string notAttachedLine(const KindChoice& kind);
+[[nodiscard]] std::string notAttachedLine(const DeviceKindInfo& kind);
 
 /// A kind's command interface as one scan found it: the cable form when present, else the receiver form.
 struct FoundDevice {
@@ -39,7 +33,7 @@ struct FoundDevice {
 /// device object's command channel alike. Nothing, with one line on `err`, when no such device is
 /// attached or it cannot be opened. With `locks`, the device's lock is taken (held for the run) before
 /// the device is opened; nothing, with one line on `err`, when another program keeps it.
-[[nodiscard]] std::optional<FoundDevice> openKindInto(HidBackend& backend, const KindChoice& kind,
+[[nodiscard]] std::optional<FoundDevice> openKindInto(HidBackend& backend, const DeviceKindInfo& kind,
                                                       CommandChannel& channel, RunLocks* locks,
                                                       std::ostream& err);
 
@@ -49,7 +43,7 @@ class DeviceSession {
 public:
     /// Scans the backend and opens the kind's command interface (as openKindInto). Nothing, with one
     /// line on `err`, when no such device is attached or it cannot be opened.
-    [[nodiscard]] static std::unique_ptr<DeviceSession> open(HidBackend& backend, const KindChoice& kind,
+    [[nodiscard]] static std::unique_ptr<DeviceSession> open(HidBackend& backend, const DeviceKindInfo& kind,
                                                              RunLocks* locks, std::ostream& err);
 
     [[nodiscard]] CommandChannel& channel() { return m_channel; }

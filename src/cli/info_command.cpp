@@ -66,7 +66,7 @@ void exchange(CommandChannel& channel, InfoRead& read) {
 /// Reads the kind's information block on a channel of its own, or, when the application carries the
 /// command out, as one job on its device's queue (between the window's own exchanges). Nothing, with one
 /// line on `context.err`, when the device cannot be reached at all.
-std::optional<InfoRead> readInfoBlock(const CommandContext& context, const KindChoice& kind) {
+std::optional<InfoRead> readInfoBlock(const CommandContext& context, const DeviceKindInfo& kind) {
     if (!context.attached) {
         auto session = DeviceSession::open(context.backend, kind, context.locks, context.err);
         if (!session) return std::nullopt;
@@ -95,7 +95,7 @@ std::optional<InfoRead> readInfoBlock(const CommandContext& context, const KindC
 }  // namespace
 
 int runInfoCommand(const CommandContext& context, const CommandArgs& args) {
-    const KindChoice* kind = args.size() == 1 ? findKindChoice(args[0]) : nullptr;
+    const DeviceKindInfo* kind = args.size() == 1 ? findKindByName(args[0]) : nullptr;
     if (!kind) {
         return usageError(context, "info",
                           args.empty()               ? std::string("a device kind is needed")

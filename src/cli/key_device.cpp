@@ -30,7 +30,7 @@ std::optional<KeyDevice> deviceNamed(std::string_view word) {
 
 /// Whether the claimed interfaces hold the kind's command interface, on its cable or through its receiver.
 bool holdsKind(const std::vector<ClaimedInterface>& claimed, std::string_view kind) {
-    const KindChoice* choice = findKindChoice(kind);
+    const DeviceKindInfo* choice = findKindByName(kind);
     if (!choice) return false;
     for (const ClaimedInterface& c : claimed) {
         const bool ofKind = c.typeCode == choice->cableType ||

@@ -163,7 +163,7 @@ std::optional<LightOnlyChoice> lightOnlyKind(const CommandArgs& args) {
         std::string value;
         if (args[i] == "--device" && i + 1 < args.size()) value = args[i + 1];
         if (args[i].starts_with("--device=")) value = args[i].substr(9);
-        if (value == "mousepad" || value == "headset") {
+        if (const DeviceKindInfo* kind = findKindByName(value); kind && !kind->hasKeys()) {
             choice.kind = value;
             if (args[i] == "--device") ++i;
             continue;

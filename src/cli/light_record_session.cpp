@@ -12,10 +12,6 @@
 namespace halvern::cli {
 namespace {
 
-std::string_view deviceWord(std::string_view kind) {
-    return kind == "mousepad" ? "mouse pad" : "headset";
-}
-
 template <class Device>
 std::optional<LightRecordSession> open(const CommandContext& context, std::string_view kind) {
     auto session = openPageSession<Device>(context, kind);
@@ -46,7 +42,7 @@ int show(const CommandContext& context, const CommandArgs& args, std::string_vie
     if (!session) return kExitDeviceError;
     const CMerivexLightRecordDevice& device = *session->device;
     if (!session->refreshed) {
-        context.err << "halvernctl: show " << kind << ": the " << deviceWord(kind)
+        context.err << "halvernctl: show " << kind << ": the " << kindDisplayText(kind)
                     << "'s record could not be read: " << describe(session->refreshed) << '\n';
         return kExitDeviceError;
     }
@@ -67,7 +63,7 @@ int show(const CommandContext& context, const CommandArgs& args, std::string_vie
         printJson(context.out, root);
         return kExitOk;
     }
-    context.out << deviceWord(kind) << " at " << session->found.command.path << '\n'
+    context.out << kindDisplayText(kind) << " at " << session->found.command.path << '\n'
                 << "light (profile): " << lightLine(light, mode, false) << '\n'
                 << "record " << static_cast<int>(record[0]) << " on the device: " << recordHex(record)
                 << '\n';
@@ -77,7 +73,7 @@ int show(const CommandContext& context, const CommandArgs& args, std::string_vie
 }  // namespace
 
 LightModeRange lightRecordModes(std::string_view kind) {
-    return {deviceWord(kind), 8, true};
+    return {kindDisplayText(kind), 8, true};
 }
 
 std::optional<LightRecordSession> openLightRecordDevice(const CommandContext& context,

@@ -22,13 +22,9 @@ std::string roleName(uint16_t role) {
 
 /// "mouse", "mouse receiver"; empty for a type code no kind has.
 std::string kindName(uint16_t typeCode) {
-    for (const std::string_view kind : {"mouse", "keyboard", "mousepad", "headset"}) {
-        const KindChoice* choice = findKindChoice(kind);
-        if (choice && choice->cableType == typeCode) return std::string(kind);
-        if (choice && choice->receiverType != 0 && choice->receiverType == typeCode)
-            return std::string(kind) + " receiver";
-    }
-    return {};
+    const DeviceKindInfo* kind = findKindByType(typeCode);
+    if (!kind) return {};
+    return std::string(kind->name) + (typeCode == kind->receiverType ? " receiver" : "");
 }
 
 }  // namespace

@@ -43,13 +43,9 @@ OpenedDevice openKind(const CommandContext& context, std::string_view kind) {
 
 bool attachedNow(const CommandContext& context, std::string_view kind) {
     if (!context.attached) return kindAttached(context.backend, kind);
-    const KindChoice* choice = findKindChoice(kind);
+    const DeviceKindInfo* choice = findKindByName(kind);
     FoundDevice found;
     return choice && context.attached->find(*choice, found);
-}
-
-std::string_view deviceWord(std::string_view kind) {
-    return kind == "mousepad" ? "mouse pad" : kind;
 }
 
 /// Prints a change's JSON result (held back until the device took the profile) with whether the profile
@@ -64,7 +60,7 @@ void printHeld(const CommandContext& context, const std::string& held, bool writ
 
 int runProfileCommand(const CommandContext& context, const CommandArgs& args) {
     const bool reachesDevice =
-        args.size() >= 2 && findKindChoice(args[0]) &&
+        args.size() >= 2 && findKindByName(args[0]) &&
         std::find(kDeviceVerbs.begin(), kDeviceVerbs.end(), args[1]) != kDeviceVerbs.end() &&
         attachedNow(context, args[0]);
     if (args.size() == 3 && args[1] == "export" && args[2] == kStandardStream) {
@@ -107,13 +103,13 @@ int runProfileCommand(const CommandContext& context, const CommandArgs& args) {
         // The device keeps the profile it had, and so does the list, as in the window.
         if (after != before && !SelectProfileId(kind, before))
             context.err << "halvernctl: the profile list could not be set back\n";
-        return reportRefusal(context, deviceWord(kind), "profile", written);
+        return reportRefusal(context, kindDisplayText(kind), "profile", written);
     }
     if (context.json) {
         printHeld(context, held.str(), true);
         return kExitOk;
     }
-    context.out << "profile written to the " << deviceWord(kind) << '\n';
+    context.out << "profile written to the " << kindDisplayText(kind) << '\n';
     return kExitOk;
 }
 

@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <string>
 
+#include "device/kind_registry.h"
+
 namespace halvern::cli {
 namespace {
-
-std::string nameOf(std::string_view kind) {
-    return kind == "mousepad" ? "mouse pad" : std::string(kind);
-}
 
 std::string byWhom(pid_t holder) {
     return holder > 0 ? "another program (pid " + std::to_string(holder) + ")" : "another program";
@@ -21,7 +19,7 @@ bool RunLocks::hold(const HidBackend& backend, uint16_t typeCode, std::string_vi
     if (!file) return true;
     if (std::any_of(m_held.begin(), m_held.end(), [&](const DeviceLock& l) { return l.file() == *file; }))
         return true;
-    const std::string name = nameOf(kind);
+    const std::string name(kindDisplayText(kind));
     LockWait wait;
     wait.bound = m_bound;
     wait.waiting = [&err, &name](pid_t holder) {

@@ -77,7 +77,7 @@ int runSameModeCommand(const CommandContext& context, const CommandArgs& args) {
     const auto words = splitSettingsWords(args, kKnown, 0, problem);
     const std::string* fromWord = words ? words->words.find("--from") : nullptr;
     if (words && !fromWord) problem = "--from is needed";
-    if (fromWord && !findKindChoice(*fromWord)) problem = "--from takes mouse, keyboard, mousepad or headset";
+    if (fromWord && !findKindByName(*fromWord)) problem = "--from takes mouse, keyboard, mousepad or headset";
     if (!problem.empty()) return usageError(context, "same-mode", problem, kUsage);
     const std::string from = *fromWord;
 

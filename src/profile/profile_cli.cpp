@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string_view>
 
+#include "device/kind_registry.h"
 #include "profile/data_folders.h"
 #include "profile/json_file.h"
 #include "profile/name_rule.h"
@@ -17,19 +18,6 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
-
-struct CliKind {
-    std::string_view word;      ///< as typed on the command line
-    std::string_view kindName;  ///< folder of the user's files and name of the default profile
-    int typeCode;               ///< the device type code of the cable-attached device
-};
-
-constexpr std::array<CliKind, 4> kKinds{{
-    {"mouse", "mouse", 2},
-    {"keyboard", "keyboard", 1},
-    {"mousepad", "MousePad", 3},
-    {"headset", "HD", 7},
-}};
 
 int usage(std::ostream& err, std::string_view problem) {
     err << "halvernctl: profile: " << problem << "; see 'halvernctl help profile'\n";
@@ -213,19 +201,12 @@ constexpr std::array<ProfileVerb, 9> kVerbs{{
     {"import", true, importProfile},
 }};
 
-const CliKind* findKind(std::string_view word) {
-    for (const CliKind& candidate : kKinds) {
-        if (candidate.word == word) return &candidate;
-    }
-    return nullptr;
-}
-
 /// Reads the kind's profile list from the user's data folder; false when the folder cannot be opened.
-bool openList(const CliKind& kind, ProfileList& list) {
-    const std::filesystem::path folder = GetDeviceDataFolder(kind.kindName);
+bool openList(const DeviceKindInfo& kind, ProfileList& list) {
+    const std::filesystem::path folder = GetDeviceDataFolder(kind.dataFolder());
     if (folder.empty()) return false;
-    list.SetDeviceType(kind.typeCode);
-    list.SetPaths(folder, GetDefaultProfilePath(kind.kindName));
+    list.SetDeviceType(kind.cableType);
+    list.SetPaths(folder, GetDefaultProfilePath(kind.dataFolder()));
     list.Init();
     return true;
 }
@@ -233,14 +214,14 @@ bool openList(const CliKind& kind, ProfileList& list) {
 }  // namespace
 
 std::string SelectedProfileId(std::string_view kindWord) {
-    const CliKind* kind = findKind(kindWord);
+    const DeviceKindInfo* kind = findKindByName(kindWord);
     ProfileList list;
     if (!kind || !openList(*kind, list)) return {};
     return list.GetCurrentProfileId();
 }
 
 bool SelectProfileId(std::string_view kindWord, const std::string& id) {
-    const CliKind* kind = findKind(kindWord);
+    const DeviceKindInfo* kind = findKindByName(kindWord);
     ProfileList list;
     if (!kind || !openList(*kind, list)) return false;
     const auto& entries = list.GetEntries();
@@ -252,7 +233,7 @@ bool SelectProfileId(std::string_view kindWord, const std::string& id) {
 
 int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool json) {
     if (args.size() < 2) return usage(err, "a device kind and a verb are needed");
-    const CliKind* kind = findKind(args[0]);
+    const DeviceKindInfo* kind = findKindByName(args[0]);
     if (!kind) return usage(err, "no device kind '" + args[0] + "'");
     const ProfileVerb* verb = nullptr;
     for (const ProfileVerb& candidate : kVerbs) {
@@ -266,7 +247,7 @@ int RunProfileCommand(const std::vector<std::string>& args, std::ostream& out, s
 
     ProfileList list;
     if (!openList(*kind, list)) return refused(err, "cannot open the user's data folder");
-    return verb->run(list, verb->takesWord ? &args[2] : nullptr, Output{out, json, kind->word}, err);
+    return verb->run(list, verb->takesWord ? &args[2] : nullptr, Output{out, json, kind->name}, err);
 }
 
 }  // namespace halvern

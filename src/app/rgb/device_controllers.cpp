@@ -16,17 +16,9 @@
 namespace halvern::app {
 namespace {
 
-/// The kinds in the order they are served, with what RGB programs call them.
-struct ServedKind {
-    std::string_view name;
-    rgb::DeviceType type;
-};
-constexpr std::array<ServedKind, 4> kServedKinds{{
-    {"mouse", rgb::DeviceType::Mouse},
-    {"keyboard", rgb::DeviceType::Keyboard},
-    {"mousepad", rgb::DeviceType::Mousemat},
-    {"headset", rgb::DeviceType::Headset},
-}};
+/// What RGB programs call each kind, by its row of the kind table (mouse, keyboard, mouse pad, headset).
+constexpr std::array<rgb::DeviceType, kDeviceKindCount> kRgbTypes{
+    rgb::DeviceType::Mouse, rgb::DeviceType::Keyboard, rgb::DeviceType::Mousemat, rgb::DeviceType::Headset};
 
 /// What the mode list shows for Direct, in front of the device's own modes.
 constexpr int kDirectMode = -1;
@@ -140,7 +132,7 @@ std::unique_ptr<LightTarget> targetOf(CMerivexUSBDevice& device, const ScreenPix
 
 /// One attached device as a controller, and who drives its lights.
 struct DeviceControllers::Served {
-    const cli::KindChoice* kind = nullptr;
+    const DeviceKindInfo* kind = nullptr;
     rgb::DeviceType type = rgb::DeviceType::Mouse;
     CMerivexUSBDevice* device = nullptr;
     cli::FoundDevice found;
@@ -167,10 +159,10 @@ bool DeviceControllers::refresh() {
     std::vector<CMerivexUSBDevice*> before;
     for (const auto& served : m_served) before.push_back(served->device);
     std::vector<std::unique_ptr<Served>> now;
-    for (const ServedKind& kind : kServedKinds) {
-        const cli::KindChoice* choice = cli::findKindChoice(kind.name);
+    for (const DeviceKindInfo& kind : deviceKindInfos()) {
+        const DeviceKindInfo* choice = &kind;
         cli::FoundDevice found;
-        CMerivexUSBDevice* device = choice ? m_devices.find(*choice, found) : nullptr;
+        CMerivexUSBDevice* device = m_devices.find(kind, found);
         if (!device) continue;
         const auto same =
             std::ranges::find_if(m_served, [&](const auto& s) { return s && s->device == device; });
@@ -186,7 +178,7 @@ bool DeviceControllers::refresh() {
         }
         auto served = std::make_unique<Served>();
         served->kind = choice;
-        served->type = kind.type;
+        served->type = kRgbTypes[static_cast<size_t>(kind.kindIndex)];
         served->device = device;
         served->found = found;
         served->target = targetOf(*device, m_screen);

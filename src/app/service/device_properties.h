@@ -25,7 +25,7 @@ struct DpiStageValue {
 /// What a property's reader gets: the device object, its kind and its command interface.
 struct PropertySource {
     CMerivexUSBDevice& device;
-    const cli::KindChoice& kind;
+    const DeviceKindInfo& kind;
     const cli::FoundDevice& found;
     const cli::EnglishTexts& texts;  ///< light mode names
 };

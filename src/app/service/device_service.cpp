@@ -48,11 +48,9 @@ constexpr qsizetype kMaxWordLength = 4096;
 
 const QString kDevicesPath = QString::fromLatin1(service::kManagerPath) + QStringLiteral("/devices");
 
-QString devicePath(const cli::KindChoice& kind) {
+QString devicePath(const DeviceKindInfo& kind) {
     return kDevicesPath + QLatin1Char('/') + QString::fromUtf8(kind.name.data(), qsizetype(kind.name.size()));
 }
-
-constexpr std::array<std::string_view, 4> kKindNames{"mouse", "keyboard", "mousepad", "headset"};
 
 /// The XML of `interface` out of the interface file; empty when the file lacks it.
 QString interfaceXml(const QString& all, const QString& interface) {
@@ -114,7 +112,7 @@ void DeviceService::stateMayHaveChanged() {
     QTimer::singleShot(0, this, [this] { publishChanges(); });
 }
 
-CMerivexUSBDevice* DeviceService::find(const cli::KindChoice& kind, cli::FoundDevice& found) {
+CMerivexUSBDevice* DeviceService::find(const DeviceKindInfo& kind, cli::FoundDevice& found) {
     for (const auto& page : m_list.pages()) {
         if (!page->device || page->kindIndex < 0 ||
             static_cast<size_t>(page->kindIndex) >= kDeviceKindTable.size() ||
@@ -174,9 +172,10 @@ bool DeviceService::handleMessage(const QDBusMessage& message, const QDBusConnec
         return true;
     }
     if (path == QLatin1String(service::kManagerPath)) return handleManager(message);
-    for (const std::string_view name : kKindNames) {
-        const cli::KindChoice* kind = cli::findKindChoice(name);
-        if (!kind || path != devicePath(*kind)) continue;
+    for (const DeviceKindInfo& k : deviceKindInfos()) {
+        const DeviceKindInfo* kind = &k;
+        const std::string_view name = k.name;
+        if (path != devicePath(*kind)) continue;
         cli::FoundDevice found;
         if (!find(*kind, found)) {
             sendError(message, "NotAttached",
@@ -237,7 +236,7 @@ bool DeviceService::handleManager(const QDBusMessage& message) {
     return true;
 }
 
-bool DeviceService::handleDevice(const QDBusMessage& message, const cli::KindChoice& kind) {
+bool DeviceService::handleDevice(const QDBusMessage& message, const DeviceKindInfo& kind) {
     const QString member = message.member();
     const QString interface = message.interface();
     if (interface == QLatin1String(kPropertiesInterface)) {
@@ -278,7 +277,7 @@ bool DeviceService::handleDevice(const QDBusMessage& message, const cli::KindCho
     return true;
 }
 
-void DeviceService::handleGet(const QDBusMessage& message, const cli::KindChoice& kind, bool all) {
+void DeviceService::handleGet(const QDBusMessage& message, const DeviceKindInfo& kind, bool all) {
     const QString interface = message.arguments().at(0).toString();
     const std::map<QString, QVariant> values = readProperties(kind);
     if (all) {
@@ -299,7 +298,7 @@ void DeviceService::handleGet(const QDBusMessage& message, const cli::KindChoice
     m_bus.send(message.createReply(QVariant::fromValue(QDBusVariant(it->second))));
 }
 
-void DeviceService::handleSet(const QDBusMessage& message, const cli::KindChoice& kind) {
+void DeviceService::handleSet(const QDBusMessage& message, const DeviceKindInfo& kind) {
     const QList<QVariant> args = message.arguments();
     const dbus::PropertyRow* row = dbus::findProperty(args[0].toString(), args[1].toString());
     if (!row || !dbus::kindHas(*row, kind.name)) {
@@ -365,9 +364,9 @@ void DeviceService::runNext() {
     if (moved) (void)QDir::setCurrent(home);
 
     // The window shows what the command changed.
-    for (const std::string_view name : kKindNames) {
+    for (const DeviceKindInfo& kind : deviceKindInfos()) {
         cli::FoundDevice found;
-        if (CMerivexUSBDevice* device = find(*cli::findKindChoice(name), found)) device->ShowSettings();
+        if (CMerivexUSBDevice* device = find(kind, found)) device->ShowSettings();
     }
     publishChanges();
     if (command.done) command.done(code, out.str(), err.str());
@@ -389,7 +388,7 @@ QStringList DeviceService::devicePaths() const {
     return paths;
 }
 
-std::map<QString, QVariant> DeviceService::readProperties(const cli::KindChoice& kind) {
+std::map<QString, QVariant> DeviceService::readProperties(const DeviceKindInfo& kind) {
     std::map<QString, QVariant> values;
     cli::FoundDevice found;
     CMerivexUSBDevice* device = find(kind, found);
@@ -410,8 +409,8 @@ void DeviceService::publishChanges() {
     if (!m_bus.isConnected()) return;
     const QString manager = QString::fromLatin1(service::kManagerPath);
     bool listChanged = false;
-    for (const std::string_view name : kKindNames) {
-        const cli::KindChoice* kind = cli::findKindChoice(name);
+    for (const DeviceKindInfo& k : deviceKindInfos()) {
+        const DeviceKindInfo* kind = &k;
         const QString path = devicePath(*kind);
         std::map<QString, QVariant> values = readProperties(*kind);
         const auto it = m_published.find(path);

@@ -50,7 +50,7 @@ public:
     static constexpr size_t kMaxWaitingCommands = 256;
 
     // AttachedDevices
-    [[nodiscard]] CMerivexUSBDevice* find(const cli::KindChoice& kind, cli::FoundDevice& found) override;
+    [[nodiscard]] CMerivexUSBDevice* find(const DeviceKindInfo& kind, cli::FoundDevice& found) override;
 
     // QDBusVirtualObject
     [[nodiscard]] QString introspect(const QString& path) const override;
@@ -65,21 +65,21 @@ private:
     };
     /// What was last published of one device object, by "interface.name".
     struct Published {
-        const cli::KindChoice* kind = nullptr;
+        const DeviceKindInfo* kind = nullptr;
         std::map<QString, QVariant> values;
     };
 
     [[nodiscard]] bool handleManager(const QDBusMessage& message);
-    [[nodiscard]] bool handleDevice(const QDBusMessage& message, const cli::KindChoice& kind);
-    void handleGet(const QDBusMessage& message, const cli::KindChoice& kind, bool all);
-    void handleSet(const QDBusMessage& message, const cli::KindChoice& kind);
+    [[nodiscard]] bool handleDevice(const QDBusMessage& message, const DeviceKindInfo& kind);
+    void handleGet(const QDBusMessage& message, const DeviceKindInfo& kind, bool all);
+    void handleSet(const QDBusMessage& message, const DeviceKindInfo& kind);
     /// Queues a command line that changes a device; the call is answered when it ends.
     void queueChange(const QDBusMessage& message, std::vector<std::string> words);
     void queue(Command command, const QDBusMessage& message);
     void runNext();
     void publishChanges();
     [[nodiscard]] QVariantMap managerProperties() const;
-    [[nodiscard]] std::map<QString, QVariant> readProperties(const cli::KindChoice& kind);
+    [[nodiscard]] std::map<QString, QVariant> readProperties(const DeviceKindInfo& kind);
     [[nodiscard]] QStringList devicePaths() const;
     void sendError(const QDBusMessage& message, const char* name, const QString& text);
 

@@ -4,6 +4,8 @@
 
 #include <set>
 
+#include "device/kind_registry.h"
+
 namespace halvern {
 namespace {
 
@@ -82,6 +84,41 @@ TEST(SupportedDevices, OnlyTheHeadsetMatchesCollectionZero) {
     const InterfaceIdentity headset{0x0C76, 0x1630, 3, 0};
     ASSERT_TRUE(preOpenMatch(slots, headset));
     EXPECT_EQ(postOpenClaim(slots, headset, 0x000C, 0x0001, "/dev/hidraw7").slot, 10);
+}
+
+}  // namespace
+}  // namespace halvern
+
+namespace halvern {
+namespace {
+
+// Every kind's names and type codes agree with the supported-device tables, so that the command line, the
+// bus, the RGB server and the window find the same device under one name.
+TEST(KindRegistry, AgreesWithTheDeviceTables) {
+    ASSERT_EQ(deviceKindInfos().size(), kDeviceKindTable.size());
+    for (const DeviceKindInfo& kind : deviceKindInfos()) {
+        SCOPED_TRACE(std::string(kind.name));
+        EXPECT_EQ(findKindByIndex(kind.kindIndex), &kind);
+        EXPECT_EQ(findKindByName(kind.name), &kind);
+        EXPECT_EQ(kind.kindRow().typeCode, kind.cableType);
+        EXPECT_EQ(findKindByType(kind.cableType), &kind);
+        if (kind.hasReceiver()) {
+            EXPECT_EQ(findKindByType(kind.receiverType), &kind);
+            EXPECT_EQ(cableTwin(kind.receiverType), kind.cableType);
+        }
+        // Every kind has an interface row of its own on the cable.
+        EXPECT_GE(
+            findInterfaceRow(kind.kindRow().vid, kind.kindRow().pid, kind.cableType, kind.kindRow().role), 0);
+    }
+    EXPECT_EQ(findKindByName("mousepad")->dataFolder(), "MousePad");
+    EXPECT_EQ(kindDisplayText("mousepad"), "mouse pad");
+    EXPECT_EQ(kindDisplayText("printer"), "printer");
+    EXPECT_EQ(findKindByName("Mouse"), nullptr);
+    EXPECT_EQ(findKindByIndex(4), nullptr);
+    EXPECT_EQ(findKindByIndex(-1), nullptr);
+    EXPECT_EQ(findKindByType(0), nullptr);
+    EXPECT_FALSE(findKindByName("headset")->hasKeys());
+    EXPECT_TRUE(findKindByName("keyboard")->hasKeys());
 }
 
 }  // namespace
