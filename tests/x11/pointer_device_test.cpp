@@ -15,7 +15,7 @@ TEST(X11PointerDevice, WithoutTheMouseAmongTheXDevicesNothingIsAppliedAndTheReas
         EXPECT_EQ(device.availability(s, mouse).reasonId, "pointer_reason_no_device");
         EXPECT_FALSE(device.apply(s, 15, mouse));
     }
-    X11PointerDevice nowhere(":97");
+    X11PointerDevice nowhere(":4093");  // no X server ever listens there here
     EXPECT_EQ(nowhere.availability(PointerSetting::Speed, mouse).reasonId, "pointer_reason_no_x");
     EXPECT_FALSE(nowhere.apply(PointerSetting::Speed, 15, mouse));
 }
