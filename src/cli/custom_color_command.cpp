@@ -100,13 +100,14 @@ std::string doneText(const ColourRequest& request, size_t keyCount, std::span<co
     return "key " + std::to_string(request.key + 1) + (name.empty() ? "" : " (" + name + ")") + ": " + colour;
 }
 
-/// Sets the colours; the exit code, and on success how many keys took them.
+/// Sets the colours (the keyboard goes to its custom colour mode first); the exit code, and on success
+/// how many keys took them.
 int applyRequest(const CommandContext& context, CMerivexKeyboardDevice& device, const ColourRequest& request,
                  size_t& coloured) {
     if (request.reach == ColourRequest::Reach::Off) {
         return reportRefusal(
             context, "keyboard", "custom colours",
-            device.Await([&](CMerivexUSBDevice::Done done) { device.SetAllKeys(false, std::move(done)); }));
+            device.Await([&](CMerivexUSBDevice::Done done) { device.PaintKeysOff(std::move(done)); }));
     }
     const std::vector<int> keys = targetKeys(device, request);
     if (keys.empty()) {
@@ -116,7 +117,7 @@ int applyRequest(const CommandContext& context, CMerivexKeyboardDevice& device, 
     coloured = keys.size();
     return reportRefusal(context, "keyboard", "custom colours",
                          device.Await([&](CMerivexUSBDevice::Done done) {
-                             device.SetKeysColour(keys, request.colour, std::move(done));
+                             device.PaintKeys(keys, request.colour, std::move(done));
                          }));
 }
 
@@ -148,14 +149,7 @@ int runCustomColorCommand(const CommandContext& context, const CommandArgs& args
             context, "custom-color",
             "key " + std::to_string(request->key + 1) + " is not on this keyboard or has no LED", kUsage);
     }
-    // As the page's colour buttons: the custom colours show only in their mode, so switch to it first.
     const bool switching = device.settings().light.mode != CMerivexKeyboardDevice::kCustomColourMode;
-    if (switching) {
-        const int switched = changeKeyboardSettings(context, device, [](KeyboardSettings& s) {
-            s.light.mode = CMerivexKeyboardDevice::kCustomColourMode;
-        });
-        if (switched != kExitOk) return switched;
-    }
     size_t coloured = 0;
     const int code = applyRequest(context, device, *request, coloured);
     if (code != kExitOk) return code;

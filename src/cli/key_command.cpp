@@ -11,13 +11,9 @@
 #include "cli/mouse_session.h"
 #include "cli/option_words.h"
 #include "cli/shared_commands.h"
-#include "input/event_image.h"
-#include "input/macro_store.h"
 
 namespace halvern::cli {
 namespace {
-
-constexpr size_t kMacroMemoryUnit = 128;
 
 /// What differs between the devices: names in messages, the items and their factory functions.
 struct KeyTarget {
@@ -52,32 +48,6 @@ bool takesLastLeftClick(const CMerivexMouseDevice& device, size_t j, const KeyAs
 }
 bool takesLastLeftClick(const CMerivexKeyboardDevice&, size_t, const KeyAssignment&) {
     return false;
-}
-auto itemSlots(const CMerivexMouseDevice& device) {
-    return device.buttonSlots();
-}
-auto itemSlots(const CMerivexKeyboardDevice& device) {
-    return device.keySlots();
-}
-
-/// How many events a macro image would be over the device's memory with item `j` assigned `assignment`
-/// (0 when it fits), so that a key table naming a macro is never written when its macros cannot be.
-template <class Device>
-int macroOverflowWith(const Device& device, size_t j, const KeyAssignment& assignment) {
-    std::vector<KeyListEntry> keys = device.keyList();
-    keys[j].current = assignment;
-    std::vector<int> keyMap;
-    for (const uint8_t slot : itemSlots(device)) {
-        keyMap.push_back(slot == Device::kAbsentMarker ? key_table::kAbsent : slot);
-    }
-    const MacroStore store(device.UserFolder());
-    const std::vector<MacroEntry> list = store.LoadMacroList();
-    std::vector<size_t> counts;
-    for (const uint8_t number : key_table::UsedMacros(keys, keyMap, list.size())) {
-        counts.push_back(store.LoadMacro(list[number].guid).size());
-    }
-    const size_t limit = static_cast<size_t>(device.info()[6]) * kMacroMemoryUnit;
-    return MacroOverflowCount(EventImageSize(counts), limit);
 }
 
 /// The item and the function of a key command line (each a number or code, or a name); nothing after a
@@ -168,11 +138,6 @@ int assignKey(const CommandContext& context, PageSession<Device>& session, const
                               "there is no macro " + std::to_string(assignment.code1 + 1) +
                                   " (the list holds " + std::to_string(macros) + ")",
                               t.usage);
-        }
-        if (session.answered()) {
-            if (const int overflow = macroOverflowWith(device, j, assignment); overflow > 0) {
-                return reportMacroWrite(context, overflow, t.device);
-            }
         }
     }
     if (takesLastLeftClick(device, j, assignment)) {

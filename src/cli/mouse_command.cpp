@@ -78,16 +78,16 @@ std::string roundedNote(const AxisValue& typed, uint16_t position, const DpiScal
     return "; " + asked + ", the mouse's step gives " + std::to_string(given) + " DPI";
 }
 
-/// Whether switching stage `index` off leaves the page's rule intact: the active stage and the last
-/// enabled stage stay on.
+/// Why stage `index` cannot be switched off, in a sentence; nothing when it can.
 std::optional<std::string> disableProblem(const MouseSettings& s, size_t index) {
-    if (static_cast<int>(index) == s.activeStage) {
-        return "stage " + ordinalText(index) + " is the active stage and cannot be switched off";
+    switch (stageOffBar(s, index)) {
+        case StageOffBar::ActiveStage:
+            return "stage " + ordinalText(index) + " is the active stage and cannot be switched off";
+        case StageOffBar::LastStage:
+            return std::string("the last enabled stage cannot be switched off");
+        case StageOffBar::None:
+            break;
     }
-    const auto enabled =
-        std::count_if(s.stages.begin(), s.stages.end(), [](const DpiStage& d) { return d.active; });
-    const bool isOn = index < s.stages.size() && s.stages[index].active;
-    if (isOn && enabled <= 1) return std::string("the last enabled stage cannot be switched off");
     return std::nullopt;
 }
 
@@ -167,9 +167,8 @@ int runDpiActiveCommand(const CommandContext& context, const CommandArgs& args) 
 
     auto session = openMouse(context);
     if (!session) return kExitDeviceError;
-    const auto& stages = session->device->settings().stages;
     const size_t index = *stage;
-    if (index >= stages.size() || !stages[index].active) {
+    if (!stageSelectable(session->device->settings(), index)) {
         return refusal(context, "stage " + ordinalText(index) + " is switched off");
     }
     const int code = changeMouseSettings(

@@ -133,6 +133,25 @@ void CMerivexKeyboardDevice::SetKeysColour(std::span<const int> keys, Rgb colour
     replaceCustomColours(std::move(colours), true, false, std::move(done));
 }
 
+void CMerivexKeyboardDevice::inCustomColourMode(std::function<void(Done)> then, Done done) {
+    if (m_settings.light.mode == kCustomColourMode) return then(std::move(done));
+    ChangeSettings([](KeyboardSettings& s) { s.light.mode = kCustomColourMode; },
+                   [then = std::move(then), done = std::move(done)](DeviceResult switched) mutable {
+                       if (switched) return then(std::move(done));
+                       if (done) done(switched);
+                   });
+}
+
+void CMerivexKeyboardDevice::PaintKeys(std::span<const int> keys, Rgb colour, Done done) {
+    inCustomColourMode([this, keys = std::vector<int>(keys.begin(), keys.end()),
+                        colour](Done painted) { SetKeysColour(keys, colour, std::move(painted)); },
+                       std::move(done));
+}
+
+void CMerivexKeyboardDevice::PaintKeysOff(Done done) {
+    inCustomColourMode([this](Done painted) { SetAllKeys(false, std::move(painted)); }, std::move(done));
+}
+
 // ---- Streamed frames ----
 
 // A frame takes about 13 ms on the cable (six reports of 1 ms each way); starting one every 15 ms gives

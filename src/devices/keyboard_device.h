@@ -74,6 +74,12 @@ public:
     /// Only in the custom colour mode: several keys take `colour` with one write (a rubber-band selection).
     /// Refused (nothing done) in any other mode or without any valid key.
     void SetKeysColour(std::span<const int> keys, Rgb colour, Done done);
+    /// What the colour buttons of the page and `custom-color` do. Custom colours show only in the custom
+    /// colour mode, so the keyboard goes there first (a refused switch changes nothing more); then `keys`
+    /// take `colour` (SetKeysColour).
+    void PaintKeys(std::span<const int> keys, Rgb colour, Done done);
+    /// The same for switching every key's custom colour off (SetAllKeys(false)).
+    void PaintKeysOff(Done done);
     /// The colours of the current set, per logical key.
     [[nodiscard]] std::vector<LightColor> customColours() const { return m_customColours; }
 
@@ -103,6 +109,9 @@ private:
     void storeSettingsInProfile();
     /// After the light mode changed from `previousMode`: entering the custom colour mode loads its colours.
     void modeChanged(uint8_t previousMode);
+    /// Runs `then` once the keyboard is in the custom colour mode (at once when it is); a refused switch
+    /// goes to `done` instead.
+    void inCustomColourMode(std::function<void(Done)> then, Done done);
     void pushCustomColoursToEngine();
     /// Takes `colours` as the current set (effects and preview at once); stores them in the profile (saved)
     /// once written, or brings the previous set back when the keyboard refuses.

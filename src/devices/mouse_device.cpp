@@ -142,11 +142,31 @@ std::optional<CMerivexKeyedDevice::Record> CMerivexMouseDevice::settingsRecord(i
                   static_cast<uint16_t>(slot * mouse_record::kStride)};
 }
 
+StageOffBar stageOffBar(const MouseSettings& settings, size_t stage) {
+    if (static_cast<int>(stage) == settings.activeStage) return StageOffBar::ActiveStage;
+    const bool on = stage < settings.stages.size() && settings.stages[stage].active != 0;
+    const auto enabled =
+        std::ranges::count_if(settings.stages, [](const DpiStage& s) { return s.active != 0; });
+    return on && enabled <= 1 ? StageOffBar::LastStage : StageOffBar::None;
+}
+
+bool stageSelectable(const MouseSettings& settings, size_t stage) {
+    return stage < settings.stages.size() && settings.stages[stage].active != 0;
+}
+
 void CMerivexMouseDevice::ChangeSettings(const std::function<void(MouseSettings&)>& change, int screenWidth,
                                          int screenHeight, Done done, bool persist) {
-    setScreen(screenWidth, screenHeight);
+    const MouseSettings before = m_settings;
     change(m_settings);
     m_settings.stages.resize(std::min(m_settings.stages.size(), kStageCount));
+    const auto inStage = [](const MouseSettings& s) {
+        return s.activeStage >= 0 && stageSelectable(s, static_cast<size_t>(s.activeStage));
+    };
+    if (inStage(before) && !inStage(m_settings)) {
+        m_settings = before;
+        return queue().completeLater(done, DeviceResult::Refused(DeviceStep::Settings));
+    }
+    setScreen(screenWidth, screenHeight);
     storeSettingsInProfile();
     m_commit.commit(std::move(done), persist);
 }

@@ -26,6 +26,13 @@ struct MouseSettings {
     bool operator==(const MouseSettings&) const = default;
 };
 
+/// What keeps a DPI stage from being switched off: the active stage and the last switched-on stage stay on,
+/// so the mouse always has a stage to be in.
+enum class StageOffBar : uint8_t { None, ActiveStage, LastStage };
+[[nodiscard]] StageOffBar stageOffBar(const MouseSettings& settings, size_t stage);
+/// Whether `stage` can become the active one: it exists and is switched on.
+[[nodiscard]] bool stageSelectable(const MouseSettings& settings, size_t stage);
+
 /// The mouse, on its cable or through its receiver: keeps the mouse's onboard settings, key table, macro
 /// and recoil memory in step with the user's profile, runs the mouse's light effects, and listens for
 /// changes made on the mouse itself. Its state belongs to the owner's thread; the device's queue does the
@@ -71,7 +78,8 @@ public:
     /// Changes the settings (the page shows them at once) and sends the onboard record with the given
     /// screen size; the profile file is saved once the mouse took it. When the mouse refuses the record,
     /// the settings it held last come back (page and profile) and `done` gets the failure. Without
-    /// `persist` the profile file is not written for this change.
+    /// `persist` the profile file is not written for this change. A change that would leave the mouse in a
+    /// switched-off stage is refused before anything is sent (stageOffBar, stageSelectable).
     void ChangeSettings(const std::function<void(MouseSettings&)>& change, int screenWidth, int screenHeight,
                         Done done, bool persist = true);
 

@@ -204,6 +204,31 @@ TEST_P(KeyboardDeviceTest, ARefusedRecordKeepsThePageAndTheFileAsTheyWere) {
     EXPECT_EQ(reread.GetKeyboardSystem(), before.system);
 }
 
+// The colour buttons and `custom-color` paint keys from any mode: the keyboard goes to its custom colour
+// mode first, and when it does not take that, nothing else is written.
+TEST_P(KeyboardDeviceTest, PaintingKeysSwitchesToTheCustomColourModeFirst) {
+    connect();
+    ASSERT_TRUE(change([](KeyboardSettings& s) { s.light.mode = 6; }));
+    const std::array<int, 1> keys{5};
+    if (viaReceiver()) {
+        EXPECT_FALSE(run([&](auto done) { device.PaintKeys(keys, {1, 2, 3}, done); }));
+        EXPECT_NE(device.customColours().at(5), (LightColor{1, 2, 3, 255}));
+        return;
+    }
+    const unsigned writes = keyboard->firmware().commandCount(0x0B);
+    keyboard->setFaults({.refuseCommand = 0x06});  // the settings record is refused
+    EXPECT_FALSE(run([&](auto done) { device.PaintKeys(keys, {1, 2, 3}, done); }));
+    keyboard->setFaults({});
+    EXPECT_EQ(device.settings().light.mode, 6);
+    EXPECT_EQ(keyboard->firmware().commandCount(0x0B), writes);
+
+    EXPECT_TRUE(run([&](auto done) { device.PaintKeys(keys, {1, 2, 3}, done); }));
+    EXPECT_EQ(device.settings().light.mode, Keyboard::kCustomColourMode);
+    EXPECT_EQ(device.customColours().at(5), (LightColor{1, 2, 3, 255}));
+    EXPECT_TRUE(run([&](auto done) { device.PaintKeysOff(done); }));
+    EXPECT_EQ(device.customColours().at(5), (LightColor{0, 0, 0, 255}));
+}
+
 TEST_P(KeyboardDeviceTest, CustomColoursGoToTheLedPositionsOfTheirGroupOnlyInTheCustomMode) {
     connect();
     ASSERT_TRUE(change([](KeyboardSettings& s) {

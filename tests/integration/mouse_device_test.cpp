@@ -141,6 +141,45 @@ TEST_P(MouseDeviceTest, DraggingAStageWritesOneRecordBetweenBeginAndEnd) {
     EXPECT_EQ(reread.GetDpiStages().at(2).dpiX, 40);
 }
 
+// The mouse is never left in a switched-off stage, whichever program asks: such a change sends nothing
+// and leaves settings and profile as they were.
+TEST_P(MouseDeviceTest, AChangeLeavingTheMouseInASwitchedOffStageIsRefused) {
+    connect();
+    ASSERT_TRUE(change([](MouseSettings& s) {
+        for (auto& stage : s.stages) stage.active = 1;
+        s.activeStage = 1;
+    }));
+    const MouseSettings before = device.settings();
+    const size_t mark = lineCount();
+    EXPECT_EQ(change([](MouseSettings& s) { s.stages[1].active = 0; }).code(), DeviceResult::kRefused);
+    EXPECT_EQ(change([](MouseSettings& s) {
+                  s.stages[3].active = 0;
+                  s.activeStage = 3;
+              }).code(),
+              DeviceResult::kRefused);
+    EXPECT_EQ(change([](MouseSettings& s) { s.activeStage = 9; }).code(), DeviceResult::kRefused);
+    EXPECT_EQ(device.settings(), before);
+    EXPECT_TRUE(capturedSince(mark).empty());
+
+    EXPECT_EQ(stageOffBar(device.settings(), 1), StageOffBar::ActiveStage);
+    EXPECT_EQ(stageOffBar(device.settings(), 2), StageOffBar::None);
+    ASSERT_TRUE(change([](MouseSettings& s) {
+        for (size_t n = 0; n < s.stages.size(); ++n) s.stages[n].active = n == 1 || n == 4;
+    }));
+    EXPECT_EQ(stageOffBar(device.settings(), 4), StageOffBar::None);
+    EXPECT_TRUE(stageSelectable(device.settings(), 4));
+    EXPECT_FALSE(stageSelectable(device.settings(), 2));
+    ASSERT_TRUE(change([](MouseSettings& s) { s.stages[4].active = 0; }));
+    EXPECT_EQ(stageOffBar(device.settings(), 1), StageOffBar::ActiveStage);
+    // Moving to another stage and switching the old one off in one change is fine.
+    ASSERT_TRUE(change([](MouseSettings& s) {
+        s.stages[2].active = 1;
+        s.activeStage = 2;
+        s.stages[1].active = 0;
+    }));
+    EXPECT_EQ(stageOffBar(device.settings(), 2), StageOffBar::ActiveStage);
+}
+
 TEST_P(MouseDeviceTest, RecordBytesFollowTheSettings) {
     connect();
     ASSERT_TRUE(change([](MouseSettings& s) {

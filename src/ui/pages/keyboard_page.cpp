@@ -350,18 +350,8 @@ void KeyboardPage::PickCustomColour() {
 
 void KeyboardPage::ApplyCustomColour(int which) {
     if (which < 0 || which > 2) return;
-    if (m_keyboard.settings().light.mode == CMerivexKeyboardDevice::kCustomColourMode)
-        return colourKeys(which);
-    // The keys take their colours in the custom colour mode: the keyboard goes there first.
-    change([](KeyboardSettings& s) { s.light.mode = CMerivexKeyboardDevice::kCustomColourMode; },
-           [this, page = QPointer<KeyboardPage>(this), which](DeviceResult result) {
-               if (page && result) colourKeys(which);
-           });
-}
-
-void KeyboardPage::colourKeys(int which) {
     const QString failed = QStringLiteral("custom_colour_failed_text");
-    if (which == 2) return m_keyboard.SetAllKeys(false, track({}, failed));
+    if (which == 2) return m_keyboard.PaintKeysOff(track({}, failed));
     std::vector<int> keys;
     if (which == 0) {
         keys = m_selected;
@@ -373,7 +363,7 @@ void KeyboardPage::colourKeys(int which) {
     if (keys.empty()) return;
     const Rgb colour{static_cast<uint8_t>(m_colour >> 16), static_cast<uint8_t>(m_colour >> 8),
                      static_cast<uint8_t>(m_colour)};
-    m_keyboard.SetKeysColour(keys, colour, track({}, failed));
+    m_keyboard.PaintKeys(keys, colour, track({}, failed));
 }
 
 }  // namespace halvern::ui

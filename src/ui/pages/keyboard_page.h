@@ -90,7 +90,6 @@ private:
     /// Stores the picked key's new assignment in the device (which sends and saves it) and shows it.
     void closeKeyEditor();
     void storeAssignment(const KeyListEntry& entry);
-    void colourKeys(int which);
     void fitFunctionPagesToTheCurrentOne();
     /// The function area's height follows what its tab shown asks for.
     void fitFunctionScroll();

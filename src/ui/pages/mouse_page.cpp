@@ -227,19 +227,24 @@ void MousePage::showStageActive(int active) {
             s.slider->setProperty("activeStage", isActive);
             restyle(s.slider);
         }
-        if (s.enable) s.enable->setEnabled(!isActive);
         if (s.select) s.select->setChecked(isActive);
     }
-    applyEnableRule();
+    applyEnableRule(active);
 }
 
-// The last enabled stage cannot be switched off.
-void MousePage::applyEnableRule() {
-    int enabled = 0;
-    for (const StageRow& s : m_stages) enabled += s.enable && s.enable->isChecked();
-    if (enabled != 1) return;
-    for (const StageRow& s : m_stages) {
-        if (s.enable && s.enable->isChecked()) s.enable->setEnabled(false);
+// A stage's switch is offered while the mouse lets it go off (stageOffBar), judged on what the switches
+// show: a click shows at once, before the mouse took the change.
+void MousePage::applyEnableRule(int active) {
+    MouseSettings shown = m_mouse.settings();
+    shown.activeStage = active;
+    shown.stages.resize(std::max(shown.stages.size(), m_stages.size()));
+    for (size_t n = 0; n < m_stages.size(); ++n) {
+        if (m_stages[n].enable) shown.stages[n].active = m_stages[n].enable->isChecked() ? 1 : 0;
+    }
+    for (size_t n = 0; n < m_stages.size(); ++n) {
+        if (m_stages[n].enable)
+            m_stages[n].enable->setEnabled(!shown.stages[n].active ||
+                                           stageOffBar(shown, n) == StageOffBar::None);
     }
 }
 
@@ -438,14 +443,7 @@ void MousePage::DpiEnabled(int stage, bool enabled) {
     StageRow& s = m_stages[static_cast<size_t>(stage)];
     if (s.row) s.row->setEnabled(enabled);
     if (s.enable) s.enable->setChecked(enabled);
-    if (enabled) {
-        for (size_t n = 0; n < m_stages.size(); ++n) {
-            if (m_stages[n].enable)
-                m_stages[n].enable->setEnabled(static_cast<int>(n) != m_mouse.settings().activeStage);
-        }
-    } else {
-        applyEnableRule();
-    }
+    applyEnableRule(m_mouse.settings().activeStage);
     change([stage, enabled](MouseSettings& m) {
         if (m.stages.size() <= static_cast<size_t>(stage)) m.stages.resize(static_cast<size_t>(stage) + 1);
         m.stages[static_cast<size_t>(stage)].active = enabled ? 1 : 0;

@@ -91,7 +91,7 @@ private:
     void change(const std::function<void(MouseSettings&)>& edit);
     void showStages();
     void showStageActive(int active);
-    void applyEnableRule();
+    void applyEnableRule(int active);
     void showPolling();
     void showPointer();
     void showPointerValue(desktop::PointerSetting setting, int value);
