@@ -12,15 +12,14 @@ namespace {
 
 constexpr int kKeyboardKindId = 0;
 
-CMerivexKeyedDevice::Kind keyboardKind() {
-    return {DeviceKind::Keyboard,      kKeyboardKindId, CMerivexKeyboardDevice::kKeyCodes,
-            "KB 设备同步线程设定退出", "factory_keys",  false};
-}
+constexpr CMerivexKeyedDevice::Kind kKeyboardKind{DeviceKind::Keyboard, kKeyboardKindId,
+                                                  "KB 设备同步线程设定退出", false};
+constexpr CMerivexKeyedDevice::Keys kKeyboardKeys{CMerivexKeyboardDevice::kKeyCodes, "factory_keys"};
 
 }  // namespace
 
 CMerivexKeyboardDevice::CMerivexKeyboardDevice(HidBackend& backend)
-    : CMerivexKeyedDevice(backend, keyboardKind()),
+    : CMerivexKeyedDevice(backend, kKeyboardKind, kKeyboardKeys),
       m_commit(m_settings, {[this](Done done) { sendSettingsRecord(std::move(done)); },
                             [this](const KeyboardSettings& settings) {
                                 m_settings = settings;

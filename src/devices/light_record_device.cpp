@@ -10,7 +10,7 @@ namespace halvern {
 
 CMerivexLightRecordDevice::CMerivexLightRecordDevice(HidBackend& backend, const Kind& kind,
                                                      std::unique_ptr<CBasicProfiledata> profile)
-    : CMerivexKeyedDevice(backend, kind),
+    : CMerivexLitDevice(backend, kind),
       m_profile(std::move(profile)),
       m_commit(m_settings, {[this](Done done) { sendSettingsRecord(std::move(done)); },
                             [this](const LightRecordSettings& settings) { takeLight(settings.light); },
@@ -38,7 +38,7 @@ void CMerivexLightRecordDevice::takeSettingsFromProfile() {
 
 int CMerivexLightRecordDevice::LoadLightSettings() {
     light_record::TakeLight(m_stored, m_profile->GetLightInfo());
-    return CMerivexKeyedDevice::LoadLightSettings();
+    return CMerivexLitDevice::LoadLightSettings();
 }
 
 void CMerivexLightRecordDevice::ChangeLight(const LightSetting& light, Done done, bool persist) {
@@ -51,8 +51,8 @@ void CMerivexLightRecordDevice::takeStateRecord(std::span<const uint8_t> record)
     m_stored = light_record::FromDevice(record, lightLists().values);
 }
 
-std::optional<CMerivexKeyedDevice::Record> CMerivexLightRecordDevice::settingsRecord(int slot, int, int, int,
-                                                                                     int) {
+std::optional<CMerivexLitDevice::Record> CMerivexLightRecordDevice::settingsRecord(int slot, int, int, int,
+                                                                                   int) {
     if (slot < 0 || slot * light_record::kWriteStride > 0xFFFF) return std::nullopt;
     const light_record::Record record = light_record::ForDevice(m_stored, lightLists().values);
     return Record{{record.begin(), record.end()}, static_cast<uint16_t>(slot * light_record::kWriteStride)};
@@ -77,8 +77,8 @@ namespace {
 
 constexpr int kMousePadLightKind = 2;
 
-constexpr CMerivexKeyedDevice::Kind kMousePadKind{
-    DeviceKind::MousePad, kMousePadLightKind, {}, "MS设备同步线程设定退出", "factory_keys", false, true};
+constexpr CMerivexLitDevice::Kind kMousePadKind{DeviceKind::MousePad, kMousePadLightKind,
+                                                "MS设备同步线程设定退出", false};
 
 }  // namespace
 
@@ -96,8 +96,8 @@ namespace {
 constexpr int kHeadsetLightKind = 3;
 constexpr std::chrono::milliseconds kHeadsetFramePeriod{40};  // the preview's pace
 
-constexpr CMerivexKeyedDevice::Kind kHeadsetKind{
-    DeviceKind::Headset, kHeadsetLightKind, {}, "MS设备同步线程设定退出", "factory_keys", false, true};
+constexpr CMerivexLitDevice::Kind kHeadsetKind{DeviceKind::Headset, kHeadsetLightKind,
+                                               "MS设备同步线程设定退出", false};
 
 }  // namespace
 

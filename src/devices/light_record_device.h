@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "devices/headset_audio.h"
-#include "devices/keyed_device.h"
 #include "devices/light_record.h"
+#include "devices/lit_device.h"
 #include "devices/settings_commit.h"
 
 namespace halvern {
@@ -25,7 +25,7 @@ struct LightRecordSettings {
 /// its own copy of the record: a device read replaces it (the effects running on the page stay as they
 /// are), the profile's light replaces its light fields, and its direction byte only ever comes from the
 /// device. Every write sends that copy to record 0.
-class CMerivexLightRecordDevice : public CMerivexKeyedDevice {
+class CMerivexLightRecordDevice : public CMerivexLitDevice {
 public:
     CMerivexLightRecordDevice(HidBackend& backend, const Kind& kind,
                               std::unique_ptr<CBasicProfiledata> profile);

@@ -10,9 +10,9 @@ namespace {
 
 constexpr int kMouseKindId = 1;
 
-constexpr CMerivexKeyedDevice::Kind kMouseKind{
-    DeviceKind::Mouse,         kMouseKindId,   CMerivexMouseDevice::kButtonCodes,
-    "MS 设备同步线程设定退出", "factory_keys", true};
+constexpr CMerivexKeyedDevice::Kind kMouseKind{DeviceKind::Mouse, kMouseKindId, "MS 设备同步线程设定退出",
+                                               true};
+constexpr CMerivexKeyedDevice::Keys kMouseKeys{CMerivexMouseDevice::kButtonCodes, "factory_keys"};
 
 constexpr uint8_t kLeftButtonMask = 0x01;
 
@@ -24,7 +24,7 @@ bool clicksLeft(const KeyAssignment& a, const KeyAssignment& defaults) {
 }  // namespace
 
 CMerivexMouseDevice::CMerivexMouseDevice(HidBackend& backend)
-    : CMerivexKeyedDevice(backend, kMouseKind),
+    : CMerivexKeyedDevice(backend, kMouseKind, kMouseKeys),
       m_commit(m_settings, {[this](Done done) { sendSettingsRecord(std::move(done)); },
                             [this](const MouseSettings& settings) {
                                 m_settings = settings;

@@ -61,10 +61,10 @@ cli::LightModeRange modeRange(std::string_view kind) {
 
 QVariant modeName(const PropertySource& source) {
     const LightSetting* light = lightOf(source.device);
-    const auto* keyed = dynamic_cast<const CMerivexKeyedDevice*>(&source.device);
-    if (!light || !keyed) return {};
+    const auto* lit = dynamic_cast<const CMerivexLitDevice*>(&source.device);
+    if (!light || !lit) return {};
     return QString::fromStdString(
-        cli::lightModeName(keyed->lightLists(), light->mode, modeRange(source.kind.name), source.texts));
+        cli::lightModeName(lit->lightLists(), light->mode, modeRange(source.kind.name), source.texts));
 }
 
 QVariant multicolour(const PropertySource& source) {
