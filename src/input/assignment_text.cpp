@@ -21,14 +21,33 @@ Text choiceText(const std::array<ChoiceRow, N>& rows, uint8_t c1, std::optional<
     return std::nullopt;
 }
 
-/// Keyboard (and default) codes: the key row with both code bytes; else the rows of this type sharing the
-/// modifier byte or the usage byte, joined ("LCtrl+A"). A zero byte means "none" and matches nothing, so a
-/// mask of two modifiers with no key gives no text instead of every modifier.
+/// A keyboard code with modifiers: each modifier of the mask, lowest bit first, then the key, joined
+/// ("LCtrl+LShift+C", "LCtrl+LAlt"); nothing when a part has no name.
+Text modifiedKeyText(uint8_t mask, uint8_t usage) {
+    AssignmentText joined;
+    for (unsigned bit = 1; bit <= 0x80; bit <<= 1) {
+        if ((mask & bit) == 0) continue;
+        const int row = FindModifierRow(static_cast<uint8_t>(bit));
+        if (row < 0) return std::nullopt;
+        joined.textIds.push_back(KeyCodeTable[static_cast<size_t>(row)].name);
+    }
+    if (usage != 0) {
+        const int row = FindKeyRowByUsage(usage);
+        if (row < 0) return std::nullopt;
+        joined.textIds.push_back(KeyCodeTable[static_cast<size_t>(row)].name);
+    }
+    return joined;
+}
+
+/// Keyboard (and default) codes: the key row with both code bytes; a keyboard code with modifiers names
+/// them all and its key; a default code joins the rows of its type sharing the modifier byte or the usage
+/// byte. A zero byte means "none" and matches nothing.
 Text keyText(uint8_t type, uint8_t c1, uint8_t c2) {
     for (const KeyCodeRow& row : KeyCodeTable) {
         if (row.code1 == c1 && row.code2 == c2) return ids(row.name);
     }
     if (c1 == 0 && c2 == 0) return ids("close_text");
+    if (type == assign_type::kKeyboard && c1 != 0) return modifiedKeyText(c1, c2);
     AssignmentText joined;
     for (const KeyCodeRow& row : KeyCodeTable) {
         if (row.type != type) continue;

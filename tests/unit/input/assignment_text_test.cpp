@@ -25,10 +25,11 @@ TEST(AssignmentText, KeyboardCodesJoinModifierAndKey) {
     EXPECT_EQ(idsOf(0x20, 0x10, 0x00), (Ids{"keyboard_key_RCtrl"}));
     EXPECT_EQ(idsOf(0x20, 0x01, 0x04), (Ids{"keyboard_key_LCtrl", "keyboard_key_A"}));
     EXPECT_EQ(idsOf(0x20, 0x40, 0x29), (Ids{"keyboard_key_RAlt", "keyboard_key_Esc"}));
-    // Two modifiers match no single row: only the key is named.
-    EXPECT_EQ(idsOf(0x20, 0x03, 0x04), (Ids{"keyboard_key_A"}));
+    // Every modifier of the mask is named, lowest bit first, then the key.
+    EXPECT_EQ(idsOf(0x20, 0x03, 0x06), (Ids{"keyboard_key_LCtrl", "keyboard_key_LShift", "keyboard_key_C"}));
+    EXPECT_EQ(idsOf(0x20, 0x05, 0x00), (Ids{"keyboard_key_LCtrl", "keyboard_key_LAlt"}));
+    EXPECT_EQ(idsOf(0x20, 0x03, 0xF0), (Ids{"<none>"}));  // a key without a name names nothing
     // A zero byte means "none" and names nothing.
-    EXPECT_EQ(idsOf(0x20, 0x03, 0x00), (Ids{"<none>"}));
     EXPECT_EQ(idsOf(0x20, 0x00, 0xF0), (Ids{"<none>"}));
     // The plain lookup ignores the type: a default code with a consumer usage is named by its key.
     EXPECT_EQ(idsOf(0x00, 0x83, 0x01), (Ids{"keyboard_key_Launch Media Select"}));
