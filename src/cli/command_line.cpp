@@ -11,6 +11,7 @@
 #include "cli/doctor_command.h"
 #include "cli/effect_command.h"
 #include "cli/info_command.h"
+#include "cli/json_output.h"
 #include "cli/keyboard_command.h"
 #include "cli/language_command.h"
 #include "cli/list_command.h"
@@ -116,7 +117,14 @@ int runCommandLine(const std::vector<std::string>& words, std::ostream& out, std
     const auto options = parseGlobalOptions(words, err);
     if (!options) return kExitUsage;  // the line is written
     if (options->version) {
-        out << "halvernctl " << HALVERN_VERSION << '\n';
+        if (!options->json) {
+            out << "halvernctl " << HALVERN_VERSION << '\n';
+            return kExitOk;
+        }
+        Json::Value version(Json::objectValue);
+        version["program"] = "halvernctl";
+        version["version"] = HALVERN_VERSION;
+        printJson(out, version);
         return kExitOk;
     }
     const CommandRow* row = findCommandRow(options->command);

@@ -65,13 +65,19 @@ std::optional<uint16_t> axisPosition(const MouseSession& session, const AxisValu
     return static_cast<uint16_t>(axis.value);
 }
 
+/// The DPI typed for an axis when the mouse's step (or its lowest) gives another; nothing for a slider
+/// position or a DPI taken as typed.
+std::optional<int> roundedFrom(const AxisValue& typed, uint16_t position, const DpiScale& scale) {
+    if (!typed.typedDpi || scale.dpi(position) == typed.value) return std::nullopt;
+    return typed.value;
+}
+
 /// What became of a DPI number the mouse cannot take as it is: "; asked 1234 DPI, the mouse's step gives
 /// 1200 DPI" (`axis` names the Y axis); empty for a slider position or a DPI taken as typed.
 std::string roundedNote(const AxisValue& typed, uint16_t position, const DpiScale& scale,
                         std::string_view axis) {
-    if (!typed.typedDpi) return {};
+    if (!roundedFrom(typed, position, scale)) return {};
     const int given = scale.dpi(position);
-    if (given == typed.value) return {};
     const std::string asked = "asked " + std::to_string(typed.value) + " DPI" + std::string(axis);
     if (typed.value < scale.lowestDpi())
         return "; " + asked + ", the mouse's lowest is " + std::to_string(given) + " DPI";
@@ -148,6 +154,9 @@ int runDpiCommand(const CommandContext& context, const CommandArgs& args) {
         Json::Value result = changeResult("mouse", "dpiStage", "set");
         result["stage"] = stageJson(s.stages.at(index), index, scale);
         result["activeStage"] = s.activeStage + 1;
+        if (const auto asked = roundedFrom(*x, *xPosition, scale)) result["askedDpiX"] = *asked;
+        if (const auto asked = y ? roundedFrom(*y, *yPosition, scale) : std::nullopt)
+            result["askedDpiY"] = *asked;
         printJson(context.out, result);
         return kExitOk;
     }

@@ -13,6 +13,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/command_context.h"
+#include "cli/command_line.h"
 #include "cli/global_options.h"
 #include "emulator/emulator.h"
 #include "temp_env.h"
@@ -43,6 +44,12 @@ protected:
         CtlRun r;
         std::ostringstream out, err;
         const auto options = parseGlobalOptions(words, err);
+        if (options && options->version) {  // answered before any command
+            r.code = runCommandLine(words, out, err, {&emulator});
+            r.out = out.str();
+            r.err = err.str();
+            return r;
+        }
         const auto command = options ? m_commands.find(options->command) : m_commands.end();
         if (command == m_commands.end()) {
             ADD_FAILURE() << "not a command line of this test";

@@ -104,6 +104,12 @@ TEST_F(HalvernctlAnswersTest, EachLineGetsItsExitCodeAndOneLineSayingWhy) {
     const CtlRun exact = run({"dpi", "1", "--dpi", "1200"});
     EXPECT_EQ(exact.code, kExitOk) << exact.err;
     EXPECT_EQ(exact.out.find("asked"), std::string::npos) << exact.out;
+    // JSON carries the same: the DPI asked beside the stage the mouse took.
+    Json::Value json = runJson({"dpi", "1", "--dpi", "1234"});
+    EXPECT_EQ(json["askedDpiX"].asInt(), 1234);
+    EXPECT_EQ(json["stage"]["dpiX"].asInt(), 1200);
+    EXPECT_FALSE(json.isMember("askedDpiY"));
+    EXPECT_FALSE(runJson({"dpi", "1", "--dpi", "1200"}).isMember("askedDpiX"));
 }
 
 // Without options, flags and repeat say what the keyboard holds, in text and in JSON.

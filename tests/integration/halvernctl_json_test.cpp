@@ -289,7 +289,9 @@ TEST_F(HalvernctlJsonTest, EveryCommandPrintsTheDocumentedShape) {
     expectDocumented("`language`", {"language"});
     expectDocumented("`effect DEVICE MODE`", {"effect", "keyboard", "3", "--frames", "2"});
 
+    expectDocumented("`--version`", {"--version"});
     expectDocumented("`dpi STAGE`", {"dpi", "2", "--dpi", "1600", "--y-dpi", "800"});
+    expectDocumented("`dpi STAGE`", {"dpi", "3", "--dpi", "1234", "--y-dpi", "1"});
     expectDocumented("`dpi-active STAGE`", {"dpi-active", "2"});
     expectDocumented("`polling RATE`", {"polling", "500"});
     expectDocumented("`polling RATE`", {"polling", "--device", "keyboard", "2"});
