@@ -83,16 +83,23 @@ int showKeyboard(KeyEditorState& s, const KeyAssignment& a) {
         }
         return cat::kShortcut;
     }
+    s.keptModifiers = 0;
     if (a.code1 == 0) {
         s.modifierBox = 0;
     } else {
         const int row = FindModifierRow(a.code1);
         s.modifierBox = row < 0 ? -1 : ModifierBoxOfRow(row);
+        if (s.modifierBox < 0) s.keptModifiers = a.code1;
     }
     const int keyRow = FindKeyRowByUsage(a.code2);
     s.capturedUsage = a.code2;
     s.keyTextId = keyRow < 0 ? std::string_view{} : KeyCodeTable[static_cast<size_t>(keyRow)].name;
     return cat::kKeyboard;
+}
+
+/// The modifier mask the editor stands for: the chosen box's, or, while none is chosen, the one kept.
+uint8_t editorModifiers(const KeyEditorState& s) {
+    return s.modifierBox < 0 ? s.keptModifiers : ModifierMaskOfBox(s.modifierBox);
 }
 
 /// Sets the values of the category an assignment's type belongs to and returns that category.
@@ -165,7 +172,7 @@ bool IsCompleteAssignment(const KeyEditorState& s) {
     }
     switch (s.category) {
         case cat::kKeyboard:
-            return !s.keyTextId.empty() || s.modifierBox > 0;
+            return !s.keyTextId.empty() || s.modifierBox > 0 || (s.modifierBox < 0 && s.keptModifiers != 0);
         case cat::kMacro:
             return s.macroIndex >= 0 && s.macroCount > 0 && s.macroIndex < s.macroCount &&
                    s.macroIndex <= 0xFF && !HasInvalidMacroCount(s);
@@ -211,7 +218,7 @@ KeyAssignment ReadAssignment(const KeyEditorState& s, const KeyAssignment& curre
             return a;
         case cat::kKeyboard:
             a.type = assign_type::kKeyboard;
-            a.code1 = ModifierMaskOfBox(s.modifierBox);
+            a.code1 = editorModifiers(s);
             a.code2 = s.keyTextId.empty() ? 0 : s.capturedUsage;
             return a;
         case cat::kMacro:
@@ -250,8 +257,8 @@ std::optional<KeyAssignment> CaptureKey(KeyEditorState& s, const KeyAssignment& 
     KeyAssignment a = current;
     a.type = assign_type::kKeyboard;
     if (row >= kFirstPlainKeyRow) {
-        if (s.modifierBox < 0) s.modifierBox = 0;
-        a.code1 = ModifierMaskOfBox(s.modifierBox);
+        if (s.modifierBox < 0 && s.keptModifiers == 0) s.modifierBox = 0;
+        a.code1 = editorModifiers(s);
         a.code2 = key.code2;
         s.capturedUsage = key.code2;
         s.keyTextId = key.name;

@@ -62,7 +62,10 @@ struct KeyEditorState {
     std::string fireInterval;
     std::string fireCount;
 
-    int modifierBox = -1;        ///< first checked "key_ComBox_check_" box 0..4, -1 none
+    int modifierBox = -1;  ///< first checked "key_ComBox_check_" box 0..4, -1 none
+    /// The modifiers of a shown assignment that no single box names (Ctrl+Shift): kept while no box is
+    /// chosen, so that saving the key unchanged keeps them.
+    uint8_t keptModifiers = 0;
     uint8_t capturedUsage = 0;   ///< HID usage of the key last captured or shown
     std::string_view keyTextId;  ///< text id shown in "keyset_keyboard_text_edit"; empty = edit empty
     bool operator==(const KeyEditorState&) const = default;

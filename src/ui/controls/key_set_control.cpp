@@ -97,8 +97,15 @@ void CKeySetControlUI::bindControls(QWidget* content) {
     if (m_keyEdit) m_keyEdit->installEventFilter(this);
     m_macroCycleLayout = findControl(content, QStringLiteral("keyset_macro_cycle_layout"));
     for (int k = 0; k < kModifierBoxes; ++k) {
-        m_boxes[static_cast<size_t>(k)] =
+        QAbstractButton* box =
             findControl<QAbstractButton>(content, QString::fromLatin1(kModifierBoxPrefix), k);
+        m_boxes[static_cast<size_t>(k)] = box;
+        // A box the user chooses stands for the modifiers from then on: those kept aside go.
+        if (box)
+            connect(box, &QAbstractButton::clicked, this, [this] {
+                m_keptModifiers = 0;
+                showKeyText();
+            });
     }
 }
 
@@ -199,11 +206,19 @@ void CKeySetControlUI::placeTitle() {
 
 void CKeySetControlUI::showKeyText() {
     if (!m_keyEdit) return;
-    if (m_keyTextId.empty()) {
+    if (m_keyTextId.empty() && m_keptModifiers == 0) {
         m_keyEdit->clear();
-    } else {
-        m_keyEdit->setText(textOf(m_keyTextId));
+        return;
     }
+    // Modifiers no single box names are shown in the field, in front of the key: "Ctrl+Shift+C".
+    QStringList parts;
+    for (unsigned bit = 1; bit <= 0x80; bit <<= 1) {
+        if ((m_keptModifiers & bit) == 0) continue;
+        if (const int row = FindModifierRow(static_cast<uint8_t>(bit)); row >= 0)
+            parts << textOf(KeyCodeTable[static_cast<size_t>(row)].name);
+    }
+    if (!m_keyTextId.empty()) parts << textOf(m_keyTextId);
+    m_keyEdit->setText(parts.join(QLatin1Char('+')));
 }
 
 int CKeySetControlUI::categoryCount() const {
@@ -234,6 +249,7 @@ KeyEditorState CKeySetControlUI::editorState() const {
     }
     s.modifierBox = GetModifierBox();
     s.capturedUsage = m_capturedUsage;
+    s.keptModifiers = m_keptModifiers;
     s.keyTextId = m_keyEdit && m_keyEdit->text().isEmpty() ? std::string_view{} : m_keyTextId;
     return s;
 }
@@ -257,6 +273,7 @@ void CKeySetControlUI::applyEditorState(const KeyEditorState& state) {
     }
     SetModifierBox(s.modifierBox);
     m_capturedUsage = s.capturedUsage;
+    m_keptModifiers = s.keptModifiers;
     m_keyTextId = s.keyTextId;
     showKeyText();
     if (m_functionCombo) {
@@ -350,6 +367,7 @@ void CKeySetControlUI::OnFunctionSelected() {
     if (category == key_category::kKeyboard) {
         m_keyTextId = {};
         m_capturedUsage = 0;
+        m_keptModifiers = 0;
         showKeyText();
         SetModifierBox(0);
     }

@@ -136,6 +136,7 @@ private:
     const LanguageTexts* m_texts = nullptr;
     KeyListEntry m_entry;
     uint8_t m_capturedUsage = 0;
+    uint8_t m_keptModifiers = 0;  ///< KeyEditorState::keptModifiers
     std::string_view m_keyTextId;
     QString m_editedKeyId;
 };

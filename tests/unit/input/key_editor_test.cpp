@@ -87,6 +87,27 @@ TEST(KeyEditor, KeyCaptureWithAndWithoutModifier) {
     EXPECT_EQ(ReadAssignment(s, kCurrent, kDefault), code(0x20, 0x01, 0x00));
 }
 
+// A key with several modifiers (set by halvernctl or a profile) keeps them when the editor shows it and
+// saves it unchanged, and when a new key is captured; a box the user chooses replaces them.
+TEST(KeyEditor, SeveralModifiersSurviveTheEditorUntilABoxIsChosen) {
+    const KeyAssignment ctrlShiftC = code(0x20, 0x03, 0x06);
+    KeyEditorState s;
+    ShowAssignment(s, ctrlShiftC, kDefault, 20);
+    EXPECT_EQ(s.category, cat::kKeyboard);
+    EXPECT_EQ(s.modifierBox, -1);
+    EXPECT_TRUE(IsCompleteAssignment(s));
+    EXPECT_EQ(ReadAssignment(s, kCurrent, kDefault), ctrlShiftC);
+    auto a = CaptureKey(s, ctrlShiftC, 0x1E, false);  // A
+    ASSERT_TRUE(a);
+    EXPECT_EQ(*a, code(0x20, 0x03, 0x04));
+    s.modifierBox = 2;  // the Shift box
+    EXPECT_EQ(ReadAssignment(s, kCurrent, kDefault), code(0x20, 0x02, 0x04));
+    // A single modifier is shown by its box and keeps nothing aside.
+    ShowAssignment(s, code(0x20, 0x01, 0x04), kDefault, 20);
+    EXPECT_EQ(s.modifierBox, 1);
+    EXPECT_EQ(s.keptModifiers, 0);
+}
+
 // An assignment the user has not finished is refused: saving it keeps the current one.
 TEST(KeyEditor, IncompleteAssignmentsKeepTheCurrentOne) {
     KeyEditorState keyboard;
