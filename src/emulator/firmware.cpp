@@ -74,9 +74,16 @@ Firmware::Firmware(const ProductModel& model, const DeviceConfig& config, std::f
         debugLog("emulator: no usable state in " + m_stateFile.string() + ", starting from factory state");
     }
     m_stamp = stampOfFile();
+    m_saved = m_memory;
 }
 
+// The emulator saves its firmware when it goes; a firmware that outlives it (a node still open elsewhere)
+// writes only what changed since, so a program's end never writes its state file twice.
 Firmware::~Firmware() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stateFile.empty() || m_memory.samePersistentState(m_saved)) return;
+    }
     (void)saveUnlessReplaced();
 }
 
@@ -108,6 +115,7 @@ void Firmware::reloadIfReplaced() {
     if (!loadStateFile(m_stateFile, m_memory))
         debugLog("emulator: no usable state in " + m_stateFile.string());
     m_stamp = now;
+    m_saved = m_memory;
 }
 
 Report Firmware::execute(const Report& request, std::optional<uint8_t> refuseWith) {
@@ -189,6 +197,7 @@ bool Firmware::saveLocked() const {
     if (m_stateFile.empty()) return false;
     if (saveStateFile(m_stateFile, m_memory)) {
         m_stamp = stampOfFile();
+        m_saved = m_memory;
         return true;
     }
     debugLog("emulator: cannot write state file " + m_stateFile.string());

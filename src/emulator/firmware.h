@@ -110,7 +110,8 @@ private:
     const std::filesystem::path m_stateFile;
     mutable std::mutex m_mutex;
     MemoryImage m_memory;
-    mutable StateStamp m_stamp;  ///< the state file as this firmware last loaded or saved it
+    mutable StateStamp m_stamp;   ///< the state file as this firmware last loaded or saved it
+    mutable MemoryImage m_saved;  ///< the memory as the state file last had it
     size_t m_frameLength = 0;
     unsigned m_frames = 0;
     uint64_t m_frameChunks = 0;

@@ -26,6 +26,14 @@ public:
                                                           Region::LedTable, Region::Macro,
                                                           Region::Recoil,   Region::CustomColour};
 
+    /// Whether the regions that survive a restart hold the same bytes in both.
+    [[nodiscard]] bool samePersistentState(const MemoryImage& other) const {
+        for (const Region region : kPersistent) {
+            if ((*this)[region] != other[region]) return false;
+        }
+        return true;
+    }
+
 private:
     static constexpr size_t index(Region region) { return static_cast<size_t>(region); }
     std::array<std::vector<uint8_t>, kRegionCount> m_regions;

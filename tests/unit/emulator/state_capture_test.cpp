@@ -73,6 +73,22 @@ TEST(EmulatorState, SuccessiveRunsSeeTheSameMemory) {
     EXPECT_EQ((*transact(*second.node, request(0x07, 3, 0)))[8], 0x70);
 }
 
+// A node still open when the emulator goes keeps its firmware: letting go of it later does not write the
+// state file a second time (another run may be using that file by then).
+TEST(EmulatorState, AFirmwareOutlivingItsEmulatorDoesNotSaveAgain) {
+    TemporaryFolder folder;
+    const auto file = folder.path() / "mouse.state";
+    std::unique_ptr<HidNode> unchanged;
+    {
+        Session session(folder.path());
+        ASSERT_TRUE(transact(*session.node, request(0x06, 2, 128 + 2, {0x01, 0x04})));
+        unchanged = std::move(session.node);
+    }
+    ASSERT_TRUE(std::filesystem::remove(file));
+    unchanged.reset();
+    EXPECT_FALSE(std::filesystem::exists(file));  // nothing changed after the emulator's save
+}
+
 TEST(EmulatorState, UnusableStateFilesFallBackToTheFactoryMemory) {
     TemporaryFolder folder;
     const auto file = folder.path() / "mouse.state";
