@@ -198,6 +198,7 @@ void MainWindow::start(StartMode mode) {
     if (m_background) {
         // As for a window hidden to the tray: no preview, and the devices are not asked for their state.
         m_list->setWindowHidden(true);
+        if (m_sync) m_sync->setWindowHidden(true);
         m_list->setWindowActive(false);
     }
     DiscoveryEvents events{
@@ -305,6 +306,7 @@ void MainWindow::bringToFront() {
     m_background = false;
     m_list->updateNoDeviceNotice();
     m_list->setWindowHidden(false);
+    if (m_sync) m_sync->setWindowHidden(false);
     if (!m_shownOnce) refitToScreen();
     if (!m_shownOnce) debugLog("window shown");
     m_shownOnce = true;
@@ -326,6 +328,7 @@ void MainWindow::refitToScreen() {
 void MainWindow::hideToTray() {
     hide();
     m_list->setWindowHidden(true);
+    if (m_sync) m_sync->setWindowHidden(true);
 }
 
 void MainWindow::toggleFromTray() {
@@ -468,8 +471,10 @@ void MainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && m_list) m_list->setWindowActive(isActiveWindow());
     // A minimised window shows nothing: its preview stops and the devices are not asked for their state,
     // as when it is hidden to the tray.
-    if (event->type() == QEvent::WindowStateChange && m_list && isVisible())
+    if (event->type() == QEvent::WindowStateChange && m_list && isVisible()) {
         m_list->setWindowHidden(isMinimized());
+        if (m_sync) m_sync->setWindowHidden(isMinimized());
+    }
     QWidget::changeEvent(event);
 }
 
