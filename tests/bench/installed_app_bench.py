@@ -79,7 +79,7 @@ def xdotool(*args, timeout=5):
 
 
 def visible_window(pid):
-    found = xdotool("search", "--onlyvisible", "--pid", str(pid), "--name", "Halvern")
+    found = xdotool("search", "--onlyvisible", "--pid", str(pid))
     return found.split()[0] if found else None
 
 
@@ -121,6 +121,8 @@ def run_state(binary, devices, warmup, seconds, minimise):
         deadline = started + 20
         while window is None and time.monotonic() < deadline and program.poll() is None:
             window = visible_window(program.pid)
+            if window is None:
+                time.sleep(0.005)
         if window is None:
             raise RuntimeError(f"no window for HALVERN_EMULATE={devices!r}")
         figures["shown"] = time.monotonic() - started
@@ -179,7 +181,7 @@ def main():
     print(f"installed_app_bench: {args.binary}, {args.warmup:.0f} s settling, {args.seconds:.0f} s measured, "
           f"median of {args.repeat}; CPU in % of one core")
     print(f"  {'state':26} {'total':>6} {'program':>7} {'main':>6} {'pooled':>6} {'other':>6} "
-          f"{'emul.':>6} {'RSS MB':>7} {'shown s':>7}")
+          f"{'emul.':>6} {'RSS MB':>7} {'shown s':>7}", flush=True)
     for name, devices, minimise in STATES:
         if wanted and name not in wanted:
             continue
@@ -188,7 +190,7 @@ def main():
             try:
                 runs.append(run_state(args.binary, devices, args.warmup, args.seconds, minimise))
             except RuntimeError as problem:
-                print(f"  ({problem})")
+                print(f"  ({problem})", flush=True)
         if not runs:
             continue
         med = lambda key: statistics.median(r[key] for r in runs)
