@@ -106,6 +106,7 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
     m_list->pageMade = [this](DeviceSlotPage& page) {
         m_dataFolders.watch(QString::fromStdString(page.device->UserFolder().string()));
         showSoundServerState(page);
+        scheduleHeapTrim();
     };
     connect(&m_dataFolders, &DataFolderWatcher::folderChanged, this, &MainWindow::dataFolderChanged);
     m_list->createInitialPages();
@@ -310,6 +311,7 @@ void MainWindow::bringToFront() {
     if (!m_shownOnce) refitToScreen();
     if (!m_shownOnce) debugLog("window shown");
     m_shownOnce = true;
+    scheduleHeapTrim();  // after the pages shown now were polished and filled
     showNormal();
     raise();
     activateWindow();
