@@ -106,6 +106,7 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
     m_list->pageMade = [this](DeviceSlotPage& page) {
         m_dataFolders.watch(QString::fromStdString(page.device->UserFolder().string()));
         showSoundServerState(page);
+        scheduleHeapTrim();
     };
     connect(&m_dataFolders, &DataFolderWatcher::folderChanged, this, &MainWindow::dataFolderChanged);
     m_list->createInitialPages();
@@ -198,6 +199,7 @@ void MainWindow::start(StartMode mode) {
     if (m_background) {
         // As for a window hidden to the tray: no preview, and the devices are not asked for their state.
         m_list->setWindowHidden(true);
+        if (m_sync) m_sync->setWindowHidden(true);
         m_list->setWindowActive(false);
     }
     DiscoveryEvents events{
@@ -305,9 +307,11 @@ void MainWindow::bringToFront() {
     m_background = false;
     m_list->updateNoDeviceNotice();
     m_list->setWindowHidden(false);
+    if (m_sync) m_sync->setWindowHidden(false);
     if (!m_shownOnce) refitToScreen();
     if (!m_shownOnce) debugLog("window shown");
     m_shownOnce = true;
+    scheduleHeapTrim();  // after the pages shown now were polished and filled
     showNormal();
     raise();
     activateWindow();
@@ -326,6 +330,7 @@ void MainWindow::refitToScreen() {
 void MainWindow::hideToTray() {
     hide();
     m_list->setWindowHidden(true);
+    if (m_sync) m_sync->setWindowHidden(true);
 }
 
 void MainWindow::toggleFromTray() {
@@ -468,8 +473,10 @@ void MainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && m_list) m_list->setWindowActive(isActiveWindow());
     // A minimised window shows nothing: its preview stops and the devices are not asked for their state,
     // as when it is hidden to the tray.
-    if (event->type() == QEvent::WindowStateChange && m_list && isVisible())
+    if (event->type() == QEvent::WindowStateChange && m_list && isVisible()) {
         m_list->setWindowHidden(isMinimized());
+        if (m_sync) m_sync->setWindowHidden(isMinimized());
+    }
     QWidget::changeEvent(event);
 }
 

@@ -271,6 +271,10 @@ private:
     LightModeRequests m_lightRequests;
     QTimer* m_lightReturn =
         nullptr;  ///< one-shot: the return after light-mode requests (owned by the window)
+    /// Gives the heap's free pages back to the system a while after pages were built.
+    void scheduleHeapTrim();
+    static constexpr int kHeapTrimDelayMs = 2000;
+    QTimer* m_heapTrim = nullptr;                    ///< one-shot, made on first use (owned by the window)
     std::unique_ptr<ui::SettingsWindow> m_settings;  ///< while open; a window of its own
     std::vector<LanguageEntry> m_languages;
     int m_languageIndex = -1;           ///< none applied yet

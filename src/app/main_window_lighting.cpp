@@ -31,14 +31,23 @@ ui::LightPanel* panelOf(const DeviceSlotPage& page) {
 }  // namespace
 
 void MainWindow::createSynchronisedLighting() {
-    m_sync = std::make_unique<SynchronisedLighting>([this] {
-        std::vector<CMerivexUSBDevice*> devices;
-        for (const int kind : kPaintOrder) {
-            if (DeviceSlotPage* page = m_list->pageForKind(kind); page && connected(*page))
-                devices.push_back(page->device.get());
-        }
-        return devices;
-    });
+    m_sync = std::make_unique<SynchronisedLighting>(
+        [this] {
+            std::vector<CMerivexUSBDevice*> devices;
+            for (const int kind : kPaintOrder) {
+                if (DeviceSlotPage* page = m_list->pageForKind(kind); page && connected(*page))
+                    devices.push_back(page->device.get());
+            }
+            return devices;
+        },
+        [this](const CMerivexUSBDevice& device) {
+            // The headset's LEDs always show the program's frames; other kinds in their software-driven mode.
+            for (const auto& page : m_list->pages()) {
+                if (page->device.get() == &device)
+                    return (page->kind && page->kind->lightsFromProgram) || device.StreamsOnLightTick();
+            }
+            return false;
+        });
     m_list->enableSync = [this](bool possible) { enableSync(possible); };
     m_lightReturn = new QTimer(this);  // owned by the window
     m_lightReturn->setSingleShot(true);

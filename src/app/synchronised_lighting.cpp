@@ -6,8 +6,8 @@
 
 namespace halvern::app {
 
-SynchronisedLighting::SynchronisedLighting(Devices devices, QObject* parent)
-    : QObject(parent), m_devices(std::move(devices)) {
+SynchronisedLighting::SynchronisedLighting(Devices devices, ShowsFrames showsFrames, QObject* parent)
+    : QObject(parent), m_devices(std::move(devices)), m_showsFrames(std::move(showsFrames)) {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &SynchronisedLighting::run);
@@ -19,13 +19,26 @@ std::vector<CMerivexUSBDevice*> SynchronisedLighting::takingPart() const {
     return devices;
 }
 
+bool SynchronisedLighting::seen(const std::vector<CMerivexUSBDevice*>& devices) const {
+    if (!m_windowHidden) return true;
+    return m_showsFrames && std::any_of(devices.begin(), devices.end(),
+                                        [this](const CMerivexUSBDevice* d) { return m_showsFrames(*d); });
+}
+
+void SynchronisedLighting::setWindowHidden(bool hidden) {
+    if (hidden == m_windowHidden) return;
+    m_windowHidden = hidden;
+    wake();
+}
+
 void SynchronisedLighting::start(const SharedEffectSettings& settings) {
     m_animation.start(settings, steadyMillis());
     wake();
 }
 
 void SynchronisedLighting::wake() {
-    if (takingPart().empty()) {
+    const std::vector<CMerivexUSBDevice*> devices = takingPart();
+    if (devices.empty() || !seen(devices)) {
         m_timer.stop();
         return;
     }
@@ -41,7 +54,7 @@ void SynchronisedLighting::paint(const std::vector<CMerivexUSBDevice*>& devices)
 
 void SynchronisedLighting::run() {
     const std::vector<CMerivexUSBDevice*> devices = takingPart();
-    if (devices.empty() || !m_animation.running()) {
+    if (devices.empty() || !m_animation.running() || !seen(devices)) {
         m_timer.stop();
         return;
     }

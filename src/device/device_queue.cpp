@@ -3,6 +3,7 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "device/debug_sink.h"
 
@@ -40,6 +41,7 @@ void DeviceQueue::setFrameSource(FrameSource source) {
     std::scoped_lock lock(m_mutex);
     m_source = std::move(source);
     m_frameDue = Clock::now();
+    m_sentForgotten = true;  // a device opened again may have lost what it was sent
 }
 
 void DeviceQueue::start() {
@@ -212,12 +214,14 @@ void DeviceQueue::runSourceFrame() {
     bool wanted = false;
     FrameSource source;
     uint64_t wakes = 0;
+    bool repeat = false;
     {
         // The owner may set a new source at any time (every activation does): this frame uses the one
         // set when it began.
         std::scoped_lock lock(m_mutex);
         source = m_source;
         wakes = m_frameWakes;
+        if (std::exchange(m_sentForgotten, false)) m_sentLength = 0;
     }
     {
         std::scoped_lock run(m_runMutex);
@@ -225,9 +229,18 @@ void DeviceQueue::runSourceFrame() {
         if (wanted) {
             length = std::min(source.build(buffer, nextChange), buffer.size());
             const std::span<const uint8_t> frame = std::span(buffer).first(length);
-            if (length > 0)
+            repeat = length > 0 && length == m_sentLength && began < m_sentAt + kSteadyRefresh &&
+                     std::equal(frame.begin(), frame.end(), m_sent.begin());
+            if (length > 0 && !repeat)
                 written = source.send ? source.send(m_channel, frame) : m_channel.StreamLightFrame(frame);
         }
+    }
+    if (!wanted || written != result::kSuccess) {
+        m_sentLength = 0;  // the next frame wanted is sent in any case
+    } else if (length > 0 && !repeat) {
+        m_sent = buffer;
+        m_sentLength = length;
+        m_sentAt = began;
     }
     const Clock::time_point done = Clock::now();
     std::scoped_lock lock(m_mutex);
@@ -244,14 +257,17 @@ void DeviceQueue::runSourceFrame() {
         m_frameEarliest = m_frameDue = done + kFailurePause;
         return;
     }
-    if (length > 0) {
+    if (repeat) {
+        ++m_stats.repeatsSkipped;
+    } else if (length > 0) {
         ++m_stats.frames;
         m_stats.lastFrameAgeMs = millisBetween(began, done);
     }
     // Never more often than the period allows; then not before the frame changes (or the steady refresh).
     m_frameEarliest = began + minPeriod;
-    m_frameDue = wokenMeanwhile ? m_frameEarliest
-                                : std::max(m_frameEarliest, std::min(began + kSteadyRefresh, nextChange));
+    // A repeat not sent leaves the refresh where the frame that was sent put it.
+    const Clock::time_point refresh = (repeat ? m_sentAt : began) + kSteadyRefresh;
+    m_frameDue = wokenMeanwhile ? m_frameEarliest : std::max(m_frameEarliest, std::min(refresh, nextChange));
 }
 
 }  // namespace halvern

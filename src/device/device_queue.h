@@ -39,7 +39,9 @@ public:
     /// A failed frame pauses the stream this long, so an unplugged device is not flooded.
     static constexpr std::chrono::milliseconds kFailurePause{200};
     /// A frame that does not change is sent again after this long (a chunk lost on the way must not leave
-    /// the keys wrong for good).
+    /// the keys wrong for good). A source frame built with the same bytes as the last one sent is not
+    /// sent before then, whatever the source said about its changes (a music mode in silence builds the
+    /// same dark frame at every step).
     static constexpr std::chrono::milliseconds kSteadyRefresh{250};
 
     /// Where streamed frames come from. Both functions run on the worker thread.
@@ -54,8 +56,9 @@ public:
     };
 
     struct Stats {
-        uint64_t jobs = 0;    ///< jobs run
-        uint64_t frames = 0;  ///< frames written in full
+        uint64_t jobs = 0;            ///< jobs run
+        uint64_t frames = 0;          ///< frames written in full
+        uint64_t repeatsSkipped = 0;  ///< source frames not sent: the same bytes as the last one sent
         uint64_t failedFrames = 0;
         double lastFrameAgeMs = 0;    ///< from building the last frame to its last report's acknowledgement
         double longestJobWaitMs = 0;  ///< longest time a job waited in the queue
@@ -129,7 +132,11 @@ private:
     size_t m_postedLength = 0;
     bool m_hasPosted = false;
     Clock::time_point m_postedPausedUntil{};
-    Clock::time_point m_frameEarliest{};                 ///< source frames: not before this
+    FrameBuffer m_sent{};     ///< the last source frame sent (worker only)
+    size_t m_sentLength = 0;  ///< its length; 0: none to compare with (worker only)
+    Clock::time_point m_sentAt{};
+    bool m_sentForgotten = false;         ///< a new source: its first frame is sent whatever the last one was
+    Clock::time_point m_frameEarliest{};  ///< source frames: not before this
     Clock::time_point m_frameDue = Clock::time_point{};  ///< source frames: next one due
     uint64_t m_frameWakes =
         0;  ///< wakeFrames() calls so far: one during a frame's build is kept for after it

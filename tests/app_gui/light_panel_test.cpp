@@ -235,6 +235,28 @@ TEST_F(SynchronisedLightTest, KeyboardBlinkGoesToTheMouseAndPagesLeaveOneByOne) 
         ui::findControl(keyboardEditor, QStringLiteral("deng_same_mode"))->isVisibleTo(keyboardEditor));
 }
 
+// The keyboard and the mouse show their own effects and the shared colour only in the window's previews:
+// with the window off the screen the animation rests, and back on it catches up at once.
+TEST_F(SynchronisedLightTest, TheSharedAnimationRestsWhileNobodySeesIt) {
+    choose("light_combo_modeSelect", 23);  // the keyboard's blink
+    ASSERT_TRUE(settled(keyboardPage));
+    window->deviceList().ShowDeviceEntry(1, true, true);
+    ASSERT_EQ(window->sameMode(slot(1)), SharedEffectResult::Started);
+    SynchronisedLighting& sync = window->synchronisedLighting();
+    EXPECT_TRUE(sync.active());
+
+    sync.setWindowHidden(true);
+    EXPECT_FALSE(sync.active());
+    EXPECT_TRUE(inSync(keyboardPage) && inSync(mousePage));  // resting, not leaving
+
+    sync.setWindowHidden(false);
+    EXPECT_TRUE(sync.active());
+    ASSERT_TRUE(waitUntil([&] {
+        return mousePage->device().GetLedColour(0) == sync.animation().packed() &&
+               keyboardPage->device().GetLedColour(0) == sync.animation().packed();
+    }));
+}
+
 // The synchro option is the light-sync flag shown: before any same effect there is nothing to follow, so
 // choosing it leaves the device (and its preview) on its own effect; after one, the device joins.
 TEST_F(SynchronisedLightTest, TheSynchroOptionJoinsOnlyAnAnimationThatRuns) {

@@ -10,6 +10,11 @@
 // modes; then, with a mouse pad and a headset plugged in, visible on their pages and minimised with the
 // four devices (the headset's lights are driven by the program, frame by frame); minimised with no device.
 // Profiles and settings go to a temporary folder. Figures are printed, never judged.
+//
+// This window lives in the benchmark's own process, without the session's device service, the RGB
+// server, the sound companion's link or the single-instance socket, and with the emulator's threads taken
+// out: it reads lower than the program users start. installed_app_bench.py (beside this file) measures
+// that program from outside, through /proc; the figures quoted for the program are its.
 
 #include <time.h>
 #include <unistd.h>
@@ -205,6 +210,8 @@ int main(int argc, char** argv) {
     measure("minimised, no device", seconds);
     std::printf("  resident at the end                          %.1f MB\n",
                 static_cast<double>(bench::statusField("VmRSS")) / 1024.0);
+    std::printf(
+        "  (the program as users start it: tests/bench/installed_app_bench.py <prefix>/bin/halvern)\n");
     window.shutdown();
     return 0;
 }

@@ -179,6 +179,53 @@ TEST_F(DeviceQueueTest, ARefusedFramePausesTheStream) {
     ASSERT_TRUE(test::waitFor([&] { return queue.stats().frames >= 1; }));
 }
 
+// A source that says its frame changes at every step but builds the same bytes (a music mode in silence)
+// sends them once, then only as the steady refresh; new bytes go out at the next step, and a new source
+// (the device opened again) gets its first frame whatever was sent before.
+TEST_F(DeviceQueueTest, AFrameWithTheBytesLastSentIsNotSentAgainBeforeTheRefresh) {
+    std::atomic<uint8_t> colour{0};
+    std::atomic<int> periodMs{1};
+    const auto sameBytes = [&] {
+        queue.setFrameSource({[&](std::chrono::milliseconds& p) {
+                                  p = std::chrono::milliseconds(periodMs.load());
+                                  return true;
+                              },
+                              [&](DeviceQueue::FrameBuffer& buffer, Clock::time_point& next) {
+                                  ++built;
+                                  buffer.fill(colour);
+                                  next = Clock::now();
+                                  return size_t{60};
+                              }});
+    };
+    sameBytes();
+    const auto started = Clock::now();
+    ASSERT_TRUE(test::waitFor([&] { return built.load() >= 40; }));
+    ASSERT_TRUE(passQueue());
+    const auto refreshes = (Clock::now() - started) / DeviceQueue::kSteadyRefresh;
+    EXPECT_LE(queue.stats().frames, 1u + static_cast<uint64_t>(refreshes));
+    EXPECT_GE(queue.stats().repeatsSkipped, 30u);
+
+    const auto sent = queue.stats().frames;
+    colour = 7;
+    ASSERT_TRUE(test::waitFor([&] { return queue.stats().frames > sent; }));
+    EXPECT_EQ(keyboard->firmware().lastFrame().at(0), 7);
+
+    // Slow steps from here: the first frame of the new source is the next one built after it.
+    periodMs = 2000;
+    const int builtBefore = built.load();
+    ASSERT_TRUE(test::waitFor([&] { return built.load() > builtBefore; }));
+    ASSERT_TRUE(passQueue());
+    const DeviceQueue::Stats before = queue.stats();
+    sameBytes();
+    DeviceQueue::Stats after;
+    ASSERT_TRUE(test::waitFor([&] {
+        after = queue.stats();
+        return after.frames > before.frames || after.repeatsSkipped > before.repeatsSkipped;
+    }));
+    EXPECT_EQ(after.frames, before.frames + 1);
+    EXPECT_EQ(after.repeatsSkipped, before.repeatsSkipped);
+}
+
 TEST_F(DeviceQueueTest, WhileIdleKeepsTheWorkerOffTheChannel) {
     std::atomic<bool> inside{false};
     std::atomic<bool> overlapped{false};

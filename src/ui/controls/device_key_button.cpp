@@ -250,11 +250,12 @@ void DeviceKeyButton::updateLightColours() {
     if (inputs == m_lightInputs) return;
     m_lightInputs = inputs;
     m_glowColour = blendOver(cap, lightAsColour());
-    m_legendDark = legendColour() != QColor(Qt::white);
+    // What legendColour() says, from the blend just made: the legend lies on the glow when lit.
+    m_legendDark = whiteOrBlackOn(m_lit ? m_glowColour : cap) != QColor(Qt::white);
 }
 
 // The light image's alpha shape filled with the light colour, tinted in a pixmap kept from frame to frame.
-bool DeviceKeyButton::paintTintedImage(QPainter& p) {
+bool DeviceKeyButton::paintTintedImage(QPainter& p, QPoint origin) {
     const QPixmap image = cachedImage(m_lightImage, size());
     if (image.isNull()) return false;
     if (m_tinted.size() != image.size()) m_tinted = QPixmap(image.size());
@@ -265,7 +266,7 @@ bool DeviceKeyButton::paintTintedImage(QPainter& p) {
     t.setCompositionMode(QPainter::CompositionMode_SourceIn);
     t.fillRect(m_tinted.rect(), lightAsColour());
     t.end();
-    p.drawPixmap(rect(), m_tinted);
+    p.drawPixmap(rect().translated(origin), m_tinted);
     return true;
 }
 
@@ -274,20 +275,26 @@ bool DeviceKeyButton::lightCoversWhatItPaints() const {
            m_legendInsideGlow && !m_glowRects.empty();
 }
 
-void DeviceKeyButton::paintLight(QPainter& p) {
-    const bool tinted = m_lit && !m_lightImage.isEmpty() && paintTintedImage(p);
+void DeviceKeyButton::paintLight(QPainter& p, QPoint origin) {
+    const bool tinted = m_lit && !m_lightImage.isEmpty() && paintTintedImage(p, origin);
     if (m_lit && !tinted) {
         // No image: a glow inside the cap, over the cap's flat colour, so it is filled already blended.
+        // The rectangles go to the painter in one call: a preview frame fills some two thousand of them.
         updateLightColours();
-        for (const QRect& part : m_glowRects) p.fillRect(part, m_glowColour);
+        m_glowRectsAt.resize(m_glowRects.size());
+        std::transform(m_glowRects.begin(), m_glowRects.end(), m_glowRectsAt.begin(),
+                       [origin](const QRect& part) { return part.translated(origin); });
+        p.setPen(Qt::NoPen);
+        p.setBrush(m_glowColour);
+        p.drawRects(m_glowRectsAt.data(), static_cast<int>(m_glowRectsAt.size()));
     }
     if (!m_label.isNull()) {
         updateLightColours();
-        p.drawPixmap(m_labelOrigin, m_legendDark ? m_labelDark : m_label);
+        p.drawPixmap(m_labelOrigin + origin, m_legendDark ? m_labelDark : m_label);
     }
     if (!m_keysetHidden && !m_keysetImage.isEmpty()) {
         const QPixmap mark = cachedImage(m_keysetImage, size());
-        if (!mark.isNull()) p.drawPixmap(rect(), mark);
+        if (!mark.isNull()) p.drawPixmap(rect().translated(origin), mark);
     }
 }
 

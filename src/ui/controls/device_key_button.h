@@ -87,8 +87,9 @@ public:
     [[nodiscard]] int layersVersion() const { return m_layersVersion; }
     /// The key cap with its edge, as prepared (transparent around the rounded cap).
     [[nodiscard]] const QPixmap& cap() const { return m_cap; }
-    /// Draws what lies above the cap, at the painter's origin: the light, the legend and the keyset image.
-    void paintLight(QPainter& painter);
+    /// Draws what lies above the cap, with the key's top left corner at `origin`: the light, the legend and
+    /// the keyset image. Leaves the painter's pen and brush changed.
+    void paintLight(QPainter& painter, QPoint origin = {});
     /// Whether paintLight() fills every pixel it paints with an opaque colour first (a lit glow with the
     /// legend inside it, no light image, no keyset image): it can then be painted again over itself.
     [[nodiscard]] bool lightCoversWhatItPaints() const;
@@ -136,7 +137,7 @@ private:
     QPoint m_labelOrigin;  ///< where the legend's pixmaps sit in the key
     void updateLightColours();
     /// Draws the light image in the light's colour; false when the key has no such image.
-    bool paintTintedImage(QPainter& p);
+    bool paintTintedImage(QPainter& p, QPoint origin);
     /// What the glow's and the legend's colours were worked out for, and the colours.
     struct LightInputs {
         bool lit = false;
@@ -149,8 +150,9 @@ private:
     QColor m_glowColour;  ///< the light over the cap's colour
     bool m_legendDark = false;
     bool m_legendInsideGlow = true;
-    QPixmap m_tinted;                ///< the light image in the light's colour, reused from frame to frame
-    std::vector<QRect> m_glowRects;  ///< the light's shape when the key has no light image
+    QPixmap m_tinted;                  ///< the light image in the light's colour, reused from frame to frame
+    std::vector<QRect> m_glowRects;    ///< the light's shape when the key has no light image
+    std::vector<QRect> m_glowRectsAt;  ///< the shape where it is painted, kept from frame to frame
     LayersLook m_look;
     int m_layersVersion = 0;
 };

@@ -217,13 +217,11 @@ void KeyPictureLayer::paintEvent(QPaintEvent* event) {
     for (const Key& key : m_keys) {
         DeviceKeyButton* button = key.button;
         if (!button || !paints(key, area, region, lightsOnly) || !button->isVisibleTo(m_panel)) continue;
-        painter.translate(button->pos());
         if (!key.alone) {
             button->prepareLayers(m_scene.devicePixelRatio());
-            painter.drawPixmap(0, 0, button->cap());
+            painter.drawPixmap(button->pos(), button->cap());
         }
-        button->paintLight(painter);
-        painter.translate(-button->pos());
+        button->paintLight(painter, button->pos());
     }
     if (toScreen) {
         for (Key& key : m_keys) key.lightRequested = false;

@@ -241,6 +241,9 @@ bool DevicePage::showFrame(bool repaint) {
     // Only the lights whose colour changed are painted again (and the picture only under them), all of
     // them in one paint of the picture.
     KeyPictureLayer* shownBy = nullptr;
+    // The lights of a page share one picture panel: its layer is looked up once, not for every light.
+    const QWidget* panelOfLayer = nullptr;
+    KeyPictureLayer* layer = nullptr;
     for (int i = 0; i < m_lights.size() && i < static_cast<int>(frame.size()); ++i) {
         DeviceKeyButton* button = m_lights[i];
         if (!button || !button->isVisible()) continue;
@@ -250,7 +253,11 @@ bool DevicePage::showFrame(bool repaint) {
         if (!changed) continue;
         button->setLightColour(v & 0xFFFFFF, static_cast<int>(v >> 24), true);
         if (!repaint) continue;
-        if (KeyPictureLayer* layer = SelectPanel::pictureLayerOf(*button)) {
+        if (button->parentWidget() != panelOfLayer) {
+            panelOfLayer = button->parentWidget();
+            layer = SelectPanel::pictureLayerOf(*button);
+        }
+        if (layer) {
             layer->lightChanged(*button);
             shownBy = layer;
         } else {
