@@ -13,6 +13,7 @@ packages=(
   weston qt6-wayland
   udev desktop-file-utils appstream
   libfftw3-dev libpulse-dev pulseaudio pulseaudio-utils
+  pipewire pipewire-pulse wireplumber  # the sound tests run on both sound servers
   libasound2-dev ladspa-sdk caps
   fonts-noto-cjk  # the Chinese interface's glyphs, which the layout tests measure
 )
