@@ -159,9 +159,11 @@ std::optional<pid_t> PrivateSoundServer::spawn(std::vector<std::string> argument
     std::vector<std::string> variables = environment();
     if (!log.empty()) variables.push_back(log);
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (std::string& a : arguments) argv.push_back(a.data());
     argv.push_back(nullptr);
     std::vector<char*> envp;
+    envp.reserve(variables.size() + 1);
     for (std::string& v : variables) envp.push_back(v.data());
     envp.push_back(nullptr);
     // The servers talk a lot on stderr: into a log file in the folder, not the test's output.
