@@ -19,7 +19,7 @@ namespace {
 constexpr int kRate = 44100;
 // 3.125 Hz a bin: every band centre (31.25 Hz × 2^i) is a bin of its own, measured there and only there.
 constexpr int kPeriod = 14112;
-constexpr int kPeriodsPlayed = 3;
+constexpr int kPeriodsPlayed = 4;
 constexpr uint8_t kChannels = 2;
 constexpr float kLevel = 0.01f;  // rms: -40 dBFS leaves room for every boost
 
@@ -68,6 +68,21 @@ std::vector<float> periodicNoise() {
 /// Set when the recording began too late to hold two periods of noise: the server was starved of CPU
 /// (a loaded machine), which says nothing about the filter.
 constexpr const char* kTooLittle = "the recording holds too little of the noise";
+/// Set when two periods of the recording differ: a stream ran dry on a busy machine (a gap in the sound),
+/// which again says nothing about the filter; a filter that is wrong but steady repeats itself exactly.
+constexpr const char* kGap = "the recorded noise does not repeat itself (a gap in the sound)";
+
+// Whether the period after `from` repeats the one at `from` (within -40 dB): the sound was steady.
+bool repeats(const std::vector<float>& recorded, size_t from) {
+    double difference = 0;
+    double power = 0;
+    for (size_t i = from; i < from + kPeriod; ++i) {
+        const double d = double(recorded[i]) - recorded[i + kPeriod];
+        difference += d * d;
+        power += double(recorded[i]) * recorded[i];
+    }
+    return difference <= power * 1e-4;
+}
 
 std::optional<std::array<double, 10>> measureOnce(const std::string& sink, const std::string& monitorSource,
                                                   std::string& error, size_t* arrival = nullptr) {
@@ -114,8 +129,12 @@ std::optional<std::array<double, 10>> measureOnce(const std::string& sink, const
     const auto onset = static_cast<size_t>(
         std::find_if(recorded.begin(), recorded.end(), [](float s) { return std::abs(s) > kLevel / 100; }) -
         recorded.begin());
-    if (onset + size_t{2} * kPeriod > recorded.size()) {
+    if (onset + size_t{3} * kPeriod > recorded.size()) {
         error = kTooLittle;
+        return std::nullopt;
+    }
+    if (!repeats(recorded, onset + kPeriod)) {
+        error = kGap;
         return std::nullopt;
     }
     if (arrival != nullptr) *arrival = onset;
@@ -135,12 +154,13 @@ std::optional<std::array<double, 10>> measureOnce(const std::string& sink, const
 
 std::optional<std::array<double, 10>> measureBandGains(const std::string& sink,
                                                        const std::string& monitorSource, std::string& error) {
-    // A recording that missed the noise on a busy machine is measured again; any other failure stands.
+    // A recording that missed the noise or has a gap in it (a busy machine) is measured again; any other
+    // failure stands.
     constexpr int kAttempts = 3;
     for (int attempt = 1;; ++attempt) {
         error.clear();
         auto gains = measureOnce(sink, monitorSource, error);
-        if (gains || error != kTooLittle || attempt == kAttempts) return gains;
+        if (gains || (error != kTooLittle && error != kGap) || attempt == kAttempts) return gains;
     }
 }
 
