@@ -14,6 +14,7 @@ packages=(
   udev desktop-file-utils appstream
   libfftw3-dev libpulse-dev pulseaudio pulseaudio-utils
   libasound2-dev ladspa-sdk caps
+  rubberband-ladspa libmysofa-dev  # the voice changer's pitch shifter; the measured HRTF set (libmysofa1)
   fonts-noto-cjk  # the Chinese interface's glyphs, which the layout tests measure
 )
 
