@@ -13,7 +13,8 @@ packages=(
   weston qt6-wayland
   udev desktop-file-utils appstream
   libfftw3-dev libpulse-dev pulseaudio pulseaudio-utils
-  libasound2-dev ladspa-sdk caps
+  pipewire pipewire-pulse wireplumber  # the sound tests run on both sound servers
+  libasound2-dev ladspa-sdk lsp-plugins-ladspa  # the headset's equaliser plugin
   rubberband-ladspa libmysofa-dev  # the voice changer's pitch shifter; the measured HRTF set (libmysofa1)
   fonts-noto-cjk  # the Chinese interface's glyphs, which the layout tests measure
 )

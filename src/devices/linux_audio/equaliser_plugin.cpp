@@ -4,10 +4,11 @@
 #include <ladspa.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <complex>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <numbers>
 #include <string_view>
 #include <vector>
@@ -15,12 +16,25 @@
 namespace halvern::audio {
 namespace {
 
-constexpr std::string_view kFile = "caps.so";
-constexpr std::string_view kLabel = "Eq10X2";
+constexpr std::string_view kFilePrefix = "lsp-plugins-ladspa";
+constexpr std::string_view kLabel = "http://lsp-plug.in/plugins/ladspa/para_equalizer_x16_stereo";
 constexpr std::array<std::string_view, 3> kFolders{"/usr/lib/ladspa", "/usr/local/lib/ladspa",
                                                    "/usr/lib/x86_64-linux-gnu/ladspa"};
-// Long enough for the lowest band's ringing to die away at any usual rate.
-constexpr size_t kImpulseLength = 8192;
+// The plugin's choices (its port ranges): filter type 1 is a bell, filter mode 6 the peaking filter of
+// the audio EQ cookbook (its "APO" shape: its width hardly changes with its gain, unlike the analogue
+// shapes, whose boosts widen and reach far into the neighbours), equaliser mode 0 IIR filters (no
+// latency).
+constexpr float kBell = 1.0f;
+constexpr float kCookbookShape = 6.0f;
+constexpr float kIirMode = 0.0f;
+// An impulse response a fifth of a second long: the lowest bell's ringing has died away by then.
+constexpr double kImpulseSeconds = 0.2;
+// Fitting stops when every centre is this close (dB), or after so many rounds.
+constexpr double kCloseEnough = 0.05;
+constexpr int kRounds = 12;
+// The step that learns the linear model and the step of each round's slopes (dB).
+constexpr float kProbe = 6.0f;
+constexpr float kStep = 0.25f;
 
 std::vector<std::string> searchFolders() {
     std::vector<std::string> folders;
@@ -37,12 +51,57 @@ std::vector<std::string> searchFolders() {
     return folders;
 }
 
+// The plugin libraries in `folder` ("lsp-plugins-ladspa.so" or with a version, "…-1.2.5.so").
+std::vector<std::filesystem::path> librariesIn(const std::string& folder) {
+    std::vector<std::filesystem::path> found;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (name.starts_with(kFilePrefix) && name.ends_with(".so")) found.push_back(entry->path());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
 double decibels(std::complex<double> value) {
     return 20 * std::log10(std::max(std::abs(value), 1e-9));
 }
 
 double centre(int band) {
     return EqualiserPlugin::kLowestCentre * std::pow(2.0, band);
+}
+
+// A port's default as its range hints give it (LADSPA's rules); 0 without one.
+LADSPA_Data defaultOf(const LADSPA_PortRangeHint& hint) {
+    const LADSPA_PortRangeHintDescriptor d = hint.HintDescriptor;
+    const double low = hint.LowerBound;
+    const double high = hint.UpperBound;
+    const bool logarithmic = LADSPA_IS_HINT_LOGARITHMIC(d) && low > 0 && high > 0;
+    const auto between = [&](double share) {
+        return logarithmic ? std::exp(std::log(low) * (1 - share) + std::log(high) * share)
+                           : low * (1 - share) + high * share;
+    };
+    switch (d & LADSPA_HINT_DEFAULT_MASK) {
+        case LADSPA_HINT_DEFAULT_MINIMUM:
+            return static_cast<LADSPA_Data>(low);
+        case LADSPA_HINT_DEFAULT_LOW:
+            return static_cast<LADSPA_Data>(between(0.25));
+        case LADSPA_HINT_DEFAULT_MIDDLE:
+            return static_cast<LADSPA_Data>(between(0.5));
+        case LADSPA_HINT_DEFAULT_HIGH:
+            return static_cast<LADSPA_Data>(between(0.75));
+        case LADSPA_HINT_DEFAULT_MAXIMUM:
+            return static_cast<LADSPA_Data>(high);
+        case LADSPA_HINT_DEFAULT_1:
+            return 1.0f;
+        case LADSPA_HINT_DEFAULT_100:
+            return 100.0f;
+        case LADSPA_HINT_DEFAULT_440:
+            return 440.0f;
+        default:
+            return 0.0f;
+    }
 }
 
 // Solves the n × n system `a` · x = b in place (Gaussian elimination with pivoting); false when singular.
@@ -72,43 +131,150 @@ struct EqualiserPlugin::Library {
     struct Closer {
         void operator()(void* library) const { dlclose(library); }
     };
+    /// The ports of one of the ten bells.
+    struct Bell {
+        unsigned long type, mode, frequency, gain, quality;
+    };
+
+    Library() = default;
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+    ~Library() { dropInstance(); }
+
     std::unique_ptr<void, Closer> handle;
+    std::string file;  ///< the library's name without ".so", as module-ladspa-sink takes it
     const LADSPA_Descriptor* descriptor = nullptr;
-    std::vector<unsigned long> controlPorts, inputPorts, outputPorts, otherPorts;
+    std::vector<LADSPA_Data> values;  ///< one per port: what each control port reads or writes
+    std::vector<unsigned long> controlInputs, audioInputs, audioOutputs;
+    std::array<Bell, kBands> bells{};
+    unsigned long equaliserMode = 0;
+
+    // One instance, made for the rate last asked for, and its buffers.
+    LADSPA_Handle instance = nullptr;
+    double instanceRate = 0;
+    std::vector<LADSPA_Data> impulse, silence, left, right;
+    double slopesRate = 0;
+    std::array<Gains, kBands> slopes{};
+
+    void dropInstance() {
+        if (instance == nullptr) return;
+        if (descriptor->deactivate != nullptr) descriptor->deactivate(instance);
+        descriptor->cleanup(instance);
+        instance = nullptr;
+    }
+
+    /// Finds the ports by name; false when the plugin is not the one expected.
+    bool findPorts() {
+        const LADSPA_Descriptor& d = *descriptor;
+        values.assign(d.PortCount, 0.0f);
+        const auto portNamed = [&d](const std::string& name) -> std::optional<unsigned long> {
+            for (unsigned long port = 0; port < d.PortCount; ++port)
+                if (d.PortNames[port] != nullptr && name == d.PortNames[port] &&
+                    LADSPA_IS_PORT_CONTROL(d.PortDescriptors[port]) &&
+                    LADSPA_IS_PORT_INPUT(d.PortDescriptors[port]))
+                    return port;
+            return std::nullopt;
+        };
+        for (unsigned long port = 0; port < d.PortCount; ++port) {
+            const LADSPA_PortDescriptor kind = d.PortDescriptors[port];
+            if (LADSPA_IS_PORT_CONTROL(kind) && LADSPA_IS_PORT_INPUT(kind)) {
+                controlInputs.push_back(port);
+                values[port] = defaultOf(d.PortRangeHints[port]);
+            } else if (LADSPA_IS_PORT_AUDIO(kind)) {
+                (LADSPA_IS_PORT_INPUT(kind) ? audioInputs : audioOutputs).push_back(port);
+            }
+        }
+        const auto mode = portNamed("Equalizer mode");
+        if (!mode || audioInputs.size() != 2 || audioOutputs.size() != 2) return false;
+        equaliserMode = *mode;
+        for (int band = 0; band < kBands; ++band) {
+            const std::string n = std::to_string(band);
+            const auto type = portNamed("Filter type " + n);
+            const auto shape = portNamed("Filter mode " + n);
+            const auto frequency = portNamed("Frequency " + n + " (Hz)");
+            const auto gain = portNamed("Gain " + n + " (G)");
+            const auto quality = portNamed("Quality factor " + n);
+            if (!type || !shape || !frequency || !gain || !quality) return false;
+            bells[static_cast<size_t>(band)] = {*type, *shape, *frequency, *gain, *quality};
+        }
+        return true;
+    }
+
+    /// The ten bells with `controls` (dB); the plugin's other filters stay off.
+    void setBells(const Controls& controls) {
+        values[equaliserMode] = kIirMode;
+        for (int band = 0; band < kBands; ++band) {
+            const Bell& bell = bells[static_cast<size_t>(band)];
+            values[bell.type] = kBell;
+            values[bell.mode] = kCookbookShape;
+            values[bell.frequency] = static_cast<LADSPA_Data>(centre(band));
+            values[bell.gain] = static_cast<LADSPA_Data>(std::pow(
+                10.0, std::clamp(controls[static_cast<size_t>(band)], kMinControl, kMaxControl) / 20.0));
+            values[bell.quality] = kQuality;
+        }
+    }
+
+    /// The impulse response's spectrum at the band centres with the values set.
+    std::optional<std::array<std::complex<double>, kBands>> spectrum(double rate) {
+        const LADSPA_Descriptor& d = *descriptor;
+        const auto length = static_cast<size_t>(std::max(8192.0, rate * kImpulseSeconds));
+        if (instance == nullptr || instanceRate != rate) {
+            dropInstance();
+            instance = d.instantiate(&d, static_cast<unsigned long>(rate));
+            if (instance == nullptr) return std::nullopt;
+            instanceRate = rate;
+            impulse.assign(length, 0.0f);
+            impulse[0] = 1.0f;
+            silence.assign(length, 0.0f);
+            left.assign(length, 0.0f);
+            right.assign(length, 0.0f);
+            for (unsigned long port = 0; port < d.PortCount; ++port)
+                if (LADSPA_IS_PORT_CONTROL(d.PortDescriptors[port]))
+                    d.connect_port(instance, port, &values[port]);
+            d.connect_port(instance, audioInputs[0], impulse.data());
+            d.connect_port(instance, audioInputs[1], silence.data());
+            d.connect_port(instance, audioOutputs[0], left.data());
+            d.connect_port(instance, audioOutputs[1], right.data());
+            if (d.activate != nullptr) d.activate(instance);
+        }
+        // Each run starts from rest: silence first lets what rang before die away (the plugin's activate
+        // does not clear its filters).
+        d.connect_port(instance, audioInputs[0], silence.data());
+        d.run(instance, static_cast<unsigned long>(length));
+        d.connect_port(instance, audioInputs[0], impulse.data());
+        d.run(instance, static_cast<unsigned long>(length));
+        std::array<std::complex<double>, kBands> result{};
+        for (int band = 0; band < kBands; ++band) {
+            const std::complex<double> step = std::polar(1.0, -2 * std::numbers::pi * centre(band) / rate);
+            std::complex<double> turn = 1.0;
+            for (const LADSPA_Data sample : left) {
+                result[static_cast<size_t>(band)] += static_cast<double>(sample) * turn;
+                turn *= step;
+            }
+        }
+        return result;
+    }
 };
 
 std::optional<EqualiserPlugin> EqualiserPlugin::load() {
     for (const std::string& folder : searchFolders()) {
-        const std::string path = folder + "/" + std::string(kFile);
-        auto library = std::make_unique<Library>();
-        library->handle.reset(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));
-        if (!library->handle) continue;
-        auto* list =
-            reinterpret_cast<LADSPA_Descriptor_Function>(dlsym(library->handle.get(), "ladspa_descriptor"));
-        if (list == nullptr) continue;
-        constexpr unsigned long kMostDescriptors = 1024;
-        for (unsigned long i = 0; i < kMostDescriptors; ++i) {
-            const LADSPA_Descriptor* d = list(i);
-            if (d == nullptr) break;
-            if (d->Label != nullptr && kLabel == d->Label) library->descriptor = d;
+        for (const std::filesystem::path& path : librariesIn(folder)) {
+            auto library = std::make_unique<Library>();
+            library->handle.reset(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));
+            if (!library->handle) continue;
+            auto* list = reinterpret_cast<LADSPA_Descriptor_Function>(
+                dlsym(library->handle.get(), "ladspa_descriptor"));
+            if (list == nullptr) continue;
+            constexpr unsigned long kMostDescriptors = 4096;
+            for (unsigned long i = 0; i < kMostDescriptors; ++i) {
+                const LADSPA_Descriptor* d = list(i);
+                if (d == nullptr) break;
+                if (d->Label != nullptr && kLabel == d->Label) library->descriptor = d;
+            }
+            if (library->descriptor == nullptr || !library->findPorts()) continue;
+            library->file = path.stem().string();
+            return EqualiserPlugin(std::move(library));
         }
-        const LADSPA_Descriptor* d = library->descriptor;
-        if (d == nullptr) continue;
-        for (unsigned long port = 0; port < d->PortCount; ++port) {
-            const LADSPA_PortDescriptor kind = d->PortDescriptors[port];
-            if (LADSPA_IS_PORT_CONTROL(kind) && LADSPA_IS_PORT_INPUT(kind))
-                library->controlPorts.push_back(port);
-            else if (LADSPA_IS_PORT_AUDIO(kind) && LADSPA_IS_PORT_INPUT(kind))
-                library->inputPorts.push_back(port);
-            else if (LADSPA_IS_PORT_AUDIO(kind))
-                library->outputPorts.push_back(port);
-            else
-                library->otherPorts.push_back(port);
-        }
-        if (library->controlPorts.size() != kBands || library->inputPorts.empty() ||
-            library->outputPorts.empty())
-            continue;
-        return EqualiserPlugin(std::move(library));
     }
     return std::nullopt;
 }
@@ -118,168 +284,114 @@ EqualiserPlugin::~EqualiserPlugin() = default;
 EqualiserPlugin::EqualiserPlugin(EqualiserPlugin&&) noexcept = default;
 EqualiserPlugin& EqualiserPlugin::operator=(EqualiserPlugin&&) noexcept = default;
 
-EqualiserPlugin::Spectrum EqualiserPlugin::spectrum(const Controls& controls, double rate) const {
-    const LADSPA_Descriptor& d = *m_library->descriptor;
-    Spectrum result{};
-    LADSPA_Handle instance = d.instantiate(&d, static_cast<unsigned long>(rate));
-    if (instance == nullptr) return result;
-    Controls values = controls;
-    std::vector<LADSPA_Data> impulse(kImpulseLength, 0.0f);
-    std::vector<LADSPA_Data> silence(kImpulseLength, 0.0f);
-    std::vector<std::vector<LADSPA_Data>> outputs(m_library->outputPorts.size(),
-                                                  std::vector<LADSPA_Data>(kImpulseLength));
-    std::vector<LADSPA_Data> unused(m_library->otherPorts.size() + 1, 0.0f);
-    impulse[0] = 1.0f;
-    for (size_t i = 0; i < kBands; ++i) d.connect_port(instance, m_library->controlPorts[i], &values[i]);
-    for (size_t i = 0; i < m_library->inputPorts.size(); ++i)
-        d.connect_port(instance, m_library->inputPorts[i], i == 0 ? impulse.data() : silence.data());
-    for (size_t i = 0; i < outputs.size(); ++i)
-        d.connect_port(instance, m_library->outputPorts[i], outputs[i].data());
-    for (size_t i = 0; i < m_library->otherPorts.size(); ++i)
-        d.connect_port(instance, m_library->otherPorts[i], &unused[i]);
-    if (d.activate != nullptr) d.activate(instance);
-    d.run(instance, kImpulseLength);
-    if (d.deactivate != nullptr) d.deactivate(instance);
-    d.cleanup(instance);
-
-    for (int band = 0; band < kBands; ++band) {
-        const std::complex<double> step = std::polar(1.0, -2 * std::numbers::pi * centre(band) / rate);
-        std::complex<double> turn = 1.0;
-        for (const LADSPA_Data sample : outputs.front()) {
-            result[band] += static_cast<double>(sample) * turn;
-            turn *= step;
-        }
-    }
-    return result;
-}
-
 EqualiserPlugin::Gains EqualiserPlugin::response(const Controls& controls, double rate) const {
-    const Spectrum s = spectrum(controls, rate);
+    m_library->setBells(controls);
+    const auto s = m_library->spectrum(rate);
     Gains gains{};
-    for (int band = 0; band < kBands; ++band) gains[band] = decibels(s[band]);
+    if (s)
+        for (int band = 0; band < kBands; ++band) gains[band] = decibels((*s)[band]);
     return gains;
 }
 
-namespace {
+// The bells are in series, so what each adds at the centres (in dB) sums up; each bell's share is nearly
+// in proportion to its gain. The slopes of one bell at a time, from a step of kProbe dB, serve the whole
+// fit.
+const std::array<EqualiserPlugin::Gains, EqualiserPlugin::kBands>& EqualiserPlugin::slopesFor(
+    double rate) const {
+    if (m_library->slopesRate == rate) return m_library->slopes;
+    for (int band = 0; band < kBands; ++band) {
+        Controls alone{};
+        alone[static_cast<size_t>(band)] = kProbe;
+        const Gains heard = response(alone, rate);
+        for (int k = 0; k < kBands; ++k) m_library->slopes[band][k] = heard[k] / kProbe;
+    }
+    m_library->slopesRate = rate;
+    return m_library->slopes;
+}
 
-// Damped Gauss-Newton (Levenberg-Marquardt) on the response in dB, the controls held in their range.
-// `gainsOf(controls)` gives the response, `slopesOf(controls, gains)` its slopes: [j][k] is the change of
-// band k's gain per dB of control j.
-template <class GainsOf, class SlopesOf>
-EqualiserPlugin::Controls fit(const EqualiserPlugin::Gains& wanted, EqualiserPlugin::Controls controls,
-                              GainsOf gainsOf, SlopesOf slopesOf) {
-    constexpr int kBands = EqualiserPlugin::kBands;
-    const auto cost = [&wanted](const EqualiserPlugin::Gains& got) {
-        double sum = 0;
-        for (int i = 0; i < kBands; ++i) sum += (wanted[i] - got[i]) * (wanted[i] - got[i]);
-        return sum;
+EqualiserPlugin::Gains EqualiserPlugin::alone(int band, float control, double rate) const {
+    if (control == 0.0f) return Gains{};
+    Controls controls{};
+    controls[static_cast<size_t>(band)] = control;
+    return response(controls, rate);
+}
+
+// Since what the bells add sums up exactly, the response for any gains is the sum of each bell's own, and
+// Newton's method runs on one bell at a time: each round learns every bell's slope at its present gain
+// and moves all gains at once, by half as much again while that would not bring the response closer (a
+// boosting bell widens with its gain, a cutting one narrows, so a full step can overshoot). The linear
+// model from slopesFor() gives the start.
+EqualiserPlugin::Controls EqualiserPlugin::controlsFor(const Gains& wanted, double rate) const {
+    const auto& slopes = slopesFor(rate);
+    std::array<std::array<double, kBands>, kBands> model{};
+    for (int k = 0; k < kBands; ++k)
+        for (int j = 0; j < kBands; ++j) model[k][j] = slopes[j][k];
+    Gains start = wanted;
+    Controls controls{};
+    if (solve(model, start))
+        for (int j = 0; j < kBands; ++j)
+            controls[j] = std::clamp(static_cast<float>(start[j]), kMinControl, kMaxControl);
+
+    struct Point {
+        std::array<Gains, kBands> shares;  ///< each bell's own response
+        Gains miss;                        ///< wanted − heard
+        double cost = 0;                   ///< the misses' squares summed
+        double worst = 0;
     };
-    EqualiserPlugin::Gains current = gainsOf(controls);
-    double currentCost = cost(current);
-    double damping = 1.0;
-    constexpr int kRounds = 40;
-    for (int round = 0; round < kRounds && currentCost > 1e-4; ++round) {
-        const std::array<EqualiserPlugin::Gains, kBands> slope = slopesOf(controls, current);
-        std::array<std::array<double, kBands>, kBands> normal{};
-        std::array<double, kBands> right{};
-        for (int i = 0; i < kBands; ++i) {
-            for (int j = 0; j < kBands; ++j) {
-                for (int k = 0; k < kBands; ++k) normal[i][j] += slope[i][k] * slope[j][k];
+    const auto at = [&](const Controls& c) {
+        Point p;
+        p.miss = wanted;
+        for (int j = 0; j < kBands; ++j) {
+            p.shares[j] = alone(j, c[j], rate);
+            for (int k = 0; k < kBands; ++k) p.miss[k] -= p.shares[j][k];
+        }
+        for (const double m : p.miss) {
+            p.cost += m * m;
+            p.worst = std::max(p.worst, std::abs(m));
+        }
+        return p;
+    };
+    Point here = at(controls);
+    for (int round = 0; round < kRounds && here.worst >= kCloseEnough; ++round) {
+        std::array<std::array<double, kBands>, kBands> slope{};  // [centre][bell]
+        for (int j = 0; j < kBands; ++j) {
+            // Probed towards the middle of the range, so the probe stays inside it.
+            const float probe = controls[j] > 0 ? -kStep : kStep;
+            const Gains moved = alone(j, controls[j] + probe, rate);
+            for (int k = 0; k < kBands; ++k) slope[k][j] = (moved[k] - here.shares[j][k]) / probe;
+        }
+        Gains step = here.miss;
+        if (!solve(slope, step)) break;
+        bool closer = false;
+        for (double share = 1.0; share > 0.05 && !closer; share /= 2) {
+            Controls next = controls;
+            for (int j = 0; j < kBands; ++j)
+                next[j] =
+                    std::clamp(static_cast<float>(controls[j] + share * step[j]), kMinControl, kMaxControl);
+            Point there = at(next);
+            if (there.cost < here.cost) {
+                controls = next;
+                here = there;
+                closer = true;
             }
-            normal[i][i] += damping;
-            for (int k = 0; k < kBands; ++k) right[i] += slope[i][k] * (wanted[k] - current[k]);
         }
-        if (!solve(normal, right)) break;
-        EqualiserPlugin::Controls next = controls;
-        for (int i = 0; i < kBands; ++i)
-            next[i] = std::clamp(static_cast<float>(controls[i] + right[i]), EqualiserPlugin::kMinControl,
-                                 EqualiserPlugin::kMaxControl);
-        const EqualiserPlugin::Gains tried = gainsOf(next);
-        if (const double nextCost = cost(tried); nextCost < currentCost) {
-            controls = next;
-            current = tried;
-            currentCost = nextCost;
-            damping *= 0.3;
-        } else {
-            damping *= 4;
-        }
+        if (!closer) break;
     }
     return controls;
 }
 
-}  // namespace
-
-// The bands add up: the output is the sum of each band's filter times its gain. So each band's own
-// response at the centres (taken from impulses: all bands at the lowest control, then each alone at 0 dB)
-// gives the whole response for any controls without running the plugin again.
-const EqualiserPlugin::BandModel& EqualiserPlugin::modelFor(double rate) const {
-    if (m_model && m_model->rate == rate) return *m_model;
-    BandModel model{rate, {}};
-    Controls quiet{};
-    quiet.fill(kMinControl);
-    const Spectrum floor = spectrum(quiet, rate);
-    const double quietGain = std::pow(10.0, kMinControl / 20.0);
-    for (int band = 0; band < kBands; ++band) {
-        Controls alone = quiet;
-        alone[band] = 0.0f;
-        const Spectrum s = spectrum(alone, rate);
-        for (int k = 0; k < kBands; ++k) model.bands[band][k] = (s[k] - floor[k]) / (1.0 - quietGain);
+std::string EqualiserPlugin::moduleArguments(const Controls& controls) const {
+    m_library->setBells(controls);
+    std::string list;
+    for (const unsigned long port : m_library->controlInputs) {
+        if (!list.empty()) list += ',';
+        std::array<char, 32> text{};
+        const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(),
+                                                m_library->values[port], std::chars_format::fixed, 5);
+        list += error == std::errc() ? std::string_view(text.data(), static_cast<size_t>(end - text.data()))
+                                     : std::string_view("0");
     }
-    m_model = model;
-    return *m_model;
-}
-
-EqualiserPlugin::Controls EqualiserPlugin::controlsFor(const Gains& wanted, double rate) const {
-    Controls start{};
-    for (int i = 0; i < kBands; ++i)
-        start[i] = std::clamp(static_cast<float>(wanted[i]), kMinControl, kMaxControl);
-    const BandModel& model = modelFor(rate);
-    const auto modelSpectrum = [&model](const Controls& c) {
-        Spectrum s{};
-        for (int band = 0; band < kBands; ++band) {
-            const double gain = std::pow(10.0, c[band] / 20.0);
-            for (int k = 0; k < kBands; ++k) s[k] += gain * model.bands[band][k];
-        }
-        return s;
-    };
-    const auto modelGains = [&modelSpectrum](const Controls& c) {
-        const Spectrum s = modelSpectrum(c);
-        Gains g{};
-        for (int k = 0; k < kBands; ++k) g[k] = decibels(s[k]);
-        return g;
-    };
-    const auto modelSlopes = [&model, &modelSpectrum](const Controls& c, const Gains&) {
-        const Spectrum s = modelSpectrum(c);
-        std::array<Gains, kBands> slope{};
-        for (int j = 0; j < kBands; ++j) {
-            const double gain = std::pow(10.0, c[j] / 20.0);
-            for (int k = 0; k < kBands; ++k)
-                slope[j][k] =
-                    (std::conj(s[k]) * model.bands[j][k] * gain).real() / std::max(std::norm(s[k]), 1e-18);
-        }
-        return slope;
-    };
-    Controls controls = fit(wanted, start, modelGains, modelSlopes);
-
-    // Should the plugin not add its bands up after all, the fit goes on against the plugin itself.
-    const Gains predicted = modelGains(controls);
-    const Gains heard = response(controls, rate);
-    bool modelHolds = true;
-    for (int k = 0; k < kBands; ++k) modelHolds = modelHolds && std::abs(predicted[k] - heard[k]) < 0.1;
-    if (modelHolds) return controls;
-    const auto probedSlopes = [this, rate](const Controls& c, const Gains& at) {
-        constexpr float kProbe = 0.25f;
-        std::array<Gains, kBands> slope{};
-        for (int j = 0; j < kBands; ++j) {
-            Controls probe = c;
-            probe[j] += kProbe;
-            const Gains moved = response(probe, rate);
-            for (int k = 0; k < kBands; ++k) slope[j][k] = (moved[k] - at[k]) / kProbe;
-        }
-        return slope;
-    };
-    return fit(
-        wanted, controls, [this, rate](const Controls& c) { return response(c, rate); }, probedSlopes);
+    return "plugin=" + m_library->file + " label=" + std::string(kLabel) + " control=" + list;
 }
 
 }  // namespace halvern::audio

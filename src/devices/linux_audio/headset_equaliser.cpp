@@ -13,13 +13,6 @@ namespace {
 constexpr std::string_view kModule = "module-ladspa-sink";
 constexpr std::array<std::string_view, 2> kSinkNames{"halvern_headset_eq_1", "halvern_headset_eq_2"};
 
-std::string fixed(float value) {
-    std::array<char, 32> text{};
-    const auto [end, error] =
-        std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, 2);
-    return error == std::errc() ? std::string(text.data(), end) : std::string("0");
-}
-
 // "7,11,-2,..." from a filter sink an earlier run left: ten gains, each held to the range; nothing when
 // the text is not that.
 std::optional<HeadsetEqualiser::Bands> parseBands(std::string_view text) {
@@ -76,19 +69,13 @@ void HeadsetEqualiser::adopt(Deadline deadline) {
 std::string HeadsetEqualiser::argumentFor(const std::string& sink, const Bands& bands) const {
     EqualiserPlugin::Gains gains{};
     for (int i = 0; i < kBands; ++i) gains[i] = bands[i];
-    EqualiserPlugin::Controls controls{};
-    if (m_plugin) controls = m_plugin->controlsFor(gains, m_rate);
-    std::string controlList;
     std::string bandList;
     for (int i = 0; i < kBands; ++i) {
-        if (i > 0) {
-            controlList += ',';
-            bandList += ',';
-        }
-        controlList += fixed(controls[i]);
+        if (i > 0) bandList += ',';
         bandList += std::to_string(bands[i]);
     }
-    return "sink_name=" + sink + " master=" + m_master + " plugin=caps label=Eq10X2 control=" + controlList +
+    return "sink_name=" + sink + " master=" + m_master + " " +
+           m_plugin->moduleArguments(m_plugin->controlsFor(gains, m_rate)) +
            " sink_properties='device.description=\"Headset equaliser\" " + std::string(kRole) +
            " halvern.bands=" + bandList + "'";
 }

@@ -17,8 +17,10 @@ namespace halvern::test {
 namespace {
 
 constexpr int kRate = 44100;
-constexpr int kPeriod = 16384;  // 2.7 Hz a bin: two bins even around the lowest band
+// 3.125 Hz a bin: every band centre (31.25 Hz × 2^i) is a bin of its own, measured there and only there.
+constexpr int kPeriod = 14112;
 constexpr int kPeriodsPlayed = 3;
+constexpr uint8_t kChannels = 2;
 constexpr float kLevel = 0.01f;  // rms: -40 dBFS leaves room for every boost
 
 struct SimpleCloser {
@@ -69,7 +71,9 @@ constexpr const char* kTooLittle = "the recording holds too little of the noise"
 
 std::optional<std::array<double, 10>> measureOnce(const std::string& sink, const std::string& monitorSource,
                                                   std::string& error) {
-    const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, 1};
+    // Stereo both ways, the same noise on both channels, the left one measured: mono streams would be
+    // mixed up to the sink's two channels and back down, and PipeWire's down-mix adds them (+3 dB).
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, kChannels};
     int code = 0;
     // Short buffers: the noise is heard as soon as it is written, and recorded as soon as it is heard.
     constexpr uint32_t kUnset = UINT32_MAX;
@@ -84,25 +88,32 @@ std::optional<std::array<double, 10>> measureOnce(const std::string& sink, const
         return std::nullopt;
     }
     const std::vector<float> noise = periodicNoise();
-    std::vector<float> recorded(static_cast<size_t>(kPeriod) * (kPeriodsPlayed + 2));
+    std::vector<float> played2(noise.size() * kChannels);
+    for (size_t i = 0; i < noise.size(); ++i)
+        std::fill_n(played2.begin() + static_cast<std::ptrdiff_t>(i * kChannels), kChannels, noise[i]);
+    std::vector<float> recorded2(static_cast<size_t>(kPeriod) * (kPeriodsPlayed + 2) * kChannels);
     bool played = true;
     std::thread playing([&] {
         int playCode = 0;
         for (int i = 0; i < kPeriodsPlayed && played; ++i)
             played =
-                pa_simple_write(player.get(), noise.data(), noise.size() * sizeof(float), &playCode) == 0;
+                pa_simple_write(player.get(), played2.data(), played2.size() * sizeof(float), &playCode) == 0;
         played = played && pa_simple_drain(player.get(), &playCode) == 0;
     });
     const bool read =
-        pa_simple_read(recorder.get(), recorded.data(), recorded.size() * sizeof(float), &code) == 0;
+        pa_simple_read(recorder.get(), recorded2.data(), recorded2.size() * sizeof(float), &code) == 0;
     playing.join();
+    std::vector<float> recorded(recorded2.size() / kChannels);
+    for (size_t i = 0; i < recorded.size(); ++i) recorded[i] = recorded2[i * kChannels];
     if (!read || !played) {
         error = "the noise could not be played and recorded";
         return std::nullopt;
     }
-    // A null sink records exact silence before the noise arrives; one period later the filter has settled.
+    // The noise arrives where the recording leaves the silence (or the faint tail a filter replaced a moment
+    // ago still plays); one period later the filter has settled.
     const auto onset = static_cast<size_t>(
-        std::find_if(recorded.begin(), recorded.end(), [](float s) { return s != 0.0f; }) - recorded.begin());
+        std::find_if(recorded.begin(), recorded.end(), [](float s) { return std::abs(s) > kLevel / 100; }) -
+        recorded.begin());
     if (onset + size_t{2} * kPeriod > recorded.size()) {
         error = kTooLittle;
         return std::nullopt;
@@ -112,17 +123,9 @@ std::optional<std::array<double, 10>> measureOnce(const std::string& sink, const
     const std::vector<double> out = powerSpectrum(std::vector<float>(from, from + kPeriod));
     std::array<double, 10> gains{};
     for (size_t band = 0; band < gains.size(); ++band) {
-        // The bins within a sixth of an octave of the centre.
-        const double centre = 31.25 * std::pow(2.0, double(band));
-        const auto low = static_cast<size_t>(std::ceil(centre * std::pow(2.0, -1.0 / 12) * kPeriod / kRate));
-        const auto high = static_cast<size_t>(std::floor(centre * std::pow(2.0, 1.0 / 12) * kPeriod / kRate));
-        double inSum = 0;
-        double outSum = 0;
-        for (size_t k = low; k <= high && k < in.size(); ++k) {
-            inSum += in[k];
-            outSum += out[k];
-        }
-        gains[band] = 10 * std::log10(std::max(outSum, 1e-30) / std::max(inSum, 1e-30));
+        const auto bin =
+            static_cast<size_t>(std::lround(31.25 * std::pow(2.0, double(band)) * kPeriod / kRate));
+        gains[band] = 10 * std::log10(std::max(out[bin], 1e-30) / std::max(in[bin], 1e-30));
     }
     return gains;
 }

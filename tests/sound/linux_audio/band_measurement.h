@@ -9,8 +9,8 @@ namespace halvern::test {
 /// Plays white noise into `sink` and records `monitorSource` (what the headset hears) at the same time;
 /// the gain in dB at each of the ten band centres (31.25 Hz × 2^i). The noise repeats with a period of
 /// kPeriod samples and has the same strength in every frequency bin of that period, so one period of the
-/// recording, once the filter has settled, gives each bin's gain exactly. Nothing when the server refused
-/// a stream.
+/// recording, once the filter has settled, gives each bin's gain exactly; each centre is a bin. Nothing when
+/// the server refused a stream.
 [[nodiscard]] std::optional<std::array<double, 10>> measureBandGains(const std::string& sink,
                                                                      const std::string& monitorSource,
                                                                      std::string& error);

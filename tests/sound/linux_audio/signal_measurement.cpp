@@ -154,36 +154,48 @@ std::optional<size_t> onset(std::span<const float> samples) {
     return static_cast<size_t>(it - samples.begin());
 }
 
-int soundServerProcess() {
-    const char* server = std::getenv("PULSE_SERVER");
-    if (server == nullptr) return 0;
-    std::string socket(server);
-    if (socket.starts_with("unix:")) socket.erase(0, 5);
+std::vector<int> soundServerProcesses() {
+    std::vector<int> found;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime == nullptr) return found;
+    const std::string wanted = std::string("XDG_RUNTIME_DIR=") + runtime;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
         const std::string name = entry.path().filename().string();
         if (name.empty() || !std::all_of(name.begin(), name.end(), ::isdigit)) continue;
-        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
-        const std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (line.starts_with("pulseaudio") && line.find("socket=" + socket) != std::string::npos)
-            return std::stoi(name);
+        std::ifstream commandFile(entry.path() / "comm");
+        std::string command;
+        std::getline(commandFile, command);
+        if (command != "pulseaudio" && command != "pipewire" && command != "pipewire-pulse" &&
+            command != "wireplumber")
+            continue;
+        std::ifstream in(entry.path() / "environ", std::ios::binary);
+        std::string variable;
+        while (std::getline(in, variable, '\0')) {
+            if (variable == wanted) {
+                found.push_back(std::stoi(name));
+                break;
+            }
+        }
     }
-    return 0;
+    return found;
 }
 
-double processorSeconds(int process) {
-    std::ifstream in("/proc/" + std::to_string(process) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    // Fields after the command name (which may hold blanks) in parentheses: utime is the 14th field.
-    const size_t close = text.rfind(')');
-    if (close == std::string::npos) return 0;
-    std::istringstream fields(text.substr(close + 2));
-    std::string field;
-    double ticks = 0;
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14 || i == 15) ticks += std::stod(field);
+double processorSeconds(const std::vector<int>& processes) {
+    double total = 0;
+    for (const int process : processes) {
+        std::ifstream in("/proc/" + std::to_string(process) + "/stat");
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        // The fields after the command name (in parentheses, may hold blanks): utime and stime are 14, 15.
+        const size_t close = text.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream fields(text.substr(close + 2));
+        std::string field;
+        for (int i = 3; i <= 15 && fields >> field; ++i) {
+            if (i == 14 || i == 15) total += std::stod(field) / double(::sysconf(_SC_CLK_TCK));
+        }
     }
-    return ticks / double(::sysconf(_SC_CLK_TCK));
+    return total;
 }
 
 }  // namespace halvern::test

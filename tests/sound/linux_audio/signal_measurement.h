@@ -32,9 +32,10 @@ void addNoise(std::vector<float>& signal, float rms);
 /// Where the signal first reaches a quarter of its loudest sample; nothing in silence.
 [[nodiscard]] std::optional<size_t> onset(std::span<const float> samples);
 
-/// The sound server's process, found by the socket it listens on (from PULSE_SERVER); 0 when unknown.
-[[nodiscard]] int soundServerProcess();
-/// Processor time the process used so far, in seconds.
-[[nodiscard]] double processorSeconds(int process);
+/// The processes of the selected test sound server (pulseaudio, pipewire, pipewire-pulse, wireplumber
+/// whose XDG_RUNTIME_DIR is this process's).
+[[nodiscard]] std::vector<int> soundServerProcesses();
+/// Processor time the processes used so far, in seconds.
+[[nodiscard]] double processorSeconds(const std::vector<int>& processes);
 
 }  // namespace halvern::test

@@ -54,29 +54,39 @@ std::string argumentOf(const std::string& module) {
     return list.substr(from, list.find('\n', from) - from);
 }
 
-class SoundFiltersTest : public ::testing::Test {
+class SoundFiltersTest : public ::testing::TestWithParam<test::SoundServerKind> {
 protected:
-    static void SetUpTestSuite() {
-        server = std::make_unique<PrivateSoundServer>();
-        if (!server->running()) return;
-        // The headset's microphone becomes a remapping of the feed sink's monitor.
-        commandOutput("pactl unload-module module-remap-source");
-        commandOutput(std::string("pactl load-module module-null-sink sink_name=") + kFeed + " channels=1");
-        commandOutput(std::string("pactl load-module module-remap-source master=") + kFeed +
-                      ".monitor source_name=headset_mic \"source_properties='device.vendor.id=0c76 "
-                      "device.product.id=1630 device.description=HeadsetMic'\"");
-    }
-    static void TearDownTestSuite() { server.reset(); }
+    static void TearDownTestSuite() { PrivateSoundServer::stopShared(); }
 
     void SetUp() override {
-        if (!server->running())
-            GTEST_SKIP() << "no PulseAudio server could be started here (is pulseaudio installed?)";
+        server = &PrivateSoundServer::shared(GetParam());
+        if (!server->running()) GTEST_SKIP() << server->whyNot();
+        server->select();
+        // The headset's microphone becomes a remapping of the feed sink's monitor (once per server).
+        if (commandOutput("pactl list short sinks").find(std::string("\t") + kFeed + "\t") ==
+            std::string::npos) {
+            const std::string modules = commandOutput("pactl list short modules");
+            // PulseAudio's is a remapped null source, PipeWire's a virtual source made by a null sink.
+            const size_t at = modules.find("_name=headset_mic ");
+            const size_t line = at == std::string::npos ? std::string::npos : modules.rfind('\n', at);
+            const std::string index = at == std::string::npos
+                                          ? std::string()
+                                          : modules.substr(line == std::string::npos ? 0 : line + 1,
+                                                           modules.find('\t', line + 1) - line - 1);
+            ASSERT_FALSE(index.empty()) << "the headset's source was not found among\n" << modules;
+            commandOutput("pactl unload-module " + index);
+            commandOutput(std::string("pactl load-module module-null-sink sink_name=") + kFeed +
+                          " channels=1");
+            commandOutput(std::string("pactl load-module module-remap-source master=") + kFeed +
+                          ".monitor source_name=headset_mic \"source_properties='device.vendor.id=0c76 "
+                          "device.product.id=1630 device.description=HeadsetMic'\"");
+        }
         commandOutput("pactl set-default-source headset_mic");
         commandOutput("pactl set-default-sink headset");
         ASSERT_EQ(audio.start(HeadsetSystem{}), HeadsetAudio::Start::Ready);
     }
     void TearDown() override {
-        if (!server->running()) return;
+        if (server == nullptr || !server->running()) return;
         (void)audio.setMagicVoice(false);
         (void)audio.setNoiseSuppression(false);
         (void)audio.setSurround(false);
@@ -101,21 +111,25 @@ protected:
                 recorded->end() - test::kSignalRate / 10};
     }
 
-    static inline std::unique_ptr<PrivateSoundServer> server;
+    [[nodiscard]] bool pipeWire() const { return GetParam() == test::SoundServerKind::PipeWire; }
+
+    PrivateSoundServer* server = nullptr;
     audio::LinuxAudioLibrary library;
     HeadsetAudio audio{library};
 };
 
-TEST_F(SoundFiltersTest, TheFiltersAreOfferedAndOffUntilAskedFor) {
+TEST_P(SoundFiltersTest, TheFiltersAreOfferedAndOffUntilAskedFor) {
     EXPECT_TRUE(audio.available(Feature::MagicVoice));
-    EXPECT_TRUE(audio.available(Feature::Surround));
+    // PipeWire's pulse server has no virtual surround sink to load.
+    EXPECT_EQ(audio.available(Feature::Surround), !pipeWire());
     EXPECT_TRUE(audio.available(Feature::NoiseSuppression));
     ASSERT_TRUE(audio.features()[1].has_value());
-    EXPECT_EQ(*audio.features()[1], (std::array<int32_t, 3>{1, 1, 1}));
+    EXPECT_EQ(*audio.features()[1], (std::array<int32_t, 3>{1, pipeWire() ? 0 : 1, 1}));
     const HeadsetAudio::Reading reading = audio.read();
     EXPECT_EQ(reading.magicEnable, 0);
     EXPECT_EQ(reading.noiseSuppression, false);
-    EXPECT_EQ(reading.surround, false);
+    EXPECT_EQ(reading.surround, pipeWire() ? std::nullopt : std::optional(false))
+        << "unknown where unavailable";
     for (const char* module : {"module-echo-cancel", "module-virtual-surround-sink", "module-loopback"})
         EXPECT_EQ(modulesNamed(module), 0) << module;
     // There is no microphone echo to switch on; off is what the voice changer asks for.
@@ -126,7 +140,7 @@ TEST_F(SoundFiltersTest, TheFiltersAreOfferedAndOffUntilAskedFor) {
 
 // Each voice moves a tone by its interval; the programs recording from the headset's microphone and the
 // default input follow the voice changer; the microphone's mute still silences it.
-TEST_F(SoundFiltersTest, TheVoicesShiftThePitchOfWhatTheMicrophoneHears) {
+TEST_P(SoundFiltersTest, TheVoicesShiftThePitchOfWhatTheMicrophoneHears) {
     ASSERT_TRUE(audio.setMagicVoice(true));
     EXPECT_EQ(defaultSource(), "halvern_headset_voice_1");
     constexpr double kTone = 300.0;
@@ -158,7 +172,7 @@ TEST_F(SoundFiltersTest, TheVoicesShiftThePitchOfWhatTheMicrophoneHears) {
 // White noise with a tone in bursts, as syllables come (a steady tone is noise to a suppressor): the
 // noise goes down, the tone passes. The voice changer, when on, listens to
 // the cleaned microphone, and follows it when noise suppression goes.
-TEST_F(SoundFiltersTest, NoiseSuppressionTakesTheNoiseAndLeavesTheTone) {
+TEST_P(SoundFiltersTest, NoiseSuppressionTakesTheNoiseAndLeavesTheTone) {
     ASSERT_TRUE(audio.setNoiseSuppression(true));
     EXPECT_EQ(defaultSource(), "halvern_headset_clean");
     std::vector<float> signal = test::sine(1000, 5.0, 0.2f);
@@ -194,7 +208,8 @@ TEST_F(SoundFiltersTest, NoiseSuppressionTakesTheNoiseAndLeavesTheTone) {
 
 // A sound from the front left reaches both ears through the measured head: the right ear hears it, more
 // quietly. The equaliser, when on, plays into the surround and follows it when it goes.
-TEST_F(SoundFiltersTest, VirtualSurroundRendersASpeakerForBothEars) {
+TEST_P(SoundFiltersTest, VirtualSurroundRendersASpeakerForBothEars) {
+    if (pipeWire()) GTEST_SKIP() << "PipeWire's pulse server has no virtual surround sink";
     ASSERT_TRUE(audio.setSurround(true));
     EXPECT_EQ(defaultSink(), "halvern_headset_surround");
     const std::vector<float> tone = test::sine(700, 1.5, 0.3f);
@@ -229,11 +244,11 @@ TEST_F(SoundFiltersTest, VirtualSurroundRendersASpeakerForBothEars) {
 
 // The filters stay in the server when the program ends; the next start reads them as on and takes them
 // over, with the voice that was chosen.
-TEST_F(SoundFiltersTest, TheNextStartTakesTheFiltersOver) {
+TEST_P(SoundFiltersTest, TheNextStartTakesTheFiltersOver) {
     ASSERT_TRUE(audio.setNoiseSuppression(true));
     ASSERT_TRUE(audio.setMagicVoiceType(2));
     ASSERT_TRUE(audio.setMagicVoice(true));
-    ASSERT_TRUE(audio.setSurround(true));
+    ASSERT_EQ(audio.setSurround(true), !pipeWire());
     {
         audio::LinuxAudioLibrary later;
         HeadsetAudio laterAudio(later);
@@ -242,14 +257,14 @@ TEST_F(SoundFiltersTest, TheNextStartTakesTheFiltersOver) {
         ASSERT_EQ(laterAudio.start(user), HeadsetAudio::Start::Ready);
         const HeadsetAudio::Reading reading = laterAudio.read();
         EXPECT_EQ(reading.noiseSuppression, true);
-        EXPECT_EQ(reading.surround, true);
+        EXPECT_EQ(reading.surround, pipeWire() ? std::nullopt : std::optional(true));
         EXPECT_EQ(reading.magicEnable, 1);
         EXPECT_EQ(reading.magicType, 1);
         EXPECT_EQ(modulesNamed("module-ladspa-sink"), 1);
         EXPECT_EQ(modulesNamed("module-echo-cancel"), 1);
         ASSERT_TRUE(laterAudio.setMagicVoice(false));
         ASSERT_TRUE(laterAudio.setNoiseSuppression(false));
-        ASSERT_TRUE(laterAudio.setSurround(false));
+        ASSERT_EQ(laterAudio.setSurround(false), !pipeWire());
     }
     for (const char* module :
          {"module-echo-cancel", "module-virtual-surround-sink", "module-ladspa-sink", "module-loopback"})
@@ -260,7 +275,7 @@ TEST_F(SoundFiltersTest, TheNextStartTakesTheFiltersOver) {
 }
 
 // While the voice changer is off the server holds no voice: each start takes the profile's.
-TEST_F(SoundFiltersTest, TheProfilesVoiceIsKeptWhileTheVoiceChangerIsOff) {
+TEST_P(SoundFiltersTest, TheProfilesVoiceIsKeptWhileTheVoiceChangerIsOff) {
     audio::LinuxAudioLibrary later;
     HeadsetAudio laterAudio(later);
     HeadsetSystem user;
@@ -272,9 +287,9 @@ TEST_F(SoundFiltersTest, TheProfilesVoiceIsKeptWhileTheVoiceChangerIsOff) {
 // What each filter costs, printed (never asserted: the figures depend on the machine): the latency it adds
 // to a tone burst (median of three, against the same path without it) and the sound server's processor
 // time while sound passes through it.
-TEST_F(SoundFiltersTest, EachFiltersLatencyAndProcessorTimeArePrinted) {
-    const int process = test::soundServerProcess();
-    ASSERT_NE(process, 0) << "the test's sound server process was not found";
+TEST_P(SoundFiltersTest, EachFiltersLatencyAndProcessorTimeArePrinted) {
+    const std::vector<int> processes = test::soundServerProcesses();
+    ASSERT_FALSE(processes.empty()) << "the test's sound server processes were not found";
     std::vector<float> burst(test::kSignalRate / 5, 0.0f);  // silence, then a tenth of a second of tone
     const std::vector<float> tone = test::sine(1000, 0.1, 0.5f);
     burst.insert(burst.end(), tone.begin(), tone.end());
@@ -305,12 +320,12 @@ TEST_F(SoundFiltersTest, EachFiltersLatencyAndProcessorTimeArePrinted) {
             played.assign(mono.size() * 2, 0.0f);
             for (size_t i = 0; i < mono.size(); ++i) played[2 * i] = played[2 * i + 1] = mono[i];
         }
-        const double before = test::processorSeconds(process);
+        const double before = test::processorSeconds(processes);
         const auto start = std::chrono::steady_clock::now();
         std::string error;
         const auto heard = test::playAndRecord(sink, "headset.monitor", played, 2.0, error, channels, 1);
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        return heard ? 100.0 * (test::processorSeconds(process) - before) / wall : std::nan("");
+        return heard ? 100.0 * (test::processorSeconds(processes) - before) / wall : std::nan("");
     };
     const auto microphone = [&](const char* name, const std::function<bool(bool)>& set,
                                 const std::string& source) {
@@ -332,6 +347,7 @@ TEST_F(SoundFiltersTest, EachFiltersLatencyAndProcessorTimeArePrinted) {
         "noise suppression", [this](bool on) { return audio.setNoiseSuppression(on); },
         "halvern_headset_clean");
 
+    if (pipeWire()) return;  // no virtual surround there
     const double bare = onsetMs("headset", "headset.monitor", 2);
     const double bareLoad = load("headset", 2);
     ASSERT_TRUE(audio.setSurround(true));
@@ -343,6 +359,9 @@ TEST_F(SoundFiltersTest, EachFiltersLatencyAndProcessorTimeArePrinted) {
         surround - bare, surround, bare, surroundLoad, bareLoad);
     EXPECT_FALSE(std::isnan(surround - bare)) << "virtual surround: no onset found";
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers, SoundFiltersTest, ::testing::ValuesIn(test::kSoundServerKinds),
+                         test::SoundServerTestName());
 
 }  // namespace
 }  // namespace halvern
