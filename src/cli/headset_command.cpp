@@ -1,6 +1,7 @@
 // `headset mic|monitor|voice|noise|surround`: the headset's microphone, monitor, voice effect, noise
 // suppression and virtual surround, through the sound library (the sound server for a real headset, the
-// emulated library for an emulated one); the equaliser's commands are in headset_eq_command.
+// emulated library for an emulated one unless HALVERN_SOUND=server); the equaliser's commands are in
+// headset_eq_command.
 
 #include <array>
 #include <memory>
@@ -12,11 +13,8 @@
 #include "cli/option_words.h"
 #include "cli/page_session.h"
 #include "cli/shared_commands.h"
-#include "devices/emulated_audio_library.h"
 #include "devices/light_record_device.h"
-#include "devices/linux_audio/linux_audio_library.h"
-#include "emulator/emulator.h"
-#include "emulator/traffic_capture.h"
+#include "devices/linux_audio/headset_sound_choice.h"
 
 namespace halvern::cli {
 namespace {
@@ -185,14 +183,8 @@ std::optional<HeadsetSession> openHeadset(const CommandContext& context, bool ne
     session.owned = std::make_unique<CMerivexHS6533Device>(context.backend);
     session.device = session.owned.get();
     CMerivexHS6533Device& device = *session.device;
-    if (const auto* emulator = dynamic_cast<const emu::Emulator*>(&context.backend)) {
-        audio::EmulatedAudioLibrary::LineSink sink;
-        if (auto capture = emulator->capture())
-            sink = [capture](std::string_view line) { capture->recordLine(line); };
-        device.SetAudioLibrary(audio::EmulatedAudioLibrary::Headset(std::move(sink)));
-    } else {
-        device.SetAudioLibrary(std::make_unique<audio::LinuxAudioLibrary>());
-    }
+    device.SetAudioLibrary(
+        audio::MakeHeadsetAudioLibrary(context.backend, audio::SoundChoiceFromEnvironment()));
     auto found = openPageDevice(context, "headset", device);
     if (!found) return std::nullopt;
     session.found = std::move(*found);

@@ -70,7 +70,7 @@ std::vector<float> periodicNoise() {
 constexpr const char* kTooLittle = "the recording holds too little of the noise";
 
 std::optional<std::array<double, 10>> measureOnce(const std::string& sink, const std::string& monitorSource,
-                                                  std::string& error) {
+                                                  std::string& error, size_t* arrival = nullptr) {
     // Stereo both ways, the same noise on both channels, the left one measured: mono streams would be
     // mixed up to the sink's two channels and back down, and PipeWire's down-mix adds them (+3 dB).
     const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, kChannels};
@@ -118,6 +118,7 @@ std::optional<std::array<double, 10>> measureOnce(const std::string& sink, const
         error = kTooLittle;
         return std::nullopt;
     }
+    if (arrival != nullptr) *arrival = onset;
     const auto from = recorded.begin() + static_cast<std::ptrdiff_t>(onset + kPeriod);
     const std::vector<double> in = powerSpectrum(noise);
     const std::vector<double> out = powerSpectrum(std::vector<float>(from, from + kPeriod));
@@ -141,6 +142,34 @@ std::optional<std::array<double, 10>> measureBandGains(const std::string& sink,
         auto gains = measureOnce(sink, monitorSource, error);
         if (gains || error != kTooLittle || attempt == kAttempts) return gains;
     }
+}
+
+std::optional<double> measureArrival(const std::string& sink, const std::string& monitorSource,
+                                     std::string& error) {
+    size_t arrival = 0;
+    if (!measureOnce(sink, monitorSource, error, &arrival)) return std::nullopt;
+    return static_cast<double>(arrival) / kRate;
+}
+
+bool playNoise(const std::string& sink, double seconds, std::string& error) {
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, kChannels};
+    int code = 0;
+    Simple player(pa_simple_new(nullptr, "halvern-test", PA_STREAM_PLAYBACK, sink.c_str(), "noise", &format,
+                                nullptr, nullptr, &code));
+    if (!player) {
+        error = pa_strerror(code);
+        return false;
+    }
+    const std::vector<float> noise = periodicNoise();
+    std::vector<float> stereo(noise.size() * kChannels);
+    for (size_t i = 0; i < stereo.size(); ++i) stereo[i] = noise[i / kChannels];
+    const auto periods = static_cast<int>(seconds * kRate / kPeriod) + 1;
+    for (int i = 0; i < periods; ++i)
+        if (pa_simple_write(player.get(), stereo.data(), stereo.size() * sizeof(float), &code) != 0) {
+            error = pa_strerror(code);
+            return false;
+        }
+    return pa_simple_drain(player.get(), &code) == 0;
 }
 
 }  // namespace halvern::test

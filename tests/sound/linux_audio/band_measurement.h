@@ -15,4 +15,12 @@ namespace halvern::test {
                                                                      const std::string& monitorSource,
                                                                      std::string& error);
 
+/// The same noise played into `sink`: the time (seconds) from the recording's start to the noise's arrival
+/// in `monitorSource`. Compared with a direct path, what a filter in between adds.
+[[nodiscard]] std::optional<double> measureArrival(const std::string& sink, const std::string& monitorSource,
+                                                   std::string& error);
+
+/// Plays the noise into `sink` for about `seconds` (at its pace); false when the server refused.
+[[nodiscard]] bool playNoise(const std::string& sink, double seconds, std::string& error);
+
 }  // namespace halvern::test

@@ -17,7 +17,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
+#include <sstream>
 
 #include "devices/linux_audio/pulse_client.h"
 #include "wait_for.h"
@@ -314,6 +316,23 @@ bool PrivateSoundServer::addHeadsetSink() const {
     return client
         .loadModule("module-null-sink", nodeArguments(kHeadsetSink, "Headset"), Clock::now() + kCallBound)
         .has_value();
+}
+
+double PrivateSoundServer::cpuSeconds() const {
+    const double tick = static_cast<double>(::sysconf(_SC_CLK_TCK));
+    double seconds = 0;
+    for (const pid_t pid : m_processes) {
+        std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+        const std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        // Fields after the command's closing parenthesis: state is the first, utime the 12th, stime the 13th.
+        const size_t close = stat.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream fields(stat.substr(close + 1));
+        std::string field;
+        for (int i = 1; i <= 13 && fields >> field; ++i)
+            if (i >= 12) seconds += std::strtod(field.c_str(), nullptr) / tick;
+    }
+    return seconds;
 }
 
 void PrivateSoundServer::stop() {

@@ -57,6 +57,8 @@ public:
     [[nodiscard]] bool removeHeadsetSink() const;
     /// Brings the headset's sink (back); false when the server refused it.
     [[nodiscard]] bool addHeadsetSink() const;
+    /// The CPU seconds (user and system) the server's processes have used so far.
+    [[nodiscard]] double cpuSeconds() const;
 
 private:
     [[nodiscard]] bool startPulseAudio();
