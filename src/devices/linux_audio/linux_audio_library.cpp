@@ -200,7 +200,7 @@ struct LinuxAudioLibrary::State {
 
     std::vector<int32_t>& list(Direction d) { return listed[d == Direction::Playback ? 0 : 1]; }
 
-    const Device* device(const DeviceRecord& record) const {
+    [[nodiscard]] const Device* device(const DeviceRecord& record) const {
         const auto it = std::find_if(devices.begin(), devices.end(),
                                      [&record](const Device& d) { return d.handle == record.handle; });
         return it == devices.end() ? nullptr : &*it;
@@ -350,7 +350,7 @@ struct LinuxAudioLibrary::State {
 
     // Items: 0 equaliser, 1 microphone, 2 monitor, 3 environment, 4 virtual surround, 5 noise reduction,
     // 6 voice effects; 1 where it acts.
-    std::string features() const {
+    [[nodiscard]] std::string features() const {
         const auto flag = [this](std::wstring_view name) { return acts(*findProperty(name)) ? '1' : '0'; };
         const std::array<char, 7> items{flag(L"Enable_EQ_GFX"),
                                         '1',
