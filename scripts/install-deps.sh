@@ -15,6 +15,7 @@ packages=(
   libfftw3-dev libpulse-dev pulseaudio pulseaudio-utils
   pipewire pipewire-pulse wireplumber  # the sound tests run on both sound servers
   libasound2-dev ladspa-sdk lsp-plugins-ladspa  # the headset's equaliser plugin
+  rubberband-ladspa libmysofa-dev  # the voice changer's pitch shifter; the measured HRTF set (libmysofa1)
   fonts-noto-cjk  # the Chinese interface's glyphs, which the layout tests measure
 )
 

@@ -49,6 +49,9 @@ constexpr auto kHeadsetRoutes = std::to_array<PageRoute>({
      [](ui::DevicePage& p, const Route& r, const ui::Notification& n) {
          headsetPage(p).MagicOption(r.index, n.wParam != 0);
      }},
+    {Operation::SoundSwitch,
+     [](ui::DevicePage& p, const Route& r,
+        const ui::Notification& n) { headsetPage(p).SoundSwitch(r.variant, n.wParam != 0); }},
 });
 
 }  // namespace

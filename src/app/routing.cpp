@@ -125,6 +125,8 @@ constexpr std::array kRoutes = std::to_array<RouteEntry>({
     {"selectchanged", "magic_enable_option", Operation::MagicOption, 0, false, false},
     {"selectchanged", "6533_MicIn_option", Operation::MicOption, 0, false, false},
     {"selectchanged", "6533_MicMoniter_option", Operation::MicOption, 1, false, false},
+    {"selectchanged", "6533_noise_option", Operation::SoundSwitch, 0, false, false},
+    {"selectchanged", "6533_surround_option", Operation::SoundSwitch, 1, false, false},
     {"valuechanged", "DPI_slider_", Operation::DpiSlider, 0, true, false},
     {"valuechanged", "6533_eq_hz_slider_", Operation::EqSlider, 0, true, false},
     {"valuechanged", "pointer_speed_slider", Operation::PointerSlider, 0, false, false},

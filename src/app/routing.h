@@ -89,8 +89,9 @@ enum class Operation : uint8_t {
     MagicOption,
     MicOption,
     MicSlider,
+    SoundSwitch,
 };
-inline constexpr size_t kOperationCount = static_cast<size_t>(Operation::MicSlider) + 1;
+inline constexpr size_t kOperationCount = static_cast<size_t>(Operation::SoundSwitch) + 1;
 
 /// A notification's operation, with the index split from a prefix name (-1 for exact names).
 struct Route {

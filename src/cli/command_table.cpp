@@ -175,16 +175,19 @@ constexpr std::array<CommandRow, 21> kCommands{{
      "values. --zzcc and --group: the keyboard only; --screen: the mouse only. The mouse pad and the\n"
      "headset keep their own direction.",
      "", "", "", kLightOptions, true},
-    {"headset", "the headset's microphone, monitor, voice effect, equaliser and lights",
+    {"headset", "the headset's microphone, monitor, voice effect, noise suppression, surround, equaliser and lights",
      "headset mic|monitor [--on 0|1] [--level 0-100]\n"
      "headset voice [--on 0|1] [--type 1-4]\n"
+     "headset noise|surround [--on 0|1]\n"
      "headset eq PRESET|custom\n"
      "headset band BAND VALUE\n"
      "headset custom-eq save [NAME]|select INDEX|delete INDEX|list\n"
      "headset frame",
      "PRESET is 1-12; BAND 1-10 at VALUE -20..20; a saved equaliser's INDEX 1-20.\n"
+     "Voices: 1 deep, 2 monster, 3 higher, 4 chipmunk. noise and surround are filters in the sound\n"
+     "server and stay as set after the program ends.\n"
      "frame computes the current light frame and sends it once.",
-     "mic monitor voice eq band custom-eq frame", "", "", kHeadsetOptions, true},
+     "mic monitor voice noise surround eq band custom-eq frame", "", "", kHeadsetOptions, true},
     {"same-mode", "every attached device takes one device's light effect, in step",
      "same-mode --from KIND [--screen WxH]",
      "KIND is keyboard, mouse, mousepad or headset. Its effect (breathing, static, blink, spectrum or\n"

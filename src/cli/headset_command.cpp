@@ -1,7 +1,7 @@
-// `headset mic|monitor|voice`: the headset's microphone, monitor and voice effect, through the sound
-// library (the sound server for a real headset, the emulated library for an emulated one unless
-// HALVERN_SOUND=server); the
-// equaliser's commands are in headset_eq_command.
+// `headset mic|monitor|voice|noise|surround`: the headset's microphone, monitor, voice effect, noise
+// suppression and virtual surround, through the sound library (the sound server for a real headset, the
+// emulated library for an emulated one unless HALVERN_SOUND=server); the equaliser's commands are in
+// headset_eq_command.
 
 #include <array>
 #include <memory>
@@ -24,7 +24,8 @@ constexpr std::string_view kNoSoundLine =
 
 constexpr std::string_view kUsage =
     "halvernctl headset mic [--on 0|1] [--level 0-100] | headset monitor [--on 0|1] [--level 0-100] | "
-    "headset voice [--on 0|1] [--type 1-4] | headset eq PRESET|custom | headset band INDEX VALUE | "
+    "headset voice [--on 0|1] [--type 1-4] | headset noise|surround [--on 0|1] | "
+    "headset eq PRESET|custom | headset band INDEX VALUE | "
     "headset custom-eq save [NAME]|select INDEX|delete INDEX|list | headset frame";
 
 struct AudioControl {
@@ -50,6 +51,66 @@ constexpr std::array<AudioControl, 3> kControls{{
      &HeadsetSystem::magicEnable, &HeadsetSystem::magicType},
 }};
 
+// The switches whose state the sound server holds (not the profile).
+struct SoundSwitch {
+    std::string_view word;
+    std::string_view shown;
+    std::string_view key;  ///< its name in JSON
+    HeadsetAudio::Feature feature;
+    void (CMerivexHS6533Device::*set)(bool, CMerivexUSBDevice::Done);
+    std::optional<bool> (CMerivexHS6533Device::*state)() const;
+};
+
+constexpr std::array<SoundSwitch, 2> kSwitches{{
+    {"noise", "noise suppression", "noiseSuppression", HeadsetAudio::Feature::NoiseSuppression,
+     &CMerivexHS6533Device::SetNoiseSuppression, &CMerivexHS6533Device::noiseSuppression},
+    {"surround", "virtual surround", "surround", HeadsetAudio::Feature::Surround,
+     &CMerivexHS6533Device::SetSurround, &CMerivexHS6533Device::surround},
+}};
+
+int runSoundSwitch(const CommandContext& context, const CommandArgs& args, const SoundSwitch& control) {
+    std::string problem;
+    const std::array<std::string_view, 1> known{"--on"};
+    const auto words = splitOptionWords(CommandArgs(args.begin() + 1, args.end()), known, problem);
+    if (words && !words->positional.empty()) problem = "unexpected word '" + words->positional[0] + "'";
+    const auto on = words ? integerOption(*words, "--on", 0, 1, problem) : std::nullopt;
+    if (!problem.empty()) return usageError(context, "headset", problem, kUsage);
+
+    auto session = openHeadset(context, true);
+    if (!session) return kExitDeviceError;
+    CMerivexHS6533Device& headset = *session->device;
+    if (!headset.audioAvailable(control.feature)) {
+        context.err << "halvernctl: headset: the sound server here has no " << control.shown
+                    << " to offer (see halvernctl info headset)\n";
+        return kExitDeviceError;
+    }
+    if (on &&
+        !headset.Await([&](CMerivexUSBDevice::Done done) { (headset.*(control.set))(*on != 0, done); })) {
+        context.err << "halvernctl: headset: the sound server did not take the " << control.shown
+                    << " setting\n";
+        return kExitDeviceError;
+    }
+    const std::optional<bool> state = (headset.*(control.state))();
+    if (!state) {
+        context.err << "halvernctl: headset: the sound server did not tell whether " << control.shown
+                    << " is on\n";
+        return kExitDeviceError;
+    }
+    if (context.json) {
+        Json::Value result =
+            on ? changeResult("headset", control.key, "set") : Json::Value(Json::objectValue);
+        if (!on) {
+            result["device"] = "headset";
+            result["control"] = std::string(control.key);
+        }
+        result["on"] = *state;
+        printJson(context.out, result);
+        return kExitOk;
+    }
+    context.out << control.shown << ": " << (*state ? "on" : "off") << '\n';
+    return kExitOk;
+}
+
 }  // namespace
 
 int runHeadsetCommand(const CommandContext& context, const CommandArgs& args) {
@@ -57,10 +118,14 @@ int runHeadsetCommand(const CommandContext& context, const CommandArgs& args) {
     for (const AudioControl& c : kControls) {
         if (!args.empty() && args[0] == c.word) control = &c;
     }
+    for (const SoundSwitch& s : kSwitches) {
+        if (!args.empty() && args[0] == s.word) return runSoundSwitch(context, args, s);
+    }
     if (!control && !args.empty() && isHeadsetEqVerb(args[0]))
         return runHeadsetEqCommand(context, withoutEndOfOptions(args));
     if (!control) {
-        return usageError(context, "headset", "mic, monitor, voice, eq, band, custom-eq or frame is needed",
+        return usageError(context, "headset",
+                          "mic, monitor, voice, noise, surround, eq, band, custom-eq or frame is needed",
                           kUsage);
     }
     std::string problem;

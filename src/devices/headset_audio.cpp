@@ -27,14 +27,23 @@ constexpr std::array<int32_t, 1> kAllChannels{-1};
 constexpr std::array<int32_t, 1> kFirstChannel{0};
 
 // The properties brought to their defaults at start: each read, and written only when the read fails:
-// with 0, or for a level with the user's level.
+// with 0, or with the user's value for what a library may not hold while it is off (the levels, the voice).
 struct DefaultProperty {
     bool recording;
     std::wstring_view name;
     std::span<const int32_t> parameters;
     bool scalar;
-    int32_t HeadsetSystem::*userLevel = nullptr;
+    int32_t (*user)(const HeadsetSystem&) = nullptr;
 };
+int32_t userMicLevel(const HeadsetSystem& s) {
+    return std::clamp(s.micInValue, 0, 100);
+}
+int32_t userMonitorLevel(const HeadsetSystem& s) {
+    return std::clamp(s.micMonitorValue, 0, 100);
+}
+int32_t userVoice(const HeadsetSystem& s) {
+    return std::clamp(s.magicType, 1, HeadsetAudio::kMagicVoiceTypes) - 1;
+}
 constexpr std::array<DefaultProperty, 24> kDefaults{{
     {false, L"VirtualSurroundEffectControl", kSurroundParameters, false},
     {false, L"Enable_EQ_GFX", {}, false},
@@ -54,12 +63,12 @@ constexpr std::array<DefaultProperty, 24> kDefaults{{
     {true, L"Enable_ENC_LFX", {}, false},
     {true, L"VolumeControl", kAllChannels, false},
     {true, L"MuteControl", {}, false},
-    {true, L"VolumeScalarControl", kAllChannels, true, &HeadsetSystem::micInValue},
+    {true, L"VolumeScalarControl", kAllChannels, true, &userMicLevel},
     {true, L"AAVolumeControl", kFirstChannel, false},
     {true, L"AAMuteControl", {}, false},
-    {true, L"AAVolumeScalarControl", kFirstChannel, true, &HeadsetSystem::micMonitorValue},
+    {true, L"AAVolumeScalarControl", kFirstChannel, true, &userMonitorLevel},
     {true, L"Enable_MAGICVOICE", {}, false},
-    {true, L"MagicVoice_Selection", {}, false},
+    {true, L"MagicVoice_Selection", {}, false, &userVoice},
 }};
 
 constexpr std::array<std::wstring_view, HeadsetAudio::kEqBands> kBandNames{
@@ -71,7 +80,7 @@ struct FeatureOf {
     std::wstring_view name;
     HeadsetAudio::Feature feature;
 };
-constexpr std::array<FeatureOf, 8> kFeatureOf{{
+constexpr std::array<FeatureOf, 9> kFeatureOf{{
     {L"Enable_EQ_GFX", HeadsetAudio::Feature::Equaliser},
     {L"MuteControl", HeadsetAudio::Feature::Microphone},
     {L"VolumeScalarControl", HeadsetAudio::Feature::MicrophoneLevel},
@@ -80,6 +89,7 @@ constexpr std::array<FeatureOf, 8> kFeatureOf{{
     {L"Enable_MAGICVOICE", HeadsetAudio::Feature::MagicVoice},
     {L"MagicVoice_Selection", HeadsetAudio::Feature::MagicVoiceType},
     {L"VirtualSurroundEffectControl", HeadsetAudio::Feature::Surround},
+    {L"Enable_ENC_LFX", HeadsetAudio::Feature::NoiseSuppression},
 }};
 
 std::optional<HeadsetAudio::Feature> featureOf(std::wstring_view name) {
@@ -152,7 +162,7 @@ void HeadsetAudio::bringToDefaults(const HeadsetSystem& user) {
         const Property property{d.recording, d.name, d.parameters, d.scalar};
         PropertyValue value;
         if (readProperty(property, value)) continue;
-        const int32_t number = d.userLevel ? std::clamp(user.*d.userLevel, 0, 100) : 0;
+        const int32_t number = d.user ? d.user(user) : 0;
         const bool written = d.scalar ? writeScalar(property, number) : writeInteger(property, number);
         if (!written) debugLog("an audio property could not be brought to its default");
     }
@@ -214,6 +224,9 @@ HeadsetAudio::Reading HeadsetAudio::read() {
     }
     if (const auto on = number(L"Enable_MAGICVOICE")) r.magicEnable = static_cast<int>(*on);
     if (const auto type = number(L"MagicVoice_Selection")) r.magicType = static_cast<int>(*type);
+    if (const auto on = number(L"Enable_ENC_LFX")) r.noiseSuppression = *on != 0;
+    if (const auto on = readNumber(Property{false, L"VirtualSurroundEffectControl", kSurroundParameters}))
+        r.surround = *on != 0;
     return r;
 }
 
@@ -253,6 +266,32 @@ bool HeadsetAudio::setMagicVoice(bool on) {
 
 bool HeadsetAudio::setMagicVoiceType(int type) {
     return writeInteger(Property{true, L"MagicVoice_Selection", {}}, type - 1);
+}
+
+bool HeadsetAudio::setNoiseSuppression(bool on) {
+    return writeInteger(Property{true, L"Enable_ENC_LFX", {}}, on ? 1 : 0);
+}
+
+bool HeadsetAudio::setSurround(bool on) {
+    return writeInteger(Property{false, L"VirtualSurroundEffectControl", kSurroundParameters}, on ? 1 : 0);
+}
+
+int HeadsetAudio::WriteSwitch(audio::AudioConfigLibrary& library, const audio::ChosenDevices& devices,
+                              Feature feature, bool on) {
+    constexpr int kFailed = -1;
+    const bool surround = feature == Feature::Surround;
+    if (!surround && feature != Feature::NoiseSuppression) return kFailed;
+    const auto& device = surround ? devices.playback : devices.recording;
+    if (!device) return kFailed;
+    PropertyValue value;
+    value.setInteger(on ? 1 : 0);
+    return surround ? library.PropertyControl(*device, L"VirtualSurroundEffectControl", value,
+                                              kSurroundParameters, Access::Write)
+                    : library.PropertyControl(*device, L"Enable_ENC_LFX", value, {}, Access::Write);
+}
+
+void HeadsetAudio::takeSwitchResult(Feature feature, int result) {
+    if (result == audio::kPropertyNotAvailable) m_unavailable[static_cast<size_t>(feature)] = true;
 }
 
 bool HeadsetAudio::setBand(size_t band, int32_t value) {

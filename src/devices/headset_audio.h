@@ -26,8 +26,9 @@ public:
         MagicVoice,
         MagicVoiceType,
         Surround,
+        NoiseSuppression,
     };
-    static constexpr size_t kFeatureCount = 8;
+    static constexpr size_t kFeatureCount = 9;
     static constexpr size_t kEqBands = 10;
     static constexpr int kMagicVoiceTypes = 4;  ///< voice types 1-4
     using Bands = std::array<int32_t, kEqBands>;
@@ -41,6 +42,8 @@ public:
         std::optional<bool> monitorOn;
         std::optional<int> monitorLevel;
         std::optional<int> magicEnable, magicType;
+        std::optional<bool> noiseSuppression;  ///< of the recording device
+        std::optional<bool> surround;          ///< of the playback device
     };
 
     explicit HeadsetAudio(audio::AudioConfigLibrary& library) : m_library(library) {}
@@ -76,6 +79,10 @@ public:
     [[nodiscard]] bool setMagicVoice(bool on);
     /// Writes the voice type (1-4) as the library counts it (0-3).
     [[nodiscard]] bool setMagicVoiceType(int type);
+    /// Noise suppression of the microphone ("Enable_ENC_LFX").
+    [[nodiscard]] bool setNoiseSuppression(bool on);
+    /// Virtual surround of the headset ("VirtualSurroundEffectControl").
+    [[nodiscard]] bool setSurround(bool on);
     /// Turns the equaliser on and writes the ten band values, as one change. When the library refuses, the
     /// bands it took get `previous` back, so the equaliser is left as it was.
     [[nodiscard]] bool setEqualiser(const Bands& bands, const Bands& previous);
@@ -83,6 +90,14 @@ public:
     [[nodiscard]] bool setBand(size_t band, int32_t value);
     /// The ten band values the library holds; nothing when one cannot be read.
     [[nodiscard]] std::optional<Bands> readBands();
+
+    /// Switches noise suppression or virtual surround (the other features are refused) on the chosen
+    /// devices: one library call and nothing else, so it may run on any thread while the owner's thread
+    /// keeps using this object. The library's result code (0 success).
+    [[nodiscard]] static int WriteSwitch(audio::AudioConfigLibrary& library,
+                                         const audio::ChosenDevices& devices, Feature feature, bool on);
+    /// Takes a result of WriteSwitch in: "not available" marks the feature so.
+    void takeSwitchResult(Feature feature, int result);
 
     /// False once the library answered that it has nothing to act on for the feature (at start, while
     /// bringing the properties to their defaults, or on a later call).

@@ -1,6 +1,7 @@
 #include "devices/light_record_device.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "device/debug_sink.h"
 #include "devices/headset_led_reports.h"
@@ -161,9 +162,7 @@ void CMerivexHS6533Device::ActivatePage(Done done) {
     CMerivexLightRecordDevice::ActivatePage([this, done](DeviceResult result) {
         startAudio();
         if (audioReady()) {
-            HeadsetSystem system = audioSettings();
-            HeadsetAudio::TakeReading(m_audio->read(), system);
-            saveAudio(system);
+            takeReading(m_audio->read());
             ShowSettings();
         }
         if (done) done(result);
@@ -192,9 +191,10 @@ void CMerivexHS6533Device::audioDevicesChanged() {
     m_audioStart = m_audio->start(audioSettings());  // the new start's answer
     playProfileEqualiser();
     if (audioReady()) {
-        HeadsetSystem system = audioSettings();
-        HeadsetAudio::TakeReading(m_audio->read(), system);
-        saveAudio(system);
+        takeReading(m_audio->read());
+    } else {
+        m_noiseSuppression.reset();
+        m_surround.reset();
     }
     ShowSettings();
 }
@@ -239,6 +239,42 @@ bool CMerivexHS6533Device::SetMagicVoiceType(int type) {
     if (type < 1 || type > kMagicVoiceTypes) return false;
     return changeAudio([type](HeadsetAudio& a) { return a.setMagicVoiceType(type); },
                        [type](HeadsetSystem& s) { s.magicType = type; });
+}
+
+void CMerivexHS6533Device::takeReading(const HeadsetAudio::Reading& reading) {
+    HeadsetSystem system = audioSettings();
+    HeadsetAudio::TakeReading(reading, system);
+    saveAudio(system);
+    m_noiseSuppression = reading.noiseSuppression;
+    m_surround = reading.surround;
+}
+
+void CMerivexHS6533Device::SetNoiseSuppression(bool on, Done done) {
+    setSwitch(HeadsetAudio::Feature::NoiseSuppression, on, std::move(done));
+}
+
+void CMerivexHS6533Device::SetSurround(bool on, Done done) {
+    setSwitch(HeadsetAudio::Feature::Surround, on, std::move(done));
+}
+
+// The sound server may take a while (loading a filter, writing its impulse responses): the call runs as
+// a job of the device's queue, and only its answer comes back to this thread.
+void CMerivexHS6533Device::setSwitch(HeadsetAudio::Feature feature, bool on, Done done) {
+    if (!audioReady()) {
+        queue().completeLater(done, DeviceResult::Refused(DeviceStep::None));
+        return;
+    }
+    auto answer = std::make_shared<int>(-1);
+    queue().submit(
+        [library = m_library.get(), devices = m_audio->devices(), feature, on, answer](CommandChannel&) {
+            *answer = HeadsetAudio::WriteSwitch(*library, devices, feature, on);
+            return *answer == 0 ? DeviceResult{} : DeviceResult::Refused(DeviceStep::None);
+        },
+        [this, feature, on, answer, done](DeviceResult result) {
+            if (m_audio) m_audio->takeSwitchResult(feature, *answer);
+            if (result) (feature == HeadsetAudio::Feature::Surround ? m_surround : m_noiseSuppression) = on;
+            if (done) done(result);
+        });
 }
 
 }  // namespace halvern

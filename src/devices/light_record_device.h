@@ -111,6 +111,15 @@ public:
     [[nodiscard]] bool SetMagicVoice(bool on);
     [[nodiscard]] bool SetMagicVoiceType(int type);
 
+    /// Noise suppression of the microphone and virtual surround, as the library said at the last reading
+    /// or change (the sound server holds them, not the profile); nothing while not known.
+    [[nodiscard]] std::optional<bool> noiseSuppression() const { return m_noiseSuppression; }
+    [[nodiscard]] std::optional<bool> surround() const { return m_surround; }
+    /// Switches one of them. The library is called on the device's queue, never on the caller's thread;
+    /// `done` hears the result on the owner's thread (a refusal: DeviceResult::Refused).
+    void SetNoiseSuppression(bool on, Done done);
+    void SetSurround(bool on, Done done);
+
     /// As every device; once the headset took the defaults, the library takes the default sound settings
     /// too (what it refuses is read back into the profile), and the user's custom EQs stay, as they stay
     /// when a profile is reset.
@@ -178,11 +187,16 @@ private:
     /// Writes the profile's microphone, monitor and voice changer settings to the library, then reads the
     /// library's values back into the profile.
     void playProfileSound();
+    /// Takes the library's reading into the page's audio state and the profile.
+    void takeReading(const HeadsetAudio::Reading& reading);
+    void setSwitch(HeadsetAudio::Feature feature, bool on, Done done);
 
     std::unique_ptr<audio::AudioConfigLibrary> m_library;
     std::unique_ptr<HeadsetAudio> m_audio;
     std::optional<HeadsetAudio::Start> m_audioStart;
     HeadsetAudio::Bands m_bands{};
+    std::optional<bool> m_noiseSuppression;
+    std::optional<bool> m_surround;
 };
 
 }  // namespace halvern

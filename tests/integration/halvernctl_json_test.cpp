@@ -283,6 +283,7 @@ TEST_F(HalvernctlJsonTest, EveryCommandPrintsTheDocumentedShape) {
     expectDocumented("`light --list`", {"light", "--device", "keyboard", "--list"});
     expectDocumented("`headset mic|monitor|voice` (without options)", {"headset", "mic"});
     expectDocumented("`headset mic|monitor|voice` (without options)", {"headset", "voice"});
+    expectDocumented("`headset noise|surround` (without options)", {"headset", "surround"});
     expectDocumented("`flags` (without options)", {"flags"});
     expectDocumented("`repeat` (without options)", {"repeat"});
     expectDocumented("`headset custom-eq list`", {"headset", "custom-eq", "list"});
@@ -299,8 +300,12 @@ TEST_F(HalvernctlJsonTest, EveryCommandPrintsTheDocumentedShape) {
     expectDocumented("`light --mode MODE ...`", {"light", "--device", "keyboard", "--mode", "3"});
     expectDocumented("`light --mode MODE ...`", {"light", "--device", "headset", "--mode", "1"});
     expectDocumented("`same-mode --from KIND`", {"same-mode", "--from", "mouse"});
-    expectDocumented("`headset mic|monitor|voice` (with options)", {"headset", "monitor", "--level", "30"});
-    expectDocumented("`headset mic|monitor|voice` (with options)", {"headset", "voice", "--type", "2"});
+    expectDocumented("`headset mic|monitor|voice|noise|surround` (with options)",
+                     {"headset", "monitor", "--level", "30"});
+    expectDocumented("`headset mic|monitor|voice|noise|surround` (with options)",
+                     {"headset", "voice", "--type", "2"});
+    expectDocumented("`headset mic|monitor|voice|noise|surround` (with options)",
+                     {"headset", "noise", "--on", "1"});
     expectDocumented("`headset eq|band|custom-eq save|select|delete`", {"headset", "eq", "3"});
     expectDocumented("`headset eq|band|custom-eq save|select|delete`", {"headset", "band", "10", "-4"});
     expectDocumented("`headset eq|band|custom-eq save|select|delete`",

@@ -406,6 +406,24 @@ TEST_F(HeadsetAudioTest, VoicesAreWrittenAsTheLibraryCountsAndProfileEqsAreHeldT
     EXPECT_FALSE(device.DeleteCustomEq(-1));
 }
 
+// Noise suppression and surround go through the device's queue and show what the library took; a refusal
+// changes nothing, and "not available" marks the feature so.
+TEST_F(HeadsetAudioTest, SoundSwitchesShowWhatTheLibraryTook) {
+    open({.failingWrites = {"Enable_ENC_LFX"}, .unavailable = {"VirtualSurroundEffectControl"}});
+    ASSERT_TRUE(device.audioAvailable(HeadsetAudio::Feature::NoiseSuppression));
+    EXPECT_FALSE(device.Await([&](auto done) { device.SetNoiseSuppression(true, done); }).ok());
+    EXPECT_TRUE(written("AUDIO R write Enable_ENC_LFX failed"));
+    EXPECT_NE(device.noiseSuppression(), std::optional(true));
+    EXPECT_FALSE(device.Await([&](auto done) { device.SetSurround(true, done); }).ok());
+    EXPECT_FALSE(device.audioAvailable(HeadsetAudio::Feature::Surround));
+    EXPECT_FALSE(device.surround().has_value()) << "unknown, not off";
+
+    library->setFaults({});
+    ASSERT_TRUE(device.Await([&](auto done) { device.SetNoiseSuppression(true, done); }).ok());
+    EXPECT_TRUE(written("AUDIO R write Enable_ENC_LFX 1"));
+    EXPECT_EQ(device.noiseSuppression(), std::optional(true));
+}
+
 // The defaults reach the library (the page shows nothing that does not act) and the user's EQs stay.
 TEST_F(HeadsetAudioTest, RestoringTheDefaultsSetsTheirSoundAndKeepsTheCustomEqs) {
     open();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 #include "device/debug_sink.h"
 #include "devices/linux_audio/module_arguments.h"
@@ -156,6 +157,24 @@ bool HeadsetEqualiser::setBands(Bands bands, Deadline deadline) {
     if (!m_client.unloadModule(m_module->module, deadline)) m_stale.push_back(m_module->module);
     m_module = loaded;
     m_bands = bands;
+    return true;
+}
+
+bool HeadsetEqualiser::retarget(std::string master, Deadline deadline) {
+    if (master == m_master) return true;
+    if (!m_module) {
+        m_master = std::move(master);
+        return true;
+    }
+    std::string before = std::exchange(m_master, std::move(master));
+    const auto loaded = load(m_bands, deadline);
+    if (!loaded) {
+        m_master = std::move(before);
+        return false;
+    }
+    moveStreams(m_module->sink, loaded->sink, deadline);
+    if (!m_client.unloadModule(m_module->module, deadline)) m_stale.push_back(m_module->module);
+    m_module = loaded;
     return true;
 }
 

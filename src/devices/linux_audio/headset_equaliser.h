@@ -50,6 +50,9 @@ public:
     /// Sets every band and on or off as one change: the filter is loaded at most once.
     [[nodiscard]] bool set(Bands bands, bool on, Deadline deadline);
     [[nodiscard]] const Bands& bands() const { return m_bands; }
+    /// Puts the filter in front of another sink (virtual surround came or went); a filter that is on is
+    /// reloaded there and the programs on it follow.
+    [[nodiscard]] bool retarget(std::string master, Deadline deadline);
 
 private:
     struct Loaded {

@@ -11,8 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "device/debug_sink.h"
+#include "devices/linux_audio/filter_routing.h"
 #include "devices/linux_audio/headset_equaliser.h"
 #include "devices/linux_audio/headset_monitor.h"
+#include "devices/linux_audio/headset_noise.h"
+#include "devices/linux_audio/headset_surround.h"
+#include "devices/linux_audio/headset_voice.h"
 #include "devices/linux_audio/pulse_client.h"
 #include "devices/linux_audio/pulse_device_watch.h"
 
@@ -50,6 +55,11 @@ enum class Act {
     MonitorStepDb,
     EqOn,
     EqBand,
+    SurroundOn,
+    NoiseOn,
+    VoiceOn,
+    VoiceType,
+    MicEcho,      ///< the microphone echo effect: there is none, so it is always off
     Unavailable,  ///< no sound processing for it on this system
 };
 struct Property {
@@ -84,14 +94,14 @@ constexpr std::array<Property, 32> kProperties{{
     {L"EQ_Slider8", Side::Playback, Act::EqBand, 7},
     {L"EQ_Slider9", Side::Playback, Act::EqBand, 8},
     {L"EQ_Slider10", Side::Playback, Act::EqBand, 9},
-    {L"VirtualSurroundEffectControl", Side::Playback, Act::Unavailable},
+    {L"VirtualSurroundEffectControl", Side::Playback, Act::SurroundOn},
     {L"Enable_RFX_GFX", Side::Playback, Act::Unavailable},
     {L"RFX_ENVIRONMENT", Side::Playback, Act::Unavailable},
     {L"RFX_ROOMSIZE", Side::Playback, Act::Unavailable},
-    {L"Enable_ENC_LFX", Side::Recording, Act::Unavailable},
-    {L"Enable_MAGICVOICE", Side::Recording, Act::Unavailable},
-    {L"MagicVoice_Selection", Side::Recording, Act::Unavailable},
-    {L"Enable_MICECHO", Side::Recording, Act::Unavailable},
+    {L"Enable_ENC_LFX", Side::Recording, Act::NoiseOn},
+    {L"Enable_MAGICVOICE", Side::Recording, Act::VoiceOn},
+    {L"MagicVoice_Selection", Side::Recording, Act::VoiceType},
+    {L"Enable_MICECHO", Side::Recording, Act::MicEcho},
 }};
 
 const Property* findProperty(std::wstring_view name) {
@@ -181,11 +191,16 @@ struct LinuxAudioLibrary::State {
     std::vector<Device> devices;  ///< every device seen, so a handle keeps meaning the same device
     std::array<std::vector<int32_t>, 2> listed;  ///< the handles present now, by direction
     std::optional<HeadsetEqualiser> equaliser;
+    std::string equaliserHeadset;  ///< the headset sink the equaliser (and surround) belong to
     std::optional<HeadsetMonitor> monitor;
+    std::optional<HeadsetSurround> surround;
+    std::optional<HeadsetNoise> noise;
+    std::optional<HeadsetVoice> voice;
+    bool pipewire = false;  ///< PipeWire's pulse server: it has no virtual surround sink module
 
     std::vector<int32_t>& list(Direction d) { return listed[d == Direction::Playback ? 0 : 1]; }
 
-    const Device* device(const DeviceRecord& record) const {
+    [[nodiscard]] const Device* device(const DeviceRecord& record) const {
         const auto it = std::find_if(devices.begin(), devices.end(),
                                      [&record](const Device& d) { return d.handle == record.handle; });
         return it == devices.end() ? nullptr : &*it;
@@ -209,15 +224,24 @@ struct LinuxAudioLibrary::State {
         return handles.empty() ? nullptr : device(DeviceRecord{handles.front(), 0, 0, 0});
     }
 
-    // The equaliser and the monitor follow the headset's first sink and source.
+    // The filters follow the headset's first sink and source. In front of the sink: programs → equaliser
+    // → virtual surround → headset; behind the source: headset → noise suppression → voice changer →
+    // programs.
     void bindProcessing(Deadline deadline) {
         const Device* sink = first(Direction::Playback);
         const Device* source = first(Direction::Recording);
+        pipewire = client.serverName(deadline).value_or("").find("PipeWire") != std::string::npos;
         if (!sink) {
             equaliser.reset();
-        } else if (!equaliser || equaliser->master() != sink->name) {
-            equaliser.emplace(client, sink->name, sink->rate);
+            surround.reset();
+            equaliserHeadset.clear();
+        } else if (!equaliser || equaliserHeadset != sink->name) {
+            surround.emplace(client, sink->name, sink->rate);
+            surround->adopt(deadline);
+            equaliser.emplace(client, surround->on() ? std::string(HeadsetSurround::kSink) : sink->name,
+                              sink->rate);
             equaliser->adopt(deadline);
+            equaliserHeadset = sink->name;
         }
         if (!source) {
             monitor.reset();
@@ -227,12 +251,88 @@ struct LinuxAudioLibrary::State {
             monitor.emplace(client, source->name, sink ? sink->name : "", CardSidetone::find(card));
             monitor->adopt(deadline);
         }
+        if (!source) {
+            noise.reset();
+            voice.reset();
+        } else if (!noise || noise->microphone() != source->name ||
+                   noise->sink() != (sink ? sink->name : "")) {
+            noise.emplace(client, source->name, sink ? sink->name : "");
+            noise->adopt(deadline);
+            voice.emplace(client, microphoneOutlet());
+            voice->adopt(deadline);
+            if (!voice->setInput(microphoneOutlet(), deadline)) debugLog("the voice changer lost its input");
+        }
+    }
+
+    // The source the voice changer listens to: the cleaned microphone while noise suppression is on.
+    [[nodiscard]] std::string microphoneOutlet() const {
+        return noise->on() ? std::string(HeadsetNoise::kSource) : noise->microphone();
+    }
+
+    // Catches up with modules that went behind our back (a server restart, a source that went).
+    void refreshFilters(Deadline deadline) {
+        if (surround && equaliser) {
+            surround->refresh(deadline);
+            equaliser->refresh(deadline);
+            const std::string master =
+                surround->on() ? std::string(HeadsetSurround::kSink) : equaliserHeadset;
+            if (!equaliser->retarget(master, deadline))
+                debugLog("the equaliser could not follow the surround");
+        }
+        if (noise && voice) {
+            noise->refresh(deadline);
+            voice->refresh(deadline);
+            if (!voice->setInput(microphoneOutlet(), deadline)) debugLog("the voice changer lost its input");
+        }
+    }
+
+    // Noise suppression on or off; the voice changer (or, without it, the recording programs and the
+    // default input) follow its source.
+    bool setNoise(bool on, Deadline deadline) {
+        if (on == noise->on()) return true;
+        const std::string before = microphoneOutlet();
+        if (on && !noise->load(deadline)) return false;
+        const std::string after = on ? std::string(HeadsetNoise::kSource) : noise->microphone();
+        if (!voice->setInput(after, deadline)) {
+            if (on && !noise->unload(deadline)) debugLog("a noise suppression nobody records stays loaded");
+            return false;
+        }
+        if (!voice->on()) moveRecording(client, before, after, deadline);
+        return on || noise->unload(deadline);
+    }
+
+    // Virtual surround on or off; the equaliser (or the programs) in front of it follow.
+    bool setSurround(bool on, Deadline deadline) {
+        if (on == surround->on()) return true;
+        if (on) {
+            if (!surround->load(deadline)) return false;
+            if (equaliser->on()) {
+                if (equaliser->retarget(std::string(HeadsetSurround::kSink), deadline)) return true;
+                if (!surround->unload(deadline)) debugLog("a virtual surround nobody plays to stays loaded");
+                return false;
+            }
+            if (!equaliser->retarget(std::string(HeadsetSurround::kSink), deadline)) return false;
+            movePlayback(client, equaliserHeadset, std::string(HeadsetSurround::kSink), deadline);
+            return true;
+        }
+        if (!equaliser->retarget(equaliserHeadset, deadline)) return false;
+        if (!equaliser->on())
+            movePlayback(client, std::string(HeadsetSurround::kSink), equaliserHeadset, deadline);
+        return surround->unload(deadline);
     }
 
     [[nodiscard]] bool acts(const Property& p) const {
         switch (p.act) {
             case Act::Unavailable:
                 return false;
+            case Act::SurroundOn:
+                return surround && !pipewire && HeadsetSurround::available();
+            case Act::NoiseOn:
+            case Act::MicEcho:
+                return noise.has_value();
+            case Act::VoiceOn:
+            case Act::VoiceType:
+                return voice && HeadsetVoice::available();
             case Act::EqOn:
             case Act::EqBand:
                 return equaliser && equaliser->available();
@@ -250,7 +350,7 @@ struct LinuxAudioLibrary::State {
 
     // Items: 0 equaliser, 1 microphone, 2 monitor, 3 environment, 4 virtual surround, 5 noise reduction,
     // 6 voice effects; 1 where it acts.
-    std::string features() const {
+    [[nodiscard]] std::string features() const {
         const auto flag = [this](std::wstring_view name) { return acts(*findProperty(name)) ? '1' : '0'; };
         const std::array<char, 7> items{flag(L"Enable_EQ_GFX"),
                                         '1',
@@ -312,6 +412,18 @@ struct LinuxAudioLibrary::State {
                 return std::string(equaliser->on() ? "1" : "0");
             case Act::EqBand:
                 return std::to_string(equaliser->band(p.band));
+            case Act::SurroundOn:
+                return std::string(surround->on() ? "1" : "0");
+            case Act::NoiseOn:
+                return std::string(noise->on() ? "1" : "0");
+            case Act::VoiceOn:
+                return std::string(voice->on() ? "1" : "0");
+            case Act::VoiceType: {
+                const auto chosen = voice->voice();
+                return chosen ? std::optional(std::to_string(*chosen)) : std::nullopt;
+            }
+            case Act::MicEcho:
+                return std::string("0");
             case Act::Unavailable:
                 break;
         }
@@ -329,7 +441,7 @@ struct LinuxAudioLibrary::State {
             if (p == nullptr || (p->act != Act::EqOn && p->act != Act::EqBand)) return std::nullopt;
         }
         if (!acts(*findProperty(L"Enable_EQ_GFX"))) return kPropertyNotAvailable;
-        if (equaliser->master() != d->name) return kFailed;
+        if (equaliserHeadset != d->name) return kFailed;
         equaliser->refresh(deadline);
         HeadsetEqualiser::Bands bands = equaliser->bands();
         bool on = equaliser->on();
@@ -366,6 +478,16 @@ struct LinuxAudioLibrary::State {
                 return equaliser->setOn(value.integer() != 0, deadline);
             case Act::EqBand:
                 return equaliser->setBand(p.band, value.integer(), deadline);
+            case Act::SurroundOn:
+                return setSurround(value.integer() != 0, deadline);
+            case Act::NoiseOn:
+                return setNoise(value.integer() != 0, deadline);
+            case Act::VoiceOn:
+                return voice->setOn(value.integer() != 0, deadline);
+            case Act::VoiceType:
+                return voice->setVoice(value.integer(), deadline);
+            case Act::MicEcho:
+                return value.integer() == 0;  // off is all there is
             default:
                 return false;  // read-only
         }
@@ -441,13 +563,16 @@ int LinuxAudioLibrary::PropertyControl(const DeviceRecord& device, std::wstring_
     if ((p->side == Side::Playback && !playback) || (p->side == Side::Recording && playback)) return kFailed;
     if (!s.acts(*p)) return kPropertyNotAvailable;
     // The equaliser and the monitor belong to the headset's first sink and source.
-    if ((p->act == Act::EqOn || p->act == Act::EqBand) && s.equaliser->master() != d->name) return kFailed;
+    if ((p->act == Act::EqOn || p->act == Act::EqBand) && s.equaliserHeadset != d->name) return kFailed;
     if (p->side == Side::Recording && s.monitor && s.monitor->source() != d->name &&
         p->act >= Act::MonitorVolumeDb && p->act <= Act::MonitorStepDb)
         return kFailed;
-    if (p->act == Act::EqOn || p->act == Act::EqBand) s.equaliser->refresh(deadline);
+    if (p->act == Act::EqOn || p->act == Act::EqBand || p->act >= Act::SurroundOn) s.refreshFilters(deadline);
     if (p->act == Act::MonitorMute || p->act == Act::MonitorLevel || p->act == Act::MonitorVolumeDb)
         s.monitor->refresh(deadline);
+    // Only "off" can be asked of the microphone echo, which does not exist here.
+    if (p->act == Act::MicEcho && access == Access::Write && value.integer() != 0)
+        return kPropertyNotAvailable;
     if (access == Access::Write) return s.write(*p, *d, value, deadline) ? 0 : kFailed;
     const auto text = s.read(*p, *d, deadline);
     if (!text) return kFailed;

@@ -112,6 +112,10 @@ PulseClient::Stream streamOf(const pa_sink_input_info& info) {
     return {info.index, info.sink, info.owner_module, info.volume.channels, pa_cvolume_avg(&info.volume)};
 }
 
+PulseClient::Recording recordingOf(const pa_source_output_info& info) {
+    return {info.index, info.source, info.owner_module};
+}
+
 void onSuccess(pa_context* /*context*/, int success, void* data) {
     auto& call = *static_cast<Call<bool>*>(data);
     call.ok = success != 0;
@@ -240,18 +244,56 @@ std::optional<std::vector<PulseClient::Stream>> PulseClient::streams(Deadline de
     });
 }
 
-std::optional<std::string> PulseClient::defaultSink(Deadline deadline) {
-    using Result = std::string;
+std::optional<std::vector<PulseClient::Recording>> PulseClient::recordings(Deadline deadline) {
+    using Result = std::vector<Recording>;
     return request<Result>(*this, deadline, [](pa_context* context, Call<Result>* call) {
+        return pa_context_get_source_output_info_list(
+            context,
+            [](pa_context*, const pa_source_output_info* info, int eol, void* data) {
+                collect(eol, info, *static_cast<Call<Result>*>(data), &recordingOf);
+            },
+            call);
+    });
+}
+
+namespace {
+
+struct ServerTexts {
+    std::string sink, source, name;
+};
+
+std::optional<ServerTexts> serverTexts(PulseClient& client, PulseClient::Deadline deadline) {
+    return request<ServerTexts>(client, deadline, [](pa_context* context, Call<ServerTexts>* call) {
         return pa_context_get_server_info(
             context,
             [](pa_context*, const pa_server_info* info, void* data) {
-                auto& c = *static_cast<Call<Result>*>(data);
-                if (info != nullptr && info->default_sink_name != nullptr) c.result = info->default_sink_name;
+                auto& c = *static_cast<Call<ServerTexts>*>(data);
+                if (info != nullptr) {
+                    if (info->default_sink_name != nullptr) c.result.sink = info->default_sink_name;
+                    if (info->default_source_name != nullptr) c.result.source = info->default_source_name;
+                    if (info->server_name != nullptr) c.result.name = info->server_name;
+                }
                 c.done = true;
             },
             call);
     });
+}
+
+}  // namespace
+
+std::optional<std::string> PulseClient::defaultSink(Deadline deadline) {
+    auto texts = serverTexts(*this, deadline);
+    return texts ? std::optional(std::move(texts->sink)) : std::nullopt;
+}
+
+std::optional<std::string> PulseClient::defaultSource(Deadline deadline) {
+    auto texts = serverTexts(*this, deadline);
+    return texts ? std::optional(std::move(texts->source)) : std::nullopt;
+}
+
+std::optional<std::string> PulseClient::serverName(Deadline deadline) {
+    auto texts = serverTexts(*this, deadline);
+    return texts ? std::optional(std::move(texts->name)) : std::nullopt;
 }
 
 std::optional<bool> PulseClient::moduleLoaded(uint32_t index, Deadline deadline) {
@@ -334,6 +376,29 @@ bool PulseClient::setDefaultSink(std::string_view name, Deadline deadline) {
     return request<bool>(*this, deadline,
                          [&sink](pa_context* context, Call<bool>* call) {
                              return pa_context_set_default_sink(context, sink.c_str(), onSuccess, call);
+                         })
+        .has_value();
+}
+
+}  // namespace halvern::audio
+
+namespace halvern::audio {
+
+bool PulseClient::moveRecording(uint32_t index, std::string_view source, Deadline deadline) {
+    const std::string target(source);
+    return request<bool>(*this, deadline,
+                         [index, &target](pa_context* context, Call<bool>* call) {
+                             return pa_context_move_source_output_by_name(context, index, target.c_str(),
+                                                                          onSuccess, call);
+                         })
+        .has_value();
+}
+
+bool PulseClient::setDefaultSource(std::string_view name, Deadline deadline) {
+    const std::string source(name);
+    return request<bool>(*this, deadline,
+                         [&source](pa_context* context, Call<bool>* call) {
+                             return pa_context_set_default_source(context, source.c_str(), onSuccess, call);
                          })
         .has_value();
 }

@@ -44,6 +44,11 @@ public:
         uint8_t channels = 0;
         uint32_t volume = 0;
     };
+    struct Recording {  ///< a source output: a program (or a module) recording from a source
+        uint32_t index = kNoIndex;
+        uint32_t source = kNoIndex;
+        uint32_t ownerModule = kNoIndex;
+    };
 
     PulseClient();
     ~PulseClient();
@@ -63,7 +68,11 @@ public:
     [[nodiscard]] std::optional<Node> source(std::string_view name, Deadline deadline);
     [[nodiscard]] std::optional<std::vector<Module>> modules(Deadline deadline);
     [[nodiscard]] std::optional<std::vector<Stream>> streams(Deadline deadline);
+    [[nodiscard]] std::optional<std::vector<Recording>> recordings(Deadline deadline);
     [[nodiscard]] std::optional<std::string> defaultSink(Deadline deadline);
+    [[nodiscard]] std::optional<std::string> defaultSource(Deadline deadline);
+    /// The server's name ("pulseaudio", "PulseAudio (on PipeWire 0.3.65)").
+    [[nodiscard]] std::optional<std::string> serverName(Deadline deadline);
     /// Whether the module `index` is loaded; nothing when the server did not answer.
     [[nodiscard]] std::optional<bool> moduleLoaded(uint32_t index, Deadline deadline);
 
@@ -77,6 +86,8 @@ public:
     [[nodiscard]] bool setStreamVolume(uint32_t index, uint8_t channels, uint32_t volume, Deadline deadline);
     [[nodiscard]] bool moveStream(uint32_t index, std::string_view sink, Deadline deadline);
     [[nodiscard]] bool setDefaultSink(std::string_view name, Deadline deadline);
+    [[nodiscard]] bool moveRecording(uint32_t index, std::string_view source, Deadline deadline);
+    [[nodiscard]] bool setDefaultSource(std::string_view name, Deadline deadline);
 
     /// Drops the connection after a request failed on it; rests (kRest) when the deadline passed.
     void drop(Deadline deadline);

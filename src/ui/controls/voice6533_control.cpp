@@ -57,6 +57,8 @@ CVoice6533ControlUI::CVoice6533ControlUI(const LayoutLoader* loader, QWidget* pa
     m_monitorOption = findControl<QAbstractButton>(m_content, QStringLiteral("6533_MicMoniter_option"));
     m_monitorLevel = findControl<QAbstractSlider>(m_content, QStringLiteral("6533_MicMoniter_slider"));
     m_monitorValue = findControl<QLabel>(m_content, QStringLiteral("6533_MicMoniter_value"));
+    m_noiseOption = findControl<QAbstractButton>(m_content, QStringLiteral("6533_noise_option"));
+    m_surroundOption = findControl<QAbstractButton>(m_content, QStringLiteral("6533_surround_option"));
     follow(m_micLevel, m_micValue);
     follow(m_monitorLevel, m_monitorValue);
 }
@@ -135,6 +137,15 @@ void CVoice6533ControlUI::SetMicrophone(bool on, int level) {
 
 void CVoice6533ControlUI::SetMonitor(bool on, int level) {
     showLevel(m_monitorLevel, m_monitorValue, on, level, m_monitorOption);
+}
+
+void CVoice6533ControlUI::SetSoundSwitches(bool noiseSuppression, bool surround) {
+    for (const auto& [option, on] :
+         {std::pair{m_noiseOption, noiseSuppression}, std::pair{m_surroundOption, surround}}) {
+        if (!option) continue;
+        const QSignalBlocker quiet(option);
+        option->setChecked(on);
+    }
 }
 
 }  // namespace halvern::ui

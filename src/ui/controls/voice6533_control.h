@@ -23,7 +23,8 @@ class LayoutLoader;
 /// ("6533_eq_option_" 1-12 the presets, 13 the custom EQ), its ten band sliders ("6533_eq_hz_slider_" 0-9),
 /// the custom EQ row
 /// ("custom_eq_option_layout": saved EQs, a name for a new one, save and delete), the microphone and the
-/// monitor (each on/off and a level). It only shows and reads values; the headset page carries out each
+/// monitor (each on/off and a level), noise suppression and virtual surround ("6533_noise_option",
+/// "6533_surround_option"). It only shows and reads values; the headset page carries out each
 /// change. Values set here notify nothing.
 class CVoice6533ControlUI final : public QWidget {
     Q_OBJECT
@@ -54,6 +55,8 @@ public:
     void ClearNewName();
     void SetMicrophone(bool on, int level);
     void SetMonitor(bool on, int level);
+    /// Checks the noise suppression and virtual surround switches.
+    void SetSoundSwitches(bool noiseSuppression, bool surround);
 
     /// The control of the layout named `name` (null when the layout lacks it).
     [[nodiscard]] QWidget* part(const QString& name) const;
@@ -67,7 +70,7 @@ private:
     std::array<QPointer<QLabel>, kBands> m_bandValues{};
     QPointer<QComboBox> m_names;
     QPointer<QLineEdit> m_newName;
-    QPointer<QAbstractButton> m_micOption, m_monitorOption;
+    QPointer<QAbstractButton> m_micOption, m_monitorOption, m_noiseOption, m_surroundOption;
     QPointer<QAbstractSlider> m_micLevel, m_monitorLevel;
     QPointer<QLabel> m_micValue, m_monitorValue;
 };

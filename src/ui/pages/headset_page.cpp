@@ -27,12 +27,14 @@ struct FeatureControls {
     bool magic;  ///< a control of the voice changer (else of the sound editor)
     std::array<const char*, 3> names;
 };
-constexpr std::array<FeatureControls, 7> kFeatureControls{{
+constexpr std::array<FeatureControls, 9> kFeatureControls{{
     {Feature::Equaliser, false, {"eq_choice_area", "eq_band_area", "custom_eq_option_layout"}},
     {Feature::Microphone, false, {"6533_MicIn_option", nullptr, nullptr}},
     {Feature::MicrophoneLevel, false, {"6533_MicIn_slider", nullptr, nullptr}},
     {Feature::Monitor, false, {"6533_MicMoniter_option", nullptr, nullptr}},
     {Feature::MonitorLevel, false, {"6533_MicMoniter_slider", nullptr, nullptr}},
+    {Feature::NoiseSuppression, false, {"6533_noise_option", nullptr, nullptr}},
+    {Feature::Surround, false, {"6533_surround_option", nullptr, nullptr}},
     {Feature::MagicVoice, true, {"magic_enable_option", nullptr, nullptr}},
     {Feature::MagicVoiceType, true, {"magic_option_layout", nullptr, nullptr}},
 }};
@@ -77,6 +79,8 @@ void HeadsetPage::showAudio() {
         m_voice->SetCustomEqNames(m_headset.customEqNames(), m_headset.chosenCustomEq().value_or(-1));
         m_voice->SetMicrophone(system.micInSelect != 0, system.micInValue);
         m_voice->SetMonitor(system.micMonitorSelect != 0, system.micMonitorValue);
+        m_voice->SetSoundSwitches(m_headset.noiseSuppression().value_or(false),
+                                  m_headset.surround().value_or(false));
         if (auto* name = qobject_cast<QLineEdit*>(m_voice->part(QStringLiteral("custom_eq_name_edit")));
             name && m_texts)
             name->setPlaceholderText(m_texts->text(QStringLiteral("custom_eq_name_placeholder")));
@@ -158,6 +162,16 @@ void HeadsetPage::MagicOption(int voice, bool on) {
         done(m_headset.SetMagicVoice(on));
     } else if (on) {
         done(m_headset.SetMagicVoiceType(voice));
+    }
+}
+
+void HeadsetPage::SoundSwitch(int which, bool on) {
+    const auto shown = [this](DeviceResult) { showAudio(); };
+    const QString failed = QStringLiteral("sound_switch_failed_text");
+    if (which == 0) {
+        m_headset.SetNoiseSuppression(on, track(shown, failed));
+    } else {
+        m_headset.SetSurround(on, track(shown, failed));
     }
 }
 

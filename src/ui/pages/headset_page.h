@@ -46,6 +46,9 @@ public:
     void MicSlider(int which, int value);
     /// `voice` -1 the voice changer turned on or off, 1-4 that voice chosen.
     void MagicOption(int voice, bool on);
+    /// 0 noise suppression, 1 virtual surround, turned on or off (the sound server is called off this
+    /// thread; the switch shows the answer).
+    void SoundSwitch(int which, bool on);
 
 private:
     void showAudio();

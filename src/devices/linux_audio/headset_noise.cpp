@@ -1,0 +1,64 @@
+#include "devices/linux_audio/headset_noise.h"
+
+#include "device/debug_sink.h"
+#include "devices/linux_audio/module_arguments.h"
+
+namespace halvern::audio {
+namespace {
+
+constexpr std::string_view kModule = "module-echo-cancel";
+constexpr std::string_view kRole = "halvern.role=noise";
+constexpr std::string_view kReferenceSink = "halvern_headset_clean_ref";
+
+}  // namespace
+
+HeadsetNoise::HeadsetNoise(PulseClient& client, std::string microphone, std::string sink)
+    : m_client(client), m_microphone(std::move(microphone)), m_sink(std::move(sink)) {}
+
+void HeadsetNoise::adopt(Deadline deadline) {
+    const auto modules = m_client.modules(deadline);
+    if (!modules) return;
+    for (const PulseClient::Module& module : *modules) {
+        if (module.name != kModule || argumentValue(module.argument, "halvern.role") != "noise") continue;
+        if (!m_module && argumentValue(module.argument, "source_master") == m_microphone) {
+            m_module = module.index;
+            continue;
+        }
+        if (!m_client.unloadModule(module.index, deadline))
+            debugLog("an old noise suppression could not be removed");
+    }
+}
+
+void HeadsetNoise::refresh(Deadline deadline) {
+    if (m_module && m_client.moduleLoaded(*m_module, deadline) == false) m_module.reset();
+}
+
+bool HeadsetNoise::load(Deadline deadline) {
+    if (m_module) return true;
+    if (!plainArgument(m_microphone) || (!m_sink.empty() && !plainArgument(m_sink))) return false;
+    // WebRTC's processing: noise suppression and the high-pass filter (hum), no gain control of its own.
+    std::string argument =
+        "source_master=" + m_microphone + " source_name=" + std::string(kSource) +
+        " sink_name=" + std::string(kReferenceSink) +
+        " aec_method=webrtc aec_args='noise_suppression=1 high_pass_filter=1"
+        " analog_gain_control=0 digital_gain_control=0'"
+        " source_properties='device.description=\"Headset microphone, noise suppression\" " +
+        std::string(kRole) +
+        "' sink_properties='device.description=\"Headset, noise suppression reference\" "
+        "halvern.role=noise-reference'";
+    if (!m_sink.empty()) argument += " sink_master=" + m_sink;
+    const auto module = m_client.loadModule(kModule, argument, deadline);
+    if (!module) return false;
+    m_module = *module;
+    return true;
+}
+
+bool HeadsetNoise::unload(Deadline deadline) {
+    if (!m_module) return true;
+    if (m_client.moduleLoaded(*m_module, deadline) != false && !m_client.unloadModule(*m_module, deadline))
+        return false;
+    m_module.reset();
+    return true;
+}
+
+}  // namespace halvern::audio

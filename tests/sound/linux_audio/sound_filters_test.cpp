@@ -1,0 +1,367 @@
+// The headset's microphone and playback filters in a PulseAudio server of the test's own: the voice
+// changer, noise suppression and virtual surround, heard through the server. The headset's microphone is
+// fed from a sink the test plays into, so what a filter does can be measured.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "devices/headset_audio.h"
+#include "devices/linux_audio/linux_audio_library.h"
+#include "private_sound_server.h"
+#include "signal_measurement.h"
+
+namespace halvern {
+namespace {
+
+using audio::Access;
+using audio::PropertyValue;
+using test::commandOutput;
+using test::PrivateSoundServer;
+using Feature = HeadsetAudio::Feature;
+
+constexpr const char* kFeed = "mic_feed";  // what the test plays is what the headset's microphone hears
+
+std::string trimmed(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    return text;
+}
+std::string defaultSource() {
+    return trimmed(commandOutput("pactl get-default-source"));
+}
+std::string defaultSink() {
+    return trimmed(commandOutput("pactl get-default-sink"));
+}
+int modulesNamed(const std::string& module) {
+    const std::string list = commandOutput("pactl list short modules");
+    int count = 0;
+    for (size_t at = 0; (at = list.find(module + "\t", at)) != std::string::npos; ++at) ++count;
+    return count;
+}
+// The argument of the only loaded `module`.
+std::string argumentOf(const std::string& module) {
+    const std::string list = commandOutput("pactl list short modules");
+    const size_t at = list.find("\t" + module + "\t");
+    if (at == std::string::npos) return "";
+    const size_t from = at + module.size() + 2;
+    return list.substr(from, list.find('\n', from) - from);
+}
+
+class SoundFiltersTest : public ::testing::TestWithParam<test::SoundServerKind> {
+protected:
+    static void TearDownTestSuite() { PrivateSoundServer::stopShared(); }
+
+    void SetUp() override {
+        server = &PrivateSoundServer::shared(GetParam());
+        if (!server->running()) GTEST_SKIP() << server->whyNot();
+        server->select();
+        // The headset's microphone becomes a remapping of the feed sink's monitor (once per server).
+        if (commandOutput("pactl list short sinks").find(std::string("\t") + kFeed + "\t") ==
+            std::string::npos) {
+            const std::string modules = commandOutput("pactl list short modules");
+            // PulseAudio's is a remapped null source, PipeWire's a virtual source made by a null sink.
+            const size_t at = modules.find("_name=headset_mic ");
+            const size_t line = at == std::string::npos ? std::string::npos : modules.rfind('\n', at);
+            const std::string index = at == std::string::npos
+                                          ? std::string()
+                                          : modules.substr(line == std::string::npos ? 0 : line + 1,
+                                                           modules.find('\t', line + 1) - line - 1);
+            ASSERT_FALSE(index.empty()) << "the headset's source was not found among\n" << modules;
+            commandOutput("pactl unload-module " + index);
+            commandOutput(std::string("pactl load-module module-null-sink sink_name=") + kFeed +
+                          " channels=1");
+            commandOutput(std::string("pactl load-module module-remap-source master=") + kFeed +
+                          ".monitor source_name=headset_mic \"source_properties='device.vendor.id=0c76 "
+                          "device.product.id=1630 device.description=HeadsetMic'\"");
+        }
+        commandOutput("pactl set-default-source headset_mic");
+        commandOutput("pactl set-default-sink headset");
+        ASSERT_EQ(audio.start(HeadsetSystem{}), HeadsetAudio::Start::Ready);
+    }
+    void TearDown() override {
+        if (server == nullptr || !server->running()) return;
+        (void)audio.setMagicVoice(false);
+        (void)audio.setNoiseSuppression(false);
+        (void)audio.setSurround(false);
+    }
+
+    int writeRecording(std::wstring_view name, int32_t number) {
+        PropertyValue value;
+        value.setInteger(number);
+        return library.PropertyControl(*audio.devices().recording, name, value, {}, Access::Write);
+    }
+
+    // `seconds` of `signal` through the microphone, recorded from `source`; the last `tail` seconds.
+    static std::vector<float> throughMicrophone(const std::string& source, const std::vector<float>& signal,
+                                                double tail) {
+        std::string error;
+        const double seconds = double(signal.size()) / test::kSignalRate;
+        const auto recorded = test::playAndRecord(kFeed, source, signal, seconds, error);
+        EXPECT_TRUE(recorded) << error;
+        if (!recorded) return {};
+        const auto keep = std::min(recorded->size(), static_cast<size_t>(tail * test::kSignalRate));
+        return {recorded->end() - static_cast<std::ptrdiff_t>(keep) - test::kSignalRate / 10,
+                recorded->end() - test::kSignalRate / 10};
+    }
+
+    [[nodiscard]] bool pipeWire() const { return GetParam() == test::SoundServerKind::PipeWire; }
+
+    PrivateSoundServer* server = nullptr;
+    audio::LinuxAudioLibrary library;
+    HeadsetAudio audio{library};
+};
+
+TEST_P(SoundFiltersTest, TheFiltersAreOfferedAndOffUntilAskedFor) {
+    EXPECT_TRUE(audio.available(Feature::MagicVoice));
+    // PipeWire's pulse server has no virtual surround sink to load.
+    EXPECT_EQ(audio.available(Feature::Surround), !pipeWire());
+    EXPECT_TRUE(audio.available(Feature::NoiseSuppression));
+    ASSERT_TRUE(audio.features()[1].has_value());
+    EXPECT_EQ(*audio.features()[1], (std::array<int32_t, 3>{1, pipeWire() ? 0 : 1, 1}));
+    const HeadsetAudio::Reading reading = audio.read();
+    EXPECT_EQ(reading.magicEnable, 0);
+    EXPECT_EQ(reading.noiseSuppression, false);
+    EXPECT_EQ(reading.surround, pipeWire() ? std::nullopt : std::optional(false))
+        << "unknown where unavailable";
+    for (const char* module : {"module-echo-cancel", "module-virtual-surround-sink", "module-loopback"})
+        EXPECT_EQ(modulesNamed(module), 0) << module;
+    // There is no microphone echo to switch on; off is what the voice changer asks for.
+    EXPECT_EQ(writeRecording(L"Enable_MICECHO", 0), 0);
+    EXPECT_EQ(writeRecording(L"Enable_MICECHO", 1), audio::kPropertyNotAvailable);
+    EXPECT_EQ(writeRecording(L"MagicVoice_Selection", 4), -1);
+}
+
+// Each voice moves a tone by its interval; the programs recording from the headset's microphone and the
+// default input follow the voice changer; the microphone's mute still silences it.
+TEST_P(SoundFiltersTest, TheVoicesShiftThePitchOfWhatTheMicrophoneHears) {
+    ASSERT_TRUE(audio.setMagicVoice(true));
+    EXPECT_EQ(defaultSource(), "halvern_headset_voice_1");
+    constexpr double kTone = 300.0;
+    const std::array<double, 4> kRatios{std::pow(2.0, -5.0 / 12), 0.5, std::pow(2.0, 4.0 / 12), 2.0};
+    for (int type = 1; type <= 4; ++type) {
+        ASSERT_TRUE(audio.setMagicVoiceType(type));
+        const auto heard = throughMicrophone(defaultSource(), test::sine(kTone, 2.0, 0.3f), 1.0);
+        ASSERT_FALSE(heard.empty());
+        const double pitch = test::dominantFrequency(heard, 60, 2000);
+        std::printf("voice %d: %.0f Hz in, %.1f Hz out (%+.2f semitones; %+.2f asked)\n", type, kTone, pitch,
+                    12 * std::log2(pitch / kTone), 12 * std::log2(kRatios[type - 1]));
+        EXPECT_NEAR(pitch / kTone, kRatios[type - 1], 0.03 * kRatios[type - 1]) << "voice " << type;
+    }
+    EXPECT_EQ(audio.read().magicType, 3) << "the library counts from 0";
+    EXPECT_EQ(modulesNamed("module-ladspa-sink"), 1) << "a change of voice leaves one chain";
+
+    ASSERT_TRUE(audio.setMicrophoneOn(false));
+    const auto muted = throughMicrophone(defaultSource(), test::sine(kTone, 1.0, 0.3f), 0.5);
+    EXPECT_LT(test::bandPower(muted, 20, 20000), -90)
+        << "the microphone's mute acts before the voice changer";
+    ASSERT_TRUE(audio.setMicrophoneOn(true));
+
+    ASSERT_TRUE(audio.setMagicVoice(false));
+    EXPECT_EQ(defaultSource(), "headset_mic");
+    EXPECT_EQ(modulesNamed("module-ladspa-sink"), 0);
+    EXPECT_EQ(modulesNamed("module-remap-source"), 1) << "only the test's own";
+}
+
+// White noise with a tone in bursts, as syllables come (a steady tone is noise to a suppressor): the
+// noise goes down, the tone passes. The voice changer, when on, listens to
+// the cleaned microphone, and follows it when noise suppression goes.
+TEST_P(SoundFiltersTest, NoiseSuppressionTakesTheNoiseAndLeavesTheTone) {
+    ASSERT_TRUE(audio.setNoiseSuppression(true));
+    EXPECT_EQ(defaultSource(), "halvern_headset_clean");
+    std::vector<float> signal = test::sine(1000, 5.0, 0.2f);
+    constexpr size_t kSyllable = test::kSignalRate / 4;
+    for (size_t i = 0; i < signal.size(); ++i) {
+        if ((i / kSyllable) % 2 == 1) signal[i] = 0;
+    }
+    test::addNoise(signal, 0.05f);
+    const auto clean = throughMicrophone("halvern_headset_clean", signal, 1.5);
+    const auto raw = throughMicrophone("headset_mic", signal, 1.5);
+    ASSERT_FALSE(clean.empty());
+    ASSERT_FALSE(raw.empty());
+    const auto noise = [](const std::vector<float>& s) {
+        // Beside the tone, in the speech band.
+        const double below = std::pow(10.0, test::bandPower(s, 300, 800) / 10);
+        const double above = std::pow(10.0, test::bandPower(s, 1300, 3400) / 10);
+        return 10 * std::log10(below + above);
+    };
+    const double noiseDrop = noise(raw) - noise(clean);
+    const double toneChange = test::bandPower(clean, 980, 1020) - test::bandPower(raw, 980, 1020);
+    std::printf("noise suppression: noise %.1f dB lower, tone %+.1f dB\n", noiseDrop, toneChange);
+    EXPECT_GT(noiseDrop, 6.0);
+    EXPECT_GT(toneChange, -6.0);
+
+    ASSERT_TRUE(audio.setMagicVoice(true));
+    EXPECT_NE(argumentOf("module-loopback").find("source=halvern_headset_clean "), std::string::npos);
+    EXPECT_EQ(defaultSource(), "halvern_headset_voice_1");
+    ASSERT_TRUE(audio.setNoiseSuppression(false));
+    EXPECT_NE(argumentOf("module-loopback").find("source=headset_mic "), std::string::npos);
+    EXPECT_EQ(defaultSource(), "halvern_headset_voice_2") << "the voice changer moved over with its programs";
+    EXPECT_EQ(modulesNamed("module-echo-cancel"), 0);
+}
+
+// A sound from the front left reaches both ears through the measured head: the right ear hears it, more
+// quietly. The equaliser, when on, plays into the surround and follows it when it goes.
+TEST_P(SoundFiltersTest, VirtualSurroundRendersASpeakerForBothEars) {
+    if (pipeWire()) GTEST_SKIP() << "PipeWire's pulse server has no virtual surround sink";
+    ASSERT_TRUE(audio.setSurround(true));
+    EXPECT_EQ(defaultSink(), "halvern_headset_surround");
+    const std::vector<float> tone = test::sine(700, 1.5, 0.3f);
+    std::vector<float> leftOnly(tone.size() * 2, 0.0f);
+    for (size_t i = 0; i < tone.size(); ++i) leftOnly[2 * i] = tone[i];
+    std::string error;
+    const auto recorded = test::playAndRecord(defaultSink(), "headset.monitor", leftOnly, 1.5, error, 2, 2);
+    ASSERT_TRUE(recorded) << error;
+    const auto middle = [](std::vector<float> s) {
+        return std::vector<float>(s.begin() + static_cast<std::ptrdiff_t>(s.size() / 3),
+                                  s.end() - static_cast<std::ptrdiff_t>(s.size() / 6));
+    };
+    const double left = test::bandPower(middle(test::channel(*recorded, 2, 0)), 650, 750);
+    const double right = test::bandPower(middle(test::channel(*recorded, 2, 1)), 650, 750);
+    std::printf("virtual surround, left speaker at 700 Hz: left ear %.1f dB, right ear %.1f dB\n", left,
+                right);
+    EXPECT_GT(left, right + 1.0);
+    EXPECT_GT(right, left - 30.0) << "the other ear hears it too";
+
+    ASSERT_TRUE(audio.setEqualiser(HeadsetAudio::Bands{}, HeadsetAudio::Bands{}));
+    EXPECT_NE(argumentOf("module-ladspa-sink").find("master=halvern_headset_surround "), std::string::npos);
+    EXPECT_NE(defaultSink().find("halvern_headset_eq"), std::string::npos);
+    ASSERT_TRUE(audio.setSurround(false));
+    EXPECT_NE(argumentOf("module-ladspa-sink").find("master=headset "), std::string::npos);
+    EXPECT_EQ(modulesNamed("module-virtual-surround-sink"), 0);
+    PropertyValue off;
+    off.setInteger(0);
+    EXPECT_EQ(library.PropertyControl(*audio.devices().playback, L"Enable_EQ_GFX", off, {}, Access::Write),
+              0);
+    EXPECT_EQ(defaultSink(), "headset");
+}
+
+// The filters stay in the server when the program ends; the next start reads them as on and takes them
+// over, with the voice that was chosen.
+TEST_P(SoundFiltersTest, TheNextStartTakesTheFiltersOver) {
+    ASSERT_TRUE(audio.setNoiseSuppression(true));
+    ASSERT_TRUE(audio.setMagicVoiceType(2));
+    ASSERT_TRUE(audio.setMagicVoice(true));
+    ASSERT_EQ(audio.setSurround(true), !pipeWire());
+    {
+        audio::LinuxAudioLibrary later;
+        HeadsetAudio laterAudio(later);
+        HeadsetSystem user;
+        user.magicType = 4;  // the server's own voice wins over the profile's
+        ASSERT_EQ(laterAudio.start(user), HeadsetAudio::Start::Ready);
+        const HeadsetAudio::Reading reading = laterAudio.read();
+        EXPECT_EQ(reading.noiseSuppression, true);
+        EXPECT_EQ(reading.surround, pipeWire() ? std::nullopt : std::optional(true));
+        EXPECT_EQ(reading.magicEnable, 1);
+        EXPECT_EQ(reading.magicType, 1);
+        EXPECT_EQ(modulesNamed("module-ladspa-sink"), 1);
+        EXPECT_EQ(modulesNamed("module-echo-cancel"), 1);
+        ASSERT_TRUE(laterAudio.setMagicVoice(false));
+        ASSERT_TRUE(laterAudio.setNoiseSuppression(false));
+        ASSERT_EQ(laterAudio.setSurround(false), !pipeWire());
+    }
+    for (const char* module :
+         {"module-echo-cancel", "module-virtual-surround-sink", "module-ladspa-sink", "module-loopback"})
+        EXPECT_EQ(modulesNamed(module), 0) << module;
+    EXPECT_EQ(modulesNamed("module-null-sink"), 3) << "the test's own three sinks";
+    EXPECT_EQ(defaultSource(), "headset_mic");
+    EXPECT_EQ(defaultSink(), "headset");
+}
+
+// While the voice changer is off the server holds no voice: each start takes the profile's.
+TEST_P(SoundFiltersTest, TheProfilesVoiceIsKeptWhileTheVoiceChangerIsOff) {
+    audio::LinuxAudioLibrary later;
+    HeadsetAudio laterAudio(later);
+    HeadsetSystem user;
+    user.magicType = 3;
+    ASSERT_EQ(laterAudio.start(user), HeadsetAudio::Start::Ready);
+    EXPECT_EQ(laterAudio.read().magicType, 2);
+}
+
+// What each filter costs, printed (never asserted: the figures depend on the machine): the latency it adds
+// to a tone burst (median of three, against the same path without it) and the sound server's processor
+// time while sound passes through it.
+TEST_P(SoundFiltersTest, EachFiltersLatencyAndProcessorTimeArePrinted) {
+    const std::vector<int> processes = test::soundServerProcesses();
+    ASSERT_FALSE(processes.empty()) << "the test's sound server processes were not found";
+    std::vector<float> burst(test::kSignalRate / 5, 0.0f);  // silence, then a tenth of a second of tone
+    const std::vector<float> tone = test::sine(1000, 0.1, 0.5f);
+    burst.insert(burst.end(), tone.begin(), tone.end());
+    burst.resize(burst.size() + test::kSignalRate / 2, 0.0f);
+    // The median onset, in ms, of the burst played into `sink` and recorded from `source`.
+    const auto onsetMs = [&](const std::string& sink, const std::string& source, uint8_t channels) {
+        std::vector<double> onsets;
+        for (int run = 0; run < 3; ++run) {
+            std::vector<float> played = burst;
+            if (channels == 2) {
+                played.assign(burst.size() * 2, 0.0f);
+                for (size_t i = 0; i < burst.size(); ++i) played[2 * i] = played[2 * i + 1] = burst[i];
+            }
+            std::string error;
+            const auto heard = test::playAndRecord(sink, source, played, 1.0, error, channels, 1);
+            const auto at = heard ? test::onset(*heard) : std::nullopt;
+            if (at) onsets.push_back(1000.0 * double(*at) / test::kSignalRate);
+        }
+        if (onsets.empty()) return std::nan("");
+        std::sort(onsets.begin(), onsets.end());
+        return onsets[onsets.size() / 2];
+    };
+    // The server's processor time, in % of one core, while a tone plays into `sink` for two seconds.
+    const auto load = [&](const std::string& sink, uint8_t channels) {
+        const std::vector<float> mono = test::sine(440, 2.0, 0.3f);
+        std::vector<float> played = mono;
+        if (channels == 2) {
+            played.assign(mono.size() * 2, 0.0f);
+            for (size_t i = 0; i < mono.size(); ++i) played[2 * i] = played[2 * i + 1] = mono[i];
+        }
+        const double before = test::processorSeconds(processes);
+        const auto start = std::chrono::steady_clock::now();
+        std::string error;
+        const auto heard = test::playAndRecord(sink, "headset.monitor", played, 2.0, error, channels, 1);
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return heard ? 100.0 * (test::processorSeconds(processes) - before) / wall : std::nan("");
+    };
+    const auto microphone = [&](const char* name, const std::function<bool(bool)>& set,
+                                const std::string& source) {
+        const double bare = onsetMs(kFeed, "headset_mic", 1);
+        const double bareLoad = load(kFeed, 1);
+        ASSERT_TRUE(set(true));
+        const double filtered = onsetMs(kFeed, source, 1);
+        const double filteredLoad = load(kFeed, 1);
+        ASSERT_TRUE(set(false));
+        std::printf(
+            "%s: adds %.1f ms (%.1f ms against %.1f ms); server %.1f %% of a core (%.1f %% without)\n", name,
+            filtered - bare, filtered, bare, filteredLoad, bareLoad);
+        EXPECT_FALSE(std::isnan(filtered - bare)) << name << ": no onset found";
+    };
+    microphone(
+        "voice changer (voice 1)", [this](bool on) { return audio.setMagicVoice(on); },
+        "halvern_headset_voice_1");
+    microphone(
+        "noise suppression", [this](bool on) { return audio.setNoiseSuppression(on); },
+        "halvern_headset_clean");
+
+    if (pipeWire()) return;  // no virtual surround there
+    const double bare = onsetMs("headset", "headset.monitor", 2);
+    const double bareLoad = load("headset", 2);
+    ASSERT_TRUE(audio.setSurround(true));
+    const double surround = onsetMs("halvern_headset_surround", "headset.monitor", 2);
+    const double surroundLoad = load("halvern_headset_surround", 2);
+    std::printf(
+        "virtual surround: adds %.1f ms (%.1f ms against %.1f ms); server %.1f %% of a core (%.1f %% "
+        "without)\n",
+        surround - bare, surround, bare, surroundLoad, bareLoad);
+    EXPECT_FALSE(std::isnan(surround - bare)) << "virtual surround: no onset found";
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, SoundFiltersTest, ::testing::ValuesIn(test::kSoundServerKinds),
+                         test::SoundServerTestName());
+
+}  // namespace
+}  // namespace halvern
