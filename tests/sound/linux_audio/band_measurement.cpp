@@ -84,6 +84,9 @@ bool repeats(const std::vector<float>& recorded, size_t from) {
     return difference <= power * 1e-4;
 }
 
+/// One recording of the periodic noise through `sink`. With `arrival` the buffers are short, so that the
+/// moment the noise is heard is the moment it arrives; for the gains alone they are long, so that a busy
+/// machine does not let the stream run dry.
 std::optional<std::array<double, 10>> measureOnce(const std::string& sink, const std::string& monitorSource,
                                                   std::string& error, size_t* arrival = nullptr) {
     // Stereo both ways, the same noise on both channels, the left one measured: mono streams would be
@@ -92,8 +95,9 @@ std::optional<std::array<double, 10>> measureOnce(const std::string& sink, const
     int code = 0;
     // Short buffers: the noise is heard as soon as it is written, and recorded as soon as it is heard.
     constexpr uint32_t kUnset = UINT32_MAX;
-    constexpr uint32_t kBuffer = 4096 * sizeof(float);
-    const pa_buffer_attr buffers{kUnset, kBuffer, kUnset, kUnset, kBuffer};
+    constexpr uint32_t kShortBuffer = 4096 * sizeof(float);  // about 46 ms of stereo sound
+    const uint32_t buffer = arrival != nullptr ? kShortBuffer : 4 * kShortBuffer;
+    const pa_buffer_attr buffers{kUnset, buffer, kUnset, kUnset, buffer};
     Simple recorder(pa_simple_new(nullptr, "halvern-test", PA_STREAM_RECORD, monitorSource.c_str(), "measure",
                                   &format, nullptr, &buffers, &code));
     Simple player(pa_simple_new(nullptr, "halvern-test", PA_STREAM_PLAYBACK, sink.c_str(), "noise", &format,
@@ -156,7 +160,7 @@ std::optional<std::array<double, 10>> measureBandGains(const std::string& sink,
                                                        const std::string& monitorSource, std::string& error) {
     // A recording that missed the noise or has a gap in it (a busy machine) is measured again; any other
     // failure stands.
-    constexpr int kAttempts = 3;
+    constexpr int kAttempts = 5;
     for (int attempt = 1;; ++attempt) {
         error.clear();
         auto gains = measureOnce(sink, monitorSource, error);
