@@ -13,13 +13,13 @@
 #include <string_view>
 #include <vector>
 
+#include "devices/linux_audio/ladspa_folders.h"
+
 namespace halvern::audio {
 namespace {
 
 constexpr std::string_view kFilePrefix = "lsp-plugins-ladspa";
 constexpr std::string_view kLabel = "http://lsp-plug.in/plugins/ladspa/para_equalizer_x16_stereo";
-constexpr std::array<std::string_view, 3> kFolders{"/usr/lib/ladspa", "/usr/local/lib/ladspa",
-                                                   "/usr/lib/x86_64-linux-gnu/ladspa"};
 // The plugin's choices (its port ranges): filter type 1 is a bell, filter mode 6 the peaking filter of
 // the audio EQ cookbook (its "APO" shape: its width hardly changes with its gain, unlike the analogue
 // shapes, whose boosts widen and reach far into the neighbours), equaliser mode 0 IIR filters (no
@@ -35,21 +35,6 @@ constexpr int kRounds = 12;
 // The step that learns the linear model and the step of each round's slopes (dB).
 constexpr float kProbe = 6.0f;
 constexpr float kStep = 0.25f;
-
-std::vector<std::string> searchFolders() {
-    std::vector<std::string> folders;
-    if (const char* path = std::getenv("LADSPA_PATH"); path != nullptr) {
-        std::string_view rest(path);
-        while (!rest.empty()) {
-            const size_t colon = rest.find(':');
-            if (colon != 0) folders.emplace_back(rest.substr(0, colon));
-            if (colon == std::string_view::npos) break;
-            rest.remove_prefix(colon + 1);
-        }
-    }
-    for (const std::string_view folder : kFolders) folders.emplace_back(folder);
-    return folders;
-}
 
 // The plugin libraries in `folder` ("lsp-plugins-ladspa.so" or with a version, "…-1.2.5.so").
 std::vector<std::filesystem::path> librariesIn(const std::string& folder) {
@@ -257,7 +242,7 @@ struct EqualiserPlugin::Library {
 };
 
 std::optional<EqualiserPlugin> EqualiserPlugin::load() {
-    for (const std::string& folder : searchFolders()) {
+    for (const std::string& folder : ladspaFolders()) {
         for (const std::filesystem::path& path : librariesIn(folder)) {
             auto library = std::make_unique<Library>();
             library->handle.reset(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));

@@ -1,6 +1,7 @@
 #include "devices/linux_audio/headset_noise.h"
 
 #include "device/debug_sink.h"
+#include "devices/linux_audio/module_adoption.h"
 #include "devices/linux_audio/module_arguments.h"
 
 namespace halvern::audio {
@@ -16,17 +17,8 @@ HeadsetNoise::HeadsetNoise(PulseClient& client, std::string microphone, std::str
     : m_client(client), m_microphone(std::move(microphone)), m_sink(std::move(sink)) {}
 
 void HeadsetNoise::adopt(Deadline deadline) {
-    const auto modules = m_client.modules(deadline);
-    if (!modules) return;
-    for (const PulseClient::Module& module : *modules) {
-        if (module.name != kModule || argumentValue(module.argument, "halvern.role") != "noise") continue;
-        if (!m_module && argumentValue(module.argument, "source_master") == m_microphone) {
-            m_module = module.index;
-            continue;
-        }
-        if (!m_client.unloadModule(module.index, deadline))
-            debugLog("an old noise suppression could not be removed");
-    }
+    m_module = adoptLeftModule(m_client, {kModule, "noise", "source_master", "noise suppression"},
+                               m_microphone, deadline);
 }
 
 void HeadsetNoise::refresh(Deadline deadline) {

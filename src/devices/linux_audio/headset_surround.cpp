@@ -2,6 +2,7 @@
 
 #include "device/debug_sink.h"
 #include "devices/linux_audio/hrir_files.h"
+#include "devices/linux_audio/module_adoption.h"
 #include "devices/linux_audio/module_arguments.h"
 
 namespace halvern::audio {
@@ -25,17 +26,8 @@ bool HeadsetSurround::available() {
 }
 
 void HeadsetSurround::adopt(Deadline deadline) {
-    const auto modules = m_client.modules(deadline);
-    if (!modules) return;
-    for (const PulseClient::Module& module : *modules) {
-        if (module.name != kModule || argumentValue(module.argument, "halvern.role") != "surround") continue;
-        if (!m_module && argumentValue(module.argument, "master") == m_master) {
-            m_module = module.index;
-            continue;
-        }
-        if (!m_client.unloadModule(module.index, deadline))
-            debugLog("an old virtual surround could not be removed");
-    }
+    m_module =
+        adoptLeftModule(m_client, {kModule, "surround", "master", "virtual surround"}, m_master, deadline);
 }
 
 void HeadsetSurround::refresh(Deadline deadline) {

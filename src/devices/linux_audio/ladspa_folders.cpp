@@ -7,7 +7,7 @@
 
 namespace halvern::audio {
 
-std::optional<std::string> findLadspaLibrary(std::string_view file) {
+std::vector<std::string> ladspaFolders() {
     constexpr std::array<std::string_view, 3> kFolders{"/usr/lib/ladspa", "/usr/local/lib/ladspa",
                                                        "/usr/lib/x86_64-linux-gnu/ladspa"};
     std::vector<std::string> folders;
@@ -21,7 +21,11 @@ std::optional<std::string> findLadspaLibrary(std::string_view file) {
         }
     }
     for (const std::string_view folder : kFolders) folders.emplace_back(folder);
-    for (const std::string& folder : folders) {
+    return folders;
+}
+
+std::optional<std::string> findLadspaLibrary(std::string_view file) {
+    for (const std::string& folder : ladspaFolders()) {
         std::error_code error;
         const std::filesystem::path candidate = std::filesystem::path(folder) / file;
         if (std::filesystem::is_regular_file(candidate, error)) return candidate.string();

@@ -1,0 +1,25 @@
+#include "devices/linux_audio/module_adoption.h"
+
+#include "device/debug_sink.h"
+#include "devices/linux_audio/module_arguments.h"
+
+namespace halvern::audio {
+
+std::optional<uint32_t> adoptLeftModule(PulseClient& client, const LeftModule& left,
+                                        const std::string& master, PulseClient::Deadline deadline) {
+    const auto modules = client.modules(deadline);
+    if (!modules) return std::nullopt;
+    std::optional<uint32_t> adopted;
+    for (const PulseClient::Module& module : *modules) {
+        if (module.name != left.name || argumentValue(module.argument, "halvern.role") != left.role) continue;
+        if (!adopted && argumentValue(module.argument, left.masterKey) == master) {
+            adopted = module.index;
+            continue;
+        }
+        if (!client.unloadModule(module.index, deadline))
+            debugLog("an old " + std::string(left.what) + " could not be removed");
+    }
+    return adopted;
+}
+
+}  // namespace halvern::audio
