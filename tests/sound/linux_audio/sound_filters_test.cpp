@@ -169,12 +169,20 @@ TEST_P(SoundFiltersTest, TheVoicesShiftThePitchOfWhatTheMicrophoneHears) {
     const std::array<double, 4> kRatios{std::pow(2.0, -5.0 / 12), 0.5, std::pow(2.0, 4.0 / 12), 2.0};
     for (int type = 1; type <= 4; ++type) {
         ASSERT_TRUE(audio.setMagicVoiceType(type));
-        const auto heard = throughMicrophone(settledVoiceSource(), test::sine(kTone, 2.0, 0.3f), 1.0);
-        ASSERT_FALSE(heard.empty());
-        const double pitch = test::dominantFrequency(heard, 60, 2000);
+        const auto shifted = [&](double pitch) {
+            return std::abs(pitch / kTone - kRatios[type - 1]) <= 0.03 * kRatios[type - 1];
+        };
+        // A new chain may still pass the tone as it came for a moment after the server switched to it (on a
+        // busy machine): the voice is heard again, three times at most.
+        double pitch = 0;
+        for (int attempt = 0; attempt < 3 && !shifted(pitch); ++attempt) {
+            const auto heard = throughMicrophone(settledVoiceSource(), test::sine(kTone, 2.0, 0.3f), 1.0);
+            ASSERT_FALSE(heard.empty());
+            pitch = test::dominantFrequency(heard, 60, 2000);
+        }
         std::printf("voice %d: %.0f Hz in, %.1f Hz out (%+.2f semitones; %+.2f asked)\n", type, kTone, pitch,
                     12 * std::log2(pitch / kTone), 12 * std::log2(kRatios[type - 1]));
-        EXPECT_NEAR(pitch / kTone, kRatios[type - 1], 0.03 * kRatios[type - 1]) << "voice " << type;
+        EXPECT_TRUE(shifted(pitch)) << "voice " << type;
     }
     EXPECT_EQ(audio.read().magicType, 3) << "the library counts from 0";
     EXPECT_EQ(modulesNamed("module-ladspa-sink"), 1) << "a change of voice leaves one chain";
