@@ -3,7 +3,9 @@
 #include <pulse/volume.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "device/debug_sink.h"
 #include "devices/linux_audio/module_arguments.h"
@@ -73,6 +75,17 @@ std::optional<PulseClient::Stream> HeadsetMonitor::loopbackStream(Deadline deadl
     return *it;
 }
 
+// PipeWire's pulse server answers a module's load before the loopback's stream exists: the stream is asked
+// for again, in short steps, until it is there or the call's time is up.
+std::optional<PulseClient::Stream> HeadsetMonitor::newLoopbackStream(Deadline deadline) {
+    constexpr auto kStep = std::chrono::milliseconds(20);
+    for (;;) {
+        if (auto stream = loopbackStream(deadline)) return stream;
+        if (PulseClient::Clock::now() + kStep > deadline) return std::nullopt;
+        std::this_thread::sleep_for(kStep);
+    }
+}
+
 std::optional<bool> HeadsetMonitor::muted(Deadline deadline) {
     if (m_card) return m_card->muted();
     if (m_sink.empty() || !m_client.connect(deadline)) return std::nullopt;
@@ -98,7 +111,7 @@ bool HeadsetMonitor::setMuted(bool muted, Deadline deadline) {
     const auto module = m_client.loadModule(kModule, argument, deadline);
     if (!module) return false;
     m_loopback = *module;
-    if (const auto stream = loopbackStream(deadline);
+    if (const auto stream = newLoopbackStream(deadline);
         !stream || !m_client.setStreamVolume(stream->index, stream->channels, volumeOf(*m_level), deadline)) {
         if (!m_client.unloadModule(*m_loopback, deadline))
             debugLog("a monitor without its level stays loaded");

@@ -44,6 +44,8 @@ public:
 
 private:
     [[nodiscard]] std::optional<PulseClient::Stream> loopbackStream(Deadline deadline);
+    /// The stream of a loopback just loaded, once the server shows it (within `deadline`).
+    [[nodiscard]] std::optional<PulseClient::Stream> newLoopbackStream(Deadline deadline);
 
     PulseClient& m_client;
     std::string m_source;
