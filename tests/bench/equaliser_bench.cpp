@@ -18,6 +18,7 @@
 #include "devices/headset_eq.h"
 #include "devices/linux_audio/linux_audio_library.h"
 #include "private_sound_server.h"
+#include "wait_for.h"
 
 namespace {
 
@@ -94,7 +95,10 @@ void bench(test::SoundServerKind kind, double seconds) {
         name.c_str(), 1000 * median(through), 1000 * median(direct),
         1000 * (median(through) - median(direct)), through.size(), direct.size());
     std::thread playing([&] { (void)test::playNoise(equaliserSink(), 2.0, error); });
-    std::this_thread::sleep_for(std::chrono::seconds(1));  // a bench: let the stream run before looking
+    // Look once the noise's stream plays into the filter sink.
+    if (!test::waitFor([] { return !test::commandOutput("pactl list short sink-inputs").empty(); },
+                       std::chrono::seconds(5)))
+        std::printf("%s: the noise's stream did not show\n", name.c_str());
     std::printf("%s: reported while playing:\n%s", name.c_str(),
                 test::commandOutput("pactl list sinks | grep -E '^\\s*(Name|Latency):' | paste - -").c_str());
     playing.join();

@@ -22,7 +22,7 @@ void HeadsetNoise::adopt(Deadline deadline) {
 }
 
 void HeadsetNoise::refresh(Deadline deadline) {
-    if (m_module && m_client.moduleLoaded(*m_module, deadline) == false) m_module.reset();
+    forgetUnloadedModule(m_client, m_module, deadline);
 }
 
 bool HeadsetNoise::load(Deadline deadline) {
@@ -46,11 +46,7 @@ bool HeadsetNoise::load(Deadline deadline) {
 }
 
 bool HeadsetNoise::unload(Deadline deadline) {
-    if (!m_module) return true;
-    if (m_client.moduleLoaded(*m_module, deadline) != false && !m_client.unloadModule(*m_module, deadline))
-        return false;
-    m_module.reset();
-    return true;
+    return unloadModule(m_client, m_module, deadline);
 }
 
 }  // namespace halvern::audio

@@ -31,7 +31,7 @@ void HeadsetSurround::adopt(Deadline deadline) {
 }
 
 void HeadsetSurround::refresh(Deadline deadline) {
-    if (m_module && m_client.moduleLoaded(*m_module, deadline) == false) m_module.reset();
+    forgetUnloadedModule(m_client, m_module, deadline);
 }
 
 bool HeadsetSurround::load(Deadline deadline) {
@@ -64,11 +64,7 @@ bool HeadsetSurround::load(Deadline deadline) {
 }
 
 bool HeadsetSurround::unload(Deadline deadline) {
-    if (!m_module) return true;
-    if (m_client.moduleLoaded(*m_module, deadline) != false && !m_client.unloadModule(*m_module, deadline))
-        return false;
-    m_module.reset();
-    return true;
+    return unloadModule(m_client, m_module, deadline);
 }
 
 }  // namespace halvern::audio

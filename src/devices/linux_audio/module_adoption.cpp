@@ -22,4 +22,17 @@ std::optional<uint32_t> adoptLeftModule(PulseClient& client, const LeftModule& l
     return adopted;
 }
 
+void forgetUnloadedModule(PulseClient& client, std::optional<uint32_t>& module,
+                          PulseClient::Deadline deadline) {
+    if (module && client.moduleLoaded(*module, deadline) == false) module.reset();
+}
+
+bool unloadModule(PulseClient& client, std::optional<uint32_t>& module, PulseClient::Deadline deadline) {
+    if (!module) return true;
+    if (client.moduleLoaded(*module, deadline) != false && !client.unloadModule(*module, deadline))
+        return false;
+    module.reset();
+    return true;
+}
+
 }  // namespace halvern::audio

@@ -23,4 +23,12 @@ struct LeftModule {
                                                       const std::string& master,
                                                       PulseClient::Deadline deadline);
 
+/// Forgets `module` when the server no longer has it (someone unloaded it).
+void forgetUnloadedModule(PulseClient& client, std::optional<uint32_t>& module,
+                          PulseClient::Deadline deadline);
+
+/// Unloads `module` when the server still has it and forgets it; false (and kept) when the unload failed.
+[[nodiscard]] bool unloadModule(PulseClient& client, std::optional<uint32_t>& module,
+                                PulseClient::Deadline deadline);
+
 }  // namespace halvern::audio
