@@ -173,12 +173,18 @@ bool CMerivexLitDevice::LoadProfile() {
     // same rule the page names it.
     LoadDefaultLists();
     profile.SetLightModes(m_kind.kindId, m_lists.names.size());
-    (void)profile.LoadDeviceRecord(profile.GetProfilePath());
-    (void)profile.LoadLightConfig(lightConfigPath());
+    // A profile or light configuration that cannot be read still leaves the page what could be read (the
+    // shipped defaults, no effects of the user's); the caller hears that it failed.
+    const bool record = profile.LoadDeviceRecord(profile.GetProfilePath());
+    if (!record)
+        debugLog("profile: no device record in " + profile.GetProfilePath().string() + " nor its default");
+    const bool effects = profile.LoadLightConfig(lightConfigPath());
+    if (!effects)
+        debugLog("profile: the light configuration " + lightConfigPath().string() + " cannot be read");
     takeSettingsFromProfile();
     takeKeysFromProfile();
     LoadLightSettings();
-    return true;
+    return record && effects;
 }
 
 bool CMerivexLitDevice::SaveProfile() {
@@ -193,8 +199,10 @@ void CMerivexLitDevice::SwitchProfile(std::string profileId, Done done) {
     std::string previous = profileName();
     SetProfileName(std::move(profileId));
     if (!LoadProfile()) {
-        // No profile file to read: the page stays on the profile it had.
+        // A profile that cannot be read whole: the page goes back to the profile it had.
         SetProfileName(std::move(previous));
+        if (!LoadProfile()) debugLog("profile " + profileName() + " could not be read again");
+        ShowSettings();
         return queue().completeLater(done, DeviceResult::FileError());
     }
     profileLoaded(false);  // WriteAll below writes everything the profile holds
@@ -214,7 +222,9 @@ void CMerivexLitDevice::SwitchProfile(std::string profileId, Done done) {
 }
 
 void CMerivexLitDevice::RestoreDefaults(Done done) {
-    (void)basicProfile().LoadDeviceRecord(DefaultDataFile());
+    // Shipped defaults without a record of ours leave nothing to restore: page, profile and device stay.
+    if (!basicProfile().LoadDeviceRecord(DefaultDataFile()))
+        return queue().completeLater(done, DeviceResult::FileError());
     takeSettingsFromProfile();
     takeKeysFromProfile();
     LoadLightSettings();

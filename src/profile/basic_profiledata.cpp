@@ -104,7 +104,7 @@ bool CBasicProfiledata::StoreDocument(Json::Value document, const std::filesyste
     return true;
 }
 
-Json::Value CBasicProfiledata::LoadDeviceRecord(const std::filesystem::path& path) {
+bool CBasicProfiledata::LoadDeviceRecord(const std::filesystem::path& path) {
     // The identity is taken before the read: should the file change in between, the next save sees a
     // different identity and reads the file again.
     const std::optional<FileIdentity> identity = IdentifyFile(path);
@@ -114,12 +114,12 @@ Json::Value CBasicProfiledata::LoadDeviceRecord(const std::filesystem::path& pat
     if (sameFile(path, m_defaultPath)) {
         // Restoring the defaults: the shipped file is only read. Without a usable record there is nothing
         // to restore, and the working record is kept rather than replaced by nothing.
-        if (usableRecord(record)) {
-            m_deviceRecord = std::move(record);
-        } else {
+        if (!usableRecord(record)) {
             debugLog("profile: the shipped default " + path.string() + " holds no device record");
+            return false;
         }
-        return m_deviceRecord;
+        m_deviceRecord = std::move(record);
+        return true;
     }
     m_deviceRecord = std::move(record);
     if (!usableRecord(m_deviceRecord)) {
@@ -130,7 +130,7 @@ Json::Value CBasicProfiledata::LoadDeviceRecord(const std::filesystem::path& pat
     } else if (identity) {
         m_cache = CachedDocument{path, *identity, std::move(document)};
     }
-    return m_deviceRecord;
+    return usableRecord(m_deviceRecord);
 }
 
 bool CBasicProfiledata::UseDeviceRecord(const Json::Value& document) {
@@ -232,9 +232,10 @@ void CBasicProfiledata::SetKeyList(const std::vector<KeyListEntry>& keys) {
     }
 }
 
-const Json::Value& CBasicProfiledata::LoadLightConfig(const std::filesystem::path& path) {
+bool CBasicProfiledata::LoadLightConfig(const std::filesystem::path& path) {
     m_lightConfig = ReadJsonFile(path);
-    return m_lightConfig;
+    std::error_code error;
+    return !m_lightConfig.isNull() || !std::filesystem::exists(path, error);
 }
 
 void CBasicProfiledata::SetLightModes(int kindId, size_t builtInModes) {

@@ -39,14 +39,15 @@ public:
     /// Which element of the document's "Device" array is this device's record (always 0 in practice).
     void SetDeviceIndex(int index);
 
-    /// Reads the device record from the profile file at `path` into the working record and returns a copy.
+    /// Reads the device record from the profile file at `path` into the working record (GetDeviceRecord).
     /// When the file has no usable record (missing, unparsable, or without the element) the record of the
-    /// default profile is taken instead and written into the profile file at once.
+    /// default profile is taken instead and written into the profile file at once. False when neither
+    /// holds a usable record.
     ///
     /// `path` may be the shipped default itself (restoring the defaults): it is only read, never written,
     /// and when it holds no usable record the working record stays as it was, so the user's settings are
-    /// not replaced by nothing.
-    Json::Value LoadDeviceRecord(const std::filesystem::path& path);
+    /// not replaced by nothing, and the answer is false.
+    [[nodiscard]] bool LoadDeviceRecord(const std::filesystem::path& path);
 
     /// Takes the device record from a document already in memory; nothing is read or written. The getters
     /// then read it as after LoadDeviceRecord. Returns false (and leaves the working record null) when the
@@ -102,8 +103,9 @@ public:
     /// the element of the device index is taken and indexed by the mode itself.
     void SetLightModes(int kindId, size_t builtInModes);
 
-    /// Reads the light configuration document (mode names and effect ids) into the object.
-    const Json::Value& LoadLightConfig(const std::filesystem::path& path);
+    /// Reads the light configuration document (mode names and effect ids) into the object. A file that is
+    /// not there means no effects of the user's (true); false when it is there but cannot be read as one.
+    [[nodiscard]] bool LoadLightConfig(const std::filesystem::path& path);
     /// The same with a document already in memory.
     void UseLightConfig(Json::Value config) { m_lightConfig = std::move(config); }
 

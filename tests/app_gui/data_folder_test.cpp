@@ -61,7 +61,7 @@ TEST_F(DataFolderTest, AProfileWrittenElsewhereIsReadAgainBeforeTheWindowSavesOv
     other.SetDefaultPath(page()->mouse().DefaultDataFile());
     const auto path = page()->mouse().profile().GetProfilePath();
     other.SetProfilePath(path);
-    (void)other.LoadDeviceRecord(path);
+    EXPECT_TRUE(other.LoadDeviceRecord(path));
     other.SetActiveStage(4);  // what halvernctl dpi-active 4 writes
     ASSERT_TRUE(other.Save());
     ASSERT_TRUE(waitUntil([&] { return page()->mouse().settings().activeStage == 4; }, 3000));
@@ -71,7 +71,7 @@ TEST_F(DataFolderTest, AProfileWrittenElsewhereIsReadAgainBeforeTheWindowSavesOv
     ASSERT_TRUE(settled(page()));
     CMouseProfiledata reread;
     reread.SetDefaultPath(page()->mouse().DefaultDataFile());
-    (void)reread.LoadDeviceRecord(path);
+    EXPECT_TRUE(reread.LoadDeviceRecord(path));
     (void)reread.GetDpiStages();  // reads the active stage with the stages
     EXPECT_EQ(reread.GetActiveStage(), 4);
     EXPECT_EQ(reread.GetMouseSystem().reportRate, 1);

@@ -49,7 +49,7 @@ protected:
     uint16_t stageInFile() {
         CMouseProfiledata reread;
         reread.SetDefaultPath(device->DefaultDataFile());
-        (void)reread.LoadDeviceRecord(device->profile().GetProfilePath());
+        EXPECT_TRUE(reread.LoadDeviceRecord(device->profile().GetProfilePath()));
         return reread.GetDpiStages().at(2).dpiX;
     }
 

@@ -171,7 +171,7 @@ TEST_P(KeyboardDeviceTest, ReadingTheStateTakesLightAndFlagsButNotThePollingRate
     EXPECT_EQ(device.lightSettings().mode, 7);
     CKeyboardProfiledata reread;
     reread.SetDefaultPath(device.DefaultDataFile());
-    (void)reread.LoadDeviceRecord(device.profile().GetProfilePath());
+    EXPECT_TRUE(reread.LoadDeviceRecord(device.profile().GetProfilePath()));
     EXPECT_EQ(reread.GetLightInfo().mode, 7);
     EXPECT_EQ(reread.GetKeyboardSystem().winFlag, 1);
 
@@ -199,7 +199,7 @@ TEST_P(KeyboardDeviceTest, ARefusedRecordKeepsThePageAndTheFileAsTheyWere) {
     EXPECT_EQ(device.profile().GetLightInfo(), before.light);
     CKeyboardProfiledata reread;
     reread.SetDefaultPath(device.DefaultDataFile());
-    (void)reread.LoadDeviceRecord(device.profile().GetProfilePath());
+    EXPECT_TRUE(reread.LoadDeviceRecord(device.profile().GetProfilePath()));
     EXPECT_EQ(reread.GetLightInfo(), before.light);
     EXPECT_EQ(reread.GetKeyboardSystem(), before.system);
 }
@@ -254,7 +254,7 @@ TEST_P(KeyboardDeviceTest, CustomColoursGoToTheLedPositionsOfTheirGroupOnlyInThe
     const DeviceResult written = run([&](auto done) { device.SetKeysColour(selection, {1, 2, 3}, done); });
     CKeyboardProfiledata reread;
     reread.SetDefaultPath(device.DefaultDataFile());
-    (void)reread.LoadDeviceRecord(device.profile().GetProfilePath());
+    EXPECT_TRUE(reread.LoadDeviceRecord(device.profile().GetProfilePath()));
     if (viaReceiver()) {
         // Custom colours never go through the receiver: refused, and the colours stay as they were.
         EXPECT_EQ(written.code(), DeviceResult::kRefused);

@@ -137,7 +137,7 @@ TEST_P(MouseDeviceTest, DraggingAStageWritesOneRecordBetweenBeginAndEnd) {
     // The profile file holds the stage too.
     CMouseProfiledata reread;
     reread.SetDefaultPath(device.DefaultDataFile());
-    (void)reread.LoadDeviceRecord(device.profile().GetProfilePath());
+    EXPECT_TRUE(reread.LoadDeviceRecord(device.profile().GetProfilePath()));
     EXPECT_EQ(reread.GetDpiStages().at(2).dpiX, 40);
 }
 
@@ -322,7 +322,7 @@ TEST_P(MouseDeviceTest, AssignmentsOfRemovedMacrosAreReset) {
     EXPECT_EQ(device.keyList().at(2).current, device.keyList().at(2).defaults);
     CMouseProfiledata reread;
     reread.SetDefaultPath(device.DefaultDataFile());
-    (void)reread.LoadDeviceRecord(device.profile().GetProfilePath());
+    EXPECT_TRUE(reread.LoadDeviceRecord(device.profile().GetProfilePath()));
     EXPECT_EQ(reread.GetKeyList().at(2).current.type, 0x10);
 
     // With no macros left, a macro assignment is written as the button's default.
@@ -443,7 +443,7 @@ TEST_P(MouseDeviceTest, AMouseThatDoesNotAnswerKeepsThePageAsItWas) {
     EXPECT_EQ(device.settings(), before);
     CMouseProfiledata reread;
     reread.SetDefaultPath(device.DefaultDataFile());
-    (void)reread.LoadDeviceRecord(device.profile().GetProfilePath());
+    EXPECT_TRUE(reread.LoadDeviceRecord(device.profile().GetProfilePath()));
     EXPECT_EQ(reread.GetDpiStages().at(2), before.stages.at(2));
     if (viaReceiver()) {
         EXPECT_EQ(mouse->firmware().commandCount(0x06), writes);  // left alone: nothing was sent
@@ -521,7 +521,7 @@ TEST_P(MouseDeviceTest, WhenTheRecordAfterALightChangeIsRefusedTheLightChangeSta
     EXPECT_EQ(settings(1, 1)[0], device.lightLists().values.at(CMerivexUSBDevice::kSoftwareLightMode));
     CMouseProfiledata reread;
     reread.SetDefaultPath(device.DefaultDataFile());
-    (void)reread.LoadDeviceRecord(device.profile().GetProfilePath());
+    EXPECT_TRUE(reread.LoadDeviceRecord(device.profile().GetProfilePath()));
     EXPECT_EQ(reread.GetLightInfo().mode, CMerivexUSBDevice::kSoftwareLightMode);
     EXPECT_EQ(reread.GetDpiStages().at(2), before.stages.at(2));
     EXPECT_EQ(device.lightSettings().mode, CMerivexUSBDevice::kSoftwareLightMode);

@@ -156,7 +156,7 @@ TEST(JsonFile, KilledSaveLoopNeverLeavesABrokenProfile) {
         if (child == 0) {
             CKeyboardProfiledata profile;
             profile.SetProfilePath(path);
-            profile.LoadDeviceRecord(path);
+            EXPECT_TRUE(profile.LoadDeviceRecord(path));
             for (int i = 0;; ++i) {
                 profile.SetCustomGroupIndex(i);
                 profile.SetCustomLightColors(std::vector<LightColor>(170, LightColor{1, 2, 3, 4}), i % 8);

@@ -23,7 +23,7 @@ void KeyboardLoadSetSave(benchmark::State& state) {
     for (auto _ : state) {
         halvern::CKeyboardProfiledata profile;  // a fresh object: the load parses the file
         profile.SetProfilePath(path);
-        profile.LoadDeviceRecord(path);
+        if (!profile.LoadDeviceRecord(path)) state.SkipWithError("the profile holds no device record");
         halvern::KeyboardSystem system = profile.GetKeyboardSystem();
         system.repeat = ++repeat;
         profile.SetKeyboardSystem(system);

@@ -25,7 +25,7 @@ struct Loaded {
         EXPECT_TRUE(WriteJsonFile(path(), doc));
         profile.SetProfilePath(path());
         profile.SetDefaultPath(test::shippedData() / "mouse.Json");
-        profile.LoadDeviceRecord(path());
+        EXPECT_TRUE(profile.LoadDeviceRecord(path()));
     }
     [[nodiscard]] std::filesystem::path path() const { return dir / "p.Json"; }
     [[nodiscard]] Json::Value fileRecord() const { return ReadJsonFile(path())["Device"][0]; }
@@ -111,7 +111,7 @@ TEST(ProfileData, DpiStagesMergeIntoTheStagesInMemory) {
 
     // 3 stages into 5: stages 0-2 replaced, 3 and 4 kept.
     ASSERT_TRUE(WriteJsonFile(five.path(), test::parse(R"({"Device": [)" + stagesJson(3, 200) + "]}")));
-    five.profile.LoadDeviceRecord(five.path());
+    EXPECT_TRUE(five.profile.LoadDeviceRecord(five.path()));
     auto stages = five.profile.GetDpiStages();
     ASSERT_EQ(stages.size(), 5u);
     EXPECT_EQ(stages[0].dpiX, 200);
@@ -120,12 +120,12 @@ TEST(ProfileData, DpiStagesMergeIntoTheStagesInMemory) {
 
     // 7 into 5 gives 7.
     ASSERT_TRUE(WriteJsonFile(five.path(), test::parse(R"({"Device": [)" + stagesJson(7, 300) + "]}")));
-    five.profile.LoadDeviceRecord(five.path());
+    EXPECT_TRUE(five.profile.LoadDeviceRecord(five.path()));
     EXPECT_EQ(five.profile.GetDpiStages().size(), 7u);
 
     // Without the group the stages in memory are returned unchanged.
     ASSERT_TRUE(WriteJsonFile(five.path(), test::parse(R"({"Device": [{"x": 1}]})")));
-    five.profile.LoadDeviceRecord(five.path());
+    EXPECT_TRUE(five.profile.LoadDeviceRecord(five.path()));
     EXPECT_EQ(five.profile.GetDpiStages().size(), 7u);
 }
 
@@ -142,7 +142,7 @@ TEST(ProfileData, DpiStageAndSystemSetters) {
     EXPECT_EQ(record["ReportStages"]["StageActive"].asInt(), 4);
 
     CMouseProfiledata reread;
-    reread.LoadDeviceRecord(p.path());
+    EXPECT_TRUE(reread.LoadDeviceRecord(p.path()));
     EXPECT_EQ(reread.GetMouseSystem(), (MouseSystem{500, 10, 1, 0, 3, 4}));
     EXPECT_EQ(reread.GetDpiStages()[1], (DpiStage{1, 1, 800, 1600, 0, 255, 0}));
 }
@@ -185,7 +185,7 @@ TEST(ProfileData, KeyboardCustomColoursFillMissingGroupsWithZeros) {
     p.profile.SetCustomGroupIndex(1);
     ASSERT_TRUE(p.profile.Save());
     CKeyboardProfiledata reread;
-    reread.LoadDeviceRecord(p.path());
+    EXPECT_TRUE(reread.LoadDeviceRecord(p.path()));
     EXPECT_EQ(reread.GetCustomLightColors(0, 2)[0], (LightColor{7, 7, 7, 255}));
     EXPECT_EQ(reread.GetCustomLightColors(0, 2)[1], LightColor{}) << "further keys stay";
     EXPECT_EQ(reread.GetCustomGroupIndex(), 1);
@@ -217,7 +217,7 @@ TEST(ProfileData, HeadsetEqualiserRows) {
     ASSERT_TRUE(p.profile.Save());
 
     CHs6533Profiledata reread;
-    reread.LoadDeviceRecord(p.path());
+    EXPECT_TRUE(reread.LoadDeviceRecord(p.path()));
     EXPECT_EQ(reread.GetEqValues(3), (std::vector<int32_t>{-3, 4, 10, 0, -11, 3, 9, 13, 6, 0}));
     EXPECT_EQ(reread.GetCustomEqNames(), (std::vector<std::string>{"Bass", "Voice"}));
     EXPECT_EQ(reread.GetCustomEqValues(1), std::vector<int32_t>(10, -2));
@@ -234,7 +234,8 @@ TEST(ProfileData, LoadFallsBackToTheDefaultAndWritesItBack) {
         test::writeBytes(path, content);
         CMouseProfiledata profile;
         profile.SetDefaultPath(test::shippedData() / "mouse.Json");
-        const Json::Value record = profile.LoadDeviceRecord(path);
+        EXPECT_TRUE(profile.LoadDeviceRecord(path));
+        const Json::Value record = profile.GetDeviceRecord();
         const Json::Value expected = ReadJsonFile(test::shippedData() / "mouse.Json")["Device"][0];
         EXPECT_EQ(record, expected) << content;
         EXPECT_EQ(ReadJsonFile(path)["Device"][0], expected) << content;
@@ -246,7 +247,8 @@ TEST(ProfileData, LoadFallsBackToTheDefaultAndWritesItBack) {
     std::filesystem::remove(path);
     CMouseProfiledata bare;
     bare.SetDefaultPath(dir / "missing.Json");
-    EXPECT_TRUE(bare.LoadDeviceRecord(path).isNull());
+    EXPECT_FALSE(bare.LoadDeviceRecord(path)) << "no usable record anywhere";
+    EXPECT_TRUE(bare.GetDeviceRecord().isNull());
     EXPECT_EQ(ReadJsonFile(path), test::parse(R"({"Device": [null]})"));
     EXPECT_EQ(bare.GetLightInfo(), LightSetting{});
     EXPECT_EQ(bare.GetMouseSystem(), MouseSystem{});
@@ -267,8 +269,8 @@ TEST(ProfileData, ShippedDefaultIsNeverWritten) {
         CMouseProfiledata profile;
         profile.SetDefaultPath(shipped);
         profile.SetProfilePath(user);
-        (void)profile.LoadDeviceRecord(user);
-        (void)profile.LoadDeviceRecord(shipped);  // restore defaults
+        EXPECT_TRUE(profile.LoadDeviceRecord(user));
+        EXPECT_FALSE(profile.LoadDeviceRecord(shipped)) << content << ": restoring has nothing to take";
         EXPECT_EQ(profile.GetLightInfo().red, 9) << content << ": nothing to restore, nothing lost";
         ASSERT_TRUE(profile.Save()) << content;
         EXPECT_EQ(ReadJsonFile(user)["Device"][0]["LightInfo"]["Red"].asInt(), 9) << content;
@@ -285,8 +287,9 @@ TEST(ProfileData, ShippedDefaultIsNeverWritten) {
     CMouseProfiledata profile;
     profile.SetDefaultPath(shipped);
     profile.SetProfilePath(user);
-    (void)profile.LoadDeviceRecord(user);
-    EXPECT_EQ(profile.LoadDeviceRecord(shipped), ReadJsonFile(shipped)["Device"][0]);
+    EXPECT_TRUE(profile.LoadDeviceRecord(user));
+    EXPECT_TRUE(profile.LoadDeviceRecord(shipped));
+    EXPECT_EQ(profile.GetDeviceRecord(), ReadJsonFile(shipped)["Device"][0]);
     ASSERT_TRUE(profile.Save());
     EXPECT_EQ(ReadJsonFile(user)["Device"][0], ReadJsonFile(shipped)["Device"][0]);
     EXPECT_EQ(ReadJsonFile(user)["profilename"], "mine");
@@ -318,7 +321,7 @@ TEST(ProfileData, DeletedProfileIsNeverWrittenAgain) {
     CMouseProfiledata profile;
     profile.SetDefaultPath(test::shippedData() / "mouse.Json");
     profile.SetProfilePath(dir / "b.Json");
-    (void)profile.LoadDeviceRecord(dir / "b.Json");
+    EXPECT_TRUE(profile.LoadDeviceRecord(dir / "b.Json"));
     ASSERT_TRUE(std::filesystem::exists(dir / "b.Json"));
     EXPECT_FALSE(profile.ProfileDeleted());
     ASSERT_TRUE(profile.Save());
@@ -332,7 +335,8 @@ TEST(ProfileData, DeletedProfileIsNeverWrittenAgain) {
     profile.SetLightInfo(light);
     EXPECT_FALSE(profile.Save());
     EXPECT_FALSE(profile.WriteDocument(Json::Value(Json::objectValue), dir / "b.Json"));
-    (void)profile.LoadDeviceRecord(dir / "b.Json");  // a reload falls back to the defaults, in memory only
+    // A reload falls back to the defaults, in memory only.
+    EXPECT_EQ(profile.LoadDeviceRecord(dir / "b.Json"), profile.GetDeviceRecord().isObject());
     EXPECT_FALSE(std::filesystem::exists(dir / "b.Json")) << "no orphan profile file";
 
     // Folders without a profile list (exported copies, tests) are not managed by one.
@@ -346,7 +350,7 @@ TEST(ProfileData, RecordInMemoryReadsAsTheLoadedFileAndTouchesNoFile) {
     const auto shipped = test::shippedData() / "mouse.Json";
     CMouseProfiledata loaded;
     loaded.SetDefaultPath(dir / "missing.Json");
-    loaded.LoadDeviceRecord(shipped);
+    EXPECT_TRUE(loaded.LoadDeviceRecord(shipped));
     CMouseProfiledata inMemory;
     EXPECT_TRUE(inMemory.UseDeviceRecord(ReadJsonFile(shipped)));
     EXPECT_EQ(inMemory.GetDeviceRecord(), loaded.GetDeviceRecord());
@@ -404,7 +408,7 @@ TEST(ProfileData, EffectFramesComeFromTheLightConfiguration) {
     test::writeBytes(p.dir / "fx1.light", R"({"LEDEffectList": [
         {"LEDREGMode": 3, "red": 300, "Time": 100, "Cyle": 2}, "junk"]})");
     p.profile.SetLightConfigPath(config);
-    p.profile.LoadLightConfig(config);
+    EXPECT_TRUE(p.profile.LoadLightConfig(config));
 
     p.profile.GetLightInfo();
     const auto frames = p.profile.GetLightEffectFrames();

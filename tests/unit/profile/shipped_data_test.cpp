@@ -18,7 +18,7 @@ struct Defaults {
     Profile profile;
     explicit Defaults(const std::string& kind) {
         profile.SetDefaultPath(test::shippedData() / (kind + ".Json"));
-        profile.LoadDeviceRecord(dir / "p.Json");
+        EXPECT_TRUE(profile.LoadDeviceRecord(dir / "p.Json"));
     }
 };
 
