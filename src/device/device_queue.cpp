@@ -38,10 +38,13 @@ Executor& DeviceQueue::executor() {
 
 // The source is only ever read under m_mutex: the worker takes a copy of it for each frame.
 void DeviceQueue::setFrameSource(FrameSource source) {
-    std::scoped_lock lock(m_mutex);
-    m_source = std::move(source);
-    m_frameDue = Clock::now();
-    m_sentForgotten = true;  // a device opened again may have lost what it was sent
+    {
+        std::scoped_lock lock(m_mutex);
+        m_source = std::move(source);
+        m_frameDue = Clock::now();
+        m_sentForgotten = true;  // a device opened again may have lost what it was sent
+    }
+    m_changed.notify_all();  // an idle worker waits without a deadline: the new source is due now
 }
 
 void DeviceQueue::start() {
