@@ -4,88 +4,47 @@
 #include <QLayout>
 #include <QStackedWidget>
 #include <algorithm>
-#include <array>
-#include <string>
 
-#include "device/debug_sink.h"
 #include "ui/toolkit/language_texts.h"
 #include "ui/toolkit/layout_loader.h"
 
 namespace halvern::app {
-namespace {
-
-using namespace entry_timer;
-
-/// Every timer an entry runs for its page.
-constexpr std::array<int, 8> kEntryTimers{kLightTick, kActivate, kRefresh,   kHook1003,
-                                          kHook1004,  kSync,     kLinkWatch, kLinkProbe};
-
-bool isReceiverType(uint16_t typeCode) {
-    return typeCode == type_code::kMouseReceiver || typeCode == type_code::kKeyboardReceiver;
-}
-
-// The interface row of the slot's partner when the partner points back to it.
-const InterfaceRow* partnerRow(int slot) {
-    const InterfaceRow& row = kInterfaceTable[static_cast<size_t>(slot)];
-    if (!row.partnerFlag || row.partnerSlot >= kInterfaceTable.size()) return nullptr;
-    const InterfaceRow& partner = kInterfaceTable[row.partnerSlot];
-    return partner.partnerSlot == slot ? &partner : nullptr;
-}
-
-// A channel's interface for one way of attachment.
-HidInterface& interfaceFor(CommandChannel& channel, bool receiver) {
-    return receiver ? channel.receiverInterface() : channel.cableInterface();
-}
-
-const char* arrivalText(uint16_t typeCode) {
-    switch (cableTwin(typeCode)) {
-        case type_code::kKeyboard:
-            return "添加一个键盘设备";
-        case type_code::kMouse:
-            return "添加一个鼠标设备";
-        case type_code::kMousePad:
-            return "添加一个鼠标垫设备";
-        default:
-            return "添加一个设备";
-    }
-}
-
-int kindIndexFor(uint16_t typeCode, const InterfaceRow& row) {
-    // A receiver product takes the kind row of its cable twin, found by the twin's VID and PID.
-    uint16_t vid = row.vid, pid = row.pid;
-    if (isReceiverType(typeCode) && row.partnerFlag && row.partnerSlot < kInterfaceTable.size()) {
-        vid = kInterfaceTable[row.partnerSlot].vid;
-        pid = kInterfaceTable[row.partnerSlot].pid;
-    }
-    return findKind(vid, pid, cableTwin(typeCode), interface_role::kCommand);
-}
-
-}  // namespace
 
 DeviceList::DeviceList(HidBackend& backend, SlotTable& slotTable, const ui::LayoutLoader& loader,
                        ui::NotifyHub& hub, DeviceListControls controls, Executor& uiTasks, QObject* parent)
     : QObject(parent),
-      m_backend(backend),
-      m_slots(slotTable),
       m_loader(loader),
       m_hub(hub),
       m_controls(controls),
-      m_uiTasks(uiTasks) {}
-
-DeviceList::~DeviceList() {
-    *m_alive = false;  // tasks still waiting on the interface thread find the list and its pages gone
-    // Pages' widgets belong to the window; the device objects go first, closing their channels.
-    for (auto& p : m_pages) p->device.reset();
+      m_manager(backend, slotTable, uiTasks) {
+    m_manager.setEvents({
+        .made = [this](ManagedDevice& device) { pageFor(device); },
+        .answering = [this](ManagedDevice& device) { answeringChanged(device); },
+        .activated =
+            [this](ManagedDevice& device) {
+                if (DeviceSlotPage* page = pageOf(device); page && page->entry)
+                    m_hub.setTimer(page->entry, kLightTick, 5);
+            },
+        .gone =
+            [this](ManagedDevice& device) {
+                if (DeviceSlotPage* page = pageOf(device); page && page->entry)
+                    m_hub.killTimer(page->entry, kLightTick);
+            },
+        .status =
+            [this](ManagedDevice& device, std::span<const uint8_t> report) {
+                if (DeviceSlotPage* page = pageOf(device); page && page->power) page->power->ShowStatus(report);
+            },
+        .settingsChanged =
+            [this](ManagedDevice& device) {
+                if (DeviceSlotPage* page = pageOf(device); page && page->page) page->page->ShowSettings();
+            },
+    });
 }
 
+DeviceList::~DeviceList() = default;
+
 void DeviceList::createInitialPages() {
-    for (const DeviceKindEntry& kind : deviceKinds()) {
-        if (!kind.pageAtStart || kind.kindIndex < 0 || kind.kindIndex >= static_cast<int>(kDeviceKindCount))
-            continue;
-        const DeviceKindRow& k = kDeviceKindTable[static_cast<size_t>(kind.kindIndex)];
-        const int row = findInterfaceRow(k.vid, k.pid, k.typeCode, interface_role::kCommand);
-        if (row >= 0) CreatePage(kind.kindIndex, kInterfaceTable[static_cast<size_t>(row)]);
-    }
+    m_manager.createInitialDevices();
     updateNoDeviceNotice();
 }
 
@@ -96,25 +55,11 @@ DeviceSlotPage* DeviceList::pageForKind(int kindIndex) {
     return nullptr;
 }
 
-DeviceSlotPage* DeviceList::pageWithIdentity(const InterfaceRow& row) {
+DeviceSlotPage* DeviceList::pageOf(const ManagedDevice& device) {
     for (auto& p : m_pages) {
-        if (p->device && rowsEqual(p->device->identity(), row)) return p.get();
+        if (p->managed == &device) return p.get();
     }
     return nullptr;
-}
-
-// The row that names a slot's page: the command row of its product, or of the cable twin for a receiver.
-InterfaceRow DeviceList::pageRowFor(int slot, const DeviceSlot& s) const {
-    InterfaceRow row = s.row;
-    if (row.role == interface_role::kNotification) {
-        const int command = findInterfaceRow(row.vid, row.pid, row.typeCode, interface_role::kCommand);
-        if (command >= 0) row = kInterfaceTable[static_cast<size_t>(command)];
-        slot = command;
-    }
-    if (isReceiverType(row.typeCode) && slot >= 0) {
-        if (const InterfaceRow* partner = partnerRow(slot)) row = *partner;
-    }
-    return row;
 }
 
 int DeviceList::entryIndex(const DeviceSlotPage& page) const {
@@ -131,18 +76,17 @@ DeviceSlotPage* DeviceList::pageOfEntry(QWidget* entry) {
     return nullptr;
 }
 
-DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
-    const DeviceKindEntry* entryKind = deviceKind(kindIndex);
-    if (!entryKind || kindIndex < 0 || kindIndex >= static_cast<int>(kDeviceKindCount)) return nullptr;
-    const DeviceKindRow& kind = kDeviceKindTable[static_cast<size_t>(kindIndex)];
+void DeviceList::pageFor(ManagedDevice& managed) {
+    const DeviceKindEntry* entryKind = deviceKind(managed.kindIndex);
+    if (!entryKind) return;
+    const DeviceKindRow& kind = kDeviceKindTable[static_cast<size_t>(managed.kindIndex)];
 
     auto slotPage = std::make_unique<DeviceSlotPage>();
+    slotPage->managed = &managed;
+    slotPage->device = managed.device.get();
     slotPage->kind = entryKind;
-    slotPage->kindIndex = kindIndex;
-    slotPage->device = entryKind->makeDevice(m_backend);
-    CMerivexUSBDevice& device = *slotPage->device;
-    device.ConfigureFromTables(kindIndex, row);
-    device.SetExecutor(m_uiTasks);
+    slotPage->kindIndex = managed.kindIndex;
+    CMerivexUSBDevice& device = *managed.device;
     // A page made while the window is hidden (a first arrival in the background) starts as hidden.
     device.SetWindowActive(m_windowActive);
     device.SetWindowHidden(m_windowHidden);
@@ -159,27 +103,6 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
     slotPage->page->hide();
     slotPage->page->BindPageControls();
     slotPage->page->HidePendingSections();  // a section not built yet is not shown with a promise
-
-    DeviceSlotPage* raw = slotPage.get();
-    device.SetEvents(DeviceEvents{
-        [this, raw](int id, int delayMs) {
-            m_uiTasks.post([this, alive = m_alive, raw, id, delayMs] {
-                // An answer that comes back after the device went starts nothing for its page.
-                if (*alive && raw->entry && raw->device->commandChannel().connected())
-                    m_hub.setTimer(raw->entry, id, delayMs);
-            });
-        },
-        {},
-        [this, raw](std::span<const uint8_t> report) {
-            std::vector<uint8_t> copy(report.begin(), report.end());
-            m_uiTasks.post([alive = m_alive, raw, copy] {
-                if (*alive && raw->power) raw->power->ShowStatus(copy);
-            });
-        },
-        [raw] {
-            if (raw->page) raw->page->ShowSettings();
-        },
-    });
 
     const uint16_t shownType = cableTwin(kind.typeCode);
     if (m_controls.powers) m_controls.powers->addWidget(slotPage->power);
@@ -212,246 +135,16 @@ DeviceSlotPage* DeviceList::CreatePage(int kindIndex, const InterfaceRow& row) {
         }
     }
 
+    DeviceSlotPage* raw = slotPage.get();
     m_pages.push_back(std::move(slotPage));
     if (pageMade) pageMade(*raw);
-    return raw;
-}
-
-void DeviceList::Arrival(int slot) {
-    const DeviceSlot s = m_slots.slot(slot);
-    if (s.row.inUse == 0) return;
-    debugLog(arrivalText(s.row.typeCode));
-    const InterfaceRow pageRow = pageRowFor(slot, s);
-    if (!pageWithIdentity(pageRow)) {
-        const int command = findInterfaceRow(s.row.vid, s.row.pid, s.row.typeCode, interface_role::kCommand);
-        if (command >= 0) {
-            const InterfaceRow& commandRow = kInterfaceTable[static_cast<size_t>(command)];
-            CreatePage(kindIndexFor(s.row.typeCode, commandRow), pageRow);
-        }
-    }
-    Attach(slot, s);
-    updateNoDeviceNotice();
-}
-
-void DeviceList::Attach(int slot, const DeviceSlot& s) {
-    const InterfaceRow pageRow = pageRowFor(slot, s);
-    if (s.row.role == interface_role::kNotification) {
-        DeviceSlotPage* page = pageWithIdentity(pageRow);
-        if (!page) return;
-        CommandChannel& notify = page->device->notificationChannel();
-        if (interfaceFor(notify, isReceiverType(s.row.typeCode)).Open(s.path, true, false, true, false)) {
-            notify.setConnected(true);
-        }
-        return;
-    }
-    DeviceSlotPage* page = pageWithIdentity(pageRow);
-    // Another program has the device: it is opened when the lock comes (lockArrived).
-    if (page && !holdDevice(*page, s.row.typeCode)) return;
-    // Already attached the other way: a cable takes over from the receiver; a receiver waits. A cable whose
-    // device is open on it already (the lock's arrival opened the present way first) stays as it is.
-    if (partnerRow(slot) && m_slots.slot(static_cast<int>(s.row.partnerSlot)).row.inUse) {
-        const CommandChannel* channel = page ? &page->device->commandChannel() : nullptr;
-        const bool onCable = channel && channel->connected() && !channel->receiverMode();
-        if (!isReceiverType(s.row.typeCode) && !onCable) SwitchAttachment(slot);
-        return;
-    }
-    if (page) openCommand(*page, pageRow, s);
-}
-
-void DeviceList::openCommand(DeviceSlotPage& page, const InterfaceRow& pageRow, const DeviceSlot& s) {
-    CommandChannel& channel = page.device->commandChannel();
-    if (channel.connected()) return;
-    const bool receiver = isReceiverType(s.row.typeCode);
-    bool opened = false;
-    // No exchange may be half-way on the channel while its interface and mode change.
-    page.device->queue().whileIdle([&] {
-        opened = interfaceFor(channel, receiver).Open(s.path, true, true, true, false);
-        if (!opened) return;
-        channel.SetMode(receiver ? 2 : 1);
-        channel.setConnected(true);
-    });
-    if (!opened) return;
-    page.device->SetIdentity(pageRow);
-    if (!receiver) {
-        ShowDeviceEntry(entryIndex(page), true, CountVisibleEntries().count == 0);
-    }
-    startActivation(page);
-}
-
-bool DeviceList::holdDevice(DeviceSlotPage& page, uint16_t typeCode) {
-    if (page.lockWait) return false;
-    if (page.lock) return true;
-    const auto file = deviceLockFile(m_backend, typeCode);
-    if (!file) return true;
-    LockAttempt attempt = tryLockDevice(*file);
-    switch (attempt.outcome) {
-        case LockOutcome::Taken:
-            page.lock = std::move(attempt.lock);
-            return true;
-        case LockOutcome::Busy:
-            break;
-        case LockOutcome::Failed:
-        case LockOutcome::Cancelled:
-            // A lock that cannot be used must not keep the user from the device.
-            debugLog("device lock: " + attempt.problem + " The device is used without its lock.");
-            return true;
-    }
-    const std::string kind(kDeviceKindTable[static_cast<size_t>(page.kindIndex)].kindName);
-    DeviceSlotPage* raw = &page;
-    page.lockWait = std::make_unique<DeviceLockWaiter>(
-        *file,
-        [kind](pid_t holder) {
-            const std::string who = holder > 0 ? " (pid " + std::to_string(holder) + ")" : "";
-            debugLog("device lock: waiting for another program" + who + " that uses the " + kind);
-        },
-        [this, alive = m_alive, raw] {
-            m_uiTasks.post([this, alive, raw] {
-                if (*alive) lockArrived(*raw);
-            });
-        });
-    return false;
-}
-
-void DeviceList::lockArrived(DeviceSlotPage& page) {
-    if (!page.lockWait) return;  // called off meanwhile (the device went)
-    LockAttempt attempt = page.lockWait->take();
-    if (attempt.outcome == LockOutcome::Cancelled) return;  // word of an earlier wait; this one goes on
-    page.lockWait.reset();
-    if (attempt.outcome == LockOutcome::Taken) {
-        page.lock = std::move(attempt.lock);
-    } else {
-        debugLog("device lock: " + attempt.problem + " The device is used without its lock.");
-    }
-    const int slot = presentCommandSlot(page);
-    if (slot < 0) {
-        page.lock.reset();
-        return;
-    }
-    const DeviceSlot s = m_slots.slot(slot);
-    openCommand(page, pageRowFor(slot, s), s);
-    updateNoDeviceNotice();
-}
-
-int DeviceList::presentCommandSlot(const DeviceSlotPage& page) const {
-    const InterfaceRow& id = page.device->identity();
-    const int cable = findInterfaceRow(id.vid, id.pid, id.typeCode, interface_role::kCommand);
-    if (cable < 0) return -1;
-    if (m_slots.slot(cable).row.inUse) return cable;
-    const InterfaceRow* partner = partnerRow(cable);
-    const int receiver =
-        partner ? static_cast<int>(kInterfaceTable[static_cast<size_t>(cable)].partnerSlot) : -1;
-    return receiver >= 0 && m_slots.slot(receiver).row.inUse ? receiver : -1;
-}
-
-void DeviceList::Removal(int slot) {
-    // The slot is free again by now: its table row tells what it was.
-    const DeviceSlot row{kInterfaceTable[static_cast<size_t>(slot)], {}};
-    const InterfaceRow pageRow = pageRowFor(slot, row);
-    DeviceSlotPage* page = pageWithIdentity(pageRow);
-    if (row.row.role == interface_role::kNotification) {
-        if (!page) return;
-        CommandChannel& notify = page->device->notificationChannel();
-        interfaceFor(notify, isReceiverType(row.row.typeCode)).Close();
-        notify.setConnected(notify.cableInterface().isOpen() || notify.receiverInterface().isOpen());
-        return;
-    }
-    if (partnerRow(slot) && m_slots.slot(static_cast<int>(row.row.partnerSlot)).row.inUse) {
-        if (!isReceiverType(row.row.typeCode)) SwitchAttachment(slot);
-        return;
-    }
-    if (!page) return;
-    if (isReceiverType(row.row.typeCode)) debugLog("鼠标设备丢失");
-    CommandChannel& channel = page->device->commandChannel();
-    page->active = false;
-    channel.setConnected(false);
-    channel.cableInterface().Close();
-    channel.receiverInterface().Close();
-    if (page->entry) {
-        for (int id : kEntryTimers) m_hub.killTimer(page->entry, id);
-    }
-    HideDeviceEntry(entryIndex(*page));
-    updateNoDeviceNotice();
-    // Gone whichever way it was attached: another program may have it now.
-    page->lockWait.reset();
-    page->lock.reset();
-}
-
-void DeviceList::SwitchAttachment(int slot) {
-    const DeviceSlot s{kInterfaceTable[static_cast<size_t>(slot)], {}};
-    DeviceSlotPage* page = pageWithIdentity(pageRowFor(slot, s));
-    // Not open yet while it waits for its lock: then the lock's arrival opens the present way.
-    if (!page || page->lockWait) return;
-    CommandChannel& channel = page->device->commandChannel();
-    const bool toCable = channel.receiverMode();
-    // The cable slot's path when moving to the cable, else the receiver (partner) slot's.
-    const int cableSlot = isReceiverType(s.row.typeCode) ? static_cast<int>(s.row.partnerSlot) : slot;
-    const int receiverSlot = isReceiverType(s.row.typeCode) ? slot : static_cast<int>(s.row.partnerSlot);
-    const std::string path = m_slots.slot(toCable ? cableSlot : receiverSlot).path;
-
-    // Whatever runs on the old interface ends at once (its exchange fails); then the channel changes over
-    // while no exchange is on it, so no frame or sequence is split between the two links.
-    channel.setConnected(false);
-    interfaceFor(channel, toCable).Close();
-    bool opened = false;
-    page->device->queue().whileIdle([&] {
-        opened = interfaceFor(channel, !toCable).Open(path, true, true, true, false);
-        if (!opened) return;
-        channel.SetMode(toCable ? 1 : 2);
-        channel.setConnected(true);
-    });
-    if (!opened) return;
-    page->device->queue().wakeFrames();
-    if (toCable) {
-        startActivation(*page);
-        LinkReport(entryIndex(*page), true);
-        if (page->device->powerFlag()) page->device->SyncWithDevice();
-    } else {
-        page->linkTries = kLinkTries;
-        if (page->entry) m_hub.setTimer(page->entry, kLinkProbe, 0);
-    }
-}
-
-void DeviceList::startActivation(DeviceSlotPage& page) {
-    page.active = false;
-    if (page.entry) m_hub.setTimer(page.entry, kActivate, 500);
-}
-
-void DeviceList::startLinkWatch(DeviceSlotPage& page, int ms) {
-    if (page.entry && page.device->commandChannel().connected()) m_hub.setTimer(page.entry, kLinkWatch, ms);
 }
 
 bool DeviceList::entryTimer(QWidget* entry, int id) {
     DeviceSlotPage* page = pageOfEntry(entry);
-    if (!page || !page->entry || !page->device) return false;
+    if (!page || !page->entry || !page->device || id != kLightTick) return false;
     m_hub.killTimer(page->entry, id);
-    switch (id) {
-        case kLightTick:
-            onLightTick(*page);
-            break;
-        case kActivate:
-            onActivate(*page);
-            break;
-        case kRefresh:
-            page->device->RefreshPage();
-            break;
-        case kHook1003:
-            page->device->EntryHook1003();
-            break;
-        case kHook1004:
-            page->device->EntryHook1004();
-            break;
-        case kSync:
-            onSync(*page);
-            break;
-        case kLinkWatch:
-            onLinkWatch(*page);
-            break;
-        case kLinkProbe:
-            onLinkProbe(*page);
-            break;
-        default:
-            return false;
-    }
+    onLightTick(*page);
     return true;
 }
 
@@ -473,86 +166,13 @@ void DeviceList::onLightTick(DeviceSlotPage& page) {
     m_hub.setTimer(page.entry, kLightTick, period);
 }
 
-// Answers come back later; by then the device may have gone (Removal kills the timers, and what comes back
-// for a device no longer connected starts nothing new).
-void DeviceList::onActivate(DeviceSlotPage& page) {
-    CommandChannel& channel = page.device->commandChannel();
-    if (!channel.receiverMode() || !channel.connected()) {
-        page.device->ActivatePage([this, p = &page](DeviceResult) { activated(*p); });
-        return;
-    }
-    page.device->IsReady([this, p = &page](bool ready) {
-        CommandChannel& ch = p->device->commandChannel();
-        if (!ch.connected() || !p->entry) return;
-        const int index = entryIndex(*p);
-        if (!ready) {
-            if (p->entry->IsEntryVisible()) LinkReport(index, false);
-            m_hub.setTimer(p->entry, kActivate, 3000);
-            return;
-        }
-        LinkReport(index, true);
-        p->device->ActivatePage([this, p](DeviceResult) { activated(*p); });
-    });
-}
-
-void DeviceList::activated(DeviceSlotPage& page) {
-    CommandChannel& channel = page.device->commandChannel();
-    if (!channel.connected() || !page.entry) return;
-    page.active = true;
-    m_hub.setTimer(page.entry, kLightTick, 5);
-    if (page.device->powerFlag()) m_hub.setTimer(page.entry, kSync, 50);
-    if (channel.receiverMode()) startLinkWatch(page, 2000);
-}
-
-void DeviceList::onSync(DeviceSlotPage& page) {
-    page.device->SyncWithDevice();
-    if (page.device->powerFlag() && page.device->commandChannel().connected())
-        m_hub.setTimer(page.entry, kSync, 5000);
-}
-
-void DeviceList::onLinkWatch(DeviceSlotPage& page) {
-    CommandChannel& channel = page.device->commandChannel();
-    if (!channel.receiverMode() || !channel.connected()) return;
-    page.device->IsReady([this, p = &page](bool ready) {
-        CommandChannel& ch = p->device->commandChannel();
-        if (!ch.receiverMode() || !ch.connected() || !p->entry) return;
-        if (ready && !p->entry->IsEntryVisible()) {
-            LinkReport(entryIndex(*p), true);
-            if (p->device->powerFlag()) p->device->SyncWithDevice();
-        } else if (!ready && p->entry->IsEntryVisible()) {
-            LinkReport(entryIndex(*p), false);
-        }
-        startLinkWatch(*p, 3000);
-    });
-}
-
-// After a move to the receiver: ask whether the device behind it answers, a few times apart, without
-// holding up the window; then sync and watch the link.
-void DeviceList::onLinkProbe(DeviceSlotPage& page) {
-    CommandChannel& channel = page.device->commandChannel();
-    if (!channel.connected() || !channel.receiverMode()) return;
-    const auto settle = [this](DeviceSlotPage& p) {
-        p.device->SyncWithDevice();
-        startLinkWatch(p, 2000);
-    };
-    if (!page.device->powerFlag()) return settle(page);
-    page.device->IsReady([this, p = &page, settle](bool ready) {
-        CommandChannel& ch = p->device->commandChannel();
-        if (!ch.connected() || !ch.receiverMode() || !p->entry) return;
-        if (!ready && --p->linkTries > 0) {
-            debugLog("获取2.4G模式失败");
-            m_hub.setTimer(p->entry, kLinkProbe, kLinkRetryMs);
-            return;
-        }
-        settle(*p);
-    });
-}
-
-void DeviceList::LinkReport(int index, bool answering) {
-    if (index < 0 || index >= static_cast<int>(m_pages.size())) return;
-    if (!answering) {
+void DeviceList::answeringChanged(ManagedDevice& device) {
+    DeviceSlotPage* page = pageOf(device);
+    if (!page || !page->entry) return;
+    const int index = entryIndex(*page);
+    if (!device.answering) {
         HideDeviceEntry(index);
-    } else if (!m_pages[static_cast<size_t>(index)]->entry->IsEntryVisible()) {
+    } else if (!page->entry->IsEntryVisible()) {
         ShowDeviceEntry(index, true, CountVisibleEntries().count == 0);
     }
     updateNoDeviceNotice();

@@ -2,16 +2,11 @@
 
 #include <QObject>
 #include <QPointer>
-#include <array>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "app/device_kinds.h"
-#include "app/discovery.h"
-#include "device/device_lock.h"
-#include "device/device_lock_waiter.h"
-#include "devices/usb_device.h"
+#include "app/device_manager.h"
 #include "ui/controls/device_option.h"
 #include "ui/controls/device_power.h"
 #include "ui/pages/device_page.h"
@@ -27,18 +22,6 @@ class LanguageTexts;
 
 namespace halvern::app {
 
-/// Entry timer ids.
-namespace entry_timer {
-inline constexpr int kLightTick = 1000;
-inline constexpr int kActivate = 1001;
-inline constexpr int kRefresh = 1002;
-inline constexpr int kHook1003 = 1003;
-inline constexpr int kHook1004 = 1004;
-inline constexpr int kSync = 1005;
-inline constexpr int kLinkWatch = 1007;
-inline constexpr int kLinkProbe = 1008;  ///< QueryLink tries after a move to the receiver
-}  // namespace entry_timer
-
 /// The controls of the main window that the device list works with.
 struct DeviceListControls {
     QLayout* entries = nullptr;                ///< "device_select_layout"
@@ -50,29 +33,21 @@ struct DeviceListControls {
     ui::PageHost* host = nullptr;              ///< what the pages ask for messages and the colour picker
 };
 
-/// One device page with its list entry and power widget.
+/// One device page with its list entry and power widget, over the manager's record of its device.
 struct DeviceSlotPage {
+    ManagedDevice* managed = nullptr;     ///< the device manager's record of this page's device
+    CMerivexUSBDevice* device = nullptr;  ///< that record's device object
     const DeviceKindEntry* kind = nullptr;
-    /// The device's lock while this program has the device open; while another program holds it, the
-    /// wait for it (the device is opened when the lock comes). Declared before the device, so the device
-    /// is closed before its lock goes.
-    std::optional<DeviceLock> lock;
-    std::unique_ptr<DeviceLockWaiter> lockWait;
-    std::unique_ptr<CMerivexUSBDevice> device;
     QPointer<ui::DevicePage> page;
     QPointer<ui::DeviceOption> entry;
     QPointer<ui::DevicePower> power;
     int kindIndex = -1;
-    int linkTries = 0;
-    /// The device is connected and its page has read it (or tried to): other programs may use it now.
-    bool active = false;
 };
 
-/// Device presence and the device list: binds arriving interfaces to device pages (made on first need),
-/// moves a mouse or keyboard between cable and receiver, shows and hides list entries, and runs the
-/// entries' timers (activation, light ticks, refresh, status, link watch). Runs on the UI thread, and never
-/// talks to a device itself: the devices' queues do, and their answers come back as completions on this
-/// thread (an entry's timers go on from there, while its device is still connected).
+/// The window's list of devices: a view over the device manager. Makes a page, list entry and power widget
+/// for every device the manager makes, shows an entry while its device answers, keeps the selection and the
+/// "no device" notice, and paces each page's light tick (preview painting, and the frames of devices whose
+/// light is streamed from here). Runs on the UI thread and never talks to a device itself.
 class DeviceList final : public QObject {
     Q_OBJECT
 public:
@@ -85,8 +60,9 @@ public:
     /// Creates the pages of the kinds that exist even without a device (mouse and keyboard).
     void createInitialPages();
 
-    void Arrival(int slot);
-    void Removal(int slot);
+    void Arrival(int slot) { m_manager.Arrival(slot); }
+    void Removal(int slot) { m_manager.Removal(slot); }
+    [[nodiscard]] DeviceManager& manager() { return m_manager; }
 
     void ShowDeviceEntry(int index, bool visible, bool select);
     void HideDeviceEntry(int index);
@@ -105,10 +81,7 @@ public:
     /// Whether a connected device's lights are computed by this program (they stop when it ends).
     [[nodiscard]] bool LightsNeedProgram() const;
 
-    /// A link report of a list entry: the device behind the receiver answers (1) or stopped (0).
-    void LinkReport(int kindIndex, bool answering);
-
-    /// Routes a "timer" notification of an entry; false when the sender is no entry.
+    /// Routes a "timer" notification of an entry (its light tick); false when the sender is no entry.
     bool entryTimer(QWidget* entry, int id);
 
     /// Flags the main window hands to every page.
@@ -126,9 +99,8 @@ public:
     /// Screen size for WriteSettings.
     void setScreenSize(int width, int height) { m_screenWidth = width, m_screenHeight = height; }
 
-    /// The number of QueryLink tries after a switch to the receiver and the wait between them.
-    static constexpr int kLinkTries = 26;
-    static constexpr int kLinkRetryMs = 50;
+    /// The entry timer of a page's light tick.
+    static constexpr int kLightTick = 1000;
     /// Light tick periods when no frame is streamed: preview changing, preview still, not on screen.
     /// 25 frames a second, the rate of broadcast video: the effects change colours gradually, and the
     /// preview looks as smooth as at 30 for a sixth less of the painting.
@@ -137,35 +109,14 @@ public:
     static constexpr int kIdleTickMs = 500;
 
 private:
-    DeviceSlotPage* CreatePage(int kindIndex, const InterfaceRow& row);
-    void Attach(int slot, const DeviceSlot& s);
-    /// Opens the page's command interface on the slot `s` (nothing when it is connected already).
-    void openCommand(DeviceSlotPage& page, const InterfaceRow& pageRow, const DeviceSlot& s);
-    /// Whether the page's device may be opened now: its lock is held (taken now if free) or it needs
-    /// none. False while another program holds it: a wait starts, and lockArrived opens the device.
-    [[nodiscard]] bool holdDevice(DeviceSlotPage& page, uint16_t typeCode);
-    /// On the interface thread once the page's wait for its lock ended.
-    void lockArrived(DeviceSlotPage& page);
-    /// The slot of the page's command interface to open: the cable's when present, else the receiver's;
-    /// -1 when neither is present.
-    [[nodiscard]] int presentCommandSlot(const DeviceSlotPage& page) const;
-    void SwitchAttachment(int slot);
-    [[nodiscard]] DeviceSlotPage* pageWithIdentity(const InterfaceRow& row);
-    [[nodiscard]] InterfaceRow pageRowFor(int slot, const DeviceSlot& s) const;
+    void pageFor(ManagedDevice& device);
+    /// The device answers or stopped: its entry is shown or hidden.
+    void answeringChanged(ManagedDevice& device);
+    [[nodiscard]] DeviceSlotPage* pageOf(const ManagedDevice& device);
     [[nodiscard]] int entryIndex(const DeviceSlotPage& page) const;
     [[nodiscard]] DeviceSlotPage* pageOfEntry(QWidget* entry);
-    void startActivation(DeviceSlotPage& page);
-    void startLinkWatch(DeviceSlotPage& page, int ms);
     void onLightTick(DeviceSlotPage& page);
-    void onActivate(DeviceSlotPage& page);
-    void onLinkWatch(DeviceSlotPage& page);
-    void onSync(DeviceSlotPage& page);
-    void onLinkProbe(DeviceSlotPage& page);
-    /// After the activation's reads: timers of a connected page.
-    void activated(DeviceSlotPage& page);
 
-    HidBackend& m_backend;
-    SlotTable& m_slots;
     const ui::LayoutLoader& m_loader;
     ui::NotifyHub& m_hub;
     DeviceListControls m_controls;
@@ -175,9 +126,8 @@ private:
     bool m_windowHidden = false;
     int m_screenWidth = 1920;
     int m_screenHeight = 1080;
-    Executor& m_uiTasks;  ///< where the devices' completions and reports run
-    /// False once the list went: what the devices' threads handed to m_uiTasks for it is dropped then.
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    /// Declared last: the devices go first, before the pages' records that point at them.
+    DeviceManager m_manager;
 };
 
 }  // namespace halvern::app

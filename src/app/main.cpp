@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
     window.applyStartLanguage();
     window.start(options.background ? app::StartMode::Background : app::StartMode::Window);
     // The session's device service: halvernctl and other programs reach the devices through it.
-    app::DeviceService service(window.deviceList(), *backend);
+    app::DeviceService service(window.deviceList().manager(), *backend);
     if (QString problem; !service.start(QDBusConnection::sessionBus(), problem)) {
         qWarning("halvern: the device service is not on the session bus: %s", qPrintable(problem));
     }

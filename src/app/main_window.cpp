@@ -229,7 +229,7 @@ void MainWindow::startSoundCompanion(const QString& program, const QStringList& 
     const auto firstPageOf = [this, typeCodeOf](uint16_t typeCode) -> CMerivexUSBDevice* {
         if (!m_list) return nullptr;
         for (const auto& p : m_list->pages())
-            if (p->device && typeCodeOf(*p) == typeCode) return p->device.get();
+            if (p->device && typeCodeOf(*p) == typeCode) return p->device;
         return nullptr;
     };
     SoundLinkHooks hooks;

@@ -36,14 +36,14 @@ void MainWindow::createSynchronisedLighting() {
             std::vector<CMerivexUSBDevice*> devices;
             for (const int kind : kPaintOrder) {
                 if (DeviceSlotPage* page = m_list->pageForKind(kind); page && connected(*page))
-                    devices.push_back(page->device.get());
+                    devices.push_back(page->device);
             }
             return devices;
         },
         [this](const CMerivexUSBDevice& device) {
             // The headset's LEDs always show the program's frames; other kinds in their software-driven mode.
             for (const auto& page : m_list->pages()) {
-                if (page->device.get() == &device)
+                if (page->device == &device)
                     return (page->kind && page->kind->lightsFromProgram) || device.StreamsOnLightTick();
             }
             return false;

@@ -20,10 +20,10 @@
 
 namespace halvern {
 
-/// What a device object asks of the window that shows it. The window fills these in; each may be empty.
-/// They are called from the device's own threads too, so the window must hand the work to its thread.
+/// What a device object asks of whoever runs it (the application's device manager). Each may be empty.
+/// They are called from the device's own threads too, so the work must be handed to the owner's thread.
 struct DeviceEvents {
-    /// Run the list entry's timer `id` after `delayMs` (1002: refresh the page).
+    /// Run the lifecycle timer `id` after `delayMs` (1002: read the device again, RefreshPage).
     std::function<void(int id, int delayMs)> entryTimer;
     /// A message to the main window (0x0D00, 0x0D01, ...).
     std::function<void(unsigned message, intptr_t wParam, intptr_t lParam)> postMessage;
@@ -111,8 +111,6 @@ public:
     virtual void ActivatePage(Done done = {}) { m_queue.completeLater(done, {}); }
     /// Reads the device's state again and shows it.
     virtual void RefreshPage(Done done = {}) { m_queue.completeLater(done, {}); }
-    virtual void EntryHook1003() {}
-    virtual void EntryHook1004() {}
     /// Reads the power status for the page's power widget (through DeviceEvents::showPower).
     virtual void SyncWithDevice(Done done = {}) { m_queue.completeLater(done, {}); }
     /// Whether the device answers: connected and, behind a receiver, the link answers. Reported on the

@@ -4,14 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QPointer>
 #include <QStackedWidget>
 #include <fstream>
 #include <sstream>
 
 #include "app/main_window.h"
-#include "devices/keyed_device.h"
 #include "emulator/emulator.h"
 #include "gui_wait.h"
 #include "temp_env.h"
@@ -182,18 +179,6 @@ TEST_F(DeviceListTest, FewerThanTwoVisibleDevicesTakingPartEndSynchronisedLighti
 
 // A device's request for an entry timer is handed to the interface thread; when the window stops before
 // it ran, it finds the device list gone and is dropped instead of reaching into the freed list.
-TEST_F(DeviceListTest, ATimerRequestStillWaitingWhenTheListGoesIsDropped) {
-    auto* mouse = dynamic_cast<CMerivexKeyedDevice*>(page(kMouse)->device.get());
-    ASSERT_NE(mouse, nullptr);
-    const QPointer<ui::DeviceOption> entry = page(kMouse)->entry;
-    ASSERT_TRUE(entry);
-    mouse->HandleNotification(0x0401, true);  // a resync request: timer 1002 after 50 ms
-    window->shutdown();
-    QCoreApplication::processEvents();  // runs what was handed over
-    ASSERT_TRUE(entry) << "the entry belongs to the window, which is still there";
-    EXPECT_FALSE(window->hub().hasTimer(entry, 1002));
-}
-
 TEST_F(DeviceListTest, AKeyboardThroughItsReceiverShowsItsEntryOnceTheLinkAnswers) {
     auto receiver = emulator.attach(Product::Keyboard, Attachment::Receiver);
     ASSERT_TRUE(receiver);

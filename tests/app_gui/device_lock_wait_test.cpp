@@ -53,7 +53,7 @@ TEST_F(DeviceLockWaitTest, TheWindowOpensTheDeviceOnlyWhenTheOtherProgramLetsItG
     LockAttempt other = tryLockDevice(lockFile);
     ASSERT_EQ(other.outcome, LockOutcome::Taken);
     const auto device = emulator.attach(Product::Mouse);
-    ASSERT_TRUE(waitUntil([&] { return mouse().lockWait != nullptr; }, 5000)) << "the arrival was handled";
+    ASSERT_TRUE(waitUntil([&] { return mouse().managed->lockWait != nullptr; }, 5000)) << "the arrival was handled";
     EXPECT_FALSE(mouse().device->commandChannel().connected());
     EXPECT_FALSE(mouseShown());
     EXPECT_EQ(device->firmware().commandCount(0x01), 0u)
@@ -74,9 +74,9 @@ TEST_F(DeviceLockWaitTest, ADeviceThatGoesWhileTheWindowWaitsIsNotWaitedForAnyLo
     LockAttempt other = tryLockDevice(lockFile);
     ASSERT_EQ(other.outcome, LockOutcome::Taken);
     ASSERT_TRUE(emulator.attach(Product::Mouse));
-    ASSERT_TRUE(waitUntil([&] { return mouse().lockWait != nullptr; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return mouse().managed->lockWait != nullptr; }, 5000));
     ASSERT_TRUE(emulator.detach(Product::Mouse));
-    ASSERT_TRUE(waitUntil([&] { return mouse().lockWait == nullptr; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return mouse().managed->lockWait == nullptr; }, 5000));
     other.lock.reset();
     EXPECT_EQ(lockState(), LockOutcome::Taken) << "the window took nothing for a device that is not there";
 
@@ -90,7 +90,7 @@ TEST_F(DeviceLockWaitTest, CableAndReceiverArrivingWhileItWaitsOpenTheCableAndOn
     LockAttempt other = tryLockDevice(lockFile);
     ASSERT_EQ(other.outcome, LockOutcome::Taken);
     ASSERT_TRUE(emulator.attach(Product::Mouse, Attachment::Receiver));
-    ASSERT_TRUE(waitUntil([&] { return mouse().lockWait != nullptr; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return mouse().managed->lockWait != nullptr; }, 5000));
     ASSERT_TRUE(emulator.attach(Product::Mouse, Attachment::Cable));
     CommandChannel& channel = mouse().device->commandChannel();
     other.lock.reset();
@@ -112,14 +112,14 @@ TEST_F(DeviceLockWaitTest, ALockThatCannotBeUsedDoesNotKeepTheUserFromTheDevice)
     ASSERT_EQ(lockState(), LockOutcome::Failed);
     ASSERT_TRUE(emulator.attach(Product::Mouse));
     ASSERT_TRUE(waitUntil([&] { return mouseShown(); }, 5000));
-    EXPECT_FALSE(mouse().lock);
+    EXPECT_FALSE(mouse().managed->lock);
 }
 
 TEST_F(DeviceLockWaitTest, TheWindowGoesWhileItWaitsAndHoldsNothingAfterwards) {
     LockAttempt other = tryLockDevice(lockFile);
     ASSERT_EQ(other.outcome, LockOutcome::Taken);
     ASSERT_TRUE(emulator.attach(Product::Mouse));
-    ASSERT_TRUE(waitUntil([&] { return mouse().lockWait != nullptr; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return mouse().managed->lockWait != nullptr; }, 5000));
     window.reset();  // the wait is called off, not waited out
     other.lock.reset();
     EXPECT_EQ(lockState(), LockOutcome::Taken);

@@ -95,7 +95,7 @@ protected:
     } loader;
     ui::LanguageTexts texts;
     MainWindow window{emulator, loader, texts};
-    DeviceService service{window.deviceList(), emulator};
+    DeviceService service{window.deviceList().manager(), emulator};
     DeviceControllers controllers{service, [] { return std::pair{1920, 1080}; }};
     rgb::RgbClient effects{1, "Effects"};
     bool ready = false;

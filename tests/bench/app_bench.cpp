@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
     if (!select(kKeyboard)) {
         std::printf("  (the keyboard page could not be selected again: no streaming figure)\n");
     } else {
-        auto* device = dynamic_cast<CMerivexKeyboardDevice*>(list.pageForKind(kKeyboard)->device.get());
+        auto* device = dynamic_cast<CMerivexKeyboardDevice*>(list.pageForKind(kKeyboard)->device);
         keyboard->setFaults({.latency = std::chrono::milliseconds(1)});
         bool switched = false;
         const uint8_t mode = device ? device->settings().light.mode : 0;

@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     if (!keyboard) return 1;
     app::MainWindow window(emulator, loader, texts);
     window.start();
-    app::DeviceService service(window.deviceList(), emulator);
+    app::DeviceService service(window.deviceList().manager(), emulator);
     app::RgbService rgb(service, [] { return std::pair{1920, 1080}; });
     window.uiTasks().setAfterTasks([&rgb] { rgb.devicesMayHaveChanged(); });
     RgbServerSettings settings;
@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (!bench::runUntil(
-            [&] { return window.deviceList().pageForKind(1) && window.deviceList().pageForKind(1)->active; },
+            [&] { return window.deviceList().pageForKind(1) && window.deviceList().pageForKind(1)->managed->active; },
             15000)) {
         std::fprintf(stderr, "rgb_direct_bench: the keyboard did not open\n");
         return 1;

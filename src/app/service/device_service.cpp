@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <sstream>
 
-#include "app/device_list.h"
+#include "app/device_manager.h"
 #include "app/service/device_properties.h"
 #include "cli/cli_support.h"
 #include "cli/command_line.h"
@@ -71,8 +71,8 @@ QString firstLine(const std::string& text) {
 
 }  // namespace
 
-DeviceService::DeviceService(DeviceList& list, HidBackend& backend, QObject* parent)
-    : QDBusVirtualObject(parent), m_list(list), m_backend(backend) {
+DeviceService::DeviceService(DeviceManager& devices, HidBackend& backend, QObject* parent)
+    : QDBusVirtualObject(parent), m_devices(devices), m_backend(backend) {
     dbus::registerBusTypes();
     QFile file(QString::fromStdString((GetResourceFolder() / "dbus" / "org.halvern.Halvern1.xml").string()));
     if (file.open(QIODevice::ReadOnly)) m_introspection = QString::fromUtf8(file.read(1 << 20));
@@ -113,31 +113,25 @@ void DeviceService::stateMayHaveChanged() {
 }
 
 CMerivexUSBDevice* DeviceService::find(const DeviceKindInfo& kind, cli::FoundDevice& found) {
-    for (const auto& page : m_list.pages()) {
-        if (!page->device || page->kindIndex < 0 ||
-            static_cast<size_t>(page->kindIndex) >= kDeviceKindTable.size() ||
-            kDeviceKindTable[static_cast<size_t>(page->kindIndex)].typeCode != kind.cableType)
-            continue;
-        CommandChannel& channel = page->device->commandChannel();
-        if (!page->active || !channel.connected()) return nullptr;
-        const bool viaReceiver = channel.receiverMode();
-        const HidInterface& hid = viaReceiver ? channel.receiverInterface() : channel.cableInterface();
-        found.viaReceiver = viaReceiver;
-        found.command.path = hid.path();
-        found.command.attributes = hid.attributes();
-        found.command.typeCode = viaReceiver ? kind.receiverType : kind.cableType;
-        found.command.role = interface_role::kCommand;
-        found.command.slot = -1;
-        for (size_t i = 0; i < kInterfaceTable.size(); ++i) {
-            if (kInterfaceTable[i].typeCode == found.command.typeCode &&
-                kInterfaceTable[i].role == interface_role::kCommand) {
-                found.command.slot = static_cast<int>(i);
-                break;
-            }
+    ManagedDevice* managed = m_devices.activeDevice(kind.cableType);
+    if (!managed) return nullptr;
+    CommandChannel& channel = managed->device->commandChannel();
+    const bool viaReceiver = channel.receiverMode();
+    const HidInterface& hid = viaReceiver ? channel.receiverInterface() : channel.cableInterface();
+    found.viaReceiver = viaReceiver;
+    found.command.path = hid.path();
+    found.command.attributes = hid.attributes();
+    found.command.typeCode = viaReceiver ? kind.receiverType : kind.cableType;
+    found.command.role = interface_role::kCommand;
+    found.command.slot = -1;
+    for (size_t i = 0; i < kInterfaceTable.size(); ++i) {
+        if (kInterfaceTable[i].typeCode == found.command.typeCode &&
+            kInterfaceTable[i].role == interface_role::kCommand) {
+            found.command.slot = static_cast<int>(i);
+            break;
         }
-        return page->device.get();
     }
-    return nullptr;
+    return managed->device.get();
 }
 
 QString DeviceService::introspect(const QString& path) const {

@@ -17,12 +17,12 @@
 
 namespace halvern::app {
 
-class DeviceList;
+class DeviceManager;
 
 /// The running application as the session's device service: it owns org.halvern.Halvern1 on the session
 /// bus and serves a manager object and one object per attached device. halvernctl hands its command lines
-/// to it (RunCommand), and the same command code carries them out here, on the device objects the window
-/// shows, one at a time; property writes are command lines too, so the bus, halvernctl and the window keep
+/// to it (RunCommand), and the same command code carries them out here, on the device manager's device
+/// objects (those the window shows), one at a time; property writes are command lines too, so the bus, halvernctl and the window keep
 /// the same rules. Properties are read from the device objects (what the devices acknowledged); after
 /// anything that may change them (a completion handed to the interface thread, a command) they are
 /// compared with what was last published and PropertiesChanged goes out for the difference.
@@ -32,7 +32,7 @@ class DeviceList;
 class DeviceService final : public QDBusVirtualObject, public cli::AttachedDevices {
     Q_OBJECT
 public:
-    DeviceService(DeviceList& list, HidBackend& backend, QObject* parent = nullptr);
+    DeviceService(DeviceManager& devices, HidBackend& backend, QObject* parent = nullptr);
     ~DeviceService() override;
 
     /// Takes the name on `bus` and serves the objects. False, with the reason in `problem`, when there is no
@@ -83,7 +83,7 @@ private:
     [[nodiscard]] QStringList devicePaths() const;
     void sendError(const QDBusMessage& message, const char* name, const QString& text);
 
-    DeviceList& m_list;
+    DeviceManager& m_devices;
     HidBackend& m_backend;
     QDBusConnection m_bus{QString()};
     QString m_introspection;  ///< the interfaces' XML, read from the resource folder
