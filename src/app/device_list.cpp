@@ -32,7 +32,8 @@ DeviceList::DeviceList(HidBackend& backend, SlotTable& slotTable, const ui::Layo
             },
         .status =
             [this](ManagedDevice& device, std::span<const uint8_t> report) {
-                if (DeviceSlotPage* page = pageOf(device); page && page->power) page->power->ShowStatus(report);
+                if (DeviceSlotPage* page = pageOf(device); page && page->power)
+                    page->power->ShowStatus(report);
             },
         .settingsChanged =
             [this](ManagedDevice& device) {

@@ -53,7 +53,8 @@ TEST_F(DeviceLockWaitTest, TheWindowOpensTheDeviceOnlyWhenTheOtherProgramLetsItG
     LockAttempt other = tryLockDevice(lockFile);
     ASSERT_EQ(other.outcome, LockOutcome::Taken);
     const auto device = emulator.attach(Product::Mouse);
-    ASSERT_TRUE(waitUntil([&] { return mouse().managed->lockWait != nullptr; }, 5000)) << "the arrival was handled";
+    ASSERT_TRUE(waitUntil([&] { return mouse().managed->lockWait != nullptr; }, 5000))
+        << "the arrival was handled";
     EXPECT_FALSE(mouse().device->commandChannel().connected());
     EXPECT_FALSE(mouseShown());
     EXPECT_EQ(device->firmware().commandCount(0x01), 0u)

@@ -35,7 +35,9 @@ protected:
         std::filesystem::create_directories(folder.path() / "runtime");
         manager = std::make_unique<DeviceManager>(emulator, slotTable, tasks);
         const auto note = [this](const char* what) {
-            return [this, what](ManagedDevice& d) { events.push_back(std::to_string(d.kindIndex) + ' ' + what); };
+            return [this, what](ManagedDevice& d) {
+                events.push_back(std::to_string(d.kindIndex) + ' ' + what);
+            };
         };
         manager->setEvents({
             .made = note("made"),

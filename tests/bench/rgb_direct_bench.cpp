@@ -113,7 +113,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (!bench::runUntil(
-            [&] { return window.deviceList().pageForKind(1) && window.deviceList().pageForKind(1)->managed->active; },
+            [&] {
+                return window.deviceList().pageForKind(1) &&
+                       window.deviceList().pageForKind(1)->managed->active;
+            },
             15000)) {
         std::fprintf(stderr, "rgb_direct_bench: the keyboard did not open\n");
         return 1;

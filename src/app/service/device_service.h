@@ -22,10 +22,10 @@ class DeviceManager;
 /// The running application as the session's device service: it owns org.halvern.Halvern1 on the session
 /// bus and serves a manager object and one object per attached device. halvernctl hands its command lines
 /// to it (RunCommand), and the same command code carries them out here, on the device manager's device
-/// objects (those the window shows), one at a time; property writes are command lines too, so the bus, halvernctl and the window keep
-/// the same rules. Properties are read from the device objects (what the devices acknowledged); after
-/// anything that may change them (a completion handed to the interface thread, a command) they are
-/// compared with what was last published and PropertiesChanged goes out for the difference.
+/// objects (those the window shows), one at a time; property writes are command lines too, so the bus,
+/// halvernctl and the window keep the same rules. Properties are read from the device objects (what the
+/// devices acknowledged); after anything that may change them (a completion handed to the interface thread, a
+/// command) they are compared with what was last published and PropertiesChanged goes out for the difference.
 ///
 /// Lives on the interface thread. Commands wait for their devices in a nested event loop (the window and
 /// the bus stay answered meanwhile); calls that arrive during one wait their turn.
