@@ -71,6 +71,15 @@ bool surroundSinkShown() {
 bool surroundSinkGoes() {
     return test::waitFor([] { return !surroundSinkShown(); }, std::chrono::seconds(5));
 }
+// The process of PipeWire's surround chain: its sink's properties name the file it runs.
+std::optional<pid_t> surroundChain() {
+    const std::string sinks = commandOutput("pactl list sinks");
+    const std::string key = "halvern.chain = \"";
+    const size_t at = sinks.find(key);
+    if (at == std::string::npos) return std::nullopt;
+    const size_t from = at + key.size();
+    return audio::surroundChainProcess(sinks.substr(from, sinks.find('"', from) - from));
+}
 // The voice changer's source once a change of voice has settled: one chain left, and the default input is
 // its source.
 std::string settledVoiceSource() {
@@ -355,13 +364,7 @@ TEST_P(SoundFiltersTest, ASurroundThatEndsWithTheProgramGivesTheHeadsetBack) {
     EXPECT_TRUE(defaultSinkBecomes("headset")) << defaultSink();
 
     ASSERT_TRUE(audio.setSurround(true));
-    // The chain's file, from its sink's properties, names its process.
-    const std::string sinks = commandOutput("pactl list sinks");
-    const std::string key = "halvern.chain = \"";
-    const size_t at = sinks.find(key);
-    ASSERT_NE(at, std::string::npos) << sinks;
-    const size_t from = at + key.size();
-    const auto chain = audio::surroundChainProcess(sinks.substr(from, sinks.find('"', from) - from));
+    const auto chain = surroundChain();
     ASSERT_TRUE(chain.has_value()) << "the chain's process was not found";
     ASSERT_EQ(::kill(*chain, SIGTERM), 0);
     ASSERT_TRUE(surroundSinkGoes());
@@ -384,7 +387,7 @@ TEST_P(SoundFiltersTest, TheProfilesVoiceIsKeptWhileTheVoiceChangerIsOff) {
 // to a tone burst (median of three, against the same path without it) and the sound server's processor
 // time while sound passes through it.
 TEST_P(SoundFiltersTest, EachFiltersLatencyAndProcessorTimeArePrinted) {
-    const std::vector<int> processes = test::soundServerProcesses();
+    std::vector<int> processes = test::soundServerProcesses();
     ASSERT_FALSE(processes.empty()) << "the test's sound server processes were not found";
     std::vector<float> burst(test::kSignalRate / 5, 0.0f);  // silence, then a tenth of a second of tone
     const std::vector<float> tone = test::sine(1000, 0.1, 0.5f);
@@ -446,6 +449,8 @@ TEST_P(SoundFiltersTest, EachFiltersLatencyAndProcessorTimeArePrinted) {
     const double bare = onsetMs("headset", "headset.monitor", 2);
     const double bareLoad = load("headset", 2);
     ASSERT_TRUE(audio.setSurround(true));
+    // On PipeWire the convolvers run in the chain's own process: counted with the server's.
+    if (const auto chain = surroundChain()) processes.push_back(*chain);
     const double surround = onsetMs("halvern_headset_surround", "headset.monitor", 2);
     const double surroundLoad = load("halvern_headset_surround", 2);
     std::printf(
