@@ -302,43 +302,55 @@ std::optional<std::string> PulseClient::serverName(Deadline deadline) {
     return texts ? std::optional(std::move(texts->name)) : std::nullopt;
 }
 
-bool PulseClient::awaitSink(std::string_view name, bool present, Deadline deadline) {
-    const auto there = [this, name, deadline]() -> std::optional<bool> {
-        const auto list = sinks(deadline);
-        if (!list) return std::nullopt;
-        return std::any_of(list->begin(), list->end(), [name](const Node& n) { return n.name == name; });
-    };
-    // Subscribed before the first look, so that no change between the look and the wait is missed.
+bool PulseClient::awaitChange(Watched watched, const std::function<std::optional<bool>()>& reached,
+                              Deadline deadline) {
+    const pa_subscription_mask_t mask =
+        watched == Watched::Sinks ? PA_SUBSCRIPTION_MASK_SINK : PA_SUBSCRIPTION_MASK_SINK_INPUT;
+    // Subscribed before the first look, so that no change between a look and the wait is missed.
     bool changed = false;
-    const auto subscribed = request<bool>(*this, deadline, [&changed](pa_context* context, Call<bool>* call) {
-        pa_context_set_subscribe_callback(
-            context,
-            [](pa_context*, pa_subscription_event_type_t, uint32_t, void* data) {
-                *static_cast<bool*>(data) = true;
-            },
-            &changed);
-        return pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_SINK, onSuccess, call);
-    });
-    Connection* const watched = subscribed ? m_connection.get() : nullptr;
-    bool reached = false;
-    while (watched != nullptr && m_connection.get() == watched) {
+    const auto subscribed =
+        request<bool>(*this, deadline, [&changed, mask](pa_context* context, Call<bool>* call) {
+            pa_context_set_subscribe_callback(
+                context,
+                [](pa_context*, pa_subscription_event_type_t, uint32_t, void* data) {
+                    *static_cast<bool*>(data) = true;
+                },
+                &changed);
+            return pa_context_subscribe(context, mask, onSuccess, call);
+        });
+    Connection* const watching = subscribed ? m_connection.get() : nullptr;
+    bool done = false;
+    while (watching != nullptr && m_connection.get() == watching) {
         changed = false;
-        const auto now = there();
-        if (!now || *now == present) {
-            reached = now.has_value();
+        const auto now = reached();
+        if (!now || *now) {
+            done = now.has_value();
             break;
         }
-        if (m_connection.get() != watched || !watched->runUntil([&changed] { return changed; }, deadline))
+        if (m_connection.get() != watching || !watching->runUntil([&changed] { return changed; }, deadline))
             break;
     }
-    if (watched != nullptr && m_connection.get() == watched) {
-        pa_context_set_subscribe_callback(watched->context, nullptr, nullptr);
+    // A connection a failed request dropped took the callback with it; a kept one is told to stop.
+    if (watching != nullptr && m_connection.get() == watching) {
+        pa_context_set_subscribe_callback(watching->context, nullptr, nullptr);
         const auto unsubscribed = request<bool>(*this, deadline, [](pa_context* context, Call<bool>* call) {
             return pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_NULL, onSuccess, call);
         });
         if (!unsubscribed) drop(deadline);
     }
-    return reached;
+    return done;
+}
+
+bool PulseClient::awaitSink(std::string_view name, bool present, Deadline deadline) {
+    return awaitChange(
+        Watched::Sinks,
+        [this, name, present, deadline]() -> std::optional<bool> {
+            const auto list = sinks(deadline);
+            if (!list) return std::nullopt;
+            return std::any_of(list->begin(), list->end(),
+                               [name](const Node& n) { return n.name == name; }) == present;
+        },
+        deadline);
 }
 
 std::optional<bool> PulseClient::moduleLoaded(uint32_t index, Deadline deadline) {
