@@ -10,6 +10,7 @@
 #include "cli/command_checks.h"
 #include "cli/headset_session.h"
 #include "cli/json_output.h"
+#include "cli/names.h"
 #include "cli/option_words.h"
 #include "cli/page_session.h"
 #include "cli/shared_commands.h"
@@ -38,17 +39,19 @@ struct AudioControl {
     bool (CMerivexHS6533Device::*setSecond)(int);
     int32_t HeadsetSystem::*on;
     int32_t HeadsetSystem::*value;
+    std::string_view
+        valueTexts;  ///< the text ids of the values' names ("magic_type_" + N + "_text"), if named
 };
 
 constexpr std::array<AudioControl, 3> kControls{{
     {"mic", "microphone", "microphone", "--level", 0, 100, &CMerivexHS6533Device::SetMicrophone,
-     &CMerivexHS6533Device::SetMicrophoneLevel, &HeadsetSystem::micInSelect, &HeadsetSystem::micInValue},
+     &CMerivexHS6533Device::SetMicrophoneLevel, &HeadsetSystem::micInSelect, &HeadsetSystem::micInValue, ""},
     {"monitor", "monitor", "monitor", "--level", 0, 100, &CMerivexHS6533Device::SetMonitor,
      &CMerivexHS6533Device::SetMonitorLevel, &HeadsetSystem::micMonitorSelect,
-     &HeadsetSystem::micMonitorValue},
+     &HeadsetSystem::micMonitorValue, ""},
     {"voice", "voice effect", "voiceEffect", "--type", 1, CMerivexHS6533Device::kMagicVoiceTypes,
      &CMerivexHS6533Device::SetMagicVoice, &CMerivexHS6533Device::SetMagicVoiceType,
-     &HeadsetSystem::magicEnable, &HeadsetSystem::magicType},
+     &HeadsetSystem::magicEnable, &HeadsetSystem::magicType, "magic_type_"},
 }};
 
 // The switches whose state the sound server holds (not the profile).
@@ -148,6 +151,13 @@ int runHeadsetCommand(const CommandContext& context, const CommandArgs& args) {
         return kExitDeviceError;
     }
     const HeadsetSystem system = headset->audioSettings();
+    const int32_t value = system.*(control->value);
+    // A named value (the voices) is shown by the name the window gives it.
+    const std::string name =
+        control->valueTexts.empty()
+            ? std::string()
+            : EnglishTexts().shown(std::string(control->valueTexts) + std::to_string(value) + "_text",
+                                   control->valueTexts);
     if (context.json) {
         // Without options the command shows the control; with them it changed it.
         const bool changed = on || second;
@@ -158,12 +168,16 @@ int runHeadsetCommand(const CommandContext& context, const CommandArgs& args) {
             result["control"] = std::string(control->key);
         }
         result["on"] = system.*(control->on) != 0;
-        result[std::string(control->second.substr(2))] = system.*(control->value);
+        result[std::string(control->second.substr(2))] = value;
+        if (!name.empty()) result["name"] = name;
         printJson(context.out, result);
         return kExitOk;
     }
-    context.out << control->shown << ": " << (system.*(control->on) != 0 ? "on" : "off") << ", "
-                << control->second.substr(2) << ' ' << system.*(control->value) << '\n';
+    context.out << control->shown << ": " << (system.*(control->on) != 0 ? "on" : "off") << ", ";
+    if (name.empty())
+        context.out << control->second.substr(2) << ' ' << value << '\n';
+    else
+        context.out << name << " (" << control->second.substr(2) << ' ' << value << ")\n";
     return kExitOk;
 }
 

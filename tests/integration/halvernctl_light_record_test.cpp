@@ -46,6 +46,11 @@ TEST_F(HalvernctlLightRecordTest, HeadsetSoundSettingsGoThroughItsLibrary) {
     const CtlRun mic = run({"headset", "mic", "--on", "0", "--level", "55"});
     ASSERT_EQ(mic.code, kExitOk) << mic.err;
     EXPECT_EQ(mic.out, "microphone: off, level 55\n");
+    // A voice is shown by its name, the number --type takes beside it.
+    const CtlRun voice = run({"headset", "voice", "--type", "2"});
+    ASSERT_EQ(voice.code, kExitOk) << voice.err;
+    EXPECT_EQ(voice.out, "voice effect: off, Monster (type 2)\n");
+    EXPECT_EQ(runJson({"headset", "voice"})["name"].asString(), "Monster");
     EXPECT_EQ(run({"headset", "voice", "--type", "5"}).code, kExitUsage);
     EXPECT_EQ(run({"headset", "volume"}).code, kExitUsage);
 }

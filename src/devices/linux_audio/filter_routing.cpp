@@ -26,7 +26,7 @@ void movePlayback(PulseClient& client, const std::string& from, const std::strin
     const auto streams = client.streams(deadline);
     if (!sink || !streams) return;
     for (const PulseClient::Stream& stream : *streams) {
-        if (stream.sink != *sink || stream.ownerModule != PulseClient::kNoIndex) continue;
+        if (stream.sink != *sink || stream.ownerModule != PulseClient::kNoIndex || stream.filter) continue;
         if (!client.moveStream(stream.index, to, deadline))
             debugLog("a stream could not follow the headset's filters");
     }

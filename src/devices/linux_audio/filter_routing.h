@@ -7,7 +7,8 @@
 namespace halvern::audio {
 
 /// Moves the programs playing on the sink `from` to the sink `to`, and the default output with them when
-/// it was `from`. Streams of modules (filters, loopbacks) stay where they are. What could not be moved is
+/// it was `from`. Streams of modules (filters, loopbacks) and of our own filter
+/// chains stay where they are. What could not be moved is
 /// logged; the rest still moves.
 void movePlayback(PulseClient& client, const std::string& from, const std::string& to,
                   PulseClient::Deadline deadline);

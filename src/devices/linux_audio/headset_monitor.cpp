@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <thread>
 
 #include "device/debug_sink.h"
 #include "devices/linux_audio/module_arguments.h"
@@ -78,12 +77,15 @@ std::optional<PulseClient::Stream> HeadsetMonitor::loopbackStream(Deadline deadl
 // PipeWire's pulse server answers a module's load before the loopback's stream exists: the stream is asked
 // for again, in short steps, until it is there or the call's time is up.
 std::optional<PulseClient::Stream> HeadsetMonitor::newLoopbackStream(Deadline deadline) {
-    constexpr auto kStep = std::chrono::milliseconds(20);
-    for (;;) {
-        if (auto stream = loopbackStream(deadline)) return stream;
-        if (PulseClient::Clock::now() + kStep > deadline) return std::nullopt;
-        std::this_thread::sleep_for(kStep);
-    }
+    std::optional<PulseClient::Stream> found;
+    const bool shown = m_client.awaitChange(
+        PulseClient::Watched::Streams,
+        [this, &found, deadline]() -> std::optional<bool> {
+            found = loopbackStream(deadline);
+            return found.has_value();
+        },
+        deadline);
+    return shown ? found : std::nullopt;
 }
 
 std::optional<bool> HeadsetMonitor::muted(Deadline deadline) {

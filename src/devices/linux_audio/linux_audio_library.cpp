@@ -196,7 +196,7 @@ struct LinuxAudioLibrary::State {
     std::optional<HeadsetSurround> surround;
     std::optional<HeadsetNoise> noise;
     std::optional<HeadsetVoice> voice;
-    bool pipewire = false;  ///< PipeWire's pulse server: it has no virtual surround sink module
+    bool pipewire = false;  ///< PipeWire's pulse server: virtual surround is a filter chain of ours there
 
     std::vector<int32_t>& list(Direction d) { return listed[d == Direction::Playback ? 0 : 1]; }
 
@@ -236,7 +236,7 @@ struct LinuxAudioLibrary::State {
             surround.reset();
             equaliserHeadset.clear();
         } else if (!equaliser || equaliserHeadset != sink->name) {
-            surround.emplace(client, sink->name, sink->rate);
+            surround.emplace(client, surroundKind(), sink->name, sink->rate);
             surround->adopt(deadline);
             equaliser.emplace(client, surround->on() ? std::string(HeadsetSurround::kSink) : sink->name,
                               sink->rate);
@@ -262,6 +262,17 @@ struct LinuxAudioLibrary::State {
             voice->adopt(deadline);
             if (!voice->setInput(microphoneOutlet(), deadline)) debugLog("the voice changer lost its input");
         }
+    }
+
+    [[nodiscard]] HeadsetSurround::Kind surroundKind() const {
+        return pipewire ? HeadsetSurround::Kind::FilterChain : HeadsetSurround::Kind::ServerModule;
+    }
+
+    // A surround that ends with the program takes the programs (and the equaliser) back to the headset.
+    void end() {
+        if (!surround || !equaliser || !surround->endsWithProgram() || !surround->on()) return;
+        if (!setSurround(false, PulseClient::Clock::now() + kCallTime))
+            debugLog("the virtual surround could not hand the headset back");
     }
 
     // The source the voice changer listens to: the cleaned microphone while noise suppression is on.
@@ -326,7 +337,7 @@ struct LinuxAudioLibrary::State {
             case Act::Unavailable:
                 return false;
             case Act::SurroundOn:
-                return surround && !pipewire && HeadsetSurround::available();
+                return surround && HeadsetSurround::available(surroundKind());
             case Act::NoiseOn:
             case Act::MicEcho:
                 return noise.has_value();
@@ -495,7 +506,11 @@ struct LinuxAudioLibrary::State {
 };
 
 LinuxAudioLibrary::LinuxAudioLibrary() : m_state(std::make_unique<State>()) {}
-LinuxAudioLibrary::~LinuxAudioLibrary() = default;
+LinuxAudioLibrary::~LinuxAudioLibrary() {
+    m_watch.reset();
+    std::scoped_lock lock(m_mutex);
+    m_state->end();
+}
 
 void LinuxAudioLibrary::WatchDevices(std::function<void()> changed) {
     m_watch.reset();

@@ -12,9 +12,11 @@ class PulseDeviceWatch;
 /// The headset's sound settings on Linux, through the sound server (PulseAudio, or PipeWire's pulse
 /// server) and the card's ALSA mixer. The devices listed are the headset's sink (type 1) and source
 /// (type 2), known by their USB identity 0C76:1630; the microphone acts on the source, the monitor on the
-/// card's sidetone control or a loopback, the equaliser is a filter sink in front of the sink (see
-/// docs/ARCHITECTURE.md for every property). Properties without sound processing here (virtual surround,
-/// environment, noise reduction, voice effects) answer kPropertyNotAvailable.
+/// card's sidetone control or a loopback, the equaliser, virtual surround, noise suppression and voice
+/// changer are filters of the server (see docs/ARCHITECTURE.md for every property). Properties without
+/// sound processing here (the environment effect), or whose DSP is not installed, answer
+/// kPropertyNotAvailable. A surround that ends with the program (PipeWire's) is switched off, programs
+/// and default output moved back, when the library goes.
 ///
 /// Every call waits for the server at most about a second. Safe to call from any thread.
 class LinuxAudioLibrary final : public AudioConfigLibrary {

@@ -3,6 +3,7 @@
 #include <pulse/context.h>
 #include <pulse/introspect.h>
 #include <pulse/mainloop.h>
+#include <pulse/subscribe.h>
 #include <pulse/volume.h>
 
 #include <algorithm>
@@ -109,7 +110,12 @@ PulseClient::Module moduleOf(const pa_module_info& info) {
     return {info.index, info.name != nullptr ? info.name : "", info.argument != nullptr ? info.argument : ""};
 }
 PulseClient::Stream streamOf(const pa_sink_input_info& info) {
-    return {info.index, info.sink, info.owner_module, info.volume.channels, pa_cvolume_avg(&info.volume)};
+    return {info.index,
+            info.sink,
+            info.owner_module,
+            info.volume.channels,
+            pa_cvolume_avg(&info.volume),
+            info.proplist != nullptr && pa_proplist_contains(info.proplist, "halvern.role") == 1};
 }
 
 PulseClient::Recording recordingOf(const pa_source_output_info& info) {
@@ -294,6 +300,57 @@ std::optional<std::string> PulseClient::defaultSource(Deadline deadline) {
 std::optional<std::string> PulseClient::serverName(Deadline deadline) {
     auto texts = serverTexts(*this, deadline);
     return texts ? std::optional(std::move(texts->name)) : std::nullopt;
+}
+
+bool PulseClient::awaitChange(Watched watched, const std::function<std::optional<bool>()>& reached,
+                              Deadline deadline) {
+    const pa_subscription_mask_t mask =
+        watched == Watched::Sinks ? PA_SUBSCRIPTION_MASK_SINK : PA_SUBSCRIPTION_MASK_SINK_INPUT;
+    // Subscribed before the first look, so that no change between a look and the wait is missed.
+    bool changed = false;
+    const auto subscribed =
+        request<bool>(*this, deadline, [&changed, mask](pa_context* context, Call<bool>* call) {
+            pa_context_set_subscribe_callback(
+                context,
+                [](pa_context*, pa_subscription_event_type_t, uint32_t, void* data) {
+                    *static_cast<bool*>(data) = true;
+                },
+                &changed);
+            return pa_context_subscribe(context, mask, onSuccess, call);
+        });
+    Connection* const watching = subscribed ? m_connection.get() : nullptr;
+    bool done = false;
+    while (watching != nullptr && m_connection.get() == watching) {
+        changed = false;
+        const auto now = reached();
+        if (!now || *now) {
+            done = now.has_value();
+            break;
+        }
+        if (m_connection.get() != watching || !watching->runUntil([&changed] { return changed; }, deadline))
+            break;
+    }
+    // A connection a failed request dropped took the callback with it; a kept one is told to stop.
+    if (watching != nullptr && m_connection.get() == watching) {
+        pa_context_set_subscribe_callback(watching->context, nullptr, nullptr);
+        const auto unsubscribed = request<bool>(*this, deadline, [](pa_context* context, Call<bool>* call) {
+            return pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_NULL, onSuccess, call);
+        });
+        if (!unsubscribed) drop(deadline);
+    }
+    return done;
+}
+
+bool PulseClient::awaitSink(std::string_view name, bool present, Deadline deadline) {
+    return awaitChange(
+        Watched::Sinks,
+        [this, name, present, deadline]() -> std::optional<bool> {
+            const auto list = sinks(deadline);
+            if (!list) return std::nullopt;
+            return std::any_of(list->begin(), list->end(),
+                               [name](const Node& n) { return n.name == name; }) == present;
+        },
+        deadline);
 }
 
 std::optional<bool> PulseClient::moduleLoaded(uint32_t index, Deadline deadline) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -43,6 +44,7 @@ public:
         uint32_t ownerModule = kNoIndex;
         uint8_t channels = 0;
         uint32_t volume = 0;
+        bool filter = false;  ///< one of our own filters' streams (it carries halvern.role)
     };
     struct Recording {  ///< a source output: a program (or a module) recording from a source
         uint32_t index = kNoIndex;
@@ -73,6 +75,15 @@ public:
     [[nodiscard]] std::optional<std::string> defaultSource(Deadline deadline);
     /// The server's name ("pulseaudio", "PulseAudio (on PipeWire 0.3.65)").
     [[nodiscard]] std::optional<std::string> serverName(Deadline deadline);
+    /// What a wait watches the server's events of.
+    enum class Watched { Sinks, Streams };
+    /// Waits until `reached` holds, asking it first and again after each event of the server's about
+    /// `watched`; false when the deadline passed first or the server did not answer (`reached` answers
+    /// nothing). No look without an event in between.
+    [[nodiscard]] bool awaitChange(Watched watched, const std::function<std::optional<bool>()>& reached,
+                                   Deadline deadline);
+    /// Waits until the sink `name` is there (`present`) or gone (awaitChange).
+    [[nodiscard]] bool awaitSink(std::string_view name, bool present, Deadline deadline);
     /// Whether the module `index` is loaded; nothing when the server did not answer.
     [[nodiscard]] std::optional<bool> moduleLoaded(uint32_t index, Deadline deadline);
 

@@ -84,9 +84,7 @@ TEST_P(LinuxAudioTest, DeviceChoiceFindsTheHeadsetByItsUsbIdentityAlone) {
 
     // The environment effect has no sound processing here: left out of the features, refused.
     ASSERT_TRUE(audio.features()[0].has_value());
-    // PipeWire's pulse server has no virtual surround sink.
-    const bool pipeWire = GetParam() == test::SoundServerKind::PipeWire;
-    EXPECT_EQ(*audio.features()[0], (std::array<int32_t, 3>{1, pipeWire ? 0 : 1, 1}));
+    EXPECT_EQ(*audio.features()[0], (std::array<int32_t, 3>{1, 1, 1}));
     EXPECT_TRUE(audio.available(HeadsetAudio::Feature::Equaliser));
     EXPECT_TRUE(audio.available(HeadsetAudio::Feature::Monitor));
     EXPECT_EQ(write(true, L"Enable_RFX_GFX", 1), audio::kPropertyNotAvailable);

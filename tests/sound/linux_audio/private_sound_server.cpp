@@ -295,6 +295,9 @@ void PrivateSoundServer::select() const {
     ::setenv("XDG_RUNTIME_DIR", m_folder.c_str(), 1);
     ::setenv("PULSE_RUNTIME_PATH", (m_folder + "/pulse").c_str(), 1);
     ::setenv("PULSE_SERVER", ("unix:" + m_folder + "/pulse/native").c_str(), 1);
+    // The PipeWire clients we start (the surround's filter chain) join this server too.
+    ::setenv("PIPEWIRE_RUNTIME_DIR", m_folder.c_str(), 1);
+    ::unsetenv("PIPEWIRE_REMOTE");
     ::unsetenv("DISPLAY");
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -15,6 +16,7 @@
 
 #include "devices/headset_audio.h"
 #include "devices/linux_audio/linux_audio_library.h"
+#include "devices/linux_audio/surround_chain.h"
 #include "private_sound_server.h"
 #include "signal_measurement.h"
 #include "wait_for.h"
@@ -61,6 +63,22 @@ bool defaultSourceBecomes(const std::string& name) {
 }
 bool defaultSinkBecomes(const std::string& name) {
     return test::waitFor([&] { return defaultSink() == name; }, std::chrono::seconds(5));
+}
+bool surroundSinkShown() {
+    return commandOutput("pactl list short sinks").find("\thalvern_headset_surround\t") != std::string::npos;
+}
+// Whether the surround's sink goes (a chain's process ends a moment after it was asked to).
+bool surroundSinkGoes() {
+    return test::waitFor([] { return !surroundSinkShown(); }, std::chrono::seconds(5));
+}
+// The process of PipeWire's surround chain: its sink's properties name the file it runs.
+std::optional<pid_t> surroundChain() {
+    const std::string sinks = commandOutput("pactl list sinks");
+    const std::string key = "halvern.chain = \"";
+    const size_t at = sinks.find(key);
+    if (at == std::string::npos) return std::nullopt;
+    const size_t from = at + key.size();
+    return audio::surroundChainProcess(sinks.substr(from, sinks.find('"', from) - from));
 }
 // The voice changer's source once a change of voice has settled: one chain left, and the default input is
 // its source.
@@ -142,18 +160,17 @@ protected:
 
 TEST_P(SoundFiltersTest, TheFiltersAreOfferedAndOffUntilAskedFor) {
     EXPECT_TRUE(audio.available(Feature::MagicVoice));
-    // PipeWire's pulse server has no virtual surround sink to load.
-    EXPECT_EQ(audio.available(Feature::Surround), !pipeWire());
+    EXPECT_TRUE(audio.available(Feature::Surround));
     EXPECT_TRUE(audio.available(Feature::NoiseSuppression));
     ASSERT_TRUE(audio.features()[1].has_value());
-    EXPECT_EQ(*audio.features()[1], (std::array<int32_t, 3>{1, pipeWire() ? 0 : 1, 1}));
+    EXPECT_EQ(*audio.features()[1], (std::array<int32_t, 3>{1, 1, 1}));
     const HeadsetAudio::Reading reading = audio.read();
     EXPECT_EQ(reading.magicEnable, 0);
     EXPECT_EQ(reading.noiseSuppression, false);
-    EXPECT_EQ(reading.surround, pipeWire() ? std::nullopt : std::optional(false))
-        << "unknown where unavailable";
+    EXPECT_EQ(reading.surround, std::optional(false));
     for (const char* module : {"module-echo-cancel", "module-virtual-surround-sink", "module-loopback"})
         EXPECT_EQ(modulesNamed(module), 0) << module;
+    EXPECT_FALSE(surroundSinkShown());
     // There is no microphone echo to switch on; off is what the voice changer asks for.
     EXPECT_EQ(writeRecording(L"Enable_MICECHO", 0), 0);
     EXPECT_EQ(writeRecording(L"Enable_MICECHO", 1), audio::kPropertyNotAvailable);
@@ -255,8 +272,8 @@ TEST_P(SoundFiltersTest, NoiseSuppressionTakesTheNoiseAndLeavesTheTone) {
 // A sound from the front left reaches both ears through the measured head: the right ear hears it, more
 // quietly. The equaliser, when on, plays into the surround and follows it when it goes.
 TEST_P(SoundFiltersTest, VirtualSurroundRendersASpeakerForBothEars) {
-    if (pipeWire()) GTEST_SKIP() << "PipeWire's pulse server has no virtual surround sink";
     ASSERT_TRUE(audio.setSurround(true));
+    EXPECT_TRUE(surroundSinkShown());
     EXPECT_TRUE(defaultSinkBecomes("halvern_headset_surround")) << defaultSink();
     const std::vector<float> tone = test::sine(700, 1.5, 0.3f);
     std::vector<float> leftOnly(tone.size() * 2, 0.0f);
@@ -270,8 +287,8 @@ TEST_P(SoundFiltersTest, VirtualSurroundRendersASpeakerForBothEars) {
     };
     const double left = test::bandPower(middle(test::channel(*recorded, 2, 0)), 650, 750);
     const double right = test::bandPower(middle(test::channel(*recorded, 2, 1)), 650, 750);
-    std::printf("virtual surround, left speaker at 700 Hz: left ear %.1f dB, right ear %.1f dB\n", left,
-                right);
+    std::printf("virtual surround (%s), left speaker at 700 Hz: left ear %.1f dB, right ear %.1f dB\n",
+                std::string(test::soundServerName(GetParam())).c_str(), left, right);
     EXPECT_GT(left, right + 1.0);
     EXPECT_GT(right, left - 30.0) << "the other ear hears it too";
 
@@ -281,6 +298,7 @@ TEST_P(SoundFiltersTest, VirtualSurroundRendersASpeakerForBothEars) {
     ASSERT_TRUE(audio.setSurround(false));
     EXPECT_NE(argumentOf("module-ladspa-sink").find("master=headset "), std::string::npos);
     EXPECT_EQ(modulesNamed("module-virtual-surround-sink"), 0);
+    EXPECT_TRUE(surroundSinkGoes());
     PropertyValue off;
     off.setInteger(0);
     EXPECT_EQ(library.PropertyControl(*audio.devices().playback, L"Enable_EQ_GFX", off, {}, Access::Write),
@@ -294,7 +312,7 @@ TEST_P(SoundFiltersTest, TheNextStartTakesTheFiltersOver) {
     ASSERT_TRUE(audio.setNoiseSuppression(true));
     ASSERT_TRUE(audio.setMagicVoiceType(2));
     ASSERT_TRUE(audio.setMagicVoice(true));
-    ASSERT_EQ(audio.setSurround(true), !pipeWire());
+    ASSERT_TRUE(audio.setSurround(true));
     {
         audio::LinuxAudioLibrary later;
         HeadsetAudio laterAudio(later);
@@ -303,21 +321,56 @@ TEST_P(SoundFiltersTest, TheNextStartTakesTheFiltersOver) {
         ASSERT_EQ(laterAudio.start(user), HeadsetAudio::Start::Ready);
         const HeadsetAudio::Reading reading = laterAudio.read();
         EXPECT_EQ(reading.noiseSuppression, true);
-        EXPECT_EQ(reading.surround, pipeWire() ? std::nullopt : std::optional(true));
+        EXPECT_EQ(reading.surround, std::optional(true));
         EXPECT_EQ(reading.magicEnable, 1);
         EXPECT_EQ(reading.magicType, 1);
         EXPECT_EQ(modulesNamed("module-ladspa-sink"), 1);
         EXPECT_EQ(modulesNamed("module-echo-cancel"), 1);
         ASSERT_TRUE(laterAudio.setMagicVoice(false));
         ASSERT_TRUE(laterAudio.setNoiseSuppression(false));
-        ASSERT_EQ(laterAudio.setSurround(false), !pipeWire());
+        ASSERT_TRUE(laterAudio.setSurround(false));
     }
+    EXPECT_TRUE(surroundSinkGoes());
     for (const char* module :
          {"module-echo-cancel", "module-virtual-surround-sink", "module-ladspa-sink", "module-loopback"})
         EXPECT_EQ(modulesNamed(module), 0) << module;
     EXPECT_EQ(modulesNamed("module-null-sink"), 3) << "the test's own three sinks";
     EXPECT_TRUE(defaultSourceBecomes("headset_mic")) << defaultSource();
     EXPECT_TRUE(defaultSinkBecomes("headset")) << defaultSink();
+}
+
+// PipeWire's surround is a process of ours: it goes when the program ends (the library goes), and the
+// default output returns to the headset; one that ends behind our back reads as off. PulseAudio's is a
+// module of the server and stays, like the other filters.
+TEST_P(SoundFiltersTest, ASurroundThatEndsWithTheProgramGivesTheHeadsetBack) {
+    {
+        audio::LinuxAudioLibrary own;
+        HeadsetAudio ownAudio(own);
+        ASSERT_EQ(ownAudio.start(HeadsetSystem{}), HeadsetAudio::Start::Ready);
+        ASSERT_TRUE(ownAudio.setSurround(true));
+        EXPECT_TRUE(defaultSinkBecomes("halvern_headset_surround")) << defaultSink();
+    }
+    if (!pipeWire()) {
+        EXPECT_TRUE(surroundSinkShown()) << "the server's module stays";
+        audio::LinuxAudioLibrary later;
+        HeadsetAudio laterAudio(later);
+        ASSERT_EQ(laterAudio.start(HeadsetSystem{}), HeadsetAudio::Start::Ready);
+        EXPECT_EQ(laterAudio.read().surround, std::optional(true));
+        ASSERT_TRUE(laterAudio.setSurround(false));
+        EXPECT_TRUE(defaultSinkBecomes("headset")) << defaultSink();
+        return;
+    }
+    EXPECT_TRUE(surroundSinkGoes());
+    EXPECT_TRUE(defaultSinkBecomes("headset")) << defaultSink();
+
+    ASSERT_TRUE(audio.setSurround(true));
+    const auto chain = surroundChain();
+    ASSERT_TRUE(chain.has_value()) << "the chain's process was not found";
+    ASSERT_EQ(::kill(*chain, SIGTERM), 0);
+    ASSERT_TRUE(surroundSinkGoes());
+    EXPECT_EQ(audio.read().surround, std::optional(false)) << "a chain that ended reads as off";
+    ASSERT_TRUE(audio.setSurround(true)) << "and can be started again";
+    ASSERT_TRUE(audio.setSurround(false));
 }
 
 // While the voice changer is off the server holds no voice: each start takes the profile's.
@@ -334,7 +387,7 @@ TEST_P(SoundFiltersTest, TheProfilesVoiceIsKeptWhileTheVoiceChangerIsOff) {
 // to a tone burst (median of three, against the same path without it) and the sound server's processor
 // time while sound passes through it.
 TEST_P(SoundFiltersTest, EachFiltersLatencyAndProcessorTimeArePrinted) {
-    const std::vector<int> processes = test::soundServerProcesses();
+    std::vector<int> processes = test::soundServerProcesses();
     ASSERT_FALSE(processes.empty()) << "the test's sound server processes were not found";
     std::vector<float> burst(test::kSignalRate / 5, 0.0f);  // silence, then a tenth of a second of tone
     const std::vector<float> tone = test::sine(1000, 0.1, 0.5f);
@@ -393,10 +446,11 @@ TEST_P(SoundFiltersTest, EachFiltersLatencyAndProcessorTimeArePrinted) {
         "noise suppression", [this](bool on) { return audio.setNoiseSuppression(on); },
         "halvern_headset_clean");
 
-    if (pipeWire()) return;  // no virtual surround there
     const double bare = onsetMs("headset", "headset.monitor", 2);
     const double bareLoad = load("headset", 2);
     ASSERT_TRUE(audio.setSurround(true));
+    // On PipeWire the convolvers run in the chain's own process: counted with the server's.
+    if (const auto chain = surroundChain()) processes.push_back(*chain);
     const double surround = onsetMs("halvern_headset_surround", "headset.monitor", 2);
     const double surroundLoad = load("halvern_headset_surround", 2);
     std::printf(
