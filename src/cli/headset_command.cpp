@@ -87,6 +87,15 @@ int runSoundSwitch(const CommandContext& context, const CommandArgs& args, const
                     << " to offer (see halvernctl info headset)\n";
         return kExitDeviceError;
     }
+    // Alone, halvernctl ends as soon as it has answered: a switch that lasts only while its program runs
+    // would be off again before anyone heard it.
+    if (on && *on != 0 && !context.attached && headset.audioEndsWithProgram(control.feature)) {
+        context.err
+            << "halvernctl: headset: " << control.shown
+            << " on this sound server lasts only while the program that switched it on runs; switch it "
+               "on in halvern, or with halvernctl while halvern runs\n";
+        return kExitDeviceError;
+    }
     if (on &&
         !headset.Await([&](CMerivexUSBDevice::Done done) { (headset.*(control.set))(*on != 0, done); })) {
         context.err << "halvernctl: headset: the sound server did not take the " << control.shown

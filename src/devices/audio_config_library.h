@@ -88,6 +88,12 @@ public:
     /// on. An empty function ends the calls: once this returns, the one before is not called any more. A
     /// library without such news never calls.
     virtual void WatchDevices(std::function<void()> changed) { (void)changed; }
+    /// Whether what a write of the property `name` switched on lasts only while this library does (a filter
+    /// run as a process of its own program): a program that reads it after this one ended finds it off.
+    [[nodiscard]] virtual bool EndsWithLibrary(std::wstring_view name) {
+        (void)name;
+        return false;
+    }
 };
 
 /// The headset's two devices, as chosen from the library's lists.

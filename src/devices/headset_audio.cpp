@@ -272,6 +272,10 @@ bool HeadsetAudio::setNoiseSuppression(bool on) {
     return writeInteger(Property{true, L"Enable_ENC_LFX", {}}, on ? 1 : 0);
 }
 
+bool HeadsetAudio::endsWithProgram(Feature feature) {
+    return feature == Feature::Surround && m_library.EndsWithLibrary(L"VirtualSurroundEffectControl");
+}
+
 bool HeadsetAudio::setSurround(bool on) {
     return writeInteger(Property{false, L"VirtualSurroundEffectControl", kSurroundParameters}, on ? 1 : 0);
 }

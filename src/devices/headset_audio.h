@@ -96,6 +96,9 @@ public:
     /// keeps using this object. The library's result code (0 success).
     [[nodiscard]] static int WriteSwitch(audio::AudioConfigLibrary& library,
                                          const audio::ChosenDevices& devices, Feature feature, bool on);
+    /// Whether the feature, switched on, stays on only while this program runs (virtual surround on
+    /// PipeWire, a filter chain of ours).
+    [[nodiscard]] bool endsWithProgram(Feature feature);
     /// Takes a result of WriteSwitch in: "not available" marks the feature so.
     void takeSwitchResult(Feature feature, int result);
 

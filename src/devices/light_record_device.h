@@ -135,6 +135,10 @@ public:
     /// False when the library is ready but has nothing to act on for `feature` (its control is shown
     /// disabled); true otherwise.
     [[nodiscard]] bool audioAvailable(HeadsetAudio::Feature feature) const;
+    /// Whether the feature, switched on, stays on only while this program runs.
+    [[nodiscard]] bool audioEndsWithProgram(HeadsetAudio::Feature feature) {
+        return audioReady() && m_audio->endsWithProgram(feature);
+    }
 
     // ---- The equaliser (headset_eq.cpp). Each edit writes the library first; a refusal changes nothing.
     /// The band values the page shows and the library plays.

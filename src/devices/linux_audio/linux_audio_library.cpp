@@ -517,6 +517,12 @@ void LinuxAudioLibrary::WatchDevices(std::function<void()> changed) {
     if (changed) m_watch = std::make_unique<PulseDeviceWatch>(std::move(changed));
 }
 
+bool LinuxAudioLibrary::EndsWithLibrary(std::wstring_view name) {
+    std::scoped_lock lock(m_mutex);
+    return name == L"VirtualSurroundEffectControl" &&
+           m_state->surroundKind() == HeadsetSurround::Kind::FilterChain;
+}
+
 int LinuxAudioLibrary::ConfLibInit() {
     std::scoped_lock lock(m_mutex);
     return m_state->client.connect(PulseClient::Clock::now() + kCallTime) ? 0 : kFailed;

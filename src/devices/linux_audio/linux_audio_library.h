@@ -41,6 +41,8 @@ public:
     /// Follows the server's sink and source events (and the server coming and going) on a thread of its
     /// own connection.
     void WatchDevices(std::function<void()> changed) override;
+    /// Virtual surround on PipeWire: a filter chain run by this program.
+    [[nodiscard]] bool EndsWithLibrary(std::wstring_view name) override;
 
     struct State;
 

@@ -68,6 +68,31 @@ TEST_P(EmulatedHeadsetChainTest, HalvernctlRunsTheHeadsetsSoundThroughTheServer)
     EXPECT_EQ(modulesNamed("module-loopback"), 1) << "the monitor stays as it was";
 }
 
+// A surround that is a process of the program that switched it on (PipeWire's) would end with halvernctl
+// the moment it answered "on": alone, halvernctl refuses it and says why. PulseAudio's stays in the server.
+TEST_P(EmulatedHeadsetChainTest, SurroundIsSwitchedOnAloneOnlyWhereItOutlivesHalvernctl) {
+    const auto surroundSinks = [] {
+        return commandOutput("pactl list short sinks").find("halvern_headset_surround") != std::string::npos;
+    };
+    CtlRun r = run({"headset", "surround", "--on", "1"});
+    if (GetParam() == test::SoundServerKind::PipeWire) {
+        EXPECT_EQ(r.code, kExitDeviceError);
+        EXPECT_NE(r.err.find("lasts only while the program that switched it on runs"), std::string::npos)
+            << r.err;
+        EXPECT_FALSE(surroundSinks());
+        r = run({"headset", "surround"});
+        ASSERT_EQ(r.code, kExitOk) << r.err;
+        EXPECT_EQ(r.out, "virtual surround: off\n");
+        return;
+    }
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_EQ(r.out, "virtual surround: on\n");
+    EXPECT_TRUE(surroundSinks());
+    r = run({"headset", "surround", "--on", "0"});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    EXPECT_FALSE(surroundSinks());
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, EmulatedHeadsetChainTest, ::testing::ValuesIn(test::kSoundServerKinds),
                          test::SoundServerTestName());
 
