@@ -51,7 +51,7 @@ int showSystemWords(const CommandContext& context, std::string_view command,
                     const std::array<SystemOption, N>& table) {
     auto session = openKeyboard(context);
     if (!session) return kExitDeviceError;
-    if (const DeviceResult read = session->refreshed; !read) {
+    if (const DeviceResult read = session->activation; !read) {
         context.err << "halvernctl: the keyboard did not report its settings (" << describeResult(read.code())
                     << ")\n";
         return kExitDeviceError;

@@ -36,14 +36,9 @@ std::optional<size_t> parseKeyboardKey(std::string_view word, std::span<const Na
 }
 
 std::optional<KeyboardSession> openKeyboard(const CommandContext& context) {
-    auto session = openPageSession<CMerivexKeyboardDevice>(context, "keyboard");
-    if (!session) return session;
-    CMerivexKeyboardDevice& device = *session->device;
-    // The keyboard's page reads its onboard record on the first refresh, not on activation; a keyboard that
-    // does not answer still shows what the profile holds.
-    session->refreshed =
-        device.Await([&device](CMerivexUSBDevice::Done done) { device.RefreshPage(std::move(done)); });
-    return session;
+    // Opening reads the keyboard's onboard record too; a keyboard that does not answer still shows what the
+    // profile holds.
+    return openPageSession<CMerivexKeyboardDevice>(context, "keyboard");
 }
 
 int changeKeyboardSettings(const CommandContext& context, CMerivexKeyboardDevice& device,

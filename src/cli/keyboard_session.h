@@ -17,8 +17,7 @@
 namespace halvern::cli {
 
 /// The keyboard opened the way the main window opens it: its page activated (device information, key
-/// table and LED table read, the selected profile loaded), then refreshed as the page's first refresh
-/// does (the keyboard's state read into the page and the profile).
+/// table, LED table and the onboard record read, the selected profile loaded and the record taken into it).
 using KeyboardSession = PageSession<CMerivexKeyboardDevice>;
 
 /// How the keyboard numbers its light modes: 0-30, no saved effects.

@@ -117,8 +117,8 @@ int runShowKeyboard(const CommandContext& context, const CommandArgs& args) {
         return usageError(context, "show", "show keyboard takes no more words", "halvernctl show keyboard");
     auto session = openKeyboard(context);
     if (!session) return kExitDeviceError;
-    // Opening refreshed the page: that read tells whether the keyboard answered.
-    const DeviceResult read = session->refreshed;
+    // Opening read the keyboard's record: that read tells whether the keyboard answered.
+    const DeviceResult read = session->activation;
     if (!read) {
         context.err << "halvernctl: the keyboard did not report its settings (" << describeResult(read.code())
                     << ")\n";

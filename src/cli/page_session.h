@@ -18,7 +18,7 @@ struct PageSession {
     Device* device = nullptr;
     FoundDevice found;
     DeviceResult activation;  ///< what reading the device's tables gave when the page opened
-    DeviceResult refreshed;   ///< the first refresh (the keyboard reads its record there)
+    DeviceResult refreshed;   ///< the first refresh (the light-record devices read their record there)
 
     /// False when the device did not answer while its page opened (no information block, no key table).
     [[nodiscard]] bool answered() const { return activation.ok() && !device->factoryTable().empty(); }

@@ -101,7 +101,7 @@ protected:
     [[nodiscard]] size_t stateRecordSize() const override;
     [[nodiscard]] uint16_t stateRecordStride() const override;
     void takeStateRecord(std::span<const uint8_t> record) override;
-    [[nodiscard]] bool readsStateOnActivation() const override { return false; }
+    [[nodiscard]] bool readsStateOnActivation() const override { return true; }
     [[nodiscard]] bool readsLedTable() const override { return true; }
     void tablesRead(const jobs::Tables& tables) override;
 

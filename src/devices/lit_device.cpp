@@ -102,7 +102,10 @@ void CMerivexLitDevice::activate(Done done) {
             }
             ShowSettings();
             startThreads();
-            if (done) done(result && !loaded ? DeviceResult::FileError() : result);
+            if (!done) return;
+            // Whether the device answered every read, then whether the profile could be read.
+            const DeviceResult answered = result && withState ? read->state : result;
+            done(answered && !loaded ? DeviceResult::FileError() : answered);
         });
 }
 

@@ -116,7 +116,8 @@ protected:
     [[nodiscard]] virtual size_t stateRecordSize() const = 0;
     [[nodiscard]] virtual uint16_t stateRecordStride() const = 0;
     virtual void takeStateRecord(std::span<const uint8_t> record) = 0;
-    /// Whether ActivatePage reads the device's state (the mouse) or leaves it to RefreshPage (the keyboard).
+    /// Whether ActivatePage reads the device's state (the mouse and keyboard: the page shows what the device
+    /// holds) or leaves it to RefreshPage (the light-record devices, whose pages show the profile's light).
     [[nodiscard]] virtual bool readsStateOnActivation() const = 0;
 
     // ---- What the keyed devices add to the shared steps. ----

@@ -136,7 +136,7 @@ TEST_P(KeyboardDeviceTest, RecordBytesFollowTheSettings) {
     EXPECT_EQ(region(Region::Settings, 1, 1).at(0), device.lightLists().values.at(0));
 }
 
-TEST_P(KeyboardDeviceTest, ReadingTheStateTakesLightAndFlagsButNotThePollingRate) {
+TEST_P(KeyboardDeviceTest, OpeningAndReadingTheStateTakeLightAndFlagsButNotThePollingRate) {
     // Record 1 is active: light head, "ZZCCLedMode" and the flags; polling rate 3 on the keyboard.
     const std::array<uint8_t, 1> active{1};
     ASSERT_TRUE(emulator.attach(Product::Keyboard, GetParam().attachment));
@@ -155,7 +155,10 @@ TEST_P(KeyboardDeviceTest, ReadingTheStateTakesLightAndFlagsButNotThePollingRate
     ASSERT_TRUE(keyboard->firmware().poke(Region::Settings, 0, active));
     test::openOverEmulator(emulator, device, viaReceiver());
     device.SetKindName("keyboard");
+    // Opening the page takes what the keyboard holds, so the window shows what halvernctl reads.
     ASSERT_TRUE(run([&](auto done) { device.ActivatePage(done); }));
+    EXPECT_EQ(device.settings().light.mode, 7);
+    EXPECT_EQ(device.settings().system.winFlag, 1);
     const uint16_t pollingBefore = device.settings().system.pollingRate;
 
     ASSERT_TRUE(readState());
@@ -396,7 +399,7 @@ TEST_P(KeyboardDeviceTest, OnlyReadinessAndPowerAskTheLink) {
         return codes;
     };
     EXPECT_EQ(requestsOf([&](auto done) { device.ActivatePage(done); }),
-              (std::vector<uint8_t>{0x01, 0x03, 0x07, 0x1B, 0x02}));
+              (std::vector<uint8_t>{0x01, 0x03, 0x07, 0x1B, 0x02, 0x05}));
     EXPECT_EQ(requestsOf([&](auto done) { device.ReadDeviceState(done); }), (std::vector<uint8_t>{0x05}));
     EXPECT_EQ(requestsOf([&](auto done) {
                   device.ChangeSettings([](KeyboardSettings& s) { s.system.wFlag ^= 1; }, done);
