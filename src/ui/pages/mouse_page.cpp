@@ -142,11 +142,27 @@ QString MousePage::text(const QString& id) const {
 
 void MousePage::BindPageControls() {
     DevicePage::BindPageControls();
-    m_light.bind(this, m_texts);
+    QWidget* root = findControl(this, QStringLiteral("mouse_device_seting_layout"));
+    if (!root) return;
+    m_profileControl = findControl<CDeviceProfileUI>(root, QStringLiteral("DeviceProfileItem"));
+    if (m_profileControl) {
+        m_profileControl->SetDeviceType(m_mouse.typeCode());
+        m_profileControl->SetPaths(m_mouse.UserFolder(), m_mouse.DefaultDataFile());
+        m_profileControl->SetTabRoot(this);
+        m_profileControl->Init();
+        m_profileControl->SelectTab(0);
+        m_mouse.SetProfileName(m_profileControl->GetCurrentProfileId().toStdString());
+    }
+    BindBuiltControls();
+}
+
+void MousePage::BindBuiltControls() {
+    if (!m_light.editor()) m_light.bind(this, m_texts);
     QWidget* root = findControl(this, QStringLiteral("mouse_device_seting_layout"));
     if (!root) return;
     for (int n = 0; n < static_cast<int>(m_stages.size()); ++n) {
         StageRow& s = m_stages[static_cast<size_t>(n)];
+        if (s.row) continue;  // bound with its tab
         s.row = findControl(root, QStringLiteral("DPI_layout_"), n);
         s.enable = findControl<QCheckBox>(root, QStringLiteral("DPI_enable_check_"), n);
         s.select = findControl<QAbstractButton>(root, QStringLiteral("DPI_select_check_"), n);
@@ -166,25 +182,22 @@ void MousePage::BindPageControls() {
     }
     m_buttonList = findControl(root, QStringLiteral("device_setkeyinfo_list"));
     m_hint = findControl(root, QStringLiteral("device_tishi_info"));
-    m_keyEditor = findControl<CKeySetControlUI>(root, QStringLiteral("KeySetControlItem"));
-    if (m_keyEditor) m_keyEditor->SetTexts(m_texts);
-    m_macroEditor = BindMacroTab(*this, m_mouse, m_mouse.profile(), m_texts);
-    bindRecoilTab();
-    // The value beside a slider follows it while it is dragged.
-    for (const PointerRow& row : kPointerRows) {
-        if (!row.valueLabel) continue;
-        if (auto* slider = findControl<QSlider>(root, QString::fromLatin1(row.control)))
-            connect(slider, &QSlider::valueChanged, this,
-                    [this, setting = row.setting](int value) { showPointerValue(setting, value); });
+    if (!m_keyEditor) {
+        m_keyEditor = findControl<CKeySetControlUI>(root, QStringLiteral("KeySetControlItem"));
+        if (m_keyEditor) m_keyEditor->SetTexts(m_texts);
     }
-    m_profileControl = findControl<CDeviceProfileUI>(root, QStringLiteral("DeviceProfileItem"));
-    if (m_profileControl) {
-        m_profileControl->SetDeviceType(m_mouse.typeCode());
-        m_profileControl->SetPaths(m_mouse.UserFolder(), m_mouse.DefaultDataFile());
-        m_profileControl->SetTabRoot(this);
-        m_profileControl->Init();
-        m_profileControl->SelectTab(0);
-        m_mouse.SetProfileName(m_profileControl->GetCurrentProfileId().toStdString());
+    if (!m_macroEditor) m_macroEditor = BindMacroTab(*this, m_mouse, m_mouse.profile(), m_texts);
+    if (!m_recoilEditor) bindRecoilTab();
+    // The value beside a slider follows it while it is dragged.
+    if (!m_pointerSlidersBound) {
+        for (const PointerRow& row : kPointerRows) {
+            if (!row.valueLabel) continue;
+            if (auto* slider = findControl<QSlider>(root, QString::fromLatin1(row.control))) {
+                connect(slider, &QSlider::valueChanged, this,
+                        [this, setting = row.setting](int value) { showPointerValue(setting, value); });
+                m_pointerSlidersBound = true;
+            }
+        }
     }
 }
 
@@ -529,6 +542,7 @@ void MousePage::KeyPicked(int button) {
     if (button < 0 || static_cast<size_t>(button) >= m_mouse.keyList().size()) return;
     m_pickedButton = button;
     m_mouse.SetListTag(button);
+    BuildSectionOf(QStringLiteral("KeySetControlItem"));  // the editor waits on its tab for the button
     if (m_hint) m_hint->hide();
     if (!m_keyEditor) return;
     m_keyEditor->LoadEntry(m_mouse.keyList()[static_cast<size_t>(button)]);
