@@ -164,6 +164,11 @@ TEST_F(KeyboardPageTest, ATabBuiltLaterFollowsTheLanguage) {
     const int english = language("en.json");
     ASSERT_GE(chinese, 0);
     ASSERT_GE(english, 0);
+    // Switching languages sets the application's font; the tests after this one keep theirs.
+    struct FontBack {
+        QFont font = QApplication::font();
+        ~FontBack() { QApplication::setFont(font); }
+    } fontBack;
     window->applyLanguage(chinese);
     page()->ShowFunctionTab(3);
     auto* title = control<QLabel>("keyboard_repeat_title");

@@ -89,6 +89,18 @@ void DevicePage::onSectionBuilt(QWidget* section) {
     emit sectionBuilt(section);
 }
 
+CDeviceProfileUI* DevicePage::BindProfileControl() {
+    auto* profiles = findControl<CDeviceProfileUI>(this, QStringLiteral("DeviceProfileItem"));
+    if (!profiles) return nullptr;
+    profiles->SetDeviceType(m_device.typeCode());
+    profiles->SetPaths(m_device.UserFolder(), m_device.DefaultDataFile());
+    profiles->SetTabRoot(this);
+    profiles->Init();
+    profiles->SelectTab(0);
+    m_device.SetProfileName(profiles->GetCurrentProfileId().toStdString());
+    return profiles;
+}
+
 void DevicePage::BuildSectionOf(const QString& name) {
     if (findChild<QWidget*>(name)) return;
     for (DeferredSection* part : DeferredSection::pendingUnder(this)) {

@@ -13,6 +13,7 @@ class QStackedWidget;
 
 namespace halvern::ui {
 
+class CDeviceProfileUI;
 class DeviceKeyButton;
 class LightPanel;
 class SelectPanel;
@@ -67,6 +68,9 @@ public:
     /// What the window does with the controls of a part built later, before the page binds them (connect
     /// them to its notifications, give them the language's texts).
     void setSectionHook(std::function<void(QWidget&)> hook) { m_sectionHook = std::move(hook); }
+    /// Finds the page's profile list ("DeviceProfileItem"), points it at the device's folders, lists the
+    /// profiles and makes the first the device's. Null when the page has none.
+    CDeviceProfileUI* BindProfileControl();
     /// Builds every part of the page not built yet, as if each had been shown.
     void BuildAllSections();
     /// Builds the part that holds the control named `name` (found in the part's markup), when not built.

@@ -57,15 +57,7 @@ QString KeyboardPage::delayText(const QString& prefix, int choice) {
 
 void KeyboardPage::BindPageControls() {
     DevicePage::BindPageControls();
-    m_profileControl = findControl<CDeviceProfileUI>(this, QStringLiteral("DeviceProfileItem"));
-    if (m_profileControl) {
-        m_profileControl->SetDeviceType(m_keyboard.typeCode());
-        m_profileControl->SetPaths(m_keyboard.UserFolder(), m_keyboard.DefaultDataFile());
-        m_profileControl->SetTabRoot(this);
-        m_profileControl->Init();
-        m_profileControl->SelectTab(0);
-        m_keyboard.SetProfileName(m_profileControl->GetCurrentProfileId().toStdString());
-    }
+    m_profileControl = BindProfileControl();
     BindBuiltControls();
     fitFunctionPagesToTheCurrentOne();
 }

@@ -144,15 +144,7 @@ void MousePage::BindPageControls() {
     DevicePage::BindPageControls();
     QWidget* root = findControl(this, QStringLiteral("mouse_device_seting_layout"));
     if (!root) return;
-    m_profileControl = findControl<CDeviceProfileUI>(root, QStringLiteral("DeviceProfileItem"));
-    if (m_profileControl) {
-        m_profileControl->SetDeviceType(m_mouse.typeCode());
-        m_profileControl->SetPaths(m_mouse.UserFolder(), m_mouse.DefaultDataFile());
-        m_profileControl->SetTabRoot(this);
-        m_profileControl->Init();
-        m_profileControl->SelectTab(0);
-        m_mouse.SetProfileName(m_profileControl->GetCurrentProfileId().toStdString());
-    }
+    m_profileControl = BindProfileControl();
     BindBuiltControls();
 }
 
