@@ -83,8 +83,10 @@ void DevicePage::watchSections(const QWidget* root) {
 // now (whatever changed while the part did not exist).
 void DevicePage::onSectionBuilt(QWidget* section) {
     watchSections(section);
-    if (m_sectionHook) m_sectionHook(*section);
+    // In the order a page is made in: bound first (editors learn their language source), then the window
+    // connects the controls and sets their texts.
     BindBuiltControls();
+    if (m_sectionHook) m_sectionHook(*section);
     ShowSettings();
     emit sectionBuilt(section);
 }

@@ -65,8 +65,8 @@ public:
     /// built when first shown; this runs again after each, so it binds what it finds and keeps what it
     /// bound before (nothing is connected twice).
     virtual void BindBuiltControls() {}
-    /// What the window does with the controls of a part built later, before the page binds them (connect
-    /// them to its notifications, give them the language's texts).
+    /// What the window does with the controls of a part built later, once the page bound them (connect
+    /// them to its notifications, give them the language's texts), before they show the settings.
     void setSectionHook(std::function<void(QWidget&)> hook) { m_sectionHook = std::move(hook); }
     /// Finds the page's profile list ("DeviceProfileItem"), points it at the device's folders, lists the
     /// profiles and makes the first the device's. Null when the page has none.

@@ -1,6 +1,7 @@
 #include "ui/pages/mouse_page.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -27,6 +28,7 @@
 #include "ui/pages/pointer_session.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/language_texts.h"
+#include "ui/toolkit/name_split.h"
 #include "ui/toolkit/plain_text.h"
 #include "ui/windows/message_box.h"
 
@@ -323,6 +325,12 @@ void MousePage::rebuildButtonList() {
     if (!m_buttonList) return;
     QLayout* rows = m_buttonList->layout();
     if (!rows) rows = new QVBoxLayout(m_buttonList);  // owned by the list
+    // A row that had the keyboard focus gives it to its successor, not to whatever follows in the window.
+    QString focusedRow;
+    for (QWidget* f = QApplication::focusWidget(); f && m_buttonList->isAncestorOf(f);
+         f = f->parentWidget()) {
+        if (f->parentWidget() == m_buttonList) focusedRow = f->objectName();
+    }
     while (QLayoutItem* item = rows->takeAt(0)) {
         if (QWidget* w = item->widget()) w->deleteLater();
         delete item;
@@ -380,6 +388,12 @@ void MousePage::rebuildButtonList() {
     }
     m_buttonList->setVisible(true);
     m_buttonList->update();
+    const auto focused = splitName(focusedRow);
+    if (QLayoutItem* item = focused ? rows->itemAt(focused->index) : nullptr) {
+        QWidget* link =
+            item->widget() ? item->widget()->findChild<QPushButton*>(QStringLiteral("assignment")) : nullptr;
+        if (link && link->isVisibleTo(m_buttonList) && link->isEnabled()) link->setFocus();
+    }
 }
 
 void MousePage::showLogoTooltip() {
