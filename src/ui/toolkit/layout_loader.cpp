@@ -103,14 +103,16 @@ bool LayoutLoader::buildInto(QWidget& section, const QString& document) const {
     const QString what = m_skinFolder + QStringLiteral(" part ") + section.objectName();
     if (!loadDocument(document, what, m_skinFolder, nullptr, &section)) return false;
     // Widgets made later join the window's focus chain at its end; Tab goes through them where they
-    // would have been, right after the part's own widget.
+    // would have been, after the last widget before the part that takes focus.
+    QWidget* before = section.previousInFocusChain();
+    while (before != &section && (before->focusPolicy() == Qt::NoFocus || section.isAncestorOf(before)))
+        before = before->previousInFocusChain();
     std::vector<QWidget*> made;
     for (QWidget* w = section.nextInFocusChain(); w != &section; w = w->nextInFocusChain()) {
-        if (section.isAncestorOf(w)) made.push_back(w);
+        if (section.isAncestorOf(w) && w->focusPolicy() != Qt::NoFocus) made.push_back(w);
     }
-    QWidget* before = &section;
     for (QWidget* w : made) {
-        QWidget::setTabOrder(before, w);
+        if (before != &section) QWidget::setTabOrder(before, w);
         before = w;
     }
     // Made under a widget already shown: they show as its children would have when it was shown.
