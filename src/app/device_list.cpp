@@ -99,6 +99,12 @@ void DeviceList::pageFor(ManagedDevice& managed) {
     slotPage->power = new ui::DevicePower(m_loader, parentFor(m_controls.powers));
     slotPage->page = entryKind->makePage(device, {m_loader, m_controls.texts, parentFor(m_controls.pages)});
     slotPage->page->setHost(m_controls.host);
+    // A part of the page built when first shown joins the window as the page did when it was made.
+    slotPage->page->setSectionHook([this, alive = m_alive](QWidget& section) {
+        if (!*alive) return;
+        m_hub.attachTree(&section);
+        if (m_controls.texts) m_controls.texts->apply(&section);
+    });
     slotPage->entry = new ui::DeviceOption(m_loader, parentFor(entryParent));
     slotPage->power->hide();
     slotPage->page->hide();

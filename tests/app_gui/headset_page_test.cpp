@@ -36,6 +36,8 @@ protected:
                    captured("AUDIO R read MagicVoice_Selection 0");
         });
         answerMessages(true);
+        // These tests work the controls of every tab: each tab is built as if it had been shown.
+        page()->BuildAllSections();
     }
     ui::HeadsetPage* page() { return pageOf<ui::HeadsetPage>(kHeadsetKind); }
     CMerivexHS6533Device& headset() { return static_cast<CMerivexHS6533Device&>(page()->device()); }

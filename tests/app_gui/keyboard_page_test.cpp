@@ -17,6 +17,8 @@
 #include <set>
 
 #include "page_fixture.h"
+#include "profile/data_folders.h"
+#include "profile/language_choice.h"
 #include "ui/controls/device_key_button.h"
 #include "ui/controls/key_picture_layer.h"
 #include "ui/controls/select_panel.h"
@@ -109,11 +111,81 @@ TEST_F(KeyboardPageTest, RubberBandSelectionGetsTheCustomColourAtTheKeysLeds) {
     }
 }
 
+// The keys, macro and system tabs are built the first time they are shown. A change made while the system
+// tab did not exist (through the device, as halvernctl does) is what the tab shows once built, and its
+// controls then reach the keyboard through the window's routing.
+TEST_F(KeyboardPageTest, ATabIsBuiltWhenFirstShownWithTheCurrentValues) {
+    for (const char* name :
+         {"winlockflag_option", "repeat_rate_slider", "KeySetControlItem", "MacroControlItem"})
+        EXPECT_EQ(control(name), nullptr) << name << " exists before its tab was shown";
+    auto& device = page()->keyboard();
+    ASSERT_TRUE(await([&](auto done) {
+        device.ChangeSettings(
+            [](KeyboardSettings& s) {
+                s.system.repeat = 7;
+                s.system.key6Flag = 1;
+                s.system.repeatDelay = 2;
+            },
+            done);
+    }));
+
+    page()->ShowFunctionTab(3);
+    auto* slider = control<QSlider>("repeat_rate_slider");
+    ASSERT_TRUE(slider);
+    EXPECT_TRUE(slider->isVisible());
+    EXPECT_EQ(slider->value(), 7);
+    EXPECT_TRUE(control<QAbstractButton>("6flag_option")->isChecked());
+    EXPECT_TRUE(control<QAbstractButton>("repeat_delay_check_2")->isChecked());
+    EXPECT_EQ(control<QLabel>("repeat_delay_time_label1")->text(),
+              ui::KeyboardPage::delayText(texts.text(QStringLiteral("Repeat_Delay_Time")), 2));
+    EXPECT_EQ(control<QAbstractButton>("winlockflag_option")->text(),
+              texts.text(QStringLiteral("winlockflag_option_text")));
+    EXPECT_EQ(control("KeySetControlItem"), nullptr) << "the keys tab was not shown";
+
+    QTest::mouseClick(control<QAbstractButton>("winlockflag_option"), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return recordByte(22) == 1; }));
+    EXPECT_EQ(device.settings().system.winFlag, 1);
+
+    // Shown again later, the tab is the same one, not built twice.
+    page()->ShowFunctionTab(0);
+    page()->ShowFunctionTab(3);
+    EXPECT_EQ(control<QSlider>("repeat_rate_slider"), slider);
+}
+
+// A language chosen before a tab was built is the one the tab shows; one chosen after reaches it too.
+TEST_F(KeyboardPageTest, ATabBuiltLaterFollowsTheLanguage) {
+    const std::vector<LanguageEntry> languages = ReadLanguageList(LanguageListFile());
+    const auto language = [&](const char* file) {
+        const auto it = std::find_if(languages.begin(), languages.end(),
+                                     [file](const LanguageEntry& l) { return l.file == file; });
+        return it == languages.end() ? -1 : static_cast<int>(it - languages.begin());
+    };
+    const int chinese = language("zh_CN.json");
+    const int english = language("en.json");
+    ASSERT_GE(chinese, 0);
+    ASSERT_GE(english, 0);
+    // Switching languages sets the application's font; the tests after this one keep theirs.
+    struct FontBack {
+        QFont font = QApplication::font();
+        ~FontBack() { QApplication::setFont(font); }
+    } fontBack;
+    window->applyLanguage(chinese);
+    page()->ShowFunctionTab(3);
+    auto* title = control<QLabel>("keyboard_repeat_title");
+    ASSERT_TRUE(title);
+    EXPECT_EQ(title->text(), texts.text(QStringLiteral("repeat_title")));
+    EXPECT_NE(title->text(), QStringLiteral("repeat_title"));
+    const QString chineseTitle = title->text();
+    window->applyLanguage(english);
+    EXPECT_NE(title->text(), chineseTitle);
+    EXPECT_EQ(title->text(), texts.text(QStringLiteral("repeat_title")));
+}
+
 TEST_F(KeyboardPageTest, FlagsAndRepeatDelayReachTheRecordAndTheLabel) {
+    page()->ShowFunctionTab(3);
     auto* winLock = control<QAbstractButton>("winlockflag_option");
     auto* sixKey = control<QAbstractButton>("6flag_option");
     ASSERT_TRUE(winLock && sixKey);
-    page()->ShowFunctionTab(3);
     ASSERT_TRUE(waitUntil([&] { return winLock->isVisible(); }));
 
     QTest::mouseClick(winLock, Qt::LeftButton);  // through the window's routing
@@ -209,6 +281,7 @@ TEST_F(KeyboardPageTest, KeyPicturesNameTheKeyAndMarkRemappedOnes) {
 // The open editor names its key in its title line and the picture marks the key; the mark moves with the
 // key picked and goes when the editor closes.
 TEST_F(KeyboardPageTest, TheOpenEditorNamesAndMarksItsKey) {
+    page()->ShowFunctionTab(1);
     ui::CKeySetControlUI* editor = page()->keyEditor();
     auto* title = qobject_cast<QLabel*>(editor->control(QStringLiteral("keyset_title_label")));
     ASSERT_TRUE(title);
@@ -285,7 +358,9 @@ TEST_F(KeyboardPageTest, TheKeysMarksAreDrawnAtOnce) {
 TEST_F(KeyboardPageTest, ChoosingAnotherProfileShowsAndWritesItsSettings) {
     ui::CDeviceProfileUI* profiles = page()->profileControl();
     ASSERT_TRUE(profiles);
+    page()->ShowFunctionTab(3);
     auto* winLock = control<QAbstractButton>("winlockflag_option");
+    ASSERT_TRUE(winLock);
     page()->FlagChanged(0, true);
     ASSERT_TRUE(settled(page()));
     ASSERT_EQ(recordByte(22), 1);

@@ -40,6 +40,7 @@ class MacroEditorTest : public PageFixture {
 protected:
     void SetUp() override {
         startWith(Product::Mouse, [&] { return page() && !page()->mouse().factoryTable().empty(); });
+        page()->BuildAllSections();  // the tests work the macro and recoil tabs
         editor = page()->macroEditor();
         ASSERT_TRUE(editor);
     }

@@ -60,6 +60,8 @@ protected:
     void SetUp() override {
         startWith(Product::Mouse, [&] { return page() && !page()->mouse().factoryTable().empty(); });
         mouse = plugged;
+        // These tests work the controls of every tab: each tab is built as if it had been shown.
+        page()->BuildAllSections();
     }
 
     ui::MousePage* page() { return pageOf<ui::MousePage>(0); }

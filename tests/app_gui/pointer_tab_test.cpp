@@ -154,6 +154,7 @@ class PointerTabTest : public PageFixture {
 protected:
     void SetUp() override {
         startWith(emu::Product::Mouse, [&] { return page() && !page()->mouse().factoryTable().empty(); });
+        page()->BuildAllSections();  // the tests work the system tab
     }
     ui::MousePage* page() { return pageOf<ui::MousePage>(0); }
     template <typename T = QWidget>

@@ -9,6 +9,7 @@
 #include "ui/controls/control_registry.h"
 #include "ui/controls/device_key_button.h"
 #include "ui/controls/select_panel.h"
+#include "ui/toolkit/deferred_section.h"
 #include "ui/toolkit/layout_loader.h"
 
 namespace halvern::ui::test {
@@ -33,8 +34,18 @@ inline LayoutLoader makeLoader() {
     return loader;
 }
 
+/// The loader builds a layout's deferred parts later, so it lives as long as the test program.
 inline std::unique_ptr<QWidget> loadLayout(const QString& name) {
-    return std::unique_ptr<QWidget>(makeLoader().load(name));
+    static const LayoutLoader loader = makeLoader();
+    return std::unique_ptr<QWidget>(loader.load(name));
+}
+
+/// Builds every deferred part under `root`, as if each had been shown.
+inline void buildAllParts(const QWidget* root) {
+    for (auto parts = DeferredSection::pendingUnder(root); !parts.empty();
+         parts = DeferredSection::pendingUnder(root)) {
+        for (DeferredSection* part : parts) part->build();
+    }
 }
 
 /// The key buttons that are direct children of a picture panel.

@@ -145,6 +145,7 @@ TEST(Layouts, EveryLayoutLoadsWithItsRequiredControls) {
     for (const Required& r : requiredControls()) {
         auto root = loadLayout(QString::fromLatin1(r.layout));
         ASSERT_NE(root, nullptr) << r.layout;
+        buildAllParts(root.get());
         for (const auto& [name, cls] : r.controls) {
             const QString wanted = QString::fromLatin1(name);
             QWidget* w = root->objectName() == wanted ? root.get() : root->findChild<QWidget*>(wanted);

@@ -110,7 +110,12 @@ void CDeviceProfileUI::Init() {
     m_list.Init();
     m_combo->clear();
     for (const ProfileEntry& entry : m_list.GetEntries()) appendEntry(entry);
-    if (m_list.GetSelectedIndex() >= 0) SelectProfile(m_list.GetSelectedIndex(), false);
+    // Read again (at start, or after a change elsewhere) the list shows its profile without taking the
+    // keyboard focus from where the user has it.
+    if (const int index = m_list.GetSelectedIndex(); index >= 0 && index < m_combo->count()) {
+        m_combo->setCurrentIndex(index);
+        SetNameText(m_combo->itemText(index));
+    }
     hideTabsOfType();
 }
 

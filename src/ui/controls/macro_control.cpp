@@ -197,8 +197,11 @@ void CMacroControlUI::build() {
     auto* right = new QVBoxLayout(actionArea);
     right->setContentsMargins(0, 0, 0, 0);
     buildRecordControls(right, actionArea);
-    m_actions = new QTableWidget(0, 3, actionArea);
+    // Named before it has columns: sizing the header's sections reads the style sheet's rules for them,
+    // which name the list, and a list made under a window already styled keeps the rules read then.
+    m_actions = new QTableWidget(actionArea);
     m_actions->setObjectName(QStringLiteral("macro_action_list"));
+    m_actions->setColumnCount(3);
     m_actions->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_actions->setSelectionMode(QAbstractItemView::SingleSelection);
     m_actions->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |

@@ -15,6 +15,7 @@
 #include "ui/controls/picture_cache.h"
 #include "ui/controls/select_panel.h"
 #include "ui/toolkit/control_lookup.h"
+#include "ui/toolkit/deferred_section.h"
 #include "ui/toolkit/layout_loader.h"
 #include "ui/toolkit/name_split.h"
 
@@ -68,6 +69,55 @@ DevicePage::DevicePage(CMerivexUSBDevice& device, const LayoutLoader& loader, QW
     if (!device.pageLayout().empty()) {
         m_content = loader.load(QString::fromStdString(device.pageLayout()), this);
         if (m_content) layout->addWidget(m_content);
+    }
+    watchSections(m_content);
+}
+
+void DevicePage::watchSections(const QWidget* root) {
+    for (DeferredSection* part : DeferredSection::pendingUnder(root))
+        connect(part, &DeferredSection::sectionBuilt, this, &DevicePage::onSectionBuilt,
+                Qt::UniqueConnection);
+}
+
+// A part shown for the first time: its controls join the window, are bound, and show what the device holds
+// now (whatever changed while the part did not exist).
+void DevicePage::onSectionBuilt(QWidget* section) {
+    watchSections(section);
+    // In the order a page is made in: bound first (editors learn their language source), then the window
+    // connects the controls and sets their texts.
+    BindBuiltControls();
+    if (m_sectionHook) m_sectionHook(*section);
+    ShowSettings();
+    emit sectionBuilt(section);
+}
+
+CDeviceProfileUI* DevicePage::BindProfileControl() {
+    auto* profiles = findControl<CDeviceProfileUI>(this, QStringLiteral("DeviceProfileItem"));
+    if (!profiles) return nullptr;
+    profiles->SetDeviceType(m_device.typeCode());
+    profiles->SetPaths(m_device.UserFolder(), m_device.DefaultDataFile());
+    profiles->SetTabRoot(this);
+    profiles->Init();
+    profiles->SelectTab(0);
+    m_device.SetProfileName(profiles->GetCurrentProfileId().toStdString());
+    return profiles;
+}
+
+void DevicePage::BuildSectionOf(const QString& name) {
+    if (findChild<QWidget*>(name)) return;
+    for (DeferredSection* part : DeferredSection::pendingUnder(this)) {
+        if (part->holds(name)) {
+            part->build();
+            return;
+        }
+    }
+}
+
+void DevicePage::BuildAllSections() {
+    // A part may hold parts of its own: look again until none is left.
+    for (auto pending = DeferredSection::pendingUnder(this); !pending.empty();
+         pending = DeferredSection::pendingUnder(this)) {
+        for (DeferredSection* part : pending) part->build();
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QVector>
 #include <QWidget>
+#include <functional>
 
 #include "devices/usb_device.h"
 #include "ui/pages/page_host.h"
@@ -12,6 +13,7 @@ class QStackedWidget;
 
 namespace halvern::ui {
 
+class CDeviceProfileUI;
 class DeviceKeyButton;
 class LightPanel;
 class SelectPanel;
@@ -59,6 +61,20 @@ public:
     /// Finds the selection panel and binds key buttons by name ("key_" n) and light buttons by user data
     /// ("light_" n, in the dynamic property "userData"); lit white. Entries without a control stay null.
     virtual void BindPageControls();
+    /// Binds the controls of the page's parts built so far. Parts of the layout marked "buildOnShow" are
+    /// built when first shown; this runs again after each, so it binds what it finds and keeps what it
+    /// bound before (nothing is connected twice).
+    virtual void BindBuiltControls() {}
+    /// What the window does with the controls of a part built later, once the page bound them (connect
+    /// them to its notifications, give them the language's texts), before they show the settings.
+    void setSectionHook(std::function<void(QWidget&)> hook) { m_sectionHook = std::move(hook); }
+    /// Finds the page's profile list ("DeviceProfileItem"), points it at the device's folders, lists the
+    /// profiles and makes the first the device's. Null when the page has none.
+    CDeviceProfileUI* BindProfileControl();
+    /// Builds every part of the page not built yet, as if each had been shown.
+    void BuildAllSections();
+    /// Builds the part that holds the control named `name` (found in the part's markup), when not built.
+    void BuildSectionOf(const QString& name);
 
     /// Accepts a notification only when its sender is one of this page's own controls.
     [[nodiscard]] bool ownsSender(const Notification& notification) const;
@@ -80,7 +96,13 @@ public:
     /// painted (the lights then take the frame without a repaint, and the next painted tick shows it).
     bool showFrame(bool repaint);
 
+signals:
+    /// A part of the page was built and bound, and shows the device's settings.
+    void sectionBuilt(QWidget* section);
+
 private:
+    void watchSections(const QWidget* root);
+    void onSectionBuilt(QWidget* section);
     void showBusy();
     void showPictureForTab(int tab);
 
@@ -98,6 +120,7 @@ private:
         m_nextFrame;  ///< read into on every tick, swapped with m_shownFrame when it differs
     std::vector<int> m_pendingTabs;
     int m_editedKey = -1;
+    std::function<void(QWidget&)> m_sectionHook;
 };
 
 }  // namespace halvern::ui

@@ -60,10 +60,10 @@ CMagicControlUI* HeadsetPage::magicControl() const {
     return m_magic;
 }
 
-void HeadsetPage::BindPageControls() {
-    LightOnlyPage::BindPageControls();
-    m_voice = findChild<CVoice6533ControlUI*>();
-    m_magic = findChild<CMagicControlUI*>();
+void HeadsetPage::BindBuiltControls() {
+    LightOnlyPage::BindBuiltControls();
+    if (!m_voice) m_voice = findChild<CVoice6533ControlUI*>();
+    if (!m_magic) m_magic = findChild<CMagicControlUI*>();
 }
 
 void HeadsetPage::ShowSettings() {

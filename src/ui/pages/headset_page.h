@@ -26,7 +26,7 @@ public:
     HeadsetPage(CMerivexHS6533Device& headset, std::unique_ptr<LightTarget> target,
                 const LayoutLoader& loader, const LanguageTexts* texts, QWidget* parent = nullptr);
 
-    void BindPageControls() override;
+    void BindBuiltControls() override;
     void ShowSettings() override;
     [[nodiscard]] CVoice6533ControlUI* voiceControl() const;
     [[nodiscard]] CMagicControlUI* magicControl() const;

@@ -57,7 +57,13 @@ QString KeyboardPage::delayText(const QString& prefix, int choice) {
 
 void KeyboardPage::BindPageControls() {
     DevicePage::BindPageControls();
-    m_light.bind(this, m_texts);
+    m_profileControl = BindProfileControl();
+    BindBuiltControls();
+    fitFunctionPagesToTheCurrentOne();
+}
+
+void KeyboardPage::BindBuiltControls() {
+    if (!m_light.editor()) m_light.bind(this, m_texts);
     for (int i = 0; i < kPollingChoices; ++i) {
         m_polling[static_cast<size_t>(i)] =
             findControl<QAbstractButton>(this, QStringLiteral("polling_rate_option_"), i);
@@ -76,20 +82,12 @@ void KeyboardPage::BindPageControls() {
     m_swatch = findControl<QAbstractButton>(this, QStringLiteral("custom_colour_swatch"));
     m_selectionLabel = findControl<QLabel>(this, QStringLiteral("custom_colour_selection_label"));
     if (m_swatch) m_swatch->setStyleSheet(swatchStyle(m_colour));
-    m_keyEditor = findControl<CKeySetControlUI>(this, QStringLiteral("KeySetControlItem"));
-    if (m_keyEditor) m_keyEditor->SetTexts(m_texts);
-    m_macroEditor = BindMacroTab(*this, m_keyboard, m_keyboard.profile(), m_texts);
-    m_profileControl = findControl<CDeviceProfileUI>(this, QStringLiteral("DeviceProfileItem"));
-    if (m_profileControl) {
-        m_profileControl->SetDeviceType(m_keyboard.typeCode());
-        m_profileControl->SetPaths(m_keyboard.UserFolder(), m_keyboard.DefaultDataFile());
-        m_profileControl->SetTabRoot(this);
-        m_profileControl->Init();
-        m_profileControl->SelectTab(0);
-        m_keyboard.SetProfileName(m_profileControl->GetCurrentProfileId().toStdString());
+    if (!m_keyEditor) {
+        m_keyEditor = findControl<CKeySetControlUI>(this, QStringLiteral("KeySetControlItem"));
+        if (m_keyEditor) m_keyEditor->SetTexts(m_texts);
     }
+    if (!m_macroEditor) m_macroEditor = BindMacroTab(*this, m_keyboard, m_keyboard.profile(), m_texts);
     showSelection();
-    fitFunctionPagesToTheCurrentOne();
 }
 
 // A stack is as tall as its tallest page; the key editor would make every tab scroll. Pages not shown
@@ -245,6 +243,7 @@ void KeyboardPage::KeyPicked(int key) {
     if (auto* keysTab = findControl<QAbstractButton>(this, QStringLiteral("key_Op_tab")))
         keysTab->setChecked(true);
     ShowFunctionTab(1);
+    BuildSectionOf(QStringLiteral("KeySetControlItem"));  // the tab is shown now; its editor must exist
     if (m_hint) m_hint->hide();
     if (!m_keyEditor) return;
     m_keyEditor->LoadEntry(m_keyboard.keyList()[static_cast<size_t>(key)]);

@@ -43,6 +43,7 @@ public:
     [[nodiscard]] LightPanel* lightPanel() override { return &m_light; }
 
     void BindPageControls() override;
+    void BindBuiltControls() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     /// A language applied to the window: the texts the page composes in code follow it.
     bool event(QEvent* event) override;

@@ -8,7 +8,11 @@ LightOnlyPage::LightOnlyPage(CMerivexUSBDevice& device, std::unique_ptr<LightTar
 
 void LightOnlyPage::BindPageControls() {
     DevicePage::BindPageControls();
-    m_light.bind(this, m_texts);
+    BindBuiltControls();
+}
+
+void LightOnlyPage::BindBuiltControls() {
+    if (!m_light.editor()) m_light.bind(this, m_texts);
 }
 
 }  // namespace halvern::ui

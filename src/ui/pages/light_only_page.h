@@ -18,6 +18,7 @@ public:
 
     [[nodiscard]] LightPanel* lightPanel() override { return &m_light; }
     void BindPageControls() override;
+    void BindBuiltControls() override;
     void ShowSettings() override { m_light.show(); }
 
 private:

@@ -1,6 +1,7 @@
 #include "ui/pages/mouse_page.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -27,6 +28,7 @@
 #include "ui/pages/pointer_session.h"
 #include "ui/toolkit/control_lookup.h"
 #include "ui/toolkit/language_texts.h"
+#include "ui/toolkit/name_split.h"
 #include "ui/toolkit/plain_text.h"
 #include "ui/windows/message_box.h"
 
@@ -142,11 +144,19 @@ QString MousePage::text(const QString& id) const {
 
 void MousePage::BindPageControls() {
     DevicePage::BindPageControls();
-    m_light.bind(this, m_texts);
+    QWidget* root = findControl(this, QStringLiteral("mouse_device_seting_layout"));
+    if (!root) return;
+    m_profileControl = BindProfileControl();
+    BindBuiltControls();
+}
+
+void MousePage::BindBuiltControls() {
+    if (!m_light.editor()) m_light.bind(this, m_texts);
     QWidget* root = findControl(this, QStringLiteral("mouse_device_seting_layout"));
     if (!root) return;
     for (int n = 0; n < static_cast<int>(m_stages.size()); ++n) {
         StageRow& s = m_stages[static_cast<size_t>(n)];
+        if (s.row) continue;  // bound with its tab
         s.row = findControl(root, QStringLiteral("DPI_layout_"), n);
         s.enable = findControl<QCheckBox>(root, QStringLiteral("DPI_enable_check_"), n);
         s.select = findControl<QAbstractButton>(root, QStringLiteral("DPI_select_check_"), n);
@@ -166,25 +176,22 @@ void MousePage::BindPageControls() {
     }
     m_buttonList = findControl(root, QStringLiteral("device_setkeyinfo_list"));
     m_hint = findControl(root, QStringLiteral("device_tishi_info"));
-    m_keyEditor = findControl<CKeySetControlUI>(root, QStringLiteral("KeySetControlItem"));
-    if (m_keyEditor) m_keyEditor->SetTexts(m_texts);
-    m_macroEditor = BindMacroTab(*this, m_mouse, m_mouse.profile(), m_texts);
-    bindRecoilTab();
-    // The value beside a slider follows it while it is dragged.
-    for (const PointerRow& row : kPointerRows) {
-        if (!row.valueLabel) continue;
-        if (auto* slider = findControl<QSlider>(root, QString::fromLatin1(row.control)))
-            connect(slider, &QSlider::valueChanged, this,
-                    [this, setting = row.setting](int value) { showPointerValue(setting, value); });
+    if (!m_keyEditor) {
+        m_keyEditor = findControl<CKeySetControlUI>(root, QStringLiteral("KeySetControlItem"));
+        if (m_keyEditor) m_keyEditor->SetTexts(m_texts);
     }
-    m_profileControl = findControl<CDeviceProfileUI>(root, QStringLiteral("DeviceProfileItem"));
-    if (m_profileControl) {
-        m_profileControl->SetDeviceType(m_mouse.typeCode());
-        m_profileControl->SetPaths(m_mouse.UserFolder(), m_mouse.DefaultDataFile());
-        m_profileControl->SetTabRoot(this);
-        m_profileControl->Init();
-        m_profileControl->SelectTab(0);
-        m_mouse.SetProfileName(m_profileControl->GetCurrentProfileId().toStdString());
+    if (!m_macroEditor) m_macroEditor = BindMacroTab(*this, m_mouse, m_mouse.profile(), m_texts);
+    if (!m_recoilEditor) bindRecoilTab();
+    // The value beside a slider follows it while it is dragged.
+    if (!m_pointerSlidersBound) {
+        for (const PointerRow& row : kPointerRows) {
+            if (!row.valueLabel) continue;
+            if (auto* slider = findControl<QSlider>(root, QString::fromLatin1(row.control))) {
+                connect(slider, &QSlider::valueChanged, this,
+                        [this, setting = row.setting](int value) { showPointerValue(setting, value); });
+                m_pointerSlidersBound = true;
+            }
+        }
     }
 }
 
@@ -318,6 +325,12 @@ void MousePage::rebuildButtonList() {
     if (!m_buttonList) return;
     QLayout* rows = m_buttonList->layout();
     if (!rows) rows = new QVBoxLayout(m_buttonList);  // owned by the list
+    // A row that had the keyboard focus gives it to its successor, not to whatever follows in the window.
+    QString focusedRow;
+    for (QWidget* f = QApplication::focusWidget(); f && m_buttonList->isAncestorOf(f);
+         f = f->parentWidget()) {
+        if (f->parentWidget() == m_buttonList) focusedRow = f->objectName();
+    }
     while (QLayoutItem* item = rows->takeAt(0)) {
         if (QWidget* w = item->widget()) w->deleteLater();
         delete item;
@@ -375,6 +388,12 @@ void MousePage::rebuildButtonList() {
     }
     m_buttonList->setVisible(true);
     m_buttonList->update();
+    const auto focused = splitName(focusedRow);
+    if (QLayoutItem* item = focused ? rows->itemAt(focused->index) : nullptr) {
+        QWidget* link =
+            item->widget() ? item->widget()->findChild<QPushButton*>(QStringLiteral("assignment")) : nullptr;
+        if (link && link->isVisibleTo(m_buttonList) && link->isEnabled()) link->setFocus();
+    }
 }
 
 void MousePage::showLogoTooltip() {
@@ -529,6 +548,7 @@ void MousePage::KeyPicked(int button) {
     if (button < 0 || static_cast<size_t>(button) >= m_mouse.keyList().size()) return;
     m_pickedButton = button;
     m_mouse.SetListTag(button);
+    BuildSectionOf(QStringLiteral("KeySetControlItem"));  // the editor waits on its tab for the button
     if (m_hint) m_hint->hide();
     if (!m_keyEditor) return;
     m_keyEditor->LoadEntry(m_mouse.keyList()[static_cast<size_t>(button)]);

@@ -38,6 +38,7 @@ public:
     [[nodiscard]] LightPanel* lightPanel() override { return &m_light; }
 
     void BindPageControls() override;
+    void BindBuiltControls() override;
     /// Shows the device's settings on every control (the device calls this after reading its state).
     void ShowSettings() override;
 
@@ -113,6 +114,7 @@ private:
     std::array<QPointer<QAbstractButton>, 5> m_polling;
     QPointer<QWidget> m_buttonList;
     QPointer<QWidget> m_hint;
+    bool m_pointerSlidersBound = false;
     QPointer<CKeySetControlUI> m_keyEditor;
     QPointer<CMacroControlUI> m_macroEditor;
     QPointer<CShootControlUI> m_recoilEditor;

@@ -1,14 +1,17 @@
 #include "ui/toolkit/layout_loader.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QUiLoader>
+#include <QWidget>
 
 #include "device/debug_sink.h"
 #include "profile/data_folders.h"
+#include "ui/toolkit/deferred_section.h"
 
 namespace halvern::ui {
 namespace {
@@ -28,11 +31,14 @@ private:
 // a plugin (our own controls come from the factories), so the loader is made while the path is empty.
 class FactoryLoader final : private LibraryPathHidden, public QUiLoader {
 public:
-    explicit FactoryLoader(const std::map<QString, ControlCreator>& creators) : m_creators(creators) {
+    FactoryLoader(const std::map<QString, ControlCreator>& creators, QWidget* into)
+        : m_creators(creators), m_into(into) {
         restore();
     }
 
     QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override {
+        // A deferred part's document has one top widget: the existing one it is built into.
+        if (QWidget* into = std::exchange(m_into, nullptr)) return into;
         auto it = m_creators.find(className.toLower());
         if (it == m_creators.end()) return QUiLoader::createWidget(className, parent, name);
         QWidget* w = it->second(parent);
@@ -42,7 +48,25 @@ public:
 
 private:
     const std::map<QString, ControlCreator>& m_creators;
+    QWidget* m_into;
 };
+
+// Labels show language texts and what users typed (names of macros, profiles, EQ settings, sound
+// styles); neither is markup, and a name such as "<b>x</b>" must read as typed.
+void makeLabelsPlain(QWidget& root) {
+    QList<QLabel*> labels = root.findChildren<QLabel*>();
+    if (auto* label = qobject_cast<QLabel*>(&root)) labels.push_back(label);
+    for (QLabel* label : labels) label->setTextFormat(Qt::PlainText);
+}
+
+// A part's own document: its children under one widget, with the custom widget list of its layout.
+QString partDocument(const DeferredMarkup& part, const QString& shared) {
+    return QStringLiteral(
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ui version=\"4.0\">\n"
+               "<widget class=\"QWidget\" name=\"%1\">\n")
+               .arg(part.name.toHtmlEscaped()) +
+           part.children + QStringLiteral("</widget>\n") + shared + QStringLiteral("</ui>\n");
+}
 
 }  // namespace
 
@@ -71,18 +95,54 @@ QWidget* LayoutLoader::load(const QString& layout, QWidget* parent) const {
         debugLog("layout missing: " + path.toStdString());
         return nullptr;
     }
-    FactoryLoader loader(m_creators);
-    loader.setWorkingDirectory(QFileInfo(path).absoluteDir());
-    QWidget* w = loader.load(&file, parent);
+    return loadDocument(QString::fromUtf8(file.readAll()), path, QFileInfo(path).absolutePath(), parent,
+                        nullptr);
+}
+
+bool LayoutLoader::buildInto(QWidget& section, const QString& document) const {
+    const QString what = m_skinFolder + QStringLiteral(" part ") + section.objectName();
+    if (!loadDocument(document, what, m_skinFolder, nullptr, &section)) return false;
+    // Widgets made later join the window's focus chain at its end; Tab goes through them where they
+    // would have been, after the last widget before the part that takes focus.
+    QWidget* before = section.previousInFocusChain();
+    while (before != &section && (before->focusPolicy() == Qt::NoFocus || section.isAncestorOf(before)))
+        before = before->previousInFocusChain();
+    std::vector<QWidget*> made;
+    for (QWidget* w = section.nextInFocusChain(); w != &section; w = w->nextInFocusChain()) {
+        if (section.isAncestorOf(w) && w->focusPolicy() != Qt::NoFocus) made.push_back(w);
+    }
+    for (QWidget* w : made) {
+        if (before != &section) QWidget::setTabOrder(before, w);
+        before = w;
+    }
+    // Made under a widget already shown: they show as its children would have when it was shown.
+    for (QObject* child : section.children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget && !widget->isWindow() && !widget->testAttribute(Qt::WA_WState_ExplicitShowHide))
+            widget->show();
+    }
+    return true;
+}
+
+QWidget* LayoutLoader::loadDocument(const QString& document, const QString& what, const QString& folder,
+                                    QWidget* parent, QWidget* into) const {
+    SplitLayout split = splitDeferredParts(document);
+    QByteArray bytes = split.layout.toUtf8();
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::ReadOnly)) return nullptr;
+    FactoryLoader loader(m_creators, into);
+    loader.setWorkingDirectory(QDir(folder));
+    QWidget* w = loader.load(&buffer, parent);
     if (!w) {
-        debugLog("layout unreadable: " + path.toStdString() + ": " + loader.errorString().toStdString());
+        debugLog("layout unreadable: " + what.toStdString() + ": " + loader.errorString().toStdString());
         return nullptr;
     }
-    // Labels show language texts and what users typed (names of macros, profiles, EQ settings, sound
-    // styles); neither is markup, and a name such as "<b>x</b>" must read as typed.
-    QList<QLabel*> labels = w->findChildren<QLabel*>();
-    if (auto* label = qobject_cast<QLabel*>(w)) labels.push_back(label);
-    for (QLabel* label : labels) label->setTextFormat(Qt::PlainText);
+    makeLabelsPlain(*w);
+    for (const DeferredMarkup& part : split.parts) {
+        auto* section = w->objectName() == part.name ? w : w->findChild<QWidget*>(part.name);
+        if (section && !DeferredSection::of(section))
+            new DeferredSection(*this, *section, partDocument(part, split.shared));  // owned by the section
+    }
     return w;
 }
 
