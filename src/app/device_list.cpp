@@ -42,7 +42,9 @@ DeviceList::DeviceList(HidBackend& backend, SlotTable& slotTable, const ui::Layo
     });
 }
 
-DeviceList::~DeviceList() = default;
+DeviceList::~DeviceList() {
+    *m_alive = false;
+}
 
 void DeviceList::createInitialPages() {
     m_manager.createInitialDevices();

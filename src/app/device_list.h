@@ -126,6 +126,8 @@ private:
     bool m_windowHidden = false;
     int m_screenWidth = 1920;
     int m_screenHeight = 1080;
+    /// False once the list went: a page's part built after that (the pages are the window's) is not joined.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     /// Declared last: the devices go first, before the pages' records that point at them.
     DeviceManager m_manager;
 };
