@@ -221,7 +221,9 @@ TEST_P(LinuxAudioTest, TheEqualiserShapesWhatTheHeadsetPlays) {
     // Presets 7 (bass) and 8 (treble).
     const std::array<headset_eq::Bands, 2> kPresets{headset_eq::kPresets[6], headset_eq::kPresets[7]};
     ASSERT_EQ(write(true, L"Enable_EQ_GFX", 1), 0);
-    EXPECT_NE(defaultSink().find("halvern_headset_eq"), std::string::npos) << "the default output follows";
+    // The server may name the new default a moment after the filter loaded.
+    EXPECT_TRUE(test::waitFor([] { return defaultSink().starts_with("halvern_headset_eq"); }, 5000ms))
+        << "the default output follows: " << defaultSink();
     EXPECT_EQ(sinkOfTheOnlyStream(), indexOfSink(defaultSink()));
     for (const auto& preset : kPresets) {
         for (int band = 0; band < 10; ++band)
@@ -238,7 +240,7 @@ TEST_P(LinuxAudioTest, TheEqualiserShapesWhatTheHeadsetPlays) {
     EXPECT_EQ(sinkOfTheOnlyStream(), indexOfSink(defaultSink()));
     ASSERT_EQ(write(true, L"Enable_EQ_GFX", 0), 0);
     EXPECT_EQ(modulesNamed("module-ladspa-sink"), 0);
-    EXPECT_EQ(defaultSink(), "headset");
+    EXPECT_TRUE(test::waitFor([] { return defaultSink() == "headset"; }, 5000ms)) << defaultSink();
     EXPECT_EQ(sinkOfTheOnlyStream(), indexOfSink("headset"));
 }
 
