@@ -7,6 +7,7 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,10 @@ constexpr std::array<std::string_view, 8> kSpeakers{"FL", "FR", "FC", "LFE", "RL
 
 std::string inQuotes(std::string_view text) {
     return "\"" + std::string(text) + "\"";
+}
+
+void appendAll(std::string& text, std::initializer_list<std::string_view> parts) {
+    for (const std::string_view part : parts) text += part;
 }
 
 std::string graph(const SurroundChain& chain) {
@@ -35,9 +40,9 @@ std::string graph(const SurroundChain& chain) {
             nodes += "        { type = builtin label = convolver name = " + name +
                      " config = { filename = " + inQuotes(*file) + " channel = " + std::to_string(s) +
                      " } }\n";
-            links += "        { output = \"in_" + speaker + ":Out\" input = \"" + name + ":In\" }\n";
-            links += "        { output = \"" + name + ":Out\" input = \"ear_" + ear + ":In" + mixerInput +
-                     "\" }\n";
+            appendAll(links, {"        { output = \"in_", speaker, ":Out\" input = \"", name, ":In\" }\n"});
+            appendAll(links, {"        { output = \"", name, ":Out\" input = \"ear_", ear, ":In", mixerInput,
+                              "\" }\n"});
         }
         inputs += " \"in_" + speaker + ":In\"";
     }
