@@ -20,7 +20,7 @@ std::optional<uint32_t> indexOf(const std::optional<std::vector<PulseClient::Nod
 
 void movePlayback(PulseClient& client, const std::string& from, const std::string& to,
                   PulseClient::Deadline deadline) {
-    if (client.defaultSink(deadline) == from && !client.setDefaultSink(to, deadline))
+    if (client.defaultSink(deadline) == from && !client.makeDefaultSink(to, deadline))
         debugLog("the default output could not follow the headset's filters");
     const auto sink = indexOf(client.sinks(deadline), from);
     const auto streams = client.streams(deadline);
@@ -34,7 +34,7 @@ void movePlayback(PulseClient& client, const std::string& from, const std::strin
 
 void moveRecording(PulseClient& client, const std::string& from, const std::string& to,
                    PulseClient::Deadline deadline) {
-    if (client.defaultSource(deadline) == from && !client.setDefaultSource(to, deadline))
+    if (client.defaultSource(deadline) == from && !client.makeDefaultSource(to, deadline))
         debugLog("the default input could not follow the headset's microphone filters");
     const auto source = indexOf(client.sources(deadline), from);
     const auto recordings = client.recordings(deadline);

@@ -89,7 +89,7 @@ std::optional<HeadsetEqualiser::Loaded> HeadsetEqualiser::load(const Bands& band
 }
 
 void HeadsetEqualiser::moveStreams(const std::string& from, const std::string& to, Deadline deadline) {
-    if (m_client.defaultSink(deadline) == from && !m_client.setDefaultSink(to, deadline))
+    if (m_client.defaultSink(deadline) == from && !m_client.makeDefaultSink(to, deadline))
         debugLog("the default output could not follow the equaliser");
     const auto sinks = m_client.sinks(deadline);
     const auto streams = m_client.streams(deadline);

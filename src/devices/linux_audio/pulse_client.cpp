@@ -7,6 +7,7 @@
 #include <pulse/volume.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 
 namespace halvern::audio {
@@ -304,8 +305,10 @@ std::optional<std::string> PulseClient::serverName(Deadline deadline) {
 
 bool PulseClient::awaitChange(Watched watched, const std::function<std::optional<bool>()>& reached,
                               Deadline deadline) {
-    const pa_subscription_mask_t mask =
-        watched == Watched::Sinks ? PA_SUBSCRIPTION_MASK_SINK : PA_SUBSCRIPTION_MASK_SINK_INPUT;
+    constexpr std::array<pa_subscription_mask_t, 4> kMasks{
+        PA_SUBSCRIPTION_MASK_SINK, PA_SUBSCRIPTION_MASK_SOURCE, PA_SUBSCRIPTION_MASK_SINK_INPUT,
+        PA_SUBSCRIPTION_MASK_SERVER};
+    const pa_subscription_mask_t mask = kMasks[static_cast<size_t>(watched)];
     // Subscribed before the first look, so that no change between a look and the wait is missed.
     bool changed = false;
     const auto subscribed =
@@ -351,6 +354,41 @@ bool PulseClient::awaitSink(std::string_view name, bool present, Deadline deadli
                                [name](const Node& n) { return n.name == name; }) == present;
         },
         deadline);
+}
+
+bool PulseClient::awaitSource(std::string_view name, Deadline deadline) {
+    return awaitChange(
+        Watched::Sources,
+        [this, name, deadline]() -> std::optional<bool> {
+            const auto list = sources(deadline);
+            if (!list) return std::nullopt;
+            return std::any_of(list->begin(), list->end(), [name](const Node& n) { return n.name == name; });
+        },
+        deadline);
+}
+
+bool PulseClient::makeDefaultSink(std::string_view name, Deadline deadline) {
+    return awaitSink(name, true, deadline) && setDefaultSink(name, deadline) &&
+           awaitChange(
+               Watched::Server,
+               [this, name, deadline]() -> std::optional<bool> {
+                   const auto now = defaultSink(deadline);
+                   if (!now) return std::nullopt;
+                   return *now == name;
+               },
+               deadline);
+}
+
+bool PulseClient::makeDefaultSource(std::string_view name, Deadline deadline) {
+    return awaitSource(name, deadline) && setDefaultSource(name, deadline) &&
+           awaitChange(
+               Watched::Server,
+               [this, name, deadline]() -> std::optional<bool> {
+                   const auto now = defaultSource(deadline);
+                   if (!now) return std::nullopt;
+                   return *now == name;
+               },
+               deadline);
 }
 
 std::optional<bool> PulseClient::moduleLoaded(uint32_t index, Deadline deadline) {

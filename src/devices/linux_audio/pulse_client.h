@@ -76,7 +76,7 @@ public:
     /// The server's name ("pulseaudio", "PulseAudio (on PipeWire 0.3.65)").
     [[nodiscard]] std::optional<std::string> serverName(Deadline deadline);
     /// What a wait watches the server's events of.
-    enum class Watched { Sinks, Streams };
+    enum class Watched { Sinks, Sources, Streams, Server };
     /// Waits until `reached` holds, asking it first and again after each event of the server's about
     /// `watched`; false when the deadline passed first or the server did not answer (`reached` answers
     /// nothing). No look without an event in between.
@@ -84,6 +84,13 @@ public:
                                    Deadline deadline);
     /// Waits until the sink `name` is there (`present`) or gone (awaitChange).
     [[nodiscard]] bool awaitSink(std::string_view name, bool present, Deadline deadline);
+    /// Waits until the source `name` is there (awaitChange).
+    [[nodiscard]] bool awaitSource(std::string_view name, Deadline deadline);
+    /// Makes `name` the default output or input and waits until the server names it so: PipeWire's session
+    /// manager takes the request over a moment later, and refuses a device it does not list yet, so the
+    /// device is waited for first. False when either wait ran out or the server refused.
+    [[nodiscard]] bool makeDefaultSink(std::string_view name, Deadline deadline);
+    [[nodiscard]] bool makeDefaultSource(std::string_view name, Deadline deadline);
     /// Whether the module `index` is loaded; nothing when the server did not answer.
     [[nodiscard]] std::optional<bool> moduleLoaded(uint32_t index, Deadline deadline);
 

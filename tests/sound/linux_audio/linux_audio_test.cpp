@@ -212,6 +212,8 @@ std::string indexOfSink(const std::string& name) {
 // filter loaded, and switching off removes it.
 TEST_P(LinuxAudioTest, TheEqualiserShapesWhatTheHeadsetPlays) {
     commandOutput("pactl set-default-sink headset");
+    // The equaliser takes the default over only from the headset: it starts once the server names it.
+    ASSERT_TRUE(test::waitFor([] { return defaultSink() == "headset"; }, 5000ms)) << defaultSink();
     const pa_sample_spec format{PA_SAMPLE_S16LE, 44100, 2};
     std::unique_ptr<pa_simple, decltype(&pa_simple_free)> program(
         pa_simple_new(nullptr, "program", PA_STREAM_PLAYBACK, "headset", "music", &format, nullptr, nullptr,
