@@ -68,6 +68,10 @@ TEST(DeferredSection, AMarkedWidgetIsCutOutWithItsChildrenOnly) {
     EXPECT_TRUE(split.parts[0].children.startsWith(QStringLiteral("<layout")));
     EXPECT_TRUE(split.parts[0].children.contains(QStringLiteral("inner_part")));
     EXPECT_FALSE(split.parts[0].children.contains(QStringLiteral("hidesPicture")));
+    // The widgets the part makes, its inner part's included; a property's name is none of them.
+    EXPECT_EQ(split.parts[0].widgets,
+              (QStringList{QStringLiteral("second_label"), QStringLiteral("hidden_label"),
+                           QStringLiteral("inner_part"), QStringLiteral("inner_label")}));
     EXPECT_FALSE(split.layout.contains(QStringLiteral("second_label")));
     EXPECT_TRUE(split.layout.contains(QStringLiteral("hidesPicture")));  // the widget keeps its properties
     EXPECT_TRUE(split.layout.contains(QStringLiteral("third_label")));   // marked false: built at once

@@ -344,11 +344,23 @@ bool PulseClient::awaitChange(Watched watched, const std::function<std::optional
     return done;
 }
 
-bool PulseClient::awaitSink(std::string_view name, bool present, Deadline deadline) {
+// The calls that list, name the default of and set the default of the sinks or of the sources.
+struct PulseClient::NodeCalls {
+    Watched watched;
+    std::optional<std::vector<Node>> (PulseClient::*list)(Deadline);
+    std::optional<std::string> (PulseClient::*current)(Deadline);
+    bool (PulseClient::*makeCurrent)(std::string_view, Deadline);
+};
+const PulseClient::NodeCalls PulseClient::kSinkCalls{Watched::Sinks, &PulseClient::sinks,
+                                                     &PulseClient::defaultSink, &PulseClient::setDefaultSink};
+const PulseClient::NodeCalls PulseClient::kSourceCalls{
+    Watched::Sources, &PulseClient::sources, &PulseClient::defaultSource, &PulseClient::setDefaultSource};
+
+bool PulseClient::awaitNode(const NodeCalls& calls, std::string_view name, bool present, Deadline deadline) {
     return awaitChange(
-        Watched::Sinks,
-        [this, name, present, deadline]() -> std::optional<bool> {
-            const auto list = sinks(deadline);
+        calls.watched,
+        [this, &calls, name, present, deadline]() -> std::optional<bool> {
+            const auto list = (this->*calls.list)(deadline);
             if (!list) return std::nullopt;
             return std::any_of(list->begin(), list->end(),
                                [name](const Node& n) { return n.name == name; }) == present;
@@ -356,39 +368,32 @@ bool PulseClient::awaitSink(std::string_view name, bool present, Deadline deadli
         deadline);
 }
 
+bool PulseClient::makeDefault(const NodeCalls& calls, std::string_view name, Deadline deadline) {
+    return awaitNode(calls, name, true, deadline) && (this->*calls.makeCurrent)(name, deadline) &&
+           awaitChange(
+               Watched::Server,
+               [this, &calls, name, deadline]() -> std::optional<bool> {
+                   const auto now = (this->*calls.current)(deadline);
+                   if (!now) return std::nullopt;
+                   return *now == name;
+               },
+               deadline);
+}
+
+bool PulseClient::awaitSink(std::string_view name, bool present, Deadline deadline) {
+    return awaitNode(kSinkCalls, name, present, deadline);
+}
+
 bool PulseClient::awaitSource(std::string_view name, Deadline deadline) {
-    return awaitChange(
-        Watched::Sources,
-        [this, name, deadline]() -> std::optional<bool> {
-            const auto list = sources(deadline);
-            if (!list) return std::nullopt;
-            return std::any_of(list->begin(), list->end(), [name](const Node& n) { return n.name == name; });
-        },
-        deadline);
+    return awaitNode(kSourceCalls, name, true, deadline);
 }
 
 bool PulseClient::makeDefaultSink(std::string_view name, Deadline deadline) {
-    return awaitSink(name, true, deadline) && setDefaultSink(name, deadline) &&
-           awaitChange(
-               Watched::Server,
-               [this, name, deadline]() -> std::optional<bool> {
-                   const auto now = defaultSink(deadline);
-                   if (!now) return std::nullopt;
-                   return *now == name;
-               },
-               deadline);
+    return makeDefault(kSinkCalls, name, deadline);
 }
 
 bool PulseClient::makeDefaultSource(std::string_view name, Deadline deadline) {
-    return awaitSource(name, deadline) && setDefaultSource(name, deadline) &&
-           awaitChange(
-               Watched::Server,
-               [this, name, deadline]() -> std::optional<bool> {
-                   const auto now = defaultSource(deadline);
-                   if (!now) return std::nullopt;
-                   return *now == name;
-               },
-               deadline);
+    return makeDefault(kSourceCalls, name, deadline);
 }
 
 std::optional<bool> PulseClient::moduleLoaded(uint32_t index, Deadline deadline) {

@@ -115,6 +115,13 @@ public:
     [[nodiscard]] Connection* connection() const { return m_connection.get(); }
 
 private:
+    struct NodeCalls;
+    static const NodeCalls kSinkCalls;
+    static const NodeCalls kSourceCalls;
+    [[nodiscard]] bool awaitNode(const NodeCalls& calls, std::string_view name, bool present,
+                                 Deadline deadline);
+    [[nodiscard]] bool makeDefault(const NodeCalls& calls, std::string_view name, Deadline deadline);
+
     std::unique_ptr<Connection> m_connection;
     Clock::time_point m_restUntil{};
 };

@@ -29,6 +29,7 @@ SplitLayout splitDeferredParts(const QString& markup) {
     QXmlStreamReader reader(markup);
     QXmlStreamWriter layout(&split.layout);
     QString partText;
+    QStringList partWidgets;
     QXmlStreamWriter part(&partText);
     QXmlStreamWriter shared(&split.shared);
     std::vector<OpenWidget> open;
@@ -50,9 +51,12 @@ SplitLayout splitDeferredParts(const QString& markup) {
                        tag != QLatin1String("property") && tag != QLatin1String("attribute")) {
                 partDepth = depth - 1;
                 partText.clear();
+                partWidgets.clear();
             }
-            if (tag == QLatin1String("widget"))
+            if (tag == QLatin1String("widget")) {
                 open.push_back({depth, false, reader.attributes().value(QLatin1String("name")).toString()});
+                if (partDepth >= 0 && !open.back().name.isEmpty()) partWidgets.push_back(open.back().name);
+            }
         } else if (token == QXmlStreamReader::Characters && markDepth >= 0 && depth > markDepth) {
             if (reader.text().trimmed() == QLatin1String("true")) open.back().marked = true;
         }
@@ -64,7 +68,7 @@ SplitLayout splitDeferredParts(const QString& markup) {
             if (depth == sharedDepth) sharedDepth = -1;
             if (!open.empty() && open.back().depth == depth) {
                 if (depth == partDepth) {
-                    split.parts.push_back({open.back().name, partText});
+                    split.parts.push_back({open.back().name, partText, partWidgets});
                     partDepth = -1;
                 }
                 open.pop_back();
@@ -76,8 +80,9 @@ SplitLayout splitDeferredParts(const QString& markup) {
     return split;
 }
 
-DeferredSection::DeferredSection(const LayoutLoader& loader, QWidget& section, QString markup)
-    : QObject(&section), m_loader(loader), m_markup(std::move(markup)) {
+DeferredSection::DeferredSection(const LayoutLoader& loader, QWidget& section, QString markup,
+                                 QStringList widgets)
+    : QObject(&section), m_loader(loader), m_markup(std::move(markup)), m_widgets(std::move(widgets)) {
     setObjectName(QStringLiteral("deferred_section"));
     section.installEventFilter(this);
 }
@@ -111,7 +116,7 @@ bool DeferredSection::build() {
 }
 
 bool DeferredSection::holds(const QString& name) const {
-    return !m_built && m_markup.contains(QStringLiteral("name=\"%1\"").arg(name.toHtmlEscaped()));
+    return !m_built && m_widgets.contains(name);
 }
 
 bool DeferredSection::eventFilter(QObject* watched, QEvent* event) {

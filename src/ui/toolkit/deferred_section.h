@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 class QWidget;
@@ -10,11 +11,12 @@ namespace halvern::ui {
 
 class LayoutLoader;
 
-/// One part of a layout left out of it to be built later: the name of the widget that holds it and the
-/// markup of its children (its layout and child widgets).
+/// One part of a layout left out of it to be built later: the name of the widget that holds it, the
+/// markup of its children (its layout and child widgets) and the names of the widgets in that markup.
 struct DeferredMarkup {
     QString name;
     QString children;
+    QStringList widgets;
 };
 
 /// A layout with its deferred parts cut out: a widget whose dynamic property "buildOnShow" is true is
@@ -34,7 +36,8 @@ struct SplitLayout {
 class DeferredSection final : public QObject {
     Q_OBJECT
 public:
-    DeferredSection(const LayoutLoader& loader, QWidget& section, QString markup);
+    /// `widgets`: the names of the widgets the markup makes (DeferredMarkup::widgets).
+    DeferredSection(const LayoutLoader& loader, QWidget& section, QString markup, QStringList widgets);
 
     /// The deferred part of `section`, or null when it has none.
     [[nodiscard]] static DeferredSection* of(const QWidget* section);
@@ -58,6 +61,7 @@ protected:
 private:
     const LayoutLoader& m_loader;
     QString m_markup;
+    QStringList m_widgets;
     bool m_built = false;
 };
 

@@ -141,7 +141,8 @@ QWidget* LayoutLoader::loadDocument(const QString& document, const QString& what
     for (const DeferredMarkup& part : split.parts) {
         auto* section = w->objectName() == part.name ? w : w->findChild<QWidget*>(part.name);
         if (section && !DeferredSection::of(section))
-            new DeferredSection(*this, *section, partDocument(part, split.shared));  // owned by the section
+            new DeferredSection(*this, *section, partDocument(part, split.shared),
+                                part.widgets);  // owned by the section
     }
     return w;
 }
