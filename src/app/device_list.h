@@ -102,9 +102,9 @@ public:
     /// The entry timer of a page's light tick.
     static constexpr int kLightTick = 1000;
     /// Light tick periods when no frame is streamed: preview changing, preview still, not on screen.
-    /// 25 frames a second, the rate of broadcast video: the effects change colours gradually, and the
-    /// preview looks as smooth as at 30 for a sixth less of the painting.
-    static constexpr int kPreviewTickMs = 40;
+    /// 20 frames a second: the effects change colours gradually, and each frame costs mostly the same
+    /// repaint, flush and round trip to the display server whatever it shows, so the pace is the cost.
+    static constexpr int kPreviewTickMs = 50;
     static constexpr int kQuietTickMs = 100;
     static constexpr int kIdleTickMs = 500;
 

@@ -254,19 +254,11 @@ void DeviceKeyButton::updateLightColours() {
     m_legendDark = whiteOrBlackOn(m_lit ? m_glowColour : cap) != QColor(Qt::white);
 }
 
-// The light image's alpha shape filled with the light colour, tinted in a pixmap kept from frame to frame.
+// The light image's shape filled with the light colour, kept from frame to frame.
 bool DeviceKeyButton::paintTintedImage(QPainter& p, QPoint origin) {
-    const QPixmap image = cachedImage(m_lightImage, size());
-    if (image.isNull()) return false;
-    if (m_tinted.size() != image.size()) m_tinted = QPixmap(image.size());
-    m_tinted.setDevicePixelRatio(image.devicePixelRatio());
-    m_tinted.fill(Qt::transparent);
-    QPainter t(&m_tinted);
-    t.drawPixmap(0, 0, image);
-    t.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    t.fillRect(m_tinted.rect(), lightAsColour());
-    t.end();
-    p.drawPixmap(rect().translated(origin), m_tinted);
+    const QImage& tinted = m_tinted.image(m_lightImage, size(), lightAsColour());
+    if (tinted.isNull()) return false;
+    p.drawImage(rect().translated(origin), tinted);
     return true;
 }
 

@@ -7,6 +7,8 @@
 #include <QString>
 #include <vector>
 
+#include "ui/controls/tinted_image.h"
+
 class QPainter;
 
 namespace halvern::ui {
@@ -150,7 +152,7 @@ private:
     QColor m_glowColour;  ///< the light over the cap's colour
     bool m_legendDark = false;
     bool m_legendInsideGlow = true;
-    QPixmap m_tinted;                  ///< the light image in the light's colour, reused from frame to frame
+    TintedImage m_tinted;              ///< the light image in the light's colour
     std::vector<QRect> m_glowRects;    ///< the light's shape when the key has no light image
     std::vector<QRect> m_glowRectsAt;  ///< the shape where it is painted, kept from frame to frame
     LayersLook m_look;
