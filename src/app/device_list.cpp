@@ -53,7 +53,7 @@ void DeviceList::createInitialPages() {
 
 DeviceSlotPage* DeviceList::pageForKind(int kindIndex) {
     for (auto& p : m_pages) {
-        if (p->kindIndex == kindIndex) return p.get();
+        if (p->kindIndex() == kindIndex) return p.get();
     }
     return nullptr;
 }
@@ -86,9 +86,7 @@ void DeviceList::pageFor(ManagedDevice& managed) {
 
     auto slotPage = std::make_unique<DeviceSlotPage>();
     slotPage->managed = &managed;
-    slotPage->device = managed.device.get();
     slotPage->kind = entryKind;
-    slotPage->kindIndex = managed.kindIndex;
     CMerivexUSBDevice& device = *managed.device;
     // A page made while the window is hidden (a first arrival in the background) starts as hidden.
     device.SetWindowActive(m_windowActive);
@@ -151,7 +149,7 @@ void DeviceList::pageFor(ManagedDevice& managed) {
 
 bool DeviceList::entryTimer(QWidget* entry, int id) {
     DeviceSlotPage* page = pageOfEntry(entry);
-    if (!page || !page->entry || !page->device || id != kLightTick) return false;
+    if (!page || !page->entry || !page->device() || id != kLightTick) return false;
     m_hub.killTimer(page->entry, id);
     onLightTick(*page);
     return true;
@@ -161,12 +159,12 @@ bool DeviceList::entryTimer(QWidget* entry, int id) {
 // built by their queue never ask for that), at display pace while the preview is changing on screen, and
 // only now and then when nothing changes or nobody looks.
 void DeviceList::onLightTick(DeviceSlotPage& page) {
-    page.device->SendLightFrame();
+    page.device()->SendLightFrame();
     const bool onScreen = page.entry->IsSelected() && !m_windowHidden;
     const bool changed = page.page && page.page->showFrame(onScreen && m_windowActive);
-    CommandChannel& channel = page.device->commandChannel();
+    CommandChannel& channel = page.device()->commandChannel();
     if (!channel.connected()) return;
-    const bool streaming = page.device->StreamsOnLightTick();
+    const bool streaming = page.device()->StreamsOnLightTick();
     int period = kIdleTickMs;
     if (streaming)
         period = channel.receiverMode() ? 100 : 5;
@@ -202,11 +200,11 @@ DeviceList::VisibleCount DeviceList::CountVisibleEntries() const {
 // whose lights always come from here.
 bool DeviceList::LightsNeedProgram() const {
     return std::any_of(m_pages.begin(), m_pages.end(), [](const auto& p) {
-        if (!p->device || !p->entry || !p->entry->IsEntryVisible() || !p->device->lightControl() ||
-            !p->device->commandChannel().connected())
+        if (!p->device() || !p->entry || !p->entry->IsEntryVisible() || !p->device()->lightControl() ||
+            !p->device()->commandChannel().connected())
             return false;
         return (p->kind && p->kind->lightsFromProgram) ||
-               p->device->lightSettings().mode == CMerivexUSBDevice::kSoftwareLightMode;
+               p->device()->lightSettings().mode == CMerivexUSBDevice::kSoftwareLightMode;
     });
 }
 
@@ -289,17 +287,17 @@ DeviceSlotPage* DeviceList::FindSelectedPage() {
 
 void DeviceList::setLightControl(bool on) {
     m_lightControl = on;
-    for (auto& p : m_pages) p->device->SetLightControl(on);
+    for (auto& p : m_pages) p->device()->SetLightControl(on);
 }
 
 void DeviceList::setWindowActive(bool active) {
     m_windowActive = active;
-    for (auto& p : m_pages) p->device->SetWindowActive(active);
+    for (auto& p : m_pages) p->device()->SetWindowActive(active);
 }
 
 void DeviceList::setWindowHidden(bool hidden) {
     m_windowHidden = hidden;
-    for (auto& p : m_pages) p->device->SetWindowHidden(hidden);
+    for (auto& p : m_pages) p->device()->SetWindowHidden(hidden);
 }
 
 }  // namespace halvern::app

@@ -35,13 +35,15 @@ struct DeviceListControls {
 
 /// One device page with its list entry and power widget, over the manager's record of its device.
 struct DeviceSlotPage {
-    ManagedDevice* managed = nullptr;     ///< the device manager's record of this page's device
-    CMerivexUSBDevice* device = nullptr;  ///< that record's device object
+    ManagedDevice* managed = nullptr;  ///< the device manager's record of this page's device
     const DeviceKindEntry* kind = nullptr;
     QPointer<ui::DevicePage> page;
     QPointer<ui::DeviceOption> entry;
     QPointer<ui::DevicePower> power;
-    int kindIndex = -1;
+
+    /// The record's device object and kind, read from the record itself.
+    [[nodiscard]] CMerivexUSBDevice* device() const { return managed ? managed->device.get() : nullptr; }
+    [[nodiscard]] int kindIndex() const { return managed ? managed->kindIndex : -1; }
 };
 
 /// The window's list of devices: a view over the device manager. Makes a page, list entry and power widget

@@ -104,7 +104,7 @@ MainWindow::MainWindow(HidBackend& backend, ui::LayoutLoader& loader, ui::Langua
     m_hub.attachTree(m_root);
     connect(&m_hub, &ui::NotifyHub::notified, this, &MainWindow::onNotification);
     m_list->pageMade = [this](DeviceSlotPage& page) {
-        m_dataFolders.watch(QString::fromStdString(page.device->UserFolder().string()));
+        m_dataFolders.watch(QString::fromStdString(page.device()->UserFolder().string()));
         showSoundServerState(page);
         scheduleHeapTrim();
     };
@@ -223,13 +223,13 @@ void MainWindow::start(StartMode mode) {
 
 void MainWindow::startSoundCompanion(const QString& program, const QStringList& arguments) {
     const auto typeCodeOf = [](const DeviceSlotPage& p) -> uint16_t {
-        const auto index = static_cast<std::size_t>(p.kindIndex);
+        const auto index = static_cast<std::size_t>(p.kindIndex());
         return index < kDeviceKindTable.size() ? kDeviceKindTable[index].typeCode : 0;
     };
     const auto firstPageOf = [this, typeCodeOf](uint16_t typeCode) -> CMerivexUSBDevice* {
         if (!m_list) return nullptr;
         for (const auto& p : m_list->pages())
-            if (p->device && typeCodeOf(*p) == typeCode) return p->device;
+            if (p->device() && typeCodeOf(*p) == typeCode) return p->device();
         return nullptr;
     };
     SoundLinkHooks hooks;
@@ -511,7 +511,7 @@ void MainWindow::routeToPage(const Route& route, const ui::Notification& n) {
 void MainWindow::onRestoreDefaults(const Route&, const ui::Notification&) {
     DeviceSlotPage* page = m_list->FindSelectedPage();
     if (!page || !page->page || showMessage(QStringLiteral("message_text_22"), true, 1) != 1) return;
-    page->device->RestoreDefaults(page->page->track());
+    page->device()->RestoreDefaults(page->page->track());
 }
 
 // The address is the user's setting (GetWebSiteAddress); with none set the logo opens nothing.

@@ -19,8 +19,8 @@ constexpr std::array<int, 4> kSameModeOrder{1, 0, 2, 3};
 constexpr std::array<int, 4> kPaintOrder{0, 1, 2, 3};
 
 bool connected(const DeviceSlotPage& page) {
-    return page.device && page.entry && page.entry->IsEntryVisible() &&
-           page.device->commandChannel().connected();
+    return page.device() && page.entry && page.entry->IsEntryVisible() &&
+           page.device()->commandChannel().connected();
 }
 
 ui::LightPanel* panelOf(const DeviceSlotPage& page) {
@@ -36,14 +36,14 @@ void MainWindow::createSynchronisedLighting() {
             std::vector<CMerivexUSBDevice*> devices;
             for (const int kind : kPaintOrder) {
                 if (DeviceSlotPage* page = m_list->pageForKind(kind); page && connected(*page))
-                    devices.push_back(page->device);
+                    devices.push_back(page->device());
             }
             return devices;
         },
         [this](const CMerivexUSBDevice& device) {
             // The headset's LEDs always show the program's frames; other kinds in their software-driven mode.
             for (const auto& page : m_list->pages()) {
-                if (page->device == &device)
+                if (page->device() == &device)
                     return (page->kind && page->kind->lightsFromProgram) || device.StreamsOnLightTick();
             }
             return false;
@@ -58,7 +58,7 @@ void MainWindow::createSynchronisedLighting() {
 void MainWindow::applyWindowLight(DeviceSlotPage& page, const LightSetting& light) {
     ui::LightPanel* panel = panelOf(page);
     if (!panel) return;
-    page.device->commandChannel().setLightSync(false);
+    page.device()->commandChannel().setLightSync(false);
     panel->target()->changeLight(light, page.page->track());
     panel->show();
     m_sync->wake();
@@ -90,15 +90,15 @@ SharedEffectResult MainWindow::sameMode(DeviceSlotPage& source) {
     if (!sourcePanel) return SharedEffectResult::NoLight;
     const LightTarget& sourceTarget = *sourcePanel->target();
     const auto shared =
-        SharedEffectOf(source.device->typeCode(), sourceTarget.light(), sourceTarget.lightModes());
+        SharedEffectOf(source.device()->typeCode(), sourceTarget.light(), sourceTarget.lightModes());
     if (!shared) return SharedEffectResult::NoEquivalent;
     for (const int kind : kSameModeOrder) {
         DeviceSlotPage* page = m_list->pageForKind(kind);
         ui::LightPanel* panel = page && connected(*page) ? panelOf(*page) : nullptr;
         if (!panel) continue;
-        const auto next = WithSharedEffect(page->device->typeCode(), panel->target()->light(), *shared);
+        const auto next = WithSharedEffect(page->device()->typeCode(), panel->target()->light(), *shared);
         if (!next) continue;
-        page->device->commandChannel().setLightSync(true);
+        page->device()->commandChannel().setLightSync(true);
         panel->target()->changeLight(*next, page->page->track());
         panel->show();
     }
@@ -120,9 +120,9 @@ void MainWindow::onSameMode(const Route&, const ui::Notification&) {
 void MainWindow::onSynchroSelected(const Route&, const ui::Notification& n) {
     const bool joinable = m_sync->animation().running();
     for (const auto& page : m_list->pages()) {
-        if (!page->entry || !page->device || !n.control || !page->entry->isAncestorOf(n.control)) continue;
-        page->device->commandChannel().setLightSync(n.wParam != 0 && joinable && panelOf(*page) &&
-                                                    connected(*page));
+        if (!page->entry || !page->device() || !n.control || !page->entry->isAncestorOf(n.control)) continue;
+        page->device()->commandChannel().setLightSync(n.wParam != 0 && joinable && panelOf(*page) &&
+                                                      connected(*page));
     }
     m_sync->wake();
     showSynchro();
@@ -133,12 +133,13 @@ void MainWindow::onSynchroSelected(const Route&, const ui::Notification& n) {
 void MainWindow::enableSync(bool possible) {
     int takingPart = 0;
     for (const auto& page : m_list->pages()) {
-        takingPart += page->device && page->entry && page->entry->IsEntryVisible() &&
-                      page->device->commandChannel().lightSync();
+        takingPart += page->device() && page->entry && page->entry->IsEntryVisible() &&
+                      page->device()->commandChannel().lightSync();
     }
     for (const auto& page : m_list->pages()) {
         if (ui::LightPanel* panel = panelOf(*page)) panel->editor()->SetAllowSameMode(possible);
-        if ((!possible || takingPart < 2) && page->device) page->device->commandChannel().setLightSync(false);
+        if ((!possible || takingPart < 2) && page->device())
+            page->device()->commandChannel().setLightSync(false);
         if (QAbstractButton* synchro = page->entry ? page->entry->synchroButton() : nullptr)
             synchro->setVisible(possible && panelOf(*page));
     }
@@ -148,7 +149,8 @@ void MainWindow::enableSync(bool possible) {
 
 void MainWindow::showSynchro() {
     for (const auto& page : m_list->pages()) {
-        if (page->entry && page->device) page->entry->SetSynchro(page->device->commandChannel().lightSync());
+        if (page->entry && page->device())
+            page->entry->SetSynchro(page->device()->commandChannel().lightSync());
     }
 }
 

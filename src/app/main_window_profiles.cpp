@@ -73,17 +73,18 @@ int entryOf(const ui::CDeviceProfileUI& control, const QString& id) {
 void MainWindow::switchProfile(DeviceSlotPage& page) {
     ui::CDeviceProfileUI* control = profileControlOf(&page);
     if (!control || !page.page) return;
-    const QString previous = QString::fromStdString(page.device->GetProfileName());
+    const QString previous = QString::fromStdString(page.device()->GetProfileName());
     const int chosen = control->GetSelectedIndex();
     if (chosen < 0 || chosen == entryOf(*control, previous)) return;
     if (!control->SelectProfile(chosen, false)) return;
-    page.device->SwitchProfile(control->GetCurrentProfileId().toStdString(),
-                               page.page->track([control = QPointer(control), previous](DeviceResult result) {
-                                   if (result || !control) return;
-                                   if (const int back = entryOf(*control, previous); back >= 0) {
-                                       (void)control->SelectProfile(back, false);
-                                   }
-                               }));
+    page.device()->SwitchProfile(
+        control->GetCurrentProfileId().toStdString(),
+        page.page->track([control = QPointer(control), previous](DeviceResult result) {
+            if (result || !control) return;
+            if (const int back = entryOf(*control, previous); back >= 0) {
+                (void)control->SelectProfile(back, false);
+            }
+        }));
 }
 
 // What halvernctl (or another copy of the files) changed: the list is read again; a profile selected or
@@ -93,17 +94,17 @@ void MainWindow::dataFolderChanged(const QString& folder) {
     if (!m_list) return;
     const std::filesystem::path changed = folder.toStdString();
     for (const auto& page : m_list->pages()) {
-        if (!page->device || !page->page || page->device->UserFolder() != changed) continue;
+        if (!page->device() || !page->page || page->device()->UserFolder() != changed) continue;
         ui::CDeviceProfileUI* control = profileControlOf(page.get());
         if (!control) continue;
         control->Init();
         const std::string current = control->GetCurrentProfileId().toStdString();
-        if (!current.empty() && current != page->device->GetProfileName()) {
-            page->device->SwitchProfile(current, page->page->track());
-        } else if (page->device->ProfileChangedElsewhere()) {
+        if (!current.empty() && current != page->device()->GetProfileName()) {
+            page->device()->SwitchProfile(current, page->page->track());
+        } else if (page->device()->ProfileChangedElsewhere()) {
             // Written elsewhere: show what the file holds now; when it cannot be read, say so.
-            if (!page->device->LoadProfile()) showFailure(DeviceResult::FileError());
-            page->device->ShowSettings();
+            if (!page->device()->LoadProfile()) showFailure(DeviceResult::FileError());
+            page->device()->ShowSettings();
         }
     }
 }
@@ -169,7 +170,7 @@ void MainWindow::onProfileReset(const Route&, const ui::Notification& n) {
         return;
     }
     // The profile file holds the defaults now: the page reloads it and the device takes all of it.
-    page->device->SwitchProfile(control->GetCurrentProfileId().toStdString(), page->page->track());
+    page->device()->SwitchProfile(control->GetCurrentProfileId().toStdString(), page->page->track());
     resetSoundStyles();
 }
 

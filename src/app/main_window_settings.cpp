@@ -23,7 +23,7 @@ namespace halvern::app {
 std::vector<int> MainWindow::firmwareVersions() const {
     std::vector<int> versions;
     if (!m_list) return versions;
-    for (const auto& page : m_list->pages()) versions.push_back(page->device->firmwareVersion());
+    for (const auto& page : m_list->pages()) versions.push_back(page->device()->firmwareVersion());
     return versions;
 }
 
@@ -41,7 +41,7 @@ void MainWindow::openSettings(bool fromGear) {
     if (m_list) {
         const auto& pages = m_list->pages();
         for (size_t k = 0; k + 1 < setup.entries.size() && k < pages.size(); ++k) {
-            const auto kindIndex = static_cast<size_t>(pages[k]->kindIndex);
+            const auto kindIndex = static_cast<size_t>(pages[k]->kindIndex());
             if (kindIndex < kDeviceKindTable.size())
                 setup.entries[k].name =
                     m_texts.text(ui::KindDisplayTextId(kDeviceKindTable[kindIndex].kindName)).toStdString();

@@ -29,8 +29,8 @@ using test::waitUntil;
 // device that reports its power asks for its state while the window shows).
 bool devicesSeeAHiddenWindow(MainWindow& window) {
     for (const auto& p : window.deviceList().pages()) {
-        if (p->device->powerFlag() && !p->device->windowHidden()) return false;
-        if (p->device->windowActive()) return false;
+        if (p->device()->powerFlag() && !p->device()->windowHidden()) return false;
+        if (p->device()->windowActive()) return false;
     }
     return true;
 }
@@ -61,7 +61,7 @@ TEST(BackgroundStart, DevicesAndLightsRunWithoutTheWindowUntilASecondStartOpensI
     DeviceSlotPage* mousePage = window.deviceList().pageForKind(0);
     ASSERT_TRUE(mousePage);
     ASSERT_TRUE(waitUntil([&] { return mousePage->entry->IsEntryVisible(); }));
-    EXPECT_TRUE(mousePage->device->commandChannel().connected());
+    EXPECT_TRUE(mousePage->device()->commandChannel().connected());
     // The headset's lights are this program's work: they run while nobody sees the window. Its page is
     // made on its first arrival, which leaves the window hidden too.
     const auto headset = emulator.attach(Product::Headset, Attachment::Cable);
@@ -78,8 +78,8 @@ TEST(BackgroundStart, DevicesAndLightsRunWithoutTheWindowUntilASecondStartOpensI
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(logged("window shown"));
     for (const auto& p : window.deviceList().pages()) {
-        if (p->device->powerFlag()) {
-            EXPECT_FALSE(p->device->windowHidden());
+        if (p->device()->powerFlag()) {
+            EXPECT_FALSE(p->device()->windowHidden());
         }
     }
     // Opened once, the window is as any other: a device arriving brings it forward.

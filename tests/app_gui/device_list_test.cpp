@@ -149,14 +149,14 @@ TEST_F(DeviceListTest, UnpluggingTheSelectedOfTwoDevicesSelectsTheOther) {
 TEST_F(DeviceListTest, FewerThanTwoVisibleDevicesTakingPartEndSynchronisedLighting) {
     plug(Product::Mouse, kMouse);
     plug(Product::Keyboard, kKeyboard);
-    const auto takesPart = [&](int kind) { return page(kind)->device->commandChannel().lightSync(); };
+    const auto takesPart = [&](int kind) { return page(kind)->device()->commandChannel().lightSync(); };
     // The option shows the flag; a disagreement between the two fails here.
     const auto synchro = [&](int kind) {
         EXPECT_EQ(page(kind)->entry->IsSynchro(), takesPart(kind)) << "kind " << kind;
         return takesPart(kind);
     };
-    page(kMouse)->device->commandChannel().setLightSync(true);
-    page(kKeyboard)->device->commandChannel().setLightSync(true);
+    page(kMouse)->device()->commandChannel().setLightSync(true);
+    page(kKeyboard)->device()->commandChannel().setLightSync(true);
 
     // Two visible devices taking part stay in while the list changes around them.
     plug(Product::MousePad, kMousePad);
@@ -172,7 +172,7 @@ TEST_F(DeviceListTest, FewerThanTwoVisibleDevicesTakingPartEndSynchronisedLighti
 
     // With two visible devices but only one of them taking part, the next change of the list ends it.
     plug(Product::Keyboard, kKeyboard);
-    page(kMouse)->device->commandChannel().setLightSync(true);
+    page(kMouse)->device()->commandChannel().setLightSync(true);
     plug(Product::MousePad, kMousePad);
     EXPECT_FALSE(synchro(kMouse));
 }
@@ -183,7 +183,7 @@ TEST_F(DeviceListTest, AKeyboardThroughItsReceiverShowsItsEntryOnceTheLinkAnswer
     auto receiver = emulator.attach(Product::Keyboard, Attachment::Receiver);
     ASSERT_TRUE(receiver);
     receiver->setLinkUp(false);
-    CommandChannel& channel = page(kKeyboard)->device->commandChannel();
+    CommandChannel& channel = page(kKeyboard)->device()->commandChannel();
     // The window opened the receiver and asked whether the keyboard behind it answers: it does not, so the
     // entry stays hidden.
     ASSERT_TRUE(waitUntil([&] { return queryLinks("keyboard-receiver") > 0; }, 5000));

@@ -55,14 +55,14 @@ TEST_F(DeviceLockWaitTest, TheWindowOpensTheDeviceOnlyWhenTheOtherProgramLetsItG
     const auto device = emulator.attach(Product::Mouse);
     ASSERT_TRUE(waitUntil([&] { return mouse().managed->lockWait != nullptr; }, 5000))
         << "the arrival was handled";
-    EXPECT_FALSE(mouse().device->commandChannel().connected());
+    EXPECT_FALSE(mouse().device()->commandChannel().connected());
     EXPECT_FALSE(mouseShown());
     EXPECT_EQ(device->firmware().commandCount(0x01), 0u)
         << "nothing was sent to a device another program has";
 
     other.lock.reset();
     ASSERT_TRUE(waitUntil([&] { return mouseShown(); }, 5000));
-    EXPECT_TRUE(mouse().device->commandChannel().connected());
+    EXPECT_TRUE(mouse().device()->commandChannel().connected());
     EXPECT_EQ(lockState(), LockOutcome::Busy) << "the window holds the device while it has it open";
     EXPECT_EQ(readLockHolder(lockFile), ::getpid());
 
@@ -93,7 +93,7 @@ TEST_F(DeviceLockWaitTest, CableAndReceiverArrivingWhileItWaitsOpenTheCableAndOn
     ASSERT_TRUE(emulator.attach(Product::Mouse, Attachment::Receiver));
     ASSERT_TRUE(waitUntil([&] { return mouse().managed->lockWait != nullptr; }, 5000));
     ASSERT_TRUE(emulator.attach(Product::Mouse, Attachment::Cable));
-    CommandChannel& channel = mouse().device->commandChannel();
+    CommandChannel& channel = mouse().device()->commandChannel();
     other.lock.reset();
     ASSERT_TRUE(waitUntil([&] { return mouseShown(); }, 5000));
     // The cable wins whether the lock came before discovery handed the cable over or after; a cable handed

@@ -162,7 +162,7 @@ TEST_F(DeviceServiceTest, PropertiesAreReadFromTheDeviceAndWrittenThroughIt) {
                                            {QVariant::fromValue(0U), QVariant::fromValue(900U), true});
     EXPECT_EQ(stage.type(), QDBusMessage::ReplyMessage) << stage.errorMessage().toStdString();
     const auto* page = window.deviceList().pageForKind(0);
-    const auto* object = dynamic_cast<const CMerivexMouseDevice*>(page ? page->device : nullptr);
+    const auto* object = dynamic_cast<const CMerivexMouseDevice*>(page ? page->device() : nullptr);
     ASSERT_TRUE(object);
     EXPECT_EQ(object->dpiScale().dpi(object->settings().stages[0].dpiX), 900);
 
@@ -211,7 +211,7 @@ TEST_F(DeviceServiceTest, ADpiStageChangedByThePageOrByHalvernctlIsAnnounced) {
               "stage 5: on, 1200 DPI (slider 10), colour 00ffff, written to the mouse\n");
     EXPECT_TRUE(waitUntil([&] { return client.sawChange(kMousePath, QStringLiteral("DpiStages")); }))
         << "halvernctl's change";
-    const auto* device = dynamic_cast<const CMerivexMouseDevice*>(page->device);
+    const auto* device = dynamic_cast<const CMerivexMouseDevice*>(page->device());
     ASSERT_TRUE(device);
     EXPECT_EQ(device->settings().stages[4].dpiX, 10) << "the window's object holds halvernctl's change";
 }

@@ -45,7 +45,7 @@ TEST_F(MainWindowTest, PluggedMouseShowsItsEntryAndPageAndUnpluggingShowsTheNoti
     EXPECT_FALSE(entryVisible(0));
     (void)emulator.attach(Product::Mouse, Attachment::Cable);
     ASSERT_TRUE(waitUntil([&] { return entryVisible(0); }));
-    EXPECT_TRUE(page(0)->device->commandChannel().connected());
+    EXPECT_TRUE(page(0)->device()->commandChannel().connected());
     auto* pages = ui::findControl<QStackedWidget>(window.get(), "device_switch");
     ASSERT_TRUE(pages);
     EXPECT_EQ(pages->currentWidget(), page(0)->page.data());
@@ -55,7 +55,7 @@ TEST_F(MainWindowTest, PluggedMouseShowsItsEntryAndPageAndUnpluggingShowsTheNoti
 
     ASSERT_TRUE(emulator.detach(Product::Mouse, Attachment::Cable));
     ASSERT_TRUE(waitUntil([&] { return !entryVisible(0); }));
-    EXPECT_FALSE(page(0)->device->commandChannel().connected());
+    EXPECT_FALSE(page(0)->device()->commandChannel().connected());
     EXPECT_TRUE(notice()->isVisibleTo(window.get()));
     EXPECT_EQ(pages->currentIndex(), 0);
 }
@@ -63,7 +63,7 @@ TEST_F(MainWindowTest, PluggedMouseShowsItsEntryAndPageAndUnpluggingShowsTheNoti
 TEST_F(MainWindowTest, CableAndReceiverShareOnePageAndTheChannelFollowsTheCable) {
     (void)emulator.attach(Product::Mouse, Attachment::Receiver);
     ASSERT_TRUE(waitUntil([&] { return entryVisible(0); }));
-    CommandChannel& channel = page(0)->device->commandChannel();
+    CommandChannel& channel = page(0)->device()->commandChannel();
     EXPECT_TRUE(channel.receiverMode());
 
     (void)emulator.attach(Product::Mouse, Attachment::Cable);
@@ -79,7 +79,7 @@ TEST_F(MainWindowTest, CableAndReceiverShareOnePageAndTheChannelFollowsTheCable)
 TEST_F(MainWindowTest, ReceiverWhoseMouseIsOffKeepsTheEntryHiddenUntilTheLinkAnswers) {
     auto receiver = emulator.attach(Product::Mouse, Attachment::Receiver);
     receiver->setLinkUp(false);
-    ASSERT_TRUE(waitUntil([&] { return page(0)->device->commandChannel().connected(); }));
+    ASSERT_TRUE(waitUntil([&] { return page(0)->device()->commandChannel().connected(); }));
     EXPECT_FALSE(waitUntil([&] { return entryVisible(0); }, 800));
     receiver->setLinkUp(true);
     EXPECT_TRUE(waitUntil([&] { return entryVisible(0); }, 4000));  // the next try, within about 3 s
@@ -89,7 +89,7 @@ TEST_F(MainWindowTest, MousePadPageIsMadeOnItsFirstArrival) {
     EXPECT_FALSE(page(2));
     (void)emulator.attach(Product::MousePad, Attachment::Cable);
     ASSERT_TRUE(waitUntil([&] { return entryVisible(2); }));
-    EXPECT_EQ(page(2)->device->ledCount(), 15);
+    EXPECT_EQ(page(2)->device()->ledCount(), 15);
     ASSERT_TRUE(emulator.detach(Product::MousePad, Attachment::Cable));
     ASSERT_TRUE(waitUntil([&] { return !entryVisible(2); }));
     EXPECT_TRUE(page(2));  // the page stays for the next arrival
@@ -122,7 +122,7 @@ TEST_F(MainWindowTest, RoutingActsOnTheWindowByExactNameAndPrefix) {
     EXPECT_FALSE(window->lightControl());
     window->lightControlRequest(1, 1);
     EXPECT_TRUE(window->lightControl());
-    for (const auto& p : window->deviceList().pages()) EXPECT_TRUE(p->device->lightControl());
+    for (const auto& p : window->deviceList().pages()) EXPECT_TRUE(p->device()->lightControl());
 
     // Unknown names and types are ignored.
     window->onNotification({QStringLiteral("click"), QStringLiteral("no_such_button_7"), nullptr, 0, 0});
@@ -133,7 +133,7 @@ TEST_F(MainWindowTest, RoutingActsOnTheWindowByExactNameAndPrefix) {
 TEST_F(MainWindowTest, PagesRunWithoutLightControlWhileTheSystemSleeps) {
     auto allPages = [&](bool on) {
         for (const auto& p : window->deviceList().pages()) {
-            if (p->device->lightControl() != on) return false;
+            if (p->device()->lightControl() != on) return false;
         }
         return true;
     };

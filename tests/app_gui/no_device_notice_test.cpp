@@ -71,7 +71,7 @@ protected:
     int entryOf(int kind) {
         const auto& pages = window->deviceList().pages();
         for (std::size_t i = 0; i < pages.size(); ++i) {
-            if (pages[i]->kindIndex == kind) return static_cast<int>(i);
+            if (pages[i]->kindIndex() == kind) return static_cast<int>(i);
         }
         return -1;
     }
@@ -101,7 +101,7 @@ protected:
             for (int id : kEntryTimerIds) {
                 if (window->hub().hasTimer(p->entry, id))
                     found +=
-                        "timer " + std::to_string(id) + " of kind " + std::to_string(p->kindIndex) + "; ";
+                        "timer " + std::to_string(id) + " of kind " + std::to_string(p->kindIndex()) + "; ";
             }
         }
         if (window->synchronisedLighting().active()) found += "the shared animation runs; ";

@@ -68,7 +68,7 @@ protected:
     ui::DevicePage* show(int kind) {
         const auto& pages = window->deviceList().pages();
         for (std::size_t i = 0; i < pages.size(); ++i) {
-            if (pages[i]->kindIndex == kind)
+            if (pages[i]->kindIndex() == kind)
                 window->deviceList().ShowDeviceEntry(static_cast<int>(i), true, true);
         }
         settle();

@@ -66,7 +66,7 @@ protected:
     }
     ~RgbDevicesTest() override { window.shutdown(); }
 
-    CMerivexUSBDevice& device(int kind) { return *window.deviceList().pageForKind(kind)->device; }
+    CMerivexUSBDevice& device(int kind) { return *window.deviceList().pageForKind(kind)->device(); }
     const LightSetting& lightOf(size_t index) {
         CMerivexUSBDevice& d = device(static_cast<int>(index));
         if (auto* m = dynamic_cast<CMerivexMouseDevice*>(&d)) return m->settings().light;

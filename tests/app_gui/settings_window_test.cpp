@@ -82,8 +82,8 @@ TEST_F(SettingsWindowTest, ListsTheAnswersAndMarksTheChosenUpdates) {
     test::LocalServer server({HALVERN_UPDATE_SERVER, "--answers", answers.string(), "--port", "0"});
     openWindow(server.url());
     ASSERT_TRUE(waitUntil(
-        [&] { return window->deviceList().pages().front()->device->commandChannel().connected(); }));
-    ASSERT_TRUE(waitUntil([&] { return window->deviceList().pages().front()->device->info()[3] == 0x05; }));
+        [&] { return window->deviceList().pages().front()->device()->commandChannel().connected(); }));
+    ASSERT_TRUE(waitUntil([&] { return window->deviceList().pages().front()->device()->info()[3] == 0x05; }));
 
     ui::SettingsWindow* settings = openSettings();
     ASSERT_TRUE(settings);

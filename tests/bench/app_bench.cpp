@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
     const auto select = [&](int kind) {
         const auto& pages = list.pages();
         for (size_t i = 0; i < pages.size(); ++i) {
-            if (pages[i]->kindIndex == kind) list.ShowDeviceEntry(static_cast<int>(i), true, true);
+            if (pages[i]->kindIndex() == kind) list.ShowDeviceEntry(static_cast<int>(i), true, true);
         }
         return runUntil([&] { return pageReady(kind); }, 5000);
     };
@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
     if (!select(kKeyboard)) {
         std::printf("  (the keyboard page could not be selected again: no streaming figure)\n");
     } else {
-        auto* device = dynamic_cast<CMerivexKeyboardDevice*>(list.pageForKind(kKeyboard)->device);
+        auto* device = dynamic_cast<CMerivexKeyboardDevice*>(list.pageForKind(kKeyboard)->device());
         keyboard->setFaults({.latency = std::chrono::milliseconds(1)});
         bool switched = false;
         const uint8_t mode = device ? device->settings().light.mode : 0;

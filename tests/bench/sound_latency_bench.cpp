@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     if (!keyboard || !runUntilFine(
                          [&] {
                              app::DeviceSlotPage* p = list.pageForKind(1);
-                             device = p ? dynamic_cast<CMerivexKeyboardDevice*>(p->device) : nullptr;
+                             device = p ? dynamic_cast<CMerivexKeyboardDevice*>(p->device()) : nullptr;
                              return device != nullptr && p->page && p->page->isVisible() &&
                                     !device->factoryTable().empty();
                          },
