@@ -11,16 +11,13 @@ bool isControl(char32_t cp) {
     return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F);
 }
 
-bool isUtf8(std::string_view text) {
-    return WideToUtf8(Utf8ToWide(text)) == text;
-}
-
 }  // namespace
 
 NameProblem CheckName(std::string_view utf8) {
-    if (!isUtf8(utf8)) return NameProblem::ControlCharacter;
-    if (IsBlank(utf8)) return NameProblem::Blank;  // also a name of nothing but tabs and line breaks
+    // Text that is not UTF-8 does not come back the same from one decoding and encoding.
     const std::wstring wide = Utf8ToWide(utf8);
+    if (WideToUtf8(wide) != utf8) return NameProblem::ControlCharacter;
+    if (IsBlank(utf8)) return NameProblem::Blank;  // also a name of nothing but tabs and line breaks
     if (std::ranges::any_of(wide, [](wchar_t c) { return isControl(static_cast<char32_t>(c)); }))
         return NameProblem::ControlCharacter;
     if (wide.size() > kMaxNameCharacters) return NameProblem::TooLong;
