@@ -12,7 +12,9 @@ namespace halvern {
 
 /// The headset's sound settings through the sound card's configuration library: starting it (device
 /// choice, properties brought to their defaults), reading the recording device's values, and the writes of
-/// the page's microphone, monitor and voice controls. Used on the owner's thread.
+/// the page's microphone, monitor and voice controls. One object is used by one thread at a time: the
+/// device keeps its own on its thread and hands a copy to each job of its queue, which makes the library's
+/// calls on the copy; the job's answer brings back what the copy learned (takeStateOf, takeMarksOf).
 class HeadsetAudio {
 public:
     enum class Start { Ready, InitFailed, NoPlayback };
@@ -46,7 +48,14 @@ public:
         std::optional<bool> surround;          ///< of the playback device
     };
 
-    explicit HeadsetAudio(audio::AudioConfigLibrary& library) : m_library(library) {}
+    explicit HeadsetAudio(audio::AudioConfigLibrary& library) : m_library(&library) {}
+
+    /// Takes the state of `worked`, a copy that started (or started again): start, devices, features and
+    /// what is unavailable.
+    void takeStateOf(const HeadsetAudio& worked) { *this = worked; }
+    /// Takes what `worked`, a copy that made calls, found unavailable. A copy made before this object
+    /// started again (other devices) brings nothing.
+    void takeMarksOf(const HeadsetAudio& worked);
 
     /// Starts the library once: init, device lists, device choice, defaults, feature lists. Later calls
     /// return the first answer. A property the library cannot read is written with its default, 0, but
@@ -58,6 +67,8 @@ public:
     /// does. True when it did (the caller takes the new state); false, touching nothing, when the same
     /// devices are there, and before the first start.
     [[nodiscard]] bool devicesChanged(const HeadsetSystem& user);
+    /// The answer of the last start; nothing before the first.
+    [[nodiscard]] std::optional<Start> started() const { return m_started; }
     /// Whether properties can be read and written (started with a playback device).
     [[nodiscard]] bool ready() const { return m_start == Start::Ready; }
     [[nodiscard]] const audio::ChosenDevices& devices() const { return m_devices; }
@@ -88,6 +99,11 @@ public:
     [[nodiscard]] bool setEqualiser(const Bands& bands, const Bands& previous);
     /// Writes one band (0-9).
     [[nodiscard]] bool setBand(size_t band, int32_t value);
+    /// Plays a profile's equaliser: `wanted`, or the library's own bands when the profile names none
+    /// (`previous` when they cannot be read); a refusal is only logged. The bands the page shows then;
+    /// nothing when not ready.
+    [[nodiscard]] std::optional<Bands> playProfileBands(const std::optional<Bands>& wanted,
+                                                        const Bands& previous);
     /// The ten band values the library holds; nothing when one cannot be read.
     [[nodiscard]] std::optional<Bands> readBands();
 
@@ -120,7 +136,7 @@ private:
     void bringToDefaults(const HeadsetSystem& user);
     void readFeatures();
 
-    audio::AudioConfigLibrary& m_library;
+    audio::AudioConfigLibrary* m_library;  ///< never null
     std::optional<Start> m_started;
     Start m_start = Start::InitFailed;
     audio::ChosenDevices m_devices;
