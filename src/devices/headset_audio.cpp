@@ -141,6 +141,7 @@ bool HeadsetAudio::devicesChanged(const HeadsetSystem& user) {
     m_devices = {};
     m_features = {};
     m_unavailable = {};
+    m_taken = std::make_shared<std::optional<Bands>>();  // other devices: nothing known of their bands
     (void)start(user);
     return true;
 }
@@ -307,7 +308,9 @@ void HeadsetAudio::takeSwitchResult(Feature feature, int result) {
 
 bool HeadsetAudio::setBand(size_t band, int32_t value) {
     if (band >= kEqBands) return false;
-    return writeInteger(Property{false, kBandNames[band], {}}, value);
+    if (!writeInteger(Property{false, kBandNames[band], {}}, value)) return false;
+    if (*m_taken) (**m_taken)[band] = value;
+    return true;
 }
 
 bool HeadsetAudio::writeEqualiser(const Bands& bands) {
@@ -325,8 +328,17 @@ bool HeadsetAudio::writeEqualiser(const Bands& bands) {
 }
 
 bool HeadsetAudio::setEqualiser(const Bands& bands, const Bands& previous) {
-    if (writeEqualiser(bands)) return true;
-    if (!writeEqualiser(previous)) debugLog("an equaliser band could not be set back");
+    const Bands before = m_taken->value_or(previous);
+    if (writeEqualiser(bands)) {
+        *m_taken = bands;
+        return true;
+    }
+    if (writeEqualiser(before)) {
+        *m_taken = before;
+    } else {
+        m_taken->reset();  // part of a batch may have stayed
+        debugLog("an equaliser band could not be set back");
+    }
     return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -95,7 +96,9 @@ public:
     /// Virtual surround of the headset ("VirtualSurroundEffectControl").
     [[nodiscard]] bool setSurround(bool on);
     /// Turns the equaliser on and writes the ten band values, as one change. When the library refuses, the
-    /// bands it took get `previous` back, so the equaliser is left as it was.
+    /// bands it took get back the bands it took last from this object or a copy of it, or `previous` when
+    /// none did yet, so the equaliser is left as it was (also when edits made one after the other were
+    /// copied before the earlier ones ran).
     [[nodiscard]] bool setEqualiser(const Bands& bands, const Bands& previous);
     /// Writes one band (0-9).
     [[nodiscard]] bool setBand(size_t band, int32_t value);
@@ -142,6 +145,10 @@ private:
     audio::ChosenDevices m_devices;
     std::array<std::optional<std::array<int32_t, 3>>, 2> m_features{};
     std::array<bool, kFeatureCount> m_unavailable{};
+    /// The bands the library took last through this object and its copies (nothing when unknown). Shared
+    /// by the copies and used by whichever thread makes the calls; the copies' calls are made one after
+    /// the other (the device's queue), never at the same time.
+    std::shared_ptr<std::optional<Bands>> m_taken = std::make_shared<std::optional<Bands>>();
 };
 
 }  // namespace halvern

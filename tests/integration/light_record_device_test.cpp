@@ -481,7 +481,7 @@ TEST_F(HeadsetAudioTest, EditsWaitForTheLibraryOffThisThreadAndAreTakenInOrder) 
     const HeadsetSystem before = device.audioSettings();
     const HeadsetAudio::Bands bandsBefore = device.eqBands();
     std::vector<std::pair<std::string, DeviceResult>> answers;
-    const auto answer = [&answers](std::string what) {
+    const auto answer = [&answers](const std::string& what) {
         return [&answers, what](DeviceResult result) { answers.emplace_back(what, result); };
     };
     library->holdCalls(true);
@@ -517,6 +517,32 @@ TEST_F(HeadsetAudioTest, EditsWaitForTheLibraryOffThisThreadAndAreTakenInOrder) 
     ASSERT_TRUE(playback);
     EXPECT_EQ(library->stored(*playback, "EQ_Slider1"), "9");
     EXPECT_EQ(library->stored(*playback, "EQ_Slider2"), std::to_string(expected[1]));
+}
+
+// A preset refused halfway while a band move made before it was still on its way: the library gets back the
+// bands it played after the move, which the page shows, not those the page showed when the preset was chosen.
+TEST_F(HeadsetAudioTest, AnEqRefusedBehindAnotherEqEditSetsBackWhatThatOneLeft) {
+    open();
+    library->setFaults({.failingWrites = {"EQ_Slider4"}});
+    const HeadsetAudio::Bands before = device.eqBands();
+    ASSERT_NE(headset_eq::PresetBands(2)[2], before[2]);
+    std::optional<DeviceResult> moved;
+    library->holdCalls(true);
+    device.MoveEqBand(0, 9, [&moved](DeviceResult result) { moved = result; });
+    ASSERT_TRUE(test::waitFor([&] { return library->heldCalls() == 1; }));
+    const DeviceResult preset = device.Await([&](auto done) {
+        device.SelectEqPreset(2, done);
+        library->holdCalls(false);
+    });
+    ASSERT_TRUE(moved && moved->ok());
+    EXPECT_EQ(preset.code(), DeviceResult::kRefused);
+    HeadsetAudio::Bands expected = before;
+    expected[0] = 9;
+    EXPECT_EQ(device.eqBands(), expected);
+    const auto playback = audio::ChooseDevices(*library).playback;
+    ASSERT_TRUE(playback);
+    EXPECT_EQ(library->stored(*playback, "EQ_Slider1"), "9");
+    EXPECT_EQ(library->stored(*playback, "EQ_Slider3"), std::to_string(before[2]));
 }
 
 TEST_F(HeadsetAudioTest, AFailedStartTouchesNoProperty) {
