@@ -30,9 +30,10 @@ constexpr int kHeadsetKind = 3;
 class HeadsetPageTest : public PageFixture {
 protected:
     void SetUp() override {
-        // Opening the page sets the profile's EQ (preset 1) and ends reading the voice changer's type.
+        // Opening the page sets the profile's EQ (preset 1) and ends reading the voice changer's type, on
+        // the headset's queue; the sound controls work once that answer reached the page.
         startWith(emu::Product::Headset, [&] {
-            return page() && captured("AUDIO P write EQ_Slider10 5") &&
+            return page() && headset().audioReady() && captured("AUDIO P write EQ_Slider10 5") &&
                    captured("AUDIO R read MagicVoice_Selection 0");
         });
         answerMessages(true);
