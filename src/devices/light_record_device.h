@@ -93,10 +93,11 @@ public:
     explicit CMerivexHS6533Device(HidBackend& backend);
     ~CMerivexHS6533Device() override;
 
-    /// The library the audio settings go through (before ActivatePage).
+    /// The library the audio settings go through (before ActivatePage: the device's queue calls it).
     void SetAudioLibrary(std::unique_ptr<audio::AudioConfigLibrary> library);
     /// Opens the page as the pad does, then starts the library (once) and takes the recording device's
-    /// values into the page and the profile.
+    /// values into the page and the profile, as a job of the device's queue; `done` hears the page's
+    /// activation once that job answered.
     void ActivatePage(Done done = {}) override;
     /// How starting the library went; nothing before ActivatePage or without a library.
     [[nodiscard]] std::optional<HeadsetAudio::Start> audioStart() const {
