@@ -4,6 +4,7 @@
 // headset_eq_command.
 
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "cli/cli_support.h"
@@ -35,8 +36,8 @@ struct AudioControl {
     std::string_view key;     ///< its name in JSON
     std::string_view second;  ///< "--level" or "--type"
     long secondMin, secondMax;
-    bool (CMerivexHS6533Device::*setOn)(bool);
-    bool (CMerivexHS6533Device::*setSecond)(int);
+    void (CMerivexHS6533Device::*setOn)(bool, CMerivexUSBDevice::Done);
+    void (CMerivexHS6533Device::*setSecond)(int, CMerivexUSBDevice::Done);
     int32_t HeadsetSystem::*on;
     int32_t HeadsetSystem::*value;
     std::string_view
@@ -153,8 +154,14 @@ int runHeadsetCommand(const CommandContext& context, const CommandArgs& args) {
     auto session = openHeadset(context, true);
     if (!session) return kExitDeviceError;
     CMerivexHS6533Device* headset = session->device;
-    if ((on && !((*headset).*(control->setOn))(*on != 0)) ||
-        (second && !((*headset).*(control->setSecond))(static_cast<int>(*second)))) {
+    // Each change waits for the sound library's answer, heard on this thread.
+    const auto taken = [headset](const std::function<void(CMerivexUSBDevice::Done)>& change) {
+        return headset->Await(change).ok();
+    };
+    if ((on && !taken([&](CMerivexUSBDevice::Done done) { (headset->*(control->setOn))(*on != 0, done); })) ||
+        (second && !taken([&](CMerivexUSBDevice::Done done) {
+             (headset->*(control->setSecond))(static_cast<int>(*second), done);
+         }))) {
         context.err << "halvernctl: headset: the sound library did not take the " << control->shown
                     << " setting\n";
         return kExitDeviceError;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdio>
+#include <functional>
 
 #include "cli/cli_support.h"
 #include "cli/command_checks.h"
@@ -238,16 +239,23 @@ int runHeadsetEqCommand(const CommandContext& context, const CommandArgs& words)
     auto session = openHeadset(context, true);
     if (!session) return kExitDeviceError;
     CMerivexHS6533Device& headset = *session->device;
-    const auto applied = [&](bool accepted, std::string_view action) {
-        return accepted ? printEq(context, headset, action)
-                        : refused(context, "the sound library did not take the equaliser setting");
+    // An edit waits for the sound library's answer, heard on this thread.
+    using Done = CMerivexUSBDevice::Done;
+    const auto applied = [&](const std::function<void(Done)>& edit, std::string_view action) {
+        return headset.Await(edit).ok()
+                   ? printEq(context, headset, action)
+                   : refused(context, "the sound library did not take the equaliser setting");
     };
     if (verb == "eq") {
-        return preset ? applied(headset.SelectEqPreset(static_cast<int>(*preset)), "preset")
-                      : applied(headset.SelectCustomEq(), "custom");
+        return preset ? applied([&](Done done) { headset.SelectEqPreset(static_cast<int>(*preset), done); },
+                                "preset")
+                      : applied([&](Done done) { headset.SelectCustomEq(done); }, "custom");
     }
-    if (verb == "band")
-        return applied(headset.MoveEqBand(static_cast<int>(*index), static_cast<int>(*value)), "band");
+    if (verb == "band") {
+        return applied(
+            [&](Done done) { headset.MoveEqBand(static_cast<int>(*index), static_cast<int>(*value), done); },
+            "band");
+    }
     const std::string action = words[1];
     if (action == "list") return listCustom(context, headset);
     if (action == "save") return saveCustom(context, headset, argument(2));
@@ -256,8 +264,9 @@ int runHeadsetEqCommand(const CommandContext& context, const CommandArgs& words)
                           ordinalProblem(words[2], action + " INDEX", headset.customEqNames().size()),
                           kUsage);
     }
-    return action == "select" ? applied(headset.ChooseCustomEq(static_cast<int>(*index)), "selected")
-                              : applied(headset.DeleteCustomEq(static_cast<int>(*index)), "deleted");
+    const int at = static_cast<int>(*index);
+    return action == "select" ? applied([&](Done done) { headset.ChooseCustomEq(at, done); }, "selected")
+                              : applied([&](Done done) { headset.DeleteCustomEq(at, done); }, "deleted");
 }
 
 int runHeadsetInfo(const CommandContext& context) {

@@ -115,6 +115,19 @@ int EmulatedAudioLibrary::GetDeviceById(Direction direction, uint32_t index, Dev
     return 0;
 }
 
+void EmulatedAudioLibrary::holdCalls(bool hold) {
+    {
+        std::scoped_lock lock(m_mutex);
+        m_holding = hold;
+    }
+    if (!hold) m_released.notify_all();
+}
+
+int EmulatedAudioLibrary::heldCalls() const {
+    std::scoped_lock lock(m_mutex);
+    return m_held;
+}
+
 int EmulatedAudioLibrary::PropertyControl(const DeviceRecord& device, std::wstring_view wideName,
                                           PropertyValue& value, std::span<const int32_t> parameters,
                                           Access access) {
@@ -126,7 +139,12 @@ int EmulatedAudioLibrary::PropertyControl(const DeviceRecord& device, std::wstri
     std::string line;
     int result = kFailed;
     {
-        std::scoped_lock lock(m_mutex);
+        std::unique_lock lock(m_mutex);
+        if (m_holding) {
+            ++m_held;
+            m_released.wait(lock, [this] { return !m_holding; });
+            --m_held;
+        }
         const std::optional<Direction> direction = directionOfLocked(device);
         const Key key{device.handle, name, channel};
         if (m_faults.unavailable.contains(name)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
@@ -39,6 +40,11 @@ public:
     /// New faults; a change of `noPlayback` is announced as the devices changing (WatchDevices), on the
     /// caller's thread.
     void setFaults(Faults faults);
+    /// Holds every property call until released with holdCalls(false): a sound server that does not
+    /// answer, for tests of what must not wait for it.
+    void holdCalls(bool hold);
+    /// How many property calls wait in the hold now.
+    [[nodiscard]] int heldCalls() const;
     /// Sets a property's stored text (a channel of std::nullopt: the call without parameters).
     void store(const DeviceRecord& device, std::string_view name, std::optional<int32_t> channel,
                std::string text);
@@ -62,6 +68,9 @@ private:
 
     LineSink m_capture;
     mutable std::mutex m_mutex;
+    std::condition_variable m_released;
+    bool m_holding = false;
+    int m_held = 0;
     Faults m_faults;
     std::vector<DeviceRecord> m_playback;
     std::vector<DeviceRecord> m_recording;

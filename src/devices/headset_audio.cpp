@@ -108,17 +108,17 @@ int percentOf(double scalar) {
 
 HeadsetAudio::Start HeadsetAudio::start(const HeadsetSystem& user) {
     if (m_started) return *m_started;
-    if (m_library.ConfLibInit() != 0) {
+    if (m_library->ConfLibInit() != 0) {
         m_started = m_start = Start::InitFailed;
         return m_start;
     }
-    (void)m_library.CreateDeviceList();
+    (void)m_library->CreateDeviceList();
     uint32_t playback = 0;
-    if (m_library.GetDeviceCount(audio::Direction::Playback, playback) != 0 || playback == 0) {
+    if (m_library->GetDeviceCount(audio::Direction::Playback, playback) != 0 || playback == 0) {
         m_started = m_start = Start::NoPlayback;
         return m_start;
     }
-    m_devices = audio::ChooseDevices(m_library);
+    m_devices = audio::ChooseDevices(*m_library);
     m_start = m_devices.playback ? Start::Ready : Start::NoPlayback;
     m_started = m_start;
     if (!ready()) return m_start;
@@ -130,10 +130,10 @@ HeadsetAudio::Start HeadsetAudio::start(const HeadsetSystem& user) {
 bool HeadsetAudio::devicesChanged(const HeadsetSystem& user) {
     if (!m_started) return false;
     if (m_start != Start::InitFailed) {
-        (void)m_library.CreateDeviceList();
+        (void)m_library->CreateDeviceList();
         uint32_t playback = 0;
-        const bool any = m_library.GetDeviceCount(audio::Direction::Playback, playback) == 0 && playback > 0;
-        const audio::ChosenDevices now = any ? audio::ChooseDevices(m_library) : audio::ChosenDevices{};
+        const bool any = m_library->GetDeviceCount(audio::Direction::Playback, playback) == 0 && playback > 0;
+        const audio::ChosenDevices now = any ? audio::ChooseDevices(*m_library) : audio::ChosenDevices{};
         if (now.playback == m_devices.playback && now.recording == m_devices.recording) return false;
     }
     m_started.reset();
@@ -141,6 +141,7 @@ bool HeadsetAudio::devicesChanged(const HeadsetSystem& user) {
     m_devices = {};
     m_features = {};
     m_unavailable = {};
+    m_taken = std::make_shared<std::optional<Bands>>();  // other devices: nothing known of their bands
     (void)start(user);
     return true;
 }
@@ -151,7 +152,7 @@ void HeadsetAudio::readFeatures() {
         if (!devices[i] || devices[i]->type < 1) continue;
         PropertyValue value;
         audio::DeviceRecord device = *devices[i];
-        if (m_library.PropertyControl(device, L"GetSupportFeature", value, {}, Access::Read) == 0)
+        if (m_library->PropertyControl(device, L"GetSupportFeature", value, {}, Access::Read) == 0)
             m_features[i] = audio::SupportFeatures(value.text());
         if (!m_features[i]) debugLog("UpdateAPOAvailable failed!");
     }
@@ -171,7 +172,7 @@ void HeadsetAudio::bringToDefaults(const HeadsetSystem& user) {
 bool HeadsetAudio::call(const Property& property, PropertyValue& value, Access access) {
     const auto& device = property.recording ? m_devices.recording : m_devices.playback;
     if (!ready() || !device) return false;
-    const int result = m_library.PropertyControl(*device, property.name, value, property.parameters, access);
+    const int result = m_library->PropertyControl(*device, property.name, value, property.parameters, access);
     if (result == audio::kPropertyNotAvailable) {
         if (const auto feature = featureOf(property.name))
             m_unavailable[static_cast<size_t>(*feature)] = true;
@@ -273,7 +274,7 @@ bool HeadsetAudio::setNoiseSuppression(bool on) {
 }
 
 bool HeadsetAudio::endsWithProgram(Feature feature) {
-    return feature == Feature::Surround && m_library.EndsWithLibrary(L"VirtualSurroundEffectControl");
+    return feature == Feature::Surround && m_library->EndsWithLibrary(L"VirtualSurroundEffectControl");
 }
 
 bool HeadsetAudio::setSurround(bool on) {
@@ -294,13 +295,22 @@ int HeadsetAudio::WriteSwitch(audio::AudioConfigLibrary& library, const audio::C
                     : library.PropertyControl(*device, L"Enable_ENC_LFX", value, {}, Access::Write);
 }
 
+void HeadsetAudio::takeMarksOf(const HeadsetAudio& worked) {
+    if (worked.m_start != m_start || worked.m_devices.playback != m_devices.playback ||
+        worked.m_devices.recording != m_devices.recording)
+        return;
+    for (size_t i = 0; i < kFeatureCount; ++i) m_unavailable[i] = m_unavailable[i] || worked.m_unavailable[i];
+}
+
 void HeadsetAudio::takeSwitchResult(Feature feature, int result) {
     if (result == audio::kPropertyNotAvailable) m_unavailable[static_cast<size_t>(feature)] = true;
 }
 
 bool HeadsetAudio::setBand(size_t band, int32_t value) {
     if (band >= kEqBands) return false;
-    return writeInteger(Property{false, kBandNames[band], {}}, value);
+    if (!writeInteger(Property{false, kBandNames[band], {}}, value)) return false;
+    if (*m_taken) (**m_taken)[band] = value;
+    return true;
 }
 
 bool HeadsetAudio::writeEqualiser(const Bands& bands) {
@@ -312,15 +322,32 @@ bool HeadsetAudio::writeEqualiser(const Bands& bands) {
         writes[band + 1].name = kBandNames[band];
         writes[band + 1].value.setInteger(bands[band]);
     }
-    const int result = m_library.WriteProperties(*m_devices.playback, writes);
+    const int result = m_library->WriteProperties(*m_devices.playback, writes);
     if (result == audio::kPropertyNotAvailable) m_unavailable[static_cast<size_t>(Feature::Equaliser)] = true;
     return result == 0;
 }
 
 bool HeadsetAudio::setEqualiser(const Bands& bands, const Bands& previous) {
-    if (writeEqualiser(bands)) return true;
-    if (!writeEqualiser(previous)) debugLog("an equaliser band could not be set back");
+    const Bands before = m_taken->value_or(previous);
+    if (writeEqualiser(bands)) {
+        *m_taken = bands;
+        return true;
+    }
+    if (writeEqualiser(before)) {
+        *m_taken = before;
+    } else {
+        m_taken->reset();  // part of a batch may have stayed
+        debugLog("an equaliser band could not be set back");
+    }
     return false;
+}
+
+std::optional<HeadsetAudio::Bands> HeadsetAudio::playProfileBands(const std::optional<Bands>& wanted,
+                                                                  const Bands& previous) {
+    if (!ready()) return std::nullopt;
+    const Bands bands = wanted ? *wanted : readBands().value_or(previous);
+    if (!setEqualiser(bands, previous)) debugLog("the profile's equaliser could not be set");
+    return bands;
 }
 
 std::optional<HeadsetAudio::Bands> HeadsetAudio::readBands() {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -12,7 +13,9 @@ namespace halvern {
 
 /// The headset's sound settings through the sound card's configuration library: starting it (device
 /// choice, properties brought to their defaults), reading the recording device's values, and the writes of
-/// the page's microphone, monitor and voice controls. Used on the owner's thread.
+/// the page's microphone, monitor and voice controls. One object is used by one thread at a time: the
+/// device keeps its own on its thread and hands a copy to each job of its queue, which makes the library's
+/// calls on the copy; the job's answer brings back what the copy learned (takeStateOf, takeMarksOf).
 class HeadsetAudio {
 public:
     enum class Start { Ready, InitFailed, NoPlayback };
@@ -46,7 +49,14 @@ public:
         std::optional<bool> surround;          ///< of the playback device
     };
 
-    explicit HeadsetAudio(audio::AudioConfigLibrary& library) : m_library(library) {}
+    explicit HeadsetAudio(audio::AudioConfigLibrary& library) : m_library(&library) {}
+
+    /// Takes the state of `worked`, a copy that started (or started again): start, devices, features and
+    /// what is unavailable.
+    void takeStateOf(const HeadsetAudio& worked) { *this = worked; }
+    /// Takes what `worked`, a copy that made calls, found unavailable. A copy made before this object
+    /// started again (other devices) brings nothing.
+    void takeMarksOf(const HeadsetAudio& worked);
 
     /// Starts the library once: init, device lists, device choice, defaults, feature lists. Later calls
     /// return the first answer. A property the library cannot read is written with its default, 0, but
@@ -58,6 +68,8 @@ public:
     /// does. True when it did (the caller takes the new state); false, touching nothing, when the same
     /// devices are there, and before the first start.
     [[nodiscard]] bool devicesChanged(const HeadsetSystem& user);
+    /// The answer of the last start; nothing before the first.
+    [[nodiscard]] std::optional<Start> started() const { return m_started; }
     /// Whether properties can be read and written (started with a playback device).
     [[nodiscard]] bool ready() const { return m_start == Start::Ready; }
     [[nodiscard]] const audio::ChosenDevices& devices() const { return m_devices; }
@@ -84,10 +96,17 @@ public:
     /// Virtual surround of the headset ("VirtualSurroundEffectControl").
     [[nodiscard]] bool setSurround(bool on);
     /// Turns the equaliser on and writes the ten band values, as one change. When the library refuses, the
-    /// bands it took get `previous` back, so the equaliser is left as it was.
+    /// bands it took get back the bands it took last from this object or a copy of it, or `previous` when
+    /// none did yet, so the equaliser is left as it was (also when edits made one after the other were
+    /// copied before the earlier ones ran).
     [[nodiscard]] bool setEqualiser(const Bands& bands, const Bands& previous);
     /// Writes one band (0-9).
     [[nodiscard]] bool setBand(size_t band, int32_t value);
+    /// Plays a profile's equaliser: `wanted`, or the library's own bands when the profile names none
+    /// (`previous` when they cannot be read); a refusal is only logged. The bands the page shows then;
+    /// nothing when not ready.
+    [[nodiscard]] std::optional<Bands> playProfileBands(const std::optional<Bands>& wanted,
+                                                        const Bands& previous);
     /// The ten band values the library holds; nothing when one cannot be read.
     [[nodiscard]] std::optional<Bands> readBands();
 
@@ -120,12 +139,16 @@ private:
     void bringToDefaults(const HeadsetSystem& user);
     void readFeatures();
 
-    audio::AudioConfigLibrary& m_library;
+    audio::AudioConfigLibrary* m_library;  ///< never null
     std::optional<Start> m_started;
     Start m_start = Start::InitFailed;
     audio::ChosenDevices m_devices;
     std::array<std::optional<std::array<int32_t, 3>>, 2> m_features{};
     std::array<bool, kFeatureCount> m_unavailable{};
+    /// The bands the library took last through this object and its copies (nothing when unknown). Shared
+    /// by the copies and used by whichever thread makes the calls; the copies' calls are made one after
+    /// the other (the device's queue), never at the same time.
+    std::shared_ptr<std::optional<Bands>> m_taken = std::make_shared<std::optional<Bands>>();
 };
 
 }  // namespace halvern

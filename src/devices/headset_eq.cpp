@@ -60,45 +60,62 @@ std::optional<int> CMerivexHS6533Device::chosenCustomEq() {
     return index;
 }
 
-HeadsetAudio::Bands CMerivexHS6533Device::profileBands() {
+std::optional<HeadsetAudio::Bands> CMerivexHS6533Device::profileBands() {
     CHs6533Profiledata& headset = headsetProfile();
     const HeadsetSystem system = headset.GetHeadsetSystem();
     if (system.eqType != headset_eq::kCustomType) return bandsOf(headset.GetEqValues(system.eqType));
     if (const auto chosen = chosenCustomEq()) return bandsOf(headset.GetCustomEqValues(*chosen));
-    if (audioReady()) {
-        if (const auto playing = m_audio->readBands()) return bandsOf(valuesOf(*playing));
-    }
-    return m_bands;
+    return std::nullopt;
 }
 
 // The equaliser is the program's own: whenever a profile is taken (opening the page, another profile, the
-// defaults), the library plays its EQ.
+// defaults), the library plays its EQ. Before the library started the page shows the profile's bands.
 void CMerivexHS6533Device::takeSettingsFromProfile() {
     CMerivexLightRecordDevice::takeSettingsFromProfile();
-    const Bands previous = m_bands;
-    m_bands = profileBands();
-    if (audioReady() && !m_audio->setEqualiser(m_bands, previous))
-        debugLog("the profile's equaliser could not be set");
+    if (audioReady()) {
+        playProfileEqualiser();
+    } else if (const auto bands = profileBands()) {
+        m_bands = *bands;
+    }
 }
 
-bool CMerivexHS6533Device::playBands(const HeadsetAudio::Bands& bands) {
-    if (!audioReady() || !m_audio->setEqualiser(bands, m_bands)) return false;
-    m_bands = bands;
-    return true;
+void CMerivexHS6533Device::playProfileEqualiser() {
+    auto played = std::make_shared<std::optional<Bands>>();
+    runAudio(
+        [wanted = profileBands(), previous = m_bands, played](HeadsetAudio& audio) {
+            *played = audio.playProfileBands(wanted, previous);
+            return DeviceResult{};  // the profile was taken; its bands are shown whatever the library did
+        },
+        [this, played] {
+            if (*played) m_bands = **played;
+            ShowSettings();
+            return DeviceResult{};
+        },
+        {});
 }
 
-void CMerivexHS6533Device::playProfileSound() {
-    if (!audioReady()) return;
-    HeadsetSystem system = audioSettings();
-    const bool written =
-        m_audio->setMicrophoneOn(system.micInSelect != 0) && m_audio->setMicrophoneLevel(system.micInValue) &&
-        m_audio->setMonitorOn(system.micMonitorSelect != 0) &&
-        m_audio->setMonitorLevel(system.micMonitorValue) && m_audio->setMagicVoice(system.magicEnable != 0) &&
-        (system.magicType < 1 || system.magicType > HeadsetAudio::kMagicVoiceTypes ||
-         m_audio->setMagicVoiceType(system.magicType));
-    if (!written) debugLog("the library did not take every default sound setting");
-    HeadsetAudio::TakeReading(m_audio->read(), system);
-    saveAudio(system);
+void CMerivexHS6533Device::playProfileSound(Done done) {
+    auto reading = std::make_shared<HeadsetAudio::Reading>();
+    runAudio(
+        [system = audioSettings(), reading](HeadsetAudio& audio) {
+            const bool written = audio.setMicrophoneOn(system.micInSelect != 0) &&
+                                 audio.setMicrophoneLevel(system.micInValue) &&
+                                 audio.setMonitorOn(system.micMonitorSelect != 0) &&
+                                 audio.setMonitorLevel(system.micMonitorValue) &&
+                                 audio.setMagicVoice(system.magicEnable != 0) &&
+                                 (system.magicType < 1 || system.magicType > HeadsetAudio::kMagicVoiceTypes ||
+                                  audio.setMagicVoiceType(system.magicType));
+            if (!written) debugLog("the library did not take every default sound setting");
+            *reading = audio.read();
+            return DeviceResult{};
+        },
+        [this, reading] {
+            HeadsetSystem system = audioSettings();
+            HeadsetAudio::TakeReading(*reading, system);
+            saveAudio(system);
+            return DeviceResult{};
+        },
+        std::move(done));
 }
 
 void CMerivexHS6533Device::RestoreDefaults(Done done) {
@@ -109,62 +126,119 @@ void CMerivexHS6533Device::RestoreDefaults(Done done) {
     for (size_t i = 0; i < names.size(); ++i) rows.push_back(headset.GetCustomEqValues(static_cast<int>(i)));
     CMerivexLightRecordDevice::RestoreDefaults(
         [this, names, rows = std::move(rows), done = std::move(done)](DeviceResult result) {
-            if (result) {
-                CHs6533Profiledata& restored = headsetProfile();
-                restored.SetCustomEqNames(names);
-                for (size_t i = 0; i < rows.size(); ++i)
-                    restored.SetCustomEqValues(static_cast<int>(i), rows[i]);
-                playProfileSound();  // saves the profile
-                ShowSettings();
+            if (!result) {
+                if (done) done(result);
+                return;
             }
-            if (done) done(result);
+            CHs6533Profiledata& restored = headsetProfile();
+            restored.SetCustomEqNames(names);
+            for (size_t i = 0; i < rows.size(); ++i) restored.SetCustomEqValues(static_cast<int>(i), rows[i]);
+            if (!audioReady()) {
+                saveAudio(audioSettings());  // the custom EQs kept, on disk too
+                ShowSettings();
+                if (done) done(result);
+                return;
+            }
+            // The defaults' sound goes to the library; what it refused is read back into the profile.
+            playProfileSound([this, result, done](DeviceResult) {
+                ShowSettings();
+                if (done) done(result);
+            });
         });
 }
 
-bool CMerivexHS6533Device::SelectEqPreset(int type) {
-    if (type < 1 || type > headset_eq::kPresetCount) return false;
-    const Bands& bands = headset_eq::PresetBands(type);
-    if (!playBands(bands)) return false;
-    HeadsetSystem system = audioSettings();
-    system.eqType = type;
-    headsetProfile().SetEqValues(type, valuesOf(bands));
-    saveAudio(system);
-    return true;
-}
-
-bool CMerivexHS6533Device::SelectCustomEq() {
-    if (!audioReady()) return false;
-    HeadsetSystem system = audioSettings();
-    const int index = system.customEqSelectIndex;
-    if (index >= 0 && static_cast<size_t>(index) < customEqNames().size()) return ChooseCustomEq(index);
-    system.eqType = headset_eq::kCustomType;
-    system.customEqSelectIndex = -1;
-    saveAudio(system);
-    return true;
-}
-
-bool CMerivexHS6533Device::MoveEqBand(int band, int value) {
-    if (band < 0 || static_cast<size_t>(band) >= m_bands.size() || !audioReady()) return false;
-    value = std::clamp(value, headset_eq::kBandMin, headset_eq::kBandMax);
-    if (!m_audio->setBand(static_cast<size_t>(band), value)) return false;
-    m_bands[static_cast<size_t>(band)] = value;
-    HeadsetSystem system = audioSettings();
-    if (system.eqType != headset_eq::kCustomType) {
-        system.eqType = headset_eq::kCustomType;
-        system.customEqSelectIndex = -1;  // the moved bands are no saved entry's
-        saveAudio(system);
+void CMerivexHS6533Device::SelectEqPreset(int type, Done done) {
+    if (type < 1 || type > headset_eq::kPresetCount) {
+        queue().completeLater(done, DeviceResult::Refused(DeviceStep::None));
+        return;
     }
-    return true;
+    const Bands bands = headset_eq::PresetBands(type);
+    runAudio(
+        [bands, previous = m_bands](HeadsetAudio& audio) {
+            return audio.setEqualiser(bands, previous) ? DeviceResult{}
+                                                       : DeviceResult::Refused(DeviceStep::None);
+        },
+        [this, type, bands] {
+            m_bands = bands;
+            HeadsetSystem system = audioSettings();
+            system.eqType = type;
+            headsetProfile().SetEqValues(type, valuesOf(bands));
+            saveAudio(system);
+            return DeviceResult{};
+        },
+        std::move(done));
 }
 
-bool CMerivexHS6533Device::ChooseCustomEq(int index) {
-    if (index < 0 || static_cast<size_t>(index) >= customEqNames().size()) return false;
-    if (!playBands(bandsOf(headsetProfile().GetCustomEqValues(index)))) return false;
-    HeadsetSystem system = audioSettings();
-    system.eqType = headset_eq::kCustomType;
-    system.customEqSelectIndex = index;
-    saveAudio(system);
-    return true;
+void CMerivexHS6533Device::SelectCustomEq(Done done) {
+    if (!audioReady()) {
+        queue().completeLater(done, DeviceResult::Refused(DeviceStep::None));
+        return;
+    }
+    const int index = audioSettings().customEqSelectIndex;
+    if (index >= 0 && static_cast<size_t>(index) < customEqNames().size()) {
+        ChooseCustomEq(index, std::move(done));
+        return;
+    }
+    // No saved entry to play: the bands playing stay, and the choice keeps its place among the edits
+    // still on their way to the library.
+    runAudio(
+        {},
+        [this] {
+            HeadsetSystem system = audioSettings();
+            system.eqType = headset_eq::kCustomType;
+            system.customEqSelectIndex = -1;
+            saveAudio(system);
+            return DeviceResult{};
+        },
+        std::move(done));
+}
+
+void CMerivexHS6533Device::MoveEqBand(int band, int value, Done done) {
+    if (band < 0 || static_cast<size_t>(band) >= m_bands.size()) {
+        queue().completeLater(done, DeviceResult::Refused(DeviceStep::None));
+        return;
+    }
+    const auto at = static_cast<size_t>(band);
+    value = std::clamp(value, headset_eq::kBandMin, headset_eq::kBandMax);
+    runAudio(
+        [at, value](HeadsetAudio& audio) {
+            return audio.setBand(at, value) ? DeviceResult{} : DeviceResult::Refused(DeviceStep::None);
+        },
+        [this, at, value] {
+            m_bands[at] = value;
+            HeadsetSystem system = audioSettings();
+            if (system.eqType != headset_eq::kCustomType) {
+                system.eqType = headset_eq::kCustomType;
+                system.customEqSelectIndex = -1;  // the moved bands are no saved entry's
+                saveAudio(system);
+            }
+            return DeviceResult{};
+        },
+        std::move(done));
+}
+
+void CMerivexHS6533Device::ChooseCustomEq(int index, Done done) {
+    if (index < 0 || static_cast<size_t>(index) >= customEqNames().size()) {
+        queue().completeLater(done, DeviceResult::Refused(DeviceStep::None));
+        return;
+    }
+    const Bands bands = bandsOf(headsetProfile().GetCustomEqValues(index));
+    runAudio(
+        [bands, previous = m_bands](HeadsetAudio& audio) {
+            return audio.setEqualiser(bands, previous) ? DeviceResult{}
+                                                       : DeviceResult::Refused(DeviceStep::None);
+        },
+        [this, index, bands] {
+            m_bands = bands;  // what the library plays now
+            if (static_cast<size_t>(index) >= customEqNames().size())
+                return DeviceResult::Refused(DeviceStep::None);  // the entry went meanwhile
+            HeadsetSystem system = audioSettings();
+            system.eqType = headset_eq::kCustomType;
+            system.customEqSelectIndex = index;
+            saveAudio(system);
+            return DeviceResult{};
+        },
+        std::move(done));
 }
 
 int CMerivexHS6533Device::SaveCustomEq(std::string_view typed) {
@@ -192,27 +266,40 @@ int CMerivexHS6533Device::SaveCustomEq(std::string_view typed) {
     return kEqSaved;
 }
 
-bool CMerivexHS6533Device::DeleteCustomEq(int index) {
+void CMerivexHS6533Device::DeleteCustomEq(int index, Done done) {
     CHs6533Profiledata& headset = headsetProfile();
-    const size_t count = headset.GetCustomEqNames().size();
-    if (index < 0 || static_cast<size_t>(index) >= count) return false;
-    HeadsetSystem system = audioSettings();
-    const bool playing = system.eqType == headset_eq::kCustomType;
-    if (count == 1) {
-        // The last one goes: preset 1 plays again.
-        if (playing) {
-            if (!playBands(bandsOf(headset.GetEqValues(1)))) return false;
-            system.eqType = 1;
-        }
-        system.customEqSelectIndex = 0;
-    } else {
-        const int next = index == 0 ? 1 : 0;  // the entry that becomes the first one left
-        if (playing && !playBands(bandsOf(headset.GetCustomEqValues(next)))) return false;
-        system.customEqSelectIndex = 0;
+    const std::vector<std::string> names = headset.GetCustomEqNames();
+    if (index < 0 || static_cast<size_t>(index) >= names.size()) {
+        queue().completeLater(done, DeviceResult::Refused(DeviceStep::None));
+        return;
     }
-    headset.RemoveCustomEq(index);
-    saveAudio(system);
-    return true;
+    // While the custom EQ plays, the entry that becomes the first one left takes over, or preset 1 when
+    // the last one goes.
+    std::optional<Bands> next;
+    if (audioSettings().eqType == headset_eq::kCustomType) {
+        next = names.size() == 1 ? bandsOf(headset.GetEqValues(1))
+                                 : bandsOf(headset.GetCustomEqValues(index == 0 ? 1 : 0));
+    }
+    AudioCall play;
+    if (next) {
+        play = [bands = *next, previous = m_bands](HeadsetAudio& audio) {
+            return audio.setEqualiser(bands, previous) ? DeviceResult{}
+                                                       : DeviceResult::Refused(DeviceStep::None);
+        };
+    }
+    runAudio(
+        std::move(play),
+        [this, index, names, next] {
+            if (next) m_bands = *next;  // what the library plays now
+            if (customEqNames() != names) return DeviceResult::Refused(DeviceStep::None);
+            HeadsetSystem system = audioSettings();
+            if (next && names.size() == 1) system.eqType = 1;
+            system.customEqSelectIndex = 0;
+            headsetProfile().RemoveCustomEq(index);
+            saveAudio(system);
+            return DeviceResult{};
+        },
+        std::move(done));
 }
 
 }  // namespace halvern

@@ -143,11 +143,22 @@ void CMerivexHS6533Device::SendFrameOnce(Done done) {
 }
 
 // ---- The headset's sound settings ----
+//
+// The sound server may take up to its deadline for a call (loading a filter module, waiting for a default
+// device): every call of the library runs as a job of the device's queue, on a copy of the sound state made
+// here, and only the job's answer, back on this thread, changes the page's state and the profile.
+
+namespace {
+
+DeviceResult audioRefused() {
+    return DeviceResult::Refused(DeviceStep::None);
+}
+
+}  // namespace
 
 void CMerivexHS6533Device::SetAudioLibrary(std::unique_ptr<audio::AudioConfigLibrary> library) {
     if (m_library) m_library->WatchDevices({});
     m_audio.reset();
-    m_audioStart.reset();
     m_library = std::move(library);
     if (m_library) m_audio = std::make_unique<HeadsetAudio>(*m_library);
 }
@@ -156,42 +167,78 @@ HeadsetSystem CMerivexHS6533Device::audioSettings() {
     return headsetProfile().GetHeadsetSystem();
 }
 
+void CMerivexHS6533Device::runAudio(AudioCall call, AudioAccepted accepted, Done done) {
+    if (call && !audioReady()) {
+        queue().completeLater(done, audioRefused());
+        return;
+    }
+    auto worked = call ? std::make_shared<HeadsetAudio>(*m_audio) : nullptr;
+    queue().submit(
+        [call = std::move(call), worked](CommandChannel&) { return call ? call(*worked) : DeviceResult{}; },
+        [this, worked, accepted = std::move(accepted), done = std::move(done)](DeviceResult result) {
+            if (worked && m_audio) m_audio->takeMarksOf(*worked);
+            if (result && accepted) result = accepted();
+            if (done) {
+                done(result);
+            } else if (!result) {
+                debugLog("a sound setting was not taken");
+            }
+        });
+}
+
 // The library starts once the profile is loaded: what it cannot tell (a level it does not hold) it takes
-// from the profile, and the profile's equaliser plays from the start.
+// from the profile, and the profile's equaliser plays from the start. The page opens once the library
+// answered.
 void CMerivexHS6533Device::ActivatePage(Done done) {
     CMerivexLightRecordDevice::ActivatePage([this, done](DeviceResult result) {
-        startAudio();
-        if (audioReady()) {
-            takeReading(m_audio->read());
-            ShowSettings();
-        }
-        if (done) done(result);
+        startAudio([done, result] {
+            if (done) done(result);
+        });
     });
 }
 
-void CMerivexHS6533Device::startAudio() {
-    if (!m_audio || m_audioStart) return;
-    m_audioStart = m_audio->start(audioSettings());
-    playProfileEqualiser();
-    // The sound device may come after the headset's HID interface (or the sound server after the
-    // program), and may go again: the library's news reach this thread through the queue's executor.
-    m_library->WatchDevices(
-        [this] { queue().completeLater([this](DeviceResult) { audioDevicesChanged(); }, {}); });
+void CMerivexHS6533Device::startAudio(std::function<void()> then) {
+    if (!m_audio) {
+        then();
+        return;
+    }
+    const bool starting = !m_audio->started().has_value();
+    auto worked = std::make_shared<HeadsetAudio>(*m_audio);
+    auto played = std::make_shared<std::optional<HeadsetAudio::Bands>>();
+    auto reading = std::make_shared<HeadsetAudio::Reading>();
+    queue().submit(
+        [worked, played, reading, starting, user = audioSettings(), wanted = profileBands(),
+         previous = m_bands](CommandChannel&) {
+            // The start's answer stays in the copy; a library that did not start reads nothing.
+            if (starting && worked->start(user) == HeadsetAudio::Start::Ready)
+                *played = worked->playProfileBands(wanted, previous);
+            *reading = worked->read();
+            return DeviceResult{};
+        },
+        [this, worked, played, reading, starting, then = std::move(then)](DeviceResult) {
+            if (m_audio && starting && !m_audio->started()) {
+                takeStartedAudio(*worked, *played, *reading);
+                // The sound device may come after the headset's HID interface (or the sound server after
+                // the program), and may go again: the library's news reach this thread through the queue's
+                // executor.
+                m_library->WatchDevices(
+                    [this] { queue().completeLater([this](DeviceResult) { audioDevicesChanged(); }, {}); });
+            } else if (m_audio && worked->ready() && m_audio->ready()) {
+                m_audio->takeMarksOf(*worked);
+                takeReading(*reading);
+                ShowSettings();
+            }
+            then();
+        });
 }
 
-void CMerivexHS6533Device::playProfileEqualiser() {
-    if (!audioReady()) return;
-    const HeadsetAudio::Bands previous = m_bands;
-    m_bands = profileBands();
-    if (!m_audio->setEqualiser(m_bands, previous)) debugLog("the profile's equaliser could not be set");
-}
-
-void CMerivexHS6533Device::audioDevicesChanged() {
-    if (!m_audio || !m_audioStart || !m_audio->devicesChanged(audioSettings())) return;
-    m_audioStart = m_audio->start(audioSettings());  // the new start's answer
-    playProfileEqualiser();
+void CMerivexHS6533Device::takeStartedAudio(const HeadsetAudio& worked,
+                                            const std::optional<HeadsetAudio::Bands>& played,
+                                            const HeadsetAudio::Reading& reading) {
+    m_audio->takeStateOf(worked);
+    if (played) m_bands = *played;
     if (audioReady()) {
-        takeReading(m_audio->read());
+        takeReading(reading);
     } else {
         m_noiseSuppression.reset();
         m_surround.reset();
@@ -199,46 +246,74 @@ void CMerivexHS6533Device::audioDevicesChanged() {
     ShowSettings();
 }
 
-bool CMerivexHS6533Device::changeAudio(const std::function<bool(HeadsetAudio&)>& write,
-                                       const std::function<void(HeadsetSystem&)>& store) {
-    if (!audioReady() || !write(*m_audio)) return false;
-    HeadsetSystem system = audioSettings();
-    store(system);
-    saveAudio(system);
-    return true;
+void CMerivexHS6533Device::audioDevicesChanged() {
+    if (!m_audio || !m_audio->started()) return;
+    auto worked = std::make_shared<HeadsetAudio>(*m_audio);
+    auto changed = std::make_shared<bool>(false);
+    auto played = std::make_shared<std::optional<HeadsetAudio::Bands>>();
+    auto reading = std::make_shared<HeadsetAudio::Reading>();
+    queue().submit(
+        [worked, changed, played, reading, user = audioSettings(), wanted = profileBands(),
+         previous = m_bands](CommandChannel&) {
+            *changed = worked->devicesChanged(user);
+            if (*changed) {
+                *played = worked->playProfileBands(wanted, previous);
+                *reading = worked->read();
+            }
+            return DeviceResult{};
+        },
+        [this, worked, changed, played, reading](DeviceResult) {
+            if (*changed && m_audio) takeStartedAudio(*worked, *played, *reading);
+        });
 }
 
-bool CMerivexHS6533Device::SetMicrophone(bool on) {
-    return changeAudio([on](HeadsetAudio& a) { return a.setMicrophoneOn(on); },
-                       [on](HeadsetSystem& s) { s.micInSelect = on ? 1 : 0; });
+void CMerivexHS6533Device::changeAudio(std::function<bool(HeadsetAudio&)> write,
+                                       std::function<void(HeadsetSystem&)> store, Done done) {
+    runAudio([write = std::move(write)](
+                 HeadsetAudio& audio) { return write(audio) ? DeviceResult{} : audioRefused(); },
+             [this, store = std::move(store)] {
+                 HeadsetSystem system = audioSettings();
+                 store(system);
+                 saveAudio(system);
+                 return DeviceResult{};
+             },
+             std::move(done));
 }
 
-bool CMerivexHS6533Device::SetMicrophoneLevel(int percent) {
+void CMerivexHS6533Device::SetMicrophone(bool on, Done done) {
+    changeAudio([on](HeadsetAudio& a) { return a.setMicrophoneOn(on); },
+                [on](HeadsetSystem& s) { s.micInSelect = on ? 1 : 0; }, std::move(done));
+}
+
+void CMerivexHS6533Device::SetMicrophoneLevel(int percent, Done done) {
     percent = std::clamp(percent, 0, 100);
-    return changeAudio([percent](HeadsetAudio& a) { return a.setMicrophoneLevel(percent); },
-                       [percent](HeadsetSystem& s) { s.micInValue = percent; });
+    changeAudio([percent](HeadsetAudio& a) { return a.setMicrophoneLevel(percent); },
+                [percent](HeadsetSystem& s) { s.micInValue = percent; }, std::move(done));
 }
 
-bool CMerivexHS6533Device::SetMonitor(bool on) {
-    return changeAudio([on](HeadsetAudio& a) { return a.setMonitorOn(on); },
-                       [on](HeadsetSystem& s) { s.micMonitorSelect = on ? 1 : 0; });
+void CMerivexHS6533Device::SetMonitor(bool on, Done done) {
+    changeAudio([on](HeadsetAudio& a) { return a.setMonitorOn(on); },
+                [on](HeadsetSystem& s) { s.micMonitorSelect = on ? 1 : 0; }, std::move(done));
 }
 
-bool CMerivexHS6533Device::SetMonitorLevel(int percent) {
+void CMerivexHS6533Device::SetMonitorLevel(int percent, Done done) {
     percent = std::clamp(percent, 0, 100);
-    return changeAudio([percent](HeadsetAudio& a) { return a.setMonitorLevel(percent); },
-                       [percent](HeadsetSystem& s) { s.micMonitorValue = percent; });
+    changeAudio([percent](HeadsetAudio& a) { return a.setMonitorLevel(percent); },
+                [percent](HeadsetSystem& s) { s.micMonitorValue = percent; }, std::move(done));
 }
 
-bool CMerivexHS6533Device::SetMagicVoice(bool on) {
-    return changeAudio([on](HeadsetAudio& a) { return a.setMagicVoice(on); },
-                       [on](HeadsetSystem& s) { s.magicEnable = on ? 1 : 0; });
+void CMerivexHS6533Device::SetMagicVoice(bool on, Done done) {
+    changeAudio([on](HeadsetAudio& a) { return a.setMagicVoice(on); },
+                [on](HeadsetSystem& s) { s.magicEnable = on ? 1 : 0; }, std::move(done));
 }
 
-bool CMerivexHS6533Device::SetMagicVoiceType(int type) {
-    if (type < 1 || type > kMagicVoiceTypes) return false;
-    return changeAudio([type](HeadsetAudio& a) { return a.setMagicVoiceType(type); },
-                       [type](HeadsetSystem& s) { s.magicType = type; });
+void CMerivexHS6533Device::SetMagicVoiceType(int type, Done done) {
+    if (type < 1 || type > kMagicVoiceTypes) {
+        queue().completeLater(done, audioRefused());
+        return;
+    }
+    changeAudio([type](HeadsetAudio& a) { return a.setMagicVoiceType(type); },
+                [type](HeadsetSystem& s) { s.magicType = type; }, std::move(done));
 }
 
 void CMerivexHS6533Device::takeReading(const HeadsetAudio::Reading& reading) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -92,24 +93,29 @@ public:
     explicit CMerivexHS6533Device(HidBackend& backend);
     ~CMerivexHS6533Device() override;
 
-    /// The library the audio settings go through (before ActivatePage).
+    /// The library the audio settings go through (before ActivatePage: the device's queue calls it).
     void SetAudioLibrary(std::unique_ptr<audio::AudioConfigLibrary> library);
     /// Opens the page as the pad does, then starts the library (once) and takes the recording device's
-    /// values into the page and the profile.
+    /// values into the page and the profile, as a job of the device's queue; `done` hears the page's
+    /// activation once that job answered.
     void ActivatePage(Done done = {}) override;
     /// How starting the library went; nothing before ActivatePage or without a library.
-    [[nodiscard]] std::optional<HeadsetAudio::Start> audioStart() const { return m_audioStart; }
+    [[nodiscard]] std::optional<HeadsetAudio::Start> audioStart() const {
+        return m_audio ? m_audio->started() : std::nullopt;
+    }
     [[nodiscard]] bool audioReady() const { return m_audio && m_audio->ready(); }
     [[nodiscard]] HeadsetSystem audioSettings();
 
-    // Audio edits: written to the library at once, then stored in the profile (saved). False, with
-    // nothing changed, when the library is not ready or refused the value.
-    [[nodiscard]] bool SetMicrophone(bool on);
-    [[nodiscard]] bool SetMicrophoneLevel(int percent);
-    [[nodiscard]] bool SetMonitor(bool on);
-    [[nodiscard]] bool SetMonitorLevel(int percent);
-    [[nodiscard]] bool SetMagicVoice(bool on);
-    [[nodiscard]] bool SetMagicVoiceType(int type);
+    // Audio edits. The library is called on the device's queue, never on the caller's thread, in the order
+    // the edits were made; `done` hears the result on the owner's thread, and only then are the page's state
+    // and the profile changed (and saved). A refusal (no ready library, a value out of range, the library
+    // refused it) changes nothing and reports DeviceResult::Refused.
+    void SetMicrophone(bool on, Done done);
+    void SetMicrophoneLevel(int percent, Done done);
+    void SetMonitor(bool on, Done done);
+    void SetMonitorLevel(int percent, Done done);
+    void SetMagicVoice(bool on, Done done);
+    void SetMagicVoiceType(int type, Done done);
 
     /// Noise suppression of the microphone and virtual surround, as the library said at the last reading
     /// or change (the sound server holds them, not the profile); nothing while not known.
@@ -140,7 +146,8 @@ public:
         return audioReady() && m_audio->endsWithProgram(feature);
     }
 
-    // ---- The equaliser (headset_eq.cpp). Each edit writes the library first; a refusal changes nothing.
+    // ---- The equaliser (headset_eq.cpp). Each edit is an audio edit as above: the library first, on the
+    // device's queue; page and profile change when `done` hears that it took the bands.
     /// The band values the page shows and the library plays.
     [[nodiscard]] const HeadsetAudio::Bands& eqBands() const { return m_bands; }
     [[nodiscard]] std::vector<std::string> customEqNames();
@@ -148,20 +155,22 @@ public:
     /// chosen; nothing otherwise.
     [[nodiscard]] std::optional<int> chosenCustomEq();
     /// Preset `type` (1-12): its bands to the library, kept as the profile's row of the preset.
-    [[nodiscard]] bool SelectEqPreset(int type);
+    void SelectEqPreset(int type, Done done);
     /// The custom EQ type: the chosen custom EQ's bands go to the library (none chosen: the bands stay).
-    [[nodiscard]] bool SelectCustomEq();
+    void SelectCustomEq(Done done);
     /// One band (0-9) moved: the EQ becomes the custom one; under a preset no saved entry is chosen.
-    [[nodiscard]] bool MoveEqBand(int band, int value);
+    void MoveEqBand(int band, int value, Done done);
     /// Custom EQ `index` chosen: its bands go to the library and it becomes the EQ.
-    [[nodiscard]] bool ChooseCustomEq(int index);
+    void ChooseCustomEq(int index, Done done);
     /// Saves the shown bands: under `name` as a new custom EQ, or with an empty name over the chosen one.
     /// kEqSaved; kEqNameExists when a name equal to it but for letter case exists; kEqRefused for an empty
-    /// name with none chosen or a 21st name; kEqNameInvalid for a name the name rule refuses.
+    /// name with none chosen or a 21st name; kEqNameInvalid for a name the name rule refuses. The library
+    /// is not called: this changes the profile alone, at once.
     [[nodiscard]] int SaveCustomEq(std::string_view name);
     /// Deletes custom EQ `index`. While the custom EQ plays, the first one left takes over, or preset 1
-    /// when none is left (their bands go to the library first).
-    [[nodiscard]] bool DeleteCustomEq(int index);
+    /// when none is left (their bands go to the library first). Refused when the custom EQs changed
+    /// between the call and the answer.
+    void DeleteCustomEq(int index, Done done);
 
 protected:
     [[nodiscard]] bool streamWanted(std::chrono::milliseconds& minPeriod) override;
@@ -173,31 +182,43 @@ protected:
     void takeSettingsFromProfile() override;
 
 private:
-    /// Starts the library once, with the profile's levels for what it does not hold, plays the profile's
-    /// equaliser and follows the library's devices from then on.
-    void startAudio();
-    void playProfileEqualiser();
+    /// A job's work on its copy of the sound state (on the queue's worker), and what its answer does on
+    /// this thread when the work succeeded (its result is the edit's).
+    using AudioCall = std::function<DeviceResult(HeadsetAudio&)>;
+    using AudioAccepted = std::function<DeviceResult()>;
+    /// Runs `call` as a job of the device's queue on a copy of the sound state, then, on this thread and in
+    /// the order of submission, takes back what the copy learned and runs `accepted` when the call
+    /// succeeded, then `done`. Refused at once without a ready library. An empty `call` needs no library:
+    /// `accepted` then keeps its place among the library's edits.
+    void runAudio(AudioCall call, AudioAccepted accepted, Done done);
+    /// Starts the library once (with the profile's levels for what it does not hold, playing the profile's
+    /// equaliser), reads the recording device's values into the page and the profile, and follows the
+    /// library's devices from then on; `then` runs once that is done (or at once without a library).
+    void startAudio(std::function<void()> then);
     /// The library's devices may have changed: a headset sound device that came is started (the page
     /// shows its values), one that went leaves the audio settings not ready.
     void audioDevicesChanged();
-    [[nodiscard]] bool changeAudio(const std::function<bool(HeadsetAudio&)>& write,
-                                   const std::function<void(HeadsetSystem&)>& store);
+    /// Takes a started copy's state, the bands it played and its reading, and shows them.
+    void takeStartedAudio(const HeadsetAudio& worked, const std::optional<HeadsetAudio::Bands>& played,
+                          const HeadsetAudio::Reading& reading);
+    void changeAudio(std::function<bool(HeadsetAudio&)> write, std::function<void(HeadsetSystem&)> store,
+                     Done done);
     [[nodiscard]] CHs6533Profiledata& headsetProfile();
     void saveAudio(const HeadsetSystem& system);
-    /// The bands of the profile's EQ type (the library's own for the custom type with no entry chosen).
-    [[nodiscard]] HeadsetAudio::Bands profileBands();
-    /// The bands to the library; on success they are the page's.
-    [[nodiscard]] bool playBands(const HeadsetAudio::Bands& bands);
+    /// The bands of the profile's EQ type; nothing for the custom type with no entry chosen (the library's
+    /// own bands play then).
+    [[nodiscard]] std::optional<HeadsetAudio::Bands> profileBands();
+    /// Plays the profile's equaliser (a queue job); its answer shows the bands.
+    void playProfileEqualiser();
     /// Writes the profile's microphone, monitor and voice changer settings to the library, then reads the
-    /// library's values back into the profile.
-    void playProfileSound();
+    /// library's values back into the profile (a queue job).
+    void playProfileSound(Done done);
     /// Takes the library's reading into the page's audio state and the profile.
     void takeReading(const HeadsetAudio::Reading& reading);
     void setSwitch(HeadsetAudio::Feature feature, bool on, Done done);
 
     std::unique_ptr<audio::AudioConfigLibrary> m_library;
     std::unique_ptr<HeadsetAudio> m_audio;
-    std::optional<HeadsetAudio::Start> m_audioStart;
     HeadsetAudio::Bands m_bands{};
     std::optional<bool> m_noiseSuppression;
     std::optional<bool> m_surround;

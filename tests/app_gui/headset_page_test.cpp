@@ -30,9 +30,10 @@ constexpr int kHeadsetKind = 3;
 class HeadsetPageTest : public PageFixture {
 protected:
     void SetUp() override {
-        // Opening the page sets the profile's EQ (preset 1) and ends reading the voice changer's type.
+        // Opening the page sets the profile's EQ (preset 1) and ends reading the voice changer's type, on
+        // the headset's queue; the sound controls work once that answer reached the page.
         startWith(emu::Product::Headset, [&] {
-            return page() && captured("AUDIO P write EQ_Slider10 5") &&
+            return page() && headset().audioReady() && captured("AUDIO P write EQ_Slider10 5") &&
                    captured("AUDIO R read MagicVoice_Selection 0");
         });
         answerMessages(true);
@@ -117,6 +118,43 @@ TEST_F(HeadsetPageTest, ARefusedWriteLeavesPageAndProfileAndAnUnavailableControl
     EXPECT_FALSE(magic->isChecked());
     EXPECT_EQ(magic->toolTip(), texts.text(QStringLiteral("audio_unavailable_tip")));
     EXPECT_EQ(headset().audioSettings(), before);
+}
+
+// The sound server may hang for its whole deadline: an equaliser edit returns at once, the page shows the
+// result when the library answers, and a refused one leaves page, bands and profile as they were.
+TEST_F(HeadsetPageTest, AnEqEditDoesNotWaitForTheSoundServerAndARefusalChangesNothing) {
+    struct Released {
+        audio::EmulatedAudioLibrary& library;
+        ~Released() { library.holdCalls(false); }
+    } released{library()};
+    const HeadsetAudio::Bands presetOne = headset().eqBands();
+    ASSERT_EQ(voice()->GetEqType(), 1);
+
+    library().holdCalls(true);
+    control(QStringLiteral("6533_eq_option_6"))->click();  // would not return with the call on this thread
+    ASSERT_TRUE(waitUntil([&] { return library().heldCalls() == 1; }));
+    EXPECT_TRUE(page()->writing());
+    EXPECT_EQ(headset().audioSettings().eqType, 1) << "nothing taken before the library answers";
+    EXPECT_EQ(headset().eqBands(), presetOne);
+
+    library().holdCalls(false);
+    ASSERT_TRUE(waitUntil([&] { return !page()->writing(); }));
+    EXPECT_EQ(voice()->GetEqType(), 6);
+    EXPECT_EQ(voice()->GetBand(2), headset_eq::PresetBands(6)[2]);
+    EXPECT_EQ(headset().audioSettings().eqType, 6);
+
+    library().setFaults({.failingWrites = {"EQ_Slider4"}});
+    const HeadsetSystem before = headset().audioSettings();
+    const HeadsetAudio::Bands bands = headset().eqBands();
+    control(QStringLiteral("6533_eq_option_2"))->click();
+    EXPECT_TRUE(shown("audio_write_failed_text"));
+    EXPECT_EQ(voice()->GetEqType(), 6) << "shown as the headset keeps it";
+    EXPECT_EQ(voice()->GetBand(2), bands[2]);
+    EXPECT_EQ(headset().eqBands(), bands);
+    EXPECT_EQ(headset().audioSettings(), before);
+    const auto playback = audio::ChooseDevices(library()).playback;
+    ASSERT_TRUE(playback);
+    EXPECT_EQ(library().stored(*playback, "EQ_Slider3"), std::to_string(bands[2])) << "the library set back";
 }
 
 }  // namespace

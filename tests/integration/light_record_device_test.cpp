@@ -16,6 +16,7 @@
 #include "emulator/emulator.h"
 #include "profile/hs6533_profiledata.h"
 #include "temp_env.h"
+#include "wait_for.h"
 
 namespace halvern {
 namespace {
@@ -281,6 +282,17 @@ protected:
         ASSERT_TRUE(device.Await([&](auto done) { device.ActivatePage(done); }).ok());
     }
     bool written(std::string_view line) const { return std::ranges::find(lines, line) != lines.end(); }
+    /// Runs the answers that arrived, then waits for the jobs they submitted (the queue keeps their order).
+    void settle() {
+        device.RunCompletions();
+        ASSERT_TRUE(device
+                        .Await([&](auto done) {
+                            device.queue().submit([](CommandChannel&) { return DeviceResult{}; }, done);
+                        })
+                        .ok());
+    }
+    /// A sound edit, waited for: whether the headset took it.
+    bool edit(const std::function<void(CMerivexUSBDevice::Done)>& start) { return device.Await(start).ok(); }
 
     test::TempDir data;
     test::ScopedEnv xdg;
@@ -301,7 +313,7 @@ TEST_F(HeadsetAudioTest, StartBringsMissingPropertiesToZeroAndReadsTheMicrophone
     EXPECT_EQ(device.audioSettings().micMonitorValue, 50);
     EXPECT_EQ(device.audioSettings().micInSelect, 1) << "not muted";
 
-    ASSERT_TRUE(device.SetMicrophoneLevel(64));
+    ASSERT_TRUE(edit([&](auto done) { device.SetMicrophoneLevel(64, done); }));
     const auto recording = audio::ChooseDevices(*library).recording;
     ASSERT_TRUE(recording);
     EXPECT_EQ(library->stored(*recording, "VolumeScalarControl", -1), "0.64");
@@ -311,10 +323,10 @@ TEST_F(HeadsetAudioTest, StartBringsMissingPropertiesToZeroAndReadsTheMicrophone
 TEST_F(HeadsetAudioTest, RefusedWritesLeaveTheProfile) {
     open({.failingWrites = {"MuteControl"}});
     const HeadsetSystem before = device.audioSettings();
-    EXPECT_FALSE(device.SetMicrophone(false));
-    EXPECT_FALSE(device.SetMagicVoiceType(5));
+    EXPECT_FALSE(edit([&](auto done) { device.SetMicrophone(false, done); }));
+    EXPECT_FALSE(edit([&](auto done) { device.SetMagicVoiceType(5, done); }));
     EXPECT_EQ(device.audioSettings(), before);
-    EXPECT_TRUE(device.SetMonitor(false));
+    EXPECT_TRUE(edit([&](auto done) { device.SetMonitor(false, done); }));
     EXPECT_EQ(device.audioSettings().micMonitorSelect, 0);
 }
 
@@ -324,7 +336,7 @@ TEST_F(HeadsetAudioTest, PresetsReachTheLibraryAndABandMoveMakesTheEqCustom) {
     const auto playback = audio::ChooseDevices(*library).playback;
     ASSERT_TRUE(playback);
     for (int type = 1; type <= headset_eq::kPresetCount; ++type) {
-        ASSERT_TRUE(device.SelectEqPreset(type));
+        ASSERT_TRUE(edit([&](auto done) { device.SelectEqPreset(type, done); }));
         for (size_t band = 0; band < HeadsetAudio::kEqBands; ++band) {
             EXPECT_EQ(library->stored(*playback, "EQ_Slider" + std::to_string(band + 1)),
                       std::to_string(headset_eq::PresetBands(type)[band]))
@@ -333,10 +345,10 @@ TEST_F(HeadsetAudioTest, PresetsReachTheLibraryAndABandMoveMakesTheEqCustom) {
     }
     EXPECT_TRUE(written("AUDIO P write EQ_Slider3 -13")) << "preset 6's third band, as a capture line";
     ASSERT_TRUE(device.SaveCustomEq("Mine") == CMerivexHS6533Device::kEqSaved);
-    ASSERT_TRUE(device.ChooseCustomEq(0));
-    ASSERT_TRUE(device.SelectEqPreset(2));
+    ASSERT_TRUE(edit([&](auto done) { device.ChooseCustomEq(0, done); }));
+    ASSERT_TRUE(edit([&](auto done) { device.SelectEqPreset(2, done); }));
 
-    ASSERT_TRUE(device.MoveEqBand(4, 9));
+    ASSERT_TRUE(edit([&](auto done) { device.MoveEqBand(4, 9, done); }));
     EXPECT_EQ(device.audioSettings().eqType, headset_eq::kCustomType);
     EXPECT_FALSE(device.chosenCustomEq()) << "no saved entry is chosen";
     EXPECT_EQ(library->stored(*playback, "EQ_Slider5"), "9");
@@ -345,9 +357,9 @@ TEST_F(HeadsetAudioTest, PresetsReachTheLibraryAndABandMoveMakesTheEqCustom) {
 
 TEST_F(HeadsetAudioTest, CustomEqSaveRefusalsAndDeletingTheLastGoesBackToPreset1) {
     open();
-    ASSERT_TRUE(device.SelectCustomEq());
+    ASSERT_TRUE(edit([&](auto done) { device.SelectCustomEq(done); }));
     EXPECT_EQ(device.SaveCustomEq("  "), CMerivexHS6533Device::kEqRefused) << "no name, none chosen";
-    ASSERT_TRUE(device.MoveEqBand(0, 3));
+    ASSERT_TRUE(edit([&](auto done) { device.MoveEqBand(0, 3, done); }));
     ASSERT_EQ(device.SaveCustomEq("Rock"), CMerivexHS6533Device::kEqSaved);
     EXPECT_EQ(device.SaveCustomEq("rOCK"), CMerivexHS6533Device::kEqNameExists);
     for (int i = 1; i < headset_eq::kMaxCustomEqs; ++i)
@@ -355,13 +367,14 @@ TEST_F(HeadsetAudioTest, CustomEqSaveRefusalsAndDeletingTheLastGoesBackToPreset1
     EXPECT_EQ(device.SaveCustomEq("one too many"), CMerivexHS6533Device::kEqRefused);
 
     // Deleting an entry keeps the later ones' bands with their names.
-    ASSERT_TRUE(device.MoveEqBand(0, -7));
+    ASSERT_TRUE(edit([&](auto done) { device.MoveEqBand(0, -7, done); }));
     ASSERT_EQ(device.SaveCustomEq(""), CMerivexHS6533Device::kEqSaved) << "over the chosen eq19";
-    for (int i = 0; i < headset_eq::kMaxCustomEqs - 1; ++i) ASSERT_TRUE(device.DeleteCustomEq(0));
+    for (int i = 0; i < headset_eq::kMaxCustomEqs - 1; ++i)
+        ASSERT_TRUE(edit([&](auto done) { device.DeleteCustomEq(0, done); }));
     EXPECT_EQ(device.customEqNames(), std::vector<std::string>{"eq19"});
     EXPECT_EQ(device.eqBands()[0], -7) << "the first one left plays";
 
-    ASSERT_TRUE(device.DeleteCustomEq(0));
+    ASSERT_TRUE(edit([&](auto done) { device.DeleteCustomEq(0, done); }));
     EXPECT_TRUE(device.customEqNames().empty());
     EXPECT_EQ(device.audioSettings().eqType, 1);
     EXPECT_EQ(device.eqBands(), headset_eq::PresetBands(1));
@@ -373,37 +386,37 @@ TEST_F(HeadsetAudioTest, ARefusedBandLeavesEqualiserAndProfileAndUnavailableFeat
     ASSERT_TRUE(playback);
     const HeadsetSystem before = device.audioSettings();
     const HeadsetAudio::Bands bands = device.eqBands();
-    EXPECT_FALSE(device.SelectEqPreset(2));
+    EXPECT_FALSE(edit([&](auto done) { device.SelectEqPreset(2, done); }));
     EXPECT_EQ(device.audioSettings(), before);
     EXPECT_EQ(device.eqBands(), bands);
     EXPECT_EQ(library->stored(*playback, "EQ_Slider1"), std::to_string(bands[0])) << "set back";
-    EXPECT_FALSE(device.MoveEqBand(3, 1));
+    EXPECT_FALSE(edit([&](auto done) { device.MoveEqBand(3, 1, done); }));
     EXPECT_EQ(device.audioSettings(), before);
 
     EXPECT_FALSE(device.audioAvailable(HeadsetAudio::Feature::MagicVoice));
     EXPECT_TRUE(device.audioAvailable(HeadsetAudio::Feature::Equaliser));
-    EXPECT_FALSE(device.SetMagicVoice(true));
+    EXPECT_FALSE(edit([&](auto done) { device.SetMagicVoice(true, done); }));
 }
 
 // The library counts voices from 0; the voice changer turns the microphone echo off. A profile's custom
 // EQs are outside input: bands are held to the sliders' range, and a list already over 20 takes no name.
 TEST_F(HeadsetAudioTest, VoicesAreWrittenAsTheLibraryCountsAndProfileEqsAreHeldToTheirRange) {
     open();
-    ASSERT_TRUE(device.SetMagicVoiceType(3));
+    ASSERT_TRUE(edit([&](auto done) { device.SetMagicVoiceType(3, done); }));
     EXPECT_TRUE(written("AUDIO R write MagicVoice_Selection 2"));
-    ASSERT_TRUE(device.SetMagicVoice(true));
+    ASSERT_TRUE(edit([&](auto done) { device.SetMagicVoice(true, done); }));
     EXPECT_TRUE(written("AUDIO R write Enable_MICECHO 0"));
 
     auto& profile = static_cast<CHs6533Profiledata&>(device.profile());
     profile.SetCustomEqNames(std::vector<std::string>(25, "from a file"));
     profile.SetCustomEqValues(0, {999, -999, 3});
-    ASSERT_TRUE(device.ChooseCustomEq(0));
+    ASSERT_TRUE(edit([&](auto done) { device.ChooseCustomEq(0, done); }));
     EXPECT_EQ(device.eqBands()[0], headset_eq::kBandMax);
     EXPECT_EQ(device.eqBands()[1], headset_eq::kBandMin);
     EXPECT_TRUE(written("AUDIO P write EQ_Slider1 20"));
     EXPECT_EQ(device.SaveCustomEq("one more"), CMerivexHS6533Device::kEqRefused);
-    EXPECT_FALSE(device.ChooseCustomEq(25));
-    EXPECT_FALSE(device.DeleteCustomEq(-1));
+    EXPECT_FALSE(edit([&](auto done) { device.ChooseCustomEq(25, done); }));
+    EXPECT_FALSE(edit([&](auto done) { device.DeleteCustomEq(-1, done); }));
 }
 
 // Noise suppression and surround go through the device's queue and show what the library took; a refusal
@@ -427,8 +440,8 @@ TEST_F(HeadsetAudioTest, SoundSwitchesShowWhatTheLibraryTook) {
 // The defaults reach the library (the page shows nothing that does not act) and the user's EQs stay.
 TEST_F(HeadsetAudioTest, RestoringTheDefaultsSetsTheirSoundAndKeepsTheCustomEqs) {
     open();
-    ASSERT_TRUE(device.SetMicrophoneLevel(20));
-    ASSERT_TRUE(device.MoveEqBand(0, 5));
+    ASSERT_TRUE(edit([&](auto done) { device.SetMicrophoneLevel(20, done); }));
+    ASSERT_TRUE(edit([&](auto done) { device.MoveEqBand(0, 5, done); }));
     ASSERT_EQ(device.SaveCustomEq("Mine"), CMerivexHS6533Device::kEqSaved);
     ASSERT_TRUE(device.Await([&](auto done) { device.RestoreDefaults(done); }).ok());
     EXPECT_EQ(device.audioSettings().micInValue, 80) << "the default file's level";
@@ -444,27 +457,99 @@ TEST_F(HeadsetAudioTest, RestoringTheDefaultsSetsTheirSoundAndKeepsTheCustomEqs)
 TEST_F(HeadsetAudioTest, TheSoundSettingsFollowTheSoundDeviceComingAndGoing) {
     open({.noPlayback = true});
     EXPECT_EQ(device.audioStart(), HeadsetAudio::Start::NoPlayback);
-    EXPECT_FALSE(device.SetMicrophoneLevel(30));
+    EXPECT_FALSE(edit([&](auto done) { device.SetMicrophoneLevel(30, done); }));
 
     library->setFaults({});  // the sound device appears
-    device.RunCompletions();
+    settle();
     EXPECT_EQ(device.audioStart(), HeadsetAudio::Start::Ready);
     EXPECT_TRUE(written("AUDIO R write AAVolumeScalarControl 0 0.5")) << "started with the profile's levels";
-    ASSERT_TRUE(device.SetMicrophoneLevel(30));
+    ASSERT_TRUE(edit([&](auto done) { device.SetMicrophoneLevel(30, done); }));
     EXPECT_EQ(device.audioSettings().micInValue, 30);
 
     library->setFaults({.noPlayback = true});  // and goes
-    device.RunCompletions();
+    settle();
     EXPECT_FALSE(device.audioReady());
-    EXPECT_FALSE(device.SetMicrophoneLevel(40));
+    EXPECT_FALSE(edit([&](auto done) { device.SetMicrophoneLevel(40, done); }));
     EXPECT_EQ(device.audioSettings().micInValue, 30);
+}
+
+// The library is called on the device's queue: while it does not answer, the edits made return and change
+// nothing; once it answers they are taken in the order they were made, and a refused one in between
+// changes nothing.
+TEST_F(HeadsetAudioTest, EditsWaitForTheLibraryOffThisThreadAndAreTakenInOrder) {
+    open({.failingWrites = {"AAMuteControl"}});
+    const HeadsetSystem before = device.audioSettings();
+    const HeadsetAudio::Bands bandsBefore = device.eqBands();
+    std::vector<std::pair<std::string, DeviceResult>> answers;
+    const auto answer = [&answers](const std::string& what) {
+        return [&answers, what](DeviceResult result) { answers.emplace_back(what, result); };
+    };
+    library->holdCalls(true);
+    device.SelectEqPreset(3, answer("preset"));
+    device.SetMonitor(false, answer("monitor"));
+    device.MoveEqBand(0, 9, answer("band"));
+    device.SetMicrophoneLevel(33, answer("level"));
+    // The first edit's call waits in the library, and the others behind it on the queue.
+    ASSERT_TRUE(test::waitFor([&] { return library->heldCalls() == 1; }));
+    device.RunCompletions();
+    EXPECT_TRUE(answers.empty()) << "nothing answers while the library does not";
+    EXPECT_EQ(device.audioSettings(), before);
+    EXPECT_EQ(device.eqBands(), bandsBefore);
+
+    library->holdCalls(false);
+    ASSERT_TRUE(edit([&](auto done) { device.SetMicrophone(false, done); }));
+    ASSERT_EQ(answers.size(), 4u);
+    EXPECT_EQ(answers[0].first, "preset");
+    EXPECT_TRUE(answers[0].second.ok());
+    EXPECT_EQ(answers[1].first, "monitor");
+    EXPECT_EQ(answers[1].second.code(), DeviceResult::kRefused);
+    EXPECT_EQ(answers[2].first, "band");
+    EXPECT_EQ(answers[3].first, "level");
+    HeadsetAudio::Bands expected = headset_eq::PresetBands(3);
+    expected[0] = 9;
+    EXPECT_EQ(device.eqBands(), expected) << "the band moved after the preset";
+    const HeadsetSystem after = device.audioSettings();
+    EXPECT_EQ(after.eqType, headset_eq::kCustomType);
+    EXPECT_EQ(after.micMonitorSelect, before.micMonitorSelect) << "refused";
+    EXPECT_EQ(after.micInValue, 33);
+    EXPECT_EQ(after.micInSelect, 0);
+    const auto playback = audio::ChooseDevices(*library).playback;
+    ASSERT_TRUE(playback);
+    EXPECT_EQ(library->stored(*playback, "EQ_Slider1"), "9");
+    EXPECT_EQ(library->stored(*playback, "EQ_Slider2"), std::to_string(expected[1]));
+}
+
+// A preset refused halfway while a band move made before it was still on its way: the library gets back the
+// bands it played after the move, which the page shows, not those the page showed when the preset was chosen.
+TEST_F(HeadsetAudioTest, AnEqRefusedBehindAnotherEqEditSetsBackWhatThatOneLeft) {
+    open();
+    library->setFaults({.failingWrites = {"EQ_Slider4"}});
+    const HeadsetAudio::Bands before = device.eqBands();
+    ASSERT_NE(headset_eq::PresetBands(2)[2], before[2]);
+    std::optional<DeviceResult> moved;
+    library->holdCalls(true);
+    device.MoveEqBand(0, 9, [&moved](DeviceResult result) { moved = result; });
+    ASSERT_TRUE(test::waitFor([&] { return library->heldCalls() == 1; }));
+    const DeviceResult preset = device.Await([&](auto done) {
+        device.SelectEqPreset(2, done);
+        library->holdCalls(false);
+    });
+    ASSERT_TRUE(moved && moved->ok());
+    EXPECT_EQ(preset.code(), DeviceResult::kRefused);
+    HeadsetAudio::Bands expected = before;
+    expected[0] = 9;
+    EXPECT_EQ(device.eqBands(), expected);
+    const auto playback = audio::ChooseDevices(*library).playback;
+    ASSERT_TRUE(playback);
+    EXPECT_EQ(library->stored(*playback, "EQ_Slider1"), "9");
+    EXPECT_EQ(library->stored(*playback, "EQ_Slider3"), std::to_string(before[2]));
 }
 
 TEST_F(HeadsetAudioTest, AFailedStartTouchesNoProperty) {
     open({.initFails = true});
     EXPECT_EQ(device.audioStart(), HeadsetAudio::Start::InitFailed);
     EXPECT_TRUE(lines.empty());
-    EXPECT_FALSE(device.SetMicrophoneLevel(10));
+    EXPECT_FALSE(edit([&](auto done) { device.SetMicrophoneLevel(10, done); }));
 }
 
 }  // namespace

@@ -115,53 +115,64 @@ void HeadsetPage::showAvailability() {
     }
 }
 
-void HeadsetPage::done(bool accepted, const QString& refusalTextId) {
-    showAudio();  // what the headset holds now, whatever was asked for
-    if (!accepted && host()) host()->showMessage(refusalTextId);
+CMerivexUSBDevice::Done HeadsetPage::edited(const QString& refusalTextId) {
+    // Whatever the answer, the page shows what the headset holds then (a refused edit's control goes back).
+    return track([this](DeviceResult) { showAudio(); }, refusalTextId);
 }
 
 void HeadsetPage::EqOption(int type) {
     if (type == headset_eq::kCustomType) {
-        done(m_headset.SelectCustomEq());
+        m_headset.SelectCustomEq(edited());
     } else {
-        done(m_headset.SelectEqPreset(type));
+        m_headset.SelectEqPreset(type, edited());
     }
 }
 
 void HeadsetPage::EqBandMoved(int band, int value) {
-    done(m_headset.MoveEqBand(band, value));
+    m_headset.MoveEqBand(band, value, edited());
 }
 
 void HeadsetPage::EqNameChosen(int index) {
-    if (index >= 0) done(m_headset.ChooseCustomEq(index));
+    if (index >= 0) m_headset.ChooseCustomEq(index, edited());
 }
 
 void HeadsetPage::EqButton(int which) {
     if (!m_voice) return;
     if (which == 1) {
         const int chosen = m_voice->GetChosenCustomEq();
-        if (chosen >= 0) done(m_headset.DeleteCustomEq(chosen));
+        if (chosen >= 0) m_headset.DeleteCustomEq(chosen, edited());
         return;
     }
+    // Saving changes the profile alone: its answer is at once.
     const QString name = m_voice->GetNewName().trimmed();
     const int saved = m_headset.SaveCustomEq(name.toStdString());
     if (saved == CMerivexHS6533Device::kEqSaved) m_voice->ClearNewName();
-    done(saved == CMerivexHS6533Device::kEqSaved, saveRefusalTextId(saved, name.isEmpty()));
+    showAudio();
+    if (saved != CMerivexHS6533Device::kEqSaved && host())
+        host()->showMessage(saveRefusalTextId(saved, name.isEmpty()));
 }
 
 void HeadsetPage::MicOption(int which, bool on) {
-    done(which == 0 ? m_headset.SetMicrophone(on) : m_headset.SetMonitor(on));
+    if (which == 0) {
+        m_headset.SetMicrophone(on, edited());
+    } else {
+        m_headset.SetMonitor(on, edited());
+    }
 }
 
 void HeadsetPage::MicSlider(int which, int value) {
-    done(which == 0 ? m_headset.SetMicrophoneLevel(value) : m_headset.SetMonitorLevel(value));
+    if (which == 0) {
+        m_headset.SetMicrophoneLevel(value, edited());
+    } else {
+        m_headset.SetMonitorLevel(value, edited());
+    }
 }
 
 void HeadsetPage::MagicOption(int voice, bool on) {
     if (voice < 0) {
-        done(m_headset.SetMagicVoice(on));
+        m_headset.SetMagicVoice(on, edited());
     } else if (on) {
-        done(m_headset.SetMagicVoiceType(voice));
+        m_headset.SetMagicVoiceType(voice, edited());
     }
 }
 

@@ -16,10 +16,10 @@ class CMagicControlUI;
 class CVoice6533ControlUI;
 
 /// The headset's page: its picture, the Lighting tab, the sound editor (equaliser, microphone, monitor) and
-/// the voice changer. Every sound edit goes to the headset at once; when the sound library refuses it, the
-/// page shows the headset's settings again (so nothing looks changed that did not change) and the window
-/// says so in one message. Controls the library has nothing to act on are disabled with a tooltip that
-/// says why.
+/// the voice changer. Every sound edit goes to the headset at once and returns: the sound library is called
+/// on the headset's queue. When its answer comes the page shows the headset's settings again; when the
+/// library refused, that brings back what did not change, and the window says so in one message. Controls the
+/// library has nothing to act on are disabled with a tooltip that says why.
 class HeadsetPage final : public LightOnlyPage {
     Q_OBJECT
 public:
@@ -53,8 +53,9 @@ public:
 private:
     void showAudio();
     void showAvailability();
-    /// The outcome of an edit: refused ones bring the page back to the headset's settings and say so.
-    void done(bool accepted, const QString& refusalTextId = QStringLiteral("audio_write_failed_text"));
+    /// The completion of a sound edit: it shows the headset's settings, and a refusal says so.
+    [[nodiscard]] CMerivexUSBDevice::Done edited(
+        const QString& refusalTextId = QStringLiteral("audio_write_failed_text"));
 
     CMerivexHS6533Device& m_headset;
     const LanguageTexts* m_texts;
