@@ -97,6 +97,30 @@ std::string settledVoiceSource() {
     return settled ? source : std::string();
 }
 
+// The median onset, in ms, of a tone burst (a fifth of a second of silence, then a tenth of a second of
+// 1 kHz) played into `sink` and recorded from `source`, three times; NaN when it was never heard.
+double medianOnsetMs(const std::string& sink, const std::string& source, uint8_t channels) {
+    std::vector<float> burst(test::kSignalRate / 5, 0.0f);
+    const std::vector<float> tone = test::sine(1000, 0.1, 0.5f);
+    burst.insert(burst.end(), tone.begin(), tone.end());
+    burst.resize(burst.size() + test::kSignalRate / 2, 0.0f);
+    std::vector<double> onsets;
+    for (int run = 0; run < 3; ++run) {
+        std::vector<float> played = burst;
+        if (channels == 2) {
+            played.assign(burst.size() * 2, 0.0f);
+            for (size_t i = 0; i < burst.size(); ++i) played[2 * i] = played[2 * i + 1] = burst[i];
+        }
+        std::string error;
+        const auto heard = test::playAndRecord(sink, source, played, 1.0, error, channels, 1);
+        const auto at = heard ? test::onset(*heard) : std::nullopt;
+        if (at) onsets.push_back(1000.0 * double(*at) / test::kSignalRate);
+    }
+    if (onsets.empty()) return std::nan("");
+    std::sort(onsets.begin(), onsets.end());
+    return onsets[onsets.size() / 2];
+}
+
 class SoundFiltersTest : public ::testing::TestWithParam<test::SoundServerKind> {
 protected:
     static void TearDownTestSuite() { PrivateSoundServer::stopShared(); }
@@ -379,28 +403,6 @@ TEST_P(SoundFiltersTest, TheProfilesVoiceIsKeptWhileTheVoiceChangerIsOff) {
 TEST_P(SoundFiltersTest, EachFiltersLatencyAndProcessorTimeArePrinted) {
     std::vector<int> processes = test::soundServerProcesses();
     ASSERT_FALSE(processes.empty()) << "the test's sound server processes were not found";
-    std::vector<float> burst(test::kSignalRate / 5, 0.0f);  // silence, then a tenth of a second of tone
-    const std::vector<float> tone = test::sine(1000, 0.1, 0.5f);
-    burst.insert(burst.end(), tone.begin(), tone.end());
-    burst.resize(burst.size() + test::kSignalRate / 2, 0.0f);
-    // The median onset, in ms, of the burst played into `sink` and recorded from `source`.
-    const auto onsetMs = [&](const std::string& sink, const std::string& source, uint8_t channels) {
-        std::vector<double> onsets;
-        for (int run = 0; run < 3; ++run) {
-            std::vector<float> played = burst;
-            if (channels == 2) {
-                played.assign(burst.size() * 2, 0.0f);
-                for (size_t i = 0; i < burst.size(); ++i) played[2 * i] = played[2 * i + 1] = burst[i];
-            }
-            std::string error;
-            const auto heard = test::playAndRecord(sink, source, played, 1.0, error, channels, 1);
-            const auto at = heard ? test::onset(*heard) : std::nullopt;
-            if (at) onsets.push_back(1000.0 * double(*at) / test::kSignalRate);
-        }
-        if (onsets.empty()) return std::nan("");
-        std::sort(onsets.begin(), onsets.end());
-        return onsets[onsets.size() / 2];
-    };
     // The server's processor time, in % of one core, while a tone plays into `sink` for two seconds.
     const auto load = [&](const std::string& sink, uint8_t channels) {
         const std::vector<float> mono = test::sine(440, 2.0, 0.3f);
@@ -418,10 +420,10 @@ TEST_P(SoundFiltersTest, EachFiltersLatencyAndProcessorTimeArePrinted) {
     };
     const auto microphone = [&](const char* name, const std::function<bool(bool)>& set,
                                 const std::string& source) {
-        const double bare = onsetMs(kFeed, "headset_mic", 1);
+        const double bare = medianOnsetMs(kFeed, "headset_mic", 1);
         const double bareLoad = load(kFeed, 1);
         ASSERT_TRUE(set(true));
-        const double filtered = onsetMs(kFeed, source, 1);
+        const double filtered = medianOnsetMs(kFeed, source, 1);
         const double filteredLoad = load(kFeed, 1);
         ASSERT_TRUE(set(false));
         std::printf(
@@ -436,18 +438,78 @@ TEST_P(SoundFiltersTest, EachFiltersLatencyAndProcessorTimeArePrinted) {
         "noise suppression", [this](bool on) { return audio.setNoiseSuppression(on); },
         "halvern_headset_clean");
 
-    const double bare = onsetMs("headset", "headset.monitor", 2);
+    const double bare = medianOnsetMs("headset", "headset.monitor", 2);
     const double bareLoad = load("headset", 2);
     ASSERT_TRUE(audio.setSurround(true));
     // On PipeWire the convolvers run in the chain's own process: counted with the server's.
     if (const auto chain = surroundChain()) processes.push_back(*chain);
-    const double surround = onsetMs("halvern_headset_surround", "headset.monitor", 2);
+    const double surround = medianOnsetMs("halvern_headset_surround", "headset.monitor", 2);
     const double surroundLoad = load("halvern_headset_surround", 2);
     std::printf(
         "virtual surround: adds %.1f ms (%.1f ms against %.1f ms); server %.1f %% of a core (%.1f %% "
         "without)\n",
         surround - bare, surround, bare, surroundLoad, bareLoad);
     EXPECT_FALSE(std::isnan(surround - bare)) << "virtual surround: no onset found";
+}
+
+// Where the voice changer's delay comes from, printed stage by stage against the bare microphone (never
+// asserted, like the figures above): the chain's loopback alone into a sink, heard on its monitor; with a
+// source remapped over that monitor (the chain without the pitch shifter); the whole chain, each voice.
+TEST_P(SoundFiltersTest, TheVoiceChangersLatencyIsPrintedStageByStage) {
+    // The test's own modules, unloaded however the test ends.
+    struct Modules {
+        std::vector<std::string> indexes;
+        ~Modules() {
+            for (auto it = indexes.rbegin(); it != indexes.rend(); ++it)
+                commandOutput("pactl unload-module " + *it);
+        }
+        bool load(const std::string& arguments) {
+            const std::string index = trimmed(commandOutput("pactl load-module " + arguments));
+            if (index.empty() || !std::all_of(index.begin(), index.end(), ::isdigit)) return false;
+            indexes.push_back(index);
+            return true;
+        }
+    };
+    const auto sourceListed = [](const std::string& name) {
+        return test::waitFor(
+            [&] {
+                return commandOutput("pactl list short sources").find("\t" + name + "\t") !=
+                       std::string::npos;
+            },
+            std::chrono::seconds(5));
+    };
+    const double bare = medianOnsetMs(kFeed, "headset_mic", 1);
+    double loopback = std::nan("");
+    double remapped = std::nan("");
+    {
+        Modules stages;
+        ASSERT_TRUE(stages.load("module-null-sink sink_name=voice_stage_bus channels=1"));
+        ASSERT_TRUE(stages.load(
+            "module-loopback source=headset_mic sink=voice_stage_bus latency_msec=20 source_dont_move=true "
+            "sink_dont_move=true"));
+        ASSERT_TRUE(sourceListed("voice_stage_bus.monitor"));
+        loopback = medianOnsetMs(kFeed, "voice_stage_bus.monitor", 1);
+        ASSERT_TRUE(
+            stages.load("module-remap-source master=voice_stage_bus.monitor source_name=voice_stage"));
+        ASSERT_TRUE(sourceListed("voice_stage"));
+        remapped = medianOnsetMs(kFeed, "voice_stage", 1);
+    }
+    std::printf(
+        "voice changer stages (%s): bare microphone %.1f ms; loopback (20 ms asked) %+.1f ms; "
+        "and the remapped bus monitor %+.1f ms\n",
+        std::string(test::soundServerName(GetParam())).c_str(), bare, loopback - bare, remapped - bare);
+    EXPECT_FALSE(std::isnan(loopback) || std::isnan(remapped)) << "a stage let no sound through";
+    ASSERT_TRUE(audio.setMagicVoice(true));
+    for (int type = 1; type <= 4; ++type) {
+        ASSERT_TRUE(audio.setMagicVoiceType(type));
+        const std::string source = settledVoiceSource();
+        ASSERT_FALSE(source.empty());
+        const double whole = medianOnsetMs(kFeed, source, 1);
+        std::printf(
+            "voice changer stages (%s): whole chain, voice %d %+.1f ms, so the pitch shifter %+.1f ms\n",
+            std::string(test::soundServerName(GetParam())).c_str(), type, whole - bare, whole - remapped);
+        EXPECT_FALSE(std::isnan(whole)) << "voice " << type << ": no onset found";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, SoundFiltersTest, ::testing::ValuesIn(test::kSoundServerKinds),
