@@ -281,29 +281,11 @@ bool HeadsetAudio::setSurround(bool on) {
     return writeInteger(Property{false, L"VirtualSurroundEffectControl", kSurroundParameters}, on ? 1 : 0);
 }
 
-int HeadsetAudio::WriteSwitch(audio::AudioConfigLibrary& library, const audio::ChosenDevices& devices,
-                              Feature feature, bool on) {
-    constexpr int kFailed = -1;
-    const bool surround = feature == Feature::Surround;
-    if (!surround && feature != Feature::NoiseSuppression) return kFailed;
-    const auto& device = surround ? devices.playback : devices.recording;
-    if (!device) return kFailed;
-    PropertyValue value;
-    value.setInteger(on ? 1 : 0);
-    return surround ? library.PropertyControl(*device, L"VirtualSurroundEffectControl", value,
-                                              kSurroundParameters, Access::Write)
-                    : library.PropertyControl(*device, L"Enable_ENC_LFX", value, {}, Access::Write);
-}
-
 void HeadsetAudio::takeMarksOf(const HeadsetAudio& worked) {
     if (worked.m_start != m_start || worked.m_devices.playback != m_devices.playback ||
         worked.m_devices.recording != m_devices.recording)
         return;
     for (size_t i = 0; i < kFeatureCount; ++i) m_unavailable[i] = m_unavailable[i] || worked.m_unavailable[i];
-}
-
-void HeadsetAudio::takeSwitchResult(Feature feature, int result) {
-    if (result == audio::kPropertyNotAvailable) m_unavailable[static_cast<size_t>(feature)] = true;
 }
 
 bool HeadsetAudio::setBand(size_t band, int32_t value) {

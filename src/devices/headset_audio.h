@@ -110,17 +110,9 @@ public:
     /// The ten band values the library holds; nothing when one cannot be read.
     [[nodiscard]] std::optional<Bands> readBands();
 
-    /// Switches noise suppression or virtual surround (the other features are refused) on the chosen
-    /// devices: one library call and nothing else, so it may run on any thread while the owner's thread
-    /// keeps using this object. The library's result code (0 success).
-    [[nodiscard]] static int WriteSwitch(audio::AudioConfigLibrary& library,
-                                         const audio::ChosenDevices& devices, Feature feature, bool on);
     /// Whether the feature, switched on, stays on only while this program runs (virtual surround on
     /// PipeWire, a filter chain of ours).
     [[nodiscard]] bool endsWithProgram(Feature feature);
-    /// Takes a result of WriteSwitch in: "not available" marks the feature so.
-    void takeSwitchResult(Feature feature, int result);
-
     /// False once the library answered that it has nothing to act on for the feature (at start, while
     /// bringing the properties to their defaults, or on a later call).
     [[nodiscard]] bool available(Feature feature) const {

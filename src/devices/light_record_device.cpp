@@ -332,24 +332,20 @@ void CMerivexHS6533Device::SetSurround(bool on, Done done) {
     setSwitch(HeadsetAudio::Feature::Surround, on, std::move(done));
 }
 
-// The sound server may take a while (loading a filter, writing its impulse responses): the call runs as
-// a job of the device's queue, and only its answer comes back to this thread.
+// The sound server may take a while (loading a filter, writing its impulse responses): the switch is an
+// audio edit like the others, and only its answer changes what this thread holds.
 void CMerivexHS6533Device::setSwitch(HeadsetAudio::Feature feature, bool on, Done done) {
-    if (!audioReady()) {
-        queue().completeLater(done, DeviceResult::Refused(DeviceStep::None));
-        return;
-    }
-    auto answer = std::make_shared<int>(-1);
-    queue().submit(
-        [library = m_library.get(), devices = m_audio->devices(), feature, on, answer](CommandChannel&) {
-            *answer = HeadsetAudio::WriteSwitch(*library, devices, feature, on);
-            return *answer == 0 ? DeviceResult{} : DeviceResult::Refused(DeviceStep::None);
+    const bool surround = feature == HeadsetAudio::Feature::Surround;
+    runAudio(
+        [surround, on](HeadsetAudio& audio) {
+            return (surround ? audio.setSurround(on) : audio.setNoiseSuppression(on)) ? DeviceResult{}
+                                                                                      : audioRefused();
         },
-        [this, feature, on, answer, done](DeviceResult result) {
-            if (m_audio) m_audio->takeSwitchResult(feature, *answer);
-            if (result) (feature == HeadsetAudio::Feature::Surround ? m_surround : m_noiseSuppression) = on;
-            if (done) done(result);
-        });
+        [this, surround, on] {
+            (surround ? m_surround : m_noiseSuppression) = on;
+            return DeviceResult{};
+        },
+        std::move(done));
 }
 
 }  // namespace halvern
